@@ -1,0 +1,71 @@
+// Memory blocks by owner module.
+//
+// All heap memory of the framework that the specification accounts comes from
+// one table of memory slots. Each block records its owner module
+// (FrameworkModule) and carries a 4-byte guard (00 21 21 00) behind its last
+// byte, so that a free by the wrong owner (141), a pointer no slot holds (154)
+// and a write past the end (180) are detected and named. At shutdown the table
+// tells which owner still holds memory.
+//
+// The table and the string area (strvalue.h) live in the one RuntimeRecord.
+// Lengths are computed in 32/64 bits; nothing wraps. Single-threaded.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "runtime/status.h"
+
+struct MemSlot {
+  uint16_t owner = 0;
+  uint32_t size = 0;        // as requested, without the guard
+  unsigned char* ptr = nullptr;  // null = free slot
+};
+
+// Growable buffer record: used and capacity are 16-bit as in the stored form;
+// the status is sticky once set (145 or 168).
+struct MemBuf {
+  unsigned char* ptr = nullptr;
+  uint16_t used = 0;
+  uint16_t capacity = 0;
+  Status status = 0;
+};
+
+struct MemBlock {
+  uint16_t size = 0;
+  unsigned char* ptr = nullptr;
+  Status status = 0;
+};
+
+constexpr uint32_t kMemGuardSize = 4;
+
+void MemConfigure(int stringSlots, int memSlots);  // 65535 or -1 keeps a count
+Status MemInit();
+void* MemAlloc(uint16_t owner, uint32_t size);
+uint16_t MemSlotTake(uint16_t owner, uint32_t size, uint8_t fill);
+Status MemFree(uint16_t owner, const void* ptr);
+Status MemWriteAt(void* ptr, uint32_t offset, const void* bytes, uint32_t len);
+void* MemResize(uint16_t owner, void* oldPtr, uint32_t oldLen, uint32_t newSize);
+Status MemBufAlloc(MemBuf& rec, uint16_t owner, uint16_t capacity);
+void* MemBufAppend(uint16_t owner, MemBuf& rec, const void* bytes, uint32_t len, bool align);
+Status MemBufResize(MemBuf& rec, uint16_t owner, uint16_t newCapacity);
+Status MemBlockAlloc(MemBlock& rec, uint16_t owner, uint16_t size);
+Status MemBlockFree(MemBlock& rec, uint16_t owner);
+constexpr uint32_t MemAlign4(uint32_t n) { return n == 0 ? 0 : ((n - 1) / 4) * 4 + 4; }
+
+struct MemCount {
+  uint16_t count;
+  uint16_t highestOwner;  // owner of the highest-numbered live slot, 0 when none
+};
+// mode 1 live blocks, 2 free slots, 3 all slots, in [from, to).
+MemCount MemCountLive(uint16_t from, uint16_t to, int mode);
+uint16_t MemShutdown(bool force);
+uint16_t RuntimeMemFree();
+
+// Inspection for the runtime's own checks and tests.
+uint16_t MemSlotCount();        // configured slots of the live table (0 when none)
+const MemSlot* MemSlotAt(uint16_t slot);
+bool MemTableActive();
+
+// The string-list store's block is freed by RuntimeMemFree step 2; the store
+// registers its release here so that this module does not depend on it.
+void MemSetStoreRelease(Status (*release)());

@@ -1,0 +1,31 @@
+#include "support/runtime_fixture.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "runtime/errors.h"
+#include "runtime/memory.h"
+#include "runtime/strvalue.h"
+
+void RuntimeReset(int stringSlots) {
+  MemShutdown(true);
+  MemConfigure(stringSlots, 64);
+  ASSERT_EQ(MemInit(), 0);
+  ErrClear();
+}
+
+void RuntimeTearDown() {
+  MemShutdown(true);
+  ErrClear();
+}
+
+TempDir::TempDir() {
+  std::string tmpl = (std::filesystem::temp_directory_path() / "kxtest.XXXXXX").string();
+  char* p = mkdtemp(tmpl.data());
+  path_ = p ? p : "";
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+}
