@@ -30,6 +30,13 @@ TEST_F(UiTest, ShowingActivatesAndDestroyLeavesNoFocus) {
   EXPECT_EQ(get_focus(), 0u);
   EXPECT_EQ(active_window(), a);
   EXPECT_TRUE(is_enabled(a));
+  Hwnd c = top("C", a), d = top("D");
+  show_window(c, Show::Show);
+  show_window(d, Show::Show);
+  raise_window(a);  // what it owns stays above it
+  EXPECT_EQ(top_levels(), (std::vector<Hwnd>{d, a, c}));
+  destroy_window(c);
+  destroy_window(d);
   g_log.clear();
   set_focus(a);
   set_focus(a);  // the focused window again: nothing
@@ -291,6 +298,43 @@ TEST_F(UiTest, FramesClientAreasAndCoordinates) {
   set_scroll_range(w, SB_VERT, 0, 100);
   EXPECT_EQ(set_scroll_pos(w, SB_VERT, 150), 0);
   EXPECT_EQ(get_scroll_info(w, SB_VERT).pos, 100);
+}
+
+TEST_F(UiTest, FontsCarryTheirMetricsToTheWindowsThatUseThem) {
+  EXPECT_EQ(stock_font(StockFont::System), stock_font(StockFont::System));
+  TextMetrics sys = font_metrics(stock_font(StockFont::System));
+  EXPECT_EQ(sys.avgWidth + 1, 8);  // the cell of the headless screen is 8 x 16
+  EXPECT_EQ(sys.height + 3, 16);
+  FontSpec spec;
+  spec.height = 21;
+  spec.width = 11;
+  spec.face = "Lucida Console";
+  Hfont f = create_font(spec);
+  EXPECT_EQ(font_metrics(f).avgWidth, 11);
+  EXPECT_EQ(font_metrics(f).height, 21);
+  Hwnd w = top("F");
+  Hwnd e = child(w, "EDIT", 2000);
+  set_font(e, f, true);
+  EXPECT_EQ(get_font(e), f);
+  EXPECT_FALSE(delete_font(stock_font(StockFont::OemFixed)));
+  EXPECT_TRUE(delete_font(f));
+  EXPECT_FALSE(font_spec(f, spec));
+}
+
+TEST(UiStall, WithoutAHookAFailingRunEndsAtOnce) {
+  EXPECT_EXIT(
+      {
+        HeadlessOptions o;
+        o.stall = StallPolicy::Fail;
+        init(std::make_unique<Headless>(std::move(o)));
+        CreateSpec s;
+        s.cls = "STATIC";
+        s.title = "Waiting";
+        show_window(create_window(s), Show::Show);
+        Message m;
+        get_message(m);
+      },
+      ::testing::ExitedWithCode(3), "stall: .*\\n?.*Waiting|Waiting");
 }
 
 }  // namespace
