@@ -90,7 +90,7 @@ TEST_F(StrUtilTest, TrimUnquoteAndTokenNorm) {
       {"unquote-empty", StrUnquote(S("\"\"")), ""},
       {"norm-quoted", StrTokenNorm(S("  'a b' ")), "a b"},
       {"norm-plain", StrTokenNorm(S(" abc\t")), "ABC"},
-      {"enclosed", StrOrDefault(S(""), S("dflt")), "dflt"},
+      {"or-default", StrOrDefault(S(""), S("dflt")), "dflt"},
       {"pair", StrAssignPair(S("N"), S("1")), "N=1"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.got.View(), c.want) << c.id;
