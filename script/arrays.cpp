@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "runtime/dynstrings.h"
 #include "runtime/memory.h"
 #include "runtime/strutil.h"
 #include "script/builtins.h"

@@ -1,56 +1,14 @@
 // TEMPORARY STAND-IN, private to the variables module: the few operations of
-// the string-list store and of fixed-point numbers that the variables use,
-// until those modules are merged. Delete this file then and include
-// runtime/dynstrings.h and runtime/fixednum.h instead.
+// fixed-point numbers that the variables use, until that module is merged.
+// Delete this file then and include runtime/fixednum.h instead.
 #pragma once
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <vector>
 
-#include "runtime/memory.h"
 #include "runtime/strvalue.h"
 
 namespace var_standin {
-
-// --- string lists (vector-backed; no capacity of its own) ---
-constexpr uint16_t VarNamesList = 12;
-constexpr uint16_t StrVarValuesList = 13;
-
-inline std::vector<std::vector<std::string>>& Lists() {
-  static std::vector<std::vector<std::string>> lists(39);
-  return lists;
-}
-inline Status DynStrInit() {
-  if (!MemTableActive()) {
-    if (Status s = MemInit()) return s;
-  }
-  for (auto& l : Lists()) l.clear();
-  return 0;
-}
-inline StrValue DynStrGet(uint16_t n, uint32_t i) {
-  static char empty[1] = {0};
-  auto& l = Lists()[n];
-  if (i >= l.size()) return StrValue{empty, 0};
-  return StrValue{l[i].data(), static_cast<uint16_t>(l[i].size())};
-}
-inline Status DynStrSet(uint16_t n, uint32_t i, StrValue s) {
-  if (s.IsError()) return StrError(s);
-  auto& l = Lists()[n];
-  std::string t(s.View());
-  if (i >= l.size()) l.resize(i + 1);
-  l[i] = t;
-  return 0;
-}
-inline uint32_t DynStrCount(uint16_t n) { return static_cast<uint32_t>(Lists()[n].size()); }
-inline Status DynStrPopTo(uint16_t n, uint32_t m) {
-  if (Lists()[n].size() > m) Lists()[n].resize(m);
-  return 0;
-}
-inline Status DynStrClear(uint16_t n) {
-  Lists()[n].clear();
-  return 0;
-}
 
 // --- fixed-point numbers ---
 inline int& Precis() {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/memory.h"
 #include "runtime/strlist.h"
