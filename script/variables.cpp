@@ -179,6 +179,9 @@ Status VarSysInit() {
   if (s != 0 && s != st::UNDEFWARNING) return s;
   DynStrClear(VarNamesList);
   DynStrClear(StrVarValuesList);
+  // The four name lists exist from the start, so that dropping local
+  // variables gives the store back exactly what they took.
+  if ((s = DynStrSet(VarNamesList, kListArray, StrMake("", 0)))) return s;
   if ((s = ValTablesInit())) return s;
   uint16_t mark = StrAreaMark(-1);
   for (const SysVarDecl& d : kSysIntDecls) {
