@@ -26,7 +26,7 @@ constexpr int kExpandPasses = 8;
 
 // --- Text helpers on std::string ----------------------------------------------
 
-std::string Str(StrValue s) { return s.IsError() ? std::string() : s.Str(); }
+std::string Text(StrValue s) { return s.IsError() ? std::string() : s.Str(); }
 
 // Position of item name in a comma list of plain names, 0 when absent.
 int ListPos(std::string_view list, std::string_view name) {
@@ -40,7 +40,7 @@ int ListPos(std::string_view list, std::string_view name) {
   }
 }
 
-std::string Setting(uint16_t item) { return Str(DynStrGet(SettingsList, item)); }
+std::string Setting(uint16_t item) { return Text(DynStrGet(SettingsList, item)); }
 
 // Every "/" outside quoted parts becomes "\".
 std::string Slashes(std::string_view p) {
@@ -142,7 +142,8 @@ std::string CurrentDir() { return Slashes(HostCurrentDir()); }
 // unquoted.
 std::string Field(StrValue text, uint32_t n) {
   uint16_t m = StrAreaMark(-1);
-  std::string f = Str(StrUnquote(StrTrim(StrListItem(StrCollapseRuns(StrTrim(text, 3), ' ', kSearchQuoted), ' ', n), 3)));
+  StrValue fields = StrCollapseRuns(StrTrim(text, 3), ' ', kSearchQuoted);
+  std::string f = Text(StrUnquote(StrTrim(StrListItem(fields, ' ', n), 3)));
   StrAreaMark(m);
   return f;
 }
@@ -155,7 +156,7 @@ std::string ProgramPath(int flags) {
 
 std::string DatabaseField(uint32_t n) {
   uint16_t m = StrAreaMark(-1);
-  std::string f = Str(StrTokenNorm(StrListItem(DynStrGet(SettingsList, SetDatabaseItem), ',', n)));
+  std::string f = Text(StrTokenNorm(StrListItem(DynStrGet(SettingsList, SetDatabaseItem), ',', n)));
   StrAreaMark(m);
   return f;
 }
@@ -204,7 +205,7 @@ std::string AppVar(std::string_view name) {
 
 // The value of one name. Directory and environment names are replaced
 // wherever they stand; application variables and unknown names only outside
-// quoted parts (quotedOnly tells the caller which).
+// quoted parts (outsideQuotesOnly tells the caller which).
 std::string NameValue(std::string_view name, Scope scope, bool* outsideQuotesOnly) {
   *outsideQuotesOnly = false;
   if (scope == Scope::Paths) {
@@ -287,7 +288,7 @@ StrValue FileSearch(StrValue dirs, StrValue name) {
   if (host::Exists(Slashes(name.View()))) return Out(m, Slashes(name.View()));
   StrListIter it(dirs, ',');
   for (StrValue dir; it.Next(&dir);) {
-    std::string candidate = Join(Str(StrUnquote(StrTrim(dir, 3))), name.View());
+    std::string candidate = Join(Text(StrUnquote(StrTrim(dir, 3))), name.View());
     if (host::Exists(candidate)) return Out(m, candidate);
   }
   return Out(m, "");
