@@ -5,10 +5,16 @@
 // (ALLUSERSPROFILE, APPDATA, CommonProgramFiles, HOMEDRIVE, HOMEPATH,
 // ProgramFiles, SYSTEMDRIVE, SystemRoot, TEMP, USERPROFILE), matched in any
 // letter case. On Linux most of them are unset, so each has a Linux
-// equivalent, given in one table here and used only while the name is unset:
-// TEMP from TMPDIR or /tmp, USERPROFILE and HOMEPATH from HOME, APPDATA from
-// XDG_CONFIG_HOME or ~/.config, and so on. HOMEDRIVE and SYSTEMDRIVE have no
-// equivalent (Linux paths carry no drive) and stay empty.
+// equivalent, used only while the name is unset:
+//   TEMP                  TMPDIR, else /tmp
+//   USERPROFILE, HOMEPATH HOME (else the user's home from the password file)
+//   APPDATA               XDG_CONFIG_HOME, else ~/.config
+//   ALLUSERSPROFILE       the first directory of XDG_DATA_DIRS, else /usr/local/share
+//   ProgramFiles          /usr/local
+//   CommonProgramFiles    /usr/local/lib
+//   SystemRoot            /usr
+//   HOMEDRIVE, SYSTEMDRIVE none: Linux paths carry no drive, so they stay empty
+// (HostEnvLinuxDefault is that table).
 //
 // The first HostEnvGet fills the unset names into the process environment
 // (HostEnvFillDefaults), so child processes see the same values. Nothing here
