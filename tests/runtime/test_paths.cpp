@@ -217,11 +217,19 @@ TEST_F(PathsTest, TemporaryFilePathsLieInTempAndDiffer) {
   setenv("TEMP", tmp.path().c_str(), 1);
   std::string a = TempFilePath(S("TMP")).Str();
   std::string b = TempFilePath(S("TMP")).Str();
+  // Without TEMP (usual on Linux) the temporary directory still comes first.
+  const char* oldTmpdir = std::getenv("TMPDIR");
+  std::string savedTmpdir = oldTmpdir ? oldTmpdir : "";
+  unsetenv("TEMP");
+  unsetenv("TMPDIR");
+  std::string c = TempFilePath(S("")).Str();
+  if (oldTmpdir) setenv("TMPDIR", savedTmpdir.c_str(), 1);
   if (oldTemp) setenv("TEMP", saved.c_str(), 1);
-  else unsetenv("TEMP");
   EXPECT_EQ(a.rfind(Win(tmp.path()) + "\\", 0), 0u) << a;
   EXPECT_TRUE(a.ends_with(".TMP")) << a;
   EXPECT_NE(a, b);
+  EXPECT_EQ(c.rfind("\\tmp\\", 0), 0u) << c;
+  EXPECT_EQ(c.find('.'), std::string::npos) << c;
 }
 
 }  // namespace
