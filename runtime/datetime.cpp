@@ -86,8 +86,7 @@ int64_t FractionMs(std::string_view f) {
 
 // An atoi of one field of a time text.
 int64_t TimeField(std::string_view f) {
-  return static_cast<int32_t>(std::clamp<int64_t>(StrToLong(StrMake(f.data(), static_cast<uint32_t>(f.size()))),
-                                                  INT32_MIN, INT32_MAX));
+  return ToInt32(StrToLong(StrMake(f.data(), static_cast<uint32_t>(f.size()))));
 }
 
 void AppendPadded(std::string* out, int64_t v, int width) {
@@ -239,16 +238,12 @@ int64_t TimeParse(StrValue text) {
   std::string_view clock = t.substr(0, dot);
   int64_t fields[3] = {0, 0, 0};
   int n = 0;
-  for (size_t start = 0; n < 3; ++n) {
-    size_t colon = clock.find(':', start);
-    fields[n] = TimeField(clock.substr(start, colon == std::string_view::npos ? colon : colon - start));
-    if (colon == std::string_view::npos) {
-      ++n;
-      break;
-    }
-    start = colon + 1;
+  size_t start = 0;
+  for (size_t colon = 0; n < 3 && colon != std::string_view::npos; start = colon + 1) {
+    colon = clock.find(':', start);
+    fields[n++] = TimeField(clock.substr(start, colon == std::string_view::npos ? colon : colon - start));
   }
-  int64_t h = n >= 3 ? fields[0] : 0;
+  int64_t h = n == 3 ? fields[0] : 0;
   int64_t m = n >= 2 ? fields[n - 2] : 0;
   int64_t s = fields[n - 1];
   int64_t total = h * kHourMs + m * kMinuteMs + s * kSecondMs + ms;

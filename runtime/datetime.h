@@ -40,7 +40,7 @@ struct DateParts {
 constexpr int kDateDay = 1;
 constexpr int kDateMonth = 2;
 constexpr int kDateYear = 4;
-constexpr int kDateWhole = 15;
+constexpr int kDateWhole = 15;  // DateParse: the whole text as one integer
 
 // Kinds of DateStep.
 constexpr int kStepYearBack = 1;    // month + 12, year - 1
