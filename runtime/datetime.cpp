@@ -5,6 +5,7 @@
 
 #include "platform/host/clock.h"
 #include "runtime/fixednum.h"
+#include "runtime/strutil.h"
 
 namespace {
 
@@ -71,9 +72,7 @@ int32_t PackOrZero(const Ymd& d) {
   return DatePack(static_cast<int32_t>(d.day), d.month, static_cast<int32_t>(d.year));
 }
 
-int32_t PartOf(StrValue text, int32_t start, uint32_t len) {
-  return static_cast<int16_t>(StrToLong(StrMid(text, start, len)));
-}
+int32_t PartOf(StrValue text, int32_t start, uint32_t len) { return StrToInt(StrMid(text, start, len)); }
 
 // Leading digits of a fraction, at most three, as milliseconds.
 int64_t FractionMs(std::string_view f) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/strutil.h"
+
 namespace {
 
 int g_precis = 2;
@@ -134,29 +136,6 @@ int64_t ScaledValue(const NumText& num, int decimals) {
   return FromMag(mag, num.negative());
 }
 
-bool IsYesWord(std::string_view t) {
-  static constexpr std::string_view kYes[] = {"YES", "SI", "Y", "S", "ON"};
-  for (std::string_view w : kYes) {
-    if (w.size() != t.size()) continue;
-    bool same = true;
-    for (size_t i = 0; i < w.size() && same; ++i) {
-      char c = t[i];
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-      same = c == w[i];
-    }
-    if (same) return true;
-  }
-  return false;
-}
-
-// The yes words give 1, any other text its leading integer, as 16 bits.
-// Kept private until the string utilities offer the same conversion.
-int16_t TextToInt16(StrValue text) {
-  if (text.IsError()) return 0;
-  if (IsYesWord(text.View())) return 1;
-  return static_cast<int16_t>(StrToLong(text));
-}
-
 // Decimal digits of a magnitude, most significant first.
 std::string MagDigits(uint64_t mag) {
   char tmp[24];
@@ -271,7 +250,7 @@ StrValue NumStrNormalise(StrValue text, int decimals, uint16_t* surplus) {
   return StrFromView(out);
 }
 
-FixedNum StrToIntNum(StrValue text) { return IntToNum(TextToInt16(text)); }
+FixedNum StrToIntNum(StrValue text) { return IntToNum(StrToInt(text)); }
 
 FixedNum IntToNum(int16_t v) { return NumMulPow10(v, NumPrecis()); }
 
