@@ -3,14 +3,12 @@
 #include <cstring>
 
 #include "runtime/dynstrings.h"
+#include "runtime/fixednum.h"
 #include "runtime/memory.h"
 #include "runtime/strutil.h"
 #include "script/builtins.h"
 #include "script/valtables.h"
-#include "script/var_standins.h"
 #include "script/varsint.h"
-
-using namespace var_standin;  // TEMPORARY: see var_standins.h
 
 namespace {
 
@@ -155,7 +153,7 @@ Status ArrElemRead(StrValue name, int count, const FixedNum* indexes, StrValue p
   if (a->type == kVarInt) {
     int16_t v;
     std::memcpy(&v, elem, sizeof v);
-    return PushNum(VarIntToNum(v));
+    return PushNum(IntToNum(v));
   }
   return StrAreaPush(StrMake(reinterpret_cast<char*>(elem), a->elemSize));
 }

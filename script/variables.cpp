@@ -5,16 +5,14 @@
 
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
+#include "runtime/fixednum.h"
 #include "runtime/memory.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "script/arrays.h"
 #include "script/taskhooks.h"
 #include "script/valtables.h"
-#include "script/var_standins.h"
 #include "script/varsint.h"
-
-using namespace var_standin;  // TEMPORARY: see var_standins.h
 
 const SysVarDecl kSysIntDecls[kSysIntCount] = {
     {"_AUXSTAT", "0"}, {"_RELRES", "0"},   {"_CURFIL", "0"},   {"_CUREDFLD", "0"},
@@ -125,7 +123,7 @@ bool SpecialRead(StrValue name, Status* s) {
 // Pushes a text answered by hook 0, converted by the name's type.
 Status PushHookText(StrValue name, StrValue text) {
   switch (VarTypeOfName(name)) {
-    case kVarInt: return PushNum(VarIntToNum(VarNumToInt(StrToNum(text))));
+    case kVarInt: return PushNum(IntToNum(VarNumToInt(StrToNum(text))));
     case kVarNum: return PushNum(StrToNum(text));
     case kVarStr: return StrAreaPush(text);
     default: return Fail(st::SINTAXERROR, name);
@@ -164,13 +162,6 @@ Status PushNum(FixedNum v) { return StrError(NumBytes(v)); }
 int16_t VarLow16(int64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v & 0xffff)); }
 
 int16_t VarNumToInt(FixedNum v) { return VarLow16(Int64DivRound(v, Pow10(NumPrecis()))); }
-
-FixedNum VarIntToNum(int16_t v) {
-  FixedNum r;
-  return __builtin_mul_overflow(static_cast<int64_t>(v), Pow10(NumPrecis()), &r)
-             ? (v < 0 ? INT64_MIN : INT64_MAX)
-             : r;
-}
 
 // --- Start and end -------------------------------------------------------
 
@@ -312,7 +303,7 @@ Status VarAssign(StrValue name, StrValue value) {
 Status VarAssignInt(StrValue name, int16_t n) {
   if (VarTypeOfName(name) == kVarStr) return Fail(st::TYPEMISMATCH, name);
   uint16_t mark = StrAreaMark(-1);
-  return StrAreaRelease(mark, VarAssign(name, NumBytes(VarIntToNum(n))));
+  return StrAreaRelease(mark, VarAssign(name, NumBytes(IntToNum(n))));
 }
 
 Status VarRead(StrValue name) {
@@ -335,7 +326,7 @@ Status VarRead(StrValue name) {
   VarRef ref = VarLookup(name);
   bool defined = ref.slot != kVarUndefined;
   switch (ref.type) {
-    case kVarInt: return PushNum(defined ? VarIntToNum(VarIntGet(ref.slot)) : 0);
+    case kVarInt: return PushNum(defined ? IntToNum(VarIntGet(ref.slot)) : 0);
     case kVarNum: return PushNum(defined ? VarNumGet(ref.slot) : 0);
     case kVarStr: return StrAreaPush(defined ? VarStrGet(ref.slot) : StrMake("", 0));
     default: return Fail(st::SINTAXERROR, name);

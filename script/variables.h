@@ -27,10 +27,9 @@
 #pragma once
 #include <cstdint>
 
+#include "runtime/fixednum.h"
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
-
-using FixedNum = int64_t;
 
 // Type codes and the name list of each type.
 enum VarType : uint16_t { kVarInvalid = 0, kVarInt = 2, kVarStr = 3, kVarNum = 6, kVarArray = 16 };
@@ -92,10 +91,9 @@ Status VarStrSet(uint32_t n, StrValue s);  // n at most the current count
 bool VarIntTestBits(uint32_t n, uint16_t bits);
 // Sets (on) or clears the bits; answers true when any of them is then set.
 bool VarIntSetBits(uint32_t n, uint16_t bits, bool on);
-// A number as an integer variable holds it (rounded half away from zero, low
-// 16 bits kept), and an integer as a number.
+// A number as an integer variable holds it: rounded half away from zero,
+// low 16 bits kept.
 int16_t VarNumToInt(FixedNum v);
-FixedNum VarIntToNum(int16_t v);
 inline int16_t VarSysIntGet(int slot) { return VarIntGet(static_cast<uint32_t>(slot)); }
 inline Status VarSysIntSet(int slot, int16_t v) { return VarIntSet(static_cast<uint32_t>(slot), v); }
 
