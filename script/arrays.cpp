@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "runtime/dynstrings.h"
 #include "runtime/fixednum.h"
 #include "runtime/memory.h"
 #include "runtime/strutil.h"
@@ -205,7 +204,7 @@ void ArrFreeFrom(uint32_t fromSlot) {
 void ArrFreeAll() {
   ArrFreeFrom(0);
   ValTableTruncate(VtArrays, 0);
-  DynStrSet(VarNamesList, kListArray, StrMake("", 0));
+  VarNamesClear(kListArray);
 }
 
 Status BuiltinCheckName(StrValue name) {

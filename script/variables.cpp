@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
@@ -47,6 +50,39 @@ uint16_t ListOf(uint16_t type) {
 }
 
 StrValue NameList(uint16_t list) { return DynStrGet(VarNamesList, list); }
+
+// An index beside the name lists: the lists stay the stored form and their
+// order gives the slots; the index spares every access a linear search. It is
+// rebuilt from the lists whenever it is not known to agree with them.
+struct NameHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+using NameSlots = std::unordered_map<std::string, uint16_t, NameHash, std::equal_to<>>;
+NameSlots g_index[4];
+bool g_indexValid = false;
+
+void IndexRebuild() {
+  for (uint16_t l = 0; l < 4; ++l) {
+    g_index[l].clear();
+    StrListIter it(NameList(l), ',');
+    StrValue item;
+    uint16_t slot = 0;
+    while (it.Next(&item)) g_index[l].emplace(item.Str(), slot++);
+  }
+  g_indexValid = true;
+}
+
+uint16_t IndexFind(uint16_t list, StrValue key) {
+  if (!g_indexValid) IndexRebuild();
+  auto it = g_index[list].find(key.View());
+  return it == g_index[list].end() ? kVarUndefined : it->second;
+}
+
+// Forgets the slots from count on.
+void IndexCut(uint16_t list, uint32_t count) {
+  std::erase_if(g_index[list], [count](const auto& e) { return e.second >= count; });
+}
 
 // Array names are kept up to their "(": "a(2;3)" names the array "a(".
 StrValue KeyOf(StrValue name, uint16_t type) {
@@ -163,6 +199,11 @@ int16_t VarLow16(int64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(
 
 int16_t VarNumToInt(FixedNum v) { return VarLow16(Int64DivRound(v, Pow10(NumPrecis()))); }
 
+void VarNamesClear(uint16_t list) {
+  IndexCut(list, 0);
+  DynStrSet(VarNamesList, list, StrMake("", 0));
+}
+
 // --- Start and end -------------------------------------------------------
 
 Status VarSysInit() {
@@ -170,6 +211,7 @@ Status VarSysInit() {
   if (s != 0 && s != st::UNDEFWARNING) return s;
   DynStrClear(VarNamesList);
   DynStrClear(StrVarValuesList);
+  g_indexValid = false;
   // The four name lists exist from the start, so that dropping local
   // variables gives the store back exactly what they took.
   if ((s = DynStrSet(VarNamesList, kListArray, StrMake("", 0)))) return s;
@@ -186,6 +228,7 @@ Status VarSysInit() {
 }
 
 uint16_t VarsFreeAll() {
+  g_indexValid = false;
   ArrFreeAll();
   ValTablesFree();
   return RuntimeMemFree();
@@ -207,9 +250,7 @@ VarRef VarLookup(StrValue name) {
   ref.type = VarTypeOfName(name);
   ref.list = ListOf(ref.type);
   if (ref.list == kListNone) return ref;
-  StrValue key = KeyOf(name, ref.type);
-  uint32_t pos = key.len ? StrListFind(NameList(ref.list), ',', key) : 0;
-  if (pos) ref.slot = static_cast<uint16_t>(pos - 1);
+  ref.slot = IndexFind(ref.list, KeyOf(name, ref.type));
   return ref;
 }
 
@@ -230,6 +271,7 @@ Status VarCreate(VarRef& ref, StrValue name) {
     return StrAreaRelease(mark, Fail(s, name));
   }
   ref.slot = static_cast<uint16_t>(slot);
+  if (g_indexValid) g_index[ref.list].emplace(key.Str(), ref.slot);
   return StrAreaRelease(mark, st::OK);
 }
 
@@ -379,6 +421,7 @@ Status VarCountsRestore(const VarSnapshot& snap) {
   for (uint16_t l = 0; l < 4; ++l) {
     StrValue list = NameList(l);
     if (list.len == snap.nameBytes[l]) continue;
+    IndexCut(l, snap.nameCount[l]);
     if (Status s = DynStrSet(VarNamesList, l, StrMake(list.ptr, snap.nameBytes[l]))) return s;
   }
   ArrFreeFrom(snap.arrays);

@@ -8,7 +8,9 @@
 // its list. Values: integers in value table 7, numbers in table 8, array
 // descriptors in table 6, strings as the elements of string list 13, all by
 // slot. Names are compared exactly; a name holding a list separator (",",
-// ";"), a quote or a control character cannot be created (157).
+// ";"), a blank, a quote or a control character cannot be created (157).
+// Lists 12 and 13 belong to this module: a hash index beside list 12 saves
+// the linear search, so the lists are changed only through these functions.
 //
 // The system variables are declared first, so their slots are fixed: the 44
 // integers of SysInt below and the strings _ACUM$, _ACUMX$, _LTEXT$ (string

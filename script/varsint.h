@@ -15,3 +15,5 @@ Status VarNumOfValue(StrValue value, FixedNum* v);
 // Pushes a number as the current result (8 raw bytes).
 Status PushNum(FixedNum v);
 int16_t VarLow16(int64_t v);
+// Empties one name list (the variables' slots are the caller's to drop).
+void VarNamesClear(uint16_t list);

@@ -5,16 +5,9 @@
 #include "runtime/errors.h"
 #include "runtime/memory.h"
 #include "script/valtables.h"
-#include "support/runtime_fixture.h"
+#include "var_helpers.h"
 
 namespace {
-
-uint16_t LiveBlocksOf(uint16_t owner) {
-  uint16_t n = 0;
-  for (uint16_t i = 0; i < MemSlotCount(); ++i)
-    if (MemSlotAt(i)->ptr && MemSlotAt(i)->owner == owner) ++n;
-  return n;
-}
 
 class ValTablesTest : public RuntimeTest {
  protected:

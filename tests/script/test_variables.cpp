@@ -120,6 +120,12 @@ TEST_F(VarTest, WrongKindsOfValueAreRefused) {
   EXPECT_EQ(VarAssign(StrFromC("s$"), StrErr(st::STRINGTOOLONG)), st::STRINGTOOLONG);
   EXPECT_EQ(VarAssignInt(StrFromC("s$"), 3), st::TYPEMISMATCH);
   EXPECT_EQ(VarRead(StrFromC("a(")), st::SINTAXERROR);
+
+  // A text the store cannot hold is refused and disturbs nothing.
+  ASSERT_EQ(VarAssign(StrFromC("keep$"), S("kept")), 0);
+  EXPECT_EQ(VarAssign(StrFromC("big$"), S(std::string(62000, 'x'))), st::STROUTBOUND);
+  EXPECT_EQ(VarStrGet(VarLookup(StrFromC("keep$")).slot).View(), "kept");
+  EXPECT_EQ(VarStrGet(VarLookup(StrFromC("big$")).slot).View(), "");
 }
 
 // A name is an item of a comma list: one holding a separator or a quote would
@@ -190,7 +196,9 @@ StrValue ScreenHook(StrValue name, int mode) {
 
 TEST_F(VarTest, UnderscoreNamesGoToTheValueHookFirst) {
   ASSERT_EQ(TaskHookSet(&ScreenHook, kHookValue), kHookValue);
+  uint16_t mark = StrAreaMark(-1);
   ASSERT_EQ(VarRead(StrFromC("_FLD")), 0);
+  EXPECT_EQ(StrAreaMark(-1), mark + 1);  // only the result stays
   EXPECT_EQ(TopNum(), 1300);  // integer: 12.5 rounded
   EXPECT_EQ(g_seenMode, 1);
   ASSERT_EQ(VarRead(StrFromC("_FLD$")), 0);
