@@ -2,6 +2,8 @@
 // policy and the transcript.
 #include "platform/ui/headless.h"
 
+#include "platform/host/clock.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -135,11 +137,29 @@ void render_control(Hwnd h, int depth, std::ostringstream& out) {
 
 Headless* headless() { return dynamic_cast<Headless*>(&backend()); }
 
+// Lets the rest of the program read and wait on the virtual clock: a WAIT of
+// 500 ms moves it by 500 ms at once and the timers due meanwhile fire.
+class Headless::HostClock : public ClockSource {
+ public:
+  explicit HostClock(Headless& h) : h_(h), wall_(ClockCurrent()) { previous_ = ClockInstall(this); }
+  ~HostClock() override { ClockInstall(previous_); }
+  int64_t NowMs() override { return wall_.NowMs(); }
+  int64_t MonotonicMs() override { return static_cast<int64_t>(h_.now_ms()); }
+  void SleepMs(int64_t ms) override { h_.advance_clock(ms > 0 ? static_cast<uint64_t>(ms) : 0); }
+
+ private:
+  Headless& h_;
+  ClockSource& wall_;
+  ClockSource* previous_ = nullptr;
+};
+
 Headless::Headless(HeadlessOptions options) : opt_(std::move(options)) {
   if (!opt_.transcriptPath.empty()) file_ = std::fopen(opt_.transcriptPath.c_str(), "wb");
+  if (opt_.hostClock) hostClock_ = std::make_unique<HostClock>(*this);
 }
 
 Headless::~Headless() {
+  hostClock_.reset();
   if (file_) std::fclose(file_);
 }
 

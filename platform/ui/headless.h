@@ -28,6 +28,7 @@
 #include <cstdio>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,9 @@ struct HeadlessOptions {
   StallPolicy stall = StallPolicy::Cancel;
   std::string transcriptPath;  // empty: in memory only
   std::function<void(const std::string& report)> onFailure;
+  // The host clock's monotonic reading and its sleeps follow the virtual
+  // clock while this back end lives (program runs; wall-clock time stays).
+  bool hostClock = false;
 };
 
 struct BoxRecord {
@@ -64,6 +68,7 @@ class Headless : public Backend {
   uint64_t now_ms() override { return clock_; }
   bool poll_input() override;
   void idle_tick() override { ++clock_; }
+  void advance_clock(uint64_t ms) { clock_ += ms; }
   bool wait_input(int timeoutMs) override;
   int message_box(Hwnd owner, std::string_view text, std::string_view caption, uint32_t type) override;
   int popup_menu(Hwnd owner, const std::vector<std::string>& items, Point at) override;
@@ -127,6 +132,8 @@ class Headless : public Backend {
   std::vector<BoxRecord> boxes_;
   std::vector<std::string> failures_;
   FILE* file_ = nullptr;
+  class HostClock;
+  std::unique_ptr<HostClock> hostClock_;
   int stalls_ = 0;
   Hwnd stallTop_ = 0;
   int stallStage_ = 0;

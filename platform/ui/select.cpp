@@ -4,6 +4,8 @@
 //   KX_UI_SCRIPT=file         steps for the headless back end (SCRIPT.md)
 //   KX_UI_TRANSCRIPT=file     where the headless transcript is written
 //   KX_UI_STALL=fail|cancel   headless stall policy, default cancel
+// A headless run also drives the host's monotonic clock and its sleeps from
+// the virtual clock, so waits take no real time and stay deterministic.
 // Whatever goes wrong, the layer is left working (headless, cancel) and the
 // answer says what: 143 SCREENENVIRON for a back end that cannot be had,
 // 163 BADINPUTDATA for a bad setting or script; last_error() tells more.
@@ -35,6 +37,7 @@ Status fallback(Status code, const std::string& why) {
 }  // namespace
 
 Status init_from_env() {
+  shutdown();  // the old back end gives the host clock back first
   std::string kind = env("KX_UI");
   if (kind.empty()) kind = isatty(0) && isatty(1) ? "terminal" : "headless";
   if (kind == "terminal") {
@@ -44,6 +47,7 @@ Status init_from_env() {
   }
   if (kind != "headless") return fallback(st::BADINPUTDATA, "KX_UI=" + kind + ": expected headless or terminal");
   HeadlessOptions opt;
+  opt.hostClock = true;
   std::string stall = env("KX_UI_STALL");
   if (stall == "fail") opt.stall = StallPolicy::Fail;
   else if (!stall.empty() && stall != "cancel")

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/host/clock.h"
 #include "support/runtime_fixture.h"
 #include "test_ui_fixture.h"
 
@@ -347,6 +348,19 @@ TEST(UiSelect, TheEnvironmentChoosesAndBadSettingsAreReported) {
     shutdown();
   }
   for (const char* v : {"KX_UI", "KX_UI_STALL", "KX_UI_SCRIPT", "KX_UI_TRANSCRIPT"}) unsetenv(v);
+}
+
+TEST(UiSelect, AHeadlessRunDrivesTheHostClock) {
+  setenv("KX_UI", "headless", 1);
+  ASSERT_EQ(init_from_env(), st::OK);
+  unsetenv("KX_UI");
+  ClockSleepMs(500);  // a WAIT of half a second
+  EXPECT_EQ(now_ms(), 500u);
+  EXPECT_EQ(ClockMonotonicMs(), 500);
+  pump_pending();
+  EXPECT_EQ(ClockMonotonicMs(), 501);
+  shutdown();
+  EXPECT_EQ(ClockInstall(nullptr), nullptr);  // the system clock is back
 }
 
 TEST(UiSelect, TheTranscriptFileHoldsWhatWasShown) {
