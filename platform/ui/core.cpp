@@ -21,8 +21,8 @@ Core& core() {
 
 Window* find(Hwnd h) {
   if (h == 0 || !g_core) return nullptr;
-  auto it = g_core->windows.find(h);
-  return it == g_core->windows.end() ? nullptr : it->second.get();
+  auto* w = lookup(g_core->windows, h);
+  return w ? w->get() : nullptr;
 }
 
 void notify(EventKind kind, Hwnd h, int value) {

@@ -143,6 +143,12 @@ struct Core {
 };
 
 Core& core();
+// The record under a key of one of the core's handle maps, or null.
+template <typename Map>
+auto* lookup(Map& map, typename Map::key_type key) {
+  auto it = map.find(key);
+  return it == map.end() ? nullptr : &it->second;
+}
 bool has_core();
 Window* find(Hwnd h);
 void notify(EventKind kind, Hwnd h, int value = 0);

@@ -10,11 +10,7 @@ using namespace detail;
 
 namespace {
 
-FontRec* font_of(Hfont f) {
-  auto& fonts = core().fonts;
-  auto it = fonts.find(f);
-  return it == fonts.end() ? nullptr : &it->second;
-}
+FontRec* font_of(Hfont f) { return lookup(core().fonts, f); }
 
 }  // namespace
 
@@ -98,9 +94,8 @@ Hbitmap load_bitmap_file(std::string_view path) {
 Hbitmap load_bitmap_resource(int) { return 0; }
 
 std::string bitmap_path(Hbitmap b) {
-  auto& m = core().bitmaps;
-  auto it = m.find(b);
-  return it == m.end() ? std::string() : it->second;
+  std::string* path = lookup(core().bitmaps, b);
+  return path ? *path : std::string();
 }
 
 bool delete_bitmap(Hbitmap b) { return core().bitmaps.erase(b) != 0; }

@@ -9,11 +9,7 @@ using namespace detail;
 
 namespace {
 
-MenuRec* menu_of(Hmenu m) {
-  auto& menus = core().menus;
-  auto it = menus.find(m);
-  return it == menus.end() ? nullptr : &it->second;
-}
+MenuRec* menu_of(Hmenu m) { return lookup(core().menus, m); }
 
 Hmenu new_menu(bool bar) {
   Core& c = core();

@@ -4,13 +4,6 @@
 namespace uitest {
 namespace {
 
-std::vector<std::string> only(const std::string& what) {
-  std::vector<std::string> out;
-  for (const std::string& s : g_log)
-    if (s.find(what) != std::string::npos) out.push_back(s);
-  return out;
-}
-
 class ControlsTest : public UiTest {
  protected:
   void SetUp() override {

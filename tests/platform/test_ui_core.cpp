@@ -9,13 +9,6 @@ namespace {
 
 std::string H(Hwnd h) { return "#" + std::to_string(h); }
 
-std::vector<std::string> only(const std::string& what) {
-  std::vector<std::string> out;
-  for (const std::string& s : g_log)
-    if (s.find(what) != std::string::npos) out.push_back(s);
-  return out;
-}
-
 TEST_F(UiTest, ShowingActivatesAndDestroyLeavesNoFocus) {
   Hwnd a = top("A");
   show_window(a, Show::Show);

@@ -57,6 +57,14 @@ inline LResult record(Hwnd h, Msg m, WParam wp, LParam lp) {
   return it != g_next.end() ? call_window_proc(it->second, h, m, wp, lp) : def_window_proc(h, m, wp, lp);
 }
 
+// The recorded messages whose entry contains `what`.
+inline std::vector<std::string> only(const std::string& what) {
+  std::vector<std::string> out;
+  for (const std::string& s : g_log)
+    if (s.find(what) != std::string::npos) out.push_back(s);
+  return out;
+}
+
 // Subclasses a window with the recorder.
 inline void watch(Hwnd h) { g_next[h] = set_window_proc(h, record); }
 

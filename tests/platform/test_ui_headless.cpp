@@ -11,13 +11,6 @@
 namespace uitest {
 namespace {
 
-std::vector<std::string> only(const std::string& what) {
-  std::vector<std::string> out;
-  for (const std::string& s : g_log)
-    if (s.find(what) != std::string::npos) out.push_back(s);
-  return out;
-}
-
 bool has_line(const std::vector<std::string>& lines, const std::string& part) {
   for (const std::string& l : lines)
     if (l.find(part) != std::string::npos) return true;
