@@ -106,6 +106,7 @@ class Headless : public Backend {
   const std::vector<std::string>& failures() const { return failures_; }
   int stalls() const { return stalls_; }
   StallPolicy policy() const { return opt_.stall; }
+  bool transcript_open() const { return opt_.transcriptPath.empty() || file_ != nullptr; }
   void set_policy(StallPolicy p) { opt_.stall = p; }
   void set_failure_hook(std::function<void(const std::string&)> hook) { opt_.onFailure = std::move(hook); }
   // A text rendering of a top-level window and its controls.

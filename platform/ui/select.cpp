@@ -8,7 +8,8 @@
 // the virtual clock, so waits take no real time and stay deterministic.
 // Whatever goes wrong, the layer is left working (headless, cancel) and the
 // answer says what: 143 SCREENENVIRON for a back end that cannot be had,
-// 163 BADINPUTDATA for a bad setting or script; last_error() tells more.
+// 163 BADINPUTDATA for a bad setting or script, 166 FILEOPENING for a
+// transcript file that cannot be written; last_error() tells more.
 #include <unistd.h>
 
 #include <cstdlib>
@@ -55,13 +56,15 @@ Status init_from_env() {
   opt.transcriptPath = env("KX_UI_TRANSCRIPT");
   auto h = std::make_unique<Headless>(std::move(opt));
   std::string script = env("KX_UI_SCRIPT"), error;
-  bool scriptOk = script.empty() || h->load_script_file(script, error);
-  init(std::move(h));
-  if (!scriptOk) {
-    detail::core().lastError = error;
-    return st::BADINPUTDATA;
+  Status result = st::OK;
+  if (!h->transcript_open()) {
+    result = st::FILEOPENING;
+    error = "KX_UI_TRANSCRIPT: cannot write " + env("KX_UI_TRANSCRIPT");
   }
-  return st::OK;
+  if (!script.empty() && !h->load_script_file(script, error)) result = st::BADINPUTDATA;
+  init(std::move(h));
+  detail::core().lastError = error;
+  return result;
 }
 
 }  // namespace ui

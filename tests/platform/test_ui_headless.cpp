@@ -313,6 +313,7 @@ struct EnvCase {
   const char* stall;
   const char* script;  // text of the script file, null for none
   Status want;
+  const char* transcript = "t.txt";
 };
 
 TEST(UiSelect, TheEnvironmentChoosesAndBadSettingsAreReported) {
@@ -323,6 +324,7 @@ TEST(UiSelect, TheEnvironmentChoosesAndBadSettingsAreReported) {
       {"windowed", nullptr, nullptr, st::BADINPUTDATA},
       {"terminal", nullptr, nullptr, st::SCREENENVIRON},
       {"headless", nullptr, "clack 3\n", st::BADINPUTDATA},
+      {"headless", nullptr, nullptr, st::FILEOPENING, "no/such/dir/t.txt"},
   };
   for (const EnvCase& c : cases) {
     setenv("KX_UI", c.ui, 1);
@@ -330,7 +332,7 @@ TEST(UiSelect, TheEnvironmentChoosesAndBadSettingsAreReported) {
     std::string script = dir.File("steps.txt");
     if (c.script) std::ofstream(script) << c.script;
     c.script ? setenv("KX_UI_SCRIPT", script.c_str(), 1) : unsetenv("KX_UI_SCRIPT");
-    setenv("KX_UI_TRANSCRIPT", dir.File("t.txt").c_str(), 1);
+    setenv("KX_UI_TRANSCRIPT", dir.File(c.transcript).c_str(), 1);
     EXPECT_EQ(init_from_env(), c.want) << c.ui << " " << (c.stall ? c.stall : "");
     ASSERT_NE(headless(), nullptr);  // the layer always works
     if (c.want != st::OK) {
