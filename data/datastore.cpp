@@ -352,6 +352,7 @@ Status DataStore::ReadRange(int key, const std::string& text, uint16_t flags, co
     if (code == 0 && seed) code = seed();
     if (code == 0) code = Insert();
     *inserted = code == 0;
+    if (*inserted) std::memcpy(pair + L(), pair, L());  // the new record as stored
   }
   if (code < 128) code = 0;
   while (code == 0 && KeyLimit(0, text) == 0) {
