@@ -65,25 +65,17 @@ bool IsQuote(char c) { return c == '\'' || c == '"'; }
 template <typename Pred>
 uint16_t FindIf(StrValue s, uint32_t start, bool plain, Pred pred) {
   if (s.IsError()) return 65535;
-  uint32_t n = s.len;
-  uint32_t pos = start;
-  while (pos < n) {
-    uint32_t stop = n;
-    if (!plain) {
-      for (uint32_t i = pos; i < n; ++i)
-        if (IsQuote(s.ptr[i])) {
-          stop = i;
-          break;
-        }
+  const uint32_t n = s.len;
+  for (uint32_t i = start; i < n; ++i) {
+    char c = s.ptr[i];
+    if (!plain && IsQuote(c)) {
+      uint32_t close = i + 1;
+      while (close < n && s.ptr[close] != c) ++close;
+      if (close >= n) return 65535;  // an unclosed quote ends the search
+      i = close;
+      continue;
     }
-    for (uint32_t i = pos; i < stop; ++i)
-      if (pred(s.ptr[i])) return static_cast<uint16_t>(i);
-    if (stop == n) return 65535;
-    char q = s.ptr[stop];
-    uint32_t close = stop + 1;
-    while (close < n && s.ptr[close] != q) ++close;
-    if (close >= n) return 65535;
-    pos = close + 1;
+    if (pred(c)) return static_cast<uint16_t>(i);
   }
   return 65535;
 }

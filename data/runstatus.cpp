@@ -1,0 +1,5 @@
+#include "data/runstatus.h"
+
+#include "runtime/seam.h"
+
+Status RunStatusClose() { return SeamMissing("RunStatusClose"); }

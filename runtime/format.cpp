@@ -1,0 +1,5 @@
+#include "runtime/format.h"
+
+#include "runtime/seam.h"
+
+Status LocaleLoad() { return SeamMissing("LocaleLoad"); }

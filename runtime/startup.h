@@ -1,0 +1,63 @@
+// Start-up and shutdown: the spine of both programs.
+//
+// AppMain runs the whole life of a program: runtime creation, the command
+// line, phase 1 of the application, configuration, the dictionary, the
+// screen font, phase 2, the INPUT command file, the RUN option's command or
+// the main window with its message loop, and the shutdown with the exit code
+// (0 when the final code is below 128, else the code; 255 when it does not fit
+// in 8 bits). The two programs differ only in the AppConstants they pass.
+#pragma once
+#include <cstdint>
+
+#include "runtime/status.h"
+#include "runtime/strvalue.h"
+#include "screens/menucmd.h"
+
+// StartFlags bits.
+constexpr uint8_t kStartLoadDictionary = 2;
+constexpr uint8_t kStartTolerateDictionary = 4;
+constexpr uint8_t kStartDictionaryOnNewIdentity = 8;
+
+struct AppConstants {
+  const char* identity;   // application code, ":" and the family word
+  const char* title;      // window title
+  const char* startMenu;  // start menu file name
+  uint8_t startFlags;
+  PhaseCallback phase;        // the application's phase callback
+  MenuCmdHandler dispatcher;  // the application's menu-command dispatcher
+};
+
+struct FrameworkInitRecord {
+  void* instance;
+  const char* commandLine;
+  StrValue identity;
+  StrValue title;
+  uint8_t startFlags;
+  PhaseCallback phase;
+};
+
+// The program entry: answers the process exit code.
+int AppMain(void* instance, const AppConstants& app, const char* commandLine);
+Status FrameworkInit(const FrameworkInitRecord& rec);
+// count 65535: args[0] is the whole command line.
+Status StartInit(int count, const char* const* args, StrValue identity, StrValue title,
+                 uint8_t flags, PhaseCallback phase);
+Status StartCommandLine(int count, const char* const* args);
+Status StartPhases(StrValue identity, StrValue title, uint8_t flags, PhaseCallback phase);
+Status StartConfig(StrValue identity, StrValue title);
+Status StartDataPath(int mode);
+Status StartSetting(int item, StrValue text, bool force);
+Status FontLoad();
+Status StartMenuRun(StrValue menuFile);
+Status StartRun(StrValue menuFile);
+Status StartRunCommandFile();
+StrValue InputNextLine();
+Status MainWindowOpen(StrValue menuFile);
+
+// The exit-code rule: 0 below 128, the code up to 255, else 255.
+int ExitCodeOf(unsigned finalCode);
+
+// Task stubs for hooks an application leaves empty.
+Status TaskStub(int event);
+Status TaskClose(int event);
+Status TaskLowLevel(int event);

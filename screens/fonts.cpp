@@ -1,0 +1,7 @@
+#include "screens/fonts.h"
+
+#include "runtime/seam.h"
+
+void ScreenSizeDefault(int, int) {}
+Status FontAdd(int, int, int, StrValue) { return SeamMissing("FontAdd"); }
+Status AboutShow(StrValue) { return SeamMissing("AboutShow"); }

@@ -1,0 +1,10 @@
+// Fonts, About and help.
+#pragma once
+#include "runtime/status.h"
+#include "runtime/strvalue.h"
+
+// Sets the text-window geometry to columns by rows.
+void ScreenSizeDefault(int columns, int rows);
+// Appends a font to the font table (at most 7 entries).
+Status FontAdd(int height, int width, int weight, StrValue face);
+Status AboutShow(StrValue text);

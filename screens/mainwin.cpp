@@ -1,0 +1,8 @@
+#include "screens/mainwin.h"
+
+#include "runtime/seam.h"
+
+void* MenuLoad(StrValue) {
+  SeamMissing("MenuLoad");
+  return nullptr;
+}

@@ -1,0 +1,5 @@
+#include "script/evaluator.h"
+
+#include "runtime/seam.h"
+
+Status VarFileNumsDefine() { return SeamMissing("VarFileNumsDefine"); }

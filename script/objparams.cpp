@@ -1,0 +1,6 @@
+#include "script/objparams.h"
+
+#include "runtime/seam.h"
+
+Status ParmStrPush(StrValue) { return SeamMissing("ParmStrPush"); }
+Status ParmStrPop() { return SeamMissing("ParmStrPop"); }
