@@ -1,4 +1,5 @@
-// File access of the record store (private to data/).
+// File access of the record store (private to data/), over the platform
+// file layer (platform/host/files.h).
 //
 // Every byte the record and index files exchange with the disk passes here:
 // positioned reads and writes without a user-space buffer, fsync, the atomic
@@ -38,8 +39,9 @@ bool Exists(const std::string& path);
 bool Remove(const std::string& path);
 // Reads a whole file; false when it cannot be read (*missing when absent).
 bool ReadWhole(const std::string& path, std::string* out, bool* missing);
-// Replaces path by the bytes: path + ".new" is written, synced and renamed over
-// path, then the directory is synced. On failure the old file is untouched.
+// Replaces path by the bytes: a new file beside it is written, synced and
+// renamed over path, then the directory is synced. On failure the old file is
+// untouched.
 bool ReplaceWhole(const std::string& path, const void* bytes, size_t n);
 
 // A fresh, empty file in the temporary directory (TEMP, else TMPDIR, else
