@@ -66,7 +66,9 @@ TEST_F(CrashTest, KilledWriterLeavesFilesConsistentOrRefused) {
     }
     ASSERT_LT(s, 3);
     ++consistent;
-    if (idle) EXPECT_EQ(store.File().Live(), 30u * round);
+    if (idle) {
+      EXPECT_EQ(store.File().Live(), 30u * round);
+    }
     EXPECT_EQ(RecFileCheck(Spec()), "");
     std::string order = Order(1);
     size_t listed = order.empty() ? 0 : std::count(order.begin(), order.end(), ',') + 1;
