@@ -6,6 +6,11 @@
 #include "runtime/strvalue.h"
 
 // Slots of the system integer variables that start-up reads and sets.
+constexpr int kSysAuxStat = 0;   // _AUXSTAT
+constexpr int kSysRelRes = 1;    // _RELRES
+constexpr int kSysCurFil = 2;    // _CURFIL
+constexpr int kSysUpStat = 13;   // _UPSTAT
+constexpr int kSysCompat = 20;   // _COMPAT
 constexpr int kSysScrStat = 21;  // _SCRSTAT
 constexpr int kSysTrace = 31;    // _TRACE
 constexpr int kSysPrecis = 32;   // _PRECIS

@@ -8,6 +8,7 @@
 #include <map>
 #include <random>
 
+#include "data/datafile.h"
 #include "runtime/errors.h"
 #include "store_fixture.h"
 
@@ -380,6 +381,46 @@ TEST_F(DataFileTest, RandomOperationsKeepFilesSound) {
       ASSERT_EQ(store.File().Live(), model.size());
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DataFileNameTest, KindsAndSwitches) {
+  struct Row {
+    const char* id;
+    const char* location;
+    int kind;
+    uint16_t compat;
+    const char* name;
+  } rows[] = {
+      {"name alone", "C:\\APP\\DATA", 1, 0, "CUSTOMERS1"},
+      {"data file", "C:\\APP\\DATA", 2, 0, "C:\\APP\\DATA\\CUSTOMERS1.FD"},
+      {"index file", "DATA", 3, 0, "DATA\\CUSTOMERS1.DIR"},
+      {"index file under the NDX switch", "DATA", 3, 2, "DATA\\CUSTOMERS1.NDX"},
+      {"work copy, names cut to 8", "DATA\\", 5, 8, "DATA\\CUSTOMER.TMP"},
+      {"text side file", "", 6, 0, "CUSTOMERS1.TXT"},
+      {"kind 4 is always NDX", "D", 4, 0, "D\\CUSTOMERS1.NDX"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(DataFileNameBuild("CUSTOMERS1", r.location, r.kind, r.compat), r.name) << r.id;
+}
+
+// Until the dictionary and the record buffers exist, every operation by file
+// number answers 148 and none pretends to have worked.
+TEST_F(RuntimeTest, OperationsAnswerMissingDictionary) {
+  std::vector<Status> got = {
+      DataFileOpen(1, 0),          DataFileReadKey(1, 1, StrFromC("A"), 0), DataFileMove(1, dfmove::kNext),
+      DataFileInsert(1),           DataFileUpdate(1),                       DataFileDelete(1, 0),
+      DataFileReopen(1, 0),        DataFileClose(1),                        DataFileKeySet(1, 2),
+  };
+  for (Status s : got) EXPECT_EQ(s, st::FEATUREREMOVED);
+  EXPECT_EQ(DataFileCtrl(1), nullptr);
+  EXPECT_TRUE(DataFileName(1, 2).IsError());
+  ErrClear();
+  EXPECT_EQ(DataFileDeleteAll(1), st::FEATUREREMOVED);
+  EXPECT_EQ(ErrDetail().Str(), "DataFileDeleteAll");
+  EXPECT_EQ(DataFileCloseAll(), 0);
 }
 
 }  // namespace
