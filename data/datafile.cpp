@@ -294,7 +294,10 @@ uint8_t DataFileCountByte() { return static_cast<uint8_t>(DataFileCount()); }
 
 StrValue DataFileNames() {
   std::string out;
-  for (int n = 1; n <= DataFileCount(); ++n) out += (n > 1 ? "," : "") + FileItem(FileNamesList, n);
+  for (int n = 1; n <= DataFileCount(); ++n) {
+    if (n > 1) out += ',';
+    out += FileItem(FileNamesList, n);
+  }
   return StrFromView(out);
 }
 

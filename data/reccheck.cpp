@@ -88,7 +88,10 @@ std::string RecFileDump(const RecCheckSpec& s) {
   out += s.dataPath + ": " + std::to_string(l.count) + " records of " + std::to_string(s.recLen) + " bytes\n";
   out += s.indexPath + ": F " + std::to_string(l.f) + ", N " + std::to_string(l.n) + ", " + std::to_string(l.index.size()) + " bytes\n";
   out += "free:";
-  for (uint32_t r : l.free) out += " " + std::to_string(r);
+  for (uint32_t r : l.free) {
+    out += ' ';
+    out += std::to_string(r);
+  }
   out += "\n";
   for (size_t k = 0; k < l.keys.size(); ++k) {
     out += "key " + std::to_string(k + 1) + ":\n";
@@ -103,7 +106,10 @@ std::string RecFileDump(const RecCheckSpec& s) {
     std::string img = l.data.substr(r * s.recLen, s.recLen);
     bool del = img[0] == kDeleteMark;
     if (del) img[0] = '~';
-    out += "  " + std::to_string(r) + (del ? " deleted " : " ") + "[" + img + "]\n";
+    out += "  " + std::to_string(r);
+    out += del ? " deleted [" : " [";
+    out += img;
+    out += "]\n";
   }
   return out;
 }

@@ -75,7 +75,10 @@ class StoreTest : public RuntimeTest {
     std::string out;
     store.KeySet(key);
     for (Status s = store.Move(dfmove::kFirst); s == 0; s = store.Move(dfmove::kNext))
-      out += (out.empty() ? "" : ",") + Cur().substr(0, 3);
+    {
+      if (!out.empty()) out += ',';
+      out += Cur().substr(0, 3);
+    }
     return out;
   }
 };
