@@ -107,7 +107,9 @@ int AppMain(void* instance, const AppConstants& app, const char* commandLine) {
 }
 
 Status FrameworkInit(const FrameworkInitRecord& rec) {
-  AppInstanceInit(rec.instance, nullptr, nullptr);
+  // A window-system setting that cannot be honoured ends the start before
+  // anything is opened.
+  if (Status b = AppInstanceInit(rec.instance, nullptr, nullptr)) return AppInstanceReport(b);
   const char* args[1] = {rec.commandLine};
   Status s = StartInit(65535, args, rec.identity, rec.title, rec.startFlags, rec.phase);
   if (s > 121) ErrShow(s);
@@ -240,7 +242,7 @@ Status FontSelect() {
 
 Status StartMenuRun(StrValue menuFile) {
   Status s = StartRun(menuFile);
-  if (s == 0 && WinCount() > 0) s = WinRunModal(nullptr);
+  if (s == 0 && WinCount() > 0) s = WinRunModal(0);
   return s;
 }
 
