@@ -63,25 +63,40 @@ WinSlot* TopSlot() { return ListEmpty() ? nullptr : &g_list.slots[g_list.z[g_lis
 
 volatile sig_atomic_t g_signalNo = 0;
 volatile sig_atomic_t g_signalCount = 0;
-sig_atomic_t g_signalSeen = 0;
-bool g_closeArmed = false;    // the windows are being closed for a signal
-ui::Hwnd g_closeTarget = 0;   // the window last asked to close
+volatile sig_atomic_t g_signalSeen = 0;  // signals a pump has taken up
+volatile sig_atomic_t g_closeArmed = 0;  // the windows are being closed for a signal
+ui::Hwnd g_closeTarget = 0;              // the window last asked to close
 struct sigaction g_oldInt, g_oldTerm;
 bool g_handlersInstalled = false;
 
+// Only notes the signal. One that comes while the one before is still being
+// answered (or was never taken up, the program not pumping) finds the program
+// not answering: it ends it the default way.
 extern "C" void OnSignal(int sig) {
+  if (g_signalCount != g_signalSeen || g_closeArmed) {
+    signal(sig, SIG_DFL);
+    raise(sig);
+    return;
+  }
   g_signalNo = sig;
   g_signalCount = g_signalCount + 1;
 }
 
-void SignalsInstall() {
-  if (g_handlersInstalled) return;
+// A signal ignored when the program started (a background job) stays ignored.
+void SignalInstall(int sig, struct sigaction* old) {
+  sigaction(sig, nullptr, old);
+  if (old->sa_handler == SIG_IGN) return;
   struct sigaction sa = {};
   sa.sa_handler = OnSignal;
   sigemptyset(&sa.sa_mask);
   sa.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &sa, &g_oldInt);
-  sigaction(SIGTERM, &sa, &g_oldTerm);
+  sigaction(sig, &sa, nullptr);
+}
+
+void SignalsInstall() {
+  if (g_handlersInstalled) return;
+  SignalInstall(SIGINT, &g_oldInt);
+  SignalInstall(SIGTERM, &g_oldTerm);
   g_handlersInstalled = true;
 }
 
@@ -91,8 +106,8 @@ void SignalCloseStep() {
   sig_atomic_t count = g_signalCount;
   if (count != g_signalSeen) {
     g_signalSeen = count;
-    g_closeArmed = true;
     g_closeTarget = 0;
+    g_closeArmed = 1;
   }
   if (!g_closeArmed || ui::is_window(g_closeTarget)) return;
   g_closeTarget = WinTop();
@@ -102,7 +117,7 @@ void SignalCloseStep() {
 // The loop found nothing to do: the close request has been handled, so a
 // window asked to close that is still on top has refused; the request ends.
 void SignalCloseIdle() {
-  if (g_closeArmed && g_closeTarget && g_closeTarget == WinTop()) g_closeArmed = false;
+  if (g_closeArmed && g_closeTarget && g_closeTarget == WinTop()) g_closeArmed = 0;
 }
 
 // ---- Pumps ------------------------------------------------------------------
@@ -360,6 +375,6 @@ void WinListReset() {
   g_signalNo = 0;
   g_signalCount = 0;
   g_signalSeen = 0;
-  g_closeArmed = false;
+  g_closeArmed = 0;
   g_closeTarget = 0;
 }

@@ -24,9 +24,12 @@
 // Signals: AppInstanceInit installs handlers for SIGINT and SIGTERM that only
 // note the signal. The next pump turns it into a close request (WM_CLOSE)
 // posted to the top window, and to each window that comes on top after it,
-// until the list is empty; a window that refuses the close is not asked again
-// (a second signal asks again). So a signal ends the program through its
-// normal shutdown, never from inside the handler.
+// until the list is empty; a window that refuses the close ends the request
+// (a later signal asks again). So a signal ends the program through its
+// normal shutdown, never from inside the handler. A signal that comes while
+// the one before is still being answered, or was never taken up because the
+// program does not pump, ends the program the default way. Signals ignored
+// at start stay ignored.
 //
 // One user-interface thread; dispatch re-enters window procedures (and
 // through them any module) from inside the pumps.
