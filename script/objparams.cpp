@@ -6,7 +6,7 @@
 
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
-#include "runtime/paths.h"
+#include "platform/host/files.h"
 #include "runtime/streams.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
@@ -83,11 +83,20 @@ LineKind KindOf(int kind) {
 
 constexpr int kAuxSlot = 28;  // system integer `_AUX`
 
+// STAND-IN until the system variables land: `_AUX` is kept here; replace
+// both bodies by VarSysIntGet / VarSysIntSet of kAuxSlot.
+int16_t g_auxStandIn = 0;
+int16_t AuxGet() { return g_auxStandIn; }
+Status AuxSet(int16_t value) {
+  g_auxStandIn = value;
+  return 0;
+}
+
 StrValue EventList() { return DynStrGet(SystemTextList, SysEventNamesItem); }
 
 // The name of the current event; empty when none is current.
 StrValue EventName() {
-  int aux = VarSysIntGet(kAuxSlot);
+  int aux = AuxGet();
   if (aux <= 0) return Empty();
   return StrTrim(StrListItem(EventList(), ',', static_cast<uint32_t>(aux)), 3);
 }
@@ -108,6 +117,27 @@ StrValue LookUp(StrValue name, bool* found) {
 }
 
 // --- Reading tagged lines -------------------------------------------------------
+
+// STAND-IN until the path operations land: replace by AppPathJoin(name,
+// APPPATH_DEFAULT) and FileSearch(dirs, name).
+std::string JoinDir(std::string_view dir, std::string_view name) {
+  std::string out(dir);
+  if (!out.empty() && out.back() != '\\' && out.back() != '/') out += '\\';
+  return out.append(name);
+}
+StrValue DefaultDirJoin(StrValue name) {
+  std::string path = JoinDir(DynStrGet(SettingsList, SetDefaultDirItem).View(), name.View());
+  return StrFromView(path);
+}
+StrValue FileSearch(StrValue dirs, StrValue name) {
+  if (host::Exists(name.View())) return name;
+  StrListIter it(dirs, ',');
+  for (StrValue dir; it.Next(&dir);) {
+    std::string path = JoinDir(StrTrim(dir, 3).View(), name.View());
+    if (host::Exists(path)) return StrFromView(path);
+  }
+  return Empty();
+}
 
 bool HasDirectory(StrValue name) {
   for (char c : name.View())
@@ -206,7 +236,7 @@ Status PushJoined(StrValue file, int kind, int tag, bool emptyWhenMissing) {
 StrValue TitleOf(StrValue name) {
   std::string first;
   bool seen = false;
-  EachTaggedLine(PathJoin(AppPath(APPPATH_DEFAULT), name), 0, 0, [&](StrValue line) {
+  EachTaggedLine(DefaultDirJoin(name), 0, 0, [&](StrValue line) {
     if (seen) return st::OUTOFDATA;  // only the first line counts
     seen = true;
     first.assign(line.View());
@@ -261,7 +291,7 @@ StrValue ParmValueByNum(int n) {
 Status ParmEventSet(int index, StrValue list) {
   if (Status e = StrError(list)) return e;
   if (index != -1) {
-    if (Status s = VarSysIntSet(kAuxSlot, static_cast<int16_t>(index))) return s;
+    if (Status s = AuxSet(static_cast<int16_t>(index))) return s;
   }
   if (list.len == 0) return 0;
   return DynStrSet(SystemTextList, SysEventNamesItem, list);
@@ -269,7 +299,7 @@ Status ParmEventSet(int index, StrValue list) {
 
 StrValue ParmEventSave() {
   uint16_t mark = StrAreaMark(-1);
-  uint16_t aux = static_cast<uint16_t>(VarSysIntGet(kAuxSlot));
+  uint16_t aux = static_cast<uint16_t>(AuxGet());
   char bytes[2] = {static_cast<char>(aux & 0xff), static_cast<char>(aux >> 8)};
   return StrAreaReturn(mark, StrCat(StrMake(bytes, 2), EventList()));
 }
@@ -280,7 +310,7 @@ Status ParmEventRestore(StrValue text) {
   auto lo = static_cast<uint8_t>(text.ptr[0]);
   auto hi = static_cast<uint8_t>(text.ptr[1]);
   auto aux = static_cast<int16_t>(static_cast<uint16_t>(lo | hi << 8));
-  if (Status s = VarSysIntSet(kAuxSlot, aux)) return s;
+  if (Status s = AuxSet(aux)) return s;
   return DynStrSet(SystemTextList, SysEventNamesItem, StrMid(text, 2, text.len - 2u));
 }
 
