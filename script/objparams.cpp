@@ -112,8 +112,10 @@ StrValue Qualify(StrValue base) {
 // the name is there at all (a present name may have an empty value).
 StrValue LookUp(StrValue name, bool* found) {
   StrValue text = DynStrTop(kParmStack);
-  *found = StrKeyLocate(text, name, 0) != kNotFound;
-  return *found ? StrKeyValue(text, name) : Empty();
+  uint32_t hit = StrKeyLocate(text, name, 0);
+  *found = hit != kNotFound;
+  if (!*found) return Empty();
+  return StrTokenNorm(StrValue{text.ptr + (hit & 0xffff), static_cast<uint16_t>(hit >> 16)});
 }
 
 // --- Reading tagged lines -------------------------------------------------------

@@ -139,6 +139,7 @@ TEST_F(ObjParamsTest, LineTagsAndContentByKind) {
       {2, "x07abcZ", 7, "abc"},       // last character dropped
       {2, "x01", 1, ""},
       {2, "x0", 0, ""},               // too short to drop anything
+      {2, "", 0, ""},
       {3, "0012 NAME:1", 12, "NAME:1"},
       {4, "05MENU$:X", 5, "MENU$:X"},
       {6, "00042rest", 42, "00042rest"},
