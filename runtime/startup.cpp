@@ -22,6 +22,7 @@
 #include "runtime/seam.h"
 #include "screens/fonts.h"
 #include "screens/mainwin.h"
+#include "screens/choice.h"
 #include "screens/msgbox.h"
 #include "screens/winlist.h"
 #include "script/taskhooks.h"
@@ -216,6 +217,25 @@ Status FontLoad() {
   if (sane) FontAdd(height, width, weight, StrTrim(fields[3], 3));
   ParmStrPop();
   return StrAreaRelease(m, 0);
+}
+
+Status FontSelect() {
+  uint16_t m = StrAreaMark(-1);
+  StrValue lines = FileReadJoined(StrFromC("KXFONT.PPN"), StrFromC(","));
+  if (lines.IsError()) return StrAreaRelease(m, StrError(lines));
+  Status cs = 0;
+  int choice = WinChoice(StrFromC("Font"), lines, 0, &cs);
+  if (cs == 0 && choice > 0) {
+    WinChoiceClose();
+    StrValue first = StrListItem(lines, ',', static_cast<uint32_t>(choice));
+    StrValue text = first;
+    uint32_t count = StrListCount(lines, ',');
+    for (uint32_t i = 1; i <= count; ++i)
+      if (i != static_cast<uint32_t>(choice)) text = StrCat(StrCat(text, StrFromC("\r\n")), StrListItem(lines, ',', i));
+    // The whole file is replaced, so a shorter content leaves no stale tail.
+    cs = FileWrite(StrFromC("KXFONT.PPN"), kStreamReplace, text);
+  }
+  return StrAreaRelease(m, cs);
 }
 
 Status StartMenuRun(StrValue menuFile) {

@@ -6,7 +6,7 @@
 
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
-#include "platform/host/files.h"
+#include "runtime/paths.h"
 #include "runtime/streams.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
@@ -120,27 +120,6 @@ StrValue LookUp(StrValue name, bool* found) {
 
 // --- Reading tagged lines -------------------------------------------------------
 
-// STAND-IN until the path operations land: replace by AppPathJoin(name,
-// APPPATH_DEFAULT) and FileSearch(dirs, name).
-std::string JoinDir(std::string_view dir, std::string_view name) {
-  std::string out(dir);
-  if (!out.empty() && out.back() != '\\' && out.back() != '/') out += '\\';
-  return out.append(name);
-}
-StrValue DefaultDirJoin(StrValue name) {
-  std::string path = JoinDir(DynStrGet(SettingsList, SetDefaultDirItem).View(), name.View());
-  return StrFromView(path);
-}
-StrValue FileSearch(StrValue dirs, StrValue name) {
-  if (host::Exists(name.View())) return name;
-  StrListIter it(dirs, ',');
-  for (StrValue dir; it.Next(&dir);) {
-    std::string path = JoinDir(StrTrim(dir, 3).View(), name.View());
-    if (host::Exists(path)) return StrFromView(path);
-  }
-  return Empty();
-}
-
 bool HasDirectory(StrValue name) {
   for (char c : name.View())
     if (c == '\\' || c == '/' || c == ':') return true;
@@ -238,7 +217,7 @@ Status PushJoined(StrValue file, int kind, int tag, bool emptyWhenMissing) {
 StrValue TitleOf(StrValue name) {
   std::string first;
   bool seen = false;
-  EachTaggedLine(DefaultDirJoin(name), 0, 0, [&](StrValue line) {
+  EachTaggedLine(AppPathJoin(name, APPPATH_DEFAULT), 0, 0, [&](StrValue line) {
     if (seen) return st::OUTOFDATA;  // only the first line counts
     seen = true;
     first.assign(line.View());
