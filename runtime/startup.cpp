@@ -1,6 +1,7 @@
 #include "runtime/startup.h"
 
 #include "data/runstatus.h"
+#include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
@@ -18,7 +19,7 @@ namespace {
 PhaseCallback g_phase = nullptr;
 
 // SettingsList items this module reads.
-StrValue SettingGet(int /*item*/) { return StrErr(SeamMissing("DynStrings")); }
+StrValue SettingGet(int item) { return DynStrGet(SettingsList, static_cast<uint32_t>(item)); }
 
 }  // namespace
 

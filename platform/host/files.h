@@ -1,0 +1,118 @@
+// The file system as the framework sees it.
+//
+// Every file access of the framework goes through this layer. It takes the
+// Windows-style names that application files and scripts use and finds the
+// Linux file they mean:
+//   - "\" and "/" are both separators; a drive letter ("C:") is dropped;
+//   - when a name does not exist exactly, each component is looked up without
+//     regard to ASCII letter case ("DATA\Cust.FD" finds data/CUST.fd); when
+//     several entries differ only in case, the first in byte order wins;
+//   - wildcard patterns match the Windows way ("*", "?", case-insensitive,
+//     "*.*" also matching names without a dot) and listings come back sorted
+//     (case-insensitively, then by bytes), so "the first match" is the same on
+//     every run.
+// Descriptors are opened close-on-exec, so child processes inherit none.
+//
+// Calls follow the POSIX convention: -1 (or false) on failure with errno set;
+// StatusFromErrno turns errno into the framework's status codes. Nothing here
+// records an error: the callers decide what the failure means.
+//
+// Faults can be injected for tests: FaultArm makes the N-th call of one kind
+// of operation (open, write, fsync, rename, ...) fail with a chosen errno.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/status.h"
+
+namespace host {
+
+// --- Names ---------------------------------------------------------------
+
+// Separators to "/", drive letter dropped; nothing is looked up.
+std::string NormalizePath(std::string_view path);
+// NormalizePath, then the existing file the name means (case-insensitive
+// fallback per component). Components that do not exist are kept as written,
+// so the result is also the right name to create.
+std::string ResolvePath(std::string_view path);
+// Windows wildcard match of one name (no directory part).
+bool WildMatch(std::string_view pattern, std::string_view name);
+bool HasWildcards(std::string_view name);
+
+// --- Open files ------------------------------------------------------------
+
+enum OpenMode : unsigned {
+  kOpenRead = 1,
+  kOpenWrite = 2,
+  kOpenCreate = 4,    // create when missing (never truncates by itself)
+  kOpenTruncate = 8,
+  kOpenAppend = 16,
+  kOpenExclusive = 32,  // with kOpenCreate: fail when the file exists
+};
+
+// A regular file (directories are refused with EISDIR). Returns the descriptor.
+int Open(std::string_view path, unsigned mode);
+int Close(int fd);
+// One read(2) at the descriptor's position (pipes, terminals); 0 at the end.
+int64_t Read(int fd, void* buf, size_t n);
+// Reads at an offset until n bytes or the end; returns the count.
+int64_t ReadAt(int fd, void* buf, size_t n, int64_t offset);
+// Writes everything (at the descriptor's position / at an offset); returns n.
+int64_t Write(int fd, const void* buf, size_t n);
+int64_t WriteAt(int fd, const void* buf, size_t n, int64_t offset);
+int Sync(int fd);
+int64_t Size(int fd);  // -1 when the descriptor is not a file
+bool Seekable(int fd);
+
+// --- Whole files and directories -------------------------------------------
+
+struct FileInfo {
+  bool isDir = false;
+  int64_t size = 0;
+  uint32_t attributes = 0;  // Windows attribute bits (kAttr...)
+  time_t created = 0;       // birth time when the file system keeps one, else mtime
+  time_t accessed = 0;
+  time_t written = 0;
+};
+constexpr uint32_t kAttrReadOnly = 0x01;
+constexpr uint32_t kAttrHidden = 0x02;
+constexpr uint32_t kAttrDirectory = 0x10;
+constexpr uint32_t kAttrArchive = 0x20;
+
+bool Stat(std::string_view path, FileInfo* info);
+bool Exists(std::string_view path);
+int Rename(std::string_view from, std::string_view to);  // replaces an existing target
+int Remove(std::string_view path);
+// Names (no directory part) of the entries matching a pattern whose last
+// component may hold wildcards; "." and ".." are never listed. Sorted.
+int List(std::string_view pattern, std::vector<std::string>* names);
+int MakeDir(std::string_view path);   // one directory
+int MakeDirs(std::string_view path);  // with its missing parents; 0 when it exists
+// Replaces the file's contents safely: a new file beside it is written,
+// synced and renamed over the old one, so a crash leaves the old or the new
+// contents, never neither. The old file's permissions are kept.
+int ReplaceFile(std::string_view path, const void* data, size_t n);
+
+// --- Temporary names --------------------------------------------------------
+
+// TEMP, else TMPDIR, else /tmp (the environment is not changed).
+std::string TempDirectory();
+// A name (no directory part, no points) that no file in TempDirectory() has.
+std::string TempName();
+
+// --- Errors and injected faults --------------------------------------------
+
+Status StatusFromErrno(int err);
+
+enum class FaultOp { Open, Read, Write, Sync, Rename, Remove, MakeDir, Count };
+// The nth call (1 = the next one) of op fails with err; 0 disarms.
+void FaultArm(FaultOp op, unsigned nth, int err);
+void FaultClear();
+// Calls of op seen since FaultClear (for tests that count operations).
+unsigned FaultCalls(FaultOp op);
+
+}  // namespace host
