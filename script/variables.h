@@ -8,6 +8,7 @@
 // Slots of the system integer variables that start-up reads and sets.
 constexpr int kSysScrStat = 21;  // _SCRSTAT
 constexpr int kSysTrace = 31;    // _TRACE
+constexpr int kSysPrecis = 32;   // _PRECIS
 constexpr int kSysInHnd = 36;    // _INHND
 constexpr int kSysOutHnd = 37;   // _OUTHND
 
