@@ -1,6 +1,5 @@
 #include "runtime/log.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -11,6 +10,7 @@
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/messages.h"
+#include "runtime/paths.h"
 #include "runtime/strformat.h"
 #include "script/variables.h"
 
@@ -87,8 +87,7 @@ StrValue LogFileName() {
   StrValue set = DynStrGet(SystemTextList, SysLogNameItem);
   if (set.len) return StrDup(set);  // a view into the store would not outlive its next change
   uint16_t m = StrAreaMark(-1);
-  std::string_view id = DynStrGet(SettingsList, SetIdentityItem).View();  // STAND-IN for APNAME
-  std::string name(id.substr(0, std::min<size_t>(2, id.find(':'))));
+  std::string name(AppVarValue(StrFromC("%APNAME%")).View().substr(0, kLogNameMax - (sizeof kLogFileSuffix - 1)));
   name += kLogFileSuffix;
   return StrAreaReturn(m, StrMake(name.data(), static_cast<uint32_t>(name.size())));
 }

@@ -1,6 +1,5 @@
 #include "runtime/messages.h"
 
-#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,9 +7,11 @@
 #include "platform/host/files.h"
 #include "runtime/dynstrings.h"
 #include "runtime/msgtable.h"
+#include "runtime/paths.h"
 #include "runtime/seam.h"
 #include "runtime/streams.h"
 #include "runtime/strlist.h"
+#include "runtime/strutil.h"
 
 namespace {
 
@@ -84,12 +85,17 @@ bool CatalogAppend(uint32_t number, const CatalogRange& range, std::string_view 
 }
 
 // The first match of a file pattern under its plain name, then in each
-// directory of the default-directory list; empty when nothing matches.
+// directory of the default-directory list (as FileSearch goes, but a pattern
+// needs the name it matched); empty when nothing matches.
 std::string CatalogFileFind(std::string_view pattern) {
   std::vector<std::string> candidates{std::string(pattern)};
+  uint16_t m = StrAreaMark(-1);
   StrListIter dirs(DynStrGet(SettingsList, SetDefaultDirItem), ',');
-  for (StrValue dir; dirs.Next(&dir);)
-    if (dir.len) candidates.push_back(dir.Str() + "/" + std::string(pattern));
+  for (StrValue dir; dirs.Next(&dir);) {
+    dir = StrUnquote(StrTrim(dir, 3));
+    if (dir.len) candidates.push_back(PathJoin(dir, StrOf(pattern)).Str());
+  }
+  StrAreaMark(m);
   for (const std::string& c : candidates) {
     std::vector<std::string> names;
     if (host::List(c, &names) != 0 || names.empty()) continue;
@@ -100,12 +106,12 @@ std::string CatalogFileFind(std::string_view pattern) {
   return {};
 }
 
-// STAND-IN until the paths module lands: the application prefix (APNAME),
-// the first two letters of the identity's application code, and the search
-// of a plain name along the default directories.
+// The two-letter application prefix (APNAME).
 std::string AppPrefixText() {
-  std::string_view id = ViewOf(DynStrGet(SettingsList, SetIdentityItem));
-  return std::string(id.substr(0, std::min<size_t>(2, id.find(':'))));
+  uint16_t m = StrAreaMark(-1);
+  std::string prefix(ViewOf(AppVarValue(StrFromC("%APNAME%"))));
+  StrAreaMark(m);
+  return prefix;
 }
 
 std::string_view LanguageCode() {
@@ -230,9 +236,9 @@ Status LangVarAssign(StrValue, StrValue) { return SeamMissing("LangVarAssign"); 
 
 Status LangVarsLoad() {
   uint16_t m = StrAreaMark(-1);
-  std::string found = CatalogFileFind(AppPrefixText() + "LANGVARS.DAT");
-  StrValue file = StrOf(found);
-  if (found.empty()) return StrAreaRelease(m, 0);
+  StrValue name = StrCat(AppVarValue(StrFromC("%APNAME%")), StrFromC("LANGVARS.DAT"));
+  StrValue file = FileSearch(DynStrGet(SettingsList, SetDefaultDirItem), name);
+  if (file.IsError() || file.len == 0) return StrAreaRelease(m, 0);
   uint16_t slot = StreamOpen(file, kStreamReadOnly | kStreamQuiet);
   if (slot < kStreamFirstFile || slot >= kStreamSlots) return StrAreaRelease(m, 0);
   Status result = 0;
