@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/host/files.h"
-#include <ctime>
+#include "runtime/datetime.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/messages.h"
@@ -43,28 +43,10 @@ bool AppendBytes(std::string_view file, std::string_view bytes) {
 // in the day-first languages, parts joined with "-".
 // Stand-in until the formatting by type letter is built: it then comes from
 // its date display (mode 2).
-// STAND-IN until the dates module lands: today and the time of day from the
-// C library.
-struct Today {
-  int year, month, day, hour, minute;
-};
-Today NowLocal() {
-  std::time_t t = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min};
-}
-std::string TimeOfDayText() {
-  char buf[8];
-  Today now = NowLocal();
-  std::snprintf(buf, sizeof buf, "%02d:%02d", now.hour % 100, now.minute % 100);
-  return buf;
-}
-
 std::string DisplayDateToday() {
-  Today now = NowLocal();
+  DateYmd d = DateToday();
   char buf[16];
-  int year = now.year, month = now.month, day = now.day;
+  int year = d / 10000, month = d / 100 % 100, day = d % 100;
   bool dayFirst = LangIndex() == 2 || LangIndex() == 3 || LangIndex() == 5;
   std::snprintf(buf, sizeof buf, "%02d-%02d-%04d", dayFirst ? day : month, dayFirst ? month : day,
                 year);
@@ -74,8 +56,8 @@ std::string DisplayDateToday() {
 // The frame's top line and header, formatted within the header bound.
 std::string BlockHeader() {
   uint16_t m = StrAreaMark(-1);
-  StrValue header = StrFormat(kLogHeaderMax, StrFromC("*****************************\r\n Date:%s - Time:%s - User:%s\r\n"),
-                              DisplayDateToday(), TimeOfDayText(), "0");
+  StrValue templ = StrFromC("*****************************\r\n Date:%s - Time:%s - User:%s\r\n");
+  StrValue header = StrFormat(kLogHeaderMax, templ, DisplayDateToday(), TimeFormat(TimeOfDayMs(), 1), "0");
   std::string out(header.View());
   StrAreaMark(m);
   return out;
@@ -87,7 +69,8 @@ StrValue LogFileName() {
   StrValue set = DynStrGet(SystemTextList, SysLogNameItem);
   if (set.len) return StrDup(set);  // a view into the store would not outlive its next change
   uint16_t m = StrAreaMark(-1);
-  std::string name(AppVarValue(StrFromC("%APNAME%")).View().substr(0, kLogNameMax - (sizeof kLogFileSuffix - 1)));
+  std::string_view prefix = AppVarValue(StrFromC("%APNAME%")).View();
+  std::string name(prefix.substr(0, kLogNameMax - (sizeof kLogFileSuffix - 1)));
   name += kLogFileSuffix;
   return StrAreaReturn(m, StrMake(name.data(), static_cast<uint32_t>(name.size())));
 }

@@ -3,12 +3,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <string>
 
+#include "platform/host/clock.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
+#include "script/variables.h"
 #include "support/runtime_fixture.h"
 
 namespace {
@@ -17,7 +18,7 @@ class LogTest : public RuntimeTest {
  protected:
   void SetUp() override {
     RuntimeTest::SetUp();
-    ASSERT_EQ(DynStrInit(), 0);
+    ASSERT_EQ(VarSysInit(), 0);  // the store and _TRACE (1)
     ErrClear();
   }
   static std::string Read(const std::string& path) {
@@ -45,17 +46,22 @@ TEST_F(LogTest, FileNameAndAppending) {
   EXPECT_EQ(LogFileName().Str(), name);
 }
 
-// The header is bounded; the text is written whole, however long.
+// The header is bounded; the text is written whole, however long. The date
+// follows the language's order.
 TEST_F(LogTest, FramedBlock) {
+  ManualClock clock;
+  ClockScope scope(&clock);
+  clock.SetLocal({2024, 3, 5, 9, 7, 42});
   std::string name = dir_.File("block.log");
   std::string longText(5000, 'L');
   ASSERT_EQ(LogBlock(StrFromC("first"), S(name)), 0);
+  ASSERT_EQ(DynStrSet(SettingsList, SetLanguageItem, StrFromC("ES")), 0);
   ASSERT_EQ(LogBlock(S(longText), S(name)), 0);
-  std::string frame =
-      R"(\*{29}\r\n Date:\d\d-\d\d-\d{4} - Time:\d\d:\d\d - User:0\r\n)";
-  std::regex expected(frame + "first" + R"(\r\n\*{22}\r\n\r\n)" + frame + longText +
-                      R"(\r\n\*{22}\r\n\r\n)");
-  EXPECT_TRUE(std::regex_match(Read(name), expected)) << Read(name).substr(0, 200);
+  EXPECT_EQ(Read(name),
+            "*****************************\r\n Date:03-05-2024 - Time:09:07 - User:0\r\nfirst\r\n"
+            "**********************\r\n\r\n"
+            "*****************************\r\n Date:05-03-2024 - Time:09:07 - User:0\r\n" +
+                longText + "\r\n**********************\r\n\r\n");
 }
 
 TEST_F(LogTest, BlockToAFileThatCannotBeOpened) {
@@ -64,11 +70,24 @@ TEST_F(LogTest, BlockToAFileThatCannotBeOpened) {
   EXPECT_EQ(ErrDetail().Str(), name);
 }
 
+// A line is written when the low 8 bits of the caller's bits meet _TRACE;
+// an error string is written as its code.
 TEST_F(LogTest, ErrorLinesFollowTheTraceBits) {
-  ASSERT_EQ(LogSetName(S(dir_.File("trace.log"))), 0);
-  EXPECT_FALSE(LogError(StrErr(145), 0));
-  EXPECT_FALSE(LogError(StrErr(145), 0x100));  // only the low 8 bits count
-  EXPECT_FALSE(std::filesystem::exists(dir_.File("trace.log")));
+  std::string name = dir_.File("trace.log");
+  ASSERT_EQ(LogSetName(S(name)), 0);
+  const struct {
+    int trace, bits;
+    bool written;
+  } cases[] = {{1, 1, true}, {1, 2, false}, {1, 0x101, true}, {1, 0x100, false}, {6, 4, true}, {0, 0xFF, false}};
+  std::string expected;
+  for (const auto& c : cases) {
+    ASSERT_EQ(VarSysIntSet(kSysTrace, static_cast<int16_t>(c.trace)), 0);
+    EXPECT_EQ(LogError(StrErr(145), c.bits), c.written) << c.trace << "/" << c.bits;
+    if (c.written) expected += "Error #145\r\n";
+  }
+  ASSERT_EQ(VarSysIntSet(kSysTrace, 4), 0);
+  EXPECT_TRUE(LogError(StrFromC("plain text"), 4));
+  EXPECT_EQ(Read(name), expected + "plain text\r\n");
 }
 
 struct AssertSeen {
