@@ -54,7 +54,6 @@ TEST(MsgTable, TextsByteForByte) {
       {"administration 1003", "1003", "GA", "Redundant data. %s identical registries. Confirm Deletion?"},
       {"block 4 needs a program", "1001", "", ""},
       {"unknown number", "0002", "", ""},
-      {"digits inside a text are no entry", "0123", "", ""},
       {"too short", "001", "", ""},
   };
   for (const TextCase& c : cases)
