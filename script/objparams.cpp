@@ -81,16 +81,8 @@ LineKind KindOf(int kind) {
 
 // --- Event state --------------------------------------------------------------
 
-constexpr int kAuxSlot = 28;  // system integer `_AUX`
-
-// STAND-IN until the system variables land: `_AUX` is kept here; replace
-// both bodies by VarSysIntGet / VarSysIntSet of kAuxSlot.
-int16_t g_auxStandIn = 0;
-int16_t AuxGet() { return g_auxStandIn; }
-Status AuxSet(int16_t value) {
-  g_auxStandIn = value;
-  return 0;
-}
+int16_t AuxGet() { return VarSysIntGet(kSysAux); }
+Status AuxSet(int16_t value) { return VarSysIntSet(kSysAux, value); }
 
 StrValue EventList() { return DynStrGet(SystemTextList, SysEventNamesItem); }
 

@@ -7,6 +7,8 @@
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "script/objparams.h"
+#include "script/taskhooks.h"
+#include "script/variables.h"
 #include "support/runtime_fixture.h"
 
 namespace {
@@ -27,11 +29,12 @@ class ObjParamsTest : public RuntimeTest {
  protected:
   void SetUp() override {
     RuntimeTest::SetUp();
-    ASSERT_EQ(DynStrInit(), 0);
-    ASSERT_EQ(ParmEventSet(0, S("")), 0);
+    TaskHooksReset();
+    ASSERT_EQ(VarSysInit(), 0);  // the string-list store and `_AUX`
   }
   void TearDown() override {
     EXPECT_TRUE(DynStrCheck());
+    TaskHooksReset();
     RuntimeTest::TearDown();
   }
   void Events(int aux, const char* list) { ASSERT_EQ(ParmEventSet(aux, StrFromC(list)), 0); }
