@@ -1,0 +1,363 @@
+#include "script/scanner.h"
+
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/recbuf.h"
+#include "runtime/errors.h"
+#include "runtime/strlist.h"
+#include "script/builtins.h"
+
+namespace {
+
+constexpr uint32_t kMaxText = 65535;
+
+bool IsQuote(char c) { return c == '\'' || c == '"'; }
+
+// Operator characters, as a 256-entry table for the hot scanning loops.
+struct OpCharTable {
+  bool is[256] = {};
+  OpCharTable() {
+    for (const char* p = kExpOpChars; *p; ++p) is[static_cast<unsigned char>(*p)] = true;
+  }
+};
+const OpCharTable kOpTable;
+
+// Index and class of every operator, by its text.
+struct OpDef {
+  const char* text;
+  uint16_t cls;
+};
+constexpr OpDef kOps[kOpCount] = {
+    {"", 0},   {"*", 4},  {"/", 4},  {"!", 4},  {"%", 4},  {"\xF7", 4}, {"+", 3},
+    {"-", 3},  {"=", 0},  {">", 2},  {"<", 2},  {"==", 2}, {">=", 2},   {"<=", 2},
+    {"<>", 2}, {"&", 1},  {"|", 5},  {"@", 1},  {"&&", 1}, {"||", 1},   {"@@", 1}};
+
+bool IsSecondOpChar(char c) { return c == '=' || c == '>' || c == '<' || c == '&' || c == '@' || c == '|'; }
+
+uint16_t OpLookup(const char* p, uint32_t n) {
+  for (uint16_t i = 1; i < kOpCount; ++i)
+    if (std::strlen(kOps[i].text) == n && std::memcmp(kOps[i].text, p, n) == 0) return i;
+  return 0;
+}
+
+// End of the quoted part that starts at pos (the position after its closing
+// quote); an unclosed quote runs to the end of the text.
+uint32_t SkipQuoted(const char* p, uint32_t n, uint32_t pos) {
+  const void* close = std::memchr(p + pos + 1, p[pos], n - pos - 1);
+  return close ? static_cast<uint32_t>(static_cast<const char*>(close) - p) + 1 : n;
+}
+
+// Position of the first operator character outside quotes at or after pos,
+// n when none.
+uint32_t FindOpChar(const char* p, uint32_t n, uint32_t pos) {
+  while (pos < n) {
+    char c = p[pos];
+    if (IsQuote(c)) {
+      pos = SkipQuoted(p, n, pos);
+      continue;
+    }
+    if (kOpTable.is[static_cast<unsigned char>(c)]) return pos;
+    ++pos;
+  }
+  return n;
+}
+
+// The ")" that closes the "(" at pos, quoted parts skipped; n when none.
+uint32_t MatchParen(const char* p, uint32_t n, uint32_t pos) {
+  int depth = 0;
+  while (pos < n) {
+    char c = p[pos];
+    if (IsQuote(c)) {
+      pos = SkipQuoted(p, n, pos);
+      continue;
+    }
+    if (c == '(') ++depth;
+    else if (c == ')' && --depth == 0) return pos;
+    ++pos;
+  }
+  return n;
+}
+
+Status Fail(Status code, std::string_view detail) {
+  ErrDetailSet(code, StrMake(detail.data(), static_cast<uint32_t>(detail.size())), false);
+  return code;
+}
+
+// The type bits of a name: "$" string, "#" number, otherwise integer.
+uint16_t NameTypeBits(StrValue name) {
+  std::string_view v = name.View();
+  if (v.find('$') != std::string_view::npos) return kTermStr;
+  if (v.find('#') != std::string_view::npos) return kTermNum;
+  return kTermInt;
+}
+
+bool IsTextFieldType(char t) { return !(t == 'N' || t == 'L' || (t >= '1' && t <= '9')); }
+
+// Kind of a term without parentheses.
+uint16_t PlainTermKind(StrValue term) {
+  std::string_view v = term.View();
+  if (v.empty()) return kTermNumber;
+  if (v.find_first_of("'\"") != std::string_view::npos) return kTermLiteral;
+  if (v.find('$') != std::string_view::npos) return kTermStr;
+  if (v.find('#') != std::string_view::npos) return kTermNum;
+  if (v.find('{') != std::string_view::npos) {
+    FieldRef ref = FieldRefParse(term);
+    if (ref.status) return ref.status;
+    return IsTextFieldType(ref.type) ? kTermFieldText : kTermField;
+  }
+  return static_cast<unsigned char>(v[0]) >= 'A' ? kTermInt : kTermNumber;
+}
+
+// --- Pre-processing ------------------------------------------------------
+
+// Parentheses pair up in order, quoted parts skipped.
+Status CheckParens(const char* p, uint32_t n) {
+  int depth = 0;
+  for (uint32_t i = 0; i < n;) {
+    char c = p[i];
+    if (IsQuote(c)) {
+      i = SkipQuoted(p, n, i);
+      continue;
+    }
+    if (c == '(') ++depth;
+    else if (c == ')' && --depth < 0) break;
+    ++i;
+  }
+  return depth == 0 ? 0 : Fail(st::LOOPFAILURE, std::string_view(p, n));
+}
+
+// Every run of blanks outside quotes touches an operator character or an
+// end of the text.
+Status CheckBlanks(const char* p, uint32_t n) {
+  for (uint32_t i = 0; i < n;) {
+    char c = p[i];
+    if (IsQuote(c)) {
+      i = SkipQuoted(p, n, i);
+      continue;
+    }
+    if (c != ' ') {
+      ++i;
+      continue;
+    }
+    uint32_t end = i;
+    while (end < n && p[end] == ' ') ++end;
+    bool before = i == 0 || kOpTable.is[static_cast<unsigned char>(p[i - 1])];
+    bool after = end == n || kOpTable.is[static_cast<unsigned char>(p[end])];
+    if (!before && !after) return Fail(st::SINTAXERROR, std::string_view(p + i, n - i));
+    i = end;
+  }
+  return 0;
+}
+
+constexpr std::string_view kAcceptStr = "_ACCEPT$(";
+constexpr std::string_view kAcceptNum = "_ACCEPT#(";
+constexpr std::string_view kAcceptHead = "FN$TRIM(FN$PARM(_$(.envvar;.dialog);";
+constexpr std::string_view kAcceptTail = ");'FIT')";
+
+// One pass: blanks outside quotes dropped, the dialog shorthands rewritten
+// (only where a term starts, never inside quotes).
+std::string Rewrite(const char* p, uint32_t n) {
+  std::string out;
+  out.reserve(n);
+  std::vector<char> closers;  // per open "(": 0 plain, 's' or 'n' a shorthand
+  for (uint32_t i = 0; i < n;) {
+    char c = p[i];
+    if (IsQuote(c)) {
+      uint32_t end = SkipQuoted(p, n, i);
+      out.append(p + i, end - i);
+      i = end;
+      continue;
+    }
+    if (c == ' ') {
+      ++i;
+      continue;
+    }
+    bool termStart = i == 0 || kOpTable.is[static_cast<unsigned char>(p[i - 1])] || p[i - 1] == ' ';
+    if (c == '_' && termStart && n - i >= kAcceptStr.size()) {
+      std::string_view at(p + i, kAcceptStr.size());
+      if (at == kAcceptStr || at == kAcceptNum) {
+        bool num = at == kAcceptNum;
+        if (num) out += "FN#VALN(";
+        out += kAcceptHead;
+        closers.push_back(num ? 'n' : 's');
+        i += static_cast<uint32_t>(kAcceptStr.size());
+        continue;
+      }
+    }
+    if (c == '(') closers.push_back(0);
+    if (c == ')' && !closers.empty()) {
+      char k = closers.back();
+      closers.pop_back();
+      if (k) {
+        out += kAcceptTail;
+        if (k == 'n') out += ')';
+        ++i;
+        continue;
+      }
+    }
+    out += c;
+    ++i;
+  }
+  return out;
+}
+
+bool NeedsRewrite(const char* p, uint32_t n) {
+  if (std::memchr(p, ' ', n)) return true;
+  return std::string_view(p, n).find("_ACCEPT") != std::string_view::npos;
+}
+
+// --- Tokens ----------------------------------------------------------------
+
+// Fills the term of a call (name before the "(" at open) and answers where
+// the operator search resumes.
+uint32_t ScanCall(ExpToken& t, uint32_t start, uint32_t open) {
+  const char* p = t.text.ptr;
+  uint32_t n = t.text.len;
+  uint32_t close = MatchParen(p, n, open);
+  if (close >= n) {
+    t.status = Fail(st::LOOPFAILURE, std::string_view(p + start, n - start));
+    return n;
+  }
+  t.parenLen = static_cast<uint16_t>(close - open + 1);
+  StrValue name = StrMake(p + start, open - start);
+  if (name.len == 0) {
+    t.kind = kTermParen;
+  } else if (std::string_view(name.View()).find_first_of("'\"{") != std::string_view::npos) {
+    t.status = Fail(st::SINTAXERROR, std::string_view(p + start, close + 1 - start));
+  } else if ((t.builtin = BuiltinCode(name)) != 0) {
+    t.kind = static_cast<uint16_t>(kTermCall | NameTypeBits(name));
+  } else {
+    t.kind = static_cast<uint16_t>(kTermArray | NameTypeBits(name));
+  }
+  return close + 1;
+}
+
+}  // namespace
+
+bool ExpIsOpChar(char c) { return kOpTable.is[static_cast<unsigned char>(c)]; }
+
+uint16_t ExpOpClass(uint16_t op) { return op < kOpCount ? kOps[op].cls : 0; }
+
+ExpToken ExpScanStart(StrValue text) {
+  ExpToken t;
+  if (text.IsError()) {
+    t.status = StrError(text);
+    t.text = StrMake("", 0);
+    return t;
+  }
+  const char* p = text.ptr;
+  uint32_t n = text.len;
+  t.text = text;
+  if ((t.status = CheckParens(p, n)) || (t.status = CheckBlanks(p, n))) return t;
+  if (!NeedsRewrite(p, n)) return t;
+  std::string out = Rewrite(p, n);
+  if (out.size() > kMaxText) {
+    t.status = Fail(st::SINTAXERROR, std::string_view(p, n));
+    return t;
+  }
+  t.text = StrFromView(out);
+  if (t.text.IsError()) t.status = StrError(t.text);
+  return t;
+}
+
+ExpToken ExpScanToken(const ExpToken& state) {
+  ExpToken t;
+  t.text = state.text;
+  const char* p = t.text.ptr;
+  uint32_t n = t.text.len;
+  uint32_t start = state.next < n ? state.next : n;
+  t.termStart = static_cast<uint16_t>(start);
+  uint32_t i = FindOpChar(p, n, start);
+  bool call = i < n && p[i] == '(';
+  uint32_t termEnd = i;
+  if (call) {
+    uint32_t after = ScanCall(t, start, i);
+    if (t.status) {
+      t.next = static_cast<uint16_t>(n);
+      return t;
+    }
+    termEnd = after;
+    i = after;
+    if (i < n && (!ExpIsOpChar(p[i]) || p[i] == '(')) {
+      t.status = Fail(st::SINTAXERROR, std::string_view(p + start, n - start));
+      t.next = static_cast<uint16_t>(n);
+      return t;
+    }
+  }
+  t.termLen = static_cast<uint16_t>(termEnd - start);
+  if (!call) {
+    uint16_t kind = PlainTermKind(t.Term());
+    if (kind >= 128) t.status = kind;
+    else t.kind = kind;
+  }
+  if (i >= n) {
+    t.next = static_cast<uint16_t>(n);
+    return t;
+  }
+  char c = p[i];
+  if (c == ';' || c == ',') {
+    t.next = static_cast<uint16_t>(i + 1);
+    return t;
+  }
+  uint32_t len = (i + 1 < n && IsSecondOpChar(p[i + 1])) ? 2 : 1;
+  t.op = OpLookup(p + i, len);
+  t.next = static_cast<uint16_t>(i + len);
+  if (t.op == 0) {
+    t.status = Fail(st::SINTAXERROR, std::string_view(p + start, n - start));
+    t.next = static_cast<uint16_t>(n);
+  }
+  t.opClass = ExpOpClass(t.op);
+  return t;
+}
+
+ExpToken ExpScanFirst(StrValue text) {
+  ExpToken s = ExpScanStart(text);
+  return s.status ? s : ExpScanToken(s);
+}
+
+StrValue ExpScanTokenText(StrValue text, uint16_t position) {
+  if (text.IsError()) return text;
+  ExpToken t = ExpScanToken(ExpScanAt(text, position));
+  return t.status ? StrErr(t.status) : t.Term();
+}
+
+Status ExpClassify(StrValue text) {
+  uint16_t m = StrAreaMark(-1);
+  ExpToken t = ExpScanStart(text);
+  while (t.status == 0) {
+    t = ExpScanToken(t);
+    if (t.status) break;
+    if (t.op || t.AtEnd()) {
+      bool str = (t.kind & 1) != 0;
+      bool joins = t.op == kOpNone || t.op == kOpAdd || t.op == kOpAssign;
+      return StrAreaRelease(m, str && joins ? 1 : 0);
+    }
+  }
+  return StrAreaRelease(m, t.status);
+}
+
+uint32_t ExpListFindNoCase(StrValue list, StrValue name) {
+  if (list.IsError() || name.IsError()) return 0;
+  StrListIter it(list, ',');
+  StrValue item;
+  for (uint32_t pos = 1; it.Next(&item); ++pos) {
+    if (item.len != name.len) continue;
+    uint32_t k = 0;
+    while (k < item.len) {
+      unsigned char a = static_cast<unsigned char>(item.ptr[k]);
+      unsigned char b = static_cast<unsigned char>(name.ptr[k]);
+      if (a != b && !(a >= 'a' && a <= 'z' && a - 32 == b) && !(a >= 'A' && a <= 'Z' && a + 32 == b)) break;
+      ++k;
+    }
+    if (k == item.len) return pos;
+  }
+  return 0;
+}
+
+uint32_t ExpScanNameIndex(StrValue list, StrValue name) {
+  uint32_t exact = StrListFind(list, ',', name);
+  return exact ? exact : ExpListFindNoCase(list, name);
+}
