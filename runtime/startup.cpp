@@ -1,7 +1,20 @@
 #include "runtime/startup.h"
 
 #include "data/runstatus.h"
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform/host/files.h"
+
+#include "data/dictionary.h"
 #include "runtime/dynstrings.h"
+#include "runtime/paths.h"
+#include "runtime/streams.h"
+#include "runtime/strlist.h"
+#include "runtime/strutil.h"
+#include "script/evaluator.h"
+#include "script/objparams.h"
 #include "runtime/errors.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
@@ -9,6 +22,7 @@
 #include "runtime/seam.h"
 #include "screens/fonts.h"
 #include "screens/mainwin.h"
+#include "screens/choice.h"
 #include "screens/msgbox.h"
 #include "screens/winlist.h"
 #include "script/taskhooks.h"
@@ -20,6 +34,45 @@ PhaseCallback g_phase = nullptr;
 
 // SettingsList items this module reads.
 StrValue SettingGet(int item) { return DynStrGet(SettingsList, static_cast<uint32_t>(item)); }
+
+StrValue CurrentDir() {
+  char buf[4096];
+  return getcwd(buf, sizeof buf) ? StrFromView(buf) : StrErr(st::DISKIO);
+}
+
+bool StartWantsDictionary(StrValue identity, uint8_t flags) {
+  if (flags & kStartLoadDictionary) return true;
+  if (!(flags & kStartDictionaryOnNewIdentity)) return false;
+  return StrCompare(identity, SettingGet(SetIdentityItem)) != 0;
+}
+
+Status StartDictionary(uint8_t flags) {
+  ErrDetailSet(0, StrMake("", 0), false);
+  ErrClear();
+  StrValue code = StrListItem(SettingGet(SetIdentityItem), ':', 1);
+  Status r = st::LOADSTRERROR;
+  if (code.len >= 2) {
+    StrValue prefix = StrMid(code, 0, 2);
+    r = DicLoad(SettingGet(SetDefaultDirItem), prefix, StrMake("", 0));
+    if (r != 0) {
+      // One retry after re-resolving the default directory from DPATH or "..\APPS".
+      StartDataPath(2);
+      r = DicLoad(SettingGet(SetDefaultDirItem), prefix, StrMake("", 0));
+    }
+  }
+  if ((flags & kStartTolerateDictionary) && (r == st::LOADSTRERROR || r == st::FILENOTFOUND)) r = 0;
+  if (r == 0) r = VarFileNumsDefine();
+  return r;
+}
+
+void StartAbout() {
+  int16_t trace = VarSysIntGet(kSysTrace);
+  if ((trace & 0x101) == 0x101 && !(trace & 0x10)) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%d", VarSysIntGet(kSysPrecis));
+    AboutShow(StrFromC(buf));
+  }
+}
 
 }  // namespace
 
@@ -69,7 +122,7 @@ Status StartInit(int count, const char* const* args, StrValue identity, StrValue
 
 Status StartCommandLine(int count, const char* const* args) {
   if (Status s = VarSysInit()) return s;
-  TaskHookSet(nullptr, 0);  // the screen-field value hook comes with the screens
+  TaskHookSet(NameHookFn{}, kHookValue);  // the screen-field value hook comes with the screens
   uint16_t m = StrAreaMark(-1);
   StrValue locale = StrCat(StrCat(StrCat(Msg("0019"), StrMake("\0", 1)), Msg("0117")),
                            StrMake("\0 ", 2));
@@ -84,19 +137,106 @@ Status StartCommandLine(int count, const char* const* args) {
 
 Status StartPhases(StrValue identity, StrValue title, uint8_t flags, PhaseCallback phase) {
   g_phase = phase;
-  (void)identity;
-  (void)title;
-  (void)flags;
-  return SeamMissing("StartPhases");
+  uint16_t m = StrAreaMark(-1);
+  // A failed phase 1 ends start-up: configuring a program whose application
+  // layer could not register itself would only hide the first error.
+  Status r = phase ? static_cast<Status>(phase(flags * 16 + 1)) : 0;
+  if (r != 0) return StrAreaRelease(m, r);
+  if (SettingGet(SetLanguageItem).len == 0) LangDefault();
+  r = StartConfig(identity, title);
+  if (r == 0 && StartWantsDictionary(identity, flags)) r = StartDictionary(flags);
+  if (r == 0) r = FontLoad();
+  if (r == 0) StartAbout();
+  if ((r == 0 || r == st::LOADSTRERROR) && phase) r = static_cast<Status>(phase(flags * 16 + 2));
+  if (r == 0) {
+    ErrDetailSet(0, StrMake("", 0), false);
+    ErrClear();
+  }
+  return StrAreaRelease(m, r);
 }
 
-Status StartConfig(StrValue, StrValue) { return SeamMissing("StartConfig"); }
-Status StartDataPath(int) { return SeamMissing("StartDataPath"); }
-Status StartSetting(int item, StrValue, bool) {
-  SettingGet(item);
-  return SeamMissing("StartSetting");
+Status StartConfig(StrValue identity, StrValue title) {
+  uint16_t m = StrAreaMark(-1);
+  int16_t trace = StrToInt(OptValueByName("TRACE"));
+  VarSysIntSet(kSysTrace, static_cast<int16_t>(trace | 0x01));
+  StrValue apname = OptValueByName("APNAME");
+  StrValue id = (!apname.IsError() && apname.len) ? apname : identity;
+  StrValue family = StrListItem(SettingGet(SetIdentityItem), ':', 2);
+  if (family.len) id = StrCat(StrCat(StrListItem(id, ':', 1), StrChar(':')), family);
+  Status s = StartSetting(SetIdentityItem, id, true);
+  if (s == 0 && title.len) s = StartSetting(SetTitleItem, title, true);
+  if (s == 0) s = StartDataPath(1);
+  return StrAreaRelease(m, s);
 }
-Status FontLoad() { return SeamMissing("FontLoad"); }
+
+Status StartDataPath(int mode) {
+  uint16_t m = StrAreaMark(-1);
+  Status s = 0;
+  if ((mode & 3) == 1) {
+    StrValue run = AppPath(1);
+    s = StrError(run);
+    if (s == 0) s = StartSetting(SetDefaultDirItem, run, false);
+  } else if ((mode & 3) == 2) {
+    StrValue dpath = OptValueByName("DPATH");
+    StrValue apps = PathResolve(CurrentDir(), StrFromC("..\\APPS"));
+    StrValue dir = (!dpath.IsError() && dpath.len) ? dpath : apps;
+    s = StrError(dir);
+    if (s == 0) s = StartSetting(SetDefaultDirItem, dir, true);
+  }
+  if (s == 0) {
+    StrValue help = AppPath(5);
+    s = StrError(help);
+    if (s == 0) s = StartSetting(SetHelpDirItem, help, (mode & 3) == 2);
+  }
+  if (s == 0 && (mode & 8)) {
+    StrValue backups = AppPath(6);
+    if (!backups.IsError() && !host::Exists(backups.View())) s = PathMakeDirs(backups);
+  }
+  return StrAreaRelease(m, s);
+}
+
+Status StartSetting(int item, StrValue text, bool force) {
+  if (Status e = StrError(text)) return e;
+  if (!force && SettingGet(item).len != 0) return 0;
+  return DynStrSet(SettingsList, static_cast<uint32_t>(item), text);
+}
+
+Status FontLoad() {
+  uint16_t m = StrAreaMark(-1);
+  Status s = ParmStrPush(StrFromC("KXFONT.PPN"));
+  if (s != 0) return StrAreaRelease(m, s == st::FILENOTFOUND ? 0 : s);
+  StrValue first = StrListItem(DynStrTop(ObjParamsList), ':', 1);
+  StrValue fields[4];
+  for (uint32_t i = 0; i < 4; ++i) fields[i] = StrListItem(first, ';', i + 1);
+  int height = StrToInt(fields[0]);
+  int width = StrToInt(fields[1]);
+  int weight = StrFindStr(fields[2], StrFromC("BOLD"), 1) != 65535 ? 700 : 400;
+  // A line with unusable sizes would break every pixel computation of the
+  // screens: keep the entry point's font unless both are -1 or sane.
+  bool sane = (height == -1 && width == -1) || (height >= 4 && height <= 200 && width >= 4 && width <= 200);
+  if (sane) FontAdd(height, width, weight, StrTrim(fields[3], 3));
+  ParmStrPop();
+  return StrAreaRelease(m, 0);
+}
+
+Status FontSelect() {
+  uint16_t m = StrAreaMark(-1);
+  StrValue lines = FileReadJoined(StrFromC("KXFONT.PPN"), StrFromC(","));
+  if (lines.IsError()) return StrAreaRelease(m, StrError(lines));
+  Status cs = 0;
+  int choice = WinChoice(StrFromC("Font"), lines, 0, &cs);
+  if (cs == 0 && choice > 0) {
+    WinChoiceClose();
+    StrValue first = StrListItem(lines, ',', static_cast<uint32_t>(choice));
+    StrValue text = first;
+    uint32_t count = StrListCount(lines, ',');
+    for (uint32_t i = 1; i <= count; ++i)
+      if (i != static_cast<uint32_t>(choice)) text = StrCat(StrCat(text, StrFromC("\r\n")), StrListItem(lines, ',', i));
+    // The whole file is replaced, so a shorter content leaves no stale tail.
+    cs = FileWrite(StrFromC("KXFONT.PPN"), kStreamReplace, text);
+  }
+  return StrAreaRelease(m, cs);
+}
 
 Status StartMenuRun(StrValue menuFile) {
   Status s = StartRun(menuFile);
@@ -105,15 +245,55 @@ Status StartMenuRun(StrValue menuFile) {
 }
 
 Status StartRun(StrValue menuFile) {
-  (void)menuFile;
-  Status s = SeamMissing("StartRun");
-  ErrShow(s);
-  return s;
+  uint16_t m = StrAreaMark(-1);
+  StrValue run = OptValueByName("RUN");
+  bool hasRun = !run.IsError() && run.len > 0;
+  Status s = 0;
+  if (menuFile.len == 0 && !hasRun) s = st::BADINPUTDATA;
+  if (s == 0) s = StartRunCommandFile();
+  if (s == 0 && !hasRun) s = MainWindowOpen(menuFile);
+  if (s == 0 && hasRun) {
+    VarSysIntSet(kSysScrStat, static_cast<int16_t>(VarSysIntGet(kSysScrStat) | 8));
+    s = MenuCmdRun(run, MenuCmdDispatch);
+  }
+  if (s != 0) ErrShow(s);
+  return StrAreaRelease(m, s);
 }
 
-Status StartRunCommandFile() { return SeamMissing("StartRunCommandFile"); }
-StrValue InputNextLine() { return StrMake("", 0); }
+Status StartRunCommandFile() {
+  uint16_t m = StrAreaMark(-1);
+  StrValue input = OptValueByName("INPUT");
+  Status s = 0;
+  if (!input.IsError() && input.len > 0) {
+    uint16_t slot = StreamOpen(input, kStreamReadOnly);
+    if (slot != 65535) {
+      while (s == 0 && !StreamAtEnd(slot)) {
+        VarSysIntSet(kSysInHnd, static_cast<int16_t>(slot));
+        uint16_t lm = StrAreaMark(-1);
+        StrValue line = StreamReadLine(slot, -1);
+        // A blank line is no command: skipping it keeps one empty line from
+        // ending the whole batch.
+        if (!line.IsError() && StrTrim(line, 3).len > 0) s = MenuCmdRun(line, MenuCmdDispatch);
+        StrAreaMark(lm);
+      }
+      StreamClose(slot);
+      VarSysIntSet(kSysInHnd, 0);
+    }
+  }
+  StrValue output = OptValueByName("OUTPUT");
+  if (!output.IsError() && output.len > 0) VarSysIntSet(kSysOutHnd, 1);
+  return StrAreaRelease(m, s);
+}
+
+StrValue InputNextLine() {
+  int16_t slot = VarSysIntGet(kSysInHnd);
+  if (slot <= 2 || StreamAtEnd(static_cast<uint16_t>(slot))) return StrMake("", 0);
+  StrValue line = StreamReadLine(static_cast<uint16_t>(slot), -1);
+  return line.IsError() ? StrMake("", 0) : line;
+}
+
 Status MainWindowOpen(StrValue menuFile) {
+  VarSysIntSet(kSysScrStat, static_cast<int16_t>(VarSysIntGet(kSysScrStat) | 2));
   if (!MenuLoad(menuFile)) return ErrSet(1, MOD_SCREENS, st::FEATUREREMOVED, st::FEATUREREMOVED);
   return SeamMissing("MainWindowOpen");
 }

@@ -48,6 +48,7 @@ Status StartConfig(StrValue identity, StrValue title);
 Status StartDataPath(int mode);
 Status StartSetting(int item, StrValue text, bool force);
 Status FontLoad();
+Status FontSelect();
 Status StartMenuRun(StrValue menuFile);
 Status StartRun(StrValue menuFile);
 Status StartRunCommandFile();

@@ -8,3 +8,5 @@ void ScreenSizeDefault(int columns, int rows);
 // Appends a font to the font table (at most 7 entries).
 Status FontAdd(int height, int width, int weight, StrValue face);
 Status AboutShow(StrValue text);
+// A non-empty text shows About with it; an empty one opens help.
+Status HelpShow(StrValue text);

@@ -1,16 +1,153 @@
 #include "screens/menucmd.h"
 
-#include "runtime/seam.h"
+#include <string>
+#include <vector>
+
+#include "runtime/errors.h"
+#include "runtime/messages.h"
 #include "runtime/startup.h"
+#include "runtime/strlist.h"
+#include "runtime/strformat.h"
+#include "runtime/strutil.h"
+#include "screens/fonts.h"
+#include "devices/reportlaunch.h"
+#include "data/rebuild.h"
+#include "data/transsetup.h"
+#include "platform/host/files.h"
+#include "runtime/paths.h"
+#include "screens/accept.h"
+#include "screens/choice.h"
+#include "script/evaluator.h"
+#include "script/macros.h"
+#include "script/objparams.h"
+#include "script/procedures.h"
 #include "script/variables.h"
 
+const char kMenuVerbs[] =
+    "Menu,Accept,AcceptRun,MantAux,MantMain,MantAuto,MantMovs,LnManMain,LnNavMain,PrcExec,"
+    "Report,Reorg,Copy,FileTrans,Help,Perform,FontSet,WizzSelect,ExpEval";
+
 namespace {
+
 MenuCmdHandler g_handler = nullptr;
+
+// Exact (case as written) position of a word in the verb table; 0 when absent.
+uint16_t VerbNumber(StrValue word) {
+  if (word.IsError() || word.len == 0) return 0;
+  uint32_t n = StrListFind(StrFromC(kMenuVerbs), ',', word);
+  return n == 0 || n > kVerbExpEval ? 0 : static_cast<uint16_t>(n);
+}
+
+Status ProcessNotDefined() {
+  uint16_t m = StrAreaMark(-1);
+  ErrDetailSet(st::BADINPUTDATA, Msg("0031 Process not defined"), false);
+  return StrAreaRelease(m, st::BADINPUTDATA);
+}
+
+}  // namespace
+
+MenuCommand MenuCmdParse(StrValue line) {
+  MenuCommand cmd;
+  StrValue text = MacroExpand(line, 1);
+  if (text.IsError()) {
+    cmd.code = StrError(text);
+    return cmd;
+  }
+  char sep = StrFindCharAt(text, 0, ' ', true) != 65535 ? ' ' : ',';
+  uint16_t at = StrFindCharAt(text, 0, sep, true);
+  StrValue word = at == 65535 ? text : StrMid(text, 0, at);
+  uint16_t verb = VerbNumber(word);
+  if (verb == 0) {
+    cmd.code = st::BADINPUTDATA;
+    cmd.rest = StrMake("", 0);
+    return cmd;
+  }
+  cmd.code = static_cast<uint32_t>(verb) << 16;
+  cmd.rest = at == 65535 ? StrMid(text, static_cast<int32_t>(text.len), 0) : StrMid(text, at + 1, 65535);
+  return cmd;
 }
 
 void MenuCmdHookSet(MenuCmdHandler handler) { g_handler = handler; }
-Status MenuCmdRun(StrValue, MenuCmdHandler) { return SeamMissing("MenuCmdRun"); }
-Status MenuCmdDispatch(int, StrValue) { return SeamMissing("MenuCmdDispatch"); }
+MenuCmdHandler MenuCmdHookGet() { return g_handler; }
+
+Status MenuCmdRun(StrValue line, MenuCmdHandler defaultHandler) {
+  if (!g_handler) g_handler = defaultHandler;
+  uint16_t m = StrAreaMark(-1);
+  MenuCommand cmd = MenuCmdParse(line);
+  Status s = g_handler ? g_handler(static_cast<int>(cmd.code), cmd.rest) : st::BADINPUTDATA;
+  return StrAreaRelease(m, s);
+}
+
+StrValue MenuCmdText(StrValue line, uint16_t verb) {
+  if (Status e = StrError(line)) return StrErr(e);
+  uint16_t m = StrAreaMark(-1);
+  if (MenuCmdParse(line).Verb() != 0) return StrAreaReturn(m, line);
+  StrValue name = StrListItem(StrFromC(kMenuVerbs), ',', verb);
+  StrValue text = StrFormat(static_cast<uint32_t>(line.len) + 390, StrFromC("%s %s"), name.View(), line.View());
+  return StrAreaReturn(m, text);
+}
+
+Status MenuCmdDispatch(int code, StrValue rest) {
+  uint16_t verb = static_cast<uint16_t>(static_cast<uint32_t>(code) >> 16);
+  if ((code & 0xffff) != 0) verb = 0;
+  switch (verb) {
+    case kVerbAcceptRun:
+      return AcceptCommand(rest, 82);
+    case kVerbMantAux:
+      return MantAuxCommand(rest);
+    case kVerbPrcExec:
+      return PrcExec(rest, nullptr);
+    case kVerbReport:
+      return ReportCommand(rest);
+    case kVerbReorg:
+      return ReorgCommand(rest);
+    case kVerbCopy:
+      return CopyCommand(StrToInt(rest));
+    case kVerbFileTrans:
+      return FileTransCommand(rest);
+    case kVerbHelp:
+      HelpShow(rest);
+      return 0;
+    case kVerbFontSet:
+      FontSelect();
+      return 0;
+    case kVerbExpEval:
+      return ExpEvalStatus(rest);
+    default:
+      return ProcessNotDefined();
+  }
+}
+
+Status PrcExec(StrValue spec, PrcExecCallback callback) {
+  if (Status e = StrError(spec)) return e;
+  if (StrFindChar(spec, '*', 1) == 65535) return PrcRunSpec(spec);
+  uint16_t m = StrAreaMark(-1);
+  StrValue pattern = PathJoin(AppPath(2), spec);
+  std::vector<std::string> names;
+  if (pattern.IsError() || host::List(pattern.View(), &names) != 0 || names.empty()) {
+    ErrDetailSet(st::FILENOTFOUND, Msg("0031 Process not defined"), false);
+    return StrAreaRelease(m, ErrSet(1, MOD_SCREENS, st::FILENOTFOUND, st::FILENOTFOUND));
+  }
+  std::string list;
+  for (const std::string& n : names) list += (list.empty() ? "" : ",") + n;
+  Status s = 0;
+  while (s == 0) {
+    uint16_t lm = StrAreaMark(-1);
+    StrValue titles = ParmTitlesOfFiles(StrFromView(list));
+    Status cs = 0;
+    int choice = WinChoice(Msg("0088 Target File"), titles, 3, &cs);
+    if (cs != 0 || choice <= 0) {
+      StrAreaMark(lm);
+      s = cs;
+      break;
+    }
+    WinChoiceClose();
+    StrValue chosen = StrListItem(StrFromView(list), ',', static_cast<uint32_t>(choice));
+    s = callback ? callback(chosen) : PrcRunSpec(chosen);
+    StrAreaMark(lm);
+  }
+  return StrAreaRelease(m, s);
+}
 
 int AppExitCode(PhaseCallback callback, Status finalStatus) {
   Status status = finalStatus;

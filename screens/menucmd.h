@@ -1,17 +1,63 @@
 // Menu command lines and the menu command verbs.
+//
+// Every menu entry, every line of the INPUT command file, the RUN option and
+// several form exits carry a command line: a verb followed by its arguments.
+// A line parses into a MenuCommand (verb number and status in one 32-bit
+// code, plus the rest of the line); it goes to the application's dispatcher,
+// which passes what it does not own to the framework's default verbs
+// (MenuCmdDispatch). A word not in the verb table answers 163.
 #pragma once
 #include <cstdint>
 
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
 
-// A menu command handler takes the verb code and the rest of the line.
+// Verb numbers: 1-based positions in the verb table.
+enum MenuVerb : uint16_t {
+  kVerbMenu = 1,
+  kVerbAccept,
+  kVerbAcceptRun,
+  kVerbMantAux,
+  kVerbMantMain,
+  kVerbMantAuto,
+  kVerbMantMovs,
+  kVerbLnManMain,
+  kVerbLnNavMain,
+  kVerbPrcExec,
+  kVerbReport,
+  kVerbReorg,
+  kVerbCopy,
+  kVerbFileTrans,
+  kVerbHelp,
+  kVerbPerform,
+  kVerbFontSet,
+  kVerbWizzSelect,
+  kVerbExpEval,
+};
+extern const char kMenuVerbs[];
+
+// The parse result: code = verb << 16 | status (0 a listed verb, 163 not).
+struct MenuCommand {
+  uint32_t code = 0;
+  StrValue rest;
+  uint16_t Verb() const { return static_cast<uint16_t>(code >> 16); }
+  Status Stat() const { return static_cast<Status>(code & 0xffff); }
+};
+
+// A menu command handler takes the 32-bit code and the rest of the line.
 using MenuCmdHandler = Status (*)(int code, StrValue rest);
 using PhaseCallback = int (*)(int phase);
 
+MenuCommand MenuCmdParse(StrValue line);
 void MenuCmdHookSet(MenuCmdHandler handler);
+MenuCmdHandler MenuCmdHookGet();
 Status MenuCmdRun(StrValue line, MenuCmdHandler defaultHandler);
+StrValue MenuCmdText(StrValue line, uint16_t verb);
 Status MenuCmdDispatch(int code, StrValue rest);
 // Calls the phase callback with 3, frees the runtime and answers the exit
 // code: 0 when the final code is below 128, else the code.
+// Verb PrcExec: a spec runs as a procedure; a spec with "*" is a file
+// pattern whose files are offered in a choice window until none is chosen.
+using PrcExecCallback = Status (*)(StrValue spec);
+Status PrcExec(StrValue spec, PrcExecCallback callback);
 int AppExitCode(PhaseCallback callback, Status finalStatus);

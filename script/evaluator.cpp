@@ -3,3 +3,4 @@
 #include "runtime/seam.h"
 
 Status VarFileNumsDefine() { return SeamMissing("VarFileNumsDefine"); }
+Status ExpEvalStatus(StrValue) { return SeamMissing("ExpEvalStatus"); }

@@ -4,3 +4,4 @@
 
 Status ParmStrPush(StrValue) { return SeamMissing("ParmStrPush"); }
 Status ParmStrPop() { return SeamMissing("ParmStrPop"); }
+StrValue ParmTitlesOfFiles(StrValue) { return StrErr(SeamMissing("ParmTitlesOfFiles")); }

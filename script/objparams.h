@@ -6,3 +6,5 @@
 // Reads a definition file's lines joined by ":" as the current parameter string.
 Status ParmStrPush(StrValue fileName);
 Status ParmStrPop();
+// For each file of a comma list its title, quoted, joined by ",".
+StrValue ParmTitlesOfFiles(StrValue files);

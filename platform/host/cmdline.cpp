@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/host/env.h"
+
 namespace {
 
 bool NeedsQuotes(const std::string& v, bool option) {
@@ -34,15 +36,32 @@ std::string Rebuild(const std::string& arg) {
   return arg.substr(0, sep + 1) + Quote(value);
 }
 
+bool ProgramNeedsQuotes(const std::string& path) {
+  return path.find_first_of(" \t:=") != std::string::npos;
+}
+
 }  // namespace
+
+std::string HostProgramField(const char* argv0) {
+  std::string given = argv0 ? argv0 : "";
+  if (given.empty() || given.find('/') != std::string::npos) return given;
+  std::string self = HostProgramPath();
+  size_t slash = self.rfind('/');
+  if (slash != std::string::npos && self.compare(slash + 1, std::string::npos, given) == 0) return self;
+  return given;
+}
 
 std::string HostCommandLineBuild(int argc, const char* const* argv) {
   std::string line;
   for (int i = 0; i < argc; ++i) {
     if (!argv[i]) continue;
-    std::string a = argv[i];
-    if (i > 0) line += ' ';
-    line += i == 0 ? (NeedsQuotes(a, false) ? Quote(a) : a) : Rebuild(a);
+    if (i > 0) {
+      line += ' ';
+      line += Rebuild(argv[i]);
+      continue;
+    }
+    std::string program = HostProgramField(argv[0]);
+    line += ProgramNeedsQuotes(program) ? Quote(program) : program;
   }
   return line;
 }

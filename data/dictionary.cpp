@@ -1,0 +1,5 @@
+#include "data/dictionary.h"
+
+#include "runtime/seam.h"
+
+Status DicLoad(StrValue, StrValue, StrValue) { return SeamMissing("DicLoad"); }

@@ -1,0 +1,5 @@
+#include "devices/reportlaunch.h"
+
+#include "runtime/seam.h"
+
+Status ReportCommand(StrValue) { return SeamMissing("ReportCommand"); }

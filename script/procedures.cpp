@@ -1,0 +1,5 @@
+#include "script/procedures.h"
+
+#include "runtime/seam.h"
+
+Status PrcRunSpec(StrValue) { return SeamMissing("PrcRunSpec"); }

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "runtime/dynstrings.h"
+#include "screens/menucmd.h"
+#include "support/runtime_fixture.h"
+
+namespace {
+
+class MenuCmdTest : public RuntimeTest {
+ protected:
+  void SetUp() override {
+    RuntimeTest::SetUp();
+    ASSERT_EQ(DynStrInit(), 0);
+  }
+};
+
+struct ParseCase {
+  const char* id;
+  const char* line;
+  uint16_t verb;
+  Status status;
+  const char* rest;
+};
+
+TEST_F(MenuCmdTest, ParseTable) {
+  const ParseCase cases[] = {
+      {"comma-form", "PrcExec,demo.prc", kVerbPrcExec, 0, "demo.prc"},
+      {"blank-form", "PrcExec demo.prc", kVerbPrcExec, 0, "demo.prc"},
+      {"blank-wins", "PrcExec,demo.prc a", 0, st::BADINPUTDATA, ""},
+      {"bare-verb", "Help", kVerbHelp, 0, ""},
+      {"last-verb", "ExpEval a=1", kVerbExpEval, 0, "a=1"},
+      {"case-exact", "prcexec demo.prc", 0, st::BADINPUTDATA, ""},
+      {"unknown", "Frobnicate x", 0, st::BADINPUTDATA, ""},
+      {"empty", "", 0, st::BADINPUTDATA, ""},
+  };
+  for (const auto& c : cases) {
+    MenuCommand cmd = MenuCmdParse(StrFromC(c.line));
+    EXPECT_EQ(cmd.Verb(), c.verb) << c.id;
+    EXPECT_EQ(cmd.Stat(), c.status) << c.id;
+    EXPECT_EQ(cmd.rest.View(), c.rest) << c.id;
+  }
+}
+
+TEST_F(MenuCmdTest, TextPrefixesAVerbOnlyWhenMissing) {
+  EXPECT_EQ(MenuCmdText(StrFromC("CUSTOMER.PAN"), kVerbMantMain).View(), "MantMain CUSTOMER.PAN");
+  EXPECT_EQ(MenuCmdText(StrFromC("Help topic"), kVerbMantMain).View(), "Help topic");
+}
+
+Status g_seenCode = 0;
+std::string g_seenRest;
+Status Recorder(int code, StrValue rest) {
+  g_seenCode = static_cast<Status>(static_cast<uint32_t>(code) >> 16);
+  g_seenRest = rest.Str();
+  return 7;
+}
+
+TEST_F(MenuCmdTest, RunGoesToTheInstalledHandlerAndDefaultsOnlyWhenNoneIs) {
+  MenuCmdHookSet(nullptr);
+  EXPECT_EQ(MenuCmdRun(StrFromC("Report sales"), Recorder), 7);
+  EXPECT_EQ(g_seenCode, kVerbReport);
+  EXPECT_EQ(g_seenRest, "sales");
+  EXPECT_EQ(MenuCmdHookGet(), &Recorder);  // the default became the handler
+  MenuCmdHookSet(MenuCmdDispatch);
+  EXPECT_EQ(MenuCmdRun(StrFromC("Nonsense"), Recorder), st::BADINPUTDATA);
+  MenuCmdHookSet(nullptr);
+}
+
+TEST_F(MenuCmdTest, DispatchOfAVerbWithoutDefaultAnswers163) {
+  for (uint16_t verb : {kVerbMenu, kVerbAccept, kVerbMantMain, kVerbLnNavMain, kVerbPerform, kVerbWizzSelect}) {
+    EXPECT_EQ(MenuCmdDispatch(static_cast<int>(static_cast<uint32_t>(verb) << 16), StrFromC("")),
+              st::BADINPUTDATA)
+        << verb;
+  }
+  EXPECT_EQ(MenuCmdDispatch(st::BADINPUTDATA, StrFromC("")), st::BADINPUTDATA);
+}
+
+}  // namespace
