@@ -8,6 +8,7 @@
 #include "data/recbuf.h"
 #include "runtime/errors.h"
 #include "runtime/strlist.h"
+#include "runtime/strutil.h"
 #include "script/builtins.h"
 
 namespace {
@@ -360,4 +361,120 @@ uint32_t ExpListFindNoCase(StrValue list, StrValue name) {
 uint32_t ExpScanNameIndex(StrValue list, StrValue name) {
   uint32_t exact = StrListFind(list, ',', name);
   return exact ? exact : ExpListFindNoCase(list, name);
+}
+
+// --- Texts built for evaluation ----------------------------------------------
+
+namespace {
+
+// Appends a piece holding no line end, quoted with the quote it lacks; a
+// piece holding both quotes is cut where the second kind first appears.
+void AppendQuoted(std::string& out, std::string_view piece) {
+  while (!piece.empty()) {
+    size_t cut = piece.size();
+    size_t apos = piece.find('\''), dq = piece.find('"');
+    if (apos != std::string_view::npos && dq != std::string_view::npos) cut = apos > dq ? apos : dq;
+    char q = piece.substr(0, cut).find('\'') == std::string_view::npos ? '\'' : '"';
+    if (!out.empty()) out += '+';
+    out += q;
+    out.append(piece.substr(0, cut));
+    out += q;
+    piece.remove_prefix(cut);
+  }
+}
+
+bool IsNumberText(std::string_view v) {
+  size_t i = v.size() && (v[0] == '-' || v[0] == '+') ? 1 : 0;
+  bool digit = false, point = false;
+  for (; i < v.size(); ++i) {
+    if (v[i] == '.' && !point) point = true;
+    else if (v[i] >= '0' && v[i] <= '9') digit = true;
+    else return false;
+  }
+  return digit;
+}
+
+// The value of a comparison or assignment for a numeric target.
+StrValue NumericValue(StrValue value) {
+  if (value.len == 0) return StrFromC("0");
+  return IsNumberText(value.View()) ? value : StrErr(st::BADINPUTDATA);
+}
+
+StrValue Joined(std::initializer_list<StrValue> parts) {
+  std::string out;
+  for (StrValue p : parts) {
+    if (p.IsError()) return p;
+    out.append(p.View());
+  }
+  if (out.size() > kMaxText) return StrErr(st::STRINGTOOLONG);
+  return StrFromView(out);
+}
+
+bool IsNumericType(char t) { return t && std::strchr("NL123456789", t) != nullptr; }
+
+}  // namespace
+
+StrValue ExpQuoteText(StrValue text) {
+  if (text.IsError()) return text;
+  std::string_view v = text.View();
+  std::string out;
+  size_t start = 0;
+  for (size_t i = 0; i <= v.size(); ++i) {
+    if (i < v.size() && v[i] != '\r' && v[i] != '\n') continue;
+    AppendQuoted(out, v.substr(start, i - start));
+    if (i == v.size()) break;
+    if (!out.empty()) out += '+';
+    bool pair = v[i] == '\r' && i + 1 < v.size() && v[i + 1] == '\n';
+    out += pair ? ".lf$" : v[i] == '\r' ? "FN$CHRS(13)" : "FN$CHRS(10)";
+    if (pair) ++i;
+    start = i + 1;
+  }
+  if (out.empty()) out = "''";
+  if (out.size() > kMaxText) return StrErr(st::STRINGTOOLONG);
+  return StrFromView(out);
+}
+
+StrValue ExpAssignText(StrValue target, StrValue value) {
+  if (target.IsError()) return target;
+  if (value.IsError()) return value;
+  uint16_t m = StrAreaMark(-1);
+  bool str;
+  if (std::string_view(target.View()).find('{') != std::string_view::npos) {
+    FieldRef ref = FieldRefParse(target);
+    if (ref.status) return StrAreaReturn(m, StrErr(ref.status));
+    str = !IsNumericType(ref.type);
+  } else {
+    str = NameTypeBits(target) == kTermStr;
+  }
+  StrValue v = str ? ExpQuoteText(value) : NumericValue(value);
+  return StrAreaReturn(m, Joined({target, StrFromC("="), v}));
+}
+
+StrValue ExpBuildCompare(StrValue field, int op, StrValue value, char type) {
+  static const char* const kCompareOps[] = {"==", ">", ">=", "<", "<=", "<>"};
+  if (op < 1 || op > 6) return StrErr(st::SINTAXERROR);
+  uint16_t m = StrAreaMark(-1);
+  StrValue v = IsNumericType(type) ? NumericValue(value) : ExpQuoteText(value);
+  return StrAreaReturn(m, Joined({field, StrFromC(kCompareOps[op - 1]), v}));
+}
+
+StrValue ExpBuildFilter(StrValue fields, StrValue from, StrValue to) {
+  if (fields.IsError()) return fields;
+  uint16_t m = StrAreaMark(-1);
+  bool range = to.len && StrCompare(from, to) < 0;
+  std::string out;
+  StrListIter it(fields, ',');
+  StrValue ref;
+  while (it.Next(&ref)) {
+    FieldRef f = FieldRefParse(ref);
+    if (f.status || ref.len == 0) continue;
+    StrValue part = range ? Joined({StrFromC("("), ExpBuildCompare(ref, 3, from, f.type), StrFromC("&&"),
+                                    ExpBuildCompare(ref, 5, to, f.type), StrFromC(")")})
+                          : ExpBuildCompare(ref, 1, from, f.type);
+    if (part.IsError()) return StrAreaReturn(m, part);
+    if (!out.empty()) out += "||";
+    out.append(part.View());
+    if (out.size() > kMaxText) return StrAreaReturn(m, StrErr(st::STRINGTOOLONG));
+  }
+  return StrAreaReturn(m, StrMake(out.data(), static_cast<uint32_t>(out.size())));
 }

@@ -138,3 +138,23 @@ Status ExpClassify(StrValue text);
 uint32_t ExpScanNameIndex(StrValue list, StrValue name);
 // 1-based position of the first item equal to name in any letter case.
 uint32_t ExpListFindNoCase(StrValue list, StrValue name);
+
+// --- Texts built for evaluation ----------------------------------------------
+
+// An expression that evaluates to the text: quoted with ' (or " when the text
+// holds '), and pieces joined by "+" where the text holds both quote
+// characters or line ends (.lf$ for CR LF, FN$CHRS(13) and FN$CHRS(10) for a
+// lone CR or LF), so that any text survives being written and read back.
+StrValue ExpQuoteText(StrValue text);
+// "target=value": the value quoted (ExpQuoteText) when the target is a
+// string; for a number target an empty value becomes "0" and anything but a
+// number text (sign, digits, one point) is 163.
+StrValue ExpAssignText(StrValue target, StrValue value);
+// "field op value", op 1-6 of "==,>,>=,<,<=,<>" (others 147); the value is
+// quoted unless the type letter is one of "NL123456789", where it is checked
+// as in ExpAssignText.
+StrValue ExpBuildCompare(StrValue field, int op, StrValue value, char type);
+// For each field reference of the comma list: field==from, or
+// (field>=from&&field<=to) when `to` is given and from sorts before it; the
+// parts joined by "||". References that do not parse are skipped.
+StrValue ExpBuildFilter(StrValue fields, StrValue from, StrValue to);
