@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <fstream>
+#include <sstream>
 #include <string>
 
+#include "platform/host/files.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/fixednum.h"
@@ -265,6 +269,97 @@ TEST_F(EvalTest, SoftStatusesOfTermsDoNotStopTheText) {
   EXPECT_EQ(ExpExecText(S("_X(1)+2")), 5);
   EXPECT_EQ(NumFromBytes(StrAreaTop()), 200);
   StrAreaMark(m);
+}
+
+// --- Expression files -----------------------------------------------------
+
+void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+class ExpFileTest : public VarTest {
+ protected:
+  void SetUp() override {
+    VarTest::SetUp();
+    ASSERT_EQ(DynStrSet(SettingsList, SetDefaultDirItem, S(dir.path())), 0);
+  }
+  TempDir dir;
+};
+
+TEST_F(ExpFileTest, RunsEachLineOfAFileAlongTheDefaultDirectory) {
+  WriteFile(dir.File("CONF.DAT"), "a=1\r\n\r\n  b$='x;y' , c#=2.5;\r\n;\nd=a+1\r\n");
+  EXPECT_EQ(ExpExecFile(S("conf.dat"), 1), 0);
+  EXPECT_EQ(Eval("a+d"), "n:3.00");
+  EXPECT_EQ(Eval("b$"), "s:x;y");
+  EXPECT_EQ(Eval("c#"), "n:2.50");
+}
+
+TEST_F(ExpFileTest, AMissingOrEmptyFileIsAnErrorOnlyWhenAskedFor) {
+  WriteFile(dir.File("EMPTY.DAT"), "");
+  for (const char* name : {"NONE.DAT", "EMPTY.DAT"}) {
+    ErrClear();
+    EXPECT_EQ(ExpExecFile(StrFromC(name), 0), 0) << name;
+    EXPECT_EQ(ExpExecFile(StrFromC(name), 1), st::FILENOTFOUND) << name;
+    EXPECT_EQ(ErrDetail().Str(), name);
+  }
+}
+
+TEST_F(ExpFileTest, TheFirstFailingLineStopsTheFile) {
+  WriteFile(dir.File("BAD.DAT"), "a=1\nb='x'-'y'\nc=3\n");
+  EXPECT_EQ(ExpExecFile(S("BAD.DAT"), 1), st::SINTAXERROR);
+  EXPECT_NE(ErrDetail().View().find("b='x'-'y'"), std::string_view::npos);
+  EXPECT_EQ(Eval("a*10+c"), "n:10.00");
+}
+
+TEST_F(ExpFileTest, SavedVariablesReadBackUnchangedAndOnce) {
+  std::string path = dir.File("VARS.DAT");
+  WriteFile(path, "a=1;b$='x',a=2\r\nt$='old'\r\n");
+  ASSERT_EQ(ExpEvalStatus(S("c=5,q$=\"it's \"+'\"x\"'+.lf$+'z'")), 0);
+  ASSERT_EQ(ExpVarsSaveFile(S("vars.dat"), S("b$;'y',c,q$")), 0);
+  EXPECT_EQ(ReadFile(path), "b$='y'\r\nc=5\r\nq$=\"it's \"+'\"x\"'+.lf$+'z'\r\na=2\r\nt$='old'\r\n");
+  ASSERT_EQ(ExpEvalStatus(S("b$='',c=0,q$='',a=0")), 0);
+  ASSERT_EQ(ExpExecFile(S("VARS.DAT"), 1), 0);
+  EXPECT_EQ(Eval("b$"), "s:y");
+  EXPECT_EQ(Eval("c*10+a"), "n:52.00");
+  EXPECT_EQ(Eval("q$"), "s:it's \"x\"\r\nz");
+}
+
+TEST_F(ExpFileTest, AFailedSaveLeavesTheOldFile) {
+  std::string path = dir.File("VARS.DAT");
+  WriteFile(path, "a=1\r\n");
+  EXPECT_EQ(ExpVarsSaveFile(S("VARS.DAT"), S("b;'x'-'y'")), st::SINTAXERROR);
+  EXPECT_EQ(ReadFile(path), "a=1\r\n");
+  host::FaultArm(host::FaultOp::Rename, 1, EIO);
+  EXPECT_GE(ExpVarsSaveFile(S("VARS.DAT"), S("a;7")), 128);
+  host::FaultClear();
+  EXPECT_EQ(ReadFile(path), "a=1\r\n");
+}
+
+std::string g_hookText;
+
+TEST_F(EvalTest, CallsATextHookByNumber) {
+  static Status (*const hook)(StrValue) = [](StrValue t) {
+    g_hookText = t.Str();
+    return Status{7};
+  };
+  ASSERT_EQ(TaskHookSet(hook, 9), 9);
+  EXPECT_EQ(ExpCallHook(S("9,hello;x")), 7);
+  EXPECT_EQ(g_hookText, "hello;x");
+  EXPECT_EQ(ExpCallHook(S("24:x")), 0);
+  EXPECT_EQ(ExpCallHook(S("30,x")), st::SINTAXERROR);
+  EXPECT_EQ(ExpCallHook(S("x")), st::SINTAXERROR);
+}
+
+TEST_F(EvalTest, DefinesOneVariablePerDataFile) {
+  ASSERT_EQ(DynStrSet(FileNamesList, 0, S("cust")), 0);
+  ASSERT_EQ(DynStrSet(FileNamesList, 1, S("ORDERS")), 0);
+  EXPECT_EQ(VarFileNumsDefine(), 0);
+  EXPECT_EQ(Eval("CUST*10+ORDERS"), "n:12.00");
 }
 
 }  // namespace
