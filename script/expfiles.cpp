@@ -8,6 +8,7 @@
 #include "platform/host/files.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
+#include "runtime/messages.h"
 #include "runtime/paths.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
@@ -217,4 +218,14 @@ Status VarFileNumsDefine() {
     if (s >= st::TYPEMISMATCH && first == 0) first = s;
   }
   return first;
+}
+
+// A catalogue text becomes the variable's value as it is: the assignment is
+// built with the text quoted, so quotes, operators or calls in a language
+// file are never evaluated.
+Status LangVarAssign(StrValue name, StrValue text) {
+  uint16_t m = StrAreaMark(-1);
+  StrValue assignment = ExpAssignText(name, text);
+  Status s = assignment.IsError() ? StrError(assignment) : ExpEvalStatus(assignment);
+  return StrAreaRelease(m, s);
 }

@@ -9,6 +9,7 @@
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/fixednum.h"
+#include "runtime/messages.h"
 #include "script/arrays.h"
 #include "script/evaluator.h"
 #include "script/taskhooks.h"
@@ -360,6 +361,17 @@ TEST_F(EvalTest, DefinesOneVariablePerDataFile) {
   ASSERT_EQ(DynStrSet(FileNamesList, 1, S("ORDERS")), 0);
   EXPECT_EQ(VarFileNumsDefine(), 0);
   EXPECT_EQ(Eval("CUST*10+ORDERS"), "n:12.00");
+}
+
+TEST_F(ExpFileTest, LanguageVariablesTakeCatalogueTextsAsTheyAre) {
+  MsgCatalogReset();
+  ASSERT_EQ(DynStrSet(SettingsList, SetIdentityItem, S("COVCQT24:Orbisquale")), 0);
+  WriteFile(dir.File("COLANGVARS.DAT"), "TITLE$=0005\r\n=0009\r\nQ$=1999 it's \"1\"+x\r\nN#=1998 12.5\r\n");
+  EXPECT_EQ(LangVarsLoad(), 0);
+  EXPECT_EQ(Eval("TITLE$"), "s:" + Msg("0005").Str());
+  EXPECT_EQ(Eval("Q$"), "s:it's \"1\"+x");
+  EXPECT_EQ(Eval("N#"), "n:12.50");
+  MsgCatalogReset();
 }
 
 }  // namespace
