@@ -39,8 +39,10 @@ constexpr OpDef kOps[kOpCount] = {
 bool IsSecondOpChar(char c) { return c == '=' || c == '>' || c == '<' || c == '&' || c == '@' || c == '|'; }
 
 uint16_t OpLookup(const char* p, uint32_t n) {
-  for (uint16_t i = 1; i < kOpCount; ++i)
-    if (std::strlen(kOps[i].text) == n && std::memcmp(kOps[i].text, p, n) == 0) return i;
+  for (uint16_t i = 1; i < kOpCount; ++i) {
+    const char* t = kOps[i].text;
+    if (t[0] == p[0] && (n == 1 ? t[1] == 0 : t[1] == p[1] && t[2] == 0)) return i;
+  }
   return 0;
 }
 
@@ -114,43 +116,38 @@ uint16_t PlainTermKind(StrValue term) {
 
 // --- Pre-processing ------------------------------------------------------
 
-// Parentheses pair up in order, quoted parts skipped.
-Status CheckParens(const char* p, uint32_t n) {
+// One pass over the text as given: parentheses pair up in order (quoted
+// parts skipped), else 129; every run of blanks outside quotes touches an
+// operator character or an end of the text, else 147. *rewrite tells whether
+// blanks or a dialog shorthand are there to be rewritten.
+Status CheckText(const char* p, uint32_t n, bool* rewrite) {
   int depth = 0;
+  *rewrite = false;
   for (uint32_t i = 0; i < n;) {
     char c = p[i];
     if (IsQuote(c)) {
       i = SkipQuoted(p, n, i);
       continue;
     }
-    if (c == '(') ++depth;
-    else if (c == ')' && --depth < 0) break;
+    if (c == '(') {
+      ++depth;
+    } else if (c == ')') {
+      if (--depth < 0) break;
+    } else if (c == '_' && n - i > 7 && std::memcmp(p + i + 1, "ACCEPT", 6) == 0) {
+      *rewrite = true;
+    } else if (c == ' ') {
+      uint32_t end = i;
+      while (end < n && p[end] == ' ') ++end;
+      bool before = i == 0 || kOpTable.is[static_cast<unsigned char>(p[i - 1])];
+      bool after = end == n || kOpTable.is[static_cast<unsigned char>(p[end])];
+      if (depth >= 0 && !before && !after) return Fail(st::SINTAXERROR, std::string_view(p + i, n - i));
+      *rewrite = true;
+      i = end;
+      continue;
+    }
     ++i;
   }
   return depth == 0 ? 0 : Fail(st::LOOPFAILURE, std::string_view(p, n));
-}
-
-// Every run of blanks outside quotes touches an operator character or an
-// end of the text.
-Status CheckBlanks(const char* p, uint32_t n) {
-  for (uint32_t i = 0; i < n;) {
-    char c = p[i];
-    if (IsQuote(c)) {
-      i = SkipQuoted(p, n, i);
-      continue;
-    }
-    if (c != ' ') {
-      ++i;
-      continue;
-    }
-    uint32_t end = i;
-    while (end < n && p[end] == ' ') ++end;
-    bool before = i == 0 || kOpTable.is[static_cast<unsigned char>(p[i - 1])];
-    bool after = end == n || kOpTable.is[static_cast<unsigned char>(p[end])];
-    if (!before && !after) return Fail(st::SINTAXERROR, std::string_view(p + i, n - i));
-    i = end;
-  }
-  return 0;
 }
 
 constexpr std::string_view kAcceptStr = "_ACCEPT$(";
@@ -205,11 +202,6 @@ std::string Rewrite(const char* p, uint32_t n) {
   return out;
 }
 
-bool NeedsRewrite(const char* p, uint32_t n) {
-  if (std::memchr(p, ' ', n)) return true;
-  return std::string_view(p, n).find("_ACCEPT") != std::string_view::npos;
-}
-
 // --- Tokens ----------------------------------------------------------------
 
 // Fills the term of a call (name before the "(" at open) and answers where
@@ -252,8 +244,8 @@ ExpToken ExpScanStart(StrValue text) {
   const char* p = text.ptr;
   uint32_t n = text.len;
   t.text = text;
-  if ((t.status = CheckParens(p, n)) || (t.status = CheckBlanks(p, n))) return t;
-  if (!NeedsRewrite(p, n)) return t;
+  bool rewrite = false;
+  if ((t.status = CheckText(p, n, &rewrite)) || !rewrite) return t;
   std::string out = Rewrite(p, n);
   if (out.size() > kMaxText) {
     t.status = Fail(st::SINTAXERROR, std::string_view(p, n));
