@@ -10,6 +10,7 @@
 #include "runtime/errors.h"
 #include "runtime/fixednum.h"
 #include "runtime/messages.h"
+#include "screens/menucmd.h"
 #include "script/arrays.h"
 #include "script/evaluator.h"
 #include "script/taskhooks.h"
@@ -372,6 +373,15 @@ TEST_F(ExpFileTest, LanguageVariablesTakeCatalogueTextsAsTheyAre) {
   EXPECT_EQ(Eval("Q$"), "s:it's \"1\"+x");
   EXPECT_EQ(Eval("N#"), "n:12.50");
   MsgCatalogReset();
+}
+
+TEST_F(ExpFileTest, TheConfigurationListRunsFilesInOrderUntilOneFails) {
+  WriteFile(dir.File("A.DAT"), "a=1,b=1");
+  WriteFile(dir.File("B.DAT"), "b=2");
+  EXPECT_EQ(PrcRunList(S("A.DAT,NONE.DAT,B.DAT;1")), 0);
+  EXPECT_EQ(Eval("a*10+b"), "n:12.00");  // the later file wins
+  EXPECT_EQ(PrcRunList(S("A.DAT,NONE.DAT;1,B.DAT")), st::FILENOTFOUND);
+  EXPECT_EQ(Eval("b"), "n:1.00");  // B.DAT did not run
 }
 
 }  // namespace
