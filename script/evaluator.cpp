@@ -95,17 +95,6 @@ constexpr struct {
     {"wret", 34},    {"fnparm", 35},  {"usrfil", 36},   {"fileln", 37},    {"usrfif", 38},
     {"top", 36},     {"bottom", 32}};
 
-bool SameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // A number literal (digits with at most one point) scaled to the precision,
 // surplus decimals rounded half away from zero.
 Status ParseNumber(const Ctx& c, std::string_view t, FixedNum* out) {
@@ -139,7 +128,7 @@ Status ConstantOrNumber(const Ctx& c, StrValue term, Val& out) {
   std::string_view t = term.View();
   if (t.size() >= 2 && t[0] == '.' && static_cast<unsigned char>(t[1]) >= 'A') {
     for (const auto& k : kConstants)
-      if (SameNoCase(t.substr(1), k.name)) {
+      if (t.size() - 1 == std::strlen(k.name) && ExpSameNoCase(t.data() + 1, k.name, t.size() - 1)) {
         out = Number(static_cast<FixedNum>(k.value) * c.pow);
         return 0;
       }
@@ -204,28 +193,17 @@ Status NumOp(const Ctx& c, uint16_t op, FixedNum a, FixedNum b, FixedNum* out) {
 
 // --- Strings -----------------------------------------------------------------
 
-unsigned char Upper(char ch) {
-  unsigned char u = static_cast<unsigned char>(ch);
-  return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - 32) : u;
-}
-
-bool SameUpper(const char* a, const char* b, size_t n) {
-  for (size_t i = 0; i < n; ++i)
-    if (Upper(a[i]) != Upper(b[i])) return false;
-  return true;
-}
-
 // The pattern test of "==": 'abc*' a prefix, '*abc' (up to a second "*") a
 // substring, both in any letter case.
 bool PatternMatch(std::string_view text, std::string_view pat) {
   size_t star = pat.find('*');
   if (star == std::string_view::npos) return false;
-  if (star > 0) return text.size() >= star && SameUpper(text.data(), pat.data(), star);
+  if (star > 0) return text.size() >= star && ExpSameNoCase(text.data(), pat.data(), star);
   std::string_view needle = pat.substr(1, pat.find('*', 1) == std::string_view::npos ? std::string_view::npos
                                                                                       : pat.find('*', 1) - 1);
   if (needle.size() > text.size()) return false;
   for (size_t i = 0; i + needle.size() <= text.size(); ++i)
-    if (SameUpper(text.data() + i, needle.data(), needle.size())) return true;
+    if (ExpSameNoCase(text.data() + i, needle.data(), needle.size())) return true;
   return false;
 }
 

@@ -332,21 +332,22 @@ Status ExpClassify(StrValue text) {
   return StrAreaRelease(m, t.status);
 }
 
+bool ExpSameNoCase(const char* a, const char* b, size_t n) {
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
+    if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
 uint32_t ExpListFindNoCase(StrValue list, StrValue name) {
   if (list.IsError() || name.IsError()) return 0;
   StrListIter it(list, ',');
   StrValue item;
-  for (uint32_t pos = 1; it.Next(&item); ++pos) {
-    if (item.len != name.len) continue;
-    uint32_t k = 0;
-    while (k < item.len) {
-      unsigned char a = static_cast<unsigned char>(item.ptr[k]);
-      unsigned char b = static_cast<unsigned char>(name.ptr[k]);
-      if (a != b && !(a >= 'a' && a <= 'z' && a - 32 == b) && !(a >= 'A' && a <= 'Z' && a + 32 == b)) break;
-      ++k;
-    }
-    if (k == item.len) return pos;
-  }
+  for (uint32_t pos = 1; it.Next(&item); ++pos)
+    if (item.len == name.len && ExpSameNoCase(item.ptr, name.ptr, item.len)) return pos;
   return 0;
 }
 

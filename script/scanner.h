@@ -38,6 +38,7 @@
 // Errors carry the offending text in the error detail; they are recorded by
 // the evaluator, which owns module 11. Positions are 16-bit.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "runtime/status.h"
@@ -138,6 +139,8 @@ Status ExpClassify(StrValue text);
 uint32_t ExpScanNameIndex(StrValue list, StrValue name);
 // 1-based position of the first item equal to name in any letter case.
 uint32_t ExpListFindNoCase(StrValue list, StrValue name);
+// True when the n bytes at a and b are equal in any (ASCII) letter case.
+bool ExpSameNoCase(const char* a, const char* b, size_t n);
 
 // --- Texts built for evaluation ----------------------------------------------
 
