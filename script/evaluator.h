@@ -46,8 +46,9 @@ Status ExpExecText(StrValue text);
 // a string and statuses 1-121; 122 and above are answered as they are.
 Status ExpEvalCond(StrValue text);
 // The result as a 16-bit integer (rounded half away from zero, low 16 bits
-// kept), as a number, or as a string (a number with _PRECIS decimals): 0, 0
-// and the error string on error. A string result read as a number is its
+// kept), as a number, or as a string (a number as its number text: at most
+// _PRECIS decimals, trailing zeros dropped, "3.5", ".33"): 0, 0 and the
+// error string on error. A string result read as a number is its
 // text read as a number. The error stays recorded.
 int16_t ExpEvalInt(StrValue text);
 FixedNum ExpEvalNum(StrValue text);
