@@ -157,3 +157,23 @@ int AppExitCode(PhaseCallback callback, Status finalStatus) {
   if (status == 0) status = freed;
   return ExitCodeOf(status);
 }
+
+const char kAppConfigFiles[] =
+    "%APPPATH_DATA%\\%APNAME%CLCUSR.%DATABASE_HOST%.%DATABASE_DBNAME%.DAT,%APNAME%CLCUSR.DAT,"
+    "%APPPATH_DATA%\\%APNAME%PARINI.DAT,%APNAME%CLCFIX.DAT;1,KXCLCUSR.DAT,%APPPATH_DATA%\\KXCLCUSR.DAT";
+
+Status PrcRunList(StrValue list) {
+  if (Status e = StrError(list)) return e;
+  uint16_t m = StrAreaMark(-1);
+  StrListIter it(list, ',');
+  StrValue item;
+  while (it.Next(&item)) {
+    uint16_t lm = StrAreaMark(-1);
+    StrValue name = StrListItem(item, ';', 1);
+    int flags = StrListItemInt(item, ';', 2);
+    Status s = name.len ? ExpExecFile(name, flags) : 0;
+    StrAreaMark(lm);
+    if (s) return StrAreaRelease(m, s);
+  }
+  return StrAreaRelease(m, LangVarsLoad());
+}

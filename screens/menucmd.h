@@ -79,3 +79,12 @@ MenuFileStep MenuFileItem();
 MenuFileStep MenuFileNext();
 
 int AppExitCode(PhaseCallback callback, Status finalStatus);
+
+// The configuration files both applications run in start phase 2, later
+// files overriding earlier ones; ";1" marks a file that must exist.
+extern const char kAppConfigFiles[];
+// Runs each "file;flag" item of a comma list as an expression file
+// (ExpExecFile with that flag), stopping at the first non-zero answer, which
+// is returned; when all succeed, reloads the language variables and answers
+// that.
+Status PrcRunList(StrValue list);
