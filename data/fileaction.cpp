@@ -9,6 +9,7 @@
 #include "runtime/errors.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
+#include "script/evaluator.h"
 #include "script/variables.h"
 
 namespace {
@@ -58,7 +59,7 @@ Status Key1Text(int n, std::string* out) {
 // An evaluated value as text, or its error.
 Status EvalText(const std::string& text, std::string* out) {
   uint16_t mark = StrAreaMark(-1);
-  StrValue v = RelEvalStr(View(text));
+  StrValue v = ExpEvalStr(View(text));
   Status s = v.IsError() ? StrError(v) : 0;
   if (s == 0) out->assign(v.View());
   return StrAreaRelease(mark, s);
@@ -96,6 +97,33 @@ Status Write(int n, uint16_t op) {
   if (op == dfact::kInsert) return DataFileInsert(n);
   if (op == dfact::kUpdate) return DataFileUpdate(n);
   return 0;
+}
+
+// The relation statements of a written record (and the delete itself).
+Status Relate(int n, uint16_t mode, const std::string& listText) {
+  uint16_t op = mode & dfact::kOpMask;
+  bool run = !(mode & dfact::kNoStatements);
+  std::string stmts;
+  if (run) {
+    if (Status s = Statements(n, listText, &stmts)) return s;
+  }
+  if (mode & dfact::kRunOld) {
+    if (op == dfact::kDelete) {
+      Status d = DataFileDelete(n, 0);
+      if (d != 0) return d;
+    }
+    if (run) {
+      if (Status s = DataFileActionStmt(dfact::kRunOld, n, View(stmts))) return s;
+    }
+  }
+  if ((mode & dfact::kRunNew) && run) return DataFileActionStmt(dfact::kRunNew, n, View(stmts));
+  return 0;
+}
+
+// The saved copy becomes the current record.
+void SavedRefresh(int n) {
+  StrValue pair = RecBuf(n, 3);
+  if (!pair.IsError()) std::memcpy(pair.ptr + pair.len / 2, pair.ptr, pair.len / 2);
 }
 
 }  // namespace
@@ -144,7 +172,7 @@ Status DataFileActionStmt(uint16_t which, int file, StrValue statements) {
   SysSet(kSysUpStat, sql ? (up | 32) : (up & ~32));
   SysSet(kSysSgn, old ? -1 : 1);
   uint16_t mark = StrAreaMark(-1);
-  Status s = RelEvalStatus(View(stmts));
+  Status s = ExpEvalStatus(View(stmts));
   StrAreaRelease(mark, 0);
   SysSet(kSysSgn, sgn);
   SysSet(kSysUpStat, (SysGet(kSysUpStat) & ~32) | (up & 32));
@@ -178,24 +206,12 @@ Status DataFileAction(uint16_t mode, int file, StrValue list, StrValue keyCheck,
   // A repeated key leaves the record in the file: its totals must count it.
   bool written = r == 0 || (op == dfact::kInsert && r == 6);
   if (!written) return r;
-  bool run = !(mode & dfact::kNoStatements);
-  std::string stmts;
-  if (run) {
-    if (Status s = Statements(n, listText, &stmts)) return s;
-  }
-  if (mode & dfact::kRunOld) {
-    if (op == dfact::kDelete) {
-      Status d = DataFileDelete(n, 0);
-      if (d != 0) return d;
-    }
-    if (run) {
-      if (Status s = DataFileActionStmt(dfact::kRunOld, n, View(stmts))) return s;
-    }
-  }
-  if ((mode & dfact::kRunNew) && run) {
-    if (Status s = DataFileActionStmt(dfact::kRunNew, n, View(stmts))) return s;
-  }
-  return r;
+  Status s = Relate(n, mode, listText);
+  // The saved copy becomes the record as written, once the old-image
+  // statements have used it, so a second update without a read is not
+  // taken for a concurrent change.
+  if (op == dfact::kInsert || op == dfact::kUpdate) SavedRefresh(n);
+  return s != 0 ? s : r;
 }
 
 // --- The append loop ----------------------------------------------------------------
@@ -211,7 +227,7 @@ Status DataFileAppendRow(int file, StrValue write, StrValue list) {
   std::string w = Copy(write);
   std::string l = Copy(list);
   uint16_t mark = StrAreaMark(-1);
-  Status c = RelEvalCond(View(w));
+  Status c = ExpEvalCond(View(w));
   StrAreaRelease(mark, 0);
   if (c >= 122) return c;
   if (c != 1) return dfact::kRowDeclined;
@@ -222,7 +238,7 @@ namespace {
 
 Status Cond(const std::string& text) {
   uint16_t mark = StrAreaMark(-1);
-  return StrAreaRelease(mark, RelEvalCond(View(text)));
+  return StrAreaRelease(mark, ExpEvalCond(View(text)));
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include "data/datafile.h"
 #include "data/dictionary.h"
-#include "runtime/seam.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/paths.h"
@@ -20,6 +19,7 @@ namespace {
 std::array<uint16_t, kMaxDataFiles + 1> g_relCount{};
 
 constexpr int16_t kNotLoaded = -1;
+const std::string kEmpty;
 
 std::string Text(StrValue s) { return s.IsError() ? std::string() : s.Str(); }
 
@@ -109,14 +109,6 @@ Status Fail(Status code, const std::string& detail) {
 
 }  // namespace
 
-// --- Evaluation ---------------------------------------------------------------
-// STAND-IN until the expression evaluator lands (script/evaluator.h): these
-// answer 148 like a seam; they become ExpEvalStr and ExpEvalCond.
-
-StrValue RelEvalStr(StrValue) { return StrErr(SeamMissing("ExpEvalStr")); }
-Status RelEvalCond(StrValue) { return SeamMissing("ExpEvalCond"); }
-Status RelEvalStatus(StrValue text) { return ExpEvalStatus(text); }
-
 // --- Pure pieces --------------------------------------------------------------
 
 bool RelLineParse(std::string_view line, RelLine* out) {
@@ -204,8 +196,8 @@ Status RelLoad(int file, StrValue text) {
   if (base + count > 0x7fff) return Fail(st::STROUTBOUND, path);
   for (int r = 0; r < count; ++r) {
     auto it = rels.find(r);
-    std::string_view item = it == rels.end() ? std::string_view() : std::string_view(it->second);
-    Status s = DynStrPush(RelationStmtList, StrMake(const_cast<char*>(item.data()), static_cast<uint32_t>(item.size())));
+    const std::string& item = it == rels.end() ? kEmpty : it->second;
+    Status s = DynStrPush(RelationStmtList, StrMake(item.data(), static_cast<uint32_t>(item.size())));
     if (s != 0) {
       DynStrPopTo(RelationStmtList, base);
       return s;
@@ -237,7 +229,6 @@ Status RelUnwind(int file, uint16_t level) {
       g_relCount[n] = static_cast<uint16_t>(level - ctrl->relBase);
     }
   }
-  ErrSet(0, 0, 0, 0);
   return s;
 }
 
@@ -263,7 +254,7 @@ StrValue RelCheckString(int file, StrValue list) {
   if (!ctrl) return StrAreaReturn(mark, StrErr(st::DATAOUTBOUND));
   std::string numbers;
   if (list.len > 0) {
-    StrValue v = RelEvalStr(list);
+    StrValue v = ExpEvalStr(list);
     if (v.IsError()) return StrAreaReturn(mark, v);
     numbers = v.Str();
   }
@@ -302,7 +293,7 @@ uint16_t RelKeyNum(int a, int b, int c) {
 namespace {
 
 StrValue RangeStep(StrValue text) {
-  Status s = RelEvalStatus(text);
+  Status s = ExpEvalStatus(text);
   return s != 0 ? StrErr(s) : StrMake("", 0);
 }
 
@@ -316,7 +307,7 @@ Status Browse(int b, uint16_t flags, StrValue text) {
     s = DataFileMove(b, dir);
     if (s != 0) break;
     if (flags & relflag::kDelete) {
-      Status c = RelEvalCond(text);
+      Status c = ExpEvalCond(text);
       if (c >= 122) return c;
       if (c == 1) break;
     }
@@ -339,7 +330,7 @@ Status RelRead(int a, int b, int c, uint16_t flags, StrValue text) {
     std::string d = std::to_string(nb) + "R" + std::to_string(c) + "K (File:" + std::to_string(DataFileNum(a)) + ")";
     return StrAreaRelease(mark, Fail(st::BADINPUTDATA, d));
   }
-  StrValue key = RelEvalStr(expr);
+  StrValue key = ExpEvalStr(expr);
   if (key.IsError()) return StrAreaRelease(mark, StrError(key));
   if (key.len == 0) return StrAreaRelease(mark, 0);
   bool both = (flags & (relflag::kInsert | relflag::kDelete)) == (relflag::kInsert | relflag::kDelete);
@@ -379,7 +370,7 @@ Status RelReadRange(int b, int key, StrValue keyText, uint16_t flags, StrValue t
 
 Status RelRecordStore(int file, StrValue text, uint16_t flags) {
   if (text.IsError()) return StrError(text);
-  Status s = text.len > 0 ? RelEvalStatus(text) : 0;
+  Status s = text.len > 0 ? ExpEvalStatus(text) : 0;
   if (s >= 128) return s;
   return (flags & relflag::kInsert) ? DataFileInsert(file) : DataFileUpdate(file);
 }

@@ -106,10 +106,3 @@ std::vector<int> RelNumbers(std::string_view list);
 // The relation file's name for an identity and the SQL switch.
 std::string RelFileName(std::string_view identity, bool sql);
 
-// Evaluation as relations and actions use it: a text's string value, a
-// condition (0, 1, or a status of 122 and above) and a statement list's
-// error (0 or 128 and above).
-// STAND-IN until the expression evaluator lands (script/evaluator.h).
-StrValue RelEvalStr(StrValue text);
-Status RelEvalCond(StrValue text);
-Status RelEvalStatus(StrValue text);
