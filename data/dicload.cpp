@@ -125,10 +125,11 @@ Status KeyLine(Level& lv, int k, std::string_view line) {
   int file = lv.Slot(k);
   if (file == 0)
     return Refuse(lv, st::BADINPUTDATA, "key line for file " + std::to_string(k) + ", which this dictionary does not define");
-  KeyPartList parts;
+  KeyPart parts;
+  uint16_t count = 0;
   std::string text(line);
-  if (Status s = DicKeySegsParse(Sv(text), &parts)) return s;
-  return DicDefineKey(file, parts);
+  if (Status s = DicKeySegsParse(Sv(text), &count, &parts)) return s;
+  return DicDefineKey(file, count, parts);
 }
 
 Status RelLine(Level& lv, int k, std::string_view line) {

@@ -13,11 +13,6 @@ namespace dicstore {
 
 enum Table : uint16_t { kFiles = 0, kFields = 1, kKeys = 2, kKeyParts = 3 };
 
-// System integer slots read by the store.
-constexpr int kSlotAuxStat = 0;  // _AUXSTAT: bit 8 keeps file names as written
-constexpr int kSlotCurFil = 2;   // _CURFIL: the current file
-constexpr int kSlotCompat = 20;  // _COMPAT: bit 4 compact dates, bit 8 short names
-
 uint32_t Count(uint16_t t);
 // Copies element i out (zeros when i is beyond the count).
 void Get(uint16_t t, uint32_t i, void* out, uint16_t size);

@@ -9,11 +9,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "data/datafile.h"
 #include "data/dicstore.h"
 #include "data/recbuf.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
-#include "runtime/seam.h"
 #include "runtime/strformat.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
@@ -74,7 +74,7 @@ DataFieldDesc FieldAt(uint32_t global) {
 
 std::string View(StrValue s) { return s.IsError() ? std::string() : s.Str(); }
 
-bool NoUpperCase() { return (VarSysIntGet(dicstore::kSlotAuxStat) & 8) != 0; }
+bool NoUpperCase() { return (VarSysIntGet(kSysAuxStat) & 8) != 0; }
 
 std::string Upper(std::string s) {
   for (char& c : s)
@@ -91,7 +91,7 @@ std::string LocationKey(std::string s) {
 
 bool SameDiskFile(int n, const std::string& name, const std::string& location) {
   std::string a = Upper(View(DicFileName(n))), b = Upper(name);
-  if (VarSysIntGet(dicstore::kSlotCompat) & 8) {
+  if (VarSysIntGet(kSysCompat) & 8) {
     a = a.substr(0, 8);
     b = b.substr(0, 8);
   }
@@ -130,12 +130,12 @@ Status TableInsert(uint16_t t, uint32_t at, const void* bytes, uint16_t size) {
   return dicstore::Set(t, at, bytes, size);
 }
 
-Status KeyAdd(int n, const KeyPartList& parts) {
+Status KeyAdd(int n, uint16_t count, const KeyPart& parts) {
   DataFileDesc d = FileGet(n);
   uint32_t at = FirstKey(n) + d.keyCount;
-  KeyDesc kd{parts.count};
+  KeyDesc kd{count};
   KeyPart kp{};
-  for (int i = 0; i < parts.count; ++i) kp.pair[i] = parts.pair[i];
+  std::copy(parts.part, parts.part + count, kp.part);
   if (Status s = TableInsert(dicstore::kKeys, at, &kd, sizeof kd)) return s;
   if (Status s = TableInsert(dicstore::kKeyParts, at, &kp, sizeof kp)) {
     dicstore::Remove(dicstore::kKeys, at);
@@ -145,12 +145,12 @@ Status KeyAdd(int n, const KeyPartList& parts) {
   return FilePut(d);
 }
 
-Status CheckParts(int n, const KeyPartList& parts) {
+Status CheckParts(int n, uint16_t count, const KeyPart& parts) {
   DataFileDesc d = FileGet(n);
   std::string where = "key of file " + std::to_string(n) + " (" + View(DicFileName(n)) + ")";
-  if (parts.count < 1 || parts.count > kDicMaxKeyParts) return Refuse(st::BADINPUTDATA, where + " without parts");
-  for (int i = 0; i < parts.count; ++i) {
-    const KeyPartPair& p = parts.pair[i];
+  if (count < 1 || count > kDicMaxKeyParts) return Refuse(st::BADINPUTDATA, where + " without 1 to 5 parts");
+  for (int i = 0; i < count; ++i) {
+    const KeyPartPair& p = parts.part[i];
     if (p.length < 1 || uint32_t{p.offset} + p.length > d.recLen)
       return Refuse(st::BADINPUTDATA, where + ": part " + std::to_string(i + 1) + " lies outside the record of " +
                                           std::to_string(d.recLen) + " bytes");
@@ -217,6 +217,7 @@ Status DicDefineFile(int kind, StrValue name, StrValue location) {
     return s;
   }
   RecBufDiscard(n);
+  DataFileCtrlInit(n);
   if (static_cast<int>(g_names.size()) >= n) g_names[n - 1] = NameIndex{};
   return st::OK;
 }
@@ -251,11 +252,11 @@ Status DicDefineField(StrValue name, int length, char type) {
   return st::OK;
 }
 
-Status DicDefineKey(int file, const KeyPartList& parts) {
+Status DicDefineKey(int file, uint16_t count, const KeyPart& parts) {
   if (!Defined(file)) return Refuse(st::BADINPUTDATA, "key of undefined file " + Num(file));
-  if (Status s = CheckParts(file, parts)) return s;
+  if (Status s = CheckParts(file, count, parts)) return s;
   if (Status s = DicDefaultKeys(file - 1)) return s;
-  return KeyAdd(file, parts);
+  return KeyAdd(file, count, parts);
 }
 
 Status DicDefaultKeys(int n) {
@@ -271,10 +272,9 @@ Status DicDefaultKey(int file) {
   if (d.fieldCount == 0) return Refuse(st::BADINPUTDATA, "file " + View(DicFileName(file)) + " has no fields");
   uint16_t line = DicFieldFind(file, StrFromC("N_LINE"));
   DataFieldDesc f = DicFieldDesc(file, line == st::NOTFOUND ? 1 : line);
-  KeyPartList parts;
-  parts.count = 1;
-  parts.pair[0] = KeyPartPair{0, static_cast<uint16_t>(f.offset + f.length)};
-  return KeyAdd(file, parts);
+  KeyPart parts{};
+  parts.part[0] = KeyPartPair{0, static_cast<uint16_t>(f.offset + f.length)};
+  return KeyAdd(file, 1, parts);
 }
 
 Status DicRelKeyText(int file, StrValue text) {
@@ -286,24 +286,25 @@ Status DicRelKeyText(int file, StrValue text) {
                    StrMake(list.data(), static_cast<uint32_t>(list.size())));
 }
 
-Status DicKeySegsParse(StrValue line, KeyPartList* out) {
-  *out = KeyPartList{};
+Status DicKeySegsParse(StrValue line, uint16_t* count, KeyPart* parts) {
+  *count = 0;
+  *parts = KeyPart{};
   if (Status e = StrError(line)) return e;
   std::string_view v = line.View();
   size_t lt = v.find('<');
   if (lt == std::string_view::npos) return Refuse(st::BADINPUTDATA, "key line without \"<\"");
   v.remove_prefix(lt + 1);
   while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
-  while (out->count < kDicMaxKeyParts && v.size() >= 2) {
-    std::string_view g = v.substr(0, 7);
+  while (*count < kDicMaxKeyParts && v.size() >= 2) {
+    std::string g(v.substr(0, 7));
     if (g.size() < 7 || !std::all_of(g.begin(), g.end(), [](char c) { return c >= '0' && c <= '9'; }))
-      return Refuse(st::BADINPUTDATA, "key part \"" + std::string(g) + "\" is not 4 + 3 digits");
-    int pos = std::stoi(std::string(g.substr(0, 4))), len = std::stoi(std::string(g.substr(4, 3)));
-    if (pos < 1 || len < 1) return Refuse(st::BADINPUTDATA, "key part \"" + std::string(g) + "\" of position or length 0");
-    out->pair[out->count++] = KeyPartPair{static_cast<uint16_t>(pos - 1), static_cast<uint16_t>(len)};
+      return Refuse(st::BADINPUTDATA, "key part \"" + g + "\" is not 4 + 3 digits");
+    int pos = std::stoi(g.substr(0, 4)), len = std::stoi(g.substr(4, 3));
+    if (pos < 1 || len < 1) return Refuse(st::BADINPUTDATA, "key part \"" + g + "\" of position or length 0");
+    parts->part[(*count)++] = KeyPartPair{static_cast<uint16_t>(pos - 1), static_cast<uint16_t>(len)};
     v.remove_prefix(7);
   }
-  if (out->count == 0) return Refuse(st::BADINPUTDATA, "key line without parts");
+  if (*count == 0) return Refuse(st::BADINPUTDATA, "key line without parts");
   return st::OK;
 }
 
@@ -311,7 +312,11 @@ Status DicTruncate(int files) {
   if (files < 0) files = 0;
   int count = FileCount();
   if (files >= count) return st::OK;
-  for (int n = files + 1; n <= count; ++n) RecBufDiscard(n);
+  for (int n = files + 1; n <= count; ++n) {
+    DataFileClose(n);
+    DataFileCtrlInit(n);
+    RecBufDiscard(n);
+  }
   uint32_t fields = FirstField(files + 1), keys = FirstKey(files + 1);
   dicstore::Truncate(dicstore::kFields, fields);
   dicstore::Truncate(dicstore::kKeys, keys);
@@ -333,9 +338,9 @@ DicCounts DicCountsGet() {
 
 // --- Accessors -------------------------------------------------------------------
 
-int DataFileCount() { return FileCount(); }
+uint16_t DataFileCount() { return static_cast<uint16_t>(FileCount()); }
 
-int DicFileNum(int file) { return file == 0 || file == kDicCurrentFile ? VarSysIntGet(dicstore::kSlotCurFil) : file; }
+int DicFileNum(int file) { return file == 0 || file == kDicCurrentFile ? VarSysIntGet(kSysCurFil) : file; }
 
 DataFileDesc DicFileDesc(int file) { return FileGet(DicFileNum(file)); }
 uint16_t DicRecLen(int file) { return DicFileDesc(file).recLen; }
@@ -412,42 +417,41 @@ Status DicKeyCheck(int file, int key) {
   return DicFileFieldError(st::DATAOUTBOUND, n, key);
 }
 
-KeyPartList KeyPartsDesc(int file, int key) {
-  KeyPartList out;
+uint16_t KeyPartsDesc(int file, int key, KeyPart* parts) {
+  *parts = KeyPart{};
   uint16_t g = DicKeyIndex(file, key);
-  if (g == st::NOTFOUND) return out;
+  if (g == st::NOTFOUND) return 0;
   KeyDesc kd;
-  KeyPart kp;
   dicstore::Get(dicstore::kKeys, g, &kd, sizeof kd);
-  dicstore::Get(dicstore::kKeyParts, g, &kp, sizeof kp);
-  out.count = std::min<uint16_t>(kd.partCount, kDicMaxKeyParts);
-  std::copy(kp.pair, kp.pair + out.count, out.pair);
-  return out;
+  dicstore::Get(dicstore::kKeyParts, g, parts, sizeof *parts);
+  return std::min<uint16_t>(kd.partCount, kDicMaxKeyParts);
 }
 
 uint16_t KeyLen(int file, int key, int c) {
-  KeyPartList parts = KeyPartsDesc(file, key);
-  int upto = c <= 0 || c > parts.count ? parts.count : c;
+  KeyPart parts;
+  uint16_t count = KeyPartsDesc(file, key, &parts);
+  int upto = c <= 0 || c > count ? count : c;
   uint32_t sum = 0;
-  for (int i = 0; i < upto; ++i) sum += parts.pair[i].length;
+  for (int i = 0; i < upto; ++i) sum += parts.part[i].length;
   return static_cast<uint16_t>(sum);
 }
 
 KeyFieldList KeyFields(int file, int key) {
   KeyFieldList out;
   int n = DicFileNum(file);
-  KeyPartList parts = KeyPartsDesc(n, key);
-  if (parts.count == 0) {
+  KeyPart parts;
+  uint16_t count = KeyPartsDesc(n, key, &parts);
+  if (count == 0) {
     out.count = 1;
     out.field[0] = 1;
     return out;
   }
   uint16_t fields = FileGet(n).fieldCount;
-  for (int i = 0; i < parts.count; ++i) {
+  for (int i = 0; i < count; ++i) {
     uint16_t f = 1;
     while (f <= fields) {
       DataFieldDesc d = DicFieldDesc(n, f);
-      if (d.offset + d.length > parts.pair[i].offset) break;
+      if (d.offset + d.length > parts.part[i].offset) break;
       ++f;
     }
     if (f > fields) {
@@ -490,10 +494,14 @@ int DataFileFind(StrValue text) {
 }
 
 StrValue DicFileList(int kind) {
-  if (kind != 1) return StrErr(SeamMissing("DataFileName"));  // the other kinds are the data layer's names
+  uint16_t mark = StrAreaMark(-1);
   std::string list;
-  for (int n = 1; n <= FileCount(); ++n) list += (n > 1 ? "," : "") + View(DicFileName(n));
-  return StrFromView(list);
+  for (int n = 1; n <= FileCount(); ++n) {
+    StrValue name = kind == 1 ? DicFileName(n) : DataFileName(n, kind);
+    if (name.IsError()) return StrAreaReturn(mark, name);
+    list += (n > 1 ? "," : "") + name.Str();
+  }
+  return StrAreaReturn(mark, StrFromView(list));
 }
 
 StrValue DicFileRefSuffix(int file) {

@@ -86,15 +86,10 @@ struct KeyPartPair {
   uint16_t length = 0;
 };
 
-// Value table 3, by global key index: pairs beyond the part count are zero.
+// Value table 3, by global key index: one key's parts; pairs beyond the
+// part count are zero.
 struct KeyPart {
-  KeyPartPair pair[kDicMaxKeyParts];
-};
-
-// A key's parts as operations pass them.
-struct KeyPartList {
-  uint16_t count = 0;
-  KeyPartPair pair[kDicMaxKeyParts];
+  KeyPartPair part[kDicMaxKeyParts];
 };
 
 // For each part of a key, the field in which it starts.
@@ -129,8 +124,8 @@ Status DicDefineField(StrValue name, int length, char type);
 // Gives the default key to every file below `file` that has none, then adds
 // the key after the file's other keys; 163 for an undefined file or parts
 // that are not 1-5 pairs inside the record.
-Status DicDefineKey(int file, const KeyPartList& parts);
-// Every file below n without keys gets the default key.
+Status DicDefineKey(int file, uint16_t count, const KeyPart& parts);
+// Every file from 1 to n without keys gets the default key.
 Status DicDefaultKeys(int n);
 Status DicDefaultKey(int file);
 // Appends text to the file's relation-key list, joined by ":"; 151 for an
@@ -138,7 +133,7 @@ Status DicDefaultKey(int file);
 Status DicRelKeyText(int file, StrValue text);
 // The parts of a key line (the text after its first "<"); 163 when there is
 // no "<", no group, a group that is not 7 digits, a position or length of 0.
-Status DicKeySegsParse(StrValue line, KeyPartList* out);
+Status DicKeySegsParse(StrValue line, uint16_t* count, KeyPart* parts);
 // Removes every file above `files` with its fields, keys, names, relation-key
 // text and record buffers.
 Status DicTruncate(int files);
@@ -146,7 +141,7 @@ DicCounts DicCountsGet();
 
 // --- Accessors (file 0 or 255: the current file) -----------------------------
 
-int DataFileCount();
+uint16_t DataFileCount();
 // The file itself for 1..254, _CURFIL for 0 and 255.
 int DicFileNum(int file);
 DataFileDesc DicFileDesc(int file);  // zeros for an undefined file
@@ -173,7 +168,8 @@ Status DicCheckFileField(int file, int field);
 Status DicKeyCheck(int file, int key);
 // Sets the detail "(File:%s, Field:%s)" and answers code.
 Status DicFileFieldError(Status code, int file, int field);
-KeyPartList KeyPartsDesc(int file, int key);  // count 0 when the check fails
+// The key's part count (0 when the check fails) and its parts.
+uint16_t KeyPartsDesc(int file, int key, KeyPart* parts);
 // Sum of the first c part lengths; every part for c of 0 or -1.
 uint16_t KeyLen(int file, int key, int c);
 KeyFieldList KeyFields(int file, int key);
@@ -188,3 +184,7 @@ int DataFileFind(StrValue text);
 StrValue DicFileList(int kind);
 StrValue DicFileRefSuffix(int file);           // "{n}", "{}" for 0
 StrValue DataFileStateItem(int file, int key);  // "file;key"
+
+// The record buffers and field references work on this store; the data-file
+// layer reaches both through this header.
+#include "data/recbuf.h"  // IWYU pragma: export

@@ -5,11 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "data/dicstore.h"
+#include "data/datafile.h"
 #include "runtime/errors.h"
 #include "runtime/fixednum.h"
 #include "runtime/format.h"
-#include "runtime/seam.h"
 #include "runtime/strutil.h"
 #include "script/variables.h"
 
@@ -21,7 +20,7 @@ std::string g_pairs[kDicMaxFiles + 1];  // by file number; empty = no pair
 
 StrValue Sv(std::string_view v) { return StrMake(v.data(), static_cast<uint32_t>(v.size())); }
 
-bool CompactDates() { return (VarSysIntGet(dicstore::kSlotCompat) & 4) != 0; }
+bool CompactDates() { return (VarSysIntGet(kSysCompat) & 4) != 0; }
 
 // The pair of file n when it exists with the dictionary's length, else null
 // with *err set.
@@ -81,12 +80,6 @@ DataFieldDesc RefFail(Status code, StrValue ref) {
   d.status = code;
   ErrDetailSet(code, StrCat(StrFromC("Field:"), ref), false);
   return d;
-}
-
-// The current key of a file is kept by the data-file layer.
-Status CurrentKey(int /*file*/, int* key) {
-  *key = 0;
-  return SeamMissing("DataFileKeyGet");
 }
 
 }  // namespace
@@ -223,11 +216,12 @@ StrValue KeyValueOf(int file, int key, StrValue image) {
   if (image.IsError()) return image;
   int n = DicFileNum(file);
   if (Status s = DicKeyCheck(n, key)) return StrErr(s);
-  KeyPartList parts = KeyPartsDesc(n, key);
+  KeyPart parts;
+  uint16_t count = KeyPartsDesc(n, key, &parts);
   std::string text;
   std::string_view img = image.View();
-  for (int i = 0; i < parts.count; ++i)
-    if (parts.pair[i].offset < img.size()) text += img.substr(parts.pair[i].offset, parts.pair[i].length);
+  for (int i = 0; i < count; ++i)
+    if (parts.part[i].offset < img.size()) text += img.substr(parts.part[i].offset, parts.part[i].length);
   return StrFromView(text);
 }
 
@@ -240,13 +234,14 @@ Status KeyFieldsSet(int file, int key, StrValue text) {
   if (Status e = StrError(text)) return e;
   int n = DicFileNum(file);
   if (Status s = DicKeyCheck(n, key)) return s;
-  KeyPartList parts = KeyPartsDesc(n, key);
+  KeyPart parts;
+  uint16_t count = KeyPartsDesc(n, key, &parts);
+  KeyFieldList at = KeyFields(n, key);
   std::string_view rest = text.View();
-  for (int i = 0; i < parts.count && !rest.empty(); ++i) {
-    const KeyPartPair& p = parts.pair[i];
+  for (int i = 0; i < count && !rest.empty(); ++i) {
+    const KeyPartPair& p = parts.part[i];
     std::string slice(rest.substr(0, p.length));
     rest.remove_prefix(slice.size());
-    KeyFieldList at = KeyFields(n, key);
     DataFieldDesc f = DicFieldDesc(n, at.status ? 0 : at.field[i]);
     Status s;
     if (f.file && f.offset == p.offset && f.length == p.length) {
@@ -262,10 +257,8 @@ Status KeyFieldsSet(int file, int key, StrValue text) {
 
 Status KeyFieldsFromText(int file, StrValue text, int flags) {
   if (!(flags & 1)) return st::OK;
-  int key = 0;
-  if (Status s = CurrentKey(file, &key)) return s;
   if (Status s = RecBufClear(file, 1)) return s;
-  return KeyFieldsSet(file, key, text);
+  return KeyFieldsSet(file, DataFileKeyGet(file), text);
 }
 
 // --- References ----------------------------------------------------------------

@@ -122,7 +122,7 @@ Status StartInit(int count, const char* const* args, StrValue identity, StrValue
 
 Status StartCommandLine(int count, const char* const* args) {
   if (Status s = VarSysInit()) return s;
-  TaskHookSet(nullptr, 0);  // the screen-field value hook comes with the screens
+  TaskHookSet(NameHookFn{}, kHookValue);  // the screen-field value hook comes with the screens
   uint16_t m = StrAreaMark(-1);
   StrValue locale = StrCat(StrCat(StrCat(Msg("0019"), StrMake("\0", 1)), Msg("0117")),
                            StrMake("\0 ", 2));

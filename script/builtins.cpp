@@ -1,0 +1,5 @@
+#include "script/builtins.h"
+
+#include "runtime/seam.h"
+
+uint16_t BuiltinCode(StrValue) { return SeamMissing("BuiltinCode"); }
