@@ -13,6 +13,11 @@
 
 namespace {
 
+using dicstore::AllDigits;
+using dicstore::Sv;
+using dicstore::Text;
+using dicstore::Upper;
+
 constexpr int64_t kMaxDictionaryBytes = 16 << 20;
 
 // What every level of one load shares.
@@ -35,28 +40,16 @@ struct Level {
 
 std::vector<std::string> g_loading;  // prefixes being loaded, outermost first
 
-StrValue Sv(const std::string& s) { return StrMake(s.data(), static_cast<uint32_t>(s.size())); }
-std::string Text(StrValue s) { return s.IsError() ? std::string() : s.Str(); }
 
 std::string_view RTrim(std::string_view v) {
   while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
   return v;
 }
 
-bool Digits(std::string_view v) {
-  return !v.empty() && std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 int ToInt(std::string_view v) {
   int n = 0;
   for (char c : v) n = n * 10 + (c - '0');
   return n;
-}
-
-std::string Upper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
 }
 
 bool ValidPrefix(std::string_view p) {
@@ -94,7 +87,7 @@ Status FileLine(Level& lv, std::string_view line, const LoadArgs& args) {
   }
   std::string location(RTrim(items[1]));
   std::string_view third = items.size() > 2 ? items[2] : std::string_view();
-  if (third.size() < 2 || !Digits(third.substr(0, 2)))
+  if (third.size() < 2 || !AllDigits(third.substr(0, 2)))
     return Refuse(lv, st::BADINPUTDATA, "file line without a two-digit kind before the name");
   std::string name(RTrim(third.substr(2)));
   if (location.find('$') != std::string::npos) {
@@ -116,7 +109,7 @@ Status FieldLine(Level& lv, std::string_view line) {
   if (DataFileCount() <= lv.loadStart) return Refuse(lv, st::FILEOUTBOUND, "field line before any file line");
   if (line.size() < 14) return Refuse(lv, st::BADINPUTDATA, "field line shorter than 14 characters");
   std::string_view len = line.substr(9, 3);
-  if (!Digits(len)) return Refuse(lv, st::BADINPUTDATA, "field length in columns 10-12 is not 3 digits");
+  if (!AllDigits(len)) return Refuse(lv, st::BADINPUTDATA, "field length in columns 10-12 is not 3 digits");
   std::string name(RTrim(line.substr(14)));
   return DicDefineField(Sv(name), ToInt(len), line[13]);
 }
@@ -146,7 +139,7 @@ Status RelLine(Level& lv, int k, std::string_view line) {
 // Lines that do not start with a two-digit number from 01 to 90 are skipped.
 Status HandleLine(Level& lv, std::string_view line, const LoadArgs& args) {
   if (line.size() > kDicMaxLine) return Refuse(lv, st::BADINPUTDATA, "line longer than 512 bytes");
-  if (line.size() < 2 || !Digits(line.substr(0, 2))) return st::OK;
+  if (line.size() < 2 || !AllDigits(line.substr(0, 2))) return st::OK;
   int t = ToInt(line.substr(0, 2));
   if (t < 1 || t > 90) return st::OK;
   switch ((t - 1) / 30) {

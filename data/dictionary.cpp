@@ -3,8 +3,6 @@
 #include "data/dictionary.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -21,6 +19,9 @@
 
 namespace {
 
+using dicstore::Text;
+using dicstore::Upper;
+
 // --- Values kept outside the tables ---------------------------------------
 
 // Field numbers by name, per file (index n-1), so a reference is found
@@ -36,7 +37,7 @@ std::string g_reason;  // why the last definition failed, for the loader
 
 Status Refuse(Status code, const std::string& reason) {
   g_reason = reason;
-  ErrDetailSet(code, StrMake(reason.data(), static_cast<uint32_t>(reason.size())), false);
+  ErrDetailSet(code, dicstore::Sv(reason), false);
   return code;
 }
 
@@ -72,15 +73,7 @@ DataFieldDesc FieldAt(uint32_t global) {
   return d;
 }
 
-std::string View(StrValue s) { return s.IsError() ? std::string() : s.Str(); }
-
 bool NoUpperCase() { return (VarSysIntGet(kSysAuxStat) & 8) != 0; }
-
-std::string Upper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
 
 // A location compared the way the file layer resolves it.
 std::string LocationKey(std::string s) {
@@ -90,12 +83,12 @@ std::string LocationKey(std::string s) {
 }
 
 bool SameDiskFile(int n, const std::string& name, const std::string& location) {
-  std::string a = Upper(View(DicFileName(n))), b = Upper(name);
+  std::string a = Upper(Text(DicFileName(n))), b = Upper(name);
   if (VarSysIntGet(kSysCompat) & 8) {
     a = a.substr(0, 8);
     b = b.substr(0, 8);
   }
-  return a == b && LocationKey(View(DicFileLocation(n))) == LocationKey(location);
+  return a == b && LocationKey(Text(DicFileLocation(n))) == LocationKey(location);
 }
 
 Status CheckFileName(const std::string& name, const std::string& location) {
@@ -147,7 +140,7 @@ Status KeyAdd(int n, uint16_t count, const KeyPart& parts) {
 
 Status CheckParts(int n, uint16_t count, const KeyPart& parts) {
   DataFileDesc d = FileGet(n);
-  std::string where = "key of file " + std::to_string(n) + " (" + View(DicFileName(n)) + ")";
+  std::string where = "key of file " + std::to_string(n) + " (" + Text(DicFileName(n)) + ")";
   if (count < 1 || count > kDicMaxKeyParts) return Refuse(st::BADINPUTDATA, where + " without 1 to 5 parts");
   for (int i = 0; i < count; ++i) {
     const KeyPartPair& p = parts.part[i];
@@ -164,7 +157,7 @@ void IndexRebuild(int n) {
   ix = NameIndex{};
   DataFileDesc d = FileGet(n);
   uint32_t first = FirstField(n);
-  for (uint16_t f = 1; f <= d.fieldCount; ++f) ix.byName.emplace(View(DynStrGet(FieldNamesList, first + f - 1)), f);
+  for (uint16_t f = 1; f <= d.fieldCount; ++f) ix.byName.emplace(Text(DynStrGet(FieldNamesList, first + f - 1)), f);
   ix.covered = d.fieldCount;
 }
 
@@ -174,7 +167,7 @@ uint16_t IndexFind(int n, const std::string& name) {
     if (static_cast<int>(g_names.size()) < n || g_names[n - 1].covered != d.fieldCount) IndexRebuild(n);
     auto it = g_names[n - 1].byName.find(name);
     if (it == g_names[n - 1].byName.end()) return st::NOTFOUND;
-    if (View(DynStrGet(FieldNamesList, FirstField(n) + it->second - 1)) == name) return it->second;
+    if (Text(DynStrGet(FieldNamesList, FirstField(n) + it->second - 1)) == name) return it->second;
     IndexRebuild(n);  // the store changed behind the index
   }
   return st::NOTFOUND;
@@ -210,7 +203,7 @@ Status DicDefineFile(int kind, StrValue name, StrValue location) {
   d.file = static_cast<uint8_t>(n);
   d.kind = static_cast<uint8_t>(kind);
   const uint16_t lists[] = {FileNamesList, FileLocationsList, RelationKeysList};
-  const StrValue texts[] = {StrMake(nm.data(), static_cast<uint32_t>(nm.size())), location, StrMake("", 0)};
+  const StrValue texts[] = {dicstore::Sv(nm), location, StrMake("", 0)};
   if (Status s = ListsSet(lists, texts, 3, static_cast<uint32_t>(n - 1))) return s;
   if (Status s = FilePut(d)) {
     for (uint16_t l : lists) DynStrPopTo(l, static_cast<uint32_t>(n - 1));
@@ -229,7 +222,7 @@ Status DicDefineField(StrValue name, int length, char type) {
   DataFileDesc d = FileGet(n);
   if (length < 1) return Refuse(st::BADINPUTDATA, "field " + name.Str() + " of length 0");
   if (uint32_t{d.recLen} + static_cast<uint32_t>(length) > kDicMaxRecLen)
-    return Refuse(st::BADINPUTDATA, "record of " + View(DicFileName(n)) + " longer than 32767 bytes");
+    return Refuse(st::BADINPUTDATA, "record of " + Text(DicFileName(n)) + " longer than 32767 bytes");
   uint32_t g = dicstore::Count(dicstore::kFields);
   DataFieldDesc f;
   f.file = d.file;
@@ -269,7 +262,7 @@ Status DicDefaultKeys(int n) {
 Status DicDefaultKey(int file) {
   if (!Defined(file)) return Refuse(st::BADINPUTDATA, "key of undefined file " + Num(file));
   DataFileDesc d = FileGet(file);
-  if (d.fieldCount == 0) return Refuse(st::BADINPUTDATA, "file " + View(DicFileName(file)) + " has no fields");
+  if (d.fieldCount == 0) return Refuse(st::BADINPUTDATA, "file " + Text(DicFileName(file)) + " has no fields");
   uint16_t line = DicFieldFind(file, StrFromC("N_LINE"));
   DataFieldDesc f = DicFieldDesc(file, line == st::NOTFOUND ? 1 : line);
   KeyPart parts{};
@@ -280,10 +273,9 @@ Status DicDefaultKey(int file) {
 Status DicRelKeyText(int file, StrValue text) {
   if (Status e = StrError(text)) return e;
   if (!Defined(file)) return Refuse(st::BADFILENUMBER, "relation keys of undefined file " + Num(file));
-  std::string list = View(DynStrGet(RelationKeysList, static_cast<uint32_t>(file - 1)));
+  std::string list = Text(DynStrGet(RelationKeysList, static_cast<uint32_t>(file - 1)));
   list += list.empty() ? text.Str() : ":" + text.Str();
-  return DynStrSet(RelationKeysList, static_cast<uint32_t>(file - 1),
-                   StrMake(list.data(), static_cast<uint32_t>(list.size())));
+  return DynStrSet(RelationKeysList, static_cast<uint32_t>(file - 1), dicstore::Sv(list));
 }
 
 Status DicKeySegsParse(StrValue line, uint16_t* count, KeyPart* parts) {
@@ -297,7 +289,7 @@ Status DicKeySegsParse(StrValue line, uint16_t* count, KeyPart* parts) {
   while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
   while (*count < kDicMaxKeyParts && v.size() >= 2) {
     std::string g(v.substr(0, 7));
-    if (g.size() < 7 || !std::all_of(g.begin(), g.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (g.size() < 7 || !dicstore::AllDigits(g))
       return Refuse(st::BADINPUTDATA, "key part \"" + g + "\" is not 4 + 3 digits");
     int pos = std::stoi(g.substr(0, 4)), len = std::stoi(g.substr(4, 3));
     if (pos < 1 || len < 1) return Refuse(st::BADINPUTDATA, "key part \"" + g + "\" of position or length 0");
@@ -401,7 +393,7 @@ uint16_t DicFieldWidth(char type, uint16_t length) {
 
 Status DicFileFieldError(Status code, int file, int field) {
   std::string text = FmtText("(File:%s, Field:%s)", Num(file), Num(field));
-  ErrDetailSet(code, StrMake(text.data(), static_cast<uint32_t>(text.size())), false);
+  ErrDetailSet(code, dicstore::Sv(text), false);
   return code;
 }
 

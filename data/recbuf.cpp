@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "data/datafile.h"
+#include "data/dicstore.h"
 #include "runtime/errors.h"
 #include "runtime/fixednum.h"
 #include "runtime/format.h"
@@ -14,11 +15,13 @@
 
 namespace {
 
+using dicstore::AllDigits;
+using dicstore::Sv;
+
 constexpr char kDeleted = 27;
 
 std::string g_pairs[kDicMaxFiles + 1];  // by file number; empty = no pair
 
-StrValue Sv(std::string_view v) { return StrMake(v.data(), static_cast<uint32_t>(v.size())); }
 
 bool CompactDates() { return (VarSysIntGet(kSysCompat) & 4) != 0; }
 
@@ -69,10 +72,6 @@ StrValue CodedNumber(std::string_view raw) {
   for (size_t i = 1; i < raw.size() && raw[i] >= '0' && raw[i] <= '9' && v < (INT64_MAX - 9) / 10; ++i)
     v = v * 10 + (raw[i] - '0');
   return Int64ToStr(v ^ 10);
-}
-
-bool AllDigits(std::string_view v) {
-  return !v.empty() && std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 DataFieldDesc RefFail(Status code, StrValue ref) {
