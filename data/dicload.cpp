@@ -7,6 +7,7 @@
 
 #include "data/dicstore.h"
 #include "data/dictionary.h"
+#include "platform/host/files.h"
 #include "runtime/errors.h"
 #include "runtime/paths.h"
 #include "runtime/streams.h"
@@ -39,7 +40,6 @@ struct Level {
 };
 
 std::vector<std::string> g_loading;  // prefixes being loaded, outermost first
-
 
 std::string_view RTrim(std::string_view v) {
   while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
@@ -189,24 +189,27 @@ Status ReadLevel(Level& lv, const LoadArgs& args) {
   return st::OK;
 }
 
-// Every file still without a key gets the default key.
-Status GiveDefaultKeys(Level& lv) {
-  dicstore::ClearReason();
-  Status s = DicDefaultKeys(DataFileCount());
-  if (s == st::OK) return s;
-  lv.line = 0;
-  std::string why = dicstore::LastReason();
-  return Record(s, lv.path + ": " + (why.empty() ? "default key refused" : why));
+// Every file of the load still without a key gets the default key.
+Status GiveDefaultKeys(const Level& lv) {
+  for (int n = lv.loadStart + 1; n <= DataFileCount(); ++n) {
+    if (DicKeyCount(n) > 0) continue;
+    dicstore::ClearReason();
+    if (Status s = DicDefaultKey(n)) {
+      std::string why = dicstore::LastReason();
+      return Record(s, lv.path + ": " + (why.empty() ? "default key refused" : why));
+    }
+  }
+  return st::OK;
 }
 
 Status LoadPasses(const LoadArgs& args, const std::string& prefix, int before) {
   std::string dicc = prefix + "DICC.DAT";
-  std::string path = Text(FileSearch(Sv(args.dirs), Sv(dicc)));
+  std::string path = host::NormalizePath(Text(FileSearch(Sv(args.dirs), Sv(dicc))));
   if (path.empty()) return Record(st::FILENOTFOUND, dicc + "[" + args.dirs + "]");
   Level main{path, 0, before, {}, {}, false};
   if (Status s = ReadLevel(main, args)) return s;
   if (Status s = GiveDefaultKeys(main)) return s;
-  path = Text(FileSearch(Sv(args.dirs), Sv(prefix + "REL.DAT")));
+  path = host::NormalizePath(Text(FileSearch(Sv(args.dirs), Sv(prefix + "REL.DAT"))));
   if (path.empty()) return st::OK;
   Level rel{path, 0, before, {}, {}, false};
   for (int n = before + 1; n <= DataFileCount(); ++n) rel.slots.push_back(n);

@@ -248,7 +248,6 @@ Status DicDefineField(StrValue name, int length, char type) {
 Status DicDefineKey(int file, uint16_t count, const KeyPart& parts) {
   if (!Defined(file)) return Refuse(st::BADINPUTDATA, "key of undefined file " + Num(file));
   if (Status s = CheckParts(file, count, parts)) return s;
-  if (Status s = DicDefaultKeys(file - 1)) return s;
   return KeyAdd(file, count, parts);
 }
 

@@ -32,8 +32,8 @@
 // 151 (relation key) naming the dictionary file and line.
 //
 // A load either completes or leaves the store as it found it. At its end
-// every file without a key gets the default key: offset 0 through the end of
-// its "N_LINE" field, or field 1 alone.
+// every file it defined without a key line gets the default key: offset 0
+// through the end of its "N_LINE" field, or field 1 alone.
 //
 // Errors (recorded with module 18, DataFile; the detail names the dictionary
 // file and line): 164 no xxDICC.DAT (detail "xxDICC.DAT[directories]"); 161
@@ -121,9 +121,9 @@ Status DicDefineFile(int kind, StrValue name, StrValue location);
 // Adds a field to the last defined file; 161 before any file, 163 for a
 // length of 0 or a record that would pass 32767 bytes.
 Status DicDefineField(StrValue name, int length, char type);
-// Gives the default key to every file below `file` that has none, then adds
-// the key after the file's other keys; 163 for an undefined file or parts
-// that are not 1-5 pairs inside the record.
+// Adds the key after the file's other keys; 163 for an undefined file or
+// parts that are not 1-5 pairs inside the record. Other files' keys are
+// left alone: a load gives its keyless files their default key at its end.
 Status DicDefineKey(int file, uint16_t count, const KeyPart& parts);
 // Every file from 1 to n without keys gets the default key.
 Status DicDefaultKeys(int n);

@@ -115,10 +115,21 @@ TEST_F(DicTest, NestedDictionary) {
   EXPECT_EQ(DicFileLocation(1).Str(), "DEFLOC");
 }
 
+// A nested dictionary between two file lines: the key lines still name the
+// outer files by their own line numbers, before and after it.
+TEST_F(DicTest, NestedDictionaryInTheMiddle) {
+  Write("PPDICC.DAT", {"01 A**01A", "01 X     002 AX", "02 Shared*$*00NN", "03 B**01B", "03 Y     004 AY",
+                       "31 <0002001", "33 <0001004"});
+  ASSERT_EQ(Load("PP", dir.path() + "," + kDicFixtures), 0) << Detail();
+  EXPECT_EQ(DicFileList(1).Str(), "A,COUNTRY,CURRENCY,B");
+  EXPECT_EQ(Keys(1), "1+1");
+  EXPECT_EQ(Keys(3), "0+3");
+  EXPECT_EQ(Keys(4), "0+4");
+}
+
 // A second application's dictionary loaded on top of the first: its lines
-// address its own files and never move another file's keys. Its key line for
-// Y comes before X's: X first gets the default key (it had none when a later
-// file got a key), then its own two, and Y's key still stays Y's.
+// address its own files and never move another file's keys, also when its
+// key line for Y comes before those of X.
 TEST_F(DicTest, LoadOnTopKeepsEveryFilesKeys) {
   ASSERT_EQ(Load("TT", kDicFixtures), 0) << Detail();
   Write("SSDICC.DAT", {"01 X**01X", "01 A     004 AA", "01 B     004 AB", "01 Y**01Y", "01 A     002 AA",
@@ -128,10 +139,10 @@ TEST_F(DicTest, LoadOnTopKeepsEveryFilesKeys) {
   EXPECT_EQ(Keys(1), "0+6 6+30,0+6");
   EXPECT_EQ(Keys(2), "0+9");
   EXPECT_EQ(Keys(3), "0+6");
-  EXPECT_EQ(Keys(4), "0+4 4+4 0+8");
+  EXPECT_EQ(Keys(4), "4+4 0+8");
   EXPECT_EQ(Keys(5), "0+2");
   EXPECT_EQ(DicKeyIndex(4, 2), 5);
-  EXPECT_EQ(DicKeyIndex(5, 1), 7);
+  EXPECT_EQ(DicKeyIndex(5, 1), 6);
   EXPECT_EQ(DicRelKeys(5).Str(), "Y=1");
   EXPECT_EQ(DicRelKeys(2).Str(), "DOC=DOC{2}");
 }

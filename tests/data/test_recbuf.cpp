@@ -87,7 +87,9 @@ TEST_F(RecBufTest, FieldValuesByType) {
     EXPECT_EQ(RecFieldSet(1, r.field, S(r.value)), r.status);
     EXPECT_EQ(RecFieldRaw(1, r.field, kRecCurrent).Str(), r.raw);
     EXPECT_EQ(ErrGet(), r.status ? st::BADFILENUMBER | (uint32_t{MOD_BUFFERFLD} << 16) : 0u);
-    if (r.status) EXPECT_EQ(Cur(1), std::string(35, ' '));
+    if (r.status) {
+      EXPECT_EQ(Cur(1), std::string(35, ' '));
+    }
     EXPECT_EQ(Saved(1), std::string(35, ' '));
   }
   EXPECT_EQ(RecFieldSet(1, 8, S("x")), st::DATAOUTBOUND);
@@ -154,7 +156,9 @@ TEST_F(RecBufTest, References) {
       EXPECT_EQ(d.field, r.field);
       EXPECT_EQ(d.type, r.field ? DicFieldType(r.file, r.field) : 'N');
     }
-    if (r.status == st::SINTAXERROR) EXPECT_EQ(ErrDetail().Str(), std::string("Field:") + r.ref);
+    if (r.status == st::SINTAXERROR) {
+      EXPECT_EQ(ErrDetail().Str(), std::string("Field:") + r.ref);
+    }
   }
   EXPECT_EQ(DicFieldRefName(1, 5).Str(), "AMT{1}");
   EXPECT_EQ(DicFieldRefName(0, 2).Str(), "N_LINE{2}");
