@@ -18,10 +18,7 @@ namespace {
 using dicstore::AllDigits;
 using dicstore::Sv;
 
-constexpr char kDeleted = 27;
-
 std::string g_pairs[kDicMaxFiles + 1];  // by file number; empty = no pair
-
 
 bool CompactDates() { return (VarSysIntGet(kSysCompat) & 4) != 0; }
 
@@ -53,7 +50,7 @@ Status PutBytes(int n, uint16_t offset, std::string_view bytes) {
   if (!p) return err;
   size_t room = DicRecLen(n) > offset ? DicRecLen(n) - offset : 0;
   size_t k = std::min(room, bytes.size());
-  if (offset == 0 && k > 0 && bytes[0] == kDeleted) return st::BADINPUTDATA;
+  if (offset == 0 && k > 0 && bytes[0] == kDeleteMark) return st::BADINPUTDATA;
   std::memcpy(p->data() + offset, bytes.data(), k);
   return st::OK;
 }
@@ -77,7 +74,9 @@ StrValue CodedNumber(std::string_view raw) {
 DataFieldDesc RefFail(Status code, StrValue ref) {
   DataFieldDesc d;
   d.status = code;
+  uint16_t mark = StrAreaMark(-1);
   ErrDetailSet(code, StrCat(StrFromC("Field:"), ref), false);
+  StrAreaMark(mark);
   return d;
 }
 
@@ -116,7 +115,7 @@ Status RecBufClear(int file, int mode) {
   std::string* p = Pair(n, &err);
   if (!p) return err;
   std::fill(p->begin(), p->end(), ' ');
-  if (mode == 2) (*p)[0] = kDeleted;
+  if (mode == 2) (*p)[0] = kDeleteMark;
   return st::OK;
 }
 
