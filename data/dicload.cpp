@@ -33,6 +33,7 @@ struct Level {
   uint32_t line = 0;
   int loadStart = 0;       // files defined before the load
   std::vector<int> slots;  // file-line number - 1 -> file; 0 for a nested dictionary
+  int fieldsGoTo = 0;      // the file of the last file line; 0 before one or after a nested dictionary
   std::string reason;      // why the reader refused the line
   bool described = false;  // a nested load has already described the fault
 
@@ -97,16 +98,19 @@ Status FileLine(Level& lv, std::string_view line, const LoadArgs& args) {
       return s;
     }
     lv.slots.push_back(0);
+    lv.fieldsGoTo = 0;
     return st::OK;
   }
   const std::string& where = location.empty() ? args.defaultLocation : location;
   if (Status s = DicDefineFile(ToInt(third.substr(0, 2)), Sv(name), Sv(where))) return s;
   lv.slots.push_back(DataFileCount());
+  lv.fieldsGoTo = DataFileCount();
   return st::OK;
 }
 
 Status FieldLine(Level& lv, std::string_view line) {
-  if (DataFileCount() <= lv.loadStart) return Refuse(lv, st::FILEOUTBOUND, "field line before any file line");
+  if (lv.fieldsGoTo == 0 || lv.fieldsGoTo != DataFileCount())
+    return Refuse(lv, st::FILEOUTBOUND, "field line without a file line of this dictionary before it");
   if (line.size() < 14) return Refuse(lv, st::BADINPUTDATA, "field line shorter than 14 characters");
   std::string_view len = line.substr(9, 3);
   if (!AllDigits(len)) return Refuse(lv, st::BADINPUTDATA, "field length in columns 10-12 is not 3 digits");
@@ -206,12 +210,16 @@ Status LoadPasses(const LoadArgs& args, const std::string& prefix, int before) {
   std::string dicc = prefix + "DICC.DAT";
   std::string path = host::NormalizePath(Text(FileSearch(Sv(args.dirs), Sv(dicc))));
   if (path.empty()) return Record(st::FILENOTFOUND, dicc + "[" + args.dirs + "]");
-  Level main{path, 0, before, {}, {}, false};
+  Level main;
+  main.path = path;
+  main.loadStart = before;
   if (Status s = ReadLevel(main, args)) return s;
   if (Status s = GiveDefaultKeys(main)) return s;
   path = host::NormalizePath(Text(FileSearch(Sv(args.dirs), Sv(prefix + "REL.DAT"))));
   if (path.empty()) return st::OK;
-  Level rel{path, 0, before, {}, {}, false};
+  Level rel;
+  rel.path = path;
+  rel.loadStart = before;
   for (int n = before + 1; n <= DataFileCount(); ++n) rel.slots.push_back(n);
   if (Status s = ReadLevel(rel, args)) return s;
   return GiveDefaultKeys(rel);

@@ -37,7 +37,8 @@
 //
 // Errors (recorded with module 18, DataFile; the detail names the dictionary
 // file and line): 164 no xxDICC.DAT (detail "xxDICC.DAT[directories]"); 161
-// a 31st file or a field before any file; 163 a malformed line (over 512
+// a 31st file, or a field line that does not follow a file line of its own
+// dictionary (the fields of a nested dictionary's files are its own); 163 a malformed line (over 512
 // bytes, a field line shorter than 14 characters or without a 3-digit length,
 // a key part outside the record, a record longer than 32767 bytes, a file
 // without fields, a duplicate file, a bad name or prefix, a nested

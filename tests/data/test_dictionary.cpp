@@ -166,7 +166,8 @@ TEST_F(DicTest, FaultyDictionaries) {
     const char* detail;
   } rows[] = {
       {"31 files", files31, {}, st::FILEOUTBOUND, "line 61"},
-      {"field before any file", {"01 A     001 AA"}, {}, st::FILEOUTBOUND, "line 1: field line before any file"},
+      {"field before any file", {"01 A     001 AA"}, {}, st::FILEOUTBOUND, "line 1: field line without a file line"},
+      {"field after a nested dictionary", {"01 N*$*00NN", "01 A     001 AA"}, {}, st::FILEOUTBOUND, "line 2"},
       {"key of a file not defined", {"01 A**01A", "01 A     001 AA", "32 <0001001"}, {}, st::BADINPUTDATA, "line 3"},
       {"key part past the record", {"01 A**01A", "01 A     004 AA", "31 <0003003"}, {}, st::BADINPUTDATA,
        "outside the record of 4 bytes"},
