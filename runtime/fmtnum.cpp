@@ -164,11 +164,11 @@ Plan PlanFill(const MaskLayout& L, const NumParts& n) {
     p.separatorsAsDigits = need > places;
     if (p.separatorsAsDigits) places += L.separators;
     if (need > places && L.decimals > 0) {
-      size_t missing = need - places;
-      // Each missing place gives up the last decimal; with the last one the
-      // point goes as well.
-      keep = missing < L.decimals ? L.decimals - missing : 0;
-      places += missing < L.decimals ? missing : L.decimals + 1;
+      // Each missing place moves the point one place right, giving up the
+      // last decimal; the point itself stays.
+      size_t shift = std::min(need - places, L.decimals);
+      keep = L.decimals - shift;
+      places += shift;
     }
     if (keep < p.decimals) {
       p.decimals = keep;  // round again, from the text, to fewer decimals
@@ -210,7 +210,7 @@ Slots SplitSlots(const MaskLayout& L, const Plan& p) {
     Slot slot = L.slots[i];
     if (moved) {
       // The point now has exactly p.decimals places on its right.
-      slot.kind = p.decimals > 0 && n - 1 - i == p.decimals ? Place::Point : Place::Digit;
+      slot.kind = n - 1 - i == p.decimals ? Place::Point : Place::Digit;
     } else if (slot.kind == Place::Separator && p.separatorsAsDigits) {
       slot.kind = Place::Digit;
     }
