@@ -60,4 +60,22 @@ Status MenuCmdDispatch(int code, StrValue rest);
 // pattern whose files are offered in a choice window until none is chosen.
 using PrcExecCallback = Status (*)(StrValue spec);
 Status PrcExec(StrValue spec, PrcExecCallback callback);
+// --- Menu files -------------------------------------------------------
+// One item per line; the number of TABs gives the level; a caption alone, or
+// a caption, a comma and a command line.
+struct MenuItemRec {
+  StrValue text;            // the line from its first non-TAB character
+  int16_t commandFlag = 0;  // -1 when the text is a caption, a comma and a command
+};
+struct MenuFileStep {
+  int levelStep = 0;  // level minus the previous level
+  int end = 0;        // -1 when no line is left
+  MenuItemRec item;
+};
+// Queues the lines of the menu file (item 1 of a comma list, extension PMT)
+// on the line queue; 0, or 0xffff when the file is missing.
+Status MenuFileOpen(StrValue name);
+MenuFileStep MenuFileItem();
+MenuFileStep MenuFileNext();
+
 int AppExitCode(PhaseCallback callback, Status finalStatus);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "runtime/dynstrings.h"
 #include "screens/menucmd.h"
 #include "support/runtime_fixture.h"
@@ -72,6 +74,41 @@ TEST_F(MenuCmdTest, DispatchOfAVerbWithoutDefaultAnswers163) {
         << verb;
   }
   EXPECT_EQ(MenuCmdDispatch(st::BADINPUTDATA, StrFromC("")), st::BADINPUTDATA);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MenuCmdTest, MenuFileReportsLevelStepsAndCommandItems) {
+  TempDir dir;
+  {
+    FILE* f = fopen(dir.File("C2MENU.PMT").c_str(), "wb");
+    fputs("File\r\n\tOpen customers,MantMain CUST.PAN\r\n\t\tDeep,Help x  \t\r\n\tCaption\r\nEnd,PrcExec end.prc\r\n", f);
+    fclose(f);
+  }
+  ASSERT_EQ(MenuFileOpen(StrFromView(dir.File("C2MENU") + ",ignored")), 0);
+  struct Want {
+    int step;
+    const char* text;
+    int16_t flag;
+  } want[] = {{0, "File", 0},
+              {1, "Open customers,MantMain CUST.PAN", -1},
+              {1, "Deep,Help x", -1},
+              {-1, "Caption", 0},
+              {-1, "End,PrcExec end.prc", -1}};
+  MenuFileStep s = MenuFileItem();
+  for (size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(s.end, 0) << i;
+    EXPECT_EQ(s.levelStep, want[i].step) << i;
+    EXPECT_EQ(s.item.text.View(), want[i].text) << i;
+    EXPECT_EQ(s.item.commandFlag, want[i].flag) << i;
+    s = MenuFileNext();
+  }
+  EXPECT_EQ(s.end, -1);
+  EXPECT_EQ(s.item.text.View(), "End,PrcExec end.prc");
+  EXPECT_EQ(DynStrCount(FileLinesQueue), 0u);
+  EXPECT_EQ(MenuFileOpen(StrFromView(dir.File("NOMENU"))), 0xffff);
 }
 
 }  // namespace
