@@ -7,11 +7,6 @@
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 
-const char* const kLocaleBuiltin0019 = ".,'0123456789.-D',' NY','  ,NO,YES'";
-const char* const kLocaleBuiltin0117 =
-    "'January,February,March,April,May,June,July,August,September,October,November,December',"
-    "'[M] [D],[Y]'";
-
 namespace {
 
 LocaleTexts BuiltinTexts() {

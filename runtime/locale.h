@@ -43,10 +43,6 @@ struct LocaleTexts {
   std::string longTemplate; // with [D], [M], [Y]
 };
 
-// The built-in texts of messages 0019 and 0117.
-extern const char* const kLocaleBuiltin0019;
-extern const char* const kLocaleBuiltin0117;
-
 // Makes SettingsList item 0 the current locale; always answers 0.
 Status LocaleLoad();
 // Back to the built-in locale (tests, a new run).

@@ -8,6 +8,7 @@
 #include "platform/host/clock.h"
 #include "runtime/dynstrings.h"
 #include "runtime/format.h"
+#include "runtime/messages.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
 #include "support/runtime_fixture.h"
@@ -46,7 +47,11 @@ class FormatTest : public RuntimeTest {
     ASSERT_EQ(DynStrSet(SettingsList, SetLocaleItem, S(locale)), 0);
     ASSERT_EQ(LocaleLoad(), 0);
   }
-  void English() { Use("EN", LocaleText(kLocaleBuiltin0019, kLocaleBuiltin0117)); }
+  void English() { Use("EN", BuiltinLocaleText()); }
+  // The texts of the built-in message table.
+  static std::string BuiltinLocaleText() {
+    return LocaleText(MsgCatalogFind(S("0019")).Str(), MsgCatalogFind(S("0117")).Str());
+  }
   void Spanish() { Use("ES", LocaleText(kSpanish0019, kSpanish0117)); }
 
   ManualClock clock_;
