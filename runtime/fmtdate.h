@@ -8,6 +8,7 @@
 //   2  the short form with a four-digit year
 //   3  "[M] [Y]" with the month name cut to 3 letters ("Mar 2024")
 //   4  the language's long template with the full month name
+//   any other mode: as 0
 // An empty date means today (FmtDateOrToday); an invalid one shows 8 blanks
 // in mode 1, 10 blanks in mode 2 and an empty text otherwise.
 //

@@ -44,7 +44,7 @@ bool CleanNumber(std::string_view t, std::string* out) {
   auto sign = [&] {
     if (i < n && (t[i] == '-' || t[i] == '+')) out->push_back(t[i++]);
   };
-  take([](char) { return false; });
+  take([](char) { return false; });  // leading blanks and separators
   sign();
   take(IsDigit);
   if (i < n && t[i] == '.') out->push_back(t[i++]);
