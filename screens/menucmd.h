@@ -79,3 +79,18 @@ MenuFileStep MenuFileItem();
 MenuFileStep MenuFileNext();
 
 int AppExitCode(PhaseCallback callback, Status finalStatus);
+
+// The configuration files both applications run in start phase 2, later
+// files overriding earlier ones; ";1" marks a file that must exist.
+// Runs the items of a comma list from *index (default 1): each is evaluated
+// as a string expression and run as a command through the default verbs
+// only. A word that is not a verb ends the list with 163; a verb whose number
+// (as a character code) is in stopSet ends it with 124 without running. The
+// first non-zero answer ends the list; *index receives the last item taken.
+Status MenuCmdRunList(StrValue list, uint32_t* index, StrValue stopSet);
+extern const char kAppConfigFiles[];
+// Runs each "file;flag" item of a comma list as an expression file
+// (ExpExecFile with that flag), stopping at the first non-zero answer, which
+// is returned; when all succeed, reloads the language variables and answers
+// that.
+Status PrcRunList(StrValue list);

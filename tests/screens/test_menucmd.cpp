@@ -4,6 +4,7 @@
 
 #include "runtime/dynstrings.h"
 #include "screens/menucmd.h"
+#include "script/variables.h"
 #include "support/runtime_fixture.h"
 
 namespace {
@@ -109,6 +110,36 @@ TEST_F(MenuCmdTest, MenuFileReportsLevelStepsAndCommandItems) {
   EXPECT_EQ(s.item.text.View(), "End,PrcExec end.prc");
   EXPECT_EQ(DynStrCount(FileLinesQueue), 0u);
   EXPECT_EQ(MenuFileOpen(StrFromView(dir.File("NOMENU"))), 0xffff);
+}
+
+}  // namespace
+
+namespace {
+
+class MenuRunListTest : public MenuCmdTest {
+ protected:
+  void SetUp() override {
+    RuntimeTearDown();
+    ASSERT_EQ(VarSysInit(), 0);  // items are evaluated as expressions
+  }
+};
+
+TEST_F(MenuRunListTest, StopsAtAVerbOfTheStopSetAndReportsItsIndex) {
+  uint32_t index = 0;
+  const char stop[] = {static_cast<char>(kVerbReport), 0};
+  EXPECT_EQ(MenuCmdRunList(StrFromC("'Help topic','Report sales','Help never'"), &index, StrFromC(stop)), '|');
+  EXPECT_EQ(index, 2u);
+}
+
+TEST_F(MenuRunListTest, EmptyListRunsNothingAndUnknownWordEndsWith163) {
+  uint32_t index = 0;
+  EXPECT_EQ(MenuCmdRunList(StrFromC(""), &index, StrFromC("")), 0);
+  EXPECT_EQ(index, 0u);
+  EXPECT_EQ(MenuCmdRunList(StrFromC("'Help a','Nonsense x','Help b'"), &index, StrFromC("")), st::BADINPUTDATA);
+  EXPECT_EQ(index, 2u);
+  index = 3;  // a start index skips the items before it
+  EXPECT_EQ(MenuCmdRunList(StrFromC("'Nonsense','Nonsense','Help b'"), &index, StrFromC("")), 0);
+  EXPECT_EQ(index, 3u);
 }
 
 }  // namespace
