@@ -1,6 +1,7 @@
 #include <string>
 #include <string_view>
 
+#include "script/evaluator.h"
 #include "test_format_fixture.h"
 
 namespace {
@@ -145,6 +146,19 @@ TEST_F(CondTest, ValuesAreQuotedSoTheyCannotEscape) {
   }
   EXPECT_EQ(FmtCompareExpr(S("NAME{}"), 1, S("O'Brien"), S("")).Str(), "NAME{}==\"O'Brien\"");
   EXPECT_EQ(FmtCompareExpr(S("NAME{}"), 1, S("a'b\"c"), S("%s%s'%s'")).Str(), "NAME{}==\"a'b\"+'\"c'");
+}
+
+// Run through the evaluator, the condition is true for the value itself and
+// false for a value that a pattern or an injected "||" would also accept.
+TEST_F(CondTest, EvaluatedConditionsMeanExactlyEqual) {
+  const char* values[] = {"Smith", "O'Brien", "say \"hi\"", "it's \"x\"", "x'||1||'", "AB*", "*B", "a)b(", "'\"'\""};
+  for (const char* v : values) {
+    std::string cond = FmtCompareExpr(S("n$"), 1, S(v), S("")).Str();
+    ASSERT_EQ(VarAssign(S("n$"), S(v)), 0);
+    EXPECT_EQ(ExpEvalCond(S(cond)), 1) << cond;
+    ASSERT_EQ(VarAssign(S("n$"), S(std::string(v) + "Z")), 0);
+    EXPECT_EQ(ExpEvalCond(S(cond)), 0) << cond;
+  }
 }
 
 TEST_F(CondTest, OperatorsFormatsAndPatterns) {
