@@ -1,99 +1,158 @@
+// Conversions by type letter (contract in format.h).
 #include "runtime/format.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
-#include "runtime/seam.h"
-
-Status LocaleLoad() { return SeamMissing("LocaleLoad"); }
+#include "runtime/strutil.h"
 
 namespace {
 
-std::string_view Trim(std::string_view v) {
-  while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
-  while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
-  return v;
+bool IsNumberType(char c) { return c == 'N' || (c >= '1' && c <= '9'); }
+
+StrValue Blanks(int32_t width) {
+  if (width > static_cast<int32_t>(kStrMaxLen)) return StrErr(st::STRINGTOOLONG);
+  return StrFromView(std::string(static_cast<size_t>(width > 0 ? width : 0), ' '));
 }
 
-std::string LeftAligned(std::string_view v, size_t w) {
-  std::string s(v.substr(0, w));
-  s.resize(w, ' ');
-  return s;
+// Left-aligned: padded with blanks or cut.
+StrValue FitLeft(StrValue v, int32_t width) {
+  if (width > static_cast<int32_t>(kStrMaxLen)) return StrErr(st::STRINGTOOLONG);
+  std::string out(v.View().substr(0, static_cast<size_t>(width)));
+  out.resize(static_cast<size_t>(width), ' ');
+  return StrFromView(out);
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// "-", digits, "." and digits: the plain number text that can be rounded.
-bool PlainNumber(std::string_view v) {
-  size_t i = !v.empty() && v[0] == '-' ? 1 : 0;
-  bool point = false, digit = false;
-  for (; i < v.size(); ++i) {
-    if (v[i] == '.' && !point) point = true;
-    else if (IsDigit(v[i])) digit = true;
-    else return false;
-  }
-  return digit;
+// A number (or logical) right-aligned; a longer one keeps its integer part
+// and the decimals that still fit, rounded; 168 when the integer part does
+// not fit.
+StrValue FitNumber(StrValue v, int32_t width) {
+  StrValue t = StrTrim(v, 3);
+  if (t.len <= width) return StrFromView(std::string(static_cast<size_t>(width - t.len), ' ') + t.Str());
+  std::string_view text = t.View();
+  int32_t intLen = static_cast<int32_t>(std::min(text.find('.'), text.size()));
+  if (intLen > width) return StrErr(st::DATAOUTBOUND);
+  int32_t decimals = width - intLen - 1;
+  std::string mask(static_cast<size_t>(width), '#');
+  if (decimals > 0) mask[static_cast<size_t>(intLen)] = '.';
+  return FmtNumMaskStored(StrFromView(mask), t, true);
 }
 
-// Rounds the plain number to `decimals` places, half away from zero.
-std::string Round(std::string_view v, size_t decimals) {
-  bool neg = v[0] == '-';
-  if (neg) v.remove_prefix(1);
-  size_t point = v.find('.');
-  std::string ip(v.substr(0, point)), fp(point == std::string_view::npos ? "" : v.substr(point + 1));
-  bool up = fp.size() > decimals && fp[decimals] >= '5';
-  fp.resize(decimals, '0');
-  std::string digits = ip + fp;
-  for (size_t i = digits.size(); up && i-- > 0;) {
-    if (digits[i] == '9') digits[i] = '0';
-    else {
-      ++digits[i];
-      up = false;
-    }
-  }
-  if (up) digits.insert(digits.begin(), '1');
-  std::string out = digits.substr(0, digits.size() - decimals);
-  if (out.empty()) out = "0";
-  if (decimals) out += "." + digits.substr(digits.size() - decimals);
-  bool zero = out.find_first_not_of("0.") == std::string::npos;
-  return neg && !zero ? "-" + out : out;
+StrValue LogicalWord(StrValue stored, int32_t width) {
+  char c = stored.len > 0 ? stored.ptr[0] : ' ';
+  size_t at = std::string_view(" 01").find(c);
+  const LocaleTexts& loc = LocaleGet(false);
+  const std::string& word = loc.words[at == std::string_view::npos ? 1 : at];
+  return FitLeft(StrMake(word.data(), static_cast<uint32_t>(word.size())), width);
 }
 
-// A number longer than the field: the decimals that still fit, or 168.
-StrValue NumberRefit(std::string_view v, size_t w) {
-  size_t intLen = v.find('.') == std::string_view::npos ? v.size() : v.find('.');
-  if (intLen > w) return StrErr(st::DATAOUTBOUND);
-  if (!PlainNumber(v)) return StrFromView(LeftAligned(v, w));
-  for (size_t d = w > intLen + 1 ? w - intLen - 1 : 0;; --d) {
-    std::string r = Round(v, d);
-    if (r.size() <= w) return StrFromView(std::string(w - r.size(), ' ') + r);
-    if (d == 0) return StrErr(st::DATAOUTBOUND);
-  }
+StrValue LogicalStored(StrValue typed) {
+  StrValue t = StrTrim(typed, 1);
+  char c = t.len > 0 ? t.ptr[0] : ' ';
+  if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  size_t at = LocaleGet(false).letters.find(c);
+  if (at == 1) return StrFromView("0");
+  if (at == 2) return StrFromView("1");
+  return StrFromView(" ");
+}
+
+StrValue DateDisplay(char type, StrValue stored, int32_t width) {
+  if (width != 8 && width != 10) return Blanks(width);
+  if (type == 'F' && StrTrim(stored, 3).len == 0) return Blanks(width);
+  return FmtDate(stored, width == 8 ? kDateShort : kDateShortYear4);
+}
+
+// Without a width the number is still rounded to its type's decimals.
+StrValue NumberStored(char type, StrValue typed, int32_t width) {
+  StrValue clean = FmtNumParse(typed);
+  bool fit = width >= 0;
+  StrValue mask = FmtMaskForType(type, fit ? width : kNumParseMax + 2, true);
+  StrValue out = FmtNumMaskStored(mask, clean, true);
+  return fit ? out : StrTrim(out, 3);
+}
+
+StrValue DigitsStored(char type, StrValue typed) {
+  StrValue kept = StrKeepChars(typed, StrFromC("0123456789 "));
+  if (type == 'C' && kept.len > 0) kept = StrTranslate(kept, StrFromC(" "), StrFromC("0"));
+  return kept;
 }
 
 }  // namespace
 
-StrValue FmtByType(char type, StrValue value, int width) {
-  if (value.IsError()) return value;
+uint16_t FmtTypeCodeIndex(char code) {
+  size_t at = code ? std::string_view(kFmtTypeCodes).find(code) : std::string_view::npos;
+  return at == std::string_view::npos ? 0 : static_cast<uint16_t>(at + 1);
+}
+
+StrValue FmtByType(char type, StrValue value, int32_t width) {
+  if (Status e = StrError(value)) return StrErr(e);
   if (width < 0) return StrDup(value);
-  auto w = static_cast<size_t>(width);
-  std::string_view v = value.View();
+  uint16_t mark = StrAreaMark(-1);
+  StrValue out;
   switch (type) {
-    case 'T':
-    case 'V':
-      return StrFromView(std::string(w, ' '));
+    case 'A':
+    case 'B':
+    case 'C':
+    case 'P':
+      out = FitLeft(value, width);
+      break;
     case 'D':
     case 'F':
-      return StrFromView(LeftAligned(w == 6 && v.size() == 8 ? v.substr(2) : v, w));
-    case 'N':
+      // A six-place date drops the century.
+      out = width == 6 && value.len == 8 ? StrMid(value, 2, 6) : FitLeft(value, width);
+      break;
     case 'L':
-    case '0': case '1': case '2': case '3': case '4':
-    case '5': case '6': case '7': case '8': case '9': {
-      std::string_view t = Trim(v);
-      if (t.size() <= w) return StrFromView(std::string(w - t.size(), ' ') + std::string(t));
-      return NumberRefit(t, w);
-    }
+      out = FitNumber(value, width);
+      break;
     default:
-      return StrFromView(LeftAligned(v, w));
+      out = IsNumberType(type) ? FitNumber(value, width) : Blanks(width);
   }
+  return StrAreaReturn(mark, out);
+}
+
+StrValue FmtByTypeCode(char code, StrValue value, int32_t width) {
+  if (code < '1' || code > '9') return FmtByType(code, value, width);
+  if (Status e = StrError(value)) return StrErr(e);
+  uint16_t mark = StrAreaMark(-1);
+  return StrAreaReturn(mark, FmtNumMaskStored(FmtMaskForType(code, width, true), value, true));
+}
+
+StrValue FmtStoredToDisplay(char type, StrValue stored, int32_t width) {
+  if (Status e = StrError(stored)) return StrErr(e);
+  if (width < 0) return StrDup(stored);
+  uint16_t mark = StrAreaMark(-1);
+  StrValue out;
+  if (type == 'D' || type == 'F') {
+    out = DateDisplay(type, stored, width);
+  } else if (type == 'L') {
+    out = LogicalWord(stored, width);
+  } else if (type == 'V') {
+    out = Blanks(width);
+  } else if (IsNumberType(type) || static_cast<unsigned char>(type) < 'A') {
+    out = FmtApplyMask(FmtMaskForType(type, width, true), StrTrim(stored, 3));
+  } else {
+    out = stored.len != width ? FmtByType(type, stored, width) : stored;
+  }
+  return StrAreaReturn(mark, out);
+}
+
+StrValue FmtInputToStored(char type, StrValue typed, int32_t width) {
+  if (Status e = StrError(typed)) return StrErr(e);
+  uint16_t mark = StrAreaMark(-1);
+  StrValue out = typed;
+  if (type == 'B' || type == 'C') {
+    out = DigitsStored(type, typed);
+  } else if (type == 'D') {
+    out = FmtDateParse(typed);
+  } else if (type == 'F') {
+    // May stay empty: an empty typed date is not today.
+    out = StrTrim(typed, 3).len == 0 ? StrFromView("") : FmtDateParse(typed);
+  } else if (type == 'L') {
+    out = LogicalStored(typed);
+  } else if (IsNumberType(type)) {
+    out = NumberStored(type, typed, width);
+  }
+  if (width >= 0) out = FmtByType(type, out, width);
+  return StrAreaReturn(mark, out);
 }
