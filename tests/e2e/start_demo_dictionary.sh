@@ -3,7 +3,7 @@
 # dictionary: start-up goes past the dictionary step, and with the dictionary
 # files removed it stops there with 164 naming the missing file.
 set -u
-accounting=$1 administration=$2 source=$3
+accounting=$(realpath "$1") administration=$(realpath "$2") source=$(realpath "$3")
 fail=0
 run() {  # program, directory; sets rc and err
   (cd "$2" && KX_UI=headless KX_UI_STALL=cancel timeout 20 "$1" "--dpath=$2" </dev/null >"$2/out.txt" 2>"$2/err.txt")
@@ -12,6 +12,9 @@ run() {  # program, directory; sets rc and err
 }
 for pair in "$accounting:accounting:CO" "$administration:administration:GA"; do
   IFS=: read -r prog name prefix <<<"$pair"
+  if [ ! -x "$prog" ]; then
+    echo "FAIL $name: $prog is not a program"; fail=1; continue
+  fi
   dir=$(mktemp -d)
   cp -R "$source/apps/$name/demo/." "$dir/"
   run "$prog" "$dir"
