@@ -5,6 +5,7 @@
 
 #include "data/datafile.h"
 #include "data/dictionary.h"
+#include "data/recbuf.h"
 #include "data/relations.h"
 #include "runtime/errors.h"
 #include "runtime/strlist.h"

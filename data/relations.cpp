@@ -1,11 +1,13 @@
 #include "data/relations.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <map>
 
 #include "data/datafile.h"
 #include "data/dictionary.h"
+#include "data/recbuf.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/paths.h"
@@ -171,8 +173,11 @@ std::vector<int> RelNumbers(std::string_view list) {
 }
 
 std::string RelFileName(std::string_view identity, bool sql) {
-  std::string_view first = identity.substr(0, identity.find(':'));
-  return std::string(first.substr(0, 2)) + (sql ? "RELUPSQL.DAT" : "RELUP.DAT");
+  std::string prefix(identity.substr(0, std::min(identity.find(':'), size_t(2))));
+  uint16_t mark = StrAreaMark(-1);
+  std::string name = DicSysFileName(StrMake(prefix.data(), static_cast<uint32_t>(prefix.size())), sql ? 4 : 3).Str();
+  StrAreaRelease(mark, 0);
+  return name;
 }
 
 // --- Loading and unwinding --------------------------------------------------------

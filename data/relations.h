@@ -103,6 +103,7 @@ std::string RelKeyFind(std::string_view list, int b, int c, uint16_t* k);
 // The relation numbers of an evaluated list text, 0 first, each taken once;
 // items that are not numbers are skipped.
 std::vector<int> RelNumbers(std::string_view list);
-// The relation file's name for an identity and the SQL switch.
+// The relation file's name for an identity (its first two characters are the
+// prefix) and the SQL switch.
 std::string RelFileName(std::string_view identity, bool sql);
 
