@@ -1,15 +1,14 @@
 #include "data/fileaction.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "data/datafile.h"
-#include "data/dictionary.h"
 #include "data/recbuf.h"
 #include "data/relations.h"
 #include "runtime/errors.h"
 #include "runtime/strlist.h"
-#include "runtime/strutil.h"
 #include "script/evaluator.h"
 #include "script/variables.h"
 

@@ -25,7 +25,9 @@ const std::string kEmpty;
 
 std::string Text(StrValue s) { return s.IsError() ? std::string() : s.Str(); }
 
-StrValue Out(uint16_t mark, const std::string& s) { return StrAreaReturn(mark, StrMake(s.data(), static_cast<uint32_t>(s.size()))); }
+StrValue Out(uint16_t mark, const std::string& s) {
+  return StrAreaReturn(mark, StrMake(s.data(), static_cast<uint32_t>(s.size())));
+}
 
 // A two-column number with blanks read as zeros; -1 when it holds anything else.
 int TwoDigits(std::string_view s, size_t at) {
@@ -380,8 +382,8 @@ Status RelRecordStore(int file, StrValue text, uint16_t flags) {
   return (flags & relflag::kInsert) ? DataFileInsert(file) : DataFileUpdate(file);
 }
 
-// A missing key stores a new record: rewriting "the record at the search
-// position" would overwrite whichever record lies there.
+// A missing key stores a new record; nothing is rewritten at the position
+// where the search stopped, which holds some other record.
 Status RelWriteFields(int file, int key, StrValue text) {
   if (text.IsError()) return StrError(text);
   Status s = DataFileReadKey(file, key, text, 0);
