@@ -1,5 +1,6 @@
-// Shared set-up of the relation and action tests: an application "TT" in a
-// private directory with two data files,
+// Shared set-up of the relation and action tests. AppTest: a runtime with
+// the system variables and a private directory. RelationTest: an
+// application "TT" in that directory with two data files,
 //   1 LINES   DOC A6, LIN A3, NOTE A5, AMOUNT N8   key 1 DOC+LIN
 //   2 TOTALS  DOC A6, TOTAL N10                    key 1 DOC
 // relation 1 of LINES reaching TOTALS by DOC{1} (2R1K1), and a relation file
@@ -22,7 +23,9 @@
 inline StrValue Sv(const std::string& s) { return StrMake(s.data(), static_cast<uint32_t>(s.size())); }
 inline StrValue Sv(const char* s) { return StrMake(s, static_cast<uint32_t>(std::strlen(s))); }
 
-class RelationTest : public RuntimeTest {
+// A runtime with the system variables, control blocks reset, and an
+// application identity and data directory.
+class AppTest : public RuntimeTest {
  protected:
   TempDir dir;
 
@@ -34,8 +37,24 @@ class RelationTest : public RuntimeTest {
     TaskHooksReset();
     ASSERT_EQ(VarSysInit(), 0);
     for (int n = 1; n <= kMaxDataFiles; ++n) DataFileCtrlInit(n);
-    ASSERT_EQ(DynStrSet(SettingsList, SetIdentityItem, Sv("TT:Test")), 0);
-    ASSERT_EQ(DynStrSet(SettingsList, SetDefaultDirItem, Sv(dir.path())), 0);
+  }
+  void TearDown() override {
+    DataFileCloseAll();
+    TaskHooksReset();
+    RuntimeTest::TearDown();
+  }
+  void App(const std::string& identity, const std::string& dataDir) {
+    ASSERT_EQ(DynStrSet(SettingsList, SetIdentityItem, Sv(identity)), 0);
+    ASSERT_EQ(DynStrSet(SettingsList, SetDefaultDirItem, Sv(dataDir)), 0);
+  }
+  int64_t Units(const std::string& text) { return ExpEvalNum(Sv(text)) / 100; }
+};
+
+class RelationTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    App("TT:Test", dir.path());
     Write("TTDICC.DAT",
           "01 Lines**01LINES\n"
           "01       006 ADOC\n"
@@ -52,11 +71,6 @@ class RelationTest : public RuntimeTest {
     ASSERT_EQ(DataFileOpen(2, 0), dfres::kEnd);
     ASSERT_EQ(DataFileOpen(1, 8), dfres::kEnd);
   }
-  void TearDown() override {
-    DataFileCloseAll();
-    TaskHooksReset();
-    RuntimeTest::TearDown();
-  }
 
   void Write(const std::string& name, const std::string& text) {
     std::ofstream(dir.File(name), std::ios::binary) << text;
@@ -68,8 +82,6 @@ class RelationTest : public RuntimeTest {
     StrAreaMark(m);
     return out;
   }
-  // A number's integer part (the tests use whole numbers).
-  int64_t Units(const std::string& text) { return ExpEvalNum(Sv(text)) / 100; }
   // A new record in file n from field assignments.
   void Fill(int n, const std::string& assignments) {
     ASSERT_EQ(DataFileMove(n, dfmove::kNew), dfres::kNewRecord);

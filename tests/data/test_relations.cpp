@@ -262,32 +262,15 @@ TEST_F(FileRelTest, BrowseStepsToTheCondition) {
 
 // Loads a demo application's dictionary (its data files placed in a private
 // directory) and answers the FILEREL calls of a file's relation statements.
-class DemoRelationTest : public RuntimeTest {
+class DemoRelationTest : public AppTest {
  protected:
-  TempDir dir;
-
-  void SetUp() override {
-    RuntimeTest::SetUp();
-    if (!DynStrReady()) {
-      ASSERT_EQ(DynStrInit(), 0);
-    }
-    TaskHooksReset();
-    ASSERT_EQ(VarSysInit(), 0);
-    for (int n = 1; n <= kMaxDataFiles; ++n) DataFileCtrlInit(n);
-  }
-  void TearDown() override {
-    DataFileCloseAll();
-    RuntimeTest::TearDown();
-  }
-
   struct Call {
     int a, b, c, flags;
     std::string text;
   };
   std::vector<Call> Calls(const std::string& app, const std::string& prefix, int file) {
     std::string demo = std::string(KX_SOURCE_DIR) + "/apps/" + app + "/demo";
-    EXPECT_EQ(DynStrSet(SettingsList, SetIdentityItem, Sv(prefix)), 0);
-    EXPECT_EQ(DynStrSet(SettingsList, SetDefaultDirItem, Sv(demo)), 0);
+    App(prefix, demo);
     EXPECT_EQ(DicLoad(Sv(demo), Sv(prefix), Sv(dir.path())), 0) << ErrDetail().Str();
     EXPECT_EQ(RelLoad(file, Sv("")), 0);
     uint16_t m = StrAreaMark(-1);
@@ -305,7 +288,6 @@ class DemoRelationTest : public RuntimeTest {
     for (const Call& c : calls) ASSERT_EQ(RelRead(c.a, c.b, c.c, static_cast<uint16_t>(c.flags | 1), Sv(c.text)), 0);
     ASSERT_EQ(ExpEvalStatus(Sv("_SGN=0")), 0);
   }
-  int64_t Units(const std::string& text) { return ExpEvalNum(Sv(text)) / 100; }
 };
 
 // An entry line adds its amount to its debit account's CUR_PASSIVE and its
