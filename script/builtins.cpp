@@ -217,14 +217,14 @@ uint16_t BuiltinCurrentCode() { return g_frame ? g_frame->code : 0; }
 int64_t BuiltinNumToInteger(FixedNum v) { return Int64DivRound(v, Pow10(NumPrecis())); }
 
 StrValue BuiltinNumText(FixedNum v) {
-  uint16_t mark = StrAreaMark(-1);
   int p = NumPrecis();
-  std::string text(NumFormatDec(v, p).View());
-  size_t dot = text.find('.');
-  size_t have = dot == std::string::npos ? 0 : text.size() - dot - 1;
-  if (p > 0 && dot == std::string::npos) text += '.';
-  text.append(static_cast<size_t>(p) - have, '0');
-  StrAreaMark(mark);
+  uint64_t mag = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+  uint64_t unit = static_cast<uint64_t>(Pow10(p));
+  std::string text = (v < 0 ? "-" : "") + std::to_string(mag / unit);
+  if (p > 0) {
+    std::string frac = std::to_string(mag % unit);
+    text += '.' + std::string(static_cast<size_t>(p) - frac.size(), '0') + frac;
+  }
   return StrFromView(text);
 }
 
@@ -386,7 +386,7 @@ Status BuiltinEvalText(StrValue text, uint16_t* kind) {
     StrValue name = StrMake(t.ptr, open);
     uint16_t code = BuiltinCode(name);
     if (code == 0) return BuiltinFail(st::SINTAXERROR);
-    if (name.ptr[name.len - 1] == '$') *kind = kArgKindStr;
+    if (StrFindChar(name, '$', kSearchPlain) != kNotFound) *kind = kArgKindStr;
     return BuiltinCallText(code, StrMake(t.ptr + open + 1, t.len - open - 2u));
   }
   if (t.len && (t.ptr[0] == '-' || t.ptr[0] == '.' || (t.ptr[0] >= '0' && t.ptr[0] <= '9')))
