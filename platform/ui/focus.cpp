@@ -1,0 +1,129 @@
+// Show and enable state, the keyboard focus and the z-order of top-level
+// windows.
+#include <algorithm>
+
+#include "platform/ui/core_internal.h"
+
+namespace ui {
+
+using namespace detail;
+
+namespace {
+
+void maximize(Window& w) {
+  if (!w.maximized) w.restoreRect = w.rect;
+  w.maximized = true;
+  w.rect = profile().workArea;
+}
+
+void restore(Window& w) {
+  if (!w.maximized) return;
+  w.maximized = false;
+  w.rect = w.restoreRect;
+}
+
+// Owned windows stay above their owner.
+void raise_with_owned(Hwnd h) {
+  auto& z = core().zorder;
+  if (std::find(z.begin(), z.end(), h) == z.end()) return;
+  std::erase(z, h);
+  z.push_back(h);
+  std::vector<Hwnd> owned;
+  for (Hwnd o : z)
+    if (Window* w = find(o); w && w->owner == h) owned.push_back(o);
+  for (Hwnd o : owned) raise_with_owned(o);
+}
+
+}  // namespace
+
+bool show_window(Hwnd h, Show cmd) {
+  Window* w = find(h);
+  if (!w) return false;
+  bool was = w->visible;
+  if (cmd == Show::Hide) {
+    w->visible = false;
+    if (was) notify(EventKind::Hide, h);
+    return was;
+  }
+  if (cmd == Show::ShowMaximized) maximize(*w);
+  if (cmd == Show::ShowNormal) restore(*w);
+  w->visible = true;
+  notify(EventKind::Show, h, w->maximized ? 1 : 0);
+  // Showing a hidden top-level window activates it.
+  if (!was && !w->parent && w->enabled) {
+    raise_with_owned(h);
+    set_focus(h);
+  }
+  return was;
+}
+
+bool is_visible(Hwnd h) {
+  Window* w = find(h);
+  return w && w->visible;
+}
+
+bool is_maximized(Hwnd h) {
+  Window* w = find(h);
+  return w && w->maximized;
+}
+
+bool enable_window(Hwnd h, bool on) {
+  Window* w = find(h);
+  if (!w) return false;
+  bool wasDisabled = !w->enabled;
+  if (w->enabled != on) {
+    w->enabled = on;
+    notify(EventKind::Enable, h, on ? 1 : 0);
+  }
+  return wasDisabled;
+}
+
+bool is_enabled(Hwnd h) {
+  Window* w = find(h);
+  return w && w->enabled;
+}
+
+bool accepts_input(Hwnd h) {
+  for (Window* w = find(h); w; w = find(w->parent))
+    if (!w->enabled || !w->visible) return false;
+  return find(h) != nullptr;
+}
+
+Hwnd get_focus() { return has_core() ? core().focus : 0; }
+
+Hwnd set_focus(Hwnd h) {
+  Core& c = core();
+  if (h && !find(h)) return 0;
+  Hwnd old = c.focus;
+  uint64_t epoch = ++c.focusEpoch;
+  if (h == old) return old;
+  if (Hwnd top = get_top_level(h)) raise_with_owned(top);
+  if (find(old)) send(old, WM_KILLFOCUS, h, 0);
+  // A focus change made while the old window was told it loses the focus
+  // decides where the focus goes; this one is dropped.
+  if (c.focusEpoch != epoch) return old;
+  if (h && !find(h)) return old;
+  c.focus = h;
+  notify(EventKind::Focus, h);
+  if (h) send(h, WM_SETFOCUS, old, 0);
+  return old;
+}
+
+Hwnd active_window() {
+  const auto& z = core().zorder;
+  for (auto it = z.rbegin(); it != z.rend(); ++it)
+    if (Window* w = find(*it); w && w->visible) return *it;
+  return 0;
+}
+
+void raise_window(Hwnd h) {
+  if (Window* w = find(h); w && !w->parent) raise_with_owned(h);
+}
+
+void update_window(Hwnd h) { invalidate(h); }
+
+void invalidate(Hwnd h) {
+  if (find(h)) notify(EventKind::Paint, h);
+}
+
+}  // namespace ui
