@@ -106,6 +106,9 @@ struct CallFrame {
 
 CallFrame* g_frame = nullptr;
 
+// Errors and a cancel stop a call; soft statuses leave a value.
+bool Hard(Status s) { return s >= 128 || s == st::USERCANCELED; }
+
 // How many leading arguments the dispatcher evaluates before the handler.
 uint16_t LeadingArgs(uint16_t code) {
   switch (code) {
@@ -247,7 +250,7 @@ Status BuiltinCallText(uint16_t code, StrValue args) {
   if (s == 0) s = RunCall(f);
   g_frame = outer;
   DynStrPopTo(ArgStack, f.base);
-  if (s >= 128 || s == st::USERCANCELED) return StrAreaRelease(mark, BuiltinFail(s));
+  if (Hard(s)) return StrAreaRelease(mark, BuiltinFail(s));
   StrValue result = StrAreaMark(-1) > mark ? StrAreaTop() : StrMake("", 0);
   Status r = StrError(StrAreaReturn(mark, result));
   return r ? StrAreaRelease(mark, BuiltinFail(r)) : s;
@@ -263,9 +266,9 @@ Status BuiltinArgsEval(uint16_t max, uint16_t* kinds, uint16_t* count) {
     StrValue text = StrMake(f->args.ptr + f->spans[i].start, f->spans[i].len);
     uint16_t kind = kArgKindStr;
     Status s = text.len ? BuiltinEvalText(text, &kind) : StrAreaPush(StrMake(&kArgNullMarker, 1));
-    if (s == 0) s = DynStrPush(ArgStack, StrAreaTop());
+    if (!Hard(s)) s = DynStrPush(ArgStack, StrAreaTop());  // a soft status keeps its value
     StrAreaMark(mark);
-    if (s >= 128 || s == st::USERCANCELED) return s;
+    if (Hard(s)) return s;
     f->kinds[i] = kind;
     f->evaluated = static_cast<uint16_t>(i + 1);
   }

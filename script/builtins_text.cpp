@@ -42,7 +42,6 @@ bool ConditionTrue() {
   return BuiltinArgNum(1, 0, &v) == 0 && v != 0;
 }
 
-Status ResultOrError(StrValue s) { return BuiltinResultStr(s); }
 
 }  // namespace
 
@@ -101,16 +100,16 @@ Status BiChng(const uint16_t*, uint16_t) {
   int16_t plain = 0;
   for (StrValue v : {text, mode, third})
     if (Status e = StrError(v)) return e;
-  if (mode.View() == "UCASE") return ResultOrError(StrCaseCopy(text, 1));
-  if (mode.View() == "LCASE") return ResultOrError(StrCaseCopy(text, 0));
-  if (mode.View() == "CLEAN") return ResultOrError(StrCollapseRuns(text, ' ', kSearchPlain));
+  if (mode.View() == "UCASE") return BuiltinResultStr(StrCaseCopy(text, 1));
+  if (mode.View() == "LCASE") return BuiltinResultStr(StrCaseCopy(text, 0));
+  if (mode.View() == "CLEAN") return BuiltinResultStr(StrCollapseRuns(text, ' ', kSearchPlain));
   if (mode.View() == "FILTER") {
-    if (BuiltinArgTotal() < 4) return ResultOrError(StrKeepChars(text, third));
+    if (BuiltinArgTotal() < 4) return BuiltinResultStr(StrKeepChars(text, third));
     StrValue chars = BuiltinArgStr(4, Empty());
-    return ResultOrError(StrCodesToChars(text, third, chars));
+    return BuiltinResultStr(StrCodesToChars(text, third, chars));
   }
   if (Status s = BuiltinArgInt(4, 0, &plain)) return s;
-  return ResultOrError(StrReplaceAll(text, mode, third, plain ? kSearchPlain : kSearchQuoted));
+  return BuiltinResultStr(StrReplaceAll(text, mode, third, plain ? kSearchPlain : kSearchQuoted));
 }
 
 Status BiChrs(const uint16_t*, uint16_t) {
@@ -126,7 +125,7 @@ Status BiChrs(const uint16_t*, uint16_t) {
   if (Status e = StrError(unit)) return e;
   if (count <= 0 || unit.len == 0) return BuiltinResultStr(Empty());
   if (static_cast<uint64_t>(unit.len) * static_cast<uint32_t>(count) > kStrMaxLen) return st::STROUTBOUND;
-  return ResultOrError(StrRepeat(unit, static_cast<uint32_t>(count)));
+  return BuiltinResultStr(StrRepeat(unit, static_cast<uint32_t>(count)));
 }
 
 // Start 1-based (0 counts as 1), a negative start counts from the end;
@@ -163,10 +162,10 @@ Status BiTrim(const uint16_t*, uint16_t) {
   StrValue mode = BuiltinArgStr(2, StrFromC("BOTHTRIM"));
   if (Status e = StrError(text)) return e;
   if (Status e = StrError(mode)) return e;
-  if (SameWord(mode, "LEFTTRIM")) return ResultOrError(StrTrim(text, 1));
-  if (SameWord(mode, "RIGHTRIM")) return ResultOrError(StrTrim(text, 2));
-  if (SameWord(mode, "BOTHTRIM")) return ResultOrError(StrTrim(text, 3));
-  if (SameWord(mode, "FIT")) return ResultOrError(StrTokenNorm(text));
+  if (SameWord(mode, "LEFTTRIM")) return BuiltinResultStr(StrTrim(text, 1));
+  if (SameWord(mode, "RIGHTRIM")) return BuiltinResultStr(StrTrim(text, 2));
+  if (SameWord(mode, "BOTHTRIM")) return BuiltinResultStr(StrTrim(text, 3));
+  if (SameWord(mode, "FIT")) return BuiltinResultStr(StrTokenNorm(text));
   return st::SINTAXERROR;
 }
 
@@ -176,7 +175,7 @@ Status BiEnvelop(const uint16_t*, uint16_t) {
   if (Status e = StrError(text)) return e;
   char c = '\'';
   if (Status s = ArgCharCode(2, '\'', &c)) return s;
-  return ResultOrError(StrEnclose(text, c));
+  return BuiltinResultStr(StrEnclose(text, c));
 }
 
 // Flags bit 4: the [name] segments come from the NAME:value list; bit 8: the

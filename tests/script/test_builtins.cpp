@@ -171,6 +171,12 @@ Status SumAndJoin(const uint16_t* kinds, uint16_t count) {
 
 Status Nothing(const uint16_t*, uint16_t) { return BuiltinResultNum(0); }
 
+// A soft status (a data-file result, say) with a value.
+Status SoftText(const uint16_t*, uint16_t) {
+  Status s = BuiltinResultStr(StrFromC("abcd"));
+  return s ? s : 5;
+}
+
 TEST_F(BuiltinTest, RegisteredNamesMatchInAnyCase) {
   ASSERT_EQ(BuiltinRegister(S("PayDate$"), SumAndJoin), 0);
   EXPECT_EQ(BuiltinCode(S("paydate$")), kBiFirstExt);
@@ -181,6 +187,14 @@ TEST_F(BuiltinTest, RegisteredNamesMatchInAnyCase) {
   EXPECT_EQ(CallBuiltin("PayDate$", "1;2;3;4;5").status, st::SINTAXERROR);  // more than its 4
   EXPECT_EQ(BuiltinRegister(S("PAYDATE$"), Nothing), st::SINTAXERROR);    // already a name
   EXPECT_EQ(BuiltinRegister(S("A,B"), Nothing), st::SINTAXERROR);
+}
+
+TEST_F(BuiltinTest, SoftStatusesKeepTheirValue) {
+  ASSERT_EQ(BuiltinRegister(S("Soft$"), SoftText), 0);
+  CallOutcome direct = CallBuiltin("SOFT$", "");
+  EXPECT_EQ(direct.status, 5);
+  EXPECT_EQ(direct.text, "abcd");
+  EXPECT_EQ(CallBuiltin("FN#SLEN", "Soft$()").text, "4.00");
 }
 
 TEST_F(BuiltinTest, SeventeenthRegistrationFails) {
