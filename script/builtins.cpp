@@ -9,6 +9,8 @@
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "script/builtins_int.h"
+#include "script/evaluator.h"
+#include "script/scanner.h"
 #include "script/variables.h"
 
 const char kBuiltinNames[] =
@@ -45,15 +47,6 @@ StrValue NameList() {
 uint16_t RegisteredCount() {
   uint32_t n = StrListCount(NameList(), ',');
   return n > kBiFixedCount ? static_cast<uint16_t>(std::min<uint32_t>(n - kBiFixedCount, kBuiltinMaxExt)) : 0;
-}
-
-unsigned char Upper(unsigned char c) { return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 32) : c; }
-
-bool SameNoCase(StrValue a, StrValue b) {
-  if (a.len != b.len) return false;
-  for (uint16_t i = 0; i < a.len; ++i)
-    if (Upper(static_cast<unsigned char>(a.ptr[i])) != Upper(static_cast<unsigned char>(b.ptr[i]))) return false;
-  return true;
 }
 
 // --- Argument splitting -------------------------------------------------------
@@ -183,11 +176,8 @@ Status RunCall(CallFrame& f) {
 
 uint16_t BuiltinCode(StrValue name) {
   if (name.IsError() || name.len == 0) return 0;
-  StrListIter it(NameList(), ',');
-  StrValue item;
-  for (uint16_t code = 1; code <= kBiLastExt && it.Next(&item); ++code)
-    if (SameNoCase(item, name)) return code;
-  return 0;
+  uint32_t pos = ExpListFindNoCase(NameList(), name);
+  return pos <= kBiLastExt ? static_cast<uint16_t>(pos) : 0;
 }
 
 StrValue BuiltinName(uint16_t code) {
@@ -234,6 +224,11 @@ StrValue BuiltinNumText(FixedNum v) {
 Status BuiltinFail(Status code) { return code >= 128 ? ErrSet(1, MOD_EXPEXEC, code, code) : code; }
 
 // --- Dispatch -------------------------------------------------------------------------
+
+Status BuiltinDispatch(const ExpToken& token) {
+  uint16_t code = token.builtin ? token.builtin : BuiltinCode(token.CallName());
+  return BuiltinCallText(code, token.CallArgs());
+}
 
 Status BuiltinCallText(uint16_t code, StrValue args) {
   if (Status e = StrError(args)) return e;
@@ -374,26 +369,14 @@ Status BuiltinResultStr(StrValue s) {
   return StrAreaPush(s);
 }
 
-// --- Stand-in until the expression evaluator lands ------------------------------------
-// One term only: a quoted literal, a number, a built-in call or a variable.
+// A soft status does not say the type of the value it leaves; a value of 8
+// bytes is then taken as a number (number results are always 8 raw bytes).
 Status BuiltinEvalText(StrValue text, uint16_t* kind) {
-  StrValue t = StrTrim(text, 3);
-  if (Status e = StrError(t)) return e;
-  *kind = kArgKindNum;
-  if (t.len >= 2 && (t.ptr[0] == '\'' || t.ptr[0] == '"') && t.ptr[t.len - 1] == t.ptr[0]) {
-    *kind = kArgKindStr;
-    return StrAreaPush(StrMake(t.ptr + 1, t.len - 2u));
+  Status s = ExpExecText(text);
+  if (s == 0 || s == 1) {
+    *kind = s == 1 ? kArgKindStr : kArgKindNum;
+    return 0;
   }
-  uint16_t open = StrFindChar(t, '(', kSearchQuoted);
-  if (open != kNotFound && t.ptr[t.len - 1] == ')') {
-    StrValue name = StrMake(t.ptr, open);
-    uint16_t code = BuiltinCode(name);
-    if (code == 0) return BuiltinFail(st::SINTAXERROR);
-    if (StrFindChar(name, '$', kSearchPlain) != kNotFound) *kind = kArgKindStr;
-    return BuiltinCallText(code, StrMake(t.ptr + open + 1, t.len - open - 2u));
-  }
-  if (t.len && (t.ptr[0] == '-' || t.ptr[0] == '.' || (t.ptr[0] >= '0' && t.ptr[0] <= '9')))
-    return StrError(NumBytes(StrToNum(t)));
-  if (VarTypeOfName(t) == kVarStr) *kind = kArgKindStr;
-  return VarRead(t);
+  if (!Hard(s)) *kind = StrAreaTop().len == 8 ? kArgKindNum : kArgKindStr;
+  return s;
 }

@@ -8,19 +8,13 @@
 
 #include "platform/host/files.h"
 #include "runtime/datetime.h"
+#include "runtime/fmtdate.h"
+#include "runtime/fmtmask.h"
 #include "runtime/paths.h"
-#include "runtime/seam.h"
 #include "runtime/strutil.h"
 #include "script/builtins_int.h"
 
 namespace {
-
-// --- Stand-in until the formatting module lands ------------------------------
-StrValue FmtDate(StrValue, int) { return StrErr(SeamMissing("FmtDate")); }
-StrValue FmtDateParse(StrValue) { return StrErr(SeamMissing("FmtDateParse")); }
-StrValue FmtMaskMode(StrValue, StrValue, int) { return StrErr(SeamMissing("FmtMaskMode")); }
-StrValue FmtNumParse(StrValue) { return StrErr(SeamMissing("FmtNumParse")); }
-// --- end of stand-in ----------------------------------------------------------
 
 StrValue Empty() { return StrMake("", 0); }
 
