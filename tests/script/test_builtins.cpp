@@ -4,6 +4,7 @@
 #include "builtin_helpers.h"
 #include "runtime/errors.h"
 #include "script/builtins_int.h"
+#include "script/evaluator.h"
 
 namespace {
 
@@ -241,6 +242,57 @@ TEST_F(BuiltinTest, SqlChildNestsSevenDeepAndRestoresOnEveryPath) {
     EXPECT_EQ(VarSysIntGet(kSysCurRow), 5);
     EXPECT_EQ(VarSysIntGet(kSysIer), 3);
   }
+}
+
+}  // namespace
+
+// --- Through the evaluator ------------------------------------------------------
+
+namespace {
+
+// The value of an expression text as text (numbers with _PRECIS decimals),
+// or "error <code>"; the argument stack must be back where it was.
+std::string Eval(const std::string& text) {
+  const uint32_t base = DynStrCount(ArgStack);
+  const uint16_t mark = StrAreaMark(-1);
+  Status s = ExpExecText(S(text));
+  std::string out = s >= 128 ? "error " + std::to_string(s)
+                    : s == 1 ? TopText()
+                             : BuiltinNumText(TopNum()).Str();
+  StrAreaMark(mark);
+  EXPECT_EQ(DynStrCount(ArgStack), base) << text;
+  return out;
+}
+
+TEST_F(BuiltinTest, CallsInsideExpressions) {
+  const struct {
+    const char* text;
+    const char* want;
+  } cases[] = {
+      {"FN$MIDS(FN$TRIM(' abc ');2;1)", "b"},
+      {"FN$MIDS('a;b(c';2;2)+'!'", ";b!"},
+      {"CHK#(0;1/0;5)", "5.00"},
+      {"CHK#(2>1;7;1/0)*2", "14.00"},
+      {"EXP$('$1_*$2_';3;a+1)", "3*a+1"},
+      {"FN#VALN('1,234.50';'N')", "1234.50"},
+      {"FN#VALN('7';'Q')", "error 147"},
+      {"FN$DATE('20240305';2)", "03-05-2024"},
+      {"FN$DATE('3/5/24';2)", "03-05-2024"},
+      {"FN$DATE(20240305;1)", "03-05-24"},
+      {"FN$MASK('#,##0.00';1234.5)", "1,234.50"},
+      {"FN$MASK('\\-\\';'ab')", "a-b"},
+      {"MACRO$('Total: [2+3]')", "Total: 5.00"},
+      {"FN$CHRS(65;70000)", "error 159"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Eval(c.text), c.want) << c.text;
+}
+
+TEST_F(BuiltinTest, ChkRunsOnlyTheChosenAssignment) {
+  EXPECT_EQ(Eval("CHK#(1;x=7;y=8)"), "7.00");
+  EXPECT_EQ(Eval("x"), "7.00");
+  EXPECT_EQ(Eval("y"), "0.00");
+  EXPECT_EQ(Eval("CHK$(x==7;'seven';z=1)"), "seven");
+  EXPECT_EQ(Eval("z"), "0.00");
 }
 
 }  // namespace

@@ -29,8 +29,9 @@ TEST_F(MacroTest, SegmentsByFlags) {
     int flags;
     const char* want;
   } cases[] = {
-      {"Total: [5]", 0, "Total: 5.00"},
-      {"[a[2]]", 0, "[a2.00]"},
+      {"Total: [2+3]", 0, "Total: 5.00"},
+      {"[a[1+1]]", 0, "[a2.00]"},
+      {"['['+'1]']", kMacroRescan, "1.00"},
       {"[HOME%]", 0, "HOME%"},
       {"\\{x\\}", kMacroEscapes, "[x]"},
       {"\\{x\\}", 0, "\\{x\\}"},
