@@ -1,7 +1,6 @@
 #include "script/builtins.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "runtime/dynstrings.h"
