@@ -233,6 +233,22 @@ TEST_F(FileRelTest, InsertUpdateDelete) {
   EXPECT_EQ(RelRead(1, 2, 2, 1 | 4, Sv("X#=1")), st::BADINPUTDATA);
 }
 
+// In relation mode (`_UPSTAT` 32, set while SQL relation statements run) the
+// text runs over every TOTALS record of the key's range; a missing one is
+// made first.
+TEST_F(FileRelTest, RelationModeRunsOverTheRange) {
+  ASSERT_EQ(Eval("_UPSTAT=33"), 0);
+  Line("D1", 10);
+  EXPECT_EQ(Rel(1 | 4), 0) << ErrDetail().Str();
+  EXPECT_EQ(VarSysIntGet(kSysRelRes), 4);
+  Line("D1", 5);
+  EXPECT_EQ(Rel(1 | 4), 0);
+  EXPECT_EQ(VarSysIntGet(kSysRelRes), 0);
+  Line("D2", 1);
+  EXPECT_EQ(Rel(1), 0);  // without flag 4 a missing record stays missing
+  EXPECT_EQ(Totals(), "D1=15");
+}
+
 // A record is written for a missing key only: never over another record.
 TEST_F(FileRelTest, WriteFieldsAddsMissingKeys) {
   Line("D1", 4);
