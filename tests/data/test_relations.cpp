@@ -338,14 +338,20 @@ TEST_F(DemoRelationTest, AdministrationInvoiceLinesKeepTheVatRegistry) {
   EXPECT_GT(RelKeyNum(14, 6, 1), 0);
   ASSERT_EQ(DataFileOpen(6, 0), dfres::kEnd);
   ASSERT_EQ(DataFileOpen(14, 8), dfres::kEnd);
-  ASSERT_EQ(DataFileMove(14, dfmove::kNew), dfres::kNewRecord);
-  ASSERT_EQ(ExpEvalStatus(Sv("NUMBER{14}=7,SERIES{14}='A',CUSTOMER{14}='C1',VATRATE{14}=20,AMOUNT{14}=100")), 0);
-  Run(calls);
+  for (int amount : {100, 50}) {  // two lines of one invoice: one registry entry
+    ASSERT_EQ(DataFileMove(14, dfmove::kNew), dfres::kNewRecord);
+    ASSERT_EQ(ExpEvalStatus(Sv("NUMBER{14}=7,SERIES{14}='A',CUSTOMER{14}='C1',VATRATE{14}=20,AMOUNT{14}=" +
+                               std::to_string(amount))),
+              0);
+    Run(calls);
+  }
+  ASSERT_EQ(DataFileMove(6, dfmove::kFirst), 0);
+  EXPECT_NE(DataFileMove(6, dfmove::kNext), 0);
   ASSERT_EQ(DataFileMove(6, dfmove::kFirst), 0);
   EXPECT_EQ(ExpEvalStr(Sv("CUSTOMER{6}")).Str().substr(0, 2), "C1");
-  EXPECT_EQ(Units("BASE{6}"), 100);
-  EXPECT_EQ(Units("VAT{6}"), 20);
-  EXPECT_EQ(Units("TOTAL{6}"), 120);
+  EXPECT_EQ(Units("BASE{6}"), 150);
+  EXPECT_EQ(Units("VAT{6}"), 30);
+  EXPECT_EQ(Units("TOTAL{6}"), 180);
 }
 
 }  // namespace
