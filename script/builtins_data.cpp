@@ -8,7 +8,6 @@ Status BiLabelArray(const uint16_t*, uint16_t) { return SeamMissing("_#"); }
 Status BiFileLen(const uint16_t*, uint16_t) { return SeamMissing("FN#FLEN"); }
 Status BiAcum(const uint16_t*, uint16_t) { return SeamMissing("FN#ACUM"); }
 Status BiFileFind(const uint16_t*, uint16_t) { return SeamMissing("FILEFIND"); }
-Status BiFileRel(const uint16_t*, uint16_t) { return SeamMissing("FILEREL"); }
 Status BiFileLocate(const uint16_t*, uint16_t) { return SeamMissing("FILELOCATE"); }
 Status BiFileSel(const uint16_t*, uint16_t) { return SeamMissing("FILESEL"); }
 Status BiFlds(const uint16_t*, uint16_t) { return SeamMissing("FN$FLDS"); }

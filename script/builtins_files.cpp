@@ -1,4 +1,5 @@
-// READ$ and WRITE: files by name and streams by slot.
+// READ$ and WRITE: files by name and streams by slot; FILEREL: a related
+// record read through a relation key.
 //
 // READ$(source[;from[;length]]): a text source is a file name (expanded);
 // its bytes from `from`, `length` of them (-1 to the end). A number source
@@ -12,11 +13,14 @@
 // the variables named in the text as assignments (the file is replaced
 // atomically), -3 replaces the file with the text, other positions write the
 // text there (65535 appends). The status is the result.
+#include "data/relations.h"
 #include "runtime/errors.h"
 #include "runtime/paths.h"
 #include "runtime/streams.h"
 #include "script/builtins_int.h"
 #include "script/evaluator.h"
+#include "script/taskhooks.h"
+#include "script/variables.h"
 
 namespace {
 
@@ -95,5 +99,32 @@ Status BiWrite(const uint16_t*, uint16_t) {
       result = FileWrite(name, pos == -3 ? kStreamReplace : Position(pos), text);
     }
   }
+  return BuiltinResultInt(result);
+}
+
+// FILEREL(file;related file;relation;flags;text): the first four are
+// evaluated, the text is taken as written (it holds the statements to run
+// over the related record). With flags 4, a FILESCAN set open (_UPSTAT 4) and
+// a statistics hook, the hook answers; otherwise the relation read. The
+// status is the result.
+Status BiFileRel(const uint16_t*, uint16_t) {
+  if (Status s = BuiltinArgCount(4, 5)) return s;
+  int16_t a = 0, b = 0, c = 0, flags = 0;
+  if (Status s = BuiltinArgInt(1, 0, &a)) return s;
+  if (Status s = BuiltinArgInt(2, 0, &b)) return s;
+  if (Status s = BuiltinArgInt(3, 0, &c)) return s;
+  if (Status s = BuiltinArgInt(4, 0, &flags)) return s;
+  StrValue text = BuiltinArgText(5);
+  uint16_t f = static_cast<uint16_t>(flags) | relflag::kSeed;
+  int16_t lastKey = VarSysIntGet(kSysLastKey);
+  if (!(f & 16) && lastKey != 29 && lastKey != 23) f &= ~relflag::kAlsoOn1;
+  Status result;
+  FileRelHookFn hook = TaskHookGetAs<FileRelHookFn>(kHookFileRel);
+  if ((f & relflag::kInsert) && (VarSysIntGet(kSysUpStat) & 4) && hook) {
+    result = hook(a, b, c, f, text);
+  } else {
+    result = RelRead(a, b, c, f, text);
+  }
+  if (result >= 128) return result;
   return BuiltinResultInt(result);
 }

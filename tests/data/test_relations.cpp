@@ -4,6 +4,7 @@
 
 #include <regex>
 
+#include "data/fileaction.h"
 #include "data/relations.h"
 #include "relation_fixture.h"
 #include "support/runtime_fixture.h"
@@ -329,6 +330,39 @@ TEST_F(DemoRelationTest, AccountingEntryLinesKeepAccountTotals) {
   EXPECT_EQ(Units("CUR_ASSETS{8}"), 0);
   ASSERT_EQ(DataFileReadKey(8, 1, Sv("5700"), 0), 0);
   EXPECT_EQ(Units("CUR_ASSETS{8}"), 150);
+}
+
+// The same through the writes themselves: inserting and deleting entry lines
+// runs their relation statements (FILEREL calls evaluated by the script
+// engine), so the accounts' totals follow.
+TEST_F(DemoRelationTest, AccountingTotalsFollowInsertsAndDeletes) {
+  Calls("accounting", "CO", 9);
+  ASSERT_EQ(DataFileOpen(8, 0), dfres::kEnd);
+  ASSERT_EQ(DataFileOpen(9, 8), dfres::kEnd);
+  for (const char* code : {"4300", "5700"}) {
+    ASSERT_EQ(DataFileMove(8, dfmove::kNew), dfres::kNewRecord);
+    ASSERT_EQ(ExpEvalStatus(Sv(std::string("CODE{8}='") + code + "'")), 0);
+    ASSERT_EQ(DataFileInsert(8), 0);
+  }
+  int line = 0;
+  for (int amount : {120, 30}) {
+    ASSERT_EQ(DataFileMove(9, dfmove::kNew), dfres::kNewRecord);
+    ASSERT_EQ(ExpEvalStatus(Sv("ENTRY{9}=1,N_LINE{9}=" + std::to_string(++line) +
+                               ",PASS_ACC{9}='4300',ASSET_ACC{9}='5700',AMOUNT{9}=" + std::to_string(amount))),
+              0);
+    ASSERT_EQ(DataFileAction(dfact::kInsert, 9, Sv(""), Sv("")), 0) << ErrDetail().Str();
+  }
+  ASSERT_EQ(DataFileReadKey(8, 1, Sv("4300"), 0), 0);
+  EXPECT_EQ(Units("CUR_PASSIVE{8}"), 150);
+  // Deleting the line of 30 takes it back out of both accounts.
+  ASSERT_EQ(DataFileMove(9, dfmove::kFirst), 0);
+  if (Units("AMOUNT{9}") != 30) ASSERT_EQ(DataFileMove(9, dfmove::kNext), 0);
+  ASSERT_EQ(Units("AMOUNT{9}"), 30);
+  ASSERT_EQ(DataFileAction(dfact::kDelete, 9, Sv(""), Sv("")), 0) << ErrDetail().Str();
+  ASSERT_EQ(DataFileReadKey(8, 1, Sv("4300"), 0), 0);
+  EXPECT_EQ(Units("CUR_PASSIVE{8}"), 120);
+  ASSERT_EQ(DataFileReadKey(8, 1, Sv("5700"), 0), 0);
+  EXPECT_EQ(Units("CUR_ASSETS{8}"), 120);
 }
 
 // An invoice line makes its VAT registry entry with its base, VAT and total.
