@@ -8,7 +8,6 @@
 #include "runtime/dynstrings.h"
 #include "runtime/msgtable.h"
 #include "runtime/paths.h"
-#include "runtime/seam.h"
 #include "runtime/streams.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
@@ -231,8 +230,6 @@ StrValue LangFileName(StrValue name, int lang) {
   out += n.substr(dot);
   return StrFromView(out);
 }
-
-Status LangVarAssign(StrValue, StrValue) { return SeamMissing("LangVarAssign"); }
 
 Status LangVarsLoad() {
   uint16_t m = StrAreaMark(-1);

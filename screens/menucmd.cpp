@@ -157,3 +157,52 @@ int AppExitCode(PhaseCallback callback, Status finalStatus) {
   if (status == 0) status = freed;
   return ExitCodeOf(status);
 }
+
+Status MenuCmdRunList(StrValue list, uint32_t* index, StrValue stopSet) {
+  if (Status e = StrError(list)) return e;
+  uint16_t m = StrAreaMark(-1);
+  uint32_t start = index && *index > 0 ? *index : 1;
+  uint32_t n = 0;
+  Status s = 0;
+  StrListIter it(list, ',');
+  StrValue item;
+  while (s == 0 && it.Next(&item)) {
+    if (++n < start) continue;
+    if (index) *index = n;
+    StrValue text = ExpEvalStr(item);
+    if (text.IsError()) {
+      s = StrError(text);
+    } else {
+      MenuCommand cmd = MenuCmdParse(text);
+      if (cmd.Verb() == 0) {
+        s = cmd.Stat() ? cmd.Stat() : st::BADINPUTDATA;
+      } else if (!stopSet.IsError() && StrFindChar(stopSet, static_cast<char>(cmd.Verb()), 1) != 65535) {
+        s = '|';
+      } else {
+        s = MenuCmdDispatch(static_cast<int>(cmd.code), cmd.rest);
+      }
+    }
+    StrAreaMark(m);
+  }
+  return StrAreaRelease(m, s);
+}
+
+const char kAppConfigFiles[] =
+    "%APPPATH_DATA%\\%APNAME%CLCUSR.%DATABASE_HOST%.%DATABASE_DBNAME%.DAT,%APNAME%CLCUSR.DAT,"
+    "%APPPATH_DATA%\\%APNAME%PARINI.DAT,%APNAME%CLCFIX.DAT;1,KXCLCUSR.DAT,%APPPATH_DATA%\\KXCLCUSR.DAT";
+
+Status PrcRunList(StrValue list) {
+  if (Status e = StrError(list)) return e;
+  uint16_t m = StrAreaMark(-1);
+  StrListIter it(list, ',');
+  StrValue item;
+  while (it.Next(&item)) {
+    uint16_t lm = StrAreaMark(-1);
+    StrValue name = StrListItem(item, ';', 1);
+    int flags = StrListItemInt(item, ';', 2);
+    Status s = name.len ? ExpExecFile(name, flags) : 0;
+    StrAreaMark(lm);
+    if (s) return StrAreaRelease(m, s);
+  }
+  return StrAreaRelease(m, LangVarsLoad());
+}
