@@ -10,7 +10,7 @@
 #include "runtime/memory.h"
 #include "runtime/paths.h"
 #include "runtime/strlist.h"
-#include "platform/host/files.h"
+#include "script/objparams.h"
 #include "script/procedures.h"
 #include "script/taskhooks.h"
 #include "script/valtables.h"
@@ -207,32 +207,13 @@ Status Build(const Pass1& p, PrcProgram** out) {
   return 0;
 }
 
-// STAND-IN until the object-parameter module's ParmLinesLoad lands: queues
-// every line of the file (CR LF, LF or a lone CR end a line) on the line
-// queue; none of them when they do not fit.
+// Queues every line of the file on the line queue. A file that exists but
+// holds no line compiles to an empty program.
 Status PrcReadLines(StrValue path) {
-  int fd = host::Open(path.View(), host::kOpenRead);
-  if (fd < 0) return CompileFail(st::FILENOTFOUND, path.Str());
-  std::string data;
-  char buf[4096];
-  int64_t got;
-  while ((got = host::Read(fd, buf, sizeof buf)) > 0) data.append(buf, static_cast<size_t>(got));
-  host::Close(fd);
-  uint32_t first = DynStrCount(FileLinesQueue);
-  size_t pos = 0;
-  Status s = 0;
-  while (pos < data.size() && s == 0) {
-    size_t end = data.find_first_of("\r\n", pos);
-    if (end == std::string::npos) end = data.size();
-    if (end - pos > 65535) s = st::STRINGTOOLONG;
-    else s = DynStrPush(FileLinesQueue, StrMake(data.data() + pos, static_cast<uint32_t>(end - pos)));
-    pos = end + (end + 1 < data.size() && data[end] == '\r' && data[end + 1] == '\n' ? 2 : 1);
-  }
-  if (s) {
-    while (DynStrCount(FileLinesQueue) > first) DynStrDelete(FileLinesQueue, DynStrCount(FileLinesQueue) - 1);
-    return CompileFail(s, path.Str());
-  }
-  return 0;
+  int32_t n = ParmLinesLoad(path, 0, 0);
+  if (n >= 0 || n == kParmMissing) return 0;
+  Status s = static_cast<Status>(-n);
+  return CompileFail(s, path.Str());
 }
 
 PrcSlot* SlotAt(uint16_t index) { return static_cast<PrcSlot*>(ValTableGet(VtProcedures, index)); }
