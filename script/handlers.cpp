@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <string>
 
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
@@ -58,6 +59,17 @@ Status PushArg(StrValue arg, uint16_t* kind) {
   StrValue value = StrAreaTop();
   if (*kind == 0 && value.len != 8) *kind = 1;
   return StrAreaRelease(mark, DynStrPush(ArgStack, value));
+}
+
+// A number's text with exactly _PRECIS decimals (5 reads "5.00").
+StrValue FixedText(FixedNum v) {
+  size_t p = static_cast<size_t>(NumPrecis());
+  uint64_t mag = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+  std::string d = std::to_string(mag);
+  if (d.size() <= p) d.insert(0, p + 1 - d.size(), '0');
+  if (p) d.insert(d.size() - p, 1, '.');
+  if (v < 0) d.insert(0, 1, '-');
+  return StrFromView(d);
 }
 
 }  // namespace
@@ -125,7 +137,7 @@ Status ExecArgsFetch(ExecArgs& args) {
     if (args.kinds[k] == 0) {
       FixedNum v = NumFromBytes(top);
       args.ints[k] = VarNumToInt(v);
-      args.strs[k] = NumToStr(v);
+      args.strs[k] = FixedText(v);
     } else {
       args.ints[k] = 0;
       args.strs[k] = StrDup(top);
