@@ -153,6 +153,10 @@ TEST_F(PrcTest, ErrorModulesAndMissingFile) {
   ExpectBalanced();
   EXPECT_EQ(Run(std::string("i=1\n\ni=2\0x\n", 11)), st::SINTAXERROR);
   EXPECT_NE(Detail().find("NUL byte in line 3"), std::string::npos) << Detail();
+  // A file larger than the line queue can hold is refused whole.
+  std::string big;
+  for (int i = 0; i < 3000; ++i) big += "i=i+1\n";
+  EXPECT_EQ(Run(big), st::STROUTBOUND);
 }
 
 // A procedure file with entries called from the main part.
@@ -166,12 +170,15 @@ const char kCallee[] =
     "END\n"
     "DEF_FN FACT\n"
     "LOCALVARS k\n"
-    "f=f*k\n"
+    "GOSUB mul\n"
     "IF k>1\n"
     "CALL FACT,,0 k-1\n"
     "back=back+1\n"
     "ENDIF\n"
-    "END\n";
+    "END\n"
+    ":mul\n"
+    "f=f*k\n"
+    "RETURN\n";
 
 TEST_F(PrcTest, CallPassesArgumentsAndDropsNewVariables) {
   std::string main = std::string("kept=1\nseen=0\ngot$=''\nCALL SUB,,1 5.4,'x'\nafter=1\nGOTO done\n") + kCallee + ":done\n";
@@ -184,7 +191,8 @@ TEST_F(PrcTest, CallPassesArgumentsAndDropsNewVariables) {
 }
 
 TEST_F(PrcTest, RecursiveCallIntoTheRunningFileResumesEachCaller) {
-  std::string main = std::string("f=1\nCALL FACT,,0 5\nr=f\nGOTO done\n") + kCallee + ":done\n";
+  // The caller is inside a GOSUB when it calls; each level uses GOSUB too.
+  std::string main = std::string("f=1\nGOSUB go\nr=f\nGOTO done\n:go\nCALL FACT,,0 5\nRETURN\n") + kCallee + ":done\n";
   ASSERT_EQ(Run(main), 0) << Detail();
   EXPECT_EQ(Int("r"), 120);
   EXPECT_EQ(Int("back"), 4);  // each caller went on after its own CALL
@@ -313,7 +321,17 @@ TEST_F(PrcTest, TraceWritesOneLinePerStatement) {
   EXPECT_EQ(log, "1\t i=0\r\n2\tDO_WHILE i<1\r\n3\t i=i+1\r\n4\tLOOP \r\n2\tDO_WHILE i<1\r\n");
 }
 
+Status g_release = 0;
+Status ReleaseWhileRunning(uint16_t, uint16_t, const uint16_t*, const int16_t*, const StrValue*) {
+  g_release = PrcRelease(0);
+  return 0;
+}
+
 TEST_F(PrcTest, ProgramTableRefusesBadReleases) {
+  ExecHandlerSet(0, &ReleaseWhileRunning);
+  EXPECT_EQ(Run("WAIT 1\ni=1\n"), 0);
+  EXPECT_EQ(g_release, st::INTERNALERROR);  // a running program stays
+  EXPECT_EQ(Int("i"), 1);
   std::string path = Write("A.PRC", "i=1\n");
   Status idx = PrcCompileFile(S(path));
   ASSERT_EQ(idx, 0);
