@@ -17,7 +17,11 @@
 #include "runtime/paths.h"
 #include "screens/accept.h"
 #include "screens/choice.h"
+#include "runtime/dynstrings.h"
+#include "screens/msgbox.h"
+#include "screens/winrecord.h"
 #include "script/evaluator.h"
+#include "script/valtables.h"
 #include "script/macros.h"
 #include "script/objparams.h"
 #include "script/procedures.h"
@@ -30,6 +34,8 @@ const char kMenuVerbs[] =
 namespace {
 
 MenuCmdHandler g_handler = nullptr;
+MenuItemTask g_itemTask = nullptr;
+CloseTask g_closeTask = nullptr;
 
 // Exact (case as written) position of a word in the verb table; 0 when absent.
 uint16_t VerbNumber(StrValue word) {
@@ -147,6 +153,54 @@ Status PrcExec(StrValue spec, PrcExecCallback callback) {
     StrAreaMark(lm);
   }
   return StrAreaRelease(m, s);
+}
+
+void MenuAppTasksSet(MenuItemTask itemTask, CloseTask closeTask) {
+  g_itemTask = itemTask;
+  g_closeTask = closeTask;
+}
+
+Status MenuEvent(uint16_t action) {
+  uint16_t m = StrAreaMark(-1);
+  Status s = 0;
+  switch (action & 0xff) {
+    case 16: {
+      StrValue cmd = StrDup(DynStrGet(MenuCommandsList, action >> 8));
+      s = g_itemTask ? g_itemTask(cmd) : st::FEATUREREMOVED;
+      if (s == st::FEATUREREMOVED) s = MenuCmdRun(cmd, MenuCmdDispatch);
+      break;
+    }
+    case 17:
+      if (ExitConfirm()) s = WinRecordClose(-1);
+      break;
+    case 19:
+      s = HelpShow(StrMake("", 0));
+      break;
+    default:
+      break;
+  }
+  if (s >= 122) s = ErrShow(s);
+  return StrAreaRelease(m, s);
+}
+
+int ExitConfirm() {
+  uint16_t m = StrAreaMark(-1);
+  Status task = g_closeTask ? g_closeTask() : st::FEATUREREMOVED;
+  uint32_t screens = task == st::FEATUREREMOVED ? ValTableInfo(4, 0) : task;
+  uint32_t windows = task == st::FEATUREREMOVED ? ValTableInfo(5, 0) : task;
+  bool openWork = task != st::FEATUREREMOVED && task != 0;
+  int answer = 0;
+  if (screens > 1 || windows > 1 || openWork) {
+    StrValue text = StrFormat(200, Msg("0032 There are windows open (%i Screens, %i Windows)"), screens, windows);
+    MsgBox(text, StrMake("", 0), 1);
+  } else if (VarSysIntGet(kSysAuxStat) & 32) {
+    answer = 1;
+  } else {
+    StrValue text = StrFormat(400, Msg("0033"), screens, windows);
+    answer = MsgAsk(text);
+  }
+  StrAreaMark(m);
+  return answer;
 }
 
 int AppExitCode(PhaseCallback callback, Status finalStatus) {

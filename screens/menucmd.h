@@ -60,6 +60,16 @@ Status MenuCmdDispatch(int code, StrValue rest);
 // pattern whose files are offered in a choice window until none is chosen.
 using PrcExecCallback = Status (*)(StrValue spec);
 Status PrcExec(StrValue spec, PrcExecCallback callback);
+// The application's menu-item and close tasks; 148 (or none set) means the
+// item or task is not the application's own.
+using MenuItemTask = Status (*)(StrValue command);
+using CloseTask = Status (*)();
+void MenuAppTasksSet(MenuItemTask itemTask, CloseTask closeTask);
+// The main window's action handler: 16 menu item n, 17 close, 19 help.
+Status MenuEvent(uint16_t action);
+// 1 close the program, 0 stay open.
+int ExitConfirm();
+
 // --- Menu files -------------------------------------------------------
 // One item per line; the number of TABs gives the level; a caption alone, or
 // a caption, a comma and a command line.

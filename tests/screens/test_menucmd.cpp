@@ -4,6 +4,7 @@
 
 #include "runtime/dynstrings.h"
 #include "screens/menucmd.h"
+#include "script/valtables.h"
 #include "script/variables.h"
 #include "support/runtime_fixture.h"
 
@@ -140,6 +141,29 @@ TEST_F(MenuRunListTest, EmptyListRunsNothingAndUnknownWordEndsWith163) {
   index = 3;  // a start index skips the items before it
   EXPECT_EQ(MenuCmdRunList(StrFromC("'Nonsense','Nonsense','Help b'"), &index, StrFromC("")), 0);
   EXPECT_EQ(index, 3u);
+}
+
+}  // namespace
+
+namespace {
+
+Status g_closeAnswer = 0;
+Status CloseTaskAnswer() { return g_closeAnswer; }
+
+TEST_F(MenuRunListTest, ExitConfirmStaysOpenWithOpenWorkAndClosesWhenAllowed) {
+  VarSysIntSet(kSysAuxStat, 32);  // close without asking
+  MenuAppTasksSet(nullptr, nullptr);
+  EXPECT_EQ(ExitConfirm(), 1);
+  MenuAppTasksSet(nullptr, CloseTaskAnswer);
+  g_closeAnswer = 2;  // the application reports open work
+  EXPECT_EQ(ExitConfirm(), 0);
+  g_closeAnswer = 0;
+  EXPECT_EQ(ExitConfirm(), 1);
+  MenuAppTasksSet(nullptr, nullptr);
+  const char rec[4] = {};
+  ASSERT_EQ(ValTableSet(4, 0, rec, 4), 0);
+  ASSERT_EQ(ValTableSet(4, 1, rec, 4), 0);  // a screen open besides the main one
+  EXPECT_EQ(ExitConfirm(), 0);
 }
 
 }  // namespace

@@ -127,6 +127,8 @@ TEST_F(ScannerTest, BuildsAssignmentAndComparisonTextsThatReadBack) {
   EXPECT_EQ(StrError(ExpAssignText(S("n#"), S("1;x=2"))), st::BADINPUTDATA);
 
   EXPECT_EQ(ExpBuildCompare(S("NAME{1}"), 1, S("it's"), 'A').Str(), "NAME{1}==\"it's\"");
+  // "==" on a text with "*" must mean equality, not a pattern.
+  EXPECT_EQ(ExpBuildCompare(S("NAME{1}"), 1, S("A*"), 'A').Str(), "(NAME{1}>='A*'&&NAME{1}<='A*')");
   EXPECT_EQ(ExpBuildCompare(S("QTY{1}"), 3, S("5"), 'N').Str(), "QTY{1}>=5");
   EXPECT_EQ(StrError(ExpBuildCompare(S("QTY{1}"), 3, S("5'"), '3')), st::BADINPUTDATA);
   EXPECT_EQ(StrError(ExpBuildCompare(S("QTY{1}"), 7, S("5"), 'N')), st::SINTAXERROR);
