@@ -6,6 +6,7 @@
 struct PrcFrame {
   uint32_t argBase;     // arguments of this run lie above this count of list 35
   uint16_t resultMark;  // the run's current result is the slot above this mark
+  bool resultIsNumber;  // that result is 8 raw bytes of a number
 };
 
 // The innermost run's frame; a frame with nothing above it outside any run.

@@ -8,6 +8,7 @@
 #include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
+#include "runtime/fixednum.h"
 #include "runtime/log.h"
 #include "script/evaluator.h"
 #include "script/handlers.h"
@@ -26,7 +27,7 @@ struct Trace {
 Trace g_trace;
 
 std::vector<PrcFrame> g_frames;
-PrcFrame g_outside{0, 0};
+PrcFrame g_outside{0, 0, false};
 uint32_t g_nextArgBase = kPrcNoArgBase;
 
 Status RunFail(Status code) { return ErrSet(1, MOD_MALLOC_MEMACUMS, code, code); }
@@ -42,8 +43,12 @@ Status RunExpression(const PrcProgram* program, uint16_t n) {
   if (s == 0) s = ExpExecText(text);
   if (Stops(s)) return StrAreaRelease(mark, s);
   StrValue value = StrAreaTop();
-  if (s == 0 || s == 1) value = StrAreaReturn(PrcFrameTop().resultMark, value);
-  else StrAreaMark(mark);
+  if (s == 0 || s == 1) {
+    value = StrAreaReturn(PrcFrameTop().resultMark, value);
+    PrcFrameTop().resultIsNumber = s == 0;
+  } else {
+    StrAreaMark(mark);
+  }
   return StrError(value);
 }
 
@@ -66,10 +71,17 @@ Status RunWithText(const PrcProgram* program, uint16_t n, Status (*statement)(St
 }
 
 // END, RETURN on an empty stack and the end of the statements: with the
-// EXEC$ flag the current result goes to the results stack.
+// EXEC$ flag the current result goes to the results stack, a number as its
+// text (EXEC$ answers a string).
 Status RunEnd(PrcProgram* program) {
   if (program->runFlags & kPrcRunExec) {
-    if (Status s = DynStrPush(ResultsStack, StrAreaTop())) return RunFail(s);
+    uint16_t mark = StrAreaMark(-1);
+    StrValue value = StrAreaTop();
+    if (PrcFrameTop().resultIsNumber) value = NumToStr(NumFromBytes(value));
+    Status s = StrError(value);
+    if (s == 0) s = DynStrPush(ResultsStack, value);
+    StrAreaMark(mark);
+    if (s) return RunFail(s);
   }
   return kPrcEnd;
 }
@@ -205,7 +217,7 @@ Status PrcRun(PrcProgram* p) {
   ++p->running;
   uint32_t argBase = g_nextArgBase == kPrcNoArgBase ? DynStrCount(ArgStack) : g_nextArgBase;
   g_nextArgBase = kPrcNoArgBase;
-  g_frames.push_back({argBase, StrAreaMark(-1)});
+  g_frames.push_back({argBase, StrAreaMark(-1), false});
   StrAreaPush(StrMake("", 0));  // no value yet
   Status status = 0;
   uint16_t code = 0;

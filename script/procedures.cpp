@@ -15,6 +15,7 @@
 #include "script/evaluator.h"
 #include "script/handlers.h"
 #include "script/prcframe.h"
+#include "script/taskhooks.h"
 #include "script/variables.h"
 
 namespace {
@@ -109,6 +110,17 @@ Status PrcCall(StrValue entry, StrValue file, int flags) {
     if (s == 0) s = r;
   }
   return StrAreaRelease(mark, s);
+}
+
+StrValue PrcExecResult(StrValue entry, StrValue file) {
+  PrcCallFn hook = TaskHookGetAs<PrcCallFn>(kHookPrcCall);
+  if (!hook) return StrErr(CallFail(st::FEATUREREMOVED, StrFromC("EXEC$()")));
+  uint16_t mark = StrAreaMark(-1);
+  uint32_t base = DynStrCount(ResultsStack);
+  Status s = hook(entry, file, kPrcCallExec);
+  StrValue value = DynStrCount(ResultsStack) > base ? StrDup(DynStrTop(ResultsStack)) : StrMake("", 0);
+  DynStrPopTo(ResultsStack, base);
+  return StrAreaReturn(mark, s ? StrErr(s) : value);
 }
 
 Status PrcCallStatement(StrValue text) {

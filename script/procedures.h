@@ -165,6 +165,12 @@ StrValue PrcLineText(const PrcProgram* program, uint16_t n);
 // here; flags kPrcCallLocal drops the variables created meanwhile,
 // kPrcCallExec hands END's result back on list 30.
 Status PrcCall(StrValue entry, StrValue file, int flags);
+// The procedure side of EXEC$: runs the entry (in `file`, compiled first
+// when given) through task hook 1 with kPrcCallExec and answers END's value
+// (a number as its text) as a new slot of the string area; an error string
+// on failure, 148 with the detail "EXEC$()" when no hook is registered. The
+// results stack is back at its count afterwards.
+StrValue PrcExecResult(StrValue entry, StrValue file);
 // The CALL statement: "label,file[,local] arguments".
 Status PrcCallStatement(StrValue text);
 // The LOCALVARS statement: "a,b,c".

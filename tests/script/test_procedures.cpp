@@ -95,6 +95,9 @@ TEST_F(PrcTest, ControlStatementsRunTheirBlocks) {
       {"end-stops", "i=1\nEND\ni=2\n", "i==1"},
       {"crlf", "i=0\r\nDO_WHILE i<2\r\ni=i+1\r\nLOOP\r\n", "i==2"},
       {"label-past-end", "i=1\nGOTO out\ni=2\n:out\n", "i==1"},
+      {"macro-expression", "w$='abc'\ns$='x[w$]'\n", "s$=='xabc'"},
+      {"macro-condition", "w$='1'\ny=0\nIF [w$]==1\ny=5\nENDIF\n", "y==5"},
+      {"macro-call", "e$='INC'\nv=1\nCALL [e$],,0\nGOTO d\nDEF_FN INC\nv=v+1\n:d\n", "v==2"},
       {"soft-status-goes-on", "i=1\n_SOFT\ni=2\n", "i==2"},
   };
   TaskHookSet(&SoftValue, kHookValue);
@@ -218,21 +221,25 @@ TEST_F(PrcTest, CallsNestOnlyToTheLimit) {
 }
 
 TEST_F(PrcTest, ExecHandsTheResultBackOnListThirty) {
-  std::string path = Write("E.PRC", "x$='no'\nDEF_FN RESULT\nx$='abc'\nx$+'d'\nEND\n");
+  std::string path = Write("E.PRC", "x$='no'\nDEF_FN RESULT\nx$='abc'\nx$+'d'\nIF 0\nENDIF\nEND\n");
   uint32_t before = DynStrCount(ResultsStack);
   ASSERT_EQ(PrcCall(S("RESULT"), S(path), kPrcCallExec | kPrcCallLocal), 0) << Detail();
   ASSERT_EQ(DynStrCount(ResultsStack), before + 1);
-  EXPECT_EQ(DynStrTop(ResultsStack).Str(), "abcd");
-  DynStrPop(ResultsStack);
-  // Through task hook 1, which every compile registers; the end of the file
-  // counts as END.
-  auto hook = TaskHookGetAs<PrcCallFn>(kHookPrcCall);
-  ASSERT_NE(hook, nullptr);
-  std::string num = Write("N.PRC", "DEF_FN V\n6*7\n");
-  ASSERT_EQ(hook(S("V"), S(num), kPrcCallExec), 0);
-  EXPECT_EQ(NumFromBytes(DynStrTop(ResultsStack)), 4200);
+  EXPECT_EQ(DynStrTop(ResultsStack).Str(), "abcd");  // a condition is no result
   DynStrPop(ResultsStack);
   ExpectBalanced();
+  // EXEC$'s side: task hook 1 (which every compile registers) with the
+  // EXEC$ flag; the end of the file counts as END and a number comes back
+  // as its text.
+  std::string num = Write("N.PRC", "DEF_FN V\n6*7.5\n");
+  uint16_t m = StrAreaMark(-1);
+  EXPECT_EQ(PrcExecResult(S("V"), S(num)).Str(), "45");
+  EXPECT_EQ(StrError(PrcExecResult(S("V"), S(path))), st::SINTAXERROR);  // no such entry there
+  StrAreaMark(m);
+  ExpectBalanced();
+  TaskHooksReset();
+  EXPECT_EQ(StrError(PrcExecResult(S("V"), S(num))), st::FEATUREREMOVED);
+  EXPECT_EQ(Detail(), "EXEC$()");
 }
 
 TEST_F(PrcTest, RunSpecLoadsVariablesCompilesTheOthersAndReleasesAll) {
@@ -286,7 +293,7 @@ TEST_F(PrcTest, HandlerChainPassesCodesUpAndEndsInASyntaxError) {
 
 TEST_F(PrcTest, HandlerArgumentsArriveByKind) {
   ExecHandlerSet(0, &LowHandler);
-  ASSERT_EQ(Run("v#=2.5\nSYSTEM -2.5+0,'a,b'+'c',,v#,('y')\n"), 0) << Detail();
+  ASSERT_EQ(Run("v#=2.5\nSYSTEM -2.5+0,'a,b'+'c',,v#,FN$MIDS('xyz';2;1)\n"), 0) << Detail();
   EXPECT_EQ(g_seen, "0:-3:-2.50|1:0:a,bc|1:0:|0:3:2.50|1:0:y|");
   std::string many = "SYSTEM 1";
   for (int i = 0; i < 16; ++i) many += ",1";
