@@ -74,10 +74,11 @@ void BM_Evaluator(benchmark::State& state) {
   MemShutdown(true);
 }
 
-void BM_Lua(benchmark::State& state) {
+// Runs function(n) of a Lua file once per iteration.
+void RunLua(benchmark::State& state, const char* file, const char* function, const char* name) {
   lua_State* L = luaL_newstate();
   luaL_openlibs(L);
-  if (luaL_dofile(L, KX_BENCH_DIR "/script_loop.lua") != LUA_OK) {
+  if (luaL_dofile(L, file) != LUA_OK) {
     state.SkipWithError(lua_tostring(L, -1));
     lua_close(L);
     return;
@@ -87,7 +88,7 @@ void BM_Lua(benchmark::State& state) {
   int64_t passes = 0;
   for (auto _ : state) {
     auto t0 = Clock::now();
-    lua_getglobal(L, "script_loop");
+    lua_getglobal(L, function);
     lua_pushinteger(L, n);
     if (lua_pcall(L, 1, 1, 0) != LUA_OK) {
       state.SkipWithError(lua_tostring(L, -1));
@@ -99,9 +100,11 @@ void BM_Lua(benchmark::State& state) {
     passes += n;
     state.SetIterationTime(t);
   }
-  Record(state, "lua", total, passes);
+  Record(state, name, total, passes);
   lua_close(L);
 }
+
+void BM_Lua(benchmark::State& state) { RunLua(state, KX_BENCH_DIR "/script_loop.lua", "script_loop", "lua"); }
 
 // Statements run per pass: DO_WHILE, i#=, GOSUB, t#=, s$=, IF, k=, ENDIF,
 // RETURN, LOOP.
@@ -154,32 +157,7 @@ void BM_Procedure(benchmark::State& state) {
 }
 
 void BM_LuaProcedure(benchmark::State& state) {
-  lua_State* L = luaL_newstate();
-  luaL_openlibs(L);
-  if (luaL_dofile(L, KX_BENCH_DIR "/script_proc.lua") != LUA_OK) {
-    state.SkipWithError(lua_tostring(L, -1));
-    lua_close(L);
-    return;
-  }
-  const int64_t n = state.range(0);
-  double total = 0;
-  int64_t passes = 0;
-  for (auto _ : state) {
-    auto t0 = Clock::now();
-    lua_getglobal(L, "proc_loop");
-    lua_pushinteger(L, n);
-    if (lua_pcall(L, 1, 1, 0) != LUA_OK) {
-      state.SkipWithError(lua_tostring(L, -1));
-      break;
-    }
-    lua_pop(L, 1);
-    double t = std::chrono::duration<double>(Clock::now() - t0).count();
-    total += t;
-    passes += n;
-    state.SetIterationTime(t);
-  }
-  Record(state, "lua procedure", total, passes);
-  lua_close(L);
+  RunLua(state, KX_BENCH_DIR "/script_proc.lua", "proc_loop", "lua procedure");
 }
 
 BENCHMARK(BM_Evaluator)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);

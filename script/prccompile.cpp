@@ -12,6 +12,7 @@
 #include "runtime/strlist.h"
 #include "script/objparams.h"
 #include "script/procedures.h"
+#include "script/scanner.h"
 #include "script/taskhooks.h"
 #include "script/valtables.h"
 
@@ -59,23 +60,8 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
 uint16_t KeywordCode(StrValue keywords, std::string_view word) {
-  StrListIter it(keywords, ',');
-  StrValue item;
-  for (uint16_t code = 1; it.Next(&item); ++code)
-    if (EqualNoCase(item.View(), word)) return code;
-  return kPrcExpr;
+  return static_cast<uint16_t>(ExpListFindNoCase(keywords, StrMake(word.data(), static_cast<uint32_t>(word.size()))));
 }
 
 const Named* FindNamed(const std::vector<Named>& list, std::string_view name) {
