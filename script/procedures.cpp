@@ -91,7 +91,8 @@ Status EvalInt(StrValue text, int16_t* out) {
   uint16_t mark = StrAreaMark(-1);
   Status s = ExpExecText(text);
   if (s == st::USERCANCELED || s >= 128) return StrAreaRelease(mark, s);
-  *out = s == 1 ? StrToInt(StrAreaTop()) : VarNumToInt(NumFromBytes(StrAreaTop()));
+  if (s > 1) *out = 0;  // a soft status has no value
+  else *out = s == 1 ? StrToInt(StrAreaTop()) : VarNumToInt(NumFromBytes(StrAreaTop()));
   return StrAreaRelease(mark, 0);
 }
 
@@ -133,7 +134,8 @@ Status PrcCallStatement(StrValue text) {
   StrValue args = StrTrim(StrMake(text.ptr + cut, text.len - cut), 3);
   int16_t local = 1;
   Status s = 0;
-  if (StrListCount(head, ',') >= 3) s = EvalInt(StrListItem(head, ',', 3), &local);
+  StrValue localText = StrTrim(StrListItem(head, ',', 3), 3);  // empty: local
+  if (localText.len) s = EvalInt(localText, &local);
   uint32_t base = DynStrCount(ArgStack);
   uint16_t kinds[kExecMaxArgs];
   uint16_t count = 0;

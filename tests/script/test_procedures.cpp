@@ -98,6 +98,8 @@ TEST_F(PrcTest, ControlStatementsRunTheirBlocks) {
       {"macro-expression", "w$='abc'\ns$='x[w$]'\n", "s$=='xabc'"},
       {"macro-condition", "w$='1'\ny=0\nIF [w$]==1\ny=5\nENDIF\n", "y==5"},
       {"macro-call", "e$='INC'\nv=1\nCALL [e$],,0\nGOTO d\nDEF_FN INC\nv=v+1\n:d\n", "v==2"},
+      {"call-local-0-keeps", "CALL MK,,0\nGOTO e\nDEF_FN MK\nmade=4\n:e\n", "made==4"},
+      {"call-local-empty-drops", "CALL MK,,\nGOTO e\nDEF_FN MK\nmade2=4\n:e\n", "made2==0"},
       {"soft-status-goes-on", "i=1\n_SOFT\ni=2\n", "i==2"},
   };
   TaskHookSet(&SoftValue, kHookValue);
