@@ -250,12 +250,17 @@ TEST_F(PrcTest, RunSpecLoadsVariablesCompilesTheOthersAndReleasesAll) {
   Write("MAIN.PRC", "; main\nCALL INC,,0 base\nout=res\nDEF_FN START\nstarted=1\nCALL INC,,0 base\nout=res\n");
   std::string d = dir_.path() + "/";
   std::string spec = d + "MAIN.PRC;" + d + "LIB.PRC,START," + d + "VARS.DAT";
+  ASSERT_EQ(ExpEvalStatus(S("started=0,out=0")), 0);
   ASSERT_EQ(PrcRunSpec(S(spec)), 0) << Detail();
-  EXPECT_EQ(Int("base"), 40);
+  EXPECT_EQ(Int("base"), 40);  // loaded before the run, so kept
+  EXPECT_EQ(Int("started"), 1);
+  EXPECT_EQ(Int("out"), 42);
+  EXPECT_EQ(VarLookup(S("res")).slot, kVarUndefined);  // created by the run: dropped
   ExpectBalanced();
-  // A label-less spec runs from the top; local variables are dropped.
+  // A label-less spec runs from the top.
+  ASSERT_EQ(ExpEvalStatus(S("started=0")), 0);
   ASSERT_EQ(PrcRunSpec(S(d + "MAIN.PRC;" + d + "LIB.PRC")), 0) << Detail();
-  EXPECT_EQ(VarLookup(S("out")).slot, kVarUndefined);
+  EXPECT_EQ(Int("started"), 1);
   EXPECT_EQ(PrcRunSpec(S(d + "MAIN.PRC,START," + d + "MISSING.DAT")), st::FILENOTFOUND);
   ExpectBalanced();
 }
