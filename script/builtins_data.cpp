@@ -12,7 +12,6 @@ Status BiFileLocate(const uint16_t*, uint16_t) { return SeamMissing("FILELOCATE"
 Status BiFileSel(const uint16_t*, uint16_t) { return SeamMissing("FILESEL"); }
 Status BiFlds(const uint16_t*, uint16_t) { return SeamMissing("FN$FLDS"); }
 Status BiSort(const uint16_t*, uint16_t) { return SeamMissing("SORT$"); }
-Status BiExec(const uint16_t*, uint16_t) { return SeamMissing("EXEC$"); }
 Status BiList(const uint16_t*, uint16_t) { return SeamMissing("_$"); }
 Status BiKey(const uint16_t*, uint16_t) { return SeamMissing("KEY$"); }
 Status BiIer(const uint16_t*, uint16_t) { return SeamMissing("IER"); }

@@ -1,5 +1,6 @@
 // READ$ and WRITE: files by name and streams by slot; FILEREL: a related
-// record read through a relation key.
+// record read through a relation key; EXEC$: procedures and expression files
+// run from an expression.
 //
 // READ$(source[;from[;length]]): a text source is a file name (expanded);
 // its bytes from `from`, `length` of them (-1 to the end). A number source
@@ -18,7 +19,9 @@
 #include "runtime/paths.h"
 #include "runtime/streams.h"
 #include "script/builtins_int.h"
+#include "runtime/strutil.h"
 #include "script/evaluator.h"
+#include "script/procedures.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
 
@@ -127,4 +130,23 @@ Status BiFileRel(const uint16_t*, uint16_t) {
   }
   if (result >= 128) return result;
   return BuiltinResultInt(result);
+}
+
+// EXEC$(name[;file]): a name with an extension and no file runs as an
+// expression file (the result is empty); otherwise the procedure entry runs
+// (compiled first from the file when given) and its END value is the result.
+Status BiExec(const uint16_t*, uint16_t) {
+  if (Status s = BuiltinArgCount(1, 2)) return s;
+  StrValue name = BuiltinArgAsText(1, Empty());
+  StrValue file = BuiltinArgAsText(2, Empty());
+  if (Status e = StrError(name)) return e;
+  if (Status e = StrError(file)) return e;
+  if (file.len == 0 && StrFindChar(name, '.', 1) != 65535) {
+    Status s = ExpExecFile(name, 1);
+    if (s >= 128) return s;
+    return BuiltinResultStr(Empty());
+  }
+  StrValue result = PrcExecResult(name, file);
+  if (Status e = StrError(result)) return e;
+  return BuiltinResultStr(result);
 }

@@ -4,6 +4,7 @@
 #   program   "accounting" (default) or "administration"
 #   exit      the expected exit code (default 0)
 #   expected/ files the run must leave behind, compared byte for byte
+#   stderr    lines that must each appear in what the run wrote to stderr
 #   anything else is copied into the run's folder (procedures, INPUT files,
 #   configuration files) over a copy of the program's demo application.
 # The programs run headless in a fresh temporary folder, with a fixed time
@@ -23,7 +24,7 @@ for case in "$cases"/*/; do
   [ -f "$case/exit" ] && want_exit=$(tr -d '[:space:]' <"$case/exit")
   work=$(mktemp -d)
   cp -R "$source/apps/$program/demo/." "$work/"
-  (cd "$case" && find . -mindepth 1 -maxdepth 1 ! -name args ! -name program ! -name exit ! -name expected \
+  (cd "$case" && find . -mindepth 1 -maxdepth 1 ! -name args ! -name program ! -name exit ! -name expected ! -name stderr \
     -exec cp -R {} "$work/" \;)
   args=()
   [ -f "$case/args" ] && eval "args=($(cat "$case/args"))"
@@ -42,6 +43,14 @@ for case in "$cases"/*/; do
         echo "FAIL $name: $file differs"; ok=0
       fi
     done
+  fi
+  if [ -f "$case/stderr" ]; then
+    while IFS= read -r line || [ -n "$line" ]; do
+      [ -z "$line" ] && continue
+      if ! grep -qF -- "$line" "$work/.stderr"; then
+        echo "FAIL $name: stderr lacks: $line"; sed 's/^/  stderr: /' "$work/.stderr"; ok=0
+      fi
+    done <"$case/stderr"
   fi
   if [ $ok = 1 ]; then passed=$((passed + 1)); echo "ok $name"; else failed=$((failed + 1)); fi
   rm -rf "$work"
