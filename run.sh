@@ -22,12 +22,17 @@ if [ ! -d "$work" ]; then
   echo "prepared $work from apps/$program/demo"
 fi
 cd "$work"
-# Without a terminal the window system runs headless and ends by itself.
-if [ -z "${KX_UI:-}" ] && [ ! -t 0 ]; then export KX_UI=headless; fi
+# The window system runs headless (the terminal back end is not built yet)
+# and a run that waits for input it was not given closes its windows.
+export KX_UI="${KX_UI:-headless}"
 export KX_UI_STALL="${KX_UI_STALL:-cancel}"
+# Without options the program runs the demo procedure of its application,
+# which writes demo.txt; any options given are passed on instead.
+if [ $# -eq 0 ]; then set -- "/RUN:PrcExec demo.prc"; fi
 set +e
 "$root/build/release/$program" "--dpath=$work" "$@"
 rc=$?
 set -e
+if [ -f "$work/demo.txt" ] && [ "$*" = "/RUN:PrcExec demo.prc" ]; then cat "$work/demo.txt"; fi
 echo "$program ended with exit code $rc; logs and outputs are in $work"
 exit $rc

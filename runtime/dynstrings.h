@@ -36,6 +36,7 @@ enum DynList : uint16_t {
   FileLocationsList = 2,    // data management: data-file locations
   FieldNamesList = 3,       // data management: field names
   RelationKeysList = 4,     // data management: relation-key lists
+  MenuCommandsList = 5,     // command lines of the menu bar items
   RecBufPairsList = 6,      // data management: record-buffer pairs
   RelationStmtList = 7,     // data management: relation statements
   ReportLinesList = 8,      // report definition lines

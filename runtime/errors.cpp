@@ -1,12 +1,18 @@
 #include "runtime/errors.h"
 
 #include <string>
+#include <string_view>
 
 #include "runtime/dynstrings.h"
+#include "runtime/messages.h"
+#include "runtime/strlist.h"
 
 namespace {
+
 uint16_t g_code = 0;
 uint16_t g_module = 0;
+
+// --- Detail storage --------------------------------------------------------
 // The detail lives in SystemTextList item 9. Before the string-list store
 // exists, or when it has no room left, it is kept here instead; it moves into
 // the store at the next access that finds room there.
@@ -33,18 +39,19 @@ bool DetailInStore() {
 
 std::string CurrentDetail() { return DetailInStore() ? DynStrGet(SystemTextList, SysErrDetailItem).Str() : g_detail; }
 
-// Cuts a kept detail back to at most 1024 bytes, at its last CR where
-// there is one, so that appended details never grow without bound.
-void CutBack(std::string& kept) {
-  while (kept.size() > 1024) {
-    size_t cr = kept.rfind('\r');
-    if (cr == std::string::npos || cr == 0) {
-      kept.resize(1024);
-      break;
-    }
-    kept.resize(cr);
+// Cuts a kept detail back to at most kErrDetailMax bytes: at its last CR
+// while it is longer (the text before the CR stays), flatly when no CR is
+// left, so the loop always ends.
+std::string_view DetailCut(std::string_view d) {
+  while (d.size() > kErrDetailMax) {
+    size_t cr = d.rfind('\r');
+    d = cr == std::string_view::npos ? d.substr(0, kErrDetailMax) : d.substr(0, cr);
   }
+  return d;
 }
+
+StrValue ViewOf(std::string_view v) { return StrMake(v.empty() ? "" : v.data(), static_cast<uint32_t>(v.size())); }
+
 }  // namespace
 
 Status ErrSet(int condition, uint16_t module, Status code, Status value) {
@@ -66,13 +73,11 @@ StrValue ErrSetStr(int condition, uint16_t module, Status code, StrValue s) {
 }
 
 Status ErrDetailSet(Status code, StrValue text, bool append) {
-  std::string detail = text.Str();
+  std::string_view add = text.View().substr(0, kErrDetailPieceMax);
+  std::string detail(add);
   if (append) {
     std::string kept = CurrentDetail();
-    if (!kept.empty()) {
-      CutBack(kept);
-      detail = kept + "\r\n" + detail;
-    }
+    if (!kept.empty()) detail = std::string(DetailCut(kept)) + "\r\n" + detail;
   }
   if (StoreDetail(detail)) g_detail.clear();
   else g_detail = detail;
@@ -81,5 +86,40 @@ Status ErrDetailSet(Status code, StrValue text, bool append) {
 
 StrValue ErrDetail() {
   if (DetailInStore()) return DynStrGet(SystemTextList, SysErrDetailItem);
-  return StrMake(g_detail.data(), static_cast<uint32_t>(g_detail.size()));
+  return ViewOf(g_detail);
+}
+
+StrValue ErrCodeName(Status code) {
+  StrValue name = code > 121 ? StrListItem(StrFromC(kErrorNameList), ',', code - 121u) : StrFromC("");
+  return name.len ? name : StrFromC("Undefined");
+}
+
+StrValue ErrModuleName(uint16_t module) {
+  return module ? StrListItem(StrFromC(kModuleNameList), ',', module) : StrFromC("");
+}
+
+StrValue ErrCodeText(int code) {
+  if (code == -1) {
+    if (g_code == 0) return ErrCodeName(0);
+    code = g_code;
+  }
+  if (code == 0) return Msg("0005");
+  if (code >= 1 && code <= 120) return Msg("0008");
+  if (code == 121 || code == 126) {
+    StrValue detail = ErrDetail();
+    if (detail.len) return detail;
+  }
+  return ErrCodeName(static_cast<Status>(code));
+}
+
+StrValue ErrText(int code) {
+  unsigned c = code == -1 ? g_code : static_cast<Status>(code);
+  StrValue text = ErrCodeText(code);
+  if (c < 128) return text;
+  uint16_t m = StrAreaMark(-1);
+  text = StrCat(Msg("0009"), text);
+  if (g_module) text = StrCat(StrCat(StrCat(text, StrMake("(", 1)), ErrModuleName(g_module)), StrMake(")", 1));
+  StrValue detail = ErrDetail();
+  if (detail.len) text = StrCat(StrCat(text, StrMake(": ", 2)), detail);
+  return StrAreaReturn(m, text);
 }

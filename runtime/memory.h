@@ -1,6 +1,6 @@
 // Memory blocks by owner module.
 //
-// All heap memory of the framework that the specification accounts comes from
+// All heap memory of the framework that is accounted by owner comes from
 // one table of memory slots. Each block records its owner module
 // (FrameworkModule) and carries a 4-byte guard (00 21 21 00) behind its last
 // byte, so that a free by the wrong owner (141), a pointer no slot holds (154)

@@ -206,7 +206,7 @@ Status StartSetting(int item, StrValue text, bool force) {
 Status FontLoad() {
   uint16_t m = StrAreaMark(-1);
   Status s = ParmStrPush(StrFromC("KXFONT.PPN"));
-  if (s != 0) return StrAreaRelease(m, s == st::FILENOTFOUND ? 0 : s);
+  if (s != 0) return StrAreaRelease(m, s == st::NOTFOUND ? 0 : s);
   StrValue first = StrListItem(DynStrTop(ObjParamsList), ':', 1);
   StrValue fields[4];
   for (uint32_t i = 0; i < 4; ++i) fields[i] = StrListItem(first, ';', i + 1);

@@ -25,7 +25,7 @@ Placeholder ReadPlaceholder(std::string_view templ, size_t i) {
     if (digits == 0 && templ[j] == '0') return {};  // zero padding is not offered
     p.width = p.width * 10 + static_cast<uint32_t>(templ[j] - '0');
   }
-  if (digits > 5 || j >= templ.size() || (templ[j] != 's' && templ[j] != 'd')) return {};
+  if (digits > 5 || j >= templ.size() || (templ[j] != 's' && templ[j] != 'd' && templ[j] != 'i')) return {};
   p.length = j + 1 - i;
   return p;
 }

@@ -4,7 +4,7 @@
 // is never handed to printf. The formatter fills only these placeholders,
 // each with the next argument the call site passes:
 //
-//   %s  %d        the argument (a text as it is, an integer in decimal)
+//   %s  %d  %i    the argument (a text as it is, an integer in decimal)
 //   %Ns %Nd       right-aligned in a field of N characters (1 to 5 digits)
 //   %-Ns %-Nd     left-aligned in that field
 //   %%            one percent sign

@@ -17,7 +17,11 @@
 #include "runtime/paths.h"
 #include "screens/accept.h"
 #include "screens/choice.h"
+#include "runtime/dynstrings.h"
+#include "screens/msgbox.h"
+#include "screens/winrecord.h"
 #include "script/evaluator.h"
+#include "script/valtables.h"
 #include "script/macros.h"
 #include "script/objparams.h"
 #include "script/procedures.h"
@@ -30,6 +34,8 @@ const char kMenuVerbs[] =
 namespace {
 
 MenuCmdHandler g_handler = nullptr;
+MenuItemTask g_itemTask = nullptr;
+CloseTask g_closeTask = nullptr;
 
 // Exact (case as written) position of a word in the verb table; 0 when absent.
 uint16_t VerbNumber(StrValue word) {
@@ -149,6 +155,54 @@ Status PrcExec(StrValue spec, PrcExecCallback callback) {
   return StrAreaRelease(m, s);
 }
 
+void MenuAppTasksSet(MenuItemTask itemTask, CloseTask closeTask) {
+  g_itemTask = itemTask;
+  g_closeTask = closeTask;
+}
+
+Status MenuEvent(uint16_t action) {
+  uint16_t m = StrAreaMark(-1);
+  Status s = 0;
+  switch (action & 0xff) {
+    case 16: {
+      StrValue cmd = StrDup(DynStrGet(MenuCommandsList, action >> 8));
+      s = g_itemTask ? g_itemTask(cmd) : st::FEATUREREMOVED;
+      if (s == st::FEATUREREMOVED) s = MenuCmdRun(cmd, MenuCmdDispatch);
+      break;
+    }
+    case 17:
+      if (ExitConfirm()) s = WinRecordClose(-1);
+      break;
+    case 19:
+      s = HelpShow(StrMake("", 0));
+      break;
+    default:
+      break;
+  }
+  if (s >= 122) s = ErrShow(s);
+  return StrAreaRelease(m, s);
+}
+
+int ExitConfirm() {
+  uint16_t m = StrAreaMark(-1);
+  Status task = g_closeTask ? g_closeTask() : st::FEATUREREMOVED;
+  uint32_t screens = task == st::FEATUREREMOVED ? ValTableInfo(4, 0) : task;
+  uint32_t windows = task == st::FEATUREREMOVED ? ValTableInfo(5, 0) : task;
+  bool openWork = task != st::FEATUREREMOVED && task != 0;
+  int answer = 0;
+  if (screens > 1 || windows > 1 || openWork) {
+    StrValue text = StrFormat(200, Msg("0032 There are windows open (%i Screens, %i Windows)"), screens, windows);
+    MsgBox(text, StrMake("", 0), 1);
+  } else if (VarSysIntGet(kSysAuxStat) & 32) {
+    answer = 1;
+  } else {
+    StrValue text = StrFormat(400, Msg("0033"), screens, windows);
+    answer = MsgAsk(text);
+  }
+  StrAreaMark(m);
+  return answer;
+}
+
 int AppExitCode(PhaseCallback callback, Status finalStatus) {
   Status status = finalStatus;
   int phase3 = callback ? callback(3) : 0;
@@ -156,4 +210,53 @@ int AppExitCode(PhaseCallback callback, Status finalStatus) {
   uint16_t freed = VarsFreeAll();
   if (status == 0) status = freed;
   return ExitCodeOf(status);
+}
+
+Status MenuCmdRunList(StrValue list, uint32_t* index, StrValue stopSet) {
+  if (Status e = StrError(list)) return e;
+  uint16_t m = StrAreaMark(-1);
+  uint32_t start = index && *index > 0 ? *index : 1;
+  uint32_t n = 0;
+  Status s = 0;
+  StrListIter it(list, ',');
+  StrValue item;
+  while (s == 0 && it.Next(&item)) {
+    if (++n < start) continue;
+    if (index) *index = n;
+    StrValue text = ExpEvalStr(item);
+    if (text.IsError()) {
+      s = StrError(text);
+    } else {
+      MenuCommand cmd = MenuCmdParse(text);
+      if (cmd.Verb() == 0) {
+        s = cmd.Stat() ? cmd.Stat() : st::BADINPUTDATA;
+      } else if (!stopSet.IsError() && StrFindChar(stopSet, static_cast<char>(cmd.Verb()), 1) != 65535) {
+        s = '|';
+      } else {
+        s = MenuCmdDispatch(static_cast<int>(cmd.code), cmd.rest);
+      }
+    }
+    StrAreaMark(m);
+  }
+  return StrAreaRelease(m, s);
+}
+
+const char kAppConfigFiles[] =
+    "%APPPATH_DATA%\\%APNAME%CLCUSR.%DATABASE_HOST%.%DATABASE_DBNAME%.DAT,%APNAME%CLCUSR.DAT,"
+    "%APPPATH_DATA%\\%APNAME%PARINI.DAT,%APNAME%CLCFIX.DAT;1,KXCLCUSR.DAT,%APPPATH_DATA%\\KXCLCUSR.DAT";
+
+Status PrcRunList(StrValue list) {
+  if (Status e = StrError(list)) return e;
+  uint16_t m = StrAreaMark(-1);
+  StrListIter it(list, ',');
+  StrValue item;
+  while (it.Next(&item)) {
+    uint16_t lm = StrAreaMark(-1);
+    StrValue name = StrListItem(item, ';', 1);
+    int flags = StrListItemInt(item, ';', 2);
+    Status s = name.len ? ExpExecFile(name, flags) : 0;
+    StrAreaMark(lm);
+    if (s) return StrAreaRelease(m, s);
+  }
+  return StrAreaRelease(m, LangVarsLoad());
 }

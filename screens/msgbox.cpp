@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "runtime/errors.h"
+#include "runtime/seam.h"
 
 // Until message boxes exist the error goes to standard error, so that a run
 // that fails at start still tells the user why.
@@ -14,4 +15,10 @@ Status ErrShow(Status code) {
                  ErrDetail().ptr ? ErrDetail().ptr : "");
   }
   return code;
+}
+
+int MsgBox(StrValue, StrValue, int) { return SeamMissing("MsgBox"); }
+int MsgAsk(StrValue) {
+  SeamMissing("MsgAsk");
+  return 0;  // no answer: the safe choice is "no"
 }

@@ -1,7 +1,386 @@
 #include "script/objparams.h"
 
-#include "runtime/seam.h"
+#include <array>
+#include <string>
+#include <string_view>
 
-Status ParmStrPush(StrValue) { return SeamMissing("ParmStrPush"); }
-Status ParmStrPop() { return SeamMissing("ParmStrPop"); }
-StrValue ParmTitlesOfFiles(StrValue) { return StrErr(SeamMissing("ParmTitlesOfFiles")); }
+#include "runtime/dynstrings.h"
+#include "runtime/errors.h"
+#include "runtime/paths.h"
+#include "runtime/streams.h"
+#include "runtime/strlist.h"
+#include "runtime/strutil.h"
+#include "script/variables.h"
+
+namespace {
+
+// --- Parameter names ---------------------------------------------------------
+
+constexpr std::string_view kMenu[] = {"MODULES$", "MENU$", "CALLER$", "SUBMENU$", "LOAD$",
+                                      "EXEC$", "COUNTER$", "MAX_IDS_ATTR%", "STATMSG$"};
+constexpr std::string_view kScreen[] = {
+    "SCREENSIZE$", "SET$",     "OPEN$",    "EDIT$",    "NOEDIT$",  "WRITE$",   "DOC$",
+    "DOCSETS$",    "HELP$",    "SAVED$",   "HIDDEN$",  "RELOPT%",  "UNICNDX%", "AUTONDX%",
+    "KEYMAP%",     "SCANDEF$", "SCANWIN$", "SCANSET$", "VOIDMODE%"};
+constexpr std::string_view kDocument[] = {
+    "NUMCAB$", "WRITECAB0$", "WRITECABS$", "WRITELINS$", "FITCLC$",     "FTCLC$",
+    "READCABS$", "READLINS$", "LNINS$",    "LNDEL$",     "ALARMLINS$",  "BOUNDS$",
+    "DOCTYPETXT$", "MODE$",   "FASTFIND$", "FLDUPDATE$", "BEGINFLD%",   "MAXLIN%"};
+constexpr std::string_view kForm[] = {
+    "FD$",     "ALARM$",  "ASSIGN$",     "LNASSIGN$",  "FILEDEF$", "PERFORM$",
+    "UPDFIELDS$", "WIDTHS$", "TYPES$",   "WINDOWS$",   "CLEAR$",   "ON_CONFIRM$",
+    "ON_CANCEL$", "USR_COND$", "IK$(1)", "IK$(2)",     "IK$(3)"};
+constexpr std::string_view kReport[] = {"ATEND$",    "BRKEND$",   "BREAK$",   "COND$",
+                                        "MAXLINE%",  "LINESTEP%", "TOTALBASE%", "CONTINUE%",
+                                        "EXTRASTEP%", "TITLE$",   "WD"};
+constexpr std::string_view kPrintJob[] = {"DEVICE$", "DOCNAME$", "ACBOUND$", "INDEX%",  "LIMITS$",
+                                          "AUXLOAD$", "RESET$",  "STEPS$",   "PRCNAME$"};
+constexpr std::string_view kImportJob[] = {
+    "ACCEPT_PRC%", "WINNAME$", "PROG_MODE$", "PARM_FILE$", "PARM_FILE_WRITE$", "SOURCEFILE%",
+    "IMP_MODE%",   "RD_EXP$",  "WR_EXP$",    "EOT_EXP$",   "RD_COND$",         "TARGET$",
+    "LOAD_IMPORT$", "MNU_IMPORT$", "AUTO_IMPORT$", "STRUCT$"};
+
+struct Band {
+  int start;
+  const std::string_view* names;
+  int count;
+};
+
+template <size_t N>
+constexpr Band MakeBand(int start, const std::string_view (&names)[N]) {
+  return Band{start, names, static_cast<int>(N)};
+}
+
+constexpr std::array<Band, 7> kBands = {MakeBand(0, kMenu),       MakeBand(10, kScreen),
+                                        MakeBand(30, kDocument),  MakeBand(50, kForm),
+                                        MakeBand(70, kReport),    MakeBand(90, kPrintJob),
+                                        MakeBand(100, kImportJob)};
+
+StrValue ViewOf(std::string_view v) { return StrMake(v.data(), static_cast<uint32_t>(v.size())); }
+StrValue Empty() { return StrMake("", 0); }
+
+// --- Line kinds ------------------------------------------------------------------
+
+struct LineKind {
+  uint16_t tagStart;
+  uint16_t tagLen;
+  uint16_t contentStart;
+  bool dropLast;
+};
+
+LineKind KindOf(int kind) {
+  switch (kind) {
+    case 1: return {0, 2, 3, false};
+    case 2: return {1, 2, 3, true};
+    case 3: return {0, 4, 5, false};
+    case 4: return {0, 2, 2, false};
+    case 6: return {0, 5, 0, false};
+    default: return {0, 0, 0, false};
+  }
+}
+
+// --- Event state --------------------------------------------------------------
+
+int16_t AuxGet() { return VarSysIntGet(kSysAux); }
+Status AuxSet(int16_t value) { return VarSysIntSet(kSysAux, value); }
+
+StrValue EventList() { return DynStrGet(SystemTextList, SysEventNamesItem); }
+
+// The name of the current event; empty when none is current.
+StrValue EventName() {
+  int aux = AuxGet();
+  if (aux <= 0) return Empty();
+  return StrTrim(StrListItem(EventList(), ',', static_cast<uint32_t>(aux)), 3);
+}
+
+// EVENT "." NAME in the area, or base itself when no event is current.
+StrValue Qualify(StrValue base) {
+  StrValue event = EventName();
+  if (base.len == 0 || event.len == 0) return base;
+  return StrCat(StrCat(event, StrMake(".", 1)), base);
+}
+
+// The value of NAME in the current parameter string; *found tells whether
+// the name is there at all (a present name may have an empty value).
+StrValue LookUp(StrValue name, bool* found) {
+  StrValue text = DynStrTop(kParmStack);
+  uint32_t hit = StrKeyLocate(text, name, 0);
+  *found = hit != kNotFound;
+  if (!*found) return Empty();
+  return StrTokenNorm(StrValue{text.ptr + (hit & 0xffff), static_cast<uint16_t>(hit >> 16)});
+}
+
+// --- Reading tagged lines -------------------------------------------------------
+
+bool HasDirectory(StrValue name) {
+  for (char c : name.View())
+    if (c == '\\' || c == '/' || c == ':') return true;
+  return false;
+}
+
+// Opens the file read-only, searching the default directories for a bare
+// name. A slot, or 65535 with *code: 0 when the file is missing, else the
+// error (168 no free slot).
+uint16_t OpenDefinition(StrValue file, Status* code) {
+  uint16_t slot = StreamOpen(file, kStreamReadOnly | kStreamQuiet);
+  if (slot < kStreamSlots) return slot;
+  *code = slot == st::DATAOUTBOUND ? slot : 0;
+  if (*code || HasDirectory(file)) return 65535;
+  uint16_t mark = StrAreaMark(-1);
+  StrValue found = FileSearch(DynStrGet(SettingsList, SetDefaultDirItem), file);
+  slot = found.len ? StreamOpen(found, kStreamReadOnly | kStreamQuiet) : 65535;
+  StrAreaMark(mark);
+  if (slot < kStreamSlots) return slot;
+  *code = slot == st::DATAOUTBOUND ? slot : 0;
+  return 65535;
+}
+
+// Calls take(content) for every line of the file whose tag is `tag`, until
+// take answers a status. Answers the number of lines taken, kParmMissing,
+// or minus the status that stopped the reading.
+template <class Take>
+int32_t EachTaggedLine(StrValue file, int kind, int tag, Take&& take) {
+  if (Status e = StrError(file)) return -static_cast<int32_t>(e);
+  Status code = 0;
+  uint16_t slot = OpenDefinition(file, &code);
+  if (slot == 65535) return code ? -static_cast<int32_t>(code) : kParmMissing;
+  int32_t count = 0;
+  for (;;) {
+    uint16_t mark = StrAreaMark(-1);
+    StrValue line = StreamReadLine(slot, kStreamHere);
+    if (line.IsError()) {
+      code = StrError(line) == st::DISKIO ? 0 : StrError(line);
+    } else if (ParmLineTag(kind, line) == tag) {
+      code = take(ParmLineContent(kind, line));
+      if (code == 0) ++count;
+    }
+    StrAreaMark(mark);
+    if (code || line.IsError()) break;
+  }
+  StreamClose(slot);
+  if (code) return -static_cast<int32_t>(code);
+  return count ? count : kParmMissing;
+}
+
+// Removes the last n elements of a list (stack or queue alike).
+void DropLast(uint16_t list, uint32_t n) {
+  for (uint32_t k = 0; k < n && DynStrCount(list) > 0; ++k) DynStrDelete(list, DynStrCount(list) - 1);
+}
+
+// A text joined piece by piece; 159 once it would pass 65535 bytes.
+class Joiner {
+ public:
+  explicit Joiner(StrValue sep) : sep_(sep) {}
+  Status Add(StrValue piece) {
+    size_t add = (pieces_ ? sep_.len : 0) + piece.len;
+    if (text_.size() + add > kStrMaxLen) return st::STROUTBOUND;
+    if (pieces_++) text_.append(sep_.View());
+    text_.append(piece.View());
+    return 0;
+  }
+  StrValue View() const { return StrMake(text_.data(), static_cast<uint32_t>(text_.size())); }
+
+ private:
+  StrValue sep_;
+  std::string text_;
+  uint32_t pieces_ = 0;
+};
+
+// Records a reading failure that the layers below did not record.
+int32_t Failed(int32_t n, StrValue file) {
+  if (n == -st::STROUTBOUND || n == -st::DATAOUTBOUND) {
+    ErrDetailSet(static_cast<Status>(-n), file, false);
+    ErrSet(1, MOD_DYNSTRINGS, static_cast<Status>(-n), 0);
+  }
+  return n;
+}
+
+// Pushes the joined lines of the tag; nothing is pushed on a failure, nor
+// for a missing file unless emptyWhenMissing.
+Status PushJoined(StrValue file, int kind, int tag, bool emptyWhenMissing) {
+  Joiner joined(StrMake(":", 1));
+  int32_t n = EachTaggedLine(file, kind, tag, [&](StrValue content) { return joined.Add(content); });
+  if (n == kParmMissing && !emptyWhenMissing) return st::NOTFOUND;
+  if (n < kParmMissing) return static_cast<Status>(-Failed(n, file));
+  return DynStrPush(kParmStack, n == kParmMissing ? Empty() : joined.View());
+}
+
+// The title shown for a definition file: see ParmTitlesOfFiles.
+StrValue TitleOf(StrValue name) {
+  std::string first;
+  bool seen = false;
+  EachTaggedLine(AppPathJoin(name, APPPATH_DEFAULT), 0, 0, [&](StrValue line) {
+    if (seen) return st::OUTOFDATA;  // only the first line counts
+    seen = true;
+    first.assign(line.View());
+    return st::OK;
+  });
+  StrValue text = StrMake(first.data(), static_cast<uint32_t>(first.size()));
+  if (text.len && text.ptr[0] == ';') text = StrMid(text, 1, text.len - 1u);
+  StrValue key = StrFromC("TITLE$");
+  if (StrKeyLocate(text, key, 0) != kNotFound) text = StrKeyValue(text, key);
+  text = StrDup(StrTrim(text, 3));
+  return text.len ? text : name;
+}
+
+}  // namespace
+
+// --- Parameter names and values ------------------------------------------
+
+StrValue ParmNameBase(int n) {
+  if (n < 0) return Empty();
+  const Band* band = &kBands[0];
+  for (const Band& b : kBands)
+    if (b.start <= n) band = &b;
+  int pos = n - band->start;
+  if (pos < 1 || pos > band->count) return Empty();
+  return ViewOf(band->names[pos - 1]);
+}
+
+StrValue ParmName(int n) {
+  uint16_t mark = StrAreaMark(-1);
+  return StrAreaReturn(mark, Qualify(ParmNameBase(n)));
+}
+
+StrValue ParmValue(StrValue name) {
+  uint16_t mark = StrAreaMark(-1);
+  bool found = false;
+  return StrAreaReturn(mark, LookUp(name, &found));
+}
+
+StrValue ParmValueByNum(int n) {
+  uint16_t mark = StrAreaMark(-1);
+  StrValue base = ParmNameBase(n);
+  if (base.len == 0) return StrAreaReturn(mark, Empty());
+  bool found = false;
+  StrValue qualified = Qualify(base);
+  StrValue value = LookUp(qualified, &found);
+  if (!found && qualified.len != base.len) value = LookUp(base, &found);
+  return StrAreaReturn(mark, value);
+}
+
+// --- Event state ------------------------------------------------------------
+
+Status ParmEventSet(int index, StrValue list) {
+  if (Status e = StrError(list)) return e;
+  if (index != -1) {
+    if (Status s = AuxSet(static_cast<int16_t>(index))) return s;
+  }
+  if (list.len == 0) return 0;
+  return DynStrSet(SystemTextList, SysEventNamesItem, list);
+}
+
+StrValue ParmEventSave() {
+  uint16_t mark = StrAreaMark(-1);
+  uint16_t aux = static_cast<uint16_t>(AuxGet());
+  char bytes[2] = {static_cast<char>(aux & 0xff), static_cast<char>(aux >> 8)};
+  return StrAreaReturn(mark, StrCat(StrMake(bytes, 2), EventList()));
+}
+
+Status ParmEventRestore(StrValue text) {
+  if (Status e = StrError(text)) return e;
+  if (text.len < 2) return st::BADINPUTDATA;
+  auto lo = static_cast<uint8_t>(text.ptr[0]);
+  auto hi = static_cast<uint8_t>(text.ptr[1]);
+  auto aux = static_cast<int16_t>(static_cast<uint16_t>(lo | hi << 8));
+  if (Status s = AuxSet(aux)) return s;
+  return DynStrSet(SystemTextList, SysEventNamesItem, StrMid(text, 2, text.len - 2u));
+}
+
+// --- Tagged lines ---------------------------------------------------------------
+
+int32_t ParmLineTag(int kind, StrValue line) {
+  if (line.IsError()) return -1;
+  LineKind k = KindOf(kind);
+  int32_t tag = 0;
+  for (uint32_t i = k.tagStart; i < k.tagStart + k.tagLen && i < line.len; ++i) {
+    char c = line.ptr[i];
+    if (c == ' ') c = '0';
+    if (c < '0' || c > '9') return -1;
+    tag = tag * 10 + (c - '0');
+  }
+  return tag;
+}
+
+StrValue ParmLineContent(int kind, StrValue line) {
+  if (line.IsError()) return line;
+  LineKind k = KindOf(kind);
+  uint32_t end = line.len;
+  if (k.dropLast && end > 0) --end;
+  if (end <= k.contentStart) return StrMake(line.ptr, 0);
+  return StrMake(line.ptr + k.contentStart, end - k.contentStart);
+}
+
+int32_t ParmLinesRead(StrValue file, int kind, int tag, uint16_t list) {
+  uint32_t pushed = 0;
+  int32_t n = EachTaggedLine(file, kind, tag, [&](StrValue content) {
+    Status s = DynStrPush(list, content);
+    if (s == 0) ++pushed;
+    return s;
+  });
+  if (n < kParmMissing) DropLast(list, pushed);
+  return Failed(n, file);
+}
+
+int32_t ParmLinesLoad(StrValue file, int kind, int tag) {
+  return ParmLinesRead(file, kind, tag, kParmLineQueue);
+}
+
+StrValue ParmLinesJoin(int32_t n, StrValue separator) {
+  if (Status e = StrError(separator)) return StrErr(e);
+  uint32_t queued = DynStrCount(kParmLineQueue);
+  uint32_t take = n < 0 || static_cast<uint32_t>(n) > queued ? queued : static_cast<uint32_t>(n);
+  Joiner joined(separator);
+  Status code = 0;
+  for (uint32_t i = 0; i < take && code == 0; ++i) code = joined.Add(DynStrGet(kParmLineQueue, i));
+  uint16_t mark = StrAreaMark(-1);
+  StrValue result = code ? StrErr(ErrSet(1, MOD_DYNSTRINGS, code, code)) : StrAreaReturn(mark, joined.View());
+  for (uint32_t i = 0; i < take; ++i) DynStrPop(kParmLineQueue);
+  return result;
+}
+
+int32_t ParmLinesReload(StrValue file, uint32_t count) {
+  for (uint32_t k = 0; k < count && DynStrCount(kParmLineQueue) > 0; ++k) DynStrPop(kParmLineQueue);
+  return ParmLinesLoad(file, 0, 0);
+}
+
+// --- The parameter-string stack -----------------------------------------------
+
+Status ParmStrPush(StrValue file, int kind, int tag) { return PushJoined(file, kind, tag, false); }
+
+Status ParmStrPushOrEmpty(StrValue file, int kind, int tag) {
+  return PushJoined(file, kind, tag, true);
+}
+
+Status ParmStrPop() {
+  if (DynStrCount(kParmStack) == 0) return ErrSet(1, MOD_DYNSTRINGS, st::INTERNALERROR, st::INTERNALERROR);
+  return DynStrPop(kParmStack);
+}
+
+// --- Definition files by type ---------------------------------------------------
+
+StrValue FileTypeName(StrValue name, int n) {
+  uint16_t mark = StrAreaMark(-1);
+  StrValue type = n > 0 ? StrListItem(StrFromC("PPN,PAN,STP,DAT,DAT,PDC,PRX,KXA,PMT,PDF,TXT,PDI,HLP,CFG"), ',',
+                                      static_cast<uint32_t>(n))
+                        : Empty();
+  return StrAreaReturn(mark, type.len ? StrCat(StrCat(name, StrMake(".", 1)), type) : name);
+}
+
+StrValue ParmTitlesOfFiles(StrValue list) {
+  if (Status e = StrError(list)) return StrErr(e);
+  uint16_t mark = StrAreaMark(-1);
+  Joiner titles(StrMake(",", 1));
+  Status code = 0;
+  StrListIter it(list, ',');
+  for (StrValue name; code == 0 && it.Next(&name);) {
+    uint16_t inner = StrAreaMark(-1);
+    StrValue title = TitleOf(StrTrim(name, 3));
+    // A title holding both quote characters loses its double quotes.
+    StrValue quoted = StrQuote(title, '"');
+    if (quoted.IsError()) quoted = StrQuote(StrReplaceAll(title, StrMake("\"", 1), StrMake("'", 1), kSearchPlain), '"');
+    code = quoted.IsError() ? StrError(quoted) : titles.Add(quoted);
+    StrAreaMark(inner);
+  }
+  return StrAreaReturn(mark, code ? StrErr(code) : titles.View());
+}

@@ -406,15 +406,15 @@ TEST(DataFileNameTest, KindsAndSwitches) {
   for (const Row& r : rows) EXPECT_EQ(DataFileNameBuild("CUSTOMERS1", r.location, r.kind, r.compat), r.name) << r.id;
 }
 
-// Until the dictionary and the record buffers exist, every operation by file
-// number answers 148 and none pretends to have worked.
+// With no file in the dictionary, every operation by file number answers 168
+// and none pretends to have worked.
 TEST_F(RuntimeTest, OperationsAnswerMissingDictionary) {
   std::vector<Status> got = {
       DataFileOpen(1, 0),          DataFileReadKey(1, 1, StrFromC("A"), 0), DataFileMove(1, dfmove::kNext),
       DataFileInsert(1),           DataFileUpdate(1),                       DataFileDelete(1, 0),
       DataFileReopen(1, 0),        DataFileClose(1),                        DataFileKeySet(1, 2),
   };
-  for (Status s : got) EXPECT_EQ(s, st::FEATUREREMOVED);
+  for (Status s : got) EXPECT_EQ(s, st::DATAOUTBOUND);
   EXPECT_EQ(DataFileCtrl(1), nullptr);
   EXPECT_TRUE(DataFileName(1, 2).IsError());
   ErrClear();

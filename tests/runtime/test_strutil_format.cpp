@@ -21,6 +21,7 @@ TEST_F(StrFormatTest, FillsOnlyDeclaredPlaceholders) {
   } cases[] = {
       {"text", StrFormat(100, S("Error %s."), "x"), "Error x."},
       {"int", StrFormat(100, S("%d records"), 42), "42 records"},
+      {"int-i", StrFormat(100, S("(%i Screens, %i Windows)"), 2, 3), "(2 Screens, 3 Windows)"},
       {"negative", StrFormat(100, S("%d"), -7), "-7"},
       {"min", StrFormat(100, S("%d"), INT64_MIN), "-9223372036854775808"},
       {"unsigned", StrFormat(100, S("%d"), uint16_t{65535}), "65535"},

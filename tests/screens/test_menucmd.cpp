@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "runtime/dynstrings.h"
 #include "screens/menucmd.h"
+#include "script/valtables.h"
+#include "script/variables.h"
 #include "support/runtime_fixture.h"
 
 namespace {
@@ -72,6 +76,94 @@ TEST_F(MenuCmdTest, DispatchOfAVerbWithoutDefaultAnswers163) {
         << verb;
   }
   EXPECT_EQ(MenuCmdDispatch(st::BADINPUTDATA, StrFromC("")), st::BADINPUTDATA);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MenuCmdTest, MenuFileReportsLevelStepsAndCommandItems) {
+  TempDir dir;
+  {
+    FILE* f = fopen(dir.File("C2MENU.PMT").c_str(), "wb");
+    fputs("File\r\n\tOpen customers,MantMain CUST.PAN\r\n\t\tDeep,Help x  \t\r\n\tCaption\r\nEnd,PrcExec end.prc\r\n", f);
+    fclose(f);
+  }
+  ASSERT_EQ(MenuFileOpen(StrFromView(dir.File("C2MENU") + ",ignored")), 0);
+  struct Want {
+    int step;
+    const char* text;
+    int16_t flag;
+  } want[] = {{0, "File", 0},
+              {1, "Open customers,MantMain CUST.PAN", -1},
+              {1, "Deep,Help x", -1},
+              {-1, "Caption", 0},
+              {-1, "End,PrcExec end.prc", -1}};
+  MenuFileStep s = MenuFileItem();
+  for (size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(s.end, 0) << i;
+    EXPECT_EQ(s.levelStep, want[i].step) << i;
+    EXPECT_EQ(s.item.text.View(), want[i].text) << i;
+    EXPECT_EQ(s.item.commandFlag, want[i].flag) << i;
+    s = MenuFileNext();
+  }
+  EXPECT_EQ(s.end, -1);
+  EXPECT_EQ(s.item.text.View(), "End,PrcExec end.prc");
+  EXPECT_EQ(DynStrCount(FileLinesQueue), 0u);
+  EXPECT_EQ(MenuFileOpen(StrFromView(dir.File("NOMENU"))), 0xffff);
+}
+
+}  // namespace
+
+namespace {
+
+class MenuRunListTest : public MenuCmdTest {
+ protected:
+  void SetUp() override {
+    RuntimeTearDown();
+    ASSERT_EQ(VarSysInit(), 0);  // items are evaluated as expressions
+  }
+};
+
+TEST_F(MenuRunListTest, StopsAtAVerbOfTheStopSetAndReportsItsIndex) {
+  uint32_t index = 0;
+  const char stop[] = {static_cast<char>(kVerbReport), 0};
+  EXPECT_EQ(MenuCmdRunList(StrFromC("'Help topic','Report sales','Help never'"), &index, StrFromC(stop)), '|');
+  EXPECT_EQ(index, 2u);
+}
+
+TEST_F(MenuRunListTest, EmptyListRunsNothingAndUnknownWordEndsWith163) {
+  uint32_t index = 0;
+  EXPECT_EQ(MenuCmdRunList(StrFromC(""), &index, StrFromC("")), 0);
+  EXPECT_EQ(index, 0u);
+  EXPECT_EQ(MenuCmdRunList(StrFromC("'Help a','Nonsense x','Help b'"), &index, StrFromC("")), st::BADINPUTDATA);
+  EXPECT_EQ(index, 2u);
+  index = 3;  // a start index skips the items before it
+  EXPECT_EQ(MenuCmdRunList(StrFromC("'Nonsense','Nonsense','Help b'"), &index, StrFromC("")), 0);
+  EXPECT_EQ(index, 3u);
+}
+
+}  // namespace
+
+namespace {
+
+Status g_closeAnswer = 0;
+Status CloseTaskAnswer() { return g_closeAnswer; }
+
+TEST_F(MenuRunListTest, ExitConfirmStaysOpenWithOpenWorkAndClosesWhenAllowed) {
+  VarSysIntSet(kSysAuxStat, 32);  // close without asking
+  MenuAppTasksSet(nullptr, nullptr);
+  EXPECT_EQ(ExitConfirm(), 1);
+  MenuAppTasksSet(nullptr, CloseTaskAnswer);
+  g_closeAnswer = 2;  // the application reports open work
+  EXPECT_EQ(ExitConfirm(), 0);
+  g_closeAnswer = 0;
+  EXPECT_EQ(ExitConfirm(), 1);
+  MenuAppTasksSet(nullptr, nullptr);
+  const char rec[4] = {};
+  ASSERT_EQ(ValTableSet(4, 0, rec, 4), 0);
+  ASSERT_EQ(ValTableSet(4, 1, rec, 4), 0);  // a screen open besides the main one
+  EXPECT_EQ(ExitConfirm(), 0);
 }
 
 }  // namespace

@@ -1,0 +1,179 @@
+#include "script/handlers.h"
+
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "runtime/dynstrings.h"
+#include "runtime/errors.h"
+#include "runtime/fixednum.h"
+#include "runtime/seam.h"
+#include "runtime/strutil.h"
+#include "script/evaluator.h"
+#include "script/valtables.h"
+#include "script/variables.h"
+
+namespace {
+
+std::array<ExecHandler, kExecSlots> g_slots{};
+
+Status Fail(Status code, StrValue detail) {
+  ErrDetailSet(code, detail, false);
+  return ErrSet(1, MOD_MALLOC_MEMACUMS, code, code);
+}
+
+// The length of the next argument: up to a separator outside quotes and
+// parentheses, or the end.
+uint32_t ArgLength(StrValue text, uint32_t from, char sep) {
+  char quote = 0;
+  int depth = 0;
+  uint32_t i = from;
+  for (; i < text.len; ++i) {
+    char c = text.ptr[i];
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '\'' || c == '"') {
+      quote = c;
+    } else if (c == '(') {
+      ++depth;
+    } else if (c == ')') {
+      if (depth > 0) --depth;
+    } else if (c == sep && depth == 0) {
+      break;
+    }
+  }
+  return i - from;
+}
+
+// Evaluates one argument and pushes its value on the argument stack.
+// An empty argument is absent: the empty text, read as 0 by a handler.
+Status PushArg(StrValue arg, uint16_t* kind) {
+  *kind = 1;
+  if (StrTrim(arg, 3).len == 0) return DynStrPush(ArgStack, StrMake("", 0));
+  uint16_t mark = StrAreaMark(-1);
+  Status s = ExpExecText(arg);
+  if (s == st::USERCANCELED || s >= 128) return StrAreaRelease(mark, s);
+  // A string result answers 1; soft statuses leave the result's type unknown
+  // to the caller, so the value's own form decides (8 bytes: a number).
+  *kind = s == 1 ? 1 : 0;
+  StrValue value = StrAreaTop();
+  if (*kind == 0 && value.len != 8) *kind = 1;
+  return StrAreaRelease(mark, DynStrPush(ArgStack, value));
+}
+
+// A number's text with exactly _PRECIS decimals (5 reads "5.00").
+StrValue FixedText(FixedNum v) {
+  size_t p = static_cast<size_t>(NumPrecis());
+  uint64_t mag = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+  std::string d = std::to_string(mag);
+  if (d.size() <= p) d.insert(0, p + 1 - d.size(), '0');
+  if (p) d.insert(d.size() - p, 1, '.');
+  if (v < 0) d.insert(0, 1, '-');
+  return StrFromView(d);
+}
+
+}  // namespace
+
+ExecHandler ExecHandlerSet(uint16_t slot, ExecHandler handler) {
+  if (slot >= kExecSlots) return nullptr;
+  g_slots[slot] = handler;
+  return handler;
+}
+
+ExecHandler ExecHandlerFind(uint16_t slot) {
+  for (uint16_t i = slot; i < kExecSlots; ++i)
+    if (g_slots[i]) return g_slots[i];
+  return nullptr;
+}
+
+uint16_t ExecHandlerSlotOf(ExecHandler handler) {
+  for (uint16_t i = 0; i < kExecSlots; ++i)
+    if (handler && g_slots[i] == handler) return i;
+  return 0xffff;
+}
+
+Status ExecHandlerCall(uint16_t code, const ExecArgs& args) {
+  ExecHandler h = ExecHandlerFind(0);
+  if (!h) return ErrSet(1, MOD_MALLOC_MEMACUMS, st::FEATUREREMOVED, st::FEATUREREMOVED);
+  return h(code, args.count, args.kinds, args.ints, args.strs);
+}
+
+Status ExecHandlerNext(uint16_t slot, uint16_t code, const ExecArgs& args) {
+  ExecHandler h = slot + 1u < kExecSlots ? ExecHandlerFind(static_cast<uint16_t>(slot + 1)) : nullptr;
+  if (!h) return ErrSet(1, MOD_MALLOC_MEMACUMS, st::SINTAXERROR, st::SINTAXERROR);
+  return h(code, args.count, args.kinds, args.ints, args.strs);
+}
+
+void ExecHandlersReset() { g_slots.fill(nullptr); }
+
+Status ExecArgsEval(StrValue text, char separator, uint16_t* kinds, uint16_t* count) {
+  *count = 0;
+  if (Status e = StrError(text)) return e;
+  uint32_t base = DynStrCount(ArgStack);
+  uint32_t pos = 0;
+  bool more = text.len > 0;
+  Status s = 0;
+  while (more && s == 0) {
+    uint32_t len = ArgLength(text, pos, separator);
+    if (*count == kExecMaxArgs) {
+      s = Fail(st::SINTAXERROR, text);
+      break;
+    }
+    s = PushArg(StrMake(text.ptr + pos, len), &kinds[*count]);
+    if (s == 0) ++*count;
+    pos += len + 1;
+    more = pos <= text.len;
+  }
+  if (s != 0) {
+    DynStrPopTo(ArgStack, base);
+    *count = 0;
+  }
+  return s;
+}
+
+Status ExecArgsFetch(ExecArgs& args) {
+  for (uint16_t k = args.count; k-- > 0;) {
+    StrValue top = DynStrTop(ArgStack);
+    if (args.kinds[k] == 0) {
+      FixedNum v = NumFromBytes(top);
+      args.ints[k] = VarNumToInt(v);
+      args.strs[k] = FixedText(v);
+    } else {
+      args.ints[k] = 0;
+      args.strs[k] = StrDup(top);
+    }
+    if (Status e = StrError(args.strs[k])) return e;
+    DynStrPop(ArgStack);
+  }
+  for (uint16_t k = args.count; k < kExecMaxArgs; ++k) {
+    args.kinds[k] = 0;
+    args.ints[k] = 0;
+    args.strs[k] = StrMake("", 0);
+  }
+  return 0;
+}
+
+Status ExecArgsRead(StrValue text, ExecArgs& args) {
+  uint32_t base = DynStrCount(ArgStack);
+  Status s = ExecArgsEval(text, ',', args.kinds, &args.count);
+  if (s == 0) s = ExecArgsFetch(args);
+  DynStrPopTo(ArgStack, base);
+  return s;
+}
+
+PrcStateMark PrcStateNote() {
+  PrcStateMark m;
+  m.openStates = DynStrCount(OpenFileStatesList);
+  m.dataFiles = ValTableInfo(VtFiles, 0);
+  return m;
+}
+
+// Only statements of the handler chain open files, define data files or
+// open windows; until the open-state stack and the run-context stack exist,
+// a run can only have changed them through a handler that did not unwind
+// itself, which is reported rather than left silently.
+Status PrcRestoreState(const PrcStateMark& mark) {
+  if (DynStrCount(OpenFileStatesList) > mark.openStates) return SeamMissing("DataFileStatePush");
+  if (ValTableInfo(VtFiles, 0) > mark.dataFiles) return SeamMissing("RunContextRestore");
+  return 0;
+}

@@ -1,0 +1,17 @@
+// Per-run state of the procedure runner, shared by the runner and the CALL
+// and LOCALVARS statements (procedures.h holds the public interface).
+#pragma once
+#include <cstdint>
+
+struct PrcFrame {
+  uint32_t argBase;     // arguments of this run lie above this count of list 35
+  uint16_t resultMark;  // the run's current result is the slot above this mark
+  bool resultIsNumber;  // that result is 8 raw bytes of a number
+};
+
+// The innermost run's frame; a frame with nothing above it outside any run.
+PrcFrame& PrcFrameTop();
+// The argument base of the next run to start (CALL sets it just before the
+// call, clears it with kPrcNoArgBase after).
+constexpr uint32_t kPrcNoArgBase = 0xffffffff;
+void PrcNextArgBase(uint32_t base);
