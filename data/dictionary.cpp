@@ -273,7 +273,8 @@ Status DicRelKeyText(int file, StrValue text) {
   if (Status e = StrError(text)) return e;
   if (!Defined(file)) return Refuse(st::BADFILENUMBER, "relation keys of undefined file " + Num(file));
   std::string list = Text(DynStrGet(RelationKeysList, static_cast<uint32_t>(file - 1)));
-  list += list.empty() ? text.Str() : ":" + text.Str();
+  if (!list.empty()) list += ':';
+  list += text.View();
   return DynStrSet(RelationKeysList, static_cast<uint32_t>(file - 1), dicstore::Sv(list));
 }
 
@@ -490,13 +491,16 @@ StrValue DicFileList(int kind) {
   for (int n = 1; n <= FileCount(); ++n) {
     StrValue name = kind == 1 ? DicFileName(n) : DataFileName(n, kind);
     if (name.IsError()) return StrAreaReturn(mark, name);
-    list += (n > 1 ? "," : "") + name.Str();
+    if (n > 1) list += ',';
+    list += name.View();
   }
   return StrAreaReturn(mark, StrFromView(list));
 }
 
 StrValue DicFileRefSuffix(int file) {
-  std::string s = file == 0 ? "{}" : "{" + Num(file) + "}";
+  std::string s = "{";
+  if (file != 0) s += Num(file);
+  s += '}';
   return StrFromView(s);
 }
 

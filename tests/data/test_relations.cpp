@@ -356,7 +356,9 @@ TEST_F(DemoRelationTest, AccountingTotalsFollowInsertsAndDeletes) {
   EXPECT_EQ(Units("CUR_PASSIVE{8}"), 150);
   // Deleting the line of 30 takes it back out of both accounts.
   ASSERT_EQ(DataFileMove(9, dfmove::kFirst), 0);
-  if (Units("AMOUNT{9}") != 30) ASSERT_EQ(DataFileMove(9, dfmove::kNext), 0);
+  if (Units("AMOUNT{9}") != 30) {
+    ASSERT_EQ(DataFileMove(9, dfmove::kNext), 0);
+  }
   ASSERT_EQ(Units("AMOUNT{9}"), 30);
   ASSERT_EQ(DataFileAction(dfact::kDelete, 9, Sv(""), Sv("")), 0) << ErrDetail().Str();
   ASSERT_EQ(DataFileReadKey(8, 1, Sv("4300"), 0), 0);
