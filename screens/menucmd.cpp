@@ -245,6 +245,13 @@ const char kAppConfigFiles[] =
     "%APPPATH_DATA%\\%APNAME%CLCUSR.%DATABASE_HOST%.%DATABASE_DBNAME%.DAT,%APNAME%CLCUSR.DAT,"
     "%APPPATH_DATA%\\%APNAME%PARINI.DAT,%APNAME%CLCFIX.DAT;1,KXCLCUSR.DAT,%APPPATH_DATA%\\KXCLCUSR.DAT";
 
+Status AppConfigPhase(int phase) {
+  if ((phase & 15) != 2) return 0;
+  Status s = PrcRunList(StrFromC(kAppConfigFiles));
+  if (s == 0) s = ExpEvalStatus(StrFromC("RLV=1"));
+  return s;
+}
+
 Status PrcRunList(StrValue list) {
   if (Status e = StrError(list)) return e;
   uint16_t m = StrAreaMark(-1);

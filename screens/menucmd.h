@@ -99,6 +99,9 @@ int AppExitCode(PhaseCallback callback, Status finalStatus);
 // first non-zero answer ends the list; *index receives the last item taken.
 Status MenuCmdRunList(StrValue list, uint32_t* index, StrValue stopSet);
 extern const char kAppConfigFiles[];
+// The configuration step both applications take at start phase 2: their
+// configuration-file list, then RLV=1. Other phases answer 0.
+Status AppConfigPhase(int phase);
 // Runs each "file;flag" item of a comma list as an expression file
 // (ExpExecFile with that flag), stopping at the first non-zero answer, which
 // is returned; when all succeed, reloads the language variables and answers
