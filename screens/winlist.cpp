@@ -326,6 +326,14 @@ Status AppInstanceReport(Status code) {
 
 int AppCloseSignalled() { return g_signalNo; }
 
+bool AppSignalCancelTake() {
+  static sig_atomic_t taken = 0;
+  sig_atomic_t count = g_signalCount;
+  if (count == taken) return false;
+  taken = count;
+  return true;
+}
+
 void AppSignalsRestore() {
   if (!g_handlersInstalled) return;
   sigaction(SIGINT, &g_oldInt, nullptr);

@@ -14,6 +14,7 @@
 #include "script/handlers.h"
 #include "script/macros.h"
 #include "script/prcframe.h"
+#include "screens/winlist.h"
 #include "script/procedures.h"
 #include "script/variables.h"
 
@@ -171,6 +172,9 @@ void PrcNextArgBase(uint32_t base) { g_nextArgBase = base; }
 uint16_t PrcDepth() { return static_cast<uint16_t>(g_frames.size()); }
 
 Status PrcPoll() {
+  // SIGINT or SIGTERM cancels the run like the user would; the loop that
+  // owns the windows then closes them for the same signal.
+  if (AppSignalCancelTake()) return st::USERCANCELED;
   ui::PumpResult r = ui::pump_pending();
   if (!r.quit) return 0;
   ui::post_quit(r.quitCode);  // for the loop that owns it
