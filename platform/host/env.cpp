@@ -76,9 +76,9 @@ void HostEnvFillDefaults() {
   while (!list.empty()) {
     size_t comma = list.find(',');
     std::string name(list.substr(0, comma));
-    if (!std::getenv(name.c_str())) {
+    if (Var(name.c_str()).empty()) {
       std::string v = HostEnvLinuxDefault(name);
-      if (!v.empty()) setenv(name.c_str(), v.c_str(), 0);
+      if (!v.empty()) setenv(name.c_str(), v.c_str(), 1);
     }
     if (comma == std::string_view::npos) break;
     list.remove_prefix(comma + 1);
@@ -89,10 +89,11 @@ std::string HostEnvGet(std::string_view name) {
   if (name.empty()) return {};
   if (!g_filled) HostEnvFillDefaults();
   std::string exact(name);
-  if (const char* v = std::getenv(exact.c_str())) return v;
   std::string_view canonical = HostEnvWindowsName(name);
-  if (canonical.empty()) return {};
-  if (const char* v = std::getenv(std::string(canonical).c_str())) return v;
+  if (canonical.empty()) return Var(exact.c_str());
+  // A Windows name set to an empty text counts as unset.
+  if (std::string v = Var(exact.c_str()); !v.empty()) return v;
+  if (std::string v = Var(std::string(canonical).c_str()); !v.empty()) return v;
   return HostEnvLinuxDefault(canonical);
 }
 

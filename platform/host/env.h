@@ -5,7 +5,9 @@
 // (ALLUSERSPROFILE, APPDATA, CommonProgramFiles, HOMEDRIVE, HOMEPATH,
 // ProgramFiles, SYSTEMDRIVE, SystemRoot, TEMP, USERPROFILE), matched in any
 // letter case. On Linux most of them are unset, so each has a Linux
-// equivalent, used only while the name is unset:
+// equivalent, used only while the name is unset or empty (Windows has no
+// empty variables, so an empty TEMP must not leave files in the current
+// directory):
 //   TEMP                  TMPDIR, else /tmp
 //   USERPROFILE, HOMEPATH HOME (else the user's home from the password file)
 //   APPDATA               XDG_CONFIG_HOME, else ~/.config
@@ -34,8 +36,9 @@ std::string_view HostEnvWindowsName(std::string_view name);
 // The Linux equivalent of one of the ten names, from the environment as it is
 // now; empty for other names and for names without an equivalent.
 std::string HostEnvLinuxDefault(std::string_view name);
-// Sets every one of the ten names that is unset to its Linux equivalent
-// (names without an equivalent stay unset). Values already set are kept.
+// Sets every one of the ten names that is unset or empty to its Linux
+// equivalent (names without an equivalent stay as they are). Non-empty values
+// are kept.
 void HostEnvFillDefaults();
 // The value of a variable: the exact name first; one of the ten names in any
 // letter case; then, while it is unset, its Linux equivalent. Empty when

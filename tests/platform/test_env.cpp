@@ -87,6 +87,17 @@ TEST(HostEnv, GetReadsWindowsNamesInAnyCaseAndFallsBackWhileUnset) {
   EXPECT_EQ(HostEnvGet("UserProfile"), "/home/t");
 }
 
+// A name set to an empty text is as good as unset (the Windows view of the
+// environment has no empty variables): TEMP must still name a directory.
+TEST(HostEnv, EmptyWindowsNamesCountAsUnset) {
+  ScopedEnv env({{"TEMP", ""}, {"TMPDIR", "/var/tmp/t"}, {"HOME", "/home/t"}, {"USERPROFILE", ""}});
+  EXPECT_EQ(HostEnvGet("TEMP"), "/var/tmp/t");
+  EXPECT_EQ(HostEnvGet("temp"), "/var/tmp/t");
+  HostEnvFillDefaults();
+  EXPECT_STREQ(std::getenv("TEMP"), "/var/tmp/t");
+  EXPECT_STREQ(std::getenv("USERPROFILE"), "/home/t");
+}
+
 TEST(HostEnv, ProgramPathAndCurrentDirectory) {
   std::string self = HostProgramPath();
   ASSERT_FALSE(self.empty());
