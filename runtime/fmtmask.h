@@ -4,10 +4,12 @@
 // digit or zero, "." the decimal point and "," the thousands separator
 // between the first and the last digit place; characters before the first
 // and after the last digit place (and other characters between them) are
-// literals that stay. The filled mask has the mask's length and shows the
-// decimal point and separator of the locale asked for. Example: "#,##0.00"
-// with 1234.5 gives "1,234.50", with -5 "   -5.00", with an empty number
-// "    0.00"; "##.##" with an empty number is all blanks.
+// literals that stay, except a "." that begins the mask right before a digit
+// place (".##" holds decimals only, as the default mask of a field no wider
+// than its decimals and their point). The filled mask has the mask's length
+// and shows the decimal point and separator of the locale asked for.
+// Example: "#,##0.00" with 1234.5 gives "1,234.50", with -5 "   -5.00", with
+// an empty number "    0.00"; "##.##" with an empty number is all blanks.
 //
 // Filling a number mask:
 // - The number is rounded once, half away from zero, to the mask's decimals

@@ -113,7 +113,9 @@ struct Slot {
 
 // The digit area of a mask: its first to last "#"/"0"; inside it the first
 // "." is the decimal point, "," left of it are separators, and every other
-// character is a literal that stays.
+// character is a literal that stays. A mask that begins with "." and a digit
+// place (".##", the mask of a field holding decimals only) starts its digit
+// area at that point, so its decimals are never read as integer places.
 struct MaskLayout {
   std::vector<Slot> slots;  // left to right, literals excluded
   size_t intPlaces = 0;
@@ -127,6 +129,7 @@ MaskLayout ReadMask(std::string_view m) {
   MaskLayout L;
   size_t first = m.find_first_of("#0"), last = m.find_last_of("#0");
   if (first == std::string_view::npos) return L;
+  if (first == 1 && m[0] == '.') first = 0;
   for (size_t i = first; i <= last; ++i) {
     char c = m[i];
     if (c == '.' && !L.hasPoint) {
@@ -257,13 +260,14 @@ void FillNumber(std::string& out, std::string_view mask, const MaskLayout& L, co
 }
 
 // No digits at all: "#" places stay blank, and so do the point and the
-// decimals when a "#" stands before the point.
+// decimals when a "#" stands before the point (or, for a leading point, after
+// it).
 void FillEmpty(std::string& out, std::string_view mask, const MaskLayout& L, const LocaleTexts& loc) {
   Filler f{out, mask, loc.separator};
   bool afterPoint = false, blank = false;
   for (const Slot& s : L.slots) {
     if (s.kind == Place::Point) {
-      blank = s.pos > 0 && mask[s.pos - 1] == '#';
+      blank = (s.pos > 0 ? mask[s.pos - 1] : mask[s.pos + 1]) == '#';
       out[s.pos] = blank ? ' ' : loc.decimal;
       afterPoint = true;
     } else if (afterPoint) {

@@ -42,6 +42,10 @@ TEST_F(MaskTest, NumberMaskFillsRoundsAndNeverLosesDigits) {
       {"###", "0", "  0"},
       {"##.##", "", "     "},
       {"##.##", ".5", " 0.50"},
+      {".##", ".156", ".16"},  // a leading point is the decimal point, not a literal
+      {".##", "-.15", "-.2"},
+      {".##", "", "   "},
+      {"No.###", "12", "No. 12"},  // a point inside the literal text stays one
       {"0,000", "5", "0,005"},
       {"000", "-5", "-05"},
       {"$#,##0.00 EUR", "1234.5", "$1,234.50 EUR"},
