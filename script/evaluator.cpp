@@ -415,7 +415,10 @@ Status ArrayAssign(Ctx& c, const ExpToken& t, const Val& value) {
 Status VariableAssign(Ctx& c, const ExpToken& t, const Val& value) {
   if ((t.kind == kTermStr) != value.str) return st::TYPEMISMATCH;
   bool precis = t.Term().View() == "_PRECIS";
-  if (precis && (value.num < 0 || IntPart(c, value.num) > 9)) return st::SINTAXERROR;
+  // Judged on the value the integer variable would hold (rounded), before
+  // its 16-bit wrap.
+  const int64_t held = precis ? Int64DivRound(value.num, c.pow) : 0;
+  if (precis && (held < 0 || held > 9)) return st::SINTAXERROR;
   Status s = VarAssign(t.Term(), Raw(value));
   if (precis) c.Precis();
   return s;

@@ -141,6 +141,8 @@ TEST_F(EvalTest, ErrorsStopTheText) {
       {"pair-outside-table", "a=>b", "e:147"},
       {"precis-range", "_PRECIS=10", "e:147"},
       {"precis-negative", "_PRECIS=-1", "e:147"},
+      {"precis-rounds-past-range", "_PRECIS=9.5", "e:147"},
+      {"precis-wraps-into-range", "_PRECIS=65538", "e:147"},
   };
   RunTable(cases, std::size(cases));
   EXPECT_EQ(VarIntGet(kSysPrecis), 2);
