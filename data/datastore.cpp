@@ -40,6 +40,15 @@ char* DataStore::Pair(Status* err) const {
   return p;
 }
 
+// Resets the control block for a new open (or none). The relation base is
+// kept: the file's relations stay on the relation list until they are
+// unwound, and loading them again at every open would grow that list.
+void DataStore::OpenStateInit() {
+  int16_t relBase = ctrl.relBase;
+  CtrlInit();
+  ctrl.relBase = relBase;
+}
+
 void DataStore::Clear(char* pair) const { std::memset(pair, ' ', 2 * size_t(L())); }
 
 // Reads record rec into part 1 (current), 2 (saved) or 3 (both).
@@ -77,7 +86,7 @@ Status DataStore::Open(const StoreLayout& layout, uint8_t flags, const StoreEnv&
     Status s = Close();
     if (s != 0) return s;
   }
-  CtrlInit();
+  OpenStateInit();
   layout_ = layout;
   temp_ = env.temporary;
   if (exclusive) {
@@ -138,7 +147,7 @@ Status DataStore::Close() {
   Status s = rf_.Close();
   lock_.Release();
   if (temp_) DropTemp();
-  CtrlInit();
+  OpenStateInit();
   open_ = false;
   temp_ = false;
   cursor_ = -1;
@@ -156,7 +165,7 @@ Status DataStore::Reopen(Status code) {
     } else if (!rf_.IsOpen()) {
       lock_.Release();
       if (temp_) DropTemp();
-      CtrlInit();
+      OpenStateInit();
       open_ = false;
       cursor_ = -1;
     }
@@ -440,13 +449,14 @@ void DataStore::SaveState(DataStoreState* out) {
   out->pair = pair ? std::string(pair, 2 * size_t(L())) : std::string();
 }
 
-// Puts a saved state back. The open state itself (flags, descriptor) is what
-// it is now; cursor and position come back only if the same open is still on.
+// Puts a saved state back. The open state itself (flags, descriptor) and the
+// relation base are what they are now; cursor and position come back only if the same open is still on.
 Status DataStore::RestoreState(const DataStoreState& in) {
   DataFileCtrlBlock now = ctrl;
   ctrl = in.ctrl;
   ctrl.dataStream = now.dataStream;
   ctrl.openFlags = now.openFlags;
+  ctrl.relBase = now.relBase;  // relations loaded or unwound meanwhile stay so
   if (in.generation != generation_) return 0;
   cursor_ = in.cursor;
   pos_ = in.pos;
