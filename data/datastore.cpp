@@ -354,6 +354,9 @@ Status DataStore::ReadRange(int key, const std::string& text, uint16_t flags, co
   DataStoreState saved;
   SaveState(&saved);
   Status code = ReadKey(key, text, 0);
+  // Without a record read or inserted the range is empty; the buffer then
+  // holds no record of it, whatever its key bytes say.
+  bool loaded = code == 0;
   if (code < 128 && code != 0 && (flags & 4)) {
     char* pair = Pair(&err);
     code = pair ? 0 : err;
@@ -361,10 +364,11 @@ Status DataStore::ReadRange(int key, const std::string& text, uint16_t flags, co
     if (code == 0 && seed) code = seed();
     if (code == 0) code = Insert();
     *inserted = code == 0;
+    loaded = *inserted;
     if (*inserted) std::memcpy(pair + L(), pair, L());  // the new record as stored
   }
   if (code < 128) code = 0;
-  while (code == 0 && KeyLimit(0, text) == 0) {
+  while (loaded && code == 0 && KeyLimit(0, text) == 0) {
     char* pair = Pair(&err);
     if (!pair) {
       code = err;
