@@ -426,7 +426,7 @@ bool Headless::poll_input() {
         break;
     }
     steps_.pop_front();
-    stallStage_ = 0;
+    stallStage_.clear();
     if (deliver(s)) return true;
   }
   return false;
@@ -531,12 +531,11 @@ std::string Headless::stack_report() const {
 bool Headless::stall() {
   ++stalls_;
   Hwnd top = active_window();
-  if (top != stallTop_) stallTop_ = top, stallStage_ = 0;
   if (opt_.stall == StallPolicy::Fail && !failReported_) {
     failReported_ = true;
     fail("stall: the program waits for input that the script does not give\n" + stack_report());
   }
-  int stage = top ? stallStage_++ : 2;
+  int stage = top ? stallStage_[top]++ : 2;
   static const char* const kStages[] = {"Esc", "close", "quit", "destroy"};
   log("stall " + hwnd_text(top) + ": " + kStages[std::min(stage, 3)]);
   switch (stage) {
