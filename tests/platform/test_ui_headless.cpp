@@ -389,6 +389,20 @@ TEST(UiSelect, AHeadlessRunDrivesTheHostClock) {
   EXPECT_EQ(ClockInstall(nullptr), nullptr);  // the system clock is back
 }
 
+TEST(UiSelect, ABackEndReplacingOneThatDrivesTheHostClockTakesTheClockOver) {
+  setenv("KX_UI", "headless", 1);
+  ASSERT_EQ(init_from_env(), st::OK);
+  unsetenv("KX_UI");
+  HeadlessOptions o;
+  o.hostClock = true;
+  init(std::make_unique<Headless>(std::move(o)));  // built before the old one is dropped
+  ClockSleepMs(40);
+  EXPECT_EQ(now_ms(), 40u);
+  EXPECT_EQ(ClockMonotonicMs(), 40);
+  shutdown();
+  EXPECT_EQ(ClockInstall(nullptr), nullptr);  // the system clock is back
+}
+
 TEST(UiSelect, TheTranscriptFileHoldsWhatWasShown) {
   TempDir dir;
   HeadlessOptions o;
