@@ -40,6 +40,15 @@ char* DataStore::Pair(Status* err) const {
   return p;
 }
 
+// Resets the control block for a new open (or none). The relation base is
+// kept: the file's relations stay on the relation list until they are
+// unwound, and loading them again at every open would grow that list.
+void DataStore::OpenStateInit() {
+  int16_t relBase = ctrl.relBase;
+  CtrlInit();
+  ctrl.relBase = relBase;
+}
+
 void DataStore::Clear(char* pair) const { std::memset(pair, ' ', 2 * size_t(L())); }
 
 // Reads record rec into part 1 (current), 2 (saved) or 3 (both).
@@ -77,7 +86,7 @@ Status DataStore::Open(const StoreLayout& layout, uint8_t flags, const StoreEnv&
     Status s = Close();
     if (s != 0) return s;
   }
-  CtrlInit();
+  OpenStateInit();
   layout_ = layout;
   temp_ = env.temporary;
   if (exclusive) {
@@ -138,7 +147,7 @@ Status DataStore::Close() {
   Status s = rf_.Close();
   lock_.Release();
   if (temp_) DropTemp();
-  CtrlInit();
+  OpenStateInit();
   open_ = false;
   temp_ = false;
   cursor_ = -1;
@@ -156,7 +165,7 @@ Status DataStore::Reopen(Status code) {
     } else if (!rf_.IsOpen()) {
       lock_.Release();
       if (temp_) DropTemp();
-      CtrlInit();
+      OpenStateInit();
       open_ = false;
       cursor_ = -1;
     }
@@ -345,6 +354,9 @@ Status DataStore::ReadRange(int key, const std::string& text, uint16_t flags, co
   DataStoreState saved;
   SaveState(&saved);
   Status code = ReadKey(key, text, 0);
+  // Without a record read or inserted the range is empty; the buffer then
+  // holds no record of it, whatever its key bytes say.
+  bool loaded = code == 0;
   if (code < 128 && code != 0 && (flags & 4)) {
     char* pair = Pair(&err);
     code = pair ? 0 : err;
@@ -352,10 +364,11 @@ Status DataStore::ReadRange(int key, const std::string& text, uint16_t flags, co
     if (code == 0 && seed) code = seed();
     if (code == 0) code = Insert();
     *inserted = code == 0;
+    loaded = *inserted;
     if (*inserted) std::memcpy(pair + L(), pair, L());  // the new record as stored
   }
   if (code < 128) code = 0;
-  while (code == 0 && KeyLimit(0, text) == 0) {
+  while (loaded && code == 0 && KeyLimit(0, text) == 0) {
     char* pair = Pair(&err);
     if (!pair) {
       code = err;
@@ -440,13 +453,14 @@ void DataStore::SaveState(DataStoreState* out) {
   out->pair = pair ? std::string(pair, 2 * size_t(L())) : std::string();
 }
 
-// Puts a saved state back. The open state itself (flags, descriptor) is what
-// it is now; cursor and position come back only if the same open is still on.
+// Puts a saved state back. The open state itself (flags, descriptor) and the
+// relation base are what they are now; cursor and position come back only if the same open is still on.
 Status DataStore::RestoreState(const DataStoreState& in) {
   DataFileCtrlBlock now = ctrl;
   ctrl = in.ctrl;
   ctrl.dataStream = now.dataStream;
   ctrl.openFlags = now.openFlags;
+  ctrl.relBase = now.relBase;  // relations loaded or unwound meanwhile stay so
   if (in.generation != generation_) return 0;
   cursor_ = in.cursor;
   pos_ = in.pos;

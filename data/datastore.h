@@ -19,6 +19,8 @@
 // - A file that is not open, or open without index, answers 169 to index
 //   operations; a key number outside 1..K answers 168; a write on a
 //   read-only open answers 175.
+// - Close and reopen keep the relation base (the relations stay loaded until
+//   they are unwound); so does putting a saved control block back.
 // Statuses below 128 are results (0 found, 1 not found, 2 end, 3 new record,
 // 5 bad key, 6 repeated key, 7 concurrent change); 128 and above are errors.
 #pragma once
@@ -114,6 +116,7 @@ class DataStore {
 
   void SetOwner(int owner) { owner_ = owner; }
   void SetPairSource(PairSource src) { pairSource_ = std::move(src); }
+  // Resets the whole block, the relation base too (the file was redefined).
   void CtrlInit() { ctrl = DataFileCtrlBlock(); }
 
   // Opens the files (or answers 0 with *already when open with these flags);
@@ -175,4 +178,5 @@ class DataStore {
   void Follow(const char* diskImage);
   Status OpenFiles(uint8_t flags);
   void DropTemp();
+  void OpenStateInit();
 };

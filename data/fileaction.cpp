@@ -197,7 +197,9 @@ Status DataFileAction(uint16_t mode, int file, StrValue list, StrValue keyCheck,
     StrAreaRelease(mark, 0);
     if (kc >= 128) return kc;
     if (kc == 1) return skip == KeySkip::BadKey ? 5 : 0;
-    if (op == dfact::kInsert) {
+    // An update of a new blank record inserts it: it takes the same check.
+    bool inserts = op == dfact::kInsert || (op == dfact::kUpdate && DataFileCtrl(n)->lastStatus == dfres::kNewRecord);
+    if (inserts) {
       Status d = DuplicateKey1(n);
       if (d != 0) return d;
     }

@@ -54,7 +54,9 @@ enum class KeySkip { Silent, BadKey };
 
 // Insert, update or delete the current record of file with its relation
 // statements: list is the relation-list text (RelExprGet), keyCheck the
-// key-check text. A failed key check skips the whole action.
+// key-check text. A failed key check skips the whole action. With the key
+// check, an insert (or the update of a new blank record, which inserts)
+// whose key-1 text is already in the file answers 5 and writes nothing.
 Status DataFileAction(uint16_t mode, int file, StrValue list, StrValue keyCheck,
                       KeySkip skip = KeySkip::Silent);
 // 1 when the action must be skipped: key 1 of the current record is blank,

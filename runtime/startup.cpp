@@ -7,6 +7,7 @@
 
 #include "platform/host/files.h"
 
+#include "data/datafile.h"
 #include "data/dictionary.h"
 #include "runtime/dynstrings.h"
 #include "runtime/paths.h"
@@ -102,7 +103,12 @@ int AppMain(void* instance, const AppConstants& app, const char* commandLine) {
   // A failed initialisation ends the program at once with its own result.
   if (init != 0) return init <= 255 ? init : 255;
   Status result = StartMenuRun(StrFromC(app.startMenu));
-  RunStatusClose();
+  // Every data file is closed, its index saved, before the run is marked
+  // closed; a file that could not be saved leaves the run open (the next
+  // start then offers the recovery) and its error becomes the exit code.
+  Status closed = DataFileCloseAll();
+  if (closed == 0) RunStatusClose();
+  else if (result == 0) result = closed;
   return AppExitCode(app.phase, result);
 }
 

@@ -3,7 +3,9 @@
 // AppMain runs the whole life of a program: runtime creation, the command
 // line, phase 1 of the application, configuration, the dictionary, the
 // screen font, phase 2, the INPUT command file, the RUN option's command or
-// the main window with its message loop, and the shutdown with the exit code
+// the main window with its message loop, the close of every data file (its
+// index saved) before the run is marked closed, and the shutdown with the
+// exit code
 // (0 when the final code is below 128, else the code; 255 when it does not fit
 // in 8 bits). The two programs differ only in the AppConstants they pass.
 #pragma once

@@ -83,7 +83,8 @@ struct MenuFileStep {
   MenuItemRec item;
 };
 // Queues the lines of the menu file (item 1 of a comma list, extension PMT)
-// on the line queue; 0, or 0xffff when the file is missing.
+// on the line queue; 0, 0xffff when the file is missing, or the error that
+// kept its lines from being queued (159, 146).
 Status MenuFileOpen(StrValue name);
 MenuFileStep MenuFileItem();
 MenuFileStep MenuFileNext();

@@ -22,7 +22,10 @@ Status MenuFileOpen(StrValue name) {
   StrValue file = FileTypeName(StrListItem(name, ',', 1), 9);
   int32_t n = ParmLinesLoad(file, 0, 0);
   g_reader.remaining = n > 0 ? static_cast<uint32_t>(n) : 0;
-  return StrAreaRelease(m, n > 0 ? 0 : 0xffff);
+  // Only a missing (or empty) file answers 0xffff; a file that could not be
+  // queued answers its own code.
+  Status s = n > 0 ? 0 : n < kParmMissing ? static_cast<Status>(-n) : 0xffff;
+  return StrAreaRelease(m, s);
 }
 
 MenuFileStep MenuFileItem() {

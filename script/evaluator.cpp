@@ -389,6 +389,7 @@ Status LabelAssign(Ctx& c, const ExpToken& t, const Val& value) {
   int count = 0;
   if (Status s = EvalArgs(c, t.CallArgs(), args, 2, &count)) return s;
   if (count == 0 || (count == 2 && args[1].str)) return st::SINTAXERROR;
+  if (value.str) return st::TYPEMISMATCH;  // a number array
   FixedNum pos = args[0].num;
   if (args[0].str) {
     uint32_t k = StrListFind(VarStrGet(kSysAcumX), ',', args[0].s);
@@ -409,13 +410,19 @@ Status ArrayAssign(Ctx& c, const ExpToken& t, const Val& value) {
   StrValue pattern;
   if (Status s = Indexes(args, count, idx, &nidx, &pattern)) return s;
   if (pattern.len) return st::SINTAXERROR;
+  // Elements store raw bytes, so the kind is checked here: an 8-byte text
+  // would otherwise pass for a number.
+  if (((t.kind & kTermTypeMask) == kTermStr) != value.str) return st::TYPEMISMATCH;
   return ArrElemAssign(ArrayName(t), nidx, idx, Raw(value));
 }
 
 Status VariableAssign(Ctx& c, const ExpToken& t, const Val& value) {
   if ((t.kind == kTermStr) != value.str) return st::TYPEMISMATCH;
   bool precis = t.Term().View() == "_PRECIS";
-  if (precis && (value.num < 0 || IntPart(c, value.num) > 9)) return st::SINTAXERROR;
+  // Judged on the value the integer variable would hold (rounded), before
+  // its 16-bit wrap.
+  const int64_t held = precis ? Int64DivRound(value.num, c.pow) : 0;
+  if (precis && (held < 0 || held > 9)) return st::SINTAXERROR;
   Status s = VarAssign(t.Term(), Raw(value));
   if (precis) c.Precis();
   return s;

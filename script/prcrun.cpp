@@ -30,6 +30,8 @@ Trace g_trace;
 std::vector<PrcFrame> g_frames;
 PrcFrame g_outside{0, 0, false};
 uint32_t g_nextArgBase = kPrcNoArgBase;
+const uint16_t* g_nextArgKinds = nullptr;
+uint16_t g_nextArgCount = 0;
 
 Status RunFail(Status code) { return ErrSet(1, MOD_MALLOC_MEMACUMS, code, code); }
 
@@ -167,7 +169,11 @@ void TraceClose() {
 
 PrcFrame& PrcFrameTop() { return g_frames.empty() ? g_outside : g_frames.back(); }
 
-void PrcNextArgBase(uint32_t base) { g_nextArgBase = base; }
+void PrcNextArgBase(uint32_t base, const uint16_t* kinds, uint16_t count) {
+  g_nextArgBase = base;
+  g_nextArgKinds = kinds;
+  g_nextArgCount = count;
+}
 
 uint16_t PrcDepth() { return static_cast<uint16_t>(g_frames.size()); }
 
@@ -219,9 +225,11 @@ Status PrcRun(PrcProgram* p) {
   PrcStateMark state = PrcStateNote();
   ++g_trace.runs;
   ++p->running;
-  uint32_t argBase = g_nextArgBase == kPrcNoArgBase ? DynStrCount(ArgStack) : g_nextArgBase;
-  g_nextArgBase = kPrcNoArgBase;
-  g_frames.push_back({argBase, StrAreaMark(-1), false});
+  bool given = g_nextArgBase != kPrcNoArgBase;
+  uint32_t argBase = given ? g_nextArgBase : DynStrCount(ArgStack);
+  g_frames.push_back({argBase, StrAreaMark(-1), false, given ? g_nextArgKinds : nullptr,
+                      given ? g_nextArgCount : uint16_t{0}});
+  PrcNextArgBase(kPrcNoArgBase);
   StrAreaPush(StrMake("", 0));  // no value yet
   Status status = 0;
   uint16_t code = 0;

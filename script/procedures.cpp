@@ -98,6 +98,16 @@ Status EvalInt(StrValue text, int16_t* out) {
 
 bool IsBlankChar(char c) { return c == ' ' || c == '\t'; }
 
+// Whether the argument on top of a stack of `depth` values fits a variable
+// of the type: values are raw bytes, so a number would pass for an 8-byte
+// text and back. An empty (absent) value fits any type.
+bool ArgFits(const PrcFrame& frame, uint32_t depth, VarType type) {
+  if (depth <= frame.argBase || !frame.argKinds) return true;
+  uint32_t at = depth - 1 - frame.argBase;
+  if (at >= frame.argCount || DynStrTop(ArgStack).len == 0) return true;
+  return (frame.argKinds[at] == 1) == (type == kVarStr);
+}
+
 }  // namespace
 
 Status PrcCall(StrValue entry, StrValue file, int flags) {
@@ -141,7 +151,7 @@ Status PrcCallStatement(StrValue text) {
   uint16_t count = 0;
   if (s == 0 && args.len) s = ExecArgsEval(args, ',', kinds, &count);
   if (s == 0) {
-    PrcNextArgBase(base);
+    PrcNextArgBase(base, kinds, count);
     s = PrcCall(StrListItem(head, ',', 1), StrListItem(head, ',', 2), local ? kPrcCallLocal : 0);
     PrcNextArgBase(kPrcNoArgBase);
   }
@@ -161,11 +171,13 @@ Status PrcLocalVars(StrValue text) {
   StrListIter it(text, ',');
   StrValue item;
   while (it.Next(&item)) names.push_back(StrTrim(item, 3));
-  uint32_t base = PrcFrameTop().argBase;
+  const PrcFrame& frame = PrcFrameTop();
+  uint32_t base = frame.argBase;
   Status s = 0;
   for (size_t k = names.size(); k-- > 0 && s == 0;) {
     VarType type = VarTypeOfName(names[k]);
-    if (names[k].len == 0 || (type != kVarInt && type != kVarNum && type != kVarStr)) {
+    if (names[k].len == 0 || (type != kVarInt && type != kVarNum && type != kVarStr) ||
+        !ArgFits(frame, DynStrCount(ArgStack), type)) {
       s = CallFail(st::TYPEMISMATCH, names[k]);
       break;
     }

@@ -46,7 +46,9 @@
 //       left arguments on the stack ("LOCALVARS"), a CALL without file and
 //       entry;
 //   148 a handler statement when no handler is registered;
-//   128 LOCALVARS naming something that is not an integer, number or string;
+//   128 LOCALVARS naming something that is not an integer, number or string,
+//       or a name given an argument of the other kind (a number for a string,
+//       a text for a number);
 //   122 a cancel.
 // A run error appends "Line: n (+ remmarks):\r\nKEYWORD text" to the error
 // detail (the keyword only for handler statements).

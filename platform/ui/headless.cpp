@@ -139,17 +139,28 @@ Headless* headless() { return dynamic_cast<Headless*>(&backend()); }
 
 // Lets the rest of the program read and wait on the virtual clock: a WAIT of
 // 500 ms moves it by 500 ms at once and the timers due meanwhile fire.
+// A back end made while another one still drives the clock (init builds the
+// new one before it drops the old) takes the clock over: it keeps the old
+// one's wall clock and what to restore, and the old one restores nothing.
 class Headless::HostClock : public ClockSource {
  public:
-  explicit HostClock(Headless& h) : h_(h), wall_(ClockCurrent()) { previous_ = ClockInstall(this); }
-  ~HostClock() override { ClockInstall(previous_); }
-  int64_t NowMs() override { return wall_.NowMs(); }
+  explicit HostClock(Headless& h) : h_(h), wall_(&ClockCurrent()) {
+    previous_ = ClockInstall(this);
+    if (auto* other = dynamic_cast<HostClock*>(previous_)) {
+      wall_ = other->wall_;
+      previous_ = other->previous_;
+    }
+  }
+  ~HostClock() override {
+    if (&ClockCurrent() == this) ClockInstall(previous_);
+  }
+  int64_t NowMs() override { return wall_->NowMs(); }
   int64_t MonotonicMs() override { return static_cast<int64_t>(h_.now_ms()); }
   void SleepMs(int64_t ms) override { h_.advance_clock(ms > 0 ? static_cast<uint64_t>(ms) : 0); }
 
  private:
   Headless& h_;
-  ClockSource& wall_;
+  ClockSource* wall_;
   ClockSource* previous_ = nullptr;
 };
 
@@ -426,7 +437,7 @@ bool Headless::poll_input() {
         break;
     }
     steps_.pop_front();
-    stallStage_ = 0;
+    stallStage_.clear();
     if (deliver(s)) return true;
   }
   return false;
@@ -531,12 +542,11 @@ std::string Headless::stack_report() const {
 bool Headless::stall() {
   ++stalls_;
   Hwnd top = active_window();
-  if (top != stallTop_) stallTop_ = top, stallStage_ = 0;
   if (opt_.stall == StallPolicy::Fail && !failReported_) {
     failReported_ = true;
     fail("stall: the program waits for input that the script does not give\n" + stack_report());
   }
-  int stage = top ? stallStage_++ : 2;
+  int stage = top ? stallStage_[top]++ : 2;
   static const char* const kStages[] = {"Esc", "close", "quit", "destroy"};
   log("stall " + hwnd_text(top) + ": " + kStages[std::min(stage, 3)]);
   switch (stage) {

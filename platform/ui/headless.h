@@ -12,11 +12,13 @@
 // - Stall: a loop waits for input with no step it can use. Policy `fail`
 //   (tests) reports the window stack through the failure hook once; policy
 //   `cancel` (unattended runs) does not. Either way the stand-in then ends
-//   the wait, one action per stall of the same top window: Esc, WM_CLOSE,
-//   WM_QUIT, then destroying the window; a box raised while that Esc or
-//   close is handled is answered with the button that lets the close go on
-//   (OK or Yes), any other unscripted box with OK for information and No or
-//   Cancel for a question, an unscripted popup menu with none.
+//   the wait, one action per stall on the top window, each window going
+//   through Esc, WM_CLOSE, WM_QUIT, then destroying it (a window back on
+//   top goes on where it stopped, until a step is taken); a box raised
+//   while that Esc or close is handled is answered with the button that
+//   lets the close go on (OK or Yes), any other unscripted box with OK for
+//   information and No or Cancel for a question, an unscripted popup menu
+//   with none.
 // - Transcript: one line per window created or destroyed, text set, show,
 //   enable, focus, progress position, box, popup, input step, stall and
 //   failed expectation; kept in memory and written to a file when given.
@@ -28,6 +30,7 @@
 #include <cstdio>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -136,8 +139,9 @@ class Headless : public Backend {
   class HostClock;
   std::unique_ptr<HostClock> hostClock_;
   int stalls_ = 0;
-  Hwnd stallTop_ = 0;
-  int stallStage_ = 0;
+  // How far the stall actions went for each window: a window that comes
+  // back on top (after what its Esc opened was closed) goes on from there.
+  std::map<Hwnd, int> stallStage_;
   bool closing_ = false;  // an Esc or close of the stand-in is being handled
   bool failReported_ = false;
 };

@@ -23,6 +23,26 @@ class CwdGuard {
   std::string old_;
 };
 
+// Sets TEMP for one test and puts the old value back: a TEMP naming a
+// removed directory would break every later test of the same process.
+class TempEnvGuard {
+ public:
+  explicit TempEnvGuard(const std::string& value) {
+    const char* old = std::getenv("TEMP");
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    setenv("TEMP", value.c_str(), 1);
+  }
+  ~TempEnvGuard() {
+    if (had_) setenv("TEMP", old_.c_str(), 1);
+    else unsetenv("TEMP");
+  }
+
+ private:
+  bool had_ = false;
+  std::string old_;
+};
+
 class DataFileTest : public StoreTest {
  protected:
   // C1/ANN, C2/BOB, C3/CAT as records 0, 1, 2.
@@ -273,6 +293,16 @@ TEST_F(DataFileTest, ReadRangeRewritesOnlyItsRange) {
   EXPECT_EQ(store.ReadRange(1, "C1", 4, seed, bump, &inserted), 0);
   EXPECT_TRUE(inserted);
   EXPECT_EQ(ReadBytes(DataPath()).substr(48), Img("C1", "!"));  // blank + 1: seeded from a clean buffer
+
+  // A key not in the file runs nothing, even when the buffer still carries
+  // that key (as a caller that set the key fields leaves it).
+  std::string files = ReadBytes(DataPath());
+  SetCur(Img("B5", "0"));
+  calls = 0;
+  EXPECT_EQ(store.ReadRange(1, "B5", 0, nullptr, bump, &inserted), 0);
+  EXPECT_EQ(calls, 0);
+  EXPECT_FALSE(inserted);
+  EXPECT_EQ(ReadBytes(DataPath()), files);
 }
 
 TEST_F(DataFileTest, LockMarkerLifecycle) {
@@ -302,7 +332,7 @@ TEST_F(DataFileTest, LockMarkerLifecycle) {
   EXPECT_FALSE(recio::Exists(marker));
   StoreEnv temp;
   temp.temporary = true;
-  setenv("TEMP", dir.path().c_str(), 1);
+  TempEnvGuard env(dir.path());
   ASSERT_EQ(Open(dfopen::kExclusive, temp), dfres::kEnd);
   EXPECT_FALSE(recio::Exists(marker));
 }
@@ -314,7 +344,7 @@ TEST_F(DataFileTest, TemporaryModeUsesFreshFiles) {
   store.Close();
   std::string before = ReadBytes(DataPath());
   TempDir temp;
-  setenv("TEMP", temp.path().c_str(), 1);
+  TempEnvGuard guard(temp.path());
   StoreEnv env;
   env.temporary = true;
   ASSERT_EQ(Open(0, env), dfres::kEnd);

@@ -110,6 +110,24 @@ TEST_F(ActionTest, KeyCheck) {
   EXPECT_EQ(Units("T#"), 8);
 }
 
+// Saving a new record through the update mode of the save command (a new
+// blank record inserts) takes the insert's key-1 check too: an existing key
+// answers 5 and nothing is written.
+TEST_F(ActionTest, SavingANewRecordChecksItsKey) {
+  const uint16_t save = dfact::kUpdate | dfact::kKeyCheck;
+  Write("TTRELUP.DAT", "0100 T#=T#+_SGN*AMOUNT{1}\n");
+  Fill(1, "DOC{1}='D1',LIN{1}='001',AMOUNT{1}=5");
+  ASSERT_EQ(Act(save), 0);
+  Fill(1, "DOC{1}='D1',LIN{1}='001',AMOUNT{1}=3");
+  EXPECT_EQ(Act(save), dfres::kBadKey);
+  EXPECT_EQ(Keys(1, 9), "D1    001");
+  EXPECT_EQ(Units("T#"), 5);
+  ASSERT_EQ(Eval("AMOUNT{1}=4,LIN{1}='002'"), 0);
+  EXPECT_EQ(Act(save), 0);
+  EXPECT_EQ(Keys(1, 9), "D1    001,D1    002");
+  EXPECT_EQ(Units("T#"), 9);
+}
+
 // A delete touches only the record last read: after a failed search it
 // answers 5 and the file keeps its records.
 TEST_F(ActionTest, DeleteNeedsTheRecordRead) {

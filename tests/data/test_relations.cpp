@@ -154,6 +154,27 @@ TEST_F(RelationLoadTest, LoadCheckUnwind) {
   EXPECT_EQ(DynStrCount(RelationStmtList), 0u);
 }
 
+// Loaded relations belong to the file, not to one open of it: closing and
+// reopening (or putting back a control block saved before the load) must
+// not make the next action load them again, or the relation list grows with
+// every open until the string-list store is full.
+TEST_F(RelationLoadTest, RelationsOutliveCloseAndPutBack) {
+  Write("TTRELUP.DAT", "0100 A#=1\n0101 B#=1\n");
+  DataStoreState before;
+  ASSERT_EQ(DataFileCtrlSave(&before, 1, nullptr), 0);
+  ASSERT_EQ(RelLoad(1, Sv("")), 0);
+  ASSERT_EQ(DataFileCtrlSave(nullptr, 1, &before), 0);
+  EXPECT_EQ(Base(1), 0);
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_EQ(DataFileClose(1), 0);
+    ASSERT_LT(DataFileOpen(1, 8), 128);
+    ASSERT_EQ(RelLoad(1, Sv("")), 0);
+    EXPECT_EQ(Base(1), 0) << round;
+    EXPECT_EQ(Stmts(1, "1"), "A#=1;B#=1") << round;
+  }
+  EXPECT_EQ(DynStrCount(RelationStmtList), 2u);
+}
+
 TEST_F(RelationLoadTest, MissingFileAndSqlSwitch) {
   ASSERT_EQ(RelLoad(1, Sv("")), 0);
   EXPECT_EQ(Base(1), -1);

@@ -274,6 +274,37 @@ TEST_F(UiTest, UnderCancelARunEndsWhateverTheWindowDoes) {
   EXPECT_TRUE(reports.empty());
 }
 
+// Esc opens a window that asks first (a plain window the stand-in can close);
+// closing A itself needs the close request.
+LResult asks_in_a_window_on_esc(Hwnd h, Msg m, WParam wp, LParam lp) {
+  if (m == WM_KEYDOWN && wp == VK_ESCAPE) {
+    CreateSpec s;
+    s.cls = "Rec";
+    s.title = "Exit?";
+    s.parent = h;
+    show_window(create_window(s), Show::Show);
+    return 0;
+  }
+  return record(h, m, wp, lp);
+}
+
+TEST_F(UiTest, UnderCancelAWindowComingBackOnTopDoesNotRestartItsEscalation) {
+  hl->set_policy(StallPolicy::Cancel);
+  register_class("AsksInAWindow", asks_in_a_window_on_esc);
+  CreateSpec s;
+  s.cls = "AsksInAWindow";
+  Hwnd a = create_window(s);
+  show_window(a, Show::Show);
+  bool quit = false;
+  for (int i = 0; i < 50 && !quit && is_window(a); ++i) {
+    PumpResult r = pump_pending();
+    quit = r.quit;
+    if (!quit && r.dispatched == 0) wait_input();
+  }
+  EXPECT_FALSE(is_window(a));  // Esc, the asking window closed, then A's close
+  EXPECT_LE(hl->stalls(), 4);
+}
+
 // ---- Determinism ------------------------------------------------------------
 
 std::vector<std::string> one_run() {
@@ -354,6 +385,20 @@ TEST(UiSelect, AHeadlessRunDrivesTheHostClock) {
   EXPECT_EQ(ClockMonotonicMs(), 500);
   pump_pending();
   EXPECT_EQ(ClockMonotonicMs(), 501);
+  shutdown();
+  EXPECT_EQ(ClockInstall(nullptr), nullptr);  // the system clock is back
+}
+
+TEST(UiSelect, ABackEndReplacingOneThatDrivesTheHostClockTakesTheClockOver) {
+  setenv("KX_UI", "headless", 1);
+  ASSERT_EQ(init_from_env(), st::OK);
+  unsetenv("KX_UI");
+  HeadlessOptions o;
+  o.hostClock = true;
+  init(std::make_unique<Headless>(std::move(o)));  // built before the old one is dropped
+  ClockSleepMs(40);
+  EXPECT_EQ(now_ms(), 40u);
+  EXPECT_EQ(ClockMonotonicMs(), 40);
   shutdown();
   EXPECT_EQ(ClockInstall(nullptr), nullptr);  // the system clock is back
 }

@@ -111,6 +111,15 @@ TEST_F(MenuCmdTest, MenuFileReportsLevelStepsAndCommandItems) {
   EXPECT_EQ(s.item.text.View(), "End,PrcExec end.prc");
   EXPECT_EQ(DynStrCount(FileLinesQueue), 0u);
   EXPECT_EQ(MenuFileOpen(StrFromView(dir.File("NOMENU"))), 0xffff);
+  // A menu too large for the line queue is not a missing one: its code comes
+  // back (a caller would otherwise build another menu in silence).
+  {
+    FILE* f = fopen(dir.File("BIGMENU.PMT").c_str(), "wb");
+    for (int i = 0; i < 3000; ++i) fputs("Item,Help x\r\n", f);
+    fclose(f);
+  }
+  EXPECT_EQ(MenuFileOpen(StrFromView(dir.File("BIGMENU"))), st::STROUTBOUND);
+  EXPECT_EQ(DynStrCount(FileLinesQueue), 0u);
 }
 
 }  // namespace

@@ -141,6 +141,8 @@ TEST_F(EvalTest, ErrorsStopTheText) {
       {"pair-outside-table", "a=>b", "e:147"},
       {"precis-range", "_PRECIS=10", "e:147"},
       {"precis-negative", "_PRECIS=-1", "e:147"},
+      {"precis-rounds-past-range", "_PRECIS=9.5", "e:147"},
+      {"precis-wraps-into-range", "_PRECIS=65538", "e:147"},
   };
   RunTable(cases, std::size(cases));
   EXPECT_EQ(VarIntGet(kSysPrecis), 2);
@@ -230,6 +232,11 @@ TEST_F(EvalTest, ArrayElementsAreReadAndAssigned) {
       {"string-assign", "t$(1)='ab',t$(1)", "s:ab "},
       {"number-array", "n#(3),n#(3)=1.25,n#(3)+n#(0)", "n:1.25"},
       {"string-in-number-array", "n#(1)='x'", "e:128"},
+      // An 8-byte text must not pass for the raw bytes of a number, nor a
+      // number's raw bytes for a text.
+      {"eight-byte-string-in-number-array", "n#(1)='abcdefgh'", "e:128"},
+      {"eight-byte-string-in-integer-array", "a(1)='abcdefgh'", "e:128"},
+      {"number-in-string-array", "w$('abcdefgh';1),w$(1)=5", "e:128"},
   };
   RunTable(cases, std::size(cases));
 }
@@ -239,6 +246,7 @@ TEST_F(EvalTest, LabelArrayIsCreatedOnFirstAssignment) {
   EXPECT_EQ(Eval("_#(3)=2.5"), "n:2.50");
   EXPECT_EQ(Eval("_#('ASSETS')=4"), "n:4.00");
   EXPECT_EQ(Eval("_#('NONE')=4"), "e:147");
+  EXPECT_EQ(Eval("_#(5)='abcdefgh'"), "e:128");
   for (auto [index, want] : {std::pair<FixedNum, const char*>{300, "n:2.50"}, {100, "n:4.00"}}) {
     uint16_t m = StrAreaMark(-1);
     ASSERT_EQ(ArrElemRead(S("_#("), 1, &index, S("")), 0);

@@ -139,6 +139,11 @@ TEST_F(PrcTest, CompileAndRunErrorsSayWhere) {
       {"unknown-entry", "CALL NOSUCH\n", 147, "NOSUCH"},
       {"no-handler", "i=1\nMESSAGE 'hi'\n", 148, "Line: 2 (+ remmarks):\r\nMESSAGE 'hi'"},
       {"localvars-array", "LOCALVARS a(\n", 128, "a("},
+      // Arguments travel as raw bytes: their kind must fit the name.
+      {"localvars-number-into-string", "CALL S,,1 5\nGOTO e\nDEF_FN S\nLOCALVARS s$\n:e\n", 128,
+       "Line: 3 (+ remmarks):\r\n s$"},
+      {"localvars-text-into-number", "CALL S,,1 'abcdefgh'\nGOTO e\nDEF_FN S\nLOCALVARS n\n:e\n", 128,
+       "Line: 3 (+ remmarks):\r\n n"},
   };
   for (const ErrorCase& c : cases) {
     EXPECT_EQ(Run(c.source), c.status) << c.id;
