@@ -391,19 +391,29 @@ StrValue StrBetween(StrValue s, char open, bool plain) {
   uint16_t q = StrFindCharAt(s, p + 1u, close, plain);
   if (q == 65535) return Empty();
   if (open != close) {
+    // Occurrences of ch in [from, to). Every end used here lies outside
+    // quotes, so cutting the text there changes no quoted part.
     auto count = [&](char ch, uint32_t from, uint32_t to) {
-      int k = 0;
+      const StrValue upTo{s.ptr, static_cast<uint16_t>(to)};
+      uint32_t k = 0;
       for (uint32_t pos = from;;) {
-        uint16_t f = StrFindCharAt(s, pos, ch, plain);
-        if (f == 65535 || f >= to) break;
+        uint16_t f = StrFindCharAt(upTo, pos, ch, plain);
+        if (f == 65535) break;
         ++k;
         pos = f + 1u;
       }
       return k;
     };
-    while (count(open, p + 1u, q) != count(close, p + 1u, q)) {
-      q = StrFindCharAt(s, q + 1u, close, plain);
-      if (q == 65535) return Empty();
+    // Counts inside (p, q), kept up to date as q moves to the next closing
+    // character: only the newly added span is scanned, so deep nesting stays
+    // linear.
+    uint32_t opens = count(open, p + 1u, q), closes = count(close, p + 1u, q);
+    while (opens != closes) {
+      uint16_t next = StrFindCharAt(s, q + 1u, close, plain);
+      if (next == 65535) return Empty();
+      opens += count(open, q + 1u, next);
+      ++closes;  // the closing character at q; none lies between q and next
+      q = next;
     }
   }
   return StrValue{s.ptr + p + 1, static_cast<uint16_t>(q - p - 1)};

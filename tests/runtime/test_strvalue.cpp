@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
 
@@ -142,6 +143,23 @@ TEST_F(StrAreaTest, QuoteEncloseAndBetween) {
   EXPECT_EQ(pair & 0xffff, 4u);
   EXPECT_EQ(pair >> 16, 2u);
   EXPECT_EQ(StrFindPair(S("abc"), ')', '(', true) & 0xffff, 65535u);
+}
+
+// Balancing a pair must cost time in proportion to the text: a recount of
+// the whole enclosed part at every extension took half a minute on one
+// deeply nested 64 KiB text.
+TEST_F(StrAreaTest, BetweenBalancesDeepNestingInLinearTime) {
+  EXPECT_EQ(StrBetween(S("(a')'(b)c)d"), '(', false).View(), "a')'(b)c");
+  EXPECT_EQ(StrBetween(S("(a')'(b)c)d"), '(', true).View(), "a'");
+  EXPECT_EQ(StrBetween(S("x((a)(b))y)"), '(', false).View(), "(a)(b)");
+  const std::string deep = std::string(32767, '(') + std::string(32767, ')');
+  for (bool plain : {true, false}) {
+    auto start = std::chrono::steady_clock::now();
+    StrValue inner = StrBetween(StrMake(deep.data(), static_cast<uint32_t>(deep.size())), '(', plain);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(inner.len, deep.size() - 2) << plain;
+    EXPECT_LT(seconds, 2.0) << plain;
+  }
 }
 
 TEST_F(StrAreaTest, SplitFollowsListRules) {
