@@ -9,6 +9,7 @@
 #include "runtime/datetime.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
+#include "runtime/fmtdate.h"
 #include "runtime/messages.h"
 #include "runtime/paths.h"
 #include "runtime/strformat.h"
@@ -39,18 +40,14 @@ bool AppendBytes(std::string_view file, std::string_view bytes) {
   return host::Close(fd) == 0 && ok;
 }
 
-// Today in the display form with a four-digit year: month first, day first
-// in the day-first languages, parts joined with "-".
-// Stand-in until the formatting by type letter is built: it then comes from
-// its date display (mode 2).
+// Today in the display form with a four-digit year (month first, day first
+// in the day-first languages).
 std::string DisplayDateToday() {
-  DateYmd d = DateToday();
-  char buf[16];
-  int year = d / 10000, month = d / 100 % 100, day = d % 100;
-  bool dayFirst = LangIndex() == 2 || LangIndex() == 3 || LangIndex() == 5;
-  std::snprintf(buf, sizeof buf, "%02d-%02d-%04d", dayFirst ? day : month, dayFirst ? month : day,
-                year);
-  return buf;
+  uint16_t m = StrAreaMark(-1);
+  std::string today = std::to_string(static_cast<long>(DateToday()));
+  std::string out(FmtDate(StrFromView(today), kDateShortYear4).View());
+  StrAreaMark(m);
+  return out;
 }
 
 // The frame's top line and header, formatted within the header bound.
