@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "platform/host/files.h"
 
@@ -229,19 +231,34 @@ Status FontLoad() {
 
 Status FontSelect() {
   uint16_t m = StrAreaMark(-1);
-  StrValue lines = FileReadJoined(StrFromC("KXFONT.PPN"), StrFromC(","));
-  if (lines.IsError()) return StrAreaRelease(m, StrError(lines));
+  StrValue whole = FileRead(StrFromC("KXFONT.PPN"), 0, kStreamToEnd);
+  if (whole.IsError()) return StrAreaRelease(m, StrError(whole));
+  // Lines are kept whole: each is offered quoted, so a face name holding ","
+  // or ":" stays one choice.
+  std::vector<std::string> lines;
+  std::string_view rest = whole.View();
+  while (!rest.empty()) {
+    size_t end = rest.find('\n');
+    std::string_view line = rest.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!line.empty()) lines.emplace_back(line);
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+  }
+  std::string choices;
+  for (const std::string& line : lines) {
+    StrValue q = StrQuote(StrFromView(line), '"');
+    if (q.IsError()) q = StrFromView(line);
+    choices += (choices.empty() ? "" : ",") + std::string(q.View());
+  }
   Status cs = 0;
-  int choice = WinChoice(StrFromC("Font"), lines, 0, &cs);
-  if (cs == 0 && choice > 0) {
+  int choice = WinChoice(StrFromC("Font"), StrFromView(choices), 0, &cs);
+  if (cs == 0 && choice > 0 && static_cast<size_t>(choice) <= lines.size()) {
     WinChoiceClose();
-    StrValue first = StrListItem(lines, ',', static_cast<uint32_t>(choice));
-    StrValue text = first;
-    uint32_t count = StrListCount(lines, ',');
-    for (uint32_t i = 1; i <= count; ++i)
-      if (i != static_cast<uint32_t>(choice)) text = StrCat(StrCat(text, StrFromC("\r\n")), StrListItem(lines, ',', i));
+    std::string text = lines[static_cast<size_t>(choice) - 1];
+    for (size_t i = 0; i < lines.size(); ++i)
+      if (i + 1 != static_cast<size_t>(choice)) text += "\r\n" + lines[i];
     // The whole file is replaced, so a shorter content leaves no stale tail.
-    cs = FileWrite(StrFromC("KXFONT.PPN"), kStreamReplace, text);
+    cs = FileWrite(StrFromC("KXFONT.PPN"), kStreamReplace, StrFromView(text));
   }
   return StrAreaRelease(m, cs);
 }
