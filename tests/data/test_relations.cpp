@@ -320,6 +320,17 @@ class DemoRelationTest : public AppTest {
       out.push_back(Call{std::stoi((*it)[1]), std::stoi((*it)[2]), std::stoi((*it)[3]), std::stoi((*it)[4]), (*it)[5]});
     return out;
   }
+  // Opens the accounts (file 8, holding 4300 and 5700) and the entry lines
+  // (file 9) of the accounting demo.
+  void OpenAccounts() {
+  ASSERT_EQ(DataFileOpen(8, 0), dfres::kEnd);
+  ASSERT_EQ(DataFileOpen(9, 8), dfres::kEnd);
+  for (const char* code : {"4300", "5700"}) {
+    ASSERT_EQ(DataFileMove(8, dfmove::kNew), dfres::kNewRecord);
+    ASSERT_EQ(ExpEvalStatus(Sv(std::string("CODE{8}='") + code + "'")), 0);
+    ASSERT_EQ(DataFileInsert(8), 0);
+  }
+  }
   // Runs the calls as the statements of an insert (_SGN 1) would.
   void Run(const std::vector<Call>& calls) {
     ASSERT_EQ(ExpEvalStatus(Sv("_SGN=1")), 0);
@@ -334,13 +345,7 @@ TEST_F(DemoRelationTest, AccountingEntryLinesKeepAccountTotals) {
   std::vector<Call> calls = Calls("accounting", "CO", 9);
   ASSERT_EQ(calls.size(), 2u);
   for (const Call& c : calls) EXPECT_GT(RelKeyNum(c.a, c.b, c.c), 0) << c.text;
-  ASSERT_EQ(DataFileOpen(8, 0), dfres::kEnd);
-  ASSERT_EQ(DataFileOpen(9, 8), dfres::kEnd);
-  for (const char* code : {"4300", "5700"}) {
-    ASSERT_EQ(DataFileMove(8, dfmove::kNew), dfres::kNewRecord);
-    ASSERT_EQ(ExpEvalStatus(Sv(std::string("CODE{8}='") + code + "'")), 0);
-    ASSERT_EQ(DataFileInsert(8), 0);
-  }
+  ASSERT_NO_FATAL_FAILURE(OpenAccounts());
   for (int amount : {120, 30}) {
     ASSERT_EQ(DataFileMove(9, dfmove::kNew), dfres::kNewRecord);
     ASSERT_EQ(ExpEvalStatus(Sv("PASS_ACC{9}='4300',ASSET_ACC{9}='5700',AMOUNT{9}=" + std::to_string(amount))), 0);
@@ -358,13 +363,7 @@ TEST_F(DemoRelationTest, AccountingEntryLinesKeepAccountTotals) {
 // engine), so the accounts' totals follow.
 TEST_F(DemoRelationTest, AccountingTotalsFollowInsertsAndDeletes) {
   Calls("accounting", "CO", 9);
-  ASSERT_EQ(DataFileOpen(8, 0), dfres::kEnd);
-  ASSERT_EQ(DataFileOpen(9, 8), dfres::kEnd);
-  for (const char* code : {"4300", "5700"}) {
-    ASSERT_EQ(DataFileMove(8, dfmove::kNew), dfres::kNewRecord);
-    ASSERT_EQ(ExpEvalStatus(Sv(std::string("CODE{8}='") + code + "'")), 0);
-    ASSERT_EQ(DataFileInsert(8), 0);
-  }
+  ASSERT_NO_FATAL_FAILURE(OpenAccounts());
   int line = 0;
   for (int amount : {120, 30}) {
     ASSERT_EQ(DataFileMove(9, dfmove::kNew), dfres::kNewRecord);
