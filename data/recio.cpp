@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "platform/host/env.h"
 #include "platform/host/files.h"
 
 namespace recio {
@@ -94,9 +95,8 @@ std::string HostPath(const std::string& path) { return host::ResolvePath(path); 
 
 std::string Absolute(const std::string& path) {
   if (!path.empty() && path[0] == '/') return path;
-  char buf[4096];
-  if (!::getcwd(buf, sizeof buf)) return path;
-  return std::string(buf) + "/" + path;
+  std::string dir = HostCurrentDir();
+  return dir.empty() ? path : dir + "/" + path;
 }
 
 void FaultArm(Fault op, int nth) { host::FaultArm(HostOp(op), nth > 0 ? static_cast<unsigned>(nth) : 0u, EIO); }

@@ -1,46 +1,42 @@
 #include "runtime/startup.h"
 
-#include "data/runstatus.h"
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "platform/host/files.h"
-
 #include "data/datafile.h"
 #include "data/dictionary.h"
+#include "data/runstatus.h"
+#include "platform/host/env.h"
+#include "platform/host/files.h"
 #include "runtime/dynstrings.h"
-#include "runtime/paths.h"
-#include "runtime/streams.h"
-#include "runtime/strlist.h"
-#include "runtime/strutil.h"
-#include "script/evaluator.h"
-#include "script/objparams.h"
 #include "runtime/errors.h"
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/options.h"
+#include "runtime/paths.h"
 #include "runtime/seam.h"
+#include "runtime/streams.h"
+#include "runtime/strlist.h"
+#include "runtime/strutil.h"
+#include "screens/choice.h"
 #include "screens/fonts.h"
 #include "screens/mainwin.h"
-#include "screens/choice.h"
 #include "screens/msgbox.h"
 #include "screens/winlist.h"
+#include "script/evaluator.h"
+#include "script/objparams.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
 
 namespace {
 
-PhaseCallback g_phase = nullptr;
-
 // SettingsList items this module reads.
 StrValue SettingGet(int item) { return DynStrGet(SettingsList, static_cast<uint32_t>(item)); }
 
 StrValue CurrentDir() {
-  char buf[4096];
-  return getcwd(buf, sizeof buf) ? StrFromView(buf) : StrErr(st::DISKIO);
+  std::string dir = HostCurrentDir();
+  return dir.empty() ? StrErr(st::DISKIO) : StrFromView(dir);
 }
 
 bool StartWantsDictionary(StrValue identity, uint8_t flags) {
@@ -146,7 +142,6 @@ Status StartCommandLine(int count, const char* const* args) {
 }
 
 Status StartPhases(StrValue identity, StrValue title, uint8_t flags, PhaseCallback phase) {
-  g_phase = phase;
   uint16_t m = StrAreaMark(-1);
   // A failed phase 1 ends start-up: configuring a program whose application
   // layer could not register itself would only hide the first error.

@@ -5,14 +5,15 @@
 #include "runtime/errors.h"
 #include "runtime/seam.h"
 
-// Until message boxes exist the error goes to standard error, so that a run
-// that fails at start still tells the user why.
+// Until message boxes exist the error box's text goes to standard error,
+// after the status number, so that a run that fails still tells the user why.
 Status ErrShow(Status code) {
   if (code > 121) {
-    uint32_t rec = ErrGet();
-    std::fprintf(stderr, "Error %u (module %u): %.*s\n", static_cast<unsigned>(code),
-                 static_cast<unsigned>(rec >> 16), static_cast<int>(ErrDetail().len),
-                 ErrDetail().ptr ? ErrDetail().ptr : "");
+    uint16_t m = StrAreaMark(-1);
+    StrValue text = ErrText(code);
+    std::fprintf(stderr, "Error %u: %.*s\n", static_cast<unsigned>(code), static_cast<int>(text.len),
+                 text.ptr ? text.ptr : "");
+    StrAreaMark(m);
   }
   return code;
 }
