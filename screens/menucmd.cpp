@@ -3,28 +3,28 @@
 #include <string>
 #include <vector>
 
-#include "runtime/errors.h"
-#include "runtime/messages.h"
-#include "runtime/startup.h"
-#include "runtime/strlist.h"
-#include "runtime/strformat.h"
-#include "runtime/strutil.h"
-#include "screens/fonts.h"
-#include "devices/reportlaunch.h"
 #include "data/rebuild.h"
 #include "data/transsetup.h"
+#include "devices/reportlaunch.h"
 #include "platform/host/files.h"
+#include "runtime/dynstrings.h"
+#include "runtime/errors.h"
+#include "runtime/messages.h"
 #include "runtime/paths.h"
+#include "runtime/startup.h"
+#include "runtime/strformat.h"
+#include "runtime/strlist.h"
+#include "runtime/strutil.h"
 #include "screens/accept.h"
 #include "screens/choice.h"
-#include "runtime/dynstrings.h"
+#include "screens/fonts.h"
 #include "screens/msgbox.h"
 #include "screens/winrecord.h"
 #include "script/evaluator.h"
-#include "script/valtables.h"
 #include "script/macros.h"
 #include "script/objparams.h"
 #include "script/procedures.h"
+#include "script/valtables.h"
 #include "script/variables.h"
 
 const char kMenuVerbs[] =
@@ -44,10 +44,11 @@ uint16_t VerbNumber(StrValue word) {
   return n == 0 || n > kVerbExpEval ? 0 : static_cast<uint16_t>(n);
 }
 
-Status ProcessNotDefined() {
+// The detail "Process not defined" with the given answer.
+Status ProcessNotDefined(Status code) {
   uint16_t m = StrAreaMark(-1);
-  ErrDetailSet(st::BADINPUTDATA, Msg("0031 Process not defined"), false);
-  return StrAreaRelease(m, st::BADINPUTDATA);
+  ErrDetailSet(code, Msg("0031 Process not defined"), false);
+  return StrAreaRelease(m, code);
 }
 
 }  // namespace
@@ -120,7 +121,7 @@ Status MenuCmdDispatch(int code, StrValue rest) {
     case kVerbExpEval:
       return ExpEvalStatus(rest);
     default:
-      return ProcessNotDefined();
+      return ProcessNotDefined(st::BADINPUTDATA);
   }
 }
 
@@ -131,7 +132,7 @@ Status PrcExec(StrValue spec, PrcExecCallback callback) {
   StrValue pattern = PathJoin(AppPath(2), spec);
   std::vector<std::string> names;
   if (pattern.IsError() || host::List(pattern.View(), &names) != 0 || names.empty()) {
-    ErrDetailSet(st::FILENOTFOUND, Msg("0031 Process not defined"), false);
+    ProcessNotDefined(st::FILENOTFOUND);
     return StrAreaRelease(m, ErrSet(1, MOD_SCREENS, st::FILENOTFOUND, st::FILENOTFOUND));
   }
   std::string list;

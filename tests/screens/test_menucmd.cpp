@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "runtime/dynstrings.h"
+#include "runtime/errors.h"
 #include "screens/menucmd.h"
 #include "script/valtables.h"
 #include "script/variables.h"
@@ -173,6 +174,24 @@ TEST_F(MenuRunListTest, ExitConfirmStaysOpenWithOpenWorkAndClosesWhenAllowed) {
   ASSERT_EQ(ValTableSet(4, 0, rec, 4), 0);
   ASSERT_EQ(ValTableSet(4, 1, rec, 4), 0);  // a screen open besides the main one
   EXPECT_EQ(ExitConfirm(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MenuRunListTest, PrcExecPatternWithoutMatchAnswers164) {
+  TempDir dir;
+  ASSERT_EQ(DynStrSet(SettingsList, SetDefaultDirItem, StrFromView(dir.path())), 0);
+  EXPECT_EQ(PrcExec(StrFromC("*.PRC"), nullptr), st::FILENOTFOUND);
+  EXPECT_EQ(ErrDetail().View(), "Process not defined");
+  // With a match the files are offered in a choice window, which is not
+  // built yet: its seam answers, the run does not go on silently.
+  FILE* f = fopen(dir.File("A.PRC").c_str(), "wb");
+  fputs("x=1\r\n", f);
+  fclose(f);
+  ErrClear();
+  EXPECT_EQ(PrcExec(StrFromC("*.PRC"), nullptr), st::FEATUREREMOVED);
 }
 
 }  // namespace
