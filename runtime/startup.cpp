@@ -7,6 +7,7 @@
 #include "data/datafile.h"
 #include "data/dictionary.h"
 #include "data/runstatus.h"
+#include "platform/host/cmdline.h"
 #include "platform/host/env.h"
 #include "platform/host/files.h"
 #include "runtime/dynstrings.h"
@@ -108,6 +109,11 @@ int AppMain(void* instance, const AppConstants& app, const char* commandLine) {
   if (closed == 0) RunStatusClose();
   else if (result == 0) result = closed;
   return AppExitCode(app.phase, result);
+}
+
+int AppMainArgs(int argc, const char* const* argv, const AppConstants& app) {
+  std::string line = HostCommandLineBuild(argc, argv);
+  return AppMain(nullptr, app, line.c_str());
 }
 
 Status FrameworkInit(const FrameworkInitRecord& rec) {

@@ -40,6 +40,9 @@ struct FrameworkInitRecord {
 
 // The program entry: answers the process exit code.
 int AppMain(void* instance, const AppConstants& app, const char* commandLine);
+// The Linux entry: rebuilds the Windows-style command line from argv, then
+// runs AppMain.
+int AppMainArgs(int argc, const char* const* argv, const AppConstants& app);
 Status FrameworkInit(const FrameworkInitRecord& rec);
 // count 65535: args[0] is the whole command line.
 Status StartInit(int count, const char* const* args, StrValue identity, StrValue title,
