@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/hooks.h"
 #include "data/datafile.h"
 #include "data/dictionary.h"
 #include "data/runstatus.h"
@@ -121,6 +122,7 @@ Status StartInit(int count, const char* const* args, StrValue identity, StrValue
 }
 
 Status StartCommandLine(int count, const char* const* args) {
+  LayerHooksRegister();
   if (Status s = VarSysInit()) return s;
   TaskHookSet(NameHookFn{}, kHookValue);  // the screen-field value hook comes with the screens
   uint16_t m = StrAreaMark(-1);

@@ -8,11 +8,14 @@
 #include "runtime/dynstrings.h"
 #include "runtime/msgtable.h"
 #include "runtime/paths.h"
+#include "runtime/seam.h"
 #include "runtime/streams.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 
 namespace {
+
+LangVarAssignFn g_langVarAssign = nullptr;
 
 constexpr std::string_view kLanguages[] = {"EN", "ES", "FR", "DE", "IT"};
 constexpr std::string_view kLangSuffixes[] = {"_en", "_es", "_fr", "_de", "_it"};
@@ -231,6 +234,8 @@ StrValue LangFileName(StrValue name, int lang) {
   return StrFromView(out);
 }
 
+void LangVarAssignHookSet(LangVarAssignFn fn) { g_langVarAssign = fn; }
+
 Status LangVarsLoad() {
   uint16_t m = StrAreaMark(-1);
   StrValue name = StrCat(AppVarValue(StrFromC("%APNAME%")), StrFromC("LANGVARS.DAT"));
@@ -248,7 +253,7 @@ Status LangVarsLoad() {
     StrValue var = StrOf(l.substr(0, eq));
     StrValue text = eq == std::string_view::npos ? StrOf({}) : MsgRef(StrOf(l.substr(eq + 1)));
     if (var.len && !text.IsError() && text.len) {
-      Status s = LangVarAssign(var, text);
+      Status s = g_langVarAssign ? g_langVarAssign(var, text) : SeamMissing("LangVarAssign");
       if (s >= 128 && result == 0) result = s;
     }
     StrAreaMark(lineMark);

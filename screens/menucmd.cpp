@@ -2,9 +2,9 @@
 
 #include "data/rebuild.h"
 #include "data/transsetup.h"
-#include "devices/reportlaunch.h"
 #include "runtime/errors.h"
 #include "runtime/messages.h"
+#include "runtime/seam.h"
 #include "runtime/strformat.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
@@ -22,6 +22,7 @@ const char kMenuVerbs[] =
 namespace {
 
 MenuCmdHandler g_handler = nullptr;
+MenuVerbFn g_report = nullptr;
 
 // Exact (case as written) position of a word in the verb table; 0 when absent.
 uint16_t VerbNumber(StrValue word) {
@@ -60,6 +61,8 @@ MenuCommand MenuCmdParse(StrValue line) {
   return cmd;
 }
 
+void MenuCmdReportSet(MenuVerbFn fn) { g_report = fn; }
+
 void MenuCmdHookSet(MenuCmdHandler handler) { g_handler = handler; }
 MenuCmdHandler MenuCmdHookGet() { return g_handler; }
 
@@ -91,7 +94,7 @@ Status MenuCmdDispatch(int code, StrValue rest) {
     case kVerbPrcExec:
       return PrcExec(rest, nullptr);
     case kVerbReport:
-      return ReportCommand(rest);
+      return g_report ? g_report(rest) : SeamMissing("ReportCommand");
     case kVerbReorg:
       return ReorgCommand(rest);
     case kVerbCopy:

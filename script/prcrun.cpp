@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/host/files.h"
+#include "platform/host/signals.h"
 #include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
@@ -14,7 +15,6 @@
 #include "script/handlers.h"
 #include "script/macros.h"
 #include "script/prcframe.h"
-#include "screens/winlist.h"
 #include "script/procedures.h"
 #include "script/variables.h"
 
@@ -180,7 +180,7 @@ uint16_t PrcDepth() { return static_cast<uint16_t>(g_frames.size()); }
 Status PrcPoll() {
   // SIGINT or SIGTERM cancels the run like the user would; the loop that
   // owns the windows then closes them for the same signal.
-  if (AppSignalCancelTake()) return st::USERCANCELED;
+  if (host::SignalCancelTake()) return st::USERCANCELED;
   ui::PumpResult r = ui::pump_pending();
   if (!r.quit) return 0;
   ui::post_quit(r.quitCode);  // for the loop that owns it

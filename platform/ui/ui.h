@@ -51,7 +51,7 @@
 #include <vector>
 
 #include "platform/ui/ui_types.h"
-#include "runtime/status.h"
+#include "platform/status.h"
 
 namespace ui {
 
