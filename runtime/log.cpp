@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/host/console.h"
 #include "platform/host/files.h"
 #include "runtime/datetime.h"
 #include "runtime/dynstrings.h"
@@ -18,8 +19,7 @@
 namespace {
 
 void DefaultAssertBox(StrValue text, StrValue caption) {
-  std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.len), caption.ptr ? caption.ptr : "",
-               static_cast<int>(text.len), text.ptr ? text.ptr : "");
+  host::StdErrWrite(std::string(caption.View()) + ": " + std::string(text.View()) + "\n");
 }
 
 // An abnormal end with a fixed code, after the C streams are flushed.

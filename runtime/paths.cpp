@@ -1,7 +1,6 @@
 #include "runtime/paths.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <string>
 #include <string_view>
 
@@ -299,7 +298,7 @@ Status PathMakeDirs(StrValue path) {
   std::string p = Slashes(path.View());
   if (SplitJoin(Split(p), kPathDir | kPathName | kPathExt).empty()) return Refuse(st::BADINPUTDATA, path);
   if (host::MakeDirs(p) == 0) return 0;
-  return Refuse(host::StatusFromErrno(errno), path);
+  return Refuse(host::LastStatus(), path);
 }
 
 StrValue PathResolve(StrValue base, StrValue relative) {

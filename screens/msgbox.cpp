@@ -1,7 +1,8 @@
 #include "screens/msgbox.h"
 
-#include <cstdio>
+#include <string>
 
+#include "platform/host/console.h"
 #include "runtime/errors.h"
 #include "runtime/seam.h"
 
@@ -11,8 +12,7 @@ Status ErrShow(Status code) {
   if (code > 121) {
     uint16_t m = StrAreaMark(-1);
     StrValue text = ErrText(code);
-    std::fprintf(stderr, "Error %u: %.*s\n", static_cast<unsigned>(code), static_cast<int>(text.len),
-                 text.ptr ? text.ptr : "");
+    host::StdErrWrite("Error " + std::to_string(code) + ": " + std::string(text.View()) + "\n");
     StrAreaMark(m);
   }
   return code;

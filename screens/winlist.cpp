@@ -1,8 +1,8 @@
 #include "screens/winlist.h"
 
-#include <cstdio>
 #include <string>
 
+#include "platform/host/console.h"
 #include "platform/host/signals.h"
 #include "platform/ui/backend.h"
 #include "platform/ui/ui.h"
@@ -290,8 +290,8 @@ Status AppInstanceInit(void* instance, const char* commandLine, AppInitCallback 
 void* AppInstance() { return g_instance; }
 
 Status AppInstanceReport(Status code) {
-  std::fprintf(stderr, "Error %u (module %u): %s\n", static_cast<unsigned>(code),
-               static_cast<unsigned>(MOD_SCREENS), g_backendReason.c_str());
+  host::StdErrWrite("Error " + std::to_string(code) + " (module " + std::to_string(MOD_SCREENS) +
+                    "): " + g_backendReason + "\n");
   return code;
 }
 

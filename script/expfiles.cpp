@@ -2,7 +2,6 @@
 // text and the file-number variables of the dictionary.
 #include "script/expfiles.h"
 
-#include <cerrno>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -194,7 +193,7 @@ Status ExpVarsSaveFile(StrValue file, StrValue names) {
   OldItems(old, fresh, &items);
   std::string content = items.Content();
   if (host::ReplaceFile(host::ResolvePath(target.View()), content.data(), content.size()) != 0)
-    return StrAreaRelease(m, Record(host::StatusFromErrno(errno), target));
+    return StrAreaRelease(m, Record(host::LastStatus(), target));
   return StrAreaRelease(m, ExpExecFile(target, 1));
 }
 

@@ -276,6 +276,14 @@ int Sync(int fd) {
   return ::fsync(fd);
 }
 
+int Truncate(int fd, int64_t size) {
+  if (FaultHit(FaultOp::Truncate)) return -1;
+  int r;
+  do r = ::ftruncate(fd, static_cast<off_t>(size));
+  while (r < 0 && errno == EINTR);
+  return r;
+}
+
 int64_t Size(int fd) {
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
@@ -424,6 +432,10 @@ Status StatusFromErrno(int err) {
       return st::DISKIO;
   }
 }
+
+Status LastStatus() { return StatusFromErrno(errno); }
+
+void FaultArm(FaultOp op, unsigned nth) { FaultArm(op, nth, EIO); }
 
 void FaultArm(FaultOp op, unsigned nth, int err) {
   Fault& f = g_faults[static_cast<int>(op)];

@@ -3,6 +3,7 @@
 #include "platform/ui/headless.h"
 
 #include "platform/host/clock.h"
+#include "platform/host/console.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -190,9 +191,8 @@ void Headless::fail(const std::string& report) {
     opt_.onFailure(report);
     return;
   }
-  std::fprintf(stderr, "ui: %s\n", report.c_str());
+  host::StdErrWrite("ui: " + report + "\n");
   if (opt_.stall == StallPolicy::Fail) {
-    std::fflush(stderr);
     std::_Exit(3);
   }
 }
