@@ -1,7 +1,6 @@
 #include "runtime/hostproc.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <functional>
 #include <string_view>
 #include <vector>
@@ -59,10 +58,8 @@ Status RunPiped(StrValue command, const Sink& sink) {
   if (Status e = StrError(command)) return e;
   std::vector<std::string> argv = host::CommandArgs(command.View());
   host::PipedChild child;
-  if (argv.empty() || host::StartPiped(argv, &child) != 0) {
-    bool noPipe = !argv.empty() && (errno == EMFILE || errno == ENFILE);
-    return Fail(noPipe ? st::INTERNALERROR : st::FILENOTFOUND, command.View());
-  }
+  Status started = host::StartPiped(argv, &child);
+  if (started != 0) return Fail(started, command.View());
   Status status = ReadChunks(child.out, sink);
   host::ChildExit exit = host::FinishPiped(&child);
   if (status != 0 || exit.Ok()) return status;

@@ -180,23 +180,18 @@ int StartDetached(const std::vector<std::string>& argv) {
   return 0;
 }
 
-int StartPiped(const std::vector<std::string>& argv, PipedChild* child) {
+Status StartPiped(const std::vector<std::string>& argv, PipedChild* child) {
   *child = PipedChild{};
   std::string path = argv.empty() ? std::string() : FindProgram(argv[0]);
-  if (path.empty()) {
-    errno = ENOENT;
-    return -1;
-  }
+  if (path.empty()) return st::FILENOTFOUND;
   int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) return -1;
+  if (::pipe2(fds, O_CLOEXEC) != 0) return st::INTERNALERROR;
   pid_t pid = -1;
   int rc = Spawn(path, argv, fds[1], &pid);
-  int err = errno;
   ::close(fds[1]);  // the child holds its copy; the end of its output is seen
   if (rc != 0) {
     ::close(fds[0]);
-    errno = err;
-    return -1;
+    return st::FILENOTFOUND;
   }
   child->pid = pid;
   child->out = fds[0];

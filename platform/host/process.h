@@ -13,14 +13,16 @@
 // descriptor of the program but 0-2. A started program is never left as a
 // zombie; a piped command is waited for and its exit reported.
 //
-// Calls follow the POSIX convention of files.h: -1 (or false) on failure
-// with errno set. Nothing here records an error.
+// StartDetached follows the POSIX convention of files.h (-1 with errno set);
+// StartPiped answers a status. Nothing here records an error.
 #pragma once
 #include <sys/types.h>
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "runtime/status.h"
 
 namespace host {
 
@@ -39,9 +41,9 @@ struct PipedChild {
   pid_t pid = -1;
   int out = -1;  // read end, close-on-exec
 };
-// -1 with errno when the pipe (EMFILE, ENFILE) or the process (ENOENT, ...)
-// cannot be made; then nothing is left open.
-int StartPiped(const std::vector<std::string>& argv, PipedChild* child);
+// 0; 141 INTERNALERROR when no pipe can be made, 164 FILENOTFOUND when the
+// program cannot be found or started; then nothing is left open.
+Status StartPiped(const std::vector<std::string>& argv, PipedChild* child);
 
 // How a child ended.
 struct ChildExit {

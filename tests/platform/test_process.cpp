@@ -65,8 +65,7 @@ TEST(HostProcess, APipedChildGetsNoInputAndItsExitIsReported) {
     EXPECT_EQ(e.code, c.code) << c.script;
   }
   host::PipedChild child;
-  EXPECT_EQ(host::StartPiped({"no-such-program-here"}, &child), -1);
-  EXPECT_EQ(errno, ENOENT);
+  EXPECT_EQ(host::StartPiped({"no-such-program-here"}, &child), st::FILENOTFOUND);
   EXPECT_EQ(child.out, -1);
 }
 
