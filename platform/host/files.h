@@ -42,6 +42,8 @@ std::string ResolvePath(std::string_view path);
 // Windows wildcard match of one name (no directory part).
 bool WildMatch(std::string_view pattern, std::string_view name);
 bool HasWildcards(std::string_view name);
+// Equal without regard to ASCII letter case.
+bool EqualNoCase(std::string_view a, std::string_view b);
 
 // --- Open files ------------------------------------------------------------
 
