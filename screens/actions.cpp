@@ -9,8 +9,8 @@
 #include "runtime/strformat.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
+#include "runtime/sysvars.h"
 #include "screens/winlist.h"
-#include "script/variables.h"
 
 namespace {
 

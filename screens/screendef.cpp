@@ -13,14 +13,14 @@
 #include "runtime/memory.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
-#include "script/evaluator.h"
-#include "script/macros.h"
-#include "script/objparams.h"
-#include "script/valtables.h"
-#include "script/variables.h"
+#include "runtime/sysvars.h"
+#include "runtime/valtables.h"
 #include "screens/fieldvalues.h"
 #include "screens/geometry.h"
 #include "screens/screenprops.h"
+#include "script/evaluator.h"
+#include "script/macros.h"
+#include "script/objparams.h"
 
 namespace {
 
