@@ -7,6 +7,7 @@
 #include "runtime/dynstrings.h"
 #include "screens/msgbox.h"
 #include "screens/winlist.h"
+#include "support/headless_fixture.h"
 #include "support/runtime_fixture.h"
 
 namespace {
@@ -16,11 +17,7 @@ class MsgBoxTest : public RuntimeTest {
   void SetUp() override {
     RuntimeTest::SetUp();
     ASSERT_EQ(DynStrInit(), 0);
-    ui::HeadlessOptions o;
-    o.stall = ui::StallPolicy::Fail;
-    o.onFailure = [this](const std::string& r) { reports.push_back(r); };
-    ui::init(std::make_unique<ui::Headless>(std::move(o)));
-    hl = ui::headless();
+    hl = HeadlessInstall(&reports);
     WinListReset();
   }
   void TearDown() override {
