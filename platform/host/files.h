@@ -66,6 +66,11 @@ int64_t Write(int fd, const void* buf, size_t n);
 int64_t WriteAt(int fd, const void* buf, size_t n, int64_t offset);
 int Sync(int fd);
 int64_t Size(int fd);  // -1 when the descriptor is not a file
+// An advisory lock on the whole file, held until it is unlocked or the
+// descriptor closed (a process that dies lets it go). Never waits: 0 when
+// taken, -1 with errno EWOULDBLOCK when another open file holds it.
+int TryLock(int fd);
+int Unlock(int fd);
 bool Seekable(int fd);
 
 // --- Whole files and directories -------------------------------------------
@@ -77,6 +82,7 @@ struct FileInfo {
   time_t created = 0;       // birth time when the file system keeps one, else mtime
   time_t accessed = 0;
   time_t written = 0;
+  int64_t writtenNs = 0;  // the write time in nanoseconds since 1970
 };
 constexpr uint32_t kAttrReadOnly = 0x01;
 constexpr uint32_t kAttrHidden = 0x02;
