@@ -87,6 +87,18 @@ class PackTest : public DicTest {
     return DataFileInsert(1);
   }
 
+  // Records what the data layer shows in its boxes (ErrShow), last in `shown`.
+  static inline int shown = -1;
+  static void CatchBoxes() {
+    DataUi ui = DataUiGet();
+    ui.show = [](Status code) {
+      shown = code;
+      return code;
+    };
+    DataUiSet(ui);
+    shown = -1;
+  }
+
   char oldDir[4096] = {};
   DataUi savedUi;
 };

@@ -103,13 +103,7 @@ TEST_F(FileCopyTest, BlocksAndTheirRoutine) {
 // again and changed meanwhile, brings the backup back, consistent, and
 // reopens it. Another user's lock marker refuses the restore.
 TEST_F(FileCopyTest, BackupAndRestoreRoundTrip) {
-  static int shown = -1;
-  DataUi ui;
-  ui.show = [](Status code) {
-    shown = code;
-    return code;
-  };
-  DataUiSet(ui);
+  CatchBoxes();
   ASSERT_LE(DataFileOpen(1, 0), 2);
   ASSERT_EQ(Insert(Rec("C01", "ANN")), 0);
   ASSERT_EQ(Insert(Rec("C02", "BOB")), 0);

@@ -154,13 +154,7 @@ TEST_F(RebuildTest, TornTailOpenFileAndTemporaryMode) {
 TEST_F(RebuildTest, RecoverAllRebuildsEveryFile) {
   Put("CUST.FD", Join(kFive));
   Put("CUST.DIR", "stale");
-  static int shown = -1;
-  DataUi ui;
-  ui.show = [](Status code) {
-    shown = code;
-    return code;
-  };
-  DataUiSet(ui);
+  CatchBoxes();
   ASSERT_EQ(RunRecoverAll(), 0);
   EXPECT_EQ(shown, 0);
   EXPECT_EQ(Bytes("CUST.DIR"), kLiveIndex);
