@@ -70,6 +70,11 @@ int Sync(int fd);
 // Cuts or extends the file to size bytes.
 int Truncate(int fd, int64_t size);
 int64_t Size(int fd);  // -1 when the descriptor is not a file
+// An advisory lock on the whole file, held until it is unlocked or the
+// descriptor closed (a process that dies lets it go). Never waits: 0 when
+// taken, -1 with errno EWOULDBLOCK when another open file holds it.
+int TryLock(int fd);
+int Unlock(int fd);
 bool Seekable(int fd);
 
 // --- Whole files and directories -------------------------------------------
@@ -81,6 +86,7 @@ struct FileInfo {
   time_t created = 0;       // birth time when the file system keeps one, else mtime
   time_t accessed = 0;
   time_t written = 0;
+  int64_t writtenNs = 0;  // the write time in nanoseconds since 1970
 };
 constexpr uint32_t kAttrReadOnly = 0x01;
 constexpr uint32_t kAttrHidden = 0x02;
