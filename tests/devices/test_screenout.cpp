@@ -10,6 +10,7 @@
 #include "platform/ui/ui.h"
 #include "runtime/errors.h"
 #include "screens/winlist.h"
+#include "support/headless_fixture.h"
 
 namespace {
 
@@ -17,12 +18,7 @@ class ReportWinTest : public DeviceTest {
  protected:
   void SetUp() override {
     DeviceTest::SetUp();
-    ui::HeadlessOptions o;
-    o.stall = ui::StallPolicy::Fail;
-    o.onFailure = [this](const std::string& r) { reports.push_back(r); };
-    ui::init(std::make_unique<ui::Headless>(std::move(o)));
-    hl = ui::headless();
-    WinListReset();
+    hl = HeadlessFailMode(reports);
   }
   void TearDown() override {
     EXPECT_TRUE(reports.empty()) << reports.front();
