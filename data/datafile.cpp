@@ -1,5 +1,6 @@
 #include "data/datafile.h"
 
+#include "data/compat.h"
 #include "data/dictionary.h"
 #include "data/recio.h"
 #include "runtime/dynstrings.h"
@@ -66,7 +67,7 @@ Status LayoutOf(int n, StoreLayout* layout) {
 StoreEnv Env() {
   StoreEnv env;
   env.temporary = VarSysIntGet(kSysUpStat) & 2;
-  env.compat = static_cast<uint16_t>(VarSysIntGet(kSysCompat));
+  env.compat = CompatBits();
   return env;
 }
 

@@ -90,7 +90,7 @@ struct StoreLayout {
 
 struct StoreEnv {
   bool temporary = false;  // fresh temporary files, no lock marker
-  uint16_t compat = 0;     // bit 2 index extension NDX, bit 8 names cut to 8
+  uint16_t compat = 0;     // the _COMPAT switches (data/compat.h): NDX, names cut to 8
 };
 
 // The name of a file of the given kind (1-6) from its dictionary name and

@@ -13,7 +13,7 @@
 #include "runtime/messages.h"
 #include "runtime/paths.h"
 #include "runtime/strformat.h"
-#include "script/variables.h"
+#include "runtime/sysvars.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "runtime/dynstrings.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
-#include "screens/menucmd.h"
+#include "screens/menufile.h"
 #include "script/objparams.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include "runtime/strutil.h"
 #include "script/arrays.h"
 #include "script/builtins.h"
+#include "script/expfiles.h"
 #include "script/scanner.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"

@@ -1,5 +1,7 @@
 // Expression files (configuration and variables files), task-hook calls by
 // text and the file-number variables of the dictionary.
+#include "script/expfiles.h"
+
 #include <cerrno>
 #include <string>
 #include <string_view>

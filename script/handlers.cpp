@@ -9,8 +9,8 @@
 #include "runtime/fixednum.h"
 #include "runtime/seam.h"
 #include "runtime/strutil.h"
+#include "runtime/valtables.h"
 #include "script/evaluator.h"
-#include "script/valtables.h"
 #include "script/variables.h"
 
 namespace {

@@ -10,11 +10,11 @@
 #include "runtime/memory.h"
 #include "runtime/paths.h"
 #include "runtime/strlist.h"
+#include "runtime/valtables.h"
 #include "script/objparams.h"
 #include "script/procedures.h"
 #include "script/scanner.h"
 #include "script/taskhooks.h"
-#include "script/valtables.h"
 
 const char kPrcKeywords[] =
     "GOTO,GOSUB,CALL,RETURN,ENDIF,LOOP,LOOP_WHILE,LOOP_UNTIL,ELSE,IF,IF_TRUE,DO_WHILE,IF_FALSE,"

@@ -13,6 +13,7 @@
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "script/evaluator.h"
+#include "script/expfiles.h"
 #include "script/handlers.h"
 #include "script/prcframe.h"
 #include "script/taskhooks.h"

@@ -4,8 +4,11 @@
 
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
+#include "runtime/valtables.h"
 #include "screens/menucmd.h"
-#include "script/valtables.h"
+#include "screens/menuevent.h"
+#include "screens/menufile.h"
+#include "screens/prcexec.h"
 #include "script/variables.h"
 #include "support/runtime_fixture.h"
 

@@ -10,9 +10,10 @@
 #include "runtime/errors.h"
 #include "runtime/fixednum.h"
 #include "runtime/messages.h"
-#include "screens/menucmd.h"
+#include "screens/appconfig.h"
 #include "script/arrays.h"
 #include "script/evaluator.h"
+#include "script/expfiles.h"
 #include "script/taskhooks.h"
 #include "var_helpers.h"
 
