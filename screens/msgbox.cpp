@@ -10,10 +10,9 @@
 // after the status number, so that a run that fails still tells the user why.
 Status ErrShow(Status code) {
   if (code > 121) {
-    uint16_t m = StrAreaMark(-1);
+    const StrAreaScope scope;
     StrValue text = ErrText(code);
     host::StdErrWrite("Error " + std::to_string(code) + ": " + std::string(text.View()) + "\n");
-    StrAreaMark(m);
   }
   return code;
 }
