@@ -110,9 +110,8 @@ std::string CatalogFileFind(std::string_view pattern) {
 
 // The two-letter application prefix (APNAME).
 std::string AppPrefixText() {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   std::string prefix(ViewOf(AppVarValue(StrFromC("%APNAME%"))));
-  StrAreaMark(m);
   return prefix;
 }
 
@@ -237,15 +236,15 @@ StrValue LangFileName(StrValue name, int lang) {
 void LangVarAssignHookSet(LangVarAssignFn fn) { g_langVarAssign = fn; }
 
 Status LangVarsLoad() {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue name = StrCat(AppVarValue(StrFromC("%APNAME%")), StrFromC("LANGVARS.DAT"));
   StrValue file = FileSearch(DynStrGet(SettingsList, SetDefaultDirItem), name);
-  if (file.IsError() || file.len == 0) return StrAreaRelease(m, 0);
+  if (file.IsError() || file.len == 0) return 0;
   uint16_t slot = StreamOpen(file, kStreamReadOnly | kStreamQuiet);
-  if (slot < kStreamFirstFile || slot >= kStreamSlots) return StrAreaRelease(m, 0);
+  if (slot < kStreamFirstFile || slot >= kStreamSlots) return 0;
   Status result = 0;
   for (;;) {
-    uint16_t lineMark = StrAreaMark(-1);
+    const StrAreaScope step;
     StrValue line = StreamReadLine(slot, kStreamHere);
     if (line.IsError()) break;
     std::string_view l = line.View();
@@ -256,8 +255,7 @@ Status LangVarsLoad() {
       Status s = g_langVarAssign ? g_langVarAssign(var, text) : SeamMissing("LangVarAssign");
       if (s >= 128 && result == 0) result = s;
     }
-    StrAreaMark(lineMark);
   }
   StreamClose(slot);
-  return StrAreaRelease(m, result);
+  return result;
 }

@@ -140,10 +140,9 @@ std::string CurrentDir() { return Slashes(HostCurrentDir()); }
 // Field n (1-based) of a text split at blanks outside quotes, trimmed and
 // unquoted.
 std::string Field(StrValue text, uint32_t n) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue fields = StrCollapseRuns(StrTrim(text, 3), ' ', kSearchQuoted);
   std::string f = Text(StrUnquote(StrTrim(StrListItem(fields, ' ', n), 3)));
-  StrAreaMark(m);
   return f;
 }
 
@@ -154,9 +153,8 @@ std::string ProgramPath(int flags) {
 }
 
 std::string DatabaseField(uint32_t n) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   std::string f = Text(StrTokenNorm(StrListItem(DynStrGet(SettingsList, SetDatabaseItem), ',', n)));
-  StrAreaMark(m);
   return f;
 }
 

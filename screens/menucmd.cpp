@@ -34,9 +34,9 @@ uint16_t VerbNumber(StrValue word) {
 }  // namespace
 
 Status ProcessNotDefined(Status code) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   ErrDetailSet(code, Msg("0031 Process not defined"), false);
-  return StrAreaRelease(m, code);
+  return code;
 }
 
 
@@ -68,10 +68,10 @@ MenuCmdHandler MenuCmdHookGet() { return g_handler; }
 
 Status MenuCmdRun(StrValue line, MenuCmdHandler defaultHandler) {
   if (!g_handler) g_handler = defaultHandler;
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   MenuCommand cmd = MenuCmdParse(line);
   Status s = g_handler ? g_handler(static_cast<int>(cmd.code), cmd.rest) : st::BADINPUTDATA;
-  return StrAreaRelease(m, s);
+  return s;
 }
 
 StrValue MenuCmdText(StrValue line, uint16_t verb) {

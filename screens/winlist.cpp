@@ -149,11 +149,11 @@ void OwnerRestore(ui::Hwnd owner, bool disabledHere) {
 }
 
 Status StoreCommandLine(const char* line) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue text = StrReplaceAll(StrFromC(line), StrFromC("\"  \""), StrFromC("\" \""), kSearchPlain);
   Status s = StrError(text);
   if (s == 0) s = DynStrSet(SettingsList, SetCommandLineItem, text);
-  return StrAreaRelease(m, s);
+  return s;
 }
 
 }  // namespace

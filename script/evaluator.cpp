@@ -621,11 +621,10 @@ Status ExpEvalCond(StrValue text) {
 }
 
 FixedNum ExpEvalNum(StrValue text) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   Status s = ExpExecText(text);
   FixedNum v = 0;
   if (!Hard(s)) v = s == 1 ? StrToNum(StrAreaTop()) : NumFromBytes(StrAreaTop());
-  StrAreaMark(m);
   return v;
 }
 
@@ -640,9 +639,9 @@ StrValue ExpEvalStr(StrValue text) {
 }
 
 Status ExpEvalStatus(StrValue text) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   Status s = ExpExecText(text);
-  return StrAreaRelease(m, s >= st::TYPEMISMATCH ? s : 0);
+  return s >= st::TYPEMISMATCH ? s : 0;
 }
 
 StrValue ExpEvalIfExpr(StrValue text) {

@@ -57,20 +57,20 @@ Status RunExpression(const PrcProgram* program, uint16_t n) {
 
 // 1 true, 0 false, or a status that stops the run; soft statuses are false.
 Status RunCondition(const PrcProgram* program, uint16_t n) {
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue text = PrcLineText(program, n);
   Status s = StrError(text);
   if (s == 0) s = ExpEvalCond(text);
   if (!Stops(s) && s > 1) s = 0;
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 Status RunWithText(const PrcProgram* program, uint16_t n, Status (*statement)(StrValue)) {
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue text = PrcLineText(program, n);
   Status s = StrError(text);
   if (s == 0) s = statement(text);
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 // END, RETURN on an empty stack and the end of the statements: with the
@@ -140,24 +140,23 @@ Status RunControl(PrcProgram* p, uint16_t code, uint16_t n) {
 // A handler statement: its arguments evaluated, the chain called.
 Status RunHandler(const PrcProgram* p, uint16_t code) {
   if (!ExecHandlerFind(0)) return RunFail(st::FEATUREREMOVED);
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue text = PrcLineText(p, p->position);
   Status s = StrError(text);
   ExecArgs args;
   if (s == 0) s = ExecArgsRead(text, args);
   if (s == 0) s = ExecHandlerCall(code, args);
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 void AppendLineDetail(const PrcProgram* p, uint16_t code, Status status) {
   uint16_t n = p->position;
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   std::string line = "Line: " + std::to_string(n) + " (+ remmarks):\r\n";
   line += code >= kPrcFirstHandler ? PrcKeyword(code).View() : std::string_view();
   line += ' ';
   line += PrcText(p, n).View();
   ErrDetailSet(status, StrMake(line.data(), static_cast<uint32_t>(line.size())), true);
-  StrAreaMark(mark);
 }
 
 void TraceClose() {

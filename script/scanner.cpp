@@ -320,7 +320,7 @@ StrValue ExpScanTokenText(StrValue text, uint16_t position) {
 }
 
 Status ExpClassify(StrValue text) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   ExpToken t = ExpScanStart(text);
   while (t.status == 0) {
     t = ExpScanToken(t);
@@ -328,10 +328,10 @@ Status ExpClassify(StrValue text) {
     if (t.op || t.AtEnd()) {
       bool str = (t.kind & 1) != 0;
       bool joins = t.op == kOpNone || t.op == kOpAdd || t.op == kOpAssign;
-      return StrAreaRelease(m, str && joins ? 1 : 0);
+      return str && joins ? 1 : 0;
     }
   }
-  return StrAreaRelease(m, t.status);
+  return t.status;
 }
 
 bool ExpSameNoCase(const char* a, const char* b, size_t n) {
