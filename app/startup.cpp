@@ -6,6 +6,7 @@
 
 #include "app/hooks.h"
 #include "data/datafile.h"
+#include "data/dataui.h"
 #include "data/dictionary.h"
 #include "data/runstatus.h"
 #include "platform/host/cmdline.h"
@@ -109,6 +110,12 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   // A window-system setting that cannot be honoured ends the start before
   // anything is opened.
   if (Status b = AppInstanceInit(rec.instance, nullptr, nullptr)) return AppInstanceReport(b);
+  // The data layer asks its questions (recovery) through the screens.
+  DataUi ui;
+  ui.ask = MsgAsk;
+  ui.show = ErrShow;
+  ui.choose = WinChoice;
+  DataUiSet(ui);
   const char* args[1] = {rec.commandLine};
   Status s = StartInit(kStartWholeCommandLine, args, rec.identity, rec.title, rec.startFlags, rec.phase);
   if (s > 121) ErrShow(s);

@@ -224,6 +224,8 @@ CancelPollFn DataFileCancelPollSet(CancelPollFn poll) {
   return old;
 }
 
+Status DataFileCancelPoll() { return g_cancelPoll ? g_cancelPoll() : 0; }
+
 Status DataFileAppendRow(int file, StrValue write, StrValue list) {
   if (write.IsError()) return StrError(write);
   std::string w = Copy(write);
@@ -255,7 +257,7 @@ Status DataFileAppendLoop(int file, const AppendLoopSpec& spec, uint32_t* count)
   for (;;) {
     // A loop whose row condition never holds and whose until condition never
     // comes true must still be stoppable.
-    if (g_cancelPoll && (code = g_cancelPoll()) >= 122) break;
+    if ((code = DataFileCancelPoll()) >= 122) break;
     Status rc = Cond(row);
     if (rc >= 122) {
       code = rc;

@@ -42,6 +42,8 @@ std::string ResolvePath(std::string_view path);
 // Windows wildcard match of one name (no directory part).
 bool WildMatch(std::string_view pattern, std::string_view name);
 bool HasWildcards(std::string_view name);
+// Equal without regard to ASCII letter case.
+bool EqualNoCase(std::string_view a, std::string_view b);
 
 // --- Open files ------------------------------------------------------------
 
@@ -68,6 +70,12 @@ int Sync(int fd);
 // Cuts or extends the file to size bytes.
 int Truncate(int fd, int64_t size);
 int64_t Size(int fd);  // -1 when the descriptor is not a file
+// An advisory lock on the whole file, held until it is unlocked or the
+// descriptor closed (a process that dies lets it go). Never waits: 0 when
+// taken, -1 when it cannot be (LastWasHeld tells when another open file
+// holds it).
+int TryLock(int fd);
+int Unlock(int fd);
 bool Seekable(int fd);
 
 // --- Whole files and directories -------------------------------------------
@@ -79,6 +87,7 @@ struct FileInfo {
   time_t created = 0;       // birth time when the file system keeps one, else mtime
   time_t accessed = 0;
   time_t written = 0;
+  int64_t writtenNs = 0;  // the write time in nanoseconds since 1970
 };
 constexpr uint32_t kAttrReadOnly = 0x01;
 constexpr uint32_t kAttrHidden = 0x02;
@@ -113,6 +122,8 @@ Status StatusFromErrno(int err);
 // a missing file, 165 for an existing one, 175 when refused, ...), so no
 // caller above reads the host's error number itself.
 Status LastStatus();
+// True when the last failed call met a lock held by another open file.
+bool LastWasHeld();
 
 enum class FaultOp { Open, Read, Write, Sync, Rename, Remove, MakeDir, Truncate, Count };
 // The nth call (1 = the next one) of op fails with err (an I/O error when
