@@ -442,6 +442,21 @@ Status DataStore::RecWrite(int64_t rec) {
   return 0;
 }
 
+// --- Bulk loading ---------------------------------------------------------------------------
+
+Status DataStore::AppendRaw(const char* images, uint32_t count) {
+  Status err = Ready(true, true);
+  return err != 0 ? err : rf_.AppendRaw(images, count);
+}
+
+Status DataStore::Reindex() {
+  Status err = Ready(true, true);
+  if (err != 0) return err;
+  cursor_ = -1;
+  pos_ = 0;
+  return rf_.Reindex();
+}
+
 // --- Saved states -------------------------------------------------------------------------
 
 void DataStore::SaveState(DataStoreState* out) {

@@ -152,6 +152,11 @@ class DataStore {
   int64_t RecAtPosition(uint32_t pos) const;
   void SetPosition(uint32_t pos) { pos_ = pos; }
 
+  // Bulk loading of an exclusive open (the rebuild): records appended at the
+  // end without indexing, then every key indexed at once (RecFile).
+  Status AppendRaw(const char* images, uint32_t count);
+  Status Reindex();
+
   void SaveState(DataStoreState* out);
   Status RestoreState(const DataStoreState& in);
 

@@ -2,9 +2,9 @@
 
 #include "data/rebuild.h"
 #include "data/transsetup.h"
-#include "devices/reportlaunch.h"
 #include "runtime/errors.h"
 #include "runtime/messages.h"
+#include "runtime/seam.h"
 #include "runtime/strformat.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
@@ -22,6 +22,7 @@ const char kMenuVerbs[] =
 namespace {
 
 MenuCmdHandler g_handler = nullptr;
+MenuVerbFn g_report = nullptr;
 
 // Exact (case as written) position of a word in the verb table; 0 when absent.
 uint16_t VerbNumber(StrValue word) {
@@ -33,9 +34,9 @@ uint16_t VerbNumber(StrValue word) {
 }  // namespace
 
 Status ProcessNotDefined(Status code) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   ErrDetailSet(code, Msg("0031 Process not defined"), false);
-  return StrAreaRelease(m, code);
+  return code;
 }
 
 
@@ -60,15 +61,17 @@ MenuCommand MenuCmdParse(StrValue line) {
   return cmd;
 }
 
+void MenuCmdReportSet(MenuVerbFn fn) { g_report = fn; }
+
 void MenuCmdHookSet(MenuCmdHandler handler) { g_handler = handler; }
 MenuCmdHandler MenuCmdHookGet() { return g_handler; }
 
 Status MenuCmdRun(StrValue line, MenuCmdHandler defaultHandler) {
   if (!g_handler) g_handler = defaultHandler;
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   MenuCommand cmd = MenuCmdParse(line);
   Status s = g_handler ? g_handler(static_cast<int>(cmd.code), cmd.rest) : st::BADINPUTDATA;
-  return StrAreaRelease(m, s);
+  return s;
 }
 
 StrValue MenuCmdText(StrValue line, uint16_t verb) {
@@ -91,7 +94,7 @@ Status MenuCmdDispatch(int code, StrValue rest) {
     case kVerbPrcExec:
       return PrcExec(rest, nullptr);
     case kVerbReport:
-      return ReportCommand(rest);
+      return g_report ? g_report(rest) : SeamMissing("ReportCommand");
     case kVerbReorg:
       return ReorgCommand(rest);
     case kVerbCopy:

@@ -48,6 +48,12 @@ struct MenuCommand {
 using MenuCmdHandler = Status (*)(int code, StrValue rest);
 using PhaseCallback = int (*)(int phase);
 
+// The Report verb belongs to the devices layer above this one, which
+// registers it at start-up; until then the verb answers 148 FEATUREREMOVED
+// with "ReportCommand" in the detail.
+using MenuVerbFn = Status (*)(StrValue rest);
+void MenuCmdReportSet(MenuVerbFn fn);
+
 MenuCommand MenuCmdParse(StrValue line);
 void MenuCmdHookSet(MenuCmdHandler handler);
 MenuCmdHandler MenuCmdHookGet();

@@ -24,7 +24,7 @@ void MenuAppTasksSet(MenuItemTask itemTask, CloseTask closeTask) {
 }
 
 Status MenuEvent(uint16_t action) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   Status s = 0;
   switch (action & 0xff) {
     case 16: {
@@ -43,11 +43,11 @@ Status MenuEvent(uint16_t action) {
       break;
   }
   if (s >= 122) s = ErrShow(s);
-  return StrAreaRelease(m, s);
+  return s;
 }
 
 int ExitConfirm() {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   Status task = g_closeTask ? g_closeTask() : st::FEATUREREMOVED;
   uint32_t screens = task == st::FEATUREREMOVED ? ValTableInfo(4, 0) : task;
   uint32_t windows = task == st::FEATUREREMOVED ? ValTableInfo(5, 0) : task;
@@ -62,7 +62,6 @@ int ExitConfirm() {
     StrValue text = StrFormat(400, Msg("0033"), screens, windows);
     answer = MsgAsk(text);
   }
-  StrAreaMark(m);
   return answer;
 }
 
