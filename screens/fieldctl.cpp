@@ -63,9 +63,9 @@ CtlSubclassFn CtlSubclassHookSet(CtlSubclassFn fn) {
 ui::Hwnd WinCreateKind(int kind, uint32_t flags, StrValue title, ui::Hwnd owner, int row, int column,
                        ui::WndProc proc, ui::Hmenu menu) {
   if (kind < 0 || kind >= kWinKinds) return 0;
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   WinKindInfo info = WinKindStyle(kind, title);
-  if (info.status) return StrAreaRelease(mark, 0);
+  if (info.status) return 0;
   CellSize cell = FontCellSize();
   PxSize content = TextSizePx(kGeomAll, kGeomAll, TextWinGeomGet(), cell);
   PxSize whole = WinSizeForClient(content.width, content.height, kind, menu != 0);
@@ -87,7 +87,6 @@ ui::Hwnd WinCreateKind(int kind, uint32_t flags, StrValue title, ui::Hwnd owner,
     if (style & ui::WS_HSCROLL) ui::set_scroll_range(w, ui::SB_HORZ, 0, whole.width - shown.width);
     if (style & ui::WS_VSCROLL) ui::set_scroll_range(w, ui::SB_VERT, 0, whole.height - shown.height);
   }
-  StrAreaMark(mark);
   return w;
 }
 

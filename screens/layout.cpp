@@ -65,28 +65,23 @@ bool FieldLayoutLine(StrValue line, uint16_t number, FieldDesc* out) {
 LayoutResult FieldLayoutLoad(StrValue layoutName, int tag, int flags, FieldDesc* out, uint16_t capacity,
                              LayoutLineFn callback) {
   LayoutResult r;
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue file = FileTypeName(layoutName, 2);
   uint32_t before = DynStrCount(FileLinesQueue);
   int32_t n = ParmLinesLoad(file, kLayoutLineKind, tag);
   if (n == kParmMissing) {
     r.status = (flags & kLayoutMissingOk) ? 0 : Fail(st::FILENOTFOUND, file);
-    StrAreaMark(mark);
     return r;
   }
   if (n < 0) {
     r.status = static_cast<Status>(-n);
-    StrAreaMark(mark);
     return r;
   }
   for (int32_t k = 0; k < n; ++k) {
-    uint16_t lineMark = StrAreaMark(-1);
+    const StrAreaScope lineScope;
     StrValue line = StrDup(DynStrGet(FileLinesQueue, before));
     DynStrDelete(FileLinesQueue, before);
-    if (r.status) {
-      StrAreaMark(lineMark);
-      continue;  // after an error the layout's remaining lines only leave the queue
-    }
+    if (r.status) continue;  // after an error the layout's remaining lines only leave the queue
     bool field = !callback || (line.len && line.ptr[0] == '1');
     if (!field) {
       int kind = line.len && line.ptr[0] >= '0' && line.ptr[0] <= '9' ? line.ptr[0] - '0' : 0xFF;
@@ -101,8 +96,6 @@ LayoutResult FieldLayoutLoad(StrValue layoutName, int tag, int flags, FieldDesc*
         out[r.fields] = f;
       if (!r.status) ++r.fields;
     }
-    StrAreaMark(lineMark);
   }
-  StrAreaMark(mark);
   return r;
 }

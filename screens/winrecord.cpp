@@ -115,10 +115,12 @@ Status WinOpen(WinRecord& record) {
   uint16_t screen = ScreenStackIndex(0);
   ScreenDesc* s = ScreenGet(kCurrentIndex);
   if (!s) return StructFail("WinOpen");
-  uint16_t mark = StrAreaMark(-1);
-  StrValue index = StrTrim(ScreenAttrFind(kPropIndex, 0, StrValue{s->text, s->textLen}), 3);
-  int16_t key = index.IsError() || index.len == 0 ? 0 : ExpEvalInt(index);
-  StrAreaMark(mark);
+  int16_t key = 0;
+  {
+    const StrAreaScope scope;
+    StrValue index = StrTrim(ScreenAttrFind(kPropIndex, 0, StrValue{s->text, s->textLen}), 3);
+    if (!index.IsError() && index.len) key = ExpEvalInt(index);
+  }
   uint32_t recLen = s->dataFile ? DicRecLen(s->dataFile) : 0;
   uint32_t size = 2u * s->totalWidth + 2u * recLen;
   auto* buffer = static_cast<unsigned char*>(MemAlloc(MOD_SCREENS, std::max<uint32_t>(size, 1)));
@@ -208,7 +210,7 @@ Status SelectionPush(StrValue text) {
 }
 
 void ScreenSizeApply(uint16_t defaultCols, uint16_t defaultRows) {
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue value = ScreenDefAttrText(kPropScreenSize, 0);
   if (value.IsError()) value = StrMake("", 0);
   TextWinGeomSet(kGeomKeep, kGeomKeep, false);  // the screen's own geometry, not the default
@@ -223,16 +225,14 @@ void ScreenSizeApply(uint16_t defaultCols, uint16_t defaultRows) {
     for (uint32_t i = 0; i < 4; ++i) parts[i] = InRange(SizeItem(value, i + 3, -1), 0, 255);
     TextWinGeomSetParts(parts[0], parts[1], parts[2], parts[3]);
   }
-  StrAreaMark(mark);
 }
 
 uint16_t ScreenLayoutLine(int flag, StrValue line) {
   if (flag != 0 || line.IsError()) return 0;
   uint16_t row = 0, col = 0;
   if (line.len < 6 || !LabelPart(line, 1, &row) || !LabelPart(line, 3, &col) || row == 0 || col == 0) {
-    uint16_t mark = StrAreaMark(-1);
+    const StrAreaScope scope;
     LogError(StrCat(StrFromC("Layout line skipped: "), line), 1);
-    StrAreaMark(mark);
     return 0;
   }
   StrValue text{line.ptr + 5, static_cast<uint16_t>(line.len - 5)};
@@ -245,7 +245,7 @@ uint16_t ScreenLayoutLine(int flag, StrValue line) {
 }
 
 Status ScreenCreate(StrValue layoutName, StrValue screenName, int tag, uint16_t fileAndFlags, StrValue selection) {
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   VarIntSetBits(kSysScrStat, kScrStatCleared, false);
   uint16_t scrStat = static_cast<uint16_t>(VarSysIntGet(kSysScrStat));
   uint16_t found = ScreenFind(screenName);
@@ -264,5 +264,5 @@ Status ScreenCreate(StrValue layoutName, StrValue screenName, int tag, uint16_t 
     if (s == 0) s = SelectionPush(selection);
   }
   VarIntSetBits(kSysScrStat, kScrStatCreation, false);
-  return StrAreaRelease(mark, s);
+  return s;
 }
