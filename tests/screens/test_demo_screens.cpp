@@ -3,6 +3,7 @@
 // customers (administration, file 1).
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ struct Demo {
   uint16_t numeric, logical, hidden;  // field numbers
   std::vector<std::string> transcript;  // what the screen's opening shows
 };
+
+void PrintTo(const Demo& d, std::ostream* os) { *os << d.folder; }
 
 class DemoScreenTest : public ScreenUiTest, public ::testing::WithParamInterface<Demo> {
  protected:

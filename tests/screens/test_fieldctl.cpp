@@ -1,10 +1,13 @@
 // Field controls, labels, windows by kind and the closing of screen windows.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "runtime/format.h"
+#include "runtime/log.h"
 #include "screens/actions.h"
 #include "screens/choice.h"
 #include "screens/fieldctl.h"
@@ -31,26 +34,26 @@ class FieldCtlTest : public ScreenUiTest {
   }
 };
 
-std::vector<std::string> EightFields() {
+std::vector<std::string> NineFields() {
   std::vector<std::string> l;
-  for (int n = 1; n <= 8; ++n) l.push_back("1" + std::string(n < 10 ? "0" : "") + std::to_string(n) + "05000005A");
+  for (int n = 1; n <= 9; ++n) l.push_back("1" + std::string(n < 10 ? "0" : "") + std::to_string(n) + "05000005A");
   return l;
 }
 
 TEST_F(FieldCtlTest, LinesBlockAndHiddenFieldsGetNoControls) {
-  ui::Hwnd w = Open("FD$:A,B,C,D,E,F,G,H:BOUNDS$:C,F:HIDDEN$:H", EightFields());
+  ui::Hwnd w = Open("FD$:A,B,C,D,E,F,G,H,I:BOUNDS$:C,F:HIDDEN$:I", NineFields());
   ASSERT_EQ(ScreenSetWin(0), 0);
-  EXPECT_EQ(ControlIds(w), (std::vector<int>{2000, 2001, 2006}));  // H is hidden
+  EXPECT_EQ(ControlIds(w), (std::vector<int>{2000, 2001, 2006, 2007}));  // I is hidden
   EXPECT_EQ(ScreenCurrent().ctlFlags, 0);
-  EXPECT_EQ(FieldControlValue(w, 2007).IsError(), true);
-  EXPECT_EQ(StrError(FieldControlValue(w, 2007)), st::UNDEFWARNING);
+  EXPECT_EQ(StrError(FieldControlValue(w, 2008)), st::UNDEFWARNING);
   EXPECT_EQ(StrError(FieldControlValue(w, 2003)), st::UNDEFWARNING);  // inside the block: no control
+  EXPECT_EQ(FieldControlValue(w, 2006).Str(), "     ");
 
-  FieldControlsDestroy(1, 8);  // stops at the first missing control (3)
-  EXPECT_EQ(ControlIds(w), (std::vector<int>{2006}));
+  FieldControlsDestroy(1, 9);  // stops at the first missing control (3)
+  EXPECT_EQ(ControlIds(w), (std::vector<int>{2006, 2007}));
   ASSERT_EQ(DynStrPush(SecondLinesQueue, S("line")), 0);
   ASSERT_EQ(ScreenSetWin(kScreenNoControls), 0);
-  EXPECT_EQ(ControlIds(w), (std::vector<int>{2006}));
+  EXPECT_EQ(ControlIds(w), (std::vector<int>{2006, 2007}));
   EXPECT_EQ(DynStrCount(SecondLinesQueue), 0u);
 }
 
@@ -118,12 +121,16 @@ TEST_F(FieldCtlTest, ReadOnlyCheckBoxesAreDisabled) {
 }
 
 TEST_F(FieldCtlTest, LabelsTakeOneIdPerPlace) {
+  ASSERT_EQ(LogSetName(S(dir.File("log.txt"))), 0);
   ui::Hwnd w = Open("FD$:A", {"10210000004A", "00305First", "00305Second", "00485Far", "00505Below", "0x105bad",
                               "00005zero"});
   std::vector<std::string> labels;
   for (ui::Hwnd c : ui::children(w))
     if (ui::class_name(c) == "STATIC") labels.push_back(std::to_string(ui::get_ctrl_id(c)) + "=" + ui::get_text(c));
   EXPECT_EQ(labels, (std::vector<std::string>{"4245=Second", "4400=Far", "4405=Below"}));
+  std::ifstream log(dir.File("log.txt"));
+  std::string logged((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(logged, "Layout line skipped: 0x105bad\r\nLayout line skipped: 00005zero\r\n");
   ui::Rect far = ui::get_window_rect(ui::get_dlg_item(w, 4400));
   EXPECT_EQ(far.left, WinColX(85));  // the label stands at its own column
   EXPECT_EQ(far.Width(), 3 * 8);
