@@ -18,6 +18,7 @@
 #include "runtime/valtables.h"
 #include "screens/actions.h"
 #include "screens/fieldctl.h"
+#include "screens/fieldvalues.h"
 #include "screens/fonts.h"
 #include "screens/geometry.h"
 #include "screens/layout.h"
@@ -207,6 +208,19 @@ Status WinRecordClose(int n) {
 Status SelectionPush(StrValue text) {
   if (text.IsError() || text.len == 0) return 0;
   return DynStrPush(SelectionList, text);
+}
+
+Status SelectionApply(uint16_t n) {
+  if (DynStrCount(SelectionList) == 0) return 0;
+  const StrAreaScope scope;
+  StrValue element = StrDup(DynStrTop(SelectionList));
+  DynStrPop(SelectionList);
+  StrValue value = ExpEvalStr(StrListItem(element, ':', 1));
+  if (Status e = StrError(value)) return e;
+  if (Status e = FieldPut(kCheckInput, n, value)) return e;
+  std::string names(StrListItem(element, ':', 2).View());
+  std::replace(names.begin(), names.end(), ';', ',');
+  return FieldsFetchPut(kCheckRefresh, FieldNumList(StrFromView(names)));
 }
 
 void ScreenSizeApply(uint16_t defaultCols, uint16_t defaultRows) {
