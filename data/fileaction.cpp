@@ -224,6 +224,8 @@ CancelPollFn DataFileCancelPollSet(CancelPollFn poll) {
   return old;
 }
 
+Status DataFileCancelPoll() { return g_cancelPoll ? g_cancelPoll() : 0; }
+
 Status DataFileAppendRow(int file, StrValue write, StrValue list) {
   if (write.IsError()) return StrError(write);
   std::string w = Copy(write);
