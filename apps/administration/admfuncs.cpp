@@ -34,7 +34,9 @@ Status Holds(StrValue condition) {
   return ExpEvalCond(condition);
 }
 
+// A statement text: an empty one does nothing.
 Status Evaluate(StrValue text) {
+  if (StrTrim(text, 3).len == 0) return 0;
   AdmAreaScope scope;
   return ExpEvalStatus(text);
 }

@@ -63,7 +63,9 @@ Status Fail(Status code, const std::string& detail) {
   return ErrSet(1, MOD_NONE, code, code);
 }
 
+// A statement text: an empty one does nothing.
 Status Evaluate(const std::string& text) {
+  if (text.find_first_not_of(" \t") == std::string::npos) return 0;
   AdmAreaScope scope;
   return ExpEvalStatus(View(text));
 }
