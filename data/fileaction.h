@@ -91,8 +91,7 @@ Status DataFileAppendRow(int file, StrValue write, StrValue list);
 // nothing can ask to stop.
 using CancelPollFn = Status (*)();
 CancelPollFn DataFileCancelPollSet(CancelPollFn poll);
-// Asks the installed poll: 122 when the user asked to stop, else 0 (0 when
-// none is installed).
+// The installed poll's answer; 0 when none is installed.
 Status DataFileCancelPoll();
 
 // Navigation commands, in ActionCode order.

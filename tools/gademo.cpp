@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/hooks.h"
 #include "apps/administration/demodata.h"
 #include "data/datafile.h"
 #include "data/dictionary.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     if (argc > 4) spec.perCustomer = static_cast<uint32_t>(std::strtoul(argv[4], nullptr, 10));
   }
   MemConfigure(512, 64);
+  LayerHooksRegister();
   Status s = VarSysInit();
   if (s == 0) s = DynStrSet(SettingsList, SetIdentityItem, StrFromC("GAVGQT24:Orbisquale"));
   if (s == 0) s = DynStrSet(SettingsList, SetDefaultDirItem, StrFromC(argv[1]));

@@ -30,14 +30,14 @@ Status Detail(Status code, const std::string& text) {
 
 // ExpEvalCond inside its own mark: 1 true, 0 false, or 122 and above.
 Status Holds(StrValue condition) {
-  AdmAreaScope scope;
+  StrAreaScope scope;
   return ExpEvalCond(condition);
 }
 
 // A statement text: an empty one does nothing.
 Status Evaluate(StrValue text) {
   if (StrTrim(text, 3).len == 0) return 0;
-  AdmAreaScope scope;
+  StrAreaScope scope;
   return ExpEvalStatus(text);
 }
 
@@ -65,7 +65,7 @@ Status AdmKeyRangeRows(int file, int key, StrValue start, StrValue limit, StrVal
     if (rec < 0) return ErrSet(1, MOD_DATAFILE, st::INTERNALERROR, st::INTERNALERROR);
     AdmRangeRow row{static_cast<int32_t>(rec), {}};
     {
-      AdmAreaScope scope;
+      StrAreaScope scope;
       StrValue k = KeyValueCur(file, 1);
       if (k.IsError()) return StrError(k);
       row.key1 = k.Str();
@@ -100,7 +100,7 @@ Status RecOperWhile(StrValue condition, StrValue statement, uint16_t mode, int f
     Status c = Holds(View(cond));
     if (c != 1) return c >= 122 ? c : 0;
     if (Status e = Evaluate(View(stmt))) return e;
-    AdmAreaScope scope;
+    StrAreaScope scope;
     if (Status a = DataFileAction(mode, file, View(rel), StrMake("", 0))) return a;
   }
 }
@@ -120,14 +120,14 @@ StrValue DicItemEval(int file, int relation) {
 // --- Per-record processing --------------------------------------------------------------
 
 Status AdmLabelsClear() {
-  AdmAreaScope scope;
+  StrAreaScope scope;
   Status made = BuiltinCheckName(StrFromC(kLabelArray));
   if (made >= 128) return made;
   return ArrFill(StrFromC(kLabelArray), NumBytes(0), 0, 0xffff);
 }
 
 Status SelRecordNumFields(int file, int base) {
-  AdmAreaScope scope;
+  StrAreaScope scope;
   Status made = BuiltinCheckName(StrFromC(kLabelArray));
   if (made >= 128) return made;
   const ArrDesc* labels = ArrLookup(StrFromC(kLabelArray));
@@ -155,7 +155,7 @@ Status SelRecordStep(int file, int totalBase, StrValue statement, StrValue condi
   if (c >= 122) return c;
   if (c != 1) return target > 0 ? 0 : st::OUTOFDATA;
   if (target <= 0) return 0;
-  AdmAreaScope scope;
+  StrAreaScope scope;
   return DataFileAction(dfact::kInsert, target, StrMake("", 0), StrMake("", 0));
 }
 

@@ -26,18 +26,6 @@
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
 
-// Takes a string-area mark and releases back to it however the scope ends.
-class AdmAreaScope {
- public:
-  AdmAreaScope() : mark_(StrAreaMark(-1)) {}
-  ~AdmAreaScope() { StrAreaMark(mark_); }
-  AdmAreaScope(const AdmAreaScope&) = delete;
-  AdmAreaScope& operator=(const AdmAreaScope&) = delete;
-
- private:
-  uint16_t mark_;
-};
-
 // One record of a key range: its record number and its key-1 text.
 struct AdmRangeRow {
   int32_t rec = 0;

@@ -35,7 +35,7 @@ StrValue View(const std::string& s) { return StrMake(s.data(), static_cast<uint3
 // A new record of file from field values (stored through the field types),
 // inserted with its relation statements when `relations` is set.
 Status Add(int file, const Fields& fields, bool relations = false) {
-  AdmAreaScope scope;
+  StrAreaScope scope;
   if (Status s = DataFileMove(file, dfmove::kNew); s >= 128) return s;
   for (const auto& [name, value] : fields) {
     uint16_t field = DicFieldFind(file, StrFromC(name));

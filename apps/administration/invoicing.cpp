@@ -66,19 +66,19 @@ Status Fail(Status code, const std::string& detail) {
 // A statement text: an empty one does nothing.
 Status Evaluate(const std::string& text) {
   if (text.find_first_not_of(" \t") == std::string::npos) return 0;
-  AdmAreaScope scope;
+  StrAreaScope scope;
   return ExpEvalStatus(View(text));
 }
 
 std::string EvalText(const std::string& text, Status* err) {
-  AdmAreaScope scope;
+  StrAreaScope scope;
   StrValue v = ExpEvalStr(View(text));
   *err = StrError(v);
   return v.IsError() ? std::string() : v.Str();
 }
 
 std::string RunName(int n) {
-  AdmAreaScope scope;
+  StrAreaScope scope;
   return StrTrim(AdmRunName(n), 3).Str();
 }
 
@@ -87,19 +87,19 @@ bool AllBlank(std::string_view s) { return s.find_first_not_of(' ') == std::stri
 // The relation-list text of an insert into file: RELOPT% of the current
 // step as a window with that relation level would use it.
 std::string RelationText(int level) {
-  AdmAreaScope scope;
+  StrAreaScope scope;
   return RelExprGet(View(InvParm(kParmRelOpt)), static_cast<uint16_t>(level)).Str();
 }
 
 Status Insert(int file, const std::string& relations) {
-  AdmAreaScope scope;
+  StrAreaScope scope;
   return DataFileAction(dfact::kInsert, file, View(relations), Empty());
 }
 
 // A data file named by a TARGET$ text: a name or a number of the dictionary.
 int TargetFile(const std::string& text) {
   if (AllBlank(text)) return 0;
-  AdmAreaScope scope;
+  StrAreaScope scope;
   int n = DataFileFind(View(text));
   return n >= 1 && n <= DataFileCount() ? n : 0;
 }
@@ -108,7 +108,7 @@ Status TargetOf(int* out) {
   std::string text = InvParm(kParmTarget);
   *out = TargetFile(text);
   if (*out != 0) return 0;
-  AdmAreaScope scope;
+  StrAreaScope scope;
   return Fail(st::BADINPUTDATA, ParmName(kParmTarget).Str() + " " + text);
 }
 
@@ -119,7 +119,7 @@ void DisplayOnly(F show) {
   uint32_t recorded = ErrGet();
   std::string detail;
   {
-    AdmAreaScope scope;
+    StrAreaScope scope;
     detail = ErrDetail().Str();
   }
   show();
@@ -140,14 +140,14 @@ struct InvSaved {
 // The screen fields from the one of item 7 on, fetched and redrawn.
 Status RefreshFrom(const std::string& name) {
   if (name.empty()) return 0;
-  AdmAreaScope scope;
+  StrAreaScope scope;
   return FieldsRefresh(kRefreshFlags, FieldFind(View(name)), -1);
 }
 
 // The screen fields named by a comma list, fetched and redrawn.
 Status RefreshNamed(const std::string& names) {
   if (names.empty()) return 0;
-  AdmAreaScope scope;
+  StrAreaScope scope;
   return FieldsFetchPut(kRefreshFlags, FieldNumList(View(names)));
 }
 
@@ -161,12 +161,12 @@ InvExactScope::~InvExactScope() {
 }
 
 Status InvHolds(const std::string& condition) {
-  AdmAreaScope scope;
+  StrAreaScope scope;
   return ExpEvalCond(View(condition));
 }
 
 std::string InvParm(int parm) {
-  AdmAreaScope scope;
+  StrAreaScope scope;
   return ParmValueByNum(parm).Str();
 }
 
@@ -201,7 +201,7 @@ Status InvRunStep(int step, int* out) {
 // --- Customers ------------------------------------------------------------------------
 
 std::string InvGroupValue(const InvRun& run) {
-  AdmAreaScope scope;
+  StrAreaScope scope;
   StrValue raw = RecFieldRaw(run.group.file, run.group.field, 1);
   return raw.IsError() ? std::string() : StrTrim(raw, 3).Str();
 }
@@ -212,7 +212,7 @@ bool InvGroupLess(const InvRun& run, const std::string& a, const std::string& b)
 }
 
 std::string InvGroupCompare(const InvRun& run, int op, const std::string& value) {
-  AdmAreaScope scope;
+  StrAreaScope scope;
   if (run.numericGroup) {
     static const char* const kOps[] = {"", "==", ">", ">=", "<"};
     return run.groupRef + kOps[op] + NumToStr(StrToNum(View(value))).Str();
@@ -230,7 +230,7 @@ Status InvSelectDialog(const InvRun&) {
     Status err = 0;
     std::string v = EvalText(field, &err);
     if (err) return err;
-    AdmAreaScope scope;
+    StrAreaScope scope;
     ask = StrToInt(View(v)) != 0;
   }
   if (!ask) {
@@ -251,7 +251,7 @@ Status InvNextNumber(const InvRun& run) {
   for (;;) {
     std::string key;
     {
-      AdmAreaScope scope;
+      StrAreaScope scope;
       StrValue number = RecFieldRaw(run.invFile, run.number.field, 1);
       StrValue series = RecFieldRaw(run.invFile, run.series.field, 1);
       if (Status e = StrError(number)) return e;
@@ -323,7 +323,7 @@ Status InvStepReg(InvRun& run) {
   if (Status s = InvRunStep(kInvReg, &registry)) return s;
   std::string start, limit;
   {
-    AdmAreaScope scope;
+    StrAreaScope scope;
     start = RecFieldRaw(run.invFile, run.number.field, 1).Str() + RecFieldRaw(run.invFile, run.series.field, 1).Str();
     StrValue key = KeyValueCur(run.invFile, run.numberKey);
     if (Status e = StrError(key)) return e;
@@ -340,7 +340,7 @@ Status InvRunPay(InvRun&) {
   if (Status s = Evaluate(InvParm(kParmSet))) return s;
   std::string relations;
   {
-    AdmAreaScope scope;
+    StrAreaScope scope;
     relations = RelExprGet(View(InvParm(kParmRelOpt)), static_cast<uint16_t>(DynStrCount(RelationStmtList))).Str();
   }
   std::string cond = InvParm(kParmEotExp), stmt = InvParm(kParmWrExp);
@@ -382,7 +382,7 @@ Status InvSubGroups(const InvRun& run, const std::vector<AdmRangeRow>& rows, std
       if ((covered = h == 1)) break;
     }
     if (covered) continue;
-    AdmAreaScope scope;
+    StrAreaScope scope;
     StrValue expanded = MacroExpand(View(template_), kMacroPlain);
     if (Status e = StrError(expanded)) return e;
     conds->push_back(expanded.Str());
@@ -449,7 +449,7 @@ Status InvGroupLoop(InvRun& run) {
   Status s = 0;
   {
     InvExactScope exact;
-    AdmAreaScope scope;
+    StrAreaScope scope;
     s = AdmKeyRangeRows(run.notesFile, 2, View(run.from), View(run.to), View(run.base), nullptr,
                         [&](const AdmRangeRow& row) {
                           std::string v = InvGroupValue(run);
@@ -489,7 +489,7 @@ Status InvRefs(InvRun& run) {
   } items[] = {{kNameNumber, &run.number}, {kNameSeries, &run.series}, {kNameGroup, &run.group}};
   for (Item& it : items) {
     std::string text = RunName(it.n);
-    AdmAreaScope scope;
+    StrAreaScope scope;
     *it.ref = FieldRefParse(View(text));
     if (text.empty() || it.ref->status != 0 || it.ref->field == 0) {
       return Fail(st::BADINPUTDATA, "FD$ item " + std::to_string(it.n) + " (" + text + ")");
@@ -510,7 +510,7 @@ Status InvRefs(InvRun& run) {
 Status InvRunPrepare(InvRun& run) {
   std::string names;
   {
-    AdmAreaScope scope;
+    StrAreaScope scope;
     StrValue fd = MacroExpand(ParmValueByNum(kParmFd), kMacroPlain);
     if (Status e = StrError(fd)) return e;
     if (Status s = DynStrPush(kInvNamesList, fd)) return s;
@@ -545,7 +545,7 @@ Status InvTargetsCheck(int* notes) {
 
 void InvLogBlankNotes(uint32_t count) {
   if (count == 0) return;
-  AdmAreaScope scope;
+  StrAreaScope scope;
   std::string line = "Invoicing: " + std::to_string(count) + " delivery note row(s) without customer not invoiced";
   LogWrite(LogFileName(), View(line));
 }
@@ -555,7 +555,7 @@ void InvLogBlankNotes(uint32_t count) {
 Status InvRunWith(InvGroupLoopFn loop) {
   InvSaved saved;
   {
-    AdmAreaScope scope;
+    StrAreaScope scope;
     saved.events = ParmEventSave().Str();
   }
   saved.lnum = VarSysIntGet(kSysLNum);
@@ -583,7 +583,7 @@ Status InvRunWith(InvGroupLoopFn loop) {
   VarSysIntSet(kSysCurFil, static_cast<int16_t>(saved.current));
   VarSysIntSet(kSysLNum, saved.lnum);
   {
-    AdmAreaScope scope;
+    StrAreaScope scope;
     ParmEventRestore(View(saved.events));
   }
   return s == 2 ? 0 : s;

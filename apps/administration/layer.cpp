@@ -1,12 +1,14 @@
 #include "apps/administration/layer.h"
 
+#include "app/startup.h"
 #include "apps/administration/admtasks.h"
 #include "apps/administration/invoicing.h"
+#include "data/runstatus.h"
 #include "data/statistics.h"
 #include "runtime/dynstrings.h"
 #include "runtime/paths.h"
-#include "runtime/startup.h"
 #include "screens/accept.h"
+#include "screens/appconfig.h"
 #include "screens/mantwin.h"
 #include "screens/menucmd.h"
 #include "script/payments.h"
@@ -35,11 +37,10 @@ Status PhaseHooks() {
 
 // The help directory: "Help" in the application's directory.
 Status HelpDirectorySet() {
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   StrValue dir = PathJoin(AppPath(APPPATH_DEFAULT), StrFromC("Help"));
-  Status s = StrError(dir);
-  if (s == 0) s = DynStrSet(SettingsList, SetHelpDirItem, dir);
-  return StrAreaRelease(mark, s);
+  if (Status s = StrError(dir)) return s;
+  return DynStrSet(SettingsList, SetHelpDirItem, dir);
 }
 
 Status PhaseBuiltins() {
@@ -47,7 +48,8 @@ Status PhaseBuiltins() {
   if (Status s = PayDateRegister()) return s;
   if (Status s = AdmBankBuiltinsRegister()) return s;
   if (Status s = HelpDirectorySet()) return s;
-  return AppConfigPhase(2);
+  if (Status s = AppConfigPhase(2)) return s;
+  return RunStatusFile(1);
 }
 
 }  // namespace
@@ -66,6 +68,8 @@ int AdmAppCallback(int phase) {
 }
 
 Status AdmMenuAction(int code, StrValue rest) {
+  // Another program wrote the data since this run marked them: nothing runs.
+  if (Status s = RunStatusFile(2)) return s;
   switch (static_cast<uint16_t>(static_cast<uint32_t>(code) >> 16)) {
     case kVerbMantMain: return MantWindow(rest, kAdmMantMode);
     case kVerbLnManMain: return MantFileWinRun(rest);

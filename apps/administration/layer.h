@@ -5,10 +5,12 @@
 // Start-up: phase 1 registers the task hooks (the framework's job windows
 // 4-7 and field help 22, the low-level task 23, the key-limited selection 8,
 // the invoicing run 10, the document actions 12) and the StatMove built-in;
-// phase 2 the administration built-ins, PayDate$, the help directory and the
-// configuration files; phase 3 frees the program's GDI object. Every menu
-// command goes through AdmMenuAction, which owns verbs 5 (MantMain, mode 'V')
-// and 8 (LnManMain, the "File Maintenance" window).
+// phase 2 the administration built-ins, PayDate$, the help directory, the
+// configuration files and marks the run open in the run status file; phase 3
+// frees the program's GDI object. Every menu command goes through
+// AdmMenuAction: first the run status file is checked (139 when another
+// program wrote it since: the command does not run), then verbs 5 (MantMain,
+// mode 'V') and 8 (LnManMain, the "File Maintenance" window) are its own.
 //
 // Errors: any failure of phase 1 or 2 is answered at once and ends the start.
 #pragma once

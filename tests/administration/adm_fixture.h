@@ -4,6 +4,8 @@
 // run's definition pushed as the current parameter string and the invoices
 // made the current file, as the run's window would leave them.
 #pragma once
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -11,10 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "app/hooks.h"
 #include "apps/administration/demodata.h"
 #include "data/datafile.h"
 #include "data/dictionary.h"
 #include "data/reccheck.h"
+#include "data/runstatus.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"
@@ -37,8 +41,12 @@ class AdmApp {
   // dictionary text replaced when given), the records written.
   void Start(const std::string& dir, const AdmDemoSpec& spec, const std::string& dictionary = "") {
     dir_ = dir;
+    // The run status file and other relative names land in the directory.
+    if (!getcwd(oldDir_, sizeof oldDir_)) oldDir_[0] = 0;
+    ASSERT_EQ(chdir(dir.c_str()), 0);
     RuntimeReset();
     TaskHooksReset();
+    LayerHooksRegister();
     ASSERT_EQ(VarSysInit(), 0);
     for (int n = 1; n <= kMaxDataFiles; ++n) DataFileCtrlInit(n);
     for (const char* f : {"GADICC.DAT", "GAREL.DAT", "GARELUP.DAT", "INVRUN.PPN"}) {
@@ -56,8 +64,11 @@ class AdmApp {
   // Closes every file (indexes saved) and frees the runtime.
   void Stop() {
     EXPECT_EQ(DataFileCloseAll(), 0);
+    RunStatusReset();
     TaskHooksReset();
     RuntimeTearDown();
+    if (oldDir_[0]) EXPECT_EQ(chdir(oldDir_), 0);
+    oldDir_[0] = 0;
   }
 
   static Status Eval(const std::string& text) { return ExpEvalStatus(Sv(text)); }
@@ -126,6 +137,7 @@ class AdmApp {
 
  private:
   std::string dir_;
+  char oldDir_[4096] = {};
 };
 
 // A test with the demo application started in its own directory.

@@ -25,7 +25,7 @@ inline Status Select(const InvRun& run, const std::string& cond, std::vector<Adm
   Status s = 0;
   {
     InvExactScope exact;
-    AdmAreaScope scope;
+    StrAreaScope scope;
     s = AdmKeyRangeRows(run.notesFile, 2, Sv(run.from), Sv(run.to), Sv(cond), rows);
   }
   if (s != 0) return s;

@@ -66,17 +66,27 @@ TEST_F(LayerTest, PhaseTwoBuiltinsHelpAndConfiguration) {
   EXPECT_EQ(AdmAppCallback(0x13), 0);  // phase 3 again: deleting twice is harmless
 }
 
-// The dispatcher: verb 5 opens the maintenance window in mode 'V', verb 8
-// the "File Maintenance" window (both seams for now), others go to the
-// framework's verbs.
+// The dispatcher: first the run status check, then verb 5 opens the
+// maintenance window in mode 'V', verb 8 the "File Maintenance" window (both
+// seams for now), others go to the framework's verbs.
 TEST_F(LayerTest, MenuActionsByVerb) {
   EXPECT_EQ(kAdmMantMode, 86);
+  Config("GACLCFIX.DAT", "Z=1\r\n");
+  ASSERT_EQ(AdmAppCallback(2 * 16 + 2), 0) << Detail();
   EXPECT_EQ(AdmMenuAction(kVerbMantMain << 16, Sv("CUSTOMERS")), st::FEATUREREMOVED);
   EXPECT_EQ(Detail(), "MantWindow");
   EXPECT_EQ(AdmMenuAction(kVerbLnManMain << 16, Sv("NOTES")), st::FEATUREREMOVED);
   EXPECT_EQ(Detail(), "MantFileWinRun");
   MenuCommand c = MenuCmdParse(Sv("ExpEval Z=5"));
   EXPECT_EQ(AdmMenuAction(static_cast<int>(c.code), c.rest), 0);
+  EXPECT_EQ(AdmApp::Cents("Z"), 500);
+  // Another program writes the run status file: no command runs.
+  std::string status = app.dir() + "/GAFSTAT.DAT";
+  auto before = std::filesystem::last_write_time(status);
+  std::ofstream(status, std::ios::binary) << "1";
+  std::filesystem::last_write_time(status, before + std::chrono::seconds(1));
+  MenuCommand again = MenuCmdParse(Sv("ExpEval Z=7"));
+  EXPECT_EQ(AdmMenuAction(static_cast<int>(again.code), again.rest), st::NETACCESERROR);
   EXPECT_EQ(AdmApp::Cents("Z"), 500);
 }
 

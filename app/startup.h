@@ -44,7 +44,8 @@ int AppMain(void* instance, const AppConstants& app, const char* commandLine);
 // runs AppMain.
 int AppMainArgs(int argc, const char* const* argv, const AppConstants& app);
 Status FrameworkInit(const FrameworkInitRecord& rec);
-// count 65535: args[0] is the whole command line.
+// StartInit's count when args[0] is the whole command line.
+constexpr int kStartWholeCommandLine = 65535;
 Status StartInit(int count, const char* const* args, StrValue identity, StrValue title,
                  uint8_t flags, PhaseCallback phase);
 Status StartCommandLine(int count, const char* const* args);
@@ -52,18 +53,8 @@ Status StartPhases(StrValue identity, StrValue title, uint8_t flags, PhaseCallba
 Status StartConfig(StrValue identity, StrValue title);
 Status StartDataPath(int mode);
 Status StartSetting(int item, StrValue text, bool force);
-Status FontLoad();
-Status FontSelect();
 Status StartMenuRun(StrValue menuFile);
 Status StartRun(StrValue menuFile);
 Status StartRunCommandFile();
 StrValue InputNextLine();
 Status MainWindowOpen(StrValue menuFile);
-
-// The exit-code rule: 0 below 128, the code up to 255, else 255.
-int ExitCodeOf(unsigned finalCode);
-
-// Task stubs for hooks an application leaves empty.
-Status TaskStub(int event);
-Status TaskClose(int event);
-Status TaskLowLevel(int event);
