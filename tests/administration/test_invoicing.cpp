@@ -238,6 +238,7 @@ TEST_F(InvoicingTest, BlankNumberAndMissingTargetsAre163) {
       {"no registry", {{"REG.TARGET$:\"VATREG\"", "REG.TARGET$:\"NOFILE\""}}, "REG.TARGET$", 0},
       {"no payments", {{"PAY.TARGET$:\"PAYMENTS\"", "PAY.TARGET$:\"99\""}}, "PAY.TARGET$", 0},
       {"no notes", {{"BEGIN.TARGET$:\"DELNOTES\"", "BEGIN.TARGET$:\"\""}}, "BEGIN.TARGET$", 0},
+      {"no grouping field", {{",CUSTOMER{7}\"", ",\""}}, "FD$ item 10", 100},
   };
   std::vector<std::string> before = AdmApp::Rows(kFInvoices, 1, {"NUMBER", "N_LINE"});
   std::string original = ReadText(app.dir() + "/INVRUN.PPN");
@@ -252,6 +253,16 @@ TEST_F(InvoicingTest, BlankNumberAndMissingTargetsAre163) {
     EXPECT_EQ(AdmApp::Cents("INVRUNS"), c.endRuns);
     EXPECT_EQ(AdmApp::Rows(kFInvoices, 1, {"NUMBER", "N_LINE"}), before);
   }
+}
+
+// A sub-group whose notes are all passed over writes no invoice and uses
+// no number: the number is read at INVOICE and stored at FOOT.
+TEST_F(InvoicingTest, NoNoteTakenNoInvoiceNoNumberUsed) {
+  ASSERT_NO_FATAL_FAILURE(Definition(app.dir(), {{"DELNOTES.RD_EXP$", "DELNOTES.USR_COND$:\"0\"\r\nDELNOTES.RD_EXP$"}}));
+  EXPECT_EQ(AdmInvoicingRun(), 0) << ErrDetail().Str();
+  EXPECT_TRUE(Invoices().empty());
+  EXPECT_EQ(AdmApp::Str("X=FILEREL(14;3;1;0),FN$TRIM(NEXTNUM{3})"), "5.00");
+  EXPECT_EQ(AdmApp::Cents("INVRUNS"), 100);
 }
 
 // Task 10 runs on the execute event only; every event ends through the
