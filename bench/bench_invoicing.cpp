@@ -272,8 +272,9 @@ void PrintSummary() {
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
   PrintSummary();
+  benchmark::Shutdown();
   return 0;
 }
