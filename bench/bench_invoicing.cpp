@@ -107,7 +107,7 @@ bool RunOurs(int n, const std::string& dir, Result* r, std::vector<NoteRow>* not
   spec.perCustomer = kPerCustomer;
   if (!Check(AdmDemoDataWrite(spec), "records")) return false;
   *notes = ReadNotes();
-  if (!Check(ParmStrPush(Sv("INVRUN.PPN")), "definition")) return false;
+  if (!Check(ParmStrPush(Sv("INVRUN.PPN"), 1, 1), "definition")) return false;
   DataFileSetCurrent(14);
   auto t = Clock::now();
   Status s = AdmInvoicingRun();

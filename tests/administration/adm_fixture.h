@@ -49,7 +49,7 @@ class AdmApp {
     LayerHooksRegister();
     ASSERT_EQ(VarSysInit(), 0);
     for (int n = 1; n <= kMaxDataFiles; ++n) DataFileCtrlInit(n);
-    for (const char* f : {"GADICC.DAT", "GAREL.DAT", "GARELUP.DAT", "INVRUN.PPN"}) {
+    for (const char* f : {"GADICC.DAT", "GAREL.DAT", "GARELUP.DAT", "INVRUN.PPN", "INVRUN.PAN"}) {
       std::filesystem::copy_file(kDemoDir + "/" + f, dir + "/" + f, std::filesystem::copy_options::overwrite_existing);
     }
     if (!dictionary.empty()) std::ofstream(dir + "/GADICC.DAT", std::ios::binary) << dictionary;
@@ -58,7 +58,7 @@ class AdmApp {
     ASSERT_EQ(LogSetName(Sv(dir + "/GAlog.txt")), 0);
     ASSERT_EQ(DicLoad(Sv(dir), Sv("GA"), Sv(dir)), 0) << ErrDetail().Str();
     ASSERT_EQ(AdmDemoDataWrite(spec), 0) << ErrDetail().Str();
-    ASSERT_EQ(ParmStrPush(Sv("INVRUN.PPN")), 0);
+    ASSERT_EQ(ParmStrPush(Sv("INVRUN.PPN"), 1, 1), 0);
     DataFileSetCurrent(kFInvoices);
   }
   // Closes every file (indexes saved) and frees the runtime.

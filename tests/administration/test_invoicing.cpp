@@ -4,6 +4,13 @@
 
 #include "apps/administration/invoicing.h"
 #include "apps/administration/layer.h"
+#include "platform/ui/headless.h"
+#include "platform/ui/ui.h"
+#include "screens/fieldctl.h"
+#include "screens/fonts.h"
+#include "screens/geometry.h"
+#include "screens/winlist.h"
+#include "screens/winrecord.h"
 #include "data/fileaction.h"
 #include "tests/administration/adm_fixture.h"
 #include "tests/administration/inv_literal.h"
@@ -27,7 +34,7 @@ void Definition(const std::string& dir, const std::vector<std::pair<std::string,
   }
   std::ofstream(dir + "/INVRUN.PPN", std::ios::binary) << text;
   ASSERT_EQ(ParmStrPop(), 0);
-  ASSERT_EQ(ParmStrPush(Sv("INVRUN.PPN")), 0);
+  ASSERT_EQ(ParmStrPush(Sv("INVRUN.PPN"), 1, 1), 0);
 }
 
 // A delivery note of one row added before the run.
@@ -273,6 +280,38 @@ TEST_F(InvoicingTest, TaskRunsOnExecute) {
   EXPECT_TRUE(Invoices().empty());
   EXPECT_EQ(TaskHookRun(10, kTaskExecute), 0) << ErrDetail().Str();
   EXPECT_EQ(Invoices().size(), 17u);
+}
+
+// The run from its window: the run's screen opened headless over the
+// invoices, its definition the parameter string of the task.
+TEST_F(InvoicingTest, RunsFromItsWindow) {
+  ui::HeadlessOptions options;
+  options.stall = ui::StallPolicy::Fail;
+  std::vector<std::string> reports;
+  options.onFailure = [&](const std::string& r) { reports.push_back(r); };
+  ui::init(std::make_unique<ui::Headless>(std::move(options)));
+  WinListReset();
+  TextWinGeomReset();
+  FontTableReset();
+  ASSERT_EQ(ParmStrPop(), 0);
+  ui::Hwnd w = WinCreateKind(kWinKindMant, 0, StrFromC("Invoicing run"), 0, 0, 0, nullptr);
+  ASSERT_NE(w, 0u);
+  ASSERT_EQ(ScreenCreate(Sv("INVRUN"), Sv("INVRUN"), 1, kFInvoices, Sv("")), 0) << ErrDetail().Str();
+  ASSERT_EQ(ScreenSetWin(0), 0);
+  EXPECT_EQ(WinCurrent().dataFile, kFInvoices);
+  ASSERT_EQ(ParmStrPush(Sv("INVRUN.PPN"), 1, 1), 0);
+  ASSERT_EQ(AdmAppCallback(1), 0);
+  EXPECT_EQ(TaskHookRun(10, kTaskExecute), 0) << ErrDetail().Str();
+  EXPECT_EQ(Invoices().size(), 17u);
+  EXPECT_EQ(AdmApp::Cents("INVSHOWN#"), 700);  // raised past 5 and 6 on the first invoice
+  EXPECT_EQ(WinCurrent().dataFile, kFInvoices);
+  EXPECT_EQ(WinRecordClose(kCurrentIndex), 0);
+  EXPECT_FALSE(ui::is_window(w));
+  EXPECT_TRUE(reports.empty()) << reports.front();
+  ui::shutdown();
+  WinListReset();
+  FontTableReset();
+  TextWinGeomReset();
 }
 
 }  // namespace
