@@ -130,6 +130,28 @@ TEST_F(InvoicingTest, RegistryAndPaymentsSumToEachInvoiceTotal) {
   }
 }
 
+// REG offers each record of the invoice (its lines and footer) to its
+// WR_EXP$ condition, which copies the lines here into a file of its own
+// choosing: the payments file under series "R".
+TEST_F(InvoicingTest, RegistryStepOffersEachRecordOfTheInvoice) {
+  ASSERT_NO_FATAL_FAILURE(
+      Definition(app.dir(), {{"REG.TARGET$:\"VATREG\"", "REG.TARGET$:\"8\""},
+                             {"REG.WR_EXP$:\"0\"",
+                              "REG.WR_EXP$:\"NUMBER{8}=NUMBER{14},SERIES{8}='R',N_LINE{8}=N_LINE{14},"
+                              "AMOUNT{8}=AMOUNT{14},N_LINE{14}<999\""}}));
+  ASSERT_EQ(AdmInvoicingRun(), 0) << ErrDetail().Str();
+  std::vector<std::string> lines, copies;
+  for (const std::string& r : AdmApp::Rows(kFInvoices, 1, {"NUMBER", "N_LINE", "AMOUNT"}))
+    if (r.find("N_LINE=999.00") == std::string::npos && r.rfind("NUMBER=5.", 0) && r.rfind("NUMBER=6.", 0))
+      lines.push_back(r);
+  for (std::string r : AdmApp::Rows(kFPayments, 1, {"NUMBER", "SERIES", "N_LINE", "AMOUNT"})) {
+    size_t at = r.find(" SERIES=R");
+    if (at != std::string::npos) copies.push_back(r.erase(at, 9));
+  }
+  EXPECT_EQ(copies, lines);
+  EXPECT_EQ(copies.size(), 17u);
+}
+
 // The run's one-pass loop against the loops written plainly: every file the
 // two write is the same, byte for byte.
 struct DiffCase {
