@@ -329,23 +329,7 @@ void Terminal::resize() {
   dirtyAll_ = true;
 }
 
-// Work area: every line but the status line; frames take no pixels, the
-// caption and the menu bar one cell each; text metrics that give back the
-// cell by the screens' +1 / +3 rule.
-void Terminal::reprofile() {
-  Point c = cell_;
-  profile_.workArea = Rect{0, 0, cols_ * c.x, std::max(1, rows_ - 1) * c.y};
-  profile_.screenWidth = cols_ * c.x;
-  profile_.screenHeight = rows_ * c.y;
-  profile_.caption = c.y;
-  profile_.menuBar = c.y;
-  profile_.border = profile_.dialogFrame = profile_.thickFrame = profile_.clientEdge = 0;
-  profile_.scrollBar = c.x;
-  profile_.textAvgWidth = profile_.oemAvgWidth = std::max(1, c.x - 1);
-  profile_.textHeight = profile_.oemHeight = std::max(1, c.y - 3);
-  profile_.defaultWidth = std::min(profile_.workArea.Width(), 64 * c.x);
-  profile_.defaultHeight = std::min(profile_.workArea.Height(), 16 * c.y);
-}
+void Terminal::reprofile() { profile_ = term::terminal_profile(cols_, rows_, cell_); }
 
 // ---- Drawing ----------------------------------------------------------------
 
@@ -430,7 +414,7 @@ cchar_t Terminal::cell_char(const term::Cell& c) {
       switch (c.ch) {
         case U'─': w = L'-'; break;
         case U'│': w = L'|'; break;
-        case U'┌': case U'┐': case U'└': case U'┘': w = L'+'; break;
+        case U'┌': case U'┐': case U'└': case U'┘': case U'├': case U'┤': w = L'+'; break;
         case U'▼': w = L'v'; break;
         case U'►': w = L'>'; break;
         default: w = L'?'; break;

@@ -67,6 +67,11 @@ struct CellRect {
   bool contains(int col, int row) const { return col >= col0 && col < col1 && row >= row0 && row < row1; }
 };
 CellRect intersect(const CellRect& a, const CellRect& b);
+// The metrics of a terminal of cols x rows characters: the work area is every
+// line but the status line; frames take no pixels, a caption and a menu bar
+// one cell each; text metrics that give back the cell by the screens' +1 / +3
+// rule.
+Profile terminal_profile(int cols, int rows, Point cell);
 // A pixel rectangle in cells; a rectangle with a size keeps at least one cell.
 CellRect to_cells(Rect r, Point cell);
 

@@ -64,6 +64,22 @@ CellRect to_cells(Rect r, Point cell) {
   return c;
 }
 
+Profile terminal_profile(int cols, int rows, Point c) {
+  Profile p;
+  p.workArea = Rect{0, 0, cols * c.x, std::max(1, rows - 1) * c.y};
+  p.screenWidth = cols * c.x;
+  p.screenHeight = rows * c.y;
+  p.caption = c.y;
+  p.menuBar = c.y;
+  p.border = p.dialogFrame = p.thickFrame = p.clientEdge = 0;
+  p.scrollBar = c.x;
+  p.textAvgWidth = p.oemAvgWidth = std::max(1, c.x - 1);
+  p.textHeight = p.oemHeight = std::max(1, c.y - 3);
+  p.defaultWidth = std::min(p.workArea.Width(), 64 * c.x);
+  p.defaultHeight = std::min(p.workArea.Height(), 16 * c.y);
+  return p;
+}
+
 // ---- Canvas -----------------------------------------------------------------
 
 void Canvas::resize(int cols, int rows) {
@@ -550,6 +566,14 @@ int first_selectable(const std::vector<MenuItem>& items) {
   return 0;
 }
 
+// A line across a framed list, joined to its frame.
+void separator(Canvas& c, const CellRect& r, int row) {
+  CellRect all = c.bounds();
+  for (int x = r.col0 + 1; x + 1 < r.col1; ++x) c.put(x, row, U'─', kNormal, all);
+  c.put(r.col0, row, U'├', kNormal, all);
+  c.put(r.col1 - 1, row, U'┤', kNormal, all);
+}
+
 int list_width(const std::vector<MenuItem>& items) {
   int n = 0;
   for (const MenuItem& it : items) n = std::max(n, text_width(caption_text(it.caption)));
@@ -723,7 +747,7 @@ void MenuTracker::draw(Canvas& c, Point cell) const {
       int y = r.row0 + 1 + static_cast<int>(i);
       CellRect line{r.col0 + 1, y, r.col1 - 1, y + 1};
       if (!selectable(items[i])) {
-        for (int x = line.col0; x < line.col1; ++x) c.put(x, y, U'─', kNormal, all);
+        separator(c, r, y);
         continue;
       }
       uint16_t attr = static_cast<int>(i) == levels_[level].sel ? kReverse : kNormal;
@@ -896,7 +920,7 @@ void PopupOverlay::draw(Canvas& c) {
     int y = row + 1 + static_cast<int>(i);
     CellRect line{col + 1, y, col + width - 1, y + 1};
     if (!selectable(list[i])) {
-      for (int x = line.col0; x < line.col1; ++x) c.put(x, y, U'─', kNormal, all);
+      separator(c, rect_, y);
       continue;
     }
     uint16_t attr = static_cast<int>(i) == sel_ ? kReverse : kNormal;
