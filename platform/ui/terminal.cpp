@@ -35,6 +35,7 @@
 #include <unordered_map>
 
 #include "platform/host/clock.h"
+#include "platform/host/signals.h"
 
 namespace ui {
 
@@ -236,7 +237,7 @@ void define_ctrl_keys() {
 // ---- The back end -----------------------------------------------------------
 
 struct TermEvent {
-  enum Kind { None, KeyPress, Mouse, Resize } kind = None;
+  enum Kind { None, KeyPress, Mouse, Resize, Signal } kind = None;
   Key key;
   int col = 0;
   int row = 0;
@@ -264,6 +265,7 @@ class Terminal : public Backend {
   bool wait_input(int timeoutMs) override;
   int message_box(Hwnd owner, std::string_view text, std::string_view caption, uint32_t type) override;
   int popup_menu(Hwnd owner, const std::vector<std::string>& items, Point at) override;
+  bool path_dialog(Hwnd owner, const DialogRequest& request, std::string& path) override;
   void on_event(const Event& e) override;
 
   static void close_terminal();
@@ -278,6 +280,8 @@ class Terminal : public Backend {
   TermEvent read_now();
   int wait_fd(int timeoutMs);
   TermEvent next_event();
+  template <typename Overlay, typename Answer>
+  auto modal(Overlay& overlay, Answer answer);
   bool deliver(const TermEvent& e);
   bool deliver_mouse(const TermEvent& e);
   bool post_command(Hwnd owner, int id);
@@ -299,6 +303,7 @@ class Terminal : public Backend {
   uint64_t lastPoll_ = 0;
   uint64_t lastDraw_ = 0;
   bool hangup_ = false;
+  int signalsSeen_ = 0;  // SIGINT and SIGTERM noted when the last wait ended
   term::MenuTracker menu_;
   std::unordered_map<char32_t, wchar_t> shownAs_;
 };
@@ -315,6 +320,7 @@ void Terminal::close_terminal() {
   if (g_saved.haveModes) tcsetattr(g_saved.fd, TCSADRAIN, &g_saved.modes);
   setlocale(LC_CTYPE, t->oldLocale_.c_str());
   fatal_handlers_remove();
+  host::SignalOnDefaultEnd(nullptr);
   replay_stderr();
 }
 
@@ -494,16 +500,30 @@ TermEvent Terminal::read_now() {
 }
 
 // Blocks until standard input is readable (1), the time-out passed (0) or a
-// signal came (-1). A terminal that hung up is not watched any more.
+// signal came (-1). SIGINT and SIGTERM are held back while it looks whether
+// one came since the last wait, and let through only inside the wait, so
+// none slips in between. A terminal that hung up is not watched any more.
 int Terminal::wait_fd(int timeoutMs) {
   if (hangup_) {
     if (timeoutMs < 0) timeoutMs = 1000;
     poll(nullptr, 0, timeoutMs);
     return 0;
   }
+  sigset_t block, old;
+  sigemptyset(&block);
+  sigaddset(&block, SIGINT);
+  sigaddset(&block, SIGTERM);
+  sigprocmask(SIG_BLOCK, &block, &old);
+  int n = -1, err = EINTR;
   struct pollfd p = {0, POLLIN, 0};
-  int n = poll(&p, 1, timeoutMs);
-  if (n < 0) return errno == EINTR ? -1 : 0;
+  if (host::SignalCount() == signalsSeen_) {
+    struct timespec ts = {timeoutMs / 1000, (timeoutMs % 1000) * 1000000L};
+    n = ppoll(&p, 1, timeoutMs < 0 ? nullptr : &ts, &old);
+    err = errno;
+  }
+  sigprocmask(SIG_SETMASK, &old, nullptr);
+  signalsSeen_ = host::SignalCount();
+  if (n < 0) return err == EINTR ? -1 : 0;
   if (n > 0 && !(p.revents & POLLIN)) {
     hangup_ = true;
     if (Hwnd top = active_window()) post(top, WM_CLOSE);
@@ -512,7 +532,8 @@ int Terminal::wait_fd(int timeoutMs) {
   return n > 0 ? 1 : 0;
 }
 
-// The next event for a modal overlay; redraws after a resize.
+// The next event for a modal overlay; a resize redraws it, and a SIGINT or
+// SIGTERM is an event of its own.
 TermEvent Terminal::next_event() {
   for (;;) {
     TermEvent e = read_now();
@@ -520,6 +541,8 @@ TermEvent Terminal::next_event() {
     if (wait_fd(-1) < 0) {
       e = read_now();
       if (e.kind != TermEvent::None) return e;
+      e.kind = TermEvent::Signal;
+      return e;
     }
   }
 }
@@ -611,34 +634,48 @@ bool Terminal::wait_input(int timeoutMs) {
 
 // ---- Modal overlays ---------------------------------------------------------
 
-int Terminal::message_box(Hwnd, std::string_view text, std::string_view caption, uint32_t type) {
-  term::BoxOverlay box(text, caption, type);
+// Shows an overlay until answer() gives what it waits for: answer gets the
+// overlay's reply to an event (a signal counts as Esc) and tells whether it
+// ends the overlay.
+template <typename Overlay, typename Answer>
+auto Terminal::modal(Overlay& overlay, Answer answer) {
   menu_.close();
   for (;;) {
     overlayDirty_ = true;
-    present([&](Canvas& c) { box.draw(c); });
+    present([&](Canvas& c) { overlay.draw(c); });
     TermEvent e = next_event();
-    int answer = e.kind == TermEvent::KeyPress ? box.key(e.key) : e.kind == TermEvent::Mouse ? box.click(e.col, e.row) : 0;
-    if (answer) {
+    if (e.kind == TermEvent::Signal) e = TermEvent{TermEvent::KeyPress, Key{VK_ESCAPE, 0, 27}};
+    if (auto [done, value] = answer(e); done) {
       overlayDirty_ = true;
-      return answer;
+      return value;
     }
   }
 }
 
+int Terminal::message_box(Hwnd, std::string_view text, std::string_view caption, uint32_t type) {
+  term::BoxOverlay box(text, caption, type);
+  return modal(box, [&](const TermEvent& e) {
+    int a = e.kind == TermEvent::KeyPress ? box.key(e.key) : e.kind == TermEvent::Mouse ? box.click(e.col, e.row) : 0;
+    return std::pair{a != 0, a};
+  });
+}
+
 int Terminal::popup_menu(Hwnd, const std::vector<std::string>& items, Point at) {
   term::PopupOverlay popup(items, term::to_cell(at.x, cell_.x), term::to_cell(at.y, cell_.y));
-  menu_.close();
-  for (;;) {
-    overlayDirty_ = true;
-    present([&](Canvas& c) { popup.draw(c); });
-    TermEvent e = next_event();
+  return modal(popup, [&](const TermEvent& e) {
     int chosen = e.kind == TermEvent::KeyPress ? popup.key(e.key) : e.kind == TermEvent::Mouse ? popup.click(e.col, e.row) : -2;
-    if (chosen != -2) {
-      overlayDirty_ = true;
-      return chosen;
-    }
-  }
+    return std::pair{chosen != -2, chosen};
+  });
+}
+
+bool Terminal::path_dialog(Hwnd, const DialogRequest& request, std::string& path) {
+  term::PromptOverlay prompt(request);
+  bool chosen = modal(prompt, [&](const TermEvent& e) {
+    int r = e.kind == TermEvent::KeyPress ? prompt.key(e.key) : -1;
+    return std::pair{r >= 0, r == 1};
+  });
+  path = chosen ? prompt.path() : std::string();
+  return chosen;
 }
 
 }  // namespace
@@ -694,6 +731,7 @@ std::unique_ptr<Backend> open_terminal_backend(std::string& why) {
   g_saved.active = 1;
   capture_stderr();
   fatal_handlers_install();
+  host::SignalOnDefaultEnd(restore_in_signal);
   static bool atExit = false;
   if (!atExit) atExit = std::atexit(at_exit_restore) == 0;
   return t;

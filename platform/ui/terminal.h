@@ -26,13 +26,16 @@
 // it (input_key), a mouse click a click on the control under it
 // (input_click). F10 on the active window with a menu bar, or a click on a
 // bar, opens the menu (MenuTracker): arrows and Enter choose, and the item
-// reaches the window as WM_COMMAND. Message boxes and popup menus are modal
-// overlays answered by keys (Esc = Cancel, No or none).
+// reaches the window as WM_COMMAND. Message boxes, popup menus and the file
+// and folder dialogs are modal overlays answered by keys (Esc = Cancel, No
+// or none); a SIGINT or SIGTERM answers them as Esc does, so the close
+// request of the signal goes on.
 //
 // Only windows marked dirty by the core's events are drawn again, when the
 // program is idle. Waiting blocks in poll() on standard input until input, a
 // signal or the next timer; the input check of a busy pump is throttled.
-// The terminal is restored on every exit, including a fatal signal.
+// The terminal is restored on every exit, including a fatal signal and a
+// signal that ends the program the default way.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -225,6 +228,24 @@ class PopupOverlay {
   int row_;
   int sel_ = 0;
   CellRect rect_;
+};
+
+// The file and folder dialogs as a prompt: the title, the filters, and a
+// path typed on one line (the initial name proposed). key answers 1 when a
+// path was given (path()), 0 for a cancel (Esc, or Enter on an empty line),
+// -1 while the prompt stays.
+class PromptOverlay {
+ public:
+  explicit PromptOverlay(const DialogRequest& request);
+  int key(const Key& k);
+  const std::string& path() const { return path_; }
+  void draw(Canvas& c);
+
+ private:
+  std::string title_;
+  std::string filters_;
+  std::string label_;
+  std::string path_;
 };
 
 }  // namespace term

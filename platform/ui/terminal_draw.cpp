@@ -929,4 +929,48 @@ void PopupOverlay::draw(Canvas& c) {
   }
 }
 
+// ---- File and folder dialogs ------------------------------------------------
+
+PromptOverlay::PromptOverlay(const DialogRequest& request)
+    : title_(request.title), label_(request.kind == DialogKind::Folder ? "Folder: " : "File: "),
+      path_(request.initial) {
+  for (const DialogFilter& f : request.filters)
+    filters_ += (filters_.empty() ? "" : ", ") + (f.caption.empty() ? f.pattern : f.caption);
+  if (title_.empty()) title_ = request.kind == DialogKind::Folder ? "Folder" : request.kind == DialogKind::Save ? "Save" : "Open";
+}
+
+int PromptOverlay::key(const Key& k) {
+  switch (k.vk) {
+    case VK_ESCAPE: return 0;
+    case VK_RETURN: return path_.empty() ? 0 : 1;
+    case VK_BACK:
+      if (!path_.empty()) path_.pop_back();
+      return -1;
+    default:
+      break;
+  }
+  if (k.ch >= ' ' && k.ch != 127 && !(k.mods & (KEY_CTRL | KEY_ALT))) path_ += static_cast<char>(k.ch);
+  return -1;
+}
+
+void PromptOverlay::draw(Canvas& c) {
+  int width = std::min(std::max(40, c.cols() - 8), c.cols());
+  int inner = width - 4;
+  std::vector<std::string> lines = filters_.empty() ? std::vector<std::string>{} : wrap(filters_, inner);
+  int height = static_cast<int>(lines.size()) + (lines.empty() ? 0 : 1) + 3;
+  int col = std::max(0, (c.cols() - width) / 2), row = std::max(0, (c.rows() - 1 - height) / 2);
+  CellRect r{col, row, col + width, row + height}, all = c.bounds();
+  c.fill(r, kNormal, all);
+  c.frame(r, kBold, all);
+  c.text(col + 2, row, " " + title_ + " ", kBold | kReverse, all, width - 4);
+  for (size_t i = 0; i < lines.size(); ++i) c.text(col + 2, row + 1 + static_cast<int>(i), lines[i], kNormal, all, inner);
+  int y = row + height - 2, x = col + 2 + c.text(col + 2, y, label_, kNormal, all, inner);
+  int field = std::max(1, col + width - 2 - x);
+  c.fill(CellRect{x, y, x + field, y + 1}, kReverse, all);
+  int shown = std::min(text_width(path_), field - 1);
+  c.text(x, y, std::string_view(path_).substr(path_.size() - static_cast<size_t>(shown)), kReverse, all, shown);
+  c.cursorCol = x + shown;
+  c.cursorRow = y;
+}
+
 }  // namespace ui::term

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dialogs/filedialog.h"
 #include "platform/ui/backend.h"
 #include "platform/ui/ui.h"
 #include "runtime/strvalue.h"
@@ -20,7 +21,7 @@ namespace {
 
 using namespace ui;
 
-constexpr int kCustomers = 1501, kPopup = 1502, kExit = 1503, kAbout = 1510, kDeep = 1511, kQuit = 1520;
+constexpr int kCustomers = 1501, kPopup = 1502, kExit = 1503, kOpenFile = 1504, kAbout = 1510, kDeep = 1511, kQuit = 1520;
 constexpr int kName = 2000, kCode = 2001, kPassword = 2002, kActive = 2003, kProgress = 2004, kTowns = 2005,
               kEntries = 2006, kLogo = 2007, kNext = 3000, kSave = 3001, kDelete = 3002, kStatus = 4000;
 constexpr int kCellW = 12, kCellH = 24;
@@ -175,6 +176,15 @@ LResult main_proc(Hwnd h, Msg m, WParam wp, LParam lp) {
           status("popup " + std::to_string(id));
           return 0;
         }
+        case kOpenFile: {
+          FileDialogRecord rec;
+          FileDialogFill(rec, false, "PAN", "CUSTOMER.PAN", "Screen Files (*.PAN),*.PAN,All Files (*.*),*.*",
+                         "Open a screen");
+          std::string got = FileDialogRun(rec) == kFileDialogChosen ? rec.file : "cancel";
+          append("events.log", "file " + got);
+          status("file " + got);
+          return 0;
+        }
         case kAbout: message_box(h, "A demo of the terminal.", "About", MB_OK | MB_ICONINFORMATION); return 0;
         case kDeep: status("deep"); return 0;
         case kExit:
@@ -200,6 +210,7 @@ Hmenu main_menu() {
   Hmenu file = menu_create_popup(), help = menu_create_popup(), more = menu_create_popup();
   menu_append_item(file, kCustomers, "&Customers");
   menu_append_item(file, kPopup, "&Popup");
+  menu_append_item(file, kOpenFile, "&Open file");
   menu_append_item(file, 0, "");
   menu_append_item(file, kExit, "E&xit");
   menu_append_item(more, kDeep, "&Deep");

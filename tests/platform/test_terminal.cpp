@@ -12,6 +12,7 @@ namespace {
 using namespace ui::term;
 
 constexpr Point kCell{12, 24};
+constexpr uint16_t kOem8 = 0xDF;
 
 TEST(TerminalText, Windows1252MapsToUnicodeAndBack) {
   struct Case {
@@ -347,6 +348,38 @@ TEST(TerminalPopup, KeysChooseAPositionOrNone) {
     for (const Key& k : c.keys) chosen = p.key(k);
     EXPECT_EQ(chosen, c.chosen) << c.id;
   }
+}
+
+TEST(TerminalPrompt, ATypedPathAnswersAndAnEmptyLineCancels) {
+  DialogRequest req;
+  req.title = "Open";
+  req.initial = "A.PAN";
+  req.filters = {{"Screen Files (*.PAN)", "*.PAN"}, {"", "*.*"}};
+  struct Case {
+    const char* id;
+    std::vector<Key> keys;
+    int answer;
+    const char* path;
+  } cases[] = {
+      {"initial", {K(VK_RETURN)}, 1, "A.PAN"},
+      {"edited", {K(VK_BACK), K(VK_BACK), K(VK_BACK), C('x'), Key{kOem8, 0, 0xF1}, K(VK_RETURN)}, 1, "A.x\xF1"},
+      {"emptied", {K(VK_BACK), K(VK_BACK), K(VK_BACK), K(VK_BACK), K(VK_BACK), K(VK_BACK), K(VK_RETURN)}, 0, ""},
+      {"esc", {C('b'), K(VK_ESCAPE)}, 0, "A.PANb"},
+  };
+  for (const Case& c : cases) {
+    PromptOverlay p(req);
+    int answer = -1;
+    for (const Key& k : c.keys) answer = p.key(k);
+    EXPECT_EQ(answer, c.answer) << c.id;
+    EXPECT_EQ(p.path(), c.path) << c.id;
+  }
+  Canvas c(50, 10);
+  PromptOverlay p(req);
+  p.draw(c);
+  EXPECT_EQ(c.line(2), "    ┌─ Open ─────────────────────────────────┐");
+  EXPECT_EQ(c.line(3), "    │ Screen Files (*.PAN), *.*              │");
+  EXPECT_EQ(c.line(5), "    │ File: A.PAN                            │");
+  EXPECT_EQ(c.cursorCol, 17);  // after the name
 }
 
 TEST_F(TerminalDraw, AResizeGivesMaximisedWindowsTheNewWorkArea) {

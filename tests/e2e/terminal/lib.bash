@@ -46,14 +46,15 @@ kx_expect_screen() {
   done
   echo "FAIL $kx_test: screen $(basename "$want") differs:"; diff <(echo "$got") "$want"; fail=1; return 1
 }
-# Waits for the program's end; checks its exit code and the terminal modes.
+# Waits for the program's end; checks its exit code (codes may be given as
+# "a|b") and the terminal modes.
 kx_expect_end() {
   local want=$1
   for _ in $(seq 1 200); do [ -f "$work/rc.txt" ] && break; sleep 0.05; done
   if [ ! -f "$work/rc.txt" ]; then echo "FAIL $kx_test: still running"; kx_screen; fail=1; return 1; fi
   sleep 0.1
   local rc; rc=$(cat "$work/rc.txt")
-  if [ "$rc" != "$want" ]; then echo "FAIL $kx_test: exit code $rc, expected $want"; cat "$work/stderr.txt"; fail=1; fi
+  if ! [[ "$rc" =~ ^($want)$ ]]; then echo "FAIL $kx_test: exit code $rc, expected $want"; cat "$work/stderr.txt"; fail=1; fi
   for _ in $(seq 1 40); do [ -f "$work/stty.after" ] && break; sleep 0.05; done
   if ! cmp -s "$work/stty.before" "$work/stty.after"; then
     echo "FAIL $kx_test: terminal modes not restored"; cat "$work/stty.before" "$work/stty.after"; fail=1
