@@ -28,6 +28,5 @@ for how in TERM C-c box ABRT twice; do
       grep -q '^exit yes$' "$work/events.log" 2>/dev/null || { echo "FAIL signals $how: the main window did not close"; fail=1; }
       ;;
   esac
-  tmx kill-server 2>/dev/null
 done
 exit $fail

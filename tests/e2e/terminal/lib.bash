@@ -3,7 +3,10 @@
 # send-keys, the screen read with capture-pane and polled until the expected
 # one shows (no fixed sleeps). Each test has a tmux server of its own.
 # Sourced with the test's name in $kx_test; sets $work, a fresh folder.
-kx_sock="kx-$kx_test-$$"
+# Every start gets a server of its own, so one still ending never meets the
+# next.
+kx_n=0
+kx_sock="kx-$kx_test-$$-0"
 work=$(mktemp -d)
 fail=0
 tmx() { tmux -u -L "$kx_sock" -f /dev/null "$@"; }
@@ -16,6 +19,9 @@ trap kx_cleanup EXIT
 # $work/stty.after.
 kx_start() {
   local cols=$1 lines=$2; shift 2
+  tmx kill-server 2>/dev/null
+  kx_n=$((kx_n + 1))
+  kx_sock="kx-$kx_test-$$-$kx_n"
   { echo 'echo $$ >pid.txt'; printf 'exec'; printf ' %q' "$@"; echo; } >"$work/cmd.sh"
   tmx new-session -d -s kx -x "$cols" -y "$lines" \
     "cd '$work' && export LANG=C.UTF-8 LC_ALL=C.UTF-8; stty -g >stty.before; bash cmd.sh 2>stderr.txt; echo \$? >rc.txt; stty -g >stty.after; exec sleep 600"
