@@ -487,14 +487,6 @@ TermEvent Terminal::read_now() {
   }
   bool known = rc == KEY_CODE_YES ? decode_keycode(wc, e.key) : decode_char(wc, e.key);
   if (!known) return read_now();
-  if (rc == OK && wc == 27) {
-    // Esc with a character right behind it is that character with Alt.
-    wint_t next;
-    if (wget_wch(stdscr, &next) == OK) {
-      Key alt;
-      if (decode_char(next, alt) && alt.vk != VK_ESCAPE) e.key = Key{alt.vk, alt.mods | KEY_ALT, -1};
-    }
-  }
   e.kind = TermEvent::KeyPress;
   return e;
 }

@@ -3,7 +3,8 @@
 # F10, a record form opened from the menu, keys typed and their virtual keys,
 # "Peña" shown as UTF-8 and "ñ" stored as byte F1, the next record, a delete
 # answered No from the keyboard, Esc back to the main window, a resize, and
-# the exit question answered Y (exit code 0, terminal modes as before).
+# the exit question answered Y (exit code 0, terminal modes as before); in a
+# locale without those characters, "?" and plain frames.
 set -u
 demo=$4 expected=$3/tests/e2e/terminal
 kx_test=session
@@ -50,6 +51,17 @@ kx_expect_screen "$expected/main.txt"
 tmx resize-window -t kx -x 100 -y 30
 kx_expect_screen "$expected/main-100x30.txt"
 kx_keys Escape
+kx_wait_text "Exit the program?"
+kx_keys y
+kx_expect_end 0
+
+# Where the locale's codeset has no such character the terminal shows "?",
+# and frames fall back to plain characters.
+KX_LOCALE=C kx_start 80 24 "$demo"
+kx_wait_text "- Demo --"
+kx_keys F10 Enter
+kx_wait_text "| Name:     Pe?a "
+kx_keys Escape Escape
 kx_wait_text "Exit the program?"
 kx_keys y
 kx_expect_end 0

@@ -14,7 +14,7 @@ kx_cleanup() { tmx kill-server 2>/dev/null; rm -rf "$work"; }
 trap kx_cleanup EXIT
 
 # Starts a command in the pane ($1 columns, $2 lines, the rest the command,
-# run in $work). Its process id lands in $work/pid.txt, its exit code in
+# run in $work; the locale is $KX_LOCALE, C.UTF-8 when unset). Its process id lands in $work/pid.txt, its exit code in
 # $work/rc.txt, the terminal modes before and after in $work/stty.before and
 # $work/stty.after.
 kx_start() {
@@ -24,7 +24,7 @@ kx_start() {
   kx_sock="kx-$kx_test-$$-$kx_n"
   { echo 'echo $$ >pid.txt'; printf 'exec'; printf ' %q' "$@"; echo; } >"$work/cmd.sh"
   tmx new-session -d -s kx -x "$cols" -y "$lines" \
-    "cd '$work' && export LANG=C.UTF-8 LC_ALL=C.UTF-8; stty -g >stty.before; bash cmd.sh 2>stderr.txt; echo \$? >rc.txt; stty -g >stty.after; exec sleep 600"
+    "cd '$work' && export LANG=${KX_LOCALE:-C.UTF-8} LC_ALL=${KX_LOCALE:-C.UTF-8}; stty -g >stty.before; bash cmd.sh 2>stderr.txt; echo \$? >rc.txt; stty -g >stty.after; exec sleep 600"
 }
 # The screen, blanks at line ends and blank lines at the end dropped.
 kx_screen() {
