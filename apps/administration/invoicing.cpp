@@ -18,6 +18,7 @@
 #include "screens/fieldvalues.h"
 #include "screens/msgbox.h"
 #include "screens/progress.h"
+#include "screens/screenprops.h"
 #include "script/evaluator.h"
 #include "script/macros.h"
 #include "script/objparams.h"
@@ -26,12 +27,9 @@
 
 namespace {
 
-// Object parameters of the run, by number.
+// Object parameters of the run's job, by number (the screen's SET$, RELOPT%,
+// FD$ and UPDFIELDS$ are screen properties).
 enum InvParmNum : int {
-  kParmSet = 12,
-  kParmRelOpt = 22,
-  kParmFd = 51,
-  kParmUpdFields = 57,
   kParmUsrCond = 64,
   kParmRdExp = 108,
   kParmWrExp = 109,
@@ -88,7 +86,7 @@ bool AllBlank(std::string_view s) { return s.find_first_not_of(' ') == std::stri
 // step as a window with that relation level would use it.
 std::string RelationText(int level) {
   StrAreaScope scope;
-  return RelExprGet(View(InvParm(kParmRelOpt)), static_cast<uint16_t>(level)).Str();
+  return RelExprGet(View(InvParm(kPropRelOpt)), static_cast<uint16_t>(level)).Str();
 }
 
 Status Insert(int file, const std::string& relations) {
@@ -193,7 +191,7 @@ StrValue AdmRunName(int n) {
 Status InvRunStep(int step, int* out) {
   if (Status s = ParmEventSet(step, Empty())) return s;
   if (step > 0) {
-    if (Status s = Evaluate(InvParm(kParmSet))) return s;
+    if (Status s = Evaluate(InvParm(kPropSet))) return s;
   }
   return out ? TargetOf(out) : 0;
 }
@@ -337,11 +335,11 @@ Status InvRunPay(InvRun&) {
   if (Status s = ParmEventSet(kInvPay, Empty())) return s;
   int payments = 0;
   if (Status s = TargetOf(&payments)) return s;
-  if (Status s = Evaluate(InvParm(kParmSet))) return s;
+  if (Status s = Evaluate(InvParm(kPropSet))) return s;
   std::string relations;
   {
     StrAreaScope scope;
-    relations = RelExprGet(View(InvParm(kParmRelOpt)), static_cast<uint16_t>(DynStrCount(RelationStmtList))).Str();
+    relations = RelExprGet(View(InvParm(kPropRelOpt)), static_cast<uint16_t>(DynStrCount(RelationStmtList))).Str();
   }
   std::string cond = InvParm(kParmEotExp), stmt = InvParm(kParmWrExp);
   return RecOperWhile(View(cond), View(stmt), dfact::kInsert, payments, View(relations));
@@ -349,7 +347,7 @@ Status InvRunPay(InvRun&) {
 
 Status InvStepScreenUp() {
   if (Status s = InvRunStep(kInvScreenUp, nullptr)) return s;
-  return RefreshNamed(InvParm(kParmUpdFields));
+  return RefreshNamed(InvParm(kPropUpdFields));
 }
 
 }  // namespace
@@ -511,7 +509,7 @@ Status InvRunPrepare(InvRun& run) {
   std::string names;
   {
     StrAreaScope scope;
-    StrValue fd = MacroExpand(ParmValueByNum(kParmFd), kMacroPlain);
+    StrValue fd = MacroExpand(ParmValueByNum(kPropFd), kMacroPlain);
     if (Status e = StrError(fd)) return e;
     if (Status s = DynStrPush(kInvNamesList, fd)) return s;
   }

@@ -12,6 +12,7 @@
 #include "screens/mantwin.h"
 #include "screens/menucmd.h"
 #include "script/payments.h"
+#include "script/statements.h"
 #include "script/taskhooks.h"
 
 namespace {
@@ -32,7 +33,9 @@ Status PhaseHooks() {
   TaskHookRegister(TaskFn(AdmTaskInvoicing), 10);
   // Task 11, the payments maintenance, comes with the payments schedule.
   TaskHookRegister(TaskFn(AdmTaskDocActions), 12);
-  return StatMoveRegister();
+  if (Status s = StatMoveRegister()) return s;
+  ExecRunUtilsInit();
+  return 0;
 }
 
 // The help directory: "Help" in the application's directory.

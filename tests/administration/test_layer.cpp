@@ -4,6 +4,7 @@
 #include "apps/administration/layer.h"
 #include "screens/menucmd.h"
 #include "script/builtins.h"
+#include "script/handlers.h"
 #include "tests/administration/adm_fixture.h"
 
 namespace {
@@ -35,6 +36,7 @@ TEST_F(LayerTest, PhaseOneRegistersTheTaskHooks) {
   }
   EXPECT_NE(TaskHookGetAs<FieldHelpFn>(kHookFieldHelp), nullptr);
   EXPECT_NE(BuiltinCode(StrFromC("StatMove")), 0);
+  EXPECT_NE(ExecHandlerFind(0), nullptr);  // the statement handlers
 }
 
 // Phase 2 registers the built-ins in their order, sets the help directory,
