@@ -17,8 +17,8 @@
 #include "runtime/messages.h"
 #include "runtime/paths.h"
 #include "runtime/seam.h"
+#include "runtime/sysvars.h"
 #include "script/taskhooks.h"
-#include "script/variables.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "data/transsetup.h"
 #include "platform/host/files.h"
 #include "runtime/log.h"
-#include "script/variables.h"
+#include "runtime/sysvars.h"
 
 namespace {
 
