@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/hooks.h"
 #include "data/datafile.h"
 #include "data/dataui.h"
 #include "data/dictionary.h"
@@ -116,7 +117,7 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   ui.choose = WinChoice;
   DataUiSet(ui);
   const char* args[1] = {rec.commandLine};
-  Status s = StartInit(65535, args, rec.identity, rec.title, rec.startFlags, rec.phase);
+  Status s = StartInit(kStartWholeCommandLine, args, rec.identity, rec.title, rec.startFlags, rec.phase);
   if (s > 121) ErrShow(s);
   return s;
 }
@@ -128,26 +129,27 @@ Status StartInit(int count, const char* const* args, StrValue identity, StrValue
 }
 
 Status StartCommandLine(int count, const char* const* args) {
+  LayerHooksRegister();
   if (Status s = VarSysInit()) return s;
   TaskHookSet(NameHookFn{}, kHookValue);  // the screen-field value hook comes with the screens
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue locale = StrCat(StrCat(StrCat(Msg("0019"), StrMake("\0", 1)), Msg("0117")),
                            StrMake("\0 ", 2));
   Status s = StartSetting(0, locale, true);
   if (s == 0) s = LocaleLoad();
   if (s == 0) {
-    StrValue line = count == 65535 ? StrFromC(args[0]) : OptJoinArgs(count, args);
+    StrValue line = count == kStartWholeCommandLine ? StrFromC(args[0]) : OptJoinArgs(count, args);
     s = OptNormalise(line);
   }
-  return StrAreaRelease(m, s);
+  return s;
 }
 
 Status StartPhases(StrValue identity, StrValue title, uint8_t flags, PhaseCallback phase) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   // A failed phase 1 ends start-up: configuring a program whose application
   // layer could not register itself would only hide the first error.
   Status r = phase ? static_cast<Status>(phase(flags * 16 + 1)) : 0;
-  if (r != 0) return StrAreaRelease(m, r);
+  if (r != 0) return r;
   if (SettingGet(SetLanguageItem).len == 0) LangDefault();
   r = StartConfig(identity, title);
   if (r == 0 && StartWantsDictionary(identity, flags)) r = StartDictionary(flags);
@@ -158,11 +160,11 @@ Status StartPhases(StrValue identity, StrValue title, uint8_t flags, PhaseCallba
     ErrDetailSet(0, StrMake("", 0), false);
     ErrClear();
   }
-  return StrAreaRelease(m, r);
+  return r;
 }
 
 Status StartConfig(StrValue identity, StrValue title) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   int16_t trace = StrToInt(OptValueByName("TRACE"));
   VarSysIntSet(kSysTrace, static_cast<int16_t>(trace | 0x01));
   StrValue apname = OptValueByName("APNAME");
@@ -172,11 +174,11 @@ Status StartConfig(StrValue identity, StrValue title) {
   Status s = StartSetting(SetIdentityItem, id, true);
   if (s == 0 && title.len) s = StartSetting(SetTitleItem, title, true);
   if (s == 0) s = StartDataPath(1);
-  return StrAreaRelease(m, s);
+  return s;
 }
 
 Status StartDataPath(int mode) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   Status s = 0;
   if ((mode & 3) == 1) {
     StrValue run = AppPath(1);
@@ -198,7 +200,7 @@ Status StartDataPath(int mode) {
     StrValue backups = AppPath(6);
     if (!backups.IsError() && !host::Exists(backups.View())) s = PathMakeDirs(backups);
   }
-  return StrAreaRelease(m, s);
+  return s;
 }
 
 Status StartSetting(int item, StrValue text, bool force) {
@@ -214,7 +216,7 @@ Status StartMenuRun(StrValue menuFile) {
 }
 
 Status StartRun(StrValue menuFile) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue run = OptValueByName("RUN");
   bool hasRun = !run.IsError() && run.len > 0;
   Status s = 0;
@@ -226,24 +228,23 @@ Status StartRun(StrValue menuFile) {
     s = MenuCmdRun(run, MenuCmdDispatch);
   }
   if (s != 0) ErrShow(s);
-  return StrAreaRelease(m, s);
+  return s;
 }
 
 Status StartRunCommandFile() {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue input = OptValueByName("INPUT");
   Status s = 0;
   if (!input.IsError() && input.len > 0) {
     uint16_t slot = StreamOpen(input, kStreamReadOnly);
-    if (slot != 65535) {
+    if (slot != kStreamNoSlot) {
       while (s == 0 && !StreamAtEnd(slot)) {
         VarSysIntSet(kSysInHnd, static_cast<int16_t>(slot));
-        uint16_t lm = StrAreaMark(-1);
+        const StrAreaScope step;
         StrValue line = StreamReadLine(slot, -1);
         // A blank line is no command: skipping it keeps one empty line from
         // ending the whole batch.
         if (!line.IsError() && StrTrim(line, 3).len > 0) s = MenuCmdRun(line, MenuCmdDispatch);
-        StrAreaMark(lm);
       }
       StreamClose(slot);
       VarSysIntSet(kSysInHnd, 0);
@@ -251,7 +252,7 @@ Status StartRunCommandFile() {
   }
   StrValue output = OptValueByName("OUTPUT");
   if (!output.IsError() && output.len > 0) VarSysIntSet(kSysOutHnd, 1);
-  return StrAreaRelease(m, s);
+  return s;
 }
 
 StrValue InputNextLine() {

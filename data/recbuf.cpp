@@ -72,9 +72,8 @@ StrValue CodedNumber(std::string_view raw) {
 DataFieldDesc RefFail(Status code, StrValue ref) {
   DataFieldDesc d;
   d.status = code;
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   ErrDetailSet(code, StrCat(StrFromC("Field:"), ref), false);
-  StrAreaMark(mark);
   return d;
 }
 
@@ -165,13 +164,13 @@ Status RecFieldSet(int file, int field, StrValue value) {
   if (Status e = StrError(value)) return e;
   int n = DicFileNum(file);
   if (Status s = DicCheckFileField(n, field)) return FieldFail(s);
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   DataFieldDesc f = DicFieldDesc(n, field);
   StrValue stored = StoredForm(f, value);
   Status s = StrError(stored);
   if (s == st::OK) s = PutBytes(n, f.offset, stored.View());
   if (s == st::DATAOUTBOUND) DicFileFieldError(s, n, field);
-  return StrAreaRelease(mark, s ? FieldFail(s) : st::OK);
+  return s ? FieldFail(s) : st::OK;
 }
 
 Status RecFieldSetRef(StrValue ref, StrValue value) {

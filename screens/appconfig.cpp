@@ -19,7 +19,7 @@ Status AppConfigPhase(int phase) {
 
 Status PrcRunList(StrValue list) {
   if (Status e = StrError(list)) return e;
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrListIter it(list, ',');
   StrValue item;
   while (it.Next(&item)) {
@@ -28,7 +28,7 @@ Status PrcRunList(StrValue list) {
     int flags = StrListItemInt(item, ';', 2);
     Status s = name.len ? ExpExecFile(name, flags) : 0;
     StrAreaMark(lm);
-    if (s) return StrAreaRelease(m, s);
+    if (s) return s;
   }
-  return StrAreaRelease(m, LangVarsLoad());
+  return LangVarsLoad();
 }

@@ -12,27 +12,27 @@
 #include "script/objparams.h"
 
 Status FontLoad() {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   Status s = ParmStrPush(StrFromC("KXFONT.PPN"));
-  if (s != 0) return StrAreaRelease(m, s == st::NOTFOUND ? 0 : s);
+  if (s != 0) return s == st::NOTFOUND ? 0 : s;
   StrValue first = StrListItem(DynStrTop(ObjParamsList), ':', 1);
   StrValue fields[4];
   for (uint32_t i = 0; i < 4; ++i) fields[i] = StrListItem(first, ';', i + 1);
   int height = StrToInt(fields[0]);
   int width = StrToInt(fields[1]);
-  int weight = StrFindStr(fields[2], StrFromC("BOLD"), 1) != 65535 ? 700 : 400;
+  int weight = StrFindStr(fields[2], StrFromC("BOLD"), 1) != kNotFound ? 700 : 400;
   // A line with unusable sizes would break every pixel computation of the
   // screens: keep the entry point's font unless both are -1 or sane.
   bool sane = (height == -1 && width == -1) || (height >= 4 && height <= 200 && width >= 4 && width <= 200);
   if (sane) FontAdd(height, width, weight, StrTrim(fields[3], 3));
   ParmStrPop();
-  return StrAreaRelease(m, 0);
+  return 0;
 }
 
 Status FontSelect() {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue whole = FileRead(StrFromC("KXFONT.PPN"), 0, kStreamToEnd);
-  if (whole.IsError()) return StrAreaRelease(m, StrError(whole));
+  if (whole.IsError()) return StrError(whole);
   // Lines are kept whole: each is offered quoted, so a face name holding ","
   // or ":" stays one choice.
   std::vector<std::string> lines;
@@ -60,5 +60,5 @@ Status FontSelect() {
     // The whole file is replaced, so a shorter content leaves no stale tail.
     cs = FileWrite(StrFromC("KXFONT.PPN"), kStreamReplace, StrFromView(text));
   }
-  return StrAreaRelease(m, cs);
+  return cs;
 }

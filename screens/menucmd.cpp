@@ -2,9 +2,9 @@
 
 #include "data/rebuild.h"
 #include "data/transsetup.h"
-#include "devices/reportlaunch.h"
 #include "runtime/errors.h"
 #include "runtime/messages.h"
+#include "runtime/seam.h"
 #include "runtime/strformat.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
@@ -22,6 +22,7 @@ const char kMenuVerbs[] =
 namespace {
 
 MenuCmdHandler g_handler = nullptr;
+MenuVerbFn g_report = nullptr;
 
 // Exact (case as written) position of a word in the verb table; 0 when absent.
 uint16_t VerbNumber(StrValue word) {
@@ -33,9 +34,9 @@ uint16_t VerbNumber(StrValue word) {
 }  // namespace
 
 Status ProcessNotDefined(Status code) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   ErrDetailSet(code, Msg("0031 Process not defined"), false);
-  return StrAreaRelease(m, code);
+  return code;
 }
 
 
@@ -46,9 +47,9 @@ MenuCommand MenuCmdParse(StrValue line) {
     cmd.code = StrError(text);
     return cmd;
   }
-  char sep = StrFindCharAt(text, 0, ' ', true) != 65535 ? ' ' : ',';
+  char sep = StrFindCharAt(text, 0, ' ', true) != kNotFound ? ' ' : ',';
   uint16_t at = StrFindCharAt(text, 0, sep, true);
-  StrValue word = at == 65535 ? text : StrMid(text, 0, at);
+  StrValue word = at == kNotFound ? text : StrMid(text, 0, at);
   uint16_t verb = VerbNumber(word);
   if (verb == 0) {
     cmd.code = st::BADINPUTDATA;
@@ -56,19 +57,21 @@ MenuCommand MenuCmdParse(StrValue line) {
     return cmd;
   }
   cmd.code = static_cast<uint32_t>(verb) << 16;
-  cmd.rest = at == 65535 ? StrMid(text, static_cast<int32_t>(text.len), 0) : StrMid(text, at + 1, 65535);
+  cmd.rest = at == kNotFound ? StrMid(text, static_cast<int32_t>(text.len), 0) : StrMid(text, at + 1, kStrMaxLen);
   return cmd;
 }
+
+void MenuCmdReportSet(MenuVerbFn fn) { g_report = fn; }
 
 void MenuCmdHookSet(MenuCmdHandler handler) { g_handler = handler; }
 MenuCmdHandler MenuCmdHookGet() { return g_handler; }
 
 Status MenuCmdRun(StrValue line, MenuCmdHandler defaultHandler) {
   if (!g_handler) g_handler = defaultHandler;
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   MenuCommand cmd = MenuCmdParse(line);
   Status s = g_handler ? g_handler(static_cast<int>(cmd.code), cmd.rest) : st::BADINPUTDATA;
-  return StrAreaRelease(m, s);
+  return s;
 }
 
 StrValue MenuCmdText(StrValue line, uint16_t verb) {
@@ -76,7 +79,7 @@ StrValue MenuCmdText(StrValue line, uint16_t verb) {
   uint16_t m = StrAreaMark(-1);
   if (MenuCmdParse(line).Verb() != 0) return StrAreaReturn(m, line);
   StrValue name = StrListItem(StrFromC(kMenuVerbs), ',', verb);
-  StrValue text = StrFormat(static_cast<uint32_t>(line.len) + 390, StrFromC("%s %s"), name.View(), line.View());
+  StrValue text = StrFormat(static_cast<uint32_t>(line.len) + kMenuCmdTextRoom, StrFromC("%s %s"), name.View(), line.View());
   return StrAreaReturn(m, text);
 }
 
@@ -85,13 +88,13 @@ Status MenuCmdDispatch(int code, StrValue rest) {
   if ((code & 0xffff) != 0) verb = 0;
   switch (verb) {
     case kVerbAcceptRun:
-      return AcceptCommand(rest, 82);
+      return AcceptCommand(rest, kAcceptRunWindowMode);
     case kVerbMantAux:
       return MantAuxCommand(rest);
     case kVerbPrcExec:
       return PrcExec(rest, nullptr);
     case kVerbReport:
-      return ReportCommand(rest);
+      return g_report ? g_report(rest) : SeamMissing("ReportCommand");
     case kVerbReorg:
       return ReorgCommand(rest);
     case kVerbCopy:
@@ -129,8 +132,8 @@ Status MenuCmdRunList(StrValue list, uint32_t* index, StrValue stopSet) {
       MenuCommand cmd = MenuCmdParse(text);
       if (cmd.Verb() == 0) {
         s = cmd.Stat() ? cmd.Stat() : st::BADINPUTDATA;
-      } else if (!stopSet.IsError() && StrFindChar(stopSet, static_cast<char>(cmd.Verb()), 1) != 65535) {
-        s = '|';
+      } else if (!stopSet.IsError() && StrFindChar(stopSet, static_cast<char>(cmd.Verb()), 1) != kNotFound) {
+        s = kMenuListStopped;
       } else {
         s = MenuCmdDispatch(static_cast<int>(cmd.code), cmd.rest);
       }

@@ -24,30 +24,30 @@ void MenuAppTasksSet(MenuItemTask itemTask, CloseTask closeTask) {
 }
 
 Status MenuEvent(uint16_t action) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   Status s = 0;
   switch (action & 0xff) {
-    case 16: {
+    case kMenuActionItem: {
       StrValue cmd = StrDup(DynStrGet(MenuCommandsList, action >> 8));
       s = g_itemTask ? g_itemTask(cmd) : st::FEATUREREMOVED;
       if (s == st::FEATUREREMOVED) s = MenuCmdRun(cmd, MenuCmdDispatch);
       break;
     }
-    case 17:
+    case kMenuActionClose:
       if (ExitConfirm()) s = WinRecordClose(-1);
       break;
-    case 19:
+    case kMenuActionHelp:
       s = HelpShow(StrMake("", 0));
       break;
     default:
       break;
   }
   if (s >= 122) s = ErrShow(s);
-  return StrAreaRelease(m, s);
+  return s;
 }
 
 int ExitConfirm() {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   Status task = g_closeTask ? g_closeTask() : st::FEATUREREMOVED;
   uint32_t screens = task == st::FEATUREREMOVED ? ValTableInfo(4, 0) : task;
   uint32_t windows = task == st::FEATUREREMOVED ? ValTableInfo(5, 0) : task;
@@ -62,7 +62,6 @@ int ExitConfirm() {
     StrValue text = StrFormat(400, Msg("0033"), screens, windows);
     answer = MsgAsk(text);
   }
-  StrAreaMark(m);
   return answer;
 }
 

@@ -1,7 +1,8 @@
 #include "screens/msgbox.h"
 
-#include <cstdio>
+#include <string>
 
+#include "platform/host/console.h"
 #include "platform/ui/ui.h"
 #include "runtime/errors.h"
 #include "runtime/messages.h"
@@ -50,30 +51,26 @@ char AnswerLetter(int item) {
 // after the status number, so that a run that fails still tells the user why.
 Status ErrShow(Status code) {
   if (code > 121) {
-    uint16_t m = StrAreaMark(-1);
+    const StrAreaScope scope;
     StrValue text = ErrText(code);
-    std::fprintf(stderr, "Error %u: %.*s\n", static_cast<unsigned>(code), static_cast<int>(text.len),
-                 text.ptr ? text.ptr : "");
-    StrAreaMark(m);
+    host::StdErrWrite("Error " + std::to_string(code) + ": " + std::string(text.View()) + "\n");
   }
   return code;
 }
 
 int MsgBox(StrValue text, StrValue caption, int kind) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   int button = BoxButton(text, caption, kind);
   int answer = 0;
   if (button == ui::IDOK || button == ui::IDRETRY || button == ui::IDYES) answer = AnswerLetter(1);
   else if (button == ui::IDNO) answer = AnswerLetter(2);
   else if (button == ui::IDCANCEL || button == ui::IDABORT || button == ui::IDIGNORE) answer = 3;
-  StrAreaMark(m);
   return answer;
 }
 
 // The answer comes from the button, never from comparing letters.
 int MsgAsk(StrValue text) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   int button = BoxButton(text, StrMake("", 0), 5);
-  StrAreaMark(m);
   return button == ui::IDYES ? 1 : 0;
 }

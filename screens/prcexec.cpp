@@ -16,13 +16,13 @@
 
 Status PrcExec(StrValue spec, PrcExecCallback callback) {
   if (Status e = StrError(spec)) return e;
-  if (StrFindChar(spec, '*', 1) == 65535) return PrcRunSpec(spec);
-  uint16_t m = StrAreaMark(-1);
+  if (StrFindChar(spec, '*', 1) == kNotFound) return PrcRunSpec(spec);
+  const StrAreaScope scope;
   StrValue pattern = PathJoin(AppPath(2), spec);
   std::vector<std::string> names;
   if (pattern.IsError() || host::List(pattern.View(), &names) != 0 || names.empty()) {
     ProcessNotDefined(st::FILENOTFOUND);
-    return StrAreaRelease(m, ErrSet(1, MOD_SCREENS, st::FILENOTFOUND, st::FILENOTFOUND));
+    return ErrSet(1, MOD_SCREENS, st::FILENOTFOUND, st::FILENOTFOUND);
   }
   std::string list;
   for (const std::string& n : names) list += (list.empty() ? "" : ",") + n;
@@ -42,5 +42,5 @@ Status PrcExec(StrValue spec, PrcExecCallback callback) {
     s = callback ? callback(chosen) : PrcRunSpec(chosen);
     StrAreaMark(lm);
   }
-  return StrAreaRelease(m, s);
+  return s;
 }

@@ -14,7 +14,6 @@
 // the variables named in the text as assignments (the file is replaced
 // atomically), -3 replaces the file with the text, other positions write the
 // text there (65535 appends). The status is the result.
-#include "data/relations.h"
 #include "runtime/errors.h"
 #include "runtime/paths.h"
 #include "runtime/streams.h"
@@ -22,6 +21,7 @@
 #include "script/builtins_int.h"
 #include "script/evaluator.h"
 #include "script/expfiles.h"
+#include "script/fieldaccess.h"
 #include "script/procedures.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
@@ -127,7 +127,7 @@ Status BiFileRel(const uint16_t*, uint16_t) {
   if ((f & relflag::kInsert) && (VarSysIntGet(kSysUpStat) & 4) && hook) {
     result = hook(a, b, c, f, text);
   } else {
-    result = RelRead(a, b, c, f, text);
+    result = FieldAccessRelRead(a, b, c, f, text);
   }
   if (result >= 128) return result;
   return BuiltinResultInt(result);
@@ -142,7 +142,7 @@ Status BiExec(const uint16_t*, uint16_t) {
   StrValue file = BuiltinArgAsText(2, Empty());
   if (Status e = StrError(name)) return e;
   if (Status e = StrError(file)) return e;
-  if (file.len == 0 && StrFindChar(name, '.', 1) != 65535) {
+  if (file.len == 0 && StrFindChar(name, '.', 1) != kNotFound) {
     Status s = ExpExecFile(name, 1);
     if (s >= 128) return s;
     return BuiltinResultStr(Empty());

@@ -26,6 +26,11 @@ Status ExpCallHook(StrValue text);
 // file's name in upper case and holding its file number.
 Status VarFileNumsDefine();
 
+// Assigns a resolved catalogue text to a script variable: the assignment is
+// built with the text quoted, so it is never evaluated (the language
+// variables of runtime/messages.h).
+Status LangVarAssign(StrValue name, StrValue text);
+
 // ExpExecText for the texts of expression files: empty expressions (blank
 // lines, doubled or trailing separators) are skipped instead of being 147.
 Status ExpExecLines(StrValue text);

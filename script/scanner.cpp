@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "data/recbuf.h"
 #include "runtime/errors.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "script/builtins.h"
+#include "script/fieldaccess.h"
 
 namespace {
 
@@ -28,15 +28,28 @@ struct OpCharTable {
 };
 const OpCharTable kOpTable;
 
-// Index and class of every operator, by its text.
+// Index and class of every operator, by its text. Each row names its
+// operator, and the table is checked against the enum when compiled.
 struct OpDef {
+  ExpOp op;
   const char* text;
   uint16_t cls;
 };
-constexpr OpDef kOps[kOpCount] = {
-    {"", 0},   {"*", 4},  {"/", 4},  {"!", 4},  {"%", 4},  {"\xF7", 4}, {"+", 3},
-    {"-", 3},  {"=", 0},  {">", 2},  {"<", 2},  {"==", 2}, {">=", 2},   {"<=", 2},
-    {"<>", 2}, {"&", 1},  {"|", 5},  {"@", 1},  {"&&", 1}, {"||", 1},   {"@@", 1}};
+constexpr OpDef kOps[] = {
+    {kOpNone, "", 0},          {kOpMul, "*", 4},       {kOpDiv, "/", 4},     {kOpScale, "!", 4},
+    {kOpPercent, "%", 4},      {kOpLessPercent, "\xF7", 4}, {kOpAdd, "+", 3},   {kOpSub, "-", 3},
+    {kOpAssign, "=", 0},       {kOpGt, ">", 2},        {kOpLt, "<", 2},      {kOpEq, "==", 2},
+    {kOpGe, ">=", 2},          {kOpLe, "<=", 2},       {kOpNe, "<>", 2},     {kOpAnd, "&", 1},
+    {kOpBar, "|", 5},          {kOpAt, "@", 1},        {kOpLogAnd, "&&", 1}, {kOpLogOr, "||", 1},
+    {kOpDisjoint, "@@", 1}};
+
+constexpr bool OpsMatchTheEnum() {
+  if (std::size(kOps) != kOpCount) return false;
+  for (uint16_t i = 0; i < kOpCount; ++i)
+    if (kOps[i].op != i) return false;
+  return true;
+}
+static_assert(OpsMatchTheEnum(), "kOps[] must hold one row per ExpOp, in enum order");
 
 bool IsSecondOpChar(char c) { return c == '=' || c == '>' || c == '<' || c == '&' || c == '@' || c == '|'; }
 
@@ -109,7 +122,7 @@ uint16_t PlainTermKind(StrValue term) {
   if (v.find('$') != std::string_view::npos) return kTermStr;
   if (v.find('#') != std::string_view::npos) return kTermNum;
   if (v.find('{') != std::string_view::npos) {
-    FieldRef ref = FieldRefParse(term);
+    FieldRef ref = FieldAccessParse(term);
     if (ref.status) return ref.status;
     return IsTextFieldType(ref.type) ? kTermFieldText : kTermField;
   }
@@ -320,7 +333,7 @@ StrValue ExpScanTokenText(StrValue text, uint16_t position) {
 }
 
 Status ExpClassify(StrValue text) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   ExpToken t = ExpScanStart(text);
   while (t.status == 0) {
     t = ExpScanToken(t);
@@ -328,10 +341,10 @@ Status ExpClassify(StrValue text) {
     if (t.op || t.AtEnd()) {
       bool str = (t.kind & 1) != 0;
       bool joins = t.op == kOpNone || t.op == kOpAdd || t.op == kOpAssign;
-      return StrAreaRelease(m, str && joins ? 1 : 0);
+      return str && joins ? 1 : 0;
     }
   }
-  return StrAreaRelease(m, t.status);
+  return t.status;
 }
 
 bool ExpSameNoCase(const char* a, const char* b, size_t n) {
@@ -435,7 +448,7 @@ StrValue ExpAssignText(StrValue target, StrValue value) {
   uint16_t m = StrAreaMark(-1);
   bool str;
   if (std::string_view(target.View()).find('{') != std::string_view::npos) {
-    FieldRef ref = FieldRefParse(target);
+    FieldRef ref = FieldAccessParse(target);
     if (ref.status) return StrAreaReturn(m, StrErr(ref.status));
     str = !IsNumericType(ref.type);
   } else {
@@ -464,7 +477,7 @@ StrValue ExpBuildFilter(StrValue fields, StrValue from, StrValue to) {
   StrListIter it(fields, ',');
   StrValue ref;
   while (it.Next(&ref)) {
-    FieldRef f = FieldRefParse(ref);
+    FieldRef f = FieldAccessParse(ref);
     if (f.status || ref.len == 0) continue;
     StrValue part = range ? Joined({StrFromC("("), ExpBuildCompare(ref, 3, from, f.type), StrFromC("&&"),
                                     ExpBuildCompare(ref, 5, to, f.type), StrFromC(")")})

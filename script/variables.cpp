@@ -238,20 +238,20 @@ Status VarCreate(VarRef& ref, StrValue name) {
   ref.list = ListOf(ref.type);
   StrValue key = ref.list == kListNone ? name : KeyOf(name, ref.type);
   if (ref.list == kListNone || !NameIsSafe(key)) return Fail(st::VARNAMEERROR, name);
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue list = NameList(ref.list);
   uint32_t slot = list.len ? StrListCount(list, ',') : 0;
-  if (slot >= kVarUndefined) return StrAreaRelease(mark, Fail(st::VARNAMEERROR, name));
+  if (slot >= kVarUndefined) return Fail(st::VARNAMEERROR, name);
   uint32_t before = StorageCount(ref.type);
   Status s = StorageCreate(ref.type, slot);
   if (s == 0) s = DynStrSet(VarNamesList, ref.list, StrJoinSep(list, ',', key));
   if (s != 0) {
     if (StorageCount(ref.type) > before) StorageCut(ref.type, before);
-    return StrAreaRelease(mark, Fail(s, name));
+    return Fail(s, name);
   }
   ref.slot = static_cast<uint16_t>(slot);
   if (g_indexValid) g_index[ref.list].emplace(key.Str(), ref.slot);
-  return StrAreaRelease(mark, st::OK);
+  return st::OK;
 }
 
 // --- By slot -------------------------------------------------------------
@@ -283,30 +283,30 @@ int32_t VarCountGet() { return VarIntGet(kSysCount) + VarIntGet(kSysHCount) * 65
 
 Status VarAssign(StrValue name, StrValue value) {
   if (Status e = StrError(value)) return e;
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   // The hook reads the value as the current result: make it the top.
   StrValue top = StrAreaTop();
   if (top.ptr != value.ptr || top.len != value.len) {
-    if (Status s = StrAreaPush(value)) return StrAreaRelease(mark, s);
+    if (Status s = StrAreaPush(value)) return s;
     value = StrAreaTop();
   }
   StrValue answer;
   if (HookTakes(name, kHookAssign, &answer)) {
     Status e = StrError(answer);
-    return StrAreaRelease(mark, e ? Fail(e, name) : st::OK);
+    return e ? Fail(e, name) : st::OK;
   }
   VarRef ref = VarLookup(name);
-  if (ref.type == kVarInvalid) return StrAreaRelease(mark, Fail(st::VARNAMEERROR, name));
-  if (ref.type == kVarArray) return StrAreaRelease(mark, Fail(st::SINTAXERROR, name));
+  if (ref.type == kVarInvalid) return Fail(st::VARNAMEERROR, name);
+  if (ref.type == kVarArray) return Fail(st::SINTAXERROR, name);
   Status s = ref.slot == kVarUndefined ? VarCreate(ref, name) : st::OK;
   if (s == 0) s = AssignByType(ref, name, value);
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 Status VarAssignInt(StrValue name, int16_t n) {
   if (VarTypeOfName(name) == kVarStr) return Fail(st::TYPEMISMATCH, name);
-  uint16_t mark = StrAreaMark(-1);
-  return StrAreaRelease(mark, VarAssign(name, NumBytes(IntToNum(n))));
+  const StrAreaScope scope;
+  return VarAssign(name, NumBytes(IntToNum(n)));
 }
 
 Status VarRead(StrValue name) {

@@ -36,13 +36,6 @@ bool FaultHit(FaultOp op) {
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
-}
-
 bool LessForListing(const std::string& a, const std::string& b) {
   size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
@@ -154,6 +147,13 @@ mode_t NewFileMode() {
 }  // namespace
 
 // --- Names -------------------------------------------------------------------
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  return true;
+}
 
 std::string NormalizePath(std::string_view path) {
   if (path.size() >= 2 && path[1] == ':' &&
@@ -275,6 +275,14 @@ int64_t WriteAt(int fd, const void* buf, size_t n, int64_t offset) {
 int Sync(int fd) {
   if (FaultHit(FaultOp::Sync)) return -1;
   return ::fsync(fd);
+}
+
+int Truncate(int fd, int64_t size) {
+  if (FaultHit(FaultOp::Truncate)) return -1;
+  int r;
+  do r = ::ftruncate(fd, static_cast<off_t>(size));
+  while (r < 0 && errno == EINTR);
+  return r;
 }
 
 int64_t Size(int fd) {
@@ -430,6 +438,12 @@ Status StatusFromErrno(int err) {
       return st::DISKIO;
   }
 }
+
+Status LastStatus() { return StatusFromErrno(errno); }
+
+bool LastWasHeld() { return errno == EWOULDBLOCK; }
+
+void FaultArm(FaultOp op, unsigned nth) { FaultArm(op, nth, EIO); }
 
 void FaultArm(FaultOp op, unsigned nth, int err) {
   Fault& f = g_faults[static_cast<int>(op)];

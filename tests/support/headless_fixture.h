@@ -8,6 +8,7 @@
 
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
+#include "screens/winlist.h"
 
 inline ui::Headless* HeadlessInstall(std::vector<std::string>* reports) {
   ui::HeadlessOptions o;
@@ -15,4 +16,11 @@ inline ui::Headless* HeadlessInstall(std::vector<std::string>* reports) {
   o.onFailure = [reports](const std::string& r) { reports->push_back(r); };
   ui::init(std::make_unique<ui::Headless>(std::move(o)));
   return ui::headless();
+}
+
+// The same, with an empty window list as well.
+inline ui::Headless* HeadlessFailMode(std::vector<std::string>& reports) {
+  ui::Headless* h = HeadlessInstall(&reports);
+  WinListReset();
+  return h;
 }
