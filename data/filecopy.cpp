@@ -13,9 +13,9 @@
 #include "data/recio.h"
 #include "platform/host/clock.h"
 #include "platform/host/files.h"
+#include "runtime/hostdialog.h"
 #include "runtime/messages.h"
 #include "runtime/paths.h"
-#include "runtime/seam.h"
 #include "runtime/sysvars.h"
 #include "script/taskhooks.h"
 
@@ -120,18 +120,6 @@ Status SaveOpenIndexes() {
   return 0;
 }
 
-// Until the platform's dialogs exist, choosing a folder or a file cannot
-// happen; nothing is assumed.
-StrValue ChooseFolder(StrValue, StrValue, Status* status) {
-  *status = SeamMissing("ChooseFolder");
-  return StrMake("", 0);
-}
-
-StrValue ChooseFile(StrValue, Status* status) {
-  *status = SeamMissing("FileSelectDialog");
-  return StrMake("", 0);
-}
-
 // A database host or name that would lead the backup directory elsewhere.
 Status CheckBackupPart(const char* var) {
   std::string v = Text(AppVarValue(StrFromC(var)));
@@ -155,16 +143,14 @@ Status Backup() {
   if (Status s = CheckBackupPart("%DATABASE_DBNAME%")) return s;
   StrValue dir = AppPath(APPPATH_BACKREL);
   if (Status s = PathMakeDirs(dir)) return s;
-  Status s = 0;
-  StrValue folder = ChooseFolder(Msg("0049 Choose Selection"), dir, &s);
-  if (s != 0) return s;
+  StrValue folder = ChooseFolder(dir, Msg("0049 Choose Selection"));
+  if (folder.IsError()) return StrError(folder);
   return folder.len == 0 ? st::USERCANCELED : TransBackupTo(folder);
 }
 
 Status Restore() {
-  Status s = 0;
-  StrValue path = ChooseFile(Msg("0049 Choose Selection"), &s);
-  if (s != 0) return s;
+  StrValue path = FileSelectDialog(false, kDialogKeepDir);  // any file; the directory stays
+  if (path.IsError()) return StrError(path);
   if (path.len == 0) return st::USERCANCELED;
   int n = DataFileNamed(Text(PathSplit(path, kPathName)));
   if (n == 0) return DataFail(st::BADINPUTDATA, path.Str() + ": not a data file of this application");

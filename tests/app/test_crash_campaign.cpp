@@ -38,6 +38,7 @@
 #include "data/reccheck.h"
 #include "data/recbuf.h"
 #include "data/runstatus.h"
+#include "platform/host/signals.h"
 #include "screens/appconfig.h"
 #include "screens/menucmd.h"
 #include "screens/winlist.h"
@@ -88,7 +89,7 @@ class Writer {
     for (Status s = DataFileMove(kEntries, dfmove::kFirst); s == 0; s = DataFileMove(kEntries, dfmove::kNext))
       Add(Current().substr(0, kKeyLen));
     for (;;) {
-      if (AppSignalCancelTake()) return st::USERCANCELED;
+      if (host::SignalCancelTake()) return st::USERCANCELED;
       uint32_t r = rng_() % 100;
       uint32_t insertShare = keys_.size() < 150 ? 70 : keys_.size() < 400 ? 40 : 20;
       Status s = keys_.empty() || r < insertShare ? Insert() : r % 2 ? Update() : Delete();
