@@ -179,4 +179,29 @@ TEST_F(RebuildTest, RecoverAllRebuildsEveryFile) {
   EXPECT_EQ(DataFilePackRefused(0).Str(), " ");
 }
 
+// The Reorg verb: a table chosen over every file's name (message 0085)
+// becomes the current file and is rebuilt; no choice is 122.
+TEST_F(RebuildTest, ReorgRebuildsTheChosenTable) {
+  static int choice = 0;
+  static std::string offered;
+  DataUi ui = DataUiGet();
+  ui.choose = [](StrValue title, StrValue items, int, Status*) {
+    offered = title.Str() + ": " + items.Str();
+    return choice;
+  };
+  DataUiSet(ui);
+  CatchBoxes();
+  Put("CUST.FD", Join(kFive));
+  Put("CUST.DIR", "garbage");
+  choice = 0;
+  EXPECT_EQ(ReorgCommand(S("")), st::USERCANCELED);
+  EXPECT_EQ(offered, "Table Selection: CUST,NOTE,WIDE");
+  EXPECT_EQ(Bytes("CUST.DIR"), "garbage");
+  choice = 1;
+  ASSERT_EQ(ReorgCommand(S("")), 0);
+  EXPECT_EQ(VarSysIntGet(kSysCurFil), 1);
+  EXPECT_EQ(Bytes("CUST.DIR"), kLiveIndex);
+  EXPECT_EQ(shown, 0);
+}
+
 }  // namespace
