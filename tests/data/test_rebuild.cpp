@@ -75,7 +75,7 @@ TEST_F(RebuildTest, IndexEqualsOneInsertPerRecord) {
   for (File& f : files) {
     SCOPED_TRACE(f.name);
     std::vector<std::string> all, live;
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < 700; ++i) {
       std::string r = f.make();
       if (rng() % 5 == 0) r = Deleted(r);
       all.push_back(r);
@@ -92,7 +92,9 @@ TEST_F(RebuildTest, IndexEqualsOneInsertPerRecord) {
 
     Put(f.name + ".FD", Join(all));
     Put(f.name + ".DIR", "");
-    ASSERT_EQ(DataFilePack(f.n, nullptr), 0);
+    g_seen.clear();
+    ASSERT_EQ(DataFilePack(f.n, Routine), 0);
+    EXPECT_EQ(g_seen.size(), all.size());  // one call per record, the string area never fills
     EXPECT_EQ(Bytes(f.name + ".FD"), Join(live));
     EXPECT_EQ(Bytes(f.name + ".DIR"), byInserts);
   }
@@ -163,6 +165,19 @@ TEST_F(RebuildTest, TornTailOpenFileAndTemporaryMode) {
   EXPECT_EQ(VarSysIntGet(kSysUpStat), 1 | 2);
   EXPECT_EQ(Bytes("CUST.FD"), Join(kLive) + Rec("C00", "ANN"));
   EXPECT_EQ(Check(), "");
+}
+
+// A file larger than the string area: the routine sees every key, and the
+// area is as it was before.
+TEST_F(RebuildTest, ManyRecordsLeaveTheStringAreaAsItWas) {
+  std::string big;
+  for (int i = 0; i < 60000; ++i) big += Rec("K" + std::to_string(i), "N");
+  Put("CUST.FD", big);
+  uint16_t mark = StrAreaMark(-1);
+  ASSERT_EQ(DataFilePack(1, Routine), 0);
+  EXPECT_EQ(StrAreaMark(-1), mark);
+  ASSERT_EQ(g_seen.size(), 60000u);
+  EXPECT_EQ(g_seen.back(), "60000:K59999");
 }
 
 // Recovery rebuilds every file, the missing ones made empty, and shows the
