@@ -230,8 +230,8 @@ Status Pack(int n, ProgressStepFn routine) {
 Status DataFilePack(int file, ProgressStepFn routine) {
   int n = DataFileNum(file);
   if (!DataFileCtrl(n)) return st::DATAOUTBOUND;
-  uint16_t mark = StrAreaMark(-1);
-  return StrAreaRelease(mark, Pack(n, routine));
+  StrAreaScope scope;
+  return Pack(n, routine);
 }
 
 Status RunRecoverAll() {
