@@ -5,7 +5,9 @@
 #include "data/runcontext.h"
 #include "devices/reportlaunch.h"
 #include "runtime/messages.h"
+#include "screens/fieldctl.h"
 #include "screens/menucmd.h"
+#include "screens/winproc.h"
 #include "script/expfiles.h"
 #include "script/fieldaccess.h"
 
@@ -14,4 +16,5 @@ void LayerHooksRegister() {
   FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
   MenuCmdReportSet(ReportCommand);
   DataStatementsRegister();
+  CtlSubclassHookSet(CtlSubclass);
 }

@@ -1,12 +1,16 @@
 // Field lists, stepping in edit order and the current field (fieldvalues.h).
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "platform/ui/ui.h"
+#include "runtime/strlist.h"
+#include "runtime/strutil.h"
 #include "runtime/sysvars.h"
 #include "screens/actionchain.h"
 #include "screens/fieldvalues.h"
 #include "screens/screenprops.h"
+#include "script/macros.h"
 
 namespace {
 
@@ -87,4 +91,23 @@ Status FieldSetCurrent(uint16_t n) {
   VarSysIntSet(kSysCurEdFld, static_cast<int16_t>(n));
   FocusControl(*s, n);
   return 0;
+}
+
+StrValue FieldExprJoin(StrValue items, int n) {
+  uint16_t mark = StrAreaMark(-1);
+  StrValue list = MacroExpand(items, 0);
+  if (list.IsError()) return StrAreaReturn(mark, list);
+  StrValue op = n >= 1 ? StrListItem(StrFromC(kFieldOperators), ',', static_cast<uint32_t>(n)) : StrMake("", 0);
+  std::string out;
+  uint16_t field = 0;
+  bool first = true;
+  StrListIter it(list, ',');
+  for (StrValue item; it.Next(&item);) {
+    if (StrTrim(FieldValue(++field), 2).len == 0) continue;
+    if (!first) out.append(op.View());
+    first = false;
+    out.append(item.View());
+    if (out.size() > kStrMaxLen) return StrAreaReturn(mark, StrErr(st::STRINGTOOLONG));
+  }
+  return StrAreaReturn(mark, StrFromView(out));
 }

@@ -1,10 +1,12 @@
 #include "screens/fieldvalues.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_set>
 
+#include "data/dictionary.h"
 #include "data/recbuf.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
@@ -25,6 +27,9 @@
 namespace {
 
 constexpr char kTextTypes[] = "ABCDF";
+constexpr char kNumericTypes[] = "NL123456789";
+constexpr int kHookModeSaved = 2;
+constexpr int kHookModeAssign = 5;
 constexpr char kScrBack[] = "SCRBACK";
 
 std::string VarName(uint16_t n, char type) {
@@ -201,13 +206,30 @@ std::vector<uint16_t> FieldNumList(StrValue names) {
   return out;
 }
 
+StrValue FieldNamesJoin(const std::vector<uint16_t>& fields) {
+  const ScreenDesc* s = ScreenGet(kCurrentIndex);
+  std::string out;
+  for (uint16_t n : fields) {
+    if (!s || n < 1 || n > s->fieldCount) continue;
+    if (!out.empty()) out += ',';
+    out.append(ScreenSliceText(*s, s->fields[n - 1].name).View());
+    if (out.size() > kStrMaxLen) return StrErr(st::STRINGTOOLONG);
+  }
+  return StrFromView(out);
+}
+
 // --- Reading -----------------------------------------------------------------
 
 StrValue FieldValue(uint16_t n) {
   const WinRecord* w = Record();
+  return FieldText(n, w ? w->values : nullptr);
+}
+
+StrValue FieldText(uint16_t n, const unsigned char* area) {
+  const WinRecord* w = Record();
   FieldDesc f = FieldGet(n);
-  if (!w || f.status) return StrMake("", 0);
-  return StrDup(Slot(*w, w->values, f));
+  if (!w || !area || f.status) return StrMake("", 0);
+  return StrDup(Slot(*w, area, f));
 }
 
 StrValue FieldValueGet(int flags, uint16_t n) {
@@ -236,7 +258,8 @@ Status FieldStore(uint16_t n, StrValue text) {
   const StrAreaScope scope;
   StrValue stored = FmtByType(f.type, text, f.length);
   if (Status e = StrError(stored)) return e;
-  if (static_cast<uint32_t>(f.valueOffset) + f.length > s->totalWidth) return Fail(st::DATAOUTBOUND, StrFromC("FieldStore"));
+  if (static_cast<uint32_t>(f.valueOffset) + f.length > s->totalWidth)
+    return Fail(st::DATAOUTBOUND, StrFromC("FieldStore"));
   std::memcpy(w->values + f.valueOffset, stored.ptr, std::min<uint32_t>(stored.len, f.length));
   return 0;
 }
@@ -322,4 +345,64 @@ Status FieldAssignRun(StrValue text, bool save) {
   if (value.len > s->totalWidth) return Fail(st::DATAOUTBOUND, name);
   std::memcpy(w->saved, value.ptr, value.len);
   return 0;
+}
+
+StrValue FieldsConcat(const std::vector<uint16_t>& fields) {
+  uint16_t mark = StrAreaMark(-1);
+  std::string out;
+  for (uint16_t n : fields) {
+    out.append(FieldValue(n).View());
+    if (out.size() > kStrMaxLen) return StrAreaReturn(mark, StrErr(st::STRINGTOOLONG));
+  }
+  return StrAreaReturn(mark, StrFromView(out));
+}
+
+Status FieldsSaveRestore(int flags, int first, int last) {
+  WinRecord* w = Record();
+  const ScreenDesc* s = ScreenGet(kCurrentIndex);
+  if (!w || !s) return Fail(st::SCREENSTRUCTERR, StrFromC("FieldsSaveRestore"));
+  int to = last < 0 ? s->fieldCount : std::min<int>(last, s->fieldCount);
+  bool save = (flags & kPutSetFile) != 0;
+  for (int n = std::max(first, 1); n <= to; ++n) {
+    const FieldDesc& f = s->fields[n - 1];
+    if (static_cast<uint32_t>(f.valueOffset) + f.length > s->totalWidth)
+      return Fail(st::DATAOUTBOUND, StrFromC("FieldsSaveRestore"));
+    unsigned char* from = save ? w->values : w->saved;
+    unsigned char* into = save ? w->saved : w->values;
+    std::memcpy(into + f.valueOffset, from + f.valueOffset, f.length);
+  }
+  return 0;
+}
+
+Status ScreenBufStack(int op) {
+  if (op != kBufImagePush && op != kBufImagePop) return Fail(st::BADINPUTDATA, StrFromC("ScreenBufStack"));
+  WinRecord* w = WinGet(kCurrentIndex);
+  if (!w) return Fail(st::SCREENSTRUCTERR, StrFromC("ScreenBufStack"));
+  uint32_t length = w->dataFile ? DicRecLen(w->dataFile) : 0;
+  if (!w->image || length == 0 || w->image + length > w->buffer + w->bufferLen)
+    return Fail(st::DATAOUTBOUND, StrFromC("ScreenBufStack"));
+  StrValue image = StrMake(reinterpret_cast<char*>(w->image), length);
+  if (op == kBufImagePop) return RecBufSet(w->dataFile, kRecCurrent, image);
+  StrValue current = RecBuf(w->dataFile, kRecCurrent);
+  if (Status e = StrError(current)) return e;
+  std::memcpy(w->image, current.ptr, std::min<uint32_t>(current.len, length));
+  return 0;
+}
+
+StrValue ScreenFieldHook(StrValue name, int mode) {
+  uint16_t n = FieldFind(name);
+  if (n == 0) return StrErr(st::BADINPUTDATA);
+  FieldDesc f = FieldGet(n);
+  uint16_t mark = StrAreaMark(-1);
+  if (mode == kHookModeAssign) {
+    StrValue value = StrAreaTop();
+    bool numeric = f.type && std::strchr(kNumericTypes, f.type) != nullptr;
+    if (numeric && VarTypeOfName(name) != kVarStr && value.len == 8) value = NumToStr(NumFromBytes(value));
+    Status e = FieldPut(0, n, value);
+    return StrAreaReturn(mark, e ? StrErr(e) : value);
+  }
+  const WinRecord* w = Record();
+  StrValue text = FieldText(n, w ? (mode == kHookModeSaved ? w->saved : w->values) : nullptr);
+  if (f.type == 'L' && StrTrim(text, 3).len == 0) text = StrFromC("0");
+  return StrAreaReturn(mark, text);
 }

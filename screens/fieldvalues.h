@@ -55,6 +55,12 @@ constexpr int kCheckRefresh = 116;  // refetch from the sources: 4, 0x10, 0x20, 
 constexpr int kCheckInput = 118;    // what a person typed: 2, 4, 0x10, 0x20, 0x40
 // FieldList: fields in edit order whose edit order lies in first..last.
 constexpr int kListEditOrder = 512;
+// ScreenBufStack operations on the window's record image.
+constexpr int kBufImagePush = 0x1C;
+constexpr int kBufImagePop = 0x1D;
+// The operators of FieldExprJoin, as the script writes them (0xF7 is the
+// division sign of Windows-1252).
+constexpr char kFieldOperators[] = "*,/,!,%,\xF7,+,-,=,>,<,==,>=,<=,<>,&,|,@,&&,||,@@";
 
 // --- Names -------------------------------------------------------------------
 
@@ -72,12 +78,16 @@ uint16_t FieldFind(StrValue name);
 // The numbers of the fields named by a comma list; names that are no field
 // are skipped.
 std::vector<uint16_t> FieldNumList(StrValue names);
+// The names of the listed fields joined by ",".
+StrValue FieldNamesJoin(const std::vector<uint16_t>& fields);
 
 // --- Reading -----------------------------------------------------------------
 
 // The stored text of field n in the current values (a new slot of the string
 // area); empty when the field's status is set or no record is current.
 StrValue FieldValue(uint16_t n);
+// The same in a value area of the current record (its `values` or `saved`).
+StrValue FieldText(uint16_t n, const unsigned char* area);
 // The value of field n from its sources (flags above): 0 the current value;
 // kPutSaved the saved one; otherwise, in order, the bound field of the
 // screen's data file (kPutFromFile), the ASSIGN$ expression with its
@@ -141,6 +151,29 @@ int FieldStep(int field, int step);
 Status FieldSetCurrent(uint16_t n);
 
 // --- Whole screens ----------------------------------------------------------------
+
+// The items of a comma list (with its [expressions] expanded) joined by
+// operator n (1-based) of kFieldOperators; item i is left out when field i's
+// value is blank.
+StrValue FieldExprJoin(StrValue items, int n);
+// The values of the listed fields, each at its full length, concatenated.
+StrValue FieldsConcat(const std::vector<uint16_t>& fields);
+// Copies the slots of fields first..last (-1: the last field) from the
+// current values to the saved ones (kPutSetFile in flags) or back.
+Status FieldsSaveRestore(int flags, int first, int last);
+// The record image of the window record: kBufImagePush copies the data
+// file's current record into it, kBufImagePop copies it back into the data
+// file's current record. 168 when the record has no image (no data file),
+// 163 for other operations.
+Status ScreenBufStack(int op);
+// The evaluator's access to screen fields by name (task hook 0, registered
+// at start-up): a name that is no field of the current screen answers the
+// error string 163 (not mine: the variable of that name is used). Mode 5
+// puts the value on top of the string area into the field (a number given
+// to a numeric field, types "NL123456789", as its text) and answers it, or
+// the error string of the put; mode 2 reads the saved value, other modes
+// the current one. A blank logical field reads "0".
+StrValue ScreenFieldHook(StrValue name, int mode);
 
 // Evaluates the text as a string expression (a text that is itself
 // "SCRBACK=name" is taken as it stands). When the result is "SCRBACK", "="

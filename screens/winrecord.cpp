@@ -48,14 +48,13 @@ void MakeCurrent(uint16_t record) {
   if (const ScreenDesc* s = ScreenGet(r->screen)) VarSysIntSet(kSysKeyMap, s->keyMap);
 }
 
-// Takes a window off WinList and destroys it; the last window posts the quit
-// of the main loop. (The window procedures do the first part themselves once
-// they exist.)
+// Destroys a window: its procedure (WinBaseProc) takes it off WinList and
+// posts the quit of the main loop after the last. A window whose procedure
+// does not end there is taken off the list here.
 void WindowDrop(ui::Hwnd window) {
   if (!window || !ui::is_window(window)) return;
-  bool last = WinUnregister(window);
   ui::destroy_window(window);
-  if (last) PostQuit(window);
+  if (WinSlotFind(window) < kWinSlots && WinUnregister(window)) PostQuit(window);
 }
 
 Status CloseWithWindow(int n) {
