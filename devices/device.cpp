@@ -12,9 +12,9 @@
 #include "devices/screenout.h"
 #include "platform/host/clock.h"
 #include "runtime/errors.h"
-#include "runtime/messages.h"
+#include "runtime/hostdialog.h"
+#include "runtime/hostproc.h"
 #include "runtime/options.h"
-#include "runtime/seam.h"
 #include "runtime/streams.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
@@ -61,13 +61,6 @@ bool IsPlainName(std::string_view n) {
 
 bool PrintToFile() { return OptIsIn(OPT_MODE, StrFromC("ADMIN,PRNTOFILE")) == 2; }
 
-// The first letter of the value is one of the yes letters (message 0011).
-bool IsYesWord(StrValue v) {
-  if (v.IsError() || v.len == 0) return false;
-  StrValue yes = StrListItem(Msg("0011"), ',', 1);
-  return !yes.IsError() && yes.View().find(v.ptr[0]) != std::string_view::npos;
-}
-
 // A printer probe must not leave an error behind: its failure only means
 // that no such printer exists.
 bool PrinterExists(StrValue name) {
@@ -77,13 +70,6 @@ bool PrinterExists(StrValue name) {
   ErrSet(2, static_cast<uint16_t>(recorded >> 16), static_cast<Status>(recorded & 0xffff), 0);
   ErrDetailSet(0, Text(detail), false);
   return s == 0;
-}
-
-// The viewer of a finished file belongs to the host services.
-Status ViewFile(int kind, StrValue file) {
-  (void)kind;
-  (void)file;
-  return SeamMissing("HostViewFile");
 }
 
 Status NameKeep(DevRecord& rec, StrValue name) {
@@ -130,7 +116,7 @@ Status WriteCounted(DevRecord& rec, std::string_view bytes) {
 
 // One piece that fits the line: translated, written, counted.
 void WritePiece(DevRecord& rec, std::string_view piece) {
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   StrValue raw = Text(piece);
   StrValue out = DevCtrlCodesApply(rec, DevTranslate(rec, raw));
   if (Status e = StrError(out)) rec.status = DevFail(e, rec.Name());
@@ -141,7 +127,6 @@ void WritePiece(DevRecord& rec, std::string_view piece) {
     if ((rec.kind & kDevSerial) && rec.status == 0 && ClockMonotonicMs() - start > kSerialSlowMs)
       rec.status = DevFail(st::DEVICETIMEOUT, rec.Name());
   }
-  StrAreaRelease(mark, 0);
 }
 
 // Counts a text without line ends: wrapped at the width when it needs it.
@@ -189,18 +174,16 @@ StrValue DevOptionsPart(StrValue spec) {
 }
 
 int16_t DevOption(StrValue spec, const char* option, int16_t def) {
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   StrValue v = StrKeyGet(DevOptionsPart(spec), StrFromC(option), kKeyNormalised);
-  int16_t r = v.IsError() || v.len == 0 ? def : StrToInt(v);
-  StrAreaRelease(mark, 0);
-  return r;
+  return v.IsError() || v.len == 0 ? def : StrToInt(v);
 }
 
 uint8_t DevKind(StrValue name) {
   if (name.IsError() || name.len == 0) return kDevScreen | kDevAlways;
   std::string_view n = name.View();
   if (n.substr(0, n.find(' ')) == "CON") return kDevScreen | kDevAlways;
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   std::string_view stem = n;
   while (!stem.empty() && static_cast<unsigned char>(stem.back()) < '0' + 10) stem.remove_suffix(1);
   uint8_t kind;
@@ -211,7 +194,6 @@ uint8_t DevKind(StrValue name) {
     if (n == "WINPRN") kind = kDevPagePrinter;
     else if (PrinterExists(DevFullPath(name, kind))) kind = static_cast<uint8_t>((kind & 0xEE) | kDevSpool);
   }
-  StrAreaRelease(mark, 0);
   return kind | kDevAlways;
 }
 
@@ -231,23 +213,19 @@ StrValue DevFullPath(StrValue name, uint8_t kind) {
 
 DevRecord DevParse(StrValue spec) {
   DevRecord rec;
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   StrValue name = DevStripOptions(spec);
   rec.status = StrError(name);
-  if (rec.status) {
-    StrAreaRelease(mark, 0);
-    return rec;
-  }
+  if (rec.status) return rec;
   if (name.len == 0) name = StrFromC("CON");
   rec.kind = DevKind(name);
   rec.printer = static_cast<int16_t>(StrListFind(StrFromC(kPortNames), ',', name));
-  rec.view = IsYesWord(StrKeyGet(DevOptionsPart(spec), StrFromC("VW"), kKeyNormalised)) ? 1 : 0;
+  rec.view = AnswerIsYes(StrKeyGet(DevOptionsPart(spec), StrFromC("VW"), kKeyNormalised)) ? 1 : 0;
   rec.step = DevOption(spec, "ST", 1);
   rec.lines = NonNegative(DevOption(spec, "LP", PrnTableByte(kPrnFieldLines, rec.printer)));
   rec.width = NonNegative(DevOption(spec, "WD", PrnTableByte(kPrnFieldWidth, rec.printer)));
   rec.status = NameKeep(rec, name);
   if (rec.status == 0 && DevOpen(rec, spec) != 0) NameFree(rec);
-  StrAreaRelease(mark, 0);
   return rec;
 }
 
@@ -283,10 +261,9 @@ Status DevSendPortCodes(DevRecord& rec) {
   if (!(rec.kind & kDevPrinterCodes)) return 0;
   Status s = 0;
   for (int field = 1; field <= 9 && s == 0; field += 2) {
-    uint16_t mark = StrAreaMark(-1);
+    StrAreaScope scope;
     StrValue seq = PrnTableField(field, rec.printer);
     if (seq.len > 0) s = DevWriteRaw(rec, seq);
-    StrAreaRelease(mark, 0);
   }
   return s;
 }
@@ -294,17 +271,16 @@ Status DevSendPortCodes(DevRecord& rec) {
 Status DevFinish(DevRecord& rec) {
   Status s = 0;
   if (rec.kind & kDevPrinterCodes) {
-    uint16_t mark = StrAreaMark(-1);
+    StrAreaScope scope;
     StrValue reset = PrnTableField(1, rec.printer);
     if (reset.len > 0) s = DevWriteRaw(rec, reset);
-    StrAreaRelease(mark, 0);
   }
   if (rec.kind & kDevScreen) {
     Status r = ReportWinRun(rec);
     if (s == 0) s = r;
   }
   if ((rec.kind & (kDevFile | kDevPort)) == kDevFile && rec.view) {
-    Status r = ViewFile(1, rec.Name());
+    Status r = HostViewFile(1, rec.Name());
     if (s == 0) s = r;
   }
   return s;

@@ -28,15 +28,15 @@ int DevStackDepth() { return static_cast<int>(g_stack.size()); }
 
 Status DevStmtDevice(StrValue spec) {
   if (g_stack.size() >= kDevStackMax) return NoRoom("DEVICE");
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   StrValue chosen = spec;
   if (!spec.IsError() && StrTrim(spec, 3).len == 0) {
     chosen = DevSelect(StrMake("", 0));
-    if (Status e = StrError(chosen)) return StrAreaRelease(mark, StatSet(e));
-    if (StrTrim(chosen, 3).len == 0) return StrAreaRelease(mark, StatSet(st::USERCANCELED));
+    if (Status e = StrError(chosen)) return StatSet(e);
+    if (StrTrim(chosen, 3).len == 0) return StatSet(st::USERCANCELED);
   }
   g_stack.push_back(DevParse(chosen));
-  return StrAreaRelease(mark, StatSet(g_stack.back().status));
+  return StatSet(g_stack.back().status);
 }
 
 Status DevStmtLocate(int32_t line, int32_t column) {

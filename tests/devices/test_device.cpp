@@ -99,6 +99,24 @@ TEST_F(DeviceParseTest, PortNameVariableRedirectsThePort) {
   EXPECT_EQ(Read("port1.prn"), "to the redirected port");
 }
 
+TEST_F(DeviceParseTest, PortsWriteToAFifoOrADeviceNode) {
+  ASSERT_EQ(std::system(("mkfifo " + Path("lp.fifo")).c_str()), 0);
+  ASSERT_EQ(VarAssign(S("LPT1$"), S(Path("lp.fifo"))), 0);
+  ASSERT_EQ(VarAssign(S("LPT2$"), S("/dev/null")), 0);
+  DevRecord fifo = DevParse(S("LPT1"));
+  DevRecord node = DevParse(S("LPT2"));
+  ASSERT_EQ(fifo.status, 0);
+  ASSERT_EQ(node.status, 0);
+  EXPECT_EQ(DevWrite(fifo, S("to the printer\r\n")), 0);
+  EXPECT_EQ(DevWrite(node, S("nowhere")), 0);
+  std::ifstream reader(Path("lp.fifo"), std::ios::binary);
+  char got[16] = {};
+  reader.read(got, 16);
+  EXPECT_EQ(std::string(got, 16), "to the printer\r\n");
+  EXPECT_EQ(DevClose(fifo), 0);
+  EXPECT_EQ(DevClose(node), 0);
+}
+
 TEST_F(DeviceParseTest, LogAndOutFilesStartEmptyOthersAreAppendedTo) {
   for (const char* name : {"old.log", "old.out", "old.txt", "old.lst"}) WriteFile(Path(name), "old\r\n");
   for (const char* name : {"old.log", "old.out", "old.txt", "old.lst"}) PrintTo(name, "new");
