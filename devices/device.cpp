@@ -313,7 +313,7 @@ StrValue DevCtrlCodesApply(const DevRecord& rec, StrValue text) {
 }
 
 bool DevWrapNeeded(const DevRecord& rec, uint32_t length) {
-  return rec.width > 0 && rec.column < rec.width &&
+  return rec.width > 0 && rec.column <= rec.width &&
          static_cast<uint32_t>(rec.width) < length + rec.column - 1;
 }
 

@@ -35,6 +35,9 @@
 // 172 for a failed write (recorded with the device name); 171 when a serial
 // write took more than a second; the kind path's own codes.
 //
+// A text wraps when it would reach past the width: a text that exactly fills
+// the rest of the line is written whole and the line ends after it.
+//
 // Counters run from 1. A target line below 1 means the current line, and
 // negative page sizes count as 0 (no paging, no wrapping), so positioning
 // always ends. Counters count the text as given, before control characters

@@ -5,6 +5,7 @@
 #include "devices/reportlaunch.h"
 #include "runtime/errors.h"
 #include "runtime/strutil.h"
+#include "script/statements.h"
 #include "script/variables.h"
 
 namespace {
@@ -20,6 +21,20 @@ Status StatSet(Status s) {
   VarSysIntSet(kSysStat, static_cast<int16_t>(s));
   return 0;
 }
+
+Status Device(uint16_t, const ExecArgs& a) { return DevStmtDevice(a.strs[0]); }
+
+Status DLocate(uint16_t, const ExecArgs& a) {
+  if (Status s = ExecArgsAtLeast(a, 2)) return s;
+  return DevStmtLocate(a.ints[0], a.ints[1]);
+}
+
+Status DPrint(uint16_t, const ExecArgs& a) {
+  if (Status s = ExecArgsAtLeast(a, 1)) return s;
+  return DevStmtPrint(a.strs[0], a.ints[1] != 0);
+}
+
+Status EndDevice(uint16_t, const ExecArgs&) { return DevStmtEnd(); }
 
 }  // namespace
 
@@ -60,6 +75,13 @@ Status DevStmtEnd() {
   Status finished = failed ? 0 : DevFinish(rec);
   Status closed = DevClose(rec);
   return failed ? 0 : finished ? finished : closed;
+}
+
+void DevStatementsRegister() {
+  ExecStatementSet(kStmtDevice, Device);
+  ExecStatementSet(kStmtDLocate, DLocate);
+  ExecStatementSet(kStmtDPrint, DPrint);
+  ExecStatementSet(kStmtEndDevice, EndDevice);
 }
 
 void DevStackCloseAll() {

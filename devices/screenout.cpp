@@ -245,8 +245,10 @@ Status ReportWinLoad(DevRecord& rec, ui::Hwnd* window) {
   ui::Hwnd h = ReportWinCreate(rec.width > 0 ? rec.width : extent.x, extent.y);
   if (!h) return Fail(st::WINCONTROLERROR, kReportClass);
   bool shown = false;
+  ui::Hwnd edit = ui::get_dlg_item(h, kEditId);
   try {
-    shown = ui::set_text(ui::get_dlg_item(h, kEditId), text);
+    shown = ui::set_text(edit, text);
+    ui::edit_set_sel(edit, 0, 0);  // the report is read from its start
   } catch (const std::bad_alloc&) {
     s = Fail(st::OUTOFMEMORY, "screen output");
   }

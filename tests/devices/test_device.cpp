@@ -194,7 +194,8 @@ TEST_F(DeviceWriteTest, WrappingAndLineEnds) {
       {"exactly the width", 1, std::string(10, 'x'), std::string(10, 'x') + "\r\n", 2, 1},
       {"full line and its own line end", 1, "0123456789\r\n", "0123456789\r\n", 2, 1},
       {"later line of a text wraps too", 1, "ab\r\n" + std::string(13, 'y'), "ab\r\n" + std::string(10, 'y') + "\r\nyyy", 3, 4},
-      {"at the last column the text overruns", 10, "abc", std::string(9, ' ') + "abc\r\n", 2, 1},
+      {"at the last column one character fills it", 10, "abc", std::string(9, ' ') + "a\r\nbc", 2, 3},
+      {"exactly the rest of the line", 5, "abcdef", "    abcdef\r\n", 2, 1},
       {"from column 5", 5, "abcdefghij", "    abcdef\r\nghij", 2, 5},
   };
   for (const Case& c : cases) {
