@@ -26,7 +26,7 @@ constexpr char kPortNames[] = "LPT1,LPT2,LPT3,LPT4,LPT5,LPT6";
 constexpr char kControlCodes[] = "\x0F\x12\x0E\x14\x10\x11\x1C\x1D\x1E\x1F";
 constexpr int kControlCount = 10;
 constexpr int64_t kSerialSlowMs = 1000;
-constexpr uint32_t kSkipChunk = 16384;  // line ends per write when skipping
+constexpr uint32_t kSkipChunk = 32767;  // line ends per write: a whole page of any length
 
 StrValue Text(std::string_view v) { return StrMake(v.empty() ? "" : v.data(), static_cast<uint32_t>(v.size())); }
 
