@@ -122,10 +122,10 @@ void WritePiece(DevRecord& rec, std::string_view piece) {
   if (Status e = StrError(out)) rec.status = DevFail(e, rec.Name());
   int64_t start = ClockMonotonicMs();
   if (rec.status == 0 && DevWriteRaw(rec, out) == 0) {
+    bool slow = (rec.kind & kDevSerial) && ClockMonotonicMs() - start > kSerialSlowMs;
     DevCountText(rec, raw);
     DevCountersPublish(rec, false);
-    if ((rec.kind & kDevSerial) && rec.status == 0 && ClockMonotonicMs() - start > kSerialSlowMs)
-      rec.status = DevFail(st::DEVICETIMEOUT, rec.Name());
+    if (slow && rec.status == 0) rec.status = DevFail(st::DEVICETIMEOUT, rec.Name());
   }
 }
 
@@ -145,12 +145,13 @@ void CountLine(DevRecord& rec, std::string_view part) {
 // Line ends needed to reach line L (and to get left of column C) from the
 // current position.
 uint32_t LineEndsTo(const DevRecord& rec, int32_t L, int32_t C) {
+  bool left = C < rec.column;
+  if (rec.lines <= 0) return static_cast<uint32_t>(std::max<int64_t>(int64_t{L} - rec.line, left ? 1 : 0));
+  // Paged, L within the page: at most one page and one line to walk.
   uint32_t n = 0;
-  int32_t line = rec.line, column = rec.column;
-  while (C < column || (rec.lines > 0 ? line != L : line < L)) {
+  for (int32_t line = rec.line; left || line != L; left = false) {
     ++n;
-    column = 1;
-    if (++line > rec.lines && rec.lines > 0) line = 1;
+    if (++line > rec.lines) line = 1;
   }
   return n;
 }
@@ -243,6 +244,7 @@ Status DevOpen(DevRecord& rec, StrValue spec) {
 }
 
 Status DevClose(DevRecord& rec) {
+  if (rec.handle == kDevClosed && !rec.name) return 0;  // closed before, or nothing was opened
   Status codes = DevSendPortCodes(rec);
   Status closed = 0;
   const DevPath* path = DevPathOf(rec.kind);
@@ -252,7 +254,7 @@ Status DevClose(DevRecord& rec) {
     closed = path->close(rec);
   }
   if (rec.kind & kDevScreen) DevScreenClose(rec);
-  rec.handle = 0xFFFF;
+  rec.handle = kDevClosed;
   NameFree(rec);
   return codes ? codes : closed;
 }

@@ -60,6 +60,7 @@ enum DevKindBit : uint8_t {
   kDevAlways = 0x80,
 };
 constexpr uint8_t kDevPagePrinter = 0x80;  // the whole kind byte
+constexpr uint16_t kDevClosed = 0xFFFF;    // the handle of a closed record
 
 struct DevRecord {
   uint8_t kind = 0;
@@ -96,6 +97,8 @@ uint8_t DevKind(StrValue name);
 StrValue DevFullPath(StrValue name, uint8_t kind);
 
 Status DevOpen(DevRecord& rec, StrValue spec);
+// Sends the port's "off" sequences, closes by kind and frees the name; a
+// record already closed is left alone.
 Status DevClose(DevRecord& rec);
 Status DevWrite(DevRecord& rec, StrValue text);
 Status DevWriteRaw(DevRecord& rec, StrValue bytes);

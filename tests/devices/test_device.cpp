@@ -161,6 +161,9 @@ TEST_F(DeviceParseTest, CloseAfterAFailedOpenClosesTheStream) {
   ASSERT_GE(StreamGet(slot), 0);
   DevClose(rec);
   EXPECT_EQ(StreamGet(slot), -1);
+  ErrClear();
+  EXPECT_EQ(DevClose(rec), 0);  // a second close does nothing
+  EXPECT_EQ(ErrGet(), 0u);
 }
 
 // --- Wrapping, counters, paging and positioning ----------------------------------
