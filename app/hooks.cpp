@@ -3,6 +3,7 @@
 #include "data/recbuf.h"
 #include "data/relations.h"
 #include "data/runcontext.h"
+#include "devices/devstack.h"
 #include "devices/reportlaunch.h"
 #include "runtime/messages.h"
 #include "screens/fieldctl.h"
@@ -16,5 +17,6 @@ void LayerHooksRegister() {
   FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
   MenuCmdReportSet(ReportCommand);
   DataStatementsRegister();
+  DevStatementsRegister();
   CtlSubclassHookSet(CtlSubclass);
 }
