@@ -82,6 +82,7 @@ bool FieldDefaultCode(ActionCode code) {
 }
 
 Status FieldAgain(const WinRecord& record) {
+  if (record.curField == 0) return 0;
   const StrAreaScope scope;
   return FieldPut(kCheckInput, record.curField, FieldValue(record.curField));
 }
@@ -169,8 +170,7 @@ Status FieldActionDefault(ActionCode code, const WinRecord& record) {
   switch (code) {
     case kActNextField:
     case kActLineDown:
-      if (record.pending)
-        if (WinRecord* w = WinGet(kCurrentIndex)) w->pending = 0;
+      if (WinRecord* w = WinGet(kCurrentIndex); w && record.pending) w->pending = 0;
       target = FieldStep(record.curField, 1);
       if (target < 0) answer = AlarmOf(record.curField);
       if (target < 0 && answer == 0) answer = kActConfirmed;
@@ -223,7 +223,11 @@ Status ScreenActionDefault(ActionCode code) {
     case kActShowFailure:
       ErrShow(st::BADUSERDATA);
       return 0;
-    case kActFocusIn: return SelectionApply(WinCurrent().curField);
+    case kActFocusIn: {
+      // A result waits for a field to take it.
+      uint16_t n = WinCurrent().curField;
+      return n ? SelectionApply(n) : 0;
+    }
     default: break;
   }
   Status s = FieldActionDefault(code, WinCurrent());

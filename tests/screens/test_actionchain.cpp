@@ -242,6 +242,40 @@ TEST_F(ChainTest, WithoutARecordOnlyThePerFieldDefaultRuns) {
   EXPECT_EQ(WinCurrent().curField, 1);  // the per-field default still stepped
 }
 
+TEST_F(ChainTest, EnterOnASelectionFieldValidatesItFirst) {
+  WriteTagged("SEL.PPN", {"FD$:CODE,NAME:WINDOWS$:\"CUST;1;LIST\""});
+  WriteTagged("SEL.PAN", {"10310000006A", "10410000010A"});
+  WinClassCreate(S("TstChain"), S("sel"), ui::WS_VISIBLE, 0, 0, 600, 400, 0, ScreenWndProc);
+  ASSERT_EQ(ScreenCreate(StrFromC("SEL"), StrFromC("SEL"), 1, 0, StrFromC("")), 0);
+  ASSERT_EQ(ScreenSetWin(0), 0);
+  ASSERT_TRUE(FieldGet(1).flags & kFieldSelectWin);
+  ASSERT_EQ(FieldSetCurrent(1), 0);
+  struct Case {
+    const char* id;
+    const char* text;
+    uint16_t lastKey, pending, code;
+    Status want;
+  } cases[] = {
+      {"typed", "C7", kKeyEnter, 0, kActNextField, 1},
+      {"blank", "", kKeyEnter, 0, kActNextField, 0},
+      {"Tab", "C8", kKeyTab, 0, kActNextField, 0},
+      {"its window ran last", "C9", kKeyEnter, 1, kActNextField, 0},
+      {"another code", "C9", kKeyEnter, 0, kActLineDown, 0},
+  };
+  for (const Case& c : cases) {
+    ui::set_text(Control(1), c.text);
+    VarSysIntSet(kSysLastKey, static_cast<int16_t>(c.lastKey));
+    WinGet(kCurrentIndex)->pending = c.pending;
+    EXPECT_EQ(FieldValidateOnEnter(c.code, WinCurrent()), c.want) << c.id;
+  }
+  EXPECT_EQ(FieldValue(1).Str(), "      ");  // validated by the "blank" case
+  ui::set_text(Control(1), "C7");
+  VarSysIntSet(kSysLastKey, kKeyEnter);
+  WinGet(kCurrentIndex)->pending = 0;
+  ASSERT_EQ(FieldValidateOnEnter(kActNextField, WinCurrent()), 1);
+  EXPECT_EQ(FieldValue(1).Str(), "C7    ");
+}
+
 void* g_helpWindow = nullptr;
 Status HelpHook(void* window, HelpPointFn point) {
   g_helpWindow = window;
