@@ -34,12 +34,12 @@ class ConfigPhaseTest : public RuntimeTest {
 // Phase 2 runs the configuration files (the fixed one must exist, later files
 // override earlier ones) and sets RLV; phases 1 and 3 do nothing yet.
 TEST_F(ConfigPhaseTest, PhaseTwoRunsTheConfigurationFiles) {
-  EXPECT_EQ(AppLayerPhase(2 * 16 + 2), 164);
+  EXPECT_EQ(AcAppCallback(2 * 16 + 2), 164);
   Write("COCLCFIX.DAT", "a=1\r\nb=1\r\n");
   Write("KXCLCUSR.DAT", "b=2\r\n");
-  EXPECT_EQ(AppLayerPhase(2 * 16 + 1), 0);
+  EXPECT_EQ(AcAppCallback(2 * 16 + 1), 0);
   EXPECT_EQ(Num("RLV"), 0);
-  EXPECT_EQ(AppLayerPhase(2 * 16 + 2), 0);
+  EXPECT_EQ(AcAppCallback(2 * 16 + 2), 0);
   EXPECT_EQ(Num("a*100+b*10+RLV"), 12100);
 }
 
