@@ -1,5 +1,6 @@
 #include "data/datafile.h"
 
+#include "data/compat.h"
 #include "data/dictionary.h"
 #include "data/recio.h"
 #include "runtime/dynstrings.h"
@@ -66,7 +67,7 @@ Status LayoutOf(int n, StoreLayout* layout) {
 StoreEnv Env() {
   StoreEnv env;
   env.temporary = VarSysIntGet(kSysUpStat) & 2;
-  env.compat = static_cast<uint16_t>(VarSysIntGet(kSysCompat));
+  env.compat = CompatBits();
   return env;
 }
 
@@ -269,9 +270,9 @@ Status DataFileReadRange(int file, int key, StrValue text, uint16_t flags, StrVa
   DataStore& store = Stores()[n - 1];
   auto seed = [&]() { return KeyFieldsSet(n, key == -1 ? store.KeyGet() : key, text); };
   auto step = [&]() -> Status {
-    uint16_t mark = StrAreaMark(-1);
+    const StrAreaScope scope;
     StrValue r = routine(arg);
-    return StrAreaRelease(mark, r.IsError() ? StrError(r) : 0);
+    return r.IsError() ? StrError(r) : 0;
   };
   bool inserted = false;
   s = store.ReadRange(key, Text(text), flags, seed, routine ? DataStore::Step(step) : DataStore::Step(), &inserted);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "data/compat.h"
 #include "data/recio.h"
 
 namespace {
@@ -11,8 +12,8 @@ const char* const kExt[] = {"", "", "FD", "DIR", "NDX", "TMP", "TXT"};
 
 std::string DataFileNameBuild(const std::string& name, const std::string& location, int kind, uint16_t compat) {
   if (kind <= 1 || kind > 6) return name;
-  std::string base = (compat & 8) ? name.substr(0, 8) : name;
-  std::string ext = (kind == 3 && (compat & 2)) ? "NDX" : kExt[kind];
+  std::string base = CompatName8(name, compat);
+  std::string ext = kind == 3 ? CompatIndexExt(compat) : kExt[kind];
   std::string path = location;
   if (!path.empty() && path.back() != '\\' && path.back() != '/') path += '\\';
   return path + base + "." + ext;
@@ -439,6 +440,21 @@ Status DataStore::RecWrite(int64_t rec) {
   if ((err = rf_.Update(static_cast<uint32_t>(rec), disk.data(), pair)) != 0) return err;
   if (cursor_ == rec) Follow(pair);
   return 0;
+}
+
+// --- Bulk loading ---------------------------------------------------------------------------
+
+Status DataStore::AppendRaw(const char* images, uint32_t count) {
+  Status err = Ready(true, true);
+  return err != 0 ? err : rf_.AppendRaw(images, count);
+}
+
+Status DataStore::Reindex() {
+  Status err = Ready(true, true);
+  if (err != 0) return err;
+  cursor_ = -1;
+  pos_ = 0;
+  return rf_.Reindex();
 }
 
 // --- Saved states -------------------------------------------------------------------------

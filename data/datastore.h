@@ -90,7 +90,7 @@ struct StoreLayout {
 
 struct StoreEnv {
   bool temporary = false;  // fresh temporary files, no lock marker
-  uint16_t compat = 0;     // bit 2 index extension NDX, bit 8 names cut to 8
+  uint16_t compat = 0;     // the _COMPAT switches (data/compat.h): NDX, names cut to 8
 };
 
 // The name of a file of the given kind (1-6) from its dictionary name and
@@ -151,6 +151,11 @@ class DataStore {
   // The record number at a position of the current key (-1 when none).
   int64_t RecAtPosition(uint32_t pos) const;
   void SetPosition(uint32_t pos) { pos_ = pos; }
+
+  // Bulk loading of an exclusive open (the rebuild): records appended at the
+  // end without indexing, then every key indexed at once (RecFile).
+  Status AppendRaw(const char* images, uint32_t count);
+  Status Reindex();
 
   void SaveState(DataStoreState* out);
   Status RestoreState(const DataStoreState& in);

@@ -234,16 +234,16 @@ bool Loading(const std::string& prefix) {
 Status DicLoad(StrValue directories, StrValue prefix, StrValue defaultLocation) {
   for (StrValue v : {directories, prefix, defaultLocation})
     if (Status e = StrError(v)) return e;
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   LoadArgs args{directories.Str(), defaultLocation.Str()};
   std::string pre = prefix.Str();
-  if (!ValidPrefix(pre)) return StrAreaRelease(mark, Record(st::BADINPUTDATA, "bad dictionary prefix \"" + pre + "\""));
+  if (!ValidPrefix(pre)) return Record(st::BADINPUTDATA, "bad dictionary prefix \"" + pre + "\"");
   if (Loading(pre))
-    return StrAreaRelease(mark, Record(st::BADINPUTDATA, "dictionary " + pre + "DICC.DAT contains itself"));
+    return Record(st::BADINPUTDATA, "dictionary " + pre + "DICC.DAT contains itself");
   int before = DataFileCount();
   g_loading.push_back(pre);
   Status s = LoadPasses(args, pre, before);
   g_loading.pop_back();
   if (s) DicTruncate(before);
-  return StrAreaRelease(mark, s);
+  return s;
 }

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "script/valtables.h"
+#include "runtime/valtables.h"
 
 namespace dicstore {
 

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "data/compat.h"
 #include "data/datafile.h"
 #include "data/dicstore.h"
 #include "data/recbuf.h"
@@ -83,11 +84,7 @@ std::string LocationKey(std::string s) {
 }
 
 bool SameDiskFile(int n, const std::string& name, const std::string& location) {
-  std::string a = Upper(Text(DicFileName(n))), b = Upper(name);
-  if (VarSysIntGet(kSysCompat) & 8) {
-    a = a.substr(0, 8);
-    b = b.substr(0, 8);
-  }
+  std::string a = CompatName8(Upper(Text(DicFileName(n)))), b = CompatName8(Upper(name));
   return a == b && LocationKey(Text(DicFileLocation(n))) == LocationKey(location);
 }
 

@@ -58,11 +58,11 @@ Status Key1Text(int n, std::string* out) {
 
 // An evaluated value as text, or its error.
 Status EvalText(const std::string& text, std::string* out) {
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue v = ExpEvalStr(View(text));
   Status s = v.IsError() ? StrError(v) : 0;
   if (s == 0) out->assign(v.View());
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 // Relation statements of the action, loading the file's relations on first need.
@@ -73,11 +73,11 @@ Status Statements(int n, const std::string& list, std::string* out) {
     Status s = RelLoad(n, StrMake("", 0));
     if (s != 0) return s;
   }
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue stmts = RelCheckString(n, View(list));
   Status s = stmts.IsError() ? StrError(stmts) : 0;
   if (s == 0) out->assign(stmts.View());
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 // The insert pre-check: a record with the current key-1 text already there.
@@ -224,6 +224,8 @@ CancelPollFn DataFileCancelPollSet(CancelPollFn poll) {
   return old;
 }
 
+Status DataFileCancelPoll() { return g_cancelPoll ? g_cancelPoll() : 0; }
+
 Status DataFileAppendRow(int file, StrValue write, StrValue list) {
   if (write.IsError()) return StrError(write);
   std::string w = Copy(write);
@@ -239,8 +241,8 @@ Status DataFileAppendRow(int file, StrValue write, StrValue list) {
 namespace {
 
 Status Cond(const std::string& text) {
-  uint16_t mark = StrAreaMark(-1);
-  return StrAreaRelease(mark, ExpEvalCond(View(text)));
+  const StrAreaScope scope;
+  return ExpEvalCond(View(text));
 }
 
 }  // namespace
@@ -255,7 +257,7 @@ Status DataFileAppendLoop(int file, const AppendLoopSpec& spec, uint32_t* count)
   for (;;) {
     // A loop whose row condition never holds and whose until condition never
     // comes true must still be stoppable.
-    if (g_cancelPoll && (code = g_cancelPoll()) >= 122) break;
+    if ((code = DataFileCancelPoll()) >= 122) break;
     Status rc = Cond(row);
     if (rc >= 122) {
       code = rc;

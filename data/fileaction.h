@@ -91,6 +91,8 @@ Status DataFileAppendRow(int file, StrValue write, StrValue list);
 // nothing can ask to stop.
 using CancelPollFn = Status (*)();
 CancelPollFn DataFileCancelPollSet(CancelPollFn poll);
+// The installed poll's answer; 0 when none is installed.
+Status DataFileCancelPoll();
 
 // Navigation commands, in ActionCode order.
 extern const char kNavCommands[];  // "NEW,TOP,PRV,RLD,NXT,BOT,FND,SVE,INS,DEL,LST,NLS,BLS,IMP,MDE,DDE,PRN,TSL"

@@ -5,13 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include "data/compat.h"
 #include "data/datafile.h"
 #include "data/dicstore.h"
 #include "runtime/errors.h"
 #include "runtime/fixednum.h"
 #include "runtime/format.h"
 #include "runtime/strutil.h"
-#include "script/variables.h"
 
 namespace {
 
@@ -19,8 +19,6 @@ using dicstore::AllDigits;
 using dicstore::Sv;
 
 std::string g_pairs[kDicMaxFiles + 1];  // by file number; empty = no pair
-
-bool CompactDates() { return (VarSysIntGet(kSysCompat) & 4) != 0; }
 
 // The pair of file n when it exists with the dictionary's length, else null
 // with *err set.
@@ -59,7 +57,7 @@ Status PutBytes(int n, uint16_t offset, std::string_view bytes) {
 // is a compact date.
 StrValue StoredForm(const DataFieldDesc& f, StrValue value) {
   StrValue out = FmtByType(static_cast<char>(f.type), value, f.length);
-  if (!out.IsError() && f.type == 'F' && f.length == 6 && CompactDates()) out = RecDateNarrow(out, value);
+  if (!out.IsError() && f.type == 'F' && f.length == 6 && CompatBit4()) out = RecDateNarrow(out, value);
   return out;
 }
 
@@ -74,9 +72,8 @@ StrValue CodedNumber(std::string_view raw) {
 DataFieldDesc RefFail(Status code, StrValue ref) {
   DataFieldDesc d;
   d.status = code;
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   ErrDetailSet(code, StrCat(StrFromC("Field:"), ref), false);
-  StrAreaMark(mark);
   return d;
 }
 
@@ -158,7 +155,7 @@ StrValue RecFieldGet(int file, int field) {
   StrValue raw = RecFieldRaw(n, field, kRecCurrent);
   if (raw.IsError()) return StrErr(FieldFail(StrError(raw)));
   char type = DicFieldType(n, field);
-  if (type == 'F' && CompactDates()) return RecDateWiden(raw);
+  if (type == 'F' && CompatBit4()) return RecDateWiden(raw);
   if (type == 'N' && raw.len > 0 && raw.ptr[0] == 'D') return CodedNumber(raw.View());
   return StrDup(raw);
 }
@@ -167,13 +164,13 @@ Status RecFieldSet(int file, int field, StrValue value) {
   if (Status e = StrError(value)) return e;
   int n = DicFileNum(file);
   if (Status s = DicCheckFileField(n, field)) return FieldFail(s);
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   DataFieldDesc f = DicFieldDesc(n, field);
   StrValue stored = StoredForm(f, value);
   Status s = StrError(stored);
   if (s == st::OK) s = PutBytes(n, f.offset, stored.View());
   if (s == st::DATAOUTBOUND) DicFileFieldError(s, n, field);
-  return StrAreaRelease(mark, s ? FieldFail(s) : st::OK);
+  return s ? FieldFail(s) : st::OK;
 }
 
 Status RecFieldSetRef(StrValue ref, StrValue value) {

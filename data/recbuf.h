@@ -34,6 +34,7 @@
 #include "data/dictionary.h"
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
+#include "script/fieldaccess.h"
 
 constexpr int kRecCurrent = 1;
 constexpr int kRecSaved = 2;
@@ -84,14 +85,6 @@ Status KeyFieldsFromText(int file, StrValue text, int flags);
 // The field's descriptor with its status word set (0, 147, 161 or 168).
 DataFieldDesc DicFieldRefParse(StrValue ref);
 StrValue DicFieldRefName(int file, int field);  // NAME{n}
-
-// A parsed reference as the expression evaluator holds it.
-struct FieldRef {
-  Status status = 0;   // 0, 147 SINTAXERROR, 161 FILEOUTBOUND or 168
-  uint16_t file = 0;   // 1-based data-file number
-  uint16_t field = 0;  // field number in the file, 0 for the file alone
-  char type = 'N';     // the field's type letter
-};
 
 FieldRef FieldRefParse(StrValue ref);
 // The field's text in the current record (after the conversions), or an

@@ -30,7 +30,14 @@ bool Load(const RecCheckSpec& s, Loaded* l, std::string* out) {
   bool missing = false;
   if (!recio::ReadWhole(s.dataPath, &l->data, &missing)) *out += s.dataPath + ": cannot be read\n";
   if (!recio::ReadWhole(s.indexPath, &l->index, &missing) && !missing) *out += s.indexPath + ": cannot be read\n";
-  if (!out->empty() || s.recLen == 0) return false;
+  if (s.recLen == 0) *out += "record length 0: not a record file layout\n";
+  if (s.keys.empty()) *out += "no key given\n";
+  for (size_t k = 0; k < s.keys.size(); ++k)
+    for (const KeySeg& g : s.keys[k].segs)
+      if (g.length == 0 || uint32_t(g.offset) + g.length > s.recLen)
+        *out += "key " + std::to_string(k + 1) + ": segment " + std::to_string(g.offset) + ":" + std::to_string(g.length) +
+                " lies outside the record of " + std::to_string(s.recLen) + " bytes\n";
+  if (!out->empty()) return false;
   if (l->data.size() % s.recLen != 0) *out += "data size " + std::to_string(l->data.size()) + " is not a multiple of " + std::to_string(s.recLen) + "\n";
   l->count = l->data.size() / s.recLen;
   if (!l->index.empty() && l->index.size() < 8) *out += "index header cut short\n";

@@ -3,7 +3,8 @@
 //
 // Both read the files from disk on their own (they share no code with the
 // engine they check), so a fault of the engine cannot hide itself. The
-// checker verifies: the data size is a multiple of the record length; the
+// checker verifies: the layout (a record length above 0, at least one key,
+// every key segment inside the record); the data size is a multiple of the record length; the
 // index header and length; N + F equals the record count; every free number
 // is in range, listed once and its record carries the delete mark; every key
 // array lists each live record exactly once, no free one, in ascending order

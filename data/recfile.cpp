@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "data/datafail.h"
 #include "data/recio.h"
 #include "runtime/errors.h"
 
@@ -21,10 +22,7 @@ void PutU32(std::string& b, uint32_t v) {
   for (int i = 0; i < 4; ++i) b.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
 }
 
-Status Record(Status code, const std::string& detail) {
-  ErrDetailSet(code, StrMake(detail.data(), static_cast<uint32_t>(std::min<size_t>(detail.size(), 1024))), false);
-  return ErrSet(1, MOD_DATAFILE, code, code);
-}
+Status Record(Status code, const std::string& detail) { return DataFail(code, detail); }
 
 }  // namespace
 
@@ -43,6 +41,7 @@ void RecFile::Reset() {
   fd_ = -1;
   records_ = 0;
   dirty_ = false;
+  unindexed_ = 0;
   orders_.clear();
   seq_.clear();
   nextSeq_.clear();
@@ -134,6 +133,11 @@ Status RecFile::BuildOrders(const std::vector<uint32_t>& arrays, uint32_t live, 
   std::vector<std::string> keyBytes;
   std::vector<char> marks;
   if (ReadKeyBytes(keyBytes, marks) != 0) return Refuse("data file cannot be read", dataSize);
+  return CheckAndBuild(arrays, live, keyBytes, marks, dataSize);
+}
+
+Status RecFile::CheckAndBuild(const std::vector<uint32_t>& arrays, uint32_t live, std::vector<std::string>& keyBytes,
+                              const std::vector<char>& marks, uint64_t dataSize) {
   // 1 free, 2 live; seen[r] = k + 1 once record r was met in key k's array.
   std::vector<uint8_t> state(records_, 0);
   std::vector<uint32_t> seen(records_, 0);
@@ -188,6 +192,8 @@ std::string RecFile::Serialize() const {
 
 Status RecFile::Save() {
   if (!IsOpen() || spec_.readOnly) return 0;
+  if (unindexed_ > 0)
+    return Record(st::DISKIO, spec_.indexPath + ": " + std::to_string(unindexed_) + " appended records not indexed, the index is not saved");
   if (!recio::Sync(fd_)) return Record(st::DISKWRITERROR, spec_.dataPath + ": data not synced");
   if (spec_.noIndex || !dirty_) return 0;
   std::string b = Serialize();
@@ -329,6 +335,48 @@ Status RecFile::Delete(uint32_t rec, const char* image) {
   free_.push_back(rec);
   dirty_ = true;
   return 0;
+}
+
+// --- Bulk loading -------------------------------------------------------------------
+
+Status RecFile::AppendRaw(const char* images, uint32_t count) {
+  if (!HasIndex()) return st::FILENOTINIT;
+  if (spec_.readOnly) return st::PERMISSIONDENIED;
+  if (records_ + count > kMaxCount) return Record(st::DISKWRITERROR, spec_.dataPath + ": file full");
+  uint64_t bytes = uint64_t(count) * spec_.recLen;
+  if (!recio::WriteAt(fd_, images, bytes, records_ * spec_.recLen)) {
+    recio::Truncate(fd_, records_ * spec_.recLen);  // no torn tail
+    return WriteError(records_);
+  }
+  records_ += count;
+  unindexed_ += count;
+  return 0;
+}
+
+Status RecFile::Reindex() {
+  if (!HasIndex()) return st::FILENOTINIT;
+  uint64_t dataSize = records_ * spec_.recLen;
+  std::vector<std::string> keyBytes;
+  std::vector<char> marks;
+  if (ReadKeyBytes(keyBytes, marks) != 0) return Refuse("data file cannot be read", dataSize);
+  std::vector<uint32_t> liveRecs;
+  free_.clear();
+  for (uint32_t r = 0; r < records_; ++r) (marks[r] == kDeleteMark ? free_ : liveRecs).push_back(r);
+  uint32_t live = static_cast<uint32_t>(liveRecs.size());
+  std::vector<uint32_t> arrays(size_t(live) * spec_.keys.size());
+  for (size_t k = 0; k < spec_.keys.size(); ++k) {
+    uint32_t* arr = arrays.data() + k * live;
+    std::copy(liveRecs.begin(), liveRecs.end(), arr);
+    const char* kb = keyBytes[k].data();
+    uint32_t kl = KeyLen(k);
+    std::stable_sort(arr, arr + live, [kb, kl](uint32_t a, uint32_t b) {
+      return std::memcmp(kb + uint64_t(a) * kl, kb + uint64_t(b) * kl, kl) < 0;
+    });
+  }
+  unindexed_ = 0;
+  Status s = CheckAndBuild(arrays, live, keyBytes, marks, dataSize);
+  dirty_ = s == 0 && records_ > 0;  // an empty file keeps its empty index
+  return s;
 }
 
 // --- Positions -------------------------------------------------------------------

@@ -111,6 +111,17 @@ class RecFile {
   Status Update(uint32_t rec, const char* oldImage, const char* newImage);
   Status Delete(uint32_t rec, const char* image);
 
+  // Bulk loading (the rebuild): AppendRaw writes count records at the end of
+  // the data file in one write without indexing them; Reindex then builds
+  // every key's order from the records on disk in one stable sort per key
+  // (live records in record order for equal keys, the marked ones free in
+  // ascending order), exactly what inserting them one by one gives. Between
+  // the two only AppendRaw may be called, and Save refuses (130): the index
+  // does not cover the appended records yet.
+  Status AppendRaw(const char* images, uint32_t count);
+  Status Reindex();
+  uint32_t Unindexed() const { return unindexed_; }
+
   // Positions are ranks in key k's order (k from 0).
   uint32_t LowerBound(uint32_t k, const std::string& text) const;
   uint32_t UpperBound(uint32_t k, const std::string& text) const;
@@ -124,6 +135,7 @@ class RecFile {
   int fd_ = -1;
   uint64_t records_ = 0;  // data size / L
   bool dirty_ = false;
+  uint32_t unindexed_ = 0;  // records appended since the last Reindex
   std::vector<KeyOrder> orders_;
   std::vector<std::vector<uint32_t>> seq_;  // per key, per record: its sequence
   std::vector<uint32_t> nextSeq_;
@@ -132,6 +144,8 @@ class RecFile {
   Status Refuse(const std::string& why, uint64_t size) const;
   Status LoadIndex(uint64_t dataSize);
   Status BuildOrders(const std::vector<uint32_t>& arrays, uint32_t live, uint64_t dataSize);
+  Status CheckAndBuild(const std::vector<uint32_t>& arrays, uint32_t live, std::vector<std::string>& keyBytes,
+                       const std::vector<char>& marks, uint64_t dataSize);
   Status ReadKeyBytes(std::vector<std::string>& keyBytes, std::vector<char>& marks);
   void IndexRecord(uint32_t k, uint32_t rec, const char* image);
   Status UnindexRecord(uint32_t k, uint32_t rec, const char* image);

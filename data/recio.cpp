@@ -1,9 +1,5 @@
 #include "data/recio.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "platform/host/env.h"
 #include "platform/host/files.h"
 
@@ -16,6 +12,7 @@ host::FaultOp HostOp(Fault op) {
     case Fault::Write: return host::FaultOp::Write;
     case Fault::Sync: return host::FaultOp::Sync;
     case Fault::Rename: return host::FaultOp::Rename;
+    case Fault::Truncate: return host::FaultOp::Truncate;
   }
   return host::FaultOp::Count;
 }
@@ -25,7 +22,7 @@ host::FaultOp HostOp(Fault op) {
 int Open(const std::string& path, bool readOnly, bool create) {
   unsigned mode = host::kOpenRead | (readOnly ? 0u : host::kOpenWrite | (create ? host::kOpenCreate : 0u));
   int fd = host::Open(path, mode);
-  if (fd < 0 && create && readOnly && errno == ENOENT) {
+  if (fd < 0 && create && readOnly && host::LastStatus() == st::FILENOTFOUND) {
     int made = host::Open(path, host::kOpenRead | host::kOpenWrite | host::kOpenCreate);
     if (made < 0) return -1;
     host::Close(made);
@@ -36,7 +33,7 @@ int Open(const std::string& path, bool readOnly, bool create) {
 
 int CreateExclusive(const std::string& path, bool* exists) {
   int fd = host::Open(path, host::kOpenRead | host::kOpenWrite | host::kOpenCreate | host::kOpenExclusive);
-  *exists = fd < 0 && errno == EEXIST;
+  *exists = fd < 0 && host::LastStatus() == st::FILEEXIST;
   return fd;
 }
 
@@ -52,7 +49,7 @@ bool WriteAt(int fd, const void* buf, size_t n, uint64_t off) {
 
 bool Sync(int fd) { return host::Sync(fd) == 0; }
 
-bool Truncate(int fd, uint64_t size) { return ::ftruncate(fd, static_cast<off_t>(size)) == 0; }
+bool Truncate(int fd, uint64_t size) { return host::Truncate(fd, static_cast<int64_t>(size)) == 0; }
 
 int64_t Size(int fd) { return host::Size(fd); }
 
@@ -63,7 +60,7 @@ bool Remove(const std::string& path) { return host::Remove(path) == 0; }
 bool ReadWhole(const std::string& path, std::string* out, bool* missing) {
   out->clear();
   int fd = host::Open(path, host::kOpenRead);
-  *missing = fd < 0 && errno == ENOENT;
+  *missing = fd < 0 && host::LastStatus() == st::FILENOTFOUND;
   if (fd < 0) return false;
   int64_t size = host::Size(fd);
   bool ok = size >= 0;
@@ -99,7 +96,7 @@ std::string Absolute(const std::string& path) {
   return dir.empty() ? path : dir + "/" + path;
 }
 
-void FaultArm(Fault op, int nth) { host::FaultArm(HostOp(op), nth > 0 ? static_cast<unsigned>(nth) : 0u, EIO); }
+void FaultArm(Fault op, int nth) { host::FaultArm(HostOp(op), nth > 0 ? static_cast<unsigned>(nth) : 0u); }
 
 void FaultReset() { host::FaultClear(); }
 

@@ -6,8 +6,8 @@
 // replacement of a whole file (new file, fsync, rename, fsync of the
 // directory), exclusive creation, temporary names and the mapping of the
 // dictionary's Windows-style paths. Keeping it in one place lets a test make
-// the N-th write, fsync, rename or read fail (FaultArm) and check that the
-// caller answered an error and left its files consistent.
+// the N-th write, fsync, rename, truncate or read fail (FaultArm) and check
+// that the caller answered an error and left its files consistent.
 //
 // Errors are reported as status codes; the caller decides which code the
 // operation answers (136 short read, 137 short write, 130 index I/O ...).
@@ -55,7 +55,7 @@ std::string Absolute(const std::string& path);
 
 // Fault injection for tests: the n-th next call of the operation fails
 // (1 = the next one); 0 disarms. Every arm is cleared by FaultReset.
-enum class Fault { Read, Write, Sync, Rename };
+enum class Fault { Read, Write, Sync, Rename, Truncate };
 void FaultArm(Fault op, int nth);
 void FaultReset();
 

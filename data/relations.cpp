@@ -328,26 +328,26 @@ Status Browse(int b, uint16_t flags, StrValue text) {
 
 Status RelRead(int a, int b, int c, uint16_t flags, StrValue text) {
   if (text.IsError()) return StrError(text);
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   VarSysIntSet(kSysRelRes, 0);
   int nb = DataFileNum(b);
   StrValue expr = RelKeyName(a, nb, c);
   uint16_t k = RelKeyNum(a, nb, c);
   if (expr.len == 0 || k == 0) {
     std::string d = std::to_string(nb) + "R" + std::to_string(c) + "K (File:" + std::to_string(DataFileNum(a)) + ")";
-    return StrAreaRelease(mark, Fail(st::BADINPUTDATA, d));
+    return Fail(st::BADINPUTDATA, d);
   }
   StrValue key = ExpEvalStr(expr);
-  if (key.IsError()) return StrAreaRelease(mark, StrError(key));
-  if (key.len == 0) return StrAreaRelease(mark, 0);
+  if (key.IsError()) return StrError(key);
+  if (key.len == 0) return 0;
   bool both = (flags & (relflag::kInsert | relflag::kDelete)) == (relflag::kInsert | relflag::kDelete);
   if ((VarSysIntGet(kSysUpStat) & 32) && !both && text.len > 0)
-    return StrAreaRelease(mark, RelReadRange(nb, k, key, flags, text));
+    return RelReadRange(nb, k, key, flags, text);
   bool browsing = VarSysIntGet(kSysScrStat) & 64;
   uint16_t rflags = flags;
   if (AllBlank(key.View()) && !browsing) rflags &= ~relflag::kAlsoOn1;
   Status s = DataFileReadKey(nb, k, key, rflags & (relflag::kSeed | relflag::kAlsoOn1));
-  if (s >= 128) return StrAreaRelease(mark, s);
+  if (s >= 128) return s;
   Status result = s;
   bool found = s == 0;
   if (found && both) {
@@ -359,7 +359,7 @@ Status RelRead(int a, int b, int c, uint16_t flags, StrValue text) {
       // A new related record starts blank with its key fields set, never
       // from what the buffer held (a neighbour read under flag 2).
       Status f = KeyFieldsFromText(nb, key, 1);
-      if (f != 0) return StrAreaRelease(mark, f);
+      if (f != 0) return f;
       if (s == 2) VarSysIntSet(kSysRelRes, 4);
     }
     result = RelRecordStore(nb, text, found ? 0 : relflag::kInsert);
@@ -368,7 +368,7 @@ Status RelRead(int a, int b, int c, uint16_t flags, StrValue text) {
     Status br = Browse(nb, flags, text);
     if (br != 0) result = br;
   }
-  return StrAreaRelease(mark, result);
+  return result;
 }
 
 Status RelReadRange(int b, int key, StrValue keyText, uint16_t flags, StrValue text) {

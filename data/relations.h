@@ -63,14 +63,6 @@ StrValue RelCheckString(int file, StrValue list);
 StrValue RelKeyName(int a, int b, int c);
 uint16_t RelKeyNum(int a, int b, int c);
 
-// FILEREL flags (after the built-in has added its own).
-namespace relflag {
-constexpr uint16_t kSeed = 0x01;    // not found: a blank record with the key fields set
-constexpr uint16_t kAlsoOn1 = 0x02; // read on status 1 too; browse under `_SCRSTAT` 64
-constexpr uint16_t kInsert = 0x04;  // insert the related record when missing
-constexpr uint16_t kDelete = 0x08;  // with kInsert: delete it; alone: a browse condition
-}  // namespace relflag
-
 // FILEREL: reads the record of file b related to the current record of file a
 // through relation c, then deletes it (flags 4|8 and found), or evaluates the
 // text over it and updates it (found) or inserts it (not found, flag 4).

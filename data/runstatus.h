@@ -1,6 +1,38 @@
 // The run status file: whether a run of the program is in progress.
+//
+// "%APNAME%FSTAT.DAT" (the application prefix, then FSTAT.DAT) in the
+// current directory holds one digit at offset 0: 1 while a run is in
+// progress, 0 after a clean end. A missing file, or one whose first byte is
+// not a digit, reads 0. The write time of the file as of this program's own
+// last write is kept, so a write by anyone else is noticed.
+//
+// RunStatusFile(type):
+//   1 (start, from the application's phase 2): takes an advisory lock on the
+//     file for the whole run; a file locked by another live run answers 139
+//     with the detail "in use" and nothing else happens. A stored 0 becomes 1.
+//     A stored 1 means the last run did not end cleanly: message 0115 asks;
+//     No answers 122 (the program does not start), Yes rebuilds every data
+//     file (RunRecoverAll) and, when that succeeds, writes 1.
+//   0 (end, after every data file is closed): writes 0 and lets the lock
+//     go; a stored 0 answers 139, which the caller ignores.
+//   2 (check, before every menu command): 0 when the file's write time is
+//     the kept one, else 139.
+// RunStatusWrite writes the digit, syncs it and keeps the new write time.
+//
+// Errors (recorded with module 18 and the file name in the detail): 139 as
+// above, 164/175/0xffff when the file cannot be opened, 137 when the digit
+// cannot be written or synced; the rebuild's own errors.
 #pragma once
 #include "runtime/status.h"
+#include "runtime/strvalue.h"
 
-// Marks the run closed.
+Status RunStatusFile(int type);
+Status RunStatusWrite(StrValue file, int digit);
+// Marks the run closed (type 0); the 139 of a run never marked open is
+// not an error.
 Status RunStatusClose();
+// The name of the status file after expansion.
+StrValue RunStatusName();
+// Forgets the kept write time and lets the lock go (a new run in the same
+// process, tests).
+void RunStatusReset();

@@ -1,5 +1,18 @@
 #include "data/transsetup.h"
 
+#include "data/datafile.h"
+#include "data/dataui.h"
+#include "runtime/messages.h"
 #include "runtime/seam.h"
 
 Status FileTransCommand(StrValue) { return SeamMissing("FileTransCommand"); }
+
+StrValue TransTableList() { return DataFileNames(); }
+
+int TransTableChoose(Status* status) {
+  uint16_t mark = StrAreaMark(-1);
+  int n = DataChoose(Msg("0085 Table Selection"), TransTableList(), status);
+  if (*status == 0 && n > 0) DataFileSetCurrent(n);
+  StrAreaMark(mark);
+  return *status == 0 ? n : 0;
+}

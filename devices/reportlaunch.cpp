@@ -3,3 +3,4 @@
 #include "runtime/seam.h"
 
 Status ReportCommand(StrValue) { return SeamMissing("ReportCommand"); }
+StrValue DevSelect(StrValue) { return StrErr(SeamMissing("DevSelect")); }

@@ -120,11 +120,11 @@ StrValue DynStrGet(uint16_t n, uint32_t i) {
 }
 
 Status DynStrSet(uint16_t n, uint32_t i, StrValue s) {
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   Status r = SetElement(n, i, s);
   // A soft code carried by an error string is handed back, not recorded.
   if (r >= 128) ErrSet(1, MOD_STRINGASSIGN, st::LOADSTRERROR, 0);
-  return StrAreaRelease(mark, r);
+  return r;
 }
 
 Status DynStrPush(uint16_t n, StrValue s) { return DynStrSet(n, n < kDynLists ? DynStrCount(n) : 0, s); }

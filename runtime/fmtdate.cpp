@@ -7,7 +7,7 @@
 #include "runtime/locale.h"
 #include "runtime/strformat.h"
 #include "runtime/strutil.h"
-#include "script/variables.h"
+#include "runtime/sysvars.h"
 
 namespace {
 

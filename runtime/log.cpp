@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/host/console.h"
 #include "platform/host/files.h"
 #include "runtime/datetime.h"
 #include "runtime/dynstrings.h"
@@ -13,13 +14,12 @@
 #include "runtime/messages.h"
 #include "runtime/paths.h"
 #include "runtime/strformat.h"
-#include "script/variables.h"
+#include "runtime/sysvars.h"
 
 namespace {
 
 void DefaultAssertBox(StrValue text, StrValue caption) {
-  std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.len), caption.ptr ? caption.ptr : "",
-               static_cast<int>(text.len), text.ptr ? text.ptr : "");
+  host::StdErrWrite(std::string(caption.View()) + ": " + std::string(text.View()) + "\n");
 }
 
 // An abnormal end with a fixed code, after the C streams are flushed.
@@ -43,20 +43,18 @@ bool AppendBytes(std::string_view file, std::string_view bytes) {
 // Today in the display form with a four-digit year (month first, day first
 // in the day-first languages).
 std::string DisplayDateToday() {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   std::string today = std::to_string(static_cast<long>(DateToday()));
   std::string out(FmtDate(StrFromView(today), kDateShortYear4).View());
-  StrAreaMark(m);
   return out;
 }
 
 // The frame's top line and header, formatted within the header bound.
 std::string BlockHeader() {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue templ = StrFromC("*****************************\r\n Date:%s - Time:%s - User:%s\r\n");
   StrValue header = StrFormat(kLogHeaderMax, templ, DisplayDateToday(), TimeFormat(TimeOfDayMs(), 1), "0");
   std::string out(header.View());
-  StrAreaMark(m);
   return out;
 }
 
@@ -90,24 +88,23 @@ bool LogWrite(StrValue file, StrValue text) {
 
 bool LogError(StrValue text, int bits) {
   if (((bits & 0xFF) & VarSysIntGet(kSysTrace)) == 0) return false;
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   std::string line = text.IsError() ? "Error #" + std::to_string(StrError(text)) : text.Str();
   bool written = LogWrite(LogFileName(), StrMake(line.data(), static_cast<uint32_t>(line.size())));
-  StrAreaMark(m);
   return written;
 }
 
 Status LogBlock(StrValue text, StrValue file) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   std::string name((file.IsError() || file.len == 0 ? LogFileName() : file).View());
   std::string block = BlockHeader();
   block += text.View();
   block += "\r\n**********************\r\n\r\n";
   if (!AppendBytes(name, block)) {
     ErrDetailSet(st::FILENOTFOUND, StrMake(name.data(), static_cast<uint32_t>(name.size())), false);
-    return StrAreaRelease(m, st::FILENOTFOUND);
+    return st::FILENOTFOUND;
   }
-  return StrAreaRelease(m, 0);
+  return 0;
 }
 
 StrValue AssertCheck(bool flag, StrValue name) {

@@ -10,6 +10,7 @@ namespace {
 constexpr unsigned char kGuard[kMemGuardSize] = {0x00, 0x21, 0x21, 0x00};
 
 Status (*g_storeRelease)() = nullptr;
+uint32_t g_memGeneration = 0;  // memory tables made so far in this process
 
 RuntimeRecord& rt() { return *RuntimeRecordGet(); }
 
@@ -47,8 +48,11 @@ Status MemInit() {
   r.memTable = static_cast<MemSlot*>(std::calloc(static_cast<size_t>(n), sizeof(MemSlot)));
   if (!r.memTable) return st::OUTOFMEMORY;
   r.memActive = static_cast<uint16_t>(n);
+  ++g_memGeneration;
   return StrAreaInit();
 }
+
+uint32_t MemGeneration() { return g_memGeneration; }
 
 uint16_t MemSlotTake(uint16_t owner, uint32_t size, uint8_t fill) {
   RuntimeRecord& r = rt();

@@ -40,6 +40,10 @@ constexpr uint32_t kMemGuardSize = 4;
 
 void MemConfigure(int stringSlots, int memSlots);  // 65535 or -1 keeps a count
 Status MemInit();
+// Counts the memory tables made (MemInit) in this process, so that a module
+// keeping blocks in a table of its own can tell that the runtime was made
+// anew and its old blocks are gone.
+uint32_t MemGeneration();
 void* MemAlloc(uint16_t owner, uint32_t size);
 uint16_t MemSlotTake(uint16_t owner, uint32_t size, uint8_t fill);
 Status MemFree(uint16_t owner, const void* ptr);

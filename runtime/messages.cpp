@@ -8,11 +8,14 @@
 #include "runtime/dynstrings.h"
 #include "runtime/msgtable.h"
 #include "runtime/paths.h"
+#include "runtime/seam.h"
 #include "runtime/streams.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 
 namespace {
+
+LangVarAssignFn g_langVarAssign = nullptr;
 
 constexpr std::string_view kLanguages[] = {"EN", "ES", "FR", "DE", "IT"};
 constexpr std::string_view kLangSuffixes[] = {"_en", "_es", "_fr", "_de", "_it"};
@@ -107,9 +110,8 @@ std::string CatalogFileFind(std::string_view pattern) {
 
 // The two-letter application prefix (APNAME).
 std::string AppPrefixText() {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   std::string prefix(ViewOf(AppVarValue(StrFromC("%APNAME%"))));
-  StrAreaMark(m);
   return prefix;
 }
 
@@ -231,16 +233,18 @@ StrValue LangFileName(StrValue name, int lang) {
   return StrFromView(out);
 }
 
+void LangVarAssignHookSet(LangVarAssignFn fn) { g_langVarAssign = fn; }
+
 Status LangVarsLoad() {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue name = StrCat(AppVarValue(StrFromC("%APNAME%")), StrFromC("LANGVARS.DAT"));
   StrValue file = FileSearch(DynStrGet(SettingsList, SetDefaultDirItem), name);
-  if (file.IsError() || file.len == 0) return StrAreaRelease(m, 0);
+  if (file.IsError() || file.len == 0) return 0;
   uint16_t slot = StreamOpen(file, kStreamReadOnly | kStreamQuiet);
-  if (slot < kStreamFirstFile || slot >= kStreamSlots) return StrAreaRelease(m, 0);
+  if (slot < kStreamFirstFile || slot >= kStreamSlots) return 0;
   Status result = 0;
   for (;;) {
-    uint16_t lineMark = StrAreaMark(-1);
+    const StrAreaScope step;
     StrValue line = StreamReadLine(slot, kStreamHere);
     if (line.IsError()) break;
     std::string_view l = line.View();
@@ -248,11 +252,10 @@ Status LangVarsLoad() {
     StrValue var = StrOf(l.substr(0, eq));
     StrValue text = eq == std::string_view::npos ? StrOf({}) : MsgRef(StrOf(l.substr(eq + 1)));
     if (var.len && !text.IsError() && text.len) {
-      Status s = LangVarAssign(var, text);
+      Status s = g_langVarAssign ? g_langVarAssign(var, text) : SeamMissing("LangVarAssign");
       if (s >= 128 && result == 0) result = s;
     }
-    StrAreaMark(lineMark);
   }
   StreamClose(slot);
-  return StrAreaRelease(m, result);
+  return result;
 }

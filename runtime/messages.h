@@ -74,5 +74,8 @@ StrValue LangFileName(StrValue name, int lang);
 // more of an assignment, else 0.
 Status LangVarsLoad();
 // Assigns a resolved catalogue text to a script variable. The expression
-// evaluator owns how the assignment is built and run.
-Status LangVarAssign(StrValue name, StrValue text);
+// evaluator owns how the assignment is built and run, so the script layer
+// registers it at start-up (LangVarAssign); until then an assignment answers
+// 148 FEATUREREMOVED with that name in the detail.
+using LangVarAssignFn = Status (*)(StrValue name, StrValue text);
+void LangVarAssignHookSet(LangVarAssignFn fn);

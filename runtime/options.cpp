@@ -54,11 +54,11 @@ StrValue OptJoinArgs(int count, const char* const* args) {
 }
 
 Status OptNormalise(StrValue line) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue s = StrCollapseRuns(StrTrim(line, 3), ' ', kSearchQuoted);
   s = StrReplaceAll(s, StrFromC(" --"), StrFromC(" /"), kSearchQuoted);
   s = StrReplaceAll(s, StrFromC(" -"), StrFromC(" /"), kSearchQuoted);
-  return StrAreaRelease(m, DynStrSet(SettingsList, SetCommandLineItem, s));
+  return DynStrSet(SettingsList, SetCommandLineItem, s);
 }
 
 StrValue OptCommandLine() { return DynStrGet(SettingsList, SetCommandLineItem); }
@@ -88,10 +88,9 @@ StrValue OptValue(int n) {
 }
 
 uint32_t OptIsIn(int n, StrValue list) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue v = OptValue(n);
   uint32_t pos = 0;
   if (!v.IsError() && v.len > 0) pos = StrListFind(StrCaseCopy(list, 1), ',', StrCaseCopy(v, 1));
-  StrAreaMark(m);
   return pos;
 }

@@ -1,7 +1,6 @@
 #include "runtime/paths.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <string>
 #include <string_view>
 
@@ -141,10 +140,9 @@ std::string CurrentDir() { return Slashes(HostCurrentDir()); }
 // Field n (1-based) of a text split at blanks outside quotes, trimmed and
 // unquoted.
 std::string Field(StrValue text, uint32_t n) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue fields = StrCollapseRuns(StrTrim(text, 3), ' ', kSearchQuoted);
   std::string f = Text(StrUnquote(StrTrim(StrListItem(fields, ' ', n), 3)));
-  StrAreaMark(m);
   return f;
 }
 
@@ -155,9 +153,8 @@ std::string ProgramPath(int flags) {
 }
 
 std::string DatabaseField(uint32_t n) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   std::string f = Text(StrTokenNorm(StrListItem(DynStrGet(SettingsList, SetDatabaseItem), ',', n)));
-  StrAreaMark(m);
   return f;
 }
 
@@ -299,7 +296,7 @@ Status PathMakeDirs(StrValue path) {
   std::string p = Slashes(path.View());
   if (SplitJoin(Split(p), kPathDir | kPathName | kPathExt).empty()) return Refuse(st::BADINPUTDATA, path);
   if (host::MakeDirs(p) == 0) return 0;
-  return Refuse(host::StatusFromErrno(errno), path);
+  return Refuse(host::LastStatus(), path);
 }
 
 StrValue PathResolve(StrValue base, StrValue relative) {

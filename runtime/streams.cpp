@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <string>
 
 #include "platform/host/files.h"
@@ -341,7 +340,7 @@ uint32_t FileWriteAt(StrValue name, int64_t offset, StrValue text) {
   if (text.IsError() || RejectName(name)) return kStreamFail;
   if (offset == kStreamReplace) {
     if (host::ReplaceFile(name.View(), text.ptr, text.len) == 0) return text.len;
-    Fail(name.Str(), host::StatusFromErrno(errno));
+    Fail(name.Str(), host::LastStatus());
     return kStreamFail;
   }
   if (text.len == 0 || offset < kStreamHere) return kStreamFail;

@@ -91,9 +91,8 @@ StrValue StrListItem(StrValue list, char sep, uint32_t n) {
 }
 
 int16_t StrListItemInt(StrValue list, char sep, uint32_t n) {
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   int16_t v = StrToInt(StrTokenNorm(StrListItem(list, sep, n)));
-  StrAreaMark(mark);
   return v;
 }
 

@@ -10,7 +10,8 @@
 // byte block (slot count x 1024 bytes, owner ExecRunTime). Operations take a
 // mark on entry (StrAreaMark(-1)) and release back to it on exit, returning a
 // string result with StrAreaReturn(mark, s) (exactly one new slot above the
-// mark) or a status with StrAreaRelease(mark, code). Callers never free.
+// mark); an operation that answers a status holds a StrAreaScope, which
+// releases on every path. Callers never free.
 //
 // Lengths are computed in 32 bits: a result over 65535 bytes is the error
 // string 146 STRINGTOOLONG, a full area 145 OUTOFMEMORY; nothing wraps.
@@ -75,6 +76,21 @@ inline Status StrAreaRelease(uint16_t mark, Status code) {
   StrAreaMark(mark);
   return code;
 }
+// Takes a mark where it is made and releases the area back to it when the
+// scope is left, on every path (the value a function returns is computed
+// before the release). A function that hands a string result up keeps the
+// explicit mark and StrAreaReturn.
+class StrAreaScope {
+ public:
+  StrAreaScope() : mark_(StrAreaMark(-1)) {}
+  ~StrAreaScope() { StrAreaMark(mark_); }
+  StrAreaScope(const StrAreaScope&) = delete;
+  StrAreaScope& operator=(const StrAreaScope&) = delete;
+  uint16_t Mark() const { return mark_; }
+
+ private:
+  uint16_t mark_;
+};
 Status StrAreaAlloc(uint32_t n, uint8_t fill);
 char* StrAreaAllocPtr(uint32_t n, uint8_t fill);
 Status StrAreaPush(StrValue s);

@@ -2,7 +2,7 @@
 #include "runtime/dynstrings.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
-#include "screens/menucmd.h"
+#include "screens/menufile.h"
 #include "script/objparams.h"
 
 namespace {
@@ -17,7 +17,7 @@ MenuReader g_reader;
 }  // namespace
 
 Status MenuFileOpen(StrValue name) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   g_reader = MenuReader{};
   StrValue file = FileTypeName(StrListItem(name, ',', 1), 9);
   int32_t n = ParmLinesLoad(file, 0, 0);
@@ -25,7 +25,7 @@ Status MenuFileOpen(StrValue name) {
   // Only a missing (or empty) file answers 0xffff; a file that could not be
   // queued answers its own code.
   Status s = n > 0 ? 0 : n < kParmMissing ? static_cast<Status>(-n) : 0xffff;
-  return StrAreaRelease(m, s);
+  return s;
 }
 
 MenuFileStep MenuFileItem() {

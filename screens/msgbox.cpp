@@ -1,25 +1,76 @@
 #include "screens/msgbox.h"
 
-#include <cstdio>
+#include <string>
 
+#include "platform/host/console.h"
+#include "platform/ui/ui.h"
 #include "runtime/errors.h"
-#include "runtime/seam.h"
+#include "runtime/messages.h"
+#include "runtime/strlist.h"
+#include "screens/winlist.h"
+
+namespace {
+
+struct BoxKind {
+  uint32_t type;
+  const char* caption;  // the default caption's message
+};
+
+// Box kinds 0-6; any other kind is OK alone without an icon.
+constexpr BoxKind kBoxKinds[] = {
+    {ui::MB_OK | ui::MB_ICONINFORMATION, "0014"},     {ui::MB_OK | ui::MB_ICONEXCLAMATION, "0012"},
+    {ui::MB_OKCANCEL | ui::MB_ICONINFORMATION, "0014"}, {ui::MB_OK | ui::MB_ICONSTOP, "0013"},
+    {ui::MB_RETRYCANCEL | ui::MB_ICONSTOP, "0012"},   {ui::MB_YESNO | ui::MB_ICONINFORMATION, "0014"},
+    {ui::MB_YESNOCANCEL | ui::MB_ICONINFORMATION, "0014"}};
+constexpr BoxKind kPlainBox = {ui::MB_OK, "0014"};
+
+// Shows the box and answers the button pressed (IDOK ... IDNO).
+int BoxButton(StrValue text, StrValue caption, int kind) {
+  const BoxKind& k = kind >= 0 && kind < 7 ? kBoxKinds[kind] : kPlainBox;
+  StrValue title = caption.IsError() || caption.len == 0 ? Msg(k.caption) : caption;
+  // With no framework window, whatever is queued belongs to nobody.
+  ui::Hwnd owner = WinTop();
+  if (owner == 0) ui::discard_pending();
+  return ui::message_box(owner, text.IsError() ? std::string_view() : text.View(),
+                         title.IsError() ? std::string_view() : title.View(), k.type);
+}
+
+// The yes (item 1) or no (item 2) letter of message 0011; a catalogue whose
+// letters are missing or equal cannot turn No into Yes: the built-in ones
+// are taken then.
+char AnswerLetter(int item) {
+  StrValue letters = Msg("0011 Yy,Nn");
+  StrValue yes = StrListItem(letters, ',', 1), no = StrListItem(letters, ',', 2);
+  if (yes.len == 0 || no.len == 0 || yes.ptr[0] == no.ptr[0]) return item == 1 ? 'Y' : 'N';
+  return (item == 1 ? yes : no).ptr[0];
+}
+
+}  // namespace
 
 // Until message boxes exist the error box's text goes to standard error,
 // after the status number, so that a run that fails still tells the user why.
 Status ErrShow(Status code) {
   if (code > 121) {
-    uint16_t m = StrAreaMark(-1);
+    const StrAreaScope scope;
     StrValue text = ErrText(code);
-    std::fprintf(stderr, "Error %u: %.*s\n", static_cast<unsigned>(code), static_cast<int>(text.len),
-                 text.ptr ? text.ptr : "");
-    StrAreaMark(m);
+    host::StdErrWrite("Error " + std::to_string(code) + ": " + std::string(text.View()) + "\n");
   }
   return code;
 }
 
-int MsgBox(StrValue, StrValue, int) { return SeamMissing("MsgBox"); }
-int MsgAsk(StrValue) {
-  SeamMissing("MsgAsk");
-  return 0;  // no answer: the safe choice is "no"
+int MsgBox(StrValue text, StrValue caption, int kind) {
+  const StrAreaScope scope;
+  int button = BoxButton(text, caption, kind);
+  int answer = 0;
+  if (button == ui::IDOK || button == ui::IDRETRY || button == ui::IDYES) answer = AnswerLetter(1);
+  else if (button == ui::IDNO) answer = AnswerLetter(2);
+  else if (button == ui::IDCANCEL || button == ui::IDABORT || button == ui::IDIGNORE) answer = 3;
+  return answer;
+}
+
+// The answer comes from the button, never from comparing letters.
+int MsgAsk(StrValue text) {
+  const StrAreaScope scope;
+  int button = BoxButton(text, StrMake("", 0), 5);
+  return button == ui::IDYES ? 1 : 0;
 }

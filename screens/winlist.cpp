@@ -1,9 +1,9 @@
 #include "screens/winlist.h"
 
-#include <csignal>
-#include <cstdio>
 #include <string>
 
+#include "platform/host/console.h"
+#include "platform/host/signals.h"
 #include "platform/ui/backend.h"
 #include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
@@ -61,53 +61,24 @@ WinSlot* TopSlot() { return ListEmpty() ? nullptr : &g_list.slots[g_list.z[g_lis
 
 // ---- Signals ------------------------------------------------------------------
 
-volatile sig_atomic_t g_signalNo = 0;
-volatile sig_atomic_t g_signalCount = 0;
-volatile sig_atomic_t g_signalSeen = 0;  // signals a pump has taken up
-volatile sig_atomic_t g_closeArmed = 0;  // the windows are being closed for a signal
-ui::Hwnd g_closeTarget = 0;              // the window last asked to close
-struct sigaction g_oldInt, g_oldTerm;
-bool g_handlersInstalled = false;
+ui::Hwnd g_closeTarget = 0;  // the window last asked to close
+bool g_closeArmed = false;   // the windows are being closed for a signal
+int g_signalSeen = 0;        // signals a pump has taken up
 
-// Only notes the signal. One that comes while the one before is still being
-// answered (or was never taken up, the program not pumping) finds the program
-// not answering: it ends it the default way.
-extern "C" void OnSignal(int sig) {
-  if (g_signalCount != g_signalSeen || g_closeArmed) {
-    signal(sig, SIG_DFL);
-    raise(sig);
-    return;
-  }
-  g_signalNo = sig;
-  g_signalCount = g_signalCount + 1;
-}
-
-// A signal ignored when the program started (a background job) stays ignored.
-void SignalInstall(int sig, struct sigaction* old) {
-  sigaction(sig, nullptr, old);
-  if (old->sa_handler == SIG_IGN) return;
-  struct sigaction sa = {};
-  sa.sa_handler = OnSignal;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = SA_RESTART;
-  sigaction(sig, &sa, nullptr);
-}
-
-void SignalsInstall() {
-  if (g_handlersInstalled) return;
-  SignalInstall(SIGINT, &g_oldInt);
-  SignalInstall(SIGTERM, &g_oldTerm);
-  g_handlersInstalled = true;
+void CloseArm(bool on) {
+  g_closeArmed = on;
+  host::SignalAnswering(on);
 }
 
 // Asks the top window to close when a signal is being answered and the window
 // asked before is gone; a new signal starts over.
 void SignalCloseStep() {
-  sig_atomic_t count = g_signalCount;
+  int count = host::SignalCount();
   if (count != g_signalSeen) {
     g_signalSeen = count;
+    host::SignalTakenUp(count);
     g_closeTarget = 0;
-    g_closeArmed = 1;
+    CloseArm(true);
   }
   if (!g_closeArmed || ui::is_window(g_closeTarget)) return;
   g_closeTarget = WinTop();
@@ -117,7 +88,7 @@ void SignalCloseStep() {
 // The loop found nothing to do: the close request has been handled, so a
 // window asked to close that is still on top has refused; the request ends.
 void SignalCloseIdle() {
-  if (g_closeArmed && g_closeTarget && g_closeTarget == WinTop()) g_closeArmed = 0;
+  if (g_closeArmed && g_closeTarget && g_closeTarget == WinTop()) CloseArm(false);
 }
 
 // ---- Pumps ------------------------------------------------------------------
@@ -178,11 +149,11 @@ void OwnerRestore(ui::Hwnd owner, bool disabledHere) {
 }
 
 Status StoreCommandLine(const char* line) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue text = StrReplaceAll(StrFromC(line), StrFromC("\"  \""), StrFromC("\" \""), kSearchPlain);
   Status s = StrError(text);
   if (s == 0) s = DynStrSet(SettingsList, SetCommandLineItem, text);
-  return StrAreaRelease(m, s);
+  return s;
 }
 
 }  // namespace
@@ -310,7 +281,7 @@ Status AppInstanceInit(void* instance, const char* commandLine, AppInitCallback 
   Status backend = ui::init_from_env();
   g_backendReason = backend ? ui::last_error() : std::string();
   g_list = WinListState{};  // a fresh window system has no windows
-  SignalsInstall();
+  host::SignalsInstall();
   Status s = init ? init() : 0;
   if (commandLine) s = StoreCommandLine(commandLine);
   return s ? s : backend;
@@ -319,27 +290,14 @@ Status AppInstanceInit(void* instance, const char* commandLine, AppInitCallback 
 void* AppInstance() { return g_instance; }
 
 Status AppInstanceReport(Status code) {
-  std::fprintf(stderr, "Error %u (module %u): %s\n", static_cast<unsigned>(code),
-               static_cast<unsigned>(MOD_SCREENS), g_backendReason.c_str());
+  host::StdErrWrite("Error " + std::to_string(code) + " (module " + std::to_string(MOD_SCREENS) +
+                    "): " + g_backendReason + "\n");
   return code;
 }
 
-int AppCloseSignalled() { return g_signalNo; }
+int AppCloseSignalled() { return host::SignalLast(); }
 
-bool AppSignalCancelTake() {
-  static sig_atomic_t taken = 0;
-  sig_atomic_t count = g_signalCount;
-  if (count == taken) return false;
-  taken = count;
-  return true;
-}
-
-void AppSignalsRestore() {
-  if (!g_handlersInstalled) return;
-  sigaction(SIGINT, &g_oldInt, nullptr);
-  sigaction(SIGTERM, &g_oldTerm, nullptr);
-  g_handlersInstalled = false;
-}
+void AppSignalsRestore() { host::SignalsRestore(); }
 
 // ---- Message loop -------------------------------------------------------------
 
@@ -380,9 +338,8 @@ Status WinModalReturn(ui::Hwnd caller, ui::Hwnd modal) {
 void WinListReset() {
   g_list = WinListState{};
   g_quitHeldFor = 0;
-  g_signalNo = 0;
-  g_signalCount = 0;
+  host::SignalsReset();
   g_signalSeen = 0;
-  g_closeArmed = 0;
+  g_closeArmed = false;
   g_closeTarget = 0;
 }

@@ -100,10 +100,6 @@ Status AppInstanceReport(Status code);
 // The last signal the handlers noted, 0 for none: a close handler may skip
 // its questions when it is set.
 int AppCloseSignalled();
-// True once for each signal noted since the last call: long work (the
-// procedure runner) cancels on it, while the message loop still closes the
-// windows for the same signal afterwards.
-bool AppSignalCancelTake();
 // Puts back the signal handlers found by AppInstanceInit.
 void AppSignalsRestore();
 

@@ -5,8 +5,8 @@
 #include "runtime/fixednum.h"
 #include "runtime/memory.h"
 #include "runtime/strutil.h"
+#include "runtime/valtables.h"
 #include "script/builtins.h"
-#include "script/valtables.h"
 #include "script/varsint.h"
 
 namespace {

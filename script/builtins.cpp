@@ -190,12 +190,12 @@ Status BuiltinRegister(StrValue name, BuiltinHandler handler) {
     return BuiltinFail(st::SINTAXERROR);
   uint16_t n = RegisteredCount();
   if (n >= kBuiltinMaxExt) return BuiltinFail(st::DATAOUTBOUND);
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue list = StrJoinSep(NameList(), ',', name);
   Status s = StrError(list);
   if (s == 0) s = DynStrSet(SettingsList, kNamesItem, list);
   if (s == 0) g_ext[n] = handler;
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 Status BuiltinCallExt(uint16_t code, const uint16_t* kinds, uint16_t count) {

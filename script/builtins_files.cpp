@@ -14,13 +14,14 @@
 // the variables named in the text as assignments (the file is replaced
 // atomically), -3 replaces the file with the text, other positions write the
 // text there (65535 appends). The status is the result.
-#include "data/relations.h"
 #include "runtime/errors.h"
 #include "runtime/paths.h"
 #include "runtime/streams.h"
-#include "script/builtins_int.h"
 #include "runtime/strutil.h"
+#include "script/builtins_int.h"
 #include "script/evaluator.h"
+#include "script/expfiles.h"
+#include "script/fieldaccess.h"
 #include "script/procedures.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
@@ -126,7 +127,7 @@ Status BiFileRel(const uint16_t*, uint16_t) {
   if ((f & relflag::kInsert) && (VarSysIntGet(kSysUpStat) & 4) && hook) {
     result = hook(a, b, c, f, text);
   } else {
-    result = RelRead(a, b, c, f, text);
+    result = FieldAccessRelRead(a, b, c, f, text);
   }
   if (result >= 128) return result;
   return BuiltinResultInt(result);

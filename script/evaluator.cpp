@@ -3,12 +3,13 @@
 #include <cstring>
 #include <string_view>
 
-#include "data/recbuf.h"
 #include "runtime/errors.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "script/arrays.h"
 #include "script/builtins.h"
+#include "script/expfiles.h"
+#include "script/fieldaccess.h"
 #include "script/scanner.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
@@ -325,9 +326,9 @@ Status ArrayTerm(Ctx& c, const ExpToken& t, Val& out) {
 }
 
 Status FieldTerm(const ExpToken& t, Val& out) {
-  FieldRef ref = FieldRefParse(t.Term());
+  FieldRef ref = FieldAccessParse(t.Term());
   if (ref.status) return ref.status;
-  StrValue text = FieldRefRead(ref);
+  StrValue text = FieldAccessRead(ref);
   if (text.IsError()) return StrError(text);
   out = FromText(text, t.kind == kTermFieldText);
   out.numField = t.kind == kTermField;
@@ -433,7 +434,7 @@ Status AssignTo(Ctx& c, const ExpToken& t, const Val& value) {
   if (t.kind & (kTermArray | kTermParen)) return t.kind & kTermArray ? ArrayAssign(c, t, value) : st::SINTAXERROR;
   switch (t.kind) {
     case kTermField:
-    case kTermFieldText: return RecFieldSetRef(t.Term(), AsText(c, value));
+    case kTermFieldText: return FieldAccessAssign(t.Term(), AsText(c, value));
     case kTermInt:
     case kTermNum:
     case kTermStr: return VariableAssign(c, t, value);
@@ -620,11 +621,10 @@ Status ExpEvalCond(StrValue text) {
 }
 
 FixedNum ExpEvalNum(StrValue text) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   Status s = ExpExecText(text);
   FixedNum v = 0;
   if (!Hard(s)) v = s == 1 ? StrToNum(StrAreaTop()) : NumFromBytes(StrAreaTop());
-  StrAreaMark(m);
   return v;
 }
 
@@ -639,9 +639,9 @@ StrValue ExpEvalStr(StrValue text) {
 }
 
 Status ExpEvalStatus(StrValue text) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   Status s = ExpExecText(text);
-  return StrAreaRelease(m, s >= st::TYPEMISMATCH ? s : 0);
+  return s >= st::TYPEMISMATCH ? s : 0;
 }
 
 StrValue ExpEvalIfExpr(StrValue text) {

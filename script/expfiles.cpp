@@ -1,6 +1,7 @@
 // Expression files (configuration and variables files), task-hook calls by
 // text and the file-number variables of the dictionary.
-#include <cerrno>
+#include "script/expfiles.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -135,12 +136,11 @@ Status NewItems(StrValue names, VarItems* items) {
   while (it.Next(&entry)) {
     std::string_view e = Trim(entry.View());
     if (e.empty()) continue;
-    uint16_t m = StrAreaMark(-1);
+    const StrAreaScope step;
     std::string_view name;
     StrValue item = EntryItem(e, &name);
-    if (item.IsError()) return StrAreaRelease(m, StrError(item));
+    if (item.IsError()) return StrError(item);
     items->Put(name, item.View());
-    StrAreaMark(m);
   }
   return 0;
 }
@@ -163,37 +163,37 @@ void OldItems(std::string_view old, const VarItems& fresh, VarItems* items) {
 
 Status ExpExecFile(StrValue name, int flags) {
   if (Status e = StrError(name)) return e;
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue path = ExpFileFind(name);
   std::string content;
   if (path.IsError() || path.len == 0 || !ReadWhole(path, &content) || content.empty())
-    return StrAreaRelease(m, (flags & 1) ? Record(st::FILENOTFOUND, name) : 0);
+    return (flags & 1) ? Record(st::FILENOTFOUND, name) : 0;
   for (std::string_view line : Lines(content)) {
-    if (line.size() > kStrMaxLen) return StrAreaRelease(m, Record(st::SINTAXERROR, View(line.substr(0, 64))));
+    if (line.size() > kStrMaxLen) return Record(st::SINTAXERROR, View(line.substr(0, 64)));
     uint16_t lm = StrAreaMark(-1);
     Status s = ExpExecLines(View(line));
     StrAreaMark(lm);
-    if (s >= st::TYPEMISMATCH) return StrAreaRelease(m, s);
+    if (s >= st::TYPEMISMATCH) return s;
   }
-  return StrAreaRelease(m, 0);
+  return 0;
 }
 
 Status ExpVarsSaveFile(StrValue file, StrValue names) {
   if (Status e = StrError(file) ? StrError(file) : StrError(names)) return e;
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue found = ExpFileFind(file);
   StrValue target = found.IsError() || found.len == 0 ? PathExpand(file) : found;
-  if (target.IsError()) return StrAreaRelease(m, StrError(target));
+  if (target.IsError()) return StrError(target);
   std::string old;
   ReadWhole(target, &old);
   VarItems fresh, items;
-  if (Status s = NewItems(names, &fresh)) return StrAreaRelease(m, s);
+  if (Status s = NewItems(names, &fresh)) return s;
   items = fresh;
   OldItems(old, fresh, &items);
   std::string content = items.Content();
   if (host::ReplaceFile(host::ResolvePath(target.View()), content.data(), content.size()) != 0)
-    return StrAreaRelease(m, Record(host::StatusFromErrno(errno), target));
-  return StrAreaRelease(m, ExpExecFile(target, 1));
+    return Record(host::LastStatus(), target);
+  return ExpExecFile(target, 1);
 }
 
 Status ExpCallHook(StrValue text) {
@@ -224,8 +224,8 @@ Status VarFileNumsDefine() {
 // built with the text quoted, so quotes, operators or calls in a language
 // file are never evaluated.
 Status LangVarAssign(StrValue name, StrValue text) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue assignment = ExpAssignText(name, text);
   Status s = assignment.IsError() ? StrError(assignment) : ExpEvalStatus(assignment);
-  return StrAreaRelease(m, s);
+  return s;
 }

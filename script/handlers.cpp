@@ -9,8 +9,8 @@
 #include "runtime/fixednum.h"
 #include "runtime/seam.h"
 #include "runtime/strutil.h"
+#include "runtime/valtables.h"
 #include "script/evaluator.h"
-#include "script/valtables.h"
 #include "script/variables.h"
 
 namespace {
@@ -50,15 +50,15 @@ uint32_t ArgLength(StrValue text, uint32_t from, char sep) {
 Status PushArg(StrValue arg, uint16_t* kind) {
   *kind = 1;
   if (StrTrim(arg, 3).len == 0) return DynStrPush(ArgStack, StrMake("", 0));
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   Status s = ExpExecText(arg);
-  if (s == st::USERCANCELED || s >= 128) return StrAreaRelease(mark, s);
+  if (s == st::USERCANCELED || s >= 128) return s;
   // A string result answers 1; soft statuses leave the result's type unknown
   // to the caller, so the value's own form decides (8 bytes: a number).
   *kind = s == 1 ? 1 : 0;
   StrValue value = StrAreaTop();
   if (*kind == 0 && value.len != 8) *kind = 1;
-  return StrAreaRelease(mark, DynStrPush(ArgStack, value));
+  return DynStrPush(ArgStack, value);
 }
 
 // A number's text with exactly _PRECIS decimals (5 reads "5.00").

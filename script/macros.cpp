@@ -55,16 +55,16 @@ Status EvaluateSegment(StrValue seg, int flags, std::string* out) {
     *out = emptyNum;
     return 0;
   }
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   uint16_t kind = kArgKindNum;
   Status s = BuiltinEvalText(seg, &kind);
-  if (s >= 128 || s == st::USERCANCELED) return StrAreaRelease(mark, s);
+  if (s >= 128 || s == st::USERCANCELED) return s;
   StrValue top = StrAreaTop();
   if (kind == kArgKindStr)
     *out = top.Str();
   else
     *out = top.len == 0 ? emptyNum : BuiltinNumText(NumFromBytes(top)).Str();
-  return StrAreaRelease(mark, 0);
+  return 0;
 }
 
 Status SegmentValue(StrValue seg, int flags, StrValue list, std::string* out) {
@@ -76,13 +76,13 @@ Status SegmentValue(StrValue seg, int flags, StrValue list, std::string* out) {
     else if (Status s = EvaluateSegment(seg, flags, out))
       return s;
   }
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue v = StrMake(out->data(), static_cast<uint32_t>(out->size()));
   if (!(flags & kMacroNoTrim)) v = StrTrim(v, 3);
   if (flags & kMacroQuote) v = StrQuote(v, (flags & kMacroDouble) ? '"' : '\'');
   Status e = StrError(v);
   if (e == 0) *out = v.Str();
-  return StrAreaRelease(mark, e);
+  return e;
 }
 
 void ApplyEscapes(std::string& t) {

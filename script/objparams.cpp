@@ -374,13 +374,12 @@ StrValue ParmTitlesOfFiles(StrValue list) {
   Status code = 0;
   StrListIter it(list, ',');
   for (StrValue name; code == 0 && it.Next(&name);) {
-    uint16_t inner = StrAreaMark(-1);
+    const StrAreaScope step;
     StrValue title = TitleOf(StrTrim(name, 3));
     // A title holding both quote characters loses its double quotes.
     StrValue quoted = StrQuote(title, '"');
     if (quoted.IsError()) quoted = StrQuote(StrReplaceAll(title, StrMake("\"", 1), StrMake("'", 1), kSearchPlain), '"');
     code = quoted.IsError() ? StrError(quoted) : titles.Add(quoted);
-    StrAreaMark(inner);
   }
   return StrAreaReturn(mark, code ? StrErr(code) : titles.View());
 }

@@ -10,11 +10,11 @@
 #include "runtime/memory.h"
 #include "runtime/paths.h"
 #include "runtime/strlist.h"
+#include "runtime/valtables.h"
 #include "script/objparams.h"
 #include "script/procedures.h"
 #include "script/scanner.h"
 #include "script/taskhooks.h"
-#include "script/valtables.h"
 
 const char kPrcKeywords[] =
     "GOTO,GOSUB,CALL,RETURN,ENDIF,LOOP,LOOP_WHILE,LOOP_UNTIL,ELSE,IF,IF_TRUE,DO_WHILE,IF_FALSE,"
@@ -232,7 +232,7 @@ Status PrcAdd(PrcProgram* program) {
 
 Status PrcCompileFile(StrValue name) {
   if (Status e = StrError(name)) return e;
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue path = FileSearch(AppPath(APPPATH_DEFAULT), name);
   uint32_t first = DynStrCount(FileLinesQueue);
   Status s = path.len == 0 ? CompileFail(st::FILENOTFOUND, name.Str()) : PrcReadLines(path);
@@ -244,7 +244,7 @@ Status PrcCompileFile(StrValue name) {
     if (s >= 122) MemFree(MOD_EXEC_COMPILER, prog);
   }
   if (s >= 128 && s != st::FILENOTFOUND) ErrDetailSet(s, name, true);
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 uint16_t PrcCount() { return static_cast<uint16_t>(ValTableInfo(VtProcedures, 0)); }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/host/files.h"
+#include "platform/host/signals.h"
 #include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
@@ -14,7 +15,6 @@
 #include "script/handlers.h"
 #include "script/macros.h"
 #include "script/prcframe.h"
-#include "screens/winlist.h"
 #include "script/procedures.h"
 #include "script/variables.h"
 
@@ -57,20 +57,20 @@ Status RunExpression(const PrcProgram* program, uint16_t n) {
 
 // 1 true, 0 false, or a status that stops the run; soft statuses are false.
 Status RunCondition(const PrcProgram* program, uint16_t n) {
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue text = PrcLineText(program, n);
   Status s = StrError(text);
   if (s == 0) s = ExpEvalCond(text);
   if (!Stops(s) && s > 1) s = 0;
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 Status RunWithText(const PrcProgram* program, uint16_t n, Status (*statement)(StrValue)) {
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue text = PrcLineText(program, n);
   Status s = StrError(text);
   if (s == 0) s = statement(text);
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 // END, RETURN on an empty stack and the end of the statements: with the
@@ -140,24 +140,23 @@ Status RunControl(PrcProgram* p, uint16_t code, uint16_t n) {
 // A handler statement: its arguments evaluated, the chain called.
 Status RunHandler(const PrcProgram* p, uint16_t code) {
   if (!ExecHandlerFind(0)) return RunFail(st::FEATUREREMOVED);
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue text = PrcLineText(p, p->position);
   Status s = StrError(text);
   ExecArgs args;
   if (s == 0) s = ExecArgsRead(text, args);
   if (s == 0) s = ExecHandlerCall(code, args);
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 void AppendLineDetail(const PrcProgram* p, uint16_t code, Status status) {
   uint16_t n = p->position;
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   std::string line = "Line: " + std::to_string(n) + " (+ remmarks):\r\n";
   line += code >= kPrcFirstHandler ? PrcKeyword(code).View() : std::string_view();
   line += ' ';
   line += PrcText(p, n).View();
   ErrDetailSet(status, StrMake(line.data(), static_cast<uint32_t>(line.size())), true);
-  StrAreaMark(mark);
 }
 
 void TraceClose() {
@@ -180,7 +179,7 @@ uint16_t PrcDepth() { return static_cast<uint16_t>(g_frames.size()); }
 Status PrcPoll() {
   // SIGINT or SIGTERM cancels the run like the user would; the loop that
   // owns the windows then closes them for the same signal.
-  if (AppSignalCancelTake()) return st::USERCANCELED;
+  if (host::SignalCancelTake()) return st::USERCANCELED;
   ui::PumpResult r = ui::pump_pending();
   if (!r.quit) return 0;
   ui::post_quit(r.quitCode);  // for the loop that owns it

@@ -13,6 +13,7 @@
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "script/evaluator.h"
+#include "script/expfiles.h"
 #include "script/handlers.h"
 #include "script/prcframe.h"
 #include "script/taskhooks.h"
@@ -88,12 +89,12 @@ Status CallProgram(StrValue entry, StrValue file, int flags) {
 
 // The integer value of an expression text; errors stop.
 Status EvalInt(StrValue text, int16_t* out) {
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   Status s = ExpExecText(text);
-  if (s == st::USERCANCELED || s >= 128) return StrAreaRelease(mark, s);
+  if (s == st::USERCANCELED || s >= 128) return s;
   if (s > 1) *out = 0;  // a soft status has no value
   else *out = s == 1 ? StrToInt(StrAreaTop()) : VarNumToInt(NumFromBytes(StrAreaTop()));
-  return StrAreaRelease(mark, 0);
+  return 0;
 }
 
 bool IsBlankChar(char c) { return c == ' ' || c == '\t'; }
@@ -113,14 +114,14 @@ bool ArgFits(const PrcFrame& frame, uint32_t depth, VarType type) {
 Status PrcCall(StrValue entry, StrValue file, int flags) {
   if (Status e = StrError(entry) ? StrError(entry) : StrError(file)) return e;
   if (PrcDepth() >= kPrcMaxDepth) return CallFail(st::OUTOFMEMORY, entry);
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   VarSnapshot snap = VarCountsSave();
   Status s = CallProgram(StrTrim(entry, 3), StrTrim(file, 3), flags);
   if (flags & kPrcCallLocal) {
     Status r = VarCountsRestore(snap);
     if (s == 0) s = r;
   }
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 StrValue PrcExecResult(StrValue entry, StrValue file) {
@@ -136,7 +137,7 @@ StrValue PrcExecResult(StrValue entry, StrValue file) {
 
 Status PrcCallStatement(StrValue text) {
   if (Status e = StrError(text)) return e;
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   text = StrTrim(text, 3);
   uint32_t cut = 0;
   while (cut < text.len && !IsBlankChar(text.ptr[cut])) ++cut;
@@ -161,12 +162,12 @@ Status PrcCallStatement(StrValue text) {
     DynStrPopTo(ArgStack, base);
     if (s == 0) s = CallFail(st::SINTAXERROR, StrFromC("LOCALVARS"));
   }
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 Status PrcLocalVars(StrValue text) {
   if (Status e = StrError(text)) return e;
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   std::vector<StrValue> names;
   StrListIter it(text, ',');
   StrValue item;
@@ -185,12 +186,12 @@ Status PrcLocalVars(StrValue text) {
     s = VarAssign(names[k], have ? DynStrTop(ArgStack) : StrMake("", 0));
     if (have) DynStrPop(ArgStack);
   }
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 Status PrcRunSpec(StrValue spec) {
   if (Status e = StrError(spec)) return e;
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue files = StrTrim(StrListItem(spec, ',', 1), 3);
   StrValue label = StrTrim(StrListItem(spec, ',', 2), 3);
   Status s = 0;
@@ -211,5 +212,5 @@ Status PrcRunSpec(StrValue spec) {
     if (s == 0) s = r;
   }
   PrcPoll();
-  return StrAreaRelease(mark, s);
+  return s;
 }

@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "data/recbuf.h"
 #include "runtime/errors.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "script/builtins.h"
+#include "script/fieldaccess.h"
 
 namespace {
 
@@ -109,7 +109,7 @@ uint16_t PlainTermKind(StrValue term) {
   if (v.find('$') != std::string_view::npos) return kTermStr;
   if (v.find('#') != std::string_view::npos) return kTermNum;
   if (v.find('{') != std::string_view::npos) {
-    FieldRef ref = FieldRefParse(term);
+    FieldRef ref = FieldAccessParse(term);
     if (ref.status) return ref.status;
     return IsTextFieldType(ref.type) ? kTermFieldText : kTermField;
   }
@@ -320,7 +320,7 @@ StrValue ExpScanTokenText(StrValue text, uint16_t position) {
 }
 
 Status ExpClassify(StrValue text) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   ExpToken t = ExpScanStart(text);
   while (t.status == 0) {
     t = ExpScanToken(t);
@@ -328,10 +328,10 @@ Status ExpClassify(StrValue text) {
     if (t.op || t.AtEnd()) {
       bool str = (t.kind & 1) != 0;
       bool joins = t.op == kOpNone || t.op == kOpAdd || t.op == kOpAssign;
-      return StrAreaRelease(m, str && joins ? 1 : 0);
+      return str && joins ? 1 : 0;
     }
   }
-  return StrAreaRelease(m, t.status);
+  return t.status;
 }
 
 bool ExpSameNoCase(const char* a, const char* b, size_t n) {
@@ -435,7 +435,7 @@ StrValue ExpAssignText(StrValue target, StrValue value) {
   uint16_t m = StrAreaMark(-1);
   bool str;
   if (std::string_view(target.View()).find('{') != std::string_view::npos) {
-    FieldRef ref = FieldRefParse(target);
+    FieldRef ref = FieldAccessParse(target);
     if (ref.status) return StrAreaReturn(m, StrErr(ref.status));
     str = !IsNumericType(ref.type);
   } else {
@@ -464,7 +464,7 @@ StrValue ExpBuildFilter(StrValue fields, StrValue from, StrValue to) {
   StrListIter it(fields, ',');
   StrValue ref;
   while (it.Next(&ref)) {
-    FieldRef f = FieldRefParse(ref);
+    FieldRef f = FieldAccessParse(ref);
     if (f.status || ref.len == 0) continue;
     StrValue part = range ? Joined({StrFromC("("), ExpBuildCompare(ref, 3, from, f.type), StrFromC("&&"),
                                     ExpBuildCompare(ref, 5, to, f.type), StrFromC(")")})

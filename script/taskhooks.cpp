@@ -1,6 +1,6 @@
 #include "script/taskhooks.h"
 
-#include "runtime/startup.h"
+#include "runtime/errors.h"
 
 namespace {
 
@@ -17,6 +17,16 @@ struct IsNull {
 };
 
 }  // namespace
+
+Status TaskStub(int) { return st::FEATUREREMOVED; }
+Status TaskClose(int) {
+  ErrDetailSet(0, StrFromC("TaskClose"), false);
+  return st::FEATUREREMOVED;
+}
+Status TaskLowLevel(int) {
+  ErrDetailSet(0, StrFromC("TaskLowLevel"), false);
+  return st::FEATUREREMOVED;
+}
 
 int TaskHookStore(HookEntry entry, int id) {
   if (!InRange(id)) return kHookRefused;

@@ -24,7 +24,7 @@
 // hook for a while (file copy swaps the low-level task 23) uses TaskHookSwap,
 // which puts the previous hook back on every exit path.
 //
-// An empty task answers the stubs of start-up when called through
+// An empty task answers the stubs below when called through
 // TaskHookRun: 148 FEATUREREMOVED (the low-level task 23 with the detail
 // "TaskLowLevel").
 #pragma once
@@ -118,6 +118,12 @@ Status TaskHookRun(int id, int event);
 // Calls the text hook under id: 0 when none is registered, 147 when id is
 // outside 0-24 or its hook does not take a text.
 Status TaskHookCallText(int id, StrValue text);
+
+// Task stubs for hooks an application leaves empty: 148 FEATUREREMOVED
+// (TaskClose and TaskLowLevel with their name as the detail).
+Status TaskStub(int event);
+Status TaskClose(int event);
+Status TaskLowLevel(int event);
 
 // Empties every hook (a new runtime).
 void TaskHooksReset();

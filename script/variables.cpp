@@ -12,25 +12,10 @@
 #include "runtime/memory.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
+#include "runtime/valtables.h"
 #include "script/arrays.h"
 #include "script/taskhooks.h"
-#include "script/valtables.h"
 #include "script/varsint.h"
-
-const SysVarDecl kSysIntDecls[kSysIntCount] = {
-    {"_AUXSTAT", "0"}, {"_RELRES", "0"},   {"_CURFIL", "0"},   {"_CUREDFLD", "0"},
-    {"_DEVHIG", "24"}, {"_DEVWID", "80"},  {"_DEVLIN", "0"},   {"_DEVPOS", "0"},
-    {"_DEVPAG", "0"},  {"_CURROW", "0"},   {"_STAT", "0"},     {"_LASTKEY", "4"},
-    {"_SGN", "0"},     {"_UPSTAT", "1"},   {"_IER", "0"},      {"_SYSCOMPAT", "0"},
-    {"_SQLSTK", "0"},  {"_COUNT", "0"},    {"_HCOUNT", "0"},   {"_ADMSTAT", "0"},
-    {"_COMPAT", "0"},  {"_SCRSTAT", "0"},  {"_LMAX", "0"},     {"_LNUM", "0"},
-    {"_LLST", "0"},    {"_HNUM", "0"},     {"_SAFE", "0"},     {"_LB", "128"},
-    {"_AUX", "0"},     {"_KEYMAP", "0"},   {"_SERIAL", "0"},   {"_TRACE", "1"},
-    {"_PRECIS", "2"},  {"_BYEAR", "2000"}, {"_BKYEAR", "80"},  {"_DX", "0"},
-    {"_INHND", "0"},   {"_OUTHND", "0"},   {"_DATE", "0"},     {"_DOCST", "0"},
-    {"_WMAXROW", "0"}, {"_USER01", "0"},   {"_USER02", "0"},   {"_USER03", "0"},
-};
-const SysVarDecl kSysStrDecls[kSysStrCount] = {{"_ACUM$", ""}, {"_ACUMX$", ""}, {"_LTEXT$", ""}};
 
 namespace {
 
@@ -99,12 +84,6 @@ bool NameIsSafe(StrValue key) {
   return true;
 }
 
-Status IntStore(uint32_t n, int16_t v) {
-  Status s = ValTableSet(VtIntVars, n, &v, sizeof v);
-  if (s == 0 && n == kSysPrecis) NumPrecisSet(v);
-  return s;
-}
-
 // Offers a "_" name to hook 0. True when the hook took it; *answer is then
 // its text or error string.
 bool HookTakes(StrValue name, int mode, StrValue* answer) {
@@ -171,7 +150,7 @@ Status AssignByType(const VarRef& ref, StrValue name, StrValue value) {
   switch (ref.type) {
     case kVarInt:
       if (VarNumOfValue(value, &v)) return Fail(st::TYPEMISMATCH, name);
-      return IntStore(ref.slot, VarNumToInt(v));
+      return VarIntSet(ref.slot, VarNumToInt(v));
     case kVarNum:
       if (VarNumOfValue(value, &v)) return Fail(st::TYPEMISMATCH, name);
       return VarNumSet(ref.slot, v);
@@ -259,32 +238,23 @@ Status VarCreate(VarRef& ref, StrValue name) {
   ref.list = ListOf(ref.type);
   StrValue key = ref.list == kListNone ? name : KeyOf(name, ref.type);
   if (ref.list == kListNone || !NameIsSafe(key)) return Fail(st::VARNAMEERROR, name);
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue list = NameList(ref.list);
   uint32_t slot = list.len ? StrListCount(list, ',') : 0;
-  if (slot >= kVarUndefined) return StrAreaRelease(mark, Fail(st::VARNAMEERROR, name));
+  if (slot >= kVarUndefined) return Fail(st::VARNAMEERROR, name);
   uint32_t before = StorageCount(ref.type);
   Status s = StorageCreate(ref.type, slot);
   if (s == 0) s = DynStrSet(VarNamesList, ref.list, StrJoinSep(list, ',', key));
   if (s != 0) {
     if (StorageCount(ref.type) > before) StorageCut(ref.type, before);
-    return StrAreaRelease(mark, Fail(s, name));
+    return Fail(s, name);
   }
   ref.slot = static_cast<uint16_t>(slot);
   if (g_indexValid) g_index[ref.list].emplace(key.Str(), ref.slot);
-  return StrAreaRelease(mark, st::OK);
+  return st::OK;
 }
 
 // --- By slot -------------------------------------------------------------
-
-int16_t VarIntGet(uint32_t n) {
-  const void* p = ValTableGet(VtIntVars, n);
-  int16_t v = 0;
-  if (p) std::memcpy(&v, p, sizeof v);
-  return v;
-}
-
-Status VarIntSet(uint32_t n, int16_t v) { return IntStore(n, v); }
 
 FixedNum VarNumGet(uint32_t n) {
   const void* p = ValTableGet(VtNumVars, n);
@@ -302,18 +272,9 @@ Status VarStrSet(uint32_t n, StrValue s) {
   return DynStrSet(StrVarValuesList, n, s);
 }
 
-bool VarIntTestBits(uint32_t n, uint16_t bits) { return (static_cast<uint16_t>(VarIntGet(n)) & bits) != 0; }
-
-bool VarIntSetBits(uint32_t n, uint16_t bits, bool on) {
-  auto v = static_cast<uint16_t>(VarIntGet(n));
-  v = on ? static_cast<uint16_t>(v | bits) : static_cast<uint16_t>(v & ~bits);
-  IntStore(n, static_cast<int16_t>(v));
-  return (v & bits) != 0;
-}
-
 void VarCountSet(int32_t v) {
-  IntStore(kSysCount, VarLow16(v));
-  IntStore(kSysHCount, VarLow16(Int64DivRound(v, 65536)));
+  VarIntSet(kSysCount, VarLow16(v));
+  VarIntSet(kSysHCount, VarLow16(Int64DivRound(v, 65536)));
 }
 
 int32_t VarCountGet() { return VarIntGet(kSysCount) + VarIntGet(kSysHCount) * 65536; }
@@ -322,30 +283,30 @@ int32_t VarCountGet() { return VarIntGet(kSysCount) + VarIntGet(kSysHCount) * 65
 
 Status VarAssign(StrValue name, StrValue value) {
   if (Status e = StrError(value)) return e;
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   // The hook reads the value as the current result: make it the top.
   StrValue top = StrAreaTop();
   if (top.ptr != value.ptr || top.len != value.len) {
-    if (Status s = StrAreaPush(value)) return StrAreaRelease(mark, s);
+    if (Status s = StrAreaPush(value)) return s;
     value = StrAreaTop();
   }
   StrValue answer;
   if (HookTakes(name, kHookAssign, &answer)) {
     Status e = StrError(answer);
-    return StrAreaRelease(mark, e ? Fail(e, name) : st::OK);
+    return e ? Fail(e, name) : st::OK;
   }
   VarRef ref = VarLookup(name);
-  if (ref.type == kVarInvalid) return StrAreaRelease(mark, Fail(st::VARNAMEERROR, name));
-  if (ref.type == kVarArray) return StrAreaRelease(mark, Fail(st::SINTAXERROR, name));
+  if (ref.type == kVarInvalid) return Fail(st::VARNAMEERROR, name);
+  if (ref.type == kVarArray) return Fail(st::SINTAXERROR, name);
   Status s = ref.slot == kVarUndefined ? VarCreate(ref, name) : st::OK;
   if (s == 0) s = AssignByType(ref, name, value);
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 Status VarAssignInt(StrValue name, int16_t n) {
   if (VarTypeOfName(name) == kVarStr) return Fail(st::TYPEMISMATCH, name);
-  uint16_t mark = StrAreaMark(-1);
-  return StrAreaRelease(mark, VarAssign(name, NumBytes(IntToNum(n))));
+  const StrAreaScope scope;
+  return VarAssign(name, NumBytes(IntToNum(n)));
 }
 
 Status VarRead(StrValue name) {

@@ -12,10 +12,9 @@
 // Lists 12 and 13 belong to this module: a hash index beside list 12 saves
 // the linear search, so the lists are changed only through these functions.
 //
-// The system variables are declared first, so their slots are fixed: the 44
-// integers of SysInt below and the strings _ACUM$, _ACUMX$, _LTEXT$ (string
-// slots 0-2). Other modules read and set them by slot. _PRECIS (slot 32) is
-// handed to the number module whenever it is written.
+// The system variables (runtime/sysvars.h) are declared first, so their
+// slots are fixed. Integer variables are read and set by slot through
+// runtime/sysvars.h, which every layer may include.
 //
 // Values travel as the evaluator's current result, the top slot of the string
 // area: 8 raw bytes for a number, the text for a string. Names beginning with
@@ -32,6 +31,7 @@
 #include "runtime/fixednum.h"
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
+#include "runtime/sysvars.h"
 
 // Type codes and the name list of each type.
 enum VarType : uint16_t { kVarInvalid = 0, kVarInt = 2, kVarStr = 3, kVarNum = 6, kVarArray = 16 };
@@ -43,27 +43,6 @@ struct VarRef {
   uint16_t list = kListNone;
   uint16_t slot = kVarUndefined;  // kVarUndefined when the name is not defined
 };
-
-// Slots of the system integer variables.
-enum SysInt : uint16_t {
-  kSysAuxStat, kSysRelRes, kSysCurFil, kSysCurEdFld, kSysDevHig, kSysDevWid, kSysDevLin,
-  kSysDevPos, kSysDevPag, kSysCurRow, kSysStat, kSysLastKey, kSysSgn, kSysUpStat, kSysIer,
-  kSysSysCompat, kSysSqlStk, kSysCount, kSysHCount, kSysAdmStat, kSysCompat, kSysScrStat,
-  kSysLMax, kSysLNum, kSysLLst, kSysHNum, kSysSafe, kSysLB, kSysAux, kSysKeyMap, kSysSerial,
-  kSysTrace, kSysPrecis, kSysBYear, kSysBkYear, kSysDX, kSysInHnd, kSysOutHnd, kSysDate,
-  kSysDocSt, kSysWMaxRow, kSysUser01, kSysUser02, kSysUser03,
-  kSysIntCount
-};
-// Slots of the system string variables.
-enum SysStr : uint16_t { kSysAcum, kSysAcumX, kSysLText, kSysStrCount };
-
-// Declaration of a system variable: its name and start value text.
-struct SysVarDecl {
-  const char* name;
-  const char* start;
-};
-extern const SysVarDecl kSysIntDecls[kSysIntCount];
-extern const SysVarDecl kSysStrDecls[kSysStrCount];
 
 // --- Start and end -------------------------------------------------------
 // Creates the string-list store (and with it the memory table and the string
@@ -82,22 +61,15 @@ VarRef VarLookup(StrValue name);
 Status VarCreate(VarRef& ref, StrValue name);
 
 // --- By slot -------------------------------------------------------------
-int16_t VarIntGet(uint32_t n);  // 0 when the slot does not exist
-Status VarIntSet(uint32_t n, int16_t v);
 FixedNum VarNumGet(uint32_t n);
 Status VarNumSet(uint32_t n, FixedNum v);
 // A view into the string-list store, valid until the next change of any
 // list; empty beyond the count.
 StrValue VarStrGet(uint32_t n);
 Status VarStrSet(uint32_t n, StrValue s);  // n at most the current count
-bool VarIntTestBits(uint32_t n, uint16_t bits);
-// Sets (on) or clears the bits; answers true when any of them is then set.
-bool VarIntSetBits(uint32_t n, uint16_t bits, bool on);
 // A number as an integer variable holds it: rounded half away from zero,
 // low 16 bits kept.
 int16_t VarNumToInt(FixedNum v);
-inline int16_t VarSysIntGet(int slot) { return VarIntGet(static_cast<uint32_t>(slot)); }
-inline Status VarSysIntSet(int slot, int16_t v) { return VarIntSet(static_cast<uint32_t>(slot), v); }
 
 // _COUNT keeps the low 16 bits of v, _HCOUNT v / 65536 rounded half away
 // from zero; VarCountGet gives v back (signed _COUNT + _HCOUNT x 65536).

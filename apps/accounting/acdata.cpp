@@ -10,7 +10,7 @@ std::string AcTrimRight(std::string_view s) {
 }
 
 std::string AcNumText(FixedNum v) {
-  AcAreaMark mark;
+  StrAreaScope mark;
   std::string t = AcStr(NumToStr(v));
   return t.empty() ? "0" : t;
 }
@@ -56,7 +56,7 @@ Status AcFieldOf(int kind, int item, DataFieldDesc* desc) {
     *desc = DicFieldDesc(n, f);
     if (desc->length > 0) return 0;
   }
-  AcAreaMark mark;
+  StrAreaScope mark;
   std::string ref = "Field:" + name + "{" + std::to_string(n) + "}";
   ErrDetailSet(st::SINTAXERROR, AcView(ref), false);
   return ErrSet(1, MOD_BUFFERFLD, st::SINTAXERROR, st::SINTAXERROR);
@@ -81,7 +81,7 @@ Status AcAccountKey::Bind(int file, int key, const DataFieldDesc& account, const
   partCount_ = KeyPartsDesc(file, key, &parts_);
   bool ok = partCount_ > 0 && parts_.part[0].offset == account.offset && parts_.part[0].length == account.length;
   if (!ok) {
-    AcAreaMark mark;
+    StrAreaScope mark;
     std::string d = "Key " + std::to_string(key) + " of file " + std::to_string(file) + " does not lead with field " +
                     std::to_string(account.field);
     ErrDetailSet(st::BADINPUTDATA, AcView(d), false);

@@ -29,19 +29,6 @@
 #include "runtime/fixednum.h"
 #include "runtime/status.h"
 
-// A string-area mark taken by the constructor and given back by the
-// destructor, whatever the path out of the scope.
-class AcAreaMark {
- public:
-  AcAreaMark() : mark_(StrAreaMark(-1)) {}
-  ~AcAreaMark() { StrAreaMark(mark_); }
-  AcAreaMark(const AcAreaMark&) = delete;
-  AcAreaMark& operator=(const AcAreaMark&) = delete;
-
- private:
-  uint16_t mark_;
-};
-
 inline StrValue AcView(const std::string& s) { return StrMake(s.data(), static_cast<uint32_t>(s.size())); }
 inline std::string AcStr(StrValue s) { return s.IsError() ? std::string() : s.Str(); }
 std::string AcTrimRight(std::string_view s);

@@ -94,7 +94,7 @@ Status AcDateArg(StrValue text, DateYmd open, DateYmd* out) {
   bool digits = t.size() == 8 && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
   if (digits) d = std::stoi(t);
   if (!digits || !DateIsValid(d)) {
-    AcAreaMark mark;
+    StrAreaScope mark;
     ErrDetailSet(st::BADINPUTDATA, AcView("Date:" + t), false);
     return ErrSet(1, MOD_EXPEXEC, st::BADINPUTDATA, st::BADINPUTDATA);
   }

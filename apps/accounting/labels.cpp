@@ -29,7 +29,7 @@ namespace {
 constexpr char kLabelArray[] = "_#(";
 
 Status Fail(Status code, const std::string& detail) {
-  AcAreaMark mark;
+  StrAreaScope mark;
   ErrDetailSet(code, AcView(detail), false);
   return ErrSet(1, MOD_EXPEXEC, code, code);
 }
@@ -43,7 +43,7 @@ struct Label {
 // The labels of a model text: ":"-items NAME=definition; items without "="
 // are skipped.
 std::vector<Label> LabelsOf(const std::string& model) {
-  AcAreaMark mark;
+  StrAreaScope mark;
   std::vector<Label> out;
   StrListIter items(AcView(model), ':');
   StrValue item;
@@ -56,10 +56,11 @@ std::vector<Label> LabelsOf(const std::string& model) {
     l.name = AcTrimRight(name.substr(std::min(name.find_first_not_of(' '), name.size())));
     if (l.name.empty()) continue;
     std::string def(v.substr(eq + 1));
-    uint16_t m = StrAreaMark(-1);
-    l.caption = AcStr(StrListItem(AcView(def), ',', 1));
-    l.accounts = AcStr(StrUnquote(StrListItem(AcView(def), ',', 2)));
-    StrAreaMark(m);
+    {
+      StrAreaScope scope;
+      l.caption = AcStr(StrListItem(AcView(def), ',', 1));
+      l.accounts = AcStr(StrUnquote(StrListItem(AcView(def), ',', 2)));
+    }
     out.push_back(std::move(l));
   }
   return out;
@@ -76,7 +77,7 @@ ModelStore& Models() {
 
 // One definition file as an object-parameter string ("" when missing).
 Status ReadModelFile(const std::string& name, std::string* out, bool* found) {
-  AcAreaMark mark;
+  StrAreaScope mark;
   Status s = ParmStrPush(AcView(name));
   *found = s == 0;
   if (s == 0xffff) return 0;
@@ -90,13 +91,13 @@ Status ReadModelFile(const std::string& name, std::string* out, bool* found) {
 std::string NameList() { return AcStr(VarStrGet(kSysAcumX)); }
 
 Status NameListSet(const std::string& list) {
-  AcAreaMark mark;
+  StrAreaScope mark;
   return VarStrSet(kSysAcumX, AcView(list));
 }
 
 // 1-based position of a name in the list, 0 when absent.
 uint32_t PositionOf(const std::string& list, const std::string& name) {
-  AcAreaMark mark;
+  StrAreaScope mark;
   return StrListFind(AcView(list), ',', AcView(name));
 }
 
@@ -129,12 +130,12 @@ FixedNum Element(int index) {
 }
 
 void LogLine(const std::string& line) {
-  AcAreaMark mark;
+  StrAreaScope mark;
   LogError(AcView(line), 1);
 }
 
 std::string MsgText(const char* ref) {
-  AcAreaMark mark;
+  StrAreaScope mark;
   return AcStr(Msg(ref));
 }
 
@@ -145,7 +146,7 @@ std::string MsgText(const char* ref) {
 Status AcBalanceModelFiles(int n) {
   std::string text, names;
   bool any = false;
-  AcAreaMark mark;
+  StrAreaScope mark;
   StrListIter files(StrFromC(kAcModelFiles), ',');
   StrValue pattern;
   while (files.Next(&pattern)) {
@@ -176,7 +177,6 @@ StrValue AcLabelAccounts(StrValue labels) {
   if (Status e = StrError(labels)) return StrErr(e);
   std::vector<Label> model = LabelsOf(Models().text);
   std::string out;
-  uint16_t m = StrAreaMark(-1);
   StrListIter it(labels, ',');
   StrValue want;
   while (it.Next(&want)) {
@@ -186,7 +186,6 @@ StrValue AcLabelAccounts(StrValue labels) {
       break;
     }
   }
-  StrAreaMark(m);
   return StrFromView(out);
 }
 
@@ -197,7 +196,7 @@ Status AcLabelAmount(const std::string& accounts, DateYmd from, DateYmd to, cons
   if (!total) return st::BADINPUTDATA;
   std::vector<std::string> items;
   {
-    AcAreaMark mark;
+    StrAreaScope mark;
     StrListIter it(AcView(accounts), ',');
     StrValue item;
     while (it.Next(&item)) items.push_back(AcStr(StrTrim(item, 3)));
@@ -208,7 +207,7 @@ Status AcLabelAmount(const std::string& accounts, DateYmd from, DateYmd to, cons
     if (Status p = PrcPoll()) return p;
     std::string account, kindText;
     {
-      AcAreaMark mark;
+      StrAreaScope mark;
       account = AcStr(StrTrim(StrListItem(AcView(item), ';', 1), 3));
       kindText = AcStr(StrTrim(StrListItem(AcView(item), ';', 2), 3));
     }
@@ -233,7 +232,7 @@ Status AcLabelStore(const std::string& label, int base, FixedNum amount) {
     uint32_t pos = 0;
     if ((s = PositionTake(&list, prefix, &pos)) != 0) break;
     int32_t index = base + static_cast<int32_t>(pos) - 1;
-    AcAreaMark mark;
+    StrAreaScope mark;
     if ((s = ArrAddNum(StrFromC(kLabelArray), amount, 1, &index)) != 0) break;
     LogLine(FmtText(format, prefix, index, AcNumText(Element(index))));
     size_t cut = prefix.rfind('_');
@@ -252,7 +251,7 @@ FixedNum AcLabelValue(const std::string& label, int column) {
 Status AcCalcFullBalance(DateYmd from, DateYmd to, const std::string& keySuffix, uint16_t idSelect, int base,
                          const std::string& model) {
   if (base == 0) {
-    AcAreaMark mark;
+    StrAreaScope mark;
     if (Status s = ExpEvalStatus(StrFromC("_#('CLS')"))) return s;
     if (Status s = NameListSet("")) return s;
   }
@@ -270,7 +269,7 @@ Status AcPostCalc(int n) {
   if (n == 0) return 0;
   std::string text;
   {
-    AcAreaMark mark;
+    StrAreaScope mark;
     text = AcStr(ExpEvalStr(AcView("POSTCLC" + std::to_string(n) + "$")));
   }
   if (text.empty()) return 0;
@@ -284,7 +283,7 @@ Status AcPostCalc(int n) {
   if (Status s = NameListSet(list)) return s;
   std::vector<std::string> names;
   {
-    AcAreaMark mark;
+    StrAreaScope mark;
     StrListIter it(AcView(list), ',');
     StrValue name;
     while (it.Next(&name)) names.push_back(name.Str());
@@ -296,7 +295,7 @@ Status AcPostCalc(int n) {
         text.replace(at, quoted.size(), number);
     }
   }
-  AcAreaMark mark;
+  StrAreaScope mark;
   Status s = ExpExecText(AcView(text));
   return s >= 122 ? s : 0;
 }
@@ -329,7 +328,7 @@ bool ReadLines(const std::string& path, std::vector<std::string>* lines) {
 Status AcFullBalanceOut(StrValue target, StrValue marker) {
   if (Status e = StrError(target)) return e;
   if (Status e = StrError(marker)) return e;
-  AcAreaMark mark;
+  StrAreaScope mark;
   std::string targetPath = host::ResolvePath(AcStr(PathExpand(target)));
   std::string templateName = AcStr(PathSplit(target, kPathName | kPathExt));
   std::string templatePath = host::ResolvePath(AcStr(AppPathJoin(AcView(templateName), APPPATH_DEFAULT)));
@@ -339,7 +338,7 @@ Status AcFullBalanceOut(StrValue target, StrValue marker) {
   std::string want = AcStr(marker), out;
   for (size_t i = 0; i < templ.size(); ++i) {
     if (!want.empty() && templ[i].find(want) != std::string::npos) {
-      AcAreaMark lineMark;
+      StrAreaScope lineMark;
       StrValue line = MacroExpand(AcView(templ[i]), kMacroNoTrim);
       if (Status e = StrError(line)) return e;
       out += line.View();
@@ -358,7 +357,7 @@ namespace {
 
 // A text argument copied out of the string area ("" when absent).
 Status TextArg(uint16_t n, std::string* out) {
-  AcAreaMark mark;
+  StrAreaScope mark;
   StrValue v = BuiltinArgStr(n, StrMake("", 0));
   if (Status e = StrError(v)) return e;
   *out = v.Str();
@@ -368,7 +367,7 @@ Status TextArg(uint16_t n, std::string* out) {
 Status DateArg(uint16_t n, DateYmd open, DateYmd* out) {
   std::string t;
   if (Status s = TextArg(n, &t)) return s;
-  AcAreaMark mark;
+  StrAreaScope mark;
   return AcDateArg(AcView(t), open, out);
 }
 
@@ -387,7 +386,7 @@ DateYmd YearBack(DateYmd d) { return d == kAcOpenFrom || d == kAcOpenTo ? d : Ac
 DateYmd FiscalYearStart(DateYmd date) {
   std::string fape;
   {
-    AcAreaMark mark;
+    StrAreaScope mark;
     fape = AcStr(ExpEvalStr(StrFromC("FAPE$")));
   }
   DateYmd start = 0;
@@ -419,7 +418,7 @@ Status AcBiFullBalance(const uint16_t*, uint16_t) {
   if (s == 0) s = BuiltinArgLong(6, 0, &posting);
   if (s) return s;
   {
-    AcAreaMark mark;
+    StrAreaScope mark;
     if ((s = LogSetName(StrFromC(kAcBalanceLog))) != 0) return s;
   }
   const std::string model = CurrentModel();
@@ -427,7 +426,7 @@ Status AcBiFullBalance(const uint16_t*, uint16_t) {
   if ((s = AcCalcFullBalance(YearBack(from), YearBack(to), "", ids, kAcPrevYearBase, model)) != 0) return s;
   if ((s = AcPostCalc(posting)) != 0) return s;
   if (!output.empty()) {
-    AcAreaMark mark;
+    StrAreaScope mark;
     if ((s = AcFullBalanceOut(AcView(output), AcView(marker))) != 0) return s;
   }
   return BuiltinResultInt(1);
@@ -453,7 +452,7 @@ Status AcBiGetBalance(const uint16_t*, uint16_t) {
   if ((s = AcBalanceAdd(a.debit, a.credit, a.status, kind, &total)) != 0) return s;
   if ((s = ArrayReady()) != 0) return s;
   {
-    AcAreaMark mark;
+    StrAreaScope mark;
     int32_t one = 1, two = 2;
     if ((s = ArrSetNum(StrFromC(kLabelArray), a.debit, 1, &one)) != 0) return s;
     if ((s = ArrSetNum(StrFromC(kLabelArray), a.credit, 1, &two)) != 0) return s;
@@ -473,7 +472,7 @@ Status AcBiBLabel(const uint16_t*, uint16_t count) {
     for (const Label& l : LabelsOf(CurrentModel()))
       if (l.name == label) caption = l.caption;
     {
-      AcAreaMark mark;
+      StrAreaScope mark;
       if (Status s = VarStrSet(kSysLText, AcView(caption))) return s;
     }
     bool any = AcLabelValue(label, 0) != 0 || AcLabelValue(label, lb) != 0;
@@ -483,7 +482,7 @@ Status AcBiBLabel(const uint16_t*, uint16_t count) {
   if (Status s = TextArg(2, &op)) return s;
   if (Status s = TextArg(3, &other)) return s;
   {
-    AcAreaMark mark;
+    StrAreaScope mark;
     op = AcStr(StrCaseCopy(StrTrim(AcView(op), 3), 1));
   }
   bool holds = false;

@@ -4,18 +4,20 @@
 #include "apps/accounting/balance.h"
 #include "apps/accounting/tasks.h"
 #include "data/relations.h"
+#include "data/runstatus.h"
 #include "data/statistics.h"
 #include "runtime/dynstrings.h"
 #include "runtime/messages.h"
 #include "runtime/paths.h"
-#include "runtime/startup.h"
 #include "runtime/strlist.h"
 #include "screens/accept.h"
 #include "screens/mantwin.h"
+#include "screens/appconfig.h"
 #include "screens/menucmd.h"
 #include "screens/msgbox.h"
 #include "script/arrays.h"
 #include "script/evaluator.h"
+#include "script/expfiles.h"
 #include "script/scanner.h"
 #include "script/payments.h"
 #include "script/taskhooks.h"
@@ -48,18 +50,20 @@ Status PhaseOne() {
 }
 
 // Phase 2: the built-ins (a failure is shown and start-up goes on), the help
-// directory, the configuration files and RLV=1.
+// directory, the configuration files and RLV=1; then the run is marked open
+// in the run status file.
 Status PhaseTwo(int phase) {
   Status s = AcRegisterFunctions();
   if (s == 0) s = PayDateRegister();
   if (s != 0) ErrShow(s);
   {
-    AcAreaMark mark;
+    StrAreaScope mark;
     StrValue help = PathJoin(AppPath(APPPATH_DEFAULT), StrFromC("Help"));
     if ((s = StrError(help)) == 0) s = DynStrSet(SettingsList, SetHelpDirItem, help);
     if (s != 0) return s;
   }
-  return AppConfigPhase(phase);
+  if ((s = AppConfigPhase(phase)) != 0) return s;
+  return RunStatusFile(1);
 }
 
 }  // namespace
@@ -73,6 +77,8 @@ int AcAppCallback(int phase) {
 }
 
 Status AcMenuAction(int code, StrValue text) {
+  // A run status file changed behind the program's back stops every command.
+  if (Status s = RunStatusFile(2)) return s;
   switch (static_cast<uint16_t>(static_cast<uint32_t>(code) >> 16)) {
     case kVerbMantMain: return MantWindow(text, kMaintenanceMode);
     case kVerbLnManMain: return 0;
@@ -96,7 +102,7 @@ StrValue AcFieldName(int n) {
 }
 
 std::string AcFieldPlainName(int n) {
-  AcAreaMark mark;
+  StrAreaScope mark;
   std::string name = AcStr(AcFieldName(n));
   return name.substr(0, name.find('{'));
 }
@@ -108,7 +114,7 @@ uint16_t AcAccountCodeWidth() {
 
 Status AcSaveOpeningDate(StrValue date) {
   if (Status e = StrError(date)) return e;
-  AcAreaMark mark;
+  StrAreaScope mark;
   StrValue file = StrListItem(StrFromC(kAppConfigFiles), ',', kConfigOpeningItem);
   StrValue names = StrCat(StrFromC("FAPE$;"), ExpQuoteText(date));
   if (Status e = StrError(names)) return e;
@@ -122,7 +128,7 @@ namespace {
 // Rewrites (or, for an account without a record, inserts) the account's
 // record with its totals.
 Status StoreTotals(int file, const std::string& account, const AcAmounts& a) {
-  AcAreaMark mark;
+  StrAreaScope mark;
   std::string ref = AcStr(DicFileRefSuffix(file));
   std::string text = AcFieldPlainName(kAcCurPassive) + ref + "=" + AcNumText(a.debit) + ";" +
                      AcFieldPlainName(kAcCurAssets) + ref + "=" + AcNumText(a.credit);

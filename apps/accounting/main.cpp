@@ -1,6 +1,6 @@
 // The accounting program: its constants, its phase callback and dispatcher.
+#include "app/startup.h"
 #include "apps/accounting/layer.h"
-#include "runtime/startup.h"
 
 int main(int argc, char** argv) {
   static const AppConstants kApp = {"COVCQT24:Orbisquale", "Fenwold Accounting for Windows", "C2MENU", kStartLoadDictionary,

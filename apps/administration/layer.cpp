@@ -1,5 +1,6 @@
 #include "apps/administration/layer.h"
 
+#include "screens/appconfig.h"
 #include "screens/menucmd.h"
 
 // Until the application layer is built, phase 2 runs the configuration files

@@ -1,6 +1,6 @@
 // The administration program: its constants, its phase callback and dispatcher.
+#include "app/startup.h"
 #include "apps/administration/layer.h"
-#include "runtime/startup.h"
 
 int main(int argc, char** argv) {
   static const AppConstants kApp = {"GAVGQT24:Orbisquale", "Fenwold Administration for Windows", "G2MENU", kStartLoadDictionary,

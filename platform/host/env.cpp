@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/host/files.h"
+
 namespace {
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
@@ -104,6 +106,11 @@ std::string HostCurrentDir() {
     buf.resize(buf.size() * 2);
   }
   return buf.data();
+}
+
+bool HostChangeDir(std::string_view path) {
+  std::string p = host::ResolvePath(path);
+  return !p.empty() && chdir(p.c_str()) == 0;
 }
 
 std::string HostProgramPath() {

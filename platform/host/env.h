@@ -47,6 +47,9 @@ std::string HostEnvGet(std::string_view name);
 
 // The current directory; empty when it cannot be read.
 std::string HostCurrentDir();
+// Makes the directory (a framework path: either separator, any letter case)
+// the current one; false when it cannot.
+bool HostChangeDir(std::string_view path);
 // The absolute path of the running program (from /proc/self/exe); empty when
 // it cannot be read.
 std::string HostProgramPath();

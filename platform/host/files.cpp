@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,13 +35,6 @@ bool FaultHit(FaultOp op) {
 // --- Names -------------------------------------------------------------------
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
-}
 
 bool LessForListing(const std::string& a, const std::string& b) {
   size_t n = std::min(a.size(), b.size());
@@ -153,6 +147,13 @@ mode_t NewFileMode() {
 }  // namespace
 
 // --- Names -------------------------------------------------------------------
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  return true;
+}
 
 std::string NormalizePath(std::string_view path) {
   if (path.size() >= 2 && path[1] == ':' &&
@@ -276,6 +277,14 @@ int Sync(int fd) {
   return ::fsync(fd);
 }
 
+int Truncate(int fd, int64_t size) {
+  if (FaultHit(FaultOp::Truncate)) return -1;
+  int r;
+  do r = ::ftruncate(fd, static_cast<off_t>(size));
+  while (r < 0 && errno == EINTR);
+  return r;
+}
+
 int64_t Size(int fd) {
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
@@ -283,6 +292,10 @@ int64_t Size(int fd) {
 }
 
 bool Seekable(int fd) { return Size(fd) >= 0; }
+
+int TryLock(int fd) { return ::flock(fd, LOCK_EX | LOCK_NB); }
+
+int Unlock(int fd) { return ::flock(fd, LOCK_UN); }
 
 // --- Whole files and directories -----------------------------------------------
 
@@ -295,6 +308,7 @@ bool Stat(std::string_view path, FileInfo* info) {
   fi.isDir = S_ISDIR(sx.stx_mode);
   fi.size = fi.isDir ? 0 : static_cast<int64_t>(sx.stx_size);
   fi.written = sx.stx_mtime.tv_sec;
+  fi.writtenNs = static_cast<int64_t>(sx.stx_mtime.tv_sec) * 1000000000 + sx.stx_mtime.tv_nsec;
   fi.accessed = sx.stx_atime.tv_sec;
   fi.created = (sx.stx_mask & STATX_BTIME) ? sx.stx_btime.tv_sec : fi.written;
   fi.attributes = fi.isDir ? kAttrDirectory : kAttrArchive;
@@ -424,6 +438,10 @@ Status StatusFromErrno(int err) {
       return st::DISKIO;
   }
 }
+
+Status LastStatus() { return StatusFromErrno(errno); }
+
+void FaultArm(FaultOp op, unsigned nth) { FaultArm(op, nth, EIO); }
 
 void FaultArm(FaultOp op, unsigned nth, int err) {
   Fault& f = g_faults[static_cast<int>(op)];

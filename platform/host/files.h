@@ -13,9 +13,9 @@
 //     every run.
 // Descriptors are opened close-on-exec, so child processes inherit none.
 //
-// Calls follow the POSIX convention: -1 (or false) on failure with errno set;
-// StatusFromErrno turns errno into the framework's status codes. Nothing here
-// records an error: the callers decide what the failure means.
+// Calls follow the POSIX convention: -1 (or false) on failure; LastStatus
+// then tells the failure as one of the framework's status codes. Nothing
+// here records an error: the callers decide what the failure means.
 //
 // Faults can be injected for tests: FaultArm makes the N-th call of one kind
 // of operation (open, write, fsync, rename, ...) fail with a chosen errno.
@@ -27,7 +27,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/status.h"
+#include "platform/status.h"
 
 namespace host {
 
@@ -42,6 +42,8 @@ std::string ResolvePath(std::string_view path);
 // Windows wildcard match of one name (no directory part).
 bool WildMatch(std::string_view pattern, std::string_view name);
 bool HasWildcards(std::string_view name);
+// Equal without regard to ASCII letter case.
+bool EqualNoCase(std::string_view a, std::string_view b);
 
 // --- Open files ------------------------------------------------------------
 
@@ -65,7 +67,14 @@ int64_t ReadAt(int fd, void* buf, size_t n, int64_t offset);
 int64_t Write(int fd, const void* buf, size_t n);
 int64_t WriteAt(int fd, const void* buf, size_t n, int64_t offset);
 int Sync(int fd);
+// Cuts or extends the file to size bytes.
+int Truncate(int fd, int64_t size);
 int64_t Size(int fd);  // -1 when the descriptor is not a file
+// An advisory lock on the whole file, held until it is unlocked or the
+// descriptor closed (a process that dies lets it go). Never waits: 0 when
+// taken, -1 with errno EWOULDBLOCK when another open file holds it.
+int TryLock(int fd);
+int Unlock(int fd);
 bool Seekable(int fd);
 
 // --- Whole files and directories -------------------------------------------
@@ -77,6 +86,7 @@ struct FileInfo {
   time_t created = 0;       // birth time when the file system keeps one, else mtime
   time_t accessed = 0;
   time_t written = 0;
+  int64_t writtenNs = 0;  // the write time in nanoseconds since 1970
 };
 constexpr uint32_t kAttrReadOnly = 0x01;
 constexpr uint32_t kAttrHidden = 0x02;
@@ -107,10 +117,16 @@ std::string TempName();
 // --- Errors and injected faults --------------------------------------------
 
 Status StatusFromErrno(int err);
+// The status of the calling thread's last failed call of this layer (164 for
+// a missing file, 165 for an existing one, 175 when refused, ...), so no
+// caller above reads the host's error number itself.
+Status LastStatus();
 
-enum class FaultOp { Open, Read, Write, Sync, Rename, Remove, MakeDir, Count };
-// The nth call (1 = the next one) of op fails with err; 0 disarms.
+enum class FaultOp { Open, Read, Write, Sync, Rename, Remove, MakeDir, Truncate, Count };
+// The nth call (1 = the next one) of op fails with err (an I/O error when
+// none is given); 0 disarms.
 void FaultArm(FaultOp op, unsigned nth, int err);
+void FaultArm(FaultOp op, unsigned nth);
 void FaultClear();
 // Calls of op seen since FaultClear (for tests that count operations).
 unsigned FaultCalls(FaultOp op);

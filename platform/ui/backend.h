@@ -16,6 +16,9 @@
 //   timers fire on time. Answer whether something is now pending.
 // - message_box / popup_menu: modal; answer at once (the core has disabled
 //   the owner and will restore it).
+// - path_dialog: modal like message_box; true with the chosen path, false
+//   for a cancel.
+// - viewer_allowed: whether an outside viewer may start on a file.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -59,6 +62,8 @@ class Backend {
                           uint32_t type) = 0;
   // items are the captions; answers the 0-based position chosen or -1.
   virtual int popup_menu(Hwnd owner, const std::vector<std::string>& items, Point at) = 0;
+  virtual bool path_dialog(Hwnd owner, const DialogRequest& request, std::string& path) = 0;
+  virtual bool viewer_allowed(std::string_view /*command*/, std::string_view /*file*/) { return true; }
   virtual void on_event(const Event&) {}
 };
 

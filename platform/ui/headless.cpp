@@ -3,6 +3,7 @@
 #include "platform/ui/headless.h"
 
 #include "platform/host/clock.h"
+#include "platform/host/console.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -190,9 +191,8 @@ void Headless::fail(const std::string& report) {
     opt_.onFailure(report);
     return;
   }
-  std::fprintf(stderr, "ui: %s\n", report.c_str());
+  host::StdErrWrite("ui: " + report + "\n");
   if (opt_.stall == StallPolicy::Fail) {
-    std::fflush(stderr);
     std::_Exit(3);
   }
 }
@@ -335,6 +335,12 @@ Headless& Headless::popup(std::string_view caption) {
   return add(s);
 }
 
+Headless& Headless::dialog(std::string_view path) {
+  Step s = step(StepKind::Dialog);
+  s.text = std::string(path);
+  return add(s);
+}
+
 Headless& Headless::wait_top(std::string_view cls, std::string_view title) {
   Step s = step(StepKind::WaitTop);
   s.text = std::string(cls);
@@ -421,7 +427,8 @@ bool Headless::poll_input() {
     switch (s.kind) {
       case StepKind::Answer:
       case StepKind::Popup:
-        return false;  // waits for its box or popup
+      case StepKind::Dialog:
+        return false;  // waits for its box, popup or dialog
       case StepKind::WaitTop:
       case StepKind::ExpectTop:
       case StepKind::ExpectText:
@@ -607,6 +614,44 @@ int Headless::popup_menu(Hwnd, const std::vector<std::string>& items, Point) {
   }
   log("popup " + quote_text(list) + " -> " + (chosen < 0 ? std::string("none") : std::to_string(chosen + 1)));
   return chosen;
+}
+
+namespace {
+
+const char* dialog_kind_name(DialogKind k) {
+  return k == DialogKind::Save ? "save" : k == DialogKind::Folder ? "folder" : "open";
+}
+
+std::string filter_text(const std::vector<DialogFilter>& filters) {
+  std::string out;
+  for (const DialogFilter& f : filters) out += (out.empty() ? "" : "|") + f.caption + "|" + f.pattern;
+  return out;
+}
+
+}  // namespace
+
+bool Headless::path_dialog(Hwnd, const DialogRequest& request, std::string& path) {
+  DialogRecord rec{request, false, {}};
+  std::string what = std::string("dialog ") + dialog_kind_name(request.kind) + " title=" + quote_text(request.title) +
+                     " filter=" + quote_text(filter_text(request.filters)) + " initial=" + quote_text(request.initial);
+  if (!steps_.empty() && steps_.front().kind == StepKind::Dialog) {
+    rec.path = steps_.front().text;
+    rec.chosen = !rec.path.empty();
+    steps_.pop_front();
+  } else if (opt_.stall == StallPolicy::Fail && !closing_) {
+    fail("unscripted " + what + "\n" + stack_report());
+  }
+  log(what + " -> " + (rec.chosen ? quote_text(rec.path) : std::string("cancel")));
+  dialogs_.push_back(rec);
+  path = rec.path;
+  return rec.chosen;
+}
+
+bool Headless::viewer_allowed(std::string_view command, std::string_view file) {
+  std::string what = quote_text(command) + " " + quote_text(file);
+  log("viewer " + what + " (not started)");
+  viewers_.push_back(what);
+  return false;
 }
 
 // ---- Transcript -------------------------------------------------------------

@@ -7,8 +7,10 @@
 //   is turned into the messages a person's action causes (core input_*).
 //   Guards (`wait-top`) hold the steps after them until their window is on
 //   top; expectations are checked when they are reached.
-// - Message boxes and popup menus take the next step when it is an `answer`
-//   or `popup`; otherwise the stall policy answers.
+// - Message boxes, popup menus and file or folder dialogs take the next step
+//   when it is an `answer`, `popup` or `dialog`; otherwise the stall policy
+//   answers (a dialog is cancelled). A viewer the program wants to start on
+//   a file is recorded and not started.
 // - Stall: a loop waits for input with no step it can use. Policy `fail`
 //   (tests) reports the window stack through the failure hook once; policy
 //   `cancel` (unattended runs) does not. Either way the stand-in then ends
@@ -18,12 +20,13 @@
 //   while that Esc or close is handled is answered with the button that
 //   lets the close go on (OK or Yes), any other unscripted box with OK for
 //   information and No or Cancel for a question, an unscripted popup menu
-//   with none.
+//   with none, an unscripted dialog with a cancel.
 // - Transcript: one line per window created or destroyed, text set, show,
-//   enable, focus, progress position, box, popup, input step, stall and
-//   failed expectation; kept in memory and written to a file when given.
-// - The failure hook gets every report (stall under `fail`, unscripted box
-//   or popup under `fail`, failed expectation, unusable step). Without one,
+//   enable, focus, progress position, box, popup, dialog, viewer, input
+//   step, stall and failed expectation; kept in memory and written to a file
+//   when given.
+// - The failure hook gets every report (stall under `fail`, unscripted box,
+//   popup or dialog under `fail`, failed expectation, unusable step). Without one,
 //   a report is written to stderr and, under `fail`, the process ends with
 //   exit code 3 so a test run never hangs.
 #pragma once
@@ -60,6 +63,12 @@ struct BoxRecord {
   int answer = 0;
 };
 
+struct DialogRecord {
+  DialogRequest request;
+  bool chosen = false;  // false: cancelled
+  std::string path;
+};
+
 class Headless : public Backend {
  public:
   explicit Headless(HeadlessOptions options);
@@ -75,6 +84,8 @@ class Headless : public Backend {
   bool wait_input(int timeoutMs) override;
   int message_box(Hwnd owner, std::string_view text, std::string_view caption, uint32_t type) override;
   int popup_menu(Hwnd owner, const std::vector<std::string>& items, Point at) override;
+  bool path_dialog(Hwnd owner, const DialogRequest& request, std::string& path) override;
+  bool viewer_allowed(std::string_view command, std::string_view file) override;
   void on_event(const Event& e) override;
 
   // ---- Steps: the C++ driver (each appends one step, as a script line does)
@@ -98,6 +109,8 @@ class Headless : public Backend {
   Headless& answer(int button, std::string_view match = {});
   Headless& popup(int position);  // 1-based, 0 = none
   Headless& popup(std::string_view caption);
+  // Answers the next file or folder dialog with a path; empty cancels it.
+  Headless& dialog(std::string_view path);
   Headless& wait_top(std::string_view cls, std::string_view title = {});
   Headless& advance(int ms);
   Headless& snapshot(std::string_view name);
@@ -106,6 +119,9 @@ class Headless : public Backend {
   size_t steps_left() const { return steps_.size(); }
   const std::vector<std::string>& transcript() const { return transcript_; }
   const std::vector<BoxRecord>& boxes() const { return boxes_; }
+  const std::vector<DialogRecord>& dialogs() const { return dialogs_; }
+  // Viewer requests, each "command" "file" as in the transcript.
+  const std::vector<std::string>& viewers() const { return viewers_; }
   const std::vector<std::string>& failures() const { return failures_; }
   int stalls() const { return stalls_; }
   StallPolicy policy() const { return opt_.stall; }
@@ -134,6 +150,8 @@ class Headless : public Backend {
   uint64_t clock_ = 0;
   std::vector<std::string> transcript_;
   std::vector<BoxRecord> boxes_;
+  std::vector<DialogRecord> dialogs_;
+  std::vector<std::string> viewers_;
   std::vector<std::string> failures_;
   FILE* file_ = nullptr;
   class HostClock;

@@ -1,4 +1,5 @@
-// Menus, popup menus and message boxes: the modal primitives of the core.
+// Menus, popup menus, message boxes and file dialogs: the modal primitives
+// of the core.
 #include <algorithm>
 
 #include "platform/ui/core_internal.h"
@@ -114,6 +115,16 @@ int track_popup_menu(Hwnd owner, Hmenu popup, Point at, uint32_t flags) {
 int message_box(Hwnd owner, std::string_view text, std::string_view caption, uint32_t type) {
   ModalScope modal(owner);
   return backend().message_box(modal.top(), text, caption, type);
+}
+
+bool path_dialog(Hwnd owner, const DialogRequest& request, std::string& path) {
+  ModalScope modal(owner);
+  path.clear();
+  return backend().path_dialog(modal.top(), request, path);
+}
+
+bool viewer_allowed(std::string_view command, std::string_view file) {
+  return backend().viewer_allowed(command, file);
 }
 
 }  // namespace ui

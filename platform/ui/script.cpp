@@ -312,6 +312,10 @@ bool LineParser::run(std::string& err) {
     if (t_[1].quoted) s.text = t_[1].text;
     else if (!same(t_[1].text, "none") && (!number(1, s.row, err) || s.row < 1))
       return err = "popup takes a position from 1, a quoted caption or none", false;
+  } else if (same(v, "dialog")) {
+    s.kind = StepKind::Dialog;
+    if (t_.size() != 2 || !t_[1].quoted) return err = "dialog takes a quoted path (\"\" cancels)", false;
+    s.text = t_[1].text;
   } else if (same(v, "advance")) {
     s.kind = StepKind::Advance;
     if (!need(1, err) || !number(1, s.row, err) || s.row < 0) return err = "advance takes milliseconds", false;
@@ -458,6 +462,7 @@ std::string describe(const Step& s) {
       return std::string("answer ") + answer_name(s.row) + (s.match.empty() ? "" : " match " + quote(s.match));
     case StepKind::Popup:
       return "popup " + (!s.text.empty() ? quote(s.text) : s.row ? std::to_string(s.row) : std::string("none"));
+    case StepKind::Dialog: return "dialog " + quote(s.text);
     case StepKind::WaitTop:
     case StepKind::ExpectTop:
       return std::string(s.kind == StepKind::WaitTop ? "wait-top" : "expect-top") +

@@ -1,6 +1,6 @@
 // Steps of a headless run: what a person does (keys, typed text, clicks,
 // menu choices, closing, scrolling), what a device sends, the answers to
-// message boxes and popup menus, guards that hold the steps back until a
+// message boxes, popup menus and file dialogs, guards that hold the steps back until a
 // window is on top, the virtual clock, and expectations checked on the way.
 //
 // The same steps come from a script file (the format is in SCRIPT.md beside
@@ -29,6 +29,7 @@ enum class StepKind {
   Device,       // slot in `row`, bytes in `col`
   Answer,       // button id in `row`, optional text in `match`
   Popup,        // 1-based position in `row` (0 = none) or caption in `text`
+  Dialog,       // the path that answers the next file or folder dialog in `text` (empty = cancel)
   WaitTop,      // class in `text`, title in `match` (either may be empty)
   Advance,      // milliseconds in `row`
   ExpectText,   // target, text

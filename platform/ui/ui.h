@@ -5,7 +5,7 @@
 // state, scroll bars, the built-in standard controls), the one message queue
 // (post, nested send, peek without waiting, translate, dispatch, quit), the
 // keyboard focus, the z-order of top-level windows, timers, menus, fonts and
-// the modal primitives (message box, popup menu). A back end (backend.h) only
+// the modal primitives (message box, popup menu, file and folder dialog). A back end (backend.h) only
 // supplies input, time, metrics and the answers of the modal primitives, and
 // shows what the core holds: the headless back end (headless.h) for tests and
 // unattended runs, a terminal back end for people.
@@ -51,7 +51,7 @@
 #include <vector>
 
 #include "platform/ui/ui_types.h"
-#include "runtime/status.h"
+#include "platform/status.h"
 
 namespace ui {
 
@@ -308,6 +308,30 @@ int track_popup_menu(Hwnd owner, Hmenu popup, Point at, uint32_t flags);
 // ---- Message boxes ----------------------------------------------------------
 // Answers IDOK ... IDNO. The owner's top-level window is disabled meanwhile.
 int message_box(Hwnd owner, std::string_view text, std::string_view caption, uint32_t type);
+
+// ---- File and folder dialogs --------------------------------------------------
+// A file to open, a name to save under, or a folder. Filters pair a caption
+// with its patterns ("Screen Files (*.PAN)", "*.PAN"); `initial` is the name
+// (or folder) offered first. Modal like a message box: the owner's top-level
+// window is disabled meanwhile. Answers true with the chosen path, false
+// when the person cancels.
+enum class DialogKind { Open, Save, Folder };
+struct DialogFilter {
+  std::string caption;
+  std::string pattern;
+};
+struct DialogRequest {
+  DialogKind kind = DialogKind::Open;
+  std::string title;
+  std::vector<DialogFilter> filters;
+  std::string initial;
+  std::string defaultExt;
+};
+bool path_dialog(Hwnd owner, const DialogRequest& request, std::string& path);
+// Asks whether an outside viewer may be started on a file now. A back end
+// for people says yes; the headless one records the request and says no, so
+// unattended runs start nothing.
+bool viewer_allowed(std::string_view command, std::string_view file);
 
 // ---- Fonts, painting, pictures ----------------------------------------------
 enum class StockFont { System, OemFixed };

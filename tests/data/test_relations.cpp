@@ -213,7 +213,7 @@ class FileRelTest : public RelationTest {
     Fill(1, "DOC{1}='" + doc + "',LIN{1}='001',AMOUNT{1}=" + std::to_string(amount));
   }
   Status Rel(uint16_t flags, const char* text = "TOTAL{2}=TOTAL{2}+AMOUNT{1}") {
-    return RelRead(1, 2, 1, flags, Sv(text));
+    return AreaBalanced([&] { return RelRead(1, 2, 1, flags, Sv(text)); }, text);
   }
   // The TOTALS records as DOC=TOTAL.
   std::string Totals() {

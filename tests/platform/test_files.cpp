@@ -191,6 +191,21 @@ TEST_F(FilesTest, AnArmedFaultFailsExactlyTheNthCall) {
   EXPECT_TRUE(host::Exists(P("g")));
 }
 
+TEST_F(FilesTest, TruncateCutsTheFileAndAnArmedFaultLeavesItWhole) {
+  Touch(P("t"), "abcdef");
+  int fd = host::Open(P("t"), host::kOpenRead | host::kOpenWrite);
+  ASSERT_GE(fd, 0);
+  host::FaultArm(host::FaultOp::Truncate, 1);
+  EXPECT_EQ(host::Truncate(fd, 2), -1);
+  EXPECT_EQ(host::LastStatus(), st::DISKIO);
+  EXPECT_EQ(host::Size(fd), 6);
+  EXPECT_EQ(host::Truncate(fd, 2), 0);
+  EXPECT_EQ(host::Size(fd), 2);
+  host::Close(fd);
+  EXPECT_EQ(host::Open(P("missing"), host::kOpenRead), -1);
+  EXPECT_EQ(host::LastStatus(), st::FILENOTFOUND);
+}
+
 TEST_F(FilesTest, ReplaceFileSwapsContentsAndKeepsPermissions) {
   Touch(P("r.txt"), "old");
   ASSERT_EQ(chmod(P("r.txt").c_str(), 0640), 0);

@@ -39,6 +39,8 @@ TEST(UiScript, LinesReadBackInTheirCanonicalForm) {
       {"answer yes match \"Delete\"", "answer Yes match \"Delete\""},
       {"popup none", "popup none"},
       {"popup \"Seek\"", "popup \"Seek\""},
+      {"dialog \"C:\\\\apps\\\\a b.pan\"", "dialog \"C:\\\\apps\\\\a b.pan\""},
+      {"dialog \"\"", "dialog \"\""},
       {"wait-top class=Progress", "wait-top class=Progress"},
       {"wait-top title=\"Customers \\\"A\\\"\"", "wait-top title=\"Customers \\\"A\\\"\""},
       {"advance 350", "advance 350"},
@@ -75,6 +77,7 @@ TEST(UiScript, ErrorsNameTheLineAndKeepNothing) {
       {"type \"open", "line 1: unterminated quoted text"},
       {"click", "line 1: missing arguments"},
       {"popup 0", "line 1: popup takes"},
+      {"dialog cancel", "line 1: dialog takes a quoted path"},
       {"wait-top", "line 1: expected class=NAME"},
       {"scroll x 1", "line 1: scroll takes v or h"},
   };
@@ -151,6 +154,50 @@ TEST_F(UiTest, PopupMenusTakeTheScriptedChoice) {
   EXPECT_NE(reports[0].find("no such item"), std::string::npos);
   EXPECT_NE(reports[1].find("unscripted popup"), std::string::npos);
   EXPECT_TRUE(is_enabled(a));
+}
+
+TEST_F(UiTest, FileDialogsTakeTheScriptedPathAndAreRecorded) {
+  Hwnd a = top("Main");
+  show_window(a, Show::Show);
+  DialogRequest req;
+  req.kind = DialogKind::Save;
+  req.title = "Export";
+  req.filters = {{"Text Files (*.TXT)", "*.TXT"}, {"All Files (*.*)", "*.*"}};
+  req.initial = "*.TXT";
+  hl->dialog("out.txt").dialog("");
+  std::string path = "stale";
+  EXPECT_TRUE(path_dialog(a, req, path));
+  EXPECT_EQ(path, "out.txt");
+  EXPECT_FALSE(path_dialog(a, req, path));  // an empty answer cancels
+  EXPECT_EQ(path, "");
+  EXPECT_TRUE(reports.empty());
+  EXPECT_FALSE(path_dialog(a, req, path));  // unscripted under fail: reported, cancelled
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(reports[0].find("unscripted dialog save"), std::string::npos);
+  EXPECT_TRUE(is_enabled(a));
+  const auto& t = hl->transcript();
+  std::string h = "#" + std::to_string(a);
+  ASSERT_GE(t.size(), 3u);
+  EXPECT_TRUE(has_line(t, "enable " + h + " 0"));
+  EXPECT_TRUE(has_line(t, "dialog save title=\"Export\" filter=\"Text Files (*.TXT)|*.TXT|All Files (*.*)|*.*\" "
+                          "initial=\"*.TXT\" -> \"out.txt\""));
+  EXPECT_TRUE(has_line(t, "initial=\"*.TXT\" -> cancel"));
+  ASSERT_EQ(hl->dialogs().size(), 3u);
+  EXPECT_FALSE(hl->dialogs()[1].chosen);
+}
+
+TEST_F(UiTest, ADialogStepWaitsForItsDialogAndViewersAreOnlyRecorded) {
+  hl->set_policy(StallPolicy::Cancel);
+  hl->dialog("x.pan");
+  EXPECT_FALSE(hl->poll_input());  // not input: it waits for the dialog
+  EXPECT_EQ(hl->steps_left(), 1u);
+  std::string path;
+  EXPECT_TRUE(path_dialog(0, DialogRequest{}, path));
+  EXPECT_EQ(path, "x.pan");
+  EXPECT_FALSE(viewer_allowed("\"xdg-open\"", "a b.pdf"));
+  EXPECT_TRUE(has_line(hl->transcript(), "viewer \"\\\"xdg-open\\\"\" \"a b.pdf\" (not started)"));
+  EXPECT_EQ(hl->viewers().size(), 1u);
+  EXPECT_TRUE(reports.empty());
 }
 
 TEST_F(UiTest, MenuStepsPostTheItemCommandToAnEnabledWindow) {

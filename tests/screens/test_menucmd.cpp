@@ -4,8 +4,11 @@
 
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
+#include "runtime/valtables.h"
 #include "screens/menucmd.h"
-#include "script/valtables.h"
+#include "screens/menuevent.h"
+#include "screens/menufile.h"
+#include "screens/prcexec.h"
 #include "script/variables.h"
 #include "support/runtime_fixture.h"
 
@@ -183,7 +186,7 @@ namespace {
 TEST_F(MenuRunListTest, PrcExecPatternWithoutMatchAnswers164) {
   TempDir dir;
   ASSERT_EQ(DynStrSet(SettingsList, SetDefaultDirItem, StrFromView(dir.path())), 0);
-  EXPECT_EQ(PrcExec(StrFromC("*.PRC"), nullptr), st::FILENOTFOUND);
+  EXPECT_EQ(AreaBalanced([] { return PrcExec(StrFromC("*.PRC"), nullptr); }), st::FILENOTFOUND);
   EXPECT_EQ(ErrDetail().View(), "Process not defined");
   // With a match the files are offered in a choice window, which is not
   // built yet: its seam answers, the run does not go on silently.
@@ -191,7 +194,7 @@ TEST_F(MenuRunListTest, PrcExecPatternWithoutMatchAnswers164) {
   fputs("x=1\r\n", f);
   fclose(f);
   ErrClear();
-  EXPECT_EQ(PrcExec(StrFromC("*.PRC"), nullptr), st::FEATUREREMOVED);
+  EXPECT_EQ(AreaBalanced([] { return PrcExec(StrFromC("*.PRC"), nullptr); }), st::FEATUREREMOVED);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
 #include "screens/winlist.h"
+#include "support/headless_fixture.h"
 #include "support/runtime_fixture.h"
 
 namespace {
@@ -73,11 +74,7 @@ class WinListTest : public RuntimeTest {
   }
   // A fresh headless window system and an empty list.
   void Backend() {
-    ui::HeadlessOptions o;
-    o.stall = ui::StallPolicy::Fail;
-    o.onFailure = [this](const std::string& r) { reports.push_back(r); };
-    ui::init(std::make_unique<ui::Headless>(std::move(o)));
-    hl = ui::headless();
+    hl = HeadlessInstall(&reports);
     WinListReset();
   }
   Hwnd Open(const char* name, uint32_t style = ui::WS_CAPTION, const char* cls = "Mant") {

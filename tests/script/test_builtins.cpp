@@ -96,7 +96,7 @@ TEST_F(BuiltinTest, BadArgumentsAreRefusedAndRecorded) {
       {"ENVRON$", "'x';-1", st::SINTAXERROR},
       {"FN$MIDS", "1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16;17", st::SINTAXERROR},
       {"FN$MIDS", "FN#SLEN(1);1", st::TYPEMISMATCH},
-      {"SORT$", "'a,b'", st::FEATUREREMOVED},
+      {"SORT$", "'GET';'SORT'", st::SINTAXERROR},
   };
   for (const auto& c : cases) {
     ErrClear();

@@ -8,6 +8,7 @@
 #include "runtime/errors.h"
 #include "runtime/streams.h"
 #include "script/evaluator.h"
+#include "script/expfiles.h"
 
 namespace {
 

@@ -10,9 +10,10 @@
 #include "runtime/errors.h"
 #include "runtime/fixednum.h"
 #include "runtime/messages.h"
-#include "screens/menucmd.h"
+#include "screens/appconfig.h"
 #include "script/arrays.h"
 #include "script/evaluator.h"
+#include "script/expfiles.h"
 #include "script/taskhooks.h"
 #include "var_helpers.h"
 
@@ -390,6 +391,30 @@ TEST_F(ExpFileTest, TheConfigurationListRunsFilesInOrderUntilOneFails) {
   EXPECT_EQ(Eval("a*10+b"), "n:12.00");  // the later file wins
   EXPECT_EQ(PrcRunList(S("A.DAT,NONE.DAT;1,B.DAT")), st::FILENOTFOUND);
   EXPECT_EQ(Eval("b"), "n:1.00");  // B.DAT did not run
+}
+
+TEST_F(ExpFileTest, StatusOperationsLeaveTheStringAreaAsTheyFoundIt) {
+  WriteFile(dir.File("A.DAT"), "a=1");
+  WriteFile(dir.File("BAD.DAT"), "a=1\r\nb=(");
+  struct Row {
+    const char* id;
+    Status (*call)();
+    Status want;
+  };
+  static const Row kRows[] = {
+      {"eval-status", [] { return ExpEvalStatus(S("a=2*3")); }, 0},
+      {"eval-status-error", [] { return ExpEvalStatus(S("a=(")); }, st::LOOPFAILURE},
+      {"eval-cond", [] { return ExpEvalCond(S("1<2")); }, 1},
+      {"exec-file", [] { return ExpExecFile(S("A.DAT"), 1); }, 0},
+      {"exec-file-missing", [] { return ExpExecFile(S("NONE.DAT"), 1); }, st::FILENOTFOUND},
+      {"exec-file-error", [] { return ExpExecFile(S("BAD.DAT"), 1); }, st::LOOPFAILURE},
+      {"config-list-error", [] { return PrcRunList(S("A.DAT,NONE.DAT;1")); }, st::FILENOTFOUND},
+      {"lang-vars", [] { return LangVarsLoad(); }, 0},
+  };
+  for (const Row& r : kRows) {
+    ErrClear();
+    EXPECT_EQ(AreaBalanced(r.call, r.id), r.want) << r.id;
+  }
 }
 
 }  // namespace

@@ -8,11 +8,11 @@
 #include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
+#include "runtime/valtables.h"
 #include "script/evaluator.h"
 #include "script/handlers.h"
 #include "script/procedures.h"
 #include "script/taskhooks.h"
-#include "script/valtables.h"
 #include "var_helpers.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "runtime/errors.h"
 #include "runtime/memory.h"
-#include "script/valtables.h"
+#include "runtime/valtables.h"
 #include "var_helpers.h"
 
 namespace {

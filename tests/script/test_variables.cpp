@@ -5,8 +5,8 @@
 
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
+#include "runtime/valtables.h"
 #include "script/arrays.h"
-#include "script/valtables.h"
 #include "var_helpers.h"
 
 namespace {

@@ -3,11 +3,15 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/hooks.h"
 #include "runtime/errors.h"
 #include "runtime/memory.h"
 #include "runtime/strvalue.h"
 
 void RuntimeReset(int stringSlots) {
+  // The programs register the calls that go up the layers at start-up; the
+  // tests drive the layers the same way.
+  LayerHooksRegister();
   MemShutdown(true);
   MemConfigure(stringSlots, 64);
   ASSERT_EQ(MemInit(), 0);

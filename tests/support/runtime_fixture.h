@@ -5,8 +5,20 @@
 
 #include <string>
 
+#include "runtime/strvalue.h"
+
 void RuntimeReset(int stringSlots = 512);
 void RuntimeTearDown();
+
+// Runs f and expects the string area's top where it was before: every mark
+// taken inside was released, on the error paths too. Answers f's result.
+template <class F>
+auto AreaBalanced(F f, const char* what = "") {
+  uint16_t top = StrAreaMark(-1);
+  auto r = f();
+  EXPECT_EQ(StrAreaMark(-1), top) << "string area left above its mark: " << what;
+  return r;
+}
 
 class RuntimeTest : public ::testing::Test {
  protected:

@@ -52,18 +52,8 @@ Status StartPhases(StrValue identity, StrValue title, uint8_t flags, PhaseCallba
 Status StartConfig(StrValue identity, StrValue title);
 Status StartDataPath(int mode);
 Status StartSetting(int item, StrValue text, bool force);
-Status FontLoad();
-Status FontSelect();
 Status StartMenuRun(StrValue menuFile);
 Status StartRun(StrValue menuFile);
 Status StartRunCommandFile();
 StrValue InputNextLine();
 Status MainWindowOpen(StrValue menuFile);
-
-// The exit-code rule: 0 below 128, the code up to 255, else 255.
-int ExitCodeOf(unsigned finalCode);
-
-// Task stubs for hooks an application leaves empty.
-Status TaskStub(int event);
-Status TaskClose(int event);
-Status TaskLowLevel(int event);

@@ -1,4 +1,4 @@
-#include "script/valtables.h"
+#include "runtime/valtables.h"
 
 #include <cstring>
 

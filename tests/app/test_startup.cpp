@@ -4,10 +4,12 @@
 #include <iterator>
 #include <string>
 
+#include "app/startup.h"
 #include "data/datafile.h"
 #include "data/recbuf.h"
-#include "runtime/startup.h"
+#include "screens/menuevent.h"
 #include "screens/winlist.h"
+#include "script/taskhooks.h"
 #include "support/runtime_fixture.h"
 
 namespace {

@@ -1,10 +1,12 @@
-#include "runtime/startup.h"
+#include "app/startup.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "app/hooks.h"
 #include "data/datafile.h"
+#include "data/dataui.h"
 #include "data/dictionary.h"
 #include "data/runstatus.h"
 #include "platform/host/cmdline.h"
@@ -21,11 +23,14 @@
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "screens/choice.h"
+#include "screens/fontfile.h"
 #include "screens/fonts.h"
 #include "screens/mainwin.h"
+#include "screens/menuevent.h"
 #include "screens/msgbox.h"
 #include "screens/winlist.h"
 #include "script/evaluator.h"
+#include "script/expfiles.h"
 #include "script/objparams.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
@@ -76,21 +81,6 @@ void StartAbout() {
 
 }  // namespace
 
-int ExitCodeOf(unsigned finalCode) {
-  if (finalCode < 128) return 0;
-  return finalCode <= 255 ? static_cast<int>(finalCode) : 255;
-}
-
-Status TaskStub(int) { return st::FEATUREREMOVED; }
-Status TaskClose(int) {
-  ErrDetailSet(0, StrFromC("TaskClose"), false);
-  return st::FEATUREREMOVED;
-}
-Status TaskLowLevel(int) {
-  ErrDetailSet(0, StrFromC("TaskLowLevel"), false);
-  return st::FEATUREREMOVED;
-}
-
 int AppMain(void* instance, const AppConstants& app, const char* commandLine) {
   MemConfigure(512, -1);
   MenuCmdHookSet(app.dispatcher);
@@ -120,6 +110,12 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   // A window-system setting that cannot be honoured ends the start before
   // anything is opened.
   if (Status b = AppInstanceInit(rec.instance, nullptr, nullptr)) return AppInstanceReport(b);
+  // The data layer asks its questions (recovery) through the screens.
+  DataUi ui;
+  ui.ask = MsgAsk;
+  ui.show = ErrShow;
+  ui.choose = WinChoice;
+  DataUiSet(ui);
   const char* args[1] = {rec.commandLine};
   Status s = StartInit(65535, args, rec.identity, rec.title, rec.startFlags, rec.phase);
   if (s > 121) ErrShow(s);
@@ -133,9 +129,10 @@ Status StartInit(int count, const char* const* args, StrValue identity, StrValue
 }
 
 Status StartCommandLine(int count, const char* const* args) {
+  LayerHooksRegister();
   if (Status s = VarSysInit()) return s;
   TaskHookSet(NameHookFn{}, kHookValue);  // the screen-field value hook comes with the screens
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue locale = StrCat(StrCat(StrCat(Msg("0019"), StrMake("\0", 1)), Msg("0117")),
                            StrMake("\0 ", 2));
   Status s = StartSetting(0, locale, true);
@@ -144,15 +141,15 @@ Status StartCommandLine(int count, const char* const* args) {
     StrValue line = count == 65535 ? StrFromC(args[0]) : OptJoinArgs(count, args);
     s = OptNormalise(line);
   }
-  return StrAreaRelease(m, s);
+  return s;
 }
 
 Status StartPhases(StrValue identity, StrValue title, uint8_t flags, PhaseCallback phase) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   // A failed phase 1 ends start-up: configuring a program whose application
   // layer could not register itself would only hide the first error.
   Status r = phase ? static_cast<Status>(phase(flags * 16 + 1)) : 0;
-  if (r != 0) return StrAreaRelease(m, r);
+  if (r != 0) return r;
   if (SettingGet(SetLanguageItem).len == 0) LangDefault();
   r = StartConfig(identity, title);
   if (r == 0 && StartWantsDictionary(identity, flags)) r = StartDictionary(flags);
@@ -163,11 +160,11 @@ Status StartPhases(StrValue identity, StrValue title, uint8_t flags, PhaseCallba
     ErrDetailSet(0, StrMake("", 0), false);
     ErrClear();
   }
-  return StrAreaRelease(m, r);
+  return r;
 }
 
 Status StartConfig(StrValue identity, StrValue title) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   int16_t trace = StrToInt(OptValueByName("TRACE"));
   VarSysIntSet(kSysTrace, static_cast<int16_t>(trace | 0x01));
   StrValue apname = OptValueByName("APNAME");
@@ -177,11 +174,11 @@ Status StartConfig(StrValue identity, StrValue title) {
   Status s = StartSetting(SetIdentityItem, id, true);
   if (s == 0 && title.len) s = StartSetting(SetTitleItem, title, true);
   if (s == 0) s = StartDataPath(1);
-  return StrAreaRelease(m, s);
+  return s;
 }
 
 Status StartDataPath(int mode) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   Status s = 0;
   if ((mode & 3) == 1) {
     StrValue run = AppPath(1);
@@ -203,65 +200,13 @@ Status StartDataPath(int mode) {
     StrValue backups = AppPath(6);
     if (!backups.IsError() && !host::Exists(backups.View())) s = PathMakeDirs(backups);
   }
-  return StrAreaRelease(m, s);
+  return s;
 }
 
 Status StartSetting(int item, StrValue text, bool force) {
   if (Status e = StrError(text)) return e;
   if (!force && SettingGet(item).len != 0) return 0;
   return DynStrSet(SettingsList, static_cast<uint32_t>(item), text);
-}
-
-Status FontLoad() {
-  uint16_t m = StrAreaMark(-1);
-  Status s = ParmStrPush(StrFromC("KXFONT.PPN"));
-  if (s != 0) return StrAreaRelease(m, s == st::NOTFOUND ? 0 : s);
-  StrValue first = StrListItem(DynStrTop(ObjParamsList), ':', 1);
-  StrValue fields[4];
-  for (uint32_t i = 0; i < 4; ++i) fields[i] = StrListItem(first, ';', i + 1);
-  int height = StrToInt(fields[0]);
-  int width = StrToInt(fields[1]);
-  int weight = StrFindStr(fields[2], StrFromC("BOLD"), 1) != 65535 ? 700 : 400;
-  // A line with unusable sizes would break every pixel computation of the
-  // screens: keep the entry point's font unless both are -1 or sane.
-  bool sane = (height == -1 && width == -1) || (height >= 4 && height <= 200 && width >= 4 && width <= 200);
-  if (sane) FontAdd(height, width, weight, StrTrim(fields[3], 3));
-  ParmStrPop();
-  return StrAreaRelease(m, 0);
-}
-
-Status FontSelect() {
-  uint16_t m = StrAreaMark(-1);
-  StrValue whole = FileRead(StrFromC("KXFONT.PPN"), 0, kStreamToEnd);
-  if (whole.IsError()) return StrAreaRelease(m, StrError(whole));
-  // Lines are kept whole: each is offered quoted, so a face name holding ","
-  // or ":" stays one choice.
-  std::vector<std::string> lines;
-  std::string_view rest = whole.View();
-  while (!rest.empty()) {
-    size_t end = rest.find('\n');
-    std::string_view line = rest.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (!line.empty()) lines.emplace_back(line);
-    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-  }
-  std::string choices;
-  for (const std::string& line : lines) {
-    StrValue q = StrQuote(StrFromView(line), '"');
-    if (q.IsError()) q = StrFromView(line);
-    choices += (choices.empty() ? "" : ",") + std::string(q.View());
-  }
-  Status cs = 0;
-  int choice = WinChoice(StrFromC("Font"), StrFromView(choices), 0, &cs);
-  if (cs == 0 && choice > 0 && static_cast<size_t>(choice) <= lines.size()) {
-    WinChoiceClose();
-    std::string text = lines[static_cast<size_t>(choice) - 1];
-    for (size_t i = 0; i < lines.size(); ++i)
-      if (i + 1 != static_cast<size_t>(choice)) text += "\r\n" + lines[i];
-    // The whole file is replaced, so a shorter content leaves no stale tail.
-    cs = FileWrite(StrFromC("KXFONT.PPN"), kStreamReplace, StrFromView(text));
-  }
-  return StrAreaRelease(m, cs);
 }
 
 Status StartMenuRun(StrValue menuFile) {
@@ -271,7 +216,7 @@ Status StartMenuRun(StrValue menuFile) {
 }
 
 Status StartRun(StrValue menuFile) {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue run = OptValueByName("RUN");
   bool hasRun = !run.IsError() && run.len > 0;
   Status s = 0;
@@ -283,11 +228,11 @@ Status StartRun(StrValue menuFile) {
     s = MenuCmdRun(run, MenuCmdDispatch);
   }
   if (s != 0) ErrShow(s);
-  return StrAreaRelease(m, s);
+  return s;
 }
 
 Status StartRunCommandFile() {
-  uint16_t m = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue input = OptValueByName("INPUT");
   Status s = 0;
   if (!input.IsError() && input.len > 0) {
@@ -295,12 +240,11 @@ Status StartRunCommandFile() {
     if (slot != 65535) {
       while (s == 0 && !StreamAtEnd(slot)) {
         VarSysIntSet(kSysInHnd, static_cast<int16_t>(slot));
-        uint16_t lm = StrAreaMark(-1);
+        const StrAreaScope step;
         StrValue line = StreamReadLine(slot, -1);
         // A blank line is no command: skipping it keeps one empty line from
         // ending the whole batch.
         if (!line.IsError() && StrTrim(line, 3).len > 0) s = MenuCmdRun(line, MenuCmdDispatch);
-        StrAreaMark(lm);
       }
       StreamClose(slot);
       VarSysIntSet(kSysInHnd, 0);
@@ -308,7 +252,7 @@ Status StartRunCommandFile() {
   }
   StrValue output = OptValueByName("OUTPUT");
   if (!output.IsError() && output.len > 0) VarSysIntSet(kSysOutHnd, 1);
-  return StrAreaRelease(m, s);
+  return s;
 }
 
 StrValue InputNextLine() {

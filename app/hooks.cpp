@@ -1,0 +1,15 @@
+#include "app/hooks.h"
+
+#include "data/recbuf.h"
+#include "data/relations.h"
+#include "devices/reportlaunch.h"
+#include "runtime/messages.h"
+#include "screens/menucmd.h"
+#include "script/expfiles.h"
+#include "script/fieldaccess.h"
+
+void LayerHooksRegister() {
+  LangVarAssignHookSet(LangVarAssign);
+  FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
+  MenuCmdReportSet(ReportCommand);
+}

@@ -1,0 +1,10 @@
+// The calls that go up the layers: a lower layer declares a hook or a small
+// table and the layer above fills it here, once, before anything runs.
+//   runtime  <- script   LangVarAssign: language variables are assigned by
+//                        the expression evaluator
+//   script   <- data     FieldAccess: field terms NAME{file} and FILEREL
+//                        read and write records
+//   screens  <- devices  the Report verb launches a report
+#pragma once
+
+void LayerHooksRegister();

@@ -1,0 +1,43 @@
+// What the data layer asks of the screens: a yes/no question, the error and
+// completion box, a choice window and the progress window. The screens sit
+// above this layer, so the program registers their functions at start-up
+// (DataUiSet); the data layer calls them only through the Data... functions
+// below.
+//
+// Without a registration the question and the choice answer 148 with the
+// missing function's name (nothing can be asked, so nothing is assumed), the
+// box shows nothing, and the progress calls do nothing and answer 0: no
+// window, and nobody who could cancel.
+#pragma once
+#include <cstdint>
+
+#include "runtime/status.h"
+#include "runtime/strvalue.h"
+#include "script/taskhooks.h"
+
+// One step of long work: the total, the step's size (or the count so far)
+// and a text; a non-zero answer (122 when the user cancelled) stops it.
+using ProgressStepFn = Status (*)(uint32_t total, uint32_t step, StrValue text);
+
+struct DataUi {
+  int (*ask)(StrValue text) = nullptr;    // 1 when the user answers yes
+  Status (*show)(Status code) = nullptr;  // the error box; 0 the completion box
+  int (*choose)(StrValue title, StrValue items, int option, Status* status) = nullptr;
+  Status (*progressOpen)(int width, uint32_t total) = nullptr;
+  ProgressStepFn progressStep = nullptr;
+  Status (*progressClose)() = nullptr;
+  TaskFn progressPump = nullptr;  // the message pump for copies (task hook 23)
+};
+
+// Installs the functions; answers the previous set.
+DataUi DataUiSet(const DataUi& ui);
+const DataUi& DataUiGet();
+
+// A yes/no question: 1 yes, 0 no; 148 in *err when nothing can ask.
+int DataAsk(StrValue text, Status* err);
+Status DataShow(Status code);
+// The 1-based choice over a comma list (0 none); an error above 121 in *status.
+int DataChoose(StrValue title, StrValue items, Status* status);
+Status DataProgressOpen(uint32_t total);
+Status DataProgressStep(uint32_t total, uint32_t step, StrValue text);
+void DataProgressClose();

@@ -1,0 +1,435 @@
+#include "devices/device.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "devices/devpath.h"
+#include "devices/printjob.h"
+#include "devices/prntable.h"
+#include "devices/screenout.h"
+#include "platform/host/clock.h"
+#include "runtime/errors.h"
+#include "runtime/messages.h"
+#include "runtime/options.h"
+#include "runtime/seam.h"
+#include "runtime/streams.h"
+#include "runtime/strlist.h"
+#include "runtime/strutil.h"
+#include "script/variables.h"
+
+namespace {
+
+constexpr char kPortNames[] = "LPT1,LPT2,LPT3,LPT4,LPT5,LPT6";
+constexpr char kControlCodes[] = "\x0F\x12\x0E\x14\x10\x11\x1C\x1D\x1E\x1F";
+constexpr int kControlCount = 10;
+constexpr int64_t kSerialSlowMs = 1000;
+constexpr uint32_t kSkipChunk = 16384;  // line ends per write when skipping
+
+StrValue Text(std::string_view v) { return StrMake(v.empty() ? "" : v.data(), static_cast<uint32_t>(v.size())); }
+
+// Records code with module 21 and the name as detail; answers code.
+Status DevFail(Status code, StrValue name) {
+  ErrDetailSet(code, name, false);
+  return ErrSet(1, MOD_DEVICES, code, code);
+}
+
+// Position of the first option: "/LP", "/WD", "/ST" or "/VW" at the start
+// or after a blank or tab, followed by ":" or "="; the length when none.
+size_t OptionStart(std::string_view s) {
+  for (size_t i = 0; i + 3 < s.size(); ++i) {
+    if (s[i] != '/' || (i > 0 && s[i - 1] != ' ' && s[i - 1] != '\t')) continue;
+    std::string_view n = s.substr(i + 1, 2);
+    if ((n == "LP" || n == "WD" || n == "ST" || n == "VW") && (s[i + 3] == ':' || s[i + 3] == '=')) return i;
+  }
+  return s.size();
+}
+
+std::string_view Extension(std::string_view name) {
+  size_t dot = name.find_last_of('.');
+  size_t sep = name.find_last_of("/\\");
+  if (dot == std::string_view::npos || (sep != std::string_view::npos && sep > dot)) return {};
+  return name.substr(dot + 1);
+}
+
+bool IsPlainName(std::string_view n) {
+  if (n.empty() || !std::isalpha(static_cast<unsigned char>(n[0]))) return false;
+  return std::all_of(n.begin(), n.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
+}
+
+bool PrintToFile() { return OptIsIn(OPT_MODE, StrFromC("ADMIN,PRNTOFILE")) == 2; }
+
+// The first letter of the value is one of the yes letters (message 0011).
+bool IsYesWord(StrValue v) {
+  if (v.IsError() || v.len == 0) return false;
+  StrValue yes = StrListItem(Msg("0011"), ',', 1);
+  return !yes.IsError() && yes.View().find(v.ptr[0]) != std::string_view::npos;
+}
+
+// A printer probe must not leave an error behind: its failure only means
+// that no such printer exists.
+bool PrinterExists(StrValue name) {
+  uint32_t recorded = ErrGet();
+  std::string detail = ErrDetail().Str();
+  Status s = SpoolPrinterExists(name);
+  ErrSet(2, static_cast<uint16_t>(recorded >> 16), static_cast<Status>(recorded & 0xffff), 0);
+  ErrDetailSet(0, Text(detail), false);
+  return s == 0;
+}
+
+// The viewer of a finished file belongs to the host services.
+Status ViewFile(int kind, StrValue file) {
+  (void)kind;
+  (void)file;
+  return SeamMissing("HostViewFile");
+}
+
+Status NameKeep(DevRecord& rec, StrValue name) {
+  void* block = MemAlloc(MOD_DEVICES, static_cast<uint32_t>(name.len) + 1);
+  if (!block) return ErrSet(1, MOD_DEVICES, st::OUTOFMEMORY, st::OUTOFMEMORY);
+  std::memcpy(block, name.ptr, name.len);
+  static_cast<char*>(block)[name.len] = '\0';
+  rec.name = static_cast<char*>(block);
+  return 0;
+}
+
+void NameFree(DevRecord& rec) {
+  if (rec.name) MemFree(MOD_DEVICES, rec.name);
+  rec.name = nullptr;
+}
+
+int16_t NonNegative(int16_t v) { return v < 0 ? 0 : v; }
+
+void OpenFile(DevRecord& rec) {
+  StrValue target = DevUnixName(rec.Name());
+  if ((rec.kind & kDevPrinterCodes) && PrintToFile()) target = StrFromC("unixprn.txt");
+  StrValue path = DevFullPath(target, rec.kind);
+  if ((rec.kind & 0x3F) == kDevFile) {
+    StrValue ext = StrCaseCopy(Text(Extension(path.View())), 0);
+    if (ext.len > 0 && StrListFind(StrFromC("log,out"), ',', ext)) FileDelete(path);
+  }
+  uint16_t slot = StreamOpen(path, kStreamAppend | kStreamQuiet);
+  rec.handle = slot;
+  if (slot >= kStreamSlots) {
+    rec.status = DevFail(slot, path);
+    return;
+  }
+  rec.status = DevSendPortCodes(rec);
+}
+
+// Writes bytes that need no translation and counts them.
+Status WriteCounted(DevRecord& rec, std::string_view bytes) {
+  if (DevWriteRaw(rec, Text(bytes)) == 0) {
+    DevCountText(rec, Text(bytes));
+    DevCountersPublish(rec, false);
+  }
+  return rec.status;
+}
+
+// One piece that fits the line: translated, written, counted.
+void WritePiece(DevRecord& rec, std::string_view piece) {
+  uint16_t mark = StrAreaMark(-1);
+  StrValue raw = Text(piece);
+  StrValue out = DevCtrlCodesApply(rec, DevTranslate(rec, raw));
+  if (Status e = StrError(out)) rec.status = DevFail(e, rec.Name());
+  int64_t start = ClockMonotonicMs();
+  if (rec.status == 0 && DevWriteRaw(rec, out) == 0) {
+    DevCountText(rec, raw);
+    DevCountersPublish(rec, false);
+    if ((rec.kind & kDevSerial) && rec.status == 0 && ClockMonotonicMs() - start > kSerialSlowMs)
+      rec.status = DevFail(st::DEVICETIMEOUT, rec.Name());
+  }
+  StrAreaRelease(mark, 0);
+}
+
+// Counts a text without line ends: wrapped at the width when it needs it.
+void CountLine(DevRecord& rec, std::string_view part) {
+  while (!part.empty()) {
+    if (!DevWrapNeeded(rec, static_cast<uint32_t>(part.size()))) {
+      rec.column = static_cast<uint16_t>(std::min<uint32_t>(rec.column + part.size(), 0xFFFF));
+      return;
+    }
+    size_t fits = static_cast<size_t>(rec.width - rec.column + 1);
+    DevNewLine(rec);
+    part.remove_prefix(std::min(fits, part.size()));
+  }
+}
+
+// Line ends needed to reach line L (and to get left of column C) from the
+// current position.
+uint32_t LineEndsTo(const DevRecord& rec, int32_t L, int32_t C) {
+  uint32_t n = 0;
+  int32_t line = rec.line, column = rec.column;
+  while (C < column || (rec.lines > 0 ? line != L : line < L)) {
+    ++n;
+    column = 1;
+    if (++line > rec.lines && rec.lines > 0) line = 1;
+  }
+  return n;
+}
+
+}  // namespace
+
+StrValue DevRecord::Name() const { return name ? StrFromC(name) : StrMake("", 0); }
+
+// --- Parsing ------------------------------------------------------------------
+
+StrValue DevStripOptions(StrValue spec) {
+  if (spec.IsError()) return spec;
+  std::string_view s = spec.View();
+  return StrTrim(Text(s.substr(0, OptionStart(s))), 3);
+}
+
+StrValue DevOptionsPart(StrValue spec) {
+  if (spec.IsError()) return spec;
+  std::string_view s = spec.View();
+  return Text(s.substr(OptionStart(s)));
+}
+
+int16_t DevOption(StrValue spec, const char* option, int16_t def) {
+  uint16_t mark = StrAreaMark(-1);
+  StrValue v = StrKeyGet(DevOptionsPart(spec), StrFromC(option), kKeyNormalised);
+  int16_t r = v.IsError() || v.len == 0 ? def : StrToInt(v);
+  StrAreaRelease(mark, 0);
+  return r;
+}
+
+uint8_t DevKind(StrValue name) {
+  if (name.IsError() || name.len == 0) return kDevScreen | kDevAlways;
+  std::string_view n = name.View();
+  if (n.substr(0, n.find(' ')) == "CON") return kDevScreen | kDevAlways;
+  uint16_t mark = StrAreaMark(-1);
+  std::string_view stem = n;
+  while (!stem.empty() && static_cast<unsigned char>(stem.back()) < '0' + 10) stem.remove_suffix(1);
+  uint8_t kind;
+  if (StrListFind(StrFromC("LPT,lp,usb"), ',', Text(stem))) kind = 0x45;
+  else if (n.size() >= 5 && n.substr(0, 3) == "COM" && n[4] == ':') kind = PrintToFile() ? 0x41 : 0x48;
+  else kind = StrCaseCopy(Text(Extension(n)), 1).View() == "PDF" ? kDevPdf : kDevFile;
+  if ((VarSysIntGet(kSysSysCompat) & 128) && (kind & (kDevFile | kDevSerial)) == kDevFile) {
+    if (n == "WINPRN") kind = kDevPagePrinter;
+    else if (PrinterExists(DevFullPath(name, kind))) kind = static_cast<uint8_t>((kind & 0xEE) | kDevSpool);
+  }
+  StrAreaRelease(mark, 0);
+  return kind | kDevAlways;
+}
+
+StrValue DevFullPath(StrValue name, uint8_t kind) {
+  if (name.IsError()) return name;
+  if (kind != 0 && !(kind & (kDevPort | kDevSerial))) return name;
+  if (!IsPlainName(name.View())) return name;
+  uint16_t mark = StrAreaMark(-1);
+  VarRef ref = VarLookup(StrCat(name, StrFromC("$")));
+  if (ref.slot != kVarUndefined && ref.type == kVarStr) {
+    StrValue value = VarStrGet(ref.slot);
+    if (value.len > 0) return StrAreaReturn(mark, value);
+  }
+  StrAreaRelease(mark, 0);
+  return name;
+}
+
+DevRecord DevParse(StrValue spec) {
+  DevRecord rec;
+  uint16_t mark = StrAreaMark(-1);
+  StrValue name = DevStripOptions(spec);
+  rec.status = StrError(name);
+  if (rec.status) {
+    StrAreaRelease(mark, 0);
+    return rec;
+  }
+  if (name.len == 0) name = StrFromC("CON");
+  rec.kind = DevKind(name);
+  rec.printer = static_cast<int16_t>(StrListFind(StrFromC(kPortNames), ',', name));
+  rec.view = IsYesWord(StrKeyGet(DevOptionsPart(spec), StrFromC("VW"), kKeyNormalised)) ? 1 : 0;
+  rec.step = DevOption(spec, "ST", 1);
+  rec.lines = NonNegative(DevOption(spec, "LP", PrnTableByte(kPrnFieldLines, rec.printer)));
+  rec.width = NonNegative(DevOption(spec, "WD", PrnTableByte(kPrnFieldWidth, rec.printer)));
+  rec.status = NameKeep(rec, name);
+  if (rec.status == 0 && DevOpen(rec, spec) != 0) NameFree(rec);
+  StrAreaRelease(mark, 0);
+  return rec;
+}
+
+// --- Opening and closing ------------------------------------------------------------
+
+Status DevOpen(DevRecord& rec, StrValue spec) {
+  rec.handle = 0;
+  rec.status = 0;
+  if (rec.kind & kDevFile) OpenFile(rec);
+  if ((rec.kind & kDevScreen) && rec.status == 0) rec.status = DevScreenOpen(rec);
+  const DevPath* path = DevPathOf(rec.kind);
+  if (path && rec.status == 0) rec.status = path->open(rec, spec);
+  DevCountersPublish(rec, false);
+  return rec.status;
+}
+
+Status DevClose(DevRecord& rec) {
+  Status codes = DevSendPortCodes(rec);
+  Status closed = 0;
+  const DevPath* path = DevPathOf(rec.kind);
+  if (rec.kind & kDevFile) {
+    if (rec.handle >= kStreamFirstFile && rec.handle < kStreamSlots) closed = StreamClose(rec.handle);
+  } else if (path) {
+    closed = path->close(rec);
+  }
+  if (rec.kind & kDevScreen) DevScreenClose(rec);
+  rec.handle = 0xFFFF;
+  NameFree(rec);
+  return codes ? codes : closed;
+}
+
+Status DevSendPortCodes(DevRecord& rec) {
+  if (!(rec.kind & kDevPrinterCodes)) return 0;
+  Status s = 0;
+  for (int field = 1; field <= 9 && s == 0; field += 2) {
+    uint16_t mark = StrAreaMark(-1);
+    StrValue seq = PrnTableField(field, rec.printer);
+    if (seq.len > 0) s = DevWriteRaw(rec, seq);
+    StrAreaRelease(mark, 0);
+  }
+  return s;
+}
+
+Status DevFinish(DevRecord& rec) {
+  Status s = 0;
+  if (rec.kind & kDevPrinterCodes) {
+    uint16_t mark = StrAreaMark(-1);
+    StrValue reset = PrnTableField(1, rec.printer);
+    if (reset.len > 0) s = DevWriteRaw(rec, reset);
+    StrAreaRelease(mark, 0);
+  }
+  if (rec.kind & kDevScreen) {
+    Status r = ReportWinRun(rec);
+    if (s == 0) s = r;
+  }
+  if ((rec.kind & (kDevFile | kDevPort)) == kDevFile && rec.view) {
+    Status r = ViewFile(1, rec.Name());
+    if (s == 0) s = r;
+  }
+  return s;
+}
+
+// --- Writing --------------------------------------------------------------------
+
+StrValue DevTranslate(const DevRecord& rec, StrValue text) {
+  if (text.IsError() || (rec.kind & kDevPdf)) return text;
+  if (rec.kind & kDevPrinterCodes)
+    return StrTranslate(text, StrFromC("\xBA\xD1\xF1\xE1\xE9\xED\xF3\xFA"), StrFromC("\xA7\xA5\xA4\xA0\x82\xA1\xA2\xA3"));
+  return StrTranslate(text, StrFromC("\x0E\x0F\x12"), StrFromC("   "));
+}
+
+StrValue DevCtrlCodesApply(const DevRecord& rec, StrValue text) {
+  if (text.IsError() || (rec.kind & kDevPdf)) return text;
+  std::string_view t = text.View();
+  std::string_view codes(kControlCodes, kControlCount);
+  if (t.find_first_of(codes) == std::string_view::npos) return text;
+  uint16_t mark = StrAreaMark(-1);
+  std::string out;
+  out.reserve(t.size());
+  for (char c : t) {
+    size_t k = codes.find(c);
+    if (k == std::string_view::npos) out += c;
+    else if (rec.kind & kDevPrinterCodes) out += PrnTableField(static_cast<int>(k), rec.printer).View();
+  }
+  if (out.size() > kStrMaxLen) return StrAreaReturn(mark, StrErr(st::STRINGTOOLONG));
+  return StrAreaReturn(mark, Text(out));
+}
+
+bool DevWrapNeeded(const DevRecord& rec, uint32_t length) {
+  return rec.width > 0 && rec.column < rec.width &&
+         static_cast<uint32_t>(rec.width) < length + rec.column - 1;
+}
+
+Status DevWrite(DevRecord& rec, StrValue text) {
+  if (Status e = StrError(text)) return e;
+  if (rec.status) return rec.status;
+  std::string copy(text.View());  // the text may live in a store that writing changes
+  std::string_view rest = copy;
+  while (!rest.empty() && rec.status == 0) {
+    size_t crlf = rest.find("\r\n");
+    size_t lineLen = crlf == std::string_view::npos ? rest.size() : crlf;
+    size_t pieceLen = crlf == std::string_view::npos ? rest.size() : crlf + 2;
+    if (DevWrapNeeded(rec, static_cast<uint32_t>(lineLen))) pieceLen = static_cast<size_t>(rec.width - rec.column + 1);
+    WritePiece(rec, rest.substr(0, pieceLen));
+    rest.remove_prefix(pieceLen);
+  }
+  return rec.status;
+}
+
+Status DevWriteRaw(DevRecord& rec, StrValue bytes) {
+  if (Status e = StrError(bytes)) return e;
+  if (rec.status) return rec.status;
+  if (bytes.len == 0) return 0;
+  Status s;
+  if (rec.kind & kDevScreen) {
+    s = DevScreenWrite(rec, bytes);
+  } else if (const DevPath* path = DevPathOf(rec.kind)) {
+    s = path->write(rec, bytes);
+  } else {
+    bool whole = StreamWrite(rec.handle, kStreamHere, bytes.ptr, bytes.len) == bytes.len;
+    s = whole ? 0 : DevFail(st::DEVICEIOERROR, rec.Name());
+  }
+  rec.status = s;
+  return s;
+}
+
+// --- Counters and positioning ----------------------------------------------------------
+
+void DevCountText(DevRecord& rec, StrValue text) {
+  if (text.IsError() || text.len == 0) return;
+  std::string_view t = text.View();
+  for (;;) {
+    size_t crlf = t.find("\r\n");
+    CountLine(rec, t.substr(0, crlf));
+    if (crlf == std::string_view::npos) break;
+    DevNewLine(rec);
+    t.remove_prefix(crlf + 2);
+  }
+  if (rec.width > 0 && rec.column > rec.width) WriteCounted(rec, "\r\n");
+}
+
+void DevNewLine(DevRecord& rec) {
+  ++rec.line;
+  rec.column = 1;
+  if (rec.lines > 0 && rec.line > rec.lines) {
+    ++rec.page;
+    rec.line = 1;
+  }
+}
+
+Status DevGotoLineCol(DevRecord& rec, int32_t L, int32_t C) {
+  if (L < 1) L = rec.line;
+  for (;;) {
+    if (rec.lines > 0 && L > rec.lines) {
+      L -= rec.lines;
+    } else if (rec.width > 0 && C > rec.width) {
+      L = rec.line + 1;
+      C -= rec.width;
+    } else {
+      break;
+    }
+  }
+  if (C < 1) return rec.status;
+  for (uint32_t n = LineEndsTo(rec, L, C); n > 0 && rec.status == 0;) {
+    uint32_t k = std::min(n, kSkipChunk);
+    std::string ends;
+    for (uint32_t i = 0; i < k; ++i) ends += "\r\n";
+    WriteCounted(rec, ends);
+    n -= k;
+  }
+  if (rec.status == 0 && rec.column < C) WriteCounted(rec, std::string(static_cast<size_t>(C - rec.column), ' '));
+  return rec.status;
+}
+
+void DevCountersPublish(DevRecord& rec, bool reload) {
+  if (reload) {
+    rec.lines = NonNegative(VarSysIntGet(kSysDevHig));
+    rec.width = NonNegative(VarSysIntGet(kSysDevWid));
+  }
+  VarSysIntSet(kSysDevHig, rec.lines);
+  VarSysIntSet(kSysDevWid, rec.width);
+  VarSysIntSet(kSysDevLin, static_cast<int16_t>(rec.line));
+  VarSysIntSet(kSysDevPos, static_cast<int16_t>(rec.column));
+  VarSysIntSet(kSysDevPag, static_cast<int16_t>(rec.page));
+}

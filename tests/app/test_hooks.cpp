@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+#include "app/hooks.h"
+#include "runtime/dynstrings.h"
+#include "runtime/errors.h"
+#include "screens/menucmd.h"
+#include "script/fieldaccess.h"
+#include "script/variables.h"
+#include "support/runtime_fixture.h"
+
+namespace {
+
+class HooksTest : public RuntimeTest {
+ protected:
+  void SetUp() override {
+    RuntimeTest::SetUp();
+    ASSERT_EQ(VarSysInit(), 0);
+  }
+  void TearDown() override {
+    LayerHooksRegister();
+    VarsFreeAll();
+    RuntimeTest::TearDown();
+  }
+};
+
+// An empty hook answers 148 with the missing function's name; registered,
+// the call reaches the layer above.
+TEST_F(HooksTest, AnEmptyHookAnswers148WithItsNameAndStartUpFillsEveryOne) {
+  FieldAccessSet(FieldAccess{});
+  MenuCmdReportSet(nullptr);
+  struct Row {
+    const char* name;
+    Status (*call)();
+  };
+  static const Row kRows[] = {
+      {"FieldRefParse", [] { return FieldAccessParse(StrFromC("A{1}")).status; }},
+      {"FieldRefRead", [] { return StrError(FieldAccessRead(FieldRef{})); }},
+      {"RecFieldSetRef", [] { return FieldAccessAssign(StrFromC("A{1}"), StrFromC("x")); }},
+      {"RelRead", [] { return FieldAccessRelRead(1, 2, 1, 1, StrFromC("")); }},
+      {"ReportCommand", [] { return MenuCmdDispatch(kVerbReport << 16, StrFromC("sales")); }},
+  };
+  for (const Row& r : kRows) {
+    ErrClear();
+    EXPECT_EQ(r.call(), st::FEATUREREMOVED) << r.name;
+    EXPECT_EQ(ErrDetail().View(), r.name);
+  }
+  LayerHooksRegister();
+  for (const Row& r : kRows) {
+    // The report launcher is itself not built yet: it answers its own name.
+    if (std::string_view(r.name) == "ReportCommand") continue;
+    ErrClear();
+    r.call();
+    EXPECT_NE(ErrDetail().View(), r.name) << r.name << " still missing";
+  }
+}
+
+}  // namespace
