@@ -331,9 +331,12 @@ Status AcFullBalanceOut(StrValue target, StrValue marker) {
   StrAreaScope mark;
   std::string targetPath = host::ResolvePath(AcStr(PathExpand(target)));
   std::string templateName = AcStr(PathSplit(target, kPathName | kPathExt));
-  std::string templatePath = host::ResolvePath(AcStr(AppPathJoin(AcView(templateName), APPPATH_DEFAULT)));
+  // The template is found as the other application files are: by its name,
+  // then along the default directory list.
+  StrValue found = FileSearch(DynStrGet(SettingsList, SetDefaultDirItem), AcView(templateName));
+  std::string templatePath = host::ResolvePath(AcStr(found));
   std::vector<std::string> templ, old;
-  if (!ReadLines(templatePath, &templ)) return Fail(st::FILEIO, templatePath);
+  if (templatePath.empty() || !ReadLines(templatePath, &templ)) return Fail(st::FILEIO, templateName);
   bool hasOld = ReadLines(targetPath, &old);
   std::string want = AcStr(marker), out;
   for (size_t i = 0; i < templ.size(); ++i) {

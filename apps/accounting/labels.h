@@ -66,8 +66,8 @@ Status AcCalcFullBalance(DateYmd from, DateYmd to, const std::string& keySuffix,
 // Runs the post-calculation text POSTCLC<n>$ (n not 0): quoted label names
 // become their element numbers, then the text is executed.
 Status AcPostCalc(int n);
-// Merges the template (the file of the target's name in the default
-// directory) into the target: lines holding the marker are expanded with
+// Merges the template (the file of the target's name, found as named or
+// along the default directory list) into the target: lines holding the marker are expanded with
 // the text macros, the others keep the target's line at the same position
 // (the template's when there is none). The target is replaced whole, so a
 // failure leaves the old one; 131 when the template or the target cannot be

@@ -5,9 +5,11 @@
 // same lines.
 //
 // The data is written once per test program into a directory of its own;
-// each test gets a fresh copy, so tests that write may run in any order.
+// each test gets a fresh copy, so tests that write may run in any order, and
+// runs in it as its current directory.
 #pragma once
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <set>
@@ -66,6 +68,7 @@ struct AcOracle {
 class AcDemoTest : public RuntimeTest {
  protected:
   TempDir dir;
+  char oldDir[4096] = {};
 
   static std::string& Master() {
     static std::string path;
@@ -99,8 +102,12 @@ class AcDemoTest : public RuntimeTest {
     std::filesystem::copy(Master(), dir.path(),
                           std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
     ASSERT_EQ(AcGenOpen(dir.path()), 0) << ErrText(-1).Str();
+    // Logs and outputs are written to the current directory.
+    ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
+    ASSERT_EQ(chdir(dir.path().c_str()), 0);
   }
   void TearDown() override {
+    EXPECT_EQ(chdir(oldDir), 0);
     DataFileCloseAll();
     TaskHooksReset();
     RuntimeTest::TearDown();

@@ -3,6 +3,7 @@
 #include <map>
 #include <tuple>
 
+#include "app/hooks.h"
 #include "data/datafile.h"
 #include "data/dictionary.h"
 #include "data/fileaction.h"
@@ -77,6 +78,7 @@ std::string Padded(const std::string& account, size_t width) {
 }  // namespace
 
 Status AcGenRuntime() {
+  LayerHooksRegister();
   MemConfigure(512, -1);
   Status s = MemInit();
   if (s == 0 || s == st::UNDEFWARNING) s = VarSysInit();
@@ -243,7 +245,7 @@ std::vector<AcGenLine> AcDemoLines() {
         add("6280000000", "5720000002", vary(36000), "Suministro electrico");
       }
       begin(month, 15);
-      base = vary(780000);
+      base = vary(980000);
       add(customer.c_str(), "7000000000", base, "Factura de venta");
       add(customer.c_str(), "4770000000", base * 21 / 100, "IVA factura de venta");
       if (month % 2 == 0) {

@@ -34,7 +34,8 @@ struct AcGenLine {
   std::string text;  // CONCEPT
 };
 
-// A program's runtime: memory, string area, system variables.
+// A program's runtime: the layers' hooks, memory, string area, system
+// variables.
 Status AcGenRuntime();
 // Settings of the accounting program over a directory, its dictionary
 // loaded with the data files located there, and the files of accounts,
