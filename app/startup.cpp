@@ -117,7 +117,7 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   ui.choose = WinChoice;
   DataUiSet(ui);
   const char* args[1] = {rec.commandLine};
-  Status s = StartInit(65535, args, rec.identity, rec.title, rec.startFlags, rec.phase);
+  Status s = StartInit(kStartWholeCommandLine, args, rec.identity, rec.title, rec.startFlags, rec.phase);
   if (s > 121) ErrShow(s);
   return s;
 }
@@ -138,7 +138,7 @@ Status StartCommandLine(int count, const char* const* args) {
   Status s = StartSetting(0, locale, true);
   if (s == 0) s = LocaleLoad();
   if (s == 0) {
-    StrValue line = count == 65535 ? StrFromC(args[0]) : OptJoinArgs(count, args);
+    StrValue line = count == kStartWholeCommandLine ? StrFromC(args[0]) : OptJoinArgs(count, args);
     s = OptNormalise(line);
   }
   return s;
@@ -237,7 +237,7 @@ Status StartRunCommandFile() {
   Status s = 0;
   if (!input.IsError() && input.len > 0) {
     uint16_t slot = StreamOpen(input, kStreamReadOnly);
-    if (slot != 65535) {
+    if (slot != kStreamNoSlot) {
       while (s == 0 && !StreamAtEnd(slot)) {
         VarSysIntSet(kSysInHnd, static_cast<int16_t>(slot));
         const StrAreaScope step;

@@ -44,7 +44,8 @@ int AppMain(void* instance, const AppConstants& app, const char* commandLine);
 // runs AppMain.
 int AppMainArgs(int argc, const char* const* argv, const AppConstants& app);
 Status FrameworkInit(const FrameworkInitRecord& rec);
-// count 65535: args[0] is the whole command line.
+// StartInit's count when args[0] is the whole command line.
+constexpr int kStartWholeCommandLine = 65535;
 Status StartInit(int count, const char* const* args, StrValue identity, StrValue title,
                  uint8_t flags, PhaseCallback phase);
 Status StartCommandLine(int count, const char* const* args);

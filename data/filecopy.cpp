@@ -1,6 +1,5 @@
 #include "data/filecopy.h"
 
-#include <cerrno>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,7 +51,7 @@ void CountUp(int slot) { VarSysIntSet(slot, static_cast<int16_t>(VarSysIntGet(sl
 // Which side of a copy failed, and the host's reason.
 struct CopyFault {
   bool source = false;
-  int err = 0;
+  Status reason = 0;
 };
 
 // Copies up to count bytes; with cut the target ends where the copy ends.
@@ -60,12 +59,12 @@ Status CopyBytes(const std::string& source, uint64_t srcOff, const std::string& 
                  uint64_t count, ProgressStepFn routine, bool cut, CopyFault* fault) {
   int in = recio::Open(recio::HostPath(source), true, false);
   if (in < 0) {
-    *fault = CopyFault{true, errno};
+    *fault = CopyFault{true, host::LastStatus()};
     return st::FILENOTFOUND;
   }
   int out = recio::Open(recio::HostPath(target), false, true);
   if (out < 0) {
-    *fault = CopyFault{false, errno};
+    *fault = CopyFault{false, host::LastStatus()};
     recio::Close(in);
     return st::FILEIO;
   }
@@ -79,7 +78,7 @@ Status CopyBytes(const std::string& source, uint64_t srcOff, const std::string& 
     size_t n = static_cast<size_t>(std::min<uint64_t>(kCopyBlock, left - done));
     if (recio::ReadAt(in, block.data(), n, srcOff + done) != int64_t(n) ||
         !recio::WriteAt(out, block.data(), n, tgtOff + done)) {
-      *fault = CopyFault{false, errno};
+      *fault = CopyFault{false, host::LastStatus()};
       s = st::FILEIO;
       break;
     }
@@ -95,8 +94,8 @@ Status CopyBytes(const std::string& source, uint64_t srcOff, const std::string& 
 
 // What a whole-file copy without a routine answers for a failure.
 Status SystemCopyCode(Status s, const CopyFault& fault) {
-  if (s == st::FILENOTFOUND && fault.err == ENOENT) return st::FILENOTFOUND;
-  if (fault.err == EACCES || fault.err == EPERM || fault.err == EROFS) return st::PERMISSIONDENIED;
+  if (s == st::FILENOTFOUND && fault.reason == st::FILENOTFOUND) return st::FILENOTFOUND;
+  if (fault.reason == st::PERMISSIONDENIED) return st::PERMISSIONDENIED;
   return st::NOTFOUND;
 }
 

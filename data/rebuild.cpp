@@ -1,6 +1,5 @@
 #include "data/rebuild.h"
 
-#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -68,7 +67,7 @@ class RecordStream {
     int64_t size = fd_ >= 0 ? recio::Size(fd_) : 0;
     count_ = size > 0 ? uint64_t(size) / len_ : 0;
     tail_ = size > 0 ? uint32_t(uint64_t(size) % len_) : 0;
-    failed_ = fd_ < 0 && errno != ENOENT;
+    failed_ = fd_ < 0 && host::LastStatus() != st::FILENOTFOUND;
   }
   ~RecordStream() { recio::Close(fd_); }
   RecordStream(const RecordStream&) = delete;
@@ -137,7 +136,7 @@ bool DataIsPrefixOfWork(const PackFiles& f, uint32_t recLen, Status* err) {
 
 bool RemoveIfThere(const std::string& path) { return !recio::Exists(path) || recio::Remove(path); }
 
-Status HostFail(const std::string& detail) { return DataFail(host::StatusFromErrno(errno), detail); }
+Status HostFail(const std::string& detail) { return DataFail(host::LastStatus(), detail); }
 
 // Puts the records where the rebuild reads them (the work copy) and clears
 // the way for the new files; touches nothing when a work copy found there

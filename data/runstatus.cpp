@@ -1,6 +1,5 @@
 #include "data/runstatus.h"
 
-#include <cerrno>
 #include <string>
 
 #include "data/datafail.h"
@@ -41,9 +40,9 @@ void Unlock() {
 Status Lock(const std::string& name, const std::string& path) {
   Unlock();
   int fd = recio::Open(path, false, true);
-  if (fd < 0) return DataFail(host::StatusFromErrno(errno), name);
+  if (fd < 0) return DataFail(host::LastStatus(), name);
   if (host::TryLock(fd) != 0) {
-    bool held = errno == EWOULDBLOCK;
+    bool held = host::LastWasHeld();
     recio::Close(fd);
     return DataFail(held ? st::NETACCESERROR : st::DISKIO, name + (held ? ": in use" : ": cannot be locked"));
   }
@@ -69,7 +68,7 @@ Status RunStatusWrite(StrValue file, int digit) {
   if (file.IsError()) return StrError(file);
   std::string name = file.Str(), path = recio::HostPath(name);
   int fd = recio::Open(path, false, true);
-  if (fd < 0) return DataFail(host::StatusFromErrno(errno), name);
+  if (fd < 0) return DataFail(host::LastStatus(), name);
   char c = static_cast<char>('0' + digit % 10);
   bool ok = recio::WriteAt(fd, &c, 1, 0) && recio::Sync(fd);
   recio::Close(fd);

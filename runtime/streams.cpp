@@ -47,20 +47,20 @@ unsigned HostMode(uint16_t flags) {
   return host::kOpenRead | (readOnly ? 0u : unsigned{host::kOpenWrite | host::kOpenCreate});
 }
 
-// StreamOpen without the quiet rule: the slot, or 65535 with *code set.
+// StreamOpen without the quiet rule: the slot, or kStreamNoSlot with *code set.
 uint16_t OpenNamed(StrValue name, uint16_t flags, Status* code) {
   StreamTableInit();
   std::string_view n = name.View();
   *code = st::OK;
   if (name.IsError() || n.empty() || n.size() >= kStreamNameMax) *code = st::BADINPUTDATA;
   else if (IsConsole(n)) return (flags & 0x1f) == kStreamWrite ? 1 : 0;
-  uint16_t slot = *code ? 65535 : StreamFreeSlot();
-  if (!*code && slot == 65535) *code = st::DATAOUTBOUND;
+  uint16_t slot = *code ? kStreamNoSlot : StreamFreeSlot();
+  if (!*code && slot == kStreamNoSlot) *code = st::DATAOUTBOUND;
   int fd = *code ? -1 : host::Open(n, HostMode(flags));
   if (!*code && fd < 0) *code = st::FILENOTFOUND;
   if (*code) {
     if (!(flags & kStreamQuiet)) Fail(std::string(n), *code);
-    return 65535;
+    return kStreamNoSlot;
   }
   g_slots[slot] = Slot{fd, true, (flags & (kStreamWrite | kStreamAppend)) == kStreamAppend, 0, -1, std::string(n)};
   return slot;
@@ -214,7 +214,7 @@ uint16_t StreamFreeSlot() {
   StreamTableInit();
   for (uint16_t k = kStreamFirstFile; k < kStreamSlots; ++k)
     if (g_slots[k].fd < 0) return k;
-  return 65535;
+  return kStreamNoSlot;
 }
 
 int64_t StreamTell(uint16_t slot) {

@@ -46,6 +46,8 @@ constexpr uint32_t kStreamLine = 0xffffffff;  // StreamRead length: one line
 constexpr uint32_t kStreamFail = 0xffffffff;  // StreamRead/Write/FileReadAt result
 constexpr uint32_t kStreamToEnd = 0xffffffff;  // FileRead length: to the end
 
+constexpr uint16_t kStreamNoSlot = 65535;    // StreamOpen result: not opened
+
 void StreamTableInit();
 uint16_t StreamOpen(StrValue name, uint16_t flags);
 Status StreamClose(uint16_t slot);  // 0; 151 for an empty slot; 0-2 stay open

@@ -20,7 +20,7 @@ Status FontLoad() {
   for (uint32_t i = 0; i < 4; ++i) fields[i] = StrListItem(first, ';', i + 1);
   int height = StrToInt(fields[0]);
   int width = StrToInt(fields[1]);
-  int weight = StrFindStr(fields[2], StrFromC("BOLD"), 1) != 65535 ? 700 : 400;
+  int weight = StrFindStr(fields[2], StrFromC("BOLD"), 1) != kNotFound ? 700 : 400;
   // A line with unusable sizes would break every pixel computation of the
   // screens: keep the entry point's font unless both are -1 or sane.
   bool sane = (height == -1 && width == -1) || (height >= 4 && height <= 200 && width >= 4 && width <= 200);

@@ -47,9 +47,9 @@ MenuCommand MenuCmdParse(StrValue line) {
     cmd.code = StrError(text);
     return cmd;
   }
-  char sep = StrFindCharAt(text, 0, ' ', true) != 65535 ? ' ' : ',';
+  char sep = StrFindCharAt(text, 0, ' ', true) != kNotFound ? ' ' : ',';
   uint16_t at = StrFindCharAt(text, 0, sep, true);
-  StrValue word = at == 65535 ? text : StrMid(text, 0, at);
+  StrValue word = at == kNotFound ? text : StrMid(text, 0, at);
   uint16_t verb = VerbNumber(word);
   if (verb == 0) {
     cmd.code = st::BADINPUTDATA;
@@ -57,7 +57,7 @@ MenuCommand MenuCmdParse(StrValue line) {
     return cmd;
   }
   cmd.code = static_cast<uint32_t>(verb) << 16;
-  cmd.rest = at == 65535 ? StrMid(text, static_cast<int32_t>(text.len), 0) : StrMid(text, at + 1, 65535);
+  cmd.rest = at == kNotFound ? StrMid(text, static_cast<int32_t>(text.len), 0) : StrMid(text, at + 1, kStrMaxLen);
   return cmd;
 }
 
@@ -79,7 +79,7 @@ StrValue MenuCmdText(StrValue line, uint16_t verb) {
   uint16_t m = StrAreaMark(-1);
   if (MenuCmdParse(line).Verb() != 0) return StrAreaReturn(m, line);
   StrValue name = StrListItem(StrFromC(kMenuVerbs), ',', verb);
-  StrValue text = StrFormat(static_cast<uint32_t>(line.len) + 390, StrFromC("%s %s"), name.View(), line.View());
+  StrValue text = StrFormat(static_cast<uint32_t>(line.len) + kMenuCmdTextRoom, StrFromC("%s %s"), name.View(), line.View());
   return StrAreaReturn(m, text);
 }
 
@@ -88,7 +88,7 @@ Status MenuCmdDispatch(int code, StrValue rest) {
   if ((code & 0xffff) != 0) verb = 0;
   switch (verb) {
     case kVerbAcceptRun:
-      return AcceptCommand(rest, 82);
+      return AcceptCommand(rest, kAcceptRunWindowMode);
     case kVerbMantAux:
       return MantAuxCommand(rest);
     case kVerbPrcExec:
@@ -132,8 +132,8 @@ Status MenuCmdRunList(StrValue list, uint32_t* index, StrValue stopSet) {
       MenuCommand cmd = MenuCmdParse(text);
       if (cmd.Verb() == 0) {
         s = cmd.Stat() ? cmd.Stat() : st::BADINPUTDATA;
-      } else if (!stopSet.IsError() && StrFindChar(stopSet, static_cast<char>(cmd.Verb()), 1) != 65535) {
-        s = '|';
+      } else if (!stopSet.IsError() && StrFindChar(stopSet, static_cast<char>(cmd.Verb()), 1) != kNotFound) {
+        s = kMenuListStopped;
       } else {
         s = MenuCmdDispatch(static_cast<int>(cmd.code), cmd.rest);
       }

@@ -61,6 +61,14 @@ Status MenuCmdRun(StrValue line, MenuCmdHandler defaultHandler);
 StrValue MenuCmdText(StrValue line, uint16_t verb);
 Status MenuCmdDispatch(int code, StrValue rest);
 
+// The answer of MenuCmdRunList for a verb of the stop set (the character
+// code of "|").
+constexpr Status kMenuListStopped = st::UNDEFWARNING;
+// The window mode the AcceptRun verb opens its form in.
+constexpr int kAcceptRunWindowMode = 82;
+// Room MenuCmdText allows beyond the line for the verb it puts in front.
+constexpr uint32_t kMenuCmdTextRoom = 390;
+
 // The detail "Process not defined" recorded with code; answers code.
 Status ProcessNotDefined(Status code);
 

@@ -27,16 +27,16 @@ Status MenuEvent(uint16_t action) {
   const StrAreaScope scope;
   Status s = 0;
   switch (action & 0xff) {
-    case 16: {
+    case kMenuActionItem: {
       StrValue cmd = StrDup(DynStrGet(MenuCommandsList, action >> 8));
       s = g_itemTask ? g_itemTask(cmd) : st::FEATUREREMOVED;
       if (s == st::FEATUREREMOVED) s = MenuCmdRun(cmd, MenuCmdDispatch);
       break;
     }
-    case 17:
+    case kMenuActionClose:
       if (ExitConfirm()) s = WinRecordClose(-1);
       break;
-    case 19:
+    case kMenuActionHelp:
       s = HelpShow(StrMake("", 0));
       break;
     default:

@@ -11,7 +11,10 @@
 using MenuItemTask = Status (*)(StrValue command);
 using CloseTask = Status (*)();
 void MenuAppTasksSet(MenuItemTask itemTask, CloseTask closeTask);
-// The main window's action handler: 16 menu item n, 17 close, 19 help.
+// The main window's actions (low byte; a menu item carries its number in the
+// high byte).
+enum MenuAction : uint16_t { kMenuActionItem = 16, kMenuActionClose = 17, kMenuActionHelp = 19 };
+// The main window's action handler: menu item n, close, help.
 Status MenuEvent(uint16_t action);
 // 1 close the program, 0 stay open.
 int ExitConfirm();

@@ -16,7 +16,7 @@
 
 Status PrcExec(StrValue spec, PrcExecCallback callback) {
   if (Status e = StrError(spec)) return e;
-  if (StrFindChar(spec, '*', 1) == 65535) return PrcRunSpec(spec);
+  if (StrFindChar(spec, '*', 1) == kNotFound) return PrcRunSpec(spec);
   const StrAreaScope scope;
   StrValue pattern = PathJoin(AppPath(2), spec);
   std::vector<std::string> names;

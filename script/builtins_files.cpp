@@ -142,7 +142,7 @@ Status BiExec(const uint16_t*, uint16_t) {
   StrValue file = BuiltinArgAsText(2, Empty());
   if (Status e = StrError(name)) return e;
   if (Status e = StrError(file)) return e;
-  if (file.len == 0 && StrFindChar(name, '.', 1) != 65535) {
+  if (file.len == 0 && StrFindChar(name, '.', 1) != kNotFound) {
     Status s = ExpExecFile(name, 1);
     if (s >= 128) return s;
     return BuiltinResultStr(Empty());

@@ -28,15 +28,28 @@ struct OpCharTable {
 };
 const OpCharTable kOpTable;
 
-// Index and class of every operator, by its text.
+// Index and class of every operator, by its text. Each row names its
+// operator, and the table is checked against the enum when compiled.
 struct OpDef {
+  ExpOp op;
   const char* text;
   uint16_t cls;
 };
-constexpr OpDef kOps[kOpCount] = {
-    {"", 0},   {"*", 4},  {"/", 4},  {"!", 4},  {"%", 4},  {"\xF7", 4}, {"+", 3},
-    {"-", 3},  {"=", 0},  {">", 2},  {"<", 2},  {"==", 2}, {">=", 2},   {"<=", 2},
-    {"<>", 2}, {"&", 1},  {"|", 5},  {"@", 1},  {"&&", 1}, {"||", 1},   {"@@", 1}};
+constexpr OpDef kOps[] = {
+    {kOpNone, "", 0},          {kOpMul, "*", 4},       {kOpDiv, "/", 4},     {kOpScale, "!", 4},
+    {kOpPercent, "%", 4},      {kOpLessPercent, "\xF7", 4}, {kOpAdd, "+", 3},   {kOpSub, "-", 3},
+    {kOpAssign, "=", 0},       {kOpGt, ">", 2},        {kOpLt, "<", 2},      {kOpEq, "==", 2},
+    {kOpGe, ">=", 2},          {kOpLe, "<=", 2},       {kOpNe, "<>", 2},     {kOpAnd, "&", 1},
+    {kOpBar, "|", 5},          {kOpAt, "@", 1},        {kOpLogAnd, "&&", 1}, {kOpLogOr, "||", 1},
+    {kOpDisjoint, "@@", 1}};
+
+constexpr bool OpsMatchTheEnum() {
+  if (std::size(kOps) != kOpCount) return false;
+  for (uint16_t i = 0; i < kOpCount; ++i)
+    if (kOps[i].op != i) return false;
+  return true;
+}
+static_assert(OpsMatchTheEnum(), "kOps[] must hold one row per ExpOp, in enum order");
 
 bool IsSecondOpChar(char c) { return c == '=' || c == '>' || c == '<' || c == '&' || c == '@' || c == '|'; }
 

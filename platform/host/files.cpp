@@ -441,6 +441,8 @@ Status StatusFromErrno(int err) {
 
 Status LastStatus() { return StatusFromErrno(errno); }
 
+bool LastWasHeld() { return errno == EWOULDBLOCK; }
+
 void FaultArm(FaultOp op, unsigned nth) { FaultArm(op, nth, EIO); }
 
 void FaultArm(FaultOp op, unsigned nth, int err) {

@@ -72,7 +72,8 @@ int Truncate(int fd, int64_t size);
 int64_t Size(int fd);  // -1 when the descriptor is not a file
 // An advisory lock on the whole file, held until it is unlocked or the
 // descriptor closed (a process that dies lets it go). Never waits: 0 when
-// taken, -1 with errno EWOULDBLOCK when another open file holds it.
+// taken, -1 when it cannot be (LastWasHeld tells when another open file
+// holds it).
 int TryLock(int fd);
 int Unlock(int fd);
 bool Seekable(int fd);
@@ -121,6 +122,8 @@ Status StatusFromErrno(int err);
 // a missing file, 165 for an existing one, 175 when refused, ...), so no
 // caller above reads the host's error number itself.
 Status LastStatus();
+// True when the last failed call met a lock held by another open file.
+bool LastWasHeld();
 
 enum class FaultOp { Open, Read, Write, Sync, Rename, Remove, MakeDir, Truncate, Count };
 // The nth call (1 = the next one) of op fails with err (an I/O error when

@@ -22,7 +22,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/status.h"
+#include "platform/status.h"
 
 namespace host {
 
