@@ -13,12 +13,23 @@ esac
 . tools/deps.sh
 kx_install_deps
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DKX_TESTS=OFF >/dev/null
-cmake --build build/release -j "$(nproc)" --target "$program"
+targets=("$program")
+# A demo whose data files come from a generator the build compiles.
+generator="${program}_demodata"
+[ -f "apps/$program/demo/gen/CMakeLists.txt" ] && targets+=("$generator")
+cmake --build build/release -j "$(nproc)" --target "${targets[@]}"
 
 work="$root/run/$program"
 if [ ! -d "$work" ]; then
   mkdir -p "$work"
   cp -R "$root/apps/$program/demo/." "$work/"
+  if [ -x "$root/build/release/$generator" ]; then "$root/build/release/$generator" "$work"; fi
+  # The demo's "data" folder is the program's data directory: the sibling
+  # "data" of its working folder (files there are never overwritten).
+  if [ -d "$root/apps/$program/demo/data" ]; then
+    mkdir -p "$root/run/data"
+    cp -R -n "$root/apps/$program/demo/data/." "$root/run/data/"
+  fi
   echo "prepared $work from apps/$program/demo"
 fi
 cd "$work"

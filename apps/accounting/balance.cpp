@@ -283,7 +283,7 @@ std::string AcFindAccount(const std::string& code, DateYmd from, DateYmd to, int
   if (code.empty()) {
     q.inclusive = true;
     if (mode & 2) {
-      q.start = "1";
+      q.start.assign(1, '1');
       q.cut = 1;
     }
   } else if (!(mode & 1) && code.size() < l.width && code.back() != ' ') {
