@@ -13,6 +13,8 @@
 // the small to the large n (n log n growth is about 12x for the phases that
 // touch all n records, about 1.2x for the fixed 100,000 look-ups).
 #include <benchmark/benchmark.h>
+
+#include "bench_main.h"
 #include <sqlite3.h>
 
 #include <chrono>
@@ -294,10 +296,4 @@ void PrintSummary() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  PrintSummary();
-  return 0;
-}
+KX_BENCH_MAIN_WITH_SUMMARY(PrintSummary)
