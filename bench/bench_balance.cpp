@@ -27,8 +27,6 @@
 // printed.
 #include <benchmark/benchmark.h>
 
-#include "bench_main.h"
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -37,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_main.h"
 #include "apps/accounting/balance.h"
 #include "apps/accounting/demo/gen/acgen.h"
 #include "data/datafile.h"

@@ -13,8 +13,6 @@
 // the small to the large n (n log n growth is about 12x for the phases that
 // touch all n records, about 1.2x for the fixed 100,000 look-ups).
 #include <benchmark/benchmark.h>
-
-#include "bench_main.h"
 #include <sqlite3.h>
 
 #include <chrono>
@@ -27,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_main.h"
 #include "data/datastore.h"
 
 namespace {
