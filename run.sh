@@ -33,13 +33,14 @@ if [ ! -d "$work" ]; then
   echo "prepared $work from apps/$program/demo"
 fi
 cd "$work"
-# The window system runs headless (the terminal back end is not built yet)
-# and a run that waits for input it was not given closes its windows.
-export KX_UI="${KX_UI:-headless}"
+# On a terminal the windows are shown there; without one the window system
+# runs headless and a run that waits for input it was not given closes its
+# windows.
 export KX_UI_STALL="${KX_UI_STALL:-cancel}"
-# Without options the program runs the demo procedure of its application,
-# which writes demo.txt; any options given are passed on instead.
-if [ $# -eq 0 ]; then set -- "/RUN:PrcExec demo.prc"; fi
+# Without options the program opens its main window on a terminal, and
+# without a terminal runs the demo procedure of its application, which
+# writes demo.txt; any options given are passed on instead.
+if [ $# -eq 0 ] && ! { [ -t 0 ] && [ -t 1 ]; }; then set -- "/RUN:PrcExec demo.prc"; fi
 set +e
 "$root/build/release/$program" "--dpath=$work" "$@"
 rc=$?

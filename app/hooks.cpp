@@ -2,6 +2,7 @@
 
 #include "data/recbuf.h"
 #include "data/relations.h"
+#include "data/runcontext.h"
 #include "devices/reportlaunch.h"
 #include "runtime/messages.h"
 #include "screens/menucmd.h"
@@ -12,4 +13,5 @@ void LayerHooksRegister() {
   LangVarAssignHookSet(LangVarAssign);
   FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
   MenuCmdReportSet(ReportCommand);
+  DataStatementsRegister();
 }

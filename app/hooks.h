@@ -4,6 +4,9 @@
 //                        the expression evaluator
 //   script   <- data     FieldAccess: field terms NAME{file} and FILEREL
 //                        read and write records
+//   script   <- data     the statements on definitions and records
+//                        (LOADSTRUCT, RC_..., FILESTRUCT), the open-state
+//                        stack and the FILESTRUCT levels a run unwinds
 //   screens  <- devices  the Report verb launches a report
 #pragma once
 

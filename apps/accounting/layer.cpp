@@ -19,6 +19,7 @@
 #include "script/evaluator.h"
 #include "script/expfiles.h"
 #include "script/scanner.h"
+#include "script/statements.h"
 #include "script/payments.h"
 #include "script/taskhooks.h"
 
@@ -30,7 +31,8 @@ constexpr int kConfigOpeningItem = 3;  // the parameter file that holds FAPE$
 
 // Phase 1: the task hooks in the order of the program's table (4-7, 23,
 // 10-16 through the registering wrapper, then 22 and 17 directly), the
-// label array, the statistics built-in with its work-file hook.
+// label array, the statistics built-in with its work-file hook, and the
+// statement handlers.
 Status PhaseOne() {
   struct Task {
     int id;
@@ -46,7 +48,9 @@ Status PhaseOne() {
   if (TaskHookSet(TaskFn(AcTaskEntryWindow), 17) != 17) return st::INTERNALERROR;
   Status s = BuiltinCheckName(StrFromC("_#("));
   if (s >= 128) return s;
-  return StatMoveRegister();
+  if ((s = StatMoveRegister()) != 0) return s;
+  ExecRunUtilsInit();
+  return 0;
 }
 
 // Phase 2: the built-ins (a failure is shown and start-up goes on), the help

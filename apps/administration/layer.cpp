@@ -2,9 +2,14 @@
 
 #include "screens/appconfig.h"
 #include "screens/menucmd.h"
+#include "script/statements.h"
 
-// Until the application layer is built, phase 2 runs the configuration files
-// and every command goes to the framework's default verbs.
-int AppLayerPhase(int phase) { return AppConfigPhase(phase); }
+// Until the application layer is built, phase 1 registers the framework's
+// statement handlers, phase 2 runs the configuration files, and every
+// command goes to the framework's default verbs.
+int AppLayerPhase(int phase) {
+  if ((phase & 15) == 1) ExecRunUtilsInit();
+  return AppConfigPhase(phase);
+}
 
 Status AppLayerDispatch(int code, StrValue rest) { return MenuCmdDispatch(code, rest); }

@@ -89,6 +89,10 @@ Backend& backend();
 const Profile& profile();
 uintptr_t instance();
 const std::string& last_error();
+// The character cell of the screens' font in pixels (12 x 24 until told): a
+// terminal back end shows one cell as one character. Kept across init.
+void set_cell_size(int width, int height);
+Point cell_size();
 
 // ---- Classes and windows ----------------------------------------------------
 // Class names compare without regard to ASCII case. Built in: "EDIT",

@@ -21,6 +21,7 @@
 #include "script/arrays.h"
 #include "script/builtins.h"
 #include "script/evaluator.h"
+#include "script/statements.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
 #include "support/runtime_fixture.h"
@@ -52,6 +53,7 @@ class LayerTest : public RuntimeTest {
     Set(SetDefaultDirItem, app);
   }
   void TearDown() override {
+    ExecHandlersReset();
     RunStatusReset();
     EXPECT_EQ(chdir(old), 0);
     TaskHooksReset();
@@ -64,8 +66,8 @@ class LayerTest : public RuntimeTest {
   static int Verb(MenuVerb v) { return static_cast<int>(static_cast<uint32_t>(v) << 16); }
 };
 
-// Phase 1 registers the task hooks of the program's table and makes the
-// label array; other phases do nothing.
+// Phase 1 registers the task hooks of the program's table, makes the label
+// array and registers the statement handlers; other phases do nothing.
 TEST_F(LayerTest, PhaseOneRegistersTheTasks) {
   ASSERT_EQ(AcAppCallback(2 * 16 + 1), 0);
   struct Row {
@@ -79,6 +81,8 @@ TEST_F(LayerTest, PhaseOneRegistersTheTasks) {
   EXPECT_NE(TaskHookGet(7), nullptr);
   EXPECT_EQ(TaskHookGet(8), nullptr);
   EXPECT_NE(ArrLookup(StrFromC("_#(")), nullptr);
+  EXPECT_EQ(ExecHandlerFind(0), ExecRunDevices);
+  EXPECT_EQ(ExecHandlerFind(5), ExecRunUtils);
   // A task of a later part answers 148 with its name.
   EXPECT_EQ(TaskHookRun(10, kTaskExecute), st::FEATUREREMOVED);
   EXPECT_EQ(ErrDetail().Str(), "AcCloseYear");
