@@ -466,7 +466,7 @@ Status AcBiGetBalance(const uint16_t*, uint16_t) {
 // AcBLabel(label) or AcBLabel(label; operator; label2)
 Status AcBiBLabel(const uint16_t*, uint16_t count) {
   if (Status s = BuiltinArgCount(1, 3)) return s;
-  if (count == 2) return st::SINTAXERROR;
+  if (count == 2) return Fail(st::SINTAXERROR, "AcBLabel");
   std::string label;
   if (Status s = TextArg(1, &label)) return s;
   int lb = VarSysIntGet(kSysLB);
