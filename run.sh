@@ -13,17 +13,14 @@ esac
 . tools/deps.sh
 kx_install_deps
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DKX_TESTS=OFF >/dev/null
-targets=("$program")
-# A demo whose data files come from a generator the build compiles.
-generator="${program}_demodata"
-[ -f "apps/$program/demo/gen/CMakeLists.txt" ] && targets+=("$generator")
-cmake --build build/release -j "$(nproc)" --target "${targets[@]}"
+cmake --build build/release -j "$(nproc)" --target "$program"
 
 work="$root/run/$program"
 if [ ! -d "$work" ]; then
   mkdir -p "$work"
   cp -R "$root/apps/$program/demo/." "$work/"
-  if [ -x "$root/build/release/$generator" ]; then "$root/build/release/$generator" "$work"; fi
+  # Records the build writes for the demo (when the program has any).
+  if [ -d "$root/build/release/demo/$program" ]; then cp -R "$root/build/release/demo/$program/." "$work/"; fi
   # The demo's "data" folder is the program's data directory: the sibling
   # "data" of its working folder (files there are never overwritten).
   if [ -d "$root/apps/$program/demo/data" ]; then

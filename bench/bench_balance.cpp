@@ -217,7 +217,7 @@ void BM_BalanceVsLedger(benchmark::State& state) {
     for (const std::string& code : tree.leaves) accounts.push_back({code, "Account " + code});
     MemShutdown(true);
     Status s = AcGenRuntime();
-    if (s == 0) s = AcGenOpen(dir);
+    if (s == 0) s = AcGenOpen(dir, dir);
     if (s == 0) s = AcGenAccounts(accounts);
     if (s == 0) s = AcGenLines(lines, false);
     if (s == 0) s = AcGenClose();

@@ -81,7 +81,7 @@ class AcDemoTest : public RuntimeTest {
     RuntimeReset();
     ASSERT_EQ(VarSysInit(), 0);
     CopyDemo(master.path());
-    ASSERT_EQ(AcGenOpen(master.path()), 0) << ErrText(-1).Str();
+    ASSERT_EQ(AcGenOpen(master.path(), master.path()), 0) << ErrText(-1).Str();
     ASSERT_EQ(AcGenAccounts(AcDemoAccounts()), 0) << ErrText(-1).Str();
     ASSERT_EQ(AcGenLines(AcDemoLines(), true), 0) << ErrText(-1).Str();
     ASSERT_EQ(AcGenClose(), 0);
@@ -101,7 +101,7 @@ class AcDemoTest : public RuntimeTest {
     for (int n = 1; n <= kMaxDataFiles; ++n) DataFileCtrlInit(n);
     std::filesystem::copy(Master(), dir.path(),
                           std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
-    ASSERT_EQ(AcGenOpen(dir.path()), 0) << ErrText(-1).Str();
+    ASSERT_EQ(AcGenOpen(dir.path(), dir.path()), 0) << ErrText(-1).Str();
     // Logs and outputs are written to the current directory.
     ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
     ASSERT_EQ(chdir(dir.path().c_str()), 0);

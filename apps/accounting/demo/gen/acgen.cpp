@@ -85,10 +85,10 @@ Status AcGenRuntime() {
   return s == st::UNDEFWARNING ? 0 : s;
 }
 
-Status AcGenOpen(const std::string& dir) {
+Status AcGenOpen(const std::string& app, const std::string& data) {
   Status s = DynStrSet(SettingsList, SetIdentityItem, StrFromC("COVCQT24:Orbisquale"));
-  if (s == 0) s = DynStrSet(SettingsList, SetDefaultDirItem, View(dir));
-  if (s == 0) s = DicLoad(View(dir), StrFromC("CO"), View(dir));
+  if (s == 0) s = DynStrSet(SettingsList, SetDefaultDirItem, View(app));
+  if (s == 0) s = DicLoad(View(app), StrFromC("CO"), View(data));
   for (int file : {kAccounts, kMonths, kEntries}) {
     if (s != 0) break;
     DataFileCtrlInit(file);

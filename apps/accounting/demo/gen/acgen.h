@@ -9,8 +9,8 @@
 // script engine). Both give the same files.
 //
 // The caller provides the runtime (a test fixture, or AcGenRuntime for a
-// program) and a directory holding the dictionary; the data files are
-// written there.
+// program), the folder holding the dictionary and the folder the data files
+// are written to (the same one or not).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -37,10 +37,11 @@ struct AcGenLine {
 // A program's runtime: the layers' hooks, memory, string area, system
 // variables.
 Status AcGenRuntime();
-// Settings of the accounting program over a directory, its dictionary
-// loaded with the data files located there, and the files of accounts,
-// entry lines and balances by month open (created empty when missing).
-Status AcGenOpen(const std::string& dir);
+// Settings of the accounting program over the application folder `app`
+// (dictionary and relation files), its dictionary loaded with the data
+// files located in `data`, and the files of accounts, entry lines and
+// balances by month open (created empty when missing).
+Status AcGenOpen(const std::string& app, const std::string& data);
 Status AcGenAccounts(const std::vector<AcGenAccount>& accounts);
 // Writes the lines: through the relation statements, or as plain inserts
 // followed by the balances by month (accounts and their 3-character groups,

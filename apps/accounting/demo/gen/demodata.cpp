@@ -1,7 +1,7 @@
-// Writes the accounting demo's data files into a directory that holds the
-// demo's dictionary and relation files:
+// Writes the accounting demo's data files into OUT, with the demo's
+// dictionary and relation files of APP:
 //
-//   accounting_demodata DIR
+//   accounting_demodata APP OUT
 //
 // The entry lines go in through the relation statements, so the balances by
 // month and the accounts' totals are the ones the program itself keeps.
@@ -11,12 +11,12 @@
 #include "runtime/errors.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: accounting_demodata DIR\n");
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: accounting_demodata APP OUT\n");
     return 2;
   }
   Status s = AcGenRuntime();
-  if (s == 0) s = AcGenOpen(argv[1]);
+  if (s == 0) s = AcGenOpen(argv[1], argv[2]);
   if (s == 0) s = AcGenAccounts(AcDemoAccounts());
   if (s == 0) s = AcGenLines(AcDemoLines(), true);
   Status c = AcGenClose();
