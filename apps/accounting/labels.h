@@ -74,7 +74,9 @@ Status AcPostCalc(int n);
 // written or read.
 Status AcFullBalanceOut(StrValue target, StrValue marker);
 
-// The built-ins (registered by the layer at start phase 2).
+// The built-ins (registered by the layer at start phase 2). AcGetBalance
+// leaves the debit and credit of its account in elements 1 and 2 of "_#(",
+// the elements of labels 2 and 3 of a full balance computed before it.
 Status AcBiFullBalance(const uint16_t* kinds, uint16_t count);
 Status AcBiGetBalance(const uint16_t* kinds, uint16_t count);
 Status AcBiBLabel(const uint16_t* kinds, uint16_t count);
