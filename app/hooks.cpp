@@ -1,5 +1,6 @@
 #include "app/hooks.h"
 
+#include "data/databuiltins.h"
 #include "data/recbuf.h"
 #include "data/relations.h"
 #include "data/runcontext.h"
@@ -14,4 +15,5 @@ void LayerHooksRegister() {
   FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
   MenuCmdReportSet(ReportCommand);
   DataStatementsRegister();
+  DataBuiltinsRegister();
 }
