@@ -4,6 +4,7 @@
 #include "data/recbuf.h"
 #include "data/relations.h"
 #include "data/runcontext.h"
+#include "devices/devstack.h"
 #include "devices/reportlaunch.h"
 #include "runtime/messages.h"
 #include "screens/menucmd.h"
@@ -16,4 +17,5 @@ void LayerHooksRegister() {
   MenuCmdReportSet(ReportCommand);
   DataStatementsRegister();
   DataBuiltinsRegister();
+  DevStatementsRegister();
 }

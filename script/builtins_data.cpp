@@ -1,14 +1,9 @@
-// The built-ins on data files, streams, the label array and the string
-// lists (SORT$ has its own file, builtins_sort.cpp; READ$, WRITE, FILEREL
-// and EXEC$ are in builtins_files.cpp). The work on data files is done by
-// the data layer through the DataAccess table (dataaccess.h).
+// The built-ins on data files, streams, accumulation and raw field texts
+// (SORT$ has its own file, builtins_sort.cpp; READ$, WRITE, FILEREL and
+// EXEC$ are in builtins_files.cpp; _# and _$ in builtins_lists.cpp). The
+// work on data files is done by the data layer through the DataAccess table
+// (dataaccess.h).
 //
-//   _#(label|n[;offset])    element n (or the label's position in _ACUMX$)
-//                           + offset of the label array "_#(": 0 for a label
-//                           _ACUMX$ does not hold or before the array exists;
-//                           _#('CLS'[;to[;from]]) sets elements from..to
-//                           (default all) to 0, _#('DIM'[;offset]) reads
-//                           element offset
 //   FN#FLEN(name)           the records of a data file (name or number), or
 //                           the size in bytes of any other file (0 when it
 //                           cannot be read)
@@ -22,36 +17,27 @@
 //   FILESEL(n)              closes stream n
 //   FN$FLDS(ref[;part])     the raw text of a field, array term, variable or
 //                           task hook 0's name
-//   _$([list[;item[;value]]])   the string lists: push or set, read, pop
 //
 // Limits that keep a script from hurting the program: FN#ACUM's counted form
 // answers 168 at once for `to` of 32767 or more (its 16-bit counter could
 // never pass it) and both forms poll for a cancel every 256 turns (122);
-// _$ sets no item of the lists that hold the dictionary, the relations, the
-// record buffers and the variables (1-4, 6, 7, 12, 13: 147) and a pop of
-// list 35 removes elements below the call's own arguments; stream numbers
-// outside 0-39 and unknown navigation words are 147.
+// stream numbers outside 0-39 and unknown navigation words are 147.
 #include <string>
 
-#include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/paths.h"
 #include "runtime/streams.h"
-#include "runtime/strlist.h"
 #include "runtime/strutil.h"
-#include "script/arrays.h"
 #include "script/builtins_int.h"
 #include "script/dataaccess.h"
 #include "script/evaluator.h"
 #include "script/handlers.h"
 #include "script/procedures.h"
-#include "script/scanner.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
 
 namespace {
 
-constexpr char kLabelArray[] = "_#(";
 constexpr uint32_t kAcumPollTurns = 256;
 constexpr int32_t kAcumCounterMax = 32767;
 
@@ -74,45 +60,7 @@ Status IntArg(uint16_t n, int32_t def, int* out) {
 // stop the call.
 Status StatusResult(Status s) { return s >= 128 ? s : BuiltinResultInt(s); }
 
-// --- _# ---------------------------------------------------------------------
-
-Status LabelClear() {
-  int32_t to = 0, from = 0;
-  if (Status s = BuiltinArgLong(2, kArrLabelSize, &to)) return s;
-  if (Status s = BuiltinArgLong(3, 0, &from)) return s;
-  if (Status s = BuiltinCheckName(StrFromC(kLabelArray)); s >= 128) return s;
-  if (from < 0) from = 0;
-  if (to >= from) {
-    const StrAreaScope scope;
-    Status s = ArrFill(StrFromC(kLabelArray), NumBytes(0), static_cast<uint32_t>(from), static_cast<uint32_t>(to) + 1);
-    if (s >= 128) return s;
-  }
-  return BuiltinResultInt(0);
-}
-
 }  // namespace
-
-Status BiLabelArray(const uint16_t* kinds, uint16_t count) {
-  if (Status s = BuiltinArgCount(1, 3)) return s;
-  FixedNum pos = 0, offset = 0;
-  if (IsText(kinds, count, 1)) {
-    StrValue label = BuiltinArgStr(1, Empty());
-    if (Status e = StrError(label)) return e;
-    uint32_t sub = ExpListFindNoCase(StrFromC("CLS,DIM"), StrTrim(label, 3));
-    if (sub == 1) return LabelClear();
-    if (sub == 0) {
-      uint32_t k = StrListFind(VarStrGet(kSysAcumX), ',', label);
-      if (k == 0) return BuiltinResultInt(0);
-      pos = static_cast<FixedNum>(k - 1) * Pow10(NumPrecis());
-    }
-  } else if (Status s = BuiltinArgNum(1, 0, &pos)) {
-    return s;
-  }
-  if (Status s = BuiltinArgNum(2, 0, &offset)) return s;
-  if (!ArrLookup(StrFromC(kLabelArray))) return BuiltinResultInt(0);
-  pos += offset;
-  return ArrElemRead(StrFromC(kLabelArray), 1, &pos, Empty());
-}
 
 // --- FN#FLEN -------------------------------------------------------------------
 
@@ -343,65 +291,4 @@ Status BiFlds(const uint16_t*, uint16_t) {
   StrValue v = hook ? hook(ref, part) : StrErr(st::SINTAXERROR);
   if (v.IsError() || v.len == 0) return st::SINTAXERROR;
   return BuiltinResultStr(v);
-}
-
-// --- _$ -----------------------------------------------------------------------------------
-
-namespace {
-
-// The lists that hold the dictionary, the relations, the record buffers and
-// the variables: their items are set only by their owners.
-bool ClosedToSets(int32_t list) {
-  switch (list) {
-    case FileNamesList:
-    case FileLocationsList:
-    case FieldNamesList:
-    case RelationKeysList:
-    case RecBufPairsList:
-    case RelationStmtList:
-    case VarNamesList:
-    case StrVarValuesList: return true;
-    default: return false;
-  }
-}
-
-// Pops n elements of a stack list; on the argument stack they are taken
-// from below the call's own arguments, which go too (the dispatcher's cut-
-// back then leaves the shorter stack alone).
-Status ListPop(uint16_t list, uint32_t n, uint32_t ownArgs) {
-  if (list == ArgStack) {
-    uint32_t below = DynStrCount(ArgStack) - ownArgs;
-    return DynStrPopTo(ArgStack, below > n ? below - n : 0);
-  }
-  for (uint32_t i = 0; i < n && DynStrCount(list) > 0; ++i)
-    if (Status s = DynStrPop(list)) return s;
-  return 0;
-}
-
-}  // namespace
-
-Status BiList(const uint16_t*, uint16_t count) {
-  if (Status s = BuiltinArgCount(0, 3)) return s;
-  int32_t list = ResultsStack, item = 0;
-  if (Status s = BuiltinArgLong(1, ResultsStack, &list)) return s;
-  if (Status s = BuiltinArgLong(2, 0, &item)) return s;
-  if (list < 0 || list >= kDynLists) return st::SINTAXERROR;
-  uint16_t n = static_cast<uint16_t>(list);
-  bool stack = list >= ResultsStack;
-  uint32_t ownArgs = DynStrCount(ArgStack) >= count ? count : 0;
-  if (!BuiltinArgAbsent(3)) {
-    StrValue value = BuiltinArgAsText(3, Empty());
-    if (Status e = StrError(value)) return e;
-    if (!stack && (item < 0 || ClosedToSets(list))) return st::SINTAXERROR;
-    Status s = stack ? DynStrPush(n, value) : DynStrSet(n, static_cast<uint32_t>(item), value);
-    if (s != 0) return s;
-  }
-  if (item < 0) {
-    if (!stack) return st::SINTAXERROR;
-    if (Status s = ListPop(n, static_cast<uint32_t>(-static_cast<int64_t>(item)), ownArgs)) return s;
-    return BuiltinResultStr(Empty());
-  }
-  uint32_t at = static_cast<uint32_t>(item);
-  if (stack && n < kDynQueueFirst) at = DynStrCount(n) > at ? DynStrCount(n) - 1 - at : kDynSlots;
-  return BuiltinResultStr(StrDup(DynStrGet(n, at)));
 }
