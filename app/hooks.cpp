@@ -1,5 +1,6 @@
 #include "app/hooks.h"
 
+#include "data/databuiltins.h"
 #include "data/recbuf.h"
 #include "data/relations.h"
 #include "data/runcontext.h"
@@ -17,6 +18,7 @@ void LayerHooksRegister() {
   FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
   MenuCmdReportSet(ReportCommand);
   DataStatementsRegister();
+  DataBuiltinsRegister();
   DevStatementsRegister();
   CtlSubclassHookSet(CtlSubclass);
 }

@@ -9,6 +9,8 @@
 #include "data/dataui.h"
 #include "data/dictionary.h"
 #include "data/runstatus.h"
+#include "data/selection.h"
+#include "data/stgetlist.h"
 #include "devices/devstack.h"
 #include "platform/host/cmdline.h"
 #include "platform/host/env.h"
@@ -99,6 +101,10 @@ int AppMain(void* instance, const AppConstants& app, const char* commandLine) {
   // Every data file is closed, its index saved, before the run is marked
   // closed; a file that could not be saved leaves the run open (the next
   // start then offers the recovery) and its error becomes the exit code.
+  // Selections and the list built-in's values may be left held by a script;
+  // they are given back before the runtime looks for blocks still live.
+  SelFreeAll();
+  StGetListFree();
   Status closed = DataFileCloseAll();
   if (closed == 0) RunStatusClose();
   else if (result == 0) result = closed;
