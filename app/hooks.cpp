@@ -7,7 +7,9 @@
 #include "devices/devstack.h"
 #include "devices/reportlaunch.h"
 #include "runtime/messages.h"
+#include "app/startup.h"
 #include "screens/fieldctl.h"
+#include "screens/forms.h"
 #include "screens/menucmd.h"
 #include "screens/winproc.h"
 #include "script/expfiles.h"
@@ -21,4 +23,6 @@ void LayerHooksRegister() {
   DataBuiltinsRegister();
   DevStatementsRegister();
   CtlSubclassHookSet(CtlSubclass);
+  InputLineHookSet(InputNextLine);
+  FormStatementsRegister();
 }

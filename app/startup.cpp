@@ -268,8 +268,10 @@ Status StartRunCommandFile() {
 StrValue InputNextLine() {
   int16_t slot = VarSysIntGet(kSysInHnd);
   if (slot <= 2 || StreamAtEnd(static_cast<uint16_t>(slot))) return StrMake("", 0);
-  StrValue line = StreamReadLine(static_cast<uint16_t>(slot), -1);
-  return line.IsError() ? StrMake("", 0) : line;
+  // A line that cannot be read is its error (146 with the file name when it
+  // is longer than the string area's room), never an empty answer that
+  // would show the form and shift every later line.
+  return StreamReadLine(static_cast<uint16_t>(slot), -1);
 }
 
 Status MainWindowOpen(StrValue menuFile) {

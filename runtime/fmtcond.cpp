@@ -56,11 +56,8 @@ StrValue FmtCompareExpr(StrValue field, int op, StrValue value, StrValue format)
   }
   std::string lit = Literal(value.View());
   uint32_t bound = static_cast<uint32_t>(lit.size()) + kCondRoom;
-  if (op <= 1 && value.View().find('*') != std::string_view::npos) {
-    // "==" would read a "*" in a text as a pattern: ask for equality as
-    // "neither smaller nor greater".
-    return StrAreaReturn(mark, StrFormat(2 * bound, StrFromC("(%s>=%s&&%s<=%s)"), field, lit, field, lit));
-  }
+  // An equality stays "==": a "*" in the value is the evaluator's pattern
+  // test, so a search for AB* finds every value beginning with AB.
   return StrAreaReturn(mark, StrFormat(bound, StrFromC("%s%s%s"), field, opText, lit));
 }
 

@@ -24,9 +24,10 @@
 // Conditions: a comparison "field op value" with op item n of
 // "==,>,>=,<,<=,<>"; with the default format the value is written as a quoted
 // literal that cannot end early or add expression text (a value holding both
-// quote characters is built from parts joined by "+"), and an equality with a
-// "*" in the value is written so that it is never read as a pattern. "1&&" in
-// front of a condition means "always true" and is dropped when joining.
+// quote characters is built from parts joined by "+"); an equality stays
+// "==", so a "*" in its value is the evaluator's pattern test ("AB*" every
+// value beginning with AB, "*AB" every value holding AB). "1&&" in front of
+// a condition means "always true" and is dropped when joining.
 //
 // Results are new slots of the string area; error strings pass through.
 // Nothing is recorded except by the bounded formatter (146).
