@@ -57,6 +57,10 @@ StrValue FmtByTypeCode(char code, StrValue value, int32_t width);
 // An empty value gives an empty text. An empty format is the default
 // "%s%s'%s'". The result is bounded by the value's written length + 384.
 StrValue FmtCompareExpr(StrValue field, int op, StrValue value, StrValue format);
+// Equality that never reads the value as a pattern, for values taken from
+// data (a group or key value): "field==value", or, when the value holds "*",
+// "(field>=value&&field<=value)". The value is quoted as above.
+StrValue FmtCompareExact(StrValue field, StrValue value);
 // The comparison joined to the condition with the joiner ("&&" when empty);
 // the joiner only when both are non-empty.
 StrValue FmtCondAppend(StrValue field, int op, StrValue value, StrValue condition, StrValue joiner,

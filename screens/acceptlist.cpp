@@ -475,30 +475,13 @@ bool NumberText(std::string_view v) {
 
 std::string FieldLabel(const Spec& s, uint32_t n) { return s.name + " (field " + std::to_string(n) + ")"; }
 
-// The value as a literal of the language: a number text (validated), or a
-// quoted text.
-Status Literal(std::string_view value, bool text, const std::string& what, std::string* out) {
-  if (!text) {
-    std::string_view v = Trim(value);
-    if (v.empty()) v = "0";
-    if (!NumberText(v)) return Fail(st::BADINPUTDATA, what);
-    *out = std::string(v);
-    return 0;
-  }
-  const StrAreaScope scope;
-  StrValue q = StrQuote(StrFromView(value), '\'');
-  if (q.IsError()) return Fail(st::BADINPUTDATA, what);
-  *out = q.Str();
-  return 0;
-}
-
+// "target=value" with the value written so that it cannot end early (a
+// number target takes only a number).
 Status Assign(const std::string& target, std::string_view value, const std::string& what) {
-  NameInfo t = NameScan(target);
-  if (t.status) return t.status;
-  std::string lit;
-  if (Status e = Literal(value, (t.kind & 1) != 0, what, &lit)) return e;
   const StrAreaScope scope;
-  Status s = ExpExecText(StrFromView(target + "=" + lit));
+  StrValue text = ExpAssignText(StrFromView(target), StrFromView(value));
+  if (Status e = StrError(text)) return Fail(e, what);
+  Status s = ExpExecText(text);
   return s >= st::USERCANCELED ? s : 0;
 }
 
@@ -513,7 +496,7 @@ Status CollectOne(const Spec& s, uint32_t n, char type, std::string_view value, 
   std::string what = FieldLabel(s, n);
   std::string target = s.parts.size() >= 5 && !s.parts[4].empty() ? s.parts[4] : name.plainVariable ? s.term : "";
   if (!target.empty())
-    if (Status e = Assign(target, v, what)) return e;
+    if (Status e = Assign(target, IsNumericType(type) ? Trim(v) : std::string_view(v), what)) return e;
   if (list)
     if (Status e = AcceptValueAppend(r.values, v, what)) return e;
   const StrAreaScope scope;
@@ -569,6 +552,25 @@ std::string AcceptValueText(char type, std::string_view stored) {
   std::string v(stored);
   if (!IsNumericType(type)) v.erase(v.find_last_not_of(' ') + 1);
   return v;
+}
+
+Status AcceptStoredValue(char type, std::string_view item, uint16_t n, std::string* stored) {
+  std::string_view v = Trim(item);
+  std::string what = "field " + std::to_string(n) + ": " + std::string(v);
+  if (v.empty() || (!IsNumericType(type) && type != 'D' && type != 'F')) {
+    *stored = std::string(type == 'D' || type == 'F' || IsNumericType(type) ? v : item);
+    return 0;
+  }
+  if (type == 'D' || type == 'F') {
+    const StrAreaScope scope;
+    StrValue date = FmtDateParse(StrFromView(v));
+    if (date.IsError() || Trim(date.View()).empty()) return Fail(st::BADINPUTDATA, what);
+    *stored = date.Str();
+    return 0;
+  }
+  if (type == 'L' ? v != "0" && v != "1" : !NumberText(v)) return Fail(st::BADINPUTDATA, what);
+  *stored = std::string(v);
+  return 0;
 }
 
 Status AcceptValueAppend(std::string& list, std::string_view value, std::string_view what) {
@@ -708,7 +710,9 @@ void AcceptCollectGiven(AcceptResult& result, StrValue specs) {
   for (uint32_t n = 1; n <= fields.size() && s == 0; ++n) {
     const StrAreaScope scope;
     std::string_view item = Unquote(Trim(StrListItem(StrFromView(line), ',', n).View()));
-    s = CollectOne(f.items[n - 1], n, fields[n - 1].type, item, r, false);
+    std::string stored;
+    s = AcceptStoredValue(fields[n - 1].type, item, static_cast<uint16_t>(n), &stored);
+    if (s == 0) s = CollectOne(f.items[n - 1], n, fields[n - 1].type, stored, r, false);
   }
   if (s) {
     CollectFailed(result, s);

@@ -137,6 +137,11 @@ StrValue AcceptListSpecs(StrValue list);
 // A field's stored value as a value list takes it: right-trimmed unless the
 // type is numeric ("NL123456789").
 std::string AcceptValueText(char type, std::string_view stored);
+// An answer of a batch line as field n of the type stores it: a date (D, F)
+// in its stored form, typed or stored; a number or logical as written; other
+// types unchanged. 163 naming the field (recorded) for a date or number that
+// is none, so a bad line never becomes today's date or a garbled number.
+Status AcceptStoredValue(char type, std::string_view item, uint16_t n, std::string* stored);
 // Appends the value to a value list ("," between items), quoted with the
 // quote character it does not hold (single preferred); 163 naming `what`
 // (recorded) when it holds both.

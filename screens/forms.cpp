@@ -294,9 +294,11 @@ Status InputFillScreen(ui::Hwnd window) {
   if (!screen) return Fail(st::SCREENSTRUCTERR, "InputFillScreen");
   uint16_t count = screen->fieldCount;
   for (uint16_t n = 1; n <= count; ++n) {
-    const StrAreaScope item;
-    StrValue value = StrUnquote(StrTrim(StrListItem(line, ',', n), 3));
-    Status e = FieldPut(kCheckInput, n, value);
+    const StrAreaScope scope;
+    StrValue item = StrUnquote(StrTrim(StrListItem(line, ',', n), 3));
+    std::string stored;
+    Status e = AcceptStoredValue(screen->fields[n - 1].type, item.View(), n, &stored);
+    if (e == 0) e = FieldPut(kCheckInput, n, StrFromView(stored));
     if (e >= st::USERCANCELED) return e;
   }
   Status c = CloseOnBit8(ScreenAction(kActionConfirm));

@@ -216,7 +216,8 @@ std::string InvGroupCompare(const InvRun& run, int op, const std::string& value)
     return run.groupRef + kOps[op] + NumToStr(StrToNum(View(value))).Str();
   }
   std::string field = "FN$TRIM(" + run.groupRef + ")";
-  return FmtCompareExpr(View(field), op, View(value), Empty()).Str();
+  StrValue cmp = op == 1 ? FmtCompareExact(View(field), View(value)) : FmtCompareExpr(View(field), op, View(value), Empty());
+  return cmp.Str();
 }
 
 // --- One invoice -------------------------------------------------------------------------

@@ -164,6 +164,20 @@ TEST_F(CondTest, EvaluatedConditionsMeanExactlyEqual) {
   }
 }
 
+// An exact equality, for values taken from data: true for the value itself
+// only, whatever "*" it holds.
+TEST_F(CondTest, ExactEqualitiesNeverReadAPattern) {
+  EXPECT_EQ(FmtCompareExact(S("F{}"), S("AB")).Str(), "F{}=='AB'");
+  EXPECT_EQ(FmtCompareExact(S("F{}"), S("AB*")).Str(), "(F{}>='AB*'&&F{}<='AB*')");
+  for (const char* v : {"AB*", "*B", "it's *"}) {
+    std::string cond = FmtCompareExact(S("n$"), S(v)).Str();
+    ASSERT_EQ(VarAssign(S("n$"), S(v)), 0);
+    EXPECT_EQ(ExpEvalCond(S(cond)), 1) << cond;
+    ASSERT_EQ(VarAssign(S("n$"), S(std::string(v) + "Z")), 0);
+    EXPECT_EQ(ExpEvalCond(S(cond)), 0) << cond;
+  }
+}
+
 // An equality with a "*" finds what a search form's user means by it: AB*
 // the values beginning with AB, *AB the values holding AB.
 TEST_F(CondTest, WildcardEqualitiesFindByPattern) {
