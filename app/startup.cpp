@@ -247,7 +247,12 @@ Status StartRunCommandFile() {
   Status s = 0;
   if (!input.IsError() && input.len > 0) {
     uint16_t slot = StreamOpen(input, kStreamReadOnly);
-    if (slot != kStreamNoSlot) {
+    // A batch that cannot be read has done nothing: that is its result (the
+    // reader recorded the code with the file name), never a success.
+    if (slot == kStreamNoSlot) {
+      s = static_cast<Status>(ErrGet() & 0xFFFF);
+      if (s < 128) s = st::FILENOTFOUND;
+    } else {
       while (s == 0 && !StreamAtEnd(slot)) {
         VarSysIntSet(kSysInHnd, static_cast<int16_t>(slot));
         const StrAreaScope step;
