@@ -33,6 +33,7 @@
 #include "script/evaluator.h"
 #include "script/expfiles.h"
 #include "script/objparams.h"
+#include "script/procedures.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
 
@@ -135,6 +136,9 @@ Status StartCommandLine(int count, const char* const* args) {
   LayerHooksRegister();
   if (Status s = VarSysInit()) return s;
   TaskHookSet(NameHookFn{}, kHookValue);  // the screen-field value hook comes with the screens
+  // EXEC$ reaches the procedure runner from the start, not only once a
+  // first procedure has been compiled.
+  TaskHookSet(&PrcCall, kHookPrcCall);
   const StrAreaScope scope;
   StrValue locale = StrCat(StrCat(StrCat(Msg("0019"), StrMake("\0", 1)), Msg("0117")),
                            StrMake("\0 ", 2));

@@ -49,13 +49,16 @@ struct Names {
   std::string host;   // the file it means here
 };
 
-Names FilePath() {
-  StrAreaScope scope;
-  StrValue path = AutoNumFilePath();
+Names FileNames(StrValue path) {
   Names n;
   n.shown = path.IsError() ? std::string() : path.Str();
   n.host = host::ResolvePath(n.shown);
   return n;
+}
+
+Names FilePath() {
+  StrAreaScope scope;
+  return FileNames(AutoNumFilePath());
 }
 
 // The key list of the header as read (fewer bytes when the file is short).
@@ -161,7 +164,13 @@ Status AutoNumRead(const std::string& key, int64_t* value) {
 }
 
 Status AutoNumWrite(const std::string& key, int64_t value) {
-  Names n = FilePath();
+  StrAreaScope scope;
+  return AutoNumWriteIn(AutoNumFilePath(), key, value);
+}
+
+Status AutoNumWriteIn(StrValue path, const std::string& key, int64_t value) {
+  if (Status e = StrError(path)) return e;
+  Names n = FileNames(path);
   if (value < kCounterMin || value > kCounterMax) return Fail(st::DATAOUTBOUND, key + ": " + std::to_string(value));
   CounterFile file;
   if (!file.Open(n.host, host::kOpenRead | host::kOpenWrite | host::kOpenCreate)) return Fail(host::LastStatus(), n.shown);

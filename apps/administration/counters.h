@@ -53,6 +53,8 @@ Status AutoNumKey(StrValue name, std::string* key);
 Status AutoNumRead(const std::string& key, int64_t* value);
 // Stores the value under the key.
 Status AutoNumWrite(const std::string& key, int64_t value);
+// The same in a counters file of the caller's choosing.
+Status AutoNumWriteIn(StrValue file, const std::string& key, int64_t value);
 
 // The series prefix of a document: the first character of the series (none
 // for an empty series) and the third and fourth characters of the date (an

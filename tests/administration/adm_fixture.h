@@ -28,6 +28,7 @@
 #include "script/evaluator.h"
 #include "script/objparams.h"
 #include "script/payments.h"
+#include "script/procedures.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
 #include "support/runtime_fixture.h"
@@ -54,6 +55,7 @@ class AdmApp {
     TaskHooksReset();
     LayerHooksRegister();
     ASSERT_EQ(VarSysInit(), 0);
+    TaskHookSet(&PrcCall, kHookPrcCall);  // as start-up does
     if (builtins) {
       ASSERT_EQ(AdmBuiltinsRegister(), 0);
       ASSERT_EQ(PayDateRegister(), 0);

@@ -15,6 +15,11 @@ namespace {
 
 class AdmBuiltinTest : public AdmDemoTest {
  protected:
+  // Without the demo's counters file.
+  void SetUp() override {
+    AdmDemoTest::SetUp();
+    std::filesystem::remove(app.dir() + "/GACOUNT.DAT");
+  }
   // Status of an expression text (0 number, 1 string, or the error).
   static Status Run(const std::string& text) {
     uint16_t m = StrAreaMark(-1);
