@@ -128,10 +128,10 @@ Status Extend(int fd, const Names& n, int64_t offset) {
 }  // namespace
 
 StrValue AutoNumFilePath() {
-  StrValue path = PathExpand(StrFromC("%APPPATH_DATA%\\%APNAME%COUNT.DAT"));
-  if (path.IsError()) return path;
-  if (ExpEvalNum(StrFromC("CCO")) == 0) return PathSplit(path, kPathName | kPathExt);
-  return path;
+  // Without CCO only the name and extension stay, so the data directory
+  // (which takes a look at the disk) is not even worked out.
+  if (ExpEvalNum(StrFromC("CCO")) == 0) return PathExpand(StrFromC("%APNAME%COUNT.DAT"));
+  return PathExpand(StrFromC("%APPPATH_DATA%\\%APNAME%COUNT.DAT"));
 }
 
 Status AutoNumKey(StrValue name, std::string* key) {
@@ -186,8 +186,9 @@ Status AutoNumWriteIn(StrValue path, const std::string& key, int64_t value) {
   if (Status s = Extend(file.fd(), n, offset)) return s;
   char digits[kCounterWidth + 1];
   std::snprintf(digits, sizeof digits, "%8lld", static_cast<long long>(value));
-  if (host::WriteAt(file.fd(), digits, kCounterWidth, offset) != kCounterWidth || host::Sync(file.fd()) != 0)
-    return Fail(host::LastStatus(), n.shown);
+  // No sync per number, as for the record files: a number a crash takes
+  // back is found taken in the documents' own file and passed over.
+  if (host::WriteAt(file.fd(), digits, kCounterWidth, offset) != kCounterWidth) return Fail(host::LastStatus(), n.shown);
   return 0;
 }
 

@@ -23,7 +23,7 @@
 // value (a file cut short) reads 0. Writing creates a missing file, appends
 // a new key to the list and writes the value, all while it holds an
 // advisory lock on the file (another writer waits for it up to about five
-// seconds, then 175), and syncs the file.
+// seconds, then 175); the file is not synced at each write.
 //
 // Errors: 163 BADINPUTDATA for a counter name that is empty, holds "," or
 // begins or ends with a blank; 168 DATAOUTBOUND for a value that does not

@@ -80,7 +80,9 @@ class AdmApp {
     RunStatusReset();
     TaskHooksReset();
     RuntimeTearDown();
-    if (oldDir_[0]) EXPECT_EQ(chdir(oldDir_), 0);
+    if (oldDir_[0]) {
+      EXPECT_EQ(chdir(oldDir_), 0);
+    }
     oldDir_[0] = 0;
   }
 
