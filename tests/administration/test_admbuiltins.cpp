@@ -278,6 +278,7 @@ TEST_F(AdmBuiltinTest, CountersReadAndStore) {
   EXPECT_EQ(file.substr(4096, 8), "      41");
   EXPECT_EQ(N("AUTONUM('INV')"), 4200);
   EXPECT_EQ(N("AUTONUM('INV';0)"), 4200);  // 0 reads
+  EXPECT_EQ(N("AUTONUM('NEW')"), 100);     // a new name on the file
   EXPECT_EQ(Counters(), file);
   // A second counter takes the next 8 characters; the first stays.
   EXPECT_EQ(N("AUTONUM('X';-9999999)"), -999999900);
@@ -319,7 +320,9 @@ TEST_F(AdmBuiltinTest, CounterNamesAndHeaderBounds) {
   EXPECT_EQ(N("AUTONUM('" + keys + "')"), 100);  // not the file's key: "INVOICES_" in front
   ASSERT_EQ(Run("_CURFIL=0"), 0);
   EXPECT_EQ(N("AUTONUM('" + keys + "')"), 800);
+  std::string full = Counters();
   EXPECT_EQ(Run("AUTONUM('ABCDEFGHIJKLM';1)"), st::DATAOUTBOUND);
+  EXPECT_EQ(Counters(), full);
   EXPECT_EQ(N("AUTONUM('ABCDEFGHIJKL';1)"), 100);  // exactly 4094 bytes fit
   EXPECT_EQ(Counters().substr(0, 4096), keys + ",ABCDEFGHIJKL\r\n");
   // A file cut short: the counters it lacks read 0, the header stays.
