@@ -8,6 +8,10 @@
 //                        (LOADSTRUCT, RC_..., FILESTRUCT), the open-state
 //                        stack and the FILESTRUCT levels a run unwinds
 //   screens  <- devices  the Report verb launches a report
+//   runtime  <- screens  the assertion box
+//   script   <- screens  MESSAGE, WINOPEN, WINCLOSE, WINPROG; the progress
+//                        window the runner polls and a run closes
+//   data     <- screens  the progress poll that lets long loops be cancelled
 #pragma once
 
 void LayerHooksRegister();
