@@ -55,8 +55,10 @@ std::string OneLine(StrValue text) {
   return s;
 }
 
-// Halves away from zero, the divisor at most kDivisorMax.
+// Halves away from zero, the divisor at most kDivisorMax. Most steps move
+// the bar by nothing, and answer so without dividing.
 int64_t DivRound(int64_t a, uint64_t divisor) {
+  if ((a < 0 ? 0 - static_cast<uint64_t>(a) : static_cast<uint64_t>(a)) * 2 < divisor) return 0;
   const auto d = static_cast<int64_t>(divisor);
   int64_t q = a / d, r = a % d;
   if (r != 0 && static_cast<uint64_t>(r < 0 ? -r : r) * 2 >= divisor) q += a < 0 ? -1 : 1;
