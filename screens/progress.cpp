@@ -196,7 +196,8 @@ void ProgressRange() {
 }
 
 Status ProgressAdvance(uint32_t total, uint32_t n) {
-  if (!g.window)
+  // Work the user stopped gets no new window.
+  if (!g.window && !g.cancel)
     if (Status s = ProgressOpen(g.width, total)) return s;
   if (g.position == 0) ProgressRange();
   int64_t step = n ? n : 1;
@@ -219,7 +220,7 @@ Status ProgressStep(uint32_t total, uint32_t n, StrValue text) {
 }
 
 Status ProgressText(StrValue text) {
-  if (!g.window) {
+  if (!g.window && !g.cancel) {
     int width = g.width ? g.width : kProgressDefaultWidth;
     if (Status s = ProgressCreate(width, g.total, true)) return s;
   }
@@ -268,6 +269,15 @@ ui::LResult ProgressWndProc(ui::Hwnd window, ui::Msg msg, ui::WParam wp, ui::LPa
       // The close box asks to stop; the work closes the window itself.
       g.cancel = true;
       return 0;
+    case ui::WM_DESTROY:
+      // Destroyed with its owner while the work still runs: the list keeps
+      // no dead handle, and the work stops at its next step.
+      if (window == g.window) {
+        g.window = g.control = g.previousTop = 0;
+        g.cancel = true;
+        WinUnregister(window);
+      }
+      break;
     default:
       break;
   }

@@ -72,7 +72,8 @@ Status ProgressPoll();
 // or more have passed since then and restarts it. Answers 0.
 Status ProgressPumpHook(int kind);
 // The window procedure: Cancel (command 1110), Esc and the close box set the
-// cancel flag; all else goes to the default procedure.
+// cancel flag; all else goes to the default procedure. A window destroyed
+// from outside (with its owner) leaves WinList and sets the flag too.
 ui::LResult ProgressWndProc(ui::Hwnd window, ui::Msg msg, ui::WParam wp, ui::LParam lp);
 // Destroys the window, takes it off WinList, gives the window that was on top
 // its input back and resets the whole record. Answers 0.

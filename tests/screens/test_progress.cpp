@@ -172,6 +172,21 @@ TEST_F(ProgressTest, CancelStaysUntilCloseAndTheCloseBoxKeepsTheWindow) {
   }
 }
 
+TEST_F(ProgressTest, AWindowDestroyedWithItsOwnerLeavesTheListAndStopsTheWork) {
+  ui::Hwnd owner = Owner();
+  ASSERT_EQ(ProgressOpen(0, 10), 0);
+  ui::Hwnd w = ProgressWindow();
+  ui::destroy_window(owner);  // owned windows go first
+  EXPECT_FALSE(ui::is_window(w));
+  EXPECT_FALSE(ProgressIsOpen());
+  EXPECT_EQ(WinSlotFind(w), kWinSlots);
+  EXPECT_EQ(ProgressStep(10, 1, StrMake("", 0)), st::USERCANCELED);
+  EXPECT_FALSE(ProgressIsOpen());  // not opened again for a stopped work
+  WinUnregister(owner);
+  ProgressClose();
+  EXPECT_EQ(ProgressStep(10, 1, StrMake("", 0)), 0);
+}
+
 TEST_F(ProgressTest, CopyPumpMovesTheBarAtMostEvery32Ms) {
   ASSERT_EQ(ProgressOpen(0, 0), 0);
   ProgressPumpHook(0);
