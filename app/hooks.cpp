@@ -4,6 +4,7 @@
 #include "data/recbuf.h"
 #include "data/relations.h"
 #include "data/runcontext.h"
+#include "devices/devstack.h"
 #include "devices/reportlaunch.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
@@ -20,6 +21,7 @@ void LayerHooksRegister() {
   FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
   MenuCmdReportSet(ReportCommand);
   DataStatementsRegister();
+  DevStatementsRegister();
   AssertBoxHookSet(AssertBox);
   ScreenStatementsRegister();
   RunProgressSet(RunProgress{ProgressCancelled, ProgressIsOpen, ProgressClose});
