@@ -8,10 +8,12 @@
 #include "devices/reportlaunch.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
+#include "screens/fieldctl.h"
 #include "screens/menucmd.h"
 #include "screens/msgbox.h"
 #include "screens/progress.h"
 #include "screens/screenstmts.h"
+#include "screens/winproc.h"
 #include "script/expfiles.h"
 #include "script/fieldaccess.h"
 #include "script/handlers.h"
@@ -22,6 +24,7 @@ void LayerHooksRegister() {
   MenuCmdReportSet(ReportCommand);
   DataStatementsRegister();
   DevStatementsRegister();
+  CtlSubclassHookSet(CtlSubclass);
   AssertBoxHookSet(AssertBox);
   ScreenStatementsRegister();
   RunProgressSet(RunProgress{ProgressCancelled, ProgressIsOpen, ProgressClose});

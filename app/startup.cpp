@@ -24,6 +24,7 @@
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "screens/choice.h"
+#include "screens/fieldvalues.h"
 #include "screens/fontfile.h"
 #include "screens/fonts.h"
 #include "screens/mainwin.h"
@@ -140,7 +141,7 @@ Status StartInit(int count, const char* const* args, StrValue identity, StrValue
 Status StartCommandLine(int count, const char* const* args) {
   LayerHooksRegister();
   if (Status s = VarSysInit()) return s;
-  TaskHookSet(NameHookFn{}, kHookValue);  // the screen-field value hook comes with the screens
+  TaskHookSet(&ScreenFieldHook, kHookValue);  // scripts read and assign screen fields by name
   const StrAreaScope scope;
   StrValue locale = StrCat(StrCat(StrCat(Msg("0019"), StrMake("\0", 1)), Msg("0117")),
                            StrMake("\0 ", 2));

@@ -5,13 +5,11 @@
 #include "runtime/seam.h"
 #include "script/builtins_int.h"
 
-Status BiLabelArray(const uint16_t*, uint16_t) { return SeamMissing("_#"); }
 Status BiFileLen(const uint16_t*, uint16_t) { return SeamMissing("FN#FLEN"); }
 Status BiAcum(const uint16_t*, uint16_t) { return SeamMissing("FN#ACUM"); }
 Status BiFileFind(const uint16_t*, uint16_t) { return SeamMissing("FILEFIND"); }
 Status BiFileLocate(const uint16_t*, uint16_t) { return SeamMissing("FILELOCATE"); }
 Status BiFileSel(const uint16_t*, uint16_t) { return SeamMissing("FILESEL"); }
 Status BiFlds(const uint16_t*, uint16_t) { return SeamMissing("FN$FLDS"); }
-Status BiList(const uint16_t*, uint16_t) { return SeamMissing("_$"); }
 Status BiKey(const uint16_t*, uint16_t) { return SeamMissing("KEY$"); }
 Status BiIer(const uint16_t*, uint16_t) { return SeamMissing("IER"); }
