@@ -1,5 +1,6 @@
 #include "app/hooks.h"
 
+#include "data/databuiltins.h"
 #include "data/fileaction.h"
 #include "data/recbuf.h"
 #include "data/relations.h"
@@ -23,6 +24,7 @@ void LayerHooksRegister() {
   FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
   MenuCmdReportSet(ReportCommand);
   DataStatementsRegister();
+  DataBuiltinsRegister();
   DevStatementsRegister();
   CtlSubclassHookSet(CtlSubclass);
   AssertBoxHookSet(AssertBox);

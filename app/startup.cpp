@@ -9,6 +9,8 @@
 #include "data/dataui.h"
 #include "data/dictionary.h"
 #include "data/runstatus.h"
+#include "data/selection.h"
+#include "data/stgetlist.h"
 #include "devices/devstack.h"
 #include "platform/host/cmdline.h"
 #include "platform/host/env.h"
@@ -100,6 +102,10 @@ int AppMain(void* instance, const AppConstants& app, const char* commandLine) {
   // Every data file is closed, its index saved, before the run is marked
   // closed; a file that could not be saved leaves the run open (the next
   // start then offers the recovery) and its error becomes the exit code.
+  // Selections and the list built-in's values may be left held by a script;
+  // they are given back before the runtime looks for blocks still live.
+  SelFreeAll();
+  StGetListFree();
   Status closed = DataFileCloseAll();
   if (closed == 0) RunStatusClose();
   else if (result == 0) result = closed;
@@ -125,6 +131,7 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   ui.progressStep = ProgressStep;
   ui.progressClose = ProgressClose;
   ui.progressPump = ProgressPumpHook;
+  ui.progressText = ProgressText;
   DataUiSet(ui);
   const char* args[1] = {rec.commandLine};
   Status s = StartInit(kStartWholeCommandLine, args, rec.identity, rec.title, rec.startFlags, rec.phase);
