@@ -9,6 +9,8 @@
 #include "data/dataui.h"
 #include "data/dictionary.h"
 #include "data/runstatus.h"
+#include "data/selection.h"
+#include "data/stgetlist.h"
 #include "devices/devstack.h"
 #include "platform/host/cmdline.h"
 #include "platform/host/env.h"
@@ -24,11 +26,13 @@
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "screens/choice.h"
+#include "screens/fieldvalues.h"
 #include "screens/fontfile.h"
 #include "screens/fonts.h"
 #include "screens/mainwin.h"
 #include "screens/menuevent.h"
 #include "screens/msgbox.h"
+#include "screens/progress.h"
 #include "screens/winlist.h"
 #include "script/evaluator.h"
 #include "script/expfiles.h"
@@ -99,6 +103,10 @@ int AppMain(void* instance, const AppConstants& app, const char* commandLine) {
   // Every data file is closed, its index saved, before the run is marked
   // closed; a file that could not be saved leaves the run open (the next
   // start then offers the recovery) and its error becomes the exit code.
+  // Selections and the list built-in's values may be left held by a script;
+  // they are given back before the runtime looks for blocks still live.
+  SelFreeAll();
+  StGetListFree();
   Status closed = DataFileCloseAll();
   if (closed == 0) RunStatusClose();
   else if (result == 0) result = closed;
@@ -114,11 +122,17 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   // A window-system setting that cannot be honoured ends the start before
   // anything is opened.
   if (Status b = AppInstanceInit(rec.instance, nullptr, nullptr)) return AppInstanceReport(b);
-  // The data layer asks its questions (recovery) through the screens.
+  // The data layer asks its questions (recovery) and shows its progress
+  // through the screens.
   DataUi ui;
   ui.ask = MsgAsk;
   ui.show = ErrShow;
   ui.choose = WinChoice;
+  ui.progressOpen = ProgressOpen;
+  ui.progressStep = ProgressStep;
+  ui.progressClose = ProgressClose;
+  ui.progressPump = ProgressPumpHook;
+  ui.progressText = ProgressText;
   DataUiSet(ui);
   const char* args[1] = {rec.commandLine};
   Status s = StartInit(kStartWholeCommandLine, args, rec.identity, rec.title, rec.startFlags, rec.phase);
@@ -135,7 +149,7 @@ Status StartInit(int count, const char* const* args, StrValue identity, StrValue
 Status StartCommandLine(int count, const char* const* args) {
   LayerHooksRegister();
   if (Status s = VarSysInit()) return s;
-  TaskHookSet(NameHookFn{}, kHookValue);  // the screen-field value hook comes with the screens
+  TaskHookSet(&ScreenFieldHook, kHookValue);  // scripts read and assign screen fields by name
   // EXEC$ reaches the procedure runner from the start, not only once a
   // first procedure has been compiled.
   TaskHookSet(&PrcCall, kHookPrcCall);
