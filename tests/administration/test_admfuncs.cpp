@@ -40,7 +40,9 @@ TEST(NumParseTest, PrefixesBasesDigitsAndBounds) {
   for (const Case& c : cases) {
     int64_t v = -1;
     EXPECT_EQ(NumParsePrefixed(StrFromC(c.text), StrFromC(c.prefixes), StrFromC(c.bases), &v), c.status) << c.text;
-    if (c.status == 0) EXPECT_EQ(v, c.value) << c.text;
+    if (c.status == 0) {
+      EXPECT_EQ(v, c.value) << c.text;
+    }
   }
   int64_t v = 0;
   EXPECT_EQ(NumParseBase(StrFromC("-305"), &v), 0);

@@ -93,7 +93,7 @@ TEST_F(BankCheckTest, ValidIbansAndSpanishAccounts) {
   EXPECT_EQ(S("Iban$(' ES ';' 2100';'418 ';' 45';'200051332')"), "ES91,2100,0418,45,0200051332");
   std::string c = std::to_string(ControlDigit("02100418")) + std::to_string(ControlDigit("200051332"));
   int check = 98 - static_cast<int>(BigRemainder(Numeric("02100418" + c + "0200051332ES00"), 97));
-  char prefix[8];
+  char prefix[16];
   std::snprintf(prefix, sizeof prefix, "ES%02d", check);
   EXPECT_EQ(S("Iban$('ES';'210';'0418';'';'200051332')"), std::string(prefix) + ",0210,0418," + c + ",0200051332");
 }
@@ -123,7 +123,9 @@ TEST_F(BankCheckTest, EverySingleErrorIsCaught) {
       int64_t oracle = BigRemainder(Numeric(Rearranged(w)), 97);
       ASSERT_NE(oracle, 1) << w;
       EXPECT_EQ(Mod(Rearranged(w)), oracle) << w;
-      if (w.rfind("ES", 0) == 0) EXPECT_EQ(Iban(w.substr(0, 4), w), "") << w;
+      if (w.rfind("ES", 0) == 0) {
+        EXPECT_EQ(Iban(w.substr(0, 4), w), "") << w;
+      }
     }
   }
 }

@@ -4,11 +4,15 @@
 // total in words under the catalogue's label.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
 #include "runtime/messages.h"
 #include "runtime/strlist.h"
+#include "runtime/strutil.h"
 #include "screens/fieldctl.h"
+#include "screens/fieldvalues.h"
 #include "screens/fonts.h"
 #include "screens/geometry.h"
 #include "screens/screenprops.h"
@@ -31,6 +35,7 @@ class DemoScreenTest : public AdmDemoTest {
     WinListReset();
     TextWinGeomReset();
     FontTableReset();
+    TaskHookSet(&ScreenFieldHook, kHookValue);  // as start-up does
   }
   void TearDown() override {
     EXPECT_TRUE(reports.empty()) << reports.front();
@@ -68,43 +73,38 @@ class DemoScreenTest : public AdmDemoTest {
 };
 
 // The account's check refuses what Iban$ answers empty for (an empty
-// account passes: no bank details); after it the account goes into the
-// customer's BANK field, as the IBAN without its commas.
+// account passes, changing nothing). Leaving the account puts it into the
+// customer's BANK field as the IBAN without its commas, shown below it; a
+// refused one leaves BANK as it was.
 TEST_F(DemoScreenTest, BankDetailsCheckedAndCompletedByIban) {
   EXPECT_EQ(Open("GABANK", kFCustomers),
             (std::vector<std::string>{"CODE{1.1}", "NAME{1.2} ro", "_BKPFX$", "_BKENT$", "_BKOFI$", "_BKDC$", "_BKACC$",
                                       "BANK{1.5} ro"}));
+  ASSERT_EQ(DataFileReadKey(kFCustomers, 1, Sv("ACME"), 2), 0);
+  ASSERT_EQ(FieldsRefresh(kCheckRefresh | kPutFromFile, 1, -1), 0) << ErrDetail().Str();
+  EXPECT_EQ(FieldValue(2).Str().substr(0, 13), "Acme Supplies");
+  EXPECT_EQ(FieldValue(8).Str(), "ES9121000418450200051332");
   struct Case {
-    const char* parts;  // prefix, entity, office, control, account
+    std::vector<const char*> parts;  // prefix, entity, office, control, account, as typed
     bool holds;
-    const char* bank;
+    const char* bank;                // BANK afterwards
   } cases[] = {
-      {"'ES';'2100';'0418';'';'0200051332'", true, "ES9121000418450200051332"},
-      {"'ES91';'2100';'418';'45';'200051332'", true, "ES9121000418450200051332"},
-      {"'';'2100';'0813';'';'0123456789'", true, "ES7921000813610123456789"},
-      {"'ES';'2100';'0418';'44';'0200051332'", false, ""},
-      {"'ES00';'2100';'0418';'';'0200051332'", false, ""},
-      {"'ES';'21O0';'0418';'';'0200051332'", false, ""},
-      {"'';'';'';'';''", true, ""},
+      {{"ES", "2100", "0813", "", "0123456789"}, true, "ES7921000813610123456789"},
+      {{"ES00", "2100", "0418", "", "0200051332"}, false, "ES7921000813610123456789"},
+      {{"ES", "2100", "0418", "44", "0200051332"}, false, "ES7921000813610123456789"},
+      {{"ES", "21O0", "0418", "", "0200051332"}, false, "ES7921000813610123456789"},
+      {{"ES91", "2100", "418", "45", "200051332"}, true, "ES9121000418450200051332"},
+      {{"", "", "", "", ""}, true, "ES9121000418450200051332"},
+      {{"", "2100", "0813", "", "0123456789"}, true, "ES7921000813610123456789"},
   };
-  ASSERT_EQ(DataFileReadKey(kFCustomers, 1, Sv("B"), 2), 0);
   for (const Case& c : cases) {
-    std::string parts = c.parts;
-    std::vector<std::string> v;
-    for (size_t at = 0, end; at <= parts.size(); at = end + 1) {
-      end = parts.find(';', at);
-      if (end == std::string::npos) end = parts.size();
-      v.push_back(parts.substr(at, end - at));
-    }
-    ASSERT_EQ(AdmApp::Eval("_BKPFX$=" + v[0] + ",_BKENT$=" + v[1] + ",_BKOFI$=" + v[2] + ",_BKDC$=" + v[3] +
-                           ",_BKACC$=" + v[4]),
-              0);
-    EXPECT_EQ(ScreenPropCond(kPropAlarm, 7), c.holds ? 0 : st::BADUSERDATA) << c.parts;
-    if (!c.holds) continue;
-    ASSERT_EQ(AdmApp::Eval(ScreenProp(kPropPerform, 7).Str()), 0) << c.parts;
-    EXPECT_EQ(S("FN$TRIM(BANK{1})"), c.bank) << c.parts;
+    std::string id = std::string(c.parts[0]) + "/" + c.parts[1] + "/" + c.parts[2] + "/" + c.parts[3] + "/" + c.parts[4];
+    for (uint16_t n = 3; n <= 7; ++n)
+      ASSERT_LT(FieldPut(n == 7 ? kCheckInput : kCheckInput & ~kPutPerform, n, StrFromC(c.parts[n - 3])), 128) << id;
+    EXPECT_EQ(ScreenPropCond(kPropAlarm, 7), c.holds ? 0 : st::BADUSERDATA) << id;
+    EXPECT_EQ(FieldValue(8).Str(), std::string(c.bank) + std::string(24 - std::strlen(c.bank), ' ')) << id;
+    EXPECT_EQ(S("FN$TRIM(BANK{1})"), c.bank) << id;
   }
-  EXPECT_EQ(StrListItem(ScreenProp(kPropUpdFields, 0), ',', 7).Str(), "BANK");
   Close();
 }
 
@@ -119,21 +119,19 @@ TEST_F(DemoScreenTest, InvoiceTotalInWordsUnderTheCataloguesLabel) {
   ASSERT_EQ(fields.size(), 12u);
   EXPECT_EQ(fields[8], "TOTAL{14.14} ro");
   EXPECT_EQ(fields[10], "_WORDS1$ ro");
+  auto shown = [](uint16_t n) { return StrTrim(FieldValue(n), 2).Str(); };
   ASSERT_EQ(DataFileReadKey(kFInvoices, 1, Sv("       6A25999"), 2), 0);
-  auto field = [](int n) { return AdmApp::Str(ScreenProp(kPropAssign, n).Str()); };
-  EXPECT_EQ(field(10), "Importe en letra:");
-  EXPECT_EQ(field(11), "diez con veintinueve");
-  ASSERT_EQ(AdmApp::Eval("_WORDS1$='" + field(11) + "'"), 0);
-  EXPECT_EQ(field(12), "");
+  ASSERT_EQ(FieldsRefresh(kCheckRefresh, 1, -1), 0) << ErrDetail().Str();
+  EXPECT_EQ(shown(10), "Importe en letra:");
+  EXPECT_EQ(shown(11), "diez con veintinueve");
+  EXPECT_EQ(shown(12), "");
   // A long total: the words go on in the second line.
   ASSERT_EQ(AdmApp::Eval("TOTAL{14}=1777777777.77"), 0);
-  std::string words = S("FN$TXTN(TOTAL{14})");
-  std::string first = field(11);
-  ASSERT_EQ(AdmApp::Eval("_WORDS1$='" + first + "'"), 0);
-  std::string second = field(12);
+  ASSERT_EQ(FieldsRefresh(kCheckRefresh, 1, -1), 0) << ErrDetail().Str();
+  std::string first = shown(11), second = shown(12);
   EXPECT_LE(first.size(), 70u);
   EXPECT_FALSE(second.empty());
-  EXPECT_EQ(first + " " + second, words);
+  EXPECT_EQ(first + " " + second, S("FN$TXTN(TOTAL{14})"));
   Close();
 }
 

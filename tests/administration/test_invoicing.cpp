@@ -129,7 +129,7 @@ TEST_F(InvoicingTest, NumbersFollowTheCounterOfTheSeriesAndYear) {
   for (const std::string& r : AdmApp::Rows(kFNotes, 1, {"INVOICE", "INVSERIES"}))
     EXPECT_EQ(r.find("INVOICE=0.00") != std::string::npos, r.find("INVSERIES=A25") == std::string::npos) << r;
   // Another year, and the counter moved ahead by hand.
-  ASSERT_NO_FATAL_FAILURE(AddNote(301, "'ACME'", "01", "10", {"20260105"}));
+  ASSERT_NO_FATAL_FAILURE(AddNote(301, "'ACME'", "01", "10", {"20260105", "PAPER", "1", ""}));
   ASSERT_NO_FATAL_FAILURE(AddNote(302, "'B'", "01", "20"));
   ASSERT_EQ(AdmApp::Cents("AUTONUM('A25';40)"), 4000);
   ASSERT_EQ(AdmInvoicingRun(), 0) << ErrDetail().Str();
@@ -202,7 +202,9 @@ TEST_F(InvoicingTest, RegistryAndPaymentsSumToEachInvoiceTotal) {
   for (const auto& [number, total] : totals) {
     EXPECT_EQ(registry[number], total) << number;
     EXPECT_EQ(paid[number], total) << number;
-    if (number >= 700) EXPECT_EQ(payments[number], modes[number] == "02" ? 2 : 1) << number;
+    if (number >= 700) {
+      EXPECT_EQ(payments[number], modes[number] == "02" ? 2 : 1) << number;
+    }
   }
 }
 
@@ -256,7 +258,9 @@ void Prepare(AdmApp& app, const std::string& dir, const DiffCase& c) {
     ASSERT_NO_FATAL_FAILURE(AddNote(203, "\"O'B\"", "02", "30"));
     ASSERT_NO_FATAL_FAILURE(AddNote(204, "'AB'", "01", "40"));
   }
-  if (!c.changes.empty()) ASSERT_NO_FATAL_FAILURE(Definition(dir, c.changes));
+  if (!c.changes.empty()) {
+    ASSERT_NO_FATAL_FAILURE(Definition(dir, c.changes));
+  }
 }
 
 TEST(InvoicingDiffTest, OnePassWritesWhatThePlainLoopsWrite) {
