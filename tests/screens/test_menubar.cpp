@@ -159,6 +159,17 @@ TEST_F(MenuBarTest, AMenuTooLargeForTheStoreGivesNoBar) {
   EXPECT_EQ(DynStrCount(FileLinesQueue), 0u);
 }
 
+TEST_F(MenuBarTest, AStringAreaRunningLowEndsTheBuildWithNothingLeftQueued) {
+  uint16_t mark = StrAreaMark(-1);
+  while (StrAreaRoom(14) == 0) ASSERT_EQ(StrAreaAlloc(1, ' '), 0);  // 13 slots left
+  ExpectBox("OUTOFMEMORY");
+  ui::Hmenu bar = MenuLoad(S(Fixture("T2MENU")));
+  StrAreaMark(mark);
+  EXPECT_EQ(Dump(bar), "File{}");  // what came before the end stays
+  EXPECT_EQ(DynStrCount(FileLinesQueue), 0u);
+  EXPECT_EQ(MenuReaderQueued(), 0u);
+}
+
 // ---- Menu trees ------------------------------------------------------------------
 
 TEST_F(MenuBarTest, TreeExpandsCallersLoadsAndDefaultCommandsIntoMenuLines) {
