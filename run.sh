@@ -19,6 +19,8 @@ work="$root/run/$program"
 if [ ! -d "$work" ]; then
   mkdir -p "$work"
   cp -R "$root/apps/$program/demo/." "$work/"
+  # Records the build writes for the demo (when the program has any).
+  if [ -d "$root/build/release/demo/$program" ]; then cp -R "$root/build/release/demo/$program/." "$work/"; fi
   echo "prepared $work from apps/$program/demo"
 fi
 cd "$work"

@@ -3,6 +3,7 @@
 #include "data/recbuf.h"
 #include "data/relations.h"
 #include "data/runcontext.h"
+#include "devices/devstack.h"
 #include "devices/reportlaunch.h"
 #include "runtime/messages.h"
 #include "screens/menucmd.h"
@@ -14,4 +15,5 @@ void LayerHooksRegister() {
   FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
   MenuCmdReportSet(ReportCommand);
   DataStatementsRegister();
+  DevStatementsRegister();
 }

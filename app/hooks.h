@@ -7,6 +7,8 @@
 //   script   <- data     the statements on definitions and records
 //                        (LOADSTRUCT, RC_..., FILESTRUCT), the open-state
 //                        stack and the FILESTRUCT levels a run unwinds
+//   script   <- devices  the device statements (DEVICE, DLOCATE, DPRINT,
+//                        ENDDEVICE) on the stack of open devices
 //   screens  <- devices  the Report verb launches a report
 #pragma once
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "runtime/dynstrings.h"
+#include "runtime/seam.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "script/objparams.h"
@@ -43,3 +44,14 @@ StrValue ScreenFieldVars(const FieldDesc* layout, uint16_t count) {
   if (out.size() > kStrMaxLen) return StrErr(st::STRINGTOOLONG);
   return StrFromView(out);
 }
+
+uint16_t FieldFind(StrValue) {
+  SeamMissing("FieldFind");
+  return 0;
+}
+std::vector<uint16_t> FieldNumList(StrValue) {
+  SeamMissing("FieldNumList");
+  return {};
+}
+Status FieldsFetchPut(int, const std::vector<uint16_t>&) { return SeamMissing("FieldsFetchPut"); }
+Status FieldsRefresh(int, int, int) { return SeamMissing("FieldsRefresh"); }

@@ -13,7 +13,10 @@
 // frames take no pixels (their lines are drawn just outside the window).
 //
 // What is drawn (terminal_draw.cpp, without the terminal: tests render into
-// a Canvas): EDIT in reverse video with the caret (passwords masked),
+// a Canvas): EDIT in reverse video with the caret (passwords masked), a
+// multi-line EDIT as a framed text area from the first line and column its
+// scroll positions hold (the caret kept inside; arrows, PgUp and PgDn move
+// it, ui.h),
 // buttons as "[ Caption ]", check boxes as "[x] Caption", static texts,
 // progress bars as "[###   ]", list boxes and combo boxes as framed lists,
 // list views as tables (header, rows, the selection highlighted), pictures

@@ -239,38 +239,56 @@ void draw_placeholder(Canvas& c, const CellRect& r, const CellRect& clip, Hbitma
 
 // ---- Controls ---------------------------------------------------------------
 
+// A multi-line edit is a framed text area showing its text from the first
+// line and column its scroll positions hold, moved where needed so that the
+// caret is inside.
+void draw_text_area(Canvas& c, const Window& w, const CellRect& r, const CellRect& clip, uint16_t dim, bool focus) {
+  const auto& e = std::get<detail::EditState>(w.state);
+  c.fill(r, dim, clip);
+  CellRect in = r;
+  if (r.height() >= 3 && r.width() >= 3) {
+    c.frame(r, static_cast<uint16_t>(dim | (focus ? kBold : 0)), clip);
+    in = CellRect{r.col0 + 1, r.row0 + 1, r.col1 - 1, r.row1 - 1};
+  }
+  std::string shown = display_text(w.handle);
+  std::vector<std::string> lines = text_lines(shown);
+  int caretLine = 0, caretCol = 0;
+  for (int i = 0; i < e.selEnd && i < static_cast<int>(shown.size()); ++i) {
+    char ch = shown[static_cast<size_t>(i)];
+    if (ch == '\n') ++caretLine, caretCol = 0;
+    else if (ch != '\r') ++caretCol;
+  }
+  int first = std::clamp(w.bars[SB_VERT].pos, caretLine - in.height() + 1, caretLine);
+  int left = std::clamp(w.bars[SB_HORZ].pos, caretCol - in.width() + 1, caretCol);
+  CellRect inner = intersect(in, clip);
+  for (int row = in.row0, k = first; row < in.row1 && k < static_cast<int>(lines.size()); ++row, ++k) {
+    const std::string& line = lines[static_cast<size_t>(k)];
+    if (left < static_cast<int>(line.size())) c.text(in.col0, row, std::string_view(line).substr(static_cast<size_t>(left)), dim, inner, in.width());
+  }
+  if (focus && inner.contains(in.col0 + caretCol - left, in.row0 + caretLine - first)) {
+    c.cursorCol = in.col0 + caretCol - left;
+    c.cursorRow = in.row0 + caretLine - first;
+  }
+}
+
 void draw_edit(Canvas& c, const Window& w, const CellRect& r, const CellRect& clip, uint16_t dim, bool focus) {
+  if (w.style & ES_MULTILINE) return draw_text_area(c, w, r, clip, dim, focus);
   const auto& e = std::get<detail::EditState>(w.state);
   std::string shown = display_text(w.handle);
   uint16_t base = static_cast<uint16_t>(kReverse | dim);
   c.fill(r, base, clip);
   int a = std::min(e.selStart, e.selEnd), b = std::max(e.selStart, e.selEnd);
-  // The line holding the caret, and the caret's place in it.
-  int lineStart = 0, line = 0;
-  for (int i = 0; i < e.selEnd && i < static_cast<int>(shown.size()); ++i)
-    if (shown[static_cast<size_t>(i)] == '\n') lineStart = i + 1, ++line;
   int width = std::max(1, r.width());
-  int caretCol = e.selEnd - lineStart;
-  int off = caretCol >= width ? caretCol - width + 1 : 0;
-  int firstLine = line >= r.height() ? line - r.height() + 1 : 0;
-  int row = r.row0 - firstLine, col = 0, start = 0;
-  bool single = !(w.style & ES_MULTILINE);
-  if (single && (w.style & ES_RIGHT) && text_width(shown) < width) start = width - text_width(shown);
+  int off = e.selEnd >= width ? e.selEnd - width + 1 : 0;  // the caret stays in view
+  int start = (w.style & ES_RIGHT) && text_width(shown) < width ? width - text_width(shown) : 0;
   for (int i = 0; i < static_cast<int>(shown.size()); ++i) {
-    unsigned char ch = static_cast<unsigned char>(shown[static_cast<size_t>(i)]);
-    if (!single && ch == '\n') {
-      ++row, col = 0;
-      continue;
-    }
-    if (!single && ch == '\r') continue;
-    int x = col - (row == r.row0 + line - firstLine ? off : 0);
+    int x = i - off;
     uint16_t attr = focus && i >= a && i < b ? static_cast<uint16_t>(kUnderline | dim) : base;
-    if (x >= 0 && x < width) c.put(r.col0 + start + x, row, glyph(ch), attr, clip);
-    ++col;
+    if (x >= 0 && x < width) c.put(r.col0 + start + x, r.row0, glyph(static_cast<unsigned char>(shown[static_cast<size_t>(i)])), attr, clip);
   }
-  if (focus && clip.contains(r.col0 + start + caretCol - off, r.row0 + line - firstLine)) {
-    c.cursorCol = r.col0 + start + caretCol - off;
-    c.cursorRow = r.row0 + line - firstLine;
+  if (focus && clip.contains(r.col0 + start + e.selEnd - off, r.row0)) {
+    c.cursorCol = r.col0 + start + e.selEnd - off;
+    c.cursorRow = r.row0;
   }
 }
 

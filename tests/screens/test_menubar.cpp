@@ -415,9 +415,9 @@ INSTANTIATE_TEST_SUITE_P(
     Programs, DemoMenuTest,
     ::testing::Values(DemoMenu{"accounting", "C2MENU",
                                "Procedures{Loan schedule=1500,Calculations{Choose a calculation=1501,"
-                               "Date of today=1502}},Options{Screen font=1503}"},
+                               "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504}"},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Calculations{Choose a calculation=1501,"
-                               "Date of today=1502}},Options{Screen font=1503}"}));
+                               "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504}"}));
 
 }  // namespace
