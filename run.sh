@@ -21,6 +21,12 @@ if [ ! -d "$work" ]; then
   cp -R "$root/apps/$program/demo/." "$work/"
   # Records the build writes for the demo (when the program has any).
   if [ -d "$root/build/release/demo/$program" ]; then cp -R "$root/build/release/demo/$program/." "$work/"; fi
+  # The demo's "data" folder is the program's data directory: the sibling
+  # "data" of its working folder (files there are never overwritten).
+  if [ -d "$root/apps/$program/demo/data" ]; then
+    mkdir -p "$root/run/data"
+    cp -R -n "$root/apps/$program/demo/data/." "$root/run/data/"
+  fi
   echo "prepared $work from apps/$program/demo"
 fi
 cd "$work"

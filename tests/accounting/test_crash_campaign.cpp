@@ -1,5 +1,6 @@
-// The crash campaign: a program whose start marks the run open in the run
-// status file writes the accounting demo's entry lines (three keys) with
+// The crash campaign: the accounting program (its phase callback, whose
+// start marks the run open in the run status file, and its dispatcher)
+// writes the accounting demo's entry lines (three keys) with
 // inserts, updates that change keys and deletes, telling the test on a pipe
 // what it is about to do and when it is done. The test kills it (SIGKILL) at
 // random moments, restarts it headless with a script that answers Yes to the
@@ -32,6 +33,7 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "apps/accounting/layer.h"
 #include "data/datafile.h"
 #include "data/dataui.h"
 #include "data/dictionary.h"
@@ -39,7 +41,6 @@
 #include "data/recbuf.h"
 #include "data/runstatus.h"
 #include "platform/host/signals.h"
-#include "screens/appconfig.h"
 #include "screens/menucmd.h"
 #include "screens/winlist.h"
 #include "script/variables.h"
@@ -51,7 +52,7 @@ namespace fs = std::filesystem;
 
 constexpr int kEntries = 9;       // the entry lines of the accounting demo
 constexpr size_t kKeyLen = 17;    // key 1: date, entry, line
-constexpr size_t kRecLen = 105;
+constexpr size_t kRecLen = 107;
 
 // ---- The program under test (runs in a child process) -----------------------
 
@@ -68,17 +69,15 @@ Status TellStep(uint32_t, uint32_t, StrValue) {
   return 0;
 }
 
-// Phase 1 lets the test see every record a rebuild handles; phase 2 is the
-// accounting program's: the configuration files, then the run marked open.
+// The accounting program's phases; phase 1 also lets the test see every
+// record a rebuild handles.
 int Phase(int phase) {
   if ((phase & 15) == 1) {
     DataUi ui = DataUiGet();
     ui.progressStep = TellStep;
     DataUiSet(ui);
   }
-  Status s = AppConfigPhase(phase);
-  if (s == 0 && (phase & 15) == 2) s = RunStatusFile(1);
-  return s;
+  return AcAppCallback(phase);
 }
 
 class Writer {
@@ -122,6 +121,7 @@ class Writer {
     std::string img = key + Pad("T" + std::to_string(rng_() % 3), 2) + kAccounts[rng_() % 5] + kAccounts[rng_() % 5];
     img += Pad(std::to_string(rng_() % 100000) + "." + std::to_string(10 + rng_() % 90), 14, true);
     img += Pad("op " + std::to_string(++ops_), 40) + Pad("D" + std::to_string(rng_() % 1000), 12);
+    img += rng_() % 4 ? " 0" : "60";  // ACC_ID
     return img;
   }
   Status Write(const std::string& img) {
@@ -178,7 +178,7 @@ class Writer {
 Status Dispatch(int code, StrValue rest) {
   MenuCommand cmd{static_cast<uint32_t>(code), rest};
   if (cmd.Stat() == 0 && cmd.Verb() == kVerbPerform && rest.Str() == "writer") return Writer().Run();
-  return MenuCmdDispatch(code, rest);
+  return AcMenuAction(code, rest);
 }
 
 // ---- The test's side ---------------------------------------------------------------
