@@ -14,7 +14,9 @@
 #include "screens/menuevent.h"
 #include "screens/menufile.h"
 #include "screens/menutree.h"
+#include "screens/actionchain.h"
 #include "screens/fieldctl.h"
+#include "screens/winproc.h"
 #include "screens/winrecord.h"
 #include "runtime/sysvars.h"
 #include "script/evaluator.h"
@@ -230,37 +232,11 @@ namespace {
 
 // ---- The main window ----------------------------------------------------------
 
-// Stands in for the main window's procedure of the window-procedure module:
-// a close runs action 17, a command of the menu range the item's action
-// (kind 16, the item number in the high byte), both through the action
-// handler of the main window's record; a destroyed window leaves the list.
-ui::LResult MainProc(ui::Hwnd h, ui::Msg m, ui::WParam wp, ui::LParam lp) {
-  auto act = [](uint16_t code) {
-    const WinRecord* r = WinGet(0);
-    return r && r->action ? r->action(code) : Status(0);
-  };
-  switch (m) {
-    case ui::WM_CLOSE:
-      act(kMenuActionClose);
-      return 0;
-    case ui::WM_COMMAND: {
-      int id = ui::LoWord(wp);
-      if (ui::HiWord(wp) == 0 && id >= kMenuFirstId && id < kMenuFirstId + kMenuMaxCommands)
-        act(static_cast<uint16_t>((id - kMenuFirstId) << 8 | kMenuActionItem));
-      return 0;
-    }
-    case ui::WM_DESTROY:
-      if (WinUnregister(h)) PostQuit(h);
-      return 0;
-    default:
-      return ui::def_window_proc(h, m, wp, lp);
-  }
-}
-
 class MainWindowTest : public MenuBarTest {
  protected:
   void SetUp() override {
     MenuBarTest::SetUp();
+    WinProcReset();
     MenuAppTasksSet(nullptr, nullptr);
     MenuCmdHookSet(nullptr);
     WriteFile(dir.File("MAIN.PMT"),
@@ -278,16 +254,18 @@ class MainWindowTest : public MenuBarTest {
   ui::Hwnd OpenMain() {
     ui::Hmenu bar = MenuLoad(S("MAIN"));
     EXPECT_NE(bar, 0u);
-    ui::Hwnd main = WinCreateKind(kWinKindMain, 0, S("Main"), 0, -1, -1, MainProc, bar);
+    ui::Hwnd main = WinCreateKind(kWinKindMain, 0, S("Main"), 0, -1, -1, MainWndProc, bar);
     EXPECT_NE(main, 0u);
     EXPECT_EQ(ScreenCreate(S("MAIN"), S("MAIN"), 1, 0, S("")), 0);
-    WinGet(kCurrentIndex)->action = MenuEvent;
+    ScreenActionSet(MenuEvent, nullptr, nullptr);
+    WinShowState(kWinShowNow);
     return main;
   }
   void OpenSecondScreen() {
     WriteTagged("TWO.PPN", {"FD$:B"});
     Window();
     ASSERT_EQ(ScreenCreate(S("TWO"), S("TWO"), 1, 0, S("")), 0);
+    WinShowState(kWinShowNow);  // shown and active
   }
 };
 
@@ -307,6 +285,8 @@ TEST_F(MainWindowTest, WithASecondScreenOpenTheCloseWarnsAndStays) {
   ui::Hwnd main = OpenMain();
   OpenSecondScreen();
   ExpectBox("There are windows open (2 Screens, 2 Windows)");
+  ui::set_focus(main);  // the person goes back to the main window and closes it
+  EXPECT_EQ(ScreenStackIndex(2), 0);
   ui::send(main, ui::WM_CLOSE);
   EXPECT_TRUE(ui::is_window(main));
   EXPECT_EQ(ScreenStackIndex(3), 2);
