@@ -57,12 +57,11 @@ class MenuBarTest : public ScreenUiTest {
     hl->answer(button);
     boxesExpected.push_back(contains);
   }
+  // Every box shown was expected, in order, each once.
   void TearDown() override {
-    if (!hl->boxes().empty()) {
-      EXPECT_EQ(hl->boxes().size(), boxesExpected.size());
-      for (size_t i = 0; i < boxesExpected.size() && i < hl->boxes().size(); ++i)
-        EXPECT_NE(hl->boxes()[i].text.find(boxesExpected[i]), std::string::npos) << hl->boxes()[i].text;
-    }
+    EXPECT_EQ(hl->boxes().size(), boxesExpected.size());
+    for (size_t i = 0; i < boxesExpected.size() && i < hl->boxes().size(); ++i)
+      EXPECT_NE(hl->boxes()[i].text.find(boxesExpected[i]), std::string::npos) << hl->boxes()[i].text;
     ScreenUiTest::TearDown();
   }
   std::vector<std::string> boxesExpected;
@@ -302,16 +301,21 @@ TEST_F(MainWindowTest, AuxStatBit32ClosesWithoutAsking) {
   EXPECT_TRUE(hl->boxes().empty());
 }
 
-TEST_F(MainWindowTest, HelpAndTheChooserOfAPatternAnswerTheirSeamsInTheErrorBox) {
+TEST_F(MainWindowTest, HelpAndTheChooserOfAPatternShowWhatTheyWaitForOnceAndTheWindowGoesOn) {
   WriteFile(dir.File("A.PRC"), "; TITLE$:'First'\r\nx=WRITE('a.txt';-3;'ran')\r\n");
   WriteFile(dir.File("B.PRC"), "; TITLE$:'Second'\r\nx=WRITE('b.txt';-3;'ran')\r\n");
-  OpenMain();
-  ExpectBox("WinChoice");
-  MenuEvent(1 << 8 | kMenuActionItem);  // File>Choose: PrcExec *.PRC
+  ui::Hwnd main = OpenMain();
+  hl->menu("File>Choose");  // PrcExec *.PRC: the chooser is a choice window
+  ExpectBox("FEATUREREMOVED: WinChoice");
+  hl->menu("Help");
   ExpectBox("HelpShow");
-  MenuEvent(2 << 8 | kMenuActionItem);  // Help
+  hl->menu("File>Run").close();
+  ExpectBox("Close Program?", ui::IDYES);
+  EXPECT_EQ(WinRunModal(0), 0);
   EXPECT_FALSE(std::filesystem::exists(dir.File("a.txt")));
   EXPECT_FALSE(std::filesystem::exists(dir.File("b.txt")));
+  EXPECT_EQ(ExpEvalInt(S("a")), 7);  // the item after the errors still runs
+  EXPECT_FALSE(ui::is_window(main));
 }
 
 class MainWindowSignalTest : public MainWindowTest {
