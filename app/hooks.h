@@ -12,6 +12,12 @@
 //   script   <- devices  the device statements (DEVICE, DLOCATE, DPRINT,
 //                        ENDDEVICE) on the stack of open devices
 //   screens  <- devices  the Report verb launches a report
+//   runtime  <- screens  the assertion box
+//   script   <- screens  MESSAGE, WINOPEN, WINCLOSE, WINPROG; the progress
+//                        window the runner polls and a run closes
+//   data     <- screens  the progress poll that lets long loops be cancelled
+//   screens  <- app      the INPUT file's next line, the answer of a batch form
+//   script   <- screens  BOUNDS runs an input form
 #pragma once
 
 void LayerHooksRegister();

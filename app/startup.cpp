@@ -15,6 +15,7 @@
 #include "platform/host/cmdline.h"
 #include "platform/host/env.h"
 #include "platform/host/files.h"
+#include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/format.h"
@@ -29,13 +30,15 @@
 #include "screens/fieldvalues.h"
 #include "screens/fontfile.h"
 #include "screens/fonts.h"
-#include "screens/mainwin.h"
+#include "screens/menubar.h"
 #include "screens/menuevent.h"
 #include "screens/msgbox.h"
+#include "screens/progress.h"
 #include "screens/winlist.h"
 #include "script/evaluator.h"
 #include "script/expfiles.h"
 #include "script/objparams.h"
+#include "script/procedures.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
 
@@ -120,11 +123,17 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   // A window-system setting that cannot be honoured ends the start before
   // anything is opened.
   if (Status b = AppInstanceInit(rec.instance, nullptr, nullptr)) return AppInstanceReport(b);
-  // The data layer asks its questions (recovery) through the screens.
+  // The data layer asks its questions (recovery) and shows its progress
+  // through the screens.
   DataUi ui;
   ui.ask = MsgAsk;
   ui.show = ErrShow;
   ui.choose = WinChoice;
+  ui.progressOpen = ProgressOpen;
+  ui.progressStep = ProgressStep;
+  ui.progressClose = ProgressClose;
+  ui.progressPump = ProgressPumpHook;
+  ui.progressText = ProgressText;
   DataUiSet(ui);
   const char* args[1] = {rec.commandLine};
   Status s = StartInit(kStartWholeCommandLine, args, rec.identity, rec.title, rec.startFlags, rec.phase);
@@ -142,6 +151,9 @@ Status StartCommandLine(int count, const char* const* args) {
   LayerHooksRegister();
   if (Status s = VarSysInit()) return s;
   TaskHookSet(&ScreenFieldHook, kHookValue);  // scripts read and assign screen fields by name
+  // EXEC$ reaches the procedure runner from the start, not only once a
+  // first procedure has been compiled.
+  TaskHookSet(&PrcCall, kHookPrcCall);
   const StrAreaScope scope;
   StrValue locale = StrCat(StrCat(StrCat(Msg("0019"), StrMake("\0", 1)), Msg("0117")),
                            StrMake("\0 ", 2));
@@ -281,6 +293,9 @@ StrValue InputNextLine() {
 
 Status MainWindowOpen(StrValue menuFile) {
   VarSysIntSet(kSysScrStat, static_cast<int16_t>(VarSysIntGet(kSysScrStat) | 2));
-  if (!MenuLoad(menuFile)) return ErrSet(1, MOD_SCREENS, st::FEATUREREMOVED, st::FEATUREREMOVED);
+  // The bar is built (a faulty menu shows its error now); the window that
+  // will carry it is not made yet. A menu name without a menu means a main
+  // window without a bar, no failure.
+  if (ui::Hmenu bar = MenuLoad(menuFile)) ui::menu_destroy(bar);
   return SeamMissing("MainWindowOpen");
 }
