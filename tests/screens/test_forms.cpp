@@ -51,7 +51,9 @@ TEST_F(FormsTest, BatchLinesAnswerFormsWithoutAWindow) {
     EXPECT_EQ(WinCount(), windows) << c.line;
     EXPECT_EQ(Str("a$"), c.a) << c.line;
     EXPECT_EQ(Str("b$"), c.b) << c.line;
-    if (c.status == 0) EXPECT_EQ(SysText(kSysAcceptValuesItem), c.line);
+    if (c.status == 0) {
+      EXPECT_EQ(SysText(kSysAcceptValuesItem), c.line);
+    }
     EXPECT_EQ(InputRest(), "next") << "one line was taken";
     StreamClose(inputSlot);
     inputSlot = kStreamNoSlot;
@@ -110,6 +112,29 @@ TEST_F(FormsTest, PersonConfirmsOrCancels) {
   EXPECT_EQ(LiveBlocksOf(MOD_SCREENS), 0);
   // The form left the default geometry as it was.
   EXPECT_EQ(TextWinGeomGet(), (TextWinGeom{80, 25, 0, 0, 0, 0}));
+}
+
+// A form that cannot be built shows nothing and leaves nothing: no window,
+// record, screen block, parameter string or quit message.
+TEST_F(FormsTest, AFormThatFailsLeavesNothingBehind) {
+  struct Case {
+    const char* list;
+    Status status;
+  } cases[] = {
+      {"'A:':'A3':a$:FN$NOSUCH(1)", st::SINTAXERROR},  // its default cannot be evaluated
+      {"'A:':'A0':a$", st::DATAOUTBOUND},
+      {"'A:':'A3':a$ /FILEDEF$=\"x;y\"", st::BADINPUTDATA},
+  };
+  for (const Case& c : cases) {
+    AcceptResult r = AcceptForm(S("Broken"), S(c.list));
+    EXPECT_EQ(r.status, c.status) << c.list;
+    EXPECT_EQ(WinCount(), 0) << c.list;
+    EXPECT_EQ(ScreenStackIndex(3), 0) << c.list;
+    EXPECT_EQ(LiveBlocksOf(MOD_SCREENS), 0) << c.list;
+    EXPECT_EQ(DynStrCount(ObjParamsList), 0u) << c.list;
+    EXPECT_EQ(ui::pending_count(), 0u) << c.list;
+    ErrClear();
+  }
 }
 
 std::vector<std::string> g_seen;
@@ -236,7 +261,9 @@ TEST_F(FillTest, ConfirmedScreensAreRecordedOneLineEach) {
     ScreenConfirm(kActionConfirm);
     if (c.line) want += c.line;
     EXPECT_EQ(OutputText(), want);
-    if (!c.line) EXPECT_EQ(OutputScreenLine(), st::BADINPUTDATA);
+    if (!c.line) {
+      EXPECT_EQ(OutputScreenLine(), st::BADINPUTDATA);
+    }
     WinRecordClose(kCurrentIndex);
   }
   // Without OUTPUT nothing is written; with it lines are appended.
@@ -341,6 +368,10 @@ TEST_F(FormsTest, WaitKeyTakesTheKeyFromEveryWindow) {
   ui::post_quit(0);
   EXPECT_EQ(WinWaitKey(), 0xFFFF);
   EXPECT_EQ(ui::pending_count(), 0u);
+  // Unattended, the stand-in's Esc ends a wait nobody answers.
+  hl->set_policy(ui::StallPolicy::Cancel);
+  EXPECT_EQ(WinWaitKey(), kKeyEsc);
+  hl->set_policy(ui::StallPolicy::Fail);
 }
 
 }  // namespace
