@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "data/compat.h"
-#include "platform/ui/ui.h"
 #include "data/dictionary.h"
 #include "data/recbuf.h"
+#include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/format.h"
@@ -35,6 +35,7 @@ namespace {
 constexpr uint16_t kAuxStatDefaults = 64;  // `_AUXSTAT` while the starting values are put
 constexpr size_t kNameMax = 8;             // a form's derived screen name
 constexpr int32_t kFitMinColumns = 25;
+constexpr int kPlaceMax = 9999;            // a row or column beyond any window
 constexpr char kNumericTypes[] = "NL123456789";
 // The comparison operators of names, in the order of message 0080's words.
 constexpr std::string_view kPromptOps[] = {">", "<", "==", ">=", "<=", "<>"};
@@ -119,7 +120,7 @@ int OptionNumber(std::string_view s, size_t at) {
   size_t i = at + 4;
   while (i < s.size() && (s[i] == ' ' || s[i] == '=')) ++i;
   int v = 0;
-  for (; i < s.size() && s[i] >= '0' && s[i] <= '9' && v < 100000; ++i) v = v * 10 + (s[i] - '0');
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) v = std::min(v * 10 + (s[i] - '0'), kPlaceMax);
   return v;
 }
 
@@ -133,8 +134,8 @@ bool PlacePrefix(std::string_view& text, int* row, int* col) {
     v = Trim(v);
     int n = 0;
     for (char c : v) {
-      if (c < '0' || c > '9' || n > 9999) return -1;
-      n = n * 10 + (c - '0');
+      if (c < '0' || c > '9') return -1;
+      n = std::min(n * 10 + (c - '0'), kPlaceMax);
     }
     return v.empty() ? -1 : n;
   };
@@ -369,6 +370,7 @@ Status FieldsOf(const Form& form, std::vector<FieldDesc>& fields, int flags) {
 struct FormScreen {
   std::string name;
   std::string list;
+  int gridPad = 0;
   const unsigned char* block = nullptr;
 };
 std::vector<FormScreen> g_formScreens;
@@ -381,14 +383,15 @@ std::string DerivedName(const Form& f) {
   return name.empty() ? std::string("_ACCEPT") : name;
 }
 
-bool SameForm(const FormScreen& fs, uint16_t index, std::string_view list) {
+bool SameForm(const FormScreen& fs, uint16_t index, std::string_view list, int gridPad) {
   const ScreenDesc* s = ScreenGet(index);
-  return s && s->block == fs.block && fs.list == list;
+  return s && s->block == fs.block && fs.list == list && fs.gridPad == gridPad;
 }
 
 // The screen to share (its index), or 0xFFFF and the free name to parse under.
-uint16_t FormScreenFind(const Form& f, std::string* name) {
+uint16_t FormScreenFind(const Form& f, int gridPad, std::string* name) {
   std::erase_if(g_formScreens, [](const FormScreen& fs) {
+    const StrAreaScope scope;
     uint16_t at = ScreenFind(StrFromView(fs.name));
     return at == 0xFFFF || ScreenGet(at)->block != fs.block;
   });
@@ -402,13 +405,14 @@ uint16_t FormScreenFind(const Form& f, std::string* name) {
       return 0xFFFF;
     }
     for (const FormScreen& fs : g_formScreens)
-      if (fs.name == candidate && SameForm(fs, at, f.list)) return at;
+      if (fs.name == candidate && SameForm(fs, at, f.list, gridPad)) return at;
   }
 }
 
 Status FormScreenMake(const Form& f, int flags) {
   std::string name;
-  uint16_t shared = FormScreenFind(f, &name);
+  int gridPad = flags & kAcceptGridPad;
+  uint16_t shared = FormScreenFind(f, gridPad, &name);
   if (shared != 0xFFFF) {
     ScreenStackSetCurrent(shared);
     return 0;
@@ -422,7 +426,7 @@ Status FormScreenMake(const Form& f, int flags) {
   }
   const StrAreaScope scope;
   if (Status e = ScreenDefParse(d, fields.data(), static_cast<uint16_t>(fields.size()), StrFromView(name))) return e;
-  g_formScreens.push_back(FormScreen{name, f.list, ScreenGet(kCurrentIndex)->block});
+  g_formScreens.push_back(FormScreen{name, f.list, gridPad, ScreenGet(kCurrentIndex)->block});
   return 0;
 }
 
