@@ -1,18 +1,25 @@
 #include "screens/controls.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "data/fileaction.h"
+#include "platform/host/files.h"
 #include "platform/ui/ui.h"
 #include "runtime/errors.h"
 #include "runtime/fixednum.h"
+#include "runtime/paths.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
+#include "runtime/sysvars.h"
 #include "screens/actions.h"
 #include "screens/fonts.h"
 #include "screens/geometry.h"
 #include "screens/screendef.h"
+#include "screens/tiles.h"
 #include "screens/winlist.h"
 
 namespace {
@@ -65,6 +72,60 @@ bool PositionEnabled(StrValue enabled, uint32_t position) {
   return false;
 }
 
+// The screen of the window keeps the value for the id in its owner-drawn
+// table (ids, values): the id's entry, else the first free one.
+bool ScreenKeepsValue(ui::Hwnd window, uint16_t id, uint16_t value) {
+  uint16_t record = WinTopId(ui::get_top_level(window));
+  const WinRecord* r = record == kWinNoRecord ? nullptr : WinGet(record);
+  ScreenDesc* s = r ? ScreenGet(r->screen) : nullptr;
+  if (!s || !s->ids[0] || !s->ids[1]) return false;
+  for (uint16_t i = 0; i < s->maxIdsAttr; ++i) {
+    if (s->ids[0][i] != id && s->ids[0][i] != 0) continue;
+    s->ids[0][i] = id;
+    s->ids[1][i] = value;
+    return true;
+  }
+  return false;
+}
+
+// The picture file an option text names: the first match of text + "*" in
+// the default directory; empty when none, or when the text could reach
+// outside that directory.
+StrValue PictureFor(StrValue text) {
+  std::string_view t = text.View();
+  if (t.empty() || t.find_first_of("/\\:") != std::string_view::npos || t.find("..") != std::string_view::npos)
+    return StrFromC("");
+  StrValue dir = AppPath(APPPATH_DEFAULT);
+  StrValue pattern = PathJoin(dir, StrCat(text, StrFromC("*")));
+  std::vector<std::string> names;
+  if (pattern.IsError() || host::List(pattern.View(), &names) != 0 || names.empty()) return StrFromC("");
+  return PathJoin(dir, StrFromView(names.front()));
+}
+
+// The tile grid of OptionButtonsCreate for n items of the longest length.
+TileLayoutRec OptionGrid(ui::Hwnd parent, uint32_t n, uint16_t longest, uint8_t flags, ui::Point* origin) {
+  CellSize cell = FontSystemCell();
+  TextWinGeom g = TextWinGeomGet();
+  ui::Rect client = ui::get_client_rect(parent);
+  int64_t ox = static_cast<int64_t>(g.originCol) * cell.width;
+  int64_t oy = (static_cast<int64_t>(g.originRow) + g.rowAdjust) * cell.height;
+  auto u16 = [](int64_t v) { return static_cast<uint16_t>(std::clamp<int64_t>(v, 0, 0xFFFE)); };
+  TileLayoutRec t;
+  t.areaWidth = u16(client.Width() - ox);
+  t.areaHeight = u16(client.Height() - oy);
+  t.count = u16(n);
+  t.tileWidth = u16((static_cast<int64_t>(longest) + 5) * cell.width);
+  t.tileHeight = u16(2 * static_cast<int64_t>(cell.height));
+  if (flags & kOptionOneRow) {
+    t.rows = 1;
+    t.columns = t.count;
+  }
+  t.flags = flags & (kTileSpreadRows | kTileSpreadColumns);
+  TileLayout(t);
+  *origin = (flags & kOptionNoOrigin) ? ui::Point{} : ui::Point{static_cast<int>(ox), static_cast<int>(oy)};
+  return t;
+}
+
 }  // namespace
 
 ui::Hwnd EditCreate(ui::Hwnd parent, int32_t x, int32_t y, int32_t width, int32_t height, uint16_t id,
@@ -98,6 +159,57 @@ ui::Hwnd ListBoxCreate(ui::Hwnd parent, int32_t x, int32_t y, int32_t width, int
   StrValue item;
   while (it.Next(&item)) ui::listbox_add(h, StrUnquote(item).View());
   return h;
+}
+
+ui::Hwnd OptionButtonCreate(ui::Hwnd parent, int32_t x, int32_t y, int32_t width, int32_t height, StrValue text,
+                            uint16_t id, uint16_t value, uint8_t flags) {
+  if (text.IsError()) return 0;
+  if (flags & kOptionPicture) {
+    if (ui::Hbitmap picture = ui::load_bitmap_file(host::ResolvePath(text.View()))) {
+      ui::Hwnd h = Child(parent, "BUTTON", text.View(), kChildStyle | ui::BS_BITMAP, 0, x, y, width, height, id);
+      if (h) ui::set_image(h, picture);
+      else ui::delete_bitmap(picture);
+      return h;
+    }
+  }
+  StrValue caption = StrUnquote(text);
+  if (value != kOptionNoValue && ScreenKeepsValue(parent, id, value))
+    return Child(parent, "BUTTON", caption.View(), kChildStyle | ui::BS_OWNERDRAW, 0, x, y, width, height, id);
+  return ButtonCreate(parent, x, y, width, height, caption, id);
+}
+
+Status OptionButtonsCreate(ui::Hwnd parent, StrValue items, uint16_t firstId, uint8_t flags) {
+  if (Status e = StrError(items)) return e;
+  if (flags == 0xFF) flags = kOptionDefault;
+  const StrAreaScope scope;
+  uint16_t common = OptionValueSpec(&items);
+  uint32_t n = StrListCount(items, ',');
+  ui::Point origin;
+  TileLayoutRec t = OptionGrid(parent, n, StrListMaxLen(items, ',', 0), flags, &origin);
+  bool pictures = (flags & kOptionPicture) && VarIntTestBits(kSysSysCompat, kSysCompatPictures);
+  int64_t columns = std::max<int64_t>(t.outColumns, 1);
+  StrListIter it(items, ',');
+  StrValue item;
+  for (uint32_t k = 0; it.Next(&item); ++k) {
+    const StrAreaScope each;
+    StrValue text = StrUnquote(item);
+    uint16_t value = OptionValueSpec(&text);  // an option's own value before the list's
+    if (value == kOptionNoValue) value = common;
+    StrValue picture = pictures ? PictureFor(text) : StrFromC("");
+    int64_t i = k % columns, j = k / columns;
+    int64_t x = origin.x + t.xOrigin + (static_cast<int64_t>(t.outTileWidth) + t.xGap) * i;
+    int64_t y = origin.y + t.yOrigin + (static_cast<int64_t>(t.outTileHeight) + t.yGap) * j;
+    uint32_t id = static_cast<uint32_t>(firstId) + k;
+    ui::Hwnd h = id > 0xFFFF ? 0
+                             : OptionButtonCreate(parent, static_cast<int32_t>(std::min<int64_t>(x, INT32_MAX)),
+                                                  static_cast<int32_t>(std::min<int64_t>(y, INT32_MAX)),
+                                                  t.outTileWidth, t.outTileHeight, picture.len ? picture : text,
+                                                  static_cast<uint16_t>(id), value,
+                                                  picture.len ? kOptionPicture : 0);
+    if (!h) return ControlError("OptionButtonsCreate");
+    FontApply(h, kFontSystem);
+  }
+  return 0;
 }
 
 ui::Hwnd StaticTextCreate(ui::Hwnd parent, int32_t y, int32_t x, int32_t width, int32_t height, StrValue text) {

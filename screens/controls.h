@@ -17,7 +17,16 @@
 // (a dead parent, an error string for a text). Texts are read and set
 // through CtlTextGet and CtlTextSet, which are bounded and never overrun.
 //
-// Option buttons and their grids live in screens/tiles.h.
+// Option buttons: a push button, an owner-drawn button when the text
+// carries a value ("caption/#n", screens/tiles.h OptionValueSpec) that the
+// window's screen can keep in its owner-drawn value table (the two
+// MAX_IDS_ATTR% arrays: ids, values), or a picture button. Picture options:
+// with option flag 2 and `_SYSCOMPAT` bit 32 an option text is looked up as
+// the file name pattern text + "*" in the default directory, and the first
+// match makes the option a picture button. A text holding a path
+// separator, a drive colon or ".." is never looked up, so an option cannot
+// reach outside that directory; a picture that cannot be loaded leaves a
+// push button with the text.
 #pragma once
 #include <cstdint>
 
@@ -47,6 +56,17 @@ enum BottomBarFlag : uint16_t {
 // window width / enabled buttons, 1 / all commands, 2 60 pixels); any flag
 // centres the row. The maintenance window passes 6.
 constexpr uint16_t kNavBarMaintenance = 6;
+
+// Option-button flags (a byte; 0xFF stands for kOptionDefault). Bits 1 and
+// 2 are also the spread flags of the grid's tile layout (screens/tiles.h:
+// rows, columns).
+enum OptionFlag : uint8_t {
+  kOptionPicture = 2,   // picture options
+  kOptionNoOrigin = 4,  // not moved by the text-window origin
+  kOptionOneRow = 8,    // all options in one row
+};
+constexpr uint8_t kOptionDefault = 3;
+constexpr uint16_t kSysCompatPictures = 32;  // `_SYSCOMPAT`: option texts name picture files
 constexpr uint16_t kCtlTextDefaultMax = 384;  // CtlTextGet's maximum for 0xFFFF
 
 // An EDIT with the client edge (or a check box with kEditCheckBox).
@@ -60,6 +80,21 @@ ui::Hwnd ButtonCreate(ui::Hwnd parent, int32_t x, int32_t y, int32_t width, int3
 // quotes; table font.
 ui::Hwnd ListBoxCreate(ui::Hwnd parent, int32_t x, int32_t y, int32_t width, int32_t height, uint16_t number,
                        StrValue items);
+// One option button (value kOptionNoValue for none): with kOptionPicture a
+// picture button showing the bitmap file the text names (a push button with
+// the text when it cannot be loaded); else, with a value the screen of the
+// window keeps for the id, an owner-drawn button; else a push button with
+// the text unquoted.
+ui::Hwnd OptionButtonCreate(ui::Hwnd parent, int32_t x, int32_t y, int32_t width, int32_t height, StrValue text,
+                            uint16_t id, uint16_t value, uint8_t flags);
+// The buttons of the comma list laid out by TileLayout in the parent's
+// client area less the text-window origin (the buttons moved by it unless
+// kOptionNoOrigin): tiles the longest item + 5 columns wide and 2 rows high
+// of the system font, filled row by row, ids from firstId; one row with
+// kOptionOneRow, otherwise as many columns as fit (one for a window sized
+// to the list); system font. Answers 0, or 179 when a button cannot be
+// made.
+Status OptionButtonsCreate(ui::Hwnd parent, StrValue items, uint16_t firstId, uint8_t flags);
 // A STATIC text at a pixel position (note the order: y before x).
 ui::Hwnd StaticTextCreate(ui::Hwnd parent, int32_t y, int32_t x, int32_t width, int32_t height, StrValue text);
 // "Ok" (id 3100) at column 14 from the right, half a cell above the bottom
