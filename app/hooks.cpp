@@ -7,6 +7,7 @@
 #include "devices/devstack.h"
 #include "devices/reportlaunch.h"
 #include "runtime/messages.h"
+#include "screens/choice.h"
 #include "screens/fieldctl.h"
 #include "screens/menucmd.h"
 #include "screens/winproc.h"
@@ -20,5 +21,6 @@ void LayerHooksRegister() {
   DataStatementsRegister();
   DataBuiltinsRegister();
   DevStatementsRegister();
+  ChoiceStatementsRegister();
   CtlSubclassHookSet(CtlSubclass);
 }

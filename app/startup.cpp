@@ -124,7 +124,7 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   DataUi ui;
   ui.ask = MsgAsk;
   ui.show = ErrShow;
-  ui.choose = WinChoice;
+  ui.choose = WinChoiceAndClose;  // the data layer cannot close the window itself
   DataUiSet(ui);
   const char* args[1] = {rec.commandLine};
   Status s = StartInit(kStartWholeCommandLine, args, rec.identity, rec.title, rec.startFlags, rec.phase);
