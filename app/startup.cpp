@@ -15,6 +15,7 @@
 #include "platform/host/cmdline.h"
 #include "platform/host/env.h"
 #include "platform/host/files.h"
+#include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/format.h"
@@ -29,9 +30,10 @@
 #include "screens/fieldvalues.h"
 #include "screens/fontfile.h"
 #include "screens/fonts.h"
-#include "screens/mainwin.h"
+#include "screens/menubar.h"
 #include "screens/menuevent.h"
 #include "screens/msgbox.h"
+#include "screens/progress.h"
 #include "screens/winlist.h"
 #include "script/evaluator.h"
 #include "script/expfiles.h"
@@ -120,11 +122,17 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   // A window-system setting that cannot be honoured ends the start before
   // anything is opened.
   if (Status b = AppInstanceInit(rec.instance, nullptr, nullptr)) return AppInstanceReport(b);
-  // The data layer asks its questions (recovery) through the screens.
+  // The data layer asks its questions (recovery) and shows its progress
+  // through the screens.
   DataUi ui;
   ui.ask = MsgAsk;
   ui.show = ErrShow;
   ui.choose = WinChoiceAndClose;  // the data layer cannot close the window itself
+  ui.progressOpen = ProgressOpen;
+  ui.progressStep = ProgressStep;
+  ui.progressClose = ProgressClose;
+  ui.progressPump = ProgressPumpHook;
+  ui.progressText = ProgressText;
   DataUiSet(ui);
   const char* args[1] = {rec.commandLine};
   Status s = StartInit(kStartWholeCommandLine, args, rec.identity, rec.title, rec.startFlags, rec.phase);
@@ -274,6 +282,9 @@ StrValue InputNextLine() {
 
 Status MainWindowOpen(StrValue menuFile) {
   VarSysIntSet(kSysScrStat, static_cast<int16_t>(VarSysIntGet(kSysScrStat) | 2));
-  if (!MenuLoad(menuFile)) return ErrSet(1, MOD_SCREENS, st::FEATUREREMOVED, st::FEATUREREMOVED);
+  // The bar is built (a faulty menu shows its error now); the window that
+  // will carry it is not made yet. A menu name without a menu means a main
+  // window without a bar, no failure.
+  if (ui::Hmenu bar = MenuLoad(menuFile)) ui::menu_destroy(bar);
   return SeamMissing("MainWindowOpen");
 }
