@@ -38,6 +38,7 @@
 #include "script/evaluator.h"
 #include "script/expfiles.h"
 #include "script/objparams.h"
+#include "script/procedures.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
 
@@ -150,6 +151,9 @@ Status StartCommandLine(int count, const char* const* args) {
   LayerHooksRegister();
   if (Status s = VarSysInit()) return s;
   TaskHookSet(&ScreenFieldHook, kHookValue);  // scripts read and assign screen fields by name
+  // EXEC$ reaches the procedure runner from the start, not only once a
+  // first procedure has been compiled.
+  TaskHookSet(&PrcCall, kHookPrcCall);
   const StrAreaScope scope;
   StrValue locale = StrCat(StrCat(StrCat(Msg("0019"), StrMake("\0", 1)), Msg("0117")),
                            StrMake("\0 ", 2));
