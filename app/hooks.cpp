@@ -11,6 +11,7 @@
 #include "devices/reportlaunch.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
+#include "screens/choice.h"
 #include "screens/fieldctl.h"
 #include "screens/forms.h"
 #include "screens/menucmd.h"
@@ -29,6 +30,7 @@ void LayerHooksRegister() {
   DataStatementsRegister();
   DataBuiltinsRegister();
   DevStatementsRegister();
+  ChoiceStatementsRegister();
   CtlSubclassHookSet(CtlSubclass);
   AssertBoxHookSet(AssertBox);
   ScreenStatementsRegister();
