@@ -14,6 +14,7 @@
 #include "runtime/strutil.h"
 #include "runtime/sysvars.h"
 #include "screens/actionchain.h"
+#include "screens/controls.h"
 #include "screens/fieldctl.h"
 #include "screens/fieldvalues.h"
 #include "screens/fonts.h"
@@ -33,8 +34,6 @@ constexpr int kParmAcBound = 93;       // ACBOUND$
 constexpr int kParmAcceptPrc = 101;    // ACCEPT_PRC%
 constexpr int kParmWinName = 102;      // WINNAME$
 constexpr uint16_t kAnswerNoBits = 0x10;  // cleared from the screen default's answers
-constexpr uint16_t kOkColumns = 12;       // the "Ok" button: 12 columns wide,
-constexpr uint16_t kOkFromRight = 14;     // at column 14 from the right
 
 InputLineFn g_inputLine = nullptr;
 AcceptResult g_last;                         // of AcceptSpecRun
@@ -70,23 +69,6 @@ ui::Hwnd CurrentRecordWindow() {
 
 void RecordReselect(ui::Hwnd window) {
   if (int r = RecordOf(window); r >= 0) WinSelect(r);
-}
-
-// The "Ok" button of a form: below the fields, near the right edge.
-void FormOkButton(ui::Hwnd window) {
-  if (ui::get_dlg_item(window, kIdOk)) return;
-  CellSize cell = FontCellSize();
-  ui::CreateSpec spec;
-  spec.cls = "BUTTON";
-  spec.title = "Ok";
-  spec.style = ui::WS_CHILD | ui::WS_VISIBLE | ui::WS_TABSTOP;
-  spec.x = WinColXRight(kOkFromRight);
-  spec.y = WinRowYBottom(0) - cell.height / 2;
-  spec.width = WinColsWidth(kOkColumns);
-  spec.height = cell.height;
-  spec.parent = window;
-  spec.id = kIdOk;
-  if (ui::Hwnd h = ui::create_window(spec)) FontApply(h, kFontTable);
 }
 
 // Takes down what a failed AcceptWinRun made: the form's record and the
@@ -204,7 +186,7 @@ Status AcceptWinRun(StrValue title, StrValue list, int flags, ui::Hwnd owner, Ac
     PxSize whole = WinSizeForClient(content.width, content.height, kWinKindDialog, false);
     ui::Point corner = (flags & kAcceptOwnWindow) || !owner ? ui::Point{kGeomAll, 0} : WinPos(owner);
     WinMoveSize(corner.x, corner.y, whole.width, whole.height);
-    FormOkButton(WinTop());
+    OkButtonAdd(WinTop());
   } else {
     FormUndo(made, recordOpened);
   }
