@@ -12,6 +12,7 @@
 #include "runtime/fixednum.h"
 #include "runtime/log.h"
 #include "script/evaluator.h"
+#include "script/expcache.h"
 #include "script/handlers.h"
 #include "script/macros.h"
 #include "script/prcframe.h"
@@ -41,9 +42,14 @@ bool Stops(Status s) { return s == st::USERCANCELED || s >= 128; }
 // slot just above the run's result mark); a failed one leaves the previous.
 Status RunExpression(const PrcProgram* program, uint16_t n) {
   uint16_t mark = StrAreaMark(-1);
-  StrValue text = PrcLineText(program, n);
-  Status s = StrError(text);
-  if (s == 0) s = ExpExecText(text);
+  Status s = 0;
+  if (ExpCompiled* code = program->exprs[n - 1]) {
+    s = ExpExecCompiled(code);
+  } else {
+    StrValue text = PrcLineText(program, n);
+    s = StrError(text);
+    if (s == 0) s = ExpExecText(text);
+  }
   if (Stops(s)) return StrAreaRelease(mark, s);
   StrValue value = StrAreaTop();
   if (s == 0 || s == 1) {
@@ -57,10 +63,15 @@ Status RunExpression(const PrcProgram* program, uint16_t n) {
 
 // 1 true, 0 false, or a status that stops the run; soft statuses are false.
 Status RunCondition(const PrcProgram* program, uint16_t n) {
-  const StrAreaScope scope;
-  StrValue text = PrcLineText(program, n);
-  Status s = StrError(text);
-  if (s == 0) s = ExpEvalCond(text);
+  Status s = 0;
+  if (ExpCompiled* code = program->exprs[n - 1]) {
+    s = ExpEvalCondCompiled(code);
+  } else {
+    const StrAreaScope scope;
+    StrValue text = PrcLineText(program, n);
+    s = StrError(text);
+    if (s == 0) s = ExpEvalCond(text);
+  }
   if (!Stops(s) && s > 1) s = 0;
   return s;
 }

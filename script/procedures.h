@@ -105,6 +105,8 @@ struct PrcItem {
   uint16_t target;
 };
 
+struct ExpCompiled;
+
 // One compiled procedure: a header at the start of its block; every array
 // lies in the same block.
 struct PrcProgram {
@@ -112,6 +114,7 @@ struct PrcProgram {
   uint16_t* gosub;       // kPrcGosubDepth return positions
   uint16_t* defPos;      // statement of each entry
   uint16_t* textOffset;  // start of statement n's text in `texts`
+  ExpCompiled** exprs;   // statement n's expression or condition compiled (null: none, or macros)
   char* defNames;        // entry names, a comma list
   char* texts;           // statement texts, each followed by a NUL
   uint32_t blockSize;

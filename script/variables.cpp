@@ -14,6 +14,7 @@
 #include "runtime/strutil.h"
 #include "runtime/valtables.h"
 #include "script/arrays.h"
+#include "script/expcache.h"
 #include "script/taskhooks.h"
 #include "script/varsint.h"
 
@@ -46,6 +47,13 @@ struct NameHash {
 using NameSlots = std::unordered_map<std::string, uint16_t, NameHash, std::equal_to<>>;
 NameSlots g_index[4];
 bool g_indexValid = false;
+uint32_t g_generation = 1;
+
+// Slots resolved before now may name other variables, or none.
+void SlotsMoved() {
+  ++g_generation;
+  ExpCacheClear();
+}
 
 void IndexRebuild() {
   for (uint16_t l = 0; l < 4; ++l) {
@@ -179,6 +187,7 @@ int16_t VarLow16(int64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(
 int16_t VarNumToInt(FixedNum v) { return VarLow16(Int64DivRound(v, Pow10(NumPrecis()))); }
 
 void VarNamesClear(uint16_t list) {
+  ++g_generation;
   IndexCut(list, 0);
   DynStrSet(VarNamesList, list, StrMake("", 0));
 }
@@ -191,6 +200,7 @@ Status VarSysInit() {
   DynStrClear(VarNamesList);
   DynStrClear(StrVarValuesList);
   g_indexValid = false;
+  SlotsMoved();
   // The four name lists exist from the start, so that dropping local
   // variables gives the store back exactly what they took.
   if ((s = DynStrSet(VarNamesList, kListArray, StrMake("", 0)))) return s;
@@ -208,6 +218,7 @@ Status VarSysInit() {
 
 uint16_t VarsFreeAll() {
   g_indexValid = false;
+  SlotsMoved();
   ArrFreeAll();
   ValTablesFree();
   return RuntimeMemFree();
@@ -223,6 +234,8 @@ VarType VarTypeOfName(StrValue name) {
   if (StrFindChar(name, '#', kSearchPlain) != kNotFound) return kVarNum;
   return kVarInt;
 }
+
+uint32_t VarGeneration() { return g_generation; }
 
 VarRef VarLookup(StrValue name) {
   VarRef ref;
@@ -382,6 +395,7 @@ Status VarCountsRestore(const VarSnapshot& snap) {
   for (uint16_t l = 0; l < 4; ++l) {
     StrValue list = NameList(l);
     if (list.len == snap.nameBytes[l]) continue;
+    ++g_generation;
     IndexCut(l, snap.nameCount[l]);
     if (Status s = DynStrSet(VarNamesList, l, StrMake(list.ptr, snap.nameBytes[l]))) return s;
   }

@@ -56,6 +56,10 @@ uint16_t VarsFreeAll();
 // --- Names ---------------------------------------------------------------
 VarType VarTypeOfName(StrValue name);
 VarRef VarLookup(StrValue name);
+// Changes whenever defined names lose their slots (local variables dropped,
+// the runtime started or ended), so a slot resolved from a name stays good
+// while the generation it was resolved in is the current one.
+uint32_t VarGeneration();
 // Appends the name to the list of ref.type and creates its value (0 or
 // empty); ref.slot receives the new slot.
 Status VarCreate(VarRef& ref, StrValue name);

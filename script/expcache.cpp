@@ -1,0 +1,163 @@
+// The cache of compiled expression texts: a map by text and a list from the
+// most to the least recently used.
+#include "script/expcache.h"
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "runtime/memory.h"
+#include "script/evalint.h"
+#include "script/evaluator.h"
+#include "script/expcode.h"
+
+struct ExpCompiled {
+  std::string key;  // the text as given
+  ExpProgram program;
+  uint32_t generation = 0;  // of the cache when compiled
+  uint32_t refs = 0;        // the cache's own and each holder's
+  bool cached = false;
+  size_t bytes = 0;
+  ExpCompiled* newer = nullptr;
+  ExpCompiled* older = nullptr;
+};
+
+namespace {
+
+struct Cache {
+  std::unordered_map<std::string_view, ExpCompiled*> map;
+  ExpCompiled* newest = nullptr;
+  ExpCompiled* oldest = nullptr;
+  size_t bytes = 0;
+  uint32_t generation = 1;
+  uint32_t memGeneration = 0;  // of the runtime the texts were compiled in
+};
+
+Cache& TheCache() {
+  static Cache cache;
+  return cache;
+}
+
+bool g_textPath = false;
+
+size_t SizeOf(const ExpCompiled& c) {
+  const ExpProgram& p = c.program;
+  size_t n = sizeof c + c.key.size() + p.text.size() + p.nodes.size() * sizeof(ExpNode) +
+             p.args.size() * sizeof(uint32_t);
+  for (const ExpList& l : p.lists) n += sizeof l + l.exprs.size() * sizeof(ExpExpr);
+  return n;
+}
+
+void Unlink(Cache& cache, ExpCompiled* c) {
+  (c->newer ? c->newer->older : cache.newest) = c->older;
+  (c->older ? c->older->newer : cache.oldest) = c->newer;
+  c->newer = c->older = nullptr;
+}
+
+void LinkNewest(Cache& cache, ExpCompiled* c) {
+  c->older = cache.newest;
+  c->newer = nullptr;
+  (cache.newest ? cache.newest->newer : cache.oldest) = c;
+  cache.newest = c;
+}
+
+void Drop(Cache& cache, ExpCompiled* c) {
+  cache.map.erase(std::string_view(c->key));
+  Unlink(cache, c);
+  cache.bytes -= c->bytes;
+  c->cached = false;
+  ExpCompiledRelease(c);
+}
+
+ExpCompiled* Compile(StrValue text, uint32_t generation) {
+  auto* c = new ExpCompiled;
+  c->key.assign(text.View());
+  c->generation = generation;
+  ExpCompileProgram(StrMake(c->key.data(), static_cast<uint32_t>(c->key.size())), c->program);
+  c->bytes = SizeOf(*c);
+  return c;
+}
+
+void Insert(Cache& cache, ExpCompiled* c) {
+  c->cached = true;
+  ++c->refs;
+  cache.map.emplace(std::string_view(c->key), c);
+  LinkNewest(cache, c);
+  cache.bytes += c->bytes;
+  while (cache.oldest && cache.oldest != c && (cache.map.size() > kExpCacheTexts || cache.bytes > kExpCacheBytes))
+    Drop(cache, cache.oldest);
+}
+
+// The current compiled form of a text, without a reference of its own.
+ExpCompiled* Lookup(StrValue text) {
+  Cache& cache = TheCache();
+  if (cache.memGeneration != MemGeneration()) {  // a new runtime, with its own built-ins
+    ExpCacheClear();
+    cache.memGeneration = MemGeneration();
+  }
+  auto it = cache.map.find(text.View());
+  if (it != cache.map.end()) {
+    ExpCompiled* c = it->second;
+    if (c->generation == cache.generation) {
+      Unlink(cache, c);
+      LinkNewest(cache, c);
+      return c;
+    }
+    Drop(cache, c);
+  }
+  ExpCompiled* c = Compile(text, cache.generation);
+  Insert(cache, c);
+  return c;
+}
+
+// Runs a compiled text, on the text path when it cannot run compiled now.
+Status Run(ExpCompiled* c, bool skipEmpty) {
+  ++c->refs;  // nested evaluations may drop it from the cache meanwhile
+  const ExpProgram& p = c->program;
+  Status s;
+  if (p.textPath || c->generation != TheCache().generation || ExpDepth() + p.maxDepth > kExpMaxDepth)
+    s = ExpExecTextPath(ExpCompiledText(c), skipEmpty);
+  else
+    s = ExpRunProgram(p, skipEmpty);
+  ExpCompiledRelease(c);
+  return s;
+}
+
+}  // namespace
+
+ExpCompiled* ExpCompiledGet(StrValue text) {
+  if (text.IsError()) return nullptr;
+  ExpCompiled* c = Lookup(text);
+  ++c->refs;
+  return c;
+}
+
+void ExpCompiledRelease(ExpCompiled* code) {
+  if (code && --code->refs == 0) delete code;
+}
+
+StrValue ExpCompiledText(const ExpCompiled* code) {
+  return StrMake(code->key.data(), static_cast<uint32_t>(code->key.size()));
+}
+
+Status ExpExecCached(StrValue text, bool skipEmpty) {
+  if (g_textPath || text.IsError()) return ExpExecTextPath(text, skipEmpty);
+  return Run(Lookup(text), skipEmpty);
+}
+
+Status ExpExecCompiled(ExpCompiled* code) {
+  if (g_textPath) return ExpExecTextPath(ExpCompiledText(code), false);
+  return Run(code, false);
+}
+
+void ExpCacheClear() {
+  Cache& cache = TheCache();
+  while (cache.oldest) Drop(cache, cache.oldest);
+  ++cache.generation;
+}
+
+uint32_t ExpCacheCount() { return static_cast<uint32_t>(TheCache().map.size()); }
+
+void ExpUseTextPath(bool on) { g_textPath = on; }
+
+bool ExpUsingTextPath() { return g_textPath; }
