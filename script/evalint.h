@@ -47,16 +47,25 @@ struct ExpCtx {
   Status soft = 0;
 
   void Precis() {
-    precis = NumPrecis();
-    pow = Pow10(precis);
+    int p = NumPrecis();
+    if (p != precis) pow = Pow10(precis = p);
   }
 };
 
 // Errors and a cancel stop a text; soft statuses leave a value.
 inline bool ExpHard(Status s) { return s >= st::TYPEMISMATCH || s == st::USERCANCELED; }
 
+// A condition from an evaluation's status and, for 0, its number: true for
+// a non-zero number; a string and statuses 1-121 are false, 122 and above
+// are answered.
+inline Status ExpCondOf(Status s, FixedNum number) {
+  if (s >= st::USERCANCELED) return s;
+  return s == 0 && number != 0 ? 1 : 0;
+}
+
 // The nesting depth of the evaluation now running (0 outside any).
-int& ExpDepth();
+inline int g_expDepth = 0;
+inline int& ExpDepth() { return g_expDepth; }
 
 // Evaluates a text by scanning it token by token (the reference path); the
 // result and status as ExpExecText answers them (skipEmpty: empty
@@ -103,9 +112,12 @@ constexpr int kExpLabelArgs = 2;
 
 // --- Operators and assignment ------------------------------------------------
 
-// Applies a two-operand operator other than "=" and leaves the result in
-// left, a string directly above mark lm.
-Status ExpCombine(ExpCtx& c, uint16_t op, ExpValue& left, ExpValue& right, uint16_t lm);
+// Applies a two-operand operator other than "=" (a numeric field on the
+// left reads a string on the right as a number); a string result is a new
+// slot of the area, to be placed (ExpPlace) by the caller.
+Status ExpOperate(const ExpCtx& c, uint16_t op, const ExpValue& left, ExpValue& right, ExpValue& res);
+// A two-operand operator other than "=" on two numbers.
+Status ExpNumOp(const ExpCtx& c, uint16_t op, FixedNum a, FixedNum b, FixedNum* out);
 // Leaves res as the value of an operation: a string directly above lm.
 Status ExpPlace(ExpValue& res, uint16_t lm);
 
@@ -118,6 +130,6 @@ StrValue ExpAsText(const ExpCtx& c, const ExpValue& v);
 Status ExpLabelAssign(const ExpCtx& c, const ExpValue* args, int count, const ExpValue& value);
 Status ExpArrayAssign(StrValue arrayName, bool strArray, const ExpValue* args, int count, const ExpValue& value);
 // Checks an assignment to a variable of the given kind (string or not):
-// 128 for the other kind, 147 for _PRECIS outside 0-9; *precis tells
-// whether the target is _PRECIS.
-Status ExpVariableCheck(const ExpCtx& c, StrValue name, bool strVar, const ExpValue& value, bool* precis);
+// 128 for the other kind, 147 for _PRECIS (precis) outside 0-9.
+Status ExpVariableCheck(const ExpCtx& c, bool strVar, bool precis, const ExpValue& value);
+inline bool ExpIsPrecis(StrValue name) { return name.View() == "_PRECIS"; }

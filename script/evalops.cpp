@@ -17,8 +17,6 @@
 
 namespace {
 
-int g_depth = 0;
-
 // --- Numbers -----------------------------------------------------------------
 
 using I128 = __int128;
@@ -32,6 +30,24 @@ I128 DivRound(I128 n, I128 d) {
 }
 
 bool Fits(I128 v) { return v >= INT64_MIN && v <= INT64_MAX; }
+
+// n / d rounded half away from zero, in 64 bits when n * m fits (the common
+// case), else through 128 bits; the same value either way.
+Status MulDivRound(int64_t n, int64_t m, int64_t d, FixedNum* out) {
+  int64_t prod = 0;
+  if (__builtin_mul_overflow(n, m, &prod) || prod == INT64_MIN || d == -1) {
+    I128 q = DivRound(static_cast<I128>(n) * m, d);
+    if (!Fits(q)) return st::DATAOUTBOUND;
+    *out = static_cast<FixedNum>(q);
+    return 0;
+  }
+  int64_t q = prod / d, r = prod % d;
+  uint64_t ar = r < 0 ? 0 - static_cast<uint64_t>(r) : static_cast<uint64_t>(r);
+  uint64_t ad = d < 0 ? 0 - static_cast<uint64_t>(d) : static_cast<uint64_t>(d);
+  if (ar >= ad - ar) q += (prod < 0) != (d < 0) ? -1 : 1;
+  *out = q;
+  return 0;
+}
 
 constexpr struct {
   const char* name;
@@ -96,15 +112,19 @@ Status Rescale(const ExpCtx& c, FixedNum a, FixedNum b, FixedNum* out) {
   return 0;
 }
 
-Status NumOp(const ExpCtx& c, uint16_t op, FixedNum a, FixedNum b, FixedNum* out) {
+}  // namespace
+
+Status ExpNumOp(const ExpCtx& c, uint16_t op, FixedNum a, FixedNum b, FixedNum* out) {
   const I128 p = c.pow;
   FixedNum r = 0;
   auto flag = [&](bool v) { return *out = v ? c.pow : 0, Status{0}; };
   switch (op) {
-    case kOpMul: return FromInt128(DivRound(static_cast<I128>(a) * b, p), out);
-    case kOpDiv: return b == 0 ? (*out = 0, Status{0}) : FromInt128(DivRound(static_cast<I128>(a) * p, b), out);
+    case kOpMul: return MulDivRound(a, b, c.pow, out);
+    case kOpDiv: return b == 0 ? (*out = 0, Status{0}) : MulDivRound(a, c.pow, b, out);
     case kOpScale: return Rescale(c, a, b, out);
-    case kOpPercent: return FromInt128(DivRound(static_cast<I128>(a) * b, p * 100), out);
+    case kOpPercent:
+      if (c.pow > INT64_MAX / 100) return FromInt128(DivRound(static_cast<I128>(a) * b, p * 100), out);
+      return MulDivRound(a, b, c.pow * 100, out);
     case kOpLessPercent: return FromInt128(a - DivRound(static_cast<I128>(a) * b, p * 100), out);
     case kOpAdd: return __builtin_add_overflow(a, b, &r) ? st::DATAOUTBOUND : (*out = r, Status{0});
     case kOpSub: return __builtin_sub_overflow(a, b, &r) ? st::DATAOUTBOUND : (*out = r, Status{0});
@@ -127,6 +147,8 @@ Status NumOp(const ExpCtx& c, uint16_t op, FixedNum a, FixedNum b, FixedNum* out
     default: return st::SINTAXERROR;
   }
 }
+
+namespace {
 
 // --- Strings -----------------------------------------------------------------
 
@@ -182,8 +204,6 @@ Status Indexes(const ExpValue* args, int count, FixedNum* idx, int* nidx, StrVal
 }
 
 }  // namespace
-
-int& ExpDepth() { return g_depth; }
 
 void ExpDetailAppend(StrValue text) {
   std::string_view d = ErrDetail().View();
@@ -319,15 +339,11 @@ Status ExpPlace(ExpValue& res, uint16_t lm) {
   return 0;
 }
 
-Status ExpCombine(ExpCtx& c, uint16_t op, ExpValue& left, ExpValue& right, uint16_t lm) {
+Status ExpOperate(const ExpCtx& c, uint16_t op, const ExpValue& left, ExpValue& right, ExpValue& res) {
   if (left.numField && right.str) right = ExpNumber(StrToNum(right.s));
   if (left.str != right.str) return st::TYPEMISMATCH;
-  ExpValue res;
-  Status s = left.str ? StrOp(c, op, left.s, right.s, res) : NumOp(c, op, left.num, right.num, &res.num);
-  if (s) return s;
-  if ((s = ExpPlace(res, lm))) return s;
-  left = res;
-  return 0;
+  res = ExpValue();
+  return left.str ? StrOp(c, op, left.s, right.s, res) : ExpNumOp(c, op, left.num, right.num, &res.num);
 }
 
 StrValue ExpRaw(const ExpValue& v) { return v.str ? v.s : NumBytes(v.num); }
@@ -360,12 +376,11 @@ Status ExpArrayAssign(StrValue arrayName, bool strArray, const ExpValue* args, i
   return ArrElemAssign(arrayName, nidx, idx, ExpRaw(value));
 }
 
-Status ExpVariableCheck(const ExpCtx& c, StrValue name, bool strVar, const ExpValue& value, bool* precis) {
+Status ExpVariableCheck(const ExpCtx& c, bool strVar, bool precis, const ExpValue& value) {
   if (strVar != value.str) return st::TYPEMISMATCH;
-  *precis = name.View() == "_PRECIS";
   // Judged on the value the integer variable would hold (rounded), before
   // its 16-bit wrap.
-  const int64_t held = *precis ? Int64DivRound(value.num, c.pow) : 0;
-  if (*precis && (held < 0 || held > 9)) return st::SINTAXERROR;
+  const int64_t held = precis ? Int64DivRound(value.num, c.pow) : 0;
+  if (precis && (held < 0 || held > 9)) return st::SINTAXERROR;
   return 0;
 }

@@ -117,8 +117,8 @@ Status ArrayAssign(Ctx& c, const ExpToken& t, const ExpValue& value) {
 }
 
 Status VariableAssign(Ctx& c, const ExpToken& t, const ExpValue& value) {
-  bool precis = false;
-  if (Status s = ExpVariableCheck(c, t.Term(), t.kind == kTermStr, value, &precis)) return s;
+  bool precis = ExpIsPrecis(t.Term());
+  if (Status s = ExpVariableCheck(c, t.kind == kTermStr, precis, value)) return s;
   Status s = VarAssign(t.Term(), ExpRaw(value));
   if (precis) c.Precis();
   return s;
@@ -153,8 +153,12 @@ Status Assign(Ctx& c, const Val& target, const ExpValue& value) {
 Status Apply(Ctx& c, uint16_t op, Val& left, Val& right, uint16_t lm) {
   Status s = 0;
   if (op != kOpAssign) {
-    if ((s = Materialize(c, left)) || (s = Materialize(c, right))) return s;
-    return ExpCombine(c, op, left, right, lm);
+    ExpValue res;
+    if ((s = Materialize(c, left)) || (s = Materialize(c, right)) || (s = ExpOperate(c, op, left, right, res)) ||
+        (s = ExpPlace(res, lm)))
+      return s;
+    static_cast<ExpValue&>(left) = res;
+    return 0;
   }
   if ((s = Materialize(c, right)) || (s = Assign(c, left, right))) return s;
   ExpValue res = right;

@@ -7,17 +7,6 @@
 #include "script/scanner.h"
 #include "script/variables.h"
 
-namespace {
-
-// Whether a text's outcome makes a true condition: a non-zero number; a
-// string and statuses 1-121 are false, 122 and above are answered.
-Status CondOf(Status s) {
-  bool truth = s == 0 && NumFromBytes(StrAreaTop()) != 0;
-  return s >= st::USERCANCELED ? s : truth ? 1 : 0;
-}
-
-}  // namespace
-
 Status ExpExecText(StrValue text) { return ExpExecCached(text, false); }
 
 Status ExpExecLines(StrValue text) { return ExpExecCached(text, true); }
@@ -26,13 +15,8 @@ Status ExpEvalCond(StrValue text) {
   if (text.IsError()) return StrError(text);
   if (text.len == 0) return 1;
   const StrAreaScope scope;
-  return CondOf(ExpExecText(text));
-}
-
-Status ExpEvalCondCompiled(ExpCompiled* code) {
-  if (ExpCompiledText(code).len == 0) return 1;
-  const StrAreaScope scope;
-  return CondOf(ExpExecCompiled(code));
+  Status s = ExpExecText(text);
+  return ExpCondOf(s, s == 0 ? NumFromBytes(StrAreaTop()) : 0);
 }
 
 FixedNum ExpEvalNum(StrValue text) {

@@ -110,17 +110,33 @@ ExpCompiled* Lookup(StrValue text) {
   return c;
 }
 
+// Whether a text runs compiled now: not when the compiler left it to the
+// text path, when it was compiled before a built-in registration, when the
+// nesting left would not hold it, nor when tests ask for the text path.
+bool RunsCompiled(const ExpCompiled* c) {
+  const ExpProgram& p = c->program;
+  return !g_textPath && !p.textPath && c->generation == TheCache().generation &&
+         ExpDepth() + p.maxDepth <= kExpMaxDepth;
+}
+
+// Holds a reference while a text runs: nested evaluations may drop it from
+// the cache meanwhile.
+class Running {
+ public:
+  explicit Running(ExpCompiled* c) : c_(c) { ++c_->refs; }
+  ~Running() { ExpCompiledRelease(c_); }
+  Running(const Running&) = delete;
+  Running& operator=(const Running&) = delete;
+
+ private:
+  ExpCompiled* c_;
+};
+
 // Runs a compiled text, on the text path when it cannot run compiled now.
 Status Run(ExpCompiled* c, bool skipEmpty) {
-  ++c->refs;  // nested evaluations may drop it from the cache meanwhile
-  const ExpProgram& p = c->program;
-  Status s;
-  if (p.textPath || c->generation != TheCache().generation || ExpDepth() + p.maxDepth > kExpMaxDepth)
-    s = ExpExecTextPath(ExpCompiledText(c), skipEmpty);
-  else
-    s = ExpRunProgram(p, skipEmpty);
-  ExpCompiledRelease(c);
-  return s;
+  const Running running(c);
+  if (!RunsCompiled(c)) return ExpExecTextPath(ExpCompiledText(c), skipEmpty);
+  return ExpRunProgram(c->program, skipEmpty);
 }
 
 }  // namespace
@@ -140,14 +156,46 @@ StrValue ExpCompiledText(const ExpCompiled* code) {
   return StrMake(code->key.data(), static_cast<uint32_t>(code->key.size()));
 }
 
+bool ExpCompiledCallsOut(const ExpCompiled* code) { return code->program.textPath || code->program.callsOut; }
+
 Status ExpExecCached(StrValue text, bool skipEmpty) {
   if (g_textPath || text.IsError()) return ExpExecTextPath(text, skipEmpty);
   return Run(Lookup(text), skipEmpty);
 }
 
-Status ExpExecCompiled(ExpCompiled* code) {
-  if (g_textPath) return ExpExecTextPath(ExpCompiledText(code), false);
-  return Run(code, false);
+Status ExpExecCompiled(ExpCompiled* code) { return Run(code, false); }
+
+Status ExpExecCompiledAt(ExpCompiled* code, uint16_t mark) {
+  const Running running(code);
+  uint16_t entry = StrAreaMark(-1);
+  Status answer = 0;  // what ExpExecText answers
+  Status put = 0;
+  if (RunsCompiled(code)) {
+    ExpValue v;
+    Status s = ExpRunValue(code->program, false, v);
+    if (ExpHard(s)) return s;
+    answer = s ? s : v.str ? 1 : 0;
+    if (answer <= 1) put = ExpPutResult(v, mark);
+  } else {
+    answer = ExpExecTextPath(ExpCompiledText(code), false);
+    if (ExpHard(answer)) return answer;
+    if (answer <= 1) put = StrError(StrAreaReturn(mark, StrAreaTop()));
+  }
+  if (answer > 1) return StrAreaRelease(entry, answer);
+  return put ? put : answer;
+}
+
+Status ExpEvalCondCompiled(ExpCompiled* code) {
+  if (code->key.empty()) return 1;
+  const Running running(code);
+  const StrAreaScope scope;
+  if (!RunsCompiled(code)) {
+    Status s = ExpExecTextPath(ExpCompiledText(code), false);
+    return ExpCondOf(s, s == 0 ? NumFromBytes(StrAreaTop()) : 0);
+  }
+  ExpValue v;
+  Status s = ExpRunValue(code->program, false, v);
+  return ExpCondOf(s == 0 && v.str ? 1 : s, v.num);
 }
 
 void ExpCacheClear() {

@@ -35,6 +35,10 @@ ExpCompiled* ExpCompiledGet(StrValue text);
 void ExpCompiledRelease(ExpCompiled* code);
 // The text a compiled form was made from.
 StrValue ExpCompiledText(const ExpCompiled* code);
+// Whether running it may call out of the evaluator (built-ins, field
+// references, task hooks), which can take any time; otherwise its time is
+// bounded by its length.
+bool ExpCompiledCallsOut(const ExpCompiled* code);
 
 // ExpExecText of a text (through the cache); skipEmpty as in expression
 // files.
@@ -42,6 +46,10 @@ Status ExpExecCached(StrValue text, bool skipEmpty);
 // ExpExecText and ExpEvalCond of a compiled text.
 Status ExpExecCompiled(ExpCompiled* code);
 Status ExpEvalCondCompiled(ExpCompiled* code);
+// ExpExecText of a compiled text whose value, when it answers 0 or 1,
+// replaces what lies above `mark` (a mark below the area's top); after a
+// soft status or an error the area is as it was.
+Status ExpExecCompiledAt(ExpCompiled* code, uint16_t mark);
 
 // Drops every cached text (texts held elsewhere stay, but run on the text
 // path until compiled again).

@@ -46,18 +46,26 @@ enum class ExpNodeKind : uint8_t {
 enum class ExpTarget : uint8_t { kVar, kField, kArray, kLabel, kBad, kNotTarget };
 
 // Node flags.
-constexpr uint8_t kExpNodeStr = 1;        // a term of string type
-constexpr uint8_t kExpNodeHookName = 2;   // a name beginning with "_"
-constexpr uint8_t kExpNodeSpecial = 4;    // kVar: .lf$ .tab$ .pchr$ .null$
-constexpr uint8_t kExpNodeSignCheck = 8;  // kBinary: the right term is empty (a sign): 147 after a string
-constexpr uint8_t kExpNodeArgFail = 16;   // kArray, target args: 147 after the arguments counted
+constexpr uint16_t kExpNodeStr = 1;         // a term of string type
+constexpr uint16_t kExpNodeHookName = 2;    // a name beginning with "_"
+constexpr uint16_t kExpNodeSpecial = 4;     // kVar: .lf$ .tab$ .pchr$ .null$
+constexpr uint16_t kExpNodeSignCheck = 8;   // kBinary: the right term is empty (a sign): 147 after a string
+constexpr uint16_t kExpNodeArgFail = 16;    // kArray, target args: 147 after the arguments counted
+constexpr uint16_t kExpNodeNumeric = 32;    // numbers only below: integer and number variables, literals, operators
+constexpr uint16_t kExpNodePrecis = 64;     // a variable target named _PRECIS
+// kBinary: an operand that is a string variable is read where it lies in
+// the string-list store instead of being copied first, since nothing
+// changes the store before the operator has used it: the right operand
+// always, the left one when the right one is a literal or a variable.
+constexpr uint16_t kExpNodeLeftView = 128;
+constexpr uint16_t kExpNodeRightView = 256;
 
 constexpr uint32_t kExpNone = 0xffffffff;
 
 struct ExpNode {
   ExpNodeKind kind = ExpNodeKind::kEmpty;
-  uint8_t flags = 0;
   uint8_t op = 0;            // kBinary: the operator; kAssign: ExpTarget
+  uint16_t flags = 0;
   uint8_t varType = 0;       // kVar and var targets: VarType
   uint16_t termKind = 0;     // the scanner's kind
   uint16_t start = 0;        // the term in the text
@@ -78,6 +86,7 @@ struct ExpNode {
   mutable int8_t numPrecis = -1;
   mutable uint16_t slot = 0xffff;  // kVar and var targets: the slot at varGen
   mutable uint32_t varGen = 0;
+  mutable void* at = nullptr;      // and an integer's or number's value there
 };
 
 // One expression of a list: where it starts and its tree (kExpNone: empty).
@@ -98,6 +107,7 @@ struct ExpList {
 struct ExpProgram {
   std::string text;      // the pre-processed text: every term points into it
   bool textPath = false;  // left to the text path
+  bool callsOut = false;  // holds a built-in call, a field reference, an array term or a "_" name
   uint16_t maxDepth = 0;  // the deepest nesting the text path reaches on it
   std::vector<ExpNode> nodes;
   std::vector<ExpList> lists;
@@ -110,3 +120,11 @@ void ExpCompileProgram(StrValue text, ExpProgram& program);
 // Runs a compiled text as ExpExecText runs it (skipEmpty: empty expressions
 // are skipped); the program must not be left to the text path.
 Status ExpRunProgram(const ExpProgram& program, bool skipEmpty);
+// The same with the value handed back in `value` instead of being left as
+// the current result (a string is in the area above the entry mark); an
+// error (122, 128 and above) leaves the area as it was.
+struct ExpValue;
+Status ExpRunValue(const ExpProgram& program, bool skipEmpty, ExpValue& value);
+// Leaves a value as the one slot above mark (a mark at or below the top):
+// 8 raw bytes for a number, the text for a string.
+Status ExpPutResult(const ExpValue& value, uint16_t mark);

@@ -42,8 +42,38 @@ class Compiler {
   }
 
   uint32_t Add(const ExpNode& n) {
+    bool out = n.kind == ExpNodeKind::kCall || n.kind == ExpNodeKind::kField || n.kind == ExpNodeKind::kArray;
+    if (out || (n.flags & kExpNodeHookName)) p_.callsOut = true;
     p_.nodes.push_back(n);
     return static_cast<uint32_t>(p_.nodes.size() - 1);
+  }
+
+  bool Numeric(uint32_t at) const { return at != kExpNone && (p_.nodes[at].flags & kExpNodeNumeric); }
+
+  // Marks a node whose value can only be a number made of numbers (the run
+  // takes a shorter way through it).
+  void MarkNumeric(uint32_t at) {
+    ExpNode& n = p_.nodes[at];
+    bool numeric = false;
+    switch (n.kind) {
+      case ExpNodeKind::kEmpty:
+      case ExpNodeKind::kNumber: numeric = true; break;
+      case ExpNodeKind::kVar:
+        numeric = !(n.flags & kExpNodeSpecial) && (n.varType == kVarInt || n.varType == kVarNum);
+        break;
+      case ExpNodeKind::kBinary: numeric = Numeric(n.a) && Numeric(n.b); break;
+      case ExpNodeKind::kParen: {
+        if (n.a == kExpNone) break;  // not read (yet)
+        const ExpList& l = p_.lists[n.a];
+        numeric = l.exprs.size() == 1 && Numeric(l.exprs[0].root);
+        break;
+      }
+      case ExpNodeKind::kAssign:
+        numeric = static_cast<ExpTarget>(n.op) == ExpTarget::kVar && Numeric(n.a) && Numeric(n.b);
+        break;
+      default: break;
+    }
+    if (numeric) p_.nodes[at].flags |= kExpNodeNumeric;
   }
 
   ExpToken Scan(const ExpToken& state) {
@@ -86,7 +116,7 @@ class Compiler {
       uint16_t op = cur.op;
       cur = Scan(cur);
       if (textPath_) break;
-      uint8_t flags = 0;
+      uint16_t flags = 0;
       Item right = Right(cur, op, left, &flags);
       left = Apply(op, left, right, flags);
     }
@@ -94,7 +124,7 @@ class Compiler {
   }
 
   // Mirrors EvalRight.
-  Item Right(ExpToken& cur, uint16_t op, const Item& left, uint8_t* flags) {
+  Item Right(ExpToken& cur, uint16_t op, const Item& left, uint16_t* flags) {
     bool empty = cur.termLen == 0;
     if (empty && cur.op == kOpNone) {
       ExpNode n;
@@ -116,7 +146,21 @@ class Compiler {
 
   // Mirrors Apply: a two-operand node, an assignment, or an assignment to
   // something that is not a target (147 once both sides are evaluated).
-  Item Apply(uint16_t op, const Item& left, const Item& right, uint8_t flags) {
+  // A string variable read without a call: no hook, not a special name.
+  bool PlainString(uint32_t at) const {
+    const ExpNode& n = p_.nodes[at];
+    return n.kind == ExpNodeKind::kVar && n.varType == kVarStr && !(n.flags & (kExpNodeHookName | kExpNodeSpecial));
+  }
+
+  // A term whose reading changes nothing: a literal or a variable without a
+  // hook.
+  bool Quiet(uint32_t at) const {
+    const ExpNode& n = p_.nodes[at];
+    return n.kind == ExpNodeKind::kLiteral || n.kind == ExpNodeKind::kNumber ||
+           (n.kind == ExpNodeKind::kVar && !(n.flags & kExpNodeHookName));
+  }
+
+  Item Apply(uint16_t op, const Item& left, const Item& right, uint16_t flags) {
     ExpNode n;
     n.op = static_cast<uint8_t>(op);
     n.flags = flags;
@@ -125,7 +169,11 @@ class Compiler {
       n.kind = ExpNodeKind::kBinary;
       n.a = Read(left);
       n.b = Read(right);
-      return Item{Add(n), false};
+      if (PlainString(n.b)) n.flags |= kExpNodeRightView;
+      if (op != kOpAdd && PlainString(n.a) && Quiet(n.b)) n.flags |= kExpNodeLeftView;
+      uint32_t at = Add(n);
+      MarkNumeric(at);
+      return Item{at, false};
     }
     n.kind = ExpNodeKind::kAssign;
     n.b = Read(right);
@@ -133,6 +181,7 @@ class Compiler {
     n.op = static_cast<uint8_t>(left.target ? TargetOf(left.node) : ExpTarget::kNotTarget);
     uint32_t at = Add(n);
     if (left.target) TargetArgs(at);
+    MarkNumeric(at);
     return Item{at, false};
   }
 
@@ -165,7 +214,11 @@ class Compiler {
 
   // The operand of token t (mirrors Operand).
   Item Operand(const ExpToken& t) {
-    if (t.termLen == 0) return Item{Add(ExpNode{}), false};
+    if (t.termLen == 0) {
+      uint32_t empty = Add(ExpNode{});
+      MarkNumeric(empty);
+      return Item{empty, false};
+    }
     bool target = t.op == kOpAssign;
     uint32_t node = Term(t);
     if (!target) Reads(node);
@@ -187,6 +240,7 @@ class Compiler {
       uint32_t list = List(CallArgs(n));
       depth_ = saved;
       p_.nodes[at].a = list;
+      MarkNumeric(at);
     } else if (n.kind == ExpNodeKind::kArray && n.args == kExpNone) {
       Args(at, CallArgs(n), kExpArrayArgs, n.depth);
     }
@@ -247,12 +301,15 @@ class Compiler {
         default: n.kind = ExpNodeKind::kNumber; break;
       }
     }
-    return Add(n);
+    uint32_t at = Add(n);
+    MarkNumeric(at);
+    return at;
   }
 
   static void Variable(ExpNode& n, StrValue name) {
     n.kind = ExpNodeKind::kVar;
     n.varType = static_cast<uint8_t>(VarTypeOfName(name));
+    if (ExpIsPrecis(name)) n.flags |= kExpNodePrecis;
     StrValue special = n.termKind == kTermStr ? ExpSpecialText(name) : StrErr(st::NOTFOUND);
     if (!special.IsError()) {
       n.flags |= kExpNodeSpecial;

@@ -1,6 +1,14 @@
 // Running a compiled expression text: the trees of expcompile.cpp evaluated
 // with the text path's operations, in the text path's order, so that values,
 // statuses, error details and the current result are the same.
+//
+// Shorter ways for the common cases, each giving what the general way
+// gives: numeric subtrees (kExpNodeNumeric) are evaluated on FixedNum
+// values without the string area; integer and number variables are read and
+// set at the address of their value; a string is not copied onto the place
+// it already has.
+#include <cstring>
+
 #include "runtime/errors.h"
 #include "script/arrays.h"
 #include "script/evalint.h"
@@ -41,21 +49,60 @@ bool HookTakesNames(const ExpNode& n) {
   return (n.flags & kExpNodeHookName) && TaskHookGetAs<NameHookFn>(kHookValue) != nullptr;
 }
 
-// The variable's slot, resolved on first use and again after the name lists
-// lost names; kVarUndefined while the name is not defined.
-uint16_t Slot(const Runner& r, const ExpNode& n) {
+// The variable's slot (and the address of an integer's or number's value),
+// resolved on first use and again after the name lists lost names;
+// kVarUndefined while the name is not defined.
+uint16_t Resolve(const Runner& r, const ExpNode& n) {
   uint32_t gen = VarGeneration();
-  if (n.varGen == gen && n.slot != kVarUndefined) return n.slot;
   VarRef ref = VarLookup(TermText(r, n));
   if (ref.slot != kVarUndefined) {
     n.slot = ref.slot;
     n.varGen = gen;
+    n.at = n.varType == kVarInt ? static_cast<void*>(VarIntAt(ref.slot))
+           : n.varType == kVarNum ? static_cast<void*>(VarNumAt(ref.slot))
+                                  : nullptr;
   }
   return ref.slot;
 }
 
+inline uint16_t Slot(const Runner& r, const ExpNode& n) {
+  if (n.varGen == VarGeneration() && n.slot != kVarUndefined) return n.slot;
+  return Resolve(r, n);
+}
+
+// The value of an integer or number variable (0 when not defined).
+FixedNum NumericVar(const Runner& r, const ExpNode& n) {
+  if (Slot(r, n) == kVarUndefined || !n.at) return 0;
+  if (n.varType == kVarNum) {
+    FixedNum v;
+    std::memcpy(&v, n.at, sizeof v);
+    return v;
+  }
+  int16_t v;
+  std::memcpy(&v, n.at, sizeof v);
+  return IntToNum(v);
+}
+
+// A string left as the value of an operation: directly above lm, unless it
+// is there already.
+Status PlaceString(const StringAreaHeader& a, ExpValue& v, uint16_t lm) {
+  if (a.top == lm + 1 && a.desc[a.top].ptr == v.s.ptr && a.desc[a.top].len == v.s.len) return 0;
+  v.s = StrAreaReturn(lm, v.s);
+  return StrError(v.s);
+}
+
+// Leaves res as the value of an operation (ExpPlace without a call when
+// nothing is to be moved or released).
+Status Place(const Runner& r, ExpValue& res, uint16_t lm) {
+  res.numField = false;
+  if (res.str) return PlaceString(r.area, res, lm);
+  if (r.area.top != lm) StrAreaMark(lm);
+  return 0;
+}
+
 Status List(Runner& r, uint32_t index, bool skipEmpty, ExpValue& out, bool top = false);
 Status Node(Runner& r, uint32_t index, ExpValue& out);
+Status Numeric(Runner& r, uint32_t index, FixedNum& out);
 
 // --- Terms -------------------------------------------------------------------
 
@@ -75,17 +122,17 @@ Status VarValue(Runner& r, const ExpNode& n, ExpValue& out) {
   if (n.flags & kExpNodeSpecial) return out = ExpString(n.text), 0;
   bool str = n.flags & kExpNodeStr;
   if (HookTakesNames(n)) return ExpVarRead(TermText(r, n), str, out);
-  uint16_t slot = Slot(r, n);
-  bool defined = slot != kVarUndefined;
   switch (n.varType) {
-    case kVarInt: out = ExpNumber(defined ? IntToNum(VarIntGet(slot)) : 0); return 0;
-    case kVarNum: out = ExpNumber(defined ? VarNumGet(slot) : 0); return 0;
-    case kVarStr:
-      if (!defined) return out = ExpString(StrMake("", 0)), 0;
+    case kVarInt:
+    case kVarNum: out = ExpNumber(NumericVar(r, n)); return 0;
+    case kVarStr: {
+      uint16_t slot = Slot(r, n);
+      if (slot == kVarUndefined) return out = ExpString(StrMake("", 0)), 0;
       // A copy: the value in the store moves when any list changes.
       if (Status s = StrAreaPush(VarStrGet(slot))) return s;
-      out = ExpString(StrAreaTop());
+      out = ExpString(r.area.desc[r.area.top]);
       return 0;
+    }
     default: return ExpVarRead(TermText(r, n), str, out);
   }
 }
@@ -136,10 +183,25 @@ Status Term(Runner& r, const ExpNode& n, uint16_t kind, ExpValue& out) {
 
 // --- Assignment --------------------------------------------------------------
 
+// An integer or number variable set at its value's address: the variables
+// that need neither task hook 0, the _PRECIS check nor VarIntSet (system
+// variables); false for the others.
+bool QuickAssign(Runner& r, const ExpNode& t, FixedNum v) {
+  if ((t.flags & (kExpNodeHookName | kExpNodePrecis)) || Slot(r, t) == kVarUndefined || !t.at) return false;
+  if (t.varType == kVarNum) {
+    std::memcpy(t.at, &v, sizeof v);
+    return true;
+  }
+  if (t.slot < kSysIntCount) return false;
+  int16_t i = VarNumToInt(v);
+  std::memcpy(t.at, &i, sizeof i);
+  return true;
+}
+
 Status VariableAssign(Runner& r, const ExpNode& t, const ExpValue& value) {
   StrValue name = TermText(r, t);
-  bool precis = false;
-  if (Status s = ExpVariableCheck(r.c, name, t.termKind == kTermStr, value, &precis)) return s;
+  bool precis = t.flags & kExpNodePrecis;
+  if (Status s = ExpVariableCheck(r.c, t.termKind == kTermStr, precis, value)) return s;
   uint16_t slot = HookTakesNames(t) ? kVarUndefined : Slot(r, t);
   Status s = 0;
   if (slot == kVarUndefined) s = VarAssign(name, ExpRaw(value));
@@ -169,7 +231,16 @@ Status AssignTo(Runner& r, const ExpNode& n, const ExpNode& t, const ExpValue& v
   }
 }
 
-// Mirrors Apply for "=" and Assign.
+// Mirrors Assign: the target set, an error naming it.
+Status Assign(Runner& r, const ExpNode& n, const ExpNode& t, const ExpValue& value) {
+  uint16_t m = r.area.top;
+  AtDepth(r, n);
+  Status s = AssignTo(r, n, t, value);
+  if (r.area.top != m) StrAreaMark(m);
+  return ExpHard(s) ? ExpFail(s, TermText(r, t)) : 0;
+}
+
+// Mirrors Apply for "=".
 Status AssignNode(Runner& r, const ExpNode& n, ExpValue& out) {
   uint16_t lm = r.area.top;
   Status s = 0;
@@ -185,31 +256,108 @@ Status AssignNode(Runner& r, const ExpNode& n, ExpValue& out) {
     uint16_t kind = ExpTermKind(TermText(r, t));
     if (kind >= 128) return kind;
   }
-  if ((s = Node(r, n.b, value))) return s;
-  uint16_t m = r.area.top;
-  AtDepth(r, n);
-  s = AssignTo(r, n, t, value);
-  StrAreaMark(m);
-  if (ExpHard(s)) return ExpFail(s, TermText(r, t));
-  if ((s = ExpPlace(value, lm))) return s;
+  if ((s = Node(r, n.b, value)) || (s = Assign(r, n, t, value)) || (s = Place(r, value, lm))) return s;
   out = value;
   return 0;
+}
+
+// An operand: a string variable marked to be read where it lies in the
+// store (kExpNodeLeftView, kExpNodeRightView), else as Node reads it.
+Status Operand(Runner& r, uint32_t index, bool view, ExpValue& out) {
+  if (!view) return Node(r, index, out);
+  uint16_t slot = Slot(r, r.p.nodes[index]);
+  out = ExpString(slot == kVarUndefined ? StrMake("", 0) : VarStrGet(slot));
+  return 0;
+}
+
+// left + right written where left lies, when left is the string directly
+// above lm (a copied variable or an earlier join): the value and status of
+// ExpOperate and Place without moving left.
+bool AppendInPlace(Runner& r, const ExpValue& left, const ExpValue& right, uint16_t lm, Status* s, ExpValue& out) {
+  const StringAreaHeader& a = r.area;
+  if (a.top <= lm || a.desc[lm + 1].ptr != left.s.ptr || a.desc[lm + 1].len != left.s.len) return false;
+  uint32_t total = static_cast<uint32_t>(left.s.len) + right.s.len;
+  if (total > kStrMaxLen) return *s = st::STRINGTOOLONG, true;
+  StrAreaMark(lm);
+  char* p = StrAreaAllocPtr(total, 255);  // where left starts
+  if (!p) return *s = st::OUTOFMEMORY, true;
+  std::memmove(p + left.s.len, right.s.ptr, right.s.len);
+  out = ExpString(StrMake(p, total));
+  *s = 0;
+  return true;
 }
 
 // Mirrors EvalRight and Apply for the other operators.
 Status BinaryNode(Runner& r, const ExpNode& n, ExpValue& out) {
   uint16_t lm = r.area.top;
   ExpValue left, right;
-  if (Status s = Node(r, n.a, left)) return s;
+  if (Status s = Operand(r, n.a, n.flags & kExpNodeLeftView, left)) return s;
   if ((n.flags & kExpNodeSignCheck) && left.str) return st::SINTAXERROR;
-  if (Status s = Node(r, n.b, right)) return s;
-  Status s = ExpCombine(r.c, n.op, left, right, lm);
-  out = left;
-  return s;
+  if (Status s = Operand(r, n.b, n.flags & kExpNodeRightView, right)) return s;
+  Status s = 0;
+  if (n.op == kOpAdd && left.str && right.str && AppendInPlace(r, left, right, lm, &s, out)) return s;
+  if ((s = ExpOperate(r.c, n.op, left, right, out))) return s;
+  return Place(r, out, lm);
+}
+
+// A variable or a literal read without a call (false for the others).
+inline bool Leaf(Runner& r, const ExpNode& n, FixedNum& out) {
+  if (n.kind == ExpNodeKind::kVar) {
+    if (n.flags & kExpNodeHookName) return false;
+    out = NumericVar(r, n);
+    return true;
+  }
+  if (n.kind != ExpNodeKind::kNumber || n.numPrecis != r.c.precis || n.numStatus) return false;
+  out = n.num;
+  return true;
+}
+
+// A node marked numeric: numbers only, so no string area, no type checks,
+// no field or call; the same operations as Node in the same order.
+Status Numeric(Runner& r, uint32_t index, FixedNum& out) {
+  const ExpNode& n = r.p.nodes[index];
+  Status s = 0;
+  switch (n.kind) {
+    case ExpNodeKind::kNumber:
+      if (n.numPrecis != r.c.precis || n.numStatus) break;
+      out = n.num;
+      return 0;
+    case ExpNodeKind::kVar:
+      if (n.flags & kExpNodeHookName) break;
+      out = NumericVar(r, n);
+      return 0;
+    case ExpNodeKind::kEmpty: out = 0; return 0;
+    case ExpNodeKind::kBinary: {
+      FixedNum a = 0, b = 0;
+      if (!Leaf(r, r.p.nodes[n.a], a) && (s = Numeric(r, n.a, a))) return s;
+      if (!Leaf(r, r.p.nodes[n.b], b) && (s = Numeric(r, n.b, b))) return s;
+      return ExpNumOp(r.c, n.op, a, b, &out);
+    }
+    case ExpNodeKind::kParen: {  // one expression: ExecRange and EvalTerm around it
+      r.c.soft = 0;
+      r.c.Precis();
+      s = Numeric(r, r.p.lists[n.a].exprs[0].root, out);
+      return s >= st::TYPEMISMATCH ? ExpFail(s, TermText(r, n)) : s;
+    }
+    case ExpNodeKind::kAssign: {
+      if ((s = Numeric(r, n.b, out))) return s;
+      const ExpNode& t = r.p.nodes[n.a];
+      return QuickAssign(r, t, out) ? 0 : Assign(r, n, t, ExpNumber(out));
+    }
+    default: break;
+  }
+  ExpValue v;
+  if ((s = Term(r, n, n.termKind, v))) return s;
+  out = v.num;
+  return 0;
 }
 
 Status Node(Runner& r, uint32_t index, ExpValue& out) {
   const ExpNode& n = r.p.nodes[index];
+  if (n.flags & kExpNodeNumeric) {
+    out = ExpValue();
+    return Numeric(r, index, out.num);
+  }
   switch (n.kind) {
     case ExpNodeKind::kEmpty: return out = ExpNumber(0), 0;
     case ExpNodeKind::kError: return n.status;
@@ -252,8 +400,7 @@ Status List(Runner& r, uint32_t index, bool skipEmpty, ExpValue& out, bool top) 
       return s;
     }
     if (v.str) {
-      v.s = StrAreaReturn(base, v.s);
-      if (v.s.IsError()) return StrError(v.s);
+      if ((s = PlaceString(r.area, v, base))) return s;
     } else if (r.area.top != base) {
       StrAreaMark(base);
     }
@@ -263,13 +410,17 @@ Status List(Runner& r, uint32_t index, bool skipEmpty, ExpValue& out, bool top) 
   return s;
 }
 
+StringAreaHeader& Area() {
+  static StringAreaHeader& area = RuntimeRecordGet()->area;
+  return area;
+}
+
 }  // namespace
 
-Status ExpRunProgram(const ExpProgram& program, bool skipEmpty) {
-  Runner r(program, RuntimeRecordGet()->area);
-  uint16_t m = StrAreaMark(-1);
+Status ExpRunValue(const ExpProgram& program, bool skipEmpty, ExpValue& v) {
+  Runner r(program, Area());
+  uint16_t m = r.area.top;
   r.base = ExpDepth();
-  ExpValue v;
   Status s = List(r, program.top, skipEmpty, v, true);
   ExpDepth() = r.base;
   if (ExpHard(s)) {
@@ -278,9 +429,31 @@ Status ExpRunProgram(const ExpProgram& program, bool skipEmpty) {
       const ExpList& l = program.lists[program.top];
       ExpDetailAppend(StrMake(program.text.data() + r.failStart, l.start + l.len - r.failStart));
     }
-    return StrAreaRelease(m, s);
+    StrAreaMark(m);
   }
-  StrValue result = StrAreaReturn(m, ExpRaw(v));
-  if (Status e = StrError(result)) return e;
+  return s;
+}
+
+Status ExpPutResult(const ExpValue& v, uint16_t mark) {
+  StringAreaHeader& a = Area();
+  if (v.str) {
+    ExpValue placed = v;
+    return PlaceString(a, placed, mark);
+  }
+  // The result slot often holds a number already: its 8 bytes are replaced.
+  if (a.top == mark + 1 && a.desc[a.top].len == sizeof v.num) {
+    std::memcpy(a.desc[a.top].ptr, &v.num, sizeof v.num);
+    return 0;
+  }
+  StrAreaMark(mark);
+  return StrError(NumBytes(v.num));
+}
+
+Status ExpRunProgram(const ExpProgram& program, bool skipEmpty) {
+  uint16_t m = Area().top;
+  ExpValue v;
+  Status s = ExpRunValue(program, skipEmpty, v);
+  if (ExpHard(s)) return s;
+  if (Status e = ExpPutResult(v, m)) return e;
   return s ? s : v.str ? 1 : 0;
 }

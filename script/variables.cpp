@@ -47,11 +47,10 @@ struct NameHash {
 using NameSlots = std::unordered_map<std::string, uint16_t, NameHash, std::equal_to<>>;
 NameSlots g_index[4];
 bool g_indexValid = false;
-uint32_t g_generation = 1;
 
 // Slots resolved before now may name other variables, or none.
 void SlotsMoved() {
-  ++g_generation;
+  ++g_varGeneration;
   ExpCacheClear();
 }
 
@@ -187,7 +186,7 @@ int16_t VarLow16(int64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(
 int16_t VarNumToInt(FixedNum v) { return VarLow16(Int64DivRound(v, Pow10(NumPrecis()))); }
 
 void VarNamesClear(uint16_t list) {
-  ++g_generation;
+  ++g_varGeneration;
   IndexCut(list, 0);
   DynStrSet(VarNamesList, list, StrMake("", 0));
 }
@@ -235,8 +234,6 @@ VarType VarTypeOfName(StrValue name) {
   return kVarInt;
 }
 
-uint32_t VarGeneration() { return g_generation; }
-
 VarRef VarLookup(StrValue name) {
   VarRef ref;
   ref.type = VarTypeOfName(name);
@@ -268,6 +265,10 @@ Status VarCreate(VarRef& ref, StrValue name) {
 }
 
 // --- By slot -------------------------------------------------------------
+
+int16_t* VarIntAt(uint32_t n) { return static_cast<int16_t*>(ValTableGet(VtIntVars, n)); }
+
+FixedNum* VarNumAt(uint32_t n) { return static_cast<FixedNum*>(ValTableGet(VtNumVars, n)); }
 
 FixedNum VarNumGet(uint32_t n) {
   const void* p = ValTableGet(VtNumVars, n);
@@ -395,7 +396,7 @@ Status VarCountsRestore(const VarSnapshot& snap) {
   for (uint16_t l = 0; l < 4; ++l) {
     StrValue list = NameList(l);
     if (list.len == snap.nameBytes[l]) continue;
-    ++g_generation;
+    ++g_varGeneration;
     IndexCut(l, snap.nameCount[l]);
     if (Status s = DynStrSet(VarNamesList, l, StrMake(list.ptr, snap.nameBytes[l]))) return s;
   }

@@ -59,12 +59,20 @@ VarRef VarLookup(StrValue name);
 // Changes whenever defined names lose their slots (local variables dropped,
 // the runtime started or ended), so a slot resolved from a name stays good
 // while the generation it was resolved in is the current one.
-uint32_t VarGeneration();
+inline uint32_t g_varGeneration = 1;
+inline uint32_t VarGeneration() { return g_varGeneration; }
 // Appends the name to the list of ref.type and creates its value (0 or
 // empty); ref.slot receives the new slot.
 Status VarCreate(VarRef& ref, StrValue name);
 
 // --- By slot -------------------------------------------------------------
+// Where the value of a defined integer or number variable lies (null for a
+// slot that does not exist): the value tables never move their elements,
+// so the address stays good while VarGeneration() is unchanged. The system
+// integer variables (slots below kSysIntCount) are set through VarIntSet,
+// which passes some of them on.
+int16_t* VarIntAt(uint32_t n);
+FixedNum* VarNumAt(uint32_t n);
 FixedNum VarNumGet(uint32_t n);
 Status VarNumSet(uint32_t n, FixedNum v);
 // A view into the string-list store, valid until the next change of any
