@@ -19,16 +19,25 @@ work="$root/run/$program"
 if [ ! -d "$work" ]; then
   mkdir -p "$work"
   cp -R "$root/apps/$program/demo/." "$work/"
+  # Records the build writes for the demo (when the program has any).
+  if [ -d "$root/build/release/demo/$program" ]; then cp -R "$root/build/release/demo/$program/." "$work/"; fi
+  # The demo's "data" folder is the program's data directory: the sibling
+  # "data" of its working folder (files there are never overwritten).
+  if [ -d "$root/apps/$program/demo/data" ]; then
+    mkdir -p "$root/run/data"
+    cp -R -n "$root/apps/$program/demo/data/." "$root/run/data/"
+  fi
   echo "prepared $work from apps/$program/demo"
 fi
 cd "$work"
-# The window system runs headless (the terminal back end is not built yet)
-# and a run that waits for input it was not given closes its windows.
-export KX_UI="${KX_UI:-headless}"
+# On a terminal the windows are shown there; without one the window system
+# runs headless and a run that waits for input it was not given closes its
+# windows.
 export KX_UI_STALL="${KX_UI_STALL:-cancel}"
-# Without options the program runs the demo procedure of its application,
-# which writes demo.txt; any options given are passed on instead.
-if [ $# -eq 0 ]; then set -- "/RUN:PrcExec demo.prc"; fi
+# Without options the program opens its main window on a terminal, and
+# without a terminal runs the demo procedure of its application, which
+# writes demo.txt; any options given are passed on instead.
+if [ $# -eq 0 ] && ! { [ -t 0 ] && [ -t 1 ]; }; then set -- "/RUN:PrcExec demo.prc"; fi
 set +e
 "$root/build/release/$program" "--dpath=$work" "$@"
 rc=$?

@@ -1,10 +1,15 @@
 #include "app/hooks.h"
 
+#include "data/databuiltins.h"
 #include "data/recbuf.h"
 #include "data/relations.h"
+#include "data/runcontext.h"
+#include "devices/devstack.h"
 #include "devices/reportlaunch.h"
 #include "runtime/messages.h"
+#include "screens/fieldctl.h"
 #include "screens/menucmd.h"
+#include "screens/winproc.h"
 #include "script/expfiles.h"
 #include "script/fieldaccess.h"
 
@@ -12,4 +17,8 @@ void LayerHooksRegister() {
   LangVarAssignHookSet(LangVarAssign);
   FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
   MenuCmdReportSet(ReportCommand);
+  DataStatementsRegister();
+  DataBuiltinsRegister();
+  DevStatementsRegister();
+  CtlSubclassHookSet(CtlSubclass);
 }

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_main.h"
 #include "data/datastore.h"
 
 namespace {
@@ -294,10 +295,4 @@ void PrintSummary() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  PrintSummary();
-  return 0;
-}
+KX_BENCH_MAIN_WITH_SUMMARY(PrintSummary)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in build/release and runs them. Installs the peers
-# they compare with (SQLite, Lua 5.4) when missing. Arguments go to every program.
+# they compare with (SQLite, Lua 5.4, ledger 3.3) when missing. Arguments go to every program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/deps.sh
@@ -16,6 +16,12 @@ if [ ! -f /usr/include/lua5.4/lua.h ] || ! command -v lua5.4 >/dev/null 2>&1; th
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq liblua5.4-dev lua5.4
+fi
+if ! command -v ledger >/dev/null 2>&1; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq ledger
 fi
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DKX_BENCH=ON -DKX_TESTS=OFF >/dev/null
 cmake --build build/release -j "$(nproc)"

@@ -1,8 +1,8 @@
 #include "data/compat.h"
 
 #include "data/dictionary.h"
+#include "runtime/sysvars.h"
 #include "script/objparams.h"
-#include "script/variables.h"
 
 uint16_t CompatBits() { return static_cast<uint16_t>(VarSysIntGet(kSysCompat)); }
 

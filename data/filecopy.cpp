@@ -13,11 +13,11 @@
 #include "data/recio.h"
 #include "platform/host/clock.h"
 #include "platform/host/files.h"
+#include "runtime/hostdialog.h"
 #include "runtime/messages.h"
 #include "runtime/paths.h"
-#include "runtime/seam.h"
+#include "runtime/sysvars.h"
 #include "script/taskhooks.h"
-#include "script/variables.h"
 
 namespace {
 
@@ -120,18 +120,6 @@ Status SaveOpenIndexes() {
   return 0;
 }
 
-// Until the platform's dialogs exist, choosing a folder or a file cannot
-// happen; nothing is assumed.
-StrValue ChooseFolder(StrValue, StrValue, Status* status) {
-  *status = SeamMissing("ChooseFolder");
-  return StrMake("", 0);
-}
-
-StrValue ChooseFile(StrValue, Status* status) {
-  *status = SeamMissing("FileSelectDialog");
-  return StrMake("", 0);
-}
-
 // A database host or name that would lead the backup directory elsewhere.
 Status CheckBackupPart(const char* var) {
   std::string v = Text(AppVarValue(StrFromC(var)));
@@ -155,16 +143,14 @@ Status Backup() {
   if (Status s = CheckBackupPart("%DATABASE_DBNAME%")) return s;
   StrValue dir = AppPath(APPPATH_BACKREL);
   if (Status s = PathMakeDirs(dir)) return s;
-  Status s = 0;
-  StrValue folder = ChooseFolder(Msg("0049 Choose Selection"), dir, &s);
-  if (s != 0) return s;
+  StrValue folder = ChooseFolder(dir, Msg("0049 Choose Selection"));
+  if (folder.IsError()) return StrError(folder);
   return folder.len == 0 ? st::USERCANCELED : TransBackupTo(folder);
 }
 
 Status Restore() {
-  Status s = 0;
-  StrValue path = ChooseFile(Msg("0049 Choose Selection"), &s);
-  if (s != 0) return s;
+  StrValue path = FileSelectDialog(false, kDialogKeepDir);  // any file; the directory stays
+  if (path.IsError()) return StrError(path);
   if (path.len == 0) return st::USERCANCELED;
   int n = DataFileNamed(Text(PathSplit(path, kPathName)));
   if (n == 0) return DataFail(st::BADINPUTDATA, path.Str() + ": not a data file of this application");
@@ -200,7 +186,7 @@ Status TransCopyChunked(StrValue source, uint64_t sourceOffset, StrValue target,
 
 Status TransFileCopy(StrValue source, StrValue target, ProgressStepFn routine) {
   if (Status c = TransFileCompare(source, target)) return c;
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   StrValue dir = PathSplit(target, kPathDrive | kPathDir);
   Status s = dir.len > 0 && !host::Exists(Text(dir)) ? PathMakeDirs(dir) : 0;
   if (s == 0) {
@@ -212,12 +198,12 @@ Status TransFileCopy(StrValue source, StrValue target, ProgressStepFn routine) {
       DataFail(s, routine && !fault.source ? tgt : src);
     }
   }
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 Status DataFileCopyPair(int file, StrValue folder, int direction, ProgressStepFn routine) {
   if (folder.IsError()) return StrError(folder);
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   Status s = 0;
   for (int kind = 2; kind <= 3 && s == 0; ++kind) {
     StrValue local = DataFileName(file, kind);
@@ -229,11 +215,11 @@ Status DataFileCopyPair(int file, StrValue folder, int direction, ProgressStepFn
     StrValue from = direction == 0 ? local : there, to = direction == 0 ? there : local;
     if (host::Exists(Text(from))) s = TransFileCopy(from, to, routine);  // a missing source is skipped
   }
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 Status TransBackupTo(StrValue folder) {
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   Status s = SaveOpenIndexes();
   uint32_t files = DataFileCount();
   if (s == 0) DataProgressOpen(files);
@@ -244,14 +230,14 @@ Status TransBackupTo(StrValue folder) {
   }
   DataProgressClose();
   if (s == 0) DataShow(0);
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 Status TransRestoreFrom(int file, StrValue folder) {
   int n = DataFileNum(file);
   DataStore* store = DataFileStore(n);
   if (!store) return st::DATAOUTBOUND;
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   uint8_t flags = store->IsOpen() ? store->ctrl.openFlags : 0;
   bool wasOpen = store->IsOpen();
   Status s = DataFileClose(n);
@@ -270,7 +256,7 @@ Status TransRestoreFrom(int file, StrValue folder) {
     if (s == 0 && back > 2) s = back;
   }
   if (s == 0) DataShow(0);
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 Status TransBackupRestore(int mode) {
@@ -279,6 +265,6 @@ Status TransBackupRestore(int mode) {
     return DataShow(ErrSet(1, MOD_DATAFILE, st::FEATUREREMOVED, st::FEATUREREMOVED));
   }
   if (mode != 0 && mode != 1) return 0;
-  uint16_t mark = StrAreaMark(-1);
-  return StrAreaRelease(mark, mode == 0 ? Backup() : Restore());
+  StrAreaScope scope;
+  return mode == 0 ? Backup() : Restore();
 }

@@ -13,7 +13,7 @@
 #include "data/transsetup.h"
 #include "platform/host/files.h"
 #include "runtime/log.h"
-#include "script/variables.h"
+#include "runtime/sysvars.h"
 
 namespace {
 
@@ -179,7 +179,7 @@ class LiveCopier {
     Status s = 0;
     for (const char* r = work.Next(); r && s == 0; r = work.Next()) {
       std::string key = store_->File().KeyText(0, r);
-      if (routine) s = routine(total, 1, StrFromView(key));
+      if (routine) s = routine(total, 1, StrMake(key.data(), static_cast<uint32_t>(key.size())));
       if (s == 0 && r[0] != kDeleteMark) s = Add(r, key);
     }
     if (s == 0 && work.Failed())
@@ -198,7 +198,7 @@ class LiveCopier {
     if (batch_.empty()) return 0;
     Status s = store_->AppendRaw(batch_.data(), static_cast<uint32_t>(batch_.size() / len_));
     batch_.clear();
-    if (s != 0) ErrDetailSet(s, StrFromView(firstKey_), false);
+    if (s != 0) ErrDetailSet(s, StrMake(firstKey_.data(), static_cast<uint32_t>(firstKey_.size())), false);
     return s;
   }
 
@@ -230,8 +230,8 @@ Status Pack(int n, ProgressStepFn routine) {
 Status DataFilePack(int file, ProgressStepFn routine) {
   int n = DataFileNum(file);
   if (!DataFileCtrl(n)) return st::DATAOUTBOUND;
-  uint16_t mark = StrAreaMark(-1);
-  return StrAreaRelease(mark, Pack(n, routine));
+  StrAreaScope scope;
+  return Pack(n, routine);
 }
 
 Status RunRecoverAll() {

@@ -24,6 +24,58 @@ void PutU32(std::string& b, uint32_t v) {
 
 Status Record(Status code, const std::string& detail) { return DataFail(code, detail); }
 
+// The record numbers in the order of their key texts (bytes compared
+// unsigned), equal texts in ascending record order: what one insert per
+// record in record order gives. The first 16 key bytes ride along as two
+// big-endian numbers; keys of up to 16 bytes are sorted by a stable radix
+// pass per byte that varies, longer ones by comparison.
+struct SortEntry {
+  uint64_t hi, lo;
+  uint32_t rec;
+};
+
+uint8_t ByteOf(const SortEntry& e, uint32_t i) {
+  return static_cast<uint8_t>(i < 8 ? e.hi >> (56 - 8 * i) : e.lo >> (56 - 8 * (i - 8)));
+}
+
+void RadixSort(std::vector<SortEntry>& e, uint32_t keyLen) {
+  std::vector<SortEntry> tmp(e.size());
+  for (uint32_t i = keyLen; i-- > 0;) {
+    size_t at[257] = {};
+    for (const SortEntry& x : e) ++at[ByteOf(x, i) + 1];
+    if (std::find(at + 1, at + 257, e.size()) != at + 257) continue;  // every entry has the same byte here
+    for (int b = 1; b < 257; ++b) at[b] += at[b - 1];
+    for (const SortEntry& x : e) tmp[at[ByteOf(x, i)]++] = x;
+    e.swap(tmp);
+  }
+}
+
+void SortByKey(const char* keyBytes, uint32_t keyLen, const std::vector<uint32_t>& recs, uint32_t* out) {
+  auto word = [keyLen](const char* key, uint32_t from) {
+    uint64_t v = 0;
+    for (uint32_t i = from; i < from + 8; ++i) v = (v << 8) | (i < keyLen ? static_cast<uint8_t>(key[i]) : 0u);
+    return v;
+  };
+  std::vector<SortEntry> e(recs.size());
+  for (size_t i = 0; i < recs.size(); ++i) {
+    const char* key = keyBytes + uint64_t(recs[i]) * keyLen;
+    e[i] = SortEntry{word(key, 0), word(key, 8), recs[i]};
+  }
+  if (keyLen <= 16) {
+    RadixSort(e, keyLen);
+  } else {
+    std::sort(e.begin(), e.end(), [keyBytes, keyLen](const SortEntry& a, const SortEntry& b) {
+      if (a.hi != b.hi) return a.hi < b.hi;
+      if (a.lo != b.lo) return a.lo < b.lo;
+      const char* ka = keyBytes + uint64_t(a.rec) * keyLen + 16;
+      const char* kb = keyBytes + uint64_t(b.rec) * keyLen + 16;
+      int c = std::memcmp(ka, kb, keyLen - 16);
+      return c != 0 ? c < 0 : a.rec < b.rec;
+    });
+  }
+  for (size_t i = 0; i < e.size(); ++i) out[i] = e[i].rec;
+}
+
 }  // namespace
 
 uint32_t RecKey::Length() const {
@@ -364,15 +416,7 @@ Status RecFile::Reindex() {
   for (uint32_t r = 0; r < records_; ++r) (marks[r] == kDeleteMark ? free_ : liveRecs).push_back(r);
   uint32_t live = static_cast<uint32_t>(liveRecs.size());
   std::vector<uint32_t> arrays(size_t(live) * spec_.keys.size());
-  for (size_t k = 0; k < spec_.keys.size(); ++k) {
-    uint32_t* arr = arrays.data() + k * live;
-    std::copy(liveRecs.begin(), liveRecs.end(), arr);
-    const char* kb = keyBytes[k].data();
-    uint32_t kl = KeyLen(k);
-    std::stable_sort(arr, arr + live, [kb, kl](uint32_t a, uint32_t b) {
-      return std::memcmp(kb + uint64_t(a) * kl, kb + uint64_t(b) * kl, kl) < 0;
-    });
-  }
+  for (size_t k = 0; k < spec_.keys.size(); ++k) SortByKey(keyBytes[k].data(), KeyLen(k), liveRecs, arrays.data() + k * live);
   unindexed_ = 0;
   Status s = CheckAndBuild(arrays, live, keyBytes, marks, dataSize);
   dirty_ = s == 0 && records_ > 0;  // an empty file keeps its empty index

@@ -94,14 +94,14 @@ Status Decide(int type, StrValue file, const std::string& name, const std::strin
 }  // namespace
 
 Status RunStatusFile(int type) {
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   StrValue file = RunStatusName();
-  if (file.IsError()) return StrAreaRelease(mark, StrError(file));
+  if (file.IsError()) return StrError(file);
   std::string name = file.Str(), path = recio::HostPath(name);
   Status s = type == 1 ? Lock(name, path) : 0;
   if (s == 0) s = Decide(type, file, name, path);
   if (type == 0) Unlock();
-  return StrAreaRelease(mark, s);
+  return s;
 }
 
 Status RunStatusClose() {

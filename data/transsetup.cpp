@@ -10,9 +10,8 @@ Status FileTransCommand(StrValue) { return SeamMissing("FileTransCommand"); }
 StrValue TransTableList() { return DataFileNames(); }
 
 int TransTableChoose(Status* status) {
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   int n = DataChoose(Msg("0085 Table Selection"), TransTableList(), status);
   if (*status == 0 && n > 0) DataFileSetCurrent(n);
-  StrAreaMark(mark);
   return *status == 0 ? n : 0;
 }

@@ -12,9 +12,9 @@
 #include "devices/screenout.h"
 #include "platform/host/clock.h"
 #include "runtime/errors.h"
-#include "runtime/messages.h"
+#include "runtime/hostdialog.h"
+#include "runtime/hostproc.h"
 #include "runtime/options.h"
-#include "runtime/seam.h"
 #include "runtime/streams.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
@@ -26,7 +26,7 @@ constexpr char kPortNames[] = "LPT1,LPT2,LPT3,LPT4,LPT5,LPT6";
 constexpr char kControlCodes[] = "\x0F\x12\x0E\x14\x10\x11\x1C\x1D\x1E\x1F";
 constexpr int kControlCount = 10;
 constexpr int64_t kSerialSlowMs = 1000;
-constexpr uint32_t kSkipChunk = 16384;  // line ends per write when skipping
+constexpr uint32_t kSkipChunk = 32767;  // line ends per write: a whole page of any length
 
 StrValue Text(std::string_view v) { return StrMake(v.empty() ? "" : v.data(), static_cast<uint32_t>(v.size())); }
 
@@ -61,13 +61,6 @@ bool IsPlainName(std::string_view n) {
 
 bool PrintToFile() { return OptIsIn(OPT_MODE, StrFromC("ADMIN,PRNTOFILE")) == 2; }
 
-// The first letter of the value is one of the yes letters (message 0011).
-bool IsYesWord(StrValue v) {
-  if (v.IsError() || v.len == 0) return false;
-  StrValue yes = StrListItem(Msg("0011"), ',', 1);
-  return !yes.IsError() && yes.View().find(v.ptr[0]) != std::string_view::npos;
-}
-
 // A printer probe must not leave an error behind: its failure only means
 // that no such printer exists.
 bool PrinterExists(StrValue name) {
@@ -77,13 +70,6 @@ bool PrinterExists(StrValue name) {
   ErrSet(2, static_cast<uint16_t>(recorded >> 16), static_cast<Status>(recorded & 0xffff), 0);
   ErrDetailSet(0, Text(detail), false);
   return s == 0;
-}
-
-// The viewer of a finished file belongs to the host services.
-Status ViewFile(int kind, StrValue file) {
-  (void)kind;
-  (void)file;
-  return SeamMissing("HostViewFile");
 }
 
 Status NameKeep(DevRecord& rec, StrValue name) {
@@ -130,18 +116,17 @@ Status WriteCounted(DevRecord& rec, std::string_view bytes) {
 
 // One piece that fits the line: translated, written, counted.
 void WritePiece(DevRecord& rec, std::string_view piece) {
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   StrValue raw = Text(piece);
   StrValue out = DevCtrlCodesApply(rec, DevTranslate(rec, raw));
   if (Status e = StrError(out)) rec.status = DevFail(e, rec.Name());
   int64_t start = ClockMonotonicMs();
   if (rec.status == 0 && DevWriteRaw(rec, out) == 0) {
+    bool slow = (rec.kind & kDevSerial) && ClockMonotonicMs() - start > kSerialSlowMs;
     DevCountText(rec, raw);
     DevCountersPublish(rec, false);
-    if ((rec.kind & kDevSerial) && rec.status == 0 && ClockMonotonicMs() - start > kSerialSlowMs)
-      rec.status = DevFail(st::DEVICETIMEOUT, rec.Name());
+    if (slow && rec.status == 0) rec.status = DevFail(st::DEVICETIMEOUT, rec.Name());
   }
-  StrAreaRelease(mark, 0);
 }
 
 // Counts a text without line ends: wrapped at the width when it needs it.
@@ -160,12 +145,13 @@ void CountLine(DevRecord& rec, std::string_view part) {
 // Line ends needed to reach line L (and to get left of column C) from the
 // current position.
 uint32_t LineEndsTo(const DevRecord& rec, int32_t L, int32_t C) {
+  bool left = C < rec.column;
+  if (rec.lines <= 0) return static_cast<uint32_t>(std::max<int64_t>(int64_t{L} - rec.line, left ? 1 : 0));
+  // Paged, L within the page: at most one page and one line to walk.
   uint32_t n = 0;
-  int32_t line = rec.line, column = rec.column;
-  while (C < column || (rec.lines > 0 ? line != L : line < L)) {
+  for (int32_t line = rec.line; left || line != L; left = false) {
     ++n;
-    column = 1;
-    if (++line > rec.lines && rec.lines > 0) line = 1;
+    if (++line > rec.lines) line = 1;
   }
   return n;
 }
@@ -189,18 +175,16 @@ StrValue DevOptionsPart(StrValue spec) {
 }
 
 int16_t DevOption(StrValue spec, const char* option, int16_t def) {
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   StrValue v = StrKeyGet(DevOptionsPart(spec), StrFromC(option), kKeyNormalised);
-  int16_t r = v.IsError() || v.len == 0 ? def : StrToInt(v);
-  StrAreaRelease(mark, 0);
-  return r;
+  return v.IsError() || v.len == 0 ? def : StrToInt(v);
 }
 
 uint8_t DevKind(StrValue name) {
   if (name.IsError() || name.len == 0) return kDevScreen | kDevAlways;
   std::string_view n = name.View();
   if (n.substr(0, n.find(' ')) == "CON") return kDevScreen | kDevAlways;
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   std::string_view stem = n;
   while (!stem.empty() && static_cast<unsigned char>(stem.back()) < '0' + 10) stem.remove_suffix(1);
   uint8_t kind;
@@ -211,7 +195,6 @@ uint8_t DevKind(StrValue name) {
     if (n == "WINPRN") kind = kDevPagePrinter;
     else if (PrinterExists(DevFullPath(name, kind))) kind = static_cast<uint8_t>((kind & 0xEE) | kDevSpool);
   }
-  StrAreaRelease(mark, 0);
   return kind | kDevAlways;
 }
 
@@ -231,23 +214,19 @@ StrValue DevFullPath(StrValue name, uint8_t kind) {
 
 DevRecord DevParse(StrValue spec) {
   DevRecord rec;
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   StrValue name = DevStripOptions(spec);
   rec.status = StrError(name);
-  if (rec.status) {
-    StrAreaRelease(mark, 0);
-    return rec;
-  }
+  if (rec.status) return rec;
   if (name.len == 0) name = StrFromC("CON");
   rec.kind = DevKind(name);
   rec.printer = static_cast<int16_t>(StrListFind(StrFromC(kPortNames), ',', name));
-  rec.view = IsYesWord(StrKeyGet(DevOptionsPart(spec), StrFromC("VW"), kKeyNormalised)) ? 1 : 0;
+  rec.view = AnswerIsYes(StrKeyGet(DevOptionsPart(spec), StrFromC("VW"), kKeyNormalised)) ? 1 : 0;
   rec.step = DevOption(spec, "ST", 1);
   rec.lines = NonNegative(DevOption(spec, "LP", PrnTableByte(kPrnFieldLines, rec.printer)));
   rec.width = NonNegative(DevOption(spec, "WD", PrnTableByte(kPrnFieldWidth, rec.printer)));
   rec.status = NameKeep(rec, name);
   if (rec.status == 0 && DevOpen(rec, spec) != 0) NameFree(rec);
-  StrAreaRelease(mark, 0);
   return rec;
 }
 
@@ -265,6 +244,7 @@ Status DevOpen(DevRecord& rec, StrValue spec) {
 }
 
 Status DevClose(DevRecord& rec) {
+  if (rec.handle == kDevClosed && !rec.name) return 0;  // closed before, or nothing was opened
   Status codes = DevSendPortCodes(rec);
   Status closed = 0;
   const DevPath* path = DevPathOf(rec.kind);
@@ -274,7 +254,7 @@ Status DevClose(DevRecord& rec) {
     closed = path->close(rec);
   }
   if (rec.kind & kDevScreen) DevScreenClose(rec);
-  rec.handle = 0xFFFF;
+  rec.handle = kDevClosed;
   NameFree(rec);
   return codes ? codes : closed;
 }
@@ -283,10 +263,9 @@ Status DevSendPortCodes(DevRecord& rec) {
   if (!(rec.kind & kDevPrinterCodes)) return 0;
   Status s = 0;
   for (int field = 1; field <= 9 && s == 0; field += 2) {
-    uint16_t mark = StrAreaMark(-1);
+    StrAreaScope scope;
     StrValue seq = PrnTableField(field, rec.printer);
     if (seq.len > 0) s = DevWriteRaw(rec, seq);
-    StrAreaRelease(mark, 0);
   }
   return s;
 }
@@ -294,17 +273,16 @@ Status DevSendPortCodes(DevRecord& rec) {
 Status DevFinish(DevRecord& rec) {
   Status s = 0;
   if (rec.kind & kDevPrinterCodes) {
-    uint16_t mark = StrAreaMark(-1);
+    StrAreaScope scope;
     StrValue reset = PrnTableField(1, rec.printer);
     if (reset.len > 0) s = DevWriteRaw(rec, reset);
-    StrAreaRelease(mark, 0);
   }
   if (rec.kind & kDevScreen) {
     Status r = ReportWinRun(rec);
     if (s == 0) s = r;
   }
   if ((rec.kind & (kDevFile | kDevPort)) == kDevFile && rec.view) {
-    Status r = ViewFile(1, rec.Name());
+    Status r = HostViewFile(1, rec.Name());
     if (s == 0) s = r;
   }
   return s;
@@ -337,7 +315,7 @@ StrValue DevCtrlCodesApply(const DevRecord& rec, StrValue text) {
 }
 
 bool DevWrapNeeded(const DevRecord& rec, uint32_t length) {
-  return rec.width > 0 && rec.column < rec.width &&
+  return rec.width > 0 && rec.column <= rec.width &&
          static_cast<uint32_t>(rec.width) < length + rec.column - 1;
 }
 

@@ -35,6 +35,9 @@
 // 172 for a failed write (recorded with the device name); 171 when a serial
 // write took more than a second; the kind path's own codes.
 //
+// A text wraps when it would reach past the width: a text that exactly fills
+// the rest of the line is written whole and the line ends after it.
+//
 // Counters run from 1. A target line below 1 means the current line, and
 // negative page sizes count as 0 (no paging, no wrapping), so positioning
 // always ends. Counters count the text as given, before control characters
@@ -57,6 +60,7 @@ enum DevKindBit : uint8_t {
   kDevAlways = 0x80,
 };
 constexpr uint8_t kDevPagePrinter = 0x80;  // the whole kind byte
+constexpr uint16_t kDevClosed = 0xFFFF;    // the handle of a closed record
 
 struct DevRecord {
   uint8_t kind = 0;
@@ -93,6 +97,8 @@ uint8_t DevKind(StrValue name);
 StrValue DevFullPath(StrValue name, uint8_t kind);
 
 Status DevOpen(DevRecord& rec, StrValue spec);
+// Sends the port's "off" sequences, closes by kind and frees the name; a
+// record already closed is left alone.
 Status DevClose(DevRecord& rec);
 Status DevWrite(DevRecord& rec, StrValue text);
 Status DevWriteRaw(DevRecord& rec, StrValue bytes);

@@ -33,8 +33,8 @@ Status PdfWrite(DevRecord& rec, StrValue text) { return PdfWriteText(rec, text);
 Status PdfClose(DevRecord& rec) { return PdfDocClose(rec); }
 
 Status SpoolOpen(DevRecord& rec, StrValue) {
-  uint16_t mark = StrAreaMark(-1);
-  return StrAreaRelease(mark, SpoolBegin(DevFullPath(rec.Name(), rec.kind), DocumentName()));
+  StrAreaScope scope;
+  return SpoolBegin(DevFullPath(rec.Name(), rec.kind), DocumentName());
 }
 Status SpoolPathWrite(DevRecord&, StrValue bytes) { return SpoolWrite(bytes); }
 Status SpoolClose(DevRecord&) { return SpoolEnd(); }

@@ -5,6 +5,7 @@
 #include "devices/reportlaunch.h"
 #include "runtime/errors.h"
 #include "runtime/strutil.h"
+#include "script/statements.h"
 #include "script/variables.h"
 
 namespace {
@@ -21,6 +22,20 @@ Status StatSet(Status s) {
   return 0;
 }
 
+Status Device(uint16_t, const ExecArgs& a) { return DevStmtDevice(a.strs[0]); }
+
+Status DLocate(uint16_t, const ExecArgs& a) {
+  if (Status s = ExecArgsAtLeast(a, 2)) return s;
+  return DevStmtLocate(a.ints[0], a.ints[1]);
+}
+
+Status DPrint(uint16_t, const ExecArgs& a) {
+  if (Status s = ExecArgsAtLeast(a, 1)) return s;
+  return DevStmtPrint(a.strs[0], a.ints[1] != 0);
+}
+
+Status EndDevice(uint16_t, const ExecArgs&) { return DevStmtEnd(); }
+
 }  // namespace
 
 DevRecord* DevStackTop() { return g_stack.empty() ? nullptr : &g_stack.back(); }
@@ -28,15 +43,15 @@ int DevStackDepth() { return static_cast<int>(g_stack.size()); }
 
 Status DevStmtDevice(StrValue spec) {
   if (g_stack.size() >= kDevStackMax) return NoRoom("DEVICE");
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   StrValue chosen = spec;
   if (!spec.IsError() && StrTrim(spec, 3).len == 0) {
     chosen = DevSelect(StrMake("", 0));
-    if (Status e = StrError(chosen)) return StrAreaRelease(mark, StatSet(e));
-    if (StrTrim(chosen, 3).len == 0) return StrAreaRelease(mark, StatSet(st::USERCANCELED));
+    if (Status e = StrError(chosen)) return StatSet(e);
+    if (StrTrim(chosen, 3).len == 0) return StatSet(st::USERCANCELED);
   }
   g_stack.push_back(DevParse(chosen));
-  return StrAreaRelease(mark, StatSet(g_stack.back().status));
+  return StatSet(g_stack.back().status);
 }
 
 Status DevStmtLocate(int32_t line, int32_t column) {
@@ -60,6 +75,13 @@ Status DevStmtEnd() {
   Status finished = failed ? 0 : DevFinish(rec);
   Status closed = DevClose(rec);
   return failed ? 0 : finished ? finished : closed;
+}
+
+void DevStatementsRegister() {
+  ExecStatementSet(kStmtDevice, Device);
+  ExecStatementSet(kStmtDLocate, DLocate);
+  ExecStatementSet(kStmtDPrint, DPrint);
+  ExecStatementSet(kStmtEndDevice, EndDevice);
 }
 
 void DevStackCloseAll() {

@@ -31,3 +31,6 @@ Status DevStmtEnd();
 // Closes every open device, newest first, without finishing them (the end
 // of the run).
 void DevStackCloseAll();
+// Registers DEVICE a1, DLOCATE line,column, DPRINT text[,raw] and ENDDEVICE
+// with the statement handlers (fewer arguments than those named: 147).
+void DevStatementsRegister();

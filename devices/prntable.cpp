@@ -39,10 +39,9 @@ std::string TableImage() {
 
 Status PrnTableLoad() {
   if (DynStrGet(SystemTextList, kPrnTableItem).len > 0) return 0;
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   std::string table = TableImage();
-  Status s = DynStrSet(SystemTextList, kPrnTableItem, StrMake(table.data(), static_cast<uint32_t>(table.size())));
-  return StrAreaRelease(mark, s);
+  return DynStrSet(SystemTextList, kPrnTableItem, StrMake(table.data(), static_cast<uint32_t>(table.size())));
 }
 
 StrValue PrnTableField(int n, int p) {
@@ -61,10 +60,9 @@ StrValue PrnTableField(int n, int p) {
 }
 
 uint8_t PrnTableByte(int n, int p) {
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   StrValue f = PrnTableField(n, p);
-  uint8_t b = f.IsError() || f.len == 0 ? 0 : static_cast<uint8_t>(f.ptr[0]);
-  return static_cast<uint8_t>(StrAreaRelease(mark, b));
+  return f.IsError() || f.len == 0 ? 0 : static_cast<uint8_t>(f.ptr[0]);
 }
 
 void PrnTableForget() {

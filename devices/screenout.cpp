@@ -10,10 +10,12 @@
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/messages.h"
-#include "runtime/paths.h"
+#include "runtime/hostenv.h"
 #include "runtime/streams.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
+#include "screens/fonts.h"
+#include "screens/geometry.h"
 #include "screens/winlist.h"
 #include "script/variables.h"
 
@@ -46,11 +48,6 @@ ScreenFile* FileOf(const DevRecord& rec) {
   return it == g_files.end() ? nullptr : &it->second;
 }
 
-// The character cell of the table font.
-ui::Point Cell() {
-  ui::TextMetrics tm = ui::font_metrics(ui::stock_font(ui::StockFont::OemFixed));
-  return ui::Point{std::max(1, tm.avgWidth), std::max(1, tm.height)};
-}
 
 StrValue ButtonCaptions() {
   StrValue items = DynStrGet(SettingsList, kButtonsItem);
@@ -60,10 +57,10 @@ StrValue ButtonCaptions() {
 // The button row along the top (picture-button tiles of the default width,
 // those past the client width left out) and the text below it.
 void Layout(ui::Hwnd h) {
-  ui::Point cell = Cell();
+  CellSize cell = FontCellSize();
   ui::Rect client = ui::get_client_rect(h);
-  int rowHeight = 2 * cell.y;
-  int tileHeight = 2 * cell.y - cell.y / 2;
+  int rowHeight = 2 * cell.height;
+  int tileHeight = 2 * cell.height - cell.height / 2;
   for (ui::Hwnd child : ui::children(h)) {
     int id = ui::get_ctrl_id(child);
     if (id == kEditId) {
@@ -87,7 +84,7 @@ void ButtonsCreate(ui::Hwnd h) {
     spec.style = ui::WS_CHILD | ui::WS_VISIBLE | ui::WS_TABSTOP | ui::BS_PUSHBUTTON;
     spec.parent = h;
     spec.id = kReportButtonFirst + i;
-    ui::set_font(ui::create_window(spec), ui::stock_font(ui::StockFont::System), false);
+    FontApply(ui::create_window(spec), kFontSystem);
   }
 }
 
@@ -110,7 +107,7 @@ ui::LResult OnCreate(ui::Hwnd h) {
   ui::Hwnd edit = ui::create_window(spec);
   if (!edit) return -1;
   ui::set_user_data(edit, reinterpret_cast<uintptr_t>(ui::set_window_proc(edit, EditProc)));
-  ui::set_font(edit, ui::stock_font(ui::StockFont::OemFixed), false);
+  FontApply(edit, kFontTable);
   ButtonsCreate(h);
   Layout(h);
   return 0;
@@ -169,9 +166,8 @@ Status DevScreenOpen(DevRecord& rec) {
   std::string path;
   int fd = -1;
   for (int attempt = 0; attempt < kTempAttempts && fd < 0; ++attempt) {
-    uint16_t mark = StrAreaMark(-1);
-    path = TempFilePath(StrFromC("TXT")).Str();
-    StrAreaRelease(mark, 0);
+    StrAreaScope scope;
+    path = host::TempDirectory() + "/" + TempFileName(StrFromC("TXT")).Str();
     fd = host::Open(path, host::kOpenRead | host::kOpenWrite | host::kOpenCreate | host::kOpenExclusive);
   }
   if (fd < 0) return Fail(st::FILENOTFOUND, path);
@@ -199,16 +195,15 @@ void DevScreenClose(DevRecord& rec) {
 // --- The report window ----------------------------------------------------------------
 
 ui::Hwnd ReportWinCreate(int columns, int lines) {
-  ui::Point cell = Cell();
-  ui::Rect area = ui::work_area();
-  int64_t width = std::min<int64_t>(area.Width(), static_cast<int64_t>(columns + 5) * cell.x + 24);
-  int64_t height = std::min<int64_t>(area.Height(), static_cast<int64_t>(lines) * cell.y + 48);
-  uint16_t mark = StrAreaMark(-1);
-  ui::Hwnd h = WinClassCreate(StrFromC(kReportClass), StrFromC(kReportTitle),
-                              ui::WS_POPUP | ui::WS_CAPTION | ui::WS_SYSMENU | kWinModalStyle, kWinDefault, 0,
-                              static_cast<uint16_t>(width), static_cast<uint16_t>(height), 0, ReportWinProc);
-  StrAreaRelease(mark, 0);
-  return h;
+  CellSize cell = FontCellSize();
+  PxSize main = WinClientSize(0);  // the main window is always maximised
+  int64_t width = std::min<int64_t>(main.width, static_cast<int64_t>(columns + 5) * cell.width + 24);
+  int64_t height = std::min<int64_t>(main.height, static_cast<int64_t>(lines) * cell.height + 48);
+  StrAreaScope scope;
+  return WinClassCreate(StrFromC(kReportClass), StrFromC(kReportTitle),
+                        ui::WS_POPUP | ui::WS_CAPTION | ui::WS_SYSMENU | kWinModalStyle, kWinDefault, 0,
+                        static_cast<uint16_t>(std::clamp<int64_t>(width, 0, 0xFFFE)),
+                        static_cast<uint16_t>(std::clamp<int64_t>(height, 0, 0xFFFE)), 0, ReportWinProc);
 }
 
 ui::LResult ReportWinProc(ui::Hwnd h, ui::Msg m, ui::WParam wp, ui::LParam lp) {
@@ -250,8 +245,10 @@ Status ReportWinLoad(DevRecord& rec, ui::Hwnd* window) {
   ui::Hwnd h = ReportWinCreate(rec.width > 0 ? rec.width : extent.x, extent.y);
   if (!h) return Fail(st::WINCONTROLERROR, kReportClass);
   bool shown = false;
+  ui::Hwnd edit = ui::get_dlg_item(h, kEditId);
   try {
-    shown = ui::set_text(ui::get_dlg_item(h, kEditId), text);
+    shown = ui::set_text(edit, text);
+    ui::edit_set_sel(edit, 0, 0);  // the report is read from its start
   } catch (const std::bad_alloc&) {
     s = Fail(st::OUTOFMEMORY, "screen output");
   }

@@ -48,6 +48,7 @@ enum DynList : uint16_t {
   ObjParamsList = 31,       // object parameter strings (top = current), temporary names to delete
   AcceptQueueList = 32,     // queued ACCEPT fields
   OpenFileStatesList = 33,  // open-file states
+  SelectionList = 34,       // pending selection results of screens: expression ":" field names
   ArgStack = 35,            // argument stack of built-ins and statements
   FileLinesQueue = 37,      // text files read line by line for their readers
   SecondLinesQueue = 38,
@@ -73,6 +74,7 @@ enum SystemTextItem : uint16_t {
   SysEventNamesItem = 8,
   SysErrDetailItem = 9,
   SysLogNameItem = 10,
+  SysScanCondItem = 11,  // the condition of the file scan running now
 };
 
 constexpr uint16_t kDynLists = 39;

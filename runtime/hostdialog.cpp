@@ -86,9 +86,7 @@ bool AnswerIsYes(StrValue answer) {
   if (answer.IsError()) return false;
   StrValue trimmed = StrTrim(answer, 3);
   if (trimmed.len == 0) return false;
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   StrValue yes = StrListItem(Msg("0011"), ',', 1);
-  bool found = yes.View().find(trimmed.ptr[0]) != std::string_view::npos;
-  StrAreaMark(mark);
-  return found;
+  return yes.View().find(trimmed.ptr[0]) != std::string_view::npos;
 }

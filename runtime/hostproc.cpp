@@ -41,16 +41,18 @@ std::string ExitText(const host::ChildExit& e) {
 
 // Each chunk is read straight into a slot of the string area and released
 // after the sink has seen it, so any amount of output passes in 1024 bytes.
+Status ReadChunk(int fd, const Sink& sink, bool* more) {
+  StrAreaScope scope;
+  char* buf = StrAreaAllocPtr(kPipeChunk, 255);
+  if (!buf) return ErrSet(1, MOD_EXECRUNTIME, st::OUTOFMEMORY, st::OUTOFMEMORY);
+  int64_t n = host::Read(fd, buf, kPipeChunk);
+  *more = n > 0;
+  return *more ? sink(StrValue{buf, static_cast<uint16_t>(n)}) : Status{0};
+}
+
 Status ReadChunks(int fd, const Sink& sink) {
   Status status = 0;
-  while (status == 0) {
-    uint16_t mark = StrAreaMark(-1);
-    char* buf = StrAreaAllocPtr(kPipeChunk, 255);
-    if (!buf) return StrAreaRelease(mark, ErrSet(1, MOD_EXECRUNTIME, st::OUTOFMEMORY, st::OUTOFMEMORY));
-    int64_t n = host::Read(fd, buf, kPipeChunk);
-    if (n <= 0) return StrAreaRelease(mark, 0);
-    status = StrAreaRelease(mark, sink(StrValue{buf, static_cast<uint16_t>(n)}));
-  }
+  for (bool more = true; more && status == 0;) status = ReadChunk(fd, sink, &more);
   return status;
 }
 
@@ -83,13 +85,13 @@ StrValue HostViewerPath(int kind) {
 
 Status HostViewFile(int kind, StrValue file) {
   if (Status e = StrError(file)) return e;
-  uint16_t mark = StrAreaMark(-1);
+  StrAreaScope scope;
   StrValue command = HostViewerPath(kind);
-  if (Status e = StrError(command)) return StrAreaRelease(mark, e);
-  if (!ui::viewer_allowed(command.View(), file.View())) return StrAreaRelease(mark, 0);
+  if (Status e = StrError(command)) return e;
+  if (!ui::viewer_allowed(command.View(), file.View())) return 0;
   std::vector<std::string> argv = host::SplitCommandLine(command.View());
   argv.push_back(host::ResolvePath(file.View()));
-  return StrAreaRelease(mark, Start(argv));
+  return Start(argv);
 }
 
 Status HostStart(StrValue command) {

@@ -62,7 +62,7 @@ uint16_t OpenNamed(StrValue name, uint16_t flags, Status* code) {
     if (!(flags & kStreamQuiet)) Fail(std::string(n), *code);
     return kStreamNoSlot;
   }
-  g_slots[slot] = Slot{fd, true, (flags & (kStreamWrite | kStreamAppend)) == kStreamAppend, 0, -1, std::string(n)};
+  g_slots[slot] = Slot{fd, host::Seekable(fd), (flags & (kStreamWrite | kStreamAppend)) == kStreamAppend, 0, -1, std::string(n)};
   return slot;
 }
 

@@ -13,6 +13,8 @@
 // Positions are 64-bit; kStreamHere (-1) means "the current position" for
 // reads and "append at the end" for writes. Counts are 32-bit; kStreamFail
 // means nothing or too little could be read, or a write failed.
+// A name that is no regular file (a FIFO, a device node) is read and
+// written in order, positions ignored.
 //
 // Lines end at CR LF, a lone CR or a lone LF (also when a CR LF is split
 // between two reads); a line that is the single byte 26 (Ctrl-Z) is skipped.

@@ -160,9 +160,9 @@ StrValue StatusLineText(StrValue text) {
 }
 
 Status StatusLineShow(StrValue text) {
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue line = StatusLineText(text);
-  if (Status e = StrError(line)) return StrAreaRelease(mark, e);
+  if (Status e = StrError(line)) return e;
   WinSetText(WinTop(), line);
-  return StrAreaRelease(mark, 0);
+  return 0;
 }

@@ -68,6 +68,8 @@ Status FontAdd(int height, int width, int weight, StrValue face) {
   e.weight = static_cast<uint16_t>(weight == 0 ? 400 : weight == 1 ? 700 : std::clamp(weight, 0, 0xFFFF));
   if (!face.IsError() && face.len > 0 && face.len <= kFontFaceMax) std::memcpy(e.face, face.ptr, face.len);
   g_fonts.entries[g_fonts.count++] = e;
+  // A terminal shows one cell of the current font as one character.
+  ui::set_cell_size(e.width, e.height);
   return 0;
 }
 
@@ -101,3 +103,4 @@ void FontTableReset() { g_fonts = FontTable{}; }
 
 Status AboutShow(StrValue) { return SeamMissing("AboutShow"); }
 Status HelpShow(StrValue) { return SeamMissing("HelpShow"); }
+Status HelpTextShow(StrValue) { return SeamMissing("HelpTextShow"); }

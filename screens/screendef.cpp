@@ -422,31 +422,30 @@ StrValue ScreenSliceText(const ScreenDesc& screen, TextSlice slice) {
 // --- Parsing -----------------------------------------------------------------------
 
 Status ScreenDefParse(ScreenDesc& desc, const FieldDesc* layout, uint16_t count, StrValue screenName) {
-  uint16_t mark = StrAreaMark(-1);
-  return StrAreaRelease(mark, ParseInto(desc, layout, count, screenName));
+  const StrAreaScope scope;
+  return ParseInto(desc, layout, count, screenName);
 }
 
 Status ScreenFieldFlags(ScreenDesc& desc) {
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   FieldLists lists = ListsOf(desc);
   uint32_t total = 0;
   for (uint16_t n = 1; n <= desc.fieldCount; ++n)
-    if (Status e = FieldPass(desc, lists, n, &total)) return StrAreaRelease(mark, e);
+    if (Status e = FieldPass(desc, lists, n, &total)) return e;
   desc.totalWidth = static_cast<uint16_t>(total);
-  return StrAreaRelease(mark, 0);
+  return 0;
 }
 
 Status FieldBindKey(ScreenDesc& desc, uint16_t n) {
   if (n < 1 || n > desc.fieldCount) return st::DATAOUTBOUND;
-  uint16_t mark = StrAreaMark(-1);
-  return StrAreaRelease(mark, BindKey(desc, ListsOf(desc), n));
+  const StrAreaScope scope;
+  return BindKey(desc, ListsOf(desc), n);
 }
 
 void FieldEditState(ScreenDesc& desc, uint16_t n) {
   if (n < 1 || n > desc.fieldCount) return;
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   EditState(desc, ListsOf(desc), n);
-  StrAreaMark(mark);
 }
 
 Status ScreenRemove(uint16_t index) {

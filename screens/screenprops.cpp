@@ -104,10 +104,9 @@ StrValue ScreenPropExpand(int n, int m) {
 }
 
 Status ScreenPropCond(int n, int m) {
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue text = ScreenProp(n, m);
-  Status s = text.IsError() ? StrError(text) : CondCheck(text);
-  return StrAreaRelease(mark, s);
+  return text.IsError() ? StrError(text) : CondCheck(text);
 }
 
 StrValue ScreenDefLookup(StrValue name) {
@@ -119,11 +118,9 @@ StrValue ScreenDefLookup(StrValue name) {
 StrValue ScreenDefAttrText(int n, int m) { return ScreenAttrFind(n, m, DynStrTop(ObjParamsList)); }
 
 int16_t ScreenDefAttrNum(int n, int m) {
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   StrValue text = ScreenDefAttrText(n, m);
-  int16_t v = text.IsError() || text.len == 0 ? 0 : ExpEvalInt(text);
-  StrAreaMark(mark);
-  return v;
+  return text.IsError() || text.len == 0 ? 0 : ExpEvalInt(text);
 }
 
 StrValue SpecItem(StrValue spec, int n) {
@@ -144,15 +141,15 @@ StrValue SpecItem(StrValue spec, int n) {
 
 Status CondCheck(StrValue text) {
   if (Status e = StrError(text)) return e;
-  uint16_t mark = StrAreaMark(-1);
+  const StrAreaScope scope;
   uint32_t sep = FirstSeparator(text);
   StrValue cond{text.ptr, static_cast<uint16_t>(sep)};
   Status truth = ExpEvalCond(cond);
-  if (truth == 1) return StrAreaRelease(mark, 0);
-  if (truth >= st::USERCANCELED) return StrAreaRelease(mark, truth);
+  if (truth == 1) return 0;
+  if (truth >= st::USERCANCELED) return truth;
   StrValue rest = sep < text.len ? StrValue{text.ptr + sep + 1, static_cast<uint16_t>(text.len - sep - 1)} : Empty();
   ErrDetailSet(st::BADUSERDATA, FailDetail(rest), false);
-  return StrAreaRelease(mark, st::BADUSERDATA);
+  return st::BADUSERDATA;
 }
 
 StrValue ScreenKeyText(int n) {

@@ -9,13 +9,19 @@
 #include "runtime/fixednum.h"
 #include "runtime/seam.h"
 #include "runtime/strutil.h"
-#include "runtime/valtables.h"
 #include "script/evaluator.h"
+#include "script/procedures.h"
 #include "script/variables.h"
 
 namespace {
 
 std::array<ExecHandler, kExecSlots> g_slots{};
+std::array<ExecStatement, kPrcLastHandler - kPrcFirstHandler + 1> g_statements{};
+
+Status OpenStateMissing(StrValue) { return SeamMissing("DataFileStatePush"); }
+uint16_t NoContext() { return 0; }
+Status ContextMissing() { return SeamMissing("RunContextRestore"); }
+RunStacks g_stacks = {OpenStateMissing, NoContext, ContextMissing};
 
 Status Fail(Status code, StrValue detail) {
   ErrDetailSet(code, detail, false);
@@ -161,19 +167,50 @@ Status ExecArgsRead(StrValue text, ExecArgs& args) {
   return s;
 }
 
+ExecArgs ExecArgsOf(uint16_t count, const uint16_t* kinds, const int16_t* ints, const StrValue* strs) {
+  ExecArgs a;
+  a.count = count < kExecMaxArgs ? count : kExecMaxArgs;
+  for (uint16_t i = 0; i < kExecMaxArgs; ++i) {
+    bool given = i < a.count;
+    a.kinds[i] = given ? kinds[i] : 0;
+    a.ints[i] = given ? ints[i] : 0;
+    a.strs[i] = given ? strs[i] : StrMake("", 0);
+  }
+  return a;
+}
+
+Status ExecStatementSet(uint16_t code, ExecStatement fn) {
+  if (code < kPrcFirstHandler || code > kPrcLastHandler) return st::SINTAXERROR;
+  g_statements[code - kPrcFirstHandler] = fn;
+  return 0;
+}
+
+ExecStatement ExecStatementFind(uint16_t code) {
+  if (code < kPrcFirstHandler || code > kPrcLastHandler) return nullptr;
+  return g_statements[code - kPrcFirstHandler];
+}
+
+void RunStacksSet(const RunStacks& stacks) {
+  g_stacks.openStatePush = stacks.openStatePush ? stacks.openStatePush : OpenStateMissing;
+  g_stacks.contextDepth = stacks.contextDepth ? stacks.contextDepth : NoContext;
+  g_stacks.contextRestore = stacks.contextRestore ? stacks.contextRestore : ContextMissing;
+}
+
+Status RunStackOpenState(StrValue listOrRestore) { return g_stacks.openStatePush(listOrRestore); }
+
 PrcStateMark PrcStateNote() {
   PrcStateMark m;
   m.openStates = DynStrCount(OpenFileStatesList);
-  m.dataFiles = ValTableInfo(VtFiles, 0);
+  m.contextDepth = g_stacks.contextDepth();
   return m;
 }
 
-// Only statements of the handler chain open files, define data files or
-// open windows; until the open-state stack and the run-context stack exist,
-// a run can only have changed them through a handler that did not unwind
-// itself, which is reported rather than left silently.
+// Each pop either lowers its stack by one or fails, so the loops end; the
+// bound is only a guard.
 Status PrcRestoreState(const PrcStateMark& mark) {
-  if (DynStrCount(OpenFileStatesList) > mark.openStates) return SeamMissing("DataFileStatePush");
-  if (ValTableInfo(VtFiles, 0) > mark.dataFiles) return SeamMissing("RunContextRestore");
-  return 0;
+  Status first = 0;
+  for (uint32_t n = DynStrCount(OpenFileStatesList); first == 0 && n > mark.openStates; --n)
+    first = g_stacks.openStatePush(StrFromC("RESTORE"));
+  for (uint16_t d = g_stacks.contextDepth(); first == 0 && d > mark.contextDepth; --d) first = g_stacks.contextRestore();
+  return first;
 }

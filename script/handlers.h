@@ -17,9 +17,15 @@
 // 16 arguments: more is 147 with the text as detail, and the stack is cut
 // back to its count before the statement whatever happens.
 //
-// Run state: a run started without an entry notes the open-file states,
-// the data files and the progress window at its start (PrcStateNote) and
-// puts them back at its end (PrcRestoreState), errors included.
+// Statements whose work lies above the script layer (data files, screens,
+// devices, reports) run through an implementation that layer registers at
+// start-up (ExecStatementSet, from app/hooks.cpp); the slot handler that owns
+// the code calls it (script/statements.h).
+//
+// Run state: a run started without an entry notes the depth of the
+// open-file states and of the FILESTRUCT levels at its start (PrcStateNote)
+// and unwinds both to it at its end (PrcRestoreState), errors included. The
+// data layer keeps both stacks and lends them through RunStacksSet.
 #pragma once
 #include <cstdint>
 
@@ -53,8 +59,18 @@ Status ExecHandlerCall(uint16_t code, const ExecArgs& args);
 // Passes a code on from a handler's own slot: 147 when no slot above is
 // registered.
 Status ExecHandlerNext(uint16_t slot, uint16_t code, const ExecArgs& args);
-// Empties every slot (a new runtime).
+// Empties every slot (a new runtime). Statement implementations stay: they
+// are wiring, registered once per run.
 void ExecHandlersReset();
+// The arguments a handler received, whole again, to pass its code on.
+ExecArgs ExecArgsOf(uint16_t count, const uint16_t* kinds, const int16_t* ints, const StrValue* strs);
+
+// The work of one statement, whichever layer does it.
+using ExecStatement = Status (*)(uint16_t code, const ExecArgs& args);
+// Stores the implementation of a statement code (19-53; null removes it);
+// 147 for another code, nothing changed.
+Status ExecStatementSet(uint16_t code, ExecStatement fn);
+ExecStatement ExecStatementFind(uint16_t code);  // null when none
 
 // Evaluates each argument of the text (split at `separator`) onto the
 // argument stack; kinds[i] receives each kind and *count their number. More
@@ -69,10 +85,24 @@ Status ExecArgsRead(StrValue text, ExecArgs& args);
 
 // --- Run state -------------------------------------------------------------
 
+// The stacks a run may leave pushed, kept by the data layer. Until it lends
+// them, the open-state push answers 148 naming DataFileStatePush and there
+// are no FILESTRUCT levels.
+struct RunStacks {
+  Status (*openStatePush)(StrValue listOrRestore);  // a push, or "RESTORE" pops
+  uint16_t (*contextDepth)();                       // FILESTRUCT levels
+  Status (*contextRestore)();                       // pops one level and its definitions
+};
+void RunStacksSet(const RunStacks& stacks);  // a null entry keeps its stand-in
+// The open-state stack: an open-state list is pushed and applied, "RESTORE"
+// pops it.
+Status RunStackOpenState(StrValue listOrRestore);
+
 struct PrcStateMark {
-  uint32_t openStates = 0;  // elements of list 33
-  uint32_t dataFiles = 0;   // data files defined
+  uint32_t openStates = 0;    // elements of list 33
+  uint16_t contextDepth = 0;  // FILESTRUCT levels
 };
 PrcStateMark PrcStateNote();
-// Unwinds what a run left behind since the mark.
+// Restores every open state and pops every FILESTRUCT level pushed since the
+// mark (a LOADSTRUCT outside such a level stays); the first error.
 Status PrcRestoreState(const PrcStateMark& mark);

@@ -4,6 +4,6 @@
 
 int main(int argc, char** argv) {
   static const AppConstants kApp = {"COVCQT24:Orbisquale", "Fenwold Accounting for Windows", "C2MENU", kStartLoadDictionary,
-                                     AppLayerPhase, AppLayerDispatch};
+                                     AcAppCallback, AcMenuAction};
   return AppMainArgs(argc, argv, kApp);
 }

@@ -1,10 +1,81 @@
 #include "apps/administration/layer.h"
 
+#include "app/startup.h"
+#include "apps/administration/admtasks.h"
+#include "apps/administration/invoicing.h"
+#include "data/runstatus.h"
+#include "data/statistics.h"
+#include "runtime/dynstrings.h"
+#include "runtime/paths.h"
+#include "screens/accept.h"
 #include "screens/appconfig.h"
+#include "screens/mantwin.h"
 #include "screens/menucmd.h"
+#include "script/payments.h"
+#include "script/statements.h"
+#include "script/taskhooks.h"
 
-// Until the application layer is built, phase 2 runs the configuration files
-// and every command goes to the framework's default verbs.
-int AppLayerPhase(int phase) { return AppConfigPhase(phase); }
+namespace {
 
-Status AppLayerDispatch(int code, StrValue rest) { return MenuCmdDispatch(code, rest); }
+// The handle GdiObjectFree deletes. The window system of this program makes
+// no application-wide drawing object, so it stays empty.
+void* g_gdiObject = nullptr;
+
+Status PhaseHooks() {
+  // The window system needs no initialisation of its common controls.
+  TaskHookRegister(TaskFn(AcceptParmExit), 4);
+  TaskHookRegister(TaskFn(AcceptDocExit), 5);
+  TaskHookRegister(TaskFn(AcceptStepsExit), 6);
+  TaskHookRegister(TaskFn(JobStepsHook), 7);
+  TaskHookSet(FieldHelpFn(FieldHelpMenu), kHookFieldHelp);
+  TaskHookRegister(TaskFn(TaskLowLevel), kHookLowLevel);
+  TaskHookRegister(TaskFn(MovsKeySelectAction), 8);
+  TaskHookRegister(TaskFn(AdmTaskInvoicing), 10);
+  // Task 11, the payments maintenance, comes with the payments schedule.
+  TaskHookRegister(TaskFn(AdmTaskDocActions), 12);
+  if (Status s = StatMoveRegister()) return s;
+  ExecRunUtilsInit();
+  return 0;
+}
+
+// The help directory: "Help" in the application's directory.
+Status HelpDirectorySet() {
+  StrAreaScope scope;
+  StrValue dir = PathJoin(AppPath(APPPATH_DEFAULT), StrFromC("Help"));
+  if (Status s = StrError(dir)) return s;
+  return DynStrSet(SettingsList, SetHelpDirItem, dir);
+}
+
+Status PhaseBuiltins() {
+  if (Status s = AdmBuiltinsRegister()) return s;
+  if (Status s = PayDateRegister()) return s;
+  if (Status s = AdmBankBuiltinsRegister()) return s;
+  if (Status s = HelpDirectorySet()) return s;
+  if (Status s = AppConfigPhase(2)) return s;
+  return RunStatusFile(1);
+}
+
+}  // namespace
+
+void GdiObjectFree() { g_gdiObject = nullptr; }
+
+int AdmAppCallback(int phase) {
+  switch (phase & 0x0f) {
+    case 1: return PhaseHooks();
+    case 2: return PhaseBuiltins();
+    case 3:
+      GdiObjectFree();
+      return 0;
+    default: return 0;
+  }
+}
+
+Status AdmMenuAction(int code, StrValue rest) {
+  // Another program wrote the data since this run marked them: nothing runs.
+  if (Status s = RunStatusFile(2)) return s;
+  switch (static_cast<uint16_t>(static_cast<uint32_t>(code) >> 16)) {
+    case kVerbMantMain: return MantWindow(rest, kAdmMantMode);
+    case kVerbLnManMain: return MantFileWinRun(rest);
+    default: return MenuCmdDispatch(code, rest);
+  }
+}

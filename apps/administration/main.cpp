@@ -4,6 +4,6 @@
 
 int main(int argc, char** argv) {
   static const AppConstants kApp = {"GAVGQT24:Orbisquale", "Fenwold Administration for Windows", "G2MENU", kStartLoadDictionary,
-                                     AppLayerPhase, AppLayerDispatch};
+                                     AdmAppCallback, AdmMenuAction};
   return AppMainArgs(argc, argv, kApp);
 }

@@ -12,9 +12,11 @@ volatile sig_atomic_t g_answering = 0;
 sig_atomic_t g_cancelTaken = 0;
 struct sigaction g_oldInt, g_oldTerm;
 bool g_installed = false;
+void (*volatile g_onDefaultEnd)() = nullptr;
 
 extern "C" void OnSignal(int sig) {
   if (g_count != g_takenUp || g_answering) {
+    if (auto restore = g_onDefaultEnd) restore();
     signal(sig, SIG_DFL);
     raise(sig);
     return;
@@ -68,5 +70,7 @@ bool SignalCancelTake() {
   g_cancelTaken = count;
   return true;
 }
+
+void SignalOnDefaultEnd(void (*restore)()) { g_onDefaultEnd = restore; }
 
 }  // namespace host

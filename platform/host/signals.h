@@ -30,5 +30,9 @@ void SignalAnswering(bool answering);
 // True once for each signal noted since the last call (long work cancels on
 // it, while the window loop still answers the same signal afterwards).
 bool SignalCancelTake();
+// A function safe in a signal handler, run before a signal ends the program
+// the default way (the terminal back end puts the terminal back); nullptr
+// for none.
+void SignalOnDefaultEnd(void (*restore)());
 
 }  // namespace host

@@ -69,8 +69,12 @@ class Backend {
 
 // Milliseconds until the next timer is due (0 when one is), -1 when none.
 int next_timer_ms();
-// A back end for a terminal, or null when this build has none.
+// A back end for a terminal, or null when there is none (standard input
+// and output not a terminal, or one that cannot be set up).
 std::unique_ptr<Backend> make_terminal_backend();
+// The back end's screen changed size: maximised top-level windows take the
+// new work area, the others keep their place.
+void work_area_changed();
 
 // ---- Input: one action of a person each ------------------------------------
 // The target of keys: the focus, else the active top-level window.

@@ -76,6 +76,70 @@ int default_item_height() { return profile().textHeight + 3; }
 
 // ---- Edit -------------------------------------------------------------------
 
+// A multi-line edit keeps the first line and column it shows in the
+// positions of its scroll bars; they follow the caret so it stays in view.
+struct TextLines {
+  std::vector<int> starts;  // offset of each line (lines end at LF)
+  int longest = 0;
+};
+
+TextLines text_lines_of(const std::string& t) {
+  TextLines tl;
+  tl.starts.push_back(0);
+  int from = 0;
+  for (int i = 0; i <= static_cast<int>(t.size()); ++i) {
+    if (i < static_cast<int>(t.size()) && t[static_cast<size_t>(i)] != '\n') continue;
+    int end = i > from && t[static_cast<size_t>(i - 1)] == '\r' ? i - 1 : i;
+    tl.longest = std::max(tl.longest, end - from);
+    if (i < static_cast<int>(t.size())) tl.starts.push_back(from = i + 1);
+  }
+  return tl;
+}
+
+int line_at(const TextLines& tl, int pos) {
+  return static_cast<int>(std::upper_bound(tl.starts.begin(), tl.starts.end(), pos) - tl.starts.begin()) - 1;
+}
+
+int line_length(const std::string& t, const TextLines& tl, int line) {
+  size_t n = tl.starts.size();
+  int end = static_cast<size_t>(line) + 1 < n ? tl.starts[static_cast<size_t>(line) + 1] - 1 : static_cast<int>(t.size());
+  if (end > tl.starts[static_cast<size_t>(line)] && t[static_cast<size_t>(end - 1)] == '\r') --end;
+  return end - tl.starts[static_cast<size_t>(line)];
+}
+
+// Lines and columns of the screens' cell that fit the edit's client area.
+Point text_page(const Window& w) {
+  Point cell = cell_size();
+  Rect r = client_rect_of(w);
+  return Point{std::max(1, r.Width() / std::max(1, cell.x)), std::max(1, r.Height() / std::max(1, cell.y))};
+}
+
+void follow(ScrollInfo& bar, int max, int at, int page) {
+  bar.min = 0;
+  bar.max = std::max(0, max);
+  if (at < bar.pos) bar.pos = at;
+  if (at >= bar.pos + page) bar.pos = at - page + 1;
+  bar.pos = bar.track = std::clamp(bar.pos, 0, bar.max);
+}
+
+}  // namespace
+
+namespace detail {
+
+void edit_follow_caret(Window& w) {
+  const auto* e = std::get_if<EditState>(&w.state);
+  if (!e || !(w.style & ES_MULTILINE)) return;
+  TextLines tl = text_lines_of(w.text);
+  int line = line_at(tl, e->selEnd);
+  Point page = text_page(w);
+  follow(w.bars[SB_VERT], static_cast<int>(tl.starts.size()) - 1, line, page.y);
+  follow(w.bars[SB_HORZ], tl.longest, e->selEnd - tl.starts[static_cast<size_t>(line)], page.x);
+}
+
+}  // namespace detail
+
+namespace {
+
 void edit_replace(Window& w, EditState& e, std::string_view text) {
   int a = std::min(e.selStart, e.selEnd), b = std::max(e.selStart, e.selEnd);
   long room = static_cast<long>(e.limit) - (static_cast<long>(w.text.size()) - (b - a));
@@ -114,7 +178,18 @@ void edit_move(Window& w, EditState& e, int to, bool extend) {
   to = std::clamp(to, 0, static_cast<int>(w.text.size()));
   e.selEnd = to;
   if (!extend) e.selStart = to;
+  edit_follow_caret(w);
   notify(EventKind::Paint, w.handle);
+}
+
+// Up and Down move the caret a line, PgUp and PgDn a page of the edit,
+// keeping its column where the line is long enough.
+void edit_line_move(Window& w, EditState& e, int lines, bool extend) {
+  TextLines tl = text_lines_of(w.text);
+  int line = line_at(tl, e.selEnd);
+  int col = e.selEnd - tl.starts[static_cast<size_t>(line)];
+  int target = std::clamp(line + lines, 0, static_cast<int>(tl.starts.size()) - 1);
+  edit_move(w, e, tl.starts[static_cast<size_t>(target)] + std::min(col, line_length(w.text, tl, target)), extend);
 }
 
 void edit_key(Window& w, EditState& e, uint16_t vk, LParam flags) {
@@ -135,6 +210,15 @@ void edit_key(Window& w, EditState& e, uint16_t vk, LParam flags) {
       break;
     case VK_DELETE:
       if (!(w.style & ES_READONLY)) edit_delete(w, e, 1);
+      break;
+    case VK_UP:
+    case VK_DOWN:
+    case VK_PRIOR:
+    case VK_NEXT:
+      if (w.style & ES_MULTILINE) {
+        int step = vk == VK_UP || vk == VK_DOWN ? 1 : text_page(w).y;
+        edit_line_move(w, e, vk == VK_UP || vk == VK_PRIOR ? -step : step, shift);
+      }
       break;
     default:
       break;
@@ -332,6 +416,7 @@ void edit_set_sel(Hwnd h, int start, int end) {
   int n = static_cast<int>(w->text.size());
   e->selStart = std::clamp(start < 0 ? n : start, 0, n);
   e->selEnd = std::clamp(end < 0 ? n : end, 0, n);
+  edit_follow_caret(*w);
 }
 
 std::pair<int, int> edit_get_sel(Hwnd h) {

@@ -293,6 +293,7 @@ bool set_text(Hwnd h, std::string_view text) {
   if (auto* e = std::get_if<EditState>(&w->state)) {
     int n = static_cast<int>(w->text.size());
     e->selStart = e->selEnd = n;
+    edit_follow_caret(*w);
   }
   notify(EventKind::Text, h);
   return true;

@@ -167,6 +167,9 @@ LResult listview_proc(Hwnd, Msg, WParam, LParam);
 
 // Helpers shared by the sources.
 Rect client_rect_of(const Window& w);
+// A multi-line edit's scroll positions (its first line and column shown)
+// moved so that the caret is in view.
+void edit_follow_caret(Window& w);
 bool is_focusable(const Window& w);
 void forget_window_messages(Hwnd h);
 void forget_window_timers(Hwnd h);

@@ -120,6 +120,14 @@ void raise_window(Hwnd h) {
   if (Window* w = find(h); w && !w->parent) raise_with_owned(h);
 }
 
+void work_area_changed() {
+  for (auto& [h, w] : core().windows) {
+    if (w->parent || !w->maximized) continue;
+    w->rect = profile().workArea;
+    notify(EventKind::Move, h);
+  }
+}
+
 void update_window(Hwnd h) { invalidate(h); }
 
 void invalidate(Hwnd h) {

@@ -1,6 +1,6 @@
 // Choosing the back end from the environment:
 //   KX_UI=headless|terminal   default: terminal when stdin and stdout are
-//                             terminals and this build has one, else headless
+//                             a terminal that can be set up, else headless
 //   KX_UI_SCRIPT=file         steps for the headless back end (SCRIPT.md)
 //   KX_UI_TRANSCRIPT=file     where the headless transcript is written
 //   KX_UI_STALL=fail|cancel   headless stall policy, default cancel
@@ -17,10 +17,26 @@
 
 #include "platform/ui/core_internal.h"
 #include "platform/ui/headless.h"
+#include "platform/ui/terminal.h"
 
 namespace ui {
 
-std::unique_ptr<Backend> make_terminal_backend() { return nullptr; }
+namespace {
+
+Point g_cell{12, 24};
+
+}  // namespace
+
+void set_cell_size(int width, int height) {
+  if (width > 0 && height > 0) g_cell = Point{width, height};
+}
+
+Point cell_size() { return g_cell; }
+
+std::unique_ptr<Backend> make_terminal_backend() {
+  std::string why;
+  return open_terminal_backend(why);
+}
 
 namespace {
 
@@ -42,8 +58,9 @@ Status init_from_env() {
   std::string kind = env("KX_UI");
   if (kind.empty()) kind = isatty(0) && isatty(1) ? "terminal" : "headless";
   if (kind == "terminal") {
-    if (auto t = make_terminal_backend()) return init(std::move(t));
-    if (!env("KX_UI").empty()) return fallback(st::SCREENENVIRON, "KX_UI=terminal: this build has no terminal back end");
+    std::string why;
+    if (auto t = open_terminal_backend(why)) return init(std::move(t));
+    if (!env("KX_UI").empty()) return fallback(st::SCREENENVIRON, "KX_UI=terminal: " + why);
     kind = "headless";
   }
   if (kind != "headless") return fallback(st::BADINPUTDATA, "KX_UI=" + kind + ": expected headless or terminal");

@@ -89,6 +89,10 @@ Backend& backend();
 const Profile& profile();
 uintptr_t instance();
 const std::string& last_error();
+// The character cell of the screens' font in pixels (12 x 24 until told): a
+// terminal back end shows one cell as one character. Kept across init.
+void set_cell_size(int width, int height);
+Point cell_size();
 
 // ---- Classes and windows ----------------------------------------------------
 // Class names compare without regard to ASCII case. Built in: "EDIT",
@@ -228,6 +232,10 @@ uint64_t now_ms();
 LParam key_modifiers();  // KEY_SHIFT / KEY_CTRL / KEY_ALT held now
 
 // ---- Standard controls ------------------------------------------------------
+// A multi-line edit moves its caret a line with Up and Down and a page (the
+// lines of the screens' cell its client area holds) with PgUp and PgDn; its
+// scroll positions are the first line and column it shows, moved whenever
+// the caret would leave the view.
 void edit_set_limit(Hwnd h, int limit);
 int edit_get_limit(Hwnd h);
 void edit_set_sel(Hwnd h, int start, int end);  // end -1 = to the end

@@ -1,9 +1,11 @@
 // Shared set-up of the rebuild, run-status and copy tests: the process works
 // in a private directory (lock markers and the run status file live in the
-// current directory), the identity "ZZ" and a dictionary of two files:
+// current directory), the identity "ZZ" and a dictionary of three files:
 //   1 CUST  16-byte records, CODE A6 at 0 and NAME A10 at 6; key 1 CODE,
 //           key 2 NAME
 //   2 NOTE  8-byte records, TEXT A8; its default key
+//   3 WIDE  40-byte records, A A20 and B A20; key 1 A and B (40 bytes),
+//           key 2 B
 // Data files are written byte by byte where a test needs a fixture.
 #pragma once
 #include <unistd.h>
@@ -39,7 +41,8 @@ class PackTest : public DicTest {
     ASSERT_EQ(DynStrSet(SettingsList, SetIdentityItem, S("ZZXX:Test")), 0);
     Write("ZZDICC.DAT", {"01 Customers*" + dir.path() + "*01CUST", "01 CODE  006 ACODE", "01 NAME  010 ANAME",
                          "31 code <0001006", "31 name <0007010", "02 Notes*" + dir.path() + "*01NOTE",
-                         "02 TEXT  008 ATEXT"});
+                         "02 TEXT  008 ATEXT", "03 Wide*" + dir.path() + "*01WIDE",
+                         "03 A     020 AA", "03 B     020 AB", "33 ab <00010200021020", "33 b  <0021020"});
     ASSERT_EQ(DicLoad(S(dir.path()), S("ZZ"), S("")), 0);
     savedUi = DataUiSet(DataUi());
   }
@@ -81,10 +84,10 @@ class PackTest : public DicTest {
     return RecFileCheck(RecCheckSpec{Path("CUST.FD"), Path("CUST.DIR"), 16,
                                      {RecKey{{KeySeg{0, 6}}}, RecKey{{KeySeg{6, 10}}}}});
   }
-  Status Insert(const std::string& rec) {
-    RecBufClear(1, 0);
-    RecBufSet(1, kRecCurrent, S(rec));
-    return DataFileInsert(1);
+  Status Insert(const std::string& rec, int file = 1) {
+    RecBufClear(file, 0);
+    RecBufSet(file, kRecCurrent, S(rec));
+    return DataFileInsert(file);
   }
 
   // Records what the data layer shows in its boxes (ErrShow), last in `shown`.

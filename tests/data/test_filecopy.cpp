@@ -5,8 +5,11 @@
 #include <filesystem>
 
 #include "data/filecopy.h"
+#include "data/rebuild.h"
 #include "data/lockmark.h"
 #include "pack_fixture.h"
+#include "platform/ui/ui.h"
+#include "support/headless_fixture.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
 
@@ -147,6 +150,51 @@ TEST_F(FileCopyTest, RefusedModesAndBadBackupNames) {
   ASSERT_EQ(DynStrSet(SettingsList, 11, S("HOST,a/b")), 0);
   EXPECT_EQ(TransBackupRestore(0), st::BADINPUTDATA);
   EXPECT_FALSE(Exists("Backups"));
+}
+
+// The Copy verb through the dialogs: the backup folder is chosen starting
+// in the backup directory (made first); the restore takes the file the user
+// picks, its name matched with the data files' in any letter case;
+// cancelling either dialog is 122.
+class CopyVerbTest : public FileCopyTest {
+ protected:
+  void SetUp() override {
+    FileCopyTest::SetUp();
+    hl = HeadlessInstall(&reports);
+    CatchBoxes();
+  }
+  void TearDown() override {
+    EXPECT_TRUE(reports.empty()) << reports.front();
+    ui::shutdown();
+    FileCopyTest::TearDown();
+  }
+  ui::Headless* hl = nullptr;
+  std::vector<std::string> reports;
+};
+
+TEST_F(CopyVerbTest, BackupAndRestoreThroughTheDialogs) {
+  ASSERT_EQ(DynStrSet(SettingsList, 11, S("HOST,BOOKS")), 0);
+  Put("CUST.FD", Rec("C01", "ANN"));
+  Put("CUST.DIR", Index(0, 1, {{0}, {0}}));
+  hl->dialog(Path("Chosen"));
+  ASSERT_EQ(CopyCommand(0), 0);
+  ASSERT_EQ(hl->dialogs().size(), 1u);
+  EXPECT_NE(hl->dialogs()[0].request.initial.find("Backups"), std::string::npos);
+  EXPECT_TRUE(Exists("Backups/HOST/BOOKS"));
+  EXPECT_EQ(Bytes("Chosen/CUST.FD"), Rec("C01", "ANN"));
+  EXPECT_EQ(shown, 0);
+
+  Put("CUST.FD", Rec("C01", "ANN") + Rec("C02", "BOB"));
+  hl->dialog(Path("Chosen/cust.fd"));
+  ASSERT_EQ(CopyCommand(1), 0);
+  EXPECT_EQ(Bytes("CUST.FD"), Rec("C01", "ANN"));
+
+  hl->dialog(Path("Chosen/OTHER.FD"));
+  EXPECT_EQ(CopyCommand(1), st::BADINPUTDATA);
+  hl->dialog("");
+  EXPECT_EQ(CopyCommand(1), st::USERCANCELED);
+  hl->dialog("");
+  EXPECT_EQ(CopyCommand(0), st::USERCANCELED);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // drops, the index it writes, and that no failure ever loses a record.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 #include "data/rebuild.h"
@@ -59,27 +60,44 @@ TEST_F(RebuildTest, KeepsLiveRecordsInOrderAndWritesTheirIndex) {
 // records one by one gives, whatever the keys' repetitions.
 TEST_F(RebuildTest, IndexEqualsOneInsertPerRecord) {
   std::mt19937 rng(7);
-  std::vector<std::string> all, live;
-  for (int i = 0; i < 400; ++i) {
-    std::string r = Rec("K" + std::to_string(rng() % 40), "N" + std::to_string(rng() % 9));
-    if (rng() % 5 == 0) r = Deleted(r);
-    all.push_back(r);
-    if (r[0] != 27) live.push_back(r);
-  }
-  ASSERT_LE(DataFileOpen(1, 0), 2);
-  for (const std::string& r : live) {
-    Status s = Insert(r);
-    ASSERT_TRUE(s == 0 || s == 6) << s;
-  }
-  ASSERT_EQ(DataFileClose(1), 0);
-  std::string byInserts = Bytes("CUST.DIR");
-  ASSERT_EQ(Bytes("CUST.FD"), Join(live));
+  auto pad = [](std::string s, size_t n) {
+    s.resize(n, ' ');
+    return s;
+  };
+  struct File {
+    int n;
+    std::string name;
+    std::function<std::string()> make;
+  } files[] = {
+      {1, "CUST", [&] { return Rec("K" + std::to_string(rng() % 40), "N" + std::to_string(rng() % 9)); }},
+      {3, "WIDE", [&] { return pad("A" + std::to_string(rng() % 30), 20) + pad("B" + std::to_string(rng() % 7), 20); }},
+  };
+  for (File& f : files) {
+    SCOPED_TRACE(f.name);
+    std::vector<std::string> all, live;
+    for (int i = 0; i < 700; ++i) {
+      std::string r = f.make();
+      if (rng() % 5 == 0) r = Deleted(r);
+      all.push_back(r);
+      if (r[0] != 27) live.push_back(r);
+    }
+    ASSERT_LE(DataFileOpen(f.n, 0), 2);
+    for (const std::string& r : live) {
+      Status s = Insert(r, f.n);
+      ASSERT_TRUE(s == 0 || s == 6) << s;
+    }
+    ASSERT_EQ(DataFileClose(f.n), 0);
+    std::string byInserts = Bytes(f.name + ".DIR");
+    ASSERT_EQ(Bytes(f.name + ".FD"), Join(live));
 
-  Put("CUST.FD", Join(all));
-  Put("CUST.DIR", "");
-  ASSERT_EQ(DataFilePack(1, nullptr), 0);
-  EXPECT_EQ(Bytes("CUST.FD"), Join(live));
-  EXPECT_EQ(Bytes("CUST.DIR"), byInserts);
+    Put(f.name + ".FD", Join(all));
+    Put(f.name + ".DIR", "");
+    g_seen.clear();
+    ASSERT_EQ(DataFilePack(f.n, Routine), 0);
+    EXPECT_EQ(g_seen.size(), all.size());  // one call per record, the string area never fills
+    EXPECT_EQ(Bytes(f.name + ".FD"), Join(live));
+    EXPECT_EQ(Bytes(f.name + ".DIR"), byInserts);
+  }
   EXPECT_EQ(Check(), "");
 }
 
@@ -149,6 +167,19 @@ TEST_F(RebuildTest, TornTailOpenFileAndTemporaryMode) {
   EXPECT_EQ(Check(), "");
 }
 
+// A file larger than the string area: the routine sees every key, and the
+// area is as it was before.
+TEST_F(RebuildTest, ManyRecordsLeaveTheStringAreaAsItWas) {
+  std::string big;
+  for (int i = 0; i < 60000; ++i) big += Rec("K" + std::to_string(i), "N");
+  Put("CUST.FD", big);
+  uint16_t mark = StrAreaMark(-1);
+  ASSERT_EQ(DataFilePack(1, Routine), 0);
+  EXPECT_EQ(StrAreaMark(-1), mark);
+  ASSERT_EQ(g_seen.size(), 60000u);
+  EXPECT_EQ(g_seen.back(), "60000:K59999");
+}
+
 // Recovery rebuilds every file, the missing ones made empty, and shows the
 // completion box once.
 TEST_F(RebuildTest, RecoverAllRebuildsEveryFile) {
@@ -161,6 +192,31 @@ TEST_F(RebuildTest, RecoverAllRebuildsEveryFile) {
   EXPECT_EQ(Bytes("NOTE.FD"), "");
   EXPECT_EQ(Bytes("NOTE.DIR"), "");
   EXPECT_EQ(DataFilePackRefused(0).Str(), " ");
+}
+
+// The Reorg verb: a table chosen over every file's name (message 0085)
+// becomes the current file and is rebuilt; no choice is 122.
+TEST_F(RebuildTest, ReorgRebuildsTheChosenTable) {
+  static int choice = 0;
+  static std::string offered;
+  DataUi ui = DataUiGet();
+  ui.choose = [](StrValue title, StrValue items, int, Status*) {
+    offered = title.Str() + ": " + items.Str();
+    return choice;
+  };
+  DataUiSet(ui);
+  CatchBoxes();
+  Put("CUST.FD", Join(kFive));
+  Put("CUST.DIR", "garbage");
+  choice = 0;
+  EXPECT_EQ(ReorgCommand(S("")), st::USERCANCELED);
+  EXPECT_EQ(offered, "Table Selection: CUST,NOTE,WIDE");
+  EXPECT_EQ(Bytes("CUST.DIR"), "garbage");
+  choice = 1;
+  ASSERT_EQ(ReorgCommand(S("")), 0);
+  EXPECT_EQ(VarSysIntGet(kSysCurFil), 1);
+  EXPECT_EQ(Bytes("CUST.DIR"), kLiveIndex);
+  EXPECT_EQ(shown, 0);
 }
 
 }  // namespace

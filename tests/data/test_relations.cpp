@@ -320,10 +320,11 @@ class DemoRelationTest : public AppTest {
       out.push_back(Call{std::stoi((*it)[1]), std::stoi((*it)[2]), std::stoi((*it)[3]), std::stoi((*it)[4]), (*it)[5]});
     return out;
   }
-  // Opens the accounts (file 8, holding 4300 and 5700) and the entry lines
-  // (file 9) of the accounting demo.
+  // Opens the accounts (file 8, holding 4300 and 5700), the balances by
+  // month (file 10) and the entry lines (file 9) of the accounting demo.
   void OpenAccounts() {
   ASSERT_EQ(DataFileOpen(8, 0), dfres::kEnd);
+  ASSERT_EQ(DataFileOpen(10, 0), dfres::kEnd);
   ASSERT_EQ(DataFileOpen(9, 8), dfres::kEnd);
   for (const char* code : {"4300", "5700"}) {
     ASSERT_EQ(DataFileMove(8, dfmove::kNew), dfres::kNewRecord);
@@ -340,10 +341,11 @@ class DemoRelationTest : public AppTest {
 };
 
 // An entry line adds its amount to its debit account's CUR_PASSIVE and its
-// credit account's CUR_ASSETS.
+// credit account's CUR_ASSETS (and to its balances by month, which the
+// accounting tests check).
 TEST_F(DemoRelationTest, AccountingEntryLinesKeepAccountTotals) {
   std::vector<Call> calls = Calls("accounting", "CO", 9);
-  ASSERT_EQ(calls.size(), 2u);
+  ASSERT_EQ(calls.size(), 6u);
   for (const Call& c : calls) EXPECT_GT(RelKeyNum(c.a, c.b, c.c), 0) << c.text;
   ASSERT_NO_FATAL_FAILURE(OpenAccounts());
   for (int amount : {120, 30}) {

@@ -99,6 +99,24 @@ TEST_F(DeviceParseTest, PortNameVariableRedirectsThePort) {
   EXPECT_EQ(Read("port1.prn"), "to the redirected port");
 }
 
+TEST_F(DeviceParseTest, PortsWriteToAFifoOrADeviceNode) {
+  ASSERT_EQ(std::system(("mkfifo " + Path("lp.fifo")).c_str()), 0);
+  ASSERT_EQ(VarAssign(S("LPT1$"), S(Path("lp.fifo"))), 0);
+  ASSERT_EQ(VarAssign(S("LPT2$"), S("/dev/null")), 0);
+  DevRecord fifo = DevParse(S("LPT1"));
+  DevRecord node = DevParse(S("LPT2"));
+  ASSERT_EQ(fifo.status, 0);
+  ASSERT_EQ(node.status, 0);
+  EXPECT_EQ(DevWrite(fifo, S("to the printer\r\n")), 0);
+  EXPECT_EQ(DevWrite(node, S("nowhere")), 0);
+  std::ifstream reader(Path("lp.fifo"), std::ios::binary);
+  char got[16] = {};
+  reader.read(got, 16);
+  EXPECT_EQ(std::string(got, 16), "to the printer\r\n");
+  EXPECT_EQ(DevClose(fifo), 0);
+  EXPECT_EQ(DevClose(node), 0);
+}
+
 TEST_F(DeviceParseTest, LogAndOutFilesStartEmptyOthersAreAppendedTo) {
   for (const char* name : {"old.log", "old.out", "old.txt", "old.lst"}) WriteFile(Path(name), "old\r\n");
   for (const char* name : {"old.log", "old.out", "old.txt", "old.lst"}) PrintTo(name, "new");
@@ -143,6 +161,9 @@ TEST_F(DeviceParseTest, CloseAfterAFailedOpenClosesTheStream) {
   ASSERT_GE(StreamGet(slot), 0);
   DevClose(rec);
   EXPECT_EQ(StreamGet(slot), -1);
+  ErrClear();
+  EXPECT_EQ(DevClose(rec), 0);  // a second close does nothing
+  EXPECT_EQ(ErrGet(), 0u);
 }
 
 // --- Wrapping, counters, paging and positioning ----------------------------------
@@ -176,7 +197,8 @@ TEST_F(DeviceWriteTest, WrappingAndLineEnds) {
       {"exactly the width", 1, std::string(10, 'x'), std::string(10, 'x') + "\r\n", 2, 1},
       {"full line and its own line end", 1, "0123456789\r\n", "0123456789\r\n", 2, 1},
       {"later line of a text wraps too", 1, "ab\r\n" + std::string(13, 'y'), "ab\r\n" + std::string(10, 'y') + "\r\nyyy", 3, 4},
-      {"at the last column the text overruns", 10, "abc", std::string(9, ' ') + "abc\r\n", 2, 1},
+      {"at the last column one character fills it", 10, "abc", std::string(9, ' ') + "a\r\nbc", 2, 3},
+      {"exactly the rest of the line", 5, "abcdef", "    abcdef\r\n", 2, 1},
       {"from column 5", 5, "abcdefghij", "    abcdef\r\nghij", 2, 5},
   };
   for (const Case& c : cases) {

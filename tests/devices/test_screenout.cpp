@@ -48,7 +48,9 @@ class ReportWinTest : public DeviceTest {
     DevRecord rec = DevParse(S("CON"));
     EXPECT_EQ(rec.status, 0);
     EXPECT_EQ(TempFiles(), 1u);
-    if (!text.empty()) EXPECT_EQ(DevWrite(rec, S(text)), 0);
+    if (!text.empty()) {
+      EXPECT_EQ(DevWrite(rec, S(text)), 0);
+    }
     Script(script);
     Status s = DevFinish(rec);
     DevClose(rec);

@@ -23,4 +23,5 @@ check() {  # program, variable=value, expected code, expected text
 check "$accounting" KX_UI=paper 163 "KX_UI=paper"
 check "$administration" KX_UI_STALL=never 163 "KX_UI_STALL=never"
 check "$accounting" KX_UI_TRANSCRIPT=/nonexistent/dir/t.txt 166 "KX_UI_TRANSCRIPT"
+check "$administration" KX_UI=terminal 143 "KX_UI=terminal: standard input and output are not a terminal"
 exit $fail

@@ -4,15 +4,21 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
+
+#include "platform/ui/headless.h"
+#include "platform/ui/ui.h"
 
 #include "data/dictionary.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/memory.h"
+#include "screens/fonts.h"
 #include "screens/geometry.h"
 #include "screens/screendef.h"
+#include "screens/winlist.h"
 #include "script/objparams.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
@@ -71,4 +77,58 @@ class ScreenTest : public RuntimeTest {
     const ScreenDesc* s = ScreenGet(kCurrentIndex);
     return ScreenSliceText(*s, s->fields[n - 1].name).Str();
   }
+};
+
+// Screens with windows: the headless window system in `fail` mode (frames 0,
+// work area 1280 x 1000, cell 8 x 16) and a private default directory that
+// definition and layout files are written into.
+class ScreenUiTest : public ScreenTest {
+ protected:
+  void SetUp() override {
+    ScreenTest::SetUp();
+    FontTableReset();
+    Backend();
+    ASSERT_EQ(DynStrSet(SettingsList, SetDefaultDirItem, S(dir.path())), 0);
+  }
+  // A fresh window system with frames 0 (window and client sizes equal, as
+  // the worked examples assume) and an empty window list.
+  void Backend(int workHeight = 1000) {
+    ui::HeadlessOptions o;
+    o.stall = ui::StallPolicy::Fail;
+    o.onFailure = [this](const std::string& r) { reports.push_back(r); };
+    ui::Profile& p = o.profile;
+    p.caption = p.menuBar = p.border = p.dialogFrame = p.thickFrame = p.clientEdge = 0;
+    p.workArea.bottom = workHeight;
+    ui::init(std::make_unique<ui::Headless>(std::move(o)));
+    hl = ui::headless();
+    WinListReset();
+  }
+  void TearDown() override {
+    EXPECT_TRUE(reports.empty()) << reports.front();
+    ui::shutdown();
+    WinListReset();
+    FontTableReset();
+    ScreenTest::TearDown();
+  }
+  // Takes every scripted step, as the message loop of a window would, and
+  // what they leave pending.
+  void Drive() {
+    while (hl->steps_left()) PumpMessages(0);
+    PumpMessages(0);
+  }
+  // A definition or layout file of tag-1 lines ("01 " in front of each).
+  void WriteTagged(const std::string& name, const std::vector<std::string>& lines) {
+    std::ofstream out(dir.File(name), std::ios::binary);
+    for (const std::string& l : lines) out << "01 " << l << "\r\n";
+  }
+  // A plain top-level window on top of the list, as a screen family makes one.
+  ui::Hwnd Window(int x = 0, int y = 0, int w = 800, int h = 600) {
+    ui::Hwnd win = WinClassCreate(S("TstScreen"), S("screen"), 0, static_cast<uint16_t>(x), static_cast<uint16_t>(y),
+                                  static_cast<uint16_t>(w), static_cast<uint16_t>(h), 0, nullptr);
+    EXPECT_NE(win, 0u);
+    return win;
+  }
+  TempDir dir;
+  ui::Headless* hl = nullptr;
+  std::vector<std::string> reports;
 };

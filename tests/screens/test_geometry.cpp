@@ -1,55 +1,15 @@
 // Text-window geometry, cell-to-pixel arithmetic, window kinds, placement
-// and the font table, on the headless window system (work area 1280 x 1000;
-// frames 0 unless a test keeps the profile's own).
+// and the font table, on the headless window system (work area 1280 x 1000,
+// frames 0).
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "platform/ui/headless.h"
-#include "platform/ui/ui.h"
-#include "screens/fonts.h"
-#include "screens/geometry.h"
-#include "screens/winlist.h"
 #include "screen_fixture.h"
 
 namespace {
 
-class GeomTest : public ScreenTest {
- protected:
-  void SetUp() override {
-    ScreenTest::SetUp();
-    FontTableReset();
-    Backend(true);
-  }
-  void TearDown() override {
-    EXPECT_TRUE(reports.empty()) << reports.front();
-    ui::shutdown();
-    WinListReset();
-    FontTableReset();
-    ScreenTest::TearDown();
-  }
-  // A fresh headless window system; zeroFrames makes window and client sizes
-  // equal, as the worked examples assume.
-  void Backend(bool zeroFrames, int workHeight = 1000) {
-    ui::HeadlessOptions o;
-    o.stall = ui::StallPolicy::Fail;
-    o.onFailure = [this](const std::string& r) { reports.push_back(r); };
-    if (zeroFrames) {
-      ui::Profile& p = o.profile;
-      p.caption = p.menuBar = p.border = p.dialogFrame = p.thickFrame = p.clientEdge = 0;
-    }
-    o.profile.workArea.bottom = workHeight;
-    ui::init(std::make_unique<ui::Headless>(std::move(o)));
-    WinListReset();
-  }
-  ui::Hwnd Window(int x, int y, int w, int h) {
-    ui::Hwnd win = WinClassCreate(S("TstGeom"), S("t"), 0, static_cast<uint16_t>(x), static_cast<uint16_t>(y),
-                                  static_cast<uint16_t>(w), static_cast<uint16_t>(h), 0, nullptr);
-    EXPECT_NE(win, 0u);
-    return win;
-  }
-  std::vector<std::string> reports;
-};
+using GeomTest = ScreenUiTest;
 
 TEST_F(GeomTest, CellsToPixels) {
   ASSERT_EQ(FontCellSize().width, 8);  // empty table: text metrics 7 + 1, 13 + 3
@@ -188,7 +148,7 @@ TEST_F(GeomTest, CornersForNewWindows) {
 
 TEST_F(GeomTest, ChoiceGeometryEndsOnASmallWorkArea) {
   ui::shutdown();
-  Backend(true, 100);
+  Backend(100);
   ChoiceGeomFit(20, 500, CellSize{8, 16});
   TextWinGeom g = TextWinGeomGet();
   EXPECT_GE(g.rows, 1);

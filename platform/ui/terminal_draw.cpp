@@ -1,0 +1,994 @@
+// The terminal's picture of the windows: characters, cells, the canvas, the
+// drawing of windows and controls, hit tests, and the modal overlays (menu,
+// message box, popup menu). Nothing here touches the terminal itself.
+#include <algorithm>
+#include <cmath>
+
+#include "platform/ui/core_internal.h"
+#include "platform/ui/terminal.h"
+
+namespace ui::term {
+
+using detail::find;
+using detail::Kind;
+using detail::Window;
+
+constexpr uint16_t kF10 = VK_F1 + 9;
+
+// ---- Characters -------------------------------------------------------------
+
+namespace {
+
+constexpr char32_t kHigh[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+// What a byte of a text shows: control bytes as blanks, bytes without a
+// character as '?'.
+char32_t glyph(unsigned char b) {
+  if (b < 0x20 || b == 0x7F) return U' ';
+  char32_t u = from_cp1252(b);
+  return u ? u : U'?';
+}
+
+}  // namespace
+
+char32_t from_cp1252(unsigned char c) { return c >= 0x80 && c < 0xA0 ? kHigh[c - 0x80] : c; }
+
+int to_cp1252(char32_t u) {
+  if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return static_cast<int>(u);
+  for (int i = 0; i < 32; ++i)
+    if (kHigh[i] && kHigh[i] == u) return 0x80 + i;
+  return -1;
+}
+
+// ---- Cells ------------------------------------------------------------------
+
+int to_cell(int px, int cell) {
+  if (cell <= 0) return px;
+  return static_cast<int>(std::floor((static_cast<double>(px) + cell / 2.0) / cell));
+}
+
+CellRect intersect(const CellRect& a, const CellRect& b) {
+  CellRect r{std::max(a.col0, b.col0), std::max(a.row0, b.row0), std::min(a.col1, b.col1), std::min(a.row1, b.row1)};
+  if (r.col1 < r.col0) r.col1 = r.col0;
+  if (r.row1 < r.row0) r.row1 = r.row0;
+  return r;
+}
+
+CellRect to_cells(Rect r, Point cell) {
+  CellRect c{to_cell(r.left, cell.x), to_cell(r.top, cell.y), to_cell(r.right, cell.x), to_cell(r.bottom, cell.y)};
+  if (r.Width() > 0 && c.col1 <= c.col0) c.col1 = c.col0 + 1;
+  if (r.Height() > 0 && c.row1 <= c.row0) c.row1 = c.row0 + 1;
+  return c;
+}
+
+Profile terminal_profile(int cols, int rows, Point c) {
+  Profile p;
+  p.workArea = Rect{0, 0, cols * c.x, std::max(1, rows - 1) * c.y};
+  p.screenWidth = cols * c.x;
+  p.screenHeight = rows * c.y;
+  p.caption = c.y;
+  p.menuBar = c.y;
+  p.border = p.dialogFrame = p.thickFrame = p.clientEdge = 0;
+  p.scrollBar = c.x;
+  p.textAvgWidth = p.oemAvgWidth = std::max(1, c.x - 1);
+  p.textHeight = p.oemHeight = std::max(1, c.y - 3);
+  p.defaultWidth = std::min(p.workArea.Width(), 64 * c.x);
+  p.defaultHeight = std::min(p.workArea.Height(), 16 * c.y);
+  return p;
+}
+
+// ---- Canvas -----------------------------------------------------------------
+
+void Canvas::resize(int cols, int rows) {
+  cols_ = std::max(0, cols);
+  rows_ = std::max(0, rows);
+  cells_.assign(static_cast<size_t>(cols_ * rows_), Cell{});
+}
+
+void Canvas::clear() {
+  std::fill(cells_.begin(), cells_.end(), Cell{});
+  cursorCol = cursorRow = -1;
+}
+
+void Canvas::put(int col, int row, char32_t ch, uint16_t attr, const CellRect& clip) {
+  if (!clip.contains(col, row) || col < 0 || row < 0 || col >= cols_ || row >= rows_) return;
+  cells_[static_cast<size_t>(row * cols_ + col)] = Cell{ch, attr};
+}
+
+int Canvas::text(int col, int row, std::string_view s, uint16_t attr, const CellRect& clip, int width) {
+  int n = std::min(static_cast<int>(s.size()), std::max(0, width));
+  for (int i = 0; i < n; ++i) put(col + i, row, glyph(static_cast<unsigned char>(s[static_cast<size_t>(i)])), attr, clip);
+  return n;
+}
+
+void Canvas::fill(const CellRect& r, uint16_t attr, const CellRect& clip) {
+  for (int row = r.row0; row < r.row1; ++row)
+    for (int col = r.col0; col < r.col1; ++col) put(col, row, U' ', attr, clip);
+}
+
+void Canvas::frame(const CellRect& r, uint16_t attr, const CellRect& clip) {
+  if (r.width() < 2 || r.height() < 2) return;
+  for (int col = r.col0 + 1; col + 1 < r.col1; ++col) {
+    put(col, r.row0, U'─', attr, clip);
+    put(col, r.row1 - 1, U'─', attr, clip);
+  }
+  for (int row = r.row0 + 1; row + 1 < r.row1; ++row) {
+    put(r.col0, row, U'│', attr, clip);
+    put(r.col1 - 1, row, U'│', attr, clip);
+  }
+  put(r.col0, r.row0, U'┌', attr, clip);
+  put(r.col1 - 1, r.row0, U'┐', attr, clip);
+  put(r.col0, r.row1 - 1, U'└', attr, clip);
+  put(r.col1 - 1, r.row1 - 1, U'┘', attr, clip);
+}
+
+void Canvas::add_attr(const CellRect& r, uint16_t attr) {
+  CellRect in = intersect(r, bounds());
+  for (int row = in.row0; row < in.row1; ++row)
+    for (int col = in.col0; col < in.col1; ++col) cells_[static_cast<size_t>(row * cols_ + col)].attr |= attr;
+}
+
+std::string Canvas::line(int row) const {
+  std::u32string u;
+  for (int col = 0; col < cols_; ++col) u += at(col, row).ch;
+  while (!u.empty() && u.back() == U' ') u.pop_back();
+  std::string out;
+  for (char32_t c : u) {
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string Canvas::dump() const {
+  std::string out;
+  for (int row = 0; row < rows_; ++row) out += line(row) + "\n";
+  return out;
+}
+
+// ---- Helpers ----------------------------------------------------------------
+
+std::string caption_text(std::string_view caption) {
+  std::string out;
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+    else if (caption[i] == '&') continue;
+    out += caption[i];
+  }
+  return out;
+}
+
+namespace {
+
+// The letter a caption is chosen by: the one after '&', else the first.
+int hotkey(std::string_view caption) {
+  size_t amp = caption.find('&');
+  char c = amp != std::string_view::npos && amp + 1 < caption.size() ? caption[amp + 1]
+           : caption.empty()                                         ? 0
+                                                                     : caption[0];
+  return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : static_cast<unsigned char>(c);
+}
+
+int upper(int ch) { return ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch; }
+
+int text_width(std::string_view s) { return static_cast<int>(s.size()); }
+
+Point screen_cells(Point cell) {
+  const Profile& p = profile();
+  return Point{p.screenWidth / std::max(1, cell.x), p.screenHeight / std::max(1, cell.y)};
+}
+
+CellRect client_cells(Hwnd h, Point cell) {
+  Rect c = get_client_rect(h);
+  Point o = client_to_screen(h, Point{0, 0});
+  return to_cells(Rect{o.x, o.y, o.x + c.Width(), o.y + c.Height()}, cell);
+}
+
+bool has_caption(const Window& w) { return (w.style & WS_CAPTION) == WS_CAPTION; }
+
+bool has_frame(const Window& w) {
+  return (w.style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) || (w.exStyle & (WS_EX_DLGMODALFRAME | WS_EX_CLIENTEDGE));
+}
+
+std::vector<std::string> text_lines(std::string_view s) {
+  std::vector<std::string> out(1);
+  for (char c : s) {
+    if (c == '\r') continue;
+    if (c == '\n') out.emplace_back();
+    else out.back() += c;
+  }
+  return out;
+}
+
+// Cells from col0 where a text of n cells starts in a width, by alignment.
+int aligned(int col0, int width, int n, int align) {
+  if (align == 1) return col0 + std::max(0, (width - n) / 2);
+  if (align == 2) return col0 + std::max(0, width - n);
+  return col0;
+}
+
+std::string base_name(const std::string& path) {
+  size_t cut = path.find_last_of("/\\");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// A picture the terminal cannot show: a frame holding the file's name.
+void draw_placeholder(Canvas& c, const CellRect& r, const CellRect& clip, Hbitmap image, uint16_t attr) {
+  std::string name = base_name(bitmap_path(image));
+  if (name.empty()) name = "picture";
+  c.fill(r, attr, clip);
+  if (r.height() >= 3 && r.width() >= 4) {
+    c.frame(r, attr, clip);
+    int n = std::min(text_width(name), r.width() - 2);
+    c.text(aligned(r.col0 + 1, r.width() - 2, n, 1), r.row0 + r.height() / 2, name, attr, clip, n);
+  } else {
+    c.text(r.col0, r.row0, "[" + name + "]", attr, clip, r.width());
+  }
+}
+
+// ---- Controls ---------------------------------------------------------------
+
+// A multi-line edit is a framed text area showing its text from the first
+// line and column its scroll positions hold, moved where needed so that the
+// caret is inside.
+void draw_text_area(Canvas& c, const Window& w, const CellRect& r, const CellRect& clip, uint16_t dim, bool focus) {
+  const auto& e = std::get<detail::EditState>(w.state);
+  c.fill(r, dim, clip);
+  CellRect in = r;
+  if (r.height() >= 3 && r.width() >= 3) {
+    c.frame(r, static_cast<uint16_t>(dim | (focus ? kBold : 0)), clip);
+    in = CellRect{r.col0 + 1, r.row0 + 1, r.col1 - 1, r.row1 - 1};
+  }
+  std::string shown = display_text(w.handle);
+  std::vector<std::string> lines = text_lines(shown);
+  int caretLine = 0, caretCol = 0;
+  for (int i = 0; i < e.selEnd && i < static_cast<int>(shown.size()); ++i) {
+    char ch = shown[static_cast<size_t>(i)];
+    if (ch == '\n') ++caretLine, caretCol = 0;
+    else if (ch != '\r') ++caretCol;
+  }
+  int first = std::clamp(w.bars[SB_VERT].pos, caretLine - in.height() + 1, caretLine);
+  int left = std::clamp(w.bars[SB_HORZ].pos, caretCol - in.width() + 1, caretCol);
+  CellRect inner = intersect(in, clip);
+  for (int row = in.row0, k = first; row < in.row1 && k < static_cast<int>(lines.size()); ++row, ++k) {
+    const std::string& line = lines[static_cast<size_t>(k)];
+    if (left < static_cast<int>(line.size())) c.text(in.col0, row, std::string_view(line).substr(static_cast<size_t>(left)), dim, inner, in.width());
+  }
+  if (focus && inner.contains(in.col0 + caretCol - left, in.row0 + caretLine - first)) {
+    c.cursorCol = in.col0 + caretCol - left;
+    c.cursorRow = in.row0 + caretLine - first;
+  }
+}
+
+void draw_edit(Canvas& c, const Window& w, const CellRect& r, const CellRect& clip, uint16_t dim, bool focus) {
+  if (w.style & ES_MULTILINE) return draw_text_area(c, w, r, clip, dim, focus);
+  const auto& e = std::get<detail::EditState>(w.state);
+  std::string shown = display_text(w.handle);
+  uint16_t base = static_cast<uint16_t>(kReverse | dim);
+  c.fill(r, base, clip);
+  int a = std::min(e.selStart, e.selEnd), b = std::max(e.selStart, e.selEnd);
+  int width = std::max(1, r.width());
+  int off = e.selEnd >= width ? e.selEnd - width + 1 : 0;  // the caret stays in view
+  int start = (w.style & ES_RIGHT) && text_width(shown) < width ? width - text_width(shown) : 0;
+  for (int i = 0; i < static_cast<int>(shown.size()); ++i) {
+    int x = i - off;
+    uint16_t attr = focus && i >= a && i < b ? static_cast<uint16_t>(kUnderline | dim) : base;
+    if (x >= 0 && x < width) c.put(r.col0 + start + x, r.row0, glyph(static_cast<unsigned char>(shown[static_cast<size_t>(i)])), attr, clip);
+  }
+  if (focus && clip.contains(r.col0 + start + e.selEnd - off, r.row0)) {
+    c.cursorCol = r.col0 + start + e.selEnd - off;
+    c.cursorRow = r.row0;
+  }
+}
+
+void draw_button(Canvas& c, const Window& w, const CellRect& r, const CellRect& clip, uint16_t dim, bool focus) {
+  uint32_t type = w.style & BS_TYPEMASK;
+  std::string cap = caption_text(w.text);
+  if ((w.style & BS_BITMAP) || w.image) return draw_placeholder(c, r, clip, w.image, dim);
+  c.fill(r, dim, clip);
+  int row = r.row0 + (r.height() - 1) / 2;
+  uint16_t hi = static_cast<uint16_t>(dim | (focus ? kReverse | kBold : 0));
+  if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX) {
+    bool on = std::get<detail::ButtonState>(w.state).checked;
+    c.text(r.col0, row, on ? "[x]" : "[ ]", hi, clip, r.width());
+    c.text(r.col0 + 4, row, cap, dim, clip, r.width() - 4);
+    return;
+  }
+  if (type == BS_OWNERDRAW) {
+    int n = std::min(text_width(cap), r.width());
+    c.text(aligned(r.col0, r.width(), n, 1), row, cap, hi, clip, n);
+    return;
+  }
+  std::string shown = "[ " + cap + " ]";
+  int n = std::min(text_width(shown), r.width());
+  c.text(aligned(r.col0, r.width(), n, 1), row, shown, hi, clip, n);
+}
+
+void draw_static(Canvas& c, const Window& w, const CellRect& r, const CellRect& clip, uint16_t dim) {
+  if (w.image) return draw_placeholder(c, r, clip, w.image, dim);
+  c.fill(r, dim, clip);
+  int align = (w.style & 0x3) == SS_RIGHT ? 2 : (w.style & 0x3) == 1 ? 1 : 0;
+  int row = r.row0;
+  for (const std::string& line : text_lines(w.text)) {
+    if (row >= r.row1) break;
+    int n = std::min(text_width(line), r.width());
+    c.text(aligned(r.col0, r.width(), n, align), row++, line, dim, clip, n);
+  }
+}
+
+void draw_progress(Canvas& c, const Window& w, const CellRect& r, const CellRect& clip, uint16_t dim) {
+  const auto& p = std::get<detail::ProgressState>(w.state);
+  int inner = std::max(0, r.width() - 2);
+  int filled = p.high > p.low ? static_cast<int>(static_cast<int64_t>(p.pos - p.low) * inner / (p.high - p.low)) : 0;
+  c.fill(r, dim, clip);
+  std::string bar = "[" + std::string(static_cast<size_t>(filled), '#') + std::string(static_cast<size_t>(inner - filled), ' ') + "]";
+  c.text(r.col0, r.row0 + (r.height() - 1) / 2, bar, dim, clip, r.width());
+}
+
+// Where a list box's (or a combo box's) items are shown.
+struct ListLayout {
+  CellRect area;   // the list, frame included
+  CellRect items;  // the item rows
+  int top = 0;     // the item on the first row
+};
+
+ListLayout list_layout(const Window& w, const detail::ListState& l, const CellRect& r) {
+  ListLayout out;
+  bool combo = w.kind == Kind::ComboBox;
+  out.area = combo ? CellRect{r.col0, r.row0 + 1, r.col1, std::max(r.row0 + 1, r.row1)} : r;
+  bool framed = out.area.height() >= 3 && out.area.width() >= 3;
+  out.items = framed ? CellRect{out.area.col0 + 1, out.area.row0 + 1, out.area.col1 - 1, out.area.row1 - 1} : out.area;
+  int rows = std::max(1, out.items.height());
+  int cur = std::max(0, l.caret);
+  out.top = cur >= rows ? cur - rows + 1 : 0;
+  return out;
+}
+
+void draw_list(Canvas& c, const Window& w, const CellRect& r, const CellRect& clip, uint16_t dim, bool focus) {
+  const auto& l = std::get<detail::ListState>(w.state);
+  ListLayout lay = list_layout(w, l, r);
+  c.fill(r, dim, clip);
+  if (w.kind == Kind::ComboBox) {
+    uint16_t field = static_cast<uint16_t>(kReverse | dim);
+    CellRect line{r.col0, r.row0, r.col1, r.row0 + 1};
+    c.fill(line, field, clip);
+    c.text(r.col0, r.row0, w.text, field, clip, r.width() - 1);
+    c.put(r.col1 - 1, r.row0, U'▼', field, clip);
+    if (focus) c.cursorCol = r.col0, c.cursorRow = r.row0;
+  }
+  if (lay.area.empty()) return;
+  if (lay.items.row0 != lay.area.row0) c.frame(lay.area, static_cast<uint16_t>(dim | (focus ? kBold : 0)), clip);
+  for (int i = lay.top, row = lay.items.row0; row < lay.items.row1 && i < static_cast<int>(l.items.size()); ++i, ++row) {
+    uint16_t attr = static_cast<uint16_t>(dim | (i == l.sel ? kReverse : 0));
+    if (i == l.sel) c.fill(CellRect{lay.items.col0, row, lay.items.col1, row + 1}, attr, clip);
+    c.text(lay.items.col0, row, l.items[static_cast<size_t>(i)], attr, clip, lay.items.width());
+  }
+}
+
+// The cell columns of the list view's columns.
+std::vector<std::pair<int, int>> lv_columns(const detail::ListViewState& lv, const CellRect& r, Point cell) {
+  std::vector<std::pair<int, int>> out;
+  int x = 0;
+  for (const detail::LvColumn& col : lv.columns) {
+    out.emplace_back(r.col0 + to_cell(x, cell.x), r.col0 + to_cell(x + col.width, cell.x));
+    x += col.width;
+  }
+  if (out.empty()) out.emplace_back(r.col0, r.col1);
+  return out;
+}
+
+void draw_listview(Canvas& c, const Window& w, const CellRect& r, const CellRect& clip, uint16_t dim, Point cell) {
+  const auto& lv = std::get<detail::ListViewState>(w.state);
+  bool coloured = lv.colors[1] != 0xFFFFFF;
+  c.fill(r, static_cast<uint16_t>(dim | (coloured ? kTable : 0)), clip);
+  auto cols = lv_columns(lv, r, cell);
+  CellRect head{r.col0, r.row0, r.col1, r.row0 + 1};
+  c.fill(head, static_cast<uint16_t>(dim | kUnderline | kBold), clip);
+  for (size_t i = 0; i < lv.columns.size(); ++i) {
+    int width = std::max(0, cols[i].second - cols[i].first - 1);
+    c.text(cols[i].first, r.row0, lv.columns[i].title, static_cast<uint16_t>(dim | kUnderline | kBold), clip, width);
+  }
+  for (int i = lv.top, row = r.row0 + 1; row < r.row1 && i < static_cast<int>(lv.rows.size()); ++i, ++row) {
+    const detail::LvRow& item = lv.rows[static_cast<size_t>(i)];
+    uint16_t attr = static_cast<uint16_t>(dim | ((item.state & LVIS_SELECTED) ? kReverse : coloured ? kTable : 0));
+    c.fill(CellRect{r.col0, row, r.col1, row + 1}, attr, clip);
+    for (size_t k = 0; k < cols.size() && k < item.cells.size(); ++k) {
+      int width = std::max(0, cols[k].second - cols[k].first - 1);
+      int n = std::min(text_width(item.cells[k]), width);
+      int align = k < lv.columns.size() ? (lv.columns[k].align == Align::Right ? 2 : lv.columns[k].align == Align::Centre ? 1 : 0) : 0;
+      c.text(aligned(cols[k].first, width, n, align), row, item.cells[k], attr, clip, n);
+    }
+  }
+}
+
+void draw_window(Canvas& c, Hwnd h, const CellRect& clip, Point cell, uint16_t dim) {
+  Window* w = find(h);
+  if (!w || !w->visible) return;
+  CellRect r = to_cells(get_window_rect(h), cell);
+  CellRect in = intersect(r, clip);
+  if (in.empty()) return;
+  if (!w->enabled) dim = kDim;
+  bool focus = get_focus() == h;
+  switch (w->kind) {
+    case Kind::Edit: draw_edit(c, *w, r, in, dim, focus); break;
+    case Kind::Button: draw_button(c, *w, r, in, dim, focus); break;
+    case Kind::Static: draw_static(c, *w, r, in, dim); break;
+    case Kind::Progress: draw_progress(c, *w, r, in, dim); break;
+    case Kind::ListBox:
+    case Kind::ComboBox: draw_list(c, *w, r, in, dim, focus); break;
+    case Kind::ListView: draw_listview(c, *w, r, in, dim, cell); break;
+    case Kind::Custom: {
+      c.fill(r, dim, in);
+      int row = r.row0;
+      for (const std::string& t : w->painted) c.text(r.col0, row++, t, dim, in, r.width());
+      break;
+    }
+  }
+  CellRect inner = intersect(client_cells(h, cell), in);
+  std::vector<Hwnd> kids = w->children;
+  for (Hwnd k : kids) draw_window(c, k, inner, cell, dim);
+}
+
+}  // namespace
+
+// ---- Top-level windows ------------------------------------------------------
+
+int menu_row(Hwnd top, Point cell) {
+  Window* w = find(top);
+  if (!w || w->parent || !w->menu) return -1;
+  return to_cell(client_to_screen(top, Point{0, 0}).y, cell.y) - 1;
+}
+
+std::vector<BarItem> bar_items(Hwnd top, Point cell) {
+  std::vector<BarItem> out;
+  Window* w = find(top);
+  if (!w || !w->menu) return out;
+  int col = to_cells(w->rect, cell).col0 + 1;
+  for (const MenuItem& it : menu_items(w->menu)) {
+    int n = text_width(caption_text(it.caption)) + 2;
+    out.push_back(BarItem{col, col + n});
+    col += n;
+  }
+  return out;
+}
+
+void draw_top(Canvas& c, Hwnd top, Point cell) {
+  Window* w = find(top);
+  if (!w || !w->visible || w->parent) return;
+  CellRect all = c.bounds();
+  CellRect r = to_cells(w->rect, cell);
+  uint16_t dim = w->enabled ? kNormal : kDim;
+  bool caption = has_caption(*w);
+  CellRect outer = r;
+  if (has_frame(*w)) outer = CellRect{r.col0 - 1, caption ? r.row0 : r.row0 - 1, r.col1 + 1, r.row1 + 1};
+  c.fill(outer, dim, all);
+  if (outer.row0 != r.row0 || outer.col0 != r.col0) c.frame(outer, dim, all);
+  if (caption) {
+    if (outer.col0 == r.col0) {  // no frame: the caption row is a line of its own
+      for (int col = r.col0; col < r.col1; ++col) c.put(col, r.row0, U'─', dim, all);
+    }
+    std::string title = " " + w->text + " ";
+    uint16_t attr = static_cast<uint16_t>(dim | (active_window() == top ? kReverse | kBold : kBold));
+    c.text(r.col0 + 1, r.row0, title, attr, all, std::max(0, r.width() - 2));
+  }
+  int bar = menu_row(top, cell);
+  if (bar >= 0) {
+    std::vector<MenuItem> items = menu_items(w->menu);
+    std::vector<BarItem> cols = bar_items(top, cell);
+    CellRect line{r.col0, bar, r.col1, bar + 1};
+    for (size_t i = 0; i < items.size(); ++i)
+      c.text(cols[i].col0 + 1, bar, caption_text(items[i].caption), dim, line, cols[i].col1 - cols[i].col0 - 2);
+  }
+  CellRect client = intersect(client_cells(top, cell), all);
+  std::vector<Hwnd> kids = w->children;
+  for (Hwnd k : kids) draw_window(c, k, client, cell, dim);
+}
+
+void draw_status(Canvas& c) {
+  int row = c.rows() - 1;
+  if (row < 0) return;
+  CellRect line{0, row, c.cols(), row + 1};
+  c.fill(line, kReverse, line);
+  Hwnd top = active_window();
+  if (!top) return;
+  std::string right = get_menu(top) && accepts_input(top) ? "F10 Menu " : "";
+  int n = c.text(1, row, get_text(top), kReverse, line, c.cols() - 2 - text_width(right));
+  (void)n;
+  c.text(c.cols() - text_width(right), row, right, kReverse, line);
+}
+
+// ---- Hit tests --------------------------------------------------------------
+
+namespace {
+
+Point cell_centre(int col, int row, Point cell) { return Point{col * cell.x + cell.x / 2, row * cell.y + cell.y / 2}; }
+
+// The point in the core's layout of the item shown under the cell, for the
+// controls whose items the terminal lays out differently.
+Point item_point(const Window& w, int col, int row, Point cell, Point fallback) {
+  CellRect r = to_cells(get_window_rect(w.handle), cell);
+  if (const auto* l = std::get_if<detail::ListState>(&w.state)) {
+    ListLayout lay = list_layout(w, *l, r);
+    if (!lay.items.contains(col, row)) return fallback;
+    int index = lay.top + row - lay.items.row0;
+    int ih = listbox_item_height(w.handle);
+    int line = index + (w.kind == Kind::ComboBox ? 1 : 0);
+    return Point{get_client_rect(w.handle).Width() / 2, line * ih + ih / 2};
+  }
+  if (const auto* lv = std::get_if<detail::ListViewState>(&w.state)) {
+    int index = lv->top + row - r.row0 - 1;
+    if (row == r.row0 || index >= static_cast<int>(lv->rows.size())) return fallback;
+    auto cols = lv_columns(*lv, r, cell);
+    int k = 0;
+    while (k + 1 < static_cast<int>(cols.size()) && col >= cols[static_cast<size_t>(k)].second) ++k;
+    Rect sub = lv_subitem_rect(w.handle, index, k);
+    return Point{sub.left + sub.Width() / 2, sub.top + sub.Height() / 2};
+  }
+  return fallback;
+}
+
+}  // namespace
+
+Hit hit_test(int col, int row, Point cell) {
+  std::vector<Hwnd> z = top_levels();
+  for (auto it = z.rbegin(); it != z.rend(); ++it) {
+    Window* w = find(*it);
+    if (!w || !w->visible || !to_cells(w->rect, cell).contains(col, row)) continue;
+    if (row == menu_row(*it, cell)) {
+      std::vector<BarItem> items = bar_items(*it, cell);
+      for (size_t i = 0; i < items.size(); ++i)
+        if (col >= items[i].col0 && col < items[i].col1) return Hit{0, {}, *it, static_cast<int>(i)};
+      return Hit{0, {}, *it, -1};
+    }
+    Hwnd h = *it;
+    for (bool deeper = true; deeper;) {
+      deeper = false;
+      std::vector<Hwnd> kids = children(h);
+      for (auto k = kids.rbegin(); k != kids.rend(); ++k) {
+        if (is_visible(*k) && to_cells(get_window_rect(*k), cell).contains(col, row)) {
+          h = *k;
+          deeper = true;
+          break;
+        }
+      }
+    }
+    Point p = screen_to_client(h, cell_centre(col, row, cell));
+    return Hit{h, item_point(*find(h), col, row, cell, p)};
+  }
+  return Hit{};
+}
+
+// ---- The menu of a menu bar -------------------------------------------------
+
+namespace {
+
+bool selectable(const MenuItem& it) {
+  std::string t = caption_text(it.caption);
+  return !t.empty() && t != "-";
+}
+
+int first_selectable(const std::vector<MenuItem>& items) {
+  for (size_t i = 0; i < items.size(); ++i)
+    if (selectable(items[i])) return static_cast<int>(i);
+  return 0;
+}
+
+// A line across a framed list, joined to its frame.
+void separator(Canvas& c, const CellRect& r, int row) {
+  CellRect all = c.bounds();
+  for (int x = r.col0 + 1; x + 1 < r.col1; ++x) c.put(x, row, U'─', kNormal, all);
+  c.put(r.col0, row, U'├', kNormal, all);
+  c.put(r.col1 - 1, row, U'┤', kNormal, all);
+}
+
+int list_width(const std::vector<MenuItem>& items) {
+  int n = 0;
+  for (const MenuItem& it : items) n = std::max(n, text_width(caption_text(it.caption)));
+  return n + 4;
+}
+
+}  // namespace
+
+void MenuTracker::open(Hwnd owner, int barItem) {
+  owner_ = owner;
+  levels_.clear();
+  std::vector<MenuItem> bar = menu_items(get_menu(owner));
+  if (bar.empty()) {
+    owner_ = 0;
+    return;
+  }
+  bar_ = std::clamp(barItem, 0, static_cast<int>(bar.size()) - 1);
+  const MenuItem& it = bar[static_cast<size_t>(bar_)];
+  if (it.popup) levels_.push_back(Level{it.popup, first_selectable(menu_items(it.popup))});
+}
+
+void MenuTracker::move_bar(int step) {
+  int n = static_cast<int>(menu_items(get_menu(owner_)).size());
+  if (n > 0) open(owner_, (bar_ + step + n) % n);
+}
+
+void MenuTracker::move_sel(int step) {
+  if (levels_.empty()) return;
+  Level& l = levels_.back();
+  std::vector<MenuItem> items = menu_items(l.menu);
+  int n = static_cast<int>(items.size());
+  for (int i = 1; i <= n; ++i) {
+    int k = ((l.sel + step * i) % n + n) % n;
+    if (selectable(items[static_cast<size_t>(k)])) {
+      l.sel = k;
+      return;
+    }
+  }
+}
+
+bool MenuTracker::open_sub() {
+  if (levels_.empty()) return false;
+  std::vector<MenuItem> items = menu_items(levels_.back().menu);
+  int sel = levels_.back().sel;
+  if (sel < 0 || sel >= static_cast<int>(items.size()) || !items[static_cast<size_t>(sel)].popup) return false;
+  Hmenu sub = items[static_cast<size_t>(sel)].popup;
+  levels_.push_back(Level{sub, first_selectable(menu_items(sub))});
+  return true;
+}
+
+MenuTracker::Result MenuTracker::choose(const MenuItem& it) {
+  if (it.popup || !selectable(it)) return Result{};
+  close();
+  return Result{true, it.id};
+}
+
+MenuTracker::Result MenuTracker::key(const Key& k) {
+  if (!active()) return Result{true, 0};
+  if (!is_window(owner_) || !is_menu(get_menu(owner_))) {
+    close();
+    return Result{true, 0};
+  }
+  std::vector<MenuItem> bar = menu_items(get_menu(owner_));
+  std::vector<MenuItem> items = levels_.empty() ? bar : menu_items(levels_.back().menu);
+  int sel = levels_.empty() ? bar_ : levels_.back().sel;
+  auto current = [&]() -> const MenuItem* {
+    return sel >= 0 && sel < static_cast<int>(items.size()) ? &items[static_cast<size_t>(sel)] : nullptr;
+  };
+  switch (k.vk) {
+    case VK_ESCAPE:
+      if (levels_.size() > 1) {
+        levels_.pop_back();
+        return Result{};
+      }
+      close();
+      return Result{true, 0};
+    case kF10:  // F10 again
+      close();
+      return Result{true, 0};
+    case VK_LEFT:
+      if (levels_.size() > 1) levels_.pop_back();
+      else move_bar(-1);
+      return Result{};
+    case VK_RIGHT:
+      if (!open_sub()) move_bar(1);
+      return Result{};
+    case VK_UP:
+    case VK_DOWN:
+      move_sel(k.vk == VK_UP ? -1 : 1);
+      return Result{};
+    case VK_RETURN:
+    case VK_SPACE:
+      if (levels_.empty()) return current() ? choose(*current()) : Result{};
+      if (open_sub()) return Result{};
+      return current() ? choose(*current()) : Result{};
+    default:
+      break;
+  }
+  if (k.ch <= ' ') return Result{};
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (!selectable(items[i]) || hotkey(items[i].caption) != upper(k.ch)) continue;
+    if (levels_.empty()) {
+      open(owner_, static_cast<int>(i));
+      if (!levels_.empty()) return Result{};
+    } else {
+      levels_.back().sel = static_cast<int>(i);
+    }
+    return key(Key{VK_RETURN, 0, '\r'});
+  }
+  return Result{};
+}
+
+CellRect MenuTracker::level_rect(size_t level, Point cell) const {
+  std::vector<MenuItem> items = menu_items(levels_[level].menu);
+  Point screen = screen_cells(cell);
+  int width = list_width(items), height = static_cast<int>(items.size()) + 2;
+  int col, row;
+  if (level == 0) {
+    std::vector<BarItem> bar = bar_items(owner_, cell);
+    col = bar_ < static_cast<int>(bar.size()) ? bar[static_cast<size_t>(bar_)].col0 : 0;
+    row = menu_row(owner_, cell) + 1;
+  } else {
+    CellRect parent = level_rect(level - 1, cell);
+    col = parent.col1 - 1;
+    row = parent.row0 + 1 + levels_[level - 1].sel;
+  }
+  col = std::max(0, std::min(col, screen.x - width));
+  row = std::max(0, std::min(row, screen.y - 1 - height));
+  return CellRect{col, row, col + width, row + height};
+}
+
+MenuTracker::Result MenuTracker::click(int col, int row, Point cell) {
+  if (!active()) return Result{true, 0};
+  for (size_t level = levels_.size(); level-- > 0;) {
+    CellRect r = level_rect(level, cell);
+    if (!r.contains(col, row)) continue;
+    int index = row - r.row0 - 1;
+    std::vector<MenuItem> items = menu_items(levels_[level].menu);
+    if (index < 0 || index >= static_cast<int>(items.size()) || !selectable(items[static_cast<size_t>(index)]))
+      return Result{};
+    levels_.resize(level + 1);
+    levels_.back().sel = index;
+    return key(Key{VK_RETURN, 0, '\r'});
+  }
+  if (row == menu_row(owner_, cell)) {
+    std::vector<BarItem> bar = bar_items(owner_, cell);
+    for (size_t i = 0; i < bar.size(); ++i) {
+      if (col < bar[i].col0 || col >= bar[i].col1) continue;
+      if (static_cast<int>(i) == bar_ && !levels_.empty()) break;  // a second click closes
+      open(owner_, static_cast<int>(i));
+      return levels_.empty() ? key(Key{VK_RETURN, 0, '\r'}) : Result{};
+    }
+  }
+  close();
+  return Result{true, 0};
+}
+
+void MenuTracker::draw(Canvas& c, Point cell) const {
+  if (!active()) return;
+  std::vector<BarItem> bar = bar_items(owner_, cell);
+  int row = menu_row(owner_, cell);
+  if (bar_ < static_cast<int>(bar.size()))
+    c.add_attr(CellRect{bar[static_cast<size_t>(bar_)].col0, row, bar[static_cast<size_t>(bar_)].col1, row + 1}, kReverse);
+  CellRect all = c.bounds();
+  for (size_t level = 0; level < levels_.size(); ++level) {
+    CellRect r = level_rect(level, cell);
+    c.fill(r, kNormal, all);
+    c.frame(r, kNormal, all);
+    std::vector<MenuItem> items = menu_items(levels_[level].menu);
+    for (size_t i = 0; i < items.size(); ++i) {
+      int y = r.row0 + 1 + static_cast<int>(i);
+      CellRect line{r.col0 + 1, y, r.col1 - 1, y + 1};
+      if (!selectable(items[i])) {
+        separator(c, r, y);
+        continue;
+      }
+      uint16_t attr = static_cast<int>(i) == levels_[level].sel ? kReverse : kNormal;
+      c.fill(line, attr, all);
+      c.text(line.col0 + 1, y, caption_text(items[i].caption), attr, line);
+      if (items[i].popup) c.put(line.col1 - 1, y, U'►', attr, all);
+    }
+  }
+}
+
+// ---- Message boxes ----------------------------------------------------------
+
+namespace {
+
+const char* button_name(int id) {
+  switch (id) {
+    case IDOK: return "OK";
+    case IDCANCEL: return "Cancel";
+    case IDABORT: return "Abort";
+    case IDRETRY: return "Retry";
+    case IDIGNORE: return "Ignore";
+    case IDYES: return "Yes";
+    case IDNO: return "No";
+    default: return "";
+  }
+}
+
+std::vector<int> box_buttons(uint32_t type) {
+  switch (type & MB_TYPEMASK) {
+    case MB_OKCANCEL: return {IDOK, IDCANCEL};
+    case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
+    case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
+    case MB_YESNO: return {IDYES, IDNO};
+    case MB_RETRYCANCEL: return {IDRETRY, IDCANCEL};
+    default: return {IDOK};
+  }
+}
+
+// Lines of a text cut to a width, at a blank where there is one.
+std::vector<std::string> wrap(std::string_view text, int width) {
+  std::vector<std::string> out;
+  for (std::string line : text_lines(text)) {
+    while (text_width(line) > width) {
+      size_t cut = line.rfind(' ', static_cast<size_t>(width));
+      if (cut == std::string::npos || cut == 0) cut = static_cast<size_t>(width);
+      out.push_back(line.substr(0, cut));
+      line = line.substr(cut + (line[cut] == ' ' ? 1 : 0));
+    }
+    out.push_back(line);
+  }
+  return out;
+}
+
+}  // namespace
+
+BoxOverlay::BoxOverlay(std::string_view text, std::string_view caption, uint32_t type)
+    : text_(text), caption_(caption), buttons_(box_buttons(type)) {}
+
+int BoxOverlay::cancel_answer() const {
+  for (int want : {IDCANCEL, IDNO, IDABORT, IDOK})
+    if (std::find(buttons_.begin(), buttons_.end(), want) != buttons_.end()) return want;
+  return buttons_.front();
+}
+
+int BoxOverlay::key(const Key& k) {
+  int n = static_cast<int>(buttons_.size());
+  switch (k.vk) {
+    case VK_ESCAPE: return cancel_answer();
+    case VK_RETURN:
+    case VK_SPACE: return buttons_[static_cast<size_t>(sel_)];
+    case VK_LEFT: sel_ = (sel_ + n - 1) % n; return 0;
+    case VK_RIGHT: sel_ = (sel_ + 1) % n; return 0;
+    case VK_TAB: sel_ = (k.mods & KEY_SHIFT) ? (sel_ + n - 1) % n : (sel_ + 1) % n; return 0;
+    default: break;
+  }
+  for (int id : buttons_)
+    if (k.ch > ' ' && upper(k.ch) == button_name(id)[0]) return id;
+  return 0;
+}
+
+int BoxOverlay::click(int col, int row) const {
+  for (size_t i = 0; i < buttonRects_.size(); ++i)
+    if (buttonRects_[i].contains(col, row)) return buttons_[i];
+  return 0;
+}
+
+void BoxOverlay::draw(Canvas& c) {
+  int buttonsWidth = 0;
+  for (int id : buttons_) buttonsWidth += text_width(button_name(id)) + 6;
+  buttonsWidth -= 2;  // no gap after the last one
+  int maxInner = std::max(10, c.cols() - 6);
+  std::vector<std::string> lines = wrap(text_, maxInner);
+  int inner = std::max(buttonsWidth, text_width(caption_) + 2);
+  for (const std::string& l : lines) inner = std::max(inner, text_width(l));
+  inner = std::min(inner, maxInner);
+  int width = inner + 4, height = static_cast<int>(lines.size()) + 4;
+  int col = std::max(0, (c.cols() - width) / 2), row = std::max(0, (c.rows() - 1 - height) / 2);
+  CellRect r{col, row, col + width, row + height}, all = c.bounds();
+  c.fill(r, kNormal, all);
+  c.frame(r, kBold, all);
+  c.text(col + 2, row, " " + caption_ + " ", kBold | kReverse, all, width - 4);
+  for (size_t i = 0; i < lines.size(); ++i) c.text(col + 2, row + 1 + static_cast<int>(i), lines[i], kNormal, all, inner);
+  int x = col + 2 + std::max(0, (inner - buttonsWidth) / 2), y = row + height - 2;
+  buttonRects_.clear();
+  for (size_t i = 0; i < buttons_.size(); ++i) {
+    std::string b = std::string("[ ") + button_name(buttons_[i]) + " ]";
+    uint16_t attr = static_cast<int>(i) == sel_ ? kReverse | kBold : kNormal;
+    c.text(x, y, b, attr, all);
+    buttonRects_.push_back(CellRect{x, y, x + text_width(b), y + 1});
+    if (static_cast<int>(i) == sel_) c.cursorCol = x + 2, c.cursorRow = y;
+    x += text_width(b) + 2;
+  }
+}
+
+// ---- Popup menus ------------------------------------------------------------
+
+PopupOverlay::PopupOverlay(std::vector<std::string> items, int col, int row)
+    : items_(std::move(items)), col_(col), row_(row) {
+  std::vector<MenuItem> list;
+  for (const std::string& s : items_) list.push_back(MenuItem{1, 0, s});
+  sel_ = first_selectable(list);
+}
+
+void PopupOverlay::move(int step) {
+  int n = static_cast<int>(items_.size());
+  for (int i = 1; i <= n; ++i) {
+    int k = ((sel_ + step * i) % n + n) % n;
+    if (selectable(MenuItem{1, 0, items_[static_cast<size_t>(k)]})) {
+      sel_ = k;
+      return;
+    }
+  }
+}
+
+int PopupOverlay::key(const Key& k) {
+  if (items_.empty()) return -1;
+  switch (k.vk) {
+    case VK_ESCAPE: return -1;
+    case VK_RETURN:
+    case VK_SPACE: return sel_;
+    case VK_UP: move(-1); return -2;
+    case VK_DOWN: move(1); return -2;
+    default: break;
+  }
+  for (size_t i = 0; i < items_.size(); ++i)
+    if (k.ch > ' ' && selectable(MenuItem{1, 0, items_[i]}) && hotkey(items_[i]) == upper(k.ch))
+      return static_cast<int>(i);
+  return -2;
+}
+
+int PopupOverlay::click(int col, int row) const {
+  if (!rect_.contains(col, row)) return -1;
+  int index = row - rect_.row0 - 1;
+  if (index < 0 || index >= static_cast<int>(items_.size()) || !selectable(MenuItem{1, 0, items_[static_cast<size_t>(index)]}))
+    return -2;
+  return index;
+}
+
+void PopupOverlay::draw(Canvas& c) {
+  std::vector<MenuItem> list;
+  for (const std::string& s : items_) list.push_back(MenuItem{1, 0, s});
+  int width = list_width(list), height = static_cast<int>(items_.size()) + 2;
+  int col = std::max(0, std::min(col_, c.cols() - width));
+  int row = std::max(0, std::min(row_, c.rows() - 1 - height));
+  rect_ = CellRect{col, row, col + width, row + height};
+  CellRect all = c.bounds();
+  c.fill(rect_, kNormal, all);
+  c.frame(rect_, kNormal, all);
+  for (size_t i = 0; i < items_.size(); ++i) {
+    int y = row + 1 + static_cast<int>(i);
+    CellRect line{col + 1, y, col + width - 1, y + 1};
+    if (!selectable(list[i])) {
+      separator(c, rect_, y);
+      continue;
+    }
+    uint16_t attr = static_cast<int>(i) == sel_ ? kReverse : kNormal;
+    c.fill(line, attr, all);
+    c.text(line.col0 + 1, y, caption_text(items_[i]), attr, line);
+  }
+}
+
+// ---- File and folder dialogs ------------------------------------------------
+
+PromptOverlay::PromptOverlay(const DialogRequest& request)
+    : title_(request.title), label_(request.kind == DialogKind::Folder ? "Folder: " : "File: "),
+      path_(request.initial) {
+  for (const DialogFilter& f : request.filters)
+    filters_ += (filters_.empty() ? "" : ", ") + (f.caption.empty() ? f.pattern : f.caption);
+  if (title_.empty()) title_ = request.kind == DialogKind::Folder ? "Folder" : request.kind == DialogKind::Save ? "Save" : "Open";
+}
+
+int PromptOverlay::key(const Key& k) {
+  switch (k.vk) {
+    case VK_ESCAPE: return 0;
+    case VK_RETURN: return path_.empty() ? 0 : 1;
+    case VK_BACK:
+      if (!path_.empty()) path_.pop_back();
+      return -1;
+    default:
+      break;
+  }
+  if (k.ch >= ' ' && k.ch != 127 && !(k.mods & (KEY_CTRL | KEY_ALT))) path_ += static_cast<char>(k.ch);
+  return -1;
+}
+
+void PromptOverlay::draw(Canvas& c) {
+  int width = std::min(std::max(40, c.cols() - 8), c.cols());
+  int inner = width - 4;
+  std::vector<std::string> lines = filters_.empty() ? std::vector<std::string>{} : wrap(filters_, inner);
+  int height = static_cast<int>(lines.size()) + (lines.empty() ? 0 : 1) + 3;
+  int col = std::max(0, (c.cols() - width) / 2), row = std::max(0, (c.rows() - 1 - height) / 2);
+  CellRect r{col, row, col + width, row + height}, all = c.bounds();
+  c.fill(r, kNormal, all);
+  c.frame(r, kBold, all);
+  c.text(col + 2, row, " " + title_ + " ", kBold | kReverse, all, width - 4);
+  for (size_t i = 0; i < lines.size(); ++i) c.text(col + 2, row + 1 + static_cast<int>(i), lines[i], kNormal, all, inner);
+  int y = row + height - 2, x = col + 2 + c.text(col + 2, y, label_, kNormal, all, inner);
+  int field = std::max(1, col + width - 2 - x);
+  c.fill(CellRect{x, y, x + field, y + 1}, kReverse, all);
+  int shown = std::min(text_width(path_), field - 1);
+  c.text(x, y, std::string_view(path_).substr(path_.size() - static_cast<size_t>(shown)), kReverse, all, shown);
+  c.cursorCol = x + shown;
+  c.cursorRow = y;
+}
+
+}  // namespace ui::term

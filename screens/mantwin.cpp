@@ -1,0 +1,5 @@
+#include "screens/mantwin.h"
+
+#include "runtime/seam.h"
+
+Status MantWindow(StrValue, int) { return SeamMissing("MantWindow"); }

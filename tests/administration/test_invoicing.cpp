@@ -1,0 +1,339 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "apps/administration/invoicing.h"
+#include "apps/administration/layer.h"
+#include "platform/ui/headless.h"
+#include "platform/ui/ui.h"
+#include "screens/fieldctl.h"
+#include "screens/fonts.h"
+#include "screens/geometry.h"
+#include "screens/winlist.h"
+#include "screens/winrecord.h"
+#include "data/fileaction.h"
+#include "tests/administration/adm_fixture.h"
+#include "tests/administration/inv_literal.h"
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// The run's definition with some of its texts replaced, made current.
+void Definition(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& changes) {
+  std::string text = ReadText(dir + "/INVRUN.PPN");
+  for (const auto& [from, to] : changes) {
+    size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    text.replace(at, from.size(), to);
+  }
+  std::ofstream(dir + "/INVRUN.PPN", std::ios::binary) << text;
+  ASSERT_EQ(ParmStrPop(), 0);
+  ASSERT_EQ(ParmStrPush(Sv("INVRUN.PPN"), 1, 1), 0);
+}
+
+// A delivery note of one row added before the run.
+void AddNote(int number, const std::string& customer, const std::string& payMode, const std::string& amount) {
+  ASSERT_EQ(DataFileMove(kFNotes, 0x01), 3);
+  ASSERT_EQ(AdmApp::Eval("NUMBER{7}=" + std::to_string(number) + ",N_LINE{7}=1,DATE{7}='20250320',CUSTOMER{7}=" +
+                         customer + ",ARTICLE{7}='PAPER',QTY{7}=1,PRICE{7}=" + amount + ",AMOUNT{7}=" + amount +
+                         ",PAYMODE{7}='" + payMode + "'"),
+            0)
+      << ErrDetail().Str();
+  ASSERT_EQ(DataFileInsert(kFNotes), 0);
+}
+
+// Numbers of the invoices from 7 on with their customer and payment mode.
+std::vector<std::string> Invoices() {
+  std::vector<std::string> out;
+  for (const std::string& r : AdmApp::Rows(kFInvoices, 1, {"NUMBER", "N_LINE", "CUSTOMER", "PAYMODE", "DELNOTE"})) {
+    if (r.find("N_LINE=999.00") != std::string::npos || r.rfind("NUMBER=5.", 0) == 0 || r.rfind("NUMBER=6.", 0) == 0)
+      continue;
+    out.push_back(r);
+  }
+  return out;
+}
+
+class InvoicingTest : public AdmDemoTest {};
+
+// The demo's notes: each customer (ascending, whatever the codes' lengths)
+// gets one invoice per payment mode, the notes of one mode together in key-2
+// order; numbering skips 5 and 6, which are in use; notes without customer
+// or already invoiced are left alone and the blank ones are logged.
+TEST_F(InvoicingTest, InvoicesEachCustomerAndPaymentModeOnce) {
+  ASSERT_EQ(AdmInvoicingRun(), 0) << ErrDetail().Str();
+  const std::vector<std::string> want = {
+      "NUMBER=7.00 N_LINE=1.00 CUSTOMER=ACME PAYMODE=01 DELNOTE=105.00",
+      "NUMBER=7.00 N_LINE=2.00 CUSTOMER=ACME PAYMODE=01 DELNOTE=116.00",
+      "NUMBER=8.00 N_LINE=1.00 CUSTOMER=ACME PAYMODE=02 DELNOTE=110.00",
+      "NUMBER=9.00 N_LINE=1.00 CUSTOMER=B PAYMODE=02 DELNOTE=103.00",
+      "NUMBER=9.00 N_LINE=2.00 CUSTOMER=B PAYMODE=02 DELNOTE=111.00",
+      "NUMBER=10.00 N_LINE=1.00 CUSTOMER=B PAYMODE=01 DELNOTE=119.00",
+      "NUMBER=11.00 N_LINE=1.00 CUSTOMER=C1 PAYMODE=01 DELNOTE=102.00",
+      "NUMBER=11.00 N_LINE=2.00 CUSTOMER=C1 PAYMODE=01 DELNOTE=113.00",
+      "NUMBER=12.00 N_LINE=1.00 CUSTOMER=C1 PAYMODE=02 DELNOTE=107.00",
+      "NUMBER=13.00 N_LINE=1.00 CUSTOMER=C10 PAYMODE=02 DELNOTE=106.00",
+      "NUMBER=13.00 N_LINE=2.00 CUSTOMER=C10 PAYMODE=02 DELNOTE=118.00",
+      "NUMBER=14.00 N_LINE=1.00 CUSTOMER=C10 PAYMODE=01 DELNOTE=112.00",
+      "NUMBER=15.00 N_LINE=1.00 CUSTOMER=MIX PAYMODE=01 DELNOTE=108.00",
+      "NUMBER=16.00 N_LINE=1.00 CUSTOMER=MIX PAYMODE=02 DELNOTE=115.00",
+      "NUMBER=17.00 N_LINE=1.00 CUSTOMER=ZETA12 PAYMODE=02 DELNOTE=101.00",
+      "NUMBER=17.00 N_LINE=2.00 CUSTOMER=ZETA12 PAYMODE=02 DELNOTE=117.00",
+      "NUMBER=18.00 N_LINE=1.00 CUSTOMER=ZETA12 PAYMODE=01 DELNOTE=109.00",
+  };
+  EXPECT_EQ(Invoices(), want);
+  EXPECT_EQ(AdmApp::Str("X=FILEREL(14;3;1;0),FN$TRIM(NEXTNUM{3})"), "19.00");
+  // Every note with a customer carries its invoice; the blank ones none.
+  for (const std::string& r : AdmApp::Rows(kFNotes, 1, {"CUSTOMER", "INVOICE", "INVSERIES"})) {
+    bool blank = r.rfind("CUSTOMER= ", 0) == 0;
+    EXPECT_EQ(r.find("INVOICE=0.00") != std::string::npos, blank) << r;
+  }
+  EXPECT_NE(ReadText(app.dir() + "/GAlog.txt").find("Invoicing: 2 delivery note"), std::string::npos);
+  EXPECT_EQ(AdmApp::Cents("INVRUNS"), 100);
+  EXPECT_EQ(VarSysIntGet(kSysAux), 0);
+  EXPECT_EQ(DynStrCount(kInvNamesList), 0u);
+  // A second run finds nothing left to invoice.
+  ASSERT_EQ(AdmInvoicingRun(), 0) << ErrDetail().Str();
+  EXPECT_EQ(Invoices(), want);
+  ASSERT_EQ(DataFileCloseAll(), 0);
+  EXPECT_EQ(app.CheckAll(), "");
+}
+
+// Each invoice's VAT registry entry and payments add up to its footer's
+// total: one payment in mode 01, two (the last takes the remainder) in 02.
+TEST_F(InvoicingTest, RegistryAndPaymentsSumToEachInvoiceTotal) {
+  ASSERT_EQ(AdmInvoicingRun(), 0) << ErrDetail().Str();
+  std::map<int64_t, int64_t> totals, registry, paid;
+  std::map<int64_t, int> payments;
+  std::map<int64_t, std::string> modes;
+  for (Status s = DataFileMove(kFInvoices, 0x24); s == 0; s = DataFileMove(kFInvoices, 0x10)) {
+    if (AdmApp::Cents("N_LINE{14}") != 99900) continue;
+    totals[AdmApp::Cents("NUMBER{14}")] = AdmApp::Cents("TOTAL{14}");
+    modes[AdmApp::Cents("NUMBER{14}")] = AdmApp::Str("PAYMODE{14}");
+  }
+  for (Status s = DataFileMove(kFRegistry, 0x24); s == 0; s = DataFileMove(kFRegistry, 0x10))
+    registry[AdmApp::Cents("NUMBER{6}")] += AdmApp::Cents("TOTAL{6}");
+  for (Status s = DataFileMove(kFPayments, 0x24); s == 0; s = DataFileMove(kFPayments, 0x10)) {
+    paid[AdmApp::Cents("NUMBER{8}")] += AdmApp::Cents("AMOUNT{8}");
+    ++payments[AdmApp::Cents("NUMBER{8}")];
+  }
+  ASSERT_EQ(totals.size(), 14u);
+  for (const auto& [number, total] : totals) {
+    EXPECT_EQ(registry[number], total) << number;
+    EXPECT_EQ(paid[number], total) << number;
+    if (number >= 700) EXPECT_EQ(payments[number], modes[number] == "02" ? 2 : 1) << number;
+  }
+}
+
+// REG offers each record of the invoice (its lines and footer) to its
+// WR_EXP$ condition, which copies the lines here into a file of its own
+// choosing: the payments file under series "R".
+TEST_F(InvoicingTest, RegistryStepOffersEachRecordOfTheInvoice) {
+  ASSERT_NO_FATAL_FAILURE(
+      Definition(app.dir(), {{"REG.TARGET$:\"VATREG\"", "REG.TARGET$:\"8\""},
+                             {"REG.WR_EXP$:\"0\"",
+                              "REG.WR_EXP$:\"NUMBER{8}=NUMBER{14},SERIES{8}='R',N_LINE{8}=N_LINE{14},"
+                              "AMOUNT{8}=AMOUNT{14},N_LINE{14}<999\""}}));
+  ASSERT_EQ(AdmInvoicingRun(), 0) << ErrDetail().Str();
+  std::vector<std::string> lines, copies;
+  for (const std::string& r : AdmApp::Rows(kFInvoices, 1, {"NUMBER", "N_LINE", "AMOUNT"}))
+    if (r.find("N_LINE=999.00") == std::string::npos && r.rfind("NUMBER=5.", 0) && r.rfind("NUMBER=6.", 0))
+      lines.push_back(r);
+  for (std::string r : AdmApp::Rows(kFPayments, 1, {"NUMBER", "SERIES", "N_LINE", "AMOUNT"})) {
+    size_t at = r.find(" SERIES=R");
+    if (at != std::string::npos) copies.push_back(r.erase(at, 9));
+  }
+  EXPECT_EQ(copies, lines);
+  EXPECT_EQ(copies.size(), 17u);
+}
+
+// The run's one-pass loop against the loops written plainly: every file the
+// two write is the same, byte for byte.
+struct DiffCase {
+  const char* id;
+  bool dateKey;                   // the notes' key 2 led by the date, not the customer
+  bool oddCodes;                  // customers "A*", "A" and "O'B" added
+  AdmDemoSpec spec;
+  std::vector<std::pair<std::string, std::string>> changes;  // of the definition
+};
+
+void Prepare(AdmApp& app, const std::string& dir, const DiffCase& c) {
+  std::string dic;
+  if (c.dateKey) {
+    dic = ReadText(kDemoDir + "/GADICC.DAT");
+    std::string customer = "37 customer <0020006001200800010080009003\r\n";
+    size_t at = dic.find(customer);
+    ASSERT_NE(at, std::string::npos);
+    dic.erase(at, customer.size());
+    std::string date = "37 date <001200800010080009003\r\n";
+    dic.insert(dic.find(date) + date.size(), customer);
+  }
+  ASSERT_NO_FATAL_FAILURE(app.Start(dir, c.spec, dic));
+  if (c.oddCodes) {
+    ASSERT_NO_FATAL_FAILURE(AddNote(201, "'A*'", "01", "10"));
+    ASSERT_NO_FATAL_FAILURE(AddNote(202, "'A'", "01", "20"));
+    ASSERT_NO_FATAL_FAILURE(AddNote(203, "\"O'B\"", "02", "30"));
+    ASSERT_NO_FATAL_FAILURE(AddNote(204, "'AB'", "01", "40"));
+  }
+  if (!c.changes.empty()) ASSERT_NO_FATAL_FAILURE(Definition(dir, c.changes));
+}
+
+TEST(InvoicingDiffTest, OnePassWritesWhatThePlainLoopsWrite) {
+  AdmDemoSpec generated;
+  generated.demo = false;
+  generated.notes = 120;
+  generated.perCustomer = 6;
+  const DiffCase cases[] = {
+      {"demo", false, false, {}, {}},
+      {"date-key", true, true, {}, {}},
+      {"odd-codes", false, true, {}, {}},
+      {"filter", true, false, {}, {{"BEGIN.RD_COND$", "BEGIN.USR_COND$:\"FN$TRIM(CUSTOMER{7})<>'B'\"\r\nBEGIN.RD_COND$"}}},
+      {"one-group", false, false, {}, {{"CUSTOMER.RD_COND$", "X.RD_COND$"}}},
+      {"generated", true, false, generated, {}},
+  };
+  for (const DiffCase& c : cases) {
+    SCOPED_TRACE(c.id);
+    TempDir a, b;
+    AdmApp app;
+    ASSERT_NO_FATAL_FAILURE(Prepare(app, a.path(), c));
+    Status fast = AdmInvoicingRun();
+    std::string fastDetail = ErrDetail().Str();
+    ASSERT_EQ(DataFileCloseAll(), 0);
+    EXPECT_EQ(app.CheckAll(), "");
+    app.Stop();
+    ASSERT_NO_FATAL_FAILURE(Prepare(app, b.path(), c));
+    Status plain = InvRunWith(literal::GroupLoop);
+    ASSERT_EQ(DataFileCloseAll(), 0);
+    app.Stop();
+    EXPECT_EQ(fast, 0) << fastDetail;
+    EXPECT_EQ(plain, fast);
+    std::map<std::string, std::string> fa = AdmApp::Files(a.path()), fb = AdmApp::Files(b.path());
+    ASSERT_EQ(fa.size(), fb.size());
+    for (const auto& [name, bytes] : fa) EXPECT_TRUE(fb[name] == bytes) << name;
+  }
+}
+
+// With the confirmation field set, the form is asked for at the first note;
+// until the report window exists its seam stops the run there: END still
+// runs and nothing is written.
+TEST_F(InvoicingTest, ConfirmationFormStopsTheRunUntilItExists) {
+  std::vector<std::string> before = AdmApp::Rows(kFInvoices, 1, {"NUMBER", "N_LINE"});
+  ASSERT_EQ(AdmApp::Eval("INVASK=1"), 0);
+  EXPECT_EQ(AdmInvoicingRun(), st::FEATUREREMOVED);
+  EXPECT_EQ(ErrDetail().Str(), "InvSelectDialog");
+  EXPECT_EQ(AdmApp::Cents("INVRUNS"), 100);
+  EXPECT_EQ(AdmApp::Rows(kFInvoices, 1, {"NUMBER", "N_LINE"}), before);
+  EXPECT_EQ(AdmApp::Str("X=FILEREL(14;3;1;0),FN$TRIM(NEXTNUM{3})"), "5.00");
+}
+
+Status g_pollsLeft = 0;
+Status CancelAfter() { return --g_pollsLeft <= 0 ? st::USERCANCELED : 0; }
+
+// A cancel from the progress window ends the run with 122; END still runs
+// and every invoice written is whole. The run polls at each customer, each
+// raised number, each note and each turn of the payments loop: the twelfth
+// poll comes at customer B, after ACME's two invoices.
+TEST_F(InvoicingTest, CancelEndsTheRunAndEndStillRuns) {
+  g_pollsLeft = 12;
+  DataFileCancelPollSet(CancelAfter);
+  Status s = AdmInvoicingRun();
+  DataFileCancelPollSet(nullptr);
+  EXPECT_EQ(s, st::USERCANCELED);
+  EXPECT_EQ(AdmApp::Cents("INVRUNS"), 100);
+  std::vector<std::string> want = {"NUMBER=7.00 N_LINE=1.00 CUSTOMER=ACME PAYMODE=01 DELNOTE=105.00",
+                                   "NUMBER=7.00 N_LINE=2.00 CUSTOMER=ACME PAYMODE=01 DELNOTE=116.00",
+                                   "NUMBER=8.00 N_LINE=1.00 CUSTOMER=ACME PAYMODE=02 DELNOTE=110.00"};
+  EXPECT_EQ(Invoices(), want);
+  EXPECT_EQ(AdmApp::Rows(kFPayments, 1, {"NUMBER"}).size(), 5u);  // 5, 6, 7 and two of 8
+  EXPECT_EQ(AdmApp::Str("X=FILEREL(14;3;1;0),FN$TRIM(NEXTNUM{3})"), "9.00");
+  ASSERT_EQ(DataFileCloseAll(), 0);
+  EXPECT_EQ(app.CheckAll(), "");
+}
+
+// The errors that stop a run before or while it writes.
+TEST_F(InvoicingTest, BlankNumberAndMissingTargetsAre163) {
+  struct Case {
+    const char* id;
+    std::vector<std::pair<std::string, std::string>> changes;
+    const char* detail;
+    int64_t endRuns;  // END ran (1) or the run never began (0)
+  } cases[] = {
+      {"blank number", {{"NUMBER{14}=NEXTNUM{3},", ""}}, "NUMBER{14}", 100},
+      {"no registry", {{"REG.TARGET$:\"VATREG\"", "REG.TARGET$:\"NOFILE\""}}, "REG.TARGET$", 0},
+      {"no payments", {{"PAY.TARGET$:\"PAYMENTS\"", "PAY.TARGET$:\"99\""}}, "PAY.TARGET$", 0},
+      {"no notes", {{"BEGIN.TARGET$:\"DELNOTES\"", "BEGIN.TARGET$:\"\""}}, "BEGIN.TARGET$", 0},
+      {"no grouping field", {{",CUSTOMER{7}\"", ",\""}}, "FD$ item 10", 100},
+  };
+  std::vector<std::string> before = AdmApp::Rows(kFInvoices, 1, {"NUMBER", "N_LINE"});
+  std::string original = ReadText(app.dir() + "/INVRUN.PPN");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    std::ofstream(app.dir() + "/INVRUN.PPN", std::ios::binary) << original;
+    ASSERT_NO_FATAL_FAILURE(Definition(app.dir(), c.changes));
+    ASSERT_EQ(AdmApp::Eval("INVRUNS=0"), 0);
+    ASSERT_EQ(DataFileMove(kFInvoices, 0x01), 3);  // the window's blank invoice
+    EXPECT_EQ(AdmInvoicingRun(), st::BADINPUTDATA);
+    EXPECT_NE(ErrDetail().Str().find(c.detail), std::string::npos) << ErrDetail().Str();
+    EXPECT_EQ(AdmApp::Cents("INVRUNS"), c.endRuns);
+    EXPECT_EQ(AdmApp::Rows(kFInvoices, 1, {"NUMBER", "N_LINE"}), before);
+  }
+}
+
+// A sub-group whose notes are all passed over writes no invoice and uses
+// no number: the number is read at INVOICE and stored at FOOT.
+TEST_F(InvoicingTest, NoNoteTakenNoInvoiceNoNumberUsed) {
+  ASSERT_NO_FATAL_FAILURE(Definition(app.dir(), {{"DELNOTES.RD_EXP$", "DELNOTES.USR_COND$:\"0\"\r\nDELNOTES.RD_EXP$"}}));
+  EXPECT_EQ(AdmInvoicingRun(), 0) << ErrDetail().Str();
+  EXPECT_TRUE(Invoices().empty());
+  EXPECT_EQ(AdmApp::Str("X=FILEREL(14;3;1;0),FN$TRIM(NEXTNUM{3})"), "5.00");
+  EXPECT_EQ(AdmApp::Cents("INVRUNS"), 100);
+}
+
+// Task 10 runs on the execute event only; every event ends through the
+// screen-closing result.
+TEST_F(InvoicingTest, TaskRunsOnExecute) {
+  ASSERT_EQ(AdmAppCallback(1), 0);
+  EXPECT_EQ(TaskHookRun(10, 3), 24);
+  EXPECT_TRUE(Invoices().empty());
+  EXPECT_EQ(TaskHookRun(10, kTaskExecute), 0) << ErrDetail().Str();
+  EXPECT_EQ(Invoices().size(), 17u);
+}
+
+// The run from its window: the run's screen opened headless over the
+// invoices, its definition the parameter string of the task.
+TEST_F(InvoicingTest, RunsFromItsWindow) {
+  ui::HeadlessOptions options;
+  options.stall = ui::StallPolicy::Fail;
+  std::vector<std::string> reports;
+  options.onFailure = [&](const std::string& r) { reports.push_back(r); };
+  ui::init(std::make_unique<ui::Headless>(std::move(options)));
+  WinListReset();
+  TextWinGeomReset();
+  FontTableReset();
+  ASSERT_EQ(ParmStrPop(), 0);
+  ui::Hwnd w = WinCreateKind(kWinKindMant, 0, StrFromC("Invoicing run"), 0, 0, 0, nullptr);
+  ASSERT_NE(w, 0u);
+  ASSERT_EQ(ScreenCreate(Sv("INVRUN"), Sv("INVRUN"), 1, kFInvoices, Sv("")), 0) << ErrDetail().Str();
+  ASSERT_EQ(ScreenSetWin(0), 0);
+  EXPECT_EQ(WinCurrent().dataFile, kFInvoices);
+  ASSERT_EQ(ParmStrPush(Sv("INVRUN.PPN"), 1, 1), 0);
+  ASSERT_EQ(AdmAppCallback(1), 0);
+  EXPECT_EQ(TaskHookRun(10, kTaskExecute), 0) << ErrDetail().Str();
+  EXPECT_EQ(Invoices().size(), 17u);
+  EXPECT_EQ(AdmApp::Cents("INVSHOWN#"), 700);  // raised past 5 and 6 on the first invoice
+  EXPECT_EQ(WinCurrent().dataFile, kFInvoices);
+  EXPECT_EQ(WinRecordClose(kCurrentIndex), 0);
+  EXPECT_FALSE(ui::is_window(w));
+  EXPECT_TRUE(reports.empty()) << reports.front();
+  ui::shutdown();
+  WinListReset();
+  FontTableReset();
+  TextWinGeomReset();
+}
+
+}  // namespace

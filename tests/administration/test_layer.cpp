@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include "apps/administration/invoicing.h"
+#include "apps/administration/layer.h"
+#include "screens/menucmd.h"
+#include "script/builtins.h"
+#include "script/handlers.h"
+#include "tests/administration/adm_fixture.h"
+
+namespace {
+
+class LayerTest : public AdmDemoTest {
+ protected:
+  void Config(const std::string& name, const std::string& text) {
+    std::ofstream(app.dir() + "/" + name, std::ios::binary) << text;
+  }
+  static std::string Detail() { return ErrDetail().Str(); }
+  TempDir again;  // for a second start
+};
+
+// Phase 1 sets the task hooks: the invoicing run as 10, and for the work of
+// later Parts seams that answer 148 with their names.
+TEST_F(LayerTest, PhaseOneRegistersTheTaskHooks) {
+  ASSERT_EQ(AdmAppCallback(2 * 16 + 1), 0);
+  EXPECT_EQ(TaskHookGet(10), TaskFn(AdmTaskInvoicing));
+  struct Seam {
+    int id;
+    const char* name;
+  } seams[] = {{4, "AcceptParmExit"},      {5, "AcceptDocExit"},      {6, "AcceptStepsExit"},
+               {7, "JobStepsHook"},        {8, "MovsKeySelectAction"}, {12, "AdmTaskDocActions"},
+               {23, "TaskLowLevel"}};
+  for (const Seam& s : seams) {
+    ErrClear();
+    EXPECT_EQ(TaskHookRun(s.id, kTaskExecute), st::FEATUREREMOVED) << s.id;
+    EXPECT_EQ(Detail(), s.name);
+  }
+  EXPECT_NE(TaskHookGetAs<FieldHelpFn>(kHookFieldHelp), nullptr);
+  EXPECT_NE(BuiltinCode(StrFromC("StatMove")), 0);
+  EXPECT_NE(ExecHandlerFind(0), nullptr);  // the statement handlers
+}
+
+// Phase 2 registers the built-ins in their order, sets the help directory,
+// runs the configuration files (the fixed one must exist) and RLV=1; a
+// failure ends it at once.
+TEST_F(LayerTest, PhaseTwoBuiltinsHelpAndConfiguration) {
+  EXPECT_EQ(AdmAppCallback(2 * 16 + 2), st::FILENOTFOUND);
+  EXPECT_EQ(AdmApp::Cents("RLV"), 0);
+  app.Stop();
+  ASSERT_NO_FATAL_FAILURE(app.Start(again.path(), AdmDemoSpec{}));
+  Config("GACLCFIX.DAT", "A=1\r\nB=1\r\n");
+  Config("KXCLCUSR.DAT", "B=2\r\n");
+  ASSERT_EQ(AdmAppCallback(2 * 16 + 2), 0) << Detail();
+  EXPECT_EQ(AdmApp::Cents("A*100+B*10+RLV"), 12100);
+  const char* names[] = {"VATv", "VAT$", "AUTONUM", "DocSer$", "FN$TXTN", "PayDate$", "Iban$", "Mod"};
+  uint16_t first = BuiltinCode(StrFromC(names[0]));
+  ASSERT_GE(first, kBiFirstExt);
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(BuiltinCode(StrFromC(names[i])), first + i) << names[i];
+    if (std::string(names[i]) == "PayDate$") continue;  // its arguments are checked first
+    ErrClear();
+    std::string call = std::string(names[i]) + "(1)";
+    EXPECT_EQ(ExpEvalStatus(Sv(call)), st::FEATUREREMOVED) << call;
+    EXPECT_NE(Detail().find(names[i]), std::string::npos) << Detail();
+  }
+  std::string help = DynStrGet(SettingsList, SetHelpDirItem).Str();
+  EXPECT_EQ(help.substr(help.size() - 5), "\\Help");
+  EXPECT_EQ(AdmAppCallback(3), 0);
+  EXPECT_EQ(AdmAppCallback(0x13), 0);  // phase 3 again: deleting twice is harmless
+}
+
+// The dispatcher: first the run status check, then verb 5 opens the
+// maintenance window in mode 'V', verb 8 the "File Maintenance" window (both
+// seams for now), others go to the framework's verbs.
+TEST_F(LayerTest, MenuActionsByVerb) {
+  EXPECT_EQ(kAdmMantMode, 86);
+  Config("GACLCFIX.DAT", "Z=1\r\n");
+  ASSERT_EQ(AdmAppCallback(2 * 16 + 2), 0) << Detail();
+  EXPECT_EQ(AdmMenuAction(kVerbMantMain << 16, Sv("CUSTOMERS")), st::FEATUREREMOVED);
+  EXPECT_EQ(Detail(), "MantWindow");
+  EXPECT_EQ(AdmMenuAction(kVerbLnManMain << 16, Sv("NOTES")), st::FEATUREREMOVED);
+  EXPECT_EQ(Detail(), "MantFileWinRun");
+  MenuCommand c = MenuCmdParse(Sv("ExpEval Z=5"));
+  EXPECT_EQ(AdmMenuAction(static_cast<int>(c.code), c.rest), 0);
+  EXPECT_EQ(AdmApp::Cents("Z"), 500);
+  // Another program writes the run status file: no command runs.
+  std::string status = app.dir() + "/GAFSTAT.DAT";
+  auto before = std::filesystem::last_write_time(status);
+  std::ofstream(status, std::ios::binary) << "1";
+  std::filesystem::last_write_time(status, before + std::chrono::seconds(1));
+  MenuCommand again = MenuCmdParse(Sv("ExpEval Z=7"));
+  EXPECT_EQ(AdmMenuAction(static_cast<int>(again.code), again.rest), st::NETACCESERROR);
+  EXPECT_EQ(AdmApp::Cents("Z"), 500);
+}
+
+}  // namespace

@@ -1,0 +1,399 @@
+// The terminal back end's picture of the windows, without a terminal: the
+// core runs on a headless back end with the terminal's metrics, and the
+// windows are drawn into a canvas.
+#include <initializer_list>
+
+#include "platform/ui/terminal.h"
+#include "test_ui_fixture.h"
+
+namespace uitest {
+namespace {
+
+using namespace ui::term;
+
+constexpr Point kCell{12, 24};
+constexpr uint16_t kOem8 = 0xDF;
+
+TEST(TerminalText, Windows1252MapsToUnicodeAndBack) {
+  struct Case {
+    unsigned char byte;
+    char32_t unicode;
+  } cases[] = {{'A', U'A'}, {0x80, U'€'}, {0x81, 0}, {0x8D, 0}, {0x9F, U'Ÿ'},
+               {0xA0, 0xA0}, {0xF1, U'ñ'}, {0xD1, U'Ñ'}, {0x96, U'–'}, {0xFF, U'ÿ'}};
+  for (const Case& c : cases) EXPECT_EQ(from_cp1252(c.byte), c.unicode) << int(c.byte);
+  for (int b = 0; b < 256; ++b)
+    if (char32_t u = from_cp1252(static_cast<unsigned char>(b))) {
+      EXPECT_EQ(to_cp1252(u), b) << b;
+    }
+  EXPECT_EQ(to_cp1252(U'Ā'), -1);
+  EXPECT_EQ(to_cp1252(U'─'), -1);
+}
+
+TEST(TerminalCells, PixelsRoundToTheNearestCell) {
+  struct Case {
+    int px, want;
+  } cases[] = {{0, 0}, {5, 0}, {6, 1}, {11, 1}, {117, 10}, {-3, 0}, {-7, -1}, {24 * 12, 24}};
+  for (const Case& c : cases) EXPECT_EQ(to_cell(c.px, 12), c.want) << c.px;
+  // A field a quarter cell left of its label's column starts in that column.
+  CellRect field = to_cells(Rect{10 * 12 - 3, 24, 20 * 12 - 3, 48}, kCell);
+  EXPECT_EQ(field.col0, 10);
+  EXPECT_EQ(field.width(), 10);
+  // Something with a size keeps at least one cell; nothing stays nothing.
+  EXPECT_EQ(to_cells(Rect{0, 0, 3, 5}, kCell).height(), 1);
+  EXPECT_TRUE(to_cells(Rect{0, 0, 0, 0}, kCell).empty());
+}
+
+// A headless core with the metrics of an 80 x 24 terminal.
+class TerminalDraw : public UiTest {
+ protected:
+  void SetUp() override {
+    g_log.clear();
+    HeadlessOptions o;
+    o.stall = StallPolicy::Fail;
+    o.onFailure = [this](const std::string& r) { reports.push_back(r); };
+    o.profile = terminal_profile(80, 24, kCell);
+    init(std::make_unique<Headless>(std::move(o)));
+    hl = headless();
+    register_class("Rec", record);
+  }
+  // A window at a cell, of cols x rows cells (its caption included).
+  Hwnd window(std::string_view title, int col, int row, int cols, int rows, uint32_t exStyle = WS_EX_DLGMODALFRAME) {
+    CreateSpec s;
+    s.cls = "Rec";
+    s.title = title;
+    s.style = WS_CAPTION | WS_VISIBLE;
+    s.exStyle = exStyle;
+    s.x = col * kCell.x, s.y = row * kCell.y, s.width = cols * kCell.x, s.height = rows * kCell.y;
+    return create_window(s);
+  }
+  Hwnd ctl(Hwnd parent, std::string_view cls, int id, std::string_view text, uint32_t style, int col, int row,
+           int cols, int rows = 1, int dx = 0) {
+    CreateSpec s;
+    s.cls = cls;
+    s.title = text;
+    s.style = WS_CHILD | WS_VISIBLE | style;
+    s.parent = parent;
+    s.id = id;
+    s.x = col * kCell.x + dx, s.y = row * kCell.y, s.width = cols * kCell.x, s.height = rows * kCell.y;
+    return create_window(s);
+  }
+  // The rows of the screen from `from` to `to` (inclusive).
+  std::string rows(int from, int to) {
+    Canvas c(80, 24);
+    for (Hwnd t : top_levels()) draw_top(c, t, kCell);
+    draw_status(c);
+    canvas = c;
+    std::string out;
+    for (int r = from; r <= to; ++r) out += c.line(r) + "\n";
+    return out;
+  }
+  Canvas canvas;
+};
+
+TEST_F(TerminalDraw, ControlsAreDrawnAsText) {
+  Hwnd w = window("Customer", 2, 1, 44, 11);
+  ctl(w, "STATIC", 1, "Name:", 0, 1, 1, 8);
+  Hwnd name = ctl(w, "EDIT", 2, "Pe\xF1" "a", 0, 11, 1, 12, 1, -3);
+  ctl(w, "EDIT", 3, "abc", ES_PASSWORD, 11, 2, 6, 1, -3);
+  ctl(w, "EDIT", 4, "42", ES_RIGHT, 11, 3, 6, 1, -3);
+  Hwnd check = ctl(w, "BUTTON", 5, "&Active", BS_AUTOCHECKBOX, 1, 4, 12);
+  button_set_check(check, true);
+  Hwnd bar = ctl(w, "msctls_progress32", 6, "", 0, 1, 5, 12);
+  send(bar, PBM_SETPOS, 50, 0);
+  ctl(w, "BUTTON", 7, "&Save", BS_PUSHBUTTON, 1, 8, 10);
+  ctl(w, "BUTTON", 8, "Drawn", BS_OWNERDRAW, 12, 8, 10);
+  Hwnd pic = ctl(w, "STATIC", 9, "", 0, 24, 1, 14, 4);
+  std::string path = testing::TempDir() + "/logo.bmp";
+  std::fclose(std::fopen(path.c_str(), "wb"));
+  set_image(pic, load_bitmap_file(path));
+  Hwnd lv = ctl(w, "SysListView32", 10, "", LVS_REPORT, 24, 5, 18, 3);
+  lv_insert_column(lv, 0, "Date", 8 * kCell.x, Align::Left);
+  lv_insert_column(lv, 1, "Amount", 8 * kCell.x, Align::Right);
+  lv_insert_item(lv, 0, "01/02");
+  lv_set_item_text(lv, 0, 1, "120.50");
+  set_focus(name);
+  edit_set_sel(name, 4, 4);
+  EXPECT_EQ(rows(1, 12),
+            " ┌─ Customer ─────────────────────────────────┐\n"
+            " │                                            │\n"
+            " │ Name:     Peña         ┌────────────┐      │\n"
+            " │           ***          │            │      │\n"
+            " │               42       │  logo.bmp  │      │\n"
+            " │ [x] Active             └────────────┘      │\n"
+            " │ [#####     ]           Date    Amount      │\n"
+            " │                        01/02    120.50     │\n"
+            " │                                            │\n"
+            " │  [ Save ]    Drawn                         │\n"
+            " │                                            │\n"
+            " └────────────────────────────────────────────┘\n");
+  // The field is reverse video with the caret after its text.
+  EXPECT_EQ(canvas.at(13, 3).attr & kReverse, kReverse);
+  EXPECT_EQ(canvas.at(12, 3).attr & kReverse, 0);
+  EXPECT_EQ(canvas.cursorCol, 17);
+  EXPECT_EQ(canvas.cursorRow, 3);
+  EXPECT_EQ(canvas.line(23), " Customer");
+}
+
+TEST_F(TerminalDraw, ListsAreFramedAndFollowTheirSelection) {
+  Hwnd w = window("Towns", 1, 0, 28, 8);
+  Hwnd list = ctl(w, "LISTBOX", 1, "", LBS_NOTIFY, 1, 1, 12, 4);
+  for (const char* t : {"Madrid", "Sevilla", "Bilbao", "Le\xF3n"}) listbox_add(list, t);
+  listbox_set_sel(list, 3);
+  Hwnd combo = ctl(w, "COMBOBOX", 2, "", CBS_DROPDOWN, 15, 1, 10, 1);
+  combo_add(combo, "Yes");
+  combo_set_sel(combo, 0);
+  EXPECT_EQ(rows(1, 6),
+            "│                            │\n"
+            "│ ┌──────────┐  Yes      ▼   │\n"
+            "│ │Bilbao    │               │\n"
+            "│ │León      │               │\n"
+            "│ └──────────┘               │\n"
+            "│                            │\n");
+  EXPECT_EQ(canvas.at(4, 4).attr & kReverse, kReverse);  // the selection, scrolled into view
+  EXPECT_EQ(canvas.at(4, 3).attr & kReverse, 0);
+}
+
+TEST_F(TerminalDraw, ADisabledWindowIsDimmedAndTheActiveTitleStandsOut) {
+  Hwnd back = window("Back", 0, 0, 20, 6);
+  Hwnd front = window("Front", 10, 2, 20, 6);
+  ctl(back, "STATIC", 1, "behind", 0, 1, 1, 8);
+  enable_window(back, false);
+  EXPECT_EQ(rows(0, 3),
+            "─ Back ─────────────┐\n"
+            "                    │\n"
+            " behind  ┌─ Front ────────────┐\n"
+            "         │                    │\n");
+  EXPECT_EQ(canvas.at(1, 2).attr & kDim, kDim);
+  EXPECT_EQ(canvas.at(12, 2).attr & kReverse, kReverse);  // "Front" is active
+  EXPECT_EQ(canvas.at(2, 0).attr & kReverse, 0);
+  (void)front;
+}
+
+TEST_F(TerminalDraw, ClicksReachTheControlAndTheItemUnderThem) {
+  Hwnd w = window("Form", 0, 0, 40, 10);
+  Hwnd list = ctl(w, "LISTBOX", 1, "", LBS_NOTIFY, 1, 1, 12, 5);
+  for (const char* t : {"a", "b", "c"}) listbox_add(list, t);
+  Hwnd lv = ctl(w, "SysListView32", 2, "", LVS_REPORT | LVS_SINGLESEL, 15, 1, 20, 4);
+  lv_insert_column(lv, 0, "Col", 10 * kCell.x, Align::Left);
+  for (int i = 0; i < 3; ++i) lv_insert_item(lv, i, "row");
+  Hwnd ok = ctl(w, "BUTTON", 3, "OK", BS_PUSHBUTTON, 1, 7, 8);
+  rows(0, 0);
+  // The frame of the list moves its items one row down from the core's layout.
+  Hit hit = hit_test(3, 5, kCell);
+  ASSERT_EQ(hit.window, list);
+  ASSERT_TRUE(input_click(hit.window, hit.client, Click::Left));
+  pump_all();
+  EXPECT_EQ(listbox_get_sel(list), 2);
+  hit = hit_test(17, 5, kCell);  // a list view's rows lie under its header
+  ASSERT_EQ(hit.window, lv);
+  input_click(hit.window, hit.client, Click::Left);
+  pump_all();
+  EXPECT_EQ(lv_selection_mark(lv), 2);
+  hit = hit_test(3, 8, kCell);
+  ASSERT_EQ(hit.window, ok);
+  input_click(hit.window, hit.client, Click::Left);
+  pump_all();
+  EXPECT_EQ(only("COMMAND"), (std::vector<std::string>{"#1 COMMAND 1/1", "#1 COMMAND 3/0"}));
+  EXPECT_EQ(hit_test(79, 20, kCell).window, 0u);
+  EXPECT_TRUE(reports.empty());
+}
+
+// ---- The menu of a menu bar -------------------------------------------------
+
+class TerminalMenu : public TerminalDraw {
+ protected:
+  void SetUp() override {
+    TerminalDraw::SetUp();
+    Hmenu file = menu_create_popup(), help = menu_create_popup(), more = menu_create_popup();
+    menu_append_item(file, 11, "&Open");
+    menu_append_item(file, 12, "&Print");
+    menu_append_item(file, 0, "");
+    menu_append_item(file, 13, "E&xit");
+    menu_append_item(more, 31, "&Deep");
+    menu_append_item(help, 21, "&About");
+    menu_append_popup(help, more, "&More");
+    Hmenu bar = menu_create_bar();
+    menu_append_popup(bar, file, "&File");
+    menu_append_popup(bar, help, "&Help");
+    menu_append_item(bar, 40, "&Quit");
+    CreateSpec s;
+    s.cls = "Rec";
+    s.title = "Main";
+    s.style = WS_CAPTION;
+    s.menu = bar;
+    main = create_window(s);
+    show_window(main, Show::ShowMaximized);
+  }
+  Hwnd main = 0;
+};
+
+Key K(uint16_t vk, int ch = -1) { return Key{vk, 0, ch}; }
+Key C(char ch) { return Key{static_cast<uint16_t>(ch >= 'a' ? ch - 32 : ch), 0, ch}; }
+
+TEST_F(TerminalMenu, KeysWalkTheMenuAndChooseAnItem) {
+  struct Case {
+    const char* id;
+    std::vector<Key> keys;
+    int command;  // -1: still open after the keys
+  } cases[] = {
+      {"enter", {K(VK_RETURN)}, 11},
+      {"down", {K(VK_DOWN), K(VK_RETURN)}, 12},
+      {"separator-skipped", {K(VK_DOWN), K(VK_DOWN), K(VK_RETURN)}, 13},
+      {"up-wraps", {K(VK_UP), K(VK_RETURN)}, 13},
+      {"submenu", {K(VK_RIGHT), K(VK_DOWN), K(VK_RIGHT), K(VK_RETURN)}, 31},
+      {"bar-item", {K(VK_LEFT), K(VK_RETURN)}, 40},
+      {"letters", {K(VK_RIGHT), C('m'), C('d')}, 31},
+      {"letter-in-list", {C('x')}, 13},
+      {"esc-closes-a-level", {K(VK_RIGHT), K(VK_DOWN), K(VK_RIGHT), K(VK_ESCAPE)}, -1},
+      {"esc-closes", {K(VK_ESCAPE)}, 0},
+      {"f10-closes", {K(VK_F1 + 9)}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    MenuTracker m;
+    m.open(main);
+    MenuTracker::Result r;
+    for (const Key& k : c.keys) r = m.key(k);
+    EXPECT_EQ(r.done ? r.command : -1, c.command);
+    EXPECT_EQ(m.active(), !r.done);
+  }
+}
+
+TEST_F(TerminalMenu, TheMenuDropsDownUnderItsBarItem) {
+  MenuTracker m;
+  m.open(main, 1);
+  m.key(K(VK_DOWN));
+  m.key(K(VK_RIGHT));
+  rows(0, 0);
+  m.draw(canvas, kCell);
+  std::string out;
+  for (int r = 0; r <= 6; ++r) out += canvas.line(r) + "\n";
+  EXPECT_EQ(out,
+            "─ Main ─────────────────────────────────────────────────────────────────────────\n"
+            "  File  Help  Quit\n"
+            "       ┌───────┐\n"
+            "       │ About │\n"
+            "       │ More ►┌──────┐\n"
+            "       └───────│ Deep │\n"
+            "               └──────┘\n");
+  EXPECT_EQ(canvas.at(8, 1).attr & kReverse, kReverse);  // "Help"
+  // A click on an item of an open list chooses it; a click elsewhere closes.
+  EXPECT_EQ(m.click(17, 5, kCell).command, 31);
+  m.open(main);
+  EXPECT_TRUE(m.click(40, 15, kCell).done);
+  m.open(main);
+  EXPECT_EQ(m.click(15, 1, kCell).command, 40);  // "Quit" is a command of the bar
+}
+
+// ---- Message boxes and popup menus ------------------------------------------
+
+TEST(TerminalBox, KeysAnswerAsTheButtonsSay) {
+  struct Case {
+    const char* id;
+    uint32_t type;
+    std::vector<Key> keys;
+    int answer;
+  } cases[] = {
+      {"y-yes", MB_YESNO, {C('y')}, IDYES},
+      {"esc-no", MB_YESNO, {K(VK_ESCAPE)}, IDNO},
+      {"esc-cancel", MB_YESNOCANCEL, {K(VK_ESCAPE)}, IDCANCEL},
+      {"esc-ok", MB_OK, {K(VK_ESCAPE)}, IDOK},
+      {"enter-default", MB_OKCANCEL, {K(VK_RETURN)}, IDOK},
+      {"right-enter", MB_YESNOCANCEL, {K(VK_RIGHT), K(VK_RETURN)}, IDNO},
+      {"tab-wraps", MB_YESNO, {K(VK_TAB), K(VK_TAB), K(VK_RETURN)}, IDYES},
+      {"esc-abort", MB_ABORTRETRYIGNORE, {K(VK_ESCAPE)}, IDABORT},
+      {"i-ignore", MB_ABORTRETRYIGNORE, {C('i')}, IDIGNORE},
+      {"c-cancel", MB_RETRYCANCEL, {C('c')}, IDCANCEL},
+      {"other-key-waits", MB_YESNO, {C('q')}, 0},
+  };
+  for (const Case& c : cases) {
+    BoxOverlay box("Sure?", "Ask", c.type);
+    int answer = 0;
+    for (const Key& k : c.keys) answer = box.key(k);
+    EXPECT_EQ(answer, c.answer) << c.id;
+  }
+}
+
+TEST(TerminalBox, TheBoxIsCentredWithItsCaptionAndButtons) {
+  Canvas c(40, 12);
+  BoxOverlay box("Delete this\r\nrecord?", "Delete", MB_YESNO);
+  box.draw(c);
+  std::string out;
+  for (int r = 2; r <= 7; ++r) out += c.line(r) + "\n";
+  EXPECT_EQ(out,
+            "          ┌─ Delete ────────┐\n"
+            "          │ Delete this     │\n"
+            "          │ record?         │\n"
+            "          │                 │\n"
+            "          │ [ Yes ]  [ No ] │\n"
+            "          └─────────────────┘\n");
+  EXPECT_EQ(box.click(23, 6), IDNO);
+  EXPECT_EQ(box.click(2, 2), 0);
+}
+
+TEST(TerminalPopup, KeysChooseAPositionOrNone) {
+  std::vector<std::string> items{"&Copy", "", "&Paste"};
+  struct Case {
+    const char* id;
+    std::vector<Key> keys;
+    int chosen;
+  } cases[] = {{"enter", {K(VK_RETURN)}, 0},
+               {"down-skips-separator", {K(VK_DOWN), K(VK_RETURN)}, 2},
+               {"letter", {C('p')}, 2},
+               {"esc", {K(VK_ESCAPE)}, -1},
+               {"open", {K(VK_DOWN)}, -2}};
+  for (const Case& c : cases) {
+    PopupOverlay p(items, 5, 5);
+    int chosen = -2;
+    for (const Key& k : c.keys) chosen = p.key(k);
+    EXPECT_EQ(chosen, c.chosen) << c.id;
+  }
+}
+
+TEST(TerminalPrompt, ATypedPathAnswersAndAnEmptyLineCancels) {
+  DialogRequest req;
+  req.title = "Open";
+  req.initial = "A.PAN";
+  req.filters = {{"Screen Files (*.PAN)", "*.PAN"}, {"", "*.*"}};
+  struct Case {
+    const char* id;
+    std::vector<Key> keys;
+    int answer;
+    const char* path;
+  } cases[] = {
+      {"initial", {K(VK_RETURN)}, 1, "A.PAN"},
+      {"edited", {K(VK_BACK), K(VK_BACK), K(VK_BACK), C('x'), Key{kOem8, 0, 0xF1}, K(VK_RETURN)}, 1, "A.x\xF1"},
+      {"emptied", {K(VK_BACK), K(VK_BACK), K(VK_BACK), K(VK_BACK), K(VK_BACK), K(VK_BACK), K(VK_RETURN)}, 0, ""},
+      {"esc", {C('b'), K(VK_ESCAPE)}, 0, "A.PANb"},
+  };
+  for (const Case& c : cases) {
+    PromptOverlay p(req);
+    int answer = -1;
+    for (const Key& k : c.keys) answer = p.key(k);
+    EXPECT_EQ(answer, c.answer) << c.id;
+    EXPECT_EQ(p.path(), c.path) << c.id;
+  }
+  Canvas c(50, 10);
+  PromptOverlay p(req);
+  p.draw(c);
+  EXPECT_EQ(c.line(2), "    ┌─ Open ─────────────────────────────────┐");
+  EXPECT_EQ(c.line(3), "    │ Screen Files (*.PAN), *.*              │");
+  EXPECT_EQ(c.line(5), "    │ File: A.PAN                            │");
+  EXPECT_EQ(c.cursorCol, 17);  // after the name
+}
+
+TEST_F(TerminalDraw, AResizeGivesMaximisedWindowsTheNewWorkArea) {
+  Hwnd big = window("Big", 0, 0, 10, 5);
+  show_window(big, Show::ShowMaximized);
+  Hwnd small = window("Small", 5, 5, 10, 5);
+  Rect before = get_window_rect(small);
+  // The terminal grows to 100 x 30 (the headless back end's profile is held
+  // by value in it, so it can be changed in place).
+  const_cast<Profile&>(hl->profile()) = terminal_profile(100, 30, kCell);
+  work_area_changed();
+  EXPECT_EQ(get_window_rect(big), (Rect{0, 0, 1200, 29 * 24}));
+  EXPECT_EQ(get_window_rect(small), before);
+}
+
+}  // namespace
+}  // namespace uitest
