@@ -1,8 +1,8 @@
 // The expression evaluator against Lua 5.4 on the same loop: per pass, one
 // number increment, a division with a product, a comparison joined by "&&",
-// a string concatenation and a string comparison. The evaluator runs the
-// pass as one expression text, scanned and evaluated from its text every
-// time (as procedures run their statements); Lua runs a compiled function on
+// a string concatenation and a string comparison. The evaluator is given
+// the pass as one expression text each time, as a caller gives it (found in
+// the cache of compiled texts by its text); Lua runs a compiled function on
 // global variables. Both loops run in the same process; the program prints
 // both times per pass and the ratio evaluator / Lua.
 //
@@ -27,6 +27,7 @@ extern "C" {
 #include <map>
 #include <string>
 
+#include "bench_main.h"
 #include "runtime/memory.h"
 #include "runtime/strvalue.h"
 #include "script/evaluator.h"
@@ -42,8 +43,9 @@ constexpr char kSetUp[] = "i#=0,x#=0,c=0,d=0,a$='abc',b$='def',s$=''";
 using Clock = std::chrono::steady_clock;
 std::map<std::string, double> g_nsPerPass;
 
-void Record(benchmark::State& state, const char* name, double seconds, int64_t passes) {
-  state.SetIterationTime(seconds);
+// Notes the time per pass over all iterations (each iteration has given its
+// own time to the benchmark already).
+void Record(const char* name, double seconds, int64_t passes) {
   g_nsPerPass[name] = seconds * 1e9 / static_cast<double>(passes);
 }
 
@@ -70,7 +72,7 @@ void BM_Evaluator(benchmark::State& state) {
     passes += n;
     state.SetIterationTime(t);
   }
-  Record(state, "evaluator", total, passes);
+  Record("evaluator", total, passes);
   MemShutdown(true);
 }
 
@@ -100,7 +102,7 @@ void RunLua(benchmark::State& state, const char* file, const char* function, con
     passes += n;
     state.SetIterationTime(t);
   }
-  Record(state, name, total, passes);
+  Record(name, total, passes);
   lua_close(L);
 }
 
@@ -152,7 +154,7 @@ void BM_Procedure(benchmark::State& state) {
     state.SetIterationTime(t);
   }
   std::filesystem::remove(path);
-  Record(state, "procedure", total, passes);
+  Record("procedure", total, passes);
   MemShutdown(true);
 }
 
@@ -165,17 +167,15 @@ BENCHMARK(BM_Lua)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Procedure)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LuaProcedure)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+void PrintSummary() {
   double ev = g_nsPerPass["evaluator"], lua = g_nsPerPass["lua"];
   std::printf("\nper pass: evaluator %.0f ns, Lua %.0f ns, ratio evaluator/Lua %.1f\n", ev, lua,
               lua > 0 ? ev / lua : 0.0);
   double pr = g_nsPerPass["procedure"], plua = g_nsPerPass["lua procedure"];
   std::printf("per loop pass: procedure %.0f ns (%.2f M statements/s), Lua %.0f ns, ratio procedure/Lua %.1f\n", pr,
               pr > 0 ? kProcStatementsPerPass * 1e3 / pr : 0.0, plua, plua > 0 ? pr / plua : 0.0);
-  return 0;
 }
+
+}  // namespace
+
+KX_BENCH_MAIN_WITH_SUMMARY(PrintSummary)

@@ -33,10 +33,9 @@ struct Cache {
   uint32_t memGeneration = 0;  // of the runtime the texts were compiled in
 };
 
-Cache& TheCache() {
-  static Cache cache;
-  return cache;
-}
+Cache g_cache;
+
+Cache& TheCache() { return g_cache; }
 
 bool g_textPath = false;
 
@@ -124,7 +123,9 @@ bool RunsCompiled(const ExpCompiled* c) {
 class Running {
  public:
   explicit Running(ExpCompiled* c) : c_(c) { ++c_->refs; }
-  ~Running() { ExpCompiledRelease(c_); }
+  ~Running() {
+    if (--c_->refs == 0) delete c_;
+  }
   Running(const Running&) = delete;
   Running& operator=(const Running&) = delete;
 
@@ -188,14 +189,20 @@ Status ExpExecCompiledAt(ExpCompiled* code, uint16_t mark) {
 Status ExpEvalCondCompiled(ExpCompiled* code) {
   if (code->key.empty()) return 1;
   const Running running(code);
-  const StrAreaScope scope;
-  if (!RunsCompiled(code)) {
-    Status s = ExpExecTextPath(ExpCompiledText(code), false);
-    return ExpCondOf(s, s == 0 ? NumFromBytes(StrAreaTop()) : 0);
+  uint16_t entry = StrAreaMark(-1);
+  Status s = 0;
+  FixedNum number = 0;
+  if (RunsCompiled(code)) {
+    ExpValue v;
+    s = ExpRunValue(code->program, false, v);
+    if (s == 0 && v.str) s = 1;
+    number = v.num;
+  } else {
+    s = ExpExecTextPath(ExpCompiledText(code), false);
+    if (s == 0) number = NumFromBytes(StrAreaTop());
   }
-  ExpValue v;
-  Status s = ExpRunValue(code->program, false, v);
-  return ExpCondOf(s == 0 && v.str ? 1 : s, v.num);
+  if (StrAreaMark(-1) != entry) StrAreaMark(entry);
+  return ExpCondOf(s, number);
 }
 
 void ExpCacheClear() {

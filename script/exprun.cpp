@@ -379,10 +379,10 @@ Status List(Runner& r, uint32_t index, bool skipEmpty, ExpValue& out, bool top) 
   uint16_t base = r.area.top;
   Status s = 0;
   out = ExpNumber(0);
+  ExpValue v;
   for (const ExpExpr& e : l.exprs) {
     r.c.soft = 0;
     r.c.Precis();
-    ExpValue v;
     if (e.root != kExpNone) {
       s = Node(r, e.root, v);
     } else if (skipEmpty) {
@@ -410,10 +410,10 @@ Status List(Runner& r, uint32_t index, bool skipEmpty, ExpValue& out, bool top) 
   return s;
 }
 
-StringAreaHeader& Area() {
-  static StringAreaHeader& area = RuntimeRecordGet()->area;
-  return area;
-}
+// The string area's header (its address never changes).
+StringAreaHeader& g_area = RuntimeRecordGet()->area;
+
+StringAreaHeader& Area() { return g_area; }
 
 }  // namespace
 
@@ -421,7 +421,25 @@ Status ExpRunValue(const ExpProgram& program, bool skipEmpty, ExpValue& v) {
   Runner r(program, Area());
   uint16_t m = r.area.top;
   r.base = ExpDepth();
-  Status s = List(r, program.top, skipEmpty, v, true);
+  Status s = 0;
+  const ExpList& top = program.lists[program.top];
+  uint32_t root = top.exprs.size() == 1 ? top.exprs[0].root : kExpNone;
+  if (root != kExpNone && (program.nodes[root].flags & kExpNodeNumeric)) {
+    // One expression of numbers: List and Node without their general ways.
+    r.c.soft = 0;
+    r.c.Precis();
+    v = ExpValue();
+    s = Numeric(r, root, v.num);
+    if (ExpHard(s)) {
+      r.failStart = top.exprs[0].start;
+      r.failSet = true;
+    } else {
+      if (r.area.top != m) StrAreaMark(m);
+      s = r.c.soft;
+    }
+  } else {
+    s = List(r, program.top, skipEmpty, v, true);
+  }
   ExpDepth() = r.base;
   if (ExpHard(s)) {
     ErrSet(1, MOD_EXPEXEC, s, s);

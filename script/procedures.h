@@ -20,10 +20,15 @@
 // IF_TRUE, IF_FALSE, DO_WHILE, DO_UNTIL, DO, ELSE).
 //
 // Running (PrcRun) goes statement by statement. Before each statement the
-// trace line is written when _TRACE has the bit of value 8 ("PrcLog.txt"),
-// pending window messages are dispatched (a quit message taken there is a
-// cancel: the run ends with 122 and the quit is posted again for the loop
-// that owns it), and [expression] segments of the text are expanded.
+// trace line is written when _TRACE has the bit of value 8 ("PrcLog.txt")
+// and [expression] segments of the text are expanded. Pending window
+// messages are dispatched (a quit message taken there is a cancel: the run
+// ends with 122 and the quit is posted again for the loop that owns it)
+// before the statement after a handler statement, CALL or LOCALVARS, and
+// otherwise every 1024 statements or once 20 ms have passed, so a cancel is
+// seen within 20 ms and one statement. Expression statements and conditions
+// are compiled with the program (the texts with [expression] segments when
+// they run, through the evaluator's cache).
 // Control and expression statements run here; statements of codes 19-53 go
 // to the statement-handler chain (handlers.h) with their comma-separated
 // arguments evaluated. A cancel (122) and any status of 128 or more stop a
