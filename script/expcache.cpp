@@ -20,6 +20,11 @@ struct ExpCompiled {
   size_t bytes = 0;
   ExpCompiled* newer = nullptr;
   ExpCompiled* older = nullptr;
+  // Every compiled text is on one list while it lives, cached or held: one
+  // held by a program that a forced shutdown of the runtime freed is not
+  // lost, only kept.
+  ExpCompiled* prevLive = nullptr;
+  ExpCompiled* nextLive = nullptr;
 };
 
 namespace {
@@ -34,6 +39,13 @@ struct Cache {
 };
 
 Cache g_cache;
+ExpCompiled* g_live = nullptr;
+
+void Free(ExpCompiled* c) {
+  (c->prevLive ? c->prevLive->nextLive : g_live) = c->nextLive;
+  if (c->nextLive) c->nextLive->prevLive = c->prevLive;
+  delete c;
+}
 
 Cache& TheCache() { return g_cache; }
 
@@ -70,6 +82,9 @@ void Drop(Cache& cache, ExpCompiled* c) {
 
 ExpCompiled* Compile(StrValue text, uint32_t generation) {
   auto* c = new ExpCompiled;
+  c->nextLive = g_live;
+  if (g_live) g_live->prevLive = c;
+  g_live = c;
   c->key.assign(text.View());
   c->generation = generation;
   ExpCompileProgram(StrMake(c->key.data(), static_cast<uint32_t>(c->key.size())), c->program);
@@ -124,7 +139,7 @@ class Running {
  public:
   explicit Running(ExpCompiled* c) : c_(c) { ++c_->refs; }
   ~Running() {
-    if (--c_->refs == 0) delete c_;
+    if (--c_->refs == 0) Free(c_);
   }
   Running(const Running&) = delete;
   Running& operator=(const Running&) = delete;
@@ -150,7 +165,7 @@ ExpCompiled* ExpCompiledGet(StrValue text) {
 }
 
 void ExpCompiledRelease(ExpCompiled* code) {
-  if (code && --code->refs == 0) delete code;
+  if (code && --code->refs == 0) Free(code);
 }
 
 StrValue ExpCompiledText(const ExpCompiled* code) {
