@@ -340,6 +340,9 @@ TEST_F(CompiledTest, GeneratedTextsGiveTheSameBothWays) {
   texts.insert(texts.begin() + 1000, "_PRECIS=3");
   texts.insert(texts.begin() + 2000, "_PRECIS=0");
   texts.insert(texts.begin() + 2500, "_PRECIS=2,_AUXSTAT=128");
+  // The dialog shorthands are rewritten before the text is compiled.
+  for (const char* t : {"x$=_ACCEPT$(2)", "_ACCEPT#(1) + 1", "'_ACCEPT$(1)'+_ACCEPT$((i))", "y=_ACCEPT#(2"})
+    texts.push_back(t);
   ExpectSameBothWays(texts);
 }
 
