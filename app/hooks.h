@@ -12,6 +12,10 @@
 //   script   <- devices  the device statements (DEVICE, DLOCATE, DPRINT,
 //                        ENDDEVICE) on the stack of open devices
 //   screens  <- devices  the Report verb launches a report
+//   runtime  <- screens  the assertion box
+//   script   <- screens  MESSAGE, WINOPEN, WINCLOSE, WINPROG; the progress
+//                        window the runner polls and a run closes
+//   data     <- screens  the progress poll that lets long loops be cancelled
 #pragma once
 
 void LayerHooksRegister();
