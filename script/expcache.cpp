@@ -40,6 +40,8 @@ struct Cache {
 
 Cache g_cache;
 ExpCompiled* g_live = nullptr;
+// The string area's header, for its top (the address never changes).
+const StringAreaHeader& g_areaTop = RuntimeRecordGet()->area;
 
 void Free(ExpCompiled* c) {
   (c->prevLive ? c->prevLive->nextLive : g_live) = c->nextLive;
@@ -183,7 +185,7 @@ Status ExpExecCompiled(ExpCompiled* code) { return Run(code, false); }
 
 Status ExpExecCompiledAt(ExpCompiled* code, uint16_t mark) {
   const Running running(code);
-  uint16_t entry = StrAreaMark(-1);
+  uint16_t entry = g_areaTop.top;
   Status answer = 0;  // what ExpExecText answers
   Status put = 0;
   if (RunsCompiled(code)) {
@@ -204,7 +206,7 @@ Status ExpExecCompiledAt(ExpCompiled* code, uint16_t mark) {
 Status ExpEvalCondCompiled(ExpCompiled* code) {
   if (code->key.empty()) return 1;
   const Running running(code);
-  uint16_t entry = StrAreaMark(-1);
+  uint16_t entry = g_areaTop.top;
   Status s = 0;
   FixedNum number = 0;
   if (RunsCompiled(code)) {
@@ -216,7 +218,7 @@ Status ExpEvalCondCompiled(ExpCompiled* code) {
     s = ExpExecTextPath(ExpCompiledText(code), false);
     if (s == 0) number = NumFromBytes(StrAreaTop());
   }
-  if (StrAreaMark(-1) != entry) StrAreaMark(entry);
+  if (g_areaTop.top != entry) StrAreaMark(entry);
   return ExpCondOf(s, number);
 }
 

@@ -112,6 +112,7 @@ struct ExpProgram {
   std::vector<ExpNode> nodes;
   std::vector<ExpList> lists;
   uint32_t top = 0;             // the list of the whole text
+  uint32_t numeric = kExpNone;  // the root of a text of one expression marked numeric
   std::vector<uint32_t> args;  // argument lists of array terms and targets, consecutive per term
 };
 

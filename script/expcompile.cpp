@@ -25,6 +25,8 @@ class Compiler {
     StrValue text = StrMake(p_.text.data(), static_cast<uint32_t>(p_.text.size()));
     p_.top = List(text);
     p_.textPath = textPath_;
+    const ExpList& top = p_.lists[p_.top];
+    if (top.exprs.size() == 1 && Numeric(top.exprs[0].root)) p_.numeric = top.exprs[0].root;
   }
 
  private:

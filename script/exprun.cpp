@@ -422,16 +422,15 @@ Status ExpRunValue(const ExpProgram& program, bool skipEmpty, ExpValue& v) {
   uint16_t m = r.area.top;
   r.base = ExpDepth();
   Status s = 0;
-  const ExpList& top = program.lists[program.top];
-  uint32_t root = top.exprs.size() == 1 ? top.exprs[0].root : kExpNone;
-  if (root != kExpNone && (program.nodes[root].flags & kExpNodeNumeric)) {
+  uint32_t root = program.numeric;
+  if (root != kExpNone) {
     // One expression of numbers: List and Node without their general ways.
     r.c.soft = 0;
     r.c.Precis();
     v = ExpValue();
     s = Numeric(r, root, v.num);
     if (ExpHard(s)) {
-      r.failStart = top.exprs[0].start;
+      r.failStart = program.lists[program.top].exprs[0].start;
       r.failSet = true;
     } else {
       if (r.area.top != m) StrAreaMark(m);

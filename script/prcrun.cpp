@@ -270,7 +270,7 @@ Status PrcControlStep(PrcProgram* p) {
     if (pos >= p->count) return RunEnd(p);
     uint16_t code = p->items[pos].code;
     uint16_t n = static_cast<uint16_t>(pos + 1);
-    PrcLog(p, n);
+    if (VarSysTrace() & 8) PrcLog(p, n);
     if (Status c = PollDue()) return c;
     if (code == kPrcEnd) return RunEnd(p);
     p->position = n;
