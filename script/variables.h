@@ -75,8 +75,9 @@ int16_t* VarIntAt(uint32_t n);
 FixedNum* VarNumAt(uint32_t n);
 FixedNum VarNumGet(uint32_t n);
 Status VarNumSet(uint32_t n, FixedNum v);
-// A view into the string-list store, valid until the next change of any
-// list; empty beyond the count.
+// A view of the value (list 13 of the string-list store holds it; the view
+// is of a copy beside it), valid until the next change of any variable;
+// empty beyond the count.
 StrValue VarStrGet(uint32_t n);
 Status VarStrSet(uint32_t n, StrValue s);  // n at most the current count
 // A number as an integer variable holds it: rounded half away from zero,
