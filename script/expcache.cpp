@@ -16,7 +16,6 @@ struct ExpCompiled {
   ExpProgram program;
   uint32_t generation = 0;  // of the cache when compiled
   uint32_t refs = 0;        // the cache's own and each holder's
-  bool cached = false;
   size_t bytes = 0;
   ExpCompiled* newer = nullptr;
   ExpCompiled* older = nullptr;
@@ -49,9 +48,10 @@ void Free(ExpCompiled* c) {
   delete c;
 }
 
-Cache& TheCache() { return g_cache; }
-
 bool g_textPath = false;
+
+// The text a compiled form was made from.
+StrValue ExpCompiledText(const ExpCompiled* c) { return StrMake(c->key.data(), static_cast<uint32_t>(c->key.size())); }
 
 size_t SizeOf(const ExpCompiled& c) {
   const ExpProgram& p = c.program;
@@ -78,7 +78,6 @@ void Drop(Cache& cache, ExpCompiled* c) {
   cache.map.erase(std::string_view(c->key));
   Unlink(cache, c);
   cache.bytes -= c->bytes;
-  c->cached = false;
   ExpCompiledRelease(c);
 }
 
@@ -95,7 +94,6 @@ ExpCompiled* Compile(StrValue text, uint32_t generation) {
 }
 
 void Insert(Cache& cache, ExpCompiled* c) {
-  c->cached = true;
   ++c->refs;
   cache.map.emplace(std::string_view(c->key), c);
   LinkNewest(cache, c);
@@ -106,7 +104,7 @@ void Insert(Cache& cache, ExpCompiled* c) {
 
 // The current compiled form of a text, without a reference of its own.
 ExpCompiled* Lookup(StrValue text) {
-  Cache& cache = TheCache();
+  Cache& cache = g_cache;
   if (cache.memGeneration != MemGeneration()) {  // a new runtime, with its own built-ins
     ExpCacheClear();
     cache.memGeneration = MemGeneration();
@@ -131,7 +129,7 @@ ExpCompiled* Lookup(StrValue text) {
 // nesting left would not hold it, nor when tests ask for the text path.
 bool RunsCompiled(const ExpCompiled* c) {
   const ExpProgram& p = c->program;
-  return !g_textPath && !p.textPath && c->generation == TheCache().generation &&
+  return !g_textPath && !p.textPath && c->generation == g_cache.generation &&
          ExpDepth() + p.maxDepth <= kExpMaxDepth;
 }
 
@@ -168,10 +166,6 @@ ExpCompiled* ExpCompiledGet(StrValue text) {
 
 void ExpCompiledRelease(ExpCompiled* code) {
   if (code && --code->refs == 0) Free(code);
-}
-
-StrValue ExpCompiledText(const ExpCompiled* code) {
-  return StrMake(code->key.data(), static_cast<uint32_t>(code->key.size()));
 }
 
 bool ExpCompiledCallsOut(const ExpCompiled* code) { return code->program.textPath || code->program.callsOut; }
@@ -223,13 +217,11 @@ Status ExpEvalCondCompiled(ExpCompiled* code) {
 }
 
 void ExpCacheClear() {
-  Cache& cache = TheCache();
+  Cache& cache = g_cache;
   while (cache.oldest) Drop(cache, cache.oldest);
   ++cache.generation;
 }
 
-uint32_t ExpCacheCount() { return static_cast<uint32_t>(TheCache().map.size()); }
+uint32_t ExpCacheCount() { return static_cast<uint32_t>(g_cache.map.size()); }
 
 void ExpUseTextPath(bool on) { g_textPath = on; }
-
-bool ExpUsingTextPath() { return g_textPath; }

@@ -33,8 +33,6 @@ struct ExpCompiled;
 // a reference the caller gives back; null for an error string.
 ExpCompiled* ExpCompiledGet(StrValue text);
 void ExpCompiledRelease(ExpCompiled* code);
-// The text a compiled form was made from.
-StrValue ExpCompiledText(const ExpCompiled* code);
 // Whether running it may call out of the evaluator (built-ins, field
 // references, task hooks), which can take any time; otherwise its time is
 // bounded by its length.
@@ -60,4 +58,3 @@ uint32_t ExpCacheCount();
 // Evaluates every text on the text path while on: the reference for tests
 // that compare the two paths.
 void ExpUseTextPath(bool on);
-bool ExpUsingTextPath();
