@@ -36,7 +36,7 @@ Trace g_trace;
 // clock is read every kClockEvery-th statement and after an expression that
 // calls out (built-ins, fields, hooks), the only statements that can take
 // long; so a cancel is seen within kPollMs and one statement.
-constexpr uint16_t kClockEvery = 16;
+constexpr uint16_t kClockEvery = 32;
 constexpr uint16_t kPollEvery = 1024;
 constexpr int64_t kPollMs = 20;
 
