@@ -3,9 +3,11 @@
 #include "data/recbuf.h"
 #include "data/relations.h"
 #include "data/runcontext.h"
+#include "data/statistics.h"
 #include "devices/devstack.h"
 #include "devices/reportlaunch.h"
 #include "runtime/messages.h"
+#include "screens/jobsteps.h"
 #include "screens/menucmd.h"
 #include "script/expfiles.h"
 #include "script/fieldaccess.h"
@@ -16,4 +18,6 @@ void LayerHooksRegister() {
   MenuCmdReportSet(ReportCommand);
   DataStatementsRegister();
   DevStatementsRegister();
+  FileScanStatementRegister();
+  JobStepsRegister();
 }
