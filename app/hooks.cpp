@@ -1,5 +1,6 @@
 #include "app/hooks.h"
 
+#include "data/databuiltins.h"
 #include "data/recbuf.h"
 #include "data/relations.h"
 #include "data/runcontext.h"
@@ -7,8 +8,10 @@
 #include "devices/devstack.h"
 #include "devices/reportlaunch.h"
 #include "runtime/messages.h"
+#include "screens/fieldctl.h"
 #include "screens/jobsteps.h"
 #include "screens/menucmd.h"
+#include "screens/winproc.h"
 #include "script/expfiles.h"
 #include "script/fieldaccess.h"
 
@@ -17,7 +20,9 @@ void LayerHooksRegister() {
   FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
   MenuCmdReportSet(ReportCommand);
   DataStatementsRegister();
+  DataBuiltinsRegister();
   DevStatementsRegister();
+  CtlSubclassHookSet(CtlSubclass);
   FileScanStatementRegister();
   JobStepsRegister();
 }

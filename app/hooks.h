@@ -4,6 +4,8 @@
 //                        the expression evaluator
 //   script   <- data     FieldAccess: field terms NAME{file} and FILEREL
 //                        read and write records
+//   script   <- data     DataAccess: the built-ins on data files (FN#FLEN,
+//                        FILEFIND, FILELOCATE, KEY$, IER, FN$FLDS)
 //   script   <- data     the statements on definitions and records
 //                        (LOADSTRUCT, RC_..., FILESTRUCT), the open-state
 //                        stack and the FILESTRUCT levels a run unwinds

@@ -9,6 +9,8 @@
 #include "data/dataui.h"
 #include "data/dictionary.h"
 #include "data/runstatus.h"
+#include "data/selection.h"
+#include "data/stgetlist.h"
 #include "devices/devstack.h"
 #include "platform/host/cmdline.h"
 #include "platform/host/env.h"
@@ -24,6 +26,7 @@
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "screens/choice.h"
+#include "screens/fieldvalues.h"
 #include "screens/fontfile.h"
 #include "screens/fonts.h"
 #include "screens/mainwin.h"
@@ -98,6 +101,10 @@ int AppMain(void* instance, const AppConstants& app, const char* commandLine) {
   // Every data file is closed, its index saved, before the run is marked
   // closed; a file that could not be saved leaves the run open (the next
   // start then offers the recovery) and its error becomes the exit code.
+  // Selections and the list built-in's values may be left held by a script;
+  // they are given back before the runtime looks for blocks still live.
+  SelFreeAll();
+  StGetListFree();
   Status closed = DataFileCloseAll();
   if (closed == 0) RunStatusClose();
   else if (result == 0) result = closed;
@@ -134,7 +141,7 @@ Status StartInit(int count, const char* const* args, StrValue identity, StrValue
 Status StartCommandLine(int count, const char* const* args) {
   LayerHooksRegister();
   if (Status s = VarSysInit()) return s;
-  TaskHookSet(NameHookFn{}, kHookValue);  // the screen-field value hook comes with the screens
+  TaskHookSet(&ScreenFieldHook, kHookValue);  // scripts read and assign screen fields by name
   const StrAreaScope scope;
   StrValue locale = StrCat(StrCat(StrCat(Msg("0019"), StrMake("\0", 1)), Msg("0117")),
                            StrMake("\0 ", 2));

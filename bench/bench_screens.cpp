@@ -3,7 +3,8 @@
 // TYPES$ and a long tail of other properties). Every property read scans the
 // definition text, which happens on each keystroke and field check; this
 // measures one read of a per-field item near the end of its list, one
-// condition, one absent name, and the parse of the whole screen. No peer.
+// condition, one absent name, the parse of the whole screen, and what a
+// script's read of a "_" name costs while such a screen is current. No peer.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -14,8 +15,10 @@
 #include "runtime/memory.h"
 #include "runtime/strvalue.h"
 #include "screens/screendef.h"
+#include "screens/fieldvalues.h"
 #include "screens/screenprops.h"
 #include "script/objparams.h"
+#include "script/taskhooks.h"
 #include "script/variables.h"
 
 namespace {
@@ -84,8 +87,30 @@ void BM_ScreenProp(benchmark::State& state) {
   state.SetLabel(what == 0 ? "PERFORM$ item 490" : what == 1 ? "ALARM$ item 490 as a condition" : "absent name");
 }
 
+// A "_" name read by a script while a screen is current: the screen-field
+// hook looks the name up among the fields first. 0 the system integer _STAT
+// with no screen, 1 the same with the 500-field screen current (no field has
+// that name), 2 the last field's value read by its name.
+void BM_UnderscoreRead(benchmark::State& state) {
+  const int what = static_cast<int>(state.range(0));
+  std::string def = Definition();
+  if (what == 2) def.replace(def.find("FIELD500\""), 8, "_LAST$");  // the last field's name
+  if (!Start(state, def)) return;
+  TaskHookSet(&ScreenFieldHook, kHookValue);
+  ScreenDesc d;
+  if (what != 0 && ScreenDefParse(d, nullptr, 0, StrFromC("BIG")) != 0) state.SkipWithError("parse failed");
+  StrValue name = StrFromC(what == 2 ? "_LAST$" : "_STAT");
+  for (auto _ : state) {
+    uint16_t mark = StrAreaMark(-1);
+    benchmark::DoNotOptimize(VarRead(name));
+    StrAreaMark(mark);
+  }
+  state.SetLabel(what == 0 ? "_STAT, no screen" : what == 1 ? "_STAT, 500 fields" : "field 500 by name");
+}
+
 }  // namespace
 
+BENCHMARK(BM_UnderscoreRead)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScreenParse)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScreenProp)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();

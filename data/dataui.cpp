@@ -43,3 +43,11 @@ Status DataProgressStep(uint32_t total, uint32_t step, StrValue text) {
 void DataProgressClose() {
   if (g_ui.progressClose) g_ui.progressClose();
 }
+
+Status DataProgressText(StrValue text) {
+  return g_ui.progressText ? g_ui.progressText(text) : SeamMissing("ProgressText");
+}
+
+Status DataPopupShow(StrValue text) { return g_ui.popupShow ? g_ui.popupShow(text) : SeamMissing("PopupMsgShow"); }
+
+Status DataPopupClose() { return g_ui.popupClose ? g_ui.popupClose() : SeamMissing("PopupMsgClose"); }

@@ -7,7 +7,10 @@
 // Without a registration the question and the choice answer 148 with the
 // missing function's name (nothing can be asked, so nothing is assumed), the
 // box shows nothing, and the progress calls do nothing and answer 0: no
-// window, and nobody who could cancel.
+// window, and nobody who could cancel. The progress text and the message
+// popup answer 148 with their names (ProgressText, PopupMsgShow,
+// PopupMsgClose) until the screens register them; their callers go on
+// without them.
 #pragma once
 #include <cstdint>
 
@@ -27,6 +30,9 @@ struct DataUi {
   ProgressStepFn progressStep = nullptr;
   Status (*progressClose)() = nullptr;
   TaskFn progressPump = nullptr;  // the message pump for copies (task hook 23)
+  Status (*progressText)(StrValue text) = nullptr;  // a line of text in the progress window
+  Status (*popupShow)(StrValue text) = nullptr;     // the centred message popup
+  Status (*popupClose)() = nullptr;
 };
 
 // Installs the functions; answers the previous set.
@@ -41,3 +47,6 @@ int DataChoose(StrValue title, StrValue items, Status* status);
 Status DataProgressOpen(uint32_t total);
 Status DataProgressStep(uint32_t total, uint32_t step, StrValue text);
 void DataProgressClose();
+Status DataProgressText(StrValue text);
+Status DataPopupShow(StrValue text);
+Status DataPopupClose();

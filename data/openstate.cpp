@@ -16,6 +16,18 @@ Status Fail(Status code, StrValue detail) {
   return ErrSet(1, MOD_DATAFILE, code, code);
 }
 
+// The flags of an item: digits only, at most 255.
+bool FlagsText(StrValue text, int* flags) {
+  std::string_view v = StrTrim(text, 3).View();
+  if (v.empty() || v.size() > 3) return false;
+  *flags = 0;
+  for (char c : v) {
+    if (c < '0' || c > '9') return false;
+    *flags = *flags * 10 + (c - '0');
+  }
+  return *flags <= 255;
+}
+
 Status CloseAll() {
   Status first = 0;
   for (int n = DataFileCount(); n >= 1; --n) {
@@ -46,7 +58,9 @@ StrValue DataFileStateText(StrValue list) {
     int file = DataFileFind(fileText);
     if (file < 1 || file > static_cast<int>(state.size())) return StrErr(Fail(st::FILEOPENING, fileText));
     bool last = i == items;
-    int flags = StrListCount(item, ';') > 1 ? StrListItemInt(item, ';', 2) : last ? 0 : dfopen::kReadOnly;
+    int flags = last ? 0 : dfopen::kReadOnly;
+    if (StrListCount(item, ';') > 1 && !FlagsText(StrListItem(item, ';', 2), &flags))
+      return StrErr(Fail(st::BADINPUTDATA, item));
     if (last) flags |= dfopen::kMakeCurrent;
     state[static_cast<size_t>(file - 1)] = static_cast<char>(flags);
   }

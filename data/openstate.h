@@ -6,11 +6,14 @@
 // "file[;flags]" separated by ","; the file is a number or a name. An item
 // without flags opens its file read-only (1), except the last item, which
 // opens read-write (0); the last item also makes its file current (8). Files
-// the list does not name are closed. States are pushed on string list 33.
+// the list does not name are closed, and so is a file whose item other than
+// the last gives the flags 0 (0 means closed). States are pushed on string
+// list 33.
 //
 // Errors: 166 File Opening for an item naming no defined file (the item's
-// file text in the detail); 141 INTERNALERROR for "RESTORE" with nothing
-// pushed (the text in the detail); the first error of an open.
+// file text in the detail); 163 BADINPUTDATA for flags that are not a number
+// from 0 to 255 (the item in the detail); 141 INTERNALERROR for "RESTORE"
+// with nothing pushed (the text in the detail); the first error of an open.
 #pragma once
 #include <cstdint>
 

@@ -74,6 +74,7 @@ enum SystemTextItem : uint16_t {
   SysEventNamesItem = 8,
   SysErrDetailItem = 9,
   SysLogNameItem = 10,
+  SysScanCondItem = 11,  // the condition of the file scan running now
 };
 
 constexpr uint16_t kDynLists = 39;

@@ -123,3 +123,10 @@ StrValue ErrText(int code) {
   if (detail.len) text = StrCat(StrCat(text, StrMake(": ", 2)), detail);
   return StrAreaReturn(m, text);
 }
+
+ErrorKeeper::ErrorKeeper() : code_(ErrGet()), detail_(StrDup(ErrDetail())) {}
+
+void ErrorKeeper::Restore() {
+  ErrSet(2, static_cast<uint16_t>(code_ >> 16), static_cast<Status>(code_ & 0xffff), 0);
+  ErrDetailSet(0, detail_.IsError() ? StrMake("", 0) : detail_, false);
+}

@@ -29,6 +29,20 @@ Status ErrDetailSet(Status code, StrValue text, bool append);
 StrValue ErrDetail();
 inline void ErrClear() { ErrSet(2, 0, 0, 0); }
 
+// Keeps the recorded error and its detail as they are when made; Restore
+// puts both back, for a call whose failure the caller ignores. The detail is
+// kept as a copy in the string area, so Restore must come before the area
+// is released below the keeper's construction.
+class ErrorKeeper {
+ public:
+  ErrorKeeper();
+  void Restore();
+
+ private:
+  uint32_t code_;
+  StrValue detail_;
+};
+
 // The English name of a code ("Undefined" for codes without one, and 182).
 StrValue ErrCodeName(Status code);
 // The name of a framework module 1-22; empty for 0 and unknown numbers.

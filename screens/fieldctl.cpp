@@ -202,9 +202,11 @@ StrValue FieldControlValue(ui::Hwnd window, uint16_t id) {
   FieldDesc f = FieldGet(id - kIdFieldFirst + 1);
   if (f.status) return StrErr(f.status);
   uint16_t mark = StrAreaMark(-1);
-  bool check = ui::class_name(h) == "BUTTON";
-  StrValue text = check ? StrFromC(ui::button_get_check(h) ? "1" : "0") : StrFromView(ui::get_text(h));
-  return StrAreaReturn(mark, FmtInputToStored(f.type, text, f.length));
+  // A check box's mark is the stored logical value itself (typed input
+  // would be read by the language's letters).
+  if (ui::class_name(h) == "BUTTON")
+    return StrAreaReturn(mark, FmtByType(f.type, StrFromC(ui::button_get_check(h) ? "1" : "0"), f.length));
+  return StrAreaReturn(mark, FmtInputToStored(f.type, StrFromView(ui::get_text(h)), f.length));
 }
 
 Status CtlFieldShow(uint16_t n, StrValue text, uint16_t flags) {

@@ -16,8 +16,9 @@
 // formatting reads as "A" (so a control made again stays masked);
 // numeric types "NL123456789" are right-aligned. Hidden fields get none.
 // Controls take the table font (screens/fonts.h). A subclassing hook
-// (CtlSubclassHookSet) replaces the procedures of edits (kind 1) and check
-// boxes (kind 3); without one the controls keep the window system's own.
+// (CtlSubclassHookSet; start-up installs CtlSubclass of screens/winproc.h)
+// replaces the procedures of edits (kind 1) and check boxes (kind 3);
+// without one the controls keep the window system's own.
 //
 // Label: a STATIC (0x50000002), id 4000 + row x columns + column with the
 // column clipped to the text-window width (so a label past the right edge
@@ -76,8 +77,9 @@ ui::Hwnd LabelCreate(ui::Hwnd window, uint16_t row, uint16_t column, StrValue te
 uint16_t LabelShow(uint16_t row, uint16_t column, StrValue text);
 
 // The control's text in stored form (runtime/format.h FmtInputToStored by
-// the field's type and length): the error string 124 when the control does
-// not exist, the field's status when set.
+// the field's type and length; a check box's mark reads "1" or "0"): the
+// error string 124 when the control does not exist, the field's status when
+// set.
 StrValue FieldControlValue(ui::Hwnd window, uint16_t id);
 // Sets the text of field n's control; with flag 0x10 its check mark follows
 // flag 1. 0, or 124 when the field has no control.

@@ -103,3 +103,4 @@ void FontTableReset() { g_fonts = FontTable{}; }
 
 Status AboutShow(StrValue) { return SeamMissing("AboutShow"); }
 Status HelpShow(StrValue) { return SeamMissing("HelpShow"); }
+Status HelpTextShow(StrValue) { return SeamMissing("HelpTextShow"); }

@@ -60,3 +60,6 @@ void FontTableReset();
 Status AboutShow(StrValue text);
 // A non-empty text shows About with it; an empty one opens help.
 Status HelpShow(StrValue text);
+// Shows a section of a help text file ("file,section") in an information
+// box; 164 when the file or the section has no lines.
+Status HelpTextShow(StrValue spec);

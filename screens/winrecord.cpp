@@ -18,6 +18,7 @@
 #include "runtime/valtables.h"
 #include "screens/actions.h"
 #include "screens/fieldctl.h"
+#include "screens/fieldvalues.h"
 #include "screens/fonts.h"
 #include "screens/geometry.h"
 #include "screens/layout.h"
@@ -47,14 +48,13 @@ void MakeCurrent(uint16_t record) {
   if (const ScreenDesc* s = ScreenGet(r->screen)) VarSysIntSet(kSysKeyMap, s->keyMap);
 }
 
-// Takes a window off WinList and destroys it; the last window posts the quit
-// of the main loop. (The window procedures do the first part themselves once
-// they exist.)
+// Destroys a window: its procedure (WinBaseProc) takes it off WinList and
+// posts the quit of the main loop after the last. A window whose procedure
+// does not end there is taken off the list here.
 void WindowDrop(ui::Hwnd window) {
   if (!window || !ui::is_window(window)) return;
-  bool last = WinUnregister(window);
   ui::destroy_window(window);
-  if (last) PostQuit(window);
+  if (WinSlotFind(window) < kWinSlots && WinUnregister(window)) PostQuit(window);
 }
 
 Status CloseWithWindow(int n) {
@@ -207,6 +207,19 @@ Status WinRecordClose(int n) {
 Status SelectionPush(StrValue text) {
   if (text.IsError() || text.len == 0) return 0;
   return DynStrPush(SelectionList, text);
+}
+
+Status SelectionApply(uint16_t n) {
+  if (DynStrCount(SelectionList) == 0) return 0;
+  const StrAreaScope scope;
+  StrValue element = StrDup(DynStrTop(SelectionList));
+  DynStrPop(SelectionList);
+  StrValue value = ExpEvalStr(StrListItem(element, ':', 1));
+  if (Status e = StrError(value)) return e;
+  if (Status e = FieldPut(kCheckInput, n, value)) return e;
+  std::string names(StrListItem(element, ':', 2).View());
+  std::replace(names.begin(), names.end(), ';', ',');
+  return FieldsFetchPut(kCheckRefresh, FieldNumList(StrFromView(names)));
 }
 
 void ScreenSizeApply(uint16_t defaultCols, uint16_t defaultRows) {

@@ -52,6 +52,11 @@ Status WinRecordClose(int n);
 // Pending selection results (string list 34): "expression:field;field".
 // Pushes a non-empty text.
 Status SelectionPush(StrValue text);
+// Applies the newest pending result to field n and pops it (whatever the
+// outcome): its expression, evaluated as a string, is put into the field
+// with check 118; when that succeeds the fields it names are refetched and
+// put with check 116. 0 when none is pending; else the first failure.
+Status SelectionApply(uint16_t n);
 
 // Applies SCREENSIZE$ of the parameter string on top of string list 31 to
 // a current text-window geometry (made from the default when unset): items 1

@@ -32,21 +32,6 @@ StrValue Empty() { return StrMake("", 0); }
 
 int64_t Position(int32_t pos) { return pos == 65535 ? kStreamHere : pos; }
 
-// A read that fails answers the empty text and leaves the recorded error and
-// its detail as they were.
-class ErrorKeeper {
- public:
-  ErrorKeeper() : code_(ErrGet()), detail_(StrDup(ErrDetail())) {}
-  void Restore() {
-    ErrSet(2, static_cast<uint16_t>(code_ >> 16), static_cast<Status>(code_ & 0xffff), 0);
-    ErrDetailSet(0, detail_.IsError() ? Empty() : detail_, false);
-  }
-
- private:
-  uint32_t code_;
-  StrValue detail_;
-};
-
 }  // namespace
 
 Status BiRead(const uint16_t*, uint16_t) {

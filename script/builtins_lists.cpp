@@ -11,7 +11,13 @@
 // it pushed, a lower list has the item set; then a non-negative item is read
 // (lists of 30 and above: the top). A negative item on a list of 30 and
 // above pops that many elements, stopping quietly when the list runs empty;
-// on a lower list it answers 147.
+// on a lower list it answers 147. The items of the lists that hold the
+// dictionary, the relations, the record buffers and the variables (1-4, 6,
+// 7, 12, 13) are set only by their owners: a set there answers 147, as does
+// a set with a negative item. A pop of the argument stack (35) takes the
+// elements below the call's own arguments (the arguments of the statement
+// or CALL that runs it), and the call's arguments with them, so the
+// dispatcher's cut-back leaves the shorter stack alone.
 #include <algorithm>
 #include <cstring>
 
@@ -36,6 +42,31 @@ Status Clear(int32_t to, int32_t from) {
   uint32_t end = static_cast<uint32_t>(std::max(last + 1, 0));
   if (Status s = ArrFill(StrFromC(kLabelArray), NumBytes(0), begin, end)) return s;
   return BuiltinResultInt(0);
+}
+
+bool ClosedToSets(int32_t list) {
+  switch (list) {
+    case FileNamesList:
+    case FileLocationsList:
+    case FieldNamesList:
+    case RelationKeysList:
+    case RecBufPairsList:
+    case RelationStmtList:
+    case VarNamesList:
+    case StrVarValuesList: return true;
+    default: return false;
+  }
+}
+
+Status Pop(uint16_t list, uint32_t n, uint32_t ownArgs) {
+  if (list == ArgStack) {
+    uint32_t count = DynStrCount(ArgStack);
+    uint32_t below = count > ownArgs ? count - ownArgs : 0;
+    return DynStrPopTo(ArgStack, below > n ? below - n : 0);
+  }
+  for (uint32_t i = 0; i < n && DynStrCount(list) > 0; ++i)
+    if (Status s = DynStrPop(list)) return s;
+  return 0;
 }
 
 }  // namespace
@@ -75,7 +106,7 @@ Status BiLabelArray(const uint16_t* kinds, uint16_t count) {
   return BuiltinResultNum(v);
 }
 
-Status BiList(const uint16_t*, uint16_t) {
+Status BiList(const uint16_t*, uint16_t count) {
   if (Status s = BuiltinArgCount(0, 3)) return s;
   int32_t list = kFirstStackList, item = 0;
   if (Status s = BuiltinArgLong(1, kFirstStackList, &list)) return s;
@@ -86,13 +117,13 @@ Status BiList(const uint16_t*, uint16_t) {
   if (!BuiltinArgAbsent(3)) {
     StrValue value = BuiltinArgAsText(3, StrMake("", 0));
     if (Status e = StrError(value)) return e;
-    Status s = stack ? DynStrPush(n, value) : DynStrSet(n, static_cast<uint32_t>(std::max(item, 0)), value);
+    if (!stack && (item < 0 || ClosedToSets(list))) return BuiltinFail(st::SINTAXERROR);
+    Status s = stack ? DynStrPush(n, value) : DynStrSet(n, static_cast<uint32_t>(item), value);
     if (s) return BuiltinFail(s);
   }
   if (item < 0) {
     if (!stack) return BuiltinFail(st::SINTAXERROR);
-    for (int32_t i = 0; i < -item && DynStrCount(n) > 0; ++i)
-      if (Status s = DynStrPop(n)) return BuiltinFail(s);
+    if (Status s = Pop(n, static_cast<uint32_t>(-static_cast<int64_t>(item)), count)) return BuiltinFail(s);
     return BuiltinResultStr(StrMake("", 0));
   }
   if (stack) return BuiltinResultStr(DynStrCount(n) ? DynStrTop(n) : StrMake("", 0));

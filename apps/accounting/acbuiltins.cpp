@@ -2,7 +2,7 @@
 // entry lines and accumulations.
 #include "apps/accounting/labels.h"
 #include "apps/accounting/tasks.h"
-#include "data/selection.h"
+#include "data/stgetlist.h"
 #include "runtime/seam.h"
 #include "script/builtins.h"
 

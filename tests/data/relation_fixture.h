@@ -48,6 +48,16 @@ class AppTest : public RuntimeTest {
     ASSERT_EQ(DynStrSet(SettingsList, SetDefaultDirItem, Sv(dataDir)), 0);
   }
   int64_t Units(const std::string& text) { return ExpEvalNum(Sv(text)) / 100; }
+  void Write(const std::string& name, const std::string& text) {
+    std::ofstream(dir.File(name), std::ios::binary) << text;
+  }
+  Status Eval(const std::string& text) { return ExpEvalStatus(Sv(text)); }
+  std::string Str(const std::string& text) {
+    uint16_t m = StrAreaMark(-1);
+    std::string out = ExpEvalStr(Sv(text)).Str();
+    StrAreaMark(m);
+    return out;
+  }
 };
 
 class RelationTest : public AppTest {
@@ -72,16 +82,6 @@ class RelationTest : public AppTest {
     ASSERT_EQ(DataFileOpen(1, 8), dfres::kEnd);
   }
 
-  void Write(const std::string& name, const std::string& text) {
-    std::ofstream(dir.File(name), std::ios::binary) << text;
-  }
-  Status Eval(const std::string& text) { return ExpEvalStatus(Sv(text)); }
-  std::string Str(const std::string& text) {
-    uint16_t m = StrAreaMark(-1);
-    std::string out = ExpEvalStr(Sv(text)).Str();
-    StrAreaMark(m);
-    return out;
-  }
   // A new record in file n from field assignments.
   void Fill(int n, const std::string& assignments) {
     ASSERT_EQ(DataFileMove(n, dfmove::kNew), dfres::kNewRecord);

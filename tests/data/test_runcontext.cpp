@@ -203,4 +203,18 @@ TEST_F(StructStmtTest, OpenStatesArePushedAppliedAndRestored) {
   ExpectBalanced();
 }
 
+// A run unwinds every open state it pushed, one RESTORE each, down to the
+// state before it.
+TEST_F(StructStmtTest, ARunRestoresEveryOpenStateItPushed) {
+  ASSERT_EQ(DataFileStatePush(S("ALPHA")), 0);
+  base_[OpenFileStatesList] = 1;  // the balance check of the run counts from here
+  EXPECT_EQ(Run("FILESELECT 'BETA'\nFILESELECT '1;1,GAMMA'\nFILESELECT 'BETA;1,ALPHA'\n"), 0) << Detail();
+  EXPECT_EQ(DynStrCount(OpenFileStatesList), 1u);
+  EXPECT_TRUE(IsOpen(1));
+  EXPECT_FALSE(IsOpen(2));
+  EXPECT_FALSE(IsOpen(3));
+  EXPECT_EQ(DataFileCtrl(1)->openFlags, dfopen::kMakeCurrent);
+  EXPECT_EQ(DataFileStatePush(S("RESTORE")), 0);
+}
+
 }  // namespace

@@ -110,6 +110,12 @@ class ScreenUiTest : public ScreenTest {
     FontTableReset();
     ScreenTest::TearDown();
   }
+  // Takes every scripted step, as the message loop of a window would, and
+  // what they leave pending.
+  void Drive() {
+    while (hl->steps_left()) PumpMessages(0);
+    PumpMessages(0);
+  }
   // A definition or layout file of tag-1 lines ("01 " in front of each).
   void WriteTagged(const std::string& name, const std::vector<std::string>& lines) {
     std::ofstream out(dir.File(name), std::ios::binary);

@@ -7,8 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "data/recbuf.h"
+#include "screens/actionchain.h"
 #include "screens/actions.h"
 #include "screens/fieldctl.h"
+#include "screens/fieldvalues.h"
+#include "screens/winproc.h"
 #include "screens/winrecord.h"
 #include "screen_fixture.h"
 
@@ -22,6 +26,9 @@ struct Demo {
   uint8_t file;
   uint16_t numeric, logical, hidden;  // field numbers
   std::vector<std::string> transcript;  // what the screen's opening shows
+  const char* keys;                     // a person filling the screen in
+  std::vector<std::string> stored;      // the field values then
+  std::vector<uint16_t> codes;          // the actions the keys gave
 };
 
 void PrintTo(const Demo& d, std::ostream* os) { *os << d.folder; }
@@ -68,6 +75,66 @@ TEST_P(DemoScreenTest, OpensWithItsFieldsLabelsAndStatusLine) {
   EXPECT_EQ(LiveBlocksOf(MOD_SCREENS), 0);
 }
 
+std::vector<uint16_t> g_codes;
+std::vector<std::string> g_confirmed;  // the field values the exit handler saw
+uint16_t g_fields = 0;
+Status DemoHandler(uint16_t code) {
+  g_codes.push_back(code);
+  Status s = ScreenActionWinDefault(code);
+  return s != st::BADINPUTDATA ? s : ScreenActionDefault(code);
+}
+Status DemoExit(uint8_t kind) {
+  g_codes.push_back(static_cast<uint16_t>(0xE000 | kind));  // the exit handler's kind, marked
+  g_confirmed.clear();
+  for (uint16_t n = 1; n <= g_fields; ++n) {
+    const StrAreaScope scope;
+    g_confirmed.push_back(FieldValue(n).Str());
+  }
+  return ScreenCloseRestore(kind, kind == kActNavigate ? 4 : 0, 0);
+}
+
+TEST_P(DemoScreenTest, WorksByKeys) {
+  const Demo& d = GetParam();
+  WinProcReset();
+  CtlSubclassHookSet(CtlSubclass);
+  ASSERT_EQ(RecBufAlloc(d.file), 0);  // the record the fields are bound to
+  g_fields = static_cast<uint16_t>(d.stored.size());
+  auto open = [&] {
+    ui::Hwnd w = WinCreateKind(kWinKindMant, 0, StrFromC(d.title), 0, 0, 0, ScreenWndProc);
+    EXPECT_EQ(ScreenCreate(StrFromC(d.screen), StrFromC(d.screen), 1, 0, StrFromC("")), 0);
+    EXPECT_EQ(ScreenSetWin(0), 0);
+    ScreenActionSet(DemoHandler, nullptr, DemoExit);
+    WinShowState(kWinShowNow);  // shown: its first activation focuses the first field
+    return w;
+  };
+  ui::Hwnd w = open();
+  EXPECT_EQ(ui::get_focus(), ui::get_dlg_item(w, FieldCtlId(1)));
+  std::string error;
+  ASSERT_TRUE(hl->load_script(d.keys, error)) << error;
+  g_codes.clear();
+  Drive();
+  EXPECT_EQ(g_confirmed, d.stored);
+  std::vector<uint16_t> codes = d.codes;
+  codes.push_back(kActNextField);  // Enter on the last field
+  codes.push_back(0xE000 | kActNavigate);  // confirms: the exit handler closes the record
+  EXPECT_EQ(g_codes, codes);
+  EXPECT_EQ(ScreenStackIndex(3), 0);
+  ui::destroy_window(w);
+
+  // Esc cancels: the exit handler's 24 closes the window, whose close request
+  // closes the record.
+  w = open();
+  g_codes.clear();
+  hl->type("9").key(ui::VK_ESCAPE);
+  Drive();
+  EXPECT_EQ(g_codes, (std::vector<uint16_t>{kActCancel, 0xE000 | kActCancel, kActCloseRequest,
+                                            0xE000 | kActCloseRequest}));
+  EXPECT_FALSE(ui::is_window(w));
+  EXPECT_EQ(ScreenStackIndex(3), 0);
+  EXPECT_EQ(LiveBlocksOf(MOD_SCREENS), 0);
+  CtlSubclassHookSet(nullptr);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Demos, DemoScreenTest,
     ::testing::Values(
@@ -84,7 +151,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "create #9 class=\"EDIT\" id=2002 parent=#1 text=\"\"",  // CURPA: numeric, read only
                  "create #10 class=\"EDIT\" id=2003 parent=#1 text=\"\"",
                  "create #11 class=\"EDIT\" id=2004 parent=#1 text=\"\"",  // ACTIVE: logical; NOTE is hidden
-             }},
+             },
+             // CODE, NAME, back to CODE, then past the two balances (not
+             // editable) to ACTIVE; F6 is FND.
+             "type \"100\"\nkey Tab\ntype \"Cash\"\nkey Tab+Shift\nexpect-focus 2000\nkey Tab\nkey Tab\n"
+             "expect-focus 2004\ntype \"y\"\nkey F6\nkey Enter\n",
+             {"100       ", "Cash" + std::string(36, ' '), std::string(14, ' '), std::string(14, ' '), "1"},
+             {kActNextField, kActPrevField, kActNextField, kActNextField, ActionMake(kActNavigate, kNavFnd)}},
         Demo{"administration", "GA", "GACUST", "Customers", 1, 5, 6, 7,
              {
                  "text #1 \" Customers  ",
@@ -100,7 +173,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "create #11 class=\"EDIT\" id=2003 parent=#1 text=\"\"",
                  "create #12 class=\"EDIT\" id=2004 parent=#1 text=\"\"",  // CREDIT: numeric
                  "create #13 class=\"EDIT\" id=2005 parent=#1 text=\"\"",  // ACTIVE: logical; NOTE is hidden
-             }}),
+             },
+             "type \"C01\"\nkey Tab\ntype \"Ann\"\nkey Tab\nkey Tab\nkey Tab\ntype \"1250\"\nkey Tab+Shift\n"
+             "expect-focus 2003\nkey Tab\nkey Tab\ntype \"n\"\nkey F8\nkey Enter\n",
+             {"C01   ", "Ann" + std::string(37, ' '), std::string(12, ' '), "  ", "    1250", "0"},
+             {kActNextField, kActNextField, kActNextField, kActNextField, kActPrevField, kActNextField,
+              kActNextField, ActionMake(kActNavigate, kNavDel)}}),
     [](const ::testing::TestParamInfo<Demo>& info) { return std::string(info.param.folder); });
 
 }  // namespace

@@ -103,9 +103,10 @@ TEST_F(FieldCtlTest, ControlStylesByTypeAndEditState) {
   EXPECT_TRUE(ui::is_enabled(log));
   EXPECT_EQ(CtlFieldShow(5, S(""), 0x11), 0);
   EXPECT_TRUE(ui::button_get_check(log));
-  EXPECT_EQ(FieldControlValue(w, 2004).Str(), FmtInputToStored('L', StrFromC("1"), 1).Str());
+  EXPECT_EQ(FieldControlValue(w, 2004).Str(), "1");  // the mark is the stored value
   EXPECT_EQ(CtlFieldShow(5, S(""), 0x10), 0);
   EXPECT_FALSE(ui::button_get_check(log));
+  EXPECT_EQ(FieldControlValue(w, 2004).Str(), "0");
   EXPECT_EQ(CtlFieldShow(1, S("shown"), 0), 0);
   EXPECT_EQ(ui::get_text(ui::get_dlg_item(w, 2000)), "shown");
   VarSysIntSet(kSysAuxStat, 0);

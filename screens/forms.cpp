@@ -1,0 +1,5 @@
+#include "screens/forms.h"
+
+#include "runtime/seam.h"
+
+Status OutputScreenLine() { return SeamMissing("OutputScreenLine"); }
