@@ -332,7 +332,9 @@ Status StatWorkOpen(int source, int key, StrValue start, StrValue limit, StrValu
   *total = 0;
   *opened = false;
   if (!(mode & 1) || StatUiProgressShown()) return 0;
-  Status s = DataFileCountRange(source, key, start, limit, cond, total);
+  // Record order (key 0) has no range: every record is a candidate.
+  Status s = key == 0 ? DataFileCountRange(source, -1, StrMake("", 0), StrMake("", 0), cond, total)
+                      : DataFileCountRange(source, key, start, limit, cond, total);
   if (s >= st::USERCANCELED) return s;
   s = DataProgressOpen(*total);
   if (s >= 128) return s;
@@ -442,7 +444,7 @@ Status FileScanRun(StrValue options, StrValue cond, StrValue assign, StrValue ro
     switch (o.sub) {
       case 1: s = RunAccum(o, cond, assign, rowCond, pollCond); break;
       case 2: {
-        int key = o.key >= 0 ? o.key : DataFileKeyGet(0);
+        int key = o.key >= 0 ? o.key : DataFileKeyGet(DataFileNum(0));
         s = FileScanExpSet(o.file ? o.file : DataFileNum(0), key, o.from, o.to, cond, assign, o.mode, nullptr, 0);
         if (s == st::OUTOFDATA) s = 0;
         break;

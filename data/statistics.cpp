@@ -149,20 +149,22 @@ Status FileScanStatement(uint16_t, const ExecArgs& a) {
 
 Status StatMove(const uint16_t*, uint16_t) {
   if (Status s = BuiltinArgCount(0, 4)) return s;
-  const StrAreaScope scope;
   MoveArgs a;
-  a.count = BuiltinArgTotal();
-  StrValue command = BuiltinArgAsText(1, StrFromC("NXT"));
-  a.start = BuiltinArgAsText(2, Empty());
-  a.limit = BuiltinArgAsText(3, Empty());
-  a.cond = BuiltinArgAsText(4, Empty());
-  for (StrValue t : {command, a.start, a.limit, a.cond})
-    if (Status e = StrError(t)) return e;
-  a.file = DataFileNum(0);
-  if (Status s = DicCheckFileField(a.file, -1)) return s;
-  int pos = NavCmdIndex(StrTrim(command, 3), StrFromC(kNavCommands));
-  Status s = Move(pos, a);
-  if (s == st::NOTFOUND) return StatFail(st::SINTAXERROR, "StatMove " + command.Str());
+  Status s = 0;
+  {
+    const StrAreaScope scope;  // released before the result is pushed
+    a.count = BuiltinArgTotal();
+    StrValue command = BuiltinArgAsText(1, StrFromC("NXT"));
+    a.start = BuiltinArgAsText(2, Empty());
+    a.limit = BuiltinArgAsText(3, Empty());
+    a.cond = BuiltinArgAsText(4, Empty());
+    for (StrValue t : {command, a.start, a.limit, a.cond})
+      if (Status e = StrError(t)) return e;
+    a.file = DataFileNum(0);
+    if (Status e = DicCheckFileField(a.file, -1)) return e;
+    s = Move(NavCmdIndex(StrTrim(command, 3), StrFromC(kNavCommands)), a);
+    if (s == st::NOTFOUND) return StatFail(st::SINTAXERROR, "StatMove " + command.Str());
+  }
   if (s >= 128) return s;
   if (DataFileCtrlBlock* ctrl = DataFileCtrl(a.file)) ctrl->lastStatus = s;
   return BuiltinResultInt(s);

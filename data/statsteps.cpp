@@ -154,6 +154,7 @@ Status StatRelAccum(int level, StrValue text) {
   StrValue keyText = StatUiProp(kStatPropIndex, 0);
   if (Status e = StrError(keyText)) return e;
   int key = IntOf(keyText);
+  if (key == 0) key = 1;  // as for the screen's window record: INDEX% defaults to key 1
   StrValue sourceText = StrTrim(StrListItem(text, ',', 1), 3);
   int source = sourceText.len ? DataFileFind(sourceText) : 0;
   if (source < 1 || source > DataFileCount() || source == level)

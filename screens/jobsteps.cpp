@@ -5,9 +5,11 @@
 #include "data/statistics.h"
 #include "runtime/fixednum.h"
 #include "runtime/strlist.h"
+#include "runtime/strutil.h"
 #include "runtime/sysvars.h"
 #include "screens/actionchain.h"
 #include "screens/actions.h"
+#include "screens/fieldvalues.h"
 #include "screens/menucmd.h"
 #include "screens/msgbox.h"
 #include "screens/screendef.h"
@@ -49,13 +51,10 @@ Status ScreenStepsRun() {
   return s;
 }
 
-// The stored text of field n of the current window record.
-StrValue FieldStoredText(int n) {
-  FieldDesc f = FieldGet(n);
-  const WinRecord* r = WinGet(kCurrentIndex);
-  if (f.status != 0 || !r || !r->values) return StrMake("", 0);
-  return StrFromView(std::string_view(reinterpret_cast<const char*>(r->values) + f.valueOffset, f.length));
-}
+constexpr int kJoinAnd = 18;  // "&&" in kFieldOperators
+
+StrValue FieldStoredText(int n) { return n < 1 ? StrMake("", 0) : FieldValue(static_cast<uint16_t>(n)); }
+StrValue ConditionsJoin(StrValue items) { return FieldExprJoin(items, kJoinAnd); }
 
 Status StatStepsStatement(uint16_t, const ExecArgs& a) {
   if (Status s = ExecArgsAtLeast(a, 1)) return s;
@@ -98,6 +97,7 @@ void JobStepsRegister() {
   StatUi ui;
   ui.prop = ScreenProp;
   ui.field = FieldStoredText;
+  ui.condJoin = ConditionsJoin;
   ui.runSteps = StatStepsRunList;
   StatUiSet(ui);
   ExecStatementSet(kStmtStatSteps, StatStepsStatement);
