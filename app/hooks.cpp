@@ -1,19 +1,25 @@
 #include "app/hooks.h"
 
 #include "data/databuiltins.h"
+#include "data/fileaction.h"
 #include "data/recbuf.h"
 #include "data/relations.h"
 #include "data/runcontext.h"
 #include "data/statistics.h"
 #include "devices/devstack.h"
 #include "devices/reportlaunch.h"
+#include "runtime/log.h"
 #include "runtime/messages.h"
 #include "screens/fieldctl.h"
 #include "screens/jobsteps.h"
 #include "screens/menucmd.h"
+#include "screens/msgbox.h"
+#include "screens/progress.h"
+#include "screens/screenstmts.h"
 #include "screens/winproc.h"
 #include "script/expfiles.h"
 #include "script/fieldaccess.h"
+#include "script/handlers.h"
 
 void LayerHooksRegister() {
   LangVarAssignHookSet(LangVarAssign);
@@ -23,6 +29,10 @@ void LayerHooksRegister() {
   DataBuiltinsRegister();
   DevStatementsRegister();
   CtlSubclassHookSet(CtlSubclass);
+  AssertBoxHookSet(AssertBox);
+  ScreenStatementsRegister();
+  RunProgressSet(RunProgress{ProgressCancelled, ProgressIsOpen, ProgressClose});
+  DataFileCancelPollSet(ProgressPoll);
   FileScanStatementRegister();
   JobStepsRegister();
 }

@@ -15,6 +15,10 @@
 //   data     <- screens  StatUi: screen properties, field texts and the
 //                        step runner of statistics steps; STATSTEPS
 //   screens  <- devices  the Report verb launches a report
+//   runtime  <- screens  the assertion box
+//   script   <- screens  MESSAGE, WINOPEN, WINCLOSE, WINPROG; the progress
+//                        window the runner polls and a run closes
+//   data     <- screens  the progress poll that lets long loops be cancelled
 #pragma once
 
 void LayerHooksRegister();

@@ -32,6 +32,7 @@
 #include "screens/mainwin.h"
 #include "screens/menuevent.h"
 #include "screens/msgbox.h"
+#include "screens/progress.h"
 #include "screens/winlist.h"
 #include "script/evaluator.h"
 #include "script/expfiles.h"
@@ -120,11 +121,17 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   // A window-system setting that cannot be honoured ends the start before
   // anything is opened.
   if (Status b = AppInstanceInit(rec.instance, nullptr, nullptr)) return AppInstanceReport(b);
-  // The data layer asks its questions (recovery) through the screens.
+  // The data layer asks its questions (recovery) and shows its progress
+  // through the screens.
   DataUi ui;
   ui.ask = MsgAsk;
   ui.show = ErrShow;
   ui.choose = WinChoice;
+  ui.progressOpen = ProgressOpen;
+  ui.progressStep = ProgressStep;
+  ui.progressClose = ProgressClose;
+  ui.progressPump = ProgressPumpHook;
+  ui.progressText = ProgressText;
   DataUiSet(ui);
   const char* args[1] = {rec.commandLine};
   Status s = StartInit(kStartWholeCommandLine, args, rec.identity, rec.title, rec.startFlags, rec.phase);

@@ -180,6 +180,9 @@ Status Collect(const NewArgs& a) {
   StGetListFree();
   s = SortListCreate(f.width, 0, static_cast<uint8_t>(a.listFlags), &List());
   if (s == 0) s = Walk(n, a, f);
+  // The walk's texts opened the progress window; left open it would stay
+  // modal over the screen with nobody stepping it.
+  Display([] { DataProgressClose(); });
   Display([] { DataPopupClose(); });
   return s == dfres::kEnd ? SelectFirst(n, a, f) : s;
 }

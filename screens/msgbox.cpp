@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/host/console.h"
+#include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
 #include "runtime/errors.h"
 #include "runtime/messages.h"
@@ -47,30 +48,42 @@ char AnswerLetter(int item) {
 
 }  // namespace
 
-// Until message boxes exist the error box's text goes to standard error,
-// after the status number, so that a run that fails still tells the user why.
-Status ErrShow(Status code) {
-  if (code > 121) {
-    const StrAreaScope scope;
-    StrValue text = ErrText(code);
-    host::StdErrWrite("Error " + std::to_string(code) + ": " + std::string(text.View()) + "\n");
-  }
-  return code;
-}
-
 int MsgBox(StrValue text, StrValue caption, int kind) {
   const StrAreaScope scope;
   int button = BoxButton(text, caption, kind);
   int answer = 0;
   if (button == ui::IDOK || button == ui::IDRETRY || button == ui::IDYES) answer = AnswerLetter(1);
   else if (button == ui::IDNO) answer = AnswerLetter(2);
-  else if (button == ui::IDCANCEL || button == ui::IDABORT || button == ui::IDIGNORE) answer = 3;
+  else if (button == ui::IDCANCEL || button == ui::IDABORT || button == ui::IDIGNORE) answer = kBoxCancelled;
   return answer;
 }
 
 // The answer comes from the button, never from comparing letters.
 int MsgAsk(StrValue text) {
   const StrAreaScope scope;
-  int button = BoxButton(text, StrMake("", 0), 5);
+  int button = BoxButton(text, StrMake("", 0), kBoxYesNo);
   return button == ui::IDYES ? 1 : 0;
+}
+
+int InfoBox(StrValue caption, StrValue text) { return MsgBox(text, caption, kBoxInfo); }
+
+Status ErrShow(Status code) {
+  const StrAreaScope scope;
+  // A module recorded for another error would be named under this one.
+  if ((ErrGet() & 0xFFFF) != code) ErrClear();
+  StrValue text = ErrText(code);
+  if (code > 121 && ui::headless())
+    host::StdErrWrite("Error " + std::to_string(code) + ": " + std::string(text.View()) + "\n");
+  bool error = code >= 128;
+  MsgBox(text, Msg(error ? "0013" : "0012"), error ? kBoxError : kBoxWarning);
+  ErrClear();
+  // The detail is emptied in place: taking its element out of the list would
+  // move the texts after it (the log file's name) down one place.
+  if (ErrDetail().len) ErrDetailSet(0, StrMake("", 0), false);
+  return 0;
+}
+
+void AssertBox(StrValue text, StrValue caption) {
+  if (ui::headless()) host::StdErrWrite(caption.Str() + ": " + text.Str() + "\n");
+  MsgBox(text, caption, kBoxError);
 }

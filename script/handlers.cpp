@@ -23,6 +23,10 @@ uint16_t NoContext() { return 0; }
 Status ContextMissing() { return SeamMissing("RunContextRestore"); }
 RunStacks g_stacks = {OpenStateMissing, NoContext, ContextMissing};
 
+bool NoProgress() { return false; }
+Status NothingToClose() { return 0; }
+RunProgress g_progress = {NoProgress, NoProgress, NothingToClose};
+
 Status Fail(Status code, StrValue detail) {
   ErrDetailSet(code, detail, false);
   return ErrSet(1, MOD_MALLOC_MEMACUMS, code, code);
@@ -198,10 +202,19 @@ void RunStacksSet(const RunStacks& stacks) {
 
 Status RunStackOpenState(StrValue listOrRestore) { return g_stacks.openStatePush(listOrRestore); }
 
+void RunProgressSet(const RunProgress& progress) {
+  g_progress.cancelled = progress.cancelled ? progress.cancelled : NoProgress;
+  g_progress.open = progress.open ? progress.open : NoProgress;
+  g_progress.close = progress.close ? progress.close : NothingToClose;
+}
+
+bool RunProgressCancelled() { return g_progress.cancelled(); }
+
 PrcStateMark PrcStateNote() {
   PrcStateMark m;
   m.openStates = DynStrCount(OpenFileStatesList);
   m.contextDepth = g_stacks.contextDepth();
+  m.progressOpen = g_progress.open();
   return m;
 }
 
@@ -212,5 +225,11 @@ Status PrcRestoreState(const PrcStateMark& mark) {
   for (uint32_t n = DynStrCount(OpenFileStatesList); first == 0 && n > mark.openStates; --n)
     first = g_stacks.openStatePush(StrFromC("RESTORE"));
   for (uint16_t d = g_stacks.contextDepth(); first == 0 && d > mark.contextDepth; --d) first = g_stacks.contextRestore();
+  // Closed whatever else failed: a window left open would stay modal over
+  // the program with nobody stepping it.
+  if (!mark.progressOpen && g_progress.open()) {
+    Status closed = g_progress.close();
+    if (first == 0) first = closed;
+  }
   return first;
 }

@@ -23,9 +23,11 @@
 // the code calls it (script/statements.h).
 //
 // Run state: a run started without an entry notes the depth of the
-// open-file states and of the FILESTRUCT levels at its start (PrcStateNote)
-// and unwinds both to it at its end (PrcRestoreState), errors included. The
-// data layer keeps both stacks and lends them through RunStacksSet.
+// open-file states and of the FILESTRUCT levels and whether a progress
+// window is open at its start (PrcStateNote), and unwinds to that at its end
+// (PrcRestoreState), errors included. The data layer keeps both stacks and
+// lends them through RunStacksSet; the screens lend the progress window
+// through RunProgressSet.
 #pragma once
 #include <cstdint>
 
@@ -98,11 +100,24 @@ void RunStacksSet(const RunStacks& stacks);  // a null entry keeps its stand-in
 // pops it.
 Status RunStackOpenState(StrValue listOrRestore);
 
+// The progress window, kept by the screens: the runner's poll answers its
+// cancel, and a run closes a window it opened. Until the screens lend it
+// there is no window and nothing to cancel.
+struct RunProgress {
+  bool (*cancelled)();  // the user asked to stop
+  bool (*open)();       // a window is open
+  Status (*close)();
+};
+void RunProgressSet(const RunProgress& progress);  // a null entry keeps its stand-in
+bool RunProgressCancelled();
+
 struct PrcStateMark {
   uint32_t openStates = 0;    // elements of list 33
   uint16_t contextDepth = 0;  // FILESTRUCT levels
+  bool progressOpen = false;  // a progress window was open
 };
 PrcStateMark PrcStateNote();
 // Restores every open state and pops every FILESTRUCT level pushed since the
-// mark (a LOADSTRUCT outside such a level stays); the first error.
+// mark (a LOADSTRUCT outside such a level stays), and closes a progress
+// window opened since; the first error.
 Status PrcRestoreState(const PrcStateMark& mark);

@@ -181,7 +181,7 @@ Status PrcPoll() {
   // owns the windows then closes them for the same signal.
   if (host::SignalCancelTake()) return st::USERCANCELED;
   ui::PumpResult r = ui::pump_pending();
-  if (!r.quit) return 0;
+  if (!r.quit) return RunProgressCancelled() ? st::USERCANCELED : 0;
   ui::post_quit(r.quitCode);  // for the loop that owns it
   return st::USERCANCELED;
 }

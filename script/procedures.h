@@ -183,7 +183,8 @@ Status PrcLocalVars(StrValue text);
 Status PrcRunSpec(StrValue spec);
 // The trace line of statement n when _TRACE has the bit of value 8.
 void PrcLog(const PrcProgram* program, uint16_t n);
-// Dispatches pending window messages: 122 when a quit message was taken.
+// Dispatches pending window messages: 122 when a quit message was taken or
+// the user cancelled in the progress window (RunProgressSet).
 Status PrcPoll();
 // Activations running now (0 outside any procedure).
 uint16_t PrcDepth();

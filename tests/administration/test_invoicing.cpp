@@ -323,6 +323,7 @@ TEST_F(InvoicingTest, RunsFromItsWindow) {
   EXPECT_EQ(WinCurrent().dataFile, kFInvoices);
   ASSERT_EQ(ParmStrPush(Sv("INVRUN.PPN"), 1, 1), 0);
   ASSERT_EQ(AdmAppCallback(1), 0);
+  ui::headless()->answer(ui::IDOK, "Process Completed");  // the completion box
   EXPECT_EQ(TaskHookRun(10, kTaskExecute), 0) << ErrDetail().Str();
   EXPECT_EQ(Invoices().size(), 17u);
   EXPECT_EQ(AdmApp::Cents("INVSHOWN#"), 700);  // raised past 5 and 6 on the first invoice

@@ -5,11 +5,14 @@
 #include <fstream>
 #include <vector>
 
+#include "data/dataui.h"
 #include "data/openstate.h"
 #include "data/scan.h"
 #include "data/selection.h"
 #include "data/stgetlist.h"
 #include "runtime/memory.h"
+#include "screens/progress.h"
+#include "support/headless_fixture.h"
 #include "sel_fixture.h"
 
 namespace {
@@ -280,6 +283,30 @@ TEST_F(StGetListTest, RefusesBadArguments) {
     EXPECT_EQ(ExpEvalStatus(Sv(c.call)), c.code) << c.call;
   }
   EXPECT_EQ(SelSlotsBusy(), 0);
+}
+
+// Each first-key value is shown in the progress window as the walk goes, and
+// the window is gone when the built-in answers.
+TEST_F(StGetListTest, ShowsEachKeyInTheProgressWindowAndClosesIt) {
+  std::vector<std::string> reports;
+  ui::Headless* hl = HeadlessFailMode(reports);
+  DataUi ui = DataUiGet();
+  DataUi saved = ui;
+  ui.progressText = ProgressText;
+  ui.progressClose = ProgressClose;
+  DataUiSet(ui);
+  EXPECT_EQ(ExpEvalInt(Sv("StGetList('NEW';1;'G2';'G4';1;'VAL{2}';'';0)")), 0) << ErrDetail().Str();
+  std::vector<std::string> texts;
+  for (const std::string& line : hl->transcript())
+    if (line.starts_with("text ")) texts.push_back(line.substr(line.find('"')));
+  EXPECT_EQ(texts, (std::vector<std::string>{"\"Process in progress.....G2\"", "\"Process in progress.....G3\"",
+                                             "\"Process in progress.....G4\""}));
+  EXPECT_FALSE(ProgressIsOpen());
+  EXPECT_EQ(WinCount(), 0);
+  EXPECT_TRUE(reports.empty()) << reports.front();
+  DataUiSet(saved);
+  ui::shutdown();
+  WinListReset();
 }
 
 }  // namespace

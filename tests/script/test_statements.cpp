@@ -77,7 +77,7 @@ TEST_F(StmtTest, RemovedAndWaitingStatementsStopTheRunWithTheirDetail) {
       {"CONNECT 'db'\n", "ExecRunTrans CONNECT\r\nLine: 1 (+ remmarks):\r\nCONNECT 'db'"},
       {"i=1\nREMOTE\n", "ExecRunTrans REMOTE\r\nLine: 2 (+ remmarks):\r\nREMOTE "},
       {"SHELL 'ls'\n", "ExecRunUtils SHELL\r\nLine: 1 (+ remmarks):\r\nSHELL 'ls'"},
-      {"MESSAGE 'hi'\n", "ExecRunScreen MESSAGE\r\nLine: 1 (+ remmarks):\r\nMESSAGE 'hi'"},
+      {"WINSELECT 1\n", "ExecRunScreen WINSELECT\r\nLine: 1 (+ remmarks):\r\nWINSELECT 1"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Run(c.source), st::FEATUREREMOVED) << c.source;
