@@ -302,8 +302,12 @@ Status FileScanOpenHook(int a, int b, int c, int flags, StrValue text) {
   if (Status e = StrError(text)) return e;
   const StrAreaScope scope;
   text = Own(text);
-  VarSysIntSet(kSysRelRes, 0);
   int nb = DataFileNum(b);
+  // Only work records of a set are this hook's: any other file is related
+  // as FILEREL always does.
+  DataStore* store = DataFileStore(nb);
+  if (!store || !store->IsOpen() || !store->Temporary()) return RelRead(a, b, c, static_cast<uint16_t>(flags), text);
+  VarSysIntSet(kSysRelRes, 0);
   StrValue expr = RelKeyName(a, nb, c);
   uint16_t k = RelKeyNum(a, nb, c);
   if (expr.len == 0 || k == 0)

@@ -1,5 +1,6 @@
 // Statistics steps: a list of menu commands and relation steps run into the
 // work file of a level, and the functions the sets borrow from the screens.
+#include <algorithm>
 #include <string>
 
 #include "data/datafile.h"
@@ -67,6 +68,35 @@ class SourceUse {
   uint16_t level_;
   bool opened_ = false;
 };
+
+// The statements of the relations a step names (a comma list of numbers).
+// The relation list always leads with relation 0, the statements every
+// write of the source runs (they keep other files' totals): a step runs
+// them only when it names 0, so a statistics run never posts into the
+// application's files.
+StrValue NamedStatements(int source, StrValue numbers) {
+  uint16_t mark = StrAreaMark(-1);
+  StrValue quoted = StrCat(StrCat(StrFromC("'"), numbers), StrFromC("'"));
+  StrValue all = RelCheckString(source, quoted);
+  if (all.IsError()) return StrAreaReturn(mark, all);
+  all = StrDup(all);
+  bool namesZero = false;
+  StrListIter it(numbers, ',');
+  StrValue item;
+  while (it.Next(&item)) {
+    StrValue t = StrTrim(item, 3);
+    namesZero = namesZero || (t.len > 0 && StrAllIn(t, StrFromC("0.")));
+  }
+  if (!namesZero) {
+    StrValue zero = RelCheckString(source, StrFromC("'0'"));
+    if (zero.IsError()) return StrAreaReturn(mark, zero);
+    if (zero.len > 0 && all.View().starts_with(zero.View())) {
+      uint16_t cut = std::min<uint16_t>(all.len, static_cast<uint16_t>(zero.len + 1));  // and its ";"
+      all = StrValue{all.ptr + cut, static_cast<uint16_t>(all.len - cut)};
+    }
+  }
+  return StrAreaReturn(mark, all);
+}
 
 // The step list from its first item: menu commands, and relation steps
 // whenever the runner stops at one.
@@ -165,11 +195,9 @@ Status StatRelAccum(int level, StrValue text) {
   if (Status s = use.Open()) return s;
   if (Status s = RelLoadPlain(source, Empty()); s >= 128) return s;
   StrValue numbers = StrTranslate(StrTrim(StrListItem(text, ',', 2), 3), StrFromC(";"), StrFromC(","));
-  StrValue quoted = StrCat(StrCat(StrFromC("'"), numbers), StrFromC("'"));
-  StrValue statements = RelCheckString(source, quoted);
+  StrValue statements = NamedStatements(source, numbers);
   if (Status e = StrError(statements)) return e;
   if (statements.len == 0) return StatFail(st::BADINPUTDATA, "No RELOPT defined");
-  statements = StrDup(statements);
   StrValue start = StatStepItem(1), limit = StatStepItem(0);
   if (Status e = StrError(start) ? StrError(start) : StrError(limit)) return e;
   StrValue cond = StatUiCondJoin(StatUiProp(kStatPropRdCond, 0));

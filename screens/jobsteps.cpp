@@ -12,6 +12,7 @@
 #include "screens/fieldvalues.h"
 #include "screens/menucmd.h"
 #include "screens/msgbox.h"
+#include "screens/progress.h"
 #include "screens/screendef.h"
 #include "screens/screenprops.h"
 #include "screens/winrecord.h"
@@ -55,6 +56,8 @@ constexpr int kJoinAnd = 18;  // "&&" in kFieldOperators
 
 StrValue FieldStoredText(int n) { return n < 1 ? StrMake("", 0) : FieldValue(static_cast<uint16_t>(n)); }
 StrValue ConditionsJoin(StrValue items) { return FieldExprJoin(items, kJoinAnd); }
+// A window, or a total a procedure announced for its own work.
+bool ProgressShown() { return ProgressIsOpen() || ProgressHasTotal(); }
 
 Status StatStepsStatement(uint16_t, const ExecArgs& a) {
   if (Status s = ExecArgsAtLeast(a, 1)) return s;
@@ -99,6 +102,7 @@ void JobStepsRegister() {
   ui.field = FieldStoredText;
   ui.condJoin = ConditionsJoin;
   ui.runSteps = StatStepsRunList;
+  ui.progressShown = ProgressShown;
   StatUiSet(ui);
   ExecStatementSet(kStmtStatSteps, StatStepsStatement);
 }

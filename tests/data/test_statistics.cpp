@@ -45,7 +45,7 @@ constexpr char kAssign[] = "GRP{}=FN$MIDS(ITEM{1};1;3),TOTAL{}=TOTAL{}+AMOUNT{1}
 //   2 GROUPS  GRP A3, NAME A10, TOTAL 2 (16), CNT N6, TMPN N6   key GRP
 // SALES holds kSales, GROUPS one record of its own (AAA "Alpha", TMPN 99);
 // relation 1 of SALES reaches GROUPS by the item's group, and its relation
-// statements accumulate a sale into its group.
+// statements accumulate a sale into its group; relation 0 counts in ZERO.
 class StatTest : public PrcTest {
  protected:
   void SetUp() override {
@@ -67,7 +67,7 @@ class StatTest : public PrcTest {
           "02       006 NCNT\n02       006 NTMPN\n"
           "31 <00010080009006\n32 <0001003\n");
     Write("TTREL.DAT", "61 Sales:2R1K1=FN$MIDS(ITEM{1};1;3)\n");
-    Write("TTRELUP.DAT", std::string("0101 ") + kAssign + "\n");
+    Write("TTRELUP.DAT", std::string("0100 ZERO=ZERO+1\n0101 ") + kAssign + "\n");
     ASSERT_EQ(DicLoad(S(dir_.path()), S("TT"), S("")), 0) << Detail();
     ExecRunUtilsInit();
     ASSERT_EQ(StatMoveRegister(), 0);
@@ -337,6 +337,18 @@ TEST_F(StatTest, FileRelInASetReadsOrMakesTheWorkRecord) {
     EXPECT_FALSE(VarIntTestBits(kSysUpStat, upstat::kVirtual));
     ASSERT_EQ(Scan("CLOSE"), 0);
   }
+  // A file that is not in the set is related as always: its own records.
+  ASSERT_EQ(FILESTRUCT(S("W"), S("K;3;A"), S("")), 0);
+  ASSERT_LT(DataFileOpen(2, 0), 128);
+  VarSysIntSet(kSysCurFil, 3);
+  ASSERT_EQ(Scan("EXPSET VIRTUAL:2 FILE:1", "r=FILEREL(1;2;1;4;TOTAL{2}=TOTAL{2}+AMOUNT{1},CNT{2}=CNT{2}+1)"), 0)
+      << Detail();
+  EXPECT_TRUE(Temporary(3));
+  EXPECT_FALSE(Temporary(2));
+  EXPECT_EQ(Groups(2), "AAA:1800:3,BBB:2100:2,CCC:700:1");
+  ASSERT_EQ(DataFileReadKey(2, 1, S("AAA"), 0), 0);
+  EXPECT_EQ(Int("TMPN{2}"), 99);
+  ASSERT_EQ(Scan("CLOSE"), 0);
 }
 
 // A cancel in the progress window, or through the poll condition, stops
@@ -453,6 +465,7 @@ TEST_F(StepsTest, RelationStepFillsTheLevelsWorkFile) {
   for (const Case& c : cases) {
     for (const auto& [n, v] : c.extra) props[n] = v;
     VarSysIntSet(kSysCurFil, 1);
+    ASSERT_EQ(ExpEvalStatus(S("ZERO=0")), 0);
     int files = DataFileCount();
     snap = "none";
     EXPECT_EQ(Steps(c.level, "'Perform 1,1',SNAP"), 0) << c.id << " " << Detail();
@@ -463,8 +476,14 @@ TEST_F(StepsTest, RelationStepFillsTheLevelsWorkFile) {
     EXPECT_FALSE(SetOpen()) << c.id;
     EXPECT_EQ(TempFiles(), 0) << c.id;
     EXPECT_EQ(shown, 0) << c.id;
+    EXPECT_EQ(Int("ZERO"), 0) << c.id;  // relation 0 is not named
     for (const auto& [n, v] : c.extra) props.erase(n);
   }
+  // Named, relation 0 runs with the others: once over each new group's
+  // blank record, twice for a group already there.
+  EXPECT_EQ(Steps(3, "'Perform 1,0;1',SNAP"), 0) << Detail();
+  EXPECT_EQ(snap, Expected("", ""));
+  EXPECT_EQ(Int("ZERO"), 9);
   EXPECT_FALSE(DataFileStore(2)->IsOpen());  // the level's file was closed for the set
 }
 
@@ -484,10 +503,14 @@ TEST_F(StepsTest, FailuresAreShownOnceAndCloseTheSet) {
       {"level 31", 31, "SNAP", st::DATAOUTBOUND, "STATSTEPS 31"},
       {"a level past the next file", 5, "SNAP", st::DATAOUTBOUND, "STATSTEPS 5"},
   };
+  ASSERT_EQ(ParmEventSet(2, S("FIRST,SECOND")), 0);
   for (const Case& c : cases) {
     shown = 0;
     VarSysIntSet(kSysCurFil, 1);
     EXPECT_EQ(Steps(c.level, c.list), c.status) << c.id;
+    EXPECT_EQ(VarSysIntGet(kSysAux), 2) << c.id;  // the caller's event state
+    EXPECT_EQ(Str("_AUX"), "2") << c.id;
+    EXPECT_EQ(DynStrGet(SystemTextList, SysEventNamesItem).Str(), "FIRST,SECOND") << c.id;
     if (c.detail) {
       EXPECT_EQ(Detail(), c.detail) << c.id;
     }

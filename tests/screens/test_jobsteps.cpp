@@ -21,6 +21,7 @@
 #include "runtime/errors.h"
 #include "runtime/sysvars.h"
 #include "screens/jobsteps.h"
+#include "screens/progress.h"
 #include "screens/screendef.h"
 #include "screens/winrecord.h"
 #include "script/evaluator.h"
@@ -195,6 +196,26 @@ TEST_F(JobStepsTest, TaskRunsTheStepsOnExecuteOnly) {
   EXPECT_EQ(DynStrCount(OpenFileStatesList), 0u);
   EXPECT_EQ(TempFiles(), 0);
   EXPECT_EQ(shown, 0);
+}
+
+// Esc in the progress window of an accumulation with MODE:1: the scan
+// stops with 122, the set goes with its files, the window closes.
+TEST_F(JobStepsTest, EscInTheProgressWindowCancelsTheAccumulation) {
+  DataUi ui = DataUiGet();
+  ui.progressOpen = ProgressOpen;
+  ui.progressStep = ProgressStep;
+  ui.progressClose = ProgressClose;
+  DataUiSet(ui);
+  hl->wait_top("Progress").key(ui::VK_ESCAPE);
+  ASSERT_EQ(Run("FILESTRUCT 'W','GRP;3;A,TOTAL;16;2','0001003'\n"
+                "FILESCAN 'ACUM VIRTUAL:2 FILE:1 MODE:1','','GRP{}=FN$MIDS(ITEM{1};1;3),TOTAL{}=TOTAL{}+AMOUNT{1}'\n"
+                "st=_STAT\nFILESTRUCT 'RESTORE'\n"),
+            0)
+      << ErrDetail().Str();
+  EXPECT_EQ(Int("st"), st::USERCANCELED);
+  EXPECT_FALSE(ProgressIsOpen());
+  EXPECT_EQ(TempFiles(), 0);
+  EXPECT_EQ(hl->steps_left(), 0u);
 }
 
 }  // namespace
