@@ -76,10 +76,10 @@ bool AllBlank(StrValue text) {
 // --- The file's own data behind a set -------------------------------------------------
 
 // The data and index of a file in a set, opened read-only on the first miss
-// and kept until the set closes, so a set of many groups reads each index
-// once.
+// and kept while that open of the set lasts (the store's generation), so a
+// set of many groups reads the index once.
 struct OwnData {
-  std::string dataPath;
+  uint64_t generation = 0;
   std::unique_ptr<RecFile> file;
 };
 OwnData g_own[kMaxDataFiles];
@@ -88,23 +88,29 @@ void OwnDataDrop(int n) {
   if (n >= 1 && n <= kMaxDataFiles) g_own[n - 1] = OwnData();
 }
 
-// The file's own record files when both exist; null otherwise.
+// The file's own record files when both exist; null otherwise. A failure
+// to open them only means there is nothing to look up: the recorded error
+// is left as it was.
 RecFile* OwnDataOpen(int n, const DataStore& store) {
-  std::string name = DicFileName(n).Str(), location = DicFileLocation(n).Str();
-  std::string data = recio::HostPath(DataFileNameBuild(name, location, 2, CompatBits()));
-  std::string index = recio::HostPath(DataFileNameBuild(name, location, 3, CompatBits()));
+  DataStoreState state;
+  if (DataFileCtrlSave(&state, n, nullptr) != 0) return nullptr;
   OwnData& own = g_own[n - 1];
-  if (own.file && own.dataPath == data) return own.file.get();
+  if (own.file && own.generation == state.generation) return own.file.get();
   own = OwnData();
-  if (!recio::Exists(data) || !recio::Exists(index)) return nullptr;
+  std::string name = DicFileName(n).Str(), location = DicFileLocation(n).Str();
   RecFileSpec spec = store.File().Spec();
-  spec.dataPath = data;
-  spec.indexPath = index;
+  spec.dataPath = recio::HostPath(DataFileNameBuild(name, location, 2, CompatBits()));
+  spec.indexPath = recio::HostPath(DataFileNameBuild(name, location, 3, CompatBits()));
+  if (!recio::Exists(spec.dataPath) || !recio::Exists(spec.indexPath)) return nullptr;
   spec.readOnly = true;
   spec.noIndex = false;
   auto file = std::make_unique<RecFile>();
-  if (file->Open(spec) != 0) return nullptr;
-  own.dataPath = data;
+  ErrorKeeper kept;
+  if (file->Open(spec) != 0) {
+    kept.Restore();
+    return nullptr;
+  }
+  own.generation = state.generation;
   own.file = std::move(file);
   return own.file.get();
 }
@@ -316,7 +322,9 @@ Status FileScanOpenHook(int a, int b, int c, int flags, StrValue text) {
   StrValue key = ExpEvalStr(expr);
   if (key.IsError()) return StrError(key);
   if (key.len == 0) return 0;
-  Status s = FileScanReadKey(nb, k, key, relflag::kSeed | (flags & relflag::kAlsoOn1));
+  // A missing work record starts blank with its key fields set (or from the
+  // file's own record), never from a neighbour the read stopped at.
+  Status s = FileScanReadKey(nb, k, key, relflag::kSeed);
   if (s >= 128) return s;
   bool found = s == dfres::kFound;
   if (!found && s != dfres::kNotFound && s != dfres::kEnd) return s;

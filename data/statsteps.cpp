@@ -190,7 +190,7 @@ Status StatRelAccum(int level, StrValue text) {
   if (source < 1 || source > DataFileCount() || source == level)
     return StatFail(st::BADINPUTDATA, "Perform " + text.Str());
   if (key < 0 || key > DicKeyCount(source)) return StatFail(st::BADINPUTDATA, "INDEX% " + keyText.Str());
-  if (Status s = ParmEventSet(1, DicFileName(source))) return s;
+  if (Status s = ParmEventSet(1, StrDup(DicFileName(source)))) return s;
   SourceUse use(source);
   if (Status s = use.Open()) return s;
   if (Status s = RelLoadPlain(source, Empty()); s >= 128) return s;

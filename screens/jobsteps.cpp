@@ -24,7 +24,6 @@ namespace {
 
 constexpr char kStopVerb[] = {static_cast<char>(kVerbPerform), 0};  // relation steps stop the runner
 constexpr int kStepsCloseMode = 0x10;  // the close restores the window's open-file state
-constexpr uint16_t kScrStatSoftFields = 2;
 
 // RESET$ as an integer: 0 when empty, an error of its evaluation as it is.
 Status LevelOf(StrValue reset, int* level) {
@@ -77,7 +76,7 @@ Status StatStepsSpecRun(StrValue spec) {
   if (Status e = StrError(spec)) return e;
   const StrAreaScope scope;
   WinSpec w = WinSpecParse(StrDup(spec));
-  VarIntSetBits(kSysScrStat, kScrStatSoftFields, true);
+  VarIntSetBits(kSysScrStat, kCreateSoftFieldNum, true);  // a bad field number answers 124
   Status s = ScreenCreate(w.file, w.file, w.row, 0, StrMake("", 0));
   if (s != 0) return s;
   Status steps = ScreenStepsRun();
