@@ -10,6 +10,7 @@
 #include "devices/reportlaunch.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
+#include "screens/choice.h"
 #include "screens/fieldctl.h"
 #include "screens/jobsteps.h"
 #include "screens/menucmd.h"
@@ -28,6 +29,7 @@ void LayerHooksRegister() {
   DataStatementsRegister();
   DataBuiltinsRegister();
   DevStatementsRegister();
+  ChoiceStatementsRegister();
   CtlSubclassHookSet(CtlSubclass);
   AssertBoxHookSet(AssertBox);
   ScreenStatementsRegister();
