@@ -7,6 +7,7 @@
 #include "data/recbuf.h"
 #include "data/relations.h"
 #include "data/runcontext.h"
+#include "data/statistics.h"
 #include "devices/devstack.h"
 #include "devices/reportlaunch.h"
 #include "runtime/log.h"
@@ -14,6 +15,7 @@
 #include "screens/choice.h"
 #include "screens/fieldctl.h"
 #include "screens/forms.h"
+#include "screens/jobsteps.h"
 #include "screens/menucmd.h"
 #include "screens/msgbox.h"
 #include "screens/progress.h"
@@ -36,6 +38,8 @@ void LayerHooksRegister() {
   ScreenStatementsRegister();
   RunProgressSet(RunProgress{ProgressCancelled, ProgressIsOpen, ProgressClose});
   DataFileCancelPollSet(ProgressPoll);
+  FileScanStatementRegister();
+  JobStepsRegister();
   InputLineHookSet(InputNextLine);
   FormStatementsRegister();
 }
