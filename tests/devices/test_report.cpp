@@ -233,4 +233,48 @@ TEST_F(ReportTest, ANestedGroupRunsForEachRecordOfTheOuterOne) {
   EXPECT_EQ(Lines("out.txt"), want);
 }
 
+// BREAK$ true after a printed line breaks the page; a CONTINUE% on a line
+// printed in a page break goes back to the group n group lines back and
+// skips the rest of the break (the head), and one with no group line before
+// it is 132.
+TEST_F(ReportTest, BreakForcesAPageBreakAndContinueGoesBackToTheGroup) {
+  ASSERT_NO_FATAL_FAILURE(AddClients(3));
+  struct Case {
+    const char* id;
+    std::string definition;
+    Status code;
+    std::vector<std::string> want;
+  } cases[] = {
+      {"break", "01001\\\\\\\\<17>'HEAD'\n02001\\\\\\<19>CODE{1} /BREAK$:1:MAXLINE%:-1\n", 0,
+       {"HEAD", "C01", "", "", "HEAD", "C02", "", "", "HEAD", "C03", "", ""}},
+      {"continue", "01001\\\\\\\\<17>'HEAD'\n02001\\\\\\<19>CODE{1} /BREAK$:1:MAXLINE%:-1\n"
+                   "00001\\\\\\\\<18><18>'foot' /CONTINUE%:'9:1'\n", 0,
+       {"HEAD", "C01", "foot", "", "", "", "C02", "foot", "", "", "C03", "foot"}},
+      {"off the start", "01001\\\\\\\\<17>'HEAD' /CONTINUE%:'9:1'\n02001\\\\\\<19>CODE{1} /BREAK$:1:MAXLINE%:-1\n",
+       st::PROCEDUREEXEC, {"HEAD", "C01", "", "", "HEAD"}},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    First();
+    Definition("BRK.PDC", c.definition);
+    std::string out = "brk" + std::to_string(++n) + ".txt";
+    EXPECT_EQ(Run(out + " /LP:4", "BRK", "", "", "C"), c.code) << ErrDetail().Str();
+    EXPECT_EQ(Lines(out), c.want);
+  }
+}
+
+// A definition that does not fit the string-list store is 159 naming it;
+// none of its lines stays in the store.
+TEST_F(ReportTest, ADefinitionTooLargeForTheStoreNamesTheReport) {
+  std::string big;
+  for (int i = 0; i < 2100; ++i) big += "01001\\\\<17>'x'\n";
+  Definition("BIG.PDC", big);
+  ErrClear();
+  EXPECT_EQ(Run("out.txt", "BIG"), st::STROUTBOUND);
+  EXPECT_EQ(ErrDetail().Str().substr(0, 3), "BIG");
+  EXPECT_EQ(DynStrCount(ReportLinesList), 0u);
+  EXPECT_TRUE(DynStrCheck());
+}
+
 }  // namespace
