@@ -286,7 +286,7 @@ Status ReadOptions(ReportLine& line, const ReportRunRecord& run) {
   if (line.brkEnd.empty()) {
     StrValue cmp = FmtCompareExpr(StrFromC("KEY$()"), 2, View(key + "\xFF"), StrMake("", 0));
     if (Status e = StrError(cmp)) return e;
-    line.brkEnd = "(" + cmp.Str() + ")";
+    line.brkEnd.assign(1, '(').append(cmp.View()).push_back(')');
   } else if (line.brkEnd.find("[$]") != std::string::npos) {
     if (key.find_first_of("'\"") != std::string::npos) return ReportFail(st::BADINPUTDATA, report);
     line.brkEnd = MacroDollarSubst(View(line.brkEnd), View(key)).Str();

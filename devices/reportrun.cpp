@@ -381,13 +381,14 @@ int ReportLineStep(const ReportJob& job, const ReportLine& line) {
 
 namespace {
 
-// One field: evaluated, added to its total, formatted by its template.
+// One field: evaluated, added to its total, formatted by its template and
+// appended to the line's text.
 Status ReportFieldOut(ReportJob& job, const ReportField& field, const std::string& expr, int total, bool top,
-                      int recordField) {
+                      int recordField, std::string* line) {
   DevRecord& dev = *job.dev;
   if (top) DevCountersPublish(dev, true);
   StrAreaScope scope;
-  StrValue mask = ReportTemplate(field);
+  StrValue mask = field.expand ? ReportTemplate(field) : View(field.mask);
   if (Status e = StrError(mask)) return e;
   StrValue text = StrMake("", 0);
   bool number = false;  // a number fills its mask even when it is 0 (an empty text)
@@ -411,7 +412,8 @@ Status ReportFieldOut(ReportJob& job, const ReportField& field, const std::strin
   }
   StrValue out = text.len == 0 && !number ? StrRepeat(StrFromC(" "), mask.len) : FmtMaskMode(mask, text, 255);
   if (Status e = StrError(out)) return e;
-  return DevWrite(dev, out);
+  line->append(out.View());
+  return 0;
 }
 
 }  // namespace
@@ -421,14 +423,18 @@ Status ReportDetailLine(ReportJob& job, const ReportLine& line) {
   const int16_t width = dev.width;
   if (line.wd >= 0) dev.width = static_cast<int16_t>(line.wd);
   Status s = DevGotoLineCol(dev, job.target, line.C);
-  if (s == 0 && line.kind == 0) s = DevWrite(dev, View(line.text));
+  // The fields are written together, one blank between them: one write a line.
+  std::string text = line.kind == 0 ? line.text : std::string();
   for (size_t i = 0; s == 0 && line.kind != 0 && i < line.fields.size(); ++i) {
-    if (i > 0) s = DevWrite(dev, StrFromC(" "));
-    if (s) break;
+    if (i > 0) text += ' ';
     int total = line.totalBase >= 0 ? line.totalBase + static_cast<int>(i) : -1;
     bool fromRecord = (line.kind & rpt::kGroup) && line.exprs[i].empty();
     s = ReportFieldOut(job, line.fields[i], line.exprs[i], total, i == 0 && job.target == 1,
-                       fromRecord ? static_cast<int>(i) + 1 : 0);
+                       fromRecord ? static_cast<int>(i) + 1 : 0, &text);
+  }
+  if (s == 0 && !text.empty()) {
+    if (text.size() > kStrMaxLen) s = ReportFail(st::STRINGTOOLONG, job.run->texts.Str(ReportTexts::kName));
+    else s = DevWrite(dev, View(text));
   }
   if (line.wd >= 0) {
     dev.width = width;
