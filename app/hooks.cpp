@@ -9,6 +9,7 @@
 #include "devices/reportlaunch.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
+#include "screens/choice.h"
 #include "screens/fieldctl.h"
 #include "screens/menucmd.h"
 #include "screens/msgbox.h"
@@ -26,6 +27,7 @@ void LayerHooksRegister() {
   DataStatementsRegister();
   DataBuiltinsRegister();
   DevStatementsRegister();
+  ChoiceStatementsRegister();
   CtlSubclassHookSet(CtlSubclass);
   AssertBoxHookSet(AssertBox);
   ScreenStatementsRegister();
