@@ -19,6 +19,7 @@
 #include "screens/menucmd.h"
 #include "screens/msgbox.h"
 #include "screens/progress.h"
+#include "screens/reportcalls.h"
 #include "screens/screenstmts.h"
 #include "screens/winproc.h"
 #include "script/expfiles.h"
@@ -29,6 +30,7 @@ void LayerHooksRegister() {
   LangVarAssignHookSet(LangVarAssign);
   FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
   MenuCmdReportSet(ReportCommand);
+  ReportCallsSet(ReportCalls{ReportLaunch, ReportStartAsked, DevSelect});
   DataStatementsRegister();
   DataBuiltinsRegister();
   DevStatementsRegister();
