@@ -2,6 +2,7 @@
 // seek and device choice, and the run of each round.
 #include "devices/reportlaunch.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -41,6 +42,7 @@ constexpr char kLimitsTitle[] = "0081";
 constexpr char kFormLimits[] =
     "FN$TRIM(FN$PARM(_$(.envvar;.dialog);1);'FIT'),FN$TRIM(FN$PARM(_$(.envvar;.dialog);2);'FIT')";
 constexpr char kAllKeys[] = "\xFF";
+constexpr char kFileOption[] = "FILE";  // the file to open of a report spec
 
 StrValue View(std::string_view v) { return StrMake(v.empty() ? "" : v.data(), static_cast<uint32_t>(v.size())); }
 
@@ -263,9 +265,17 @@ Status ReportLaunchSpec(StrValue spec, int flags) {
   if (Status e = StrError(spec)) return e;
   const StrAreaScope scope;
   StrValue name = StrTrim(StrListItem(spec, ',', 1), 3);
-  StrValue range = StrListRest(spec, ',');
-  StrValue files = StrTrim(StrKeyGet(range, StrFromC("FILE"), kKeyNormalised), 3);
-  Status s = ReportStartAsked(StrMake("", 0), name, StrMake("", 0), files, range, flags);
+  StrValue rest = StrListRest(spec, ',');
+  StrValue files = StrTrim(StrKeyGet(rest, StrFromC(kFileOption), kKeyNormalised), 3);
+  // The range is what is left once the FILE option is taken out.
+  std::string range = rest.Str();
+  uint32_t hit = StrKeyLocate(rest, StrFromC(kFileOption), 0);
+  if ((hit & 0xFFFF) != 0xFFFF) {
+    const size_t named = std::string_view(kFileOption).size() + 1;  // the name and its ":" or "="
+    size_t at = hit & 0xFFFF, from = at - std::min(at, named);
+    range.erase(from, at + (hit >> 16) - from);
+  }
+  Status s = ReportStartAsked(StrMake("", 0), name, StrMake("", 0), files, View(range), flags);
   return s == st::USERCANCELED ? 0 : s;
 }
 

@@ -20,6 +20,8 @@ struct ReportCalls {
   Status (*start)(StrValue device, StrValue spec, StrValue limits, StrValue files, StrValue range,
                   int flags) = nullptr;
   // The device selection: the chosen device string, empty when cancelled.
+  // It sets bit 128 of `_SYSCOMPAT` (printer names become devices) for the
+  // parse of its answer: the caller puts the value back after that parse.
   StrValue (*devSelect)(StrValue current) = nullptr;
 };
 
