@@ -64,6 +64,7 @@ class Haru final : public Library {
   void SetFontAndSize(Page* p, Font* f, float size) override {
     HPDF_Page_SetFontAndSize(P(p), reinterpret_cast<HPDF_Font>(f), size);
   }
+  void SetTextScale(Page* p, float percent) override { HPDF_Page_SetHorizontalScalling(P(p), percent); }
   void ShowText(Page* p, const std::string& text) override { HPDF_Page_ShowText(P(p), text.c_str()); }
   void TextOut(Page* p, float x, float y, const std::string& text) override {
     HPDF_Page_TextOut(P(p), x, y, text.c_str());
@@ -111,6 +112,7 @@ class Haru final : public Library {
   void MoveTextPos(Page*, float, float) override {}
   Font* GetFont(Doc*, const char*, const char*) override { return nullptr; }
   void SetFontAndSize(Page*, Font*, float) override {}
+  void SetTextScale(Page*, float) override {}
   void ShowText(Page*, const std::string&) override {}
   void TextOut(Page*, float, float, const std::string&) override {}
   float TextWidth(Page*, const std::string&) override { return 0; }

@@ -51,6 +51,8 @@ class Library {
   virtual void MoveTextPos(Page* page, float x, float y) = 0;
   virtual Font* GetFont(Doc* doc, const char* name, const char* encoding) = 0;
   virtual void SetFontAndSize(Page* page, Font* font, float size) = 0;
+  // Widens (above 100) or narrows the characters of the text that follows.
+  virtual void SetTextScale(Page* page, float percent) = 0;
   // Shows the text at the start of the current line.
   virtual void ShowText(Page* page, const std::string& text) = 0;
   // Shows the text with its baseline starting at (x, y).

@@ -16,6 +16,7 @@ class FakePdf : public pdf::Library {
     int page;  // 1-based in the document
     float x, y, size;
     std::string font;
+    float scale;  // horizontal, percent
     std::string text;
   };
   struct Drawn {
@@ -99,13 +100,14 @@ class FakePdf : public pdf::Library {
     pageState_[Id(page)].font = fonts_[Id(f) - 1];
     pageState_[Id(page)].size = size;
   }
+  void SetTextScale(pdf::Page* page, float percent) override { pageState_[Id(page)].scale = percent; }
   void ShowText(pdf::Page* page, const std::string& text) override {
     const PageState& p = pageState_[Id(page)];
-    shown.push_back({Id(page), p.lx, p.ly, p.size, p.font, text});
+    shown.push_back({Id(page), p.lx, p.ly, p.size, p.font, p.scale, text});
   }
   void TextOut(pdf::Page* page, float x, float y, const std::string& text) override {
     const PageState& p = pageState_[Id(page)];
-    shown.push_back({Id(page), x, y, p.size, p.font, text});
+    shown.push_back({Id(page), x, y, p.size, p.font, p.scale, text});
   }
   float TextWidth(pdf::Page* page, const std::string& text) override {
     return 0.6f * pageState_[Id(page)].size * static_cast<float>(text.size());  // Courier
@@ -131,7 +133,7 @@ class FakePdf : public pdf::Library {
 
  private:
   struct PageState {
-    float w = 0, h = 0, lx = 0, ly = 0, size = 0;
+    float w = 0, h = 0, lx = 0, ly = 0, size = 0, scale = 100;
     std::string font;
   };
   template <class T>
