@@ -166,6 +166,16 @@ void lv_set_ext(Hwnd h, uint32_t extStyle) {
   if (ListViewState* lv = lv_of(h)) lv->ext = extStyle;
 }
 
+uint32_t lv_color(Hwnd h, int which) {
+  ListViewState* lv = lv_of(h);
+  return lv && which >= 0 && which < 3 ? lv->colors[which] : 0;
+}
+
+uint32_t lv_ext(Hwnd h) {
+  ListViewState* lv = lv_of(h);
+  return lv ? lv->ext : 0;
+}
+
 int lv_insert_column(Hwnd h, int index, std::string_view title, int width, Align align) {
   ListViewState* lv = lv_of(h);
   if (!lv || index < 0) return -1;

@@ -224,5 +224,16 @@ TEST_F(ListViewTest, CellRectanglesAndHitTestsAgree) {
   EXPECT_FALSE(lv_set_item_text(lv, 0, 2, "x"));
 }
 
+TEST_F(ListViewTest, ColoursAndExtendedStylesReadBack) {
+  EXPECT_EQ(lv_color(lv, 1), 0xFFFFFFu);  // the defaults
+  lv_set_colors(lv, 0x1, 0x2, 0x3);
+  lv_set_ext(lv, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  EXPECT_EQ(lv_color(lv, 0), 0x1u);
+  EXPECT_EQ(lv_color(lv, 2), 0x3u);
+  EXPECT_EQ(lv_color(lv, 3), 0u);
+  EXPECT_EQ(lv_ext(lv), LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  EXPECT_EQ(lv_ext(form), 0u);  // no list view
+}
+
 }  // namespace
 }  // namespace uitest
