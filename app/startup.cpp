@@ -15,6 +15,7 @@
 #include "platform/host/cmdline.h"
 #include "platform/host/env.h"
 #include "platform/host/files.h"
+#include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/format.h"
@@ -29,7 +30,7 @@
 #include "screens/fieldvalues.h"
 #include "screens/fontfile.h"
 #include "screens/fonts.h"
-#include "screens/mainwin.h"
+#include "screens/menubar.h"
 #include "screens/menuevent.h"
 #include "screens/msgbox.h"
 #include "screens/progress.h"
@@ -37,6 +38,7 @@
 #include "script/evaluator.h"
 #include "script/expfiles.h"
 #include "script/objparams.h"
+#include "script/procedures.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
 
@@ -149,6 +151,9 @@ Status StartCommandLine(int count, const char* const* args) {
   LayerHooksRegister();
   if (Status s = VarSysInit()) return s;
   TaskHookSet(&ScreenFieldHook, kHookValue);  // scripts read and assign screen fields by name
+  // EXEC$ reaches the procedure runner from the start, not only once a
+  // first procedure has been compiled.
+  TaskHookSet(&PrcCall, kHookPrcCall);
   const StrAreaScope scope;
   StrValue locale = StrCat(StrCat(StrCat(Msg("0019"), StrMake("\0", 1)), Msg("0117")),
                            StrMake("\0 ", 2));
@@ -281,6 +286,9 @@ StrValue InputNextLine() {
 
 Status MainWindowOpen(StrValue menuFile) {
   VarSysIntSet(kSysScrStat, static_cast<int16_t>(VarSysIntGet(kSysScrStat) | 2));
-  if (!MenuLoad(menuFile)) return ErrSet(1, MOD_SCREENS, st::FEATUREREMOVED, st::FEATUREREMOVED);
+  // The bar is built (a faulty menu shows its error now); the window that
+  // will carry it is not made yet. A menu name without a menu means a main
+  // window without a bar, no failure.
+  if (ui::Hmenu bar = MenuLoad(menuFile)) ui::menu_destroy(bar);
   return SeamMissing("MainWindowOpen");
 }

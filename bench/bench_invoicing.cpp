@@ -28,6 +28,7 @@
 #include <string>
 
 #include "app/hooks.h"
+#include "apps/administration/admbuiltins.h"
 #include "apps/administration/demodata.h"
 #include "apps/administration/invoicing.h"
 #include "data/datafile.h"
@@ -97,6 +98,8 @@ bool RunOurs(int n, const std::string& dir, Result* r, std::vector<NoteRow>* not
   LayerHooksRegister();
   TaskHooksReset();
   if (!Check(VarSysInit(), "start")) return false;
+  // The run numbers its invoices through the program's built-ins.
+  if (!Check(AdmBuiltinsRegister(), "built-ins") || !Check(AdmBankBuiltinsRegister(), "built-ins")) return false;
   DynStrSet(SettingsList, SetIdentityItem, Sv("GAVGQT24:Orbisquale"));
   DynStrSet(SettingsList, SetDefaultDirItem, Sv(dir));
   LogSetName(Sv(dir + "/GAlog.txt"));

@@ -102,11 +102,9 @@ Status MenuCmdDispatch(int code, StrValue rest) {
     case kVerbFileTrans:
       return FileTransCommand(rest);
     case kVerbHelp:
-      HelpShow(rest);
-      return 0;
+      return HelpShow(rest);
     case kVerbFontSet:
-      FontSelect();
-      return 0;
+      return FontSelect();
     case kVerbExpEval:
       return ExpEvalStatus(rest);
     default:

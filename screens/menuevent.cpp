@@ -8,6 +8,7 @@
 #include "runtime/valtables.h"
 #include "screens/fonts.h"
 #include "screens/msgbox.h"
+#include "screens/winlist.h"
 #include "screens/winrecord.h"
 #include "script/variables.h"
 
@@ -52,8 +53,12 @@ int ExitConfirm() {
   uint32_t screens = task == st::FEATUREREMOVED ? ValTableInfo(4, 0) : task;
   uint32_t windows = task == st::FEATUREREMOVED ? ValTableInfo(5, 0) : task;
   bool openWork = task != st::FEATUREREMOVED && task != 0;
+  bool allowed = screens <= 1 && windows <= 1 && !openWork;
+  // A close asked by SIGINT or SIGTERM waits for nobody: it goes on only when
+  // nothing is left open, and then without a question.
+  if (AppCloseSignalled()) return allowed ? 1 : 0;
   int answer = 0;
-  if (screens > 1 || windows > 1 || openWork) {
+  if (!allowed) {
     StrValue text = StrFormat(200, Msg("0032 There are windows open (%i Screens, %i Windows)"), screens, windows);
     MsgBox(text, StrMake("", 0), 1);
   } else if (VarSysIntGet(kSysAuxStat) & 32) {

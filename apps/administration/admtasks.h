@@ -1,4 +1,4 @@
-// Tasks and built-ins of the administration program whose Parts come later:
+// Tasks of the administration program whose work comes later:
 // each answers 148 with its name until then.
 #pragma once
 #include "runtime/status.h"
@@ -10,7 +10,3 @@ Status MantFileWinRun(StrValue spec);
 Status MovsKeySelectAction(int event);
 // Task 12: the document actions on the VAT registry, invoices and payments.
 Status AdmTaskDocActions(int event);
-// Registers VATv, VAT$, AUTONUM, DocSer$ and FN$TXTN; then, after PayDate$,
-// Iban$ and Mod (AdmBankBuiltinsRegister).
-Status AdmBuiltinsRegister();
-Status AdmBankBuiltinsRegister();

@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "apps/administration/admfuncs.h"
+#include "apps/administration/counters.h"
 #include "data/datafile.h"
 #include "data/dictionary.h"
 #include "data/fileaction.h"
 #include "runtime/errors.h"
+#include "runtime/paths.h"
 
 namespace {
 
@@ -29,6 +31,9 @@ enum DemoFile : int {
 };
 
 using Fields = std::vector<std::pair<const char*, std::string>>;
+
+// The series of the demo's invoices of 2025: series "A" and the year.
+constexpr const char* kSeries2025 = "A25";
 
 StrValue View(const std::string& s) { return StrMake(s.data(), static_cast<uint32_t>(s.size())); }
 
@@ -74,11 +79,12 @@ Status AddNote(const Note& n) {
                       {"PRICE", Cents(n.priceCents)},
                       {"AMOUNT", Cents(n.qty * n.priceCents)},
                       {"INVOICE", std::to_string(n.invoice)},
-                      {"INVSERIES", n.invoice ? "A" : ""},
+                      {"INVSERIES", n.invoice ? kSeries2025 : ""},
                       {"PAYMODE", n.payMode}});
 }
 
-Status Tables(int nextNumber) {
+// The tables; folders bear the reduced VAT rate (`folderVat`).
+Status Tables(int nextNumber, const char* folderVat) {
   const Fields modes[] = {{{"CODE", "01"}, {"NAME", "Cash"}, {"DAYS", "0"}},
                           {{"CODE", "02"}, {"NAME", "Two instalments"}, {"DAYS", "30,60"}}};
   for (const Fields& f : modes) {
@@ -86,19 +92,30 @@ Status Tables(int nextNumber) {
   }
   if (Status s = Add(kSeries, {{"CODE", "A"}, {"NAME", "Invoices"}, {"NEXTNUM", std::to_string(nextNumber)}})) return s;
   if (Status s = Add(kVatRates, {{"CODE", "21"}, {"RATE", "21"}, {"SURCHARGE", "5.2"}})) return s;
-  const char* const articles[][3] = {{"PAPER", "Paper A4", "4.25"}, {"TONER", "Toner", "61.90"},
-                                     {"STAPLER", "Stapler", "12.50"}, {"FOLDER", "Folder", "1.75"}};
+  if (Status s = Add(kVatRates, {{"CODE", "10"}, {"RATE", "10"}, {"SURCHARGE", "1.4"}})) return s;
+  const char* const articles[][4] = {{"PAPER", "Paper A4", "4.25", "21"},
+                                     {"TONER", "Toner", "61.90", "21"},
+                                     {"STAPLER", "Stapler", "12.50", "21"},
+                                     {"FOLDER", "Folder", "1.75", folderVat}};
   for (const auto& a : articles) {
-    if (Status s = Add(kArticles, {{"CODE", a[0]}, {"NAME", a[1]}, {"PRICE", a[2]}, {"VAT", "21"}})) return s;
+    if (Status s = Add(kArticles, {{"CODE", a[0]}, {"NAME", a[1]}, {"PRICE", a[2]}, {"VAT", a[3]}})) return s;
   }
   return 0;
+}
+
+// The invoice counter of series A in 2025, kept in the counters file beside
+// the data files: 4, as invoices 5 and 6 were typed in without it.
+Status Counters() {
+  StrAreaScope scope;
+  StrValue dir = PathSplit(DataFileName(kInvoices, 2), kPathDrive | kPathDir);
+  return AutoNumWriteIn(PathJoin(dir, StrFromC("GACOUNT.DAT")), std::string("INVOICES_") + kSeries2025, 4);
 }
 
 // An invoice of one line made earlier: its line and footer (the registry
 // entry follows from the lines' relations) and its one payment.
 Status PastInvoice(int number, const std::string& date, const std::string& customer, int64_t baseCents, int note) {
   int64_t vat = (baseCents * 21 + 50) / 100;
-  Fields common = {{"NUMBER", std::to_string(number)}, {"SERIES", "A"},        {"DATE", date},
+  Fields common = {{"NUMBER", std::to_string(number)}, {"SERIES", kSeries2025}, {"DATE", date},
                    {"CUSTOMER", customer},             {"PAYMODE", "01"},      {"VATRATE", "21"}};
   Fields line = common, foot = common;
   line.insert(line.end(), {{"N_LINE", "1"},
@@ -110,7 +127,7 @@ Status PastInvoice(int number, const std::string& date, const std::string& custo
   if (Status s = Add(kInvoices, line, true)) return s;
   if (Status s = Add(kInvoices, foot, true)) return s;
   return Add(kPayments, {{"NUMBER", std::to_string(number)},
-                         {"SERIES", "A"},
+                         {"SERIES", kSeries2025},
                          {"N_LINE", "1"},
                          {"DUEDATE", date},
                          {"AMOUNT", Cents(baseCents + vat)},
@@ -118,13 +135,16 @@ Status PastInvoice(int number, const std::string& date, const std::string& custo
 }
 
 Status DemoSet() {
-  const char* const customers[][3] = {{"ACME", "Acme Supplies", "01"},   {"B", "Bodega Luna", "02"},
-                                      {"C1", "Casa Uno", "01"},          {"C10", "Ciclos Diez", "02"},
-                                      {"MIX", "Mixto y Asociados", "01"}, {"ZETA12", "Zeta Doce", "02"}};
+  const char* const customers[][4] = {{"ACME", "Acme Supplies", "01", "ES9121000418450200051332"},
+                                      {"B", "Bodega Luna", "02", ""},
+                                      {"C1", "Casa Uno", "01", "ES7921000813610123456789"},
+                                      {"C10", "Ciclos Diez", "02", ""},
+                                      {"MIX", "Mixto y Asociados", "01", ""},
+                                      {"ZETA12", "Zeta Doce", "02", ""}};
   for (const auto& c : customers) {
-    if (Status s = Add(kCustomers, {{"CODE", c[0]}, {"NAME", c[1]}, {"PAYMODE", c[2]}})) return s;
+    if (Status s = Add(kCustomers, {{"CODE", c[0]}, {"NAME", c[1]}, {"PAYMODE", c[2]}, {"BANK", c[3]}})) return s;
   }
-  if (Status s = Tables(5)) return s;
+  if (Status s = Tables(5, "10")) return s;
   // Entered out of customer order; most customers in both payment modes.
   const Note notes[] = {
       {101, "20250303", "ZETA12", "PAPER", "02", 10, 425},  {102, "20250303", "C1", "TONER", "01", 1, 6190},
@@ -142,7 +162,8 @@ Status DemoSet() {
     if (Status s = AddNote(n)) return s;
   }
   if (Status s = PastInvoice(5, "20250220", "ACME", 10000, 0)) return s;
-  return PastInvoice(6, "20250228", "C1", 850, 120);
+  if (Status s = PastInvoice(6, "20250228", "C1", 850, 120)) return s;
+  return Counters();
 }
 
 Status GeneratedSet(uint32_t count, uint32_t perCustomer) {
@@ -155,7 +176,7 @@ Status GeneratedSet(uint32_t count, uint32_t perCustomer) {
     codes[c] = std::string(buf).substr(0, 6);
     if (Status s = Add(kCustomers, {{"CODE", codes[c]}, {"NAME", "Customer " + codes[c]}})) return s;
   }
-  if (Status s = Tables(1)) return s;
+  if (Status s = Tables(1, "21")) return s;
   std::vector<uint32_t> order(count);
   for (uint32_t i = 0; i < count; ++i) order[i] = i;
   std::shuffle(order.begin(), order.end(), std::mt19937(20250301));

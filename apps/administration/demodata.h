@@ -2,16 +2,20 @@
 // data layer so that every data file comes with a sound index.
 //
 // The demo set (AdmDemoSpec::demo): six customers whose codes have mixed
-// lengths, two payment modes ("01" one payment, "02" two instalments),
-// document series "A" whose next number is 5, twenty delivery notes (one row
-// each) entered out of customer order, in both payment modes, two of them
-// without a customer and one already invoiced, and invoices 5 and 6 of
-// series "A" (with their VAT registry entries and payments), so that the
-// first invoice of a run must skip both numbers.
+// lengths (two with their bank accounts as IBANs), two payment modes ("01"
+// one payment, "02" two instalments), VAT rates 21 and 10 (folders bear
+// 10), twenty delivery notes (one row each) entered out of customer order,
+// in both payment modes, two of them without a customer and one already
+// invoiced, and invoices 5 and 6 of series "A25" (series A, 2025; with their
+// VAT registry entries and payments). The counters file "GACOUNT.DAT",
+// beside the data files, holds 4 for the invoices of "A25" (5 and 6 were
+// typed in without the counter), so the first invoice of a run must skip
+// both numbers.
 //
 // The generated set (for benchmarks): `notes` delivery notes, a customer per
 // `perCustomer` notes (codes of mixed length), payment modes alternating,
-// entered in a shuffled order; series "A" starts at 1.
+// every article at VAT 21, entered in a shuffled order; no counters file,
+// so numbering starts at 1.
 //
 // The dictionary must be loaded and the files writable where it places
 // them; every file the set uses is opened and emptied first. Answers 0 or

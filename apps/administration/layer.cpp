@@ -1,6 +1,7 @@
 #include "apps/administration/layer.h"
 
 #include "app/startup.h"
+#include "apps/administration/admbuiltins.h"
 #include "apps/administration/admtasks.h"
 #include "apps/administration/invoicing.h"
 #include "data/runstatus.h"

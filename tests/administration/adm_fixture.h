@@ -2,7 +2,9 @@
 // dictionary, relation files and the invoicing run's definition copied from
 // apps/administration/demo, its records written by the demo generator, the
 // run's definition pushed as the current parameter string and the invoices
-// made the current file, as the run's window would leave them.
+// made the current file, as the run's window would leave them; the
+// program's built-ins registered as start phase 2 registers them, unless
+// the test runs phase 2 itself.
 #pragma once
 #include <unistd.h>
 
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "app/hooks.h"
+#include "apps/administration/admbuiltins.h"
 #include "apps/administration/demodata.h"
 #include "data/datafile.h"
 #include "data/dictionary.h"
@@ -24,6 +27,8 @@
 #include "runtime/log.h"
 #include "script/evaluator.h"
 #include "script/objparams.h"
+#include "script/payments.h"
+#include "script/procedures.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
 #include "support/runtime_fixture.h"
@@ -38,8 +43,10 @@ enum : int { kFCustomers = 1, kFSeries = 3, kFRegistry = 6, kFNotes = 7, kFPayme
 class AdmApp {
  public:
   // Starts a fresh runtime on the directory: the demo files copied (the
-  // dictionary text replaced when given), the records written.
-  void Start(const std::string& dir, const AdmDemoSpec& spec, const std::string& dictionary = "") {
+  // dictionary text replaced when given), the built-ins registered (unless
+  // builtins is false), the records written.
+  void Start(const std::string& dir, const AdmDemoSpec& spec, const std::string& dictionary = "",
+             bool builtins = true) {
     dir_ = dir;
     // The run status file and other relative names land in the directory.
     if (!getcwd(oldDir_, sizeof oldDir_)) oldDir_[0] = 0;
@@ -48,6 +55,12 @@ class AdmApp {
     TaskHooksReset();
     LayerHooksRegister();
     ASSERT_EQ(VarSysInit(), 0);
+    TaskHookSet(&PrcCall, kHookPrcCall);  // as start-up does
+    if (builtins) {
+      ASSERT_EQ(AdmBuiltinsRegister(), 0);
+      ASSERT_EQ(PayDateRegister(), 0);
+      ASSERT_EQ(AdmBankBuiltinsRegister(), 0);
+    }
     for (int n = 1; n <= kMaxDataFiles; ++n) DataFileCtrlInit(n);
     for (const char* f : {"GADICC.DAT", "GAREL.DAT", "GARELUP.DAT", "INVRUN.PPN", "INVRUN.PAN"}) {
       std::filesystem::copy_file(kDemoDir + "/" + f, dir + "/" + f, std::filesystem::copy_options::overwrite_existing);
@@ -67,7 +80,9 @@ class AdmApp {
     RunStatusReset();
     TaskHooksReset();
     RuntimeTearDown();
-    if (oldDir_[0]) EXPECT_EQ(chdir(oldDir_), 0);
+    if (oldDir_[0]) {
+      EXPECT_EQ(chdir(oldDir_), 0);
+    }
     oldDir_[0] = 0;
   }
 
@@ -143,7 +158,9 @@ class AdmApp {
 // A test with the demo application started in its own directory.
 class AdmDemoTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_NO_FATAL_FAILURE(app.Start(dir.path(), AdmDemoSpec{})); }
+  // False for a test that registers the built-ins through start phase 2.
+  virtual bool Builtins() const { return true; }
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(app.Start(dir.path(), AdmDemoSpec{}, "", Builtins())); }
   void TearDown() override { app.Stop(); }
   TempDir dir;
   AdmApp app;

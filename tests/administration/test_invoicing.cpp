@@ -38,10 +38,15 @@ void Definition(const std::string& dir, const std::vector<std::pair<std::string,
 }
 
 // A delivery note of one row added before the run.
-void AddNote(int number, const std::string& customer, const std::string& payMode, const std::string& amount) {
+struct NoteSpec {
+  std::string date = "20250320", article = "PAPER", qty = "1", price;  // price: the amount
+};
+void AddNote(int number, const std::string& customer, const std::string& payMode, const std::string& amount,
+             const NoteSpec& more = {}) {
   ASSERT_EQ(DataFileMove(kFNotes, 0x01), 3);
-  ASSERT_EQ(AdmApp::Eval("NUMBER{7}=" + std::to_string(number) + ",N_LINE{7}=1,DATE{7}='20250320',CUSTOMER{7}=" +
-                         customer + ",ARTICLE{7}='PAPER',QTY{7}=1,PRICE{7}=" + amount + ",AMOUNT{7}=" + amount +
+  ASSERT_EQ(AdmApp::Eval("NUMBER{7}=" + std::to_string(number) + ",N_LINE{7}=1,DATE{7}='" + more.date +
+                         "',CUSTOMER{7}=" + customer + ",ARTICLE{7}='" + more.article + "',QTY{7}=" + more.qty +
+                         ",PRICE{7}=" + (more.price.empty() ? amount : more.price) + ",AMOUNT{7}=" + amount +
                          ",PAYMODE{7}='" + payMode + "'"),
             0)
       << ErrDetail().Str();
@@ -87,7 +92,7 @@ TEST_F(InvoicingTest, InvoicesEachCustomerAndPaymentModeOnce) {
       "NUMBER=18.00 N_LINE=1.00 CUSTOMER=ZETA12 PAYMODE=01 DELNOTE=109.00",
   };
   EXPECT_EQ(Invoices(), want);
-  EXPECT_EQ(AdmApp::Str("X=FILEREL(14;3;1;0),FN$TRIM(NEXTNUM{3})"), "19.00");
+  EXPECT_EQ(AdmApp::Cents("AUTONUM('A25')"), 1900);  // the counter holds the last number, 18
   // Every note with a customer carries its invoice; the blank ones none.
   for (const std::string& r : AdmApp::Rows(kFNotes, 1, {"CUSTOMER", "INVOICE", "INVSERIES"})) {
     bool blank = r.rfind("CUSTOMER= ", 0) == 0;
@@ -102,6 +107,77 @@ TEST_F(InvoicingTest, InvoicesEachCustomerAndPaymentModeOnce) {
   EXPECT_EQ(Invoices(), want);
   ASSERT_EQ(DataFileCloseAll(), 0);
   EXPECT_EQ(app.CheckAll(), "");
+}
+
+// Numbers come from the counter of the series and year (AUTONUM of
+// DocSer$): the demo's counter says 4, so the first invoice passes 5 and 6,
+// which were typed in without it; then every number follows the last, the
+// counter keeping the last one written. A note of another year starts that
+// year's series at 1; a counter set ahead moves the numbering with it.
+TEST_F(InvoicingTest, NumbersFollowTheCounterOfTheSeriesAndYear) {
+  ASSERT_EQ(AdmInvoicingRun(), 0) << ErrDetail().Str();
+  std::vector<std::string> footers;
+  for (const std::string& r : AdmApp::Rows(kFInvoices, 1, {"NUMBER", "SERIES", "N_LINE"}))
+    if (r.find("N_LINE=999.00") != std::string::npos) footers.push_back(r.substr(0, r.find(" N_LINE")));
+  std::vector<std::string> want = {"NUMBER=5.00 SERIES=A25", "NUMBER=6.00 SERIES=A25"};
+  for (int n = 7; n <= 18; ++n) want.push_back("NUMBER=" + std::to_string(n) + ".00 SERIES=A25");
+  EXPECT_EQ(footers, want);
+  std::string counters = ReadText(app.dir() + "/GACOUNT.DAT");
+  ASSERT_EQ(counters.size(), 4096u + 4094u);
+  EXPECT_EQ(counters.substr(0, 13), "INVOICES_A25 ");
+  EXPECT_EQ(counters.substr(4096, 8), "      18");
+  for (const std::string& r : AdmApp::Rows(kFNotes, 1, {"INVOICE", "INVSERIES"}))
+    EXPECT_EQ(r.find("INVOICE=0.00") != std::string::npos, r.find("INVSERIES=A25") == std::string::npos) << r;
+  // Another year, and the counter moved ahead by hand.
+  ASSERT_NO_FATAL_FAILURE(AddNote(301, "'ACME'", "01", "10", {"20260105", "PAPER", "1", ""}));
+  ASSERT_NO_FATAL_FAILURE(AddNote(302, "'B'", "01", "20"));
+  ASSERT_EQ(AdmApp::Cents("AUTONUM('A25';40)"), 4000);
+  ASSERT_EQ(AdmInvoicingRun(), 0) << ErrDetail().Str();
+  std::vector<std::string> added;
+  for (const std::string& r : AdmApp::Rows(kFInvoices, 1, {"NUMBER", "SERIES", "N_LINE", "DELNOTE"}))
+    if (r.find("DELNOTE=30") != std::string::npos) added.push_back(r);
+  EXPECT_EQ(added, (std::vector<std::string>{"NUMBER=1.00 SERIES=A26 N_LINE=1.00 DELNOTE=301.00",
+                                             "NUMBER=41.00 SERIES=A25 N_LINE=1.00 DELNOTE=302.00"}));
+  EXPECT_EQ(AdmApp::Cents("AUTONUM('A26')*1000+AUTONUM('A25')"), 204200);
+  ASSERT_EQ(DataFileCloseAll(), 0);
+  EXPECT_EQ(app.CheckAll(), "");
+}
+
+// The invoice print: with INVPRINT set each invoice is appended to
+// INVOICES.TXT with its lines, its bases and VAT by rate (an article at 10
+// beside two at 21), its total and the total in words, wrapped.
+TEST_F(InvoicingTest, PrintsEachInvoiceWithItsVatAndWords) {
+  std::filesystem::copy_file(kDemoDir + "/INVPRINT.PRC", app.dir() + "/INVPRINT.PRC");
+  ASSERT_EQ(AdmAppCallback(1), 0);  // the statement handlers
+  ASSERT_NO_FATAL_FAILURE(AddNote(130, "'ACME'", "01", "7", {"20250320", "FOLDER", "4", "1.75"}));
+  ASSERT_EQ(AdmApp::Eval("INVPRINT=1,COMPANY$='Demo company',WORDS$='Amount in words'"), 0);
+  ASSERT_EQ(AdmInvoicingRun(), 0) << ErrDetail().Str();
+  std::string print = ReadText(app.dir() + "/INVOICES.TXT");
+  const std::string rule(68, '-');
+  const std::string first =
+      "Demo company\r\n"
+      "Invoice A25/7   Date 03-05-2025\r\n"
+      "Customer ACME  Acme Supplies\r\n"
+      "Bank account ES9121000418450200051332\r\n" +
+      rule + "\r\n" +
+      "    Note  Article          Qty        Price       Amount   VAT %\r\n"
+      "     105  PAPER         20.00         4.25        85.00   21.00\r\n"
+      "     116  TONER          1.00        61.90        61.90   21.00\r\n"
+      "     130  FOLDER         4.00         1.75         7.00   10.00\r\n" +
+      rule + "\r\n" +
+      "   VAT %         Base          VAT\r\n"
+      "   21.00       146.90        30.85\r\n"
+      "   10.00         7.00         0.70\r\n"
+      "Total           185.45\r\n"
+      "Amount in words:\r\n"
+      "  ciento ochenta y cinco con cuarenta y cinco\r\n"
+      "\r\n";
+  EXPECT_EQ(print.substr(0, first.size()), first);
+  // One print per invoice, in the order written.
+  size_t count = 0;
+  for (size_t at = print.find("Invoice A25/"); at != std::string::npos; at = print.find("Invoice A25/", at + 1)) ++count;
+  EXPECT_EQ(count, 12u);
+  EXPECT_NE(print.find("Invoice A25/18 "), std::string::npos);
 }
 
 // Each invoice's VAT registry entry and payments add up to its footer's
@@ -126,7 +202,9 @@ TEST_F(InvoicingTest, RegistryAndPaymentsSumToEachInvoiceTotal) {
   for (const auto& [number, total] : totals) {
     EXPECT_EQ(registry[number], total) << number;
     EXPECT_EQ(paid[number], total) << number;
-    if (number >= 700) EXPECT_EQ(payments[number], modes[number] == "02" ? 2 : 1) << number;
+    if (number >= 700) {
+      EXPECT_EQ(payments[number], modes[number] == "02" ? 2 : 1) << number;
+    }
   }
 }
 
@@ -180,7 +258,9 @@ void Prepare(AdmApp& app, const std::string& dir, const DiffCase& c) {
     ASSERT_NO_FATAL_FAILURE(AddNote(203, "\"O'B\"", "02", "30"));
     ASSERT_NO_FATAL_FAILURE(AddNote(204, "'AB'", "01", "40"));
   }
-  if (!c.changes.empty()) ASSERT_NO_FATAL_FAILURE(Definition(dir, c.changes));
+  if (!c.changes.empty()) {
+    ASSERT_NO_FATAL_FAILURE(Definition(dir, c.changes));
+  }
 }
 
 TEST(InvoicingDiffTest, OnePassWritesWhatThePlainLoopsWrite) {
@@ -228,7 +308,7 @@ TEST_F(InvoicingTest, ConfirmationFormStopsTheRunUntilItExists) {
   EXPECT_EQ(ErrDetail().Str(), "InvSelectDialog");
   EXPECT_EQ(AdmApp::Cents("INVRUNS"), 100);
   EXPECT_EQ(AdmApp::Rows(kFInvoices, 1, {"NUMBER", "N_LINE"}), before);
-  EXPECT_EQ(AdmApp::Str("X=FILEREL(14;3;1;0),FN$TRIM(NEXTNUM{3})"), "5.00");
+  EXPECT_EQ(AdmApp::Cents("AUTONUM('A25')"), 500);
 }
 
 Status g_pollsLeft = 0;
@@ -250,7 +330,7 @@ TEST_F(InvoicingTest, CancelEndsTheRunAndEndStillRuns) {
                                    "NUMBER=8.00 N_LINE=1.00 CUSTOMER=ACME PAYMODE=02 DELNOTE=110.00"};
   EXPECT_EQ(Invoices(), want);
   EXPECT_EQ(AdmApp::Rows(kFPayments, 1, {"NUMBER"}).size(), 5u);  // 5, 6, 7 and two of 8
-  EXPECT_EQ(AdmApp::Str("X=FILEREL(14;3;1;0),FN$TRIM(NEXTNUM{3})"), "9.00");
+  EXPECT_EQ(AdmApp::Cents("AUTONUM('A25')"), 900);
   ASSERT_EQ(DataFileCloseAll(), 0);
   EXPECT_EQ(app.CheckAll(), "");
 }
@@ -263,7 +343,7 @@ TEST_F(InvoicingTest, BlankNumberAndMissingTargetsAre163) {
     const char* detail;
     int64_t endRuns;  // END ran (1) or the run never began (0)
   } cases[] = {
-      {"blank number", {{"NUMBER{14}=NEXTNUM{3},", ""}}, "NUMBER{14}", 100},
+      {"blank number", {{"NUMBER{14}=AUTONUM(INVSER$),", ""}}, "NUMBER{14}", 100},
       {"no registry", {{"REG.TARGET$:\"VATREG\"", "REG.TARGET$:\"NOFILE\""}}, "REG.TARGET$", 0},
       {"no payments", {{"PAY.TARGET$:\"PAYMENTS\"", "PAY.TARGET$:\"99\""}}, "PAY.TARGET$", 0},
       {"no notes", {{"BEGIN.TARGET$:\"DELNOTES\"", "BEGIN.TARGET$:\"\""}}, "BEGIN.TARGET$", 0},
@@ -290,7 +370,7 @@ TEST_F(InvoicingTest, NoNoteTakenNoInvoiceNoNumberUsed) {
   ASSERT_NO_FATAL_FAILURE(Definition(app.dir(), {{"DELNOTES.RD_EXP$", "DELNOTES.USR_COND$:\"0\"\r\nDELNOTES.RD_EXP$"}}));
   EXPECT_EQ(AdmInvoicingRun(), 0) << ErrDetail().Str();
   EXPECT_TRUE(Invoices().empty());
-  EXPECT_EQ(AdmApp::Str("X=FILEREL(14;3;1;0),FN$TRIM(NEXTNUM{3})"), "5.00");
+  EXPECT_EQ(AdmApp::Cents("AUTONUM('A25')"), 500);
   EXPECT_EQ(AdmApp::Cents("INVRUNS"), 100);
 }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <string>
 
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
@@ -141,7 +143,7 @@ class MenuRunListTest : public MenuCmdTest {
 TEST_F(MenuRunListTest, StopsAtAVerbOfTheStopSetAndReportsItsIndex) {
   uint32_t index = 0;
   const char stop[] = {static_cast<char>(kVerbReport), 0};
-  EXPECT_EQ(MenuCmdRunList(StrFromC("'Help topic','Report sales','Help never'"), &index, StrFromC(stop)), '|');
+  EXPECT_EQ(MenuCmdRunList(StrFromC("'ExpEval a=1','Report sales','ExpEval a=2'"), &index, StrFromC(stop)), '|');
   EXPECT_EQ(index, 2u);
 }
 
@@ -149,10 +151,10 @@ TEST_F(MenuRunListTest, EmptyListRunsNothingAndUnknownWordEndsWith163) {
   uint32_t index = 0;
   EXPECT_EQ(MenuCmdRunList(StrFromC(""), &index, StrFromC("")), 0);
   EXPECT_EQ(index, 0u);
-  EXPECT_EQ(MenuCmdRunList(StrFromC("'Help a','Nonsense x','Help b'"), &index, StrFromC("")), st::BADINPUTDATA);
+  EXPECT_EQ(MenuCmdRunList(StrFromC("'ExpEval a=1','Nonsense x','ExpEval a=2'"), &index, StrFromC("")), st::BADINPUTDATA);
   EXPECT_EQ(index, 2u);
   index = 3;  // a start index skips the items before it
-  EXPECT_EQ(MenuCmdRunList(StrFromC("'Nonsense','Nonsense','Help b'"), &index, StrFromC("")), 0);
+  EXPECT_EQ(MenuCmdRunList(StrFromC("'Nonsense','Nonsense','ExpEval a=2'"), &index, StrFromC("")), 0);
   EXPECT_EQ(index, 3u);
 }
 
@@ -195,6 +197,35 @@ TEST_F(MenuRunListTest, PrcExecPatternWithoutMatchAnswers164) {
   fclose(f);
   ErrClear();
   EXPECT_EQ(AreaBalanced([] { return PrcExec(StrFromC("*.PRC"), nullptr); }), st::FEATUREREMOVED);
+}
+
+}  // namespace
+
+namespace {
+
+// A verb answers what its work answered: a seam's 148 or a missing file is
+// never turned into a success that leaves a stale error behind.
+TEST_F(MenuRunListTest, HelpAndFontSetAnswerWhatTheirWorkAnswered) {
+  TempDir dir;
+  std::string old = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  const int help = kVerbHelp << 16, fontSet = kVerbFontSet << 16;
+  auto clear = [] {
+    ErrClear();
+    ErrDetailSet(0, StrFromC(""), false);
+  };
+  EXPECT_EQ(MenuCmdDispatch(help, StrFromC("topic")), st::FEATUREREMOVED);
+  EXPECT_EQ(ErrDetail().View(), "HelpShow");
+  clear();
+  EXPECT_EQ(MenuCmdDispatch(fontSet, StrFromC("")), st::FILENOTFOUND);
+  EXPECT_EQ(ErrDetail().View(), "KXFONT.PPN");
+  FILE* f = fopen("KXFONT.PPN", "wb");
+  fputs("24;12;;Lucida Console\r\n16;8;;Courier New\r\n", f);
+  fclose(f);
+  clear();
+  EXPECT_EQ(MenuCmdDispatch(fontSet, StrFromC("")), st::FEATUREREMOVED);  // the font chooser
+  EXPECT_EQ(ErrDetail().View(), "WinChoice");
+  std::filesystem::current_path(old);
 }
 
 }  // namespace

@@ -1,0 +1,209 @@
+#include "apps/administration/counters.h"
+
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "data/dictionary.h"
+#include "platform/host/clock.h"
+#include "platform/host/files.h"
+#include "runtime/datetime.h"
+#include "runtime/errors.h"
+#include "runtime/paths.h"
+#include "runtime/strutil.h"
+#include "runtime/sysvars.h"
+#include "script/evaluator.h"
+
+namespace {
+
+constexpr int64_t kLockWaitMs = 5000;
+constexpr int64_t kLockPollMs = 20;
+constexpr int kCompatCentury = 2048;  // _COMPAT: years 2000-2019 as A0-B9
+
+Status Fail(Status code, const std::string& detail) {
+  ErrDetailSet(code, StrMake(detail.data(), static_cast<uint32_t>(std::min<size_t>(detail.size(), 1024))), false);
+  return ErrSet(1, MOD_STREAMS, code, code);
+}
+
+// An open descriptor, closed (and so unlocked) on every path.
+class CounterFile {
+ public:
+  CounterFile() = default;
+  ~CounterFile() {
+    if (fd_ >= 0) host::Close(fd_);
+  }
+  CounterFile(const CounterFile&) = delete;
+  CounterFile& operator=(const CounterFile&) = delete;
+  bool Open(const std::string& path, unsigned mode) {
+    fd_ = host::Open(path, mode);
+    return fd_ >= 0;
+  }
+  int fd() const { return fd_; }
+
+ private:
+  int fd_ = -1;
+};
+
+struct Names {
+  std::string shown;  // as the application writes it (for the detail)
+  std::string host;   // the file it means here
+};
+
+Names FileNames(StrValue path) {
+  Names n;
+  n.shown = path.IsError() ? std::string() : path.Str();
+  n.host = host::ResolvePath(n.shown);
+  return n;
+}
+
+Names FilePath() {
+  StrAreaScope scope;
+  return FileNames(AutoNumFilePath());
+}
+
+// The key list of the header as read (fewer bytes when the file is short).
+std::vector<std::string> Keys(int fd) {
+  std::string header(kCounterKeysRoom, ' ');
+  int64_t got = host::ReadAt(fd, header.data(), header.size(), 0);
+  header.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  size_t end = header.find_last_not_of(' ');
+  header.resize(end == std::string::npos ? 0 : end + 1);
+  std::vector<std::string> keys;
+  if (header.empty()) return keys;
+  size_t at = 0;
+  while (true) {
+    size_t comma = header.find(',', at);
+    keys.push_back(header.substr(at, comma == std::string::npos ? std::string::npos : comma - at));
+    if (comma == std::string::npos) break;
+    at = comma + 1;
+  }
+  return keys;
+}
+
+// The 1-based position of the key, 0 when it is not listed.
+size_t KeyPosition(const std::vector<std::string>& keys, const std::string& key) {
+  for (size_t i = 0; i < keys.size(); ++i) {
+    if (keys[i] == key) return i + 1;
+  }
+  return 0;
+}
+
+int64_t ValueOffset(size_t position) { return kCounterHeader + static_cast<int64_t>(position - 1) * kCounterWidth; }
+
+// Waits for the file's lock; 175 when another writer keeps it.
+Status LockFile(int fd, const Names& n) {
+  int64_t deadline = ClockMonotonicMs() + kLockWaitMs;
+  while (host::TryLock(fd) != 0) {
+    if (!host::LastWasHeld()) return Fail(host::LastStatus(), n.shown + ": cannot be locked");
+    if (ClockMonotonicMs() >= deadline) return Fail(st::PERMISSIONDENIED, n.shown + ": in use");
+    ClockSleepMs(kLockPollMs);
+  }
+  return 0;
+}
+
+Status WriteHeader(int fd, const Names& n, const std::vector<std::string>& keys) {
+  std::string list;
+  for (const std::string& k : keys) list += (list.empty() ? "" : ",") + k;
+  if (list.size() > kCounterKeysRoom) return Fail(st::DATAOUTBOUND, n.shown + ": the counter list is full");
+  list.resize(kCounterKeysRoom, ' ');
+  list += "\r\n";
+  if (host::WriteAt(fd, list.data(), list.size(), 0) != static_cast<int64_t>(list.size()))
+    return Fail(host::LastStatus(), n.shown);
+  return 0;
+}
+
+// Grows the file by blocks of blanks until it is longer than offset.
+Status Extend(int fd, const Names& n, int64_t offset) {
+  const std::string block(kCounterKeysRoom, ' ');
+  int64_t size = host::Size(fd);
+  if (size < 0) return Fail(host::LastStatus(), n.shown);
+  while (size <= offset) {
+    if (host::WriteAt(fd, block.data(), block.size(), size) != static_cast<int64_t>(block.size()))
+      return Fail(host::LastStatus(), n.shown);
+    size += static_cast<int64_t>(block.size());
+  }
+  return 0;
+}
+
+}  // namespace
+
+StrValue AutoNumFilePath() {
+  // Without CCO only the name and extension stay, so the data directory
+  // (which takes a look at the disk) is not even worked out.
+  if (ExpEvalNum(StrFromC("CCO")) == 0) return PathExpand(StrFromC("%APNAME%COUNT.DAT"));
+  return PathExpand(StrFromC("%APPPATH_DATA%\\%APNAME%COUNT.DAT"));
+}
+
+Status AutoNumKey(StrValue name, std::string* key) {
+  if (Status e = StrError(name)) return e;
+  std::string_view v = name.View();
+  if (v.empty() || v.find(',') != std::string_view::npos || v.front() == ' ' || v.back() == ' ') {
+    ErrDetailSet(st::BADINPUTDATA, name, false);
+    return ErrSet(1, MOD_EXPEXEC, st::BADINPUTDATA, st::BADINPUTDATA);
+  }
+  int file = VarSysIntGet(kSysCurFil);
+  std::string prefix = file > 0 && file <= DataFileCount() ? DicFileName(file).Str() : std::string();
+  *key = prefix.empty() ? std::string(v) : prefix + "_" + std::string(v);
+  return 0;
+}
+
+Status AutoNumRead(const std::string& key, int64_t* value) {
+  *value = 0;
+  Names n = FilePath();
+  if (!host::Exists(n.host)) return 0;
+  CounterFile file;
+  if (!file.Open(n.host, host::kOpenRead)) return Fail(host::LastStatus(), n.shown);
+  size_t position = KeyPosition(Keys(file.fd()), key);
+  if (position == 0) return 0;
+  char digits[kCounterWidth];
+  int64_t got = host::ReadAt(file.fd(), digits, sizeof digits, ValueOffset(position));
+  if (got < 0) return Fail(host::LastStatus(), n.shown);
+  // A value cut short by the end of the file was never written whole.
+  if (got == kCounterWidth) *value = StrToLong(StrMake(digits, kCounterWidth));
+  return 0;
+}
+
+Status AutoNumWrite(const std::string& key, int64_t value) {
+  StrAreaScope scope;
+  return AutoNumWriteIn(AutoNumFilePath(), key, value);
+}
+
+Status AutoNumWriteIn(StrValue path, const std::string& key, int64_t value) {
+  if (Status e = StrError(path)) return e;
+  Names n = FileNames(path);
+  if (value < kCounterMin || value > kCounterMax) return Fail(st::DATAOUTBOUND, key + ": " + std::to_string(value));
+  CounterFile file;
+  if (!file.Open(n.host, host::kOpenRead | host::kOpenWrite | host::kOpenCreate)) return Fail(host::LastStatus(), n.shown);
+  if (Status s = LockFile(file.fd(), n)) return s;
+  std::vector<std::string> keys = Keys(file.fd());
+  size_t position = KeyPosition(keys, key);
+  if (position == 0 || host::Size(file.fd()) < kCounterHeader) {
+    if (position == 0) keys.push_back(key);
+    if (Status s = WriteHeader(file.fd(), n, keys)) return s;
+    position = keys.size();
+  }
+  int64_t offset = ValueOffset(position);
+  if (Status s = Extend(file.fd(), n, offset)) return s;
+  char digits[kCounterWidth + 1];
+  std::snprintf(digits, sizeof digits, "%8lld", static_cast<long long>(value));
+  // No sync per number, as for the record files: a number a crash takes
+  // back is found taken in the documents' own file and passed over.
+  if (host::WriteAt(file.fd(), digits, kCounterWidth, offset) != kCounterWidth) return Fail(host::LastStatus(), n.shown);
+  return 0;
+}
+
+Status DocSeriesText(StrValue series, StrValue date, std::string* out) {
+  out->clear();
+  if (Status e = StrError(series)) return e;
+  if (Status e = StrError(date)) return e;
+  std::string d = StrTrim(date, 2).Str();
+  if (d.empty()) d = DateToText(DateToday()).Str();
+  if (d.size() < 4) {
+    ErrDetailSet(st::SINTAXERROR, date, false);
+    return st::SINTAXERROR;
+  }
+  if ((VarSysIntGet(kSysCompat) & kCompatCentury) && d[2] < '2') d[2] = static_cast<char>(d[2] + 17);
+  if (series.len) *out += series.ptr[0];
+  *out += d.substr(2, 2);
+  return 0;
+}

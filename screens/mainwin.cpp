@@ -1,8 +1,0 @@
-#include "screens/mainwin.h"
-
-#include "runtime/seam.h"
-
-void* MenuLoad(StrValue) {
-  SeamMissing("MenuLoad");
-  return nullptr;
-}
