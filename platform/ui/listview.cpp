@@ -198,6 +198,18 @@ int lv_column_width(Hwnd h, int col) {
   return lv->columns[static_cast<size_t>(col)].width;
 }
 
+std::string lv_column_title(Hwnd h, int col) {
+  ListViewState* lv = lv_of(h);
+  if (!lv || col < 0 || col >= static_cast<int>(lv->columns.size())) return std::string();
+  return lv->columns[static_cast<size_t>(col)].title;
+}
+
+Align lv_column_align(Hwnd h, int col) {
+  ListViewState* lv = lv_of(h);
+  if (!lv || col < 0 || col >= static_cast<int>(lv->columns.size())) return Align::Left;
+  return lv->columns[static_cast<size_t>(col)].align;
+}
+
 int lv_insert_item(Hwnd h, int row, std::string_view text) {
   ListViewState* lv = lv_of(h);
   if (!lv || row < 0) return -1;

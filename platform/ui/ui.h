@@ -276,6 +276,8 @@ uint32_t lv_ext(Hwnd h);
 int lv_insert_column(Hwnd h, int index, std::string_view title, int width, Align align);
 int lv_column_count(Hwnd h);
 int lv_column_width(Hwnd h, int col);
+std::string lv_column_title(Hwnd h, int col);
+Align lv_column_align(Hwnd h, int col);
 int lv_insert_item(Hwnd h, int row, std::string_view text);  // answers the row
 bool lv_set_item_text(Hwnd h, int row, int col, std::string_view text);
 std::string lv_item_text(Hwnd h, int row, int col);
