@@ -5,11 +5,14 @@
 #include "data/recbuf.h"
 #include "data/relations.h"
 #include "data/runcontext.h"
+#include "data/statistics.h"
 #include "devices/devstack.h"
 #include "devices/reportlaunch.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
+#include "screens/choice.h"
 #include "screens/fieldctl.h"
+#include "screens/jobsteps.h"
 #include "screens/menucmd.h"
 #include "screens/msgbox.h"
 #include "screens/progress.h"
@@ -26,9 +29,12 @@ void LayerHooksRegister() {
   DataStatementsRegister();
   DataBuiltinsRegister();
   DevStatementsRegister();
+  ChoiceStatementsRegister();
   CtlSubclassHookSet(CtlSubclass);
   AssertBoxHookSet(AssertBox);
   ScreenStatementsRegister();
   RunProgressSet(RunProgress{ProgressCancelled, ProgressIsOpen, ProgressClose});
   DataFileCancelPollSet(ProgressPoll);
+  FileScanStatementRegister();
+  JobStepsRegister();
 }

@@ -128,7 +128,7 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   DataUi ui;
   ui.ask = MsgAsk;
   ui.show = ErrShow;
-  ui.choose = WinChoice;
+  ui.choose = WinChoiceAndClose;  // the data layer cannot close the window itself
   ui.progressOpen = ProgressOpen;
   ui.progressStep = ProgressStep;
   ui.progressClose = ProgressClose;

@@ -51,7 +51,7 @@ Status FontSelect() {
     choices += (choices.empty() ? "" : ",") + std::string(q.View());
   }
   Status cs = 0;
-  int choice = WinChoice(StrFromC("Font"), StrFromView(choices), 0, &cs);
+  int choice = WinChoice(StrFromC("Font"), StrFromView(choices), kChoiceWindow | kChoiceList, &cs);
   if (cs == 0 && choice > 0 && static_cast<size_t>(choice) <= lines.size()) {
     WinChoiceClose();
     std::string text = lines[static_cast<size_t>(choice) - 1];

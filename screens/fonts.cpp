@@ -85,6 +85,8 @@ CellSize FontCellSize() {
   return MetricsCell();
 }
 
+CellSize FontSystemCell() { return MetricsCell(); }
+
 ui::Hfont FontCreate(const FontEntry& entry) { return ui::create_font(SpecOf(entry)); }
 
 Status FontApply(ui::Hwnd window, int choice) {

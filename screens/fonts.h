@@ -46,6 +46,9 @@ FontEntry FontCurrent();
 // The cell of the current entry when it has a height, else from the screen's
 // text metrics; at least 1 x 1.
 CellSize FontCellSize();
+// The cell of the system font (the screen's text metrics, average width + 1
+// by height + 3), which option buttons are laid out in.
+CellSize FontSystemCell();
 // A window-system font for the entry: height - 3, width - max(width / 16
 // rounded half away from zero, 1), each at least 1; the entry's weight and
 // face, character set 1.

@@ -63,6 +63,13 @@ void TextWinGeomReset() {
   g_current = TextWinGeom{};
 }
 
+TextWinGeomState TextWinGeomSave() { return TextWinGeomState{g_default, g_current}; }
+
+void TextWinGeomRestore(const TextWinGeomState& state) {
+  g_default = state.defaults;
+  g_current = state.current;
+}
+
 // --- Cells and pixels ------------------------------------------------------------
 
 namespace {

@@ -55,6 +55,14 @@ TextWinGeom TextWinGeomSet(uint16_t columns, uint16_t rows, bool toDefault);
 void TextWinGeomSetParts(uint16_t originCol, uint16_t originRow, uint16_t rowAdjust, uint16_t spacing);
 // Back to the start state: default {80, 25, 0, 0, 0, 0}, no current geometry.
 void TextWinGeomReset();
+// Both geometries, kept by a window that sets its own for a while (a choice
+// window) and puts them back afterwards.
+struct TextWinGeomState {
+  TextWinGeom defaults;
+  TextWinGeom current;
+};
+TextWinGeomState TextWinGeomSave();
+void TextWinGeomRestore(const TextWinGeomState& state);
 
 // --- Cells and pixels ----------------------------------------------------------
 

@@ -31,8 +31,8 @@ Status PrcExec(StrValue spec, PrcExecCallback callback) {
     uint16_t lm = StrAreaMark(-1);
     StrValue titles = ParmTitlesOfFiles(StrFromView(list));
     Status cs = 0;
-    int choice = WinChoice(Msg("0088 Target File"), titles, 3, &cs);
-    if (cs != 0 || choice <= 0) {
+    int choice = WinChoice(Msg("0088 Target File"), titles, kChoiceWindow | kChoiceList, &cs);
+    if (cs != 0 || choice <= 0 || choice == kChoiceEmpty) {
       StrAreaMark(lm);
       s = cs;
       break;

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -301,20 +302,21 @@ TEST_F(MainWindowTest, AuxStatBit32ClosesWithoutAsking) {
   EXPECT_TRUE(hl->boxes().empty());
 }
 
-TEST_F(MainWindowTest, HelpAndTheChooserOfAPatternShowWhatTheyWaitForOnceAndTheWindowGoesOn) {
-  WriteFile(dir.File("A.PRC"), "; TITLE$:'First'\r\nx=WRITE('a.txt';-3;'ran')\r\n");
-  WriteFile(dir.File("B.PRC"), "; TITLE$:'Second'\r\nx=WRITE('b.txt';-3;'ran')\r\n");
+TEST_F(MainWindowTest, TheChooserOfAPatternRunsTheChosenOneAndHelpShowsWhatItWaitsFor) {
+  WriteFile(dir.File("A.PRC"), "; TITLE$:'First'\r\nx=WRITE('" + dir.File("a.txt") + "';-3;'ran')\r\n");
+  WriteFile(dir.File("B.PRC"), "; TITLE$:'Second'\r\nx=WRITE('" + dir.File("b.txt") + "';-3;'ran')\r\n");
   ui::Hwnd main = OpenMain();
-  hl->menu("File>Choose");  // PrcExec *.PRC: the chooser is a choice window
-  ExpectBox("FEATUREREMOVED: WinChoice");
+  hl->menu("File>Choose");  // PrcExec *.PRC: the chooser, a choice window over the titles
+  hl->wait_top("Target File").key(ui::VK_DOWN).key(ui::VK_RETURN);  // "Second"
+  hl->wait_top("Target File").key(ui::VK_ESCAPE);                   // it comes back: nothing more
   hl->menu("Help");
   ExpectBox("HelpShow");
   hl->menu("File>Run").close();
   ExpectBox("Close Program?", ui::IDYES);
   EXPECT_EQ(WinRunModal(0), 0);
   EXPECT_FALSE(std::filesystem::exists(dir.File("a.txt")));
-  EXPECT_FALSE(std::filesystem::exists(dir.File("b.txt")));
-  EXPECT_EQ(ExpEvalInt(S("a")), 7);  // the item after the errors still runs
+  EXPECT_TRUE(std::filesystem::exists(dir.File("b.txt")));
+  EXPECT_EQ(ExpEvalInt(S("a")), 7);  // the item after Help's error still runs
   EXPECT_FALSE(ui::is_window(main));
 }
 
@@ -355,6 +357,7 @@ struct DemoMenu {
   const char* folder;
   const char* menu;
   const char* bar;
+  const char* second;  // what the second calculation writes
 };
 
 void PrintTo(const DemoMenu& d, std::ostream* os) { *os << d.folder; }
@@ -387,22 +390,31 @@ TEST_P(DemoMenuTest, EveryEntryRunsOrShowsWhatItWaitsFor) {
   EXPECT_TRUE(std::filesystem::exists(dir.File("demo.txt")));
   EXPECT_EQ(Choose(1502), 0);  // an expression
   EXPECT_TRUE(std::filesystem::exists(dir.File("today.txt")));
-  // The chooser of the calculations and the font list wait for the choice
-  // window: each shows its seam once.
-  ExpectBox("WinChoice");
-  Choose(1501);
-  ExpectBox("WinChoice");
-  Choose(1503);
+  // The chooser of the calculations: the second one, then nothing more.
+  hl->key(ui::VK_DOWN).key(ui::VK_RETURN).wait_top("Target File").key(ui::VK_ESCAPE);
+  EXPECT_EQ(Choose(1501), 0);
+  EXPECT_TRUE(std::filesystem::exists(dir.File(GetParam().second)));
+  // The font list: the second font becomes the first.
+  hl->key(ui::VK_DOWN).key(ui::VK_RETURN);
+  EXPECT_EQ(Choose(1503), 0);
+  std::ifstream in(dir.File("KXFONT.PPN"), std::ios::binary);
+  std::string first;
+  std::getline(in, first);
+  EXPECT_EQ(first, "16;8;;Courier New\r");
+  EXPECT_EQ(hl->steps_left(), 0u);
+  EXPECT_EQ(WinCount(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Programs, DemoMenuTest,
     ::testing::Values(DemoMenu{"accounting", "C2MENU",
                                "Procedures{Loan schedule=1500,Calculations{Choose a calculation=1501,"
-                               "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504}"},
+                               "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504}",
+                               "interest.txt"},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Calculations{Choose a calculation=1501,"
                                "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
-                               "Files{Bank details=1505,Invoices=1506},Tools{Amount in words=1507}"}));
+                               "Files{Bank details=1505,Invoices=1506},Tools{Amount in words=1507}",
+                               "vat.txt"}));
 
 }  // namespace
