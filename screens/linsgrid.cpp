@@ -4,18 +4,20 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "data/datafile.h"
 #include "data/recbuf.h"
 #include "platform/ui/ui.h"
 #include "runtime/errors.h"
 #include "runtime/format.h"
-#include "runtime/seam.h"
+#include "runtime/messages.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "runtime/sysvars.h"
 #include "screens/actions.h"
 #include "screens/choice.h"
+#include "screens/controls.h"
 #include "screens/doclines.h"
 #include "screens/fieldctl.h"
 #include "screens/fonts.h"
@@ -45,8 +47,22 @@ bool Numeric(char type) { return type && std::strchr(kNumericTypes, type); }
 
 int LevelOf(int n) { return n < 0 ? g_level : n; }
 
-// The navigation bar of a grid window comes with the standard controls.
-Status NavBar(ui::Hwnd) { return SeamMissing("NavBarCreate"); }
+// The navigation bar of a grid window: a row up, a row down, insert and
+// delete a line, captioned by the line commands of message 0030.
+constexpr char kGridBarCommands[] = "PRV,NXT,INS,DEL";
+constexpr uint32_t kGridBarCaptionItems[] = {2, 3, 5, 6};
+
+Status NavBar(ui::Hwnd window) {
+  const StrAreaScope scope;
+  StrValue texts = Msg("0030");
+  std::string captions;
+  for (uint32_t item : kGridBarCaptionItems) {
+    if (!captions.empty()) captions += ',';
+    captions += StrListItem(texts, ',', item).Str();
+  }
+  return NavBarCreate(window, kNavBarMaintenance, StrFromC(kGridBarCommands), StrFromView(captions),
+                      FontCellSize().height, StrFromC(""));
+}
 
 // The rows of a grid over the lines block: from its first field to the
 // field after it, or to the end of the text window.
@@ -220,7 +236,7 @@ Status LinsGridCreate(StrValue title, StrValue titles, StrValue assign, int32_t 
       }
     }
     x = WinColX(1);
-    y = WinRowY(1);
+    y = WinRowY((flags & kLinsNavBar) ? 3 : 1);  // under the bar's two rows
   } else if (s->linesFirst) {
     const FieldDesc& first = s->fields[s->linesFirst - 1];
     x = WinColX(static_cast<uint16_t>(std::max(1, first.col - 1)));

@@ -16,8 +16,9 @@
 //                       its column less one (at least 1); navigation grids
 //                       list only their visible rows (paged through their
 //                       data file)
-//   kLinsNavBar     8   with kLinsOwnWindow: two more rows for a navigation
-//                       bar
+//   kLinsNavBar     8   with kLinsOwnWindow: a navigation bar (PRV, NXT, INS,
+//                       DEL captioned from message 0030) in two more rows
+//                       at the top; the list view below them
 //   kLinsTitleWidth 0x80 a column is at least as wide as its title
 // Sizes: a column is FieldPixelWidth of its display width (with 0x80 at
 // least its title's length) plus 1 pixel; the list view is their sum, 24

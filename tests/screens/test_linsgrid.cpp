@@ -256,13 +256,17 @@ TEST_F(LinsGridTest, ModalGridClosesOnAnAcceptedEvent) {
     EXPECT_EQ(LiveBlocksOf(MOD_SCREENS), blocks);
     EXPECT_EQ(FreeSlots(), 4);
   }
-  // A navigation bar comes with the standard controls, not yet here.
-  EXPECT_EQ(LinsGridCreate(S("Lines"), S(""), S(""), 4, 4, kLinsOwnWindow | kLinsNavBar, nullptr),
-            st::FEATUREREMOVED);
-  EXPECT_EQ(ErrDetail().Str(), "NavBarCreate");
+  // A navigation bar in two rows over the list view.
+  ASSERT_EQ(LinsGridCreate(S("Lines"), S(""), S(""), 4, 4, kLinsOwnWindow | kLinsNavBar, nullptr), 0);
+  ui::Hwnd grid = LinsGridGet(-1)->window;
+  std::vector<std::string> captions;
+  for (int id : {3003, 3005, 3009, 3010}) captions.push_back(ui::get_text(ui::get_dlg_item(grid, id)));
+  EXPECT_EQ(captions, (std::vector<std::string>{"PgUp.", "PgDn.", "Insert", "Delete"}));
+  ui::Rect bar = ui::get_window_rect(ui::get_dlg_item(grid, 3003));
+  EXPECT_LE(bar.bottom, ui::get_window_rect(View()).top);
+  EXPECT_EQ(LinsGridClose(-1), -1);
+  EXPECT_FALSE(ui::is_window(grid));
   EXPECT_EQ(WinTop(), base);
-  EXPECT_EQ(LinsGridLevel(), -1);
-  ErrClear();
 }
 
 TEST_F(LinsGridTest, ReloadPaintsWhatChangedAndNothingTwice) {
