@@ -1,5 +1,7 @@
 #include "app/hooks.h"
 
+#include "app/startup.h"
+
 #include "data/databuiltins.h"
 #include "data/fileaction.h"
 #include "data/recbuf.h"
@@ -12,6 +14,7 @@
 #include "runtime/messages.h"
 #include "screens/choice.h"
 #include "screens/fieldctl.h"
+#include "screens/forms.h"
 #include "screens/jobsteps.h"
 #include "screens/menucmd.h"
 #include "screens/msgbox.h"
@@ -37,4 +40,6 @@ void LayerHooksRegister() {
   DataFileCancelPollSet(ProgressPoll);
   FileScanStatementRegister();
   JobStepsRegister();
+  InputLineHookSet(InputNextLine);
+  FormStatementsRegister();
 }

@@ -19,6 +19,8 @@
 //   script   <- screens  MESSAGE, WINOPEN, WINCLOSE, WINPROG; the progress
 //                        window the runner polls and a run closes
 //   data     <- screens  the progress poll that lets long loops be cancelled
+//   screens  <- app      the INPUT file's next line, the answer of a batch form
+//   script   <- screens  BOUNDS runs an input form
 #pragma once
 
 void LayerHooksRegister();

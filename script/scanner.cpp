@@ -486,9 +486,10 @@ StrValue ExpBuildCompare(StrValue field, int op, StrValue value, char type) {
   static const char* const kCompareOps[] = {"==", ">", ">=", "<", "<=", "<>"};
   if (op < 1 || op > 6) return StrErr(st::SINTAXERROR);
   uint16_t m = StrAreaMark(-1);
-  // A text value goes through the condition builder, which quotes it safely
-  // and keeps "==" from reading a "*" in it as a pattern.
-  if (!IsNumericType(type) && value.len) return StrAreaReturn(m, FmtCompareExpr(field, op, value, StrMake("", 0)));
+  // A text value goes through the condition builder, which quotes it safely;
+  // an equality is exact, never a pattern test of a "*" in the value.
+  if (!IsNumericType(type) && value.len)
+    return StrAreaReturn(m, op == 1 ? FmtCompareExact(field, value) : FmtCompareExpr(field, op, value, StrMake("", 0)));
   StrValue v = IsNumericType(type) ? NumericValue(value) : ExpQuoteText(value);
   return StrAreaReturn(m, Joined({field, StrFromC(kCompareOps[op - 1]), v}));
 }
