@@ -19,14 +19,7 @@ cases=${GOLDEN_CASES:-"$source/tests/e2e/golden"}
 export TZ=UTC LC_ALL=C KX_UI=headless KX_UI_STALL=cancel
 failed=0 passed=0
 
-# What a PDF holds, as text: a short summary, then its text laid out.
-pdf_summary() {
-  pdfinfo "$1" | sed -n 's/^Pages: *\(.*\)/pages: \1/p; s/^Page size: *\(.*\)/page size: \1/p'
-  echo "fonts: $(pdffonts "$1" | tail -n +3 | awk '{print $1}' | sort -u | paste -sd' ')"
-  echo "pictures: $(pdfimages -list "$1" | tail -n +3 | wc -l)"
-  echo "----"
-  pdftotext -layout "$1" -
-}
+. "$source/tests/e2e/lib/pdf.bash"
 for case in "$cases"/*/; do
   name=$(basename "$case")
   program=accounting
