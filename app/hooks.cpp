@@ -7,6 +7,7 @@
 #include "data/runcontext.h"
 #include "devices/devstack.h"
 #include "devices/reportlaunch.h"
+#include "devices/scanner.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
 #include "screens/choice.h"
@@ -24,6 +25,7 @@ void LayerHooksRegister() {
   LangVarAssignHookSet(LangVarAssign);
   FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
   MenuCmdReportSet(ReportCommand);
+  ScannerHooksRegister();
   DataStatementsRegister();
   DataBuiltinsRegister();
   DevStatementsRegister();

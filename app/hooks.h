@@ -12,6 +12,7 @@
 //   script   <- devices  the device statements (DEVICE, DLOCATE, DPRINT,
 //                        ENDDEVICE) on the stack of open devices
 //   screens  <- devices  the Report verb launches a report
+//   screens  <- devices  the barcode scanner of data screens: start, stop, poll
 //   runtime  <- screens  the assertion box
 //   script   <- screens  MESSAGE, WINOPEN, WINCLOSE, WINPROG; the progress
 //                        window the runner polls and a run closes
