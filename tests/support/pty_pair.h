@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -36,6 +37,7 @@ class PtyPair {
     while (!bytes.empty()) {
       ssize_t w = write(master_, bytes.data(), bytes.size());
       if (w > 0) bytes.remove_prefix(static_cast<size_t>(w));
+      else if (w < 0 && errno != EAGAIN) return;  // nobody has the port open
       else Wait(POLLOUT, 100);
     }
   }
