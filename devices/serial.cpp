@@ -121,7 +121,7 @@ uint16_t ComOpenSpec(StrValue spec, bool overlapped) {
 Status ComClose(uint16_t slot) {
   ComPort* p = PortOf(slot);
   if (!p) return 0;
-  if (p->owner) ui::kill_timer(p->owner, slot);
+  if (ui::is_window(p->owner)) ui::kill_timer(p->owner, slot);  // a destroyed window took its timers along
   serial::Close(p->fd);
   *p = ComPort{};
   return 0;
@@ -175,7 +175,7 @@ uint16_t ComQueued(uint16_t slot) {
 uint16_t ComTimerStart(ui::Hwnd window, uint16_t slot) {
   ComPort* p = PortOf(slot);
   if (!p || !ui::is_window(window) || !ui::set_timer(window, slot, kComPollMs, ComTimerProc)) return 0xFFFF;
-  if (p->owner && p->owner != window) ui::kill_timer(p->owner, slot);
+  if (p->owner != window && ui::is_window(p->owner)) ui::kill_timer(p->owner, slot);
   p->owner = window;
   return 0;
 }
