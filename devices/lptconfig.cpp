@@ -26,7 +26,7 @@ constexpr int kCaptionLines = 12;    // item of the lines caption
 constexpr int kSequences = 10;       // rows of the second form
 constexpr int kColumnStep = 6;       // columns between the byte fields
 constexpr char kPorts[] = "LPT1,LPT2,LPT3,LPT4,LPT5,LPT6";
-constexpr int kButtonColumns = 12;
+constexpr int kButtonColumns = 14;  // the caption and its frame
 
 StrValue View(std::string_view v) { return StrMake(v.empty() ? "" : v.data(), static_cast<uint32_t>(v.size())); }
 

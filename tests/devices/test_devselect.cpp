@@ -43,6 +43,11 @@ TEST_F(DevSelectTest, TheWindowBuildsTheDeviceStringOfTheChoice) {
        "combo-select 3500 8\nclick 2503\nkey End\nkey Back\ntype \"N\"\nclick \"Ok\"\ndialog \"chosen.txt\"\n",
        "chosen.txt /VW:N"},
       {"port, double click", "", "list-dblclick 3500 4\n", "LPT3"},
+      // DEV asks for a device string in a form, long enough for a path.
+      {"free device", "",
+       "combo-select 3500 11\nclick \"Ok\"\nwait-top class=Dialogx title=\"Device Selection\"\n"
+       "type \"/srv/print/spool/reports/2025/first-quarter/all-accounts.txt /LP:5\"\nclick \"Ok\"\n",
+       "/srv/print/spool/reports/2025/first-quarter/all-accounts.txt /LP:5"},
   };
   for (const Case& c : cases) {
     Script(c.script);
@@ -121,9 +126,11 @@ TEST_F(DevSelectTest, LptConfigOpensThePortFormsOverTheWindow) {
 
 TEST_F(DevSelectTest, InBatchTheInputLineIsTheAnswerAndNoWindowOpens) {
   Output();
-  Input({"out.txt /LP:20", "\x1B", "", "DEV", "'my dev.txt /LP:5'", "DEV", "\x1B", "LPT2"});
+  // The DEV form takes device strings of long paths.
+  const std::string longPath = "/srv/print/spool/" + std::string(60, 'x') + ".txt /LP:5";
+  Input({"out.txt /LP:20", "\x1B", "", "DEV", "'" + longPath + "'", "DEV", "\x1B", "LPT2"});
   VarSysIntSet(kSysSysCompat, 4);
-  const std::vector<std::string> want = {"out.txt /LP:20", "", "", "my dev.txt /LP:5", "", "LPT2", ""};
+  const std::vector<std::string> want = {"out.txt /LP:20", "", "", longPath, "", "LPT2", ""};
   for (const std::string& w : want) {
     SysCompatKeep keep;
     EXPECT_EQ(Select(), w);
@@ -135,7 +142,7 @@ TEST_F(DevSelectTest, InBatchTheInputLineIsTheAnswerAndNoWindowOpens) {
   EXPECT_FALSE(Shown("Dialogx"));
   // One line per answer, a cancel as the ESC line, the DEV form's own line.
   EXPECT_EQ(ReadFile(Path("output.txt")),
-            "out.txt /LP:20\r\n\x1B\r\n\x1B\r\nDEV\r\n'my dev.txt /LP:5'\r\nDEV\r\n\x1B\r\nLPT2\r\n\x1B\r\n");
+            "out.txt /LP:20\r\n\x1B\r\n\x1B\r\nDEV\r\n'" + longPath + "'\r\nDEV\r\n\x1B\r\nLPT2\r\n\x1B\r\n");
 }
 
 }  // namespace
