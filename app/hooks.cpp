@@ -31,7 +31,7 @@ void LayerHooksRegister() {
   LangVarAssignHookSet(LangVarAssign);
   FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
   MenuCmdReportSet(ReportCommand);
-  ReportCallsSet(ReportCalls{ReportLaunch, ReportStartAsked, DevSelect});
+  ReportCallsSet(ReportCalls{ReportLaunch, ReportLaunchRun, ReportStartAsked, DevSelect});
   ScannerHooksRegister();
   DataStatementsRegister();
   DataBuiltinsRegister();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "data/datafile.h"
 #include "data/openstate.h"
@@ -305,11 +306,16 @@ Status ReportStart(StrValue device, StrValue spec, StrValue limits, StrValue fil
     pushed = s < 128;
     if (s == 2) s = st::OUTOFDATA;
   }
+  // A form confirmed before this job belongs to it, not to launches its
+  // report may start.
+  const std::string* confirmed = std::exchange(g_confirmedCond, nullptr);
   if (s == 0) {
-    const ReportLaunchJob job{View(deviceText), View(name), View(limitsText), View(rangeText), flags, dev,
-                              dialog, chooser};
+    const ReportLaunchJob job{View(deviceText), View(name),  View(limitsText),
+                              View(rangeText),  flags,       dev,
+                              dialog,           chooser,     confirmed ? View(*confirmed) : StrMake("", 0)};
     s = Rounds(job);
   }
+  g_confirmedCond = confirmed;
   if (pushed) {
     Status r = DataFileStatePush(StrFromC("RESTORE"));
     if (s == 0 || (r >= 128 && s < 128)) s = r;
@@ -320,7 +326,7 @@ Status ReportStart(StrValue device, StrValue spec, StrValue limits, StrValue fil
 
 Status ReportLimitsAsk(const ReportLaunchJob& job, StrValue acbound) {
   if (Status e = StrError(acbound)) return e;
-  std::string cond = g_confirmedCond ? *g_confirmedCond : std::string();
+  std::string cond = job.confirmedCond.Str();
   if (StrTrim(acbound, 3).len > 0 && job.dialog && !(job.flags & kLaunchNoLimits)) {
     AcceptResult r;
     {

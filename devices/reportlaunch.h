@@ -140,11 +140,12 @@ struct ReportLaunchJob {
   DevRecord* dev = nullptr;
   ReportLimitsDialog dialog = nullptr;
   ReportDevChooser chooser = nullptr;
+  StrValue confirmedCond;  // the condition of a limits form confirmed before the job
 };
 // One round: the limits form (when the field list is not empty, a dialog is
 // given and kLaunchNoLimits is clear; its non-zero status is the answer),
 // then ReportFilterSeek with the form's search condition (without a form:
-// the condition of a form already confirmed, if any).
+// the job's confirmed condition).
 Status ReportLimitsAsk(const ReportLaunchJob& job, StrValue acbound);
 // The callback of the limits form asked first (kLaunchFormFirst): the form
 // is collected and, when it was confirmed, the job runs without asking it

@@ -12,6 +12,10 @@ Status ReportLaunchCall(StrValue spec, int flags) {
   return g_calls.launch ? g_calls.launch(spec, flags) : SeamMissing("ReportLaunch");
 }
 
+Status ReportLaunchRunCall(int flags) {
+  return g_calls.run ? g_calls.run(flags) : SeamMissing("ReportLaunchRun");
+}
+
 Status ReportStartCall(StrValue device, StrValue spec, StrValue limits, StrValue files, StrValue range, int flags) {
   return g_calls.start ? g_calls.start(device, spec, limits, files, range, flags) : SeamMissing("ReportStart");
 }

@@ -14,6 +14,10 @@ struct ReportCalls {
   // A print job "file,tag" of a definition file, or a report spec, with the
   // launch flags (devices/reportlaunch.h ReportLaunch).
   Status (*launch)(StrValue spec, int flags) = nullptr;
+  // The job of the print-job parameters in force; with launch flag 1 those
+  // of the current screen, whose fields 1 and 2 are the range when it has
+  // no LIMITS$ (an accept window's document exit).
+  Status (*run)(int flags) = nullptr;
   // A report ("name[;procedure]") on a device (empty: the device selection
   // asks), with its limits text, the files to open and the key range
   // ("from,to"; empty: the limits form's), asking the limits form.
@@ -27,5 +31,6 @@ struct ReportCalls {
 
 void ReportCallsSet(const ReportCalls& calls);
 Status ReportLaunchCall(StrValue spec, int flags);
+Status ReportLaunchRunCall(int flags);
 Status ReportStartCall(StrValue device, StrValue spec, StrValue limits, StrValue files, StrValue range, int flags);
 StrValue DevSelectCall(StrValue current);

@@ -43,6 +43,7 @@ TEST_F(HooksTest, AnEmptyHookAnswers148WithItsNameAndStartUpFillsEveryOne) {
       {"RelRead", [] { return FieldAccessRelRead(1, 2, 1, 1, StrFromC("")); }},
       {"ReportCommand", [] { return MenuCmdDispatch(kVerbReport << 16, StrFromC("SALES,1")); }},
       {"ReportLaunch", [] { return ReportLaunchCall(StrFromC("SALES,1"), 0); }},
+      {"ReportLaunchRun", [] { return ReportLaunchRunCall(0); }},
       {"ReportStart", [] {
          const StrValue none = StrFromC("");
          return ReportStartCall(none, StrFromC("SALES;sales.prc"), none, none, none, 0);

@@ -8,7 +8,12 @@
 #include "devices/reportlaunch.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
+#include "screens/fieldctl.h"
+#include "screens/fieldvalues.h"
 #include "screens/reportcalls.h"
+#include "screens/winlist.h"
+#include "screens/winrecord.h"
+#include "script/procedures.h"
 
 namespace {
 
@@ -34,7 +39,9 @@ class ReportLaunchTest : public LaunchTest {
               "05 DEVICE$:'aux.txt,LP:0'\r\n"
               "05 AUXLOAD$:'JOBS.PPN;6,JOBS.PPN;7'\r\n"
               "06 TITLE$:'aux'\r\n"
-              "07 WD:30\r\n");
+              "07 WD:30\r\n"
+              "08 DOCNAME$:'CALC.PDC;calc.prc'\r\n"
+              "09 DOCNAME$:'CALC.PDC;nothere.prc'\r\n");
     VarSysIntSet(kSysSysCompat, 4);
   }
   void TearDown() override {
@@ -78,11 +85,12 @@ TEST_F(ReportLaunchTest, TheSpecDecidesThePath) {
     bool device;  // the device is asked first
   } cases[] = {
       {"X,3", st::FILENOTFOUND, "X.PPN", false},
-      {"JOBS,9", st::FILENOTFOUND, "JOBS.PPN (tag 9)", false},
+      {"JOBS,99", st::FILENOTFOUND, "JOBS.PPN (tag 99)", false},
       {"A,3,B", st::SINTAXERROR, "A,3,B", false},
       {"A,B,C,D,E", st::FEATUREREMOVED, "AcceptWinCommand", false},  // the accept-form command
       {"JOBS,3", st::FILEOPENING, "NOSUCH", false},                  // OPEN$ fails: nothing pushed
       {"JOBS,4", st::FILENOTFOUND, "MISSING.PPN", true},
+      {"JOBS,9", st::FILENOTFOUND, "nothere.prc", false},  // the report's procedure
   };
   const uint32_t states = DynStrCount(33);
   for (const Case& c : cases) {
@@ -109,6 +117,11 @@ TEST_F(ReportLaunchTest, TheFormAskedFirstRunsTheJobOnceFromItsCallback) {
   Input({"\x1B", "next"});
   EXPECT_EQ(ReportLaunch(S("JOBS,1"), kLaunchFormFirst), 0);
   EXPECT_EQ(InputRest(), "next");
+  // The job filters by the condition of the form it was given.
+  Input({"'Client 4*'", "cond.txt /LP:0", "next"});
+  EXPECT_EQ(ReportLaunch(S("JOBS,2"), kLaunchFormFirst), 0);
+  EXPECT_EQ(Read("cond.txt"), "C04   \r\n");
+  EXPECT_EQ(InputRest(), "next");
 }
 
 TEST_F(ReportLaunchTest, AuxiliaryLinesAreTheRunsParametersAndDeviceCommasAreOptions) {
@@ -117,6 +130,32 @@ TEST_F(ReportLaunchTest, AuxiliaryLinesAreTheRunsParametersAndDeviceCommasAreOpt
   EXPECT_EQ(ReportCommand(S("JOBS,5")), 0);
   EXPECT_EQ(Read("aux.txt"), "TITLE$:'aux':WD:30\r\n");
   EXPECT_EQ(InputRest(), "next");
+}
+
+TEST_F(ReportLaunchTest, TheReportsProcedureServesItsRunAndIsReleased) {
+  Definition("CALC.PDC", "01001\\\\\\\\\\\\<19>EXEC$('TWICE')\n");
+  WriteFile(Path("calc.prc"), "DEF_FN TWICE\r\nFN$TRIM(CODE{1})+FN$TRIM(CODE{1})\r\n");
+  const uint16_t programs = PrcCount();
+  Input({"calc.txt /LP:0"});
+  EXPECT_EQ(ReportCommand(S("JOBS,8")), 0) << ErrDetail().Str();
+  EXPECT_EQ(Read("calc.txt").substr(0, 16), "C01C01\r\nC02C02\r\n");
+  EXPECT_EQ(PrcCount(), programs);
+}
+
+// An accept window's document exit: the screen's own parameters, its
+// fields 1 and 2 the range.
+TEST_F(ReportLaunchTest, FromAScreenTheRangeIsItsFirstTwoFields) {
+  WriteFile(Path("FR.PPN"), "01 FD$:F,T\r\n01 DOCNAME$:'LIST.PDC'\r\n");
+  WriteFile(Path("FR.PAN"), "01 10105000006A\r\n01 10205000006A\r\n");
+  ASSERT_NE(WinClassCreate(S("TstScreen"), S("screen"), 0, 0, 0, 800, 600, 0, nullptr), 0u);
+  ASSERT_EQ(ScreenCreate(S("FR"), S("FR"), 1, 0, S("")), 0);
+  ASSERT_EQ(ScreenSetWin(0), 0);
+  ASSERT_EQ(FieldPut(0, 1, S("C03")), 0);
+  ASSERT_EQ(FieldPut(0, 2, S("C05")), 0);
+  Input({"scr.txt /LP:0"});
+  EXPECT_EQ(ReportLaunchRunCall(kLaunchFromScreen), 0);
+  EXPECT_EQ(Read("scr.txt"), "C03   \r\nC04   \r\nC05   \r\n");
+  EXPECT_EQ(ScreenWinClose(-1), 0);
 }
 
 // The screens' hooks reach the launch once start-up registered them.
