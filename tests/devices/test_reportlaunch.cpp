@@ -13,6 +13,7 @@
 #include "screens/reportcalls.h"
 #include "screens/winlist.h"
 #include "screens/winrecord.h"
+#include "script/objparams.h"
 #include "script/procedures.h"
 
 namespace {
@@ -107,6 +108,16 @@ TEST_F(ReportLaunchTest, TheSpecDecidesThePath) {
   EXPECT_EQ(ReportCommand(S("LIST,C02,C03 FILE:1")), 0);
   EXPECT_EQ(Read("spec.txt"), "C02   \r\nC03   \r\n");
   EXPECT_EQ(DynStrCount(33), states);
+}
+
+// A job with a limits form but nothing to ask it with runs once; it does
+// not print the same range for ever.
+TEST_F(ReportLaunchTest, WithoutALimitsDialogAJobRunsOnce) {
+  ASSERT_EQ(ParmStrPush(S("JOBS.PPN"), 1, 1), 0);
+  const StrValue none = S("");
+  EXPECT_EQ(ReportStart(S("once.txt /LP:0"), S("LIST"), none, none, S("C01,C02"), 0, nullptr, nullptr, nullptr), 0);
+  ParmStrPop();
+  EXPECT_EQ(Read("once.txt"), "C01   \r\nC02   \r\n");
 }
 
 TEST_F(ReportLaunchTest, TheFormAskedFirstRunsTheJobOnceFromItsCallback) {
