@@ -87,17 +87,19 @@ constexpr EditInfo kEdits[] = {
 };
 
 // Layout in cells of the window's own text geometry.
-constexpr uint16_t kRowSpeed = 1, kRowParity = 6, kRowEdits = 11, kRows = 16, kMinRows = 11;
+constexpr uint16_t kRowSpeed = 1, kRowParity = 6, kRowEdits = 11, kRows = 16;
+static_assert(kRows >= 11, "the window has at least 11 rows");
 constexpr uint16_t kComboRows = 5;     // a drop-down combo's list
 constexpr int kComboPad = 20;          // pixels of a combo beyond its text, and of its drop button
 
 StrValue View(std::string_view v) { return StrMake(v.empty() ? "" : v.data(), static_cast<uint32_t>(v.size())); }
 
 uint8_t EnableBits(std::string_view device) {
-  if (device == "PDF" || device == "TXT") return 0x3C;
-  if (device == "COM1:" || device == "COM2:") return 0x1F;
+  constexpr uint8_t kPage = kFieldLines | kFieldWidth | kFieldStep;
+  if (device == "PDF" || device == "TXT") return kPage | kFieldView;
+  if (device == "COM1:" || device == "COM2:") return kPage | kFieldSpeed | kFieldParity;
   if (device == "DEV" || device == "WINPRN") return 0;
-  return 0x1C;  // CON, LPT1-LPT6
+  return kPage;  // CON, LPT1-LPT6
 }
 
 std::string Text(ui::Hwnd window, uint16_t id) { return ui::get_text(ui::get_dlg_item(window, id)); }
@@ -301,7 +303,7 @@ ui::Hwnd DevSelectWinDraw(StrValue current) {
       static_cast<uint16_t>(StrListMaxLen(StrFromC(kDevices), ',', 0) + labelWidth +
                             StrListMaxLen(StrFromC(kSpeeds), ',', 0) + 8));
   const TextWinGeomState kept = TextWinGeomSave();
-  TextWinGeomSet(columns, std::max(kRows, kMinRows), false);
+  TextWinGeomSet(columns, kRows, false);
   TextWinGeomSetParts(0, 0, 0, 0);
   ui::Hwnd window = WinCreateKind(kWinKindDevSel, 0, Msg(kTitle), 0, -1, -1, DevSelWinProc);
   Status s = window ? Controls(window, current, labelCol, fieldCol) : st::WINCONTROLERROR;
