@@ -1,16 +1,21 @@
 #include "app/hooks.h"
 
+#include "app/startup.h"
+
 #include "data/databuiltins.h"
 #include "data/fileaction.h"
 #include "data/recbuf.h"
 #include "data/relations.h"
 #include "data/runcontext.h"
+#include "data/statistics.h"
 #include "devices/devstack.h"
 #include "devices/reportlaunch.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
 #include "screens/choice.h"
 #include "screens/fieldctl.h"
+#include "screens/forms.h"
+#include "screens/jobsteps.h"
 #include "screens/menucmd.h"
 #include "screens/msgbox.h"
 #include "screens/progress.h"
@@ -33,4 +38,8 @@ void LayerHooksRegister() {
   ScreenStatementsRegister();
   RunProgressSet(RunProgress{ProgressCancelled, ProgressIsOpen, ProgressClose});
   DataFileCancelPollSet(ProgressPoll);
+  FileScanStatementRegister();
+  JobStepsRegister();
+  InputLineHookSet(InputNextLine);
+  FormStatementsRegister();
 }

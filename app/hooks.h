@@ -11,11 +11,16 @@
 //                        stack and the FILESTRUCT levels a run unwinds
 //   script   <- devices  the device statements (DEVICE, DLOCATE, DPRINT,
 //                        ENDDEVICE) on the stack of open devices
+//   script   <- data     FILESCAN: file scans into statistics sets
+//   data     <- screens  StatUi: screen properties, field texts and the
+//                        step runner of statistics steps; STATSTEPS
 //   screens  <- devices  the Report verb launches a report
 //   runtime  <- screens  the assertion box
 //   script   <- screens  MESSAGE, WINOPEN, WINCLOSE, WINPROG; the progress
 //                        window the runner polls and a run closes
 //   data     <- screens  the progress poll that lets long loops be cancelled
+//   screens  <- app      the INPUT file's next line, the answer of a batch form
+//   script   <- screens  BOUNDS runs an input form
 #pragma once
 
 void LayerHooksRegister();

@@ -259,7 +259,12 @@ Status StartRunCommandFile() {
   Status s = 0;
   if (!input.IsError() && input.len > 0) {
     uint16_t slot = StreamOpen(input, kStreamReadOnly);
-    if (slot != kStreamNoSlot) {
+    // A batch that cannot be read has done nothing: that is its result (the
+    // reader recorded the code with the file name), never a success.
+    if (slot == kStreamNoSlot) {
+      s = static_cast<Status>(ErrGet() & 0xFFFF);
+      if (s < 128) s = st::FILENOTFOUND;
+    } else {
       while (s == 0 && !StreamAtEnd(slot)) {
         VarSysIntSet(kSysInHnd, static_cast<int16_t>(slot));
         const StrAreaScope step;
@@ -280,8 +285,10 @@ Status StartRunCommandFile() {
 StrValue InputNextLine() {
   int16_t slot = VarSysIntGet(kSysInHnd);
   if (slot <= 2 || StreamAtEnd(static_cast<uint16_t>(slot))) return StrMake("", 0);
-  StrValue line = StreamReadLine(static_cast<uint16_t>(slot), -1);
-  return line.IsError() ? StrMake("", 0) : line;
+  // A line that cannot be read is its error (146 with the file name when it
+  // is longer than the string area's room), never an empty answer that
+  // would show the form and shift every later line.
+  return StreamReadLine(static_cast<uint16_t>(slot), -1);
 }
 
 Status MainWindowOpen(StrValue menuFile) {

@@ -30,3 +30,5 @@ for src in bench/*.cpp; do
   echo "== $name"
   "build/release/bench/$name" "$@"
 done
+echo "== script_process"
+bench/script_process.sh build/release/accounting

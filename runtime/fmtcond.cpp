@@ -56,12 +56,22 @@ StrValue FmtCompareExpr(StrValue field, int op, StrValue value, StrValue format)
   }
   std::string lit = Literal(value.View());
   uint32_t bound = static_cast<uint32_t>(lit.size()) + kCondRoom;
-  if (op <= 1 && value.View().find('*') != std::string_view::npos) {
-    // "==" would read a "*" in a text as a pattern: ask for equality as
-    // "neither smaller nor greater".
-    return StrAreaReturn(mark, StrFormat(2 * bound, StrFromC("(%s>=%s&&%s<=%s)"), field, lit, field, lit));
-  }
+  // An equality stays "==": a "*" in the value is the evaluator's pattern
+  // test, so a search for AB* finds every value beginning with AB.
   return StrAreaReturn(mark, StrFormat(bound, StrFromC("%s%s%s"), field, opText, lit));
+}
+
+StrValue FmtCompareExact(StrValue field, StrValue value) {
+  for (StrValue s : {field, value}) {
+    if (Status e = StrError(s)) return StrErr(e);
+  }
+  if (value.View().find('*') == std::string_view::npos) return FmtCompareExpr(field, 1, value, StrMake("", 0));
+  uint16_t mark = StrAreaMark(-1);
+  std::string lit = Literal(value.View());
+  uint32_t bound = 2 * (static_cast<uint32_t>(lit.size()) + kCondRoom);
+  // "==" would read the "*" as a pattern: equality is "neither smaller nor
+  // greater".
+  return StrAreaReturn(mark, StrFormat(bound, StrFromC("(%s>=%s&&%s<=%s)"), field, lit, field, lit));
 }
 
 StrValue FmtCondAppend(StrValue field, int op, StrValue value, StrValue condition, StrValue joiner,

@@ -24,9 +24,10 @@
 // Conditions: a comparison "field op value" with op item n of
 // "==,>,>=,<,<=,<>"; with the default format the value is written as a quoted
 // literal that cannot end early or add expression text (a value holding both
-// quote characters is built from parts joined by "+"), and an equality with a
-// "*" in the value is written so that it is never read as a pattern. "1&&" in
-// front of a condition means "always true" and is dropped when joining.
+// quote characters is built from parts joined by "+"); an equality stays
+// "==", so a "*" in its value is the evaluator's pattern test ("AB*" every
+// value beginning with AB, "*AB" every value holding AB). "1&&" in front of
+// a condition means "always true" and is dropped when joining.
 //
 // Results are new slots of the string area; error strings pass through.
 // Nothing is recorded except by the bounded formatter (146).
@@ -56,6 +57,10 @@ StrValue FmtByTypeCode(char code, StrValue value, int32_t width);
 // An empty value gives an empty text. An empty format is the default
 // "%s%s'%s'". The result is bounded by the value's written length + 384.
 StrValue FmtCompareExpr(StrValue field, int op, StrValue value, StrValue format);
+// Equality that never reads the value as a pattern, for values taken from
+// data (a group or key value): "field==value", or, when the value holds "*",
+// "(field>=value&&field<=value)". The value is quoted as above.
+StrValue FmtCompareExact(StrValue field, StrValue value);
 // The comparison joined to the condition with the joiner ("&&" when empty);
 // the joiner only when both are non-empty.
 StrValue FmtCondAppend(StrValue field, int op, StrValue value, StrValue condition, StrValue joiner,

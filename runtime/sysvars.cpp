@@ -30,6 +30,7 @@ int16_t VarIntGet(uint32_t n) {
 Status VarIntSet(uint32_t n, int16_t v) {
   Status s = ValTableSet(VtIntVars, n, &v, sizeof v);
   if (s == 0 && n == kSysPrecis) NumPrecisSet(v);
+  if (s == 0 && n == kSysTrace) g_sysTrace = v;
   return s;
 }
 

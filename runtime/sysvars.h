@@ -39,4 +39,8 @@ bool VarIntTestBits(uint32_t n, uint16_t bits);
 // Sets (on) or clears the bits; answers true when any of them is then set.
 bool VarIntSetBits(uint32_t n, uint16_t bits, bool on);
 inline int16_t VarSysIntGet(int slot) { return VarIntGet(static_cast<uint32_t>(slot)); }
+// _TRACE as VarIntSet last stored it, for the checks made before every
+// procedure statement.
+inline int16_t g_sysTrace = 0;
+inline int16_t VarSysTrace() { return g_sysTrace; }
 inline Status VarSysIntSet(int slot, int16_t v) { return VarIntSet(static_cast<uint32_t>(slot), v); }

@@ -304,7 +304,7 @@ Status FieldValidate(uint16_t controlId) {
 Status FieldEnterCheck(ui::Hwnd window, uint16_t controlId) {
   WinRecord r = WinCurrent();
   uint16_t n = FieldOfControl(controlId);
-  if (r.flags == kWinHandlersLocked || r.curField == 0 || n == r.curField) return 0;
+  if ((r.flags & kWinHandlersLocked) || r.curField == 0 || n == r.curField) return 0;
   if (Status e = AlarmOf(r.curField)) {
     if (e == st::BADUSERDATA) ScreenAction(kActShowFailure);
     return e;

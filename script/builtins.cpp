@@ -9,6 +9,7 @@
 #include "runtime/strutil.h"
 #include "script/builtins_int.h"
 #include "script/evaluator.h"
+#include "script/expcache.h"
 #include "script/scanner.h"
 #include "script/variables.h"
 
@@ -195,6 +196,7 @@ Status BuiltinRegister(StrValue name, BuiltinHandler handler) {
   Status s = StrError(list);
   if (s == 0) s = DynStrSet(SettingsList, kNamesItem, list);
   if (s == 0) g_ext[n] = handler;
+  ExpCacheClear();  // texts compiled before read the name as an array
   return s;
 }
 

@@ -6,6 +6,11 @@
 // last expression is the *current result*: one new slot of the string area
 // above the caller's mark, 8 raw bytes for a number or the text for a string.
 //
+// A text is compiled once and kept in a cache keyed by the text
+// (expcache.h); the compiled form runs with the same operations in the same
+// order as scanning the text would, so every result, status and error
+// detail is the same either way.
+//
 // Numbers: * / % ÷ round half away from zero through a 128-bit intermediate;
 // a result beyond 64 bits is 168 DATAOUTBOUND with the expression in the
 // detail, as is a number literal that does not fit. A divisor of 0 gives 0.
@@ -26,7 +31,8 @@
 // error detail. 147 SINTAXERROR: an operator that does not apply to strings,
 // an empty operand where none is allowed, a bad assignment target, a
 // malformed number literal, _PRECIS set outside 0-9, nesting deeper than
-// kExpMaxDepth; 128 "Type Mismatch": a string mixed with a number. Soft
+// kExpMaxDepth (counted across nested evaluations: the arguments of
+// built-ins, procedures run from an expression); 128 "Type Mismatch": a string mixed with a number. Soft
 // statuses (below 128, except 122) of built-ins and hooks do not stop a
 // text; the text then answers that status instead of its type, its value
 // still left as the current result. 122 (cancel) stops it.

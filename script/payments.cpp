@@ -10,4 +10,3 @@ Status PayDate(const uint16_t*, uint16_t) { return SeamMissing("PayDate$"); }
 }  // namespace
 
 Status PayDateRegister() { return BuiltinRegister(StrFromC("PayDate$"), PayDate); }
-Status JobStepsHook(int) { return SeamMissing("JobStepsHook"); }

@@ -1,8 +1,7 @@
-// The payments schedule both programs link: the built-in PayDate$ and the
-// job-steps task (task hook 7).
+// The payments schedule both programs link: the built-in PayDate$. (The
+// job-steps task, task hook 7, reads screens: screens/jobsteps.h.)
 #pragma once
 #include "runtime/status.h"
 
 // Registers PayDate$ as an application built-in.
 Status PayDateRegister();
-Status JobStepsHook(int event);

@@ -11,6 +11,7 @@
 #include "runtime/paths.h"
 #include "runtime/strlist.h"
 #include "runtime/valtables.h"
+#include "script/expcache.h"
 #include "script/objparams.h"
 #include "script/procedures.h"
 #include "script/scanner.h"
@@ -155,19 +156,56 @@ std::string EntryNames(const Pass1& p) {
   return names;
 }
 
-// Lays the program out in one block: header, items, GOSUB stack, entry
-// positions, text offsets, entry names, texts.
+bool HasCondition(uint16_t code) {
+  switch (code) {
+    case kPrcIf:
+    case kPrcIfTrue:
+    case kPrcDoWhile:
+    case kPrcLoopUntil:
+    case kPrcIfFalse:
+    case kPrcDoUntil:
+    case kPrcLoopWhile: return true;
+    default: return false;
+  }
+}
+
+// Expression statements and conditions are compiled with the program, each
+// once; a text with [macro] segments is a new text on every pass and is
+// looked up in the cache when it runs.
+void CompileExpressions(PrcProgram* prog) {
+  for (uint16_t i = 0; i < prog->count; ++i) {
+    prog->exprs[i] = nullptr;
+    uint16_t code = prog->items[i].code;
+    StrValue text = PrcText(prog, static_cast<uint16_t>(i + 1));
+    if ((code == kPrcExpr || HasCondition(code)) && !std::memchr(text.ptr, '[', text.len))
+      prog->exprs[i] = ExpCompiledGet(text);
+  }
+}
+
+// Frees the program's block (kept when the owner is not its owner) and then
+// its compiled expressions.
+Status FreeBlock(PrcProgram* prog, uint16_t owner) {
+  std::vector<ExpCompiled*> exprs(prog->exprs, prog->exprs + prog->count);
+  if (Status s = MemFree(owner, prog)) return s;
+  for (ExpCompiled* e : exprs) ExpCompiledRelease(e);
+  return 0;
+}
+
+// Lays the program out in one block: header, compiled expressions, items,
+// GOSUB stack, entry positions, text offsets, entry names, texts.
 Status Build(const Pass1& p, PrcProgram** out) {
   std::string names = EntryNames(p);
   if (names.size() > 65535) return CompileFail(st::OUTOFMEMORY, "");
   uint32_t n = static_cast<uint32_t>(p.items.size()), d = static_cast<uint32_t>(p.entries.size());
-  uint32_t size = sizeof(PrcProgram) + n * sizeof(PrcItem) + kPrcGosubDepth * 2 + d * 2 + n * 2 +
+  uint32_t size = sizeof(PrcProgram) + n * sizeof(ExpCompiled*) + n * sizeof(PrcItem) + kPrcGosubDepth * 2 + d * 2 + n * 2 +
                   static_cast<uint32_t>(names.size()) + static_cast<uint32_t>(p.texts.size());
   auto* block = static_cast<unsigned char*>(MemAlloc(MOD_EXEC_COMPILER, size));
   if (!block) return CompileFail(st::OUTOFMEMORY, "");
   auto* prog = reinterpret_cast<PrcProgram*>(block);
   *prog = PrcProgram{};
   unsigned char* at = block + sizeof(PrcProgram);
+  prog->exprs = reinterpret_cast<ExpCompiled**>(at);
+  at += n * sizeof(ExpCompiled*);
   prog->items = reinterpret_cast<PrcItem*>(at);
   at += n * sizeof(PrcItem);
   prog->gosub = reinterpret_cast<uint16_t*>(at);
@@ -189,6 +227,7 @@ Status Build(const Pass1& p, PrcProgram** out) {
   prog->textLen = static_cast<uint16_t>(p.texts.size());
   prog->defCount = static_cast<uint16_t>(d);
   prog->defNamesLen = static_cast<uint16_t>(names.size());
+  CompileExpressions(prog);
   *out = prog;
   return 0;
 }
@@ -241,7 +280,7 @@ Status PrcCompileFile(StrValue name) {
   while (DynStrCount(FileLinesQueue) > first) DynStrDelete(FileLinesQueue, DynStrCount(FileLinesQueue) - 1);
   if (s == 0) {
     s = PrcAdd(prog);
-    if (s >= 122) MemFree(MOD_EXEC_COMPILER, prog);
+    if (s >= 122) FreeBlock(prog, MOD_EXEC_COMPILER);
   }
   if (s >= 128 && s != st::FILENOTFOUND) ErrDetailSet(s, name, true);
   return s;
@@ -258,7 +297,7 @@ Status PrcFree(uint16_t index, uint16_t owner) {
   if (index > 121) return index;
   PrcProgram* prog = PrcAt(index);
   if (!prog || prog->running) return ErrSet(1, MOD_EXEC_COMPILER, st::INTERNALERROR, st::INTERNALERROR);
-  if (Status s = MemFree(owner, prog)) return ErrSet(1, MOD_EXEC_COMPILER, s, s);
+  if (Status s = FreeBlock(prog, owner)) return ErrSet(1, MOD_EXEC_COMPILER, s, s);
   return ValTableDelete(VtProcedures, index);
 }
 

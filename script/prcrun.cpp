@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/host/clock.h"
 #include "platform/host/files.h"
 #include "platform/host/signals.h"
 #include "platform/ui/ui.h"
@@ -12,6 +13,7 @@
 #include "runtime/fixednum.h"
 #include "runtime/log.h"
 #include "script/evaluator.h"
+#include "script/expcache.h"
 #include "script/handlers.h"
 #include "script/macros.h"
 #include "script/prcframe.h"
@@ -27,6 +29,47 @@ struct Trace {
 };
 Trace g_trace;
 
+// The message queue is looked at (PrcPoll) before the statement that
+// follows one that may have posted to it or taken long (a handler
+// statement, CALL, LOCALVARS), and among the other statements every
+// kPollEvery-th one or once kPollMs have passed on the monotonic clock. The
+// clock is read every kClockEvery-th statement and after an expression that
+// calls out (built-ins, fields, hooks), the only statements that can take
+// long; so a cancel is seen within kPollMs and one statement.
+constexpr uint16_t kClockEvery = 32;
+constexpr uint16_t kPollEvery = 1024;
+constexpr int64_t kPollMs = 20;
+
+struct PollState {
+  uint16_t countdown = 1;  // statements before the clock is read
+  uint16_t sincePoll = 0;  // clock readings since the last poll
+  bool pollNext = true;    // poll before the next statement
+  int64_t lastPoll = 0;
+};
+PollState g_poll;
+
+Status PollDue() {
+  PollState& q = g_poll;
+  if (!q.pollNext) {
+    if (--q.countdown) return 0;
+    q.countdown = kClockEvery;
+    int64_t now = ClockMonotonicMs();
+    if (now - q.lastPoll < kPollMs && ++q.sincePoll < kPollEvery / kClockEvery) return 0;
+  }
+  q.pollNext = false;
+  q.countdown = kClockEvery;
+  q.sincePoll = 0;
+  q.lastPoll = ClockMonotonicMs();
+  return PrcPoll();
+}
+
+// After an expression statement or condition: one that calls out has the
+// clock read before the next statement.
+void AfterExpression(const PrcProgram* p, uint16_t n) {
+  ExpCompiled* code = p->exprs[n - 1];
+  if (!code || ExpCompiledCallsOut(code)) g_poll.countdown = 1;
+}
+
 std::vector<PrcFrame> g_frames;
 PrcFrame g_outside{0, 0, false};
 uint32_t g_nextArgBase = kPrcNoArgBase;
@@ -40,6 +83,11 @@ bool Stops(Status s) { return s == st::USERCANCELED || s >= 128; }
 // An expression statement: its value becomes the run's current result (the
 // slot just above the run's result mark); a failed one leaves the previous.
 Status RunExpression(const PrcProgram* program, uint16_t n) {
+  if (ExpCompiled* code = program->exprs[n - 1]) {
+    Status s = ExpExecCompiledAt(code, PrcFrameTop().resultMark);
+    if (s == 0 || s == 1) PrcFrameTop().resultIsNumber = s == 0;
+    return Stops(s) ? s : 0;
+  }
   uint16_t mark = StrAreaMark(-1);
   StrValue text = PrcLineText(program, n);
   Status s = StrError(text);
@@ -57,10 +105,15 @@ Status RunExpression(const PrcProgram* program, uint16_t n) {
 
 // 1 true, 0 false, or a status that stops the run; soft statuses are false.
 Status RunCondition(const PrcProgram* program, uint16_t n) {
-  const StrAreaScope scope;
-  StrValue text = PrcLineText(program, n);
-  Status s = StrError(text);
-  if (s == 0) s = ExpEvalCond(text);
+  Status s = 0;
+  if (ExpCompiled* code = program->exprs[n - 1]) {
+    s = ExpEvalCondCompiled(code);
+  } else {
+    const StrAreaScope scope;
+    StrValue text = PrcLineText(program, n);
+    s = StrError(text);
+    if (s == 0) s = ExpEvalCond(text);
+  }
   if (!Stops(s) && s > 1) s = 0;
   return s;
 }
@@ -96,7 +149,9 @@ Status RunControl(PrcProgram* p, uint16_t code, uint16_t n) {
   Status c = 0;
   switch (code) {
     case kPrcExpr:
-      return RunExpression(p, n);
+      c = RunExpression(p, n);
+      AfterExpression(p, n);
+      return c;
     case kPrcGoto:
       p->position = item.target;
       return 0;
@@ -118,19 +173,23 @@ Status RunControl(PrcProgram* p, uint16_t code, uint16_t n) {
     case kPrcDoWhile:
     case kPrcLoopUntil:
       c = RunCondition(p, n);
+      AfterExpression(p, n);
       if (c == 0) p->position = item.target;
       return c > 1 ? c : 0;
     case kPrcIfFalse:
     case kPrcDoUntil:
     case kPrcLoopWhile:
       c = RunCondition(p, n);
+      AfterExpression(p, n);
       if (c == 1) p->position = item.target;
       return c > 1 ? c : 0;
     case kPrcCall:
       c = RunWithText(p, n, &PrcCallStatement);
+      g_poll.pollNext = true;
       return Stops(c) ? c : 0;
     case kPrcLocalVars:
       c = RunWithText(p, n, &PrcLocalVars);
+      g_poll.pollNext = true;
       return Stops(c) ? c : 0;
     default:  // ENDIF, DO
       return 0;
@@ -187,7 +246,7 @@ Status PrcPoll() {
 }
 
 void PrcLog(const PrcProgram* program, uint16_t n) {
-  if (!VarIntTestBits(kSysTrace, 8)) return;
+  if (!(VarSysTrace() & 8)) return;
   if (g_trace.fd < 0)
     g_trace.fd = host::Open(kPrcLogFile, host::kOpenWrite | host::kOpenCreate | host::kOpenAppend);
   if (g_trace.fd < 0) return;  // a trace never stops a run
@@ -211,8 +270,8 @@ Status PrcControlStep(PrcProgram* p) {
     if (pos >= p->count) return RunEnd(p);
     uint16_t code = p->items[pos].code;
     uint16_t n = static_cast<uint16_t>(pos + 1);
-    PrcLog(p, n);
-    if (Status c = PrcPoll()) return c;
+    if (VarSysTrace() & 8) PrcLog(p, n);
+    if (Status c = PollDue()) return c;
     if (code == kPrcEnd) return RunEnd(p);
     p->position = n;
     if (code >= kPrcFirstHandler) return code;
@@ -241,6 +300,7 @@ Status PrcRun(PrcProgram* p) {
       code = 0;
     } else if (code == kPrcEnd) break;
     else status = RunHandler(p, code);
+    g_poll.pollNext = true;
   }
   if (p->runFlags & kPrcRunRestore) {
     Status r = PrcRestoreState(state);

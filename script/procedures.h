@@ -20,10 +20,15 @@
 // IF_TRUE, IF_FALSE, DO_WHILE, DO_UNTIL, DO, ELSE).
 //
 // Running (PrcRun) goes statement by statement. Before each statement the
-// trace line is written when _TRACE has the bit of value 8 ("PrcLog.txt"),
-// pending window messages are dispatched (a quit message taken there is a
-// cancel: the run ends with 122 and the quit is posted again for the loop
-// that owns it), and [expression] segments of the text are expanded.
+// trace line is written when _TRACE has the bit of value 8 ("PrcLog.txt")
+// and [expression] segments of the text are expanded. Pending window
+// messages are dispatched (a quit message taken there is a cancel: the run
+// ends with 122 and the quit is posted again for the loop that owns it)
+// before the statement after a handler statement, CALL or LOCALVARS, and
+// otherwise every 1024 statements or once 20 ms have passed, so a cancel is
+// seen within 20 ms and one statement. Expression statements and conditions
+// are compiled with the program (the texts with [expression] segments when
+// they run, through the evaluator's cache).
 // Control and expression statements run here; statements of codes 19-53 go
 // to the statement-handler chain (handlers.h) with their comma-separated
 // arguments evaluated. A cancel (122) and any status of 128 or more stop a
@@ -105,6 +110,8 @@ struct PrcItem {
   uint16_t target;
 };
 
+struct ExpCompiled;
+
 // One compiled procedure: a header at the start of its block; every array
 // lies in the same block.
 struct PrcProgram {
@@ -112,6 +119,7 @@ struct PrcProgram {
   uint16_t* gosub;       // kPrcGosubDepth return positions
   uint16_t* defPos;      // statement of each entry
   uint16_t* textOffset;  // start of statement n's text in `texts`
+  ExpCompiled** exprs;   // statement n's expression or condition compiled (null: none, or macros)
   char* defNames;        // entry names, a comma list
   char* texts;           // statement texts, each followed by a NUL
   uint32_t blockSize;

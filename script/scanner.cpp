@@ -99,8 +99,10 @@ uint32_t MatchParen(const char* p, uint32_t n, uint32_t pos) {
   return n;
 }
 
-Status Fail(Status code, std::string_view detail) {
-  ErrDetailSet(code, StrMake(detail.data(), static_cast<uint32_t>(detail.size())), false);
+// A scan error: the offending text goes to the error detail, except when
+// the compiler scans a text ahead of running it (quiet).
+Status Fail(Status code, std::string_view detail, bool quiet) {
+  if (!quiet) ErrDetailSet(code, StrMake(detail.data(), static_cast<uint32_t>(detail.size())), false);
   return code;
 }
 
@@ -114,14 +116,16 @@ uint16_t NameTypeBits(StrValue name) {
 
 bool IsTextFieldType(char t) { return !(t == 'N' || t == 'L' || (t >= '1' && t <= '9')); }
 
-// Kind of a term without parentheses.
-uint16_t PlainTermKind(StrValue term) {
+// Kind of a term without parentheses. A field reference is parsed for its
+// type unless the scan is quiet (it is then kTermField until it is parsed).
+uint16_t PlainTermKind(StrValue term, bool quiet) {
   std::string_view v = term.View();
   if (v.empty()) return kTermNumber;
   if (v.find_first_of("'\"") != std::string_view::npos) return kTermLiteral;
   if (v.find('$') != std::string_view::npos) return kTermStr;
   if (v.find('#') != std::string_view::npos) return kTermNum;
   if (v.find('{') != std::string_view::npos) {
+    if (quiet) return kTermField;
     FieldRef ref = FieldAccessParse(term);
     if (ref.status) return ref.status;
     return IsTextFieldType(ref.type) ? kTermFieldText : kTermField;
@@ -135,7 +139,7 @@ uint16_t PlainTermKind(StrValue term) {
 // parts skipped), else 129; every run of blanks outside quotes touches an
 // operator character or an end of the text, else 147. *rewrite tells whether
 // blanks or a dialog shorthand are there to be rewritten.
-Status CheckText(const char* p, uint32_t n, bool* rewrite) {
+Status CheckText(const char* p, uint32_t n, bool* rewrite, bool quiet) {
   int depth = 0;
   *rewrite = false;
   for (uint32_t i = 0; i < n;) {
@@ -155,14 +159,14 @@ Status CheckText(const char* p, uint32_t n, bool* rewrite) {
       while (end < n && p[end] == ' ') ++end;
       bool before = i == 0 || kOpTable.is[static_cast<unsigned char>(p[i - 1])];
       bool after = end == n || kOpTable.is[static_cast<unsigned char>(p[end])];
-      if (depth >= 0 && !before && !after) return Fail(st::SINTAXERROR, std::string_view(p + i, n - i));
+      if (depth >= 0 && !before && !after) return Fail(st::SINTAXERROR, std::string_view(p + i, n - i), quiet);
       *rewrite = true;
       i = end;
       continue;
     }
     ++i;
   }
-  return depth == 0 ? 0 : Fail(st::LOOPFAILURE, std::string_view(p, n));
+  return depth == 0 ? 0 : Fail(st::LOOPFAILURE, std::string_view(p, n), quiet);
 }
 
 constexpr std::string_view kAcceptStr = "_ACCEPT$(";
@@ -221,12 +225,12 @@ std::string Rewrite(const char* p, uint32_t n) {
 
 // Fills the term of a call (name before the "(" at open) and answers where
 // the operator search resumes.
-uint32_t ScanCall(ExpToken& t, uint32_t start, uint32_t open) {
+uint32_t ScanCall(ExpToken& t, uint32_t start, uint32_t open, bool quiet) {
   const char* p = t.text.ptr;
   uint32_t n = t.text.len;
   uint32_t close = MatchParen(p, n, open);
   if (close >= n) {
-    t.status = Fail(st::LOOPFAILURE, std::string_view(p + start, n - start));
+    t.status = Fail(st::LOOPFAILURE, std::string_view(p + start, n - start), quiet);
     return n;
   }
   t.parenLen = static_cast<uint16_t>(close - open + 1);
@@ -234,7 +238,7 @@ uint32_t ScanCall(ExpToken& t, uint32_t start, uint32_t open) {
   if (name.len == 0) {
     t.kind = kTermParen;
   } else if (std::string_view(name.View()).find_first_of("'\"{") != std::string_view::npos) {
-    t.status = Fail(st::SINTAXERROR, std::string_view(p + start, close + 1 - start));
+    t.status = Fail(st::SINTAXERROR, std::string_view(p + start, close + 1 - start), quiet);
   } else if ((t.builtin = BuiltinCode(name)) != 0) {
     t.kind = static_cast<uint16_t>(kTermCall | NameTypeBits(name));
   } else {
@@ -243,35 +247,19 @@ uint32_t ScanCall(ExpToken& t, uint32_t start, uint32_t open) {
   return close + 1;
 }
 
-}  // namespace
-
-bool ExpIsOpChar(char c) { return kOpTable.is[static_cast<unsigned char>(c)]; }
-
-uint16_t ExpOpClass(uint16_t op) { return op < kOpCount ? kOps[op].cls : 0; }
-
-ExpToken ExpScanStart(StrValue text) {
-  ExpToken t;
-  if (text.IsError()) {
-    t.status = StrError(text);
-    t.text = StrMake("", 0);
-    return t;
-  }
-  const char* p = text.ptr;
-  uint32_t n = text.len;
-  t.text = text;
+// The pre-processed form of a text (into *out when anything is rewritten).
+Status Preprocess(const char* p, uint32_t n, std::string* out, bool* rewritten, bool quiet) {
   bool rewrite = false;
-  if ((t.status = CheckText(p, n, &rewrite)) || !rewrite) return t;
-  std::string out = Rewrite(p, n);
-  if (out.size() > kMaxText) {
-    t.status = Fail(st::SINTAXERROR, std::string_view(p, n));
-    return t;
-  }
-  t.text = StrFromView(out);
-  if (t.text.IsError()) t.status = StrError(t.text);
-  return t;
+  *rewritten = false;
+  if (Status s = CheckText(p, n, &rewrite, quiet)) return s;
+  if (!rewrite) return 0;
+  *out = Rewrite(p, n);
+  if (out->size() > kMaxText) return Fail(st::SINTAXERROR, std::string_view(p, n), quiet);
+  *rewritten = true;
+  return 0;
 }
 
-ExpToken ExpScanToken(const ExpToken& state) {
+ExpToken ScanToken(const ExpToken& state, bool quiet) {
   ExpToken t;
   t.text = state.text;
   const char* p = t.text.ptr;
@@ -282,7 +270,7 @@ ExpToken ExpScanToken(const ExpToken& state) {
   bool call = i < n && p[i] == '(';
   uint32_t termEnd = i;
   if (call) {
-    uint32_t after = ScanCall(t, start, i);
+    uint32_t after = ScanCall(t, start, i, quiet);
     if (t.status) {
       t.next = static_cast<uint16_t>(n);
       return t;
@@ -290,14 +278,14 @@ ExpToken ExpScanToken(const ExpToken& state) {
     termEnd = after;
     i = after;
     if (i < n && (!ExpIsOpChar(p[i]) || p[i] == '(')) {
-      t.status = Fail(st::SINTAXERROR, std::string_view(p + start, n - start));
+      t.status = Fail(st::SINTAXERROR, std::string_view(p + start, n - start), quiet);
       t.next = static_cast<uint16_t>(n);
       return t;
     }
   }
   t.termLen = static_cast<uint16_t>(termEnd - start);
   if (!call) {
-    uint16_t kind = PlainTermKind(t.Term());
+    uint16_t kind = PlainTermKind(t.Term(), quiet);
     if (kind >= 128) t.status = kind;
     else t.kind = kind;
   }
@@ -314,12 +302,48 @@ ExpToken ExpScanToken(const ExpToken& state) {
   t.op = OpLookup(p + i, len);
   t.next = static_cast<uint16_t>(i + len);
   if (t.op == 0) {
-    t.status = Fail(st::SINTAXERROR, std::string_view(p + start, n - start));
+    t.status = Fail(st::SINTAXERROR, std::string_view(p + start, n - start), quiet);
     t.next = static_cast<uint16_t>(n);
   }
   t.opClass = ExpOpClass(t.op);
   return t;
 }
+
+}  // namespace
+
+bool ExpIsOpChar(char c) { return kOpTable.is[static_cast<unsigned char>(c)]; }
+
+uint16_t ExpOpClass(uint16_t op) { return op < kOpCount ? kOps[op].cls : 0; }
+
+ExpToken ExpScanStart(StrValue text) {
+  ExpToken t;
+  if (text.IsError()) {
+    t.status = StrError(text);
+    t.text = StrMake("", 0);
+    return t;
+  }
+  t.text = text;
+  std::string out;
+  bool rewritten = false;
+  if ((t.status = Preprocess(text.ptr, text.len, &out, &rewritten, false)) || !rewritten) return t;
+  t.text = StrFromView(out);
+  if (t.text.IsError()) t.status = StrError(t.text);
+  return t;
+}
+
+ExpToken ExpScanToken(const ExpToken& state) { return ScanToken(state, false); }
+
+Status ExpPreprocessQuiet(StrValue text, std::string* out) {
+  if (Status e = StrError(text)) return e;
+  bool rewritten = false;
+  Status s = Preprocess(text.ptr, text.len, out, &rewritten, true);
+  if (s == 0 && !rewritten) out->assign(text.View());
+  return s;
+}
+
+ExpToken ExpScanTokenQuiet(const ExpToken& state) { return ScanToken(state, true); }
+
+uint16_t ExpTermKind(StrValue term) { return PlainTermKind(term, false); }
 
 ExpToken ExpScanFirst(StrValue text) {
   ExpToken s = ExpScanStart(text);
@@ -462,9 +486,10 @@ StrValue ExpBuildCompare(StrValue field, int op, StrValue value, char type) {
   static const char* const kCompareOps[] = {"==", ">", ">=", "<", "<=", "<>"};
   if (op < 1 || op > 6) return StrErr(st::SINTAXERROR);
   uint16_t m = StrAreaMark(-1);
-  // A text value goes through the condition builder, which quotes it safely
-  // and keeps "==" from reading a "*" in it as a pattern.
-  if (!IsNumericType(type) && value.len) return StrAreaReturn(m, FmtCompareExpr(field, op, value, StrMake("", 0)));
+  // A text value goes through the condition builder, which quotes it safely;
+  // an equality is exact, never a pattern test of a "*" in the value.
+  if (!IsNumericType(type) && value.len)
+    return StrAreaReturn(m, op == 1 ? FmtCompareExact(field, value) : FmtCompareExpr(field, op, value, StrMake("", 0)));
   StrValue v = IsNumericType(type) ? NumericValue(value) : ExpQuoteText(value);
   return StrAreaReturn(m, Joined({field, StrFromC(kCompareOps[op - 1]), v}));
 }

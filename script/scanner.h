@@ -40,6 +40,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
@@ -126,6 +127,16 @@ inline ExpToken ExpScanAt(StrValue text, uint16_t position) {
 }
 // Pre-processes and reads the first token.
 ExpToken ExpScanFirst(StrValue text);
+
+// For the compiler of expression texts, which scans a text once ahead of
+// running it: the same pre-processing and tokens without side effects. No
+// error detail is written, and a field reference is not parsed: its kind is
+// kTermField until ExpTermKind parses it when the term is reached.
+Status ExpPreprocessQuiet(StrValue text, std::string* out);
+ExpToken ExpScanTokenQuiet(const ExpToken& state);
+// The kind of a term without parentheses, a field reference parsed (a
+// status of 128 and above when it does not parse).
+uint16_t ExpTermKind(StrValue term);
 // The term of the token that starts at a position of a pre-processed text
 // (a view into it; an error string when the token cannot be read).
 StrValue ExpScanTokenText(StrValue text, uint16_t position);

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
@@ -14,6 +15,7 @@
 #include "runtime/strutil.h"
 #include "runtime/valtables.h"
 #include "script/arrays.h"
+#include "script/expcache.h"
 #include "script/taskhooks.h"
 #include "script/varsint.h"
 
@@ -46,6 +48,12 @@ struct NameHash {
 using NameSlots = std::unordered_map<std::string, uint16_t, NameHash, std::equal_to<>>;
 NameSlots g_index[4];
 bool g_indexValid = false;
+
+// Slots resolved before now may name other variables, or none.
+void SlotsMoved() {
+  ++g_varGeneration;
+  ExpCacheClear();
+}
 
 void IndexRebuild() {
   for (uint16_t l = 0; l < 4; ++l) {
@@ -84,6 +92,38 @@ bool NameIsSafe(StrValue key) {
   return true;
 }
 
+// The string values as list 13 holds them, kept beside it so that reading
+// one does not walk the store (which finds an element by adding up the
+// lengths of all before it). List 13 stays the values' home: every change
+// goes to it first and then here; a change that may not have reached both
+// alike, or a new runtime, makes the copy be taken again from the store.
+struct StrValuesCopy {
+  std::vector<std::string> values;
+  uint32_t memGeneration = 0;
+  bool valid = false;
+};
+StrValuesCopy g_strs;
+
+void StrsForget() { g_strs.valid = false; }
+
+std::vector<std::string>& Strs() {
+  if (!g_strs.valid || g_strs.memGeneration != MemGeneration()) {
+    g_strs.values.clear();
+    uint32_t n = DynStrCount(StrVarValuesList);
+    for (uint32_t i = 0; i < n; ++i) g_strs.values.emplace_back(DynStrGet(StrVarValuesList, i).View());
+    g_strs.memGeneration = MemGeneration();
+    g_strs.valid = true;
+  }
+  return g_strs.values;
+}
+
+// After the store's list 13 was cut back to count (status s).
+Status StrsCut(uint32_t count, Status s) {
+  if (s || !g_strs.valid) StrsForget();
+  else if (count < g_strs.values.size()) g_strs.values.resize(count);
+  return s;
+}
+
 // Offers a "_" name to hook 0. True when the hook took it; *answer is then
 // its text or error string.
 bool HookTakes(StrValue name, int mode, StrValue* answer) {
@@ -98,7 +138,7 @@ Status StorageCreate(uint16_t type, uint32_t slot) {
   switch (type) {
     case kVarInt: return ValTableSet(VtIntVars, slot, nullptr, 2);
     case kVarNum: return ValTableSet(VtNumVars, slot, nullptr, 8);
-    case kVarStr: return DynStrSet(StrVarValuesList, slot, StrMake("", 0));
+    case kVarStr: return VarStrSet(slot, StrMake("", 0));
     default: return ValTableSet(VtArrays, slot, nullptr, sizeof(ArrDesc));
   }
 }
@@ -107,7 +147,7 @@ void StorageCut(uint16_t type, uint32_t count) {
   switch (type) {
     case kVarInt: ValTableTruncate(VtIntVars, count); break;
     case kVarNum: ValTableTruncate(VtNumVars, count); break;
-    case kVarStr: DynStrPopTo(StrVarValuesList, count); break;
+    case kVarStr: StrsCut(count, DynStrPopTo(StrVarValuesList, count)); break;
     default: ValTableTruncate(VtArrays, count); break;
   }
 }
@@ -179,6 +219,7 @@ int16_t VarLow16(int64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(
 int16_t VarNumToInt(FixedNum v) { return VarLow16(Int64DivRound(v, Pow10(NumPrecis()))); }
 
 void VarNamesClear(uint16_t list) {
+  ++g_varGeneration;
   IndexCut(list, 0);
   DynStrSet(VarNamesList, list, StrMake("", 0));
 }
@@ -190,7 +231,9 @@ Status VarSysInit() {
   if (s != 0 && s != st::UNDEFWARNING) return s;
   DynStrClear(VarNamesList);
   DynStrClear(StrVarValuesList);
+  StrsForget();
   g_indexValid = false;
+  SlotsMoved();
   // The four name lists exist from the start, so that dropping local
   // variables gives the store back exactly what they took.
   if ((s = DynStrSet(VarNamesList, kListArray, StrMake("", 0)))) return s;
@@ -208,6 +251,8 @@ Status VarSysInit() {
 
 uint16_t VarsFreeAll() {
   g_indexValid = false;
+  StrsForget();
+  SlotsMoved();
   ArrFreeAll();
   ValTablesFree();
   return RuntimeMemFree();
@@ -256,6 +301,10 @@ Status VarCreate(VarRef& ref, StrValue name) {
 
 // --- By slot -------------------------------------------------------------
 
+int16_t* VarIntAt(uint32_t n) { return static_cast<int16_t*>(ValTableGet(VtIntVars, n)); }
+
+FixedNum* VarNumAt(uint32_t n) { return static_cast<FixedNum*>(ValTableGet(VtNumVars, n)); }
+
 FixedNum VarNumGet(uint32_t n) {
   const void* p = ValTableGet(VtNumVars, n);
   FixedNum v = 0;
@@ -265,11 +314,24 @@ FixedNum VarNumGet(uint32_t n) {
 
 Status VarNumSet(uint32_t n, FixedNum v) { return ValTableSet(VtNumVars, n, &v, sizeof v); }
 
-StrValue VarStrGet(uint32_t n) { return DynStrGet(StrVarValuesList, n); }
+StrValue VarStrGet(uint32_t n) {
+  const std::vector<std::string>& v = Strs();
+  if (n >= v.size()) return StrMake("", 0);
+  return StrMake(v[n].data(), static_cast<uint32_t>(v[n].size()));
+}
 
 Status VarStrSet(uint32_t n, StrValue s) {
   if (n > DynStrCount(StrVarValuesList)) return ErrSet(1, MOD_VARNMASSIGN, st::DATAOUTBOUND, st::DATAOUTBOUND);
-  return DynStrSet(StrVarValuesList, n, s);
+  std::string copy(s.View());  // s may lie in the store, which the set moves, or in the copy
+  if (Status e = DynStrSet(StrVarValuesList, n, s)) {
+    StrsForget();
+    return e;
+  }
+  std::vector<std::string>& v = Strs();
+  if (n < v.size()) v[n] = std::move(copy);
+  else if (n == v.size()) v.push_back(std::move(copy));
+  else StrsForget();
+  return st::OK;
 }
 
 void VarCountSet(int32_t v) {
@@ -382,6 +444,7 @@ Status VarCountsRestore(const VarSnapshot& snap) {
   for (uint16_t l = 0; l < 4; ++l) {
     StrValue list = NameList(l);
     if (list.len == snap.nameBytes[l]) continue;
+    ++g_varGeneration;
     IndexCut(l, snap.nameCount[l]);
     if (Status s = DynStrSet(VarNamesList, l, StrMake(list.ptr, snap.nameBytes[l]))) return s;
   }
@@ -389,5 +452,5 @@ Status VarCountsRestore(const VarSnapshot& snap) {
   ValTableTruncate(VtArrays, snap.arrays);
   ValTableTruncate(VtIntVars, snap.ints);
   ValTableTruncate(VtNumVars, snap.nums);
-  return DynStrPopTo(StrVarValuesList, snap.strs);
+  return StrsCut(snap.strs, DynStrPopTo(StrVarValuesList, snap.strs));
 }

@@ -56,15 +56,28 @@ uint16_t VarsFreeAll();
 // --- Names ---------------------------------------------------------------
 VarType VarTypeOfName(StrValue name);
 VarRef VarLookup(StrValue name);
+// Changes whenever defined names lose their slots (local variables dropped,
+// the runtime started or ended), so a slot resolved from a name stays good
+// while the generation it was resolved in is the current one.
+inline uint32_t g_varGeneration = 1;
+inline uint32_t VarGeneration() { return g_varGeneration; }
 // Appends the name to the list of ref.type and creates its value (0 or
 // empty); ref.slot receives the new slot.
 Status VarCreate(VarRef& ref, StrValue name);
 
 // --- By slot -------------------------------------------------------------
+// Where the value of a defined integer or number variable lies (null for a
+// slot that does not exist): the value tables never move their elements,
+// so the address stays good while VarGeneration() is unchanged. The system
+// integer variables (slots below kSysIntCount) are set through VarIntSet,
+// which passes some of them on.
+int16_t* VarIntAt(uint32_t n);
+FixedNum* VarNumAt(uint32_t n);
 FixedNum VarNumGet(uint32_t n);
 Status VarNumSet(uint32_t n, FixedNum v);
-// A view into the string-list store, valid until the next change of any
-// list; empty beyond the count.
+// A view of the value (list 13 of the string-list store holds it; the view
+// is of a copy beside it), valid until the next change of any variable;
+// empty beyond the count.
 StrValue VarStrGet(uint32_t n);
 Status VarStrSet(uint32_t n, StrValue s);  // n at most the current count
 // A number as an integer variable holds it: rounded half away from zero,

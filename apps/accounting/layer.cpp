@@ -13,6 +13,7 @@
 #include "screens/accept.h"
 #include "screens/mantwin.h"
 #include "screens/appconfig.h"
+#include "screens/jobsteps.h"
 #include "screens/menucmd.h"
 #include "screens/msgbox.h"
 #include "script/arrays.h"

@@ -10,6 +10,7 @@
 #include "runtime/paths.h"
 #include "screens/accept.h"
 #include "screens/appconfig.h"
+#include "screens/jobsteps.h"
 #include "screens/mantwin.h"
 #include "screens/menucmd.h"
 #include "script/payments.h"

@@ -2,6 +2,7 @@
 
 #include "apps/administration/invoicing.h"
 #include "apps/administration/layer.h"
+#include "screens/jobsteps.h"
 #include "screens/menucmd.h"
 #include "script/builtins.h"
 #include "script/handlers.h"
@@ -19,16 +20,18 @@ class LayerTest : public AdmDemoTest {
   TempDir again;  // for a second start
 };
 
-// Phase 1 sets the task hooks: the invoicing run as 10, and for the work of
-// later Parts seams that answer 148 with their names.
+// Phase 1 sets the task hooks: the invoicing run as 10, the statistics
+// steps as 7, and for the work of later Parts seams that answer 148 with
+// their names.
 TEST_F(LayerTest, PhaseOneRegistersTheTaskHooks) {
   ASSERT_EQ(AdmAppCallback(2 * 16 + 1), 0);
   EXPECT_EQ(TaskHookGet(10), TaskFn(AdmTaskInvoicing));
+  EXPECT_EQ(TaskHookGet(7), TaskFn(JobStepsHook));
   struct Seam {
     int id;
     const char* name;
   } seams[] = {{4, "AcceptParmExit"},      {5, "AcceptDocExit"},      {6, "AcceptStepsExit"},
-               {7, "JobStepsHook"},        {8, "MovsKeySelectAction"}, {12, "AdmTaskDocActions"},
+               {8, "MovsKeySelectAction"}, {12, "AdmTaskDocActions"},
                {23, "TaskLowLevel"}};
   for (const Seam& s : seams) {
     ErrClear();

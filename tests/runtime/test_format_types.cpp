@@ -152,15 +152,47 @@ TEST_F(CondTest, ValuesAreQuotedSoTheyCannotEscape) {
 }
 
 // Run through the evaluator, the condition is true for the value itself and
-// false for a value that a pattern or an injected "||" would also accept.
+// false for a value that an injected "||" would also accept.
 TEST_F(CondTest, EvaluatedConditionsMeanExactlyEqual) {
-  const char* values[] = {"Smith", "O'Brien", "say \"hi\"", "it's \"x\"", "x'||1||'", "AB*", "*B", "a)b(", "'\"'\""};
+  const char* values[] = {"Smith", "O'Brien", "say \"hi\"", "it's \"x\"", "x'||1||'", "a)b(", "'\"'\""};
   for (const char* v : values) {
     std::string cond = FmtCompareExpr(S("n$"), 1, S(v), S("")).Str();
     ASSERT_EQ(VarAssign(S("n$"), S(v)), 0);
     EXPECT_EQ(ExpEvalCond(S(cond)), 1) << cond;
     ASSERT_EQ(VarAssign(S("n$"), S(std::string(v) + "Z")), 0);
     EXPECT_EQ(ExpEvalCond(S(cond)), 0) << cond;
+  }
+}
+
+// An exact equality, for values taken from data: true for the value itself
+// only, whatever "*" it holds.
+TEST_F(CondTest, ExactEqualitiesNeverReadAPattern) {
+  EXPECT_EQ(FmtCompareExact(S("F{}"), S("AB")).Str(), "F{}=='AB'");
+  EXPECT_EQ(FmtCompareExact(S("F{}"), S("AB*")).Str(), "(F{}>='AB*'&&F{}<='AB*')");
+  for (const char* v : {"AB*", "*B", "it's *"}) {
+    std::string cond = FmtCompareExact(S("n$"), S(v)).Str();
+    ASSERT_EQ(VarAssign(S("n$"), S(v)), 0);
+    EXPECT_EQ(ExpEvalCond(S(cond)), 1) << cond;
+    ASSERT_EQ(VarAssign(S("n$"), S(std::string(v) + "Z")), 0);
+    EXPECT_EQ(ExpEvalCond(S(cond)), 0) << cond;
+  }
+}
+
+// An equality with a "*" finds what a search form's user means by it: AB*
+// the values beginning with AB, *AB the values holding AB.
+TEST_F(CondTest, WildcardEqualitiesFindByPattern) {
+  struct Case {
+    const char* pattern;
+    const char* value;
+    int found;
+  } cases[] = {
+      {"AB*", "ABC", 1}, {"AB*", "AB", 1}, {"AB*", "XAB", 0},
+      {"*AB", "XABY", 1}, {"*AB", "XY", 0}, {"O'B*", "O'Brien", 1},
+  };
+  for (const auto& c : cases) {
+    std::string cond = FmtCompareExpr(S("n$"), 1, S(c.pattern), S("")).Str();
+    ASSERT_EQ(VarAssign(S("n$"), S(c.value)), 0);
+    EXPECT_EQ(ExpEvalCond(S(cond)), c.found) << cond << " on " << c.value;
   }
 }
 
@@ -178,8 +210,8 @@ TEST_F(CondTest, OperatorsFormatsAndPatterns) {
       {0, "B", "", "F{}=='B'"},
       {1, "", "", ""},
       {2, "12", "%s%s%s", "F{}>12"},
-      // A "*" would make "==" a pattern test: equality is asked another way.
-      {1, "AB*", "", "(F{}>='AB*'&&F{}<='AB*')"},
+      // "==" with a "*" is the pattern test: a search form's wildcard.
+      {1, "AB*", "", "F{}=='AB*'"},
       {2, "AB*", "", "F{}>'AB*'"},
   };
   for (const auto& c : cases) {

@@ -15,6 +15,7 @@
 #include "script/evaluator.h"
 #include "script/expfiles.h"
 #include "script/taskhooks.h"
+#include "eval_cases.h"
 #include "var_helpers.h"
 
 namespace {
@@ -44,13 +45,7 @@ std::string Eval(const std::string& text) {
   return out;
 }
 
-struct Case {
-  const char* id;
-  const char* text;
-  const char* want;
-};
-
-void RunTable(const Case* cases, size_t n) {
+void RunTable(const EvalCase* cases, size_t n) {
   for (size_t i = 0; i < n; ++i) {
     ErrClear();
     EXPECT_EQ(Eval(cases[i].text), cases[i].want) << cases[i].id << ": " << cases[i].text;
@@ -60,92 +55,17 @@ void RunTable(const Case* cases, size_t n) {
 using EvalTest = VarTest;
 
 TEST_F(EvalTest, OperatorsOnNumbers) {
-  const Case cases[] = {
-      {"div", "7/2", "n:3.50"},
-      {"div-round", "2/3", "n:0.67"},
-      {"div-neg", "-7/2", "n:-3.50"},
-      {"div-zero", "1/0", "n:0.00"},
-      {"mul", "7*0.5", "n:3.50"},
-      {"mul-round", "0.05*0.5", "n:0.03"},
-      {"mul-round-neg", "-0.05*0.5", "n:-0.03"},
-      {"percent", "10%15", "n:1.50"},
-      {"less-percent", "100\xF7" "15", "n:85.00"},
-      {"scale-down", "12.34!0", "n:0.12"},
-      {"scale-up", "12!3", "n:120.00"},
-      {"precedence", "2+3*4", "n:14.00"},
-      {"bar-above-mul", "4|3*2", "n:14.00"},
-      {"bar-shared-bit", "5|3", "n:0.00"},
-      {"bar", "4|3", "n:7.00"},
-      {"at", "4@3", "n:7.00"},
-      {"and", "6&3", "n:2.00"},
-      {"disjoint", "4@@3", "n:1.00"},
-      {"disjoint-shared", "5@@3", "n:0.00"},
-      {"disjoint-zero", "0@@0", "n:0.00"},
-      {"gt", "3>2", "n:1.00"},
-      {"le", "3<=2", "n:0.00"},
-      {"ne", "3<>2", "n:1.00"},
-      {"logand-whole-value", "655.36&&1", "n:1.00"},
-      {"logand", "0&&1", "n:0.00"},
-      {"logor", "0||0.01", "n:1.00"},
-      {"left-to-right", "8-2-1", "n:5.00"},
-      {"compare-then-logic", "1<2&&3>4", "n:0.00"},
-      {"paren", "(1+2)*3", "n:9.00"},
-      {"sign", "-3+1", "n:-2.00"},
-      {"literal-rounds", "1.005", "n:1.01"},
-      {"constant", ".dialog+.DATEY", "n:10007.00"},
-      {"last-expression", "1,2;3", "n:3.00"},
-  };
-  RunTable(cases, std::size(cases));
+  RunTable(kEvalNumberCases, std::size(kEvalNumberCases));
 }
 
 TEST_F(EvalTest, OperatorsOnStrings) {
-  const Case cases[] = {
-      {"concat", "'a'+\"b\"", "s:ab"},
-      {"shorter-first", "'ab'<'abc'", "n:1.00"},
-      {"bytes", "'b'>'abc'", "n:1.00"},
-      {"equal", "'ab'=='ab'", "n:1.00"},
-      {"prefix-pattern", "'ABCDEF'=='abc*'", "n:1.00"},
-      {"prefix-too-short", "'AB'=='abc*'", "n:0.00"},
-      {"substring-pattern", "'xxABCyy'=='*abc'", "n:1.00"},
-      {"substring-up-to-star", "'xxABCyy'=='*abc*zz'", "n:1.00"},
-      {"substring-absent", "'xxABCyy'=='*abd'", "n:0.00"},
-      {"ne-is-plain", "'ABC'<>'abc*'", "n:1.00"},
-      {"unclosed-quote", "'abc", "s:abc"},
-  };
-  RunTable(cases, std::size(cases));
+  RunTable(kEvalStringCases, std::size(kEvalStringCases));
   ASSERT_EQ(ExpEvalStatus(S("_AUXSTAT=128")), 0);
   EXPECT_EQ(Eval("'ABCDEF'=='abc*'"), "n:0.00");
 }
 
 TEST_F(EvalTest, ErrorsStopTheText) {
-  const Case cases[] = {
-      {"minus-on-strings", "'a'-'b'", "e:147"},
-      {"mul-on-strings", "'a'*'b'", "e:147"},
-      {"string-number", "'a'+1", "e:128"},
-      {"number-string", "1+'a'", "e:128"},
-      {"string-to-number-var", "x$=1", "e:128"},
-      {"number-to-string-var", "x#='1'", "e:128"},
-      {"nothing-assigned", "a=", "e:147"},
-      {"sign-after-string", "'x'+-1", "e:147"},
-      {"empty-expression", "1,,2", "e:147"},
-      {"literal-target", "3=4", "e:147"},
-      {"paren-target", "(a)=4", "e:147"},
-      {"computed-target", "a+b=4", "e:147"},
-      {"product-overflow", "99999999999*99999999999", "e:168"},
-      {"sum-overflow", "92233720368547758.07+1", "e:168"},
-      {"literal-overflow", "99999999999999999999", "e:168"},
-      {"literal-letters", "12abc", "e:147"},
-      {"literal-points", "1.2.3", "e:147"},
-      {"unknown-constant", ".nosuch", "e:147"},
-      {"blank-between-operands", "a b", "e:147"},
-      {"unbalanced", "(a", "e:129"},
-      {"pair-outside-table", "a=>b", "e:147"},
-      {"precis-range", "_PRECIS=10", "e:147"},
-      {"precis-negative", "_PRECIS=-1", "e:147"},
-      {"precis-rounds-past-range", "_PRECIS=9.5", "e:147"},
-      {"precis-wraps-into-range", "_PRECIS=65538", "e:147"},
-  };
-  RunTable(cases, std::size(cases));
+  RunTable(kEvalErrorCases, std::size(kEvalErrorCases));
   EXPECT_EQ(VarIntGet(kSysPrecis), 2);
 }
 
@@ -162,24 +82,7 @@ TEST_F(EvalTest, AnErrorIsRecordedWithTheRestOfTheFailingExpression) {
 
 TEST_F(EvalTest, QuirksOfTheLanguageArePinned) {
   ASSERT_EQ(Eval("a=2,b=3,c=10"), "n:10.00");
-  const Case cases[] = {
-      {"sign-inside-product", "a*-b+c", "n:14.00"},  // a*(0-b+c), not a*(-b)+c
-      {"leading-sign", "-b*c", "n:-30.00"},
-      {"assign-from-the-right", "x=y=3,x+y", "n:6.00"},
-      {"assign-negative", "n=-1,n", "n:-1.00"},
-      {"int-wraps", "i=70000,i", "n:4464.00"},
-      {"int-wraps-negative", "i=-32769,i", "n:32767.00"},
-      {"int-rounds", "i=2.5,i", "n:3.00"},
-      {"int-rounds-away", "i=-2.5,i", "n:-3.00"},
-      {"string-var", "t$='abc',t$+'!'", "s:abc!"},
-      {"number-var", "n#=1.25,n#*2", "n:2.50"},
-      {"undefined-reads-zero", "undefined#", "n:0.00"},
-      {"undefined-reads-empty", "undefined$", "s:"},
-      {"special-string", ".tab$", "s:\t"},
-      {"precis-rescales-stored", "m#=1.5,_PRECIS=3,m#", "n:0.150"},
-      {"precis-applies-at-once", "1/3", "n:0.333"},
-  };
-  RunTable(cases, std::size(cases));
+  RunTable(kEvalQuirkCases, std::size(kEvalQuirkCases));
 }
 
 TEST_F(EvalTest, ConditionsAndTypedResults) {
@@ -222,24 +125,7 @@ TEST_F(EvalTest, NestingIsBounded) {
 }
 
 TEST_F(EvalTest, ArrayElementsAreReadAndAssigned) {
-  const Case cases[] = {
-      {"assign-before-dim", "a(2;3)=5", "e:149"},
-      {"first-read-creates", "a(2;3)", "n:0.00"},
-      {"assign", "a(2;3)=5,a(2;3)", "n:5.00"},
-      {"row-major", "a(1;4)=7,a(2;0)", "n:7.00"},
-      {"beyond", "a(2;4)", "e:168"},
-      {"index-expression", "k=1,a(k+1;3)*2", "n:10.00"},
-      {"string-pattern", "t$('---';2)", "s:---"},
-      {"string-assign", "t$(1)='ab',t$(1)", "s:ab "},
-      {"number-array", "n#(3),n#(3)=1.25,n#(3)+n#(0)", "n:1.25"},
-      {"string-in-number-array", "n#(1)='x'", "e:128"},
-      // An 8-byte text must not pass for the raw bytes of a number, nor a
-      // number's raw bytes for a text.
-      {"eight-byte-string-in-number-array", "n#(1)='abcdefgh'", "e:128"},
-      {"eight-byte-string-in-integer-array", "a(1)='abcdefgh'", "e:128"},
-      {"number-in-string-array", "w$('abcdefgh';1),w$(1)=5", "e:128"},
-  };
-  RunTable(cases, std::size(cases));
+  RunTable(kEvalArrayCases, std::size(kEvalArrayCases));
 }
 
 TEST_F(EvalTest, LabelArrayIsCreatedOnFirstAssignment) {
@@ -264,7 +150,7 @@ StrValue GridHook(StrValue name, int index) {
 
 TEST_F(EvalTest, UnderscoreArrayTermsAskTaskHook2) {
   ASSERT_EQ(TaskHookSet(&GridHook, kHookArrayTerm), kHookArrayTerm);
-  const Case cases[] = {
+  const EvalCase cases[] = {
       {"hook-value", "_GRID(1)*2", "n:15.00"},
       {"hook-error", "_GRID(9)", "e:147"},
       {"not-mine", "_OTHER(1)=3,_OTHER(1)", "e:149"},

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
+#include "platform/host/signals.h"
 #include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
@@ -275,6 +280,61 @@ TEST_F(PrcTest, AQuitTakenByThePollCancelsTheRun) {
   ui::Message m;
   ASSERT_TRUE(ui::peek(m));  // posted again for the loop that owns it
   EXPECT_EQ(m.msg, ui::WM_QUIT);
+}
+
+// Statements are compiled with the procedure; one whose macro expands to a
+// new text on each pass is run as that text each time.
+TEST_F(PrcTest, AStatementWhoseMacroChangesRunsItsNewTextEachPass) {
+  ASSERT_EQ(Run("i=0\nt$=''\nDO_WHILE i<3\ni=i+1\nv[FN$MIDS('abc';i;1)]=i*10\nt$=t$+'[i*2]'\nLOOP\n"), 0) << Detail();
+  EXPECT_EQ(Int("va+vb+vc"), 60);
+  EXPECT_EQ(Str("t$"), "2.004.006.00");
+}
+
+// A slot resolved in one call is stale once the call's local variables are
+// dropped: the caller's new variables take those slots. The callee's "w=x"
+// reads x where it was resolved in the first call; in the second call x
+// lies elsewhere, and the old slot holds the caller's z2.
+TEST_F(PrcTest, DroppedLocalVariablesInvalidateResolvedSlots) {
+  const char* source =
+      "got=0\n"
+      "CALL SUB,,1 1\n"
+      "z1=98,z2=99\n"
+      "CALL SUB,,1 2\n"
+      "END\n"
+      "DEF_FN SUB\n"
+      "LOCALVARS n\n"
+      "x=n\n"
+      "w=x\n"
+      "got=got*10+w\n"
+      "IF n<2\n"
+      "CALL SUB,,1 n+1\n"
+      "ENDIF\n"
+      "END\n";
+  ASSERT_EQ(Run(source), 0) << Detail();
+  EXPECT_EQ(Int("got"), 122);  // 1, then 2 inside it; then 2 again
+  EXPECT_EQ(Int("x+w+n"), 0);  // dropped
+  EXPECT_EQ(Int("z2"), 99);
+}
+
+// A cancel (here SIGINT) during a long loop of cheap statements is seen
+// within 50 ms, although the runner looks at the queue only now and then.
+TEST_F(PrcTest, ACancelStopsALongLoopWithin50Ms) {
+  host::SignalsReset();
+  host::SignalsInstall();
+  std::atomic<int64_t> sentAt{0};
+  std::thread canceller([&sentAt] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    sentAt = std::chrono::steady_clock::now().time_since_epoch().count();
+    kill(getpid(), SIGINT);
+  });
+  Status s = Run("i#=0\n:top\ni#=i#+1\nIF i#<10000000\nGOTO top\nENDIF\n");
+  int64_t endedAt = std::chrono::steady_clock::now().time_since_epoch().count();
+  canceller.join();
+  host::SignalsRestore();
+  host::SignalsReset();
+  EXPECT_EQ(s, st::USERCANCELED);
+  EXPECT_LT(ExpEvalNum(S("i#")), 1000000000);  // it did not run to the end
+  EXPECT_LT(std::chrono::nanoseconds(endedAt - sentAt), std::chrono::milliseconds(50));
 }
 
 TEST_F(PrcTest, TraceWritesOneLinePerStatement) {

@@ -263,6 +263,37 @@ TEST_F(VarTest, RestoringASnapshotDropsEverythingCreatedSince) {
   EXPECT_EQ(TopNum(), 0);
 }
 
+// String values are read from a copy kept beside list 13; whatever changes
+// the variables, the copy and the store agree.
+void ExpectStringsAgreeWithTheStore(const char* when) {
+  uint32_t n = DynStrCount(StrVarValuesList);
+  for (uint32_t i = 0; i < n + 2; ++i)
+    EXPECT_EQ(VarStrGet(i).Str(), DynStrGet(StrVarValuesList, i).Str()) << when << ", slot " << i;
+}
+
+TEST_F(VarTest, StringValuesReadAsTheStoreHoldsThem) {
+  ASSERT_EQ(VarAssign(S("a$"), S("one")), 0);
+  ASSERT_EQ(VarAssign(S("b$"), S("two")), 0);
+  ExpectStringsAgreeWithTheStore("created");
+  VarSnapshot snap = VarCountsSave();
+  ASSERT_EQ(VarAssign(S("c$"), S("three")), 0);
+  ASSERT_EQ(VarAssign(S("a$"), S("changed")), 0);
+  ASSERT_EQ(VarStrSet(1, VarStrGet(0)), 0);  // a value from another variable
+  ExpectStringsAgreeWithTheStore("changed");
+  ASSERT_EQ(VarCountsRestore(snap), 0);
+  ExpectStringsAgreeWithTheStore("restored");
+  EXPECT_EQ(VarStrGet(kSysStrCount + 2).Str(), "");
+  std::string big(40000, 'x');
+  ASSERT_EQ(VarAssign(S("d$"), S(big)), 0);
+  EXPECT_GE(VarAssign(S("e$"), S(big)), 128);  // the store is full: nothing changes
+  ExpectStringsAgreeWithTheStore("refused");
+  RuntimeReset();  // a new runtime behind the variables' back
+  ASSERT_EQ(VarSysInit(), 0);
+  ASSERT_EQ(VarAssign(S("a$"), S("new")), 0);
+  ExpectStringsAgreeWithTheStore("new runtime");
+  EXPECT_EQ(VarStrGet(kSysStrCount).Str(), "new");
+}
+
 TEST_F(VarTest, ASnapshotLongerThanTheListsIsAnInternalError) {
   ASSERT_EQ(ArrDim(StrFromC("keep("), 1, std::array<int32_t, 1>{4}.data(), S("")), 0);
   VarSnapshot snap = VarCountsSave();

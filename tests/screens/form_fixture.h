@@ -1,0 +1,79 @@
+// Shared set-up of the input-form tests: the screen fixture's window system
+// and dictionary, a third file STOCK (CODE A7, QTY N6; current file, record
+// buffer allocated), the field controls subclassed as in the programs, and
+// helpers for an INPUT command file (its stream in `_INHND`) and an OUTPUT
+// file (`_OUTHND` 1).
+#pragma once
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "data/recbuf.h"
+#include "runtime/options.h"
+#include "runtime/streams.h"
+#include "runtime/sysvars.h"
+#include "screens/acceptlist.h"
+#include "screens/fieldctl.h"
+#include "screens/fieldvalues.h"
+#include "screens/forms.h"
+#include "screens/winproc.h"
+#include "screens/winrecord.h"
+#include "screen_fixture.h"
+
+class FormTest : public ScreenUiTest {
+ protected:
+  static constexpr int kStock = 3;
+
+  void SetUp() override {
+    ScreenUiTest::SetUp();
+    ASSERT_EQ(DicDefineFile(0, S("STOCK"), S("")), 0);
+    ASSERT_EQ(DicDefineField(S("CODE"), 7, 'A'), 0);
+    ASSERT_EQ(DicDefineField(S("QTY"), 6, 'N'), 0);
+    ASSERT_EQ(RecBufAlloc(kStock), 0);
+    VarSysIntSet(kSysCurFil, kStock);
+    WinProcReset();
+    CtlSubclassHookSet(CtlSubclass);
+  }
+  void TearDown() override {
+    if (inputSlot != kStreamNoSlot) StreamClose(inputSlot);
+    VarSysIntSet(kSysInHnd, 0);
+    VarSysIntSet(kSysOutHnd, 0);
+    WinRecordClose(kCurrentIndex);
+    ScreenUiTest::TearDown();
+  }
+
+  // The INPUT command file of a batch run, positioned at its first line.
+  void Input(const std::vector<std::string>& lines) {
+    std::ofstream out(dir.File("input.txt"), std::ios::binary);
+    for (const std::string& l : lines) out << l << "\r\n";
+    out.close();
+    inputSlot = StreamOpen(S(dir.File("input.txt")), kStreamReadOnly);
+    ASSERT_NE(inputSlot, kStreamNoSlot);
+    VarSysIntSet(kSysInHnd, static_cast<int16_t>(inputSlot));
+  }
+  // The next line the INPUT file would give.
+  std::string InputRest() {
+    const StrAreaScope scope;
+    return StreamAtEnd(inputSlot) ? std::string("<end>") : StreamReadLine(inputSlot, -1).Str();
+  }
+  // OUTPUT named on the command line, switched on as after the INPUT file.
+  void Output() {
+    ASSERT_EQ(OptNormalise(S("kx /OUTPUT:\"" + dir.File("output.txt") + "\"")), 0);
+    VarSysIntSet(kSysOutHnd, 1);
+  }
+  std::string OutputText() {
+    std::ifstream in(dir.File("output.txt"), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  static std::string Str(const char* name) {
+    const StrAreaScope scope;
+    EXPECT_EQ(VarRead(StrFromC(name)), 0);
+    return StrAreaTop().Str();
+  }
+  static std::string SysText(uint32_t item) { return DynStrGet(SystemTextList, item).Str(); }
+
+  uint16_t inputSlot = kStreamNoSlot;
+};
