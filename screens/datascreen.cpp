@@ -107,6 +107,15 @@ Status StepMoves(int file, uint16_t move) {
   }
 }
 
+// SET$ item 2 over a new record; what it sets is the record's starting
+// point, not a change: a new record nobody typed into is never written.
+Status NewRecordDefaults(int file, Status s) {
+  Status e = ScreenSetRun(*Screen(), 2);
+  if (e >= 128) return e;
+  RecBufCopy(file, 1);
+  return s;
+}
+
 // Undoes an open that failed after its record was made: the relations it
 // loaded, the open list it pushed, the record.
 void OpenUndo(uint16_t record, bool pushed) {
@@ -263,7 +272,7 @@ Status DataScreenStep(int file, uint16_t flags) {
     Status m = DataFileMove(file, dfmove::kNew);
     IerSet(m);
     if (m >= 128) return m;
-    Status e = ScreenSetRun(*Screen(), 2);
+    Status e = NewRecordDefaults(file, m);
     return e >= 128 ? e : write;
   }
   if (flags == 0) return DataFileCtrl(file)->lastStatus;
@@ -276,10 +285,7 @@ Status DataScreenStep(int file, uint16_t flags) {
     s = RecBufCopy(file, 1);
     IerSet(0);
   }
-  if ((flags & dstep::kNewRecord) && s < 128) {
-    Status e = ScreenSetRun(*Screen(), 2);
-    if (e >= 128) s = e;
-  }
+  if ((flags & dstep::kNewRecord) && s < 128) s = NewRecordDefaults(file, s);
   if (s >= dfres::kBadKey) return s;
   return (flags & (dstep::kNext | dstep::kEnds)) ? s : 0;
 }

@@ -128,7 +128,9 @@ Status ScreenSetRun(const ScreenDesc& screen, int item);
 
 // Writes with the flags' operation (ScreenRecordWrite), then moves by their
 // low byte inside the key-prefix range, or, for an operation alone, takes
-// the record as saved; with kNewRecord SET$ item 2 runs after the move. A
+// the record as saved; with kNewRecord SET$ item 2 runs after the move and
+// what it sets becomes the new record's saved copy (a new record nobody
+// typed into counts as unchanged). A
 // write status of 5 and above is answered (after the new-record move when
 // the flags ask for one); an error of 122 and above ends at once. Otherwise
 // a result below 5 is answered for moves of kNext or kEnds, 0 for others.
