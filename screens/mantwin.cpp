@@ -245,6 +245,9 @@ Status MantActionWin(uint16_t code) {
     std::vector<uint16_t> key = ScreenKeyFieldList(Record()->keyNum);
     int first = key.empty() ? FieldStep(0, 1) : key.front();
     if (first > 0) FieldSetCurrent(static_cast<uint16_t>(first));
+    // A window that opens in entry (or without a record) keeps the fields
+    // its state allows.
+    if (WinRecord* r = Record(); r && r->state != kKeyStateSearch) FieldKeyState(*Screen(), *r, r->state);
     return 0;
   }
   Status s = ScreenActionWinDefault(code);

@@ -107,6 +107,17 @@ TEST_F(MantWinTest, KeyButtonCyclesTheKeys) {
   EXPECT_EQ(Field(1), "A1");
 }
 
+// Mode 0x20 opens in entry: state 3, the fields off the key, the record the
+// file is on.
+TEST_F(MantWinTest, EntryModeOpensOffTheKey) {
+  ui::Hwnd w = Open("ITM,,,,,,118");
+  EXPECT_EQ(State(), kKeyStateEntry);
+  EXPECT_EQ(Text(kIdBottomField2), "Editing [PgDn/PgUp]");
+  EXPECT_EQ(ui::get_focus(), ui::get_dlg_item(w, FieldCtlId(2)));
+  EXPECT_FALSE(ui::is_enabled(ui::get_dlg_item(w, FieldCtlId(1))));
+  EXPECT_EQ(Field(1), "A1");
+}
+
 // Tab leaves the key: the record is looked up (state 3); a changed name is
 // saved by SVE (state 2 again). A changed key is refused with 0024, nothing
 // written, the key put back.
