@@ -18,7 +18,7 @@
 #include "screens/actions.h"
 #include "screens/fieldctl.h"
 #include "screens/fieldvalues.h"
-#include "screens/scanhooks.h"
+#include "screens/scanhook.h"
 #include "screens/screenprops.h"
 #include "screens/winrecord.h"
 #include "script/evaluator.h"

@@ -32,7 +32,7 @@
 #include "screens/geometry.h"
 #include "screens/msgbox.h"
 #include "screens/navbuttons.h"
-#include "screens/scanhooks.h"
+#include "screens/scanhook.h"
 #include "screens/screenprops.h"
 #include "screens/winlist.h"
 #include "screens/winproc.h"
@@ -293,7 +293,7 @@ Status MantAction(uint16_t code) {
       break;
     }
     case kActDeviceData: set(ScreenScanPoll(param)); break;
-    case kActWedgeEnd: set(ScreenScanPoll(kScanKeyboardSlot)); break;
+    case kActWedgeEnd: set(ScreenScanPoll(kScanWedge)); break;
     case kActNavigate:
       if (param == kNavFnd) {
         Status s = MantFieldsSelect();

@@ -11,7 +11,7 @@
 #include "screens/datascreen.h"
 #include "screens/controls.h"
 #include "screens/navbuttons.h"
-#include "screens/scanhooks.h"
+#include "screens/scanhook.h"
 #include "screens/winrecord.h"
 #include "data_fixture.h"
 
