@@ -105,6 +105,13 @@ TEST_F(MantWinTest, KeyButtonCyclesTheKeys) {
     EXPECT_EQ(State(), kKeyStateSearch);
   }
   EXPECT_EQ(Field(1), "A1");
+  // A key typed all blank moves to the next key, without a box.
+  hl->key(ui::VK_HOME).key(ui::VK_END, ui::KEY_SHIFT).key(ui::VK_BACK).key(ui::VK_TAB);
+  Pump();
+  EXPECT_EQ(WinCurrent().keyNum, 2);
+  EXPECT_EQ(State(), kKeyStateSearch);
+  EXPECT_EQ(Text(kIdOk2), "[ 2 ]");
+  EXPECT_EQ(ui::get_focus(), ui::get_dlg_item(w, FieldCtlId(2)));
 }
 
 // Mode 0x20 opens in entry: state 3, the fields off the key, the record the
