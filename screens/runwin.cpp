@@ -113,15 +113,20 @@ int RecordOf(ui::Hwnd window) {
   return -1;
 }
 
-// The fields of an earlier READ: controls 2000, 2001, ... up to the first
-// id that has none.
-void FieldsDestroy(ui::Hwnd window) {
+// The fields of a READ: controls 2000, 2001, ... up to the first id that
+// has none. Those of an earlier READ are destroyed by the next one; once
+// their form is collected they only show what was read: a key or a focus
+// change in one would act on whatever record is current then.
+template <typename Fn>
+void FieldsEach(ui::Hwnd window, Fn fn) {
   for (int id = kIdFieldFirst; id <= kIdFieldLast; ++id) {
     ui::Hwnd c = ui::get_dlg_item(window, id);
     if (!c) break;
-    ui::destroy_window(c);
+    fn(c);
   }
 }
+void FieldsDestroy(ui::Hwnd window) { FieldsEach(window, [](ui::Hwnd c) { ui::destroy_window(c); }); }
+void FieldsFreeze(ui::Hwnd window) { FieldsEach(window, [](ui::Hwnd c) { ui::enable_window(c, false); }); }
 
 // The window of the current record; 0 when none is current.
 ui::Hwnd CurrentRecordWindow() {
@@ -146,7 +151,11 @@ void ReadRun(ui::Hwnd window, StrValue list, ui::Hwnd callerRecord) {
   r.lastKey = lastKey;
   AcceptCollect(r, list);  // a cancelled form collects nothing
   if (lastKey == kRunWinCancelled) LastKeySet(kRunWinCancelled);
-  if (ui::is_window(window) && WinSlotFind(window) < kWinSlots) WinRegister(window, kWinNoRecord);
+  if (ui::is_window(window) && WinSlotFind(window) < kWinSlots) {
+    WinRegister(window, kWinNoRecord);
+    FieldsFreeze(window);
+    if (WinTop() == window) WinActivate(window);
+  }
   if (int caller = callerRecord ? RecordOf(callerRecord) : -1; caller >= 0) WinSelect(caller);
 }
 

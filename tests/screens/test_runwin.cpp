@@ -214,6 +214,19 @@ TEST_F(RunWinTest, WaitForAKeyOrATime) {
     EXPECT_EQ(ui::now_ms() - start, c.ms) << c.arg;
   }
   EXPECT_EQ(ui::pending_count(), 0u);
+  // A quit that ends a wait is not the wait's: it is posted again for the
+  // run or loop it belongs to.
+  for (const char* arg : {"'KEY'", "500"}) {
+    VarSysIntSet(kSysLastKey, 7);
+    ui::post_quit(0);
+    uint64_t start = ui::now_ms();
+    ASSERT_EQ(Exec(kStmtWait, arg), 0) << arg;
+    EXPECT_LT(ui::now_ms() - start, 500u) << arg;
+    EXPECT_EQ(LastKey(), 7) << arg;
+    ui::Message m;
+    ASSERT_TRUE(ui::peek(m)) << arg;
+    EXPECT_EQ(m.msg, ui::WM_QUIT) << arg;
+  }
 }
 
 // READ runs the fields ACCEPT queued as a form on the current window: Ok
@@ -242,6 +255,10 @@ TEST_F(RunWinTest, ReadRunsTheQueuedFields) {
   EXPECT_EQ(DynStrCount(AcceptQueueList), 0u);
   EXPECT_EQ(WinTop(), w);
   EXPECT_EQ(ScreenStackIndex(3), 0);  // the form's record went with its values
+  // The fields stay to show what was read, and take no more input.
+  EXPECT_EQ(ui::get_text(ui::get_dlg_item(w, 2000)), "AB");
+  EXPECT_FALSE(ui::is_enabled(ui::get_dlg_item(w, 2001)));
+  EXPECT_EQ(ui::get_focus(), w);
   // The same fields again, cancelled: nothing assigned.
   ASSERT_EQ(Exec(kStmtAccept, "\"'Code:':'A6':c$\""), 0);
   Keys("type \"ZZ\"\nkey Esc\nanswer Yes match \"Cancel\"\n");
