@@ -59,6 +59,7 @@ Status ColorStmt(uint16_t, const ExecArgs& a) {
 Status PrintStmt(uint16_t, const ExecArgs& a) {
   if (Status s = ExecArgsAtLeast(a, 1)) return s;
   ui::Hwnd window = RunWinCount() ? RunWinCurrent() : WinTop();
+  if (!window && RunWinCount()) return 0;  // the person closed it: nothing to show the text in
   if (!window) return Fail(st::DATAOUTBOUND, "PRINT");
   WinFrame f = WinFrameTop();
   // Label ids follow the window's own width even after a form in between

@@ -17,7 +17,9 @@
 //   PRINT text                a label at the cursor of the current window
 //                             (the top window of WinList while no run-time
 //                             window is open); the cursor column moves on by
-//                             the text's length. 168 with no window at all
+//                             the text's length; nothing when the person
+//                             closed the current window. 168 with no window
+//                             at all
 //   ACCEPT spec               queues "spec/ROW=r/COL=c" (the cursor) on
 //                             string list 32 for the next READ; 147 unless
 //                             there is one non-empty argument

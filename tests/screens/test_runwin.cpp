@@ -312,6 +312,10 @@ TEST_F(RunWinTest, WindowProcedureOutsideAWait) {
   EXPECT_FALSE(quit);
   EXPECT_EQ(RunWinCurrent(), 0u);
   EXPECT_EQ(WinTop(), RunWinHandle(1));
+  EXPECT_EQ(Exec(kStmtPrint, "'x'"), 0);  // nowhere to show it, and no error
+  EXPECT_TRUE(Labels(RunWinHandle(1)).empty());
+  VarSysIntSet(kSysLastKey, kKeyOther);
+  EXPECT_EQ(Exec(kStmtRead, ""), st::DATAOUTBOUND);
   EXPECT_EQ(Exec(kStmtWinClose, ""), 0);
   EXPECT_EQ(RunWinCount(), 1);
   EXPECT_EQ(WinFrameLevel(), 1);
@@ -336,6 +340,8 @@ TEST_F(RunWinTest, ARunClosesItsWindows) {
     EXPECT_EQ(Alive(), 1);
     EXPECT_EQ(DynStrCount(AcceptQueueList), 1u);
     EXPECT_EQ(TextWinGeomGet().columns, 20);
+    EXPECT_TRUE(ui::is_enabled(RunWinHandle(1)));  // modal no longer
+    EXPECT_EQ(WinTop(), RunWinHandle(1));
   }
 }
 
