@@ -255,16 +255,18 @@ Status RunWinRead(StrValue list) {
 }
 
 Status RunWait(uint16_t count, int64_t ms, StrValue text) {
+  int signals = host::SignalCount();
   if (count >= 1 && !text.IsError() && text.View() == "KEY") {
     ++g_waiting;
     g_ownQuit = false;
     uint16_t key = WinWaitKey();
     --g_waiting;
+    // A quit that is not ours is posted again for the loop or run it
+    // belongs to; a signal that ended the wait is the run's poll's to take.
     if (key != 0xFFFF) LastKeySet(key);
-    else if (!g_ownQuit) ui::post_quit(0);  // not ours: for the loop or run it belongs to
+    else if (!g_ownQuit && host::SignalCount() == signals) ui::post_quit(0);
     return 0;
   }
-  int signals = host::SignalCount();
   uint64_t deadline = ui::now_ms() + static_cast<uint64_t>(std::max<int64_t>(ms, 0));
   for (uint64_t now = ui::now_ms(); now < deadline; now = ui::now_ms()) {
     ui::PumpResult r = ui::pump_pending();

@@ -3,7 +3,8 @@
 # (acbal.prc) opens its window, the account and the two dates are typed into
 # its fields, the balance the balance demo expects for that account is
 # printed in the window, and a key closes it: the program ends with 0 and
-# the terminal modes as before.
+# the terminal modes as before. A SIGTERM while a window waits for a key
+# ends the run the same way, without a box waiting for a person.
 set -u
 accounting=$(realpath "$1") source=$(realpath "$3")
 bin=$(dirname "$accounting")
@@ -35,6 +36,11 @@ for line in "Account 4300000001" "Debit   $(printf '%14s' "$debit")" "Credit  $(
   else echo "FAIL runwin: the screen lacks \"$line\""; kx_screen; fail=1; fi
 done
 kx_keys Space
+kx_expect_end 0
+printf "WINOPEN 30,5,'Waiting'\r\nPRINT 'Press a key'\r\nWAIT 'KEY'\r\nWINCLOSE\r\n" >"$work/wait.prc"
+kx_start 80 24 "$accounting" "--dpath=$work" "/RUN:PrcExec wait.prc"
+kx_wait_text "Press a key"
+kill -TERM "$(kx_pid)"
 kx_expect_end 0
 work=$root
 exit $fail
