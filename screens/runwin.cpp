@@ -165,6 +165,8 @@ void ReadRun(ui::Hwnd window, StrValue list, ui::Hwnd callerRecord) {
 
 Status RunWinOpen(uint16_t columns, uint16_t rows, StrValue text) {
   if (g_wins.top >= kRunWinMax || text.IsError()) return st::NOTFOUND;
+  columns = std::clamp<uint16_t>(columns, 1, kRunWinCellsMax);
+  rows = std::clamp<uint16_t>(rows, 1, kRunWinCellsMax);
   const StrAreaScope scope;
   CellSize cell = FontCellSize();
   WinFrame frame = WinFrameTop();

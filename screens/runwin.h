@@ -52,6 +52,7 @@ constexpr uint16_t kRunWinMax = 8;
 constexpr uint16_t kWinFrameLevels = 7;  // frames above the base frame
 constexpr uint16_t kRunWinCancelled = 15;  // `_LASTKEY` after Esc and Yes
 constexpr uint16_t kRunWinClosing = 3;
+constexpr uint16_t kRunWinCellsMax = 255;  // columns or rows of a window
 
 struct WinFrame {
   uint16_t window = 0;     // the level it was pushed at
@@ -68,9 +69,9 @@ struct WinFrame {
 
 // --- The window stack ----------------------------------------------------------
 
-// A window of columns by rows cells; text is a comma list: item 1 the
-// title, items 2.. n labels at rows 2.. n, column 1. Placed at the top
-// window's corner (cascaded by 100, 60 when that corner lies on an edge of
+// A window of columns by rows cells (each clamped to 1-kRunWinCellsMax);
+// text is a comma list: item 1 the title, items 2.. n labels at rows 2.. n,
+// column 1. Placed at the top window's corner (cascaded by 100, 60 when that corner lies on an edge of
 // the screen) plus the pixel position of the current frame's cursor (under
 // `_COMPAT` 1 counted from the frame's origin inclusively; a cursor part of
 // 0 stands for 100 pixels across, 60 down); as wide as the columns and as

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int32_t kCellsMax = 255;  // columns or rows of a run-time window
 constexpr uint32_t kTextMax = 65535;
 
 Status Fail(Status code, const std::string& detail) {
@@ -25,7 +24,6 @@ Status Fail(Status code, const std::string& detail) {
   return ErrSet(1, MOD_SCREENS, code, code);
 }
 
-uint16_t Cell(int32_t v) { return static_cast<uint16_t>(std::clamp(v, 1, kCellsMax)); }
 uint16_t NonNegative(int32_t v) { return static_cast<uint16_t>(std::clamp(v, 0, 0xFFFF)); }
 
 void QueueCut(uint32_t count) {
@@ -116,7 +114,7 @@ Status WaitStmt(uint16_t, const ExecArgs& a) {
 Status RunWinOpenStatement(int32_t columns, int32_t rows, StrValue text) {
   if (Status e = StrError(text)) return e;
   if (RunWinCount() >= kRunWinMax) return Fail(st::DATAOUTBOUND, "WINOPEN");
-  if (RunWinOpen(Cell(columns), Cell(rows), text) != 0) return Fail(st::WINCONTROLERROR, "RunWinOpen");
+  if (RunWinOpen(NonNegative(columns), NonNegative(rows), text) != 0) return Fail(st::WINCONTROLERROR, "RunWinOpen");
   if (WinFrameDepth() < kWinFrameLevels) WinFramePush();
   return 0;
 }
