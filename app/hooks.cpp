@@ -21,6 +21,8 @@
 #include "screens/msgbox.h"
 #include "screens/progress.h"
 #include "screens/reportcalls.h"
+#include "screens/runwin.h"
+#include "screens/runwinstmts.h"
 #include "screens/screenstmts.h"
 #include "screens/winproc.h"
 #include "script/expfiles.h"
@@ -41,6 +43,7 @@ void LayerHooksRegister() {
   AssertBoxHookSet(AssertBox);
   ScreenStatementsRegister();
   RunProgressSet(RunProgress{ProgressCancelled, ProgressIsOpen, ProgressClose});
+  RunWindowsSet(RunWindows{RunWinCount, RunWinCloseTo});
   DataFileCancelPollSet(ProgressPoll);
   FileScanStatementRegister();
   JobStepsRegister();

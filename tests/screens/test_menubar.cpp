@@ -410,12 +410,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(DemoMenu{"accounting", "C2MENU",
                                "Procedures{Loan schedule=1500,Calculations{Choose a calculation=1501,"
                                "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504,"
-                               "Trial balance=1505}",
+                               "Trial balance=1505},Tools{Account balance=1506},Files{Accounts=1507}",
                                "interest.txt"},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Calculations{Choose a calculation=1501,"
                                "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504,"
-                               "Print invoice=1505},Files{Bank details=1506,Invoices=1507},Tools{Amount in words=1508}",
+                               "Print invoice=1505},Files{Customers=1506,Bank details=1507,Invoices=1508},"
+                               "Tools{Amount in words=1509,Customer card=1510}",
                                "vat.txt"}));
 
 }  // namespace
