@@ -17,6 +17,7 @@
 #include "screens/fieldctl.h"
 #include "screens/forms.h"
 #include "screens/jobsteps.h"
+#include "screens/mantwin.h"
 #include "screens/menucmd.h"
 #include "screens/msgbox.h"
 #include "screens/progress.h"
@@ -34,6 +35,7 @@ void LayerHooksRegister() {
   FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
   MenuCmdReportSet(ReportCommand);
   ReportCallsSet(ReportCalls{ReportLaunch, ReportLaunchRun, ReportStartAsked, DevSelect});
+  MantPrintHookSet(ReportScreenPrint);
   ScannerHooksRegister();
   DataStatementsRegister();
   DataBuiltinsRegister();

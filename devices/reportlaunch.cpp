@@ -276,8 +276,18 @@ Status ReportLaunchSpec(StrValue spec, int flags) {
     size_t at = hit & 0xFFFF, from = at - std::min(at, named);
     range.erase(from, at + (hit >> 16) - from);
   }
-  Status s = ReportStartAsked(StrMake("", 0), name, StrMake("", 0), files, View(range), flags);
+  StrValue limits = ReportParmGet(kParmDocSets, flags);
+  Status s = ReportStartAsked(StrMake("", 0), name, limits, files, View(range), flags);
   return s == st::USERCANCELED ? 0 : s;
+}
+
+Status ReportScreenPrint(StrValue doc) {
+  if (Status e = StrError(doc)) return e;
+  if (Trimmed(StrListItem(doc, ',', 1)).empty()) {
+    const StrAreaScope scope;
+    return ReportFail(st::FILENOTFOUND, Msg("0010").Str());
+  }
+  return ReportLaunchSpec(doc, kLaunchFromScreen | kLaunchNoLimits);
 }
 
 Status ReportStartAsked(StrValue device, StrValue spec, StrValue limits, StrValue files, StrValue range, int flags) {

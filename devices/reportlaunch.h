@@ -115,8 +115,13 @@ Status ReportLaunch(StrValue spec, int flags);
 // as success.
 Status ReportLaunchRun(int flags);
 // A report spec "report[;procedure],from,to[ FILE:n]": ReportStart with the
-// spec's range and FILE:n as the file to open. 122 counts as success.
+// spec's range, DOCSETS$ as the limits text and FILE:n as the file to open.
+// 122 counts as success.
 Status ReportLaunchSpec(StrValue spec, int flags);
+// The print of a screen (the PRN command of a maintenance window): its DOC$
+// spec with the screen's own parameters and no limits form; an empty DOC$
+// is 164 "Not defined" and asks nothing.
+Status ReportScreenPrint(StrValue doc);
 // Starts a report: the procedure of the spec's second ";" item compiled, the
 // files pushed, then rounds of limits form, range seek, device choice and
 // report while the print job has a limits form, none of them failed and

@@ -11,6 +11,7 @@
 #include "screens/fieldctl.h"
 #include "screens/fieldvalues.h"
 #include "screens/reportcalls.h"
+#include "screens/screenprops.h"
 #include "screens/winlist.h"
 #include "screens/winrecord.h"
 #include "script/objparams.h"
@@ -156,7 +157,7 @@ TEST_F(ReportLaunchTest, TheReportsProcedureServesItsRunAndIsReleased) {
 // An accept window's document exit: the screen's own parameters, its
 // fields 1 and 2 the range.
 TEST_F(ReportLaunchTest, FromAScreenTheRangeIsItsFirstTwoFields) {
-  WriteFile(Path("FR.PPN"), "01 FD$:F,T\r\n01 DOCNAME$:'LIST.PDC'\r\n");
+  WriteFile(Path("FR.PPN"), "01 FD$:F,T\r\n01 DOCNAME$:'LIST.PDC'\r\n01 DOC$:'LIST.PDC,C01,C02'\r\n");
   WriteFile(Path("FR.PAN"), "01 10105000006A\r\n01 10205000006A\r\n");
   ASSERT_NE(WinClassCreate(S("TstScreen"), S("screen"), 0, 0, 0, 800, 600, 0, nullptr), 0u);
   ASSERT_EQ(ScreenCreate(S("FR"), S("FR"), 1, 0, S("")), 0);
@@ -166,6 +167,15 @@ TEST_F(ReportLaunchTest, FromAScreenTheRangeIsItsFirstTwoFields) {
   Input({"scr.txt /LP:0"});
   EXPECT_EQ(ReportLaunchRunCall(kLaunchFromScreen), 0);
   EXPECT_EQ(Read("scr.txt"), "C03   \r\nC04   \r\nC05   \r\n");
+  // The screen's print (PRN): its DOC$, the range of DOC$.
+  Input({"doc.txt /LP:0"});
+  {
+    const StrAreaScope scope;
+    EXPECT_EQ(ReportScreenPrint(ScreenProp(17, 0)), 0);
+    EXPECT_EQ(ReportScreenPrint(S(" ")), st::FILENOTFOUND);
+  }
+  EXPECT_EQ(Read("doc.txt"), "C01   \r\nC02   \r\n");
+  EXPECT_EQ(InputRest(), "<end>");
   EXPECT_EQ(ScreenWinClose(-1), 0);
 }
 
