@@ -346,6 +346,10 @@ bool path_dialog(Hwnd owner, const DialogRequest& request, std::string& path);
 // for people says yes; the headless one records the request and says no, so
 // unattended runs start nothing.
 bool viewer_allowed(std::string_view command, std::string_view file);
+// Whether an outside viewer would have a screen to show itself on: a
+// terminal without a desktop has none (the caller shows the file's name
+// instead); the headless back end answers yes, since it records requests.
+bool display_available();
 
 // ---- Fonts, painting, pictures ----------------------------------------------
 enum class StockFont { System, OemFixed };
