@@ -358,6 +358,8 @@ struct DemoMenu {
   const char* menu;
   const char* bar;
   const char* second;  // what the second calculation writes
+  const char* identity;
+  int about;           // the id of Help>About
 };
 
 void PrintTo(const DemoMenu& d, std::ostream* os) { *os << d.folder; }
@@ -401,6 +403,14 @@ TEST_P(DemoMenuTest, EveryEntryRunsOrShowsWhatItWaitsFor) {
   std::string first;
   std::getline(in, first);
   EXPECT_EQ(first, "16;8;;Courier New\r");
+  // Help: the About box, then the maker's pages of the family word.
+  ASSERT_EQ(DynStrSet(SettingsList, SetIdentityItem, S(GetParam().identity)), 0);
+  ASSERT_EQ(DynStrSet(SettingsList, SetTitleItem, S("Demo")), 0);
+  ExpectBox(std::string(GetParam().identity) + " (framework build 1.0)\r\n2");
+  EXPECT_EQ(Choose(GetParam().about), 0);
+  EXPECT_EQ(Choose(GetParam().about + 1), 0);
+  ASSERT_EQ(hl->viewers().size(), 1u);
+  EXPECT_NE(hl->viewers()[0].find("\"http://www.fenwold.example/Orbisquale\""), std::string::npos);
   EXPECT_EQ(hl->steps_left(), 0u);
   EXPECT_EQ(WinCount(), 0);
 }
@@ -409,12 +419,14 @@ INSTANTIATE_TEST_SUITE_P(
     Programs, DemoMenuTest,
     ::testing::Values(DemoMenu{"accounting", "C2MENU",
                                "Procedures{Loan schedule=1500,Calculations{Choose a calculation=1501,"
-                               "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504}",
-                               "interest.txt"},
+                               "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
+                               "Help{About=1505,Help=1506}",
+                               "interest.txt", "COVCQT24:Orbisquale", 1505},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Calculations{Choose a calculation=1501,"
                                "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
-                               "Files{Bank details=1505,Invoices=1506},Tools{Amount in words=1507}",
-                               "vat.txt"}));
+                               "Files{Bank details=1505,Invoices=1506},Tools{Amount in words=1507},"
+                               "Help{About=1508,Help=1509}",
+                               "vat.txt", "GAVGQT24:Orbisquale", 1508}));
 
 }  // namespace
