@@ -127,6 +127,26 @@ TEST_F(HelpTest, HelpShowsAboutTheMakersPagesOrTheLocalOnes) {
   CheckBoxes();
 }
 
+// A terminal without a desktop: no viewer could show the page, so its
+// address is shown in a box.
+class NoDisplay : public ui::Headless {
+ public:
+  using ui::Headless::Headless;
+  bool display_available() const override { return false; }
+};
+
+TEST_F(HelpTest, WithoutADisplayTheAddressIsShownInABox) {
+  ui::HeadlessOptions o;
+  o.stall = ui::StallPolicy::Fail;
+  o.onFailure = [this](const std::string& r) { reports.push_back(r); };
+  ui::init(std::make_unique<NoDisplay>(std::move(o)));
+  hl = ui::headless();
+  ExpectBox("Help Pages", "http://www.fenwold.example/Orbisquale");
+  EXPECT_EQ(HelpShow(S("")), 0);
+  EXPECT_TRUE(hl->viewers().empty());
+  CheckBoxes();
+}
+
 TEST_F(HelpTest, HelpTopicSetFillsOnePlaceholderWithTheLanguage) {
   ASSERT_EQ(DynStrSet(SettingsList, SetLanguageItem, S("ES")), 0);
   struct Case {
