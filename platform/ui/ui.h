@@ -23,7 +23,9 @@
 //   WM_SETFOCUS(old) to the new one; focusing the focused window sends
 //   nothing. A set_focus made by a WM_KILLFOCUS handler wins over the one in
 //   progress. Showing a hidden enabled top-level window activates it: it goes
-//   on top and receives WM_SETFOCUS itself.
+//   on top and receives WM_SETFOCUS itself; one with WS_EX_NOACTIVATE only
+//   goes on top and is never the active window. Windows with WS_EX_TOPMOST
+//   stay above the other top-level windows.
 // - A mouse click moves the focus to the clicked control before the control
 //   sees the button message, so the field being left is checked before a
 //   button's WM_COMMAND reaches its parent.
