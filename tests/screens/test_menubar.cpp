@@ -420,13 +420,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(DemoMenu{"accounting", "C2MENU",
                                "Procedures{Loan schedule=1500,Calculations{Choose a calculation=1501,"
                                "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
-                               "Help{About=1505,Help=1506}",
-                               "interest.txt", "COVCQT24:Orbisquale", 1505},
+                               "Tools{Account balance=1505},Help{About=1506,Help=1507}",
+                               "interest.txt", "COVCQT24:Orbisquale", 1506},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Calculations{Choose a calculation=1501,"
                                "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
-                               "Files{Bank details=1505,Invoices=1506},Tools{Amount in words=1507},"
-                               "Help{About=1508,Help=1509}",
-                               "vat.txt", "GAVGQT24:Orbisquale", 1508}));
+                               "Files{Bank details=1505,Invoices=1506},Tools{Amount in words=1507,Customer card=1508},"
+                               "Help{About=1509,Help=1510}",
+                               "vat.txt", "GAVGQT24:Orbisquale", 1509}));
 
 }  // namespace
