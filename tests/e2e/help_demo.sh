@@ -11,7 +11,7 @@ for program in accounting administration; do
   [ $program = administration ] && binary=$administration identity=GAVGQT24:Orbisquale prefix=GA menu=G2MENU.PMT
   work=$(mktemp -d)
   cp -R "$source/apps/$program/demo/." "$work/"
-  grep -q $'^\tAbout,Help About\r$' "$work/$menu" && grep -q $'^\tHelp,Help\r$' "$work/$menu" ||
+  grep -qE $'^\tAbout,Help About\r?$' "$work/$menu" && grep -qE $'^\tHelp,Help\r?$' "$work/$menu" ||
     { echo "FAIL $program: the menu has no Help popup"; fail=1; }
   [ -s "$work/Help/${prefix}index.html" ] || { echo "FAIL $program: no local help page"; fail=1; }
   [ -s "$work/${prefix}HELP.HLP" ] || { echo "FAIL $program: no help text file"; fail=1; }

@@ -420,13 +420,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(DemoMenu{"accounting", "C2MENU",
                                "Procedures{Loan schedule=1500,Calculations{Choose a calculation=1501,"
                                "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
-                               "Tools{Account balance=1505},Help{About=1506,Help=1507}",
-                               "interest.txt", "COVCQT24:Orbisquale", 1506},
+                               "Tools{Account balance=1505},Files{Accounts=1506},Help{About=1507,Help=1508}",
+                               "interest.txt", "COVCQT24:Orbisquale", 1507},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Calculations{Choose a calculation=1501,"
                                "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
-                               "Files{Bank details=1505,Invoices=1506},Tools{Amount in words=1507,Customer card=1508},"
-                               "Help{About=1509,Help=1510}",
-                               "vat.txt", "GAVGQT24:Orbisquale", 1509}));
+                               "Files{Customers=1505,Bank details=1506,Invoices=1507},"
+                               "Tools{Amount in words=1508,Customer card=1509},Help{About=1510,Help=1511}",
+                               "vat.txt", "GAVGQT24:Orbisquale", 1510}));
 
 }  // namespace
