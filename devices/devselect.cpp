@@ -2,7 +2,8 @@
 // Selection" window.
 //
 // The window (kind 6, modal over the top window) holds three combo boxes
-// (devices, speeds, parities; ids 3500-3502), the lines, width, step and
+// (devices, speeds, parities: ids 3500-3502 when no other combo box is
+// open, each 3500 + its slot of the combo table), the lines, width, step and
 // view edits (2500-2503; the first three take digits only), their labels,
 // "Lpt Config" (3102) and "Ok" (3100):
 //
@@ -20,6 +21,7 @@
 // Its commands, keys and focus are its own; its controls hand Esc (cancel),
 // Enter (Ok) and Tab / Shift+Tab (next / previous enabled control) to it.
 #include <algorithm>
+#include <array>
 #include <map>
 #include <string>
 #include <string_view>
@@ -36,6 +38,7 @@
 #include "runtime/strutil.h"
 #include "runtime/sysvars.h"
 #include "screens/actions.h"
+#include "screens/combo.h"
 #include "screens/controls.h"
 #include "screens/fieldctl.h"
 #include "screens/fonts.h"
@@ -57,10 +60,10 @@ constexpr char kYesWords[] = "0011";
 constexpr char kDevForm[] = "'':'A120'";
 constexpr char kDevName[] = "DEV";
 
-constexpr uint16_t kIdDevice = kIdComboFirst;
-constexpr uint16_t kIdSpeed = kIdComboFirst + 1;
-constexpr uint16_t kIdParity = kIdComboFirst + 2;
 constexpr uint16_t kIdEditFirst = 2500;  // lines, width, step, view
+
+// The window's combo boxes.
+enum ComboRole : uint8_t { kDeviceCombo, kSpeedCombo, kParityCombo, kCombos };
 
 // Enable bits of the fields.
 enum DevField : uint8_t {
@@ -89,8 +92,6 @@ constexpr EditInfo kEdits[] = {
 // Layout in cells of the window's own text geometry.
 constexpr uint16_t kRowSpeed = 1, kRowParity = 6, kRowEdits = 11, kRows = 16;
 static_assert(kRows >= 11, "the window has at least 11 rows");
-constexpr uint16_t kComboRows = 5;     // a drop-down combo's list
-constexpr int kComboPad = 20;          // pixels of a combo beyond its text, and of its drop button
 
 StrValue View(std::string_view v) { return StrMake(v.empty() ? "" : v.data(), static_cast<uint32_t>(v.size())); }
 
@@ -104,9 +105,17 @@ uint8_t EnableBits(std::string_view device) {
 
 std::string Text(ui::Hwnd window, uint16_t id) { return ui::get_text(ui::get_dlg_item(window, id)); }
 
-std::string ComboChoice(ui::Hwnd window, uint16_t id) {
-  ui::Hwnd combo = ui::get_dlg_item(window, id);
-  int sel = ui::combo_get_sel(combo);
+// The combo boxes' slots of each open window (screens/combo.h).
+std::map<ui::Hwnd, std::array<uint16_t, kCombos>> g_slots;
+
+ui::Hwnd ComboOf(ui::Hwnd window, ComboRole role) {
+  auto it = g_slots.find(window);
+  return it == g_slots.end() ? 0 : ComboHandle(it->second[role]);
+}
+
+std::string ComboChoice(ui::Hwnd window, ComboRole role) {
+  ui::Hwnd combo = ComboOf(window, role);
+  int sel = combo ? ui::combo_get_sel(combo) : -1;
   return sel < 0 ? std::string() : ui::combo_text(combo, sel);
 }
 
@@ -143,7 +152,7 @@ ui::LResult ControlProc(ui::Hwnd control, ui::Msg m, ui::WParam wp, ui::LParam l
     }
   }
   ui::LResult r = ui::call_window_proc(own, control, m, wp, lp);
-  if (m == ui::WM_LBUTTONDBLCLK && ui::get_ctrl_id(control) == kIdDevice && ui::is_window(window))
+  if (m == ui::WM_LBUTTONDBLCLK && ui::is_window(window) && control == ComboOf(window, kDeviceCombo))
     ui::send(window, ui::WM_COMMAND, kIdOk, static_cast<ui::LParam>(control));
   return r;
 }
@@ -154,36 +163,17 @@ void Subclass(ui::Hwnd control) {
 
 // --- Building ----------------------------------------------------------------------
 
-// A combo box of the comma list's items (unquoted) at a pixel position: as
-// wide as its longest item and 20 pixels (40 with the drop-down), 5 cells
-// high with the drop-down, else a cell per item. Table font.
-ui::Hwnd Combo(ui::Hwnd parent, int32_t y, int32_t x, StrValue items, bool dropDown, uint16_t id) {
-  CellSize cell = FontCellSize();
-  uint32_t count = StrListCount(items, ',');
-  int32_t width = StrListMaxLen(items, ',', 0) * cell.width + (dropDown ? 2 * kComboPad : kComboPad);
-  int32_t height = cell.height * static_cast<int32_t>(dropDown ? kComboRows : count);
-  uint32_t style = ui::WS_CHILD | ui::WS_VISIBLE | ui::WS_VSCROLL | ui::WS_TABSTOP |
-                   (dropDown ? ui::CBS_DROPDOWN : ui::CBS_SIMPLE);
-  ui::Hwnd h = ui::create_window(ui::CreateSpec{"COMBOBOX", "", style, 0, x, y, width, height, parent, id});
-  if (!h) return 0;
-  FontApply(h, kFontTable);
-  StrListIter it(items, ',');
-  for (StrValue item; it.Next(&item);) ui::combo_add(h, StrUnquote(item).View());
-  Subclass(h);
-  return h;
-}
-
 // Columns a combo of the list takes, rounded up.
 uint16_t ComboColumns(StrValue items) {
   CellSize cell = FontCellSize();
-  int32_t px = StrListMaxLen(items, ',', 0) * cell.width + 2 * kComboPad;
+  int32_t px = StrListMaxLen(items, ',', 0) * cell.width + 2 * kComboMargin;
   return static_cast<uint16_t>((px + cell.width - 1) / cell.width);
 }
 
 // The device string the window's choice stands for; false when the window
 // must stay open (nothing chosen, a file dialog cancelled).
 bool ChosenDevice(ui::Hwnd window, std::string* out) {
-  std::string device = ComboChoice(window, kIdDevice);
+  std::string device = ComboChoice(window, kDeviceCombo);
   if (device.empty()) {
     InfoBox(StrMake("", 0), Msg(kNoSelection));
     return false;
@@ -191,8 +181,8 @@ bool ChosenDevice(ui::Hwnd window, std::string* out) {
   uint8_t bits = EnableBits(device);
   const StrAreaScope scope;
   if (bits & kFieldSpeed) {
-    device += ComboChoice(window, kIdSpeed);
-    std::string parity = ComboChoice(window, kIdParity);
+    device += ComboChoice(window, kSpeedCombo);
+    std::string parity = ComboChoice(window, kParityCombo);
     if (!parity.empty()) device += "," + parity;
   } else if (bits & kFieldView) {
     StrValue ext = View(device);
@@ -216,10 +206,10 @@ bool ChosenDevice(ui::Hwnd window, std::string* out) {
 
 // The fields of the selected device enabled, the others disabled.
 void ApplySelection(ui::Hwnd window) {
-  std::string device = ComboChoice(window, kIdDevice);
+  std::string device = ComboChoice(window, kDeviceCombo);
   uint8_t bits = EnableBits(device);
-  ui::enable_window(ui::get_dlg_item(window, kIdSpeed), bits & kFieldSpeed);
-  ui::enable_window(ui::get_dlg_item(window, kIdParity), bits & kFieldParity);
+  ui::enable_window(ComboOf(window, kSpeedCombo), bits & kFieldSpeed);
+  ui::enable_window(ComboOf(window, kParityCombo), bits & kFieldParity);
   for (const EditInfo& e : kEdits) ui::enable_window(ui::get_dlg_item(window, e.id), bits & e.bit);
   const StrAreaScope scope;
   LptConfigButton(window, View(device));
@@ -234,11 +224,11 @@ void Ok(ui::Hwnd window) {
 
 void LptConfig(ui::Hwnd window) {
   const StrAreaScope scope;
-  int port = LptPortOf(View(ComboChoice(window, kIdDevice)));
+  int port = LptPortOf(View(ComboChoice(window, kDeviceCombo)));
   if (!port) return;
   Status s = LptConfigEdit(port);
   if (s > 121) ErrShow(s);
-  if (ui::is_window(window)) ui::set_focus(ui::get_dlg_item(window, kIdDevice));
+  if (ui::is_window(window)) ui::set_focus(ComboOf(window, kDeviceCombo));
 }
 
 // The option's value of the current device string, empty when absent.
@@ -249,10 +239,15 @@ std::string OptionText(StrValue current, const char* option) {
 
 Status Controls(ui::Hwnd window, StrValue current, uint16_t labelCol, uint16_t fieldCol) {
   CellSize cell = FontCellSize();
-  if (!Combo(window, WinRowY(1), WinColX(2), StrFromC(kDevices), true, kIdDevice) ||
-      !Combo(window, WinRowY(kRowSpeed), WinColX(fieldCol), StrFromC(kSpeeds), true, kIdSpeed) ||
-      !Combo(window, WinRowY(kRowParity), WinColX(fieldCol), StrFromC(kParities), true, kIdParity))
-    return st::WINCONTROLERROR;
+  const uint16_t slots[kCombos] = {ComboCreate(window, WinRowY(1), WinColX(2), StrFromC(kDevices), 1),
+                                   ComboCreate(window, WinRowY(kRowSpeed), WinColX(fieldCol), StrFromC(kSpeeds), 1),
+                                   ComboCreate(window, WinRowY(kRowParity), WinColX(fieldCol), StrFromC(kParities), 1)};
+  auto& kept = g_slots[window];
+  for (int role = 0; role < kCombos; ++role) {
+    kept[role] = slots[role];
+    if (slots[role] == kComboNone) return st::WINCONTROLERROR;
+    Subclass(ComboHandle(slots[role]));
+  }
   const uint16_t labelRows[] = {kRowSpeed, kRowParity, kRowEdits, kRowEdits + 1, kRowEdits + 2, kRowEdits + 3};
   StrValue labels = Msg(kLabels);
   for (uint32_t i = 0; i < 6; ++i) {
@@ -274,7 +269,7 @@ Status Controls(ui::Hwnd window, StrValue current, uint16_t labelCol, uint16_t f
   }
   Subclass(LptConfigButton(window, StrMake("", 0)));
   Subclass(OkButtonAdd(window));
-  ui::Hwnd device = ui::get_dlg_item(window, kIdDevice);
+  ui::Hwnd device = ComboOf(window, kDeviceCombo);
   ui::combo_set_sel(device, 0);
   ApplySelection(window);
   ui::set_focus(device);
@@ -326,7 +321,8 @@ ui::LResult DevSelWinProc(ui::Hwnd window, ui::Msg m, ui::WParam wp, ui::LParam 
       uint16_t id = ui::LoWord(wp), code = ui::HiWord(wp);
       if (id == kIdOk && code == ui::BN_CLICKED) Ok(window);
       else if (id == kIdLptConfig && code == ui::BN_CLICKED) LptConfig(window);
-      else if (id == kIdDevice && code == ui::CBN_SELCHANGE) ApplySelection(window);
+      else if (code == ui::CBN_SELCHANGE && id == ui::get_ctrl_id(ComboOf(window, kDeviceCombo)))
+        ApplySelection(window);
       // The window's own commands never reach the screens' actions.
       return 0;
     }
@@ -342,13 +338,14 @@ ui::LResult DevSelWinProc(ui::Hwnd window, ui::Msg m, ui::WParam wp, ui::LParam 
       break;
     case ui::WM_SETFOCUS:
       // No window record to bind: the device list takes the focus.
-      if (ui::Hwnd device = ui::get_dlg_item(window, kIdDevice)) ui::set_focus(device);
+      if (ui::Hwnd device = ComboOf(window, kDeviceCombo)) ui::set_focus(device);
       return 0;
     case ui::WM_CLOSE:
       WinDestroy(window);
       return 0;
     case ui::WM_DESTROY:
       for (ui::Hwnd c : ui::children(window)) g_procs.erase(c);
+      g_slots.erase(window);
       break;
     default:
       break;

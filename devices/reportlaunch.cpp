@@ -312,8 +312,15 @@ Status ReportStart(StrValue device, StrValue spec, StrValue limits, StrValue fil
   bool pushed = false;
   Status s = 0;
   if (!Trimmed(files).empty()) {
+    const uint32_t states = DynStrCount(OpenFileStatesList);
     s = DataFileStatePush(files);
-    pushed = s < 128;
+    pushed = DynStrCount(OpenFileStatesList) > states;
+    // A state that could not be applied is taken back: the files are as
+    // they were and the launch stops with the failure.
+    if (s >= 128 && pushed) {
+      DataFileStatePush(StrFromC("RESTORE"));
+      pushed = false;
+    }
     if (s == 2) s = st::OUTOFDATA;
   }
   // A form confirmed before this job belongs to it, not to launches its
@@ -381,8 +388,9 @@ Status ReportFilterSeek(const ReportLaunchJob& job, StrValue formCond) {
   } else if (s == st::UNDEFWARNING) {
     s = 0;
   } else if (s < st::USERCANCELED) {
-    ErrShow(st::OUTOFDATA);
-    s = st::OUTOFDATA;
+    // Nothing in the range: said in the status box, which answers 0, so a
+    // launch with a limits form asks again and no caller says it twice.
+    s = ErrShow(st::OUTOFDATA);
   }
   ReportSelReleaseTo(file, selections);
   return s;

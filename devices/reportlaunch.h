@@ -9,7 +9,8 @@
 // loads auxiliary parameter lines, runs the report and restores the data
 // state. While the print job has a limits form (ACBOUND$) the launch asks
 // again after each report, so a user prints several ranges in one go; a
-// cancelled form, a cancelled device choice or an empty range ends it.
+// cancelled form or a cancelled device choice ends it, a range without
+// records is said in the status box and the form asks again.
 //
 // Print-job parameters (ReportParmGet; object parameters of the definition
 // file, or with kLaunchFromScreen the current screen's properties):
@@ -39,10 +40,11 @@
 //
 // Errors: 147 a spec whose second item is a non-zero number (the spec in
 // the detail); 164 a print job whose definition file or tag is missing (the
-// name), a missing AUXLOAD$ file; 127 no record in the range (shown in the
-// status box); a failed push of OPEN$ (128 and above) stops the launch with
-// nothing pushed; a procedure's compile error stops it. A cancel (122) of
-// the form or of the device choice ends a launch as a success.
+// name), a missing AUXLOAD$ file; a failed push of OPEN$ (128 and above)
+// stops the launch with nothing pushed; a procedure's compile error stops
+// it. No record in the range is 127 shown in the status box, after which the
+// round answers 0. A cancel (122) of the form or of the device choice ends a
+// launch as a success.
 #pragma once
 #include <cstdint>
 
@@ -159,8 +161,9 @@ Status ReportLimitsCallback(uint32_t lastKey);
 // The record filter (the form's condition, COND$ and the job's own joined
 // by "&&", outside FILESCAN mode), the first record of the range read with
 // key INDEX% and the first one meeting the filter sought up to the to-limit
-// (progress shown, a cancel ends quietly), then DevChooseAndRun; no record:
-// the status box of 127, answered. Selections opened meanwhile are released.
+// (progress shown, a cancel answers 0 quietly), then DevChooseAndRun; no
+// record: the status box of 127, and 0. Selections opened meanwhile are
+// released.
 Status ReportFilterSeek(const ReportLaunchJob& job, StrValue formCond);
 // A device string with a name, or an open device, is used as it is; else
 // the chooser asks (a cancel answers 122), or "CON" is put in front. Then

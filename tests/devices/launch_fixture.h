@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "devices/report_fixture.h"
+#include "screens/combo.h"
 #include "screens/fonts.h"
 #include "screens/geometry.h"
 #include "screens/winproc.h"
@@ -19,6 +20,7 @@ class LaunchTest : public ReportTest {
     ReportTest::SetUp();
     FontTableReset();
     TextWinGeomReset();
+    ComboTableReset();
     hl = HeadlessFailMode(reports);
     WinProcReset();
   }
@@ -28,6 +30,7 @@ class LaunchTest : public ReportTest {
     VarSysIntSet(kSysInHnd, 0);
     VarSysIntSet(kSysOutHnd, 0);
     ui::shutdown();
+    ComboTableReset();
     WinListReset();
     FontTableReset();
     TextWinGeomReset();

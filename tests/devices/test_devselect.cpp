@@ -10,6 +10,7 @@
 #include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
 #include "screens/acceptlist.h"
+#include "screens/combo.h"
 #include "screens/winlist.h"
 
 namespace {
@@ -67,6 +68,13 @@ TEST_F(DevSelectTest, TheWindowBuildsTheDeviceStringOfTheChoice) {
     EXPECT_EQ(Select(), "") << cancel;
     EXPECT_EQ(WinCount(), 0) << cancel;
   }
+  // Over a screen with a combo box of its own the window's take the next
+  // slots of the combo table, and their ids with them.
+  ui::Hwnd below = WinClassCreate(S("TstShown"), S("shown"), ui::WS_VISIBLE, 0, 0, 600, 400, 0, nullptr);
+  ASSERT_EQ(ComboCreate(below, 0, 0, S("A,B"), 1), 0);
+  Script("combo-select 3501 9\ncombo-select 3502 0\ncombo-select 3503 3\nclick \"Ok\"\n");
+  EXPECT_EQ(Select(), "COM1:9600,O,7,1");
+  EXPECT_EQ(hl->steps_left(), 0u);
 }
 
 TEST_F(DevSelectTest, EachDeviceEnablesItsFieldsAndOkNeedsAChoice) {

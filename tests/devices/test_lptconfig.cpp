@@ -75,7 +75,9 @@ TEST_F(LptConfigTest, WhatIsRefusedOrCancelledWritesNothing) {
     Input(c.input);
     ErrClear();
     EXPECT_EQ(LptConfigEdit(c.port), c.want) << c.name;
-    if (c.want) EXPECT_EQ(ErrDetail().Str(), c.detail) << c.name;
+    if (c.want) {
+      EXPECT_EQ(ErrDetail().Str(), c.detail) << c.name;
+    }
     EXPECT_EQ(InputRest(), c.rest) << c.name;
     EXPECT_EQ(Read(kPrnTableFile), before) << c.name;
   }

@@ -1,6 +1,11 @@
 // The report launch in batch mode: print jobs of a definition file, their
 // rounds of limits and device answers, the record filter, the range, the
 // specs it takes and refuses, and what it leaves as it found it.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "data/openstate.h"
@@ -43,7 +48,9 @@ class ReportLaunchTest : public LaunchTest {
               "06 TITLE$:'aux'\r\n"
               "07 WD:30\r\n"
               "08 DOCNAME$:'CALC.PDC;calc.prc'\r\n"
-              "09 DOCNAME$:'CALC.PDC;nothere.prc'\r\n");
+              "09 DOCNAME$:'CALC.PDC;nothere.prc'\r\n"
+              "10 DOCNAME$:'LIST.PDC'\r\n"
+              "10 OPEN$:'CLIENTS'\r\n");
     VarSysIntSet(kSysSysCompat, 4);
   }
   void TearDown() override {
@@ -71,10 +78,12 @@ TEST_F(ReportLaunchTest, TheFilterIsTheFormsSearchConditionAndAnEmptyRangeIsSaid
   Input({"'Client 3*'", "cond.txt /LP:0", "\x1B"});
   EXPECT_EQ(ReportCommand(S("JOBS,2")), 0);
   EXPECT_EQ(Read("cond.txt"), "C03   \r\n");
-  // Nothing in the range: the status box, the device never asked.
-  Input({"'X','Z'", "never.txt"});
+  // Nothing in the range: the status box, the device never asked, the form
+  // asked again; the box said it, so the launch answers 0 (no second box
+  // from the menu).
+  Input({"'X','Z'", "\x1B", "never.txt"});
   hl->answer(ui::IDOK, "Out of Data");
-  EXPECT_EQ(ReportCommand(S("JOBS,1")), st::OUTOFDATA);
+  EXPECT_EQ(ReportCommand(S("JOBS,1")), 0);
   EXPECT_EQ(hl->boxes().size(), 1u);
   EXPECT_EQ(InputRest(), "never.txt");
 }
@@ -109,6 +118,29 @@ TEST_F(ReportLaunchTest, TheSpecDecidesThePath) {
   EXPECT_EQ(ReportCommand(S("LIST,C02,C03 FILE:1")), 0);
   EXPECT_EQ(Read("spec.txt"), "C02   \r\nC03   \r\n");
   EXPECT_EQ(DynStrCount(33), states);
+}
+
+// Files that cannot be opened stop the launch and leave the open state as
+// it was: nothing pushed, nothing asked.
+TEST_F(ReportLaunchTest, AnOpenStateThatFailsIsTakenBack) {
+  std::string data;
+  {
+    const StrAreaScope scope;
+    data = DataFileName(1, 2).Str();
+  }
+  std::replace(data.begin(), data.end(), '\\', '/');
+  ASSERT_EQ(DataFileClose(1), 0);
+  ASSERT_EQ(std::rename(data.c_str(), (data + ".away").c_str()), 0) << data;
+  ASSERT_EQ(mkdir(data.c_str(), 0700), 0);  // in the data file's place
+  const uint32_t states = DynStrCount(OpenFileStatesList);
+  Input({"next"});
+  Status s = ReportCommand(S("JOBS,10"));
+  EXPECT_GE(s, 128);
+  EXPECT_EQ(DynStrCount(OpenFileStatesList), states);
+  EXPECT_EQ(InputRest(), "next");
+  ASSERT_EQ(rmdir(data.c_str()), 0);
+  ASSERT_EQ(std::rename((data + ".away").c_str(), data.c_str()), 0);
+  ASSERT_LT(DataFileOpen(1, dfopen::kMakeCurrent), 128);
 }
 
 // A job with a limits form but nothing to ask it with runs once; it does
