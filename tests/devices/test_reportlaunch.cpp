@@ -168,6 +168,22 @@ TEST_F(ReportLaunchTest, TheFormAskedFirstRunsTheJobOnceFromItsCallback) {
   EXPECT_EQ(InputRest(), "next");
 }
 
+// By a person: the form's Ok runs the job (the DEV entry asking the device
+// string), its Esc runs nothing.
+TEST_F(ReportLaunchTest, ByAPersonTheFormAskedFirstRunsTheJobOnOkOnly) {
+  Script("wait-top title=\"Report Limits Capture\"\ntype \"C05\"\nkey Tab\ntype \"C06\"\nclick \"Ok\"\n"
+         "wait-top class=DevSel\ncombo-select 3500 11\nclick \"Ok\"\nwait-top title=\"Device Selection\"\n"
+         "type \"person.txt /LP:0\"\nclick \"Ok\"\n");
+  EXPECT_EQ(ReportLaunch(S("JOBS,1"), kLaunchFormFirst), 0) << ErrDetail().Str();
+  EXPECT_EQ(Read("person.txt"), "C05   \r\nC06   \r\n");
+  EXPECT_EQ(hl->steps_left(), 0u);
+  Script("wait-top title=\"Report Limits Capture\"\nkey Esc\n");
+  EXPECT_EQ(ReportLaunch(S("JOBS,1"), kLaunchFormFirst), 0);
+  EXPECT_EQ(hl->steps_left(), 0u);
+  EXPECT_EQ(Read("person.txt"), "C05   \r\nC06   \r\n");
+  EXPECT_EQ(WinCount(), 0);
+}
+
 TEST_F(ReportLaunchTest, AuxiliaryLinesAreTheRunsParametersAndDeviceCommasAreOptions) {
   VarSysIntSet(kSysCurFil, 0);
   Input({"next"});
