@@ -265,7 +265,7 @@ Status MovsLinsSetControls(StrValue layout, uint16_t flags, LinsGridCallback cal
     r->gridIndex = level;
   }
   s->docFlags = static_cast<uint8_t>(flags & 15);
-  return NavButtonsSet(flags, Empty());
+  return flags ? NavButtonsSet(flags, Empty()) : 0;
 }
 
 Status MovsLinsClose() {

@@ -1,0 +1,199 @@
+// Document lines in grids: moving through the rows of a document grid,
+// inserting and deleting under LNINS$ and LNDEL$, navigation rows written
+// to their file and paged through it, FieldAssignList.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/ui/ui.h"
+#include "runtime/sysvars.h"
+#include "screens/actions.h"
+#include "screens/doclines.h"
+#include "screens/doclins.h"
+#include "doc_fixture.h"
+
+namespace {
+
+class DocLinsTest : public DocTest {
+ protected:
+  // The screen on a window, in the line area, with its grid (`_LMAX` rows).
+  void OpenGrid(const std::string& screen, int16_t maxLines) {
+    Open(screen);
+    VarSysIntSet(kSysLMax, maxLines);
+    ASSERT_EQ(MovsLinsSetControls(S(screen), 0, nullptr), 0) << ErrDetail().Str();
+    ASSERT_EQ(MovsWinGrid(), 0);
+    WinGet(kCurrentIndex)->state = kWinStateLineArea;
+  }
+  static GridBuffer& Buf() { return LinsGridGet(0)->buffer; }
+  static const FieldDesc& Field(uint16_t n) { return ScreenGet(kCurrentIndex)->fields[n - 1]; }
+  static bool Controls() { return ui::is_window(Field(ScreenGet(kCurrentIndex)->linesFirst).control); }
+  // Types into field n as a person would: the control's text, validated.
+  static void Type(uint16_t n, const std::string& text) {
+    ASSERT_TRUE(ui::set_text(Field(n).control, text));
+    ASSERT_EQ(FieldPut(kCheckInput, n, S(text)), 0);
+  }
+  static std::string Cell(int row, int col) {
+    std::string c = GridCellGet(Buf(), row, col).Str();
+    return c.substr(0, c.find_last_not_of(' ') + 1);
+  }
+};
+
+TEST_F(DocLinsTest, DocumentRows) {
+  Define("DOC", "LNINS$:OKINS#\nLNDEL$:OKDEL#\nFLDUPDATE$:\"UPD#=UPD#+1\"");
+  OpenGrid("DOC", 3);
+  ASSERT_EQ(Eval("OKINS#=0,OKDEL#=0,UPD#=0"), 0);
+  EXPECT_EQ(LinsGridGet(0)->columns.size(), 3u);
+  EXPECT_EQ(ui::lv_column_title(GridViewGet(LinsGridGet(0)->slot).view, 1), "Qty");
+
+  // The first show of an empty document opens row 1.
+  ASSERT_EQ(MovsLinsControlLine(kLineEvShow), 0) << ErrDetail().Str();
+  EXPECT_EQ(Buf().rowCount, 1);
+  EXPECT_TRUE(Controls());
+  EXPECT_EQ(Num("UPD#"), 1);
+  Type(3, "PEN");
+  // Down on the last row below the maximum: a blank row, FLDUPDATE$, changed.
+  Buf().flags = 0;
+  ASSERT_EQ(MovsLinsControlLine(kLineEvDown), 0) << ErrDetail().Str();
+  EXPECT_EQ(Cell(1, 1), "PEN");
+  EXPECT_EQ(Buf().rowCount, 2);
+  EXPECT_EQ(Buf().curRow, 2);
+  EXPECT_EQ(Sys(kSysLNum), 2);
+  EXPECT_EQ(Buf().flags & 3, 3);
+  EXPECT_EQ(Num("UPD#"), 2);
+  EXPECT_EQ(FieldValue(3).Str(), std::string(10, ' '));  // the new row shows blank
+  EXPECT_EQ(ui::lv_item_text(GridViewGet(LinsGridGet(0)->slot).view, 0, 0), "PEN");
+  Type(3, "INK");
+  ASSERT_EQ(MovsLinsControlLine(kLineEvDown), 0);
+  Type(3, "PAD");
+  // At the maximum Down stays.
+  ASSERT_EQ(MovsLinsControlLine(kLineEvDown), 0);
+  EXPECT_EQ(Buf().curRow, 3);
+  EXPECT_EQ(Buf().rowCount, 3);
+  EXPECT_EQ(Cell(3, 1), "PAD");
+  // Up walks back to row 1 and stays there.
+  ASSERT_EQ(MovsLinsControlLine(kLineEvUp), 0);
+  ASSERT_EQ(MovsLinsControlLine(kLineEvUp), 0);
+  ASSERT_EQ(MovsLinsControlLine(kLineEvUp), 0);
+  EXPECT_EQ(Buf().curRow, 1);
+  EXPECT_EQ(FieldValue(3).Str(), "PEN       ");
+  EXPECT_TRUE(Controls());
+
+  // A full document refuses an insert; false rules change nothing.
+  EXPECT_EQ(MovsLinsInsert(), st::DATAOUTBOUND);
+  ErrClear();
+  ASSERT_EQ(MovsLinsDelete(-1, false), 0);
+  EXPECT_EQ(Buf().rowCount, 3);
+  ASSERT_EQ(Eval("OKDEL#=1"), 0);
+  ASSERT_EQ(MovsLinsDelete(-1, false), 0);  // row 1 goes, row 2 shows
+  EXPECT_EQ(Buf().rowCount, 2);
+  EXPECT_EQ(FieldValue(3).Str(), "INK       ");
+  EXPECT_TRUE(Controls());
+  ASSERT_EQ(MovsLinsInsert(), 0);  // OKINS# is 0
+  EXPECT_EQ(Buf().rowCount, 2);
+  ASSERT_EQ(Eval("OKINS#=1"), 0);
+  ASSERT_EQ(MovsLinsInsert(), 0);
+  EXPECT_EQ(Buf().rowCount, 3);
+  EXPECT_EQ(Cell(1, 1), "");
+  EXPECT_EQ(Cell(2, 1), "INK");
+  // Deleting every row: row 1 stays current without controls.
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(MovsLinsDelete(-1, false), 0);
+  EXPECT_EQ(Buf().rowCount, 0);
+  EXPECT_EQ(Buf().curRow, 1);
+  EXPECT_FALSE(Controls());
+  ui::Hwnd view = GridViewGet(LinsGridGet(0)->slot).view;
+  EXPECT_EQ(ui::lv_item_count(view), 1);  // the empty row to type into
+  EXPECT_EQ(ui::lv_item_text(view, 0, 0), "");
+
+  // Outside the line area the line commands do nothing.
+  WinGet(kCurrentIndex)->state = 2;
+  EXPECT_EQ(MovsLinsInsert(), st::OUTOFDATA);
+  EXPECT_EQ(MovsLinsDelete(-1, true), st::OUTOFDATA);
+  ASSERT_EQ(MovsLinsClose(), 0);
+  EXPECT_EQ(LinsGridLevel(), -1);
+}
+
+TEST_F(DocLinsTest, FieldAssignList) {
+  Define("DOC", "ASSIGN$:\",,,_X#+5\"");
+  Open("DOC");
+  ASSERT_EQ(Eval("_X#=37,_Y#=0"), 0);
+  EXPECT_EQ(FieldAssignList(S("QTY,_X#=1")), 0);
+  EXPECT_EQ(FieldValue(4).Str(), "   42");  // refetched from its ASSIGN$ before _X# changed
+  EXPECT_EQ(RecFieldGet(kDocs, 4).Str(), "   42");  // and put into the record
+  EXPECT_EQ(Num("_X#"), 1);
+  EXPECT_GE(FieldAssignList(S("_X#=2,1+'A',_Y#=1")), 128);
+  EXPECT_EQ(Num("_X#"), 2);
+  EXPECT_EQ(Num("_Y#"), 0);
+  ErrClear();
+}
+
+TEST_F(DocLinsTest, NavigationRows) {
+  auto nav = [](int line, const std::string& item) {
+    std::string no = std::to_string(line), qty = std::to_string(line);
+    return "G1" + std::string(3 - no.size(), ' ') + no + item + std::string(10 - item.size(), ' ') +
+           std::string(5 - qty.size(), ' ') + qty;
+  };
+  for (int i = 1; i <= 25; ++i) Add(kNavs, nav(i, "I" + std::to_string(100 + i).substr(1)));
+  Open("NAV");
+  ASSERT_EQ(DataFileReadKey(kNavs, 1, S("G1"), dfmove::kAlsoOn1), 0);
+  OpenGrid("NAV", 100);
+  ASSERT_TRUE(LinsGridGet(0)->flags & kLinsNavigation);
+  ASSERT_EQ(LinsGridGet(0)->visibleRows, 4);
+  ASSERT_EQ(LinsGridFill(kNavs, S(RecBuf(kNavs, kRecCurrent).Str().substr(0, 5)), 0, 4, 0), 0) << ErrDetail().Str();
+  EXPECT_EQ(Rows(Buf()), (std::vector<std::string>{"1|I01|1", "2|I02|2", "3|I03|3", "4|I04|4"}));
+  ASSERT_EQ(Eval("OK#=1,UPD#=0"), 0);
+  auto item = [] { std::string v = FieldValue(3).Str(); return v.substr(0, v.find_last_not_of(' ') + 1); };
+
+  // Down through the file: every record once, in key order, four a page.
+  ASSERT_EQ(MovsLinsControlLine(kLineEvShow), 0) << ErrDetail().Str();
+  std::vector<std::string> seen{item()};
+  for (int i = 2; i <= 25; ++i) {
+    ASSERT_EQ(MovsLinsControlLine(kLineEvDown), 0) << i << " " << ErrDetail().Str();
+    seen.push_back(item());
+  }
+  std::vector<std::string> expected;
+  for (int i = 1; i <= 25; ++i) expected.push_back("I" + std::to_string(100 + i).substr(1));
+  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(Buf().curRow, 1);  // the last page holds line 25 alone
+  const std::vector<std::string> stored = Records(kNavs);
+  EXPECT_EQ(Num("UPD#"), 24);  // WRITELINS$ item 1 for each row left; nothing changed, nothing written
+
+  // Past the last record: a new row; typed in and left, it is inserted.
+  ASSERT_EQ(MovsLinsControlLine(kLineEvDown), 0) << ErrDetail().Str();
+  EXPECT_EQ(Sys(kSysIer), dfres::kEnd);
+  EXPECT_EQ(item(), "");
+  Type(2, "26");
+  Type(3, "NEW");
+  ASSERT_EQ(MovsLinsControlLine(kLineEvUp), 0) << ErrDetail().Str();
+  EXPECT_EQ(Records(kNavs).size(), 26u);
+  EXPECT_EQ(Records(kNavs).back().substr(0, 15), "G1 26NEW       ");
+  EXPECT_EQ(Sys(kSysIer), 0);
+  // A changed row with a stored record is updated.
+  EXPECT_EQ(item(), "I25");
+  Type(3, "CHG");
+  ASSERT_EQ(MovsLinsControlLine(kLineEvDown), 0);
+  EXPECT_EQ(Records(kNavs)[24].substr(0, 15), "G1 25CHG       ");
+  EXPECT_EQ(Records(kNavs).size(), 26u);
+  // A false WRITELINS$ item 2 keeps the row and its controls.
+  ASSERT_EQ(Eval("OK#=0"), 0);
+  uint16_t row = Buf().curRow;
+  Type(3, "NO");
+  EXPECT_EQ(MovsLinsControlLine(kLineEvDown), st::BADUSERDATA);
+  EXPECT_EQ(Buf().curRow, row);
+  EXPECT_TRUE(Controls());
+  EXPECT_EQ(Records(kNavs)[25].substr(0, 15), "G1 26NEW       ");
+  ErrClear();
+  // Up from the first row pages back: the row before it is current.
+  ASSERT_EQ(Eval("OK#=1"), 0);
+  Type(3, "NEW");
+  while (Buf().curRow > 1) ASSERT_EQ(MovsLinsControlLine(kLineEvUp), 0);
+  auto line = [] { return std::stoi(FieldValue(2).Str()); };
+  int first = line();
+  ASSERT_EQ(MovsLinsControlLine(kLineEvUp), 0) << ErrDetail().Str();
+  EXPECT_EQ(Buf().curRow, 4);
+  EXPECT_EQ(line(), first - 1);
+  EXPECT_EQ(Cell(1, 2), "I" + std::to_string(100 + first - 4).substr(1));
+  EXPECT_EQ(Check(kNavs), "");
+}
+
+}  // namespace
