@@ -10,6 +10,7 @@
 #include "data/statistics.h"
 #include "devices/devstack.h"
 #include "devices/reportlaunch.h"
+#include "devices/scanner.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
 #include "screens/choice.h"
@@ -29,6 +30,7 @@ void LayerHooksRegister() {
   LangVarAssignHookSet(LangVarAssign);
   FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
   MenuCmdReportSet(ReportCommand);
+  ScannerHooksRegister();
   DataStatementsRegister();
   DataBuiltinsRegister();
   DevStatementsRegister();
