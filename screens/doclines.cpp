@@ -211,8 +211,9 @@ StrValue DeleteKey(int file, int key) {
   return KeyValueCur(file, key);
 }
 
-// MovsDocDeleteCurrent with the records kept; *clean as DeleteLoop.
-Status DeleteCurrent(std::vector<std::string>* kept, bool* clean) {
+// MovsDocDeleteCurrent with the records kept; *clean as DeleteLoop. A save
+// reopens the file once, at its end.
+Status DeleteCurrent(std::vector<std::string>* kept, bool* clean, bool reopen) {
   *clean = false;
   const ScreenDesc* s = Screen();
   if (!s || !s->dataFile || !Record()) return Fail(st::SCREENSTRUCTERR, "MovsDocDeleteCurrent");
@@ -225,7 +226,7 @@ Status DeleteCurrent(std::vector<std::string>* kept, bool* clean) {
     r = StrError(key);
     if (!r) r = DeleteLoop(file, 1, key, Relations(*s), KeyCheck(*s), kept, clean);
   }
-  Status reopened = DataFileReopen(file, 0);
+  Status reopened = reopen ? DataFileReopen(file, 0) : 0;
   Status popped = ScreenBufStack(kBufImagePop);
   Status after = reopened ? reopened : popped;
   if (*clean && after) {
@@ -482,7 +483,7 @@ Status MovsDocDelete(int file, int key, StrValue keyText, StrValue relations, St
 
 Status MovsDocDeleteCurrent() {
   bool clean = false;
-  return DeleteCurrent(nullptr, &clean);
+  return DeleteCurrent(nullptr, &clean, true);
 }
 
 Status MovsHeaderWrite(int count, StrValue pre, StrValue cond, StrValue after, StrValue keyCond,
@@ -529,7 +530,7 @@ Status MovsDocSave(GridBuffer& buffer) {
   SaveUndo undo;
   undo.file = file;
   bool clean = false;
-  Status r = DeleteCurrent(&undo.kept, &clean);
+  Status r = DeleteCurrent(&undo.kept, &clean, false);
   if (!clean) {
     if (!undo.kept.empty()) undo.Rollback(Relations(*s));
     return r ? r : Fail(st::INTERNALERROR, "MovsDocSave: delete");
