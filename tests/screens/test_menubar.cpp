@@ -409,12 +409,13 @@ INSTANTIATE_TEST_SUITE_P(
     Programs, DemoMenuTest,
     ::testing::Values(DemoMenu{"accounting", "C2MENU",
                                "Procedures{Loan schedule=1500,Calculations{Choose a calculation=1501,"
-                               "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504}",
+                               "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
+                               "Tools{Account balance=1505}",
                                "interest.txt"},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Calculations{Choose a calculation=1501,"
                                "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
-                               "Files{Bank details=1505,Invoices=1506},Tools{Amount in words=1507}",
+                               "Files{Bank details=1505,Invoices=1506},Tools{Amount in words=1507,Customer card=1508}",
                                "vat.txt"}));
 
 }  // namespace
