@@ -196,4 +196,41 @@ TEST_F(DocLinsTest, NavigationRows) {
   EXPECT_EQ(Check(kNavs), "");
 }
 
+TEST_F(DocLinsTest, GridNamesAndWindow) {
+  TaskHookSet(&GridLineTextHook, kHookArrayTerm);  // as start-up does
+  EXPECT_EQ(ExpEvalStr(S("_GRID2$(1)")).Str(), "");  // no grid yet: empty
+  ErrClear();
+  OpenGrid("DOC", 5);
+  // The import's routine appends the current record as a row.
+  ASSERT_EQ(RecFieldSet(kDocs, 3, S("PEN")), 0);
+  ASSERT_EQ(RecFieldSet(kDocs, 4, S("7")), 0);
+  Buf().curRow = 1;
+  ASSERT_EQ(MovsLineReadHook(kDocs), 0);
+  ASSERT_EQ(RecFieldSet(kDocs, 3, S("INK")), 0);
+  ASSERT_EQ(MovsLineReadHook(kDocs), 0);
+  EXPECT_EQ(Rows(Buf()), (std::vector<std::string>{"PEN|7|", "INK|7|"}));
+  struct Case {
+    const char* expr;
+    const char* value;
+  } cases[] = {{"_GRID1$(2)", "INK       "}, {"_GRID2$(1)", "    7"}, {"_GRID9$(1)", ""},
+               {"_GRID1$(3)", ""}};
+  for (const Case& c : cases) EXPECT_EQ(ExpEvalStr(S(c.expr)).Str(), c.value) << c.expr;
+  EXPECT_EQ(Eval("Q#=_GRID2#(1)*2"), 0);
+  EXPECT_EQ(Num("Q#"), 14);
+  EXPECT_GE(Eval("V$=_OTHER$(1)"), 128);  // not a grid name: read as an array, which does not exist
+  ErrClear();
+  // A window that shows the grid's list view whole.
+  ui::Hwnd top = WinTop();
+  ui::set_window_pos(top, 0, 0, 100, 60, 0);
+  ASSERT_EQ(MovsLinsFitWindow(), 0);
+  ui::Rect view = ui::get_window_rect(GridViewGet(LinsGridGet(0)->slot).view);
+  ui::Rect win = ui::get_window_rect(top);
+  EXPECT_GE(win.right, view.right);
+  EXPECT_GE(win.bottom, view.bottom + 16);
+  // The key fields shown again, the buffer emptied.
+  ASSERT_EQ(MovsKeyFieldsShow(&Buf()), 0);
+  EXPECT_EQ(Buf().rowCount, 0);
+  EXPECT_EQ(Buf().curRow, 0);
+}
+
 }  // namespace
