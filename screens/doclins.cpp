@@ -256,7 +256,9 @@ Status MovsLinsSetControls(StrValue layout, uint16_t flags, LinsGridCallback cal
   if (!s) return Fail(st::SCREENSTRUCTERR, "MovsLinsSetControls");
   if (s->linesFirst) {
     const StrAreaScope scope;
-    int32_t listRows = VarSysIntGet(kSysLMax);
+    // `_LMAX` holds up to 65535 lines in its 16 bits; 0 is the default.
+    int32_t listRows = static_cast<uint16_t>(VarSysIntGet(kSysLMax));
+    if (listRows == 0) listRows = kGridDefaultRows;
     StrValue titles = LinsGridTitles(layout, 1);
     uint16_t gridFlags = static_cast<uint16_t>(GridScreenMode() | kLinsTitleWidth);
     Status level = LinsGridCreate(Empty(), titles, Empty(), -1, listRows, gridFlags, callback);
