@@ -410,12 +410,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(DemoMenu{"accounting", "C2MENU",
                                "Procedures{Loan schedule=1500,Calculations{Choose a calculation=1501,"
                                "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
-                               "Tools{Account balance=1505}",
+                               "Tools{Account balance=1505},Files{Accounts=1506}",
                                "interest.txt"},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Calculations{Choose a calculation=1501,"
                                "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
-                               "Files{Bank details=1505,Invoices=1506},Tools{Amount in words=1507,Customer card=1508}",
+                               "Files{Customers=1505,Bank details=1506,Invoices=1507},"
+                               "Tools{Amount in words=1508,Customer card=1509}",
                                "vat.txt"}));
 
 }  // namespace
