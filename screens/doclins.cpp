@@ -23,6 +23,7 @@
 #include "screens/geometry.h"
 #include "screens/gridview.h"
 #include "screens/mantwin.h"
+#include "screens/navbuttons.h"
 #include "screens/screenprops.h"
 #include "screens/winlist.h"
 #include "script/evaluator.h"
@@ -37,6 +38,7 @@ constexpr uint16_t kWinNewLinePending = 0x08;  // WinRecord::flags: a new line w
 constexpr uint16_t kNavTraceSave = 8;          // the trace line's command: SVE
 constexpr uint16_t kNavTraceInsert = 9;        // INS
 constexpr int kTraceNavigation = 64;           // `_TRACE` bit of the navigation trace
+constexpr uint8_t kNavStateAll = 16;           // a state no button mask holds: all enabled
 
 // The record and its grid for a line command; null grid when it has none.
 struct LineCtx {
@@ -275,6 +277,9 @@ Status MovsLinsClose() {
   if (!l.record || !l.screen) return Fail(st::SCREENSTRUCTERR, "MovsLinsClose");
   if (l.screen->dataFile && SelCount(l.screen->dataFile)) SelRelease(l.screen->dataFile);
   if (l.level >= 0) LinsGridClose(l.level);
+  // The buttons the line area disabled serve the index area again.
+  if (uint8_t set = l.screen->docFlags & (kNavSetMaintenance | kNavSetDocument | kNavSetLines))
+    NavButtonsEnable(kNavStateAll, set);
   return 0;
 }
 

@@ -14,6 +14,7 @@
 #include "runtime/strutil.h"
 #include "screens/actionchain.h"
 #include "screens/actions.h"
+#include "screens/datascreen.h"
 #include "screens/docint.h"
 #include "screens/doclines.h"
 #include "screens/fieldvalues.h"
@@ -122,21 +123,6 @@ void VisibleRange(const LinsGridRec& g, int32_t* from, int32_t* to) {
   *from = std::max(top, 0) + 1;
   int32_t last = g.buffer.rowCount + (g.buffer.rowCount < g.buffer.maxRows ? 1 : 0);
   *to = std::min<int32_t>(*from + g.visibleRows - 1, last);
-}
-
-// PROVISIONAL until the data screens land: the screen fields of key 1.
-std::vector<uint16_t> ScreenKeyFieldList(int key) {
-  std::vector<uint16_t> out;
-  const ScreenDesc* s = Screen();
-  if (!s || !s->dataFile) return out;
-  KeyFieldList parts = KeyFields(s->dataFile, key);
-  for (uint16_t i = 0; !parts.status && i < parts.count; ++i)
-    for (uint16_t n = 1; n <= s->fieldCount; ++n)
-      if (s->fields[n - 1].keyFile == s->dataFile && s->fields[n - 1].keyField == parts.field[i]) {
-        out.push_back(n);
-        break;
-      }
-  return out;
 }
 
 }  // namespace

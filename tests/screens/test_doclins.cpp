@@ -8,7 +8,10 @@
 
 #include "platform/ui/ui.h"
 #include "runtime/sysvars.h"
+#include "runtime/dynstrings.h"
 #include "screens/actions.h"
+#include "screens/actionchain.h"
+#include "screens/datascreen.h"
 #include "screens/doclines.h"
 #include "screens/doclins.h"
 #include "doc_fixture.h"
@@ -231,6 +234,88 @@ TEST_F(DocLinsTest, GridNamesAndWindow) {
   ASSERT_EQ(MovsKeyFieldsShow(&Buf()), 0);
   EXPECT_EQ(Buf().rowCount, 0);
   EXPECT_EQ(Buf().curRow, 0);
+}
+
+TEST_F(DocLinsTest, NavigationChooser) {
+  Open("DOC");
+  WinRecord* r = WinGet(kCurrentIndex);
+  const uint16_t stop = kNoAction, nxt = ActionMake(kActNavigate, kNavNxt);
+  struct Case {
+    uint8_t before, after;
+    uint16_t code;
+    int16_t scrStat;
+    uint16_t next;
+  } cases[] = {
+      {1, 0, 1, 0, 34},      {0, 0, 1, 0, stop},   {2, 1, 1, 0, 33},      {1, 1, 1, 0, stop},
+      {1, 2, 1, 0, 34},      {2, 2, 2, 0, stop},   // the maintenance chooser's 27 stops
+      {2, 3, nxt, 0, stop},  {2, 3, 1, 0, 41},     {2, 3, 41, 0, stop},   {3, 3, 1, 0, stop},
+      {2, 4, 1, 0, 41},      {2, 4, 1, 32, 37},    {2, 4, 41, 0, 35},     {2, 4, 35, 16, 32},
+      {4, 4, 1, 16, 32},     {4, 4, 1, 0, 35},     {4, 4, 31, 32, 37},    {4, 4, 2, 0, 37},
+      {4, 4, 32, 0, 37},     {4, 4, 41, 0, 35},    {4, 4, 35, 0, stop},   {4, 4, 0x0519, 0, stop},
+      {4, 5, 1, 0, 36},      {3, 5, 1, 0, stop},   {3, 6, 1, 0, 42},      {3, 14, 1, 0, 42},
+  };
+  for (const Case& c : cases) {
+    VarSysIntSet(kSysScrStat, c.scrStat);
+    r->curField = 2;
+    EXPECT_EQ(NavNextAction(c.before, c.after, c.code), c.next)
+        << int(c.before) << " " << int(c.after) << " " << c.code << " " << c.scrStat;
+  }
+  // Wrapped on the block's first field: down; bit 16 taken.
+  VarSysIntSet(kSysScrStat, 16);
+  r->curField = ScreenGet(kCurrentIndex)->linesFirst;
+  EXPECT_EQ(NavNextAction(4, 4, 2), 31);
+  EXPECT_EQ(Sys(kSysScrStat), 0);
+
+  // Whatever the states, code and bits, the chain stops within a few steps.
+  const uint16_t codes[] = {0, 1, 2, 21, 27, 28, 31, 32, 33, 34, 35, 36, 37, 41, 42, nxt, 0x0119, 0x6419};
+  int worst = 0;
+  for (int before = 0; before <= 15; ++before)
+    for (int after = 0; after <= 15; ++after)
+      for (uint16_t first : codes)
+        for (int16_t bits : {0, 16, 32, 48}) {
+          VarSysIntSet(kSysScrStat, bits);
+          uint16_t code = first;
+          int steps = 0;
+          while (code != stop && steps <= kChooserRounds) {
+            code = NavNextAction(static_cast<uint8_t>(before), static_cast<uint8_t>(after), code);
+            ++steps;
+          }
+          worst = std::max(worst, steps);
+          ASSERT_LE(steps, 6) << before << " " << after << " " << first << " " << bits;
+        }
+  EXPECT_GE(worst, 3);
+}
+
+TEST_F(DocLinsTest, NavigationScreenOpens) {
+  Define("NAV", "SET$:\"OPENS#=OPENS#+1,0\"");
+  ASSERT_EQ(Eval("OPENS#=0"), 0);
+  uint32_t states = DynStrCount(OpenFileStatesList);
+  Window(0, 0, 800, 600, LinsGridWndProc);
+  ASSERT_EQ(NavScreenOpen(S("NAV")), 0) << ErrDetail().Str();
+  EXPECT_EQ(Sys(kSysLMax), 100);
+  EXPECT_EQ(Num("OPENS#"), 1);
+  EXPECT_EQ(DynStrCount(OpenFileStatesList), states + 1);
+  EXPECT_TRUE(ui::is_window(Field(1).control));  // the header field's control
+  ASSERT_EQ(DataScreenClose(kCurrentIndex), 0);
+  EXPECT_EQ(DynStrCount(OpenFileStatesList), states);
+  // MAXLIN%: 0 the default; past 65535 the record is closed again.
+  struct Case {
+    const char* lines;
+    Status result;
+    int16_t lmax;
+  } cases[] = {{"MAXLIN%:0", 0, 100}, {"MAXLIN%:40000", 0, static_cast<int16_t>(40000)},
+               {"MAXLIN%:70000", st::DATAOUTBOUND, 0}};
+  for (const Case& c : cases) {
+    WriteScreen("NAV", std::string("FILEDEF$:,,,,,3\nMODE$:NAVIGATION\n") + c.lines, kNavLayout);
+    VarSysIntSet(kSysLMax, 0);
+    EXPECT_EQ(NavScreenOpen(S("NAV")), c.result) << c.lines;
+    EXPECT_EQ(Sys(kSysLMax), c.lmax);
+    EXPECT_EQ(ScreenStackIndex(3), c.result ? 0 : 1);
+    if (c.result == 0) DataScreenClose(kCurrentIndex);
+    EXPECT_EQ(DynStrCount(OpenFileStatesList), states);
+    ErrClear();
+    Window(0, 0, 800, 600, LinsGridWndProc);
+  }
 }
 
 }  // namespace
