@@ -169,8 +169,12 @@ Status NavPageDown(const LineCtx& l) {
     RowSet(g, 1);
     return 0;
   }
-  if (Status e = GridRowsFit(g, g.rowCount + 1, Empty())) return e;
-  RowSet(g, std::min<int32_t>(g.rowCount + 1, l.grid->visibleRows));
+  // The last record shows: the page moves up a row, the row under it is new.
+  if (g.rowCount >= l.grid->visibleRows) {
+    RowSet(g, 1);
+    if (Status e = GridShiftRows(g, -1)) return e;
+  }
+  RowSet(g, g.rowCount + 1);
   return 0;
 }
 

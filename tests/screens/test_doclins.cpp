@@ -318,4 +318,27 @@ TEST_F(DocLinsTest, NavigationScreenOpens) {
   }
 }
 
+TEST_F(DocLinsTest, NavigationEndOfFileOpensARow) {
+  for (int i = 1; i <= 8; ++i) {
+    std::string no = std::to_string(i);
+    Add(kNavs, "G1  " + no + "R" + no);
+  }
+  Open("NAV");
+  ASSERT_EQ(DataFileReadKey(kNavs, 1, S("G1"), dfmove::kAlsoOn1), 0);
+  OpenGrid("NAV", 100);
+  ASSERT_EQ(LinsGridFill(kNavs, S("G1  1"), 0, 4, 0), 0);
+  ASSERT_EQ(Eval("OK#=1"), 0);
+  ASSERT_EQ(MovsLinsControlLine(kLineEvShow), 0);
+  for (int i = 2; i <= 8; ++i) ASSERT_EQ(MovsLinsControlLine(kLineEvDown), 0) << i;
+  EXPECT_EQ(Buf().curRow, 4);
+  EXPECT_EQ(Cell(4, 2), "R8");
+  // Down on the last record of a full page: the page moves up, a new row.
+  ASSERT_EQ(MovsLinsControlLine(kLineEvDown), 0) << ErrDetail().Str();
+  EXPECT_EQ(Buf().curRow, 4);
+  EXPECT_EQ(Rows(Buf()), (std::vector<std::string>{"6|R6|", "7|R7|", "8|R8|", "||"}));
+  EXPECT_EQ(Sys(kSysIer), dfres::kEnd);
+  EXPECT_TRUE(Controls());
+  EXPECT_EQ(Records(kNavs).size(), 8u);
+}
+
 }  // namespace
