@@ -203,7 +203,7 @@ Status MovsKeyFieldsShow(GridBuffer* buffer);
 // The lines grid of the current window record (its level), -1 when it has
 // none.
 int MovsWinGrid();
-// Task hook 2: the cell of row `row` (-1 the current one) of the current
+// Task hook 2 (registered at start-up): the cell of row `row` (-1 the current one) of the current
 // window's grid in the column the name stands for ("_GRID" and a column
 // number, or a line field's name; a "$" or "#" at its end is ignored);
 // empty when the window has no grid. Any other name answers the error
