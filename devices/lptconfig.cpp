@@ -119,7 +119,7 @@ Status LptConfigEdit(int p) {
       unsigned value = static_cast<uint8_t>(image[record + (r - 1) * kPrnFieldSize + k]);
       if (!list.empty()) list += ",";
       list += Spec(k == 0 ? caption : std::string(), value) + "/ROW=" + std::to_string(r) +
-              ";/COL=" + std::to_string(width + 2 + k * kColumnStep);
+              ";/COL=" + std::to_string(width + (k + 1) * kColumnStep);
     }
   }
   std::vector<uint8_t> sequences;
