@@ -2,6 +2,4 @@
 
 #include "runtime/seam.h"
 
-Status MantFileWinRun(StrValue) { return SeamMissing("MantFileWinRun"); }
-Status MovsKeySelectAction(int) { return SeamMissing("MovsKeySelectAction"); }
 Status AdmTaskDocActions(int) { return SeamMissing("AdmTaskDocActions"); }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "apps/administration/filewin.h"
 #include "apps/administration/invoicing.h"
 #include "apps/administration/layer.h"
 #include "screens/jobsteps.h"
@@ -27,11 +28,12 @@ TEST_F(LayerTest, PhaseOneRegistersTheTaskHooks) {
   ASSERT_EQ(AdmAppCallback(2 * 16 + 1), 0);
   EXPECT_EQ(TaskHookGet(10), TaskFn(AdmTaskInvoicing));
   EXPECT_EQ(TaskHookGet(7), TaskFn(JobStepsHook));
+  EXPECT_EQ(TaskHookGet(8), TaskFn(MovsKeySelectAction));
   struct Seam {
     int id;
     const char* name;
   } seams[] = {{4, "AcceptParmExit"},      {5, "AcceptDocExit"},      {6, "AcceptStepsExit"},
-               {8, "MovsKeySelectAction"}, {12, "AdmTaskDocActions"},
+               {12, "AdmTaskDocActions"},
                {23, "TaskLowLevel"}};
   for (const Seam& s : seams) {
     ErrClear();
@@ -80,8 +82,8 @@ TEST_F(LayerTest, PhaseTwoBuiltinsHelpAndConfiguration) {
 }
 
 // The dispatcher: first the run status check, then verb 5 opens the
-// maintenance window in mode 'V', verb 8 the "File Maintenance" window (a
-// seam for now), others go to the framework's verbs.
+// maintenance window in mode 'V', verb 8 the "File Maintenance" window,
+// others go to the framework's verbs.
 TEST_F(LayerTest, MenuActionsByVerb) {
   EXPECT_EQ(kAdmMantMode, 86);
   Config("GACLCFIX.DAT", "Z=1\r\n");
@@ -90,8 +92,8 @@ TEST_F(LayerTest, MenuActionsByVerb) {
   EXPECT_EQ(AdmMenuAction(kVerbMantMain << 16, Sv("CUSTOMERS")), st::FILENOTFOUND);
   EXPECT_EQ(Detail(), "CUSTOMERS.PAN");
   ErrClear();
-  EXPECT_EQ(AdmMenuAction(kVerbLnManMain << 16, Sv("NOTES")), st::FEATUREREMOVED);
-  EXPECT_EQ(Detail(), "MantFileWinRun");
+  EXPECT_EQ(AdmMenuAction(kVerbLnManMain << 16, Sv("NOTES")), st::FILENOTFOUND);
+  EXPECT_EQ(Detail(), "NOTES.PAN");
   MenuCommand c = MenuCmdParse(Sv("ExpEval Z=5"));
   EXPECT_EQ(AdmMenuAction(static_cast<int>(c.code), c.rest), 0);
   EXPECT_EQ(AdmApp::Cents("Z"), 500);
