@@ -77,6 +77,7 @@ constexpr int kSummaryFtClc = 0x20;      // MovsSummaryRefresh: FTCLC$ and ALARM
 constexpr int kSummaryLoad = 6;
 constexpr int kRefreshFromCurrent = 4;
 constexpr int kKeyFieldPut = 244;
+constexpr int kTaggedLines = 1;             // ParmStrPush: tagged lines of a definition file
 constexpr int kFastFindMode = 2;          // the accept window's mode
 constexpr int kFastFindExit = 8;          // its exit slot (task 8)
 constexpr int kSelAfter = 2;              // SelKeyPrefix: strictly after the text
@@ -330,10 +331,7 @@ Status MovsFastFindRepeat() {
     return r;
   }
   if (r != 0) return r;
-  {
-    const StrAreaScope scope;
-    l.shown = KeyValueCur(file, l.key).Str();
-  }
+  l.shown = MovsFindShownKey(file, l.key);
   FastFindSet(l);
   return MovsFastFindShow();
 }
@@ -486,9 +484,15 @@ Status MovsSaveCmd() {
       const StrAreaScope scope;
       prefix = MovsLineKey(kMovsPrefix).Str();
     }
+    uint16_t row = g.curRow;
     result = MovsDocSave(g);
+    if (result != 0) g.curRow = row;
     if (result >= 1 && result <= 121) SoftShow(result);
-    if (result != 0) return result;
+    if (result != 0) {
+      // The document stays as it was typed, its line ready for correction.
+      if ((r = Record()) && r->state == kWinStateLineArea) MovsLinsControlLine(kMovsActLineAgain);
+      return result;
+    }
     Status ev = MovsEventRun(kMovsEvSave);
     if (ev >= st::USERCANCELED) ErrShow(ev);
     // The document is saved: a print that fails is shown and changes nothing.
@@ -586,7 +590,7 @@ Status ImportSpecLoad(int item) {
   spec = StrUnquote(spec);
   StrValue name = StrTrim(StrListItem(spec, ';', 1), 3);
   int16_t tag = StrListItemInt(spec, ';', 2);
-  Status s = ParmStrPush(FileTypeName(name, 1), 0, tag > 0 ? tag : 1);
+  Status s = ParmStrPush(FileTypeName(name, 1), kTaggedLines, tag > 0 ? tag : 1);
   if (s == st::NOTFOUND) return Fail(st::FILENOTFOUND, "LOAD_IMPORT$: " + name.Str());
   return s ? s : 1;
 }
@@ -784,6 +788,14 @@ Status MovsBuffersReset() {
   const ScreenDesc* s = Screen();
   if (r && s) FieldKeyState(*s, *r, kKeyStateKeep);
   return 0;
+}
+
+std::string MovsFindShownKey(int file, int key) {
+  const StrAreaScope scope;
+  const WinRecord* r = Record();
+  // On the document's own key the lines share the prefix, not the key.
+  if (r && key == WinKey(*r)) return MovsLineKey(kMovsPrefix).Str();
+  return KeyValueCur(file, key).Str();
 }
 
 Status MovsParmFileWrite() {

@@ -39,6 +39,7 @@
 // 122 and above go back to the action chain, which shows them.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
@@ -153,6 +154,10 @@ Status MovsKeyFieldsRefresh(int from, int to, int mode);
 // Clears the record buffers of every data file and recomputes the key
 // state.
 Status MovsBuffersReset();
+
+// The key value of the document shown, as the fast-find list keeps it: on
+// the window's own key the document prefix, else the record's key value.
+std::string MovsFindShownKey(int file, int key);
 
 // The parameter file of PARM_FILE$ / PARM_FILE_WRITE$ (the accept windows
 // own it): nothing to do when either is empty.

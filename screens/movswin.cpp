@@ -19,6 +19,7 @@
 #include "screens/doclins.h"
 #include "screens/fieldctl.h"
 #include "screens/fieldvalues.h"
+#include "screens/geometry.h"
 #include "screens/gridview.h"
 #include "screens/linsgrid.h"
 #include "screens/movsaction.h"
@@ -232,11 +233,9 @@ void MovsDocTypeCombo(int mode, WinRecord* r) {
   int before = g_docType;
   if (r->reserved == kNoCombo || !ComboHandle(r->reserved)) {
     uint32_t count = StrListCount(items, ',');
-    if (count < 2 || !f.control) return;
-    ui::Rect rect = ui::get_window_rect(f.control);
+    if (count < 2) return;
     ui::Hwnd top = WinTop();
-    ui::Point at = ui::screen_to_client(top, ui::Point{rect.left, rect.bottom});
-    uint16_t slot = ComboCreate(top, at.y, at.x, items, 1);
+    uint16_t slot = ComboCreate(top, WinRowY(static_cast<uint16_t>(f.row + 1)), WinColX(f.col), items, 1);
     if (slot == kComboNone) return;
     r->reserved = slot;
     g_docType = std::clamp<int>(g_docType, 0, static_cast<int>(count) - 1);

@@ -118,7 +118,7 @@ Status MovsKeySelection(int file, int key, StrValue from, StrValue to, StrValue 
   DynStrSet(SystemTextList, kLastFormItem, StrTrim(ScreenPropExpand(kParmFastFind, 0), 3));
   Status s = MovsSelectFirst(file, key, from, to, 0, cond);
   if (s != 0) return s;
-  std::string list = std::to_string(key) + "," + KeyValueCur(file, key).Str() + "," + to.Str() + "," +
+  std::string list = std::to_string(key) + "," + MovsFindShownKey(file, key) + "," + to.Str() + "," +
                      cond.Str() + "," + from.Str();
   DynStrSet(SystemTextList, kFastFindItem, StrFromView(list));
   return 0;
