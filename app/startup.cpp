@@ -34,6 +34,7 @@
 #include "screens/menuevent.h"
 #include "screens/msgbox.h"
 #include "screens/progress.h"
+#include "screens/transforms.h"
 #include "screens/winlist.h"
 #include "script/evaluator.h"
 #include "script/expfiles.h"
@@ -134,6 +135,10 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   ui.progressClose = ProgressClose;
   ui.progressPump = ProgressPumpHook;
   ui.progressText = ProgressText;
+  ui.progressTitle = ProgressSetTitle;
+  ui.info = TransInfoBox;
+  ui.transBounds = TransBounds;
+  ui.transConfirm = TransConfirm;
   DataUiSet(ui);
   const char* args[1] = {rec.commandLine};
   Status s = StartInit(kStartWholeCommandLine, args, rec.identity, rec.title, rec.startFlags, rec.phase);
