@@ -17,6 +17,27 @@ class TransLayoutTest : public TransTest {
     TransTest::SetUp();
     Customers({kAnn, kBrien, kZed});
   }
+  struct Snapshot {
+    std::string cust, index, totals;
+    bool operator==(const Snapshot&) const = default;
+  };
+  // The record of a code as stored, "" when there is none.
+  std::string Record(const std::string& code) {
+    bool open = DataFileStore(1)->IsOpen();
+    if (!open && DataFileOpen(1, dfopen::kReadOnly) > 2) return "?";
+    std::string rec = DataFileReadKey(1, 1, S(code), 0) == 0 ? RecBuf(1, kRecCurrent).Str() : "";
+    if (!open) DataFileClose(1);
+    return rec;
+  }
+  // The live records besides the first three customers, in record order.
+  std::string Imported() {
+    std::string data = Bytes("CUST.FD"), out;
+    for (size_t at = 0; at + kCustLen <= data.size(); at += kCustLen) {
+      std::string rec = data.substr(at, kCustLen);
+      if (rec[0] != 27 && rec != kAnn && rec != kBrien && rec != kZed) out += rec;
+    }
+    return out;
+  }
 };
 
 TEST_F(TransLayoutTest, GoldenExports) {
@@ -84,6 +105,197 @@ TEST_F(TransLayoutTest, RoundTripsThroughAnEmptiedCopy) {
     EXPECT_EQ(TotalsCheck(), "");
     EXPECT_EQ(TempLeft(), 0u);
   }
+}
+
+}  // namespace
+
+namespace {
+
+const std::string kNew = Cust("C10", "New", "Oslo", "5.00", "20240101");
+
+// Bad external files: the error names the file and the line (the record
+// for Relative), and nothing else changed: data files byte for byte, no
+// work copy, no journal.
+TEST_F(TransLayoutTest, BadInputChangesNothing) {
+  struct Row {
+    const char* id;
+    uint16_t mode;
+    std::string content;
+    const char* structText;
+    Status code;
+    const char* detail;
+  } rows[] = {
+      {"a 2,000-byte line", 0x115, kNew + "\r\n" + std::string(2000, 'x') + "\r\n", "", st::STRINGTOOLONG,
+       "in.txt: line 2 is longer than 1024 bytes"},
+      {"an empty line mid-file", 0x115, kNew + "\r\n\r\n" + kNew + "\r\n", "", st::BADINPUTDATA,
+       "in.txt: line 2 is empty and more data follows"},
+      {"a partial Relative record", 0x105, kNew + "C11   Cut", "", st::BADINPUTDATA,
+       "in.txt: record 2 is cut short (9 of 76 bytes)"},
+      {"a bad date", 0x135, "\"C10\",\"New\",\"Oslo\",5,\"20240101\"\r\n\"C11\",\"Bad\",\"Oslo\",1,\"20241340\"\r\n", "",
+       st::BADINPUTDATA, "in.txt: line 2, field SINCE: '20241340'"},
+      {"a number that is none", 0x135, "\"C10\",\"New\",\"Oslo\",12a,\"20240101\"\r\n", "", st::BADINPUTDATA,
+       "in.txt: line 1, field BALANCE: '12a'"},
+      {"a bad STRUCT$ reference", 0x135, "\"C10\"\r\n", "CODE,NOPE{}", st::SINTAXERROR, "STRUCT$ NOPE{}"},
+      {"an expression without width, fixed", 0x115, kNew + "\r\n", "CODE,FN$TRIM(_$(30);'FIT')", st::BADINPUTDATA,
+       "needs a width"},
+      {"no such file", 0x115, "", "", st::FILENOTFOUND, "missing.txt"},
+      {"the data file itself", 0x115, "", "", st::BADINPUTDATA, "the transaction's own data or index file"},
+  };
+  Snapshot before{Bytes("CUST.FD"), Bytes("CUST.DIR"), Bytes("TOTALS.FD")};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.id);
+    std::string name = r.code == st::FILENOTFOUND ? "missing.txt" : "in.txt";
+    if (std::string(r.detail).find("own data") != std::string::npos) name = "CUST.FD";
+    else Put("in.txt", r.content);
+    Parm(kTrStruct, r.structText);
+    ErrClear();
+    EXPECT_EQ(Run(name, r.mode), r.code);
+    EXPECT_NE(ErrDetail().Str().find(r.detail), std::string::npos) << ErrDetail().Str();
+    DataFileCloseAll();
+    EXPECT_TRUE((Snapshot{Bytes("CUST.FD"), Bytes("CUST.DIR"), Bytes("TOTALS.FD")}) == before);
+    EXPECT_EQ(TempLeft(), 0u);
+    EXPECT_FALSE(RunJournalLeft());
+  }
+}
+
+// What the reading makes of lines and records that are not errors.
+TEST_F(TransLayoutTest, ImportReadsWhatFits) {
+  struct Row {
+    const char* id;
+    uint16_t mode;
+    std::string content;
+    const char* buffSize;
+    const char* structText;
+    std::string expected;  // the records imported, in key order
+  } rows[] = {
+      {"BUFFSIZE above the record length", 0x105, kNew + std::string(24, '#'), "100", "", kNew},
+      {"a short fixed line is blank-filled", 0x115, "C10   Short\r\n", "", "", Cust("C10", "Short", "", "", "")},
+      {"slices past a line's end are empty", 0x115, "C10   Sliced\r\n", "", "CODE,NAME,CITY,BALANCE",
+       Cust("C10", "Sliced", "", "0.00", "")},
+      {"a number with letters is read up to them", 0x115, Cust("C10", "Num", "Oslo", "12a", "20240101") + "\r\n", "",
+       "", Cust("C10", "Num", "Oslo", "12", "20240101")},
+      {"an ESC line ends the data, trailing empty lines too", 0x115,
+       kNew + "\r\n\x1b\r\n" + Cust("C11", "After", "", "", "") + "\r\n", "", "", kNew},
+      {"trailing empty lines", 0x115, kNew + "\r\n\r\n\r\n", "", "", kNew},
+      {"Delimited, values typed as a person would", 0x135,
+       " C10 ; 'Typed' ;\"Oslo\"; 1,234.5 ; 12/31/2024 \r\n", "", "", Cust("C10", "Typed", "Oslo", "1234.50", "20241231")},
+      {"an expression item with the value", 0x135, "\"c10\",\"x\"\r\n", "",
+       "CODE,NAME{}=FN$CHNG(_$(30);'x';'Lower')", Cust("c10", "Lower", "", "", "")},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.id);
+    Put("in.txt", r.content);
+    Parm(kTrBuffSize, r.buffSize);
+    Parm(kTrStruct, r.structText);
+    if (std::string(r.id).find("Delimited, values") != std::string::npos) Parm(kTrFlDelim, ";");
+    ASSERT_LE(DataFileOpen(2, 0), 2);
+    EXPECT_EQ(Run("in.txt", r.mode), 0) << ErrDetail().Str();
+    DataFileCloseAll();
+    EXPECT_EQ(Imported(), r.expected);
+    EXPECT_EQ(CustCheck(), "");
+    // Back to the three customers for the next row.
+    ASSERT_EQ(DataFileOpen(1, dfopen::kExclusive), 0);
+    for (size_t at = 0; at < r.expected.size(); at += kCustLen) {
+      ASSERT_EQ(DataFileReadKey(1, 1, S(r.expected.substr(at, 6)), 0), 0);
+      ASSERT_EQ(DataFileDelete(1, 0), 0);
+    }
+    DataFileCloseAll();
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The key range of LIMITS$ and COND$ choose the rows; a range with no row
+// answers 127, which the statement turns into 0.
+TEST_F(TransLayoutTest, BoundsAndConditionChooseTheRows) {
+  struct Row {
+    const char* id;
+    const char* limits;
+    const char* cond;
+    const char* index;
+    Status code;
+    const char* codes;  // the codes exported, in order
+  } rows[] = {
+      {"all", "", "", "", 0, "C01,C02,C03"},
+      {"a key range", "'C02','C03'", "", "", 0, "C02,C03"},
+      {"a bound over its own length", "'C0','C02'", "", "", 0, "C01,C02"},
+      {"a condition", "", "BALANCE{}<>0", "", 0, "C01,C03"},
+      {"both", "'C02',''", "BALANCE{}<>0", "", 0, "C03"},
+      {"by key 2 (city)", "'D','Q'", "", "2", 0, "C02,C01"},
+      {"nothing qualifies", "'X','Z'", "", "", st::OUTOFDATA, ""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.id);
+    Parm(kTrLimits, r.limits);
+    Parm(kTrCond, r.cond);
+    Parm(kTrIndex, r.index);
+    Parm(kTrStruct, "CODE");
+    EXPECT_EQ(Run("out.csv", 0x134), r.code) << ErrDetail().Str();
+    std::string got = Bytes("out.csv"), codes;
+    for (size_t at = 0; (at = got.find('"', at)) != std::string::npos; at += 5)
+      codes += (codes.empty() ? "" : ",") + got.substr(at + 1, 3);
+    if (r.code == 0) EXPECT_EQ(codes, r.codes);
+  }
+  // The statement: 127 becomes 0 in _STAT.
+  DataFileSetCurrent(1);
+  Parm(kTrLimits, "'X','Z'");
+  uint16_t kinds[2] = {1, 1};
+  int16_t ints[2] = {0, 0};
+  StrValue strs[2] = {S("none.csv"), S("STREAM,DELIMITED")};
+  VarSysIntSet(kSysStat, 99);
+  EXPECT_EQ(TransStatement(2, kinds, ints, strs, tmode::kExport), 0);
+  EXPECT_EQ(VarSysIntGet(kSysStat), 0);
+  EXPECT_EQ(VarSysIntGet(kSysCount), 0);
+}
+
+// UNICKEY$ skips rows whose key is there; OVERWRITE writes only those,
+// through MERGE$ (the imported record in the saved copy), or whole without it.
+TEST_F(TransLayoutTest, UniqueKeysAndOverwrite) {
+  std::string in = "\"C02\",\"Changed\",\"Dublin\",7,\"20230615\"\r\n\"C09\",\"Nine\",\"Oslo\",9,\"20200101\"\r\n";
+  Put("in.csv", in);
+  ASSERT_LE(DataFileOpen(2, 0), 2);
+  EXPECT_EQ(Run("in.csv", 0x135), 0) << ErrDetail().Str();  // C02 is there: skipped
+  EXPECT_EQ(VarSysIntGet(kSysCount), 1);
+  EXPECT_EQ(Record("C02"), kBrien);
+  EXPECT_EQ(Record("C09"), Cust("C09", "Nine", "Oslo", "9.00", "20200101"));
+
+  // A unique text of its own: the name in key 1 (CODE) finds nothing,
+  // so both rows go in.
+  Put("in.csv", "\"C07\",\"Zed\"\r\n\"C08\",\"Nobody\"\r\n");
+  Parm(kTrUnicKey, "NAME{}");
+  Parm(kTrStruct, "CODE,NAME");
+  EXPECT_EQ(Run("in.csv", 0x135), 0) << ErrDetail().Str();
+  EXPECT_EQ(VarSysIntGet(kSysCount), 2);
+  // The same text in key 2 (CITY): "Rome" is there, "Lima" is not.
+  Put("in.csv", "\"C05\",\"Rome\"\r\n\"C06\",\"Lima\"\r\n");
+  Parm(kTrUnicKey, "CITY{}");
+  Parm(kTrUnicCri, "2");
+  Parm(kTrStruct, "CODE,CITY");
+  EXPECT_EQ(Run("in.csv", 0x135), 0) << ErrDetail().Str();
+  EXPECT_EQ(VarSysIntGet(kSysCount), 1);
+  EXPECT_EQ(Record("C05"), "");
+  EXPECT_NE(Record("C06"), "");
+
+  // OVERWRITE: only the keys there, through MERGE$ over the stored record
+  // with the imported one as the saved copy.
+  Put("in.csv", in);
+  Parm(kTrMerge, "BALANCE{}=BALANCE{}+FN#VALN(FN$FLDS(BALANCE{};2);'N')");
+  EXPECT_EQ(Run("in.csv", 0x335), 0) << ErrDetail().Str();
+  EXPECT_EQ(VarSysIntGet(kSysCount), 2);
+  // (an assignment stores the number as the store writes it)
+  EXPECT_EQ(Record("C02"), Cust("C02", "O'Brien", "Dublin", "7", "20230615"));
+  EXPECT_EQ(Record("C09"), Cust("C09", "Nine", "Oslo", "18", "20200101"));
+  // Without MERGE$ the imported record replaces the stored one.
+  Put("in.csv", "\"C01\",\"Replaced\",\"Paris\",1,\"20240131\"\r\n\"C77\",\"Missing\",\"Paris\",1,\"20240131\"\r\n");
+  EXPECT_EQ(Run("in.csv", 0x335), 0) << ErrDetail().Str();
+  EXPECT_EQ(VarSysIntGet(kSysCount), 1);
+  EXPECT_EQ(Record("C01"), Cust("C01", "Replaced", "Paris", "1.00", "20240131"));
+  EXPECT_EQ(Record("C77"), "");
+  DataFileCloseAll();
+  EXPECT_EQ(CustCheck(), "");
+  EXPECT_EQ(TotalsCheck(), "");
 }
 
 }  // namespace
