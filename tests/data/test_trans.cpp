@@ -243,7 +243,7 @@ TEST_F(TransLayoutTest, BoundsAndConditionChooseTheRows) {
   Parm(kTrLimits, "'X','Z'");
   uint16_t kinds[2] = {1, 1};
   int16_t ints[2] = {0, 0};
-  StrValue strs[2] = {S("none.csv"), S("STREAM,DELIMITED")};
+  StrValue strs[2] = {StrFromC("none.csv"), StrFromC("STREAM,DELIMITED")};
   VarSysIntSet(kSysStat, 99);
   EXPECT_EQ(TransStatement(2, kinds, ints, strs, tmode::kExport), 0);
   EXPECT_EQ(VarSysIntGet(kSysStat), 0);
