@@ -299,3 +299,78 @@ TEST_F(TransLayoutTest, UniqueKeysAndOverwrite) {
 }
 
 }  // namespace
+
+namespace {
+
+// DELETING over three consecutive keys deletes all three (each record
+// once, chosen before the first delete), with their relation statements.
+TEST_F(TransLayoutTest, DeletingConsecutiveKeys) {
+  Customers({Cust("C04", "Four", "Paris", "4.00", "20240101"), Cust("C05", "Five", "Rome", "5.00", "20240101")});
+  ASSERT_LE(DataFileOpen(2, 0), 2);
+  Parm(kTrLimits, "'C02','C04'");
+  EXPECT_EQ(Run("", 0x108), 0) << ErrDetail().Str();
+  EXPECT_EQ(VarSysIntGet(kSysCount), 3);
+  for (const char* c : {"C02", "C03", "C04"}) EXPECT_EQ(Record(c), "") << c;
+  EXPECT_EQ(Record("C01"), kAnn);
+  EXPECT_NE(Record("C05"), "");
+  ASSERT_EQ(DataFileReadKey(2, 1, S("Rome"), 0), 0);  // Zed (-12.50) went, Five stayed
+  EXPECT_EQ(RecFieldGet(2, 2).Str(), std::string(13, ' ') + "5");
+  DataFileCloseAll();
+  EXPECT_EQ(CustCheck(), "");
+}
+
+// TRIGGER$ "DISABLE" switches the relation statements off for the run
+// only: after a run that fails as after one that succeeds they are on.
+TEST_F(TransLayoutTest, TriggerDisableComesBackOnEveryPath) {
+  ASSERT_LE(DataFileOpen(2, 0), 2);
+  std::string totals = Bytes("TOTALS.FD");
+  for (bool fails : {true, false}) {
+    SCOPED_TRACE(fails ? "failing" : "succeeding");
+    Put("in.csv", std::string("\"C10\",\"Ten\",\"Paris\",10,\"20240101\"\r\n") + (fails ? "\r\nmore\r\n" : ""));
+    Parm(kTrTrigger, "DISABLE");
+    VarSysIntSet(kSysUpStat, 1);
+    EXPECT_EQ(Run("in.csv", 0x135), fails ? st::BADINPUTDATA : 0) << ErrDetail().Str();
+    EXPECT_EQ(VarSysIntGet(kSysUpStat), 1);
+  }
+  DataFileCloseAll();
+  EXPECT_EQ(Bytes("TOTALS.FD"), totals);  // C10 went in without its statements
+  EXPECT_NE(Record("C10"), "");
+}
+
+int g_stage4 = 0;
+Status g_confirm = 0;
+
+// The replace import (IMPORT+EXTERNFILE+DELETING): the old pair is set
+// aside only after the confirmation; a cancel there keeps every record.
+// (A merge that fails puts the old pair back: TransJournalTest.)
+TEST_F(TransLayoutTest, ReplaceImport) {
+  DataUi ui = DataUiGet();
+  ui.transBounds = [](uint16_t) { return Status(0); };
+  ui.transConfirm = [](int stage, uint16_t) {
+    if (stage == 4) ++g_stage4;
+    return stage == 4 ? g_confirm : Status(0);
+  };
+  DataUiSet(ui);
+  Snapshot before{Bytes("CUST.FD"), Bytes("CUST.DIR"), Bytes("TOTALS.FD")};
+  Put("in.csv", "\"C20\",\"Twenty\",\"Oslo\",20,\"20240101\"\r\n\"C21\",\"Twenty-one\",\"Oslo\",21,\"20240101\"\r\n");
+  ASSERT_LE(DataFileOpen(2, 0), 2);
+  g_confirm = st::USERCANCELED;
+  EXPECT_EQ(Run("in.csv", 0x3D), st::USERCANCELED) << ErrDetail().Str();
+  EXPECT_EQ(g_stage4, 1);
+  DataFileCloseAll();
+  EXPECT_TRUE((Snapshot{Bytes("CUST.FD"), Bytes("CUST.DIR"), Bytes("TOTALS.FD")}) == before);
+  EXPECT_FALSE(RunJournalLeft());
+  EXPECT_FALSE(Exists("CUST.FD.jr1") || Exists("CUST.DIR.jr1"));
+  ASSERT_LE(DataFileOpen(2, 0), 2);
+  g_confirm = 0;
+  g_stage4 = 0;
+  EXPECT_EQ(Run("in.csv", 0x3D), 0) << ErrDetail().Str();
+  EXPECT_EQ(g_stage4, 1);
+  DataFileCloseAll();
+  EXPECT_EQ(Bytes("CUST.FD"), Cust("C20", "Twenty", "Oslo", "20.00", "20240101") +
+                                  Cust("C21", "Twenty-one", "Oslo", "21.00", "20240101"));
+  EXPECT_EQ(CustCheck(), "");
+  EXPECT_FALSE(Exists("CUST.FD.jr1") || Exists("CUST.DIR.jr1"));
+}
+
+}  // namespace

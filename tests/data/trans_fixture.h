@@ -77,6 +77,8 @@ class TransTest : public PackTest {
     PackTest::TearDown();
   }
 
+  // A file's bytes in one read (large files too).
+  std::string Bytes(const std::string& name) const { return ReadBytes(Path(name)); }
   // Files left in the temporary directory (work copies).
   size_t TempLeft() const {
     size_t n = 0;
