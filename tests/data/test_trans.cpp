@@ -3,6 +3,7 @@
 // keys, overwrite, deletion, TRIGGER$ and the replace import.
 #include <gtest/gtest.h>
 
+#include "runtime/strutil.h"
 #include "trans_fixture.h"
 
 namespace {
@@ -371,6 +372,103 @@ TEST_F(TransLayoutTest, ReplaceImport) {
                                   Cust("C21", "Twenty-one", "Oslo", "21.00", "20240101"));
   EXPECT_EQ(CustCheck(), "");
   EXPECT_FALSE(Exists("CUST.FD.jr1") || Exists("CUST.DIR.jr1"));
+}
+
+}  // namespace
+
+namespace {
+
+// Modes the engine refuses answer 148 naming the mode before anything is
+// opened or written.
+TEST_F(TransLayoutTest, RefusedModesOpenNothing) {
+  struct Row {
+    uint16_t mode;
+    const char* detail;
+  } rows[] = {
+      {0x504, "RELATIONAL_RESET"},       {0x10B, "IMPORT,UPDATE,DELETING"}, {0x2104, "USR_UPDATE"},
+      {0x1135, "IMPORT,IS_SQL"},          {0x0915, "IMPORT,EXTERN_INDEXED"}, {0x8114, "0x8000"},
+      {0x0904, "EXTERN_INDEXED"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.detail);
+    ErrClear();
+    EXPECT_EQ(Run("out.txt", r.mode), st::FEATUREREMOVED);
+    EXPECT_EQ(ErrDetail().Str(), std::string("TransMode ") + r.detail);
+    EXPECT_FALSE(Exists("out.txt"));
+    EXPECT_FALSE(DataFileStore(1)->IsOpen());
+  }
+}
+
+// A failed export leaves its target as it was: written beside it and
+// renamed only at the end, an APPEND cut back.
+TEST_F(TransLayoutTest, FailedExportLeavesTheTarget) {
+  Customers({Cust("C04", "Both \" and '", "Oslo", "1.00", "20240101")});
+  for (uint16_t mode : {0x134, 0x174}) {  // Delimited, Delimited appending
+    SCOPED_TRACE(mode);
+    Put("out.csv", "what was there\r\n");
+    ErrClear();
+    EXPECT_EQ(Run("out.csv", mode), st::BADINPUTDATA);
+    EXPECT_EQ(ErrDetail().Str(), "key C04: a value holds both quote characters");
+    EXPECT_EQ(Bytes("out.csv"), "what was there\r\n");
+    size_t beside = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+      beside += e.path().filename().string().rfind("out.csv.", 0) == 0;
+    EXPECT_EQ(beside, 0u);
+  }
+  Parm(kTrLimits, "'C01','C01'");
+  EXPECT_EQ(Run("out.csv", 0x174), 0);
+  EXPECT_EQ(Bytes("out.csv"), "what was there\r\n\"C01\",'Ann \"Smith\"',\"Paris\",1234.50,\"20240131\"\r\n");
+}
+
+// The internal modes: a self update whose WREXP$ moves the scan key meets
+// each record once; a relational update keeps the totals; INDEXCHK counts.
+TEST_F(TransLayoutTest, UpdatesAndCounts) {
+  ASSERT_LE(DataFileOpen(2, 0), 2);
+  Parm(kTrWrExp, "CODE{}='Z'+CODE{}");
+  EXPECT_EQ(Run("", 0x101), 0) << ErrDetail().Str();
+  EXPECT_EQ(VarSysIntGet(kSysCount), 3);
+  for (const char* c : {"ZC01", "ZC02", "ZC03"}) EXPECT_NE(Record(c), "") << c;
+  Parm(kTrWrExp, "BALANCE{}=BALANCE{}+1");
+  Parm(kTrCond, "CITY{}=='Rome*'");
+  EXPECT_EQ(Run("", 0x103), 0) << ErrDetail().Str();
+  EXPECT_EQ(VarSysIntGet(kSysCount), 1);
+  ASSERT_EQ(DataFileReadKey(2, 1, S("Rome"), 0), 0);
+  EXPECT_EQ(StrTrim(RecFieldGet(2, 2), 3).Str(), "-11.5");
+  // INDEXCHK: the rows of the range that meet COND$, in _COUNT, reported
+  // in a box unless BATCHMODE.
+  static std::string box;
+  DataUi ui = DataUiGet();
+  ui.info = [](StrValue text) {
+    box = text.Str();
+    return Status(0);
+  };
+  ui.transBounds = [](uint16_t) { return Status(0); };
+  DataUiSet(ui);
+  Parm(kTrCond, "BALANCE{}<>0");
+  EXPECT_EQ(Run("", 0x180), 0);
+  EXPECT_EQ(VarSysIntGet(kSysCount), 2);
+  EXPECT_EQ(box, "");
+  Parm(kTrLimits, "'ZC02',''");
+  EXPECT_EQ(Run("", 0x80), 0);
+  EXPECT_EQ(VarSysIntGet(kSysCount), 2);
+  EXPECT_EQ(box, "Counted 2 rows in CUST");
+  DataFileCloseAll();
+  EXPECT_EQ(CustCheck(), "");
+}
+
+}  // namespace
+
+namespace {
+
+// IS_SQL without STREAM exports into another data file of the dictionary
+// (SQLTABLE$, else the external name): the fields of the same names.
+TEST_F(TransLayoutTest, SqlExportIntoAnotherFile) {
+  EXPECT_EQ(Run("ARCHIVE", 0x1104), 0) << ErrDetail().Str();
+  EXPECT_EQ(VarSysIntGet(kSysCount), 3);
+  DataFileCloseAll();
+  EXPECT_EQ(Bytes("ARCHIVE.FD"), kAnn.substr(0, 36) + kBrien.substr(0, 36) + kZed.substr(0, 36));
+  EXPECT_EQ(Run("CUST", 0x1104), st::BADINPUTDATA);  // its own file
+  EXPECT_EQ(Run("NOSUCH", 0x1104), st::BADFILENUMBER);
 }
 
 }  // namespace

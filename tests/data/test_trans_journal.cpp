@@ -114,3 +114,32 @@ TEST_F(TransJournalTest, TenRowsIntoManyRecordsJournalAFew) {
 }
 
 }  // namespace
+
+namespace {
+
+int g_steps = 0;
+
+// A cancel from the progress window in the middle of the merge undoes it;
+// the statement then reports 0 as the Part has it for 122.
+TEST_F(TransJournalTest, CancelFromTheProgressWindowUndoesTheMerge) {
+  Customers({Cust("C01", "Old", "CityA", "1.00", "20230101")});
+  Put("in.csv", Rows(0, 300));
+  ASSERT_LE(DataFileOpen(2, 0), 2);
+  Snapshot before = Files();
+  DataUi ui = DataUiGet();
+  ui.progressStep = [](uint32_t, uint32_t, StrValue) { return ++g_steps == 450 ? st::USERCANCELED : Status(0); };
+  DataUiSet(ui);
+  DataFileSetCurrent(1);
+  uint16_t kinds[3] = {1, 0, 0};
+  int16_t ints[3] = {0, 0x30, 1};
+  StrValue strs[3] = {StrFromC("in.csv"), StrFromC("48"), StrFromC("1")};
+  VarSysIntSet(kSysStat, 99);
+  EXPECT_EQ(TransStatement(3, kinds, ints, strs, tmode::kImportStmt), 0);
+  EXPECT_EQ(VarSysIntGet(kSysStat), 0);
+  EXPECT_EQ(g_steps, 450);  // 300 rows read, then the merge's 150th
+  DataFileCloseAll();
+  EXPECT_TRUE(Files() == before);
+  EXPECT_FALSE(RunJournalLeft());
+}
+
+}  // namespace

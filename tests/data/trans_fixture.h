@@ -5,6 +5,7 @@
 //   1 CUST    CODE A6, NAME A30, CITY A20, BALANCE 2 (12), SINCE D8 (76
 //             bytes); key 1 CODE, key 2 CITY
 //   2 TOTALS  CITY A20, TOTAL 2 (14), N N6 (40 bytes); key 1 CITY
+//   3 ARCHIVE CODE A6, NAME A30; its default key
 // Relation 1 of CUST reaches TOTALS by CITY{1}; the relation statements
 // keep each city's total balance and customer count (TOTALS must be open
 // for them, as a procedure opens it).
@@ -64,7 +65,8 @@ class TransTest : public PackTest {
     Write("TTDICC.DAT", {"01 Customers*" + dir.path() + "*01CUST", "01 CODE  006 ACODE", "01 NAME  030 ANAME",
                          "01 CITY  020 ACITY", "01 BALAN 012 2BALANCE", "01 SINCE 008 DSINCE", "31 code <0001006",
                          "31 city <0037020", "02 Totals*" + dir.path() + "*01TOTALS", "02 CITY  020 ACITY",
-                         "02 TOTAL 014 2TOTAL", "02 N     006 NN", "32 city <0001020"});
+                         "02 TOTAL 014 2TOTAL", "02 N     006 NN", "32 city <0001020",
+                         "03 Archive*" + dir.path() + "*01ARCHIVE", "03 CODE  006 ACODE", "03 NAME  030 ANAME"});
     Write("TTREL.DAT", {"61 Customers:2R1K1=CITY{1}"});
     Write("TTRELUP.DAT", {"0100 FILEREL(1;2;1;4;TOTAL{2}=TOTAL{2}+_SGN*BALANCE{1},N{2}=N{2}+_SGN)"});
     ASSERT_EQ(DicLoad(S(dir.path()), S("TT"), S("")), 0) << ErrDetail().Str();
