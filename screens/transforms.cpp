@@ -26,7 +26,7 @@ Status TransBounds(uint16_t mode) {
   const StrAreaScope scope;
   AcceptResult r = AcceptForm(Msg("0057 Transaction Bounds"), View(list));
   if (r.status != 0) return r.status;
-  if (r.condition.empty()) return 0;
+  if (r.condition.empty()) return r.values.empty() ? 0 : TransParmSet(kTrLimits, View(r.values));
   StrValue joined = FmtCondJoin(View(TransParmText(kTrCond)), View(r.condition), StrFromC("&&"));
   if (Status e = StrError(joined)) return e;
   return TransParmSet(kTrCond, joined);

@@ -11,7 +11,10 @@
 // The form titled message 0057 "Transaction Bounds" over ACBOUND$ (nothing
 // when it is empty): its search condition (field, operator and value of
 // each answered spec, quoted safely, "==" with "*" a pattern) is joined to
-// COND$ with "&&". The form's status: 0, 122 cancelled, or its error.
+// COND$ with "&&". A form without operators (the default "1{}": field 1
+// from) gives the bounds instead: its answers become LIMITS$, the first
+// the lower bound of the key range, the second the upper one. The form's
+// status: 0, 122 cancelled, or its error.
 Status TransBounds(uint16_t mode);
 // Stage 0: the form titled message 0055 "Transaction Data Needed" with the
 // field of message 0056 asks the external file's name, which becomes
