@@ -11,6 +11,7 @@
 #include "data/trans.h"
 #include "devices/devstack.h"
 #include "devices/reportlaunch.h"
+#include "devices/scanner.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
 #include "screens/choice.h"
@@ -30,6 +31,7 @@ void LayerHooksRegister() {
   LangVarAssignHookSet(LangVarAssign);
   FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
   MenuCmdReportSet(ReportCommand);
+  ScannerHooksRegister();
   DataStatementsRegister();
   DataBuiltinsRegister();
   DevStatementsRegister();

@@ -15,6 +15,7 @@
 //   data     <- screens  StatUi: screen properties, field texts and the
 //                        step runner of statistics steps; STATSTEPS
 //   screens  <- devices  the Report verb launches a report
+//   screens  <- devices  the barcode scanner of data screens: start, stop, poll
 //   runtime  <- screens  the assertion box
 //   script   <- screens  MESSAGE, WINOPEN, WINCLOSE, WINPROG; the progress
 //                        window the runner polls and a run closes

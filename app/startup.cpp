@@ -12,6 +12,7 @@
 #include "data/selection.h"
 #include "data/stgetlist.h"
 #include "devices/devstack.h"
+#include "devices/serial.h"
 #include "platform/host/cmdline.h"
 #include "platform/host/env.h"
 #include "platform/host/files.h"
@@ -100,8 +101,10 @@ int AppMain(void* instance, const AppConstants& app, const char* commandLine) {
   // A failed initialisation ends the program at once with its own result.
   if (init != 0) return init <= 255 ? init : 255;
   Status result = StartMenuRun(StrFromC(app.startMenu));
-  // Output devices a procedure left open are closed, newest first.
+  // Output devices a procedure left open are closed, newest first, then the
+  // serial ports a scanner still holds.
   DevStackCloseAll();
+  ComCloseAll();
   // Every data file is closed, its index saved, before the run is marked
   // closed; a file that could not be saved leaves the run open (the next
   // start then offers the recovery) and its error becomes the exit code.

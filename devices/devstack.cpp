@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "devices/report.h"
 #include "devices/reportlaunch.h"
 #include "runtime/errors.h"
 #include "runtime/strutil.h"
@@ -82,6 +83,7 @@ void DevStatementsRegister() {
   ExecStatementSet(kStmtDLocate, DLocate);
   ExecStatementSet(kStmtDPrint, DPrint);
   ExecStatementSet(kStmtEndDevice, EndDevice);
+  ReportStatementsRegister();
 }
 
 void DevStackCloseAll() {

@@ -4,3 +4,7 @@
 
 Status ReportCommand(StrValue) { return SeamMissing("ReportCommand"); }
 StrValue DevSelect(StrValue) { return StrErr(SeamMissing("DevSelect")); }
+Status ReportStart(StrValue, StrValue, StrValue, StrValue, StrValue, int, DevRecord*, ReportLimitsDialog,
+                   ReportDevChooser) {
+  return SeamMissing("ReportStart");
+}

@@ -32,28 +32,6 @@ Status Fail(Status code, StrValue detail) {
   return ErrSet(1, MOD_MALLOC_MEMACUMS, code, code);
 }
 
-// The length of the next argument: up to a separator outside quotes and
-// parentheses, or the end.
-uint32_t ArgLength(StrValue text, uint32_t from, char sep) {
-  char quote = 0;
-  int depth = 0;
-  uint32_t i = from;
-  for (; i < text.len; ++i) {
-    char c = text.ptr[i];
-    if (quote) {
-      if (c == quote) quote = 0;
-    } else if (c == '\'' || c == '"') {
-      quote = c;
-    } else if (c == '(') {
-      ++depth;
-    } else if (c == ')') {
-      if (depth > 0) --depth;
-    } else if (c == sep && depth == 0) {
-      break;
-    }
-  }
-  return i - from;
-}
 
 // Evaluates one argument and pushes its value on the argument stack.
 // An empty argument is absent: the empty text, read as 0 by a handler.
@@ -124,7 +102,7 @@ Status ExecArgsEval(StrValue text, char separator, uint16_t* kinds, uint16_t* co
   bool more = text.len > 0;
   Status s = 0;
   while (more && s == 0) {
-    uint32_t len = ArgLength(text, pos, separator);
+    uint32_t len = ExecArgLength(text, pos, separator);
     if (*count == kExecMaxArgs) {
       s = Fail(st::SINTAXERROR, text);
       break;
@@ -232,4 +210,25 @@ Status PrcRestoreState(const PrcStateMark& mark) {
     if (first == 0) first = closed;
   }
   return first;
+}
+
+uint32_t ExecArgLength(StrValue text, uint32_t from, char sep) {
+  char quote = 0;
+  int depth = 0;
+  uint32_t i = from;
+  for (; i < text.len; ++i) {
+    char c = text.ptr[i];
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '\'' || c == '"') {
+      quote = c;
+    } else if (c == '(') {
+      ++depth;
+    } else if (c == ')') {
+      if (depth > 0) --depth;
+    } else if (c == sep && depth == 0) {
+      break;
+    }
+  }
+  return i - from;
 }

@@ -74,6 +74,9 @@ using ExecStatement = Status (*)(uint16_t code, const ExecArgs& args);
 Status ExecStatementSet(uint16_t code, ExecStatement fn);
 ExecStatement ExecStatementFind(uint16_t code);  // null when none
 
+// The length of the argument at `from`: up to a separator outside quotes
+// and parentheses, or the end.
+uint32_t ExecArgLength(StrValue text, uint32_t from, char sep);
 // Evaluates each argument of the text (split at `separator`) onto the
 // argument stack; kinds[i] receives each kind and *count their number. More
 // than 16 arguments or an evaluation error (122 and above) cuts the stack

@@ -6,12 +6,12 @@
 #include "data/dictionary.h"
 #include "data/fileaction.h"
 #include "data/relations.h"
+#include "devices/report.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/fixednum.h"
 #include "runtime/format.h"
 #include "runtime/log.h"
-#include "runtime/seam.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "screens/actionchain.h"
@@ -222,7 +222,62 @@ std::string InvGroupCompare(const InvRun& run, int op, const std::string& value)
 
 // --- One invoice -------------------------------------------------------------------------
 
-Status InvSelectDialog(const InvRun&) {
+namespace {
+
+constexpr char kInvSelButtons[] = "Cancel,Skip,Confirm";
+constexpr char kInvSelDoc[] = "kxInvSel.pdc";
+constexpr uint16_t kButtonsItem = 9;  // of the settings list: the report window's buttons
+enum : int { kParmDoc = 17, kParmDevice = 91 };
+
+// DEVICE$: evaluated when it is an expression, its "," written " /";
+// the screen when empty.
+std::string InvFormDevice() {
+  StrAreaScope scope;
+  std::string device = ExpEvalIfExpr(View(InvParm(kParmDevice))).Str();
+  for (size_t at = device.find(','); at != std::string::npos; at = device.find(',', at + 2)) device.replace(at, 1, " /");
+  return device.empty() ? "CON" : device;
+}
+
+// The confirmation form: the report DOC$ on the note's first row, shown on
+// DEVICE$ in the report window with the buttons Cancel, Skip and Confirm;
+// a dismissal counts as Cancel. The notes file's state, the current file and
+// the buttons are put back afterwards.
+Status InvConfirmForm(const InvRun& run) {
+  std::string doc = InvParm(kParmDoc);
+  if (doc.empty()) doc = kInvSelDoc;
+  std::string device = InvFormDevice();
+  DataStoreState state;
+  if (Status s = DataFileCtrlSave(&state, run.notesFile, nullptr)) return s;
+  const int16_t current = VarSysIntGet(kSysCurFil);
+  std::string buttons = DynStrGet(SettingsList, kButtonsItem).Str();
+  Status s = DynStrSet(SettingsList, kButtonsItem, StrFromC(kInvSelButtons));
+  if (s == 0) {
+    DataFileSetCurrent(run.notesFile);
+    s = DataFileKeySet(run.notesFile, 1);
+  }
+  if (s == 0) {
+    StrAreaScope scope;
+    StrValue key = KeyValueCur(run.notesFile, 1);
+    VarSysIntSet(kSysCurEdFld, 0);
+    s = key.IsError() ? StrError(key)
+                      : ReportRun(View(device), nullptr, View(doc), Empty(), Empty(), key, Empty(), StrFromC("NONE"),
+                                  Empty());
+  }
+  DynStrSet(SettingsList, kButtonsItem, View(buttons));
+  Status restored = DataFileCtrlSave(nullptr, run.notesFile, &state);
+  VarSysIntSet(kSysCurFil, current);
+  if (s) return s;
+  if (restored) return restored;
+  switch (VarSysIntGet(kSysCurEdFld)) {
+    case 2: return 1;
+    case 1: return 0;
+    default: return st::USERCANCELED;
+  }
+}
+
+}  // namespace
+
+Status InvSelectDialog(const InvRun& run) {
   std::string field = RunName(kNameConfirm);
   bool ask = false;
   if (!field.empty()) {
@@ -236,9 +291,7 @@ Status InvSelectDialog(const InvRun&) {
     if (Status c = DataFileCancelPoll()) return c;
     return 1;
   }
-  // The confirmation form is the report window; until it exists the run
-  // stops here rather than invoice a note nobody confirmed.
-  return SeamMissing("InvSelectDialog");
+  return InvConfirmForm(run);
 }
 
 namespace {

@@ -142,6 +142,9 @@ Status InvRunWith(InvGroupLoopFn loop);
 // The run's own loop over the customers (one pass over the notes).
 Status InvGroupLoop(InvRun& run);
 // The confirmation of the note whose first row is current: 0 skip, 1
-// confirm, 122 cancel, or an error (the form itself answers 148 until the
-// report window exists).
+// confirm, 122 cancel, or an error. Without a confirmation field (item 6
+// false) the note is confirmed; otherwise the form DOC$ (default
+// "kxInvSel.pdc") prints the note on DEVICE$ (default the screen) in the
+// report window with the buttons "Cancel,Skip,Confirm"; Esc or closing it
+// cancels.
 Status InvSelectDialog(const InvRun& run);

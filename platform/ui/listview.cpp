@@ -166,6 +166,16 @@ void lv_set_ext(Hwnd h, uint32_t extStyle) {
   if (ListViewState* lv = lv_of(h)) lv->ext = extStyle;
 }
 
+uint32_t lv_color(Hwnd h, int which) {
+  ListViewState* lv = lv_of(h);
+  return lv && which >= 0 && which < 3 ? lv->colors[which] : 0;
+}
+
+uint32_t lv_ext(Hwnd h) {
+  ListViewState* lv = lv_of(h);
+  return lv ? lv->ext : 0;
+}
+
 int lv_insert_column(Hwnd h, int index, std::string_view title, int width, Align align) {
   ListViewState* lv = lv_of(h);
   if (!lv || index < 0) return -1;
@@ -186,6 +196,18 @@ int lv_column_width(Hwnd h, int col) {
   ListViewState* lv = lv_of(h);
   if (!lv || col < 0 || col >= static_cast<int>(lv->columns.size())) return 0;
   return lv->columns[static_cast<size_t>(col)].width;
+}
+
+std::string lv_column_title(Hwnd h, int col) {
+  ListViewState* lv = lv_of(h);
+  if (!lv || col < 0 || col >= static_cast<int>(lv->columns.size())) return std::string();
+  return lv->columns[static_cast<size_t>(col)].title;
+}
+
+Align lv_column_align(Hwnd h, int col) {
+  ListViewState* lv = lv_of(h);
+  if (!lv || col < 0 || col >= static_cast<int>(lv->columns.size())) return Align::Left;
+  return lv->columns[static_cast<size_t>(col)].align;
 }
 
 int lv_insert_item(Hwnd h, int row, std::string_view text) {

@@ -269,9 +269,15 @@ bool combo_set_sel(Hwnd h, int index);
 enum class Align { Left, Right, Centre };
 void lv_set_colors(Hwnd h, uint32_t text, uint32_t textBg, uint32_t bg);
 void lv_set_ext(Hwnd h, uint32_t extStyle);
+// The colours as set (0 text, 1 text background, 2 background) and the
+// extended styles; 0 for a window that is no list view.
+uint32_t lv_color(Hwnd h, int which);
+uint32_t lv_ext(Hwnd h);
 int lv_insert_column(Hwnd h, int index, std::string_view title, int width, Align align);
 int lv_column_count(Hwnd h);
 int lv_column_width(Hwnd h, int col);
+std::string lv_column_title(Hwnd h, int col);
+Align lv_column_align(Hwnd h, int col);
 int lv_insert_item(Hwnd h, int row, std::string_view text);  // answers the row
 bool lv_set_item_text(Hwnd h, int row, int col, std::string_view text);
 std::string lv_item_text(Hwnd h, int row, int col);

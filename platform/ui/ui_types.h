@@ -211,6 +211,11 @@ constexpr uint32_t PBS_SMOOTH = 0x1;
 constexpr uint32_t LVS_REPORT = 0x1;
 constexpr uint32_t LVS_SINGLESEL = 0x4;
 
+// List-view extended styles (lv_set_ext).
+constexpr uint32_t LVS_EX_GRIDLINES = 0x01;
+constexpr uint32_t LVS_EX_HEADERDRAGDROP = 0x10;
+constexpr uint32_t LVS_EX_FULLROWSELECT = 0x20;
+
 // ---- Message boxes ----------------------------------------------------------
 constexpr uint32_t MB_OK = 0x0;
 constexpr uint32_t MB_OKCANCEL = 0x1;

@@ -298,19 +298,6 @@ TEST(InvoicingDiffTest, OnePassWritesWhatThePlainLoopsWrite) {
   }
 }
 
-// With the confirmation field set, the form is asked for at the first note;
-// until the report window exists its seam stops the run there: END still
-// runs and nothing is written.
-TEST_F(InvoicingTest, ConfirmationFormStopsTheRunUntilItExists) {
-  std::vector<std::string> before = AdmApp::Rows(kFInvoices, 1, {"NUMBER", "N_LINE"});
-  ASSERT_EQ(AdmApp::Eval("INVASK=1"), 0);
-  EXPECT_EQ(AdmInvoicingRun(), st::FEATUREREMOVED);
-  EXPECT_EQ(ErrDetail().Str(), "InvSelectDialog");
-  EXPECT_EQ(AdmApp::Cents("INVRUNS"), 100);
-  EXPECT_EQ(AdmApp::Rows(kFInvoices, 1, {"NUMBER", "N_LINE"}), before);
-  EXPECT_EQ(AdmApp::Cents("AUTONUM('A25')"), 500);
-}
-
 Status g_pollsLeft = 0;
 Status CancelAfter() { return --g_pollsLeft <= 0 ? st::USERCANCELED : 0; }
 

@@ -224,5 +224,19 @@ TEST_F(ListViewTest, CellRectanglesAndHitTestsAgree) {
   EXPECT_FALSE(lv_set_item_text(lv, 0, 2, "x"));
 }
 
+TEST_F(ListViewTest, ColoursStylesAndColumnsReadBack) {
+  EXPECT_EQ(lv_color(lv, 1), 0xFFFFFFu);  // the defaults
+  lv_set_colors(lv, 0x1, 0x2, 0x3);
+  lv_set_ext(lv, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  EXPECT_EQ(lv_color(lv, 0), 0x1u);
+  EXPECT_EQ(lv_color(lv, 2), 0x3u);
+  EXPECT_EQ(lv_color(lv, 3), 0u);
+  EXPECT_EQ(lv_ext(lv), LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  EXPECT_EQ(lv_ext(form), 0u);  // no list view
+  EXPECT_EQ(lv_column_title(lv, 1), "Amount");
+  EXPECT_EQ(lv_column_align(lv, 1), Align::Right);
+  EXPECT_EQ(lv_column_title(lv, 2), "");
+}
+
 }  // namespace
 }  // namespace uitest

@@ -122,9 +122,10 @@ class ScreenUiTest : public ScreenTest {
     for (const std::string& l : lines) out << "01 " << l << "\r\n";
   }
   // A plain top-level window on top of the list, as a screen family makes one.
-  ui::Hwnd Window(int x = 0, int y = 0, int w = 800, int h = 600) {
-    ui::Hwnd win = WinClassCreate(S("TstScreen"), S("screen"), 0, static_cast<uint16_t>(x), static_cast<uint16_t>(y),
-                                  static_cast<uint16_t>(w), static_cast<uint16_t>(h), 0, nullptr);
+  // With a procedure, the window is of a class of its own that has it.
+  ui::Hwnd Window(int x = 0, int y = 0, int w = 800, int h = 600, ui::WndProc proc = nullptr) {
+    ui::Hwnd win = WinClassCreate(S(proc ? "TstProc" : "TstScreen"), S("screen"), 0, static_cast<uint16_t>(x),
+                                  static_cast<uint16_t>(y), static_cast<uint16_t>(w), static_cast<uint16_t>(h), 0, proc);
     EXPECT_NE(win, 0u);
     return win;
   }

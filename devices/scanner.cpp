@@ -1,0 +1,115 @@
+#include "devices/scanner.h"
+
+#include "devices/serial.h"
+#include "platform/ui/ui.h"
+#include "runtime/dynstrings.h"
+#include "runtime/errors.h"
+#include "runtime/sysvars.h"
+#include "screens/actionchain.h"
+#include "screens/fieldvalues.h"
+#include "screens/msgbox.h"
+#include "screens/scanhook.h"
+#include "screens/screendef.h"
+#include "screens/screenprops.h"
+#include "screens/winlist.h"
+#include "script/evaluator.h"
+#include "script/variables.h"
+
+namespace {
+
+constexpr int kPropScanDef = 26;
+constexpr int kPropScanWin = 27;
+constexpr int kPropScanSet = 28;
+
+Status ScanFailed(StrValue scanDef) {
+  ErrClear();  // the port's own failure is told as the scanner's
+  ErrDetailSet(st::DEVICEIOERROR, scanDef, false);
+  return ErrSet(1, MOD_DEVICES, st::DEVICEIOERROR, st::DEVICEIOERROR);
+}
+
+// Trailing CR and LF are not part of a scan.
+StrValue WithoutLineEnd(StrValue text) {
+  while (text.len > 0 && (text.ptr[text.len - 1] == '\r' || text.ptr[text.len - 1] == '\n')) --text.len;
+  return text;
+}
+
+// The wedge buffer: the top of string list 30, taken off; empty when none.
+StrValue WedgeTake() {
+  if (DynStrCount(ResultsStack) == 0) return StrFromC("");
+  return DynStrPopString(ResultsStack);
+}
+
+// SCANWIN$ item n as a condition; an empty item is false.
+Status WindowWanted(uint16_t n, bool* wanted) {
+  StrValue cond = ScreenProp(kPropScanWin, n);
+  if (Status e = StrError(cond)) return e;
+  *wanted = false;
+  if (cond.len == 0) return 0;
+  Status truth = ExpEvalCond(cond);
+  if (truth >= st::USERCANCELED) return truth;
+  *wanted = truth == 1;
+  return 0;
+}
+
+Status Deliver(uint16_t n) {
+  StrValue set = ScreenProp(kPropScanSet, n);
+  if (Status e = StrError(set)) return e;
+  if (set.len == 0) return 0;
+  bool window = false;
+  if (Status e = WindowWanted(n, &window)) return e;
+  if (window) {
+    Status e = FieldPut(0, n, StrFromC(""));
+    ui::Hwnd control = FieldGet(n).control;
+    if (e < 128 && ui::is_window(control)) ui::post(control, ui::MSG_SCAN_FIELD);
+    return e;
+  }
+  StrValue value = ExpEvalStr(set);
+  if (Status e = StrError(value)) return e;
+  if (value.len == 0) return 0;
+  Status e = FieldPut(kCheckInput, n, value);
+  return e >= 122 ? e : ScreenAction(ActionMake(kActNextField, 0));
+}
+
+}  // namespace
+
+Status ScanStart() {
+  const StrAreaScope scope;
+  StrValue scanDef = ScreenProp(kPropScanDef, kPropWhole);
+  if (Status e = StrError(scanDef)) return e;
+  if (scanDef.len == 0 || ExpEvalInt(StrFromC("CHKSCAN")) == 0) return 0;
+  ScanStop();
+  uint16_t slot = ComOpenSpec(scanDef, false);
+  if (slot >= kComSlots) return ScanFailed(scanDef);
+  if (ComTimerStart(WinTop(), slot) != 0) {
+    ComClose(slot);
+    return ScanFailed(scanDef);
+  }
+  VarSysIntSet(kSysSerial, static_cast<int16_t>(kSerialActive | slot));
+  return 0;
+}
+
+Status ScanStop() {
+  int16_t active = VarSysIntGet(kSysSerial);
+  if (active == 0) return 0;
+  ComClose(static_cast<uint16_t>(active & 0xFF));
+  VarSysIntSet(kSysSerial, 0);
+  return 0;
+}
+
+Status ScanPoll(uint16_t slot) {
+  const StrAreaScope scope;
+  StrValue text = WithoutLineEnd(slot == kScanWedge ? WedgeTake() : ComReadLine(slot));
+  if (text.IsError() || text.len == 0 || text.len > kScanMaxLen) return 0;
+  return ScanDeliver(text);
+}
+
+Status ScanDeliver(StrValue text) {
+  const StrAreaScope scope;
+  Status e = VarAssign(StrFromC("_SCAN$"), text);
+  uint16_t n = WinCurrent().curField;
+  const ScreenDesc* screen = ScreenGet(kCurrentIndex);
+  if (e == 0 && screen && n >= 1 && n <= screen->fieldCount) e = Deliver(n);
+  return e > 121 ? ErrShow(e) : e;
+}
+
+void ScannerHooksRegister() { ScanHooksSet(ScanHooks{ScanStart, ScanStop, ScanPoll}); }
