@@ -383,6 +383,8 @@ class DemoMenuTest : public MenuBarTest, public ::testing::WithParamInterface<De
   std::string old;
 };
 
+// (The Transfers entries work on the demo's records: tests/e2e/trans_demo.sh
+// chooses them from the menu bar of the programs.)
 TEST_P(DemoMenuTest, EveryEntryRunsOrShowsWhatItWaitsFor) {
   ui::Hmenu bar = MenuLoad(StrFromC(GetParam().menu));
   EXPECT_EQ(Dump(bar), GetParam().bar);
@@ -409,12 +411,14 @@ INSTANTIATE_TEST_SUITE_P(
     Programs, DemoMenuTest,
     ::testing::Values(DemoMenu{"accounting", "C2MENU",
                                "Procedures{Loan schedule=1500,Calculations{Choose a calculation=1501,"
-                               "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504}",
+                               "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
+                               "Transfers{Export accounts=1505,Import accounts=1506}",
                                "interest.txt"},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Calculations{Choose a calculation=1501,"
                                "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
-                               "Files{Bank details=1505,Invoices=1506},Tools{Amount in words=1507}",
+                               "Files{Bank details=1505,Invoices=1506},Tools{Amount in words=1507},"
+                               "Transfers{Export customers=1508}",
                                "vat.txt"}));
 
 }  // namespace
