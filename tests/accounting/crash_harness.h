@@ -15,6 +15,8 @@
 #include <string>
 
 #include "app/startup.h"
+#include "data/dictionary.h"
+#include "data/reccheck.h"
 
 namespace crash {
 
@@ -26,6 +28,26 @@ inline uint32_t g_seed = 0;
 inline void Tell(const std::string& line) {
   std::string l = line + "\n";
   if (write(g_pipe, l.data(), l.size()) != static_cast<ssize_t>(l.size())) _exit(90);
+}
+
+// A progress step that tells "P" (a record of a rebuild).
+inline Status TellStep(uint32_t, uint32_t, StrValue) {
+  Tell("P");
+  return 0;
+}
+
+// The checker's layout of data file n of the loaded dictionary, in folder.
+inline RecCheckSpec CheckSpec(int n, const std::string& folder) {
+  std::string name = DicFileName(n).Str();
+  RecCheckSpec spec{folder + "/" + name + ".FD", folder + "/" + name + ".DIR", DicRecLen(n), {}};
+  for (int k = 1; k <= DicKeyCount(n); ++k) {
+    KeyPart parts;
+    uint16_t count = KeyPartsDesc(n, k, &parts);
+    RecKey key;
+    for (uint16_t i = 0; i < count; ++i) key.segs.push_back(KeySeg{parts.part[i].offset, parts.part[i].length});
+    spec.keys.push_back(key);
+  }
+  return spec;
 }
 
 struct Child {

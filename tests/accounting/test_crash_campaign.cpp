@@ -60,17 +60,12 @@ using crash::Tell;
 
 // ---- The program under test (runs in a child process) -----------------------
 
-Status TellStep(uint32_t, uint32_t, StrValue) {
-  Tell("P");
-  return 0;
-}
-
 // The accounting program's phases; phase 1 also lets the test see every
 // record a rebuild handles.
 int Phase(int phase) {
   if ((phase & 15) == 1) {
     DataUi ui = DataUiGet();
-    ui.progressStep = TellStep;
+    ui.progressStep = crash::TellStep;
     DataUiSet(ui);
   }
   return AcAppCallback(phase);
@@ -226,16 +221,7 @@ class CrashCampaign : public RuntimeTest {
     ASSERT_EQ(VarSysInit(), 0);
     ASSERT_EQ(DicLoad(StrFromView(Work()), StrFromC("CO"), StrMake("", 0)), 0);
     for (int n = 1; n <= DataFileCount(); ++n) {
-      std::string name = DicFileName(n).Str();
-      RecCheckSpec spec{Work() + "/" + name + ".FD", Work() + "/" + name + ".DIR", DicRecLen(n), {}};
-      for (int k = 1; k <= DicKeyCount(n); ++k) {
-        KeyPart parts;
-        uint16_t count = KeyPartsDesc(n, k, &parts);
-        RecKey key;
-        for (uint16_t i = 0; i < count; ++i) key.segs.push_back(KeySeg{parts.part[i].offset, parts.part[i].length});
-        spec.keys.push_back(key);
-      }
-      specs.push_back(spec);
+      specs.push_back(crash::CheckSpec(n, Work()));
     }
     ASSERT_EQ(specs[kEntries - 1].recLen, kRecLen);
     RuntimeReset();

@@ -56,17 +56,12 @@ int AskTelling(StrValue text) {
   return g_ask(text);
 }
 
-Status StepTelling(uint32_t, uint32_t, StrValue) {
-  Tell("P");
-  return 0;
-}
-
 int Phase(int phase) {
   if ((phase & 15) == 1) {
     DataUi ui = DataUiGet();
     g_ask = ui.ask;
     ui.ask = AskTelling;
-    ui.progressStep = StepTelling;
+    ui.progressStep = crash::TellStep;
     DataUiSet(ui);
   }
   return AcAppCallback(phase);
@@ -118,17 +113,8 @@ class ImportCrash : public RuntimeTest {
     ASSERT_EQ(AcGenAccounts(AcDemoAccounts()), 0);
     ASSERT_EQ(AcGenLines(AcDemoLines(), false), 0);
     for (int n : {kAccounts, kEntries, kMonths}) {
-      std::string name = DicFileName(n).Str();
-      RecCheckSpec spec{"", "", DicRecLen(n), {}};
-      names.push_back(name);
-      for (int k = 1; k <= DicKeyCount(n); ++k) {
-        KeyPart parts;
-        uint16_t count = KeyPartsDesc(n, k, &parts);
-        RecKey key;
-        for (uint16_t i = 0; i < count; ++i) key.segs.push_back(KeySeg{parts.part[i].offset, parts.part[i].length});
-        spec.keys.push_back(key);
-      }
-      specs.push_back(spec);
+      names.push_back(DicFileName(n).Str());
+      specs.push_back(crash::CheckSpec(n, Work()));
     }
     ASSERT_EQ(AcGenClose(), 0);
     RuntimeReset();
@@ -180,12 +166,7 @@ class ImportCrash : public RuntimeTest {
       EXPECT_TRUE(ext != ".TMP" && ext != ".lock" && n != "COJOURNAL.DAT" && n.find(".jr") == std::string::npos)
           << n;
     }
-    for (size_t i = 0; i < names.size(); ++i) {
-      RecCheckSpec spec = specs[i];
-      spec.dataPath = Work() + "/" + names[i] + ".FD";
-      spec.indexPath = Work() + "/" + names[i] + ".DIR";
-      EXPECT_EQ(RecFileCheck(spec), "") << names[i];
-    }
+    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(RecFileCheck(specs[i]), "") << names[i];
   }
 
   TempDir area;
