@@ -15,6 +15,7 @@
 #include "screens/actions.h"
 #include "screens/doclines.h"
 #include "screens/gridpad.h"
+#include "screens/gridrowgo.h"
 #include "screens/gridview.h"
 #include "screens/linsgrid.h"
 #include "script/evaluator.h"
@@ -228,6 +229,50 @@ TEST_F(GridPadTest, TheWindowMovesInsertsAndDeletesRows) {
   WinGet(kCurrentIndex)->state = 0;
   EXPECT_EQ(Win(kActNavigate, kNavDel), 0);
   EXPECT_EQ(Buf().rowCount, 3);
+}
+
+// Another row shown for editing, or gone to, keeps what was typed in the row
+// being left.
+TEST_F(GridPadTest, LeavingARowKeepsWhatWasTypedInIt) {
+  ASSERT_EQ(Open(), 0);
+  TypeRows({{"A"}, {"B"}, {"C"}});
+  int slot = LinsGridHandle(0);
+  // View (Enter on a row the selection moved to).
+  Type(1, "Z");
+  GridViewSelect(slot, 0, true);
+  EXPECT_EQ(LinsGridPadAction(WinTop(), 0, kGridEvEnter), 0);
+  EXPECT_EQ(Column1(), (std::vector<std::string>{"A", "B", "Z"}));
+  EXPECT_EQ(Buf().curRow, 1);
+  EXPECT_EQ(FieldValue(1).Str(), "A     ");
+  EXPECT_TRUE(Controls());
+  // Focus: the selected row becomes current, the window is in the line area.
+  Type(1, "Y");
+  WinGet(kCurrentIndex)->state = 0;
+  GridViewSelect(slot, 1, true);
+  EXPECT_EQ(LinsGridPadAction(WinTop(), 0, kGridEvFocus), 0);
+  EXPECT_EQ(Column1(), (std::vector<std::string>{"Y", "B", "Z"}));
+  EXPECT_EQ(Buf().curRow, 2);
+  EXPECT_EQ(WinCurrent().state, kWinStateLineArea);
+
+  // Going to a row: the current one again stores the row and keeps editing
+  // it; another row stores and leaves it; rows outside 1 - count do nothing.
+  ASSERT_EQ(Win(kActFirstFocus), 0);  // row 2 shown again
+  Type(1, "X");
+  ASSERT_EQ(LinsGridRowGo(0, 2), 0);
+  EXPECT_EQ(Cell(2, 1), "X");
+  EXPECT_TRUE(Controls());
+  Type(1, "W");
+  for (int32_t row : {0, 4, -1}) {
+    ASSERT_EQ(LinsGridRowGo(0, row), 0);
+    EXPECT_EQ(Buf().curRow, 2) << row;
+  }
+  ASSERT_EQ(LinsGridRowGo(0, 3), 0);
+  EXPECT_EQ(Column1(), (std::vector<std::string>{"Y", "W", "Z"}));
+  EXPECT_EQ(Buf().curRow, 3);
+  EXPECT_EQ(VarSysIntGet(kSysLNum), 3);
+  EXPECT_FALSE(Controls());
+  EXPECT_EQ(FieldValue(1).Str(), "Z     ");
+  EXPECT_EQ(WinCurrent().flags & kWinRowGoBusy, 0);
 }
 
 TEST_F(GridPadTest, RightClickPopupInsertsDeletesOrDoesNothing) {
