@@ -332,6 +332,26 @@ TEST_F(GridPadTest, ARowActionErrorIsShownOnceAndThePadStaysUsable) {
   EXPECT_EQ(Column1(), rows);
 }
 
+// A pad that cannot be made leaves nothing open.
+TEST_F(GridPadTest, AFailedPadLeavesNothingOpen) {
+  ASSERT_GE(Open("'Code':'Q6':c$"), 128);  // no such type letter
+  EXPECT_EQ(LinsGridLevel(), -1);
+  EXPECT_EQ(ScreenStackIndex(3), records);
+  EXPECT_EQ(LiveBlocksOf(MOD_SCREENS), blocks);
+  ErrClear();
+  // A fifth grid level: 168, the form's record closed again.
+  for (int level = 0; level < kLinsGridLevels; ++level) ASSERT_EQ(Open(), level);
+  uint16_t open = ScreenStackIndex(3);
+  ui::Hwnd top = WinTop();
+  EXPECT_EQ(LinsGridPadCreate(S("Fifth"), S(kList), 2, 4, Exit, nullptr), st::DATAOUTBOUND);
+  EXPECT_EQ(ScreenStackIndex(3), open);
+  EXPECT_EQ(WinTop(), top);
+  ErrClear();
+  for (int level = kLinsGridLevels - 1; level >= 0; --level) ASSERT_EQ(LinsGridPadClose(level), 0);
+  EXPECT_EQ(WinTop(), caller);
+  EXPECT_EQ(TaskHookGetAs<NameHookFn>(kHookArrayTerm), &Before);
+}
+
 TEST_F(GridPadTest, HandlersWithoutARecordFailTheirAssertion) {
   auto cwd = std::filesystem::current_path();
   std::filesystem::current_path(dir.path());
