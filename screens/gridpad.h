@@ -25,6 +25,7 @@
 //                           which finds the rows through `_GRID` names);
 //                           a row that cannot be stored keeps the pad open
 //   28 close request        LinsGridPadClose; 4
+//   30                      the failed field condition shown (126)
 //   31, 32                  the next or previous row
 //   38 a field entered      the line area (state 4), grid notifications on
 //   95 first activation     the first field, then the current row shown
@@ -56,7 +57,7 @@
 // when the pad opened.
 //
 // A pad or row event with no window record current fails the assertion of
-// the handler's name.
+// the handler's name ("_linsGridPadActionWin", "_linsGridPadAction").
 #pragma once
 #include <cstdint>
 
