@@ -419,14 +419,15 @@ INSTANTIATE_TEST_SUITE_P(
     Programs, DemoMenuTest,
     ::testing::Values(DemoMenu{"accounting", "C2MENU",
                                "Procedures{Loan schedule=1500,Calculations{Choose a calculation=1501,"
-                               "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
-                               "Tools{Account balance=1505},Files{Accounts=1506},Help{About=1507,Help=1508}",
-                               "interest.txt", "COVCQT24:Orbisquale", 1507},
+                               "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504,"
+                               "Trial balance=1505},Tools{Account balance=1506},Files{Accounts=1507},"
+                               "Help{About=1508,Help=1509}",
+                               "interest.txt", "COVCQT24:Orbisquale", 1508},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Calculations{Choose a calculation=1501,"
-                               "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
-                               "Files{Customers=1505,Bank details=1506,Invoices=1507},"
-                               "Tools{Amount in words=1508,Customer card=1509},Help{About=1510,Help=1511}",
-                               "vat.txt", "GAVGQT24:Orbisquale", 1510}));
+                               "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504,"
+                               "Print invoice=1505},Files{Customers=1506,Bank details=1507,Invoices=1508},"
+                               "Tools{Amount in words=1509,Customer card=1510},Help{About=1511,Help=1512}",
+                               "vat.txt", "GAVGQT24:Orbisquale", 1511}));
 
 }  // namespace
