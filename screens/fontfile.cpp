@@ -48,7 +48,8 @@ Status FontSelect() {
   for (const std::string& line : lines) {
     StrValue q = StrQuote(StrFromView(line), '"');
     if (q.IsError()) q = StrFromView(line);
-    choices += (choices.empty() ? "" : ",") + std::string(q.View());
+    if (!choices.empty()) choices += ',';
+    choices += q.View();
   }
   Status cs = 0;
   int choice = WinChoice(StrFromC("Font"), StrFromView(choices), kChoiceWindow | kChoiceList, &cs);
@@ -56,7 +57,7 @@ Status FontSelect() {
     WinChoiceClose();
     std::string text = lines[static_cast<size_t>(choice) - 1];
     for (size_t i = 0; i < lines.size(); ++i)
-      if (i + 1 != static_cast<size_t>(choice)) text += "\r\n" + lines[i];
+      if (i + 1 != static_cast<size_t>(choice)) text.append("\r\n").append(lines[i]);
     // The whole file is replaced, so a shorter content leaves no stale tail.
     cs = FileWrite(StrFromC("KXFONT.PPN"), kStreamReplace, StrFromView(text));
   }

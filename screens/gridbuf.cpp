@@ -55,7 +55,7 @@ uint8_t ModeOfScreen() {
   StrValue v = StrTrim(ScreenProp(kPropMode, 0), 3);
   if (v.IsError() || v.len == 0) return kGridDocument;
   uint32_t i = StrListFind(StrFromC("ALONE,DOCUMENT,NAVIGATION"), ',', v);
-  return i ? static_cast<uint8_t>(1u << (i - 1)) : kGridDocument;
+  return i ? static_cast<uint8_t>(1u << (i - 1)) : static_cast<uint8_t>(kGridDocument);
 }
 
 // A rule text: its evaluation status, a value of either kind being 0.

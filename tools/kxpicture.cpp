@@ -51,7 +51,7 @@ png::Picture Draw(unsigned w, unsigned h, png::Rgb base, const std::string& titl
     p.palette.push_back({mix(base.r), mix(base.g), mix(base.b)});
   }
   p.palette.push_back({255, 255, 255});
-  p.palette.push_back({base.r / 2, base.g / 2, base.b / 2});
+  p.palette.push_back({static_cast<uint8_t>(base.r / 2), static_cast<uint8_t>(base.g / 2), static_cast<uint8_t>(base.b / 2)});
   unsigned band = h * 3 / 4;
   for (unsigned y = 0; y < band; ++y)
     for (unsigned x = 0; x < w; ++x) p.At(x, y) = static_cast<uint8_t>(1 + x * kShades / w);

@@ -332,7 +332,8 @@ void draw_progress(Canvas& c, const Window& w, const CellRect& r, const CellRect
   int inner = std::max(0, r.width() - 2);
   int filled = p.high > p.low ? static_cast<int>(static_cast<int64_t>(p.pos - p.low) * inner / (p.high - p.low)) : 0;
   c.fill(r, dim, clip);
-  std::string bar = "[" + std::string(static_cast<size_t>(filled), '#') + std::string(static_cast<size_t>(inner - filled), ' ') + "]";
+  std::string bar(1, '[');
+  bar.append(static_cast<size_t>(filled), '#').append(static_cast<size_t>(inner - filled), ' ').push_back(']');
   c.text(r.col0, r.row0 + (r.height() - 1) / 2, bar, dim, clip, r.width());
 }
 
