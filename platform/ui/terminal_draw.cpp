@@ -218,14 +218,11 @@ int aligned(int col0, int width, int n, int align) {
   return col0;
 }
 
-std::string base_name(const std::string& path) {
-  size_t cut = path.find_last_of("/\\");
-  return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-// A picture the terminal cannot show: a frame holding the file's name.
+// A picture the terminal cannot show: a frame holding the file's name (or
+// what a compiled-in picture shows).
 void draw_placeholder(Canvas& c, const CellRect& r, const CellRect& clip, Hbitmap image, uint16_t attr) {
-  std::string name = base_name(bitmap_path(image));
+  BitmapInfo info;
+  std::string name = bitmap_info(image, info) ? info.name : std::string();
   if (name.empty()) name = "picture";
   c.fill(r, attr, clip);
   if (r.height() >= 3 && r.width() >= 4) {
