@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "runtime/dynstrings.h"
+#include "runtime/paths.h"
 #include "runtime/streams.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
@@ -29,9 +30,21 @@ Status FontLoad() {
   return 0;
 }
 
+namespace {
+
+// The screen font file as FontLoad finds it: by its plain name, else in the
+// default directory.
+StrValue FontFilePath() {
+  StrValue found = FileSearch(DynStrGet(SettingsList, SetDefaultDirItem), StrFromC("KXFONT.PPN"));
+  return found.IsError() || found.len == 0 ? StrFromC("KXFONT.PPN") : found;
+}
+
+}  // namespace
+
 Status FontSelect() {
   const StrAreaScope scope;
-  StrValue whole = FileRead(StrFromC("KXFONT.PPN"), 0, kStreamToEnd);
+  StrValue file = FontFilePath();
+  StrValue whole = FileRead(file, 0, kStreamToEnd);
   if (whole.IsError()) return StrError(whole);
   // Lines are kept whole: each is offered quoted, so a face name holding ","
   // or ":" stays one choice.
@@ -59,7 +72,7 @@ Status FontSelect() {
     for (size_t i = 0; i < lines.size(); ++i)
       if (i + 1 != static_cast<size_t>(choice)) text.append("\r\n").append(lines[i]);
     // The whole file is replaced, so a shorter content leaves no stale tail.
-    cs = FileWrite(StrFromC("KXFONT.PPN"), kStreamReplace, StrFromView(text));
+    cs = FileWrite(file, kStreamReplace, StrFromView(text));
   }
   return cs;
 }

@@ -22,7 +22,7 @@ run() {  # binary, UI script text, options...
   shift 2
   printf '%s\n' "$script" >"$dir/ui.txt"
   rm -f "$dir/transcript.txt"
-  (cd "$dir" && KX_UI=headless KX_UI_STALL=fail KX_UI_SCRIPT="$dir/ui.txt" KX_UI_TRANSCRIPT="$dir/transcript.txt" \
+  (cd "${cwd:-$dir}" && KX_UI=headless KX_UI_STALL=${stall:-fail} KX_UI_SCRIPT="$dir/ui.txt" KX_UI_TRANSCRIPT="$dir/transcript.txt" \
     timeout 20 "$prog" "--dpath=$dir" "$@" </dev/null >"$dir/out.txt" 2>"$dir/err.txt")
   rc=$?
   log=$(cat "$dir/transcript.txt" 2>/dev/null)
@@ -53,6 +53,16 @@ for pair in "$accounting:accounting:COVCQT24:CO:Procedures|Options|Print" \
     [ "$rc" -eq 0 ] && [ "$(head -c1 "$dir/${prefix}FSTAT.DAT")" = 0 ] && [ ! -e "$dir/logo_partner.bmp" ] && ok=1
   say "$name main window" $ok "kind 11 with its bar and picture 102, closed on Yes, run marked closed"
 done
+
+# Unattended (KX_UI_STALL=cancel, nothing scripted): the stand-in closes the
+# main window left alone and answers the exit question Yes; the run ends.
+fresh accounting
+stall=cancel
+run "$accounting" ''
+stall=
+ok=0
+[ "$rc" -eq 0 ] && has 'stall #1: Esc' && has 'Close Program? (1 Screens, 1 Windows)" -> Yes' && has 'destroy #1' && ok=1
+say "unattended" $ok "the main window closed by the stall policy, answered Yes"
 
 # INPUT: three lines in order before the main window opens (the third shows
 # a message, which comes before the window); a blank line is skipped.
@@ -109,9 +119,13 @@ ok=0
 say "run" $ok "the command ran, no main window"
 
 # The Font command from the menu, the third of four lines chosen: it comes
-# first, the others follow in their old order.
+# first, the others follow in their old order. The program runs from another
+# folder: the file is the application folder's.
 fresh accounting
+cwd=$(mktemp -d)
+dirs+=("$cwd")
 run "$accounting" $'menu "Options>Screen font"\nwait-top title="Font"\nkey Down\nkey Down\nkey Enter\n'"$(close_yes COVCQT24)"
+cwd=
 ok=0
 [ "$rc" -eq 0 ] &&
   [ "$(od -An -c "$dir/KXFONT.PPN" | tr -d ' \n')" = "$(printf '20;10;BOLD;DejaVu Sans Mono\r\n24;12;;Lucida Console\r\n16;8;;Courier New\r\n18;9;;Liberation Mono' | od -An -c | tr -d ' \n')" ] && ok=1
