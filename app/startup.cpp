@@ -33,10 +33,12 @@
 #include "screens/fieldvalues.h"
 #include "screens/fontfile.h"
 #include "screens/fonts.h"
+#include "screens/help.h"
 #include "screens/menubar.h"
 #include "screens/menuevent.h"
 #include "screens/msgbox.h"
 #include "screens/picture.h"
+#include "screens/popup.h"
 #include "screens/progress.h"
 #include "screens/winproc.h"
 #include "screens/winrecord.h"
@@ -161,7 +163,7 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   // anything is opened.
   if (Status b = AppInstanceInit(rec.instance, nullptr, nullptr)) return AppInstanceReport(b);
   // The data layer asks its questions (recovery) and shows its progress
-  // through the screens.
+  // and its message popup through the screens.
   DataUi ui;
   ui.ask = MsgAsk;
   ui.show = ErrShow;
@@ -171,6 +173,8 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   ui.progressClose = ProgressClose;
   ui.progressPump = ProgressPumpHook;
   ui.progressText = ProgressText;
+  ui.popupShow = PopupMsgShow;
+  ui.popupClose = PopupMsgClose;
   DataUiSet(ui);
   const char* args[1] = {rec.commandLine};
   Status s = StartInit(kStartWholeCommandLine, args, rec.identity, rec.title, rec.startFlags, rec.phase);

@@ -302,21 +302,21 @@ TEST_F(MainWindowTest, AuxStatBit32ClosesWithoutAsking) {
   EXPECT_TRUE(hl->boxes().empty());
 }
 
-TEST_F(MainWindowTest, TheChooserOfAPatternRunsTheChosenOneAndHelpShowsWhatItWaitsFor) {
+TEST_F(MainWindowTest, TheChooserOfAPatternRunsTheChosenOneAndHelpSaysThereIsNoPage) {
   WriteFile(dir.File("A.PRC"), "; TITLE$:'First'\r\nx=WRITE('" + dir.File("a.txt") + "';-3;'ran')\r\n");
   WriteFile(dir.File("B.PRC"), "; TITLE$:'Second'\r\nx=WRITE('" + dir.File("b.txt") + "';-3;'ran')\r\n");
   ui::Hwnd main = OpenMain();
   hl->menu("File>Choose");  // PrcExec *.PRC: the chooser, a choice window over the titles
   hl->wait_top("Target File").key(ui::VK_DOWN).key(ui::VK_RETURN);  // "Second"
   hl->wait_top("Target File").key(ui::VK_ESCAPE);                   // it comes back: nothing more
-  hl->menu("Help");
-  ExpectBox("HelpShow");
+  hl->menu("Help");  // no identity with a family word, no local pages
+  ExpectBox("Help Page not defined\r\nindex.html");
   hl->menu("File>Run").close();
   ExpectBox("Close Program?", ui::IDYES);
   EXPECT_EQ(WinRunModal(0), 0);
   EXPECT_FALSE(std::filesystem::exists(dir.File("a.txt")));
   EXPECT_TRUE(std::filesystem::exists(dir.File("b.txt")));
-  EXPECT_EQ(ExpEvalInt(S("a")), 7);  // the item after Help's error still runs
+  EXPECT_EQ(ExpEvalInt(S("a")), 7);  // the item after Help still runs
   EXPECT_FALSE(ui::is_window(main));
 }
 
@@ -359,6 +359,8 @@ struct DemoMenu {
   const char* bar;
   const char* second;  // what the second calculation writes
   int chooser, today, font;  // the ids of "Choose a calculation", "Date of today" and "Screen font"
+  const char* identity;
+  int about;           // the id of Help>About
 };
 
 void PrintTo(const DemoMenu& d, std::ostream* os) { *os << d.folder; }
@@ -402,6 +404,14 @@ TEST_P(DemoMenuTest, EveryEntryRunsOrShowsWhatItWaitsFor) {
   std::string first;
   std::getline(in, first);
   EXPECT_EQ(first, "16;8;;Courier New\r");
+  // Help: the About box, then the maker's pages of the family word.
+  ASSERT_EQ(DynStrSet(SettingsList, SetIdentityItem, S(GetParam().identity)), 0);
+  ASSERT_EQ(DynStrSet(SettingsList, SetTitleItem, S("Demo")), 0);
+  ExpectBox(std::string(GetParam().identity) + " (framework build 1.0)\r\n2");
+  EXPECT_EQ(Choose(GetParam().about), 0);
+  EXPECT_EQ(Choose(GetParam().about + 1), 0);
+  ASSERT_EQ(hl->viewers().size(), 1u);
+  EXPECT_NE(hl->viewers()[0].find("\"http://www.fenwold.example/Orbisquale\""), std::string::npos);
   EXPECT_EQ(hl->steps_left(), 0u);
   EXPECT_EQ(WinCount(), 0);
 }
@@ -412,14 +422,15 @@ INSTANTIATE_TEST_SUITE_P(
                                "Procedures{Loan schedule=1500,Totals by group=1501,Balances=1502,"
                                "Progress window=1503,Calculations{Choose a calculation=1504,"
                                "Date of today=1505}},Options{Screen font=1506},Print{Test page=1507,"
-                               "Trial balance=1508,Trial balance to PDF=1509}",
-                               "interest.txt", 1504, 1505, 1506},
+                               "Trial balance=1508,Trial balance to PDF=1509},Tools{Account balance=1510},"
+                               "Files{Accounts=1511},Help{About=1512,Help=1513}",
+                               "interest.txt", 1504, 1505, 1506, "COVCQT24:Orbisquale", 1512},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Sales by customer=1501,Progress window=1502,"
                                "Calculations{Choose a calculation=1503,Date of today=1504}},"
                                "Options{Screen font=1505},Print{Test page=1506,Invoice 5=1507,"
-                               "Invoice 5 to PDF=1508},Files{Bank details=1509,Invoices=1510},"
-                               "Tools{Amount in words=1511}",
-                               "vat.txt", 1503, 1504, 1505}));
+                               "Invoice 5 to PDF=1508},Files{Customers=1509,Bank details=1510,Invoices=1511},"
+                               "Tools{Amount in words=1512,Customer card=1513},Help{About=1514,Help=1515}",
+                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1514}));
 
 }  // namespace
