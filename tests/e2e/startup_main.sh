@@ -33,7 +33,7 @@ say() {  # case, ok?, what
     echo "FAIL $1: $3 (exit $rc)"; sed 's/^/  | /' <<<"$log" | tail -25; sed 's/^/  err: /' <<<"$err"; fail=1
   fi
 }
-has() { grep -qF -- "$1" <<<"$log"; }
+has() { grep -aqF -- "$1" <<<"$log"; }
 dirs=()
 trap '[ -z "${KEEP:-}" ] && rm -rf "${dirs[@]}"' EXIT
 # The person closes the main window (once it is on top) and answers Yes.
@@ -42,14 +42,14 @@ close_yes() { printf 'wait-top class=%s\nclose\nanswer Yes match "Close Program?
 # No options: the main window of kind 11 (maximised, the application code as
 # its class) with the bar and the compiled-in picture (no picture file in the
 # folder); closed by the person and answered Yes: exit 0, run status 0.
-for pair in "$accounting:accounting:COVCQT24:CO:Procedures|Options|Print" \
-            "$administration:administration:GAVGQT24:GA:Procedures|Options|Print|Files|Tools"; do
+for pair in "$accounting:accounting:COVCQT24:CO:Procedures|Options|Print|Tools|Files|Help" \
+            "$administration:administration:GAVGQT24:GA:Procedures|Options|Print|Files|Tools|Help"; do
   IFS=: read -r prog name class prefix bar <<<"$pair"
   fresh "$name"
   run "$prog" "$(close_yes "$class")"
   ok=0
   has "create #1 class=\"$class\" title=\" Fenwold" && has "menu=\"$bar\"" && has 'show #1 max' &&
-    grep -q '^image #[0-9]* resource=102 name="Fenwold' <<<"$log" && has 'Close Program? (1 Screens, 1 Windows)" -> Yes' &&
+    grep -aq '^image #[0-9]* resource=102 name="Fenwold' <<<"$log" && has 'Close Program? (1 Screens, 1 Windows)" -> Yes' &&
     [ "$rc" -eq 0 ] && [ "$(head -c1 "$dir/${prefix}FSTAT.DAT")" = 0 ] && [ ! -e "$dir/logo_partner.bmp" ] && ok=1
   say "$name main window" $ok "kind 11 with its bar and picture 102, closed on Yes, run marked closed"
 done
@@ -70,8 +70,8 @@ fresh accounting
 printf "MESSAGE 'third line'\r\n" >"$dir/third.prc"
 printf "ExpEval x=WRITE('out.txt';-3;'1;')\r\n\r\nExpEval x=WRITE('out.txt';65535;'2;')\r\nPrcExec third.prc\r\n" >"$dir/cmds.txt"
 run "$accounting" $'answer OK match "third line"\n'"$(close_yes COVCQT24)" /INPUT:cmds.txt
-box=$(grep -n 'third line' <<<"$log" | cut -d: -f1)
-win=$(grep -n 'class="COVCQT24"' <<<"$log" | cut -d: -f1)
+box=$(grep -an 'third line' <<<"$log" | cut -d: -f1)
+win=$(grep -an 'class="COVCQT24"' <<<"$log" | cut -d: -f1)
 ok=0
 [ "$rc" -eq 0 ] && [ "$(cat "$dir/out.txt" 2>/dev/null)" = "1;2;" ] && [ -n "$box" ] && [ -n "$win" ] && [ "$box" -lt "$win" ] && ok=1
 say "input" $ok "three commands in order, then the main window"
@@ -117,6 +117,18 @@ run "$accounting" '' "/RUN:ExpEval x=WRITE('out.txt';-3;'ran')"
 ok=0
 [ "$rc" -eq 0 ] && [ "$(cat "$dir/out.txt")" = "ran" ] && ! has 'class="COVCQT24"' && ok=1
 say "run" $ok "the command ran, no main window"
+
+# RUN of a command that opens a maintenance window: the program goes on
+# while the window is open (the person steps a record, then closes it).
+fresh accounting
+cp -R "$(dirname "$accounting")/demo/accounting/." "$dir/"
+run "$accounting" $'wait-top class=MantDlg\nkey Down\nclose' "/RUN:MantMain COACC"
+steps=$(grep -an '^> close' <<<"$log" | cut -d: -f1)
+gone=$(grep -an '^destroy #1$' <<<"$log" | cut -d: -f1)
+ok=0
+[ "$rc" -eq 0 ] && has 'create #1 class="MantDlg"' && has '> key Down' && [ -n "$steps" ] && [ -n "$gone" ] &&
+  [ "$steps" -lt "$gone" ] && ! has 'class="COVCQT24"' && ok=1
+say "run window" $ok "the maintenance window stays until the person closes it"
 
 # The Font command from the menu, the third of four lines chosen: it comes
 # first, the others follow in their old order. The program runs from another
