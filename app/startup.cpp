@@ -29,6 +29,7 @@
 #include "screens/actionchain.h"
 #include "screens/actions.h"
 #include "screens/choice.h"
+#include "screens/doclines.h"
 #include "screens/fieldctl.h"
 #include "screens/fieldvalues.h"
 #include "screens/fontfile.h"
@@ -192,6 +193,7 @@ Status StartCommandLine(int count, const char* const* args) {
   LayerHooksRegister();
   if (Status s = VarSysInit()) return s;
   TaskHookSet(&ScreenFieldHook, kHookValue);  // scripts read and assign screen fields by name
+  TaskHookSet(&GridLineTextHook, kHookArrayTerm);  // _GRID<n>(row) and line fields by row
   // EXEC$ reaches the procedure runner from the start, not only once a
   // first procedure has been compiled.
   TaskHookSet(&PrcCall, kHookPrcCall);
