@@ -47,7 +47,8 @@ Procedures>Balances|balances.txt
 Procedures>Progress window|-
 Procedures>Calculations>Date of today|today.txt
 Print>Test page|testpage.txt
-Print>Trial balance|trial.txt
+Print>Trial balance|-
+Print>Trial balance to file|trial.txt
 Print>Trial balance to PDF|trial.pdf
 Tools>Account balance|-
 Files>Accounts|-
@@ -61,6 +62,7 @@ Procedures>Sales by customer|salescus.txt
 Procedures>Progress window|-
 Procedures>Calculations>Date of today|today.txt
 Print>Test page|testpage.txt
+Print>Print invoice|-
 Print>Invoice 5|invoice.txt
 Print>Invoice 5 to PDF|invoice.pdf
 Files>Customers|-

@@ -422,15 +422,15 @@ INSTANTIATE_TEST_SUITE_P(
                                "Procedures{Loan schedule=1500,Totals by group=1501,Balances=1502,"
                                "Progress window=1503,Calculations{Choose a calculation=1504,"
                                "Date of today=1505}},Options{Screen font=1506},Print{Test page=1507,"
-                               "Trial balance=1508,Trial balance to PDF=1509},Tools{Account balance=1510},"
-                               "Files{Accounts=1511},Help{About=1512,Help=1513}",
-                               "interest.txt", 1504, 1505, 1506, "COVCQT24:Orbisquale", 1512},
+                               "Trial balance=1508,Trial balance to file=1509,Trial balance to PDF=1510},"
+                               "Tools{Account balance=1511},Files{Accounts=1512},Help{About=1513,Help=1514}",
+                               "interest.txt", 1504, 1505, 1506, "COVCQT24:Orbisquale", 1513},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Sales by customer=1501,Progress window=1502,"
                                "Calculations{Choose a calculation=1503,Date of today=1504}},"
-                               "Options{Screen font=1505},Print{Test page=1506,Invoice 5=1507,"
-                               "Invoice 5 to PDF=1508},Files{Customers=1509,Bank details=1510,Invoices=1511},"
-                               "Tools{Amount in words=1512,Customer card=1513},Help{About=1514,Help=1515}",
-                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1514}));
+                               "Options{Screen font=1505},Print{Test page=1506,Print invoice=1507,Invoice 5=1508,"
+                               "Invoice 5 to PDF=1509},Files{Customers=1510,Bank details=1511,Invoices=1512},"
+                               "Tools{Amount in words=1513,Customer card=1514},Help{About=1515,Help=1516}",
+                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1515}));
 
 }  // namespace
