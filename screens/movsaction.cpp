@@ -28,6 +28,7 @@
 #include "screens/fieldctl.h"
 #include "screens/fieldvalues.h"
 #include "screens/forms.h"
+#include "screens/gridrowgo.h"
 #include "screens/gridview.h"
 #include "screens/linsgrid.h"
 #include "screens/mantwin.h"
@@ -400,11 +401,16 @@ Status MovsKeyRead() {
     if (load >= 128 && load != st::DATAOUTBOUND) return load;
   }
   g.curRow = 1;
-  g.flags = 0;
+  g.flags = kGridChanged;  // to be shown, not to be saved
   Status sum = MovsSummaryRefresh(kSummaryLoad);
   if (sum >= st::USERCANCELED) return sum;
   if ((r = Record()) == nullptr) return Fail(st::SCREENSTRUCTERR, "MovsKeyRead");
-  if (h != 0) return 0;  // a new document
+  if (h != 0) {
+    // A new document: the file has no record of it yet, the one typed is new
+    // (so it may be saved).
+    if (DataFileCtrlBlock* c = DataFileCtrl(file)) c->lastStatus = dfres::kNewRecord;
+    return 0;
+  }
   VarIntSetBits(kSysDocSt, static_cast<uint16_t>(kDocStLoaded), true);
   VarIntSetBits(kSysScrStat, kScrStatGridNotify, true);
   r->flags |= kMovsMaintenance | kMovsExisting;

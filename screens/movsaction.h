@@ -50,7 +50,6 @@
 constexpr uint16_t kMovsPrint = 0x01;        // print after a save
 constexpr uint16_t kMovsMaintenance = 0x02;  // maintenance mode (else insert mode)
 constexpr uint16_t kMovsExisting = 0x04;     // a stored document is shown (Modify, else New)
-constexpr uint16_t kMovsBusy = 0x10;         // LinsGridRowGo is moving between rows
 constexpr uint16_t kMovsReadOnly = 0x20;     // the document cannot be saved
 constexpr uint16_t kMovsKeptOnClear = kMovsPrint | kMovsMaintenance;
 // `_DOCST` values.

@@ -20,6 +20,7 @@
 #include "screens/fieldctl.h"
 #include "screens/fieldvalues.h"
 #include "screens/geometry.h"
+#include "screens/gridrowgo.h"
 #include "screens/gridview.h"
 #include "screens/linsgrid.h"
 #include "screens/movsaction.h"
@@ -74,6 +75,21 @@ void RowCaptionShow(const GridBuffer& g) {
   CtlTextSet(top, kIdBottomField1, GridRowCaption(g, kRowCaptionCols));
 }
 
+// Shows the current row again (35, 37) or moves (31, 32). A row shown
+// again keeps what was typed into it: the line being edited goes into the
+// buffer first.
+Status LineShow(uint8_t kind) {
+  if (kind == kMovsActLinesEnter || kind == kMovsActLineAgain) {
+    int level = MovsWinGrid();
+    const ScreenDesc* s = ScreenGet(kCurrentIndex);
+    if (level >= 0 && s && s->linesFirst && ui::is_window(s->fields[s->linesFirst - 1].control)) {
+      Status c = MovsLineCommitRefresh(level);
+      if (c >= 2) return c;
+    }
+  }
+  return MovsLinsControlLine(kind);
+}
+
 Status NavCode(uint8_t command) { return ScreenAction(ActionMake(kActNavigate, command)); }
 
 }  // namespace
@@ -107,7 +123,7 @@ Status MovsActionWin(ActionCode code) {
       if (s != 0) break;
       r = Record();
       if (r && r->state == kKeyStateBegin) MovsDocTypeCombo(1, r);
-      else if (r && r->state == kWinStateLineArea) s = MovsLinsControlLine(kind);
+      else if (r && r->state == kWinStateLineArea) s = LineShow(kind);
       else s = MovsAction(code);
       break;
     case kMovsActComboMove:
@@ -148,8 +164,14 @@ Status MovsGridAction(ui::Hwnd, int row, int event) {
   switch (event) {
     case kGridEvEnter: {
       int32_t target = row >= 0 ? row + 1 : std::max<int32_t>(g.curRow, 1);
-      r->state = kWinStateLineArea;
-      view = LinsGridRowGo(level, target);
+      if (target != g.curRow) {
+        view = MovsLinsControlLine(kLineEvStore);
+        if (view != 0) break;
+        g.curRow = static_cast<uint16_t>(target);
+        VarSysIntSet(kSysLNum, static_cast<int16_t>(target));
+      }
+      if ((r = Record())) r->state = kWinStateLineArea;
+      view = MovsLinsControlLine(kMovsActLineAgain);
       break;
     }
     case kGridEvF5: NavCode(kNavPrn); break;
@@ -158,8 +180,8 @@ Status MovsGridAction(ui::Hwnd, int row, int event) {
     case kGridEvF11: NavCode(kNavDde); break;
     case kGridEvEnter + 8: NavCode(kNavFnd); break;  // seek
     case kGridEvClick:
-      if (r->flags & kMovsBusy) return 0;
-      LinsGridRowGo(level, row >= 0 ? row + 1 : g.rowCount);
+      if (r->flags & kWinRowGoBusy) return 0;
+      view = LinsGridRowGo(level, row >= 0 ? row + 1 : g.rowCount);
       break;
     case kGridEvFocus:
       if (r->state == kWinStateLineArea) break;
@@ -172,12 +194,13 @@ Status MovsGridAction(ui::Hwnd, int row, int event) {
     case kGridEvUpDown: {
       int16_t key = VarSysIntGet(kSysLastKey);
       int32_t to = g.curRow + (key == kKeyUp ? -1 : key == kKeyDown ? 1 : 0);
-      LinsGridRowGo(level, to);
+      view = LinsGridRowGo(level, to);
       break;
     }
     default: break;
   }
-  if (view == 0 && MovsWinGrid() == level) LinsGridReload(level);
+  // The grid shown again, and the buttons and words of the area reached.
+  if (view == 0 && MovsWinGrid() == level) MovsAfterAction(0);
   return view;
 }
 
@@ -188,31 +211,6 @@ uint16_t MovsGridCallback(ui::Hwnd, int level, int event) {
   Status s = MovsGridAction(view, selected == 0xFFFF ? -1 : selected, event);
   if (s >= st::USERCANCELED) ErrShow(s);
   return 0;
-}
-
-Status LinsGridRowGo(int grid, int32_t row) {
-  WinRecord* r = Record();
-  LinsGridRec* rec = LinsGridGet(grid);
-  if (!r || !rec) return 0;
-  GridBuffer& g = rec->buffer;
-  bool same = row == g.curRow;
-  if (!same && (row < 1 || row > g.rowCount)) return 0;
-  r->flags |= kMovsBusy;
-  Status s = 0;
-  if (same) {
-    s = MovsLineCommitRefresh(grid);
-    if (s < st::USERCANCELED) s = MovsLinsControlLine(kMovsActLineAgain);
-  } else {
-    s = MovsLinsControlLine(kLineEvStore);
-    if (s == 0) {
-      g.curRow = static_cast<uint16_t>(row);
-      VarSysIntSet(kSysLNum, static_cast<int16_t>(row));
-      s = MovsLinsControlLine(kMovsActLineAgain);
-      RowCaptionShow(g);
-    }
-  }
-  if ((r = Record())) r->flags &= static_cast<uint16_t>(~kMovsBusy);
-  return s;
 }
 
 // --- The document-type chooser ----------------------------------------------------------

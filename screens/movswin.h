@@ -14,7 +14,7 @@
 // 101, 107, 106, 109); a double click or Enter views a row (the focus in
 // its first field); F5, F8, F9, F11 and the seek run PRN, DEL, INS, DDE and
 // FND through the action chain; a click or Up/Down in the list moves to
-// another line (LinsGridRowGo). The callback the grid calls answers 0, so
+// another line (screens/gridrowgo.h LinsGridRowGo). The callback the grid calls answers 0, so
 // no grid event closes the window; errors are shown.
 //
 // The document-type chooser: when the screen has a begin field and
@@ -62,9 +62,3 @@ void MovsDocTypeIndexSet(int index);
 // before comes back when the window closes (or by the restore).
 void MovsWinTextHookSet();
 void MovsWinTextHookRestore();
-// Moves the document to line `row` of the grid at level `grid`: the current
-// row again is committed and focused; another row between 1 and the row
-// count is reached by storing the row left and showing the new one, its
-// caption (row / count) in control 1480. Other rows do nothing. The window's
-// flag kMovsBusy is set meanwhile.
-Status LinsGridRowGo(int grid, int32_t row);

@@ -68,6 +68,7 @@ Print>Invoice 5 to PDF|invoice.pdf
 Files>Customers|-
 Files>Bank details|-
 Files>Invoices|-
+Documents>Invoices|-
 Tools>Amount in words|-
 Tools>Customer card|-
 EOF

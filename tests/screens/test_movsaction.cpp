@@ -18,6 +18,7 @@
 #include "screens/combo.h"
 #include "screens/controls.h"
 #include "screens/datascreen.h"
+#include "screens/gridrowgo.h"
 #include "screens/doclines.h"
 #include "screens/doclins.h"
 #include "screens/movsaction.h"
