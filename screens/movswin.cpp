@@ -142,6 +142,9 @@ Status MovsActionWin(ActionCode code) {
       if (kind == kActCloseRequest && s == 4) MovsWinTextHookRestore();
       break;
   }
+  // A command outside its area is dropped without a word (127 would read
+  // as a close request to the chain).
+  if (s == st::OUTOFDATA) s = 0;
   return MovsAfterAction(s);
 }
 

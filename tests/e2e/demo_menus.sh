@@ -69,6 +69,7 @@ Files>Customers|-
 Files>Bank details|-
 Files>Invoices|-
 Documents>Invoices|-
+Documents>Delivery notes|-
 Tools>Amount in words|-
 Tools>Customer card|-
 EOF
