@@ -5,17 +5,8 @@
 # the row left: the record is written at once (quantity 12, amount 12 x 4.25)
 # and nothing else in the file changes; the file passes the record checker.
 set -u
-administration=$(realpath "$2") source=$(realpath "$3")
-bin=$(dirname "$administration")
-kxdump="$bin/kxdump"
-export TZ=UTC LC_ALL=C KX_UI=headless KX_UI_STALL=fail
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-app="$work/app"
-mkdir -p "$app"
-cp -R "$source/apps/administration/demo/." "$app/"
-cp -R "$bin/demo/administration/." "$app/"
-fail=0
+source "$(dirname "$0")/lib/admwindow.bash"
+adm_setup "$@"
 dump() { "$kxdump" "$app/DELNOTES.FD" "$app/DELNOTES.DIR" 84 "0:8,8:3" "19:6,11:8,0:8,8:3" "11:8,0:8,8:3" | sed -n '/^records:/,$p'; }
 
 cat >"$app/ui.txt" <<'SCRIPT'
@@ -38,13 +29,7 @@ close
 answer Yes match "Close Program?"
 SCRIPT
 before=$(dump)
-(cd "$app" && KX_UI_SCRIPT=ui.txt KX_UI_TRANSCRIPT=ui.log timeout 40 "$administration" "--dpath=$app" \
-  </dev/null >"$work/out.txt" 2>&1)
-rc=$?
-if [ $rc -ne 0 ]; then
-  echo "FAIL: exit code $rc"; sed 's/^/  /' "$work/out.txt"; grep -a '^failed\|^stall\|^box' "$app/ui.log" | sed 's/^/  ui: /'
-  grep -av '^text\|^create\|^destroy\|^enable' "$app/ui.log" | tail -12 | sed 's/^/  ui: /'; fail=1
-fi
+adm_run
 after=$(dump)
 changed=$(diff <(echo "$before") <(echo "$after") | grep '^[<>]' | cut -c1-80)
 if [ "$(echo "$changed" | wc -l)" != 2 ] || ! echo "$changed" | grep -q '^>.*     101  1.*PAPER *12.00 *4.25 *51'; then

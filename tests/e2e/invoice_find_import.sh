@@ -9,17 +9,8 @@
 # menu; the second appends note 102's line (TONER) to invoice 8, which is saved with
 # both lines.
 set -u
-administration=$(realpath "$2") source=$(realpath "$3")
-bin=$(dirname "$administration")
-kxdump="$bin/kxdump"
-export TZ=UTC LC_ALL=C KX_UI=headless KX_UI_STALL=fail
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-app="$work/app"
-mkdir -p "$app"
-cp -R "$source/apps/administration/demo/." "$app/"
-cp -R "$bin/demo/administration/." "$app/"
-fail=0
+source "$(dirname "$0")/lib/admwindow.bash"
+adm_setup "$@"
 
 {
   echo 'wait-top class=GAVGQT24'
@@ -67,13 +58,7 @@ close
 answer Yes match "Close Program?"
 SCRIPT
 } >"$app/ui.txt"
-(cd "$app" && KX_UI_SCRIPT=ui.txt KX_UI_TRANSCRIPT=ui.log timeout 40 "$administration" "--dpath=$app" \
-  </dev/null >"$work/out.txt" 2>&1)
-rc=$?
-if [ $rc -ne 0 ]; then
-  echo "FAIL: exit code $rc"; sed 's/^/  /' "$work/out.txt"; grep -a '^failed\|^stall\|^box' "$app/ui.log" | sed 's/^/  ui: /'
-  grep -av '^text\|^create\|^destroy\|^enable' "$app/ui.log" | tail -12 | sed 's/^/  ui: /'; fail=1
-fi
+adm_run
 grep -aq '^popup "Delivery note 101|Delivery note 102" -> 2' "$app/ui.log" || { echo "FAIL: the import menu"; fail=1; }
 lines=$("$kxdump" "$app/INVOICES.FD" "$app/INVOICES.DIR" 107 "0:8,8:3,11:3" "22:6,14:8,0:8" |
   sed -n '/^records:/,$p' | grep -v deleted | grep -o '\[       8A25.*' | cut -c2-49 | sort)

@@ -8,17 +8,8 @@
 # logged by the screen's procedure in order. The invoice file passes the
 # record checker afterwards.
 set -u
-administration=$(realpath "$2") source=$(realpath "$3")
-bin=$(dirname "$administration")
-kxdump="$bin/kxdump"
-export TZ=UTC LC_ALL=C KX_UI=headless KX_UI_STALL=fail
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-app="$work/app"
-mkdir -p "$app"
-cp -R "$source/apps/administration/demo/." "$app/"
-cp -R "$bin/demo/administration/." "$app/"
-fail=0
+source "$(dirname "$0")/lib/admwindow.bash"
+adm_setup "$@"
 keys="0:8,8:3,11:3 22:6,14:8,0:8"
 dump() { "$kxdump" "$app/INVOICES.FD" "$app/INVOICES.DIR" 107 $keys | sed -n '/^records:/,$p' | grep -v deleted; }
 
@@ -90,13 +81,7 @@ close
 answer Yes match "Close Program?"
 SCRIPT
 before=$(dump)
-(cd "$app" && KX_UI_SCRIPT=ui.txt KX_UI_TRANSCRIPT=ui.log timeout 40 "$administration" "--dpath=$app" \
-  </dev/null >"$work/out.txt" 2>&1)
-rc=$?
-if [ $rc -ne 0 ]; then
-  echo "FAIL: exit code $rc"; sed 's/^/  /' "$work/out.txt"; grep -a '^failed\|^stall\|^box' "$app/ui.log" | sed 's/^/  ui: /'
-  tail -8 "$app/ui.log" | sed 's/^/  ui: /'; fail=1
-fi
+adm_run
 after=$(dump)
 # The records of invoice 7 as stored: the header (line blank), lines 1 and 2.
 inv7=$(diff <(echo "$before") <(echo "$after") | grep '^>' | grep -o '\[       7A25.*' | sort || true)
