@@ -31,6 +31,7 @@
 #include "runtime/sysvars.h"
 #include "screens/actionchain.h"
 #include "screens/controls.h"
+#include "screens/datascreen.h"
 #include "screens/doclines.h"
 #include "screens/doclins.h"
 #include "screens/fieldvalues.h"
@@ -126,7 +127,7 @@ class Window {
     if (ScreenCreate(StrFromC("DOC"), StrFromC("DOC"), 1, 0, StrFromC("")) != 0) return false;
     VarSysIntSet(kSysLMax, 10000);
     ScreenActionSet(MovsActionWin, NavNextAction, nullptr);
-    if (MovsLinsSetControls(StrFromC("DOC"), kNavSetDocument | kBarField1 | kBarField2, MovsGridCallback) != 0)
+    if (MovsLinsSetControls(StrFromC("DOC"), uint16_t{kNavSetDocument} | uint16_t{kBarField1} | uint16_t{kBarField2}, MovsGridCallback) != 0)
       return false;
     WinRecord* r = WinGet(kCurrentIndex);
     r->state = kKeyStateSearch;
@@ -139,7 +140,10 @@ class Window {
     const StrAreaScope scope;
     auto t0 = Clock::now();
     if (FieldPut(kCheckInput, 1, StrFromView(doc)) != 0) return -1;
-    if (ScreenAction(ActionMake(kActKeyTyped, 0)) != 0) return -1;
+    if (Status e = ScreenAction(ActionMake(kActKeyTyped, 0))) {
+      std::fprintf(stderr, "open %d: %u\n", lines, e);
+      return -1;
+    }
     double s = Seconds(t0);
     LinsGridRec* g = LinsGridGet(0);
     ui::Hwnd view = GridViewGet(g->slot).view;
@@ -155,9 +159,13 @@ class Window {
     auto t0 = Clock::now();
     KeyFieldsFromText(1, StrFromView(doc), 1);
     double t = -1;
-    if (MovsHeaderRead(1, 0, MovsLineKey(kMovsPrefix)) == 0) {
+    if (Status h = MovsHeaderRead(1, 0, MovsLineKey(kMovsPrefix)); h == 0) {
       GridReset(buffer);
-      if (MovsLinesLoad(buffer, StrFromC(""), StrFromC("")) == 0 && buffer.rowCount == lines) t = Seconds(t0);
+      Status l = MovsLinesLoad(buffer, StrFromC(""), StrFromC(""));
+      if (l == 0 && buffer.rowCount == lines) t = Seconds(t0);
+      else std::fprintf(stderr, "load %d: %u, %d rows\n", lines, l, buffer.rowCount);
+    } else {
+      std::fprintf(stderr, "header %d: %u\n", lines, h);
     }
     GridFree(buffer);
     return t;
@@ -171,10 +179,15 @@ class Window {
     uint64_t writes = ui::lv_cell_writes();
     auto t0 = Clock::now();
     for (int i = 1; i < lines; ++i)
-      if (ScreenAction(ActionMake(kActLineDown, 0)) != 0) return false;
+      if (Status e = ScreenAction(ActionMake(kActLineDown, 0))) {
+        std::fprintf(stderr, "down %d: %u at row %d\n", lines, e, LinsGridGet(0)->buffer.curRow);
+        return false;
+      }
     r.down = Seconds(t0) / (lines - 1);
     r.writes = static_cast<double>(ui::lv_cell_writes() - writes) / (lines - 1);
-    return LinsGridGet(0)->buffer.curRow == lines;
+    if (LinsGridGet(0)->buffer.curRow == lines) return true;
+    std::fprintf(stderr, "down %d: ended at row %d\n", lines, LinsGridGet(0)->buffer.curRow);
+    return false;
   }
 
  private:
@@ -204,7 +217,7 @@ void BM_DocumentWindow(benchmark::State& state) {
       Result& r = g_results[size];
       r.load = w.EngineLoad(DocNo(size), size);
       r.open = w.OpenDocument(DocNo(size), size);
-      if (r.open < 0 || !w.DownAll(size, r)) std::fprintf(stderr, "%d: %s\n", size, ErrDetail().Str().c_str());
+      if (r.open < 0 || !w.DownAll(size, r)) r.down = -1;
     }
     w.Stop();
   }

@@ -34,7 +34,6 @@
 namespace {
 
 constexpr uint16_t kNoCombo = 0xFFFF;
-constexpr uint16_t kRowCaptionCols = 7;
 // The popup's positions as grid events: view, insert, delete, seek.
 constexpr int kPopupEvents[] = {1, 7, 6, 9};
 
@@ -68,13 +67,6 @@ Status TypePut(const ScreenDesc& s, StrValue items, int n) {
   return FieldPut(kCheckInput, s.beginField, item);
 }
 
-void RowCaptionShow(const GridBuffer& g) {
-  ui::Hwnd top = WinTop();
-  if (!ui::get_dlg_item(top, kIdBottomField1)) return;
-  const StrAreaScope scope;
-  CtlTextSet(top, kIdBottomField1, GridRowCaption(g, kRowCaptionCols));
-}
-
 // Shows the current row again (35, 37) or moves (31, 32). A row shown
 // again keeps what was typed into it: the line being edited goes into the
 // buffer first.
@@ -97,6 +89,8 @@ Status NavCode(uint8_t command) { return ScreenAction(ActionMake(kActNavigate, c
 // --- The window ---------------------------------------------------------------------
 
 Status MovsActionWin(ActionCode code) {
+  // Nothing a window action leaves in the string area outlives it.
+  const StrAreaScope scope;
   WinRecord* r = Record();
   if (!Asserted(r != nullptr, "MovsActionWin")) return st::INTERNALERROR;
   uint8_t kind = ActionKindOf(code);
@@ -151,6 +145,7 @@ Status MovsActionWin(ActionCode code) {
 // --- The lines grid ----------------------------------------------------------------------
 
 Status MovsGridAction(ui::Hwnd, int row, int event) {
+  const StrAreaScope scope;
   WinRecord* r = Record();
   if (!Asserted(r != nullptr, "MovsGridAction")) return st::INTERNALERROR;
   int level = MovsWinGrid();

@@ -79,7 +79,7 @@ class MovsTest : public DocTest {
     ui::Hwnd w = Open(screen);
     VarSysIntSet(kSysLMax, maxLines);
     ScreenActionSet(MovsActionWin, NavNextAction, nullptr);
-    ASSERT_EQ(MovsLinsSetControls(S(screen), kNavSetDocument | kBarField1 | kBarField2, MovsGridCallback), 0)
+    ASSERT_EQ(MovsLinsSetControls(S(screen), uint16_t{kNavSetDocument} | uint16_t{kBarField1} | uint16_t{kBarField2}, MovsGridCallback), 0)
         << ErrDetail().Str();
     ui::set_focus(0);  // the first activation, as the window shows
     ui::set_focus(w);
@@ -287,6 +287,11 @@ TEST_F(MovsTest, GridEvents) {
   // Rows outside the grid do nothing.
   EXPECT_EQ(LinsGridRowGo(0, 9), 0);
   EXPECT_EQ(Buf().curRow, 4);
+  // Down through the window's chain leaves nothing in the string area.
+  uint32_t mark = StrAreaMark(-1);
+  for (int i = 0; i < 2; ++i) ASSERT_EQ(Act(ActionMake(kActLineDown, 0)), 0) << ErrDetail().Str();
+  EXPECT_EQ(Buf().curRow, 6);
+  EXPECT_EQ(StrAreaMark(-1), mark);
 }
 
 TEST_F(MovsTest, DocumentTypeChooser) {
