@@ -788,8 +788,14 @@ Status MovsKeyFieldsRefresh(int from, int to, int mode) {
 }
 
 Status MovsBuffersReset() {
+  // The records other windows show stay as they are: a window below this
+  // one would otherwise save blanks over its record.
+  std::vector<bool> shown(kMaxDataFiles + 1, false);
+  for (int i = 0; i < ScreenStackIndex(3); ++i)
+    if (const WinRecord* w = WinGet(i); w && i != ScreenStackIndex(2) && w->dataFile <= kMaxDataFiles)
+      shown[w->dataFile] = true;
   for (int f = 1; f <= kMaxDataFiles; ++f)
-    if (DataFileCtrl(f) && RecBuf(f, kRecCurrent).len) RecBufClear(f, 0);
+    if (!shown[f] && DataFileCtrl(f) && RecBuf(f, kRecCurrent).len) RecBufClear(f, 0);
   WinRecord* r = Record();
   const ScreenDesc* s = Screen();
   if (r && s) FieldKeyState(*s, *r, kKeyStateKeep);

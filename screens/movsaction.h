@@ -114,8 +114,9 @@ Status MovsPrintAfterSave(int file);
 // question 0025; yes runs event DELETE, deletes the document and clears the
 // screen; no answers 0.
 Status MovsDeleteCmd();
-// Clears the window for the next document (the buffers, the grid, `_DOCST`,
-// the key fields shown, SET$ item 2, key entry).
+// Clears the window for the next document (the record buffers as
+// MovsBuffersReset, the grid, `_DOCST`, the key fields shown, SET$ item 2,
+// key entry).
 Status MovsClear();
 // IMP: outside the line area 127; the import chosen from MNU_IMPORT$ (a
 // popup) among LOAD_IMPORT$, its ACBOUND$ form when set, then its lines
@@ -150,8 +151,8 @@ StrValue MovsModeText();
 // range (mode 244); mode 1 makes the first field of the range current, mode
 // 2 the field after the key fields.
 Status MovsKeyFieldsRefresh(int from, int to, int mode);
-// Clears the record buffers of every data file and recomputes the key
-// state.
+// Clears the record buffers of every data file that no other window record
+// shows and recomputes the key state.
 Status MovsBuffersReset();
 
 // The key value of the document shown, as the fast-find list keeps it: on

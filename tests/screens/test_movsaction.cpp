@@ -12,6 +12,7 @@
 #include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
 #include "runtime/strlist.h"
+#include "runtime/strutil.h"
 #include "runtime/sysvars.h"
 #include "screens/actionchain.h"
 #include "screens/actions.h"
@@ -249,6 +250,23 @@ TEST_F(MovsTest, DeleteDocument) {
   EXPECT_EQ(Buf().rowCount, 0);
   EXPECT_EQ(Rec()->state, kKeyStateSearch);
   EXPECT_EQ(Check(kDocs), "");
+}
+
+// Clearing the document leaves the record a window below shows as it is.
+TEST_F(MovsTest, ClearKeepsTheRecordsOfOtherWindows) {
+  Open("DOC2");
+  int below = ScreenStackIndex(2);
+  ASSERT_EQ(RecBufSet(kDocs2, kRecCurrent, S(std::string("D1    KEEP      ") + std::string(5, ' '))), 0);
+  ASSERT_EQ(RecBufSet(kNavs, kRecCurrent, S("G1  1X")), 0);
+  OpenDoc();
+  Load("A1");
+  ASSERT_EQ(MovsClear(), 0);
+  EXPECT_EQ(RecBuf(kDocs2, kRecCurrent).Str().substr(0, 10), "D1    KEEP");
+  EXPECT_EQ(StrTrim(RecBuf(kDocs, kRecCurrent), 3).len, 0u);
+  EXPECT_EQ(StrTrim(RecBuf(kNavs, kRecCurrent), 3).len, 0u);  // no window shows it
+  WinRecordClose(-1);
+  LinsGridClose(0);
+  WinSelect(below);
 }
 
 // The grid's events: the popup, a double click, Up/Down and clicks.
