@@ -185,7 +185,7 @@ TEST_F(RenumberCrash, KilledRenumberingsAreWholeOrNotAtAll) {
     bool ended = false;
     while (!(line = NextLine(c)).empty() && line != "B") {
     }
-    std::this_thread::sleep_for(std::chrono::microseconds(rng() % (micros + micros / 10)));
+    std::this_thread::sleep_for(std::chrono::microseconds(rng() % (micros + micros / 2)));
     kill(c.pid, SIGKILL);
     while (!(line = NextLine(c)).empty()) ended = ended || line[0] == 'E';
     int code = Reap(c);
