@@ -332,6 +332,12 @@ TEST_F(RenumberTest, MaskedNumbersReachTheirFieldQuoted) {
   ASSERT_EQ(AcRenumberRewrite(set, V("20240301"), 3, 17), 0) << ErrText(-1).Str();
   EXPECT_EQ(Read(kDocuments), (Dump{"20240301|000017|1|a", "20240302|000003|1|c"}));
   EXPECT_EQ(Read(kRegistry), (Dump{"20240301|17|1|a", "20240301|17|2|b", "20240302|3|1|c"}));
+  // From the last file to the first: the last one failing, the first is
+  // never reached.
+  AcRenumberSet lastFails{1, {{kRegistry, "ENTRY", ""}, {kDocuments, "ENTRY", "000000"}}};
+  Reopen(kDocuments, dfopen::kNoIndex);
+  EXPECT_EQ(AcRenumberRewrite(lastFails, V("20240301"), 17, 18), st::FEATUREREMOVED);
+  EXPECT_EQ(Read(kRegistry), (Dump{"20240301|17|1|a", "20240301|17|2|b", "20240302|3|1|c"}));
 }
 
 TEST_F(RenumberTest, TheKeyRangeUpdateOnItsOwn) {
