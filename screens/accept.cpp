@@ -84,11 +84,23 @@ StrValue FormProp(int n) {
   return ScreenGet(kCurrentIndex) ? ScreenProp(n, kPropWhole) : ScreenDefAttrText(n, kPropWhole);
 }
 
+// An exit task runs with the form's definition as the current object
+// parameters, so that a task reads the form's parameters as it reads those
+// of a definition file made current (the invoicing run reads its events so).
+Status ExitRun(TaskFn task, uint8_t kind) {
+  uint32_t before = DynStrCount(ObjParamsList);
+  const ScreenDesc* screen = ScreenGet(kCurrentIndex);
+  bool pushed = screen && DynStrPush(ObjParamsList, StrValue{screen->text, screen->textLen}) == 0;
+  Status s = task(kind);
+  if (pushed && DynStrCount(ObjParamsList) > before) DynStrPopTo(ObjParamsList, before);
+  return s;
+}
+
 // The exit handler of a slot: the task registered under it now.
 template <int N>
 Status SlotExit(uint8_t kind) {
   TaskFn task = TaskHookGet(N);
-  return task ? task(kind) : TaskStub(kind);
+  return task ? ExitRun(task, kind) : TaskStub(kind);
 }
 
 template <size_t... N>
@@ -209,8 +221,10 @@ Status AcceptWinCommand(StrValue command, int windowMode, int exitSlot) {
   TextWinGeomSet(kGeomKeep, kGeomKeep, false);
   TextWinGeomSetParts(2, 1, 2, kGeomKeep);
   Status s = MantWinCreate(command, static_cast<uint16_t>(windowMode), 0, ScreenWndProc);
-  TextWinGeomSet(0, 0, false);
-  if (s != 0) return s;
+  if (s != 0) {
+    TextWinGeomSet(0, 0, false);
+    return s;
+  }
   int slot = AcceptExitSlot(exitSlot);
   TaskFn task = slot >= 0 && slot < kTaskHooks ? TaskHookGet(slot) : nullptr;
   if (!task) s = Fail(st::BADINPUTDATA, "ACCEPT_PRC%");
@@ -226,6 +240,7 @@ Status AcceptWinCommand(StrValue command, int windowMode, int exitSlot) {
     Status f = FieldsRefresh(kRefreshSources, 1, -1);
     if (f >= st::USERCANCELED) s = f;
   }
+  TextWinGeomSet(0, 0, false);
   if (s == 0) {
     WinShowState(kWinShowNow);
     return 0;

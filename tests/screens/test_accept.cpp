@@ -42,8 +42,11 @@ Status PrcHook(StrValue entry, StrValue file, int) {
   g_calls.push_back("prc " + entry.Str() + "|" + file.Str());
   return 0;
 }
+// An exit task: the form's definition is the current object parameter
+// string while it runs.
 Status Task10(int event) {
-  g_calls.push_back("task " + std::to_string(event));
+  const StrAreaScope scope;
+  g_calls.push_back("task " + std::to_string(event) + " " + ScreenDefAttrText(101, 0).Str());
   return ScreenCloseRestore(event, event == kTaskExecute ? kActCloseBit : 0, 0);
 }
 
@@ -268,7 +271,7 @@ TEST_F(AcceptTest, FieldCommandRunsOnItsCondition) {
   hl->key(ui::VK_RETURN).key(ui::VK_RETURN);
   EXPECT_EQ(MantFieldCommand(r), kFieldCommandDone) << ErrDetail().Str();
   Drive();
-  EXPECT_EQ(g_calls, (std::vector<std::string>{"task 25", "task 28"}));
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"task 25 10", "task 28 10"}));
   EXPECT_EQ(WinTop(), maint);
   r = WinGet(kCurrentIndex);
   EXPECT_EQ(r->pending, 2);
