@@ -100,6 +100,11 @@ class AcceptTest : public DataScreenTest {
     const StrAreaScope scope;
     return StrTrim(FieldValue(n), 3).Str();
   }
+  size_t Popups() {
+    size_t n = 0;
+    for (const std::string& line : hl->transcript()) n += line.starts_with("popup");
+    return n;
+  }
   std::string Last(const std::string& prefix) {
     for (auto it = hl->transcript().rbegin(); it != hl->transcript().rend(); ++it)
       if (it->starts_with(prefix)) return *it;
@@ -293,7 +298,8 @@ TEST_F(AcceptTest, FieldCommandRunsOnItsCondition) {
 
 // F1: one command and no HELP$ runs it at once; with HELP$ and two commands
 // the popup offers "Help", the titles and "Untitled Window #n"; "Help" shows
-// the field's section; "Calculator" puts its last value into the field.
+// the field's section; "Calculator" puts its last value into the field; the
+// adding applet sums the values entered.
 TEST_F(AcceptTest, FieldHelpMenuOffersHelpWindowsAndTheCalculator) {
   WriteScreen("ONE", "OPEN$:1\nWINDOWS$:\",'ExpEval H#=H#+1;'\"\n");
   ASSERT_EQ(Eval("H#=0"), 0);
@@ -331,6 +337,22 @@ TEST_F(AcceptTest, FieldHelpMenuOffersHelpWindowsAndTheCalculator) {
   hl->popup("Calculator").key(ui::VK_HOME).key(ui::VK_END, ui::KEY_SHIFT).type("7").key(ui::VK_RETURN);
   EXPECT_EQ(FieldHelpMenu(WinGet(kCurrentIndex), FieldHelpPoint), 0) << ErrDetail().Str();
   EXPECT_EQ(Field(2), "12.00");
+  // The adding applet, the only command of its field: no popup; each value
+  // entered is added to the total, which the field receives.
+  WriteScreen("ADD", "OPEN$:1\nWINDOWS$:\",,,'Add_Applet;'\"\n");
+  ASSERT_EQ(MantWindow(S("ADD"), 86), 0) << ErrDetail().Str();
+  Drive();
+  size_t popups = Popups();
+  for (const char* value : {"4", "6"}) {
+    WinRecord* add = WinGet(kCurrentIndex);
+    add->curField = 4;
+    hl->key(ui::VK_HOME).key(ui::VK_END, ui::KEY_SHIFT).type(value).key(ui::VK_RETURN);
+    EXPECT_EQ(FieldHelpMenu(add, FieldHelpPoint), 0) << ErrDetail().Str();
+  }
+  EXPECT_EQ(Field(4), "10");
+  EXPECT_EQ(Popups(), popups);
+  ui::destroy_window(WinTop());
+  Drive();
   // A help file that has no such section: "Help Page not defined".
   WriteFile("TTHELP.HLP", "01 Code\n");
   hl->popup("Help").answer(1);
