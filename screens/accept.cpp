@@ -1,6 +1,8 @@
 #include "screens/accept.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -59,14 +61,17 @@ constexpr uint32_t kWinTitleItem = 9;                      // a window command's
 // The procedure of the first field (the key of its name and "$") does the
 // adding, once per value entered; the form remembers its answers, so the
 // total runs on from one use to the next.
-constexpr std::pair<std::string_view, std::string_view> kTemplates[] = {
-    {"CALCULATOR",
+struct Template {
+  std::string_view name;  // as a WINDOWS$ item names it (any case), and its title
+  std::string_view command;
+};
+constexpr Template kTemplates[] = {
+    {"Calculator",
      "Accept 'Kgs:':'26','Tot:':'26' /FD$=\"_SUM#,_TOT#\":_SUM#$=_TOT#=_SUM#+_TOT#:NOEDIT$=\"_TOT#\""},
-    {"ADD_APPLET",
+    {"Add_Applet",
      "Accept 'Kgs:':'26':,'Tot:':'26' /_SCRF1#$=_SCRF2#=_SCRF1#+_SCRF2#,_SCRF1#=0:NOEDIT$=\"_SCRF2#\":"
      "WRITE$=\"_clc#=_SCRF2#\""},
 };
-constexpr std::string_view kTemplateNames[] = {"Calculator", "Add_Applet"};
 
 AcceptDocFn g_docLaunch = nullptr;
 int g_auxPushes = 0;  // MantAux pushes not yet taken off
@@ -117,23 +122,18 @@ Status ExitClose(int event, Status status) {
   return ScreenCloseRestore(event, status, restore);
 }
 
-// The built-in form of a window item, or empty.
-std::string_view TemplateOf(StrValue item) {
-  std::string upper(StrTrim(item, 3).View());
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  for (const auto& [name, text] : kTemplates)
-    if (upper == name) return text;
-  return {};
+// The built-in form a window item names, or null.
+const Template* TemplateOf(StrValue item) {
+  std::string_view name = StrTrim(item, 3).View();
+  for (const Template& t : kTemplates)
+    if (name.size() == t.name.size() &&
+        std::equal(name.begin(), name.end(), t.name.begin(), [](char a, char b) {
+          return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+        }))
+      return &t;
+  return nullptr;
 }
 
-std::string_view TemplateTitle(StrValue item) {
-  std::string_view t = TemplateOf(item);
-  for (size_t i = 0; i < std::size(kTemplates); ++i)
-    if (!t.empty() && kTemplates[i].second == t) return kTemplateNames[i];
-  return {};
-}
-
-// The window items of a field's WINDOWS$ item (its condition removed).
 // A field's WINDOWS$ item: a ';' list (quoted in the comma list when its
 // commands hold commas).
 StrValue FieldWindowSpec(uint16_t field) {
@@ -142,6 +142,7 @@ StrValue FieldWindowSpec(uint16_t field) {
   return StrTrim(StrUnquote(StrTrim(spec, 3)), 3);
 }
 
+// Its window commands (the condition removed).
 StrValue FieldWindows(uint16_t field) {
   StrValue spec = FieldWindowSpec(field);
   return spec.IsError() ? spec : SpecItem(spec, 0);
@@ -398,9 +399,9 @@ Status FieldHelpMenu(void* window, HelpPointFn point) {
   for (uint32_t i = 1; i <= count; ++i) {
     const StrAreaScope each;
     StrValue item = StrTrim(StrUnquote(StrTrim(StrListItem(windows, ';', i), 3)), 3);
-    std::string_view builtin = TemplateOf(item);
-    if (!builtin.empty()) {
-      commands.emplace_back(builtin);
+    const Template* builtin = TemplateOf(item);
+    if (builtin) {
+      commands.emplace_back(builtin->command);
     } else {
       StrValue text = MenuCmdText(item, kVerbMantMain);
       if (Status e = StrError(text)) return e;
@@ -409,8 +410,8 @@ Status FieldHelpMenu(void* window, HelpPointFn point) {
     StrValue title = StrTrim(StrListItem(item, ',', kWinTitleItem), 3);
     if (title.len) {
       titles.emplace_back(title.View());
-    } else if (!TemplateTitle(item).empty()) {
-      titles.emplace_back(TemplateTitle(item));
+    } else if (builtin) {
+      titles.emplace_back(builtin->name);
     } else {
       StrValue untitled = StrFormat(64, Msg("0073"), std::to_string(i));
       titles.emplace_back(untitled.IsError() ? "" : untitled.View());
