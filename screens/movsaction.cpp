@@ -61,8 +61,6 @@ constexpr int kPropFastFind = 45;      // FASTFIND$
 constexpr int kPropUsrCond = 64;       // USR_COND$
 constexpr int kPropAcBound = 93;       // ACBOUND$
 constexpr int kPropPrcName = 99;       // PRCNAME$
-constexpr int kPropParmFile = 104;     // PARM_FILE$
-constexpr int kPropParmFileWrite = 105;  // PARM_FILE_WRITE$
 constexpr int kPropWrExp = 109;        // WR_EXP$
 constexpr int kPropEotExp = 110;       // EOT_EXP$
 constexpr int kPropRdCond = 111;       // RD_COND$
@@ -211,7 +209,7 @@ Status MovsAction(ActionCode code) {
     }
     case kActCloseRequest:
     case kActCloseWindow: {
-      Status p = MovsParmFileWrite();
+      Status p = ParmFileWrite();
       if (p >= st::USERCANCELED) return p;
       Status c = MovsLinsClose();
       if (c >= st::USERCANCELED) return c;
@@ -808,12 +806,4 @@ std::string MovsFindShownKey(int file, int key) {
   // On the document's own key the lines share the prefix, not the key.
   if (r && key == WinKey(*r)) return MovsLineKey(kMovsPrefix).Str();
   return KeyValueCur(file, key).Str();
-}
-
-Status MovsParmFileWrite() {
-  const StrAreaScope scope;
-  StrValue file = Trimmed(ParmValueByNum(kPropParmFile));
-  StrValue names = Trimmed(ParmValueByNum(kPropParmFileWrite));
-  if (file.IsError() || names.IsError() || file.len == 0 || names.len == 0) return 0;
-  return SeamMissing("ParmFileWrite");
 }

@@ -158,7 +158,3 @@ Status MovsBuffersReset();
 // The key value of the document shown, as the fast-find list keeps it: on
 // the window's own key the document prefix, else the record's key value.
 std::string MovsFindShownKey(int file, int key);
-
-// The parameter file of PARM_FILE$ / PARM_FILE_WRITE$ (the accept windows
-// own it): nothing to do when either is empty.
-Status MovsParmFileWrite();
