@@ -373,7 +373,11 @@ Status MovsKeyRead() {
   Status h = MovsHeaderRead(file, 0, StrFromView(key));
   if (h >= 128) return h;
   // A document stored without a header record: its first line stands in.
-  if (h == dfres::kNotFound && PrefixMatches(file, StrFromView(key))) h = 0;
+  if (h == dfres::kNotFound) {
+    Status first = DataFileReadKey(file, WinKey(*r), StrFromView(key), dfmove::kAlsoOn1);
+    if (first >= 128) return first;
+    if (first <= dfres::kNotFound && PrefixMatches(file, StrFromView(key))) h = 0;
+  }
   if (h != 0) typed.Put(file);
   if ((r = Record()) == nullptr) return Fail(st::SCREENSTRUCTERR, "MovsKeyRead");
   if (h == dfres::kEnd) {

@@ -24,6 +24,7 @@ type "7"
 key Tab
 type "A25"
 key Tab
+expect-text 1481 "Editing [PgDn/PgUp] [New/Print Disabled]"
 key Tab
 type "C1"
 key Tab
@@ -76,6 +77,7 @@ type "A25"
 key Tab
 expect-lv 3200 0 0 "PAPER"
 expect-text 1481 "Editing [PgDn/PgUp] [Modify/Print Disabled]"
+expect-text 2003 "ACME"
 close
 close
 answer Yes match "Close Program?"

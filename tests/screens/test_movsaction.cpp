@@ -138,6 +138,24 @@ TEST_F(MovsTest, ModeWordsAndPrintSwitch) {
   EXPECT_EQ(MovsModeText().Str(), "");
 }
 
+// A document stored as lines alone opens with its first line as header; a
+// new key whose next record is another document stays new, as typed.
+TEST_F(MovsTest, DocumentsWithoutHeader) {
+  for (int i = 1; i <= 2; ++i) Add(kDocs, Doc("N1", i, "K" + std::to_string(i), i, "C9"));
+  OpenDoc();
+  Load("N1");
+  EXPECT_EQ(Rec()->flags & kMovsExisting, kMovsExisting);
+  EXPECT_EQ(Rows(Buf()), (std::vector<std::string>{"K1|1|", "K2|2|"}));
+  EXPECT_EQ(FieldValue(2).Str(), "C9      ");
+  MovsClear();
+  Load("A0");
+  EXPECT_EQ(Rec()->flags & kMovsExisting, 0);
+  EXPECT_EQ(Buf().rowCount, 0);
+  EXPECT_EQ(FieldValue(1).Str(), "A0    ");
+  EXPECT_EQ(FieldValue(2).Str(), std::string(8, ' '));
+  EXPECT_EQ(DataFileCtrl(kDocs)->lastStatus, dfres::kNewRecord);  // so it may be saved
+}
+
 // Saving: unchanged writes nothing and clears; changed saves, runs SAVE and
 // prints; a failing save or CHECK keeps everything.
 TEST_F(MovsTest, SavePaths) {
