@@ -1,5 +1,5 @@
-// Document windows: the window-level handler, the events of the lines grid,
-// the document-type chooser and the move between lines.
+// Document windows: the window-level handler, the events of the lines grid
+// and the document-type chooser.
 //
 // MovsActionWin is the action handler a document or navigation window
 // installs (with the navigation chooser, screens/doclines.h NavNextAction);
@@ -14,8 +14,11 @@
 // 101, 107, 106, 109); a double click or Enter views a row (the focus in
 // its first field); F5, F8, F9, F11 and the seek run PRN, DEL, INS, DDE and
 // FND through the action chain; a click or Up/Down in the list moves to
-// another line (screens/gridrowgo.h LinsGridRowGo). The callback the grid calls answers 0, so
-// no grid event closes the window; errors are shown.
+// another line (screens/gridrowgo.h LinsGridRowGo). The callback the grid
+// calls answers 0, so no grid event closes the window; errors are shown.
+// Every window action and grid event runs under a string-area scope.
+// A command outside its area (127) is dropped: the chain would read its
+// value 8 as a close request.
 //
 // The document-type chooser: when the screen has a begin field and
 // DOCTYPETXT$ more than one item, a drop-down combo box of those items one
