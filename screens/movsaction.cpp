@@ -374,6 +374,8 @@ Status MovsKeyRead() {
   if (h >= 128) return h;
   // A document stored without a header record: its first line stands in.
   if (h == dfres::kNotFound) {
+    // The header's statements may have moved the record stack: looked up again.
+    if ((r = Record()) == nullptr) return Fail(st::SCREENSTRUCTERR, "MovsKeyRead");
     Status first = DataFileReadKey(file, WinKey(*r), StrFromView(key), dfmove::kAlsoOn1);
     if (first >= 128) return first;
     if (first <= dfres::kNotFound && PrefixMatches(file, StrFromView(key))) h = 0;
