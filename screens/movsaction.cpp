@@ -344,6 +344,7 @@ Status MovsFastFindShow() {
     Status f = FieldsRefresh(kCheckInput, 1, before);
     if (f >= st::USERCANCELED) return f;
   }
+  if ((r = Record()) == nullptr) return Fail(st::SCREENSTRUCTERR, "MovsFastFindShow");
   std::vector<uint16_t> keys = ScreenKeyFieldList(r->keyNum ? r->keyNum : 1);
   if (Status f = FieldsFetchPut(kRefreshRecord, keys); f >= st::USERCANCELED) return f;
   if (!keys.empty()) FieldSetCurrent(keys.back());
