@@ -166,4 +166,52 @@ TEST_F(TransMenuTest, SavedConfigurationsThatCannotRun) {
   EXPECT_EQ(TransSelect(S("export delimited")), st::USERCANCELED);
 }
 
+// A batch update under BATCHMODE: the update expression asked (no
+// EXTERNFILE, UPDATE, DELETING or INDEXCHK), limits given by item 3 of the
+// verb's text, no save offered, no box.
+TEST_F(TransMenuTest, BatchUpdateWithItsExpression) {
+  hl->key(ui::VK_RETURN);
+  Input({"'AMOUNT{}=AMOUNT{}+1'", "next"});
+  EXPECT_EQ(TransSelect(S("257,,'1{}'")), 0);
+  EXPECT_EQ(InputRest(), "next");
+  EXPECT_EQ(hl->steps_left(), 0u);
+  EXPECT_EQ(VarSysIntGet(kSysCount), 5);
+  std::string amounts;
+  ASSERT_LT(DataFileOpen(1, 0), 128);
+  for (Status s = DataFileMove(1, dfmove::kFirst); s == 0; s = DataFileMove(1, dfmove::kNext))
+    amounts += std::to_string(Num("AMOUNT{1}")) + " ";
+  EXPECT_EQ(amounts, "11 21 31 41 51 ");
+  EXPECT_FALSE(host::Exists(ppn));
+}
+
+// The parts of the set-up: the key of the first limited field, the fields
+// chosen, and a cancel anywhere: 122 with nothing saved or run.
+TEST_F(TransMenuTest, SetUpParts) {
+  EXPECT_EQ(TransListParms(1, S("'CITY :':'A8':CITY{}==,'CODE :':'A2':CODE{}==")), 3);
+  EXPECT_EQ(TransListParms(1, S("'AMOUNT :':'N6':AMOUNT{}==")), 0);  // no key starts there
+  EXPECT_EQ(TransListParms(1, S("")), 0);
+  EXPECT_EQ(TransFieldFormLines(1).Str(), "'CODE:':'L1'::1,'NAME:':'L1'::1,'CITY:':'L1'::1,'AMOUNT:':'L1'::1");
+  EXPECT_EQ(TransFieldsJoin(1, S("'1','0','Y','1'")).Str(), "CODE,CITY,AMOUNT");
+  // Limits S on CITY: INDEX$ is key 3, led by CITY.
+  Input({"'','','S',''"});
+  ASSERT_EQ(TransTargetSetup(1, S("52")), 0);
+  EXPECT_EQ(TransParmText(kTrIndex), "3");
+  EXPECT_EQ(TransParmText(kTrAcBound), "'CITY :':'A8':CITY{}==");
+  // Cancelled at the fields form, at the target form, at the save's name
+  // (after the relational type).
+  for (int at : {1, 2, 4}) {
+    std::vector<std::string> lines = {"''", "'1','1','1','1'", "'x.csv','0'", "''", "'N'"};
+    lines.resize(static_cast<size_t>(at));
+    lines.push_back("\x1B");
+    hl->key(ui::VK_RETURN);
+    if (at == 4) hl->answer(ui::IDYES, "Save this Configuration?");
+    Input(lines);
+    ASSERT_EQ(TransSelect(S("52")), st::USERCANCELED) << at;
+    EXPECT_EQ(hl->steps_left(), 0u) << at;
+    EXPECT_EQ(TransParmText(kTrStruct), "") << at;
+    EXPECT_FALSE(host::Exists(ppn));
+    EXPECT_FALSE(host::Exists(dir.File("x.csv")));
+  }
+}
+
 }  // namespace
