@@ -256,8 +256,13 @@ Status TransPredefined(StrValue file) {
     MsgBox(Msg("0007"), StrMake("", 0), kBoxInfo);
     return 0;
   }
+  // One item per name: a hand-written name holding a comma must not make two.
   std::string items;
-  for (const std::string& n : names) items += (items.empty() ? "" : ",") + n;
+  for (std::string n : names) {
+    for (char& c : n)
+      if (c == ',') c = ';';
+    items += (items.empty() ? "" : ",") + n;
+  }
   Status s = 0;
   int chosen = WinChoiceAndClose(Msg("0098 Transaction selector"), TransView(items), 3, &s);
   if (s != 0) return s;

@@ -291,7 +291,10 @@ Status TransSaveConfig(uint16_t mode) {
   while (s == 0) {
     const StrAreaScope each;
     AcceptResult r = AcceptForm(Msg("0097 Save this Configuration?"), Msg("0056 'File Name:':'A40'"));
-    if (r.status != 0) return r.status;
+    if (r.status != 0) {
+      if (r.status != st::USERCANCELED) ErrShow(r.status);
+      return r.status;
+    }
     name = StrUnquote(StrTrim(StrListItem(TransView(r.values), ',', 1), 3)).Str();
     Status c = TransNameCheck(names, name);
     if (c == 0) break;

@@ -127,6 +127,10 @@ TEST_F(TransMenuTest, SavedImportWithStateAndRelations) {
   std::ofstream(ppn, std::ios::binary) << " 0 FD$='Import'\r\n 1 TRANSPARMSMODE%=53\r\n 1 TARGET$='"
                                        << dir.File("new.csv") << "'\r\n 1 FILE='ITEMS'\r\n"
                                        << " 1 STRUCT$='CODE,NAME,CITY,AMOUNT'\r\n 1 RELOPT%='1'\r\n 1 OPEN$='0'\r\n";
+  // An event is current: its qualified items must not hide the plain ones.
+  std::ofstream(ppn, std::ios::app | std::ios::binary) << " 1 EV.TARGET$='missing.csv'\r\n";
+  ASSERT_EQ(ParmEventSet(1, S("EV")), 0);
+  const std::string event = ParmEventSave().Str();
   const uint32_t params = DynStrCount(ObjParamsList), states = DynStrCount(OpenFileStatesList),
                  relations = DynStrCount(RelationStmtList);
   ASSERT_EQ(Eval("W#=0"), 0);
@@ -141,6 +145,8 @@ TEST_F(TransMenuTest, SavedImportWithStateAndRelations) {
   EXPECT_EQ(DynStrCount(OpenFileStatesList), states);
   EXPECT_EQ(DynStrCount(RelationStmtList), relations);
   EXPECT_EQ(TransParmText(kTrTrigger), "");
+  EXPECT_EQ(ParmEventSave().Str(), event);
+  ParmEventSet(0, S(""));
 }
 
 // Bad saved files: a name without its tag (164 naming it), a mode that is
@@ -159,6 +165,13 @@ TEST_F(TransMenuTest, SavedConfigurationsThatCannotRun) {
   host::Remove(ppn);
   hl->answer(ui::IDOK, "There are no saved configurations");
   EXPECT_EQ(TransSelect(S("0")), 0);
+  EXPECT_EQ(hl->steps_left(), 0u);
+  // A run that fails shows its error in a box; the verb then answers 0.
+  std::ofstream(ppn, std::ios::binary) << " 0 FD$='A'\r\n 1 TRANSPARMSMODE%=52\r\n 1 TARGET$='x.csv'\r\n 1 FILE='NOPE'\r\n";
+  hl->key(ui::VK_RETURN).answer(ui::IDOK, "NOPE");
+  EXPECT_EQ(TransSelect(S("0")), st::BADFILENUMBER);
+  hl->key(ui::VK_RETURN).answer(ui::IDOK, "NOPE");
+  EXPECT_EQ(FileTransCommand(S("0")), 0);
   EXPECT_EQ(hl->steps_left(), 0u);
   // The mode by its caption in message 0111; an unknown one is 163.
   EXPECT_EQ(TransSelect(S("Nothing like it")), st::BADINPUTDATA);
@@ -212,6 +225,23 @@ TEST_F(TransMenuTest, SetUpParts) {
     EXPECT_FALSE(host::Exists(ppn));
     EXPECT_FALSE(host::Exists(dir.File("x.csv")));
   }
+}
+
+// Outside batch mode the target form follows the file dialog, whose path
+// it offers with append mode on; a cancelled dialog is 122.
+TEST_F(TransMenuTest, TargetFormAfterTheFileDialog) {
+  std::string name = "offered.csv";
+  uint16_t mode = 52;
+  hl->dialog("/data/out.csv").wait_top("", "Target File").click("Ok");
+  ASSERT_EQ(TransTargetForm(&name, &mode), 0);
+  EXPECT_EQ(hl->steps_left(), 0u);
+  EXPECT_NE(name.find("out.csv"), std::string::npos);
+  EXPECT_EQ(TransParmText(kTrName), name);
+  EXPECT_EQ(mode, 52 | tmode::kAppend);
+  ASSERT_FALSE(hl->dialogs().empty());
+  EXPECT_EQ(hl->dialogs().back().request.kind, ui::DialogKind::Save);
+  hl->dialog("");
+  EXPECT_EQ(TransTargetForm(&name, &mode), st::USERCANCELED);
 }
 
 }  // namespace
