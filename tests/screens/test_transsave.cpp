@@ -122,6 +122,12 @@ TEST_F(TransSaveTest, MergeReplacesOneTag) {
   ASSERT_EQ(TransTagLines(1, {"x"}, 12), 0);
   EXPECT_EQ(TextFileMergeLines(S(ppn), 1, 12), 0);
   EXPECT_EQ(Read(ppn), "12 x\r\n");
+  // Tags out of order (a hand-edited file): every line is kept, the queued
+  // ones before the first higher tag.
+  Write(ppn, " 3 c\r\n 1 a\r\n");
+  ASSERT_EQ(TransTagLines(1, {"x"}, 2), 0);
+  EXPECT_EQ(TextFileMergeLines(S(ppn), 1, 2), 0);
+  EXPECT_EQ(Read(ppn), " 2 x\r\n 3 c\r\n 1 a\r\n");
   // Lone LF line ends and lines without a tag are kept (in CR LF).
   Write(ppn, "text\n 2 old\n");
   ASSERT_EQ(TransTagLines(1, {"new"}, 2), 0);
