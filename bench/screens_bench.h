@@ -23,6 +23,7 @@
 #include "screens/winlist.h"
 #include "screens/winrecord.h"
 #include "script/taskhooks.h"
+#include "script/variables.h"
 
 inline bool BenchScreensStart(const std::string& dir, const char* identity) {
   MemShutdown(true);
