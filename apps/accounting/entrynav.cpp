@@ -201,9 +201,13 @@ Status NavLineDelete() {
     if (s >= 128) return s;
     if (s == 0) {
       const StrAreaScope scope;
+      // The deleted line stays the current record: the rules of LNDEL$
+      // close the gap from its key.
+      std::string image = RecBuf(file, kRecCurrent).Str();
       StrValue rel = RelExprGet(ScreenSliceText(*sc, sc->relOpt), sc->relLevel);
       s = DataFileAction(dfact::kDelete, file, rel, ScreenSliceText(*sc, sc->ik1));
       if (s > st::INDEXCMDERROR) return s;
+      RecBufSet(file, kRecCurrent, StrMake(image.data(), static_cast<uint32_t>(image.size())));
     }
   }
   Status s = MovsLinsDelete(MovsWinGrid(), true);

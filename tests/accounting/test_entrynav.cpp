@@ -10,6 +10,7 @@
 #include "screens/actionchain.h"
 #include "screens/actions.h"
 #include "screens/docwin.h"
+#include "screens/fieldvalues.h"
 #include "script/builtins.h"
 #include "screens/navorder_fixture.h"
 
@@ -162,6 +163,50 @@ TEST_F(EntryNavTest, OpensTheWindow) {
   EXPECT_EQ(LnNavMain(S("NONE")), st::FILENOTFOUND);
   EXPECT_EQ(WinTop(), w);
   ErrClear();
+}
+
+// The window's line commands with the definitions of an entry screen: a
+// line inserted at 3 of 1-5 (LNINS$ makes room, the saved line takes 3),
+// then line 2 deleted (LNDEL$ closes the gap): the group holds its lines 1
+// to 5 in their order, the other group is untouched.
+class EntryLinesTest : public EntryNavTest {
+ protected:
+  std::string Definitions() override {
+    return "WRITELINS$:\"X#=AcFitEntry('SVE'),1\"\nLNINS$:\"1,X#=AcFitEntry('INS')\"\n"
+           "LNDEL$:\"1,UPD#=UPD#+1,X#=AcFitEntry('DEL')\"";
+  }
+  static void Type(uint16_t n, const std::string& text) {
+    const FieldDesc& f = ScreenGet(kCurrentIndex)->fields[n - 1];
+    ASSERT_TRUE(ui::set_text(f.control, text));
+    ASSERT_EQ(FieldPut(kCheckInput, n, S(text)), 0);
+  }
+};
+
+TEST_F(EntryLinesTest, InsertThenDeleteKeepsTheLinesNumbered) {
+  Group("B", {1, 2}, false);
+  Group("A", {1, 2, 3, 4, 5});
+  const std::vector<std::string> other = Lines("B");
+  Rec().state = kWinStateLineArea;
+  Rec().flags |= 2;
+  Buf().curRow = 3;
+  ASSERT_EQ(MovsLinsControlLine(kLineEvShow), 0) << ErrDetail().Str();
+  ASSERT_EQ(NavAction(ActionMake(kActNavigate, kNavIns)), 0) << ErrDetail().Str();
+  EXPECT_EQ(Lines("A"), (std::vector<std::string>{"1:a", "2:b", "4:c", "5:d", "6:e"}));
+  EXPECT_EQ(Column(), (std::vector<std::string>{"1", "2", "", "4", "5", "6"}));
+  Type(1, "A");
+  Type(2, "new");
+  ASSERT_EQ(MovsLinsControlLine(kLineEvStore), 0) << ErrDetail().Str();
+  EXPECT_EQ(Lines("A"), (std::vector<std::string>{"1:a", "2:b", "3:new", "4:c", "5:d", "6:e"}));
+  EXPECT_EQ(Rec().flags & 8, 0);
+
+  Buf().curRow = 2;
+  ASSERT_EQ(MovsLinsControlLine(kLineEvShow), 0) << ErrDetail().Str();
+  hl->answer(ui::IDYES, "Delete Record(s)?");
+  ASSERT_EQ(NavAction(ActionMake(kActNavigate, kNavDel)), 0) << ErrDetail().Str();
+  EXPECT_EQ(Lines("A"), (std::vector<std::string>{"1:a", "2:new", "3:c", "4:d", "5:e"}));
+  EXPECT_EQ(Column(), (std::vector<std::string>{"1", "2", "3", "4", "5"}));
+  EXPECT_EQ(Lines("B"), other);
+  EXPECT_EQ(Check(kNavs), "");
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ class NavOrderTest : public DocTest {
     // number last: GRP, ITEM, LINE.
     WriteFile("ENT.PPN",
               "01 FD$:GRP,ITEM,LINE,TAIL\n01 BOUNDS$:GRP,LINE\n01 FILEDEF$:,,,,3\n01 MODE$:NAVIGATION\n"
-              "01 MAXLIN%:100\n");
+              "01 MAXLIN%:100\n" + Tagged(Definitions()));
     WriteFile("ENT.PAN", "01 00405Grp\n01 00410Item\n01 00422Line\n01 10605030102A\n01 10610030310A\n"
                          "01 10622030203N\n01 11005000004A\n");
     Open("ENT");
@@ -29,6 +29,8 @@ class NavOrderTest : public DocTest {
     ASSERT_EQ(MovsWinGrid(), 0);
     ASSERT_EQ(NavsOrderSetKey(3), 0);
   }
+  // More definition lines of ENT, "\n" between them.
+  virtual std::string Definitions() { return ""; }
   static GridBuffer& Buf() { return LinsGridGet(0)->buffer; }
 
   static std::string Line(const std::string& grp, int n, const std::string& item) {
