@@ -2,7 +2,8 @@
 // (header and lines) or page through a file's lines (navigation windows).
 // The document commands are not built yet: MovsAction, MovsActionWin and
 // MovsClear answer 148 with their names; the navigation window of the
-// accounting layer stands on them.
+// accounting layer stands on them. MovsEventRun, which the windows run on
+// opening, is built.
 #pragma once
 #include <cstdint>
 
