@@ -218,7 +218,7 @@ Status NavLineDelete() {
       // One blank row stays to type a line into.
       if ((s = MovsLinsControlLine(kLineEvShow)) >= 128) return s;
     } else {
-      RecBufCopy(file, 0);
+      RecBufCopy(file, 2);  // the current record back to its saved copy
       return st::USERCANCELED;
     }
   }

@@ -129,7 +129,24 @@ TEST_F(EntryNavTest, WindowCommands) {
   EXPECT_EQ(NavAction(ActionMake(kActNavigate, kNavDel)), st::FEATUREREMOVED);
   EXPECT_EQ(ErrDetail().Str(), "MovsAction");
   EXPECT_EQ(Records(kNavs), before);
+  EXPECT_EQ(Boxes().size(), 2u);
   ErrClear();
+
+  // A pending new line deleted outside maintenance mode, the last row: no
+  // question, nothing stored is deleted, the record goes back to its saved
+  // copy and the window is done with its lines (122).
+  GridReset(Buf());
+  Row(1, "A", "new", 0);
+  Buf().curRow = 1;
+  Rec().flags |= 8;
+  ReadKey(Key("A", 4));
+  ASSERT_EQ(RecFieldSet(kNavs, 3, S("changed")), 0);
+  EXPECT_EQ(NavAction(ActionMake(kActNavigate, kNavDel)), st::USERCANCELED);
+  EXPECT_EQ(Buf().rowCount, 0);
+  EXPECT_EQ(Rec().flags & 8, 0);
+  EXPECT_EQ(RecBufChanged(kNavs), 0);
+  EXPECT_EQ(Records(kNavs), before);
+  EXPECT_TRUE(Boxes().empty());
 }
 
 // Saving a line whose key is found twice (144) repairs the group once and
