@@ -12,6 +12,7 @@
 #include "runtime/format.h"
 #include "runtime/log.h"
 #include "runtime/strutil.h"
+#include "screens/datascreen.h"
 #include "screens/gridbuf.h"
 #include "screens/linsgrid.h"
 #include "screens/screendef.h"
@@ -82,6 +83,8 @@ Status SetOrderField(int file, int64_t n) {
   const StrAreaScope scope;
   return RecFieldSet(file, NavsOrder().orderField, StrFromView(text));
 }
+
+Status Fit(int direction, int grid, const std::string& key, int64_t t, int32_t* lines);
 
 GridBuffer* Grid(int grid) {
   LinsGridRec* rec = LinsGridGet(grid);
@@ -300,13 +303,20 @@ Status NavsOrderNext(int grid) {
 }
 
 Status NavsOrderFit(int direction, int grid, const std::string& key, int32_t* lines) {
+  return Fit(direction, grid, key, OrderOf(CurrentKey(File())), lines);
+}
+
+namespace {
+
+// NavsOrderFit from order t: row i of the lines from the key gets
+// i + t + direction (t + 1 for direction -1).
+Status Fit(int direction, int grid, const std::string& key, int64_t t, int32_t* lines) {
   if (lines) *lines = 0;
   if (direction != 1 && direction != -1) return Fail(st::BADINPUTDATA, "NavsOrderFit: direction " + std::to_string(direction));
   int file = File();
   std::vector<Row> rows;
   if (Status s = Collect(file, key, PrefixOf(key), &rows)) return s;
   if (rows.empty()) return 0;
-  int64_t t = OrderOf(CurrentKey(file));
   if (direction < 0) ++t;
   int64_t top = static_cast<int64_t>(rows.size()) - 1 + t + direction;
   if (Status e = OverflowCheck(file, top, "NavsOrderFit")) return e;
@@ -343,16 +353,24 @@ Status NavsOrderFit(int direction, int grid, const std::string& key, int32_t* li
   return back;
 }
 
+}  // namespace
+
+// The line is written, then the lines after it are numbered on from its
+// number m: the first of them takes m + 1 (counted from the current
+// record's number as the fit counts, it would take m itself).
 Status NavsOrderInsertCheck(const std::string& key, int grid) {
   int file = File();
   std::string next = NavsOrderReadKey(key, 0);
   if (next.empty() || PrefixOf(next) != PrefixOf(key)) return 0;
-  Status s = DataFileUpdate(file);
-  if (s >= 128) return s;
+  // A line not stored yet (a blank saved copy) is inserted, a stored one
+  // updated; both with the key check.
+  bool stored = StrTrim(RecBuf(file, kRecSaved), 3).len != 0;
+  Status s = ScreenRecordWrite(file, stored ? 0x0F00 : 0x0D00, 0);
+  if (s >= 5) return s;
   if ((s = RecBufCopy(file, 1)) != 0) return s;
   GridBuffer* g = Grid(grid);
   if (g) ++g->curRow;
-  s = NavsOrderFit(-1, grid, next);
+  s = Fit(-1, grid, next, OrderOf(CurrentKey(file)) + 1, nullptr);
   if (g) --g->curRow;
   return s;
 }

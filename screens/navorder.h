@@ -75,8 +75,9 @@ Status NavsOrderNext(int grid);
 // (room at key's number), -1 numbers them from key's number on (closing a
 // gap). *lines receives the lines renumbered. 163 for another direction.
 Status NavsOrderFit(int direction, int grid, const std::string& key, int32_t* lines = nullptr);
-// After a line was inserted before key's successor in the same group: writes
-// the screen's record and closes the numbering behind it.
+// After a line was inserted: when a line of its group follows key, writes
+// the screen's record (inserted when not stored yet, else updated, with the
+// key check) and numbers the lines after it on from its number.
 Status NavsOrderInsertCheck(const std::string& key, int grid);
 // A new line (order 0, blank saved copy) takes the number after the previous
 // grid row's in the same group, else 1. *number receives the line's number.

@@ -55,6 +55,27 @@ TEST_F(NavOrderTest, FitMakesRoomAndClosesGaps) {
   EXPECT_EQ(Check(kNavs), "");
 }
 
+// A line stored at 3 before a gap (5, 6): its record is written and the
+// lines after it go on from 4; the last line of a group, or one before the
+// next number, changes nothing.
+TEST_F(NavOrderTest, InsertCheckClosesTheNumberingBehindALine) {
+  Group("A", {1, 2, 5, 6});
+  Group("B", {1}, false);
+  Buf().curRow = 2;
+  ASSERT_EQ(RecBufClear(kNavs, 3), 0);
+  ASSERT_EQ(RecBufSet(kNavs, kRecCurrent, S(Line("A", 3, "new"))), 0);
+  ASSERT_EQ(NavsOrderInsertCheck(Key("A", 3), 0), 0) << ErrDetail().Str();
+  EXPECT_EQ(Lines("A"), (std::vector<std::string>{"1:a", "2:b", "3:new", "4:c", "5:d"}));
+  EXPECT_EQ(RecBufChanged(kNavs), 0);
+  const std::vector<std::string> before = Records(kNavs);
+  ReadKey(Key("A", 5));
+  EXPECT_EQ(NavsOrderInsertCheck(Key("A", 5), 0), 0);
+  ReadKey(Key("A", 3));
+  EXPECT_EQ(NavsOrderInsertCheck(Key("A", 3), 0), 0);
+  EXPECT_EQ(Records(kNavs), before);
+  EXPECT_EQ(Check(kNavs), "");
+}
+
 TEST_F(NavOrderTest, NumbersThatDoNotFitChangeNothing) {
   Group("A", {997, 998, 999});
   const std::vector<std::string> before = Records(kNavs);
