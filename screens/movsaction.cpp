@@ -724,11 +724,12 @@ Status MovsEventRun(int event) {
     StrValue prc = Trimmed(ScreenPropExpand(kPropPrcName, 0));
     if (prc.IsError()) answer = StrError(prc);
     else if (prc.len) {
+      // USR_COND$ false (126) runs nothing; an error in it is the answer.
       Status c = CondCheck(ScreenProp(kPropUsrCond, 0));
       if (c == 0) {
         PrcCallFn hook = TaskHookGetAs<PrcCallFn>(kHookPrcCall);
-        answer = hook ? hook(Empty(), prc, 0) : SeamMissing("PrcCall");
-      } else if (c >= st::USERCANCELED) {
+        answer = hook ? hook(Empty(), prc, 0) : PrcCall(Empty(), prc, 0);
+      } else if (c != st::BADUSERDATA) {
         answer = c;
       }
     }
