@@ -189,13 +189,6 @@ Point screen_cells(Point cell) {
   return Point{p.screenWidth / std::max(1, cell.x), p.screenHeight / std::max(1, cell.y)};
 }
 
-// The top-level window a window lies in.
-Hwnd top_level_of(Hwnd h) {
-  Window* w = find(h);
-  while (w && w->parent) w = find(w->parent);
-  return w ? w->handle : 0;
-}
-
 // The cells of a top-level window: its corner rounded to a cell, its size
 // rounded on its own, so a window of a size takes the same cells wherever it
 // stands and its client cells (cells_in_top) end where it does.
@@ -223,7 +216,7 @@ CellRect cells_in_top(Hwnd top, Rect r, Point cell) {
 CellRect client_cells(Hwnd h, Point cell) {
   Rect c = get_client_rect(h);
   Point o = client_to_screen(h, Point{0, 0});
-  return cells_in_top(top_level_of(h), Rect{o.x, o.y, o.x + c.Width(), o.y + c.Height()}, cell);
+  return cells_in_top(get_top_level(h), Rect{o.x, o.y, o.x + c.Width(), o.y + c.Height()}, cell);
 }
 
 // ---- Controls laid out in cells ----------------------------------------------
@@ -306,7 +299,7 @@ bool grows(const Window& w) { return plain_button(w) || w.kind == Kind::ListBox;
 // The cells a window takes: a top-level window's own, a control's from its
 // top-level window's client corner, grown as said above.
 CellRect window_cells(Hwnd h, Point cell) {
-  Hwnd top = top_level_of(h);
+  Hwnd top = get_top_level(h);
   CellRect base = top == h ? top_cells(h, cell) : cells_in_top(top, get_window_rect(h), cell);
   Window* w = find(h);
   Window* parent = w && top != h ? find(w->parent) : nullptr;
@@ -989,6 +982,19 @@ std::vector<std::string> wrap(std::string_view text, int width) {
   return out;
 }
 
+// A modal overlay's frame of width x height cells, centred above the status
+// line: its title in the top border, its lines from the row under it (two
+// cells in from each side). Answers where it lies.
+CellRect overlay_frame(Canvas& c, int width, int height, const std::string& title, const std::vector<std::string>& lines) {
+  int col = std::max(0, (c.cols() - width) / 2), row = std::max(0, (c.rows() - 1 - height) / 2);
+  CellRect r{col, row, col + width, row + height}, all = c.bounds();
+  c.fill(r, kNormal, all);
+  c.frame(r, kBold, all);
+  c.text(col + 2, row, " " + title + " ", kBold | kReverse, all, width - 4);
+  for (size_t i = 0; i < lines.size(); ++i) c.text(col + 2, row + 1 + static_cast<int>(i), lines[i], kNormal, all, width - 4);
+  return r;
+}
+
 }  // namespace
 
 BoxOverlay::BoxOverlay(std::string_view text, std::string_view caption, uint32_t type)
@@ -1032,12 +1038,8 @@ void BoxOverlay::draw(Canvas& c) {
   for (const std::string& l : lines) inner = std::max(inner, text_width(l));
   inner = std::min(inner, maxInner);
   int width = inner + 4, height = static_cast<int>(lines.size()) + 4;
-  int col = std::max(0, (c.cols() - width) / 2), row = std::max(0, (c.rows() - 1 - height) / 2);
-  CellRect r{col, row, col + width, row + height}, all = c.bounds();
-  c.fill(r, kNormal, all);
-  c.frame(r, kBold, all);
-  c.text(col + 2, row, " " + caption_ + " ", kBold | kReverse, all, width - 4);
-  for (size_t i = 0; i < lines.size(); ++i) c.text(col + 2, row + 1 + static_cast<int>(i), lines[i], kNormal, all, inner);
+  CellRect r = overlay_frame(c, width, height, caption_, lines), all = c.bounds();
+  int col = r.col0, row = r.row0;
   int x = col + 2 + std::max(0, (inner - buttonsWidth) / 2), y = row + height - 2;
   buttonRects_.clear();
   for (size_t i = 0; i < buttons_.size(); ++i) {
@@ -1146,12 +1148,8 @@ void PromptOverlay::draw(Canvas& c) {
   int inner = width - 4;
   std::vector<std::string> lines = filters_.empty() ? std::vector<std::string>{} : wrap(filters_, inner);
   int height = static_cast<int>(lines.size()) + (lines.empty() ? 0 : 1) + 3;
-  int col = std::max(0, (c.cols() - width) / 2), row = std::max(0, (c.rows() - 1 - height) / 2);
-  CellRect r{col, row, col + width, row + height}, all = c.bounds();
-  c.fill(r, kNormal, all);
-  c.frame(r, kBold, all);
-  c.text(col + 2, row, " " + title_ + " ", kBold | kReverse, all, width - 4);
-  for (size_t i = 0; i < lines.size(); ++i) c.text(col + 2, row + 1 + static_cast<int>(i), lines[i], kNormal, all, inner);
+  CellRect r = overlay_frame(c, width, height, title_, lines), all = c.bounds();
+  int col = r.col0, row = r.row0;
   int y = row + height - 2, x = col + 2 + c.text(col + 2, y, label_, kNormal, all, inner);
   int field = std::max(1, col + width - 2 - x);
   c.fill(CellRect{x, y, x + field, y + 1}, kReverse, all);
