@@ -28,6 +28,7 @@
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "screens/choice.h"
+#include "screens/doclines.h"
 #include "screens/fieldvalues.h"
 #include "screens/fontfile.h"
 #include "screens/fonts.h"
@@ -163,6 +164,7 @@ Status StartCommandLine(int count, const char* const* args) {
   LayerHooksRegister();
   if (Status s = VarSysInit()) return s;
   TaskHookSet(&ScreenFieldHook, kHookValue);  // scripts read and assign screen fields by name
+  TaskHookSet(&GridLineTextHook, kHookArrayTerm);  // _GRID<n>(row) and line fields by row
   // EXEC$ reaches the procedure runner from the start, not only once a
   // first procedure has been compiled.
   TaskHookSet(&PrcCall, kHookPrcCall);

@@ -252,7 +252,7 @@ class TransJob {
     while (s == 0 && !Beyond()) {
       Status c = TransCondEval();
       if (c >= 128) return c;
-      if (Status r = Offer(KeyText())) return r;
+      if (Status r = OfferKey()) return r;
       if (c == kWrite && (s = TransWriteRecord()) != 0) return s;
       s = DataFileMove(f_, dfmove::kNext);
     }
@@ -275,7 +275,7 @@ class TransJob {
     if (s >= 128) return s;
     for (int64_t rec : recs) {
       if ((s = DataFileRecLoad(f_, static_cast<int32_t>(rec), kRecBoth)) != 0) return s;
-      if (Status r = Offer(KeyText())) return r;
+      if (Status r = OfferKey()) return r;
       if ((s = TransWriteRecord()) != 0) return s;
     }
     return 0;
@@ -320,7 +320,7 @@ class TransJob {
       if (s != 0) return s;
       Status c = TransCondEval();
       if (c >= 128) return c;
-      if (Status r = Offer(KeyText())) return r;
+      if (Status r = OfferKey()) return r;
       if (c == kWrite && (s = TransWriteRecord()) != 0) return s;
     }
   }
@@ -460,6 +460,11 @@ class TransJob {
       const StrAreaScope scope;
       if (Status e = StrError(routine_(TransView(text)))) return e;
     }
+    return Poll();
+  }
+  // The per-record routine with the current key's text, made only for it.
+  Status OfferKey() { return routine_ ? Offer(KeyText()) : Poll(); }
+  Status Poll() {
     if (++polled_ % kPollEvery == 0) return PrcPoll();
     return 0;
   }
@@ -549,7 +554,7 @@ class TransJob {
         s = 0;
       }
       if (written) Row();
-      if ((s = Offer(std::to_string(count_))) != 0) break;
+      if ((s = routine_ ? Offer(std::to_string(count_)) : Poll()) != 0) break;
     }
     if (s > 127) {
       const StrAreaScope scope;

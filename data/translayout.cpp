@@ -23,6 +23,12 @@ bool IsNumeric(char type) { return kNumericTypes.find(type) != std::string_view:
 
 void Fit(std::string& s, size_t width) { s.resize(width, ' '); }
 
+std::string_view TrimView(std::string_view s) {
+  size_t a = s.find_first_not_of(' ');
+  if (a == std::string_view::npos) return std::string_view();
+  return s.substr(a, s.find_last_not_of(' ') - a + 1);
+}
+
 // A number as stored: a sign, digits and at most one decimal point.
 bool StoredNumber(std::string_view t) {
   size_t i = (!t.empty() && (t[0] == '-' || t[0] == '+')) ? 1 : 0;
@@ -62,12 +68,36 @@ std::string KeyText(int file) {
 
 }  // namespace
 
-Status TransQuote(const std::string& value, char q, const std::string& what, std::string* out) {
+namespace {
+
+// The quote a value is written in: q, or the other one when it holds q; 0
+// when it holds both.
+char QuoteFor(std::string_view value, char q) {
   char other = q == '"' ? '\'' : '"';
-  bool hasQ = value.find(q) != std::string::npos;
-  if (hasQ && value.find(other) != std::string::npos)
-    return DataFail(st::BADINPUTDATA, what + ": a value holds both quote characters");
-  char use = hasQ ? other : q;
+  bool hasQ = value.find(q) != std::string_view::npos;
+  if (hasQ && value.find(other) != std::string_view::npos) return 0;
+  return hasQ ? other : q;
+}
+
+Status BothQuotes(const std::string& what) {
+  return DataFail(st::BADINPUTDATA, what + ": a value holds both quote characters");
+}
+
+// Appends the value in quotes (TransQuote's rule) without a copy of it.
+Status AppendQuoted(std::string& out, std::string_view value, char q, int file) {
+  char use = QuoteFor(value, q);
+  if (use == 0) return BothQuotes("key " + KeyText(file));
+  out += use;
+  out += value;
+  out += use;
+  return 0;
+}
+
+}  // namespace
+
+Status TransQuote(const std::string& value, char q, const std::string& what, std::string* out) {
+  char use = QuoteFor(value, q);
+  if (use == 0) return BothQuotes(what);
   *out = use + value + use;
   return 0;
 }
@@ -107,7 +137,8 @@ Status TransLayout::Build(int file, uint16_t mode) {
     for (uint16_t f = 1; f <= DicFieldCount(file_); ++f) {
       DataFieldDesc d = DicFieldDesc(file_, f);
       const StrAreaScope scope;
-      columns_.push_back(TransColumn{DicFieldName(file_, f).Str(), -1, file_, f, static_cast<char>(d.type), d.length});
+      columns_.push_back(
+          TransColumn{DicFieldName(file_, f).Str(), -1, file_, f, static_cast<char>(d.type), d.offset, d.length});
     }
   } else {
     const StrAreaScope scope;
@@ -136,6 +167,7 @@ Status TransLayout::Build(int file, uint16_t mode) {
       if (c.IsField()) {
         DataFieldDesc d = DicFieldDesc(c.file, c.field);
         c.type = static_cast<char>(d.type);
+        c.offset = d.offset;
         c.length = d.length;
       }
       widths += c.width >= 0 ? static_cast<uint32_t>(c.width) : c.length;
@@ -160,7 +192,12 @@ Status TransLayout::Build(int file, uint16_t mode) {
 
 // --- Export ------------------------------------------------------------------------------
 
-Status TransLayout::Value(const TransColumn& c, std::string* out, bool* numeric) {
+Status TransLayout::Value(const TransColumn& c, std::string_view record, std::string* out, bool* numeric) {
+  if (c.IsField() && c.file == file_ && c.offset + c.length <= record.size()) {
+    out->assign(record.substr(c.offset, c.length));
+    *numeric = IsNumeric(c.type);
+    return 0;
+  }
   const StrAreaScope scope;
   StrValue v = c.IsField() ? RecFieldRaw(c.file, c.field, 1) : ExpEvalStr(TransView(c.text));
   if (v.IsError()) return StrError(v) ? StrError(v) : st::BADEXPRESION;
@@ -170,39 +207,40 @@ Status TransLayout::Value(const TransColumn& c, std::string* out, bool* numeric)
 }
 
 Status TransLayout::RecordText(std::string& out) {
-  std::string line, v;
+  StrValue cur = RecBuf(file_, kRecCurrent);
+  if (cur.IsError()) return StrError(cur);
+  record_.assign(cur.View());  // expressions may move the buffer
+  size_t start = out.size();
   bool numeric = false;
   for (size_t i = 0; i < columns_.size(); ++i) {
     const TransColumn& c = columns_[i];
-    if (Status s = Value(c, &v, &numeric)) return s;
+    if (Status s = Value(c, record_, &value_, &numeric)) return s;
     if (delimited_) {
-      std::string t = TransTrim(v);
-      if (numeric && IsZero(t)) t.clear();
+      std::string_view t = TrimView(value_);
+      if (numeric && IsZero(t)) t = std::string_view();
+      if (i > 0) out += delim_;
       if (!numeric || sql_) {
-        std::string quoted;
-        if (Status s = TransQuote(t, sql_ ? '\'' : '"', "key " + KeyText(file_), &quoted)) return s;
-        t = quoted;
+        if (Status s = AppendQuoted(out, t, sql_ ? '\'' : '"', file_)) return s;
+      } else {
+        out += t;
       }
-      if (i > 0) line += delim_;
-      line += t;
     } else if (list_) {
       if (c.IsField() && static_cast<unsigned char>(c.type) <= '8') {
         const StrAreaScope scope;
-        StrValue shown = FmtStoredToDisplay(c.type, TransView(v), c.listWidth);
+        StrValue shown = FmtStoredToDisplay(c.type, TransView(value_), c.listWidth);
         if (shown.IsError()) return StrError(shown);
-        v.assign(shown.View());
+        value_.assign(shown.View());
       }
-      Fit(v, c.listWidth);
-      if (i > 0) line += ' ';
-      line += v;
+      Fit(value_, c.listWidth);
+      if (i > 0) out += ' ';
+      out += value_;
     } else {
-      if (!c.IsField() && c.width >= 0) Fit(v, static_cast<size_t>(c.width));
-      line += v;
+      if (!c.IsField() && c.width >= 0) Fit(value_, static_cast<size_t>(c.width));
+      out += value_;
     }
   }
-  if (!delimited_ && !list_ && buffSize_) Fit(line, buffSize_);
-  if (stream_) line += "\r\n";
-  out += line;
+  if (!delimited_ && !list_ && buffSize_) out.resize(start + buffSize_, ' ');
+  if (stream_) out += "\r\n";
   return 0;
 }
 
@@ -217,7 +255,7 @@ Status TransLayout::ListHeader(std::string& out, bool write) {
       c.listWidth = DicFieldWidth(c.type, c.length);
     } else {
       bool numeric = false;
-      if (Status s = Value(c, &title, &numeric)) return s;
+      if (Status s = Value(c, std::string_view(), &title, &numeric)) return s;
       c.listWidth = static_cast<uint16_t>(std::max<size_t>(1, std::min<size_t>(title.size(), 65535)));
     }
     Fit(title, c.listWidth);

@@ -28,6 +28,7 @@ struct TransColumn {
   int file = 0;      // a field: its file and number (0: an expression)
   int field = 0;
   char type = 'A';
+  uint16_t offset = 0;
   uint16_t length = 0;
   uint16_t listWidth = 0;  // its column in the List layout
   bool IsField() const { return field > 0; }
@@ -60,7 +61,9 @@ class TransLayout {
   Status ReadInto(const std::string& line, const std::string& where);
 
  private:
-  Status Value(const TransColumn& c, std::string* out, bool* numeric);
+  // The column's value: a field of the file from its current record (the
+  // record given), another field or an expression as they give it.
+  Status Value(const TransColumn& c, std::string_view record, std::string* out, bool* numeric);
   Status Store(const TransColumn& c, const std::string& value, const std::string& where);
   Status Split(const std::string& line, std::vector<std::string>& values) const;
 
@@ -71,6 +74,7 @@ class TransLayout {
   bool raw_ = false, delimited_ = false, list_ = false, stream_ = false, sql_ = false;
   std::string delim_ = ",";
   std::vector<TransColumn> columns_;
+  std::string record_, value_;  // kept between records: no allocation per record
 };
 
 // A numeric field whose text (blanks around it removed) holds anything but
