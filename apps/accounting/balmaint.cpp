@@ -163,6 +163,9 @@ Status AcBalanceMaint(StrValue dateFrom, StrValue dateTo) {
     StrAreaScope mark;
     s = ParmEventSet(1, StrFromC(kAcMaintEvents));
   }
+  AcFileUse use;
+  for (int kind : {kAcAccounts, kAcEntries, kAcMonths})
+    if (s == 0) s = use.Take(kind, true);
   RunJournalScope run;
   if (s == 0) s = run.Begun();
   if (s == 0) {
@@ -201,5 +204,5 @@ Status AcTaskBalanceMaint(int event) {
     s = AcBalanceMaint(AcTaskField(1), AcTaskField(2));
     ErrShow(s);
   }
-  return ScreenCloseRestore(event, s, 16);
+  return ScreenCloseRestore(event, 0, 16);
 }

@@ -179,6 +179,14 @@ Status CloseDatesCheck(CloseDates* d) {
   return 0;
 }
 
+// The files a task writes, open for its length (put back as they were at
+// its end, after the journal's end).
+Status TakeFiles(AcFileUse& use) {
+  for (int kind : {kAcAccounts, kAcEntries, kAcMonths})
+    if (Status s = use.Take(kind, true)) return s;
+  return 0;
+}
+
 Status RunProcedure(int item) {
   StrAreaScope mark;
   return ExpExecFile(StrListItem(StrFromC(kProcedures), ',', static_cast<uint32_t>(item)), 1);
@@ -492,6 +500,8 @@ Status AcCloseYearRun() {
   }
   if (status == 0) Show([] { ProgressOpen(0, kSteps * kStepRange); });
   if (status == 0) status = CloseDatesCheck(&g_dates);
+  AcFileUse use;
+  if (status == 0) status = TakeFiles(use);
   RunJournalScope run;
   if (status == 0) status = run.Begun();
   std::string opening = OpeningFile();
@@ -526,7 +536,8 @@ Status AcCloseYear(int event) {
     ErrShow(s);
     state.Unwind();
   }
-  return ScreenCloseRestore(event, 8, 16);
+  // The box has shown the result: the window gets the shown answer.
+  return ScreenCloseRestore(event, 0, 16);
 }
 
 // --- The undo ---------------------------------------------------------------------------
@@ -557,12 +568,13 @@ Status AcUncloseYearRun(StrValue dateA) {
   if (a == 0 || AcDayAfter(a) != AcDateOf(state.Fape())) return Fail(st::BADINPUTDATA, "Date:" + textA);
   DateYmd b = AcDayAfter(a);
   Show([] { ProgressOpen(0, 0); });
+  AcFileUse use;
+  s = TakeFiles(use);
   RunJournalScope run;
-  s = run.Begun();
+  if (s == 0) s = run.Begun();
   std::string opening = OpeningFile();
   if (s == 0) s = RunJournalText(AcView(opening));
   int entries = AcFileNum(kAcEntries) & 0xff;
-  if (s == 0 && (s = DataFileOpen(entries, 0)) < 128) s = 0;
   for (int aux = 1; aux <= 2 && s == 0; ++aux) {
     ParmEventSet(aux, Empty());
     std::string cond = ParmText(kAcParmRdCond);
@@ -607,5 +619,6 @@ Status AcUncloseYear(int event) {
     ErrShow(s);
     state.Unwind();
   }
-  return ScreenCloseRestore(event, 8, 16);
+  // The box has shown the result: the window gets the shown answer.
+  return ScreenCloseRestore(event, 0, 16);
 }

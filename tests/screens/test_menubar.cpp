@@ -423,8 +423,10 @@ INSTANTIATE_TEST_SUITE_P(
                                "Procedures{Loan schedule=1500,Calculations{Choose a calculation=1501,"
                                "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
                                "Tools{Account balance=1505},Files{Accounts=1506},"
-                               "Transfers{Export accounts=1507,Import accounts=1508},Help{About=1509,Help=1510}",
-                               "interest.txt", "COVCQT24:Orbisquale", 1509},
+                               "Transfers{Export accounts=1507,Import accounts=1508},"
+                               "Year end{Close year=1509,Undo year close=1510,Regenerate balances=1511},"
+                               "Help{About=1512,Help=1513}",
+                               "interest.txt", "COVCQT24:Orbisquale", 1512},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Calculations{Choose a calculation=1501,"
                                "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
