@@ -208,6 +208,10 @@ class Playback {
         if (Status s = CloseAll()) return s;
         if (!e.kept) return !recio::Exists(e.path) || recio::Remove(e.path) ? 0 : HostFail(e.path + ": cannot be deleted");
         if (!recio::Exists(e.second)) return 0;
+        // Killed between the link and the replace, both names are the one
+        // old file, over which a rename does nothing: the second name goes.
+        if (host::SameFile(e.second, e.path))
+          return recio::Remove(e.second) ? 0 : HostFail(e.second + ": cannot be deleted");
         return host::Rename(e.second, e.path) == 0 ? 0 : HostFail(e.second + " -> " + e.path + ": cannot be renamed");
       }
       case 'T': {

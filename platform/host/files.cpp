@@ -385,7 +385,7 @@ int ReplaceFile(std::string_view path, const void* data, size_t n) {
   if (!ValidName(path)) return -1;
   std::string target = ResolvePath(path);
   std::string dir = DirName(target);
-  std::string tmp = Join(dir, "." + BaseName(target) + ".XXXXXX");
+  std::string tmp = Join(dir, std::string(1, '.').append(BaseName(target)).append(".XXXXXX"));
   if (FaultHit(FaultOp::Open)) return -1;
   int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
   if (fd < 0) return -1;

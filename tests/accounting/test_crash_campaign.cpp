@@ -167,7 +167,7 @@ class Writer {
 };
 
 Status Dispatch(int code, StrValue rest) {
-  MenuCommand cmd{static_cast<uint32_t>(code), rest};
+  MenuCommand cmd{static_cast<uint32_t>(code), rest, {}};
   if (cmd.Stat() == 0 && cmd.Verb() == kVerbPerform && rest.Str() == "writer") return Writer().Run();
   return AcMenuAction(code, rest);
 }

@@ -207,6 +207,27 @@ TEST_F(JournalTest, PlaybackCutShortGoesOn) {
   EXPECT_FALSE(RunJournalLeft());
 }
 
+// A run killed between keeping the old index under its second name (a
+// link) and replacing it leaves two names of one file: the playback keeps
+// the index and drops the second name.
+TEST_F(JournalTest, KilledBetweenLinkAndReplace) {
+  pid_t pid = fork();
+  if (pid == 0) _exit(RunJournalBegin() == 0 && Work() == 0 && DataFileClose(1) == 0 ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  DataFileCtrlInit(1);
+  std::remove(Path("CUST.lock").c_str());
+  // The replace undone: the index is the old one again, under both names.
+  ASSERT_TRUE(Exists("CUST.DIR.jr1"));
+  ASSERT_EQ(std::remove(Path("CUST.DIR").c_str()), 0);
+  ASSERT_EQ(link(Path("CUST.DIR.jr1").c_str(), Path("CUST.DIR").c_str()), 0);
+  EXPECT_EQ(RunJournalRecover(), 0);
+  EXPECT_TRUE(Files() == before);
+  EXPECT_FALSE(LeftOver());
+  EXPECT_EQ(Check(), "");
+}
+
 // The run status start asks the recovery question for a journal left
 // behind even when the run was marked closed, and its Yes plays it back.
 TEST_F(JournalTest, JournalLeftBehindMakesTheStartAsk) {

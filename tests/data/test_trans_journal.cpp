@@ -4,7 +4,10 @@
 // handful of records.
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include "data/rebuild.h"
+#include "platform/host/signals.h"
 #include "runtime/strutil.h"
 #include "trans_fixture.h"
 
@@ -118,28 +121,52 @@ TEST_F(TransJournalTest, TenRowsIntoManyRecordsJournalAFew) {
 namespace {
 
 int g_steps = 0;
+bool g_bySignal = false;
 
-// A cancel from the progress window in the middle of the merge undoes it;
-// the statement then reports 0 as the Part has it for 122.
-TEST_F(TransJournalTest, CancelFromTheProgressWindowUndoesTheMerge) {
+// A cancel in the middle of the merge, from the progress window or by
+// SIGTERM (taken up by the engine's next poll), undoes it; the statement
+// then reports 0 as it does for 122.
+TEST_F(TransJournalTest, CancelInTheMergeUndoesIt) {
   Customers({Cust("C01", "Old", "CityA", "1.00", "20230101")});
   Put("in.csv", Rows(0, 300));
-  ASSERT_LE(DataFileOpen(2, 0), 2);
-  Snapshot before = Files();
-  DataUi ui = DataUiGet();
-  ui.progressStep = [](uint32_t, uint32_t, StrValue) { return ++g_steps == 450 ? st::USERCANCELED : Status(0); };
-  DataUiSet(ui);
-  DataFileSetCurrent(1);
-  uint16_t kinds[3] = {1, 0, 0};
-  int16_t ints[3] = {0, 0x30, 1};
-  StrValue strs[3] = {StrFromC("in.csv"), StrFromC("48"), StrFromC("1")};
-  VarSysIntSet(kSysStat, 99);
-  EXPECT_EQ(TransStatement(3, kinds, ints, strs, tmode::kImportStmt), 0);
-  EXPECT_EQ(VarSysIntGet(kSysStat), 0);
-  EXPECT_EQ(g_steps, 450);  // 300 rows read, then the merge's 150th
-  DataFileCloseAll();
-  EXPECT_TRUE(Files() == before);
-  EXPECT_FALSE(RunJournalLeft());
+  for (bool bySignal : {false, true}) {
+    SCOPED_TRACE(bySignal ? "SIGTERM" : "progress window");
+    ASSERT_LE(DataFileOpen(2, 0), 2);
+    Snapshot before = Files();
+    DataUi ui = DataUiGet();
+    g_steps = 0;
+    g_bySignal = bySignal;
+    ui.progressStep = [](uint32_t, uint32_t, StrValue) {
+      if (++g_steps != 450) return Status(0);
+      if (!g_bySignal) return Status(st::USERCANCELED);
+      std::raise(SIGTERM);
+      return Status(0);
+    };
+    DataUiSet(ui);
+    host::SignalsReset();
+    if (bySignal) host::SignalsInstall();
+    DataFileSetCurrent(1);
+    uint16_t kinds[3] = {1, 0, 0};
+    int16_t ints[3] = {0, 0x30, 1};
+    StrValue strs[3] = {StrFromC("in.csv"), StrFromC("48"), StrFromC("1")};
+    VarSysIntSet(kSysStat, 99);
+    EXPECT_EQ(TransStatement(3, kinds, ints, strs, tmode::kImportStmt), 0);
+    if (bySignal) {
+      host::SignalsRestore();
+      host::SignalsReset();
+    }
+    EXPECT_EQ(VarSysIntGet(kSysStat), 0);
+    // 300 rows read, then the merge's 150th (the signal: up to the next poll)
+    if (bySignal) {
+      EXPECT_GT(g_steps, 450);
+      EXPECT_LT(g_steps, 600);
+    } else {
+      EXPECT_EQ(g_steps, 450);
+    }
+    DataFileCloseAll();
+    EXPECT_TRUE(Files() == before);
+    EXPECT_FALSE(RunJournalLeft());
+  }
 }
 
 }  // namespace
