@@ -217,7 +217,9 @@ TEST_F(YearCloseTest, FullCloseAgainstBruteForce) {
   // After step 4 the loss-and-profit accounts are 0, _CTAP$ holds minus their sum.
   auto afterFour = Balances(lines, [&](const Line& l) { return in2024(l) && !Closing(l); });
   for (const auto& [a, b] : afterFour)
-    if (a[0] == '6' || a[0] == '7') EXPECT_EQ(b, 0) << a;
+    if (a[0] == '6' || a[0] == '7') {
+      EXPECT_EQ(b, 0) << a;
+    }
   auto ctapLines = Balances(lines, LossProfit);
   EXPECT_EQ(ctapLines["1290000000"], result);
   // After step 6 every account is 0 at _FINI$, also through the engine.
@@ -229,7 +231,9 @@ TEST_F(YearCloseTest, FullCloseAgainstBruteForce) {
   // Opening lines: the balance-sheet balances before the closing lines.
   auto opening = Balances(lines, [](const Line& l) { return l.type == "AP" && l.date == "20250101"; });
   for (const auto& [a, b] : afterFour)
-    if (a[0] < '6' && b != 0) EXPECT_TRUE(opening.count(a) && opening.at(a) == b) << a;
+    if (a[0] < '6' && b != 0) {
+      EXPECT_TRUE(opening.count(a) && opening.at(a) == b) << a;
+    }
   for (const auto& [a, b] : opening) EXPECT_TRUE(afterFour.count(a) && afterFour.at(a) == b) << a << " " << b;
   EXPECT_EQ(opening.size(), static_cast<size_t>(std::count_if(afterFour.begin(), afterFour.end(), [](const auto& kv) {
               return kv.first[0] < '6' && kv.second != 0;
@@ -277,7 +281,9 @@ TEST_F(YearCloseTest, FailuresLeaveEveryFileAsItWas) {
     SCOPED_TRACE(c.name);
     Image start = Snapshot();
     Push(1, c.edits);
-    if (*c.vars) ASSERT_EQ(Eval(c.vars), 0);
+    if (*c.vars) {
+      ASSERT_EQ(Eval(c.vars), 0);
+    }
     ErrClear();
     Status s = AcCloseYearRun();
     std::string detail = ErrDetail().Str();

@@ -87,7 +87,7 @@ Status Task(const std::string& what) {
 }
 
 Status Dispatch(int code, StrValue rest) {
-  MenuCommand cmd{static_cast<uint32_t>(code), rest};
+  MenuCommand cmd{static_cast<uint32_t>(code), rest, StrMake("", 0)};
   if (cmd.Stat() == 0 && cmd.Verb() == kVerbPerform) return Task(rest.Str());
   return AcMenuAction(code, rest);
 }
