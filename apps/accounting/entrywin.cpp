@@ -7,17 +7,23 @@
 #include "data/relations.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
+#include "runtime/messages.h"
+#include "runtime/sysvars.h"
 #include "runtime/seam.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "screens/accept.h"
 #include "screens/actionchain.h"
+#include "screens/actions.h"
 #include "screens/doclines.h"
+#include "screens/doclins.h"
+#include "screens/menucmd.h"
 #include "screens/msgbox.h"
 #include "screens/progress.h"
 #include "screens/screendef.h"
 #include "screens/screenprops.h"
 #include "screens/winrecord.h"
+#include "screens/actionchain.h"
 #include "script/evaluator.h"
 #include "script/objparams.h"
 
@@ -80,8 +86,9 @@ Status AcKeptRecords::Restore() {
   return first;
 }
 
-std::string AcEntryPrefix(std::string_view key1) {
-  int file = AcFileNum(kAcEntries) & 0xff;
+std::string AcEntryPrefix(std::string_view key1) { return AcKeyPrefix(AcFileNum(kAcEntries) & 0xff, key1); }
+
+std::string AcKeyPrefix(int file, std::string_view key1) {
   KeyPart p{};
   uint16_t n = KeyPartsDesc(file, 1, &p);
   size_t order = n > 1 ? p.part[n - 1].length : 0;
@@ -250,4 +257,137 @@ Status AcRegistryOperDev(int event) {
   return ScreenCloseRestore(event, s, 0);
 }
 
-Status AcTaskEntryWindow(int) { return SeamMissing("AcTaskEntryWindow"); }
+// --- The entry window ------------------------------------------------------------------------
+
+namespace {
+
+constexpr uint16_t kWinMaintenance = 2;  // WinRecord::flags
+constexpr uint16_t kTraceCommands = 128;  // `_TRACE`: INS and DEL go to the window as they are
+constexpr int kPropLnDel = 40;            // LNDEL$
+constexpr int kWindowsMaintenance = 5;    // the WINDOWS$ item of the maintenance command
+constexpr Status kGuardStop = 32;
+
+ScreenDesc* Screen() { return ScreenGet(kCurrentIndex); }
+WinRecord* Record() { return WinGet(kCurrentIndex); }
+int WindowFile() {
+  const ScreenDesc* sc = Screen();
+  return sc ? sc->dataFile : 0;
+}
+
+// The TYPE of the window file's record (current or saved copy), trimmed;
+// empty when the file has no such field.
+std::string LineType(int file, int part) {
+  if (!file) return std::string();
+  StrAreaScope mark;
+  uint16_t f = DicFieldFind(file, AcView(AcFieldPlainName(kAcType)));
+  if (f == 0xffff) return std::string();
+  return AcTrimRight(AcStr(RecFieldRaw(file, f, part)));
+}
+
+std::string Key1(int file, int part) {
+  StrAreaScope mark;
+  return AcStr(part == kRecCurrent ? KeyValueCur(file, 1) : KeyValueOf(file, 1, RecBuf(file, part)));
+}
+
+// The order number of the current line: the last part of its key 1.
+int64_t OrderNumber(int file) {
+  KeyPart p{};
+  uint16_t n = KeyPartsDesc(file, 1, &p);
+  if (n < 2) return 0;
+  std::string key = Key1(file, kRecCurrent);
+  size_t at = 0;
+  for (uint16_t i = 0; i + 1 < n; ++i) at += p.part[i].length;
+  std::string order = key.size() > at ? key.substr(at) : std::string();
+  size_t b = order.find_first_not_of(' ');
+  if (b == std::string::npos) return 0;
+  order = AcTrimRight(order.substr(b));
+  return order.find_first_not_of("0123456789") == std::string::npos && order.size() < 10 ? std::stoll(order) : 0;
+}
+
+Status WindowsMissing() {
+  ErrDetailSet(st::BADINPUTDATA, StrFromC("WINDOWS$"), false);
+  return ErrSet(1, MOD_BUFFERFLD, st::BADINPUTDATA, st::BADINPUTDATA);
+}
+
+}  // namespace
+
+Status AcEntryGuard(int kind) {
+  if (kind != kActToEntry && kind != kActLineDown && kind != kActLineUp) return 0;
+  int file = WindowFile();
+  std::string type = LineType(file, kRecCurrent);
+  if (type.empty() || VarSysIntGet(kSysIer) != 0) return 0;
+  if (Key1(file, kRecCurrent) == Key1(file, kRecSaved) && type == LineType(file, kRecSaved)) return 0;
+  // A predefined entry is changed through its own maintenance window.
+  StrAreaScope mark;
+  StrValue item = StrTrim(StrUnquote(StrTrim(ScreenProp(kPropWindows, kWindowsMaintenance), 3)), 3);
+  StrValue command = StrTrim(StrUnquote(StrTrim(StrListItem(item, ';', 1), 3)), 3);
+  if (command.len == 0) return WindowsMissing();
+  WinRecord* r = Record();
+  Status s = MantVerbDispatch(r ? r->curField : 0, command, kVerbMantMain);
+  return s == 0 ? kGuardStop : s;
+}
+
+Status AcPredefinedEntryWarn(uint16_t action) {
+  int file = WindowFile();
+  if (LineType(file, kRecCurrent).empty() || OrderNumber(file) < 2) return NavActionWin(action);
+  StrAreaScope mark;
+  MsgBox(Msg("1002"), Msg("0008"), kBoxWarning);
+  return 0;
+}
+
+Status AcDeleteFullEntry() {
+  int file = WindowFile();
+  ScreenDesc* sc = Screen();
+  if (!file || !sc) return st::SCREENSTRUCTERR;
+  std::string key = AcKeyPrefix(file, Key1(file, kRecCurrent));
+  Status s = AcDeleteEntryRecords(key, 0, StrMake("", 0), true);
+  if (s) return s;
+  {
+    StrAreaScope mark;
+    s = NavLinesDeleteKey(AcView(key), StrFromC("1,2"), ScreenProp(kPropLnDel, 0));
+  }
+  if (s >= 128) return s;
+  return MovsLinsControlLine(kLineEvShow);
+}
+
+Status AcConfirmDeleteEntry(uint16_t action) {
+  if (LineType(WindowFile(), kRecCurrent).empty()) return NavActionWin(action);
+  int yes = 0;
+  {
+    StrAreaScope mark;
+    yes = MsgAsk(Msg("1001"));
+  }
+  return yes == 1 ? AcDeleteFullEntry() : 0;
+}
+
+Status AcEntryWindowProc(uint16_t code) {
+  uint8_t kind = ActionKindOf(code);
+  Status s = AcEntryGuard(kind);
+  if (s == 0) {
+    bool traced = (VarSysIntGet(kSysTrace) & kTraceCommands) != 0;
+    WinRecord* r = Record();
+    if (kind == kActNavigate && ActionParamOf(code) == kNavIns) {
+      s = traced ? NavActionWin(code) : AcPredefinedEntryWarn(code);
+    } else if (kind == kActNavigate && ActionParamOf(code) == kNavDel) {
+      s = AcConfirmDeleteEntry(code);
+      if (s < 128 && traced) s = NavActionWin(ActionMake(kActCancel, 0));
+    } else if (kind == 41) {
+      // Leaving a line outside maintenance mode: the next entry takes its
+      // number again.
+      if (r && !(r->flags & kWinMaintenance)) s = ExpEvalStatus(StrFromC("DSC1#=0"));
+      if (s < 122) s = NavActionWin(code);
+    } else {
+      s = NavActionWin(code);
+    }
+  }
+  if (s > 121) {
+    ErrShow(s);
+    if (s < 128) s = 0;
+  }
+  return s;
+}
+
+Status AcTaskEntryWindow(int) {
+  if (VarSysIntGet(kSysAux) == 1) ScreenActionSet(AcEntryWindowProc, NavNextAction, nullptr);
+  return 0;
+}

@@ -30,6 +30,8 @@ struct AcKeptRecords {
 
 // The key-1 prefix of an entry (the key without its order part).
 std::string AcEntryPrefix(std::string_view key1);
+// The same for key 1 of any file whose last key part is an order number.
+std::string AcKeyPrefix(int file, std::string_view key1);
 
 // Deletes the registry records (file kind 1) whose key 1 begins with key;
 // with docFile the document records of that file for the key (with the
@@ -48,3 +50,22 @@ Status AcPostEvent(int file, int eventIndex, StrValue events, bool close, uint32
 // events ACC (entry lines) and REGIS (registry) posted; on a failure all of
 // it undone. *count receives ACC's rows.
 Status AcRegistryPost(const std::string& oldPrefix, int docFile, StrValue docRelations, uint32_t* count);
+
+// The entry window (task 17 installs AcEntryWindowProc as the navigation
+// window's action handler). A predefined entry line has a TYPE.
+Status AcEntryWindowProc(uint16_t code);
+// For a write or a line move of a predefined line whose key or TYPE changed:
+// the maintenance command (item 1 of WINDOWS$ item 5), its status or 32
+// (stop); 163 "WINDOWS$" when there is none. Otherwise 0.
+Status AcEntryGuard(int kind);
+// Inserting before line 2 of a predefined entry goes on; from line 2 the
+// warning 1002 and nothing inserted.
+Status AcPredefinedEntryWarn(uint16_t action);
+// A line without TYPE is deleted as a line; with one, after Yes to 1001 the
+// whole entry: its lines, registry records and documents.
+Status AcConfirmDeleteEntry(uint16_t action);
+Status AcDeleteFullEntry();
+
+// The navigation window's handlers the entry window builds on.
+Status NavActionWin(uint16_t code);
+Status NavLinesDeleteKey(StrValue key, StrValue columns, StrValue rule);
