@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "apps/accounting/acdata.h"
+#include "apps/accounting/entrywin.h"
 #include "apps/accounting/balance.h"
 #include "data/fileaction.h"
 #include "data/recbuf.h"
@@ -13,12 +14,17 @@
 #include "runtime/errors.h"
 #include "runtime/strlist.h"
 #include "runtime/sysvars.h"
+#include "runtime/datetime.h"
+#include "runtime/messages.h"
+#include "screens/doclines.h"
+#include "screens/msgbox.h"
+#include "screens/navorder.h"
+#include "screens/screendef.h"
 #include "screens/screenprops.h"
 #include "script/builtins.h"
 #include "script/evaluator.h"
 #include "script/fieldaccess.h"
 #include "script/objparams.h"
-#include "runtime/seam.h"
 
 namespace {
 
@@ -468,4 +474,207 @@ Status AcBiImport(const uint16_t*, uint16_t) {
 
 // --- AcGetEntryNum ---------------------------------------------------------------------------
 
-Status AcBiGetEntryNum(const uint16_t*, uint16_t) { return SeamMissing("AcGetEntryNum"); }
+namespace {
+
+constexpr uint16_t kWinNewLine = 8;      // WinRecord::flags: a new line pending
+constexpr uint16_t kWinLineRead = 0x10;  // WinRecord::flags: read the grid row first
+constexpr int kMsgEntryExists = 1003;
+
+std::string VarText(const char* name) {
+  StrAreaScope mark;
+  return AcStr(ExpEvalStr(StrFromC(name)));
+}
+int64_t VarNum(const char* name) {
+  StrAreaScope mark;
+  return NumDivPow10(ExpEvalNum(StrFromC(name)), NumPrecis());
+}
+Status VarSet(const std::string& assignment) {
+  Status s = ExpEvalStatus(AcView(assignment));
+  return s >= 122 ? s : 0;
+}
+std::string Quoted(const std::string& t) { return "'" + t + "'"; }
+
+// Date and entry number of a key-1 text of the entry lines.
+struct EntryKey {
+  std::string date;
+  int64_t entry = 0;
+};
+EntryKey SplitKey(const std::string& key, const DataFieldDesc& date, const DataFieldDesc& entry) {
+  EntryKey k;
+  k.date = AcTrimRight(key.substr(0, std::min<size_t>(key.size(), date.length)));
+  std::string e = key.size() > date.length ? key.substr(date.length, entry.length) : std::string();
+  size_t b = e.find_first_not_of(' ');
+  e = b == std::string::npos ? std::string() : AcTrimRight(e.substr(b));
+  k.entry = !e.empty() && e.size() < 12 && e.find_first_not_of("0123456789") == std::string::npos ? std::stoll(e) : 0;
+  return k;
+}
+
+struct Numbering {
+  int file = 0;
+  DataFieldDesc date, entry;
+  uint16_t keyLen = 0;
+  WinRecord* window = nullptr;
+  int grid = -1;
+  uint16_t Flags() const { return window ? window->flags : 0; }
+
+  // The last entry line before the key text (the file's state kept): its
+  // key, or empty.
+  std::string LastBefore(const std::string& key) const {
+    DataStoreState state;
+    if (DataFileCtrlSave(&state, file, nullptr) != 0) return std::string();
+    std::string out;
+    Status s = DataFileReadKey(file, 1, AcView(key), 2);
+    s = s == 2 || s == 3 ? DataFileMove(file, 0x18) : DataFileMove(file, 0x14);
+    if (s == 0) out = KeyText(file, 1);
+    DataFileCtrlSave(nullptr, file, &state);
+    return out;
+  }
+
+  // Step L: the last number up to the date (the key of the next day).
+  Status Last(const std::string& date, int64_t* number) {
+    int32_t next = DateAdd(AcView(date), 1, kDateDay);
+    std::string key = Pad(std::to_string(next), ' ', keyLen);
+    EntryKey k = SplitKey(LastBefore(key), this->date, entry);
+    Status s = VarSet("_LENT#=" + std::to_string(k.entry) + ",_LDAT$=" + Quoted(date));
+    *number = k.entry;
+    return s;
+  }
+};
+
+// Step M: the line moves to entry n of its date. When n already has lines,
+// 1003 asks; Yes gives the line the entry's next free order number, No puts
+// the number the line had back.
+Status MoveToEntry(const Numbering& n, int64_t entryNo) {
+  std::string key = KeyText(n.file, 1);
+  std::string num = std::to_string(entryNo);
+  if (num.size() > n.entry.length) return st::DATAOUTBOUND;
+  std::string prefix = key.substr(0, std::min<size_t>(key.size(), n.date.length)) +
+                       std::string(n.entry.length - num.size(), ' ') + num;
+  bool present = false;
+  {
+    DataStoreState state;
+    if (Status s = DataFileCtrlSave(&state, n.file, nullptr)) return s;
+    Status r = DataFileReadKey(n.file, 1, AcView(prefix), 2);
+    present = r < 2 && KeyText(n.file, 1).compare(0, prefix.size(), prefix) == 0;
+    DataFileCtrlSave(nullptr, n.file, &state);
+  }
+  Status s = 0;
+  if (present) {
+    int yes = 0;
+    {
+      StrAreaScope mark;
+      yes = MsgAsk(Msg("1003"));
+    }
+    if (yes != 1) {
+      std::string ref = AcFieldPlainName(kAcEntry);
+      StrAreaScope mark;
+      return VarSet(ref + AcStr(DicFileRefSuffix(n.file)) + "=_LENT#");
+    }
+    if (n.grid >= 0) s = NavsOrderNext(n.grid);
+  } else if (n.grid >= 0) {
+    s = NavsOrderSetValue(n.grid, 1);
+  }
+  if (s >= 128) return s;
+  if ((s = VarSet("_LENT#=" + num)) != 0) return s;
+  if (n.grid >= 0 && (s = NavsOrderInsertCheck(KeyText(n.file, 1), n.grid)) >= 128) return s;
+  return VarSet("_LKEY$=" + Quoted(prefix));
+}
+
+bool ValidDate(const std::string& d) {
+  return d.size() == 8 && d.find_first_not_of("0123456789") == std::string::npos && DateIsValid(std::stoi(d));
+}
+
+Status DateError(const std::string& d) {
+  StrAreaScope mark;
+  ErrDetailSet(st::SINTAXERROR, AcView("Date:" + d), false);
+  return ErrSet(1, MOD_BUFFERFLD, st::SINTAXERROR, st::SINTAXERROR);
+}
+
+}  // namespace
+
+Status AcEntryNumber(std::string date, const std::string& entryText, bool force, int64_t* number) {
+  Numbering n;
+  n.file = AcFileNum(kAcEntries) & 0xff;
+  Status s = AcFieldOf(kAcEntries, kAcDate, &n.date);
+  if (s == 0) s = AcFieldOf(kAcEntries, kAcEntry, &n.entry);
+  if (s) return s;
+  n.keyLen = KeyLen(n.file, 1, 0);
+  if (ScreenStackIndex(0) != 0xFFFF) {
+    n.window = WinGet(kCurrentIndex);
+    n.grid = MovsWinGrid();
+  }
+  *number = VarNum("_LENT#");
+  size_t b = date.find_first_not_of(' ');
+  date = b == std::string::npos ? std::string() : AcTrimRight(date.substr(b));
+  if (date.empty()) {
+    date = VarText("_LDAT$");
+    if (date.empty()) {
+      StrAreaScope mark;
+      date = AcStr(DateToText(DateToday()));
+    }
+    if (!ValidDate(date)) return DateError(date);
+    if ((s = n.Last(date, number)) != 0) return s;
+  } else if (!ValidDate(date)) {
+    return DateError(date);
+  }
+  if ((n.Flags() & kWinLineRead) && n.grid >= 0 && (s = MovsLineRead(n.file, n.grid)) >= 128) return s;
+  std::string saved;
+  {
+    StrAreaScope mark;
+    saved = AcStr(KeyValueOf(n.file, 1, RecBuf(n.file, kRecSaved)));
+  }
+  if (saved != VarText("_LKEY$")) {
+    if ((s = VarSet("_LKEY$=" + Quoted(saved))) != 0) return s;
+    if (VarSysIntGet(kSysIer) == 0) {
+      EntryKey k = SplitKey(saved, n.date, n.entry);
+      if ((s = VarSet("_LDAT$=" + Quoted(k.date) + ",_LENT#=" + std::to_string(k.entry))) != 0) return s;
+      *number = k.entry;
+    }
+  }
+  int64_t given = 0;
+  if (!entryText.empty()) given = SplitKey(std::string(n.date.length, ' ') + entryText, n.date, n.entry).entry;
+  bool dateChanged = date != VarText("_LDAT$");
+  if (dateChanged || (!entryText.empty() && given == 0))
+    if ((s = n.Last(date, number)) != 0) return s;
+  int64_t current = VarNum("_LENT#");
+  if (entryText.empty() && (n.Flags() & kWinNewLine) && n.grid >= 0 && AcOrderNumber(n.file) == 1) {
+    // A new entry's first line: it takes the next free number of its date.
+    {
+      std::string ref = AcFieldPlainName(kAcEntry);
+      StrAreaScope mark;
+      if ((s = VarSet(ref + AcStr(DicFileRefSuffix(n.file)) + "=_LENT#")) != 0) return s;
+    }
+    EntryKey k = SplitKey(n.LastBefore(KeyText(n.file, 1)), n.date, n.entry);
+    if (!k.date.empty() && (s = VarSet("_LDAT$=" + Quoted(k.date) + ",_LENT#=" + std::to_string(k.entry))) != 0)
+      return s;
+    if ((s = NavsOrderSetValue(n.grid, 0)) >= 128) return s;
+    *number = VarNum("_LENT#");
+  } else if (!entryText.empty() && given != 0 && given != current && !(n.Flags() & (kWinNewLine | kWinLineRead))) {
+    if ((s = MoveToEntry(n, given)) != 0) return s;
+    *number = VarNum("_LENT#");
+  }
+  if (force || dateChanged || (entryText.empty() && VarSysIntGet(kSysIer) != 0)) {
+    // Step X: the next number, kept while a new line is pending or DSC1# says
+    // the entry goes on.
+    int64_t x = VarNum("_LENT#");
+    if (!(n.Flags() & kWinNewLine) && VarNum("DSC1#") == 0) ++x;
+    if ((s = VarSet("_LENT#=" + std::to_string(x))) != 0) return s;
+    *number = x;
+  }
+  return 0;
+}
+
+// AcGetEntryNum(date[; entryText[; force]])
+Status AcBiGetEntryNum(const uint16_t*, uint16_t) {
+  if (Status s = BuiltinArgCount(1, 3)) return s;
+  std::string date, text;
+  int32_t force = 0;
+  Status s = TextArg(1, &date);
+  if (s == 0) s = TextArg(2, &text);
+  if (s == 0) s = BuiltinArgLong(3, 0, &force);
+  if (s) return s;
+  if (BuiltinArgTotal() >= 2 && AcTrimRight(text).empty() && force == 0) text = std::to_string(VarNum("_LENT#"));
+  int64_t number = 0;
+  if ((s = AcEntryNumber(date, AcTrimRight(text), force != 0, &number)) >= 128) return s;
+  return BuiltinResultInt(number);
+}

@@ -33,6 +33,9 @@ Status AcBiImport(const uint16_t* kinds, uint16_t count);
 Status AcEntryOpen(const std::string& from, const std::string& to, const std::string& account);
 // Reads row `_CURROW` + n: 0, or 2 at the end (the rows are then let go).
 Status AcEntrySeek(int n);
+// The entry-number engine of AcGetEntryNum: *number receives the number.
+Status AcEntryNumber(std::string date, const std::string& entryText, bool force, int64_t* number);
+
 // Rows of the current entry walk (0 when none).
 size_t AcEntryRows();
 

@@ -75,6 +75,24 @@ Status DeleteKept(int file, const std::string& key, StrValue relations, AcKeptRe
 
 }  // namespace
 
+int64_t AcOrderNumber(int file) {
+  KeyPart p{};
+  uint16_t n = KeyPartsDesc(file, 1, &p);
+  if (n < 2) return 0;
+  std::string key;
+  {
+    StrAreaScope mark;
+    key = AcStr(KeyValueCur(file, 1));
+  }
+  size_t at = 0;
+  for (uint16_t i = 0; i + 1 < n; ++i) at += p.part[i].length;
+  std::string order = key.size() > at ? key.substr(at) : std::string();
+  size_t b = order.find_first_not_of(' ');
+  if (b == std::string::npos) return 0;
+  order = AcTrimRight(order.substr(b));
+  return order.find_first_not_of("0123456789") == std::string::npos && order.size() < 10 ? std::stoll(order) : 0;
+}
+
 Status AcKeptRecords::Restore() {
   Status first = 0;
   for (const Part& p : parts)
@@ -289,21 +307,6 @@ std::string Key1(int file, int part) {
   return AcStr(part == kRecCurrent ? KeyValueCur(file, 1) : KeyValueOf(file, 1, RecBuf(file, part)));
 }
 
-// The order number of the current line: the last part of its key 1.
-int64_t OrderNumber(int file) {
-  KeyPart p{};
-  uint16_t n = KeyPartsDesc(file, 1, &p);
-  if (n < 2) return 0;
-  std::string key = Key1(file, kRecCurrent);
-  size_t at = 0;
-  for (uint16_t i = 0; i + 1 < n; ++i) at += p.part[i].length;
-  std::string order = key.size() > at ? key.substr(at) : std::string();
-  size_t b = order.find_first_not_of(' ');
-  if (b == std::string::npos) return 0;
-  order = AcTrimRight(order.substr(b));
-  return order.find_first_not_of("0123456789") == std::string::npos && order.size() < 10 ? std::stoll(order) : 0;
-}
-
 Status WindowsMissing() {
   ErrDetailSet(st::BADINPUTDATA, StrFromC("WINDOWS$"), false);
   return ErrSet(1, MOD_BUFFERFLD, st::BADINPUTDATA, st::BADINPUTDATA);
@@ -329,7 +332,7 @@ Status AcEntryGuard(int kind) {
 
 Status AcPredefinedEntryWarn(uint16_t action) {
   int file = WindowFile();
-  if (LineType(file, kRecCurrent).empty() || OrderNumber(file) < 2) return NavActionWin(action);
+  if (LineType(file, kRecCurrent).empty() || AcOrderNumber(file) < 2) return NavActionWin(action);
   StrAreaScope mark;
   MsgBox(Msg("1002"), Msg("0008"), kBoxWarning);
   return 0;

@@ -30,6 +30,9 @@ struct AcKeptRecords {
 
 // The key-1 prefix of an entry (the key without its order part).
 std::string AcEntryPrefix(std::string_view key1);
+// The order number of the file's current record (the last part of its key
+// 1, 0 when it is not a number).
+int64_t AcOrderNumber(int file);
 // The same for key 1 of any file whose last key part is an order number.
 std::string AcKeyPrefix(int file, std::string_view key1);
 

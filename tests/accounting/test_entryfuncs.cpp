@@ -141,6 +141,40 @@ TEST_F(EntryFuncsTest, GetPAccountFillsTheTemplateRuns) {
   EXPECT_EQ(Eval("AcGetPAccount$()"), st::SINTAXERROR);
 }
 
+// The last entry number up to a day (the last line before the next day's
+// key), and the states of the numbering outside a window.
+TEST_F(EntryFuncsTest, GetEntryNumNumbersFromTheLastEntryOfTheDay) {
+  auto last = [&](DateYmd day) {
+    std::tuple<DateYmd, int, int> best{0, 0, 0};
+    for (const AcGenLine& l : oracle.lines)
+      if (l.date <= day) best = std::max(best, std::make_tuple(l.date, l.entry, l.line));
+    return std::get<1>(best);
+  };
+  ASSERT_GT(last(20240315), 0);
+  EXPECT_EQ(Num("AcGetEntryNum('20240315')"), (last(20240315) + 1) * 100) << ErrText(-1).Str();
+  EXPECT_EQ(Str("_LDAT$"), "20240315");
+  // The same day again: no new look-up, no new number.
+  EXPECT_EQ(Num("AcGetEntryNum('20240315')"), (last(20240315) + 1) * 100);
+  // 31 December looks before 1 January of the next year.
+  EXPECT_EQ(Num("AcGetEntryNum(' 20241231')"), (last(20241231) + 1) * 100);
+  EXPECT_EQ(Num("AcGetEntryNum('20240229')"), (last(20240229) + 1) * 100);
+  // DSC1# set: the entry goes on, the number stays the last one.
+  ASSERT_EQ(Eval("DSC1#=1"), 0);
+  EXPECT_EQ(Num("AcGetEntryNum('20240315')"), last(20240315) * 100);
+  ASSERT_EQ(Eval("DSC1#=0"), 0);
+  // Forced: the next number whatever the day.
+  EXPECT_EQ(Num("AcGetEntryNum('20240315';'';1)"), (last(20240315) + 1) * 100);
+  // An empty date takes _LDAT$ and looks again.
+  EXPECT_EQ(Num("AcGetEntryNum('';'';1)"), (last(20240315) + 1) * 100);
+  for (const char* bad : {"AcGetEntryNum('20240230')", "AcGetEntryNum('2024')", "AcGetEntryNum('abcdefgh')"})
+    EXPECT_EQ(Eval(bad), st::SINTAXERROR) << bad;
+  EXPECT_EQ(Eval("AcGetEntryNum()"), st::SINTAXERROR);
+  // An empty file: the first number is 1.
+  ASSERT_EQ(SelDeleteAll(9, 0, AcSv(""), AcSv("")), 0) << ErrText(-1).Str();
+  ASSERT_EQ(Count(9, ""), 0);
+  EXPECT_EQ(Num("AcGetEntryNum('20260105')"), 100);
+}
+
 TEST_F(EntryFuncsTest, GetAccountIsTheNextAccountWithMovements) {
   std::set<std::string> moved = oracle.Moved(20240101, 20241231, 10);
   EXPECT_EQ(Str("AcGetAccount$('0000000000';'20240101';'20241231';3)"), *moved.begin());
