@@ -77,6 +77,17 @@ std::string KeyText(int file, int key) {
   return AcStr(KeyValueCur(file, key));
 }
 
+// The walk's file stays open after the call: its rows are read into its
+// record, which the caller then reads. A closed file is opened read-only.
+Status KeepOpen(int kind) {
+  int file = AcFileNum(kind) & 0xff;
+  DataFileCtrlBlock* ctrl = DataFileCtrl(file);
+  if (!ctrl) return st::DATAOUTBOUND;
+  if (ctrl->dataStream >= 0) return 0;
+  Status s = DataFileOpen(file, dfopen::kReadOnly);
+  return s == 0xffff ? ErrSet(1, MOD_DATAFILE, st::FILEOPENING, st::FILEOPENING) : s < 128 ? 0 : s;
+}
+
 // Reads row `_CURROW` + n of the set into the file's current record.
 Status Seek(RowSet& set, int n) {
   uint16_t row = static_cast<uint16_t>(VarSysIntGet(kSysCurRow) + n);
@@ -140,11 +151,11 @@ Status AcEntryOpen(const std::string& from, const std::string& to, const std::st
   if (s == 0) s = AcFieldOf(kAcEntries, kAcDate, &date);
   if (s) return s;
   int file = AcFileNum(kAcEntries) & 0xff;
+  if ((s = KeepOpen(kAcEntries)) != 0) return s;
   Gathered g;
   {
     // The walks move the file; its state comes back before the first row is
-    // read (an entries file that is not open is opened for the walks only,
-    // and the row read then fails as a selection on it would).
+    // read.
     AcFileUse use;
     if ((s = use.Take(kAcEntries, false)) != 0) return s;
     AcAccountKey debit, credit;
@@ -248,6 +259,7 @@ Status AcBiGetPerAcum(const uint16_t*, uint16_t) {
   MonthFields f;
   if ((s = f.Load()) != 0) return s;
   int file = AcFileNum(kAcMonths) & 0xff;
+  if ((s = KeepOpen(kAcMonths)) != 0) return s;
   Gathered g;
   {
     AcFileUse use;
