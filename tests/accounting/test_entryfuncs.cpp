@@ -11,6 +11,8 @@
 #include "apps/accounting/tasks.h"
 #include "data/datastore.h"
 #include "data/selection.h"
+#include "platform/ui/headless.h"
+#include "platform/ui/ui.h"
 #include "script/objparams.h"
 
 namespace {
@@ -173,6 +175,36 @@ TEST_F(EntryFuncsTest, GetEntryNumNumbersFromTheLastEntryOfTheDay) {
   ASSERT_EQ(SelDeleteAll(9, 0, AcSv(""), AcSv("")), 0) << ErrText(-1).Str();
   ASSERT_EQ(Count(9, ""), 0);
   EXPECT_EQ(Num("AcGetEntryNum('20260105')"), 100);
+}
+
+// Moving the current line to another entry of its day: an entry with lines
+// asks 1003 (No puts the line's number back, Yes takes the entry); a free
+// one is taken without a question.
+TEST_F(EntryFuncsTest, GetEntryNumMovingToAnExistingEntryAsks) {
+  DateYmd day = 0;
+  int first = 0, second = 0;
+  for (size_t i = 1; i < oracle.lines.size() && !day; ++i) {
+    const AcGenLine &a = oracle.lines[i - 1], &b = oracle.lines[i];
+    if (a.date == b.date && a.entry != b.entry) day = a.date, first = a.entry, second = b.entry;
+  }
+  ASSERT_NE(day, 0);
+  ui::HeadlessOptions o;
+  ui::init(std::make_unique<ui::Headless>(std::move(o)));
+  ui::Headless* hl = ui::headless();
+  std::string d = std::to_string(day), e1 = std::to_string(first), e2 = std::to_string(second);
+  ASSERT_LT(DataFileReadKey(9, 1, AcSv(d + std::string(6 - e1.size(), ' ') + e1), dfmove::kAlsoOn1), 2);
+  std::string call = "AcGetEntryNum('" + d + "';'" + e2 + "')";
+  hl->answer(ui::IDNO, "Asiento existente");
+  EXPECT_EQ(Num(call), first * 100) << ErrText(-1).Str();
+  EXPECT_EQ(Num("ENTRY{9}"), first * 100);
+  EXPECT_EQ(hl->boxes().size(), 1u);
+  hl->answer(ui::IDYES, "Asiento existente");
+  EXPECT_EQ(Num(call), second * 100);
+  EXPECT_EQ(Str("_LKEY$"), d + std::string(6 - e2.size(), ' ') + e2);
+  EXPECT_EQ(hl->boxes().size(), 2u);
+  EXPECT_EQ(Num("AcGetEntryNum('" + d + "';'999')"), 999 * 100);
+  EXPECT_EQ(hl->boxes().size(), 2u);
+  ui::shutdown();
 }
 
 TEST_F(EntryFuncsTest, GetAccountIsTheNextAccountWithMovements) {
