@@ -9,6 +9,7 @@
 #include "apps/accounting/balance.h"
 #include "data/fileaction.h"
 #include "data/recbuf.h"
+#include "data/selection.h"
 #include "data/relations.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
@@ -105,12 +106,20 @@ Status Seek(RowSet& set, int n) {
 // with their sort keys, in sort-key order and each record once.
 struct Gathered {
   std::vector<std::pair<std::string, int32_t>> rows;
-  void Finish(RowSet* set, int file) {
+  // Rows are numbered by the 16-bit `_CURROW`, 65535 meaning none: a walk
+  // of more rows answers 168 (as a selection does) rather than end early.
+  Status Finish(RowSet* set, int file) {
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.size() >= kSelMaxRows) {
+      StrAreaScope mark;
+      ErrDetailSet(st::DATAOUTBOUND, AcView("Rows:" + std::to_string(rows.size())), false);
+      return ErrSet(1, MOD_DATAFILE, st::DATAOUTBOUND, st::DATAOUTBOUND);
+    }
     set->file = file;
     set->recs.clear();
     for (auto& r : rows) set->recs.push_back(r.second);
+    return 0;
   }
 };
 
@@ -169,7 +178,7 @@ Status AcEntryOpen(const std::string& from, const std::string& to, const std::st
       if (s) return s;
     }
   }
-  g.Finish(&gEntries, file);
+  if ((s = g.Finish(&gEntries, file)) != 0) return s;
   return AcEntrySeek(0);
 }
 
@@ -278,7 +287,7 @@ Status AcBiGetPerAcum(const uint16_t*, uint16_t) {
                        });
     if (s) return s;
   }
-  g.Finish(&gMonths, file);
+  if ((s = g.Finish(&gMonths, file)) != 0) return s;
   return ResultOrError(MonthGroup(0));
 }
 
