@@ -270,7 +270,7 @@ Status AcRegistryOperDev(int event) {
   Status s = 0;
   if (event == kEventExecute) {
     s = RegistryOperation();
-    if (s >= 128) ErrShow(s);
+    if (s != 0) ErrShow(s);  // a failed ALARM$ shows its message too
   }
   return ScreenCloseRestore(event, s, 0);
 }
