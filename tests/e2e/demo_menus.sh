@@ -56,6 +56,7 @@ Tools>Balance period|-
 Tools>Balances of the period|-
 Tools>Renumber entries|-
 Files>Accounts|-
+Files>Entry lines|-
 EOF
 
 while IFS='|' read -r item file; do
