@@ -3,7 +3,8 @@
 # navigation window over the entry lines in maintenance mode, run headless
 # twice on a copy of the demo. First a fifth line is typed below the four of
 # entry 28 of 31 March 2024 (it takes number 5). Then that entry of five
-# lines is opened, a line inserted at 3 (stored on leaving it), line 2
+# lines is opened, a line inserted at 3 (the rows below renumbered in the
+# order column only; the new line stored on leaving it), line 2
 # deleted and the window closed: the entry holds its lines numbered 1 to 5
 # in their order, the inserted line second, every other record of the file
 # is byte for byte as it was, and the file passes the record checker.
@@ -59,6 +60,8 @@ expect-lv 3200 4 4 \"Gastos de correo\"
 lv-dblclick 3200 2
 expect-text 2002 \"  3\"
 click \"Insert\"
+expect-lv 3200 3 0 \"  4\"
+expect-lv 3200 3 4 \"Amortizacion del prestamo\"
 click 2003
 type \"6290000000\"
 key Tab
