@@ -1,0 +1,197 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora fuzz/corpus/<target>/ from the project's own real
+inputs: the demo applications, the golden cases and the unit tests'
+fixtures, cut to the shape each target reads (several files joined by lines
+"@@@@"). Run from the checkout; the corpora it writes are committed."""
+import glob
+import os
+import re
+import struct
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+SEP = b"\n@@@@\n"
+
+
+def read(path):
+    with open(os.path.join(ROOT, path), "rb") as f:
+        return f.read()
+
+
+def files(pattern):
+    return sorted(glob.glob(os.path.join(ROOT, pattern)))
+
+
+def write(target, name, data):
+    d = os.path.join(ROOT, "fuzz", "corpus", target)
+    os.makedirs(d, exist_ok=True)
+    with open(os.path.join(d, name), "wb") as f:
+        f.write(data)
+
+
+def prc_lines():
+    out = []
+    for p in files("apps/*/demo/*.prc") + files("apps/*/demo/*.PRC") + files("tests/e2e/golden/*/*.prc"):
+        for line in open(p, "rb").read().splitlines():
+            line = line.strip()
+            if line and not line.startswith(b";"):
+                out.append(line)
+    return out
+
+
+def test_strings(*patterns):
+    out = []
+    for pattern in patterns:
+        for p in files(pattern):
+            text = open(p, "rb").read()
+            out += [m.group(1).replace(b'\\"', b'"').replace(b"\\\\", b"\\")
+                    for m in re.finditer(rb'S\("((?:[^"\\]|\\.)*)"\)', text)]
+    return out
+
+
+def pdc(text):
+    for mark, byte in ((b"<17>", b"\x17"), (b"<18>", b"\x18"), (b"<19>", b"\x19"), (b"<TAB>", b"\t")):
+        text = text.replace(mark, byte)
+    return text
+
+
+def expr():
+    seen = set()
+    lines = [l for l in prc_lines() if b"=" in l or b"(" in l]
+    lines += test_strings("tests/script/test_evaluator.cpp", "tests/script/test_builtins*.cpp",
+                          "tests/script/test_compiled.cpp")
+    n = 0
+    for l in lines:
+        if l in seen or len(l) > 400:
+            continue
+        seen.add(l)
+        n += 1
+        write("expr", "seed%03d" % n, l)
+
+
+def procedures():
+    for p in files("apps/*/demo/*.prc") + files("apps/*/demo/*.PRC") + files("tests/e2e/golden/*/*.prc"):
+        name = os.path.basename(os.path.dirname(p)) + "_" + os.path.basename(p)
+        write("procedures", name, read(p))
+    write("procedures", "flow_lib", read("tests/e2e/golden/lang_flow/flow.prc") + SEP +
+          read("tests/e2e/golden/lang_flow/lib.prc"))
+
+
+def macros():
+    texts = test_strings("tests/script/test_macros.cpp")
+    for i, t in enumerate(dict.fromkeys(texts)):
+        write("macros", "seed%03d" % i, bytes([i % 256]) + t + SEP + b"NAME:value:X:[n]")
+
+
+def formats():
+    masks = [b"#,##0.00", b"##.##", b"#########0,.2", b"\\\\LANGVARS.DAT", b"N10", b"212", b"A20",
+             b"D8", b"(###) ###-####", b".##", b"??-\\\\\\", b"L1"]
+    values = [b"1234.5", b"-5", b"", b"31/02/2024", b"2024-01-15", b"13.13.2024", b"20240230",
+              b"150624", b"20240615", b"12:30:15", b"1.234,56", b"abc", b"99999999999999999999999"]
+    n = 0
+    for m in masks:
+        for v in values[:5] if m != b"D8" else values:
+            n += 1
+            write("formats", "seed%03d" % n, m + SEP + v)
+
+
+def messages():
+    langvars = read("apps/administration/demo/GALANGVARS.DAT")
+    for p in files("apps/*/demo/KX_LANG_*.MSJ"):
+        write("messages", os.path.basename(os.path.dirname(os.path.dirname(p))) + "_" + os.path.basename(p),
+              read(p) + SEP + langvars)
+
+
+def menus():
+    pmts = files("apps/*/demo/*.PMT") + files("tests/fixtures/menus/*.PMT")
+    ppns = files("tests/fixtures/menus/*.PPN")
+    for i, p in enumerate(pmts):
+        write("menus", "pmt_" + os.path.basename(p), read(p) + SEP)
+    for p in ppns:
+        write("menus", "ppn_" + os.path.basename(p), SEP + read(p).replace(b"SUBMENU", b"FZTREE"))
+
+
+def options():
+    for p in files("tests/e2e/golden/*/args"):
+        write("options", "args_" + os.path.basename(os.path.dirname(p)), read(p).strip() + b"\n%TEMP%\\x.txt")
+    for line in [b"/DPATH:C:\\APPS\\DATA /TRACE=9 /APNAME:GA\n..\\APPS\\%APNAME%DICC.DAT",
+                 b"--dpath=\"/home/me/data\" -mode:prntofile /RUN:\"PrcExec a.prc\"\n%DATAPATH%\\%HOMEPATH%",
+                 b"/INPUT:cmds.txt /OUTPUT:out.txt /DATABASE:db /USER:u /PASSW:'p w'\n%DATABASE_DBNAME%.txt"]:
+        write("options", "line%d" % len(line), line)
+
+
+def dictionary():
+    for prefix in ("accounting/demo/CO", "administration/demo/GA"):
+        base = "apps/" + prefix
+        rel = read(base + "REL.DAT")
+        relup = read(base + "RELUP.DAT")
+        write("dictionary", os.path.basename(prefix), read(base + "DICC.DAT") + SEP + rel + SEP + SEP + relup)
+    fx = "tests/fixtures/dictionary/"
+    for p in files(fx + "*DICC.DAT"):
+        pre = os.path.basename(p)[:2]
+        rel = read(fx + pre + "REL.DAT") if os.path.exists(os.path.join(ROOT, fx + pre + "REL.DAT")) else b""
+        write("dictionary", "fixture_" + pre, read(p) + SEP + rel)
+    write("dictionary", "nested", b"01 Main**01MAIN\r\n01 CODE  004 ACODE\r\n01 Nested*$*NS\r\n31 <0001004\r\n" + SEP +
+          b"61 :2R1K1=CODE{1}\r\n" + SEP + b"01 Inner**01INNER\r\n01 ICODE 004 AICODE\r\n" + SEP +
+          b"0101 CODE{1}=CODE{1}\r\n")
+
+
+def index(free, keys):
+    return struct.pack("<II", len(free), len(keys[0]) if keys else 0) + b"".join(
+        struct.pack("<I", n) for n in free) + b"".join(struct.pack("<I", n) for k in keys for n in k)
+
+
+def datafile():
+    recs = [b"C01 Anna  ", b"C02 Bob   ", b"C03 Carl  "]
+    write("datafile", "three", b"".join(recs) + SEP + index([], [[0, 1, 2], [0, 1, 2]]))
+    write("datafile", "empty", SEP)
+    write("datafile", "deleted", recs[0] + b"\x1b" + recs[1][1:] + recs[2] + SEP + index([1], [[0, 2], [0, 2]]))
+    write("datafile", "readonly", b"A01 Zed   B02 Amy   " + SEP + index([], [[0, 1], [1, 0]]))
+    write("datafile", "noindex", b"".join(recs) + SEP)
+
+
+def uiscript():
+    text = read("platform/ui/SCRIPT.md")
+    for i, block in enumerate(re.findall(rb"```\n(.*?)```", text, re.S)):
+        write("uiscript", "scriptmd%02d" % i, block)
+    write("uiscript", "calc", b'wait-top title="Target File"\nkey Down\nkey Enter\nwait-top title="Target File"\nkey Esc\n')
+
+
+def screens():
+    for pan in files("apps/*/demo/*.PAN"):
+        ppn = pan[:-3] + "PPN"
+        body = read(pan) + SEP + (open(ppn, "rb").read() if os.path.exists(ppn) else b"")
+        write("screens", os.path.basename(pan), body)
+    write("screens", "tagged", b"01 10310000006A\r\n01 10410000010A\r\n01 00101<?>Status\r\n" + SEP +
+          b"01 FD$:CODE,NAME:WINDOWS$:\"CUST;1;LIST\":SCREENSIZE$:'64,14'\r\n")
+
+
+def reports():
+    for p in files("apps/*/demo/pdc/*"):
+        write("reports", os.path.basename(p), pdc(read(p)) + SEP)
+    write("reports", "include", pdc(b"01001Head\r\n00001:INCLUDE 'INC.PDC'\r\n0000110|<19>CODE{1}\r\n") + SEP +
+          pdc(b"02001Included\r\n"))
+    write("reports", "dynamic", pdc(b"01001:DYNAMIC_LINE 'INC.PDC'\r\n") + SEP + b"line one\r\nline two\r\n")
+
+
+def devices():
+    specs = [b"out.txt /LP:20 /WD:60", b"CON", b"LPT1", b"COM1:9600,N,8,1", b"reports/STATS/out.txt /LP:5",
+             b"out.pdf", b"NONE", b"PRN /VW:1", b"lp0", b"out.txt /ST:2 /WD=10"]
+    for i, s in enumerate(specs):
+        write("devices", "spec%02d" % i, s + b"\nHello \x0c world\n\x1b[1mBold\xe1\xf1\nA very long line that wraps " * 2)
+
+
+def acceptlist():
+    texts = test_strings("tests/screens/test_acceptlist.cpp", "tests/screens/test_forms.cpp")
+    texts += [b"'Kgs:':'26','Tot:':'26' /FD$=\"_SUM#,_TOT#\":ASSIGN$=\",_SUM#+_TOT#\":_SUM#$=\"_TOT#\"",
+              b"CODE{1}>=,CODE{1}<=", b"{2,5}Name:'A20':n$:'x':t$ /ROW 3"]
+    for p in files("tests/e2e/golden/*/FORMS.PPN"):
+        for line in read(p).splitlines():
+            if b":" in line:
+                texts.append(line[3:])
+    for i, t in enumerate(dict.fromkeys(texts)):
+        write("acceptlist", "seed%03d" % i, t + SEP + b"'A1','Smith',12.5,'20240615'")
+
+
+for fn in (expr, procedures, macros, formats, messages, menus, options, dictionary, datafile, uiscript, screens,
+           reports, devices, acceptlist):
+    fn()

@@ -1,0 +1,33 @@
+// The dictionary loader: the input is "FZDICC.DAT", "FZREL.DAT", a nested
+// dictionary "NSDICC.DAT" (a file line whose location holds "$" names it)
+// and the relation statements "FZRELUP.DAT", separated by lines "@@@@".
+// After the load every file's descriptors, keys and relations are read back.
+#include "fuzz/harness.h"
+#include "data/dictionary.h"
+#include "data/relations.h"
+#include "runtime/dynstrings.h"
+
+KX_FUZZ_TARGET(dictionary) {
+  FuzzSession session;
+  if (!session.ok()) return 0;
+  std::vector<std::string> part = FuzzSplit(FuzzText(data, size), 4);
+  FuzzWriteFile("FZDICC.DAT", part[0]);
+  FuzzWriteFile("FZREL.DAT", part[1]);
+  FuzzWriteFile("NSDICC.DAT", part[2]);
+  FuzzWriteFile("FZRELUP.DAT", part[3]);
+  const StrAreaScope scope;
+  DynStrSet(SettingsList, SetIdentityItem, StrFromC("FZ:Fuzz"));
+  DynStrSet(SettingsList, SetDefaultDirItem, StrFromC("."));
+  if (DicLoad(StrFromC("."), StrFromC("FZ"), StrFromC(".")) >= 128) return 0;
+  for (int f = 1; f <= DataFileCount(); ++f) {
+    const StrAreaScope each;
+    DicFileName(f), DicFileLocation(f), DicRelKeys(f), DicFileRefSuffix(f);
+    for (int k = 1; k <= DicKeyCount(f); ++k) KeyFields(f, k), KeyLen(f, k, 0);
+    for (int d = 1; d <= DicFieldCount(f); ++d) DicFieldName(f, d), KeyFind(f, d);
+    KeyFindDate(f);
+    RelLoad(f, StrFromC(""));
+    for (int r = 1; r <= 3; ++r) RelKeyNum(f, f, r);
+  }
+  DicFileList(0);
+  return 0;
+}
