@@ -168,3 +168,15 @@ bool FuzzScratchEnter() {
   std::atexit(ScratchRemove);
   return true;
 }
+
+void FuzzWriteNamed(std::string_view part) {
+  size_t nl = part.find('\n');
+  if (nl == std::string_view::npos) return;
+  std::string name(part.substr(0, nl));
+  if (!name.empty() && name.back() == '\r') name.pop_back();
+  if (name.empty() || name.size() > 12) return;
+  for (char c : name)
+    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.')) return;
+  if (name.find_first_not_of('.') == std::string::npos) return;
+  FuzzWriteFile(name, part.substr(nl + 1));
+}

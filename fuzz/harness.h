@@ -71,6 +71,9 @@ StrValue FuzzStr(std::string_view text);
 std::vector<std::string> FuzzSplit(std::string_view text, size_t parts);
 // Writes a file of the scratch directory (the current directory).
 void FuzzWriteFile(const std::string& name, std::string_view bytes);
+// A part "NAME\ncontent" as the file NAME (letters, digits and ".", at most
+// 12 characters; anything else writes nothing).
+void FuzzWriteNamed(std::string_view part);
 // Makes a fresh scratch directory under the temporary directory the current
 // one; it is removed when the program exits normally.
 bool FuzzScratchEnter();

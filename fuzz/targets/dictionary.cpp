@@ -1,20 +1,25 @@
 // The dictionary loader: the input is "FZDICC.DAT", "FZREL.DAT", a nested
 // dictionary "NSDICC.DAT" (a file line whose location holds "$" names it)
-// and the relation statements "FZRELUP.DAT", separated by lines "@@@@".
-// After the load every file's descriptors, keys and relations are read back.
+// and the relation statements "FZRELUP.DAT", separated by lines "@@@@";
+// further parts are files of their own whose first line is the name (more
+// dictionaries to nest). After the load every file's descriptors, keys and
+// relations are read back.
 #include "fuzz/harness.h"
 #include "data/dictionary.h"
 #include "data/relations.h"
 #include "runtime/dynstrings.h"
 
+constexpr size_t kMoreFiles = 48;
+
 KX_FUZZ_TARGET(dictionary) {
   FuzzSession session;
   if (!session.ok()) return 0;
-  std::vector<std::string> part = FuzzSplit(FuzzText(data, size), 4);
+  std::vector<std::string> part = FuzzSplit(FuzzText(data, size), 4 + kMoreFiles);
   FuzzWriteFile("FZDICC.DAT", part[0]);
   FuzzWriteFile("FZREL.DAT", part[1]);
   FuzzWriteFile("NSDICC.DAT", part[2]);
   FuzzWriteFile("FZRELUP.DAT", part[3]);
+  for (size_t i = 4; i < part.size(); ++i) FuzzWriteNamed(part[i]);
   const StrAreaScope scope;
   DynStrSet(SettingsList, SetIdentityItem, StrFromC("FZ:Fuzz"));
   DynStrSet(SettingsList, SetDefaultDirItem, StrFromC("."));
