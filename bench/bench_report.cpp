@@ -35,6 +35,7 @@
 
 #include "app/hooks.h"
 #include "bench_main.h"
+#include "report_bench.h"
 #include "data/datafile.h"
 #include "data/dictionary.h"
 #include "data/recbuf.h"
@@ -52,9 +53,6 @@ using Clock = std::chrono::steady_clock;
 double Since(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
 
 constexpr int kRepeats = 3;
-constexpr size_t kBlock = 1 << 20;
-
-StrValue Sv(const std::string& s) { return StrMake(s.data(), static_cast<uint32_t>(s.size())); }
 
 struct Result {
   double gen = 0, ours = 1e9, limit = 1e9;
@@ -62,73 +60,6 @@ struct Result {
   bool totalsAgree = false;
 };
 std::map<int, Result> g_results;
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-// The demo's trial balance on file 1, its markers made bytes.
-std::string Definition() {
-  std::string text = ReadAll(std::string(KX_SOURCE_DIR) + "/apps/accounting/demo/pdc/COTRIAL.PDC");
-  const std::pair<std::string, std::string> swaps[] = {
-      {"{8}", "{1}"}, {"<17>", "\x17"}, {"<18>", "\x18"}, {"<19>", "\x19"}, {"<TAB>", "\t"}};
-  for (const auto& [from, to] : swaps)
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-      text.replace(at, from.size(), to);
-  return text;
-}
-
-std::string Amount(int64_t cents) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%lld.%02lld", static_cast<long long>(cents / 100), static_cast<long long>(cents % 100));
-  return buf;
-}
-
-std::string Money(int64_t cents) {  // as the mask "##,###,##0.00" shows it
-  std::string digits = std::to_string(cents / 100), out;
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-    out += digits[i];
-  }
-  return out + "." + (cents % 100 < 10 ? "0" : "") + std::to_string(cents % 100);
-}
-
-// A fresh runtime on dir with n accounts; the sums of the amounts.
-bool Generate(const std::string& dir, int n, int64_t* debit, int64_t* credit) {
-  MemShutdown(true);
-  MemConfigure(512, 64);
-  LayerHooksRegister();
-  TaskHooksReset();
-  if (VarSysInit() != 0) return false;
-  for (int f = 1; f <= kMaxDataFiles; ++f) DataFileCtrlInit(f);
-  DynStrSet(SettingsList, SetIdentityItem, Sv("RBVCQT24:Bench"));
-  DynStrSet(SettingsList, SetDefaultDirItem, Sv(dir));
-  std::ofstream(dir + "/RBDICC.DAT", std::ios::binary)
-      << "01 Accounts**01ACCOUNTS\r\n01 CODE  010 ACODE\r\n01 NAME  040 ANAME\r\n"
-         "01 CURPA 014 2CUR_PASSIVE\r\n01 CURAS 014 2CUR_ASSETS\r\n31 <0001010\r\n";
-  if (DicLoad(Sv(dir), Sv("RB"), Sv(dir)) != 0) return false;
-  if (DataFileOpen(1, dfopen::kMakeCurrent) >= 128) return false;
-  *debit = *credit = 0;
-  for (int i = 0; i < n; ++i) {
-    StrAreaScope scope;
-    char code[16];
-    std::snprintf(code, sizeof code, "%010d", 1000000000 + i);
-    int64_t d = (i * 7919LL) % 100000, c = (i * 104729LL) % 90000;
-    *debit += d;
-    *credit += c;
-    if (DataFileMove(1, dfmove::kNew) >= 128) return false;
-    std::string name = "Account " + std::to_string(i);
-    if (RecFieldSet(1, 1, Sv(code)) || RecFieldSet(1, 2, Sv(name)) || RecFieldSet(1, 3, Sv(Amount(d))) ||
-        RecFieldSet(1, 4, Sv(Amount(c))))
-      return false;
-    if (DataFileInsert(1) >= 128) return false;
-  }
-  std::ofstream(dir + "/COTRIAL.PDC", std::ios::binary) << Definition();
-  return ExpEvalStatus(Sv("COMPANY$='Bench company'")) == 0;
-}
 
 double OurReport(const std::string& dir) {
   std::filesystem::remove(dir + "/trial.txt");
@@ -144,29 +75,12 @@ double OurReport(const std::string& dir) {
   return t;
 }
 
-double Limit(const std::string& path, uintmax_t bytes) {
-  std::filesystem::remove(path);
-  std::vector<char> block(kBlock, 'x');
-  auto t0 = Clock::now();
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0) return -1;
-  for (uintmax_t left = bytes; left > 0;) {
-    size_t n = static_cast<size_t>(std::min<uintmax_t>(left, kBlock));
-    if (write(fd, block.data(), n) != static_cast<ssize_t>(n)) return -1;
-    left -= n;
-  }
-  close(fd);
-  return Since(t0);
-}
-
 void BM_ReportVsWriteLimit(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   Result& r = g_results[n];
   std::string dir = (std::filesystem::temp_directory_path() / ("kxbench_report_" + std::to_string(n))).string();
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  char old[4096] = {};
-  if (!getcwd(old, sizeof old) || chdir(dir.c_str()) != 0) {
+  std::string old;
+  if (!EnterFreshFolder(dir, &old)) {
     state.SkipWithError("chdir");
     return;
   }
@@ -202,7 +116,7 @@ void BM_ReportVsWriteLimit(benchmark::State& state) {
   }
   DataFileCloseAll();
   MemShutdown(true);
-  if (old[0] && chdir(old) != 0) state.SkipWithError("chdir back");
+  if (chdir(old.c_str()) != 0) state.SkipWithError("chdir back");
   std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_ReportVsWriteLimit)->Arg(10000)->Arg(100000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);

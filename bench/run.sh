@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in build/release and runs them. Installs the peers
-# they compare with (SQLite, Lua 5.4, ledger 3.3) when missing. Arguments go to every program.
+# they compare with (SQLite, Lua 5.4, ledger 3.3, enscript and ghostscript)
+# when missing. Arguments go to every program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/deps.sh
@@ -22,6 +23,12 @@ if ! command -v ledger >/dev/null 2>&1; then
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq ledger
+fi
+if ! command -v enscript >/dev/null 2>&1 || ! command -v ps2pdf >/dev/null 2>&1; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq enscript ghostscript
 fi
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DKX_BENCH=ON -DKX_TESTS=OFF >/dev/null
 cmake --build build/release -j "$(nproc)"

@@ -59,6 +59,10 @@ bool IsPlainName(std::string_view n) {
   return std::all_of(n.begin(), n.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
 }
 
+// PDF documents and the page printer read the control characters
+// themselves.
+bool KeepsControls(const DevRecord& rec) { return (rec.kind & kDevPdf) || rec.kind == kDevPagePrinter; }
+
 bool PrintToFile() { return OptIsIn(OPT_MODE, StrFromC("ADMIN,PRNTOFILE")) == 2; }
 
 // A printer probe must not leave an error behind: its failure only means
@@ -191,8 +195,13 @@ uint8_t DevKind(StrValue name) {
   if (StrListFind(StrFromC("LPT,lp,usb"), ',', Text(stem))) kind = 0x45;
   else if (n.size() >= 5 && n.substr(0, 3) == "COM" && n[4] == ':') kind = PrintToFile() ? 0x41 : 0x48;
   else kind = StrCaseCopy(Text(Extension(n)), 1).View() == "PDF" ? kDevPdf : kDevFile;
-  if ((VarSysIntGet(kSysSysCompat) & 128) && (kind & (kDevFile | kDevSerial)) == kDevFile) {
-    if (n == "WINPRN") kind = kDevPagePrinter;
+  // Printer names: with the switch any file-like name that is a print
+  // queue, and a port whose resolved name is one (unless ports print to a
+  // file), print as a raw job.
+  bool compat = VarSysIntGet(kSysSysCompat) & 128;
+  bool port = (kind & kDevPort) && !PrintToFile();
+  if ((compat || port) && (kind & (kDevFile | kDevSerial)) == kDevFile) {
+    if (compat && n == "WINPRN") kind = kDevPagePrinter;
     else if (PrinterExists(DevFullPath(name, kind))) kind = static_cast<uint8_t>((kind & 0xEE) | kDevSpool);
   }
   return kind | kDevAlways;
@@ -238,7 +247,10 @@ Status DevOpen(DevRecord& rec, StrValue spec) {
   if (rec.kind & kDevFile) OpenFile(rec);
   if ((rec.kind & kDevScreen) && rec.status == 0) rec.status = DevScreenOpen(rec);
   const DevPath* path = DevPathOf(rec.kind);
-  if (path && rec.status == 0) rec.status = path->open(rec, spec);
+  if (path && rec.status == 0) {
+    rec.status = path->open(rec, spec);
+    if (rec.status == 0 && (rec.kind & kDevPort)) rec.status = DevSendPortCodes(rec);  // a port printing to a queue
+  }
   DevCountersPublish(rec, false);
   return rec.status;
 }
@@ -291,14 +303,14 @@ Status DevFinish(DevRecord& rec) {
 // --- Writing --------------------------------------------------------------------
 
 StrValue DevTranslate(const DevRecord& rec, StrValue text) {
-  if (text.IsError() || (rec.kind & kDevPdf)) return text;
+  if (text.IsError() || KeepsControls(rec)) return text;
   if (rec.kind & kDevPrinterCodes)
     return StrTranslate(text, StrFromC("\xBA\xD1\xF1\xE1\xE9\xED\xF3\xFA"), StrFromC("\xA7\xA5\xA4\xA0\x82\xA1\xA2\xA3"));
   return StrTranslate(text, StrFromC("\x0E\x0F\x12"), StrFromC("   "));
 }
 
 StrValue DevCtrlCodesApply(const DevRecord& rec, StrValue text) {
-  if (text.IsError() || (rec.kind & kDevPdf)) return text;
+  if (text.IsError() || KeepsControls(rec)) return text;
   std::string_view t = text.View();
   std::string_view codes(kControlCodes, kControlCount);
   if (t.find_first_of(codes) == std::string_view::npos) return text;

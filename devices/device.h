@@ -14,7 +14,7 @@
 // table of its kind path. DevWrite wraps at the page width, maps national
 // letters and the in-band control characters for the device (printer code
 // page and printer-table sequences on ports, blanks or nothing elsewhere,
-// untouched for PDF), hands the bytes to the kind's path and keeps the page,
+// untouched for PDF and the page printer), hands the bytes to the kind's path and keeps the page,
 // line and column counters, which it publishes to _DEVHIG, _DEVWID, _DEVLIN,
 // _DEVPOS and _DEVPAG after every write.
 //
@@ -24,8 +24,12 @@
 // printer-table sequences and code page; 0x80 is always set, and exactly
 // 0x80 is the page printer. LPT1 is 0xC5, COM1: 0xC8, a text file 0x81, a
 // PDF file 0xA0, CON 0x82. Ports LPT1-6 write to the file, FIFO or device
-// node their name (or the string variable LPTn$) names. Serial, PDF, spool
-// and page-printer output go through the kind paths of devpath.h.
+// node their name (or the string variable LPTn$) names, unless that name is
+// a print queue: then the port prints there as a raw job (kind 0xD4, its
+// sequences and code page included), as any file-like name that is a queue
+// does while _SYSCOMPAT has bit 128 (which also makes WINPRN the page
+// printer). Serial, PDF, spool and page-printer output go through the kind
+// paths of devpath.h.
 //
 // Statuses: a record carries the status of its last operation; once it is
 // not 0, DevWrite and DevWriteRaw write nothing and answer it again, so a
@@ -111,12 +115,13 @@ bool DevWrapNeeded(const DevRecord& rec, uint32_t length);
 
 // The national letters of a text mapped for the device: the printer code
 // page on 0x40 devices (control characters kept), elsewhere the letters kept
-// and SO, SI and DC2 made blanks; PDF devices get the text unchanged.
+// and SO, SI and DC2 made blanks; PDF devices and the page printer get the
+// text unchanged.
 StrValue DevTranslate(const DevRecord& rec, StrValue text);
 // Each of the ten control characters 0x0F 0x12 0x0E 0x14 0x10 0x11 0x1C
 // 0x1D 0x1E 0x1F replaced, where it stands, by the printer-table field of
 // the same index (0-9) of the device's port on 0x40 devices, removed on the
-// others; PDF devices keep them.
+// others; PDF devices and the page printer keep them.
 StrValue DevCtrlCodesApply(const DevRecord& rec, StrValue text);
 // Sends the "off" sequences (fields 1, 3, 5, 7, 9) of a port, stopping at
 // the first failure; other kinds answer 0.

@@ -71,6 +71,7 @@ enum SettingsListItem : uint16_t {
 // Items of SystemTextList.
 enum SystemTextItem : uint16_t {
   SysCatalogueItem = 2,
+  SysPdfHeaderItem = 3,  // the PDF header picture of the report being printed
   SysEventNamesItem = 8,
   SysErrDetailItem = 9,
   SysLogNameItem = 10,

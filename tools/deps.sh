@@ -11,6 +11,7 @@ kx_install_deps() {
   [ -f /usr/include/hpdf.h ] || need+=(libhpdf-dev)
   [ -f /usr/include/ncurses.h ] || need+=(libncurses-dev)
   command -v tmux >/dev/null 2>&1 || need+=(tmux)
+  command -v pdftotext >/dev/null 2>&1 || need+=(poppler-utils)
   command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config)
   [ ${#need[@]} -eq 0 ] && return 0
   local sudo=""

@@ -141,12 +141,12 @@ TEST_F(DeviceParseTest, FailedOpensReportTheirCodeAndKeepNoName) {
   EXPECT_EQ(rec.kind, 0);
   DevClose(rec);
 
-  // The PDF path is not built yet: it answers 148 with its name.
+  // A PDF without a header picture to put on its pages.
   ErrClear();
   rec = DevParse(S("b.PDF"));
   EXPECT_EQ(rec.kind, 0xA0);
-  EXPECT_EQ(rec.status, st::FEATUREREMOVED);
-  EXPECT_EQ(ErrDetail().Str(), "PdfDocOpen");
+  EXPECT_EQ(rec.status, st::FILENOTFOUND);
+  EXPECT_EQ(ErrDetail().Str(), "pdf_header.png");
   DevClose(rec);
 }
 

@@ -3,10 +3,14 @@
 #   args      the command line after the program name (shell words)
 #   program   "accounting" (default) or "administration"
 #   exit      the expected exit code (default 0)
-#   expected/ files the run must leave behind, compared byte for byte
+#   expected/ files the run must leave behind, compared byte for byte; an
+#             expected NAME.pdf.txt stands for the PDF NAME.pdf, compared
+#             by its summary (pages, page size, fonts, pictures) and its
+#             text (pdftotext -layout), never by its bytes
 #   stderr    lines that must each appear in what the run wrote to stderr
 #   anything else is copied into the run's folder (procedures, INPUT files,
-#   configuration files) over a copy of the program's demo application.
+#   configuration files) over a copy of the program's demo application and
+#   the pictures the build draws for it.
 # The programs run headless in a fresh temporary folder, with a fixed time
 # zone and locale; a difference is printed as a diff.
 set -u
@@ -14,6 +18,8 @@ accounting=$1 administration=$2 source=$3
 cases=${GOLDEN_CASES:-"$source/tests/e2e/golden"}
 export TZ=UTC LC_ALL=C KX_UI=headless KX_UI_STALL=cancel
 failed=0 passed=0
+
+. "$source/tests/e2e/lib/pdf.bash"
 for case in "$cases"/*/; do
   name=$(basename "$case")
   program=accounting
@@ -24,6 +30,9 @@ for case in "$cases"/*/; do
   [ -f "$case/exit" ] && want_exit=$(tr -d '[:space:]' <"$case/exit")
   work=$(mktemp -d)
   cp -R "$source/apps/$program/demo/." "$work/"
+  for picture in "$(dirname "$binary")/demo/$program"/*.png; do
+    [ -f "$picture" ] && cp "$picture" "$work/"
+  done
   (cd "$case" && find . -mindepth 1 -maxdepth 1 ! -name args ! -name program ! -name exit ! -name expected ! -name stderr \
     -exec cp -R {} "$work/" \;)
   args=()
@@ -37,9 +46,15 @@ for case in "$cases"/*/; do
   if [ -d "$case/expected" ]; then
     for want in "$case/expected"/*; do
       file=$(basename "$want")
+      got="$work/$file"
+      case "$file" in
+        *.pdf.txt)
+          file=${file%.txt}
+          if [ -f "$work/$file" ]; then pdf_summary "$work/$file" >"$work/.$file.txt"; got="$work/.$file.txt"; fi ;;
+      esac
       if [ ! -f "$work/$file" ]; then
         echo "FAIL $name: $file was not written"; ok=0
-      elif ! diff -u --label "expected/$file" --label "got/$file" "$want" "$work/$file"; then
+      elif ! diff -u --label "expected/$(basename "$want")" --label "got/$(basename "$want")" "$want" "$got"; then
         echo "FAIL $name: $file differs"; ok=0
       fi
     done
