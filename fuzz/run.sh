@@ -90,8 +90,8 @@ for t in "${targets[@]}"; do
   fi
   {
     echo "== $t $(date -u +%FT%TZ) $seconds s"
-    grep -E '^#[0-9]+[[:space:]]+(DONE|pulse|NEW|REDUCE|INITED)' "$out/logs/$t.log" | tail -1
-    grep -E '^stat::' "$out/logs/$t.log" || true
+    grep -aE '^#[0-9]+[[:space:]]+(DONE|pulse|NEW|REDUCE|INITED)' "$out/logs/$t.log" | tail -1
+    grep -aE '^stat::' "$out/logs/$t.log" || true
   } >>"$out/summary.txt"
   tail -n 12 "$out/summary.txt" | sed -n '/^== '"$t"'/,$p'
 done

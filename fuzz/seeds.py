@@ -192,6 +192,70 @@ def acceptlist():
         write("acceptlist", "seed%03d" % i, t + SEP + b"'A1','Smith',12.5,'20240615'")
 
 
-for fn in (expr, procedures, macros, formats, messages, menus, options, dictionary, datafile, uiscript, screens,
+def c_strings(path, start, end=b";"):
+    """The C string literals of a table that begins at `start` in a source."""
+    text = read(path)
+    at = text.index(start)
+    body = text[at:text.index(end, at)]
+    return b"".join(re.findall(rb'"((?:[^"\\]|\\.)*)"', body))
+
+
+def dict_file(target, words):
+    d = os.path.join(ROOT, "fuzz", "dict")
+    os.makedirs(d, exist_ok=True)
+    with open(os.path.join(d, target + ".dict"), "wb") as f:
+        for w in dict.fromkeys(words):
+            if not w:
+                continue
+            esc = b"".join(bytes([c]) if 32 <= c < 127 and c not in b'"\\' else b"\\x%02X" % c for c in w)
+            f.write(b'"' + esc + b'"\n')
+
+
+def dicts():
+    statements = c_strings("script/prccompile.cpp", b"const char kPrcKeywords[]").split(b",")
+    builtins = c_strings("script/builtins.cpp", b"const char kBuiltinNames[]").split(b",")
+    builtins += [b"PayDate$", b"StatMove", b"StGetList"]
+    operators = [b"*", b"/", b"!", b"%", b"\xF7", b"+", b"-", b"=", b">", b"<", b"==", b">=", b"<=", b"<>", b"&",
+                 b"|", b"@", b"&&", b"||", b"@@", b"(", b")", b";", b",", b"'", b'"', b"{", b"}", b"{1}", b"[", b"]"]
+    sysvars = re.findall(rb'\{"(_[A-Z0-9_$]+)"', read("runtime/sysvars.cpp"))
+    params = re.findall(rb'"([A-Z_]+[$%]?(?:\(\d\))?)"', read("script/objparams.cpp"))
+    params = [p for p in params if len(p) > 2 and (p.endswith(b"$") or p.endswith(b"%"))]
+    script = statements + builtins + operators + sysvars
+    script += [b + b"(" for b in builtins] + [b"a#(", b"t$(", b"n", b"x#", b"s$", b"d$", b"'20240615'", b"65535"]
+    dict_file("expr", script)
+    dict_file("procedures", script + [b"\n", b"\r\n", b"; "] + params)
+    dict_file("macros", script + [b"[", b"]", b"[$]", b"\\{", b"\\}", b"%", b"NAME:"])
+    dict_file("formats", [b"#", b"0", b".", b",", b",.", b"\\", b"?", b"-", b"/", b"@@@@", b"\n@@@@\n"] +
+              [bytes([c]) for c in b"ANDFL0123456789V"])
+    dict_file("messages", [b"\n@@@@\n", b"\\n", b"0001 ", b"0255 ", b"=", b"\r\n"])
+    dict_file("menus", [b"\t", b",", b"\n@@@@\n", b"\r\n", b"01 ", b"MENU$:", b"CALLER$:", b"LOAD$:", b"EXEC$:",
+                        b"PrcExec ", b"MantMain ", b"Report,", b"'"])
+    dict_file("options", [b"/", b"-", b"--", b":", b"=", b"&", b"'", b'"', b"%", b"\\", b"..", b"C:"] +
+              [b"/" + o + b":" for o in (b"DPATH", b"APNAME", b"APSTART", b"RUN", b"MODE", b"TRACE", b"INPUT",
+                                         b"OUTPUT", b"CONFIG", b"DEVICE", b"USER", b"PASSW", b"DATABASE")] +
+              [b"%" + v + b"%" for v in (b"TEMP", b"APNAME", b"DATAPATH", b"HELPPATH", b"COMMANDLINE",
+                                         b"DATABASE_DBNAME", b"USERPROFILE", b"HOMEPATH")])
+    dict_file("dictionary", [b"\n@@@@\n", b"\r\n", b"01 ", b"31 <", b"61 ", b"*", b"*$*", b"**01", b" 004 A",
+                             b"0001004", b"N_LINE", b":", b"R1K1=", b"DICC.DAT\n"])
+    dict_file("datafile", [b"\n@@@@\n", b"\x1b", b"\x00\x00\x00\x00", b"\x01\x00\x00\x00",
+                           b"\x03\x00\x00\x00", b"\xff\xff\xff\xff"])
+    dict_file("uiscript", [b"key ", b"type ", b"scan ", b"click ", b"dblclick ", b"rclick ", b"lv-click ",
+                           b"list-select ", b"combo-select ", b"scroll ", b"answer ", b"wait-top ", b"close",
+                           b"menu ", b"device ", b"popup ", b"dialog ", b"advance ", b"expect-text ",
+                           b"expect-box ", b"expect-lv ", b"snapshot ", b"class=", b"title=", b"match ", b"Esc",
+                           b"Enter", b"Tab", b"Shift+", b"Ctrl+", b"\\x", b"\"", b"#"])
+    screen = params + [b"\n@@@@\n", b"01 ", b"\r\n", b"<?>", b"{1}", b":", b"'", b'"'] + builtins
+    dict_file("screens", screen)
+    dict_file("acceptlist", screen + [b"/ROW ", b"/COL ", b" /", b"{2,5}", b"'A20'", b"'26'", b"'D8'", b"'V'",
+                                      b"CODE{1}>=", b"NAME{}"])
+    dict_file("reports", script + [b"\x17", b"\x18", b"\x19", b"\t", b"|", b" /", b":INCLUDE ",
+                                   b":DYNAMIC_LINE ", b"ATEND$:", b"BRKEND$:", b"BREAK$:", b"COND$:",
+                                   b"MAXLINE%:", b"LINESTEP%:", b"TOTALBASE%:", b"CONTINUE%:", b"EXTRASTEP%:",
+                                   b"WD:", b"[$]", b",.#", b"\n@@@@\n", b"01001", b"00001"])
+    dict_file("devices", [b"/LP:", b"/WD:", b"/ST:", b"/VW:", b"=", b"CON", b"LPT1", b"COM1:9600,N,8,1", b"PRN",
+                          b".pdf", b".txt", b"NONE", b"lp0", b"usb0", b"\x0c", b"\x1b", b"\r\n"])
+
+
+for fn in (dicts, expr, procedures, macros, formats, messages, menus, options, dictionary, datafile, uiscript, screens,
            reports, devices, acceptlist):
     fn()
