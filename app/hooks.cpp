@@ -20,6 +20,8 @@
 #include "screens/menucmd.h"
 #include "screens/msgbox.h"
 #include "screens/progress.h"
+#include "screens/runwin.h"
+#include "screens/runwinstmts.h"
 #include "screens/screenstmts.h"
 #include "screens/winproc.h"
 #include "script/expfiles.h"
@@ -39,6 +41,7 @@ void LayerHooksRegister() {
   AssertBoxHookSet(AssertBox);
   ScreenStatementsRegister();
   RunProgressSet(RunProgress{ProgressCancelled, ProgressIsOpen, ProgressClose});
+  RunWindowsSet(RunWindows{RunWinCount, RunWinCloseTo});
   DataFileCancelPollSet(ProgressPoll);
   FileScanStatementRegister();
   JobStepsRegister();

@@ -31,9 +31,11 @@
 #include "screens/fieldvalues.h"
 #include "screens/fontfile.h"
 #include "screens/fonts.h"
+#include "screens/help.h"
 #include "screens/menubar.h"
 #include "screens/menuevent.h"
 #include "screens/msgbox.h"
+#include "screens/popup.h"
 #include "screens/progress.h"
 #include "screens/winlist.h"
 #include "script/evaluator.h"
@@ -127,7 +129,7 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   // anything is opened.
   if (Status b = AppInstanceInit(rec.instance, nullptr, nullptr)) return AppInstanceReport(b);
   // The data layer asks its questions (recovery) and shows its progress
-  // through the screens.
+  // and its message popup through the screens.
   DataUi ui;
   ui.ask = MsgAsk;
   ui.show = ErrShow;
@@ -137,6 +139,8 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   ui.progressClose = ProgressClose;
   ui.progressPump = ProgressPumpHook;
   ui.progressText = ProgressText;
+  ui.popupShow = PopupMsgShow;
+  ui.popupClose = PopupMsgClose;
   DataUiSet(ui);
   const char* args[1] = {rec.commandLine};
   Status s = StartInit(kStartWholeCommandLine, args, rec.identity, rec.title, rec.startFlags, rec.phase);

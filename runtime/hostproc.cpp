@@ -90,7 +90,9 @@ Status HostViewFile(int kind, StrValue file) {
   if (Status e = StrError(command)) return e;
   if (!ui::viewer_allowed(command.View(), file.View())) return 0;
   std::vector<std::string> argv = host::SplitCommandLine(command.View());
-  argv.push_back(host::ResolvePath(file.View()));
+  // A web address is no path: resolving it would fold its "//".
+  bool address = file.View().find("://") != std::string_view::npos;
+  argv.push_back(address ? std::string(file.View()) : host::ResolvePath(file.View()));
   return Start(argv);
 }
 

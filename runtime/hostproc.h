@@ -47,7 +47,8 @@ using HostOutputCallback = Status (*)(HostOutputFn fn, StrValue chunk);
 // string 163 for a kind outside 1-5.
 StrValue HostViewerPath(int kind);
 // Starts the viewer of a kind on the file (the name as one argument, never
-// split or read by a shell) without waiting: 0, the code of HostViewerPath,
+// split or read by a shell; a web address holding "://" is passed as it
+// is) without waiting: 0, the code of HostViewerPath,
 // or 65535 when it cannot be started. Headless runs record it and answer 0.
 Status HostViewFile(int kind, StrValue file);
 // Starts a program without waiting; 0, or 65535 when it cannot be started.

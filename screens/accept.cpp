@@ -31,3 +31,4 @@ Status AcceptParmExit(int) { return SeamMissing("AcceptParmExit"); }
 Status AcceptDocExit(int) { return SeamMissing("AcceptDocExit"); }
 Status AcceptStepsExit(int) { return SeamMissing("AcceptStepsExit"); }
 Status FieldHelpMenu(void*, HelpPointFn) { return SeamMissing("FieldHelpMenu"); }
+Status MantFieldCommand(void*) { return SeamMissing("MantFieldCommand"); }

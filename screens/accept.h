@@ -23,3 +23,7 @@ Status AcceptParmExit(int event);
 Status AcceptDocExit(int event);
 Status AcceptStepsExit(int event);
 Status FieldHelpMenu(void* window, HelpPointFn point);
+// The current field's window command of a maintenance window (the window
+// record), run for a scanned field and for a field whose Enter check asks
+// for a value.
+Status MantFieldCommand(void* window);

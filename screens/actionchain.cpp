@@ -11,7 +11,7 @@
 #include "runtime/sysvars.h"
 #include "screens/fieldctl.h"
 #include "screens/fieldvalues.h"
-#include "screens/fonts.h"
+#include "screens/help.h"
 #include "screens/forms.h"
 #include "screens/msgbox.h"
 #include "screens/screenprops.h"

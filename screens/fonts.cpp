@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "platform/ui/ui.h"
-#include "runtime/seam.h"
 
 namespace {
 
@@ -103,6 +102,3 @@ Status FontApply(ui::Hwnd window, int choice) {
 
 void FontTableReset() { g_fonts = FontTable{}; }
 
-Status AboutShow(StrValue) { return SeamMissing("AboutShow"); }
-Status HelpShow(StrValue) { return SeamMissing("HelpShow"); }
-Status HelpTextShow(StrValue) { return SeamMissing("HelpTextShow"); }

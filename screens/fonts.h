@@ -1,4 +1,4 @@
-// Fonts, About and help.
+// Fonts (help and the About box are in screens/help.h).
 //
 // The font table holds at most kFontEntries screen fonts; the last entry
 // added is the current font, and its cell (width, height) is the character
@@ -59,10 +59,3 @@ ui::Hfont FontCreate(const FontEntry& entry);
 Status FontApply(ui::Hwnd window, int choice);
 // Empties the table (a fresh start, for tests).
 void FontTableReset();
-
-Status AboutShow(StrValue text);
-// A non-empty text shows About with it; an empty one opens help.
-Status HelpShow(StrValue text);
-// Shows a section of a help text file ("file,section") in an information
-// box; 164 when the file or the section has no lines.
-Status HelpTextShow(StrValue spec);

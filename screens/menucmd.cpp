@@ -10,7 +10,7 @@
 #include "runtime/strutil.h"
 #include "screens/accept.h"
 #include "screens/fontfile.h"
-#include "screens/fonts.h"
+#include "screens/help.h"
 #include "screens/prcexec.h"
 #include "script/evaluator.h"
 #include "script/macros.h"

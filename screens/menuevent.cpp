@@ -6,7 +6,7 @@
 #include "runtime/strformat.h"
 #include "runtime/strutil.h"
 #include "runtime/valtables.h"
-#include "screens/fonts.h"
+#include "screens/help.h"
 #include "screens/msgbox.h"
 #include "screens/winlist.h"
 #include "screens/winrecord.h"

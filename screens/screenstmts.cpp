@@ -8,7 +8,7 @@
 #include "runtime/sysvars.h"
 #include "screens/msgbox.h"
 #include "screens/progress.h"
-#include "screens/runwin.h"
+#include "screens/runwinstmts.h"
 #include "script/handlers.h"
 #include "script/statements.h"
 
@@ -45,7 +45,7 @@ Status Message(uint16_t, const ExecArgs& a) {
 Status WinOpen(uint16_t, const ExecArgs& a) {
   if (Status s = ExecArgsAtLeast(a, 3)) return s;
   if (!IsProgress(a.strs[2])) {
-    return RunWinOpen(static_cast<uint16_t>(a.ints[0]), static_cast<uint16_t>(a.ints[1]), a.strs[2]);
+    return RunWinOpenStatement(a.ints[0], a.ints[1], a.strs[2]);
   }
   ProgressInit(a.ints[0], CountArg(a, 1), StrMake("", 0));
   return Outcome(0);
@@ -54,7 +54,7 @@ Status WinOpen(uint16_t, const ExecArgs& a) {
 // WINCLOSE ['PROGRESS'].
 Status WinClose(uint16_t, const ExecArgs& a) {
   if (a.count >= 1 && IsProgress(a.strs[0])) return Outcome(ProgressClose());
-  return RunWinClose();
+  return RunWinCloseStatement();
 }
 
 // WINPROG text / WINPROG n.
@@ -78,4 +78,5 @@ void ScreenStatementsRegister() {
   ExecStatementSet(kStmtWinOpen, WinOpen);
   ExecStatementSet(kStmtWinClose, WinClose);
   ExecStatementSet(kStmtWinProg, WinProg);
+  RunWinStatementsRegister();
 }

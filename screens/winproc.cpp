@@ -23,6 +23,9 @@ constexpr uint8_t kStateScanning = 4;
 constexpr int kScrollLine = 2;     // pixels a line request moves
 constexpr int kDeviceSlots = 4;    // serial port slots that can post data
 constexpr int kSubclassKinds = 3;
+// A combo box is subclassed as a list control but keeps a procedure of its
+// own class, saved apart from the list boxes'.
+constexpr int kSavedCombo = kSubclassKinds + 1;
 
 struct ScanBuffer {
   char text[kScanMax] = {};
@@ -32,7 +35,7 @@ struct ScanBuffer {
 
 uint8_t g_keys = 0;
 ScanBuffer g_scan;
-ui::WndProc g_saved[kSubclassKinds + 1] = {};
+ui::WndProc g_saved[kSavedCombo + 1] = {};
 
 ui::WndProc ProcOfKind(int kind) {
   switch (kind) {
@@ -41,6 +44,11 @@ ui::WndProc ProcOfKind(int kind) {
     case kSubclassCheck: return CheckWndProc;
     default: return nullptr;
   }
+}
+
+// Where the procedure a control had before it was subclassed is kept.
+int SavedSlot(ui::Hwnd h, int kind) {
+  return kind == kSubclassList && ui::class_name(h) == "COMBOBOX" ? kSavedCombo : kind;
 }
 
 // The procedure the control had before it was subclassed.
@@ -259,7 +267,7 @@ ui::LResult ListWndProc(ui::Hwnd control, ui::Msg m, ui::WParam wp, ui::LParam l
       ScreenActionCtl(control, KeyToAction(kKeyEsc));
     }
   }
-  return CallSaved(kSubclassList, control, m, wp, lp);
+  return CallSaved(SavedSlot(control, kSubclassList), control, m, wp, lp);
 }
 
 ui::LResult CheckWndProc(ui::Hwnd control, ui::Msg m, ui::WParam wp, ui::LParam lp) {
@@ -292,8 +300,9 @@ ui::LResult CheckWndProc(ui::Hwnd control, ui::Msg m, ui::WParam wp, ui::LParam 
 Status CtlSubclass(ui::Hwnd control, int kind) {
   ui::WndProc proc = ProcOfKind(kind);
   if (!proc || CompatOn(compat::kNoSubclass) || !ui::is_window(control)) return 0;
+  int slot = SavedSlot(control, kind);
   ui::WndProc old = ui::set_window_proc(control, proc);
-  if (!g_saved[kind] && old != proc) g_saved[kind] = old;
+  if (!g_saved[slot] && old != proc) g_saved[slot] = old;
   return 0;
 }
 

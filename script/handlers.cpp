@@ -27,6 +27,10 @@ bool NoProgress() { return false; }
 Status NothingToClose() { return 0; }
 RunProgress g_progress = {NoProgress, NoProgress, NothingToClose};
 
+uint16_t NoWindows() { return 0; }
+Status NoWindowToClose(uint16_t) { return 0; }
+RunWindows g_windows = {NoWindows, NoWindowToClose};
+
 Status Fail(Status code, StrValue detail) {
   ErrDetailSet(code, detail, false);
   return ErrSet(1, MOD_MALLOC_MEMACUMS, code, code);
@@ -188,11 +192,18 @@ void RunProgressSet(const RunProgress& progress) {
 
 bool RunProgressCancelled() { return g_progress.cancelled(); }
 
+void RunWindowsSet(const RunWindows& windows) {
+  g_windows.count = windows.count ? windows.count : NoWindows;
+  g_windows.closeTo = windows.closeTo ? windows.closeTo : NoWindowToClose;
+}
+
 PrcStateMark PrcStateNote() {
   PrcStateMark m;
   m.openStates = DynStrCount(OpenFileStatesList);
   m.contextDepth = g_stacks.contextDepth();
   m.progressOpen = g_progress.open();
+  m.runWindows = g_windows.count();
+  m.acceptQueue = DynStrCount(AcceptQueueList);
   return m;
 }
 
@@ -209,6 +220,12 @@ Status PrcRestoreState(const PrcStateMark& mark) {
     Status closed = g_progress.close();
     if (first == 0) first = closed;
   }
+  // Modal too, and closed for the same reason.
+  if (g_windows.count() > mark.runWindows) {
+    Status closed = g_windows.closeTo(mark.runWindows);
+    if (first == 0) first = closed;
+  }
+  if (DynStrCount(AcceptQueueList) > mark.acceptQueue) DynStrPopTo(AcceptQueueList, mark.acceptQueue);
   return first;
 }
 

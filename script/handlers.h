@@ -23,11 +23,12 @@
 // the code calls it (script/statements.h).
 //
 // Run state: a run started without an entry notes the depth of the
-// open-file states and of the FILESTRUCT levels and whether a progress
-// window is open at its start (PrcStateNote), and unwinds to that at its end
+// open-file states and of the FILESTRUCT levels, whether a progress window
+// is open, how many run-time windows are open and how many ACCEPT fields
+// are queued at its start (PrcStateNote), and unwinds to that at its end
 // (PrcRestoreState), errors included. The data layer keeps both stacks and
 // lends them through RunStacksSet; the screens lend the progress window
-// through RunProgressSet.
+// through RunProgressSet and the run-time windows through RunWindowsSet.
 #pragma once
 #include <cstdint>
 
@@ -114,13 +115,25 @@ struct RunProgress {
 void RunProgressSet(const RunProgress& progress);  // a null entry keeps its stand-in
 bool RunProgressCancelled();
 
+// The run-time windows of WINOPEN, kept by the screens: a run closes those
+// it opened, newest first, with their frames. Until the screens lend them
+// there are none.
+struct RunWindows {
+  uint16_t (*count)();                   // windows open
+  Status (*closeTo)(uint16_t count);     // closes the newest down to count
+};
+void RunWindowsSet(const RunWindows& windows);  // a null entry keeps its stand-in
+
 struct PrcStateMark {
   uint32_t openStates = 0;    // elements of list 33
   uint16_t contextDepth = 0;  // FILESTRUCT levels
   bool progressOpen = false;  // a progress window was open
+  uint16_t runWindows = 0;    // run-time windows open
+  uint32_t acceptQueue = 0;   // elements of list 32 (queued ACCEPT fields)
 };
 PrcStateMark PrcStateNote();
 // Restores every open state and pops every FILESTRUCT level pushed since the
-// mark (a LOADSTRUCT outside such a level stays), and closes a progress
-// window opened since; the first error.
+// mark (a LOADSTRUCT outside such a level stays), closes a progress window
+// and the run-time windows opened since and drops the ACCEPT fields queued
+// since; the first error.
 Status PrcRestoreState(const PrcStateMark& mark);

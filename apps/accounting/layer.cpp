@@ -13,6 +13,7 @@
 #include "screens/accept.h"
 #include "screens/mantwin.h"
 #include "screens/appconfig.h"
+#include "screens/help.h"
 #include "screens/jobsteps.h"
 #include "screens/menucmd.h"
 #include "screens/msgbox.h"
@@ -35,6 +36,7 @@ constexpr int kConfigOpeningItem = 3;  // the parameter file that holds FAPE$
 // label array, the statistics built-in with its work-file hook, and the
 // statement handlers.
 Status PhaseOne() {
+  CommonControlsInit();
   struct Task {
     int id;
     TaskFn fn;
@@ -64,7 +66,7 @@ Status PhaseTwo(int phase) {
   {
     StrAreaScope mark;
     StrValue help = PathJoin(AppPath(APPPATH_DEFAULT), StrFromC("Help"));
-    if ((s = StrError(help)) == 0) s = DynStrSet(SettingsList, SetHelpDirItem, help);
+    if ((s = StrError(help)) == 0) s = HelpTopicSet(help);
     if (s != 0) return s;
   }
   if ((s = AppConfigPhase(phase)) != 0) return s;

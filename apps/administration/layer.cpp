@@ -10,6 +10,7 @@
 #include "runtime/paths.h"
 #include "screens/accept.h"
 #include "screens/appconfig.h"
+#include "screens/help.h"
 #include "screens/jobsteps.h"
 #include "screens/mantwin.h"
 #include "screens/menucmd.h"
@@ -24,7 +25,7 @@ namespace {
 void* g_gdiObject = nullptr;
 
 Status PhaseHooks() {
-  // The window system needs no initialisation of its common controls.
+  CommonControlsInit();
   TaskHookRegister(TaskFn(AcceptParmExit), 4);
   TaskHookRegister(TaskFn(AcceptDocExit), 5);
   TaskHookRegister(TaskFn(AcceptStepsExit), 6);
@@ -45,7 +46,7 @@ Status HelpDirectorySet() {
   StrAreaScope scope;
   StrValue dir = PathJoin(AppPath(APPPATH_DEFAULT), StrFromC("Help"));
   if (Status s = StrError(dir)) return s;
-  return DynStrSet(SettingsList, SetHelpDirItem, dir);
+  return HelpTopicSet(dir);
 }
 
 Status PhaseBuiltins() {

@@ -19,6 +19,8 @@
 // - path_dialog: modal like message_box; true with the chosen path, false
 //   for a cancel.
 // - viewer_allowed: whether an outside viewer may start on a file.
+// - display_available: whether an outside viewer would have a screen to show
+//   itself on (the headless back end says yes: it records the requests).
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -64,6 +66,7 @@ class Backend {
   virtual int popup_menu(Hwnd owner, const std::vector<std::string>& items, Point at) = 0;
   virtual bool path_dialog(Hwnd owner, const DialogRequest& request, std::string& path) = 0;
   virtual bool viewer_allowed(std::string_view /*command*/, std::string_view /*file*/) { return true; }
+  virtual bool display_available() const { return true; }
   virtual void on_event(const Event&) {}
 };
 

@@ -142,6 +142,7 @@ Hwnd create_window(const CreateSpec& s) {
     c.zorder.push_back(h);
   }
   c.windows[h] = std::move(w);
+  if (!child) restack_topmost();
   notify(EventKind::Create, h);
   if (send(h, WM_CREATE, 0, 0) == -1) {
     destroy_window(h);

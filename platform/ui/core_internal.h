@@ -178,5 +178,8 @@ LResult send_notify(Hwnd control, NotifyHeader& hdr);
 void queue_front(const Message& m);
 void post_input(Msg m, WParam wp, LParam lp);
 void click_focus(Hwnd h);
+// Top-level windows with WS_EX_TOPMOST moved above the others, each group
+// in its own order.
+void restack_topmost();
 
 }  // namespace ui::detail

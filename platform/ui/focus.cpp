@@ -23,7 +23,7 @@ void restore(Window& w) {
 }
 
 // Owned windows stay above their owner.
-void raise_with_owned(Hwnd h) {
+void raise_owned(Hwnd h) {
   auto& z = core().zorder;
   if (std::find(z.begin(), z.end(), h) == z.end()) return;
   std::erase(z, h);
@@ -31,10 +31,29 @@ void raise_with_owned(Hwnd h) {
   std::vector<Hwnd> owned;
   for (Hwnd o : z)
     if (Window* w = find(o); w && w->owner == h) owned.push_back(o);
-  for (Hwnd o : owned) raise_with_owned(o);
+  for (Hwnd o : owned) raise_owned(o);
 }
 
+void raise_with_owned(Hwnd h) {
+  raise_owned(h);
+  restack_topmost();
+}
+
+bool no_activate(const Window& w) { return (w.exStyle & WS_EX_NOACTIVATE) != 0; }
+
 }  // namespace
+
+namespace detail {
+
+void restack_topmost() {
+  auto& z = core().zorder;
+  std::stable_partition(z.begin(), z.end(), [](Hwnd h) {
+    Window* w = find(h);
+    return !w || !(w->exStyle & WS_EX_TOPMOST);
+  });
+}
+
+}  // namespace detail
 
 bool show_window(Hwnd h, Show cmd) {
   Window* w = find(h);
@@ -49,10 +68,12 @@ bool show_window(Hwnd h, Show cmd) {
   if (cmd == Show::ShowNormal) restore(*w);
   w->visible = true;
   notify(EventKind::Show, h, w->maximized ? 1 : 0);
-  // Showing a hidden top-level window activates it.
+  // Showing a hidden top-level window activates it; one that takes no
+  // activation only comes on top.
   if (!was && !w->parent && w->enabled) {
+    bool focus = !no_activate(*w);
     raise_with_owned(h);
-    set_focus(h);
+    if (focus) set_focus(h);
   }
   return was;
 }
@@ -112,7 +133,7 @@ Hwnd set_focus(Hwnd h) {
 Hwnd active_window() {
   const auto& z = core().zorder;
   for (auto it = z.rbegin(); it != z.rend(); ++it)
-    if (Window* w = find(*it); w && w->visible) return *it;
+    if (Window* w = find(*it); w && w->visible && !no_activate(*w)) return *it;
   return 0;
 }
 

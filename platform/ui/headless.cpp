@@ -385,6 +385,7 @@ bool Headless::check(const Step& s) {
   bool ok = true;
   switch (s.kind) {
     case StepKind::WaitTop: return guard_holds(s);
+    case StepKind::WaitFocus: return h && get_focus() == h;
     case StepKind::ExpectTop:
       ok = guard_holds(s);
       got = class_name(active_window()) + " " + quote_text(get_text(active_window()));
@@ -430,6 +431,7 @@ bool Headless::poll_input() {
       case StepKind::Dialog:
         return false;  // waits for its box, popup or dialog
       case StepKind::WaitTop:
+      case StepKind::WaitFocus:
       case StepKind::ExpectTop:
       case StepKind::ExpectText:
       case StepKind::ExpectFocus:

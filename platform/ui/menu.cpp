@@ -127,4 +127,6 @@ bool viewer_allowed(std::string_view command, std::string_view file) {
   return backend().viewer_allowed(command, file);
 }
 
+bool display_available() { return backend().display_available(); }
+
 }  // namespace ui

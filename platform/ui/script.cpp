@@ -254,8 +254,8 @@ bool LineParser::expect(std::string_view verb, std::string& err) {
   if (same(verb, "expect-text")) {
     s.kind = StepKind::ExpectText;
     if (!target(1, s.target, err) || !text_at(2)) return false;
-  } else if (same(verb, "expect-focus")) {
-    s.kind = StepKind::ExpectFocus;
+  } else if (same(verb, "expect-focus") || same(verb, "wait-focus")) {
+    s.kind = same(verb, "wait-focus") ? StepKind::WaitFocus : StepKind::ExpectFocus;
     if (!target(1, s.target, err)) return false;
   } else if (same(verb, "expect-enabled")) {
     s.kind = StepKind::ExpectEnabled;
@@ -470,6 +470,7 @@ std::string describe(const Step& s) {
     case StepKind::Advance: return "advance " + std::to_string(s.row);
     case StepKind::ExpectText: return "expect-text " + target_text(s.target) + " " + quote(s.text);
     case StepKind::ExpectFocus: return "expect-focus " + target_text(s.target);
+    case StepKind::WaitFocus: return "wait-focus " + target_text(s.target);
     case StepKind::ExpectEnabled: return "expect-enabled " + target_text(s.target) + " " + std::to_string(s.row);
     case StepKind::ExpectBox: return "expect-box " + quote(s.text);
     case StepKind::ExpectLv: return rc("expect-lv") + " " + std::to_string(s.col) + " " + quote(s.text);

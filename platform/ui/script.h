@@ -38,6 +38,7 @@ enum class StepKind {
   ExpectBox,    // text: a part of the last box's text
   ExpectLv,     // target, row, col, text
   ExpectTop,    // like WaitTop, but checked once
+  WaitFocus,    // target: holds the later steps until it has the focus
   Snapshot,     // name in `text`
 };
 

@@ -266,6 +266,12 @@ class Terminal : public Backend {
   int message_box(Hwnd owner, std::string_view text, std::string_view caption, uint32_t type) override;
   int popup_menu(Hwnd owner, const std::vector<std::string>& items, Point at) override;
   bool path_dialog(Hwnd owner, const DialogRequest& request, std::string& path) override;
+  // A viewer started from a terminal needs a desktop to show itself on.
+  bool display_available() const override {
+    const char* x = std::getenv("DISPLAY");
+    const char* w = std::getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (w && *w);
+  }
   void on_event(const Event& e) override;
 
   static void close_terminal();

@@ -440,6 +440,20 @@ void draw_window(Canvas& c, Hwnd h, const CellRect& clip, Point cell, uint16_t d
   for (Hwnd k : kids) draw_window(c, k, inner, cell, dim);
 }
 
+// Texts painted on a top-level window (the message popup): the lines of all
+// of them as one block, each line centred, the block in the middle.
+void draw_painted(Canvas& c, const Window& w, const CellRect& r, const CellRect& clip, uint16_t attr) {
+  std::vector<std::string> lines;
+  for (const std::string& t : w.painted)
+    for (std::string& l : text_lines(t)) lines.push_back(std::move(l));
+  int row = r.row0 + std::max(0, (r.height() - static_cast<int>(lines.size())) / 2);
+  for (const std::string& l : lines) {
+    if (row >= r.row1) break;
+    int n = std::min(text_width(l), r.width());
+    c.text(aligned(r.col0, r.width(), n, 1), row++, l, attr, clip, n);
+  }
+}
+
 }  // namespace
 
 // ---- Top-level windows ------------------------------------------------------
@@ -491,6 +505,7 @@ void draw_top(Canvas& c, Hwnd top, Point cell) {
       c.text(cols[i].col0 + 1, bar, caption_text(items[i].caption), dim, line, cols[i].col1 - cols[i].col0 - 2);
   }
   CellRect client = intersect(client_cells(top, cell), all);
+  if (!w->painted.empty()) draw_painted(c, *w, client_cells(top, cell), client, static_cast<uint16_t>(dim | kBold));
   std::vector<Hwnd> kids = w->children;
   for (Hwnd k : kids) draw_window(c, k, client, cell, dim);
 }

@@ -23,7 +23,9 @@
 //   WM_SETFOCUS(old) to the new one; focusing the focused window sends
 //   nothing. A set_focus made by a WM_KILLFOCUS handler wins over the one in
 //   progress. Showing a hidden enabled top-level window activates it: it goes
-//   on top and receives WM_SETFOCUS itself.
+//   on top and receives WM_SETFOCUS itself; one with WS_EX_NOACTIVATE only
+//   goes on top and is never the active window. Windows with WS_EX_TOPMOST
+//   stay above the other top-level windows.
 // - A mouse click moves the focus to the clicked control before the control
 //   sees the button message, so the field being left is checked before a
 //   button's WM_COMMAND reaches its parent.
@@ -346,6 +348,10 @@ bool path_dialog(Hwnd owner, const DialogRequest& request, std::string& path);
 // for people says yes; the headless one records the request and says no, so
 // unattended runs start nothing.
 bool viewer_allowed(std::string_view command, std::string_view file);
+// Whether an outside viewer would have a screen to show itself on: a
+// terminal without a desktop has none (the caller shows the file's name
+// instead); the headless back end answers yes, since it records requests.
+bool display_available();
 
 // ---- Fonts, painting, pictures ----------------------------------------------
 enum class StockFont { System, OemFixed };

@@ -179,8 +179,9 @@ constexpr uint32_t WS_MINIMIZEBOX = 0x00020000;
 constexpr uint32_t WS_TABSTOP = 0x00010000;
 
 constexpr uint32_t WS_EX_DLGMODALFRAME = 0x00000001;
-constexpr uint32_t WS_EX_TOPMOST = 0x00000008;
+constexpr uint32_t WS_EX_TOPMOST = 0x00000008;     // stays above the other top-level windows
 constexpr uint32_t WS_EX_CLIENTEDGE = 0x00000200;
+constexpr uint32_t WS_EX_NOACTIVATE = 0x08000000;  // shown without taking the focus; never the active window
 
 constexpr uint32_t ES_RIGHT = 0x0002;
 constexpr uint32_t ES_MULTILINE = 0x0004;

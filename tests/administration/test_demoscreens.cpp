@@ -15,8 +15,11 @@
 #include "screens/fieldvalues.h"
 #include "screens/fonts.h"
 #include "screens/geometry.h"
+#include "screens/mantwin.h"
+#include "screens/menucmd.h"
 #include "screens/screenprops.h"
 #include "screens/winlist.h"
+#include "screens/winproc.h"
 #include "screens/winrecord.h"
 #include "tests/administration/adm_fixture.h"
 
@@ -106,6 +109,49 @@ TEST_F(DemoScreenTest, BankDetailsCheckedAndCompletedByIban) {
     EXPECT_EQ(S("FN$TRIM(BANK{1})"), c.bank) << id;
   }
   Close();
+}
+
+// The menu's verb 5 as the layer runs it: the maintenance window in mode 'V'.
+Status MantMainDispatch(int code, StrValue rest) {
+  if ((static_cast<uint32_t>(code) >> 16) == kVerbMantMain && (code & 0xFFFF) == 0) return MantWindow(rest, 86);
+  return MenuCmdDispatch(code, rest);
+}
+
+// The customers through the menu's line "MantMain GACUST": the next record,
+// its name changed and saved, the next one deleted, the window closed. The
+// file holds exactly that and passes the checker.
+TEST_F(DemoScreenTest, CustomersMaintainedThroughTheMenuLine) {
+  std::filesystem::copy_file(kDemoDir + "/GACUST.PPN", app.dir() + "/GACUST.PPN");
+  std::filesystem::copy_file(kDemoDir + "/GACUST.PAN", app.dir() + "/GACUST.PAN");
+  WinProcReset();
+  CtlSubclassHookSet(CtlSubclass);
+  MenuCmdHandler before = MenuCmdHookGet();
+  MenuCmdHookSet(MantMainDispatch);
+  ui::Headless* hl = ui::headless();
+  ASSERT_EQ(MenuCmdRun(Sv("MantMain GACUST"), MantMainDispatch), 0) << ErrDetail().Str();
+  ui::Hwnd w = WinTop();
+  EXPECT_EQ(StrTrim(FieldValue(1), 2).Str(), "ACME");
+  hl->click(3005);  // NXT: B
+  hl->key(ui::VK_HOME).key(ui::VK_END, ui::KEY_SHIFT).type("Bodega Sol");
+  hl->click(3008);  // SVE
+  hl->click(3005);  // NXT: C1
+  hl->click(3010).answer(ui::IDYES);  // delete? (the catalogue is Spanish here)
+  for (int i = 0; i < 100000 && hl->steps_left(); ++i) PumpMessages(0);
+  EXPECT_EQ(hl->steps_left(), 0u);
+  EXPECT_EQ(StrTrim(FieldValue(1), 2).Str(), "C10");  // the next one shown
+  hl->close();
+  for (int i = 0; i < 1000 && ui::is_window(w); ++i) PumpMessages(0);
+  EXPECT_FALSE(ui::is_window(w));
+  EXPECT_EQ(ScreenStackIndex(3), 0);
+  MenuCmdHookSet(before);
+  CtlSubclassHookSet(nullptr);
+  ASSERT_LT(DataFileOpen(kFCustomers, 0), 128);
+  EXPECT_EQ(AdmApp::Rows(kFCustomers, 1, {"CODE", "NAME"}),
+            (std::vector<std::string>{"CODE=ACME NAME=Acme Supplies", "CODE=B NAME=Bodega Sol",
+                                      "CODE=C10 NAME=Ciclos Diez", "CODE=MIX NAME=Mixto y Asociados",
+                                      "CODE=ZETA12 NAME=Zeta Doce"}));
+  EXPECT_EQ(DataFileCloseAll(), 0);
+  EXPECT_EQ(app.CheckAll(), "");
 }
 
 // The invoice window: the footer's total in words in two lines of 70, under

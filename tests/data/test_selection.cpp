@@ -11,6 +11,7 @@
 #include "data/selection.h"
 #include "data/stgetlist.h"
 #include "runtime/memory.h"
+#include "screens/popup.h"
 #include "screens/progress.h"
 #include "support/headless_fixture.h"
 #include "sel_fixture.h"
@@ -286,7 +287,8 @@ TEST_F(StGetListTest, RefusesBadArguments) {
 }
 
 // Each first-key value is shown in the progress window as the walk goes, and
-// the window is gone when the built-in answers.
+// the window is gone when the built-in answers; so is the message popup
+// shown while the list is built.
 TEST_F(StGetListTest, ShowsEachKeyInTheProgressWindowAndClosesIt) {
   std::vector<std::string> reports;
   ui::Headless* hl = HeadlessFailMode(reports);
@@ -294,11 +296,22 @@ TEST_F(StGetListTest, ShowsEachKeyInTheProgressWindowAndClosesIt) {
   DataUi saved = ui;
   ui.progressText = ProgressText;
   ui.progressClose = ProgressClose;
+  ui.popupShow = PopupMsgShow;
+  ui.popupClose = PopupMsgClose;
   DataUiSet(ui);
   EXPECT_EQ(ExpEvalInt(Sv("StGetList('NEW';1;'G2';'G4';1;'VAL{2}';'';0)")), 0) << ErrDetail().Str();
   std::vector<std::string> texts;
-  for (const std::string& line : hl->transcript())
+  std::string popup;  // its handle, as the transcript writes it
+  for (const std::string& line : hl->transcript()) {
     if (line.starts_with("text ")) texts.push_back(line.substr(line.find('"')));
+    if (line.starts_with("create ") && line.find("class=\"STATIC\" title=\"Hello world\"") != std::string::npos) {
+      EXPECT_TRUE(texts.empty()) << "the popup comes first";
+      popup = line.substr(7, line.find(' ', 7) - 7);
+    }
+  }
+  ASSERT_FALSE(popup.empty());
+  EXPECT_EQ(hl->transcript().back(), "destroy " + popup);  // closed last
+  EXPECT_EQ(PopupMsgWindow(), 0u);
   EXPECT_EQ(texts, (std::vector<std::string>{"\"Process in progress.....G2\"", "\"Process in progress.....G3\"",
                                              "\"Process in progress.....G4\""}));
   EXPECT_FALSE(ProgressIsOpen());

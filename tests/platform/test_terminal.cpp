@@ -169,6 +169,29 @@ TEST_F(TerminalDraw, ADisabledWindowIsDimmedAndTheActiveTitleStandsOut) {
   (void)front;
 }
 
+// The message popup: a framed box without caption over the window below,
+// its painted lines centred; it is not the active window.
+TEST_F(TerminalDraw, APaintedPopupShowsItsLinesCentredInAFrame) {
+  Hwnd w = window("Below", 0, 0, 30, 8);
+  CreateSpec s;
+  s.cls = "STATIC";
+  s.style = WS_POPUP | WS_DLGFRAME | WS_VISIBLE;
+  s.exStyle = WS_EX_TOPMOST | WS_EX_NOACTIVATE;
+  s.x = 6 * kCell.x, s.y = 2 * kCell.y, s.width = 14 * kCell.x, s.height = 4 * kCell.y;
+  Hwnd popup = create_window(s);
+  fill_rect(popup, get_client_rect(popup), 2);
+  draw_text(popup, "Hello\r\nworld!", get_client_rect(popup), DT_CENTER);
+  EXPECT_EQ(rows(1, 6),
+            "     ┌──────────────┐         │\n"
+            "     │              │         │\n"
+            "     │    Hello     │         │\n"
+            "     │    world!    │         │\n"
+            "     │              │         │\n"
+            "     └──────────────┘         │\n");
+  EXPECT_EQ(active_window(), w);
+  EXPECT_EQ(canvas.line(23), " Below");
+}
+
 TEST_F(TerminalDraw, ClicksReachTheControlAndTheItemUnderThem) {
   Hwnd w = window("Form", 0, 0, 40, 10);
   Hwnd list = ctl(w, "LISTBOX", 1, "", LBS_NOTIFY, 1, 1, 12, 5);

@@ -2,11 +2,13 @@
 // file information, registry reads, the file dialogs and the yes-answer test.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/ui/headless.h"
@@ -166,6 +168,32 @@ TEST_F(HostTest, ViewersComeFromTheRegistryElseTheDesktopOpener) {
   EXPECT_EQ(HostViewFile(3, StrFromC("my report.pdf")), 0);
   ASSERT_EQ(ui::headless()->viewers().size(), 1u);
   EXPECT_EQ(ui::headless()->viewers()[0], "\"\\\"/opt/pdf viewer/run\\\"\" \"my report.pdf\"");
+  ui::shutdown();
+}
+
+// A window system that lets viewers start (as a desktop would).
+class ViewingBackend : public ui::Headless {
+ public:
+  ViewingBackend() : ui::Headless(ui::HeadlessOptions{}) {}
+  bool viewer_allowed(std::string_view, std::string_view) override { return true; }
+};
+
+// A viewer started on a web address gets it as it is; a file name is
+// resolved to the file.
+TEST_F(HostTest, AViewerGetsAWebAddressUnchanged) {
+  std::string viewer = dir.File("viewer.sh"), out = dir.File("args.txt");
+  std::ofstream(viewer, std::ios::binary) << "#!/bin/sh\nprintf '%s\\n' \"$1\" >>'" + out + ".part'\nmv '" + out +
+                                                 ".part' '" + out + "'\n";
+  std::filesystem::permissions(viewer, std::filesystem::perms::owner_all);
+  Registry("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Iexplore.exe\\=" +
+           viewer + "\n");
+  ui::init(std::make_unique<ViewingBackend>());
+  EXPECT_EQ(HostViewFile(2, StrFromC("http://www.fenwold.example/Orbisquale")), 0);
+  for (int i = 0; i < 400 && !std::filesystem::exists(out); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::ifstream in(out);
+  std::string got;
+  std::getline(in, got);
+  EXPECT_EQ(got, "http://www.fenwold.example/Orbisquale");
   ui::shutdown();
 }
 

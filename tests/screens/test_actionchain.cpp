@@ -287,9 +287,10 @@ Status HelpHook(void* window, HelpPointFn point) {
 TEST_F(ChainTest, ScreenDefaultsByKind) {
   Open();
   ScreenActionSet(nullptr, nullptr, KeepOpen);
-  // Help: the HELP$ text until help texts exist, else the application's task.
-  EXPECT_EQ(ScreenActionDefault(kActHelp), st::FEATUREREMOVED);
-  EXPECT_EQ(ErrDetail().Str(), "HelpTextShow");
+  // Help: the section of the field in the HELP$ file (here none: the
+  // default file, which does not exist), else the application's task.
+  EXPECT_EQ(ScreenActionDefault(kActHelp), st::FILENOTFOUND);
+  EXPECT_TRUE(ErrDetail().Str().ends_with("HELP.HLP," + std::to_string(WinCurrent().curField))) << ErrDetail().Str();
   ErrClear();
   ASSERT_EQ(TaskHookSet(HelpHook, kHookFieldHelp), kHookFieldHelp);
   EXPECT_EQ(ScreenActionDefault(kActHelp), 7);

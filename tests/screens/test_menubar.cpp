@@ -302,21 +302,21 @@ TEST_F(MainWindowTest, AuxStatBit32ClosesWithoutAsking) {
   EXPECT_TRUE(hl->boxes().empty());
 }
 
-TEST_F(MainWindowTest, TheChooserOfAPatternRunsTheChosenOneAndHelpShowsWhatItWaitsFor) {
+TEST_F(MainWindowTest, TheChooserOfAPatternRunsTheChosenOneAndHelpSaysThereIsNoPage) {
   WriteFile(dir.File("A.PRC"), "; TITLE$:'First'\r\nx=WRITE('" + dir.File("a.txt") + "';-3;'ran')\r\n");
   WriteFile(dir.File("B.PRC"), "; TITLE$:'Second'\r\nx=WRITE('" + dir.File("b.txt") + "';-3;'ran')\r\n");
   ui::Hwnd main = OpenMain();
   hl->menu("File>Choose");  // PrcExec *.PRC: the chooser, a choice window over the titles
   hl->wait_top("Target File").key(ui::VK_DOWN).key(ui::VK_RETURN);  // "Second"
   hl->wait_top("Target File").key(ui::VK_ESCAPE);                   // it comes back: nothing more
-  hl->menu("Help");
-  ExpectBox("HelpShow");
+  hl->menu("Help");  // no identity with a family word, no local pages
+  ExpectBox("Help Page not defined\r\nindex.html");
   hl->menu("File>Run").close();
   ExpectBox("Close Program?", ui::IDYES);
   EXPECT_EQ(WinRunModal(0), 0);
   EXPECT_FALSE(std::filesystem::exists(dir.File("a.txt")));
   EXPECT_TRUE(std::filesystem::exists(dir.File("b.txt")));
-  EXPECT_EQ(ExpEvalInt(S("a")), 7);  // the item after Help's error still runs
+  EXPECT_EQ(ExpEvalInt(S("a")), 7);  // the item after Help still runs
   EXPECT_FALSE(ui::is_window(main));
 }
 
@@ -358,6 +358,8 @@ struct DemoMenu {
   const char* menu;
   const char* bar;
   const char* second;  // what the second calculation writes
+  const char* identity;
+  int about;           // the id of Help>About
 };
 
 void PrintTo(const DemoMenu& d, std::ostream* os) { *os << d.folder; }
@@ -401,6 +403,14 @@ TEST_P(DemoMenuTest, EveryEntryRunsOrShowsWhatItWaitsFor) {
   std::string first;
   std::getline(in, first);
   EXPECT_EQ(first, "16;8;;Courier New\r");
+  // Help: the About box, then the maker's pages of the family word.
+  ASSERT_EQ(DynStrSet(SettingsList, SetIdentityItem, S(GetParam().identity)), 0);
+  ASSERT_EQ(DynStrSet(SettingsList, SetTitleItem, S("Demo")), 0);
+  ExpectBox(std::string(GetParam().identity) + " (framework build 1.0)\r\n2");
+  EXPECT_EQ(Choose(GetParam().about), 0);
+  EXPECT_EQ(Choose(GetParam().about + 1), 0);
+  ASSERT_EQ(hl->viewers().size(), 1u);
+  EXPECT_NE(hl->viewers()[0].find("\"http://www.fenwold.example/Orbisquale\""), std::string::npos);
   EXPECT_EQ(hl->steps_left(), 0u);
   EXPECT_EQ(WinCount(), 0);
 }
@@ -409,12 +419,14 @@ INSTANTIATE_TEST_SUITE_P(
     Programs, DemoMenuTest,
     ::testing::Values(DemoMenu{"accounting", "C2MENU",
                                "Procedures{Loan schedule=1500,Calculations{Choose a calculation=1501,"
-                               "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504}",
-                               "interest.txt"},
+                               "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
+                               "Tools{Account balance=1505},Files{Accounts=1506},Help{About=1507,Help=1508}",
+                               "interest.txt", "COVCQT24:Orbisquale", 1507},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Calculations{Choose a calculation=1501,"
                                "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
-                               "Files{Bank details=1505,Invoices=1506},Tools{Amount in words=1507}",
-                               "vat.txt"}));
+                               "Files{Customers=1505,Bank details=1506,Invoices=1507},"
+                               "Tools{Amount in words=1508,Customer card=1509},Help{About=1510,Help=1511}",
+                               "vat.txt", "GAVGQT24:Orbisquale", 1510}));
 
 }  // namespace

@@ -79,10 +79,15 @@ TEST_F(StmtTest, RemovedAndWaitingStatementsStopTheRunWithTheirDetail) {
       {"SHELL 'ls'\n", "ExecRunUtils SHELL\r\nLine: 1 (+ remmarks):\r\nSHELL 'ls'"},
       {"WINSELECT 1\n", "ExecRunScreen WINSELECT\r\nLine: 1 (+ remmarks):\r\nWINSELECT 1"},
   };
+  // A statement whose implementation is not registered waits like the
+  // removed ones.
+  ExecStatement kept = ExecStatementFind(kStmtWinSelect);
+  ExecStatementSet(kStmtWinSelect, nullptr);
   for (const Case& c : cases) {
     EXPECT_EQ(Run(c.source), st::FEATUREREMOVED) << c.source;
     EXPECT_EQ(Detail(), c.detail) << c.source;
   }
+  ExecStatementSet(kStmtWinSelect, kept);
   EXPECT_EQ(Run("KILL\n"), st::SINTAXERROR);  // too few arguments
 }
 
