@@ -18,6 +18,7 @@
 #include "platform/host/clock.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
+#include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/memory.h"
 #include "runtime/messages.h"
@@ -150,6 +151,13 @@ std::vector<std::string> FuzzSplit(std::string_view text, size_t parts) {
 
 void FuzzWriteFile(const std::string& name, std::string_view bytes) {
   std::ofstream(name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void FuzzAppSettings() {
+  const StrAreaScope scope;
+  DynStrSet(SettingsList, SetIdentityItem, StrFromC("FZ:Fuzz"));
+  DynStrSet(SettingsList, SetTitleItem, StrFromC("Fuzz"));
+  DynStrSet(SettingsList, SetDefaultDirItem, StrFromC("."));
 }
 
 namespace {

@@ -74,6 +74,9 @@ void FuzzWriteFile(const std::string& name, std::string_view bytes);
 // A part "NAME\ncontent" as the file NAME (letters, digits and ".", at most
 // 12 characters; anything else writes nothing).
 void FuzzWriteNamed(std::string_view part);
+// The settings of a program started as "FZ:Fuzz" (identity, title) with the
+// scratch directory as its DEFAULT directory, where its files are written.
+void FuzzAppSettings();
 // Makes a fresh scratch directory under the temporary directory the current
 // one; it is removed when the program exits normally.
 bool FuzzScratchEnter();

@@ -192,6 +192,20 @@ def acceptlist():
         write("acceptlist", "seed%03d" % i, t + SEP + b"'A1','Smith',12.5,'20240615'")
 
 
+def helptext():
+    specs = b"FZHELP.HLP,1\n,2\nFZHELP.HLP,101\n'FZHELP.HLP', 3\n,0\n,65536\nNOFILE.HLP,1\nFZHELP.HLP"
+    for p in files("apps/*/demo/*.HLP"):
+        write("helptext", os.path.basename(p), read(p) + SEP + specs)
+
+
+def inputfile():
+    for d in ("accept_batch", "admin_input", "input_file"):
+        g = "tests/e2e/golden/" + d + "/"
+        cmds = read(g + ("batch.txt" if d == "admin_input" else "cmds.txt"))
+        prc = read(g + "first.prc") if d == "admin_input" else b""
+        write("inputfile", d, cmds.replace(b"first.prc", b"SUB.PRC") + SEP + prc)
+
+
 def c_strings(path, start, end=b";"):
     """The C string literals of a table that begins at `start` in a source."""
     text = read(path)
@@ -252,10 +266,13 @@ def dicts():
                                    b":DYNAMIC_LINE ", b"ATEND$:", b"BRKEND$:", b"BREAK$:", b"COND$:",
                                    b"MAXLINE%:", b"LINESTEP%:", b"TOTALBASE%:", b"CONTINUE%:", b"EXTRASTEP%:",
                                    b"WD:", b"[$]", b",.#", b"\n@@@@\n", b"01001", b"00001"])
+    dict_file("helptext", [b"\n@@@@\n", b"\r\n", b"\n", b"01 ", b"0101 ", b",", b"FZHELP.HLP,", b"'", b";"])
+    dict_file("inputfile", [b"\n@@@@\n", b"\r\n", b"\n", b"ExpEval ", b"PrcExec ", b"PrcExec SUB.PRC",
+                            b"AcceptRun ", b"MantMain ", b"Report ", b"'", b","] + script)
     dict_file("devices", [b"/LP:", b"/WD:", b"/ST:", b"/VW:", b"=", b"CON", b"LPT1", b"COM1:9600,N,8,1", b"PRN",
                           b".pdf", b".txt", b"NONE", b"lp0", b"usb0", b"\x0c", b"\x1b", b"\r\n"])
 
 
 for fn in (dicts, expr, procedures, macros, formats, messages, menus, options, dictionary, datafile, uiscript, screens,
-           reports, devices, acceptlist):
+           reports, devices, acceptlist, helptext, inputfile):
     fn()

@@ -5,7 +5,6 @@
 // form collects it, for a fixed dictionary the specs may refer to.
 #include "fuzz/harness.h"
 #include "data/dictionary.h"
-#include "runtime/dynstrings.h"
 #include "screens/acceptlist.h"
 #include "screens/forms.h"
 
@@ -17,8 +16,7 @@ KX_FUZZ_TARGET(acceptlist) {
                 "01 Customers**01CUST\r\n01 CODE  006 ACODE\r\n01 NAME  030 ANAME\r\n01 CREDI 010 2CREDIT\r\n"
                 "01 SINCE 008 DSINCE\r\n31 <0001006\r\n");
   const StrAreaScope scope;
-  DynStrSet(SettingsList, SetIdentityItem, StrFromC("FZ:Fuzz"));
-  DynStrSet(SettingsList, SetTitleItem, StrFromC("Fuzz"));
+  FuzzAppSettings();
   if (DicLoad(StrFromC("."), StrFromC("FZ"), StrFromC(".")) != 0) return 0;
   StrValue list = FuzzStr(part[0]);
   StrValue specs = AcceptListSpecs(list);

@@ -9,7 +9,6 @@
 #include "data/datafile.h"
 #include "data/datastore.h"
 #include "data/dictionary.h"
-#include "runtime/dynstrings.h"
 #include "script/evaluator.h"
 
 namespace {
@@ -34,7 +33,7 @@ KX_FUZZ_TARGET(datafile) {
   FuzzWriteFile("CLIENTS.FD", part[0]);
   FuzzWriteFile("CLIENTS.DIR", part[1]);
   const StrAreaScope scope;
-  DynStrSet(SettingsList, SetIdentityItem, StrFromC("FZ:Fuzz"));
+  FuzzAppSettings();
   if (DicLoad(StrFromC("."), StrFromC("FZ"), StrFromC(".")) != 0) return 0;
   const bool readOnly = !part[0].empty() && (part[0][0] & 1);
   if (DataFileOpen(1, dfopen::kMakeCurrent | (readOnly ? dfopen::kReadOnly : 0)) >= 128) return 0;

@@ -7,7 +7,6 @@
 #include "fuzz/harness.h"
 #include "data/dictionary.h"
 #include "data/relations.h"
-#include "runtime/dynstrings.h"
 
 constexpr size_t kMoreFiles = 48;
 
@@ -21,8 +20,7 @@ KX_FUZZ_TARGET(dictionary) {
   FuzzWriteFile("FZRELUP.DAT", part[3]);
   for (size_t i = 4; i < part.size(); ++i) FuzzWriteNamed(part[i]);
   const StrAreaScope scope;
-  DynStrSet(SettingsList, SetIdentityItem, StrFromC("FZ:Fuzz"));
-  DynStrSet(SettingsList, SetDefaultDirItem, StrFromC("."));
+  FuzzAppSettings();
   if (DicLoad(StrFromC("."), StrFromC("FZ"), StrFromC(".")) >= 128) return 0;
   for (int f = 1; f <= DataFileCount(); ++f) {
     const StrAreaScope each;

@@ -3,7 +3,6 @@
 // MENU$, CALLER$, LOAD$ and EXEC$ parameters expand into a menu tree.
 #include "fuzz/harness.h"
 #include "platform/ui/ui.h"
-#include "runtime/dynstrings.h"
 #include "screens/menubar.h"
 #include "screens/menufile.h"
 #include "screens/menutree.h"
@@ -15,7 +14,7 @@ KX_FUZZ_TARGET(menus) {
   FuzzWriteFile("FZMENU.PMT", part[0]);
   FuzzWriteFile("FZTREE.PPN", part[1]);
   const StrAreaScope scope;
-  DynStrSet(SettingsList, SetDefaultDirItem, StrFromC("."));
+  FuzzAppSettings();
   if (ui::Hmenu bar = MenuLoad(StrFromC("FZMENU"))) ui::menu_destroy(bar);
   if (ui::Hmenu bar = MenuLoad(StrFromC("FZTREE"))) ui::menu_destroy(bar);
   MenuReaderDrain();

@@ -1,7 +1,6 @@
 // The message catalogue reader and the language-variables file: the input
 // is a catalogue "KX_LANG_EN.MSJ", a line "@@@@", and "FZLANGVARS.DAT".
 #include "fuzz/harness.h"
-#include "runtime/dynstrings.h"
 #include "runtime/messages.h"
 
 KX_FUZZ_TARGET(messages) {
@@ -11,8 +10,7 @@ KX_FUZZ_TARGET(messages) {
   FuzzWriteFile("KX_LANG_EN.MSJ", part[0]);
   FuzzWriteFile("FZLANGVARS.DAT", part[1]);
   const StrAreaScope scope;
-  DynStrSet(SettingsList, SetIdentityItem, StrFromC("FZ:Fuzz"));
-  DynStrSet(SettingsList, SetDefaultDirItem, StrFromC("."));
+  FuzzAppSettings();
   LangDefault();
   MsgCatalogReset();
   MsgCatalogLoad();

@@ -9,7 +9,6 @@
 #include "data/datastore.h"
 #include "data/dictionary.h"
 #include "devices/report.h"
-#include "runtime/dynstrings.h"
 
 namespace {
 
@@ -34,8 +33,7 @@ KX_FUZZ_TARGET(reports) {
   FuzzWriteFile("FZREP.PDC", part[0]);
   FuzzWriteFile("INC.PDC", part[1]);
   const StrAreaScope scope;
-  DynStrSet(SettingsList, SetIdentityItem, StrFromC("FZ:Fuzz"));
-  DynStrSet(SettingsList, SetDefaultDirItem, StrFromC("."));
+  FuzzAppSettings();
   if (DicLoad(StrFromC("."), StrFromC("FZ"), StrFromC(".")) != 0) return 0;
   if (DataFileOpen(1, dfopen::kMakeCurrent | dfopen::kReadOnly) >= 128) return 0;
   DataFileMove(1, dfmove::kFirst);

@@ -4,7 +4,6 @@
 // window, its fields become controls, and the window is shown and closed.
 #include "fuzz/harness.h"
 #include "data/dictionary.h"
-#include "runtime/dynstrings.h"
 #include "screens/fieldctl.h"
 #include "screens/geometry.h"
 #include "screens/winlist.h"
@@ -22,9 +21,7 @@ KX_FUZZ_TARGET(screens) {
   FuzzWriteFile("FZSCR.PAN", part[0]);
   FuzzWriteFile("FZSCR.PPN", part[1]);
   const StrAreaScope scope;
-  DynStrSet(SettingsList, SetIdentityItem, StrFromC("FZ:Fuzz"));
-  DynStrSet(SettingsList, SetDefaultDirItem, StrFromC("."));
-  DynStrSet(SettingsList, SetTitleItem, StrFromC("Fuzz"));
+  FuzzAppSettings();
   if (DicLoad(StrFromC("."), StrFromC("FZ"), StrFromC(".")) != 0) return 0;
   ui::Hwnd w = WinCreateKind(kWinKindMant, 0, StrFromC("Fuzz"), 0, 0, 0, ScreenWndProc);
   if (!w) return 0;
