@@ -8,6 +8,7 @@
 #include "data/relations.h"
 #include "data/runcontext.h"
 #include "data/statistics.h"
+#include "data/trans.h"
 #include "devices/devstack.h"
 #include "devices/reportlaunch.h"
 #include "devices/scanner.h"
@@ -17,9 +18,11 @@
 #include "screens/fieldctl.h"
 #include "screens/forms.h"
 #include "screens/jobsteps.h"
+#include "screens/mantwin.h"
 #include "screens/menucmd.h"
 #include "screens/msgbox.h"
 #include "screens/progress.h"
+#include "screens/reportcalls.h"
 #include "screens/runwin.h"
 #include "screens/runwinstmts.h"
 #include "screens/screenstmts.h"
@@ -32,6 +35,8 @@ void LayerHooksRegister() {
   LangVarAssignHookSet(LangVarAssign);
   FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
   MenuCmdReportSet(ReportCommand);
+  ReportCallsSet(ReportCalls{ReportLaunch, ReportLaunchRun, ReportStartAsked, DevSelect});
+  MantPrintHookSet(ReportScreenPrint);
   ScannerHooksRegister();
   DataStatementsRegister();
   DataBuiltinsRegister();
@@ -47,4 +52,5 @@ void LayerHooksRegister() {
   JobStepsRegister();
   InputLineHookSet(InputNextLine);
   FormStatementsRegister();
+  TransStatementsRegister();
 }

@@ -23,11 +23,14 @@
 #include "runtime/messages.h"
 #include "runtime/options.h"
 #include "runtime/paths.h"
-#include "runtime/seam.h"
 #include "runtime/streams.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
+#include "screens/actionchain.h"
+#include "screens/actions.h"
 #include "screens/choice.h"
+#include "screens/doclines.h"
+#include "screens/fieldctl.h"
 #include "screens/fieldvalues.h"
 #include "screens/fontfile.h"
 #include "screens/fonts.h"
@@ -35,8 +38,12 @@
 #include "screens/menubar.h"
 #include "screens/menuevent.h"
 #include "screens/msgbox.h"
+#include "screens/picture.h"
 #include "screens/popup.h"
 #include "screens/progress.h"
+#include "screens/transforms.h"
+#include "screens/winproc.h"
+#include "screens/winrecord.h"
 #include "screens/winlist.h"
 #include "script/evaluator.h"
 #include "script/expfiles.h"
@@ -80,6 +87,34 @@ Status StartDictionary(uint8_t flags) {
   return r;
 }
 
+// The line of the INPUT file read last, by the batch or by a form's answer.
+uint32_t g_inputLine = 0;
+
+// The error detail of a failed batch line ends with the file and the line.
+void BatchLineNamed(StrValue file) {
+  std::string detail(ErrDetail().View());
+  if (!detail.empty()) detail += ' ';
+  detail.append("(").append(file.View()).append(" line ").append(std::to_string(g_inputLine)).append(")");
+  ErrDetailSet(0, StrFromView(detail), false);
+}
+
+Status StartFail(Status code, const char* detail) {
+  ErrSet(1, MOD_SCREENS, code, code);
+  return ErrDetailSet(code, StrFromC(detail), false);
+}
+
+// The background picture: the program's own bitmap, else the picture file
+// of the default directory (of one exact size), else 174 naming the file.
+Status StartBackPicture(ui::Hwnd main) {
+  constexpr char kLogoFile[] = "logo_partner.bmp";
+  if (BackPictureResource(main) != st::BADINPUTDATA) return 0;
+  const StrAreaScope scope;
+  if (BackPictureFile(main, AppPathJoin(StrFromC(kLogoFile), APPPATH_DEFAULT), kBackPictureFileSize) !=
+      st::BADINPUTDATA)
+    return 0;
+  return StartFail(st::USERCHECKFAIL, kLogoFile);
+}
+
 void StartAbout() {
   int16_t trace = VarSysIntGet(kSysTrace);
   if ((trace & 0x101) == 0x101 && !(trace & 0x10)) {
@@ -92,6 +127,7 @@ void StartAbout() {
 }  // namespace
 
 int AppMain(void* instance, const AppConstants& app, const char* commandLine) {
+  ui::set_bitmap_resources(app.bitmaps, app.bitmapCount);
   MemConfigure(512, -1);
   MenuCmdHookSet(app.dispatcher);
   ScreenSizeDefault(80, 24);
@@ -139,6 +175,10 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   ui.progressClose = ProgressClose;
   ui.progressPump = ProgressPumpHook;
   ui.progressText = ProgressText;
+  ui.progressTitle = ProgressSetTitle;
+  ui.info = TransInfoBox;
+  ui.transBounds = TransBounds;
+  ui.transConfirm = TransConfirm;
   ui.popupShow = PopupMsgShow;
   ui.popupClose = PopupMsgClose;
   DataUiSet(ui);
@@ -158,6 +198,7 @@ Status StartCommandLine(int count, const char* const* args) {
   LayerHooksRegister();
   if (Status s = VarSysInit()) return s;
   TaskHookSet(&ScreenFieldHook, kHookValue);  // scripts read and assign screen fields by name
+  TaskHookSet(&GridLineTextHook, kHookArrayTerm);  // _GRID<n>(row) and line fields by row
   // EXEC$ reaches the procedure runner from the start, not only once a
   // first procedure has been compiled.
   TaskHookSet(&PrcCall, kHookPrcCall);
@@ -210,9 +251,14 @@ Status StartDataPath(int mode) {
   const StrAreaScope scope;
   Status s = 0;
   if ((mode & 3) == 1) {
-    StrValue run = AppPath(1);
-    s = StrError(run);
-    if (s == 0) s = StartSetting(SetDefaultDirItem, run, false);
+    // A DPATH given names the application's folder: it is the default
+    // directory from the start, not only when the dictionary is missing
+    // from the program's own folder (the menus, screens, procedures and the
+    // screen font are looked up there too).
+    StrValue dpath = OptValueByName("DPATH");
+    StrValue dir = (!dpath.IsError() && dpath.len) ? dpath : AppPath(1);
+    s = StrError(dir);
+    if (s == 0) s = StartSetting(SetDefaultDirItem, dir, false);
   } else if ((mode & 3) == 2) {
     StrValue dpath = OptValueByName("DPATH");
     StrValue apps = PathResolve(CurrentDir(), StrFromC("..\\APPS"));
@@ -272,13 +318,19 @@ Status StartRunCommandFile() {
       s = static_cast<Status>(ErrGet() & 0xFFFF);
       if (s < 128) s = st::FILENOTFOUND;
     } else {
+      g_inputLine = 0;
       while (s == 0 && !StreamAtEnd(slot)) {
         VarSysIntSet(kSysInHnd, static_cast<int16_t>(slot));
         const StrAreaScope step;
+        ++g_inputLine;
         StrValue line = StreamReadLine(slot, -1);
+        // A line that cannot be read (146 with the file name when it is
+        // longer than the string area's room) ends the batch as its error.
+        if (line.IsError()) s = StrError(line);
         // A blank line is no command: skipping it keeps one empty line from
         // ending the whole batch.
-        if (!line.IsError() && StrTrim(line, 3).len > 0) s = MenuCmdRun(line, MenuCmdDispatch);
+        else if (StrTrim(line, 3).len > 0) s = MenuCmdRun(line, MenuCmdDispatch);
+        if (s != 0) BatchLineNamed(input);
       }
       StreamClose(slot);
       VarSysIntSet(kSysInHnd, 0);
@@ -292,6 +344,7 @@ Status StartRunCommandFile() {
 StrValue InputNextLine() {
   int16_t slot = VarSysIntGet(kSysInHnd);
   if (slot <= 2 || StreamAtEnd(static_cast<uint16_t>(slot))) return StrMake("", 0);
+  ++g_inputLine;
   // A line that cannot be read is its error (146 with the file name when it
   // is longer than the string area's room), never an empty answer that
   // would show the form and shift every later line.
@@ -299,10 +352,29 @@ StrValue InputNextLine() {
 }
 
 Status MainWindowOpen(StrValue menuFile) {
+  const StrAreaScope scope;
   VarSysIntSet(kSysScrStat, static_cast<int16_t>(VarSysIntGet(kSysScrStat) | 2));
-  // The bar is built (a faulty menu shows its error now); the window that
-  // will carry it is not made yet. A menu name without a menu means a main
-  // window without a bar, no failure.
-  if (ui::Hmenu bar = MenuLoad(menuFile)) ui::menu_destroy(bar);
-  return SeamMissing("MainWindowOpen");
+  // A menu name without a menu gives a main window without a bar.
+  ui::Hmenu bar = MenuLoad(menuFile);
+  ui::Hwnd main = WinCreateKind(kWinKindMain, 0, StatusLineText(StrMake("", 0)), 0, -1, -1, MainWndProc, bar);
+  if (!main) {
+    if (bar) ui::menu_destroy(bar);
+    return StartFail(st::WINCONTROLERROR, "MainWindowOpen");
+  }
+  WinSpec spec = WinSpecParse(menuFile);
+  Status s = ScreenCreate(spec.file, spec.file, spec.row, 0, StrMake("", 0));
+  bool opened = s == 0;
+  // Shown (maximised) first, so the picture takes the whole client area.
+  if (s == 0) WinShowState(kWinShowNow);
+  if (s == 0) s = StartBackPicture(main);
+  if (s == 0) {
+    ScreenActionSet(MenuEvent, nullptr, nullptr);
+    return 0;
+  }
+  // Nothing of a main window that could not be made whole stays behind: no
+  // record, no window, and no quit message its destruction posted.
+  if (opened) WinRecordClose(WinSelect(kCurrentIndex));
+  if (ui::is_window(main)) WinDestroy(main);
+  if (WinCount() == 0) PumpMessages(0);
+  return s;
 }

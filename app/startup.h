@@ -9,8 +9,10 @@
 // (0 when the final code is below 128, else the code; 255 when it does not fit
 // in 8 bits). The two programs differ only in the AppConstants they pass.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
+#include "platform/ui/ui.h"
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
 #include "screens/menucmd.h"
@@ -27,6 +29,9 @@ struct AppConstants {
   uint8_t startFlags;
   PhaseCallback phase;        // the application's phase callback
   MenuCmdHandler dispatcher;  // the application's menu-command dispatcher
+  // The program's compiled-in pictures (app/resources.h); none when null.
+  const ui::BitmapResource* bitmaps = nullptr;
+  size_t bitmapCount = 0;
 };
 
 struct FrameworkInitRecord {

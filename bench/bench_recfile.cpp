@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "bench_main.h"
+#include "sqlite_bench.h"
 #include "data/datastore.h"
 
 namespace {
@@ -192,21 +193,10 @@ class SqliteSide {
  private:
   sqlite3* db_ = nullptr;
   sqlite3_stmt *ins_ = nullptr, *get_ = nullptr, *upd_ = nullptr, *del_ = nullptr;
-  void Exec(const char* sql) {
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) std::abort();
-  }
-  sqlite3_stmt* Prep(const char* sql) {
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db_, sql, -1, &s, nullptr) != SQLITE_OK) std::abort();
-    return s;
-  }
-  static void Bind(sqlite3_stmt* s, int i, const std::string& v) {
-    sqlite3_bind_text(s, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-  }
-  static void Step(sqlite3_stmt* s) {
-    if (sqlite3_step(s) != SQLITE_DONE) std::abort();
-    sqlite3_reset(s);
-  }
+  void Exec(const char* sql) { SqlExec(db_, sql); }
+  sqlite3_stmt* Prep(const char* sql) { return SqlPrep(db_, sql); }
+  static void Bind(sqlite3_stmt* s, int i, const std::string& v) { SqlBind(s, i, v); }
+  static void Step(sqlite3_stmt* s) { SqlStep(s); }
 };
 
 // --- One run of every phase on both sides ---------------------------------------------------

@@ -45,6 +45,8 @@ int DevStackDepth() { return static_cast<int>(g_stack.size()); }
 Status DevStmtDevice(StrValue spec) {
   if (g_stack.size() >= kDevStackMax) return NoRoom("DEVICE");
   StrAreaScope scope;
+  // The device selection's `_SYSCOMPAT` bit holds for the parse of its answer only.
+  const SysCompatKeep keep;
   StrValue chosen = spec;
   if (!spec.IsError() && StrTrim(spec, 3).len == 0) {
     chosen = DevSelect(StrMake("", 0));

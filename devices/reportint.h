@@ -145,6 +145,12 @@ Status ReportRunWith(const ReportRunArgs& args, DevRecord* dev, const uint32_t* 
 
 // The open current data file, 0 when none.
 int ReportCurrentFile();
+// The selections of a file (0 for none), and releasing those above a depth.
+int ReportSelDepth(int file);
+void ReportSelReleaseTo(int file, int depth);
+// The per-record routine of a range seek: the key passed shown as progress
+// text (an error string after a cancel).
+StrValue ReportSeekProgress(StrValue key);
 // The end of a device the run opened: finished and closed after a success
 // (a cancel counts as one), only closed after an error; the first error.
 Status ReportDevEnd(DevRecord& dev, Status s);

@@ -263,6 +263,10 @@ Status RunBody(ReportRunRecord& run, const ReportRunArgs& a, DevRecord* callerDe
 
 }  // namespace
 
+int ReportSelDepth(int file) { return SelDepth(file); }
+void ReportSelReleaseTo(int file, int depth) { SelReleaseTo(file, depth); }
+StrValue ReportSeekProgress(StrValue key) { return SeekProgress(key); }
+
 int ReportCurrentFile() {
   int n = VarSysIntGet(kSysCurFil);
   if (n < 1 || n > DataFileCount()) return 0;

@@ -11,6 +11,7 @@
 #include "runtime/streams.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
+#include "screens/forms.h"
 #include "screens/geometry.h"
 #include "script/statements.h"
 #include "script/variables.h"
@@ -74,10 +75,12 @@ Status ReportStmt(uint16_t, const ExecArgs& a) {
   StrAreaScope scope;
   std::string_view spec = a.strs[0].View();
   size_t lt = spec.find('<');
+  // The device selection's `_SYSCOMPAT` bit holds for the parse of its answer only.
+  const SysCompatKeep keep;
   Status s;
   if (lt == std::string_view::npos) {
     s = ReportStart(StrMake("", 0), a.strs[0], a.strs[1], a.strs[2], StrMake("", 0), a.ints[3], DevStackTop(),
-                    nullptr, DevSelect);
+                    AcceptForm, DevSelect);
   } else {
     StrValue device = StrTrim(View(spec.substr(0, lt)), 3);
     StrValue file = StrTrim(View(spec.substr(lt + 1)), 3);

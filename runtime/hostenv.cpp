@@ -105,7 +105,7 @@ StrValue TempName() { return StrFromView(host::TempName()); }
 StrValue TempFileName(StrValue ext) {
   if (Status e = StrError(ext)) return StrErr(e);
   std::string name = host::TempName();
-  if (ext.len) name += "." + ext.Str();
+  if (ext.len) name.append(1, '.').append(ext.View());
   host::Remove(host::TempDirectory() + "/" + name);
   return StrFromView(name);
 }

@@ -310,7 +310,7 @@ StrValue TempFilePath(StrValue ext) {
   uint16_t m = StrAreaMark(-1);
   std::string dir = HostEnvGet("TEMP");
   std::string name = host::TempName();
-  if (ext.len > 0) name += "." + ext.Str();
+  if (ext.len > 0) name.append(1, '.').append(ext.View());
   return Out(m, Join(dir, name));
 }
 

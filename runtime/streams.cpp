@@ -206,7 +206,7 @@ int StreamGet(uint16_t slot) {
 Status StreamSet(uint16_t slot, int fd) {
   StreamTableInit();
   if (slot >= kStreamSlots) return st::BADFILENUMBER;
-  g_slots[slot] = fd < 0 ? Slot{} : Slot{fd, host::Seekable(fd), false, 0, -1, "#" + std::to_string(slot)};
+  g_slots[slot] = fd < 0 ? Slot{} : Slot{fd, host::Seekable(fd), false, 0, -1, std::string(1, '#').append(std::to_string(slot))};
   return st::OK;
 }
 

@@ -99,7 +99,7 @@ Status Help() {
     return hook(WinGet(kCurrentIndex), &FieldHelpPoint);
   const StrAreaScope scope;
   std::string spec(ScreenProp(kPropHelp, 0).View());
-  spec += "," + std::to_string(WinCurrent().curField);
+  spec.append(1, ',').append(std::to_string(WinCurrent().curField));
   return HelpTextShow(StrFromView(spec));
 }
 

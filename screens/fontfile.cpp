@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "runtime/dynstrings.h"
+#include "runtime/paths.h"
 #include "runtime/streams.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
@@ -29,9 +30,21 @@ Status FontLoad() {
   return 0;
 }
 
+namespace {
+
+// The screen font file as FontLoad finds it: by its plain name, else in the
+// default directory.
+StrValue FontFilePath() {
+  StrValue found = FileSearch(DynStrGet(SettingsList, SetDefaultDirItem), StrFromC("KXFONT.PPN"));
+  return found.IsError() || found.len == 0 ? StrFromC("KXFONT.PPN") : found;
+}
+
+}  // namespace
+
 Status FontSelect() {
   const StrAreaScope scope;
-  StrValue whole = FileRead(StrFromC("KXFONT.PPN"), 0, kStreamToEnd);
+  StrValue file = FontFilePath();
+  StrValue whole = FileRead(file, 0, kStreamToEnd);
   if (whole.IsError()) return StrError(whole);
   // Lines are kept whole: each is offered quoted, so a face name holding ","
   // or ":" stays one choice.
@@ -48,7 +61,8 @@ Status FontSelect() {
   for (const std::string& line : lines) {
     StrValue q = StrQuote(StrFromView(line), '"');
     if (q.IsError()) q = StrFromView(line);
-    choices += (choices.empty() ? "" : ",") + std::string(q.View());
+    if (!choices.empty()) choices += ',';
+    choices += q.View();
   }
   Status cs = 0;
   int choice = WinChoice(StrFromC("Font"), StrFromView(choices), kChoiceWindow | kChoiceList, &cs);
@@ -56,9 +70,9 @@ Status FontSelect() {
     WinChoiceClose();
     std::string text = lines[static_cast<size_t>(choice) - 1];
     for (size_t i = 0; i < lines.size(); ++i)
-      if (i + 1 != static_cast<size_t>(choice)) text += "\r\n" + lines[i];
+      if (i + 1 != static_cast<size_t>(choice)) text.append("\r\n").append(lines[i]);
     // The whole file is replaced, so a shorter content leaves no stale tail.
-    cs = FileWrite(StrFromC("KXFONT.PPN"), kStreamReplace, StrFromView(text));
+    cs = FileWrite(file, kStreamReplace, StrFromView(text));
   }
   return cs;
 }

@@ -37,7 +37,7 @@ constexpr uint16_t kAnswerNoBits = 0x10;  // cleared from the screen default's a
 
 InputLineFn g_inputLine = nullptr;
 AcceptResult g_last;                         // of AcceptSpecRun
-const AcceptResult* g_pendingBatch = nullptr;  // AcceptFormThen's batch answer during its callback
+const AcceptResult* g_pending = nullptr;  // AcceptFormThen's answer in hand during its callback
 
 Status Fail(Status code, std::string_view detail) {
   ErrDetailSet(code, StrMake(detail.data(), static_cast<uint32_t>(detail.size())), false);
@@ -155,10 +155,13 @@ Status AcceptFormThen(StrValue title, StrValue list, AcceptCallback callback) {
   if (!callback || (r.status != 0 && r.status != st::USERCANCELED)) return r.status;
   uint32_t queued = DynStrCount(AcceptQueueList);
   if (DynStrPush(AcceptQueueList, list) != 0) return r.status;
-  const AcceptResult* outer = g_pendingBatch;
-  if (batch) g_pendingBatch = &r;
+  const AcceptResult* outer = g_pending;
+  // Only a form a person left by Enter is still open for the callback to
+  // collect; a batch answer, a cancel (the form is gone) or a form a command
+  // ended (collected already) is the answer as it stands.
+  if (batch || r.status != 0 || r.lastKey != 0) g_pending = &r;
   Status s = callback(r.lastKey);
-  g_pendingBatch = outer;
+  g_pending = outer;
   if (DynStrCount(AcceptQueueList) > queued) DynStrPopTo(AcceptQueueList, queued);
   return s;
 }
@@ -208,7 +211,7 @@ Status AcceptKeyDefault(uint16_t code) {
 }
 
 AcceptResult AcceptCollectNext(StrValue list) {
-  if (g_pendingBatch) return *g_pendingBatch;
+  if (g_pending) return *g_pending;
   AcceptResult r;
   r.lastKey = static_cast<uint16_t>(VarSysIntGet(kSysLastKey));
   uint16_t current = ScreenStackIndex(2);

@@ -52,9 +52,10 @@ AcceptResult AcceptForm(StrValue title, StrValue list);
 // Runs the form without collecting after Enter; when its status is 0 or 122
 // and a callback is given, the list is pushed on string list 32 for the
 // callback's time and the callback's status is the answer (a callback
-// collects through AcceptCollectNext; in batch mode that gives the batch
-// answer). Without a callback the values are collected and the window record
-// closed. Otherwise the form's status.
+// collects through AcceptCollectNext; for a batch answer, a cancelled form or
+// one a command ended that gives the answer already in hand). Without a
+// callback the values are collected and the window record closed. Otherwise
+// the form's status.
 Status AcceptFormThen(StrValue title, StrValue list, AcceptCallback callback);
 // The form: in batch mode answered by the INPUT line as above; otherwise
 // AcceptWinRun (own window), run modally over the caller, `_LASTKEY` taken as
@@ -74,8 +75,8 @@ Status AcceptWinRun(StrValue title, StrValue list, int flags, ui::Hwnd owner, Ac
 // the focus again.
 Status AcceptKeyDefault(uint16_t code);
 // Collects the form one window record above the current one with the current
-// `_LASTKEY`; the pending batch answer of AcceptFormThen instead, without
-// touching any record.
+// `_LASTKEY`; during AcceptFormThen's callback the answer it has in hand
+// instead (see there), without touching any record.
 AcceptResult AcceptCollectNext(StrValue list);
 // The form of a window spec: the definition of item 2's tag in the file of
 // item 1 (type PPN), ACBOUND$ (163 naming it when empty), WINNAME$, then

@@ -50,14 +50,6 @@ bool RowBlank(const GridBuffer& g, uint32_t row) {
 
 int32_t RowOf(const GridBuffer& g, int32_t row) { return row == -1 ? g.curRow : row; }
 
-uint8_t ModeOfScreen() {
-  const StrAreaScope scope;
-  StrValue v = StrTrim(ScreenProp(kPropMode, 0), 3);
-  if (v.IsError() || v.len == 0) return kGridDocument;
-  uint32_t i = StrListFind(StrFromC("ALONE,DOCUMENT,NAVIGATION"), ',', v);
-  return i ? static_cast<uint8_t>(1u << (i - 1)) : kGridDocument;
-}
-
 // A rule text: its evaluation status, a value of either kind being 0.
 Status RunRule(StrValue text) {
   if (Status e = StrError(text)) return e;
@@ -116,6 +108,14 @@ void DeleteMatching(GridBuffer& g, StrValue key, const std::vector<int32_t>& col
 
 }  // namespace
 
+uint8_t GridScreenMode() {
+  const StrAreaScope scope;
+  StrValue v = StrTrim(ScreenProp(kPropMode, 0), 3);
+  if (v.IsError() || v.len == 0) return kGridDocument;
+  uint32_t i = StrListFind(StrFromC("ALONE,DOCUMENT,NAVIGATION"), ',', v);
+  return i ? static_cast<uint8_t>(1u << (i - 1)) : static_cast<uint8_t>(kGridDocument);
+}
+
 // --- Building ------------------------------------------------------------------
 
 Status GridCreate(GridBuffer& g, int32_t columns, int32_t maxRows) {
@@ -129,7 +129,7 @@ Status GridCreate(GridBuffer& g, int32_t columns, int32_t maxRows) {
   g.fields = block + 2 * columns;
   g.maxCols = static_cast<uint16_t>(columns);
   g.maxRows = static_cast<uint16_t>(maxRows);
-  g.mode = ModeOfScreen();
+  g.mode = GridScreenMode();
   return 0;
 }
 

@@ -66,6 +66,10 @@ struct GridBuffer {
 
 // --- Building ----------------------------------------------------------------
 
+// The mode MODE$ of the current screen asks for (kGridDocument when it is
+// empty or names no mode).
+uint8_t GridScreenMode();
+
 // Allocates the column arrays for `columns` columns; maximum rows of 0 or
 // less are 100, above 65535 answer 168; the mode from MODE$ of the current
 // screen. Any earlier content of the buffer is freed first.

@@ -79,8 +79,12 @@ Status StatStepsSpecRun(StrValue spec) {
   VarIntSetBits(kSysScrStat, kCreateSoftFieldNum, true);  // a bad field number answers 124
   Status s = ScreenCreate(w.file, w.file, w.row, 0, StrMake("", 0));
   if (s != 0) return s;
+  // The steps may hand the focus back to the window below (a report window
+  // closing does), which makes that window's record current: close the
+  // record made here, never whichever is current afterwards.
+  const uint16_t own = ScreenStackIndex(2);
   Status steps = ScreenStepsRun();
-  Status closed = WinClose(kCurrentIndex);
+  Status closed = WinClose(own);
   VarSysIntSet(kSysStat, static_cast<int16_t>(steps ? steps : closed));
   return steps == 0 ? closed : 0;
 }

@@ -520,10 +520,12 @@ Status MantFieldsSelect() {
     const StrAreaScope scope;
     for (uint16_t i = 1; i <= DicFieldCount(file); ++i) {
       StrValue name = DicFieldName(file, i);
-      std::string type = std::string(1, DicFieldType(file, i)) + std::to_string(DicFieldLen(file, i));
+      std::string type(1, DicFieldType(file, i));
+      type += std::to_string(DicFieldLen(file, i));
       StrValue line = StrFormat(kStrMaxLen, StrFromC("'%s:':'%s':%s{}=="), name, type, name);
       if (Status e = StrError(line)) return e;
-      list += (list.empty() ? "" : ",") + line.Str();
+      if (!list.empty()) list += ',';
+      list += line.View();
     }
   }
   DataFileSetCurrent(file);

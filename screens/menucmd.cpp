@@ -33,9 +33,13 @@ uint16_t VerbNumber(StrValue word) {
 
 }  // namespace
 
-Status ProcessNotDefined(Status code) {
+Status ProcessNotDefined(Status code) { return ProcessNotDefined(code, StrMake("", 0)); }
+
+Status ProcessNotDefined(Status code, StrValue name) {
   const StrAreaScope scope;
-  ErrDetailSet(code, Msg("0031 Process not defined"), false);
+  StrValue text = Msg("0031 Process not defined");
+  if (!name.IsError() && name.len > 0) text = StrCat(StrCat(text, StrFromC(": ")), name);
+  ErrDetailSet(code, text, false);
   return code;
 }
 
@@ -50,6 +54,7 @@ MenuCommand MenuCmdParse(StrValue line) {
   char sep = StrFindCharAt(text, 0, ' ', true) != kNotFound ? ' ' : ',';
   uint16_t at = StrFindCharAt(text, 0, sep, true);
   StrValue word = at == kNotFound ? text : StrMid(text, 0, at);
+  cmd.word = word;
   uint16_t verb = VerbNumber(word);
   if (verb == 0) {
     cmd.code = st::BADINPUTDATA;
@@ -71,6 +76,8 @@ Status MenuCmdRun(StrValue line, MenuCmdHandler defaultHandler) {
   const StrAreaScope scope;
   MenuCommand cmd = MenuCmdParse(line);
   Status s = g_handler ? g_handler(static_cast<int>(cmd.code), cmd.rest) : st::BADINPUTDATA;
+  // A word that is no verb is named in the detail.
+  if (s == st::BADINPUTDATA && cmd.Verb() == 0 && cmd.Stat() == st::BADINPUTDATA) ProcessNotDefined(s, cmd.word);
   return s;
 }
 
@@ -108,7 +115,7 @@ Status MenuCmdDispatch(int code, StrValue rest) {
     case kVerbExpEval:
       return ExpEvalStatus(rest);
     default:
-      return ProcessNotDefined(st::BADINPUTDATA);
+      return ProcessNotDefined(st::BADINPUTDATA, verb ? StrListItem(StrFromC(kMenuVerbs), ',', verb) : StrMake("", 0));
   }
 }
 
@@ -130,6 +137,7 @@ Status MenuCmdRunList(StrValue list, uint32_t* index, StrValue stopSet) {
       MenuCommand cmd = MenuCmdParse(text);
       if (cmd.Verb() == 0) {
         s = cmd.Stat() ? cmd.Stat() : st::BADINPUTDATA;
+        if (s == st::BADINPUTDATA) ProcessNotDefined(s, cmd.word);
       } else if (!stopSet.IsError() && StrFindChar(stopSet, static_cast<char>(cmd.Verb()), 1) != kNotFound) {
         s = kMenuListStopped;
       } else {

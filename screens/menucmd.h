@@ -40,6 +40,7 @@ extern const char kMenuVerbs[];
 struct MenuCommand {
   uint32_t code = 0;
   StrValue rest;
+  StrValue word;  // the first word of the line, a verb or not
   uint16_t Verb() const { return static_cast<uint16_t>(code >> 16); }
   Status Stat() const { return static_cast<Status>(code & 0xffff); }
 };
@@ -69,7 +70,9 @@ constexpr int kAcceptRunWindowMode = 82;
 // Room MenuCmdText allows beyond the line for the verb it puts in front.
 constexpr uint32_t kMenuCmdTextRoom = 390;
 
-// The detail "Process not defined" recorded with code; answers code.
+// The detail "Process not defined", followed by ": " and the name of what
+// was not found when one is given, recorded with code; answers code.
+Status ProcessNotDefined(Status code, StrValue name);
 Status ProcessNotDefined(Status code);
 
 // Runs the items of a comma list from *index (default 1): each is evaluated

@@ -53,7 +53,7 @@ std::string LineCaption(StrValue caption) {
 Status AddLine(Tree& t, int level, StrValue caption, const StrValue* command) {
   std::string line(static_cast<size_t>(level), '\t');
   line += LineCaption(caption);
-  if (command) line += "," + std::string(command->View());
+  if (command) line.append(1, ',').append(command->View());
   const StrAreaScope scope;
   StrValue text = StrFromView(line);
   Status s = text.IsError() ? StrError(text) : DynStrPush(SecondLinesQueue, text);

@@ -21,7 +21,7 @@ Status PrcExec(StrValue spec, PrcExecCallback callback) {
   StrValue pattern = PathJoin(AppPath(2), spec);
   std::vector<std::string> names;
   if (pattern.IsError() || host::List(pattern.View(), &names) != 0 || names.empty()) {
-    ProcessNotDefined(st::FILENOTFOUND);
+    ProcessNotDefined(st::FILENOTFOUND, spec);
     return ErrSet(1, MOD_SCREENS, st::FILENOTFOUND, st::FILENOTFOUND);
   }
   std::string list;

@@ -214,10 +214,11 @@ StrValue BuiltinNumText(FixedNum v) {
   int p = NumPrecis();
   uint64_t mag = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
   uint64_t unit = static_cast<uint64_t>(Pow10(p));
-  std::string text = (v < 0 ? "-" : "") + std::to_string(mag / unit);
+  std::string text(v < 0 ? "-" : "");
+  text += std::to_string(mag / unit);
   if (p > 0) {
     std::string frac = std::to_string(mag % unit);
-    text += '.' + std::string(static_cast<size_t>(p) - frac.size(), '0') + frac;
+    text.append(1, '.').append(static_cast<size_t>(p) - frac.size(), '0').append(frac);
   }
   return StrFromView(text);
 }

@@ -217,7 +217,8 @@ Status BiExp(const uint16_t*, uint16_t) {
   if (Status e = StrError(templ)) return e;
   std::string out(templ.View());
   for (uint16_t k = 2; k <= BuiltinArgTotal(); ++k) {
-    std::string mark = "$" + std::to_string(k - 1) + "_";
+    std::string mark(1, '$');
+    mark.append(std::to_string(k - 1)).append(1, '_');
     std::string_view raw = BuiltinArgText(k).View();
     for (size_t at = out.find(mark); at != std::string::npos; at = out.find(mark, at + raw.size())) {
       out.replace(at, mark.size(), raw);

@@ -1,11 +1,17 @@
-// Draws the header pictures of the demo PDF reports: each a band shaded
-// from its colour to a lighter one, the title in block capitals on it, and
-// a rule under it, on white.
-//   kxpicture PROGRAM FOLDER   (writes that demo's pictures into FOLDER)
+// Draws the pictures of the programs and their demo applications: each a
+// band shaded from its colour to a lighter one, the title in block capitals
+// on it, and a rule under it, on white.
+//   kxpicture PROGRAM FOLDER       the demo's PDF header pictures, into FOLDER
+//   kxpicture --resource PROGRAM FILE
+//                                  the program's compiled-in pictures (its
+//                                  background picture, bitmap 102), as a
+//                                  C++ source holding the BMP bytes
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <string>
 
+#include "tools/bmpwrite.h"
 #include "tools/pngwrite.h"
 
 namespace {
@@ -51,7 +57,7 @@ png::Picture Draw(unsigned w, unsigned h, png::Rgb base, const std::string& titl
     p.palette.push_back({mix(base.r), mix(base.g), mix(base.b)});
   }
   p.palette.push_back({255, 255, 255});
-  p.palette.push_back({base.r / 2, base.g / 2, base.b / 2});
+  p.palette.push_back({static_cast<uint8_t>(base.r / 2), static_cast<uint8_t>(base.g / 2), static_cast<uint8_t>(base.b / 2)});
   unsigned band = h * 3 / 4;
   for (unsigned y = 0; y < band; ++y)
     for (unsigned x = 0; x < w; ++x) p.At(x, y) = static_cast<uint8_t>(1 + x * kShades / w);
@@ -94,11 +100,60 @@ constexpr DemoPicture kDemoPictures[] = {
     {"administration", "pdf_GAGAINVOICE.png", 520, 64, {0x8A, 0x3B, 0x12}, "INVOICE"},
 };
 
+// The programs' compiled-in pictures: program, resource number, size,
+// colour, title and the name a back end that cannot draw shows.
+struct ProgramPicture {
+  const char* program;
+  int id;
+  unsigned width, height;
+  png::Rgb colour;
+  const char* title;
+  const char* name;
+};
+constexpr ProgramPicture kProgramPictures[] = {
+    {"accounting", 102, 480, 120, {0x1F, 0x4E, 0x79}, "FENWOLD ACCOUNTING", "Fenwold Accounting"},
+    {"administration", 102, 480, 120, {0x2E, 0x6B, 0x30}, "FENWOLD ADMINISTRATION", "Fenwold Administration"},
+};
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+  out.close();
+  if (!out) std::fprintf(stderr, "kxpicture: cannot write %s\n", path.c_str());
+  return static_cast<bool>(out);
+}
+
+// The resource table of a program as a C++ source (app/resources.h).
+int WriteResources(const std::string& program, const std::string& path) {
+  std::ostringstream src, table;
+  src << "// Written by the build (tools/kxpicture): the " << program << " program's compiled-in pictures.\n"
+      << "#include \"app/resources.h\"\n\nnamespace {\n";
+  size_t count = 0;
+  for (const ProgramPicture& p : kProgramPictures) {
+    if (program != p.program) continue;
+    std::string bytes = bmp::Encode(Draw(p.width, p.height, p.colour, p.title));
+    src << "const unsigned char kBitmap" << p.id << "[] = {";
+    for (size_t i = 0; i < bytes.size(); ++i)
+      src << (i % 24 ? "" : "\n   ") << " " << static_cast<unsigned>(static_cast<uint8_t>(bytes[i])) << ",";
+    src << "\n};\n";
+    table << "    {" << p.id << ", \"" << p.name << "\", kBitmap" << p.id << ", sizeof kBitmap" << p.id << "},\n";
+    ++count;
+  }
+  if (count == 0) {
+    std::fprintf(stderr, "kxpicture: no compiled-in pictures for %s\n", program.c_str());
+    return 2;
+  }
+  src << "}  // namespace\n\nconst ui::BitmapResource kAppBitmaps[] = {\n"
+      << table.str() << "};\nconst size_t kAppBitmapCount = " << count << ";\n";
+  return WriteFile(path, src.str()) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--resource") return WriteResources(argv[2], argv[3]);
   if (argc != 3) {
-    std::fprintf(stderr, "usage: kxpicture PROGRAM FOLDER\n");
+    std::fprintf(stderr, "usage: kxpicture PROGRAM FOLDER | kxpicture --resource PROGRAM FILE\n");
     return 2;
   }
   std::string program = argv[1];
@@ -106,13 +161,7 @@ int main(int argc, char** argv) {
   for (const DemoPicture& d : kDemoPictures) {
     if (program != d.program) continue;
     std::string path = std::string(argv[2]) + "/" + d.file;
-    std::ofstream out(path, std::ios::binary);
-    out << png::Encode(Draw(d.width, d.height, d.colour, d.title));
-    out.close();
-    if (!out) {
-      std::fprintf(stderr, "kxpicture: cannot write %s\n", path.c_str());
-      return 1;
-    }
+    if (!WriteFile(path, png::Encode(Draw(d.width, d.height, d.colour, d.title)))) return 1;
     ++written;
   }
   if (written == 0) {

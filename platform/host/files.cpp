@@ -321,9 +321,21 @@ bool Stat(std::string_view path, FileInfo* info) {
 
 bool Exists(std::string_view path) { return Stat(path, nullptr); }
 
+bool SameFile(std::string_view a, std::string_view b) {
+  if (!ValidName(a) || !ValidName(b)) return false;
+  struct stat sa, sb;
+  if (::stat(ResolvePath(a).c_str(), &sa) != 0 || ::stat(ResolvePath(b).c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 int Rename(std::string_view from, std::string_view to) {
   if (FaultHit(FaultOp::Rename) || !ValidName(from) || !ValidName(to)) return -1;
   return ::rename(ResolvePath(from).c_str(), ResolvePath(to).c_str());
+}
+
+int Link(std::string_view from, std::string_view to) {
+  if (FaultHit(FaultOp::Rename) || !ValidName(from) || !ValidName(to)) return -1;
+  return ::link(ResolvePath(from).c_str(), ResolvePath(to).c_str());
 }
 
 int Remove(std::string_view path) {
@@ -373,7 +385,7 @@ int ReplaceFile(std::string_view path, const void* data, size_t n) {
   if (!ValidName(path)) return -1;
   std::string target = ResolvePath(path);
   std::string dir = DirName(target);
-  std::string tmp = Join(dir, "." + BaseName(target) + ".XXXXXX");
+  std::string tmp = Join(dir, std::string(1, '.').append(BaseName(target)).append(".XXXXXX"));
   if (FaultHit(FaultOp::Open)) return -1;
   int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
   if (fd < 0) return -1;

@@ -43,6 +43,7 @@ enum class EventKind {
   Progress,  // a progress bar's position changed
   Move,      // its rectangle changed
   Paint,     // it should be drawn again
+  Image,     // a picture was set on it (its handle in value; 0 = none)
 };
 
 struct Event {

@@ -445,7 +445,10 @@ bool button_get_check(Hwnd h) {
 }
 
 void set_image(Hwnd h, Hbitmap image) {
-  if (Window* w = find(h)) w->image = image;
+  Window* w = find(h);
+  if (!w) return;
+  w->image = image;
+  notify(EventKind::Image, h, static_cast<int>(image));
 }
 
 Hbitmap get_image(Hwnd h) {

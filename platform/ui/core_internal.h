@@ -126,7 +126,7 @@ struct Core {
   std::vector<Timer> timers;
   std::unordered_map<Hmenu, MenuRec> menus;
   std::unordered_map<Hfont, FontRec> fonts;
-  std::unordered_map<Hbitmap, std::string> bitmaps;
+  std::unordered_map<Hbitmap, BitmapInfo> bitmaps;
   Hwnd nextWindow = 1;
   Hmenu nextMenu = 0x40000001;
   Hfont nextFont = 0x50000001;

@@ -1,5 +1,4 @@
-// Fonts and text metrics, recorded painting and pictures from files.
-#include <cstdio>
+// Fonts and text metrics, and recorded painting.
 #include <cstdlib>
 
 #include "platform/ui/core_internal.h"
@@ -79,25 +78,5 @@ std::vector<std::string> painted_texts(Hwnd h) {
   Window* w = find(h);
   return w ? w->painted : std::vector<std::string>();
 }
-
-Hbitmap load_bitmap_file(std::string_view path) {
-  std::string p(path);
-  FILE* f = std::fopen(p.c_str(), "rb");
-  if (!f) return 0;
-  std::fclose(f);
-  Core& c = core();
-  Hbitmap b = c.nextBitmap++;
-  c.bitmaps[b] = p;
-  return b;
-}
-
-Hbitmap load_bitmap_resource(int) { return 0; }
-
-std::string bitmap_path(Hbitmap b) {
-  std::string* path = lookup(core().bitmaps, b);
-  return path ? *path : std::string();
-}
-
-bool delete_bitmap(Hbitmap b) { return core().bitmaps.erase(b) != 0; }
 
 }  // namespace ui

@@ -27,6 +27,27 @@ std::string hex(uint32_t v) {
   return buf;
 }
 
+// " menu=" and the captions of a menu bar's items, or nothing for none.
+std::string menu_text(Hmenu bar) {
+  if (!bar) return {};
+  std::string captions;
+  for (const MenuItem& item : menu_items(bar)) {
+    if (!captions.empty()) captions += '|';
+    captions += item.caption;
+  }
+  return " menu=" + quote_text(captions);
+}
+
+// A picture as the transcript names it: its resource number or its file,
+// what it shows and its size.
+std::string picture_text(Hbitmap b) {
+  BitmapInfo info;
+  if (!b || !bitmap_info(b, info)) return "none";
+  std::string source = info.resource ? "resource=" + std::to_string(info.resource) : "file=" + quote_text(info.path);
+  return source + " name=" + quote_text(info.name) + " size=" + std::to_string(info.width) + "x" +
+         std::to_string(info.height);
+}
+
 bool same_ci(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
@@ -669,7 +690,7 @@ void Headless::on_event(const Event& e) {
       else
         log("create " + h + " class=" + quote_text(class_name(e.hwnd)) + " title=" + quote_text(get_text(e.hwnd)) +
             " style=" + hex(get_style(e.hwnd)) + " owner=" + hwnd_text(get_owner(e.hwnd)) +
-            " rect=" + rect_text(get_window_rect(e.hwnd)));
+            " rect=" + rect_text(get_window_rect(e.hwnd)) + menu_text(get_menu(e.hwnd)));
       break;
     case EventKind::Destroy: log("destroy " + h); break;
     case EventKind::Text: log("text " + h + " " + quote_text(display_text(e.hwnd))); break;
@@ -687,6 +708,7 @@ void Headless::on_event(const Event& e) {
     case EventKind::Move:
       if (!get_parent(e.hwnd)) log("move " + h + " rect=" + rect_text(get_window_rect(e.hwnd)));
       break;
+    case EventKind::Image: log("image " + h + " " + picture_text(static_cast<Hbitmap>(e.value))); break;
     case EventKind::Paint: break;
   }
 }

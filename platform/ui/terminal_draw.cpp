@@ -218,14 +218,11 @@ int aligned(int col0, int width, int n, int align) {
   return col0;
 }
 
-std::string base_name(const std::string& path) {
-  size_t cut = path.find_last_of("/\\");
-  return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-// A picture the terminal cannot show: a frame holding the file's name.
+// A picture the terminal cannot show: a frame holding the file's name (or
+// what a compiled-in picture shows).
 void draw_placeholder(Canvas& c, const CellRect& r, const CellRect& clip, Hbitmap image, uint16_t attr) {
-  std::string name = base_name(bitmap_path(image));
+  BitmapInfo info;
+  std::string name = bitmap_info(image, info) ? info.name : std::string();
   if (name.empty()) name = "picture";
   c.fill(r, attr, clip);
   if (r.height() >= 3 && r.width() >= 4) {
@@ -332,7 +329,8 @@ void draw_progress(Canvas& c, const Window& w, const CellRect& r, const CellRect
   int inner = std::max(0, r.width() - 2);
   int filled = p.high > p.low ? static_cast<int>(static_cast<int64_t>(p.pos - p.low) * inner / (p.high - p.low)) : 0;
   c.fill(r, dim, clip);
-  std::string bar = "[" + std::string(static_cast<size_t>(filled), '#') + std::string(static_cast<size_t>(inner - filled), ' ') + "]";
+  std::string bar(1, '[');
+  bar.append(static_cast<size_t>(filled), '#').append(static_cast<size_t>(inner - filled), ' ').push_back(']');
   c.text(r.col0, r.row0 + (r.height() - 1) / 2, bar, dim, clip, r.width());
 }
 

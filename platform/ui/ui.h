@@ -382,10 +382,30 @@ constexpr uint32_t DT_CENTER = 0x1;
 void fill_rect(Hwnd h, Rect r, int brush);
 void draw_text(Hwnd h, std::string_view text, Rect r, uint32_t flags);
 std::vector<std::string> painted_texts(Hwnd h);
-// A picture from a file: a handle when the file can be read, else 0. There
-// are no compiled-in pictures: a resource always answers 0.
+// Pictures are BMP files: read from disk, or compiled into the program as
+// numbered resources. Bytes that are no BMP (signature, header, a pixel
+// array lying inside the bytes) give no picture.
+struct BitmapResource {
+  int id;
+  const char* name;            // what the picture shows, for back ends that cannot draw it
+  const unsigned char* bytes;  // a whole BMP file
+  size_t size;
+};
+// The program's compiled-in pictures; the table is kept, not copied. Set
+// before init or after, it stays across init; an empty table leaves none.
+void set_bitmap_resources(const BitmapResource* table, size_t count);
+struct BitmapInfo {
+  int width = 0;
+  int height = 0;
+  int resource = 0;  // its resource number, 0 for a file
+  std::string path;  // the file, empty for a resource
+  std::string name;  // the file's base name, or the resource's name
+};
+// A handle when the file is a readable BMP, else 0.
 Hbitmap load_bitmap_file(std::string_view path);
+// A handle for the program's resource of that number, 0 when it has none.
 Hbitmap load_bitmap_resource(int id);
+bool bitmap_info(Hbitmap b, BitmapInfo& out);
 std::string bitmap_path(Hbitmap b);
 bool delete_bitmap(Hbitmap b);
 

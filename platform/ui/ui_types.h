@@ -200,6 +200,9 @@ constexpr uint32_t BS_TYPEMASK = 0xF;
 constexpr uint32_t BS_BITMAP = 0x80;
 
 constexpr uint32_t SS_RIGHT = 0x2;
+constexpr uint32_t SS_BITMAP = 0xE;
+constexpr uint32_t SS_CENTERIMAGE = 0x200;
+constexpr uint32_t SS_SUNKEN = 0x1000;
 
 constexpr uint32_t LBS_NOTIFY = 0x0001;
 constexpr uint32_t LBS_WANTKEYBOARDINPUT = 0x0400;

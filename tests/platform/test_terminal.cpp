@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "platform/ui/terminal.h"
+#include "support/bmp_fixture.h"
 #include "test_ui_fixture.h"
 
 namespace uitest {
@@ -104,7 +105,7 @@ TEST_F(TerminalDraw, ControlsAreDrawnAsText) {
   ctl(w, "BUTTON", 8, "Drawn", BS_OWNERDRAW, 12, 8, 10);
   Hwnd pic = ctl(w, "STATIC", 9, "", 0, 24, 1, 14, 4);
   std::string path = testing::TempDir() + "/logo.bmp";
-  std::fclose(std::fopen(path.c_str(), "wb"));
+  BmpWrite(path);
   set_image(pic, load_bitmap_file(path));
   Hwnd lv = ctl(w, "SysListView32", 10, "", LVS_REPORT, 24, 5, 18, 3);
   lv_insert_column(lv, 0, "Date", 8 * kCell.x, Align::Left);

@@ -20,6 +20,7 @@
 #include "screens/winproc.h"
 #include "screens/winrecord.h"
 #include "screen_fixture.h"
+#include "support/batch_io.h"
 
 class FormTest : public ScreenUiTest {
  protected:
@@ -45,23 +46,13 @@ class FormTest : public ScreenUiTest {
 
   // The INPUT command file of a batch run, positioned at its first line.
   void Input(const std::vector<std::string>& lines) {
-    std::ofstream out(dir.File("input.txt"), std::ios::binary);
-    for (const std::string& l : lines) out << l << "\r\n";
-    out.close();
-    inputSlot = StreamOpen(S(dir.File("input.txt")), kStreamReadOnly);
+    inputSlot = BatchInputOpen(dir.File("input.txt"), lines);
     ASSERT_NE(inputSlot, kStreamNoSlot);
-    VarSysIntSet(kSysInHnd, static_cast<int16_t>(inputSlot));
   }
   // The next line the INPUT file would give.
-  std::string InputRest() {
-    const StrAreaScope scope;
-    return StreamAtEnd(inputSlot) ? std::string("<end>") : StreamReadLine(inputSlot, -1).Str();
-  }
+  std::string InputRest() { return BatchInputRest(inputSlot); }
   // OUTPUT named on the command line, switched on as after the INPUT file.
-  void Output() {
-    ASSERT_EQ(OptNormalise(S("kx /OUTPUT:\"" + dir.File("output.txt") + "\"")), 0);
-    VarSysIntSet(kSysOutHnd, 1);
-  }
+  void Output() { ASSERT_EQ(BatchOutputOn(dir.File("output.txt")), 0); }
   std::string OutputText() {
     std::ifstream in(dir.File("output.txt"), std::ios::binary);
     std::stringstream s;

@@ -170,6 +170,13 @@ TEST_F(FormsTest, FormThenLetsItsCallbackCollect) {
   EXPECT_EQ(AcceptFormThen(S(""), S(kList), nullptr), 0);
   EXPECT_EQ(ScreenStackIndex(3), 0);
   EXPECT_EQ(SysText(kSysAcceptValuesItem), "'p','q'");
+  // A person's Esc: the callback hears of the cancel; the form is gone.
+  Keys("key Esc\n");
+  g_seen.clear();
+  EXPECT_EQ(AcceptFormThen(S(""), S(kList), CollectingCallback), st::USERCANCELED);
+  EXPECT_EQ(g_seen, std::vector<std::string>{""});
+  EXPECT_EQ(ScreenStackIndex(3), 0);
+  EXPECT_EQ(DynStrCount(AcceptQueueList), queued);
 }
 
 // A screen that an accept command opened: three fields, its exit handler

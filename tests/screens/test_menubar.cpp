@@ -358,6 +358,7 @@ struct DemoMenu {
   const char* menu;
   const char* bar;
   const char* second;  // what the second calculation writes
+  int chooser, today, font;  // the ids of "Choose a calculation", "Date of today" and "Screen font"
   const char* identity;
   int about;           // the id of Help>About
 };
@@ -385,20 +386,22 @@ class DemoMenuTest : public MenuBarTest, public ::testing::WithParamInterface<De
   std::string old;
 };
 
+// (The Transfers entries work on the demo's records: tests/e2e/trans_demo.sh
+// chooses them from the menu bar of the programs.)
 TEST_P(DemoMenuTest, EveryEntryRunsOrShowsWhatItWaitsFor) {
   ui::Hmenu bar = MenuLoad(StrFromC(GetParam().menu));
   EXPECT_EQ(Dump(bar), GetParam().bar);
   EXPECT_EQ(Choose(1500), 0);  // the demo procedure
   EXPECT_TRUE(std::filesystem::exists(dir.File("demo.txt")));
-  EXPECT_EQ(Choose(1502), 0);  // an expression
+  EXPECT_EQ(Choose(GetParam().today), 0);  // an expression
   EXPECT_TRUE(std::filesystem::exists(dir.File("today.txt")));
   // The chooser of the calculations: the second one, then nothing more.
   hl->key(ui::VK_DOWN).key(ui::VK_RETURN).wait_top("Target File").key(ui::VK_ESCAPE);
-  EXPECT_EQ(Choose(1501), 0);
+  EXPECT_EQ(Choose(GetParam().chooser), 0);
   EXPECT_TRUE(std::filesystem::exists(dir.File(GetParam().second)));
   // The font list: the second font becomes the first.
   hl->key(ui::VK_DOWN).key(ui::VK_RETURN);
-  EXPECT_EQ(Choose(1503), 0);
+  EXPECT_EQ(Choose(GetParam().font), 0);
   std::ifstream in(dir.File("KXFONT.PPN"), std::ios::binary);
   std::string first;
   std::getline(in, first);
@@ -418,15 +421,20 @@ TEST_P(DemoMenuTest, EveryEntryRunsOrShowsWhatItWaitsFor) {
 INSTANTIATE_TEST_SUITE_P(
     Programs, DemoMenuTest,
     ::testing::Values(DemoMenu{"accounting", "C2MENU",
-                               "Procedures{Loan schedule=1500,Calculations{Choose a calculation=1501,"
-                               "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
-                               "Tools{Account balance=1505},Files{Accounts=1506},Help{About=1507,Help=1508}",
-                               "interest.txt", "COVCQT24:Orbisquale", 1507},
+                               "Procedures{Loan schedule=1500,Totals by group=1501,Balances=1502,"
+                               "Progress window=1503,Calculations{Choose a calculation=1504,"
+                               "Date of today=1505}},Options{Screen font=1506},Print{Test page=1507,"
+                               "Trial balance=1508,Trial balance to file=1509,Trial balance to PDF=1510},"
+                               "Tools{Account balance=1511},Files{Accounts=1512},"
+                               "Transfers{Export accounts=1513,Import accounts=1514},Help{About=1515,Help=1516}",
+                               "interest.txt", 1504, 1505, 1506, "COVCQT24:Orbisquale", 1515},
                       DemoMenu{"administration", "G2MENU",
-                               "Procedures{Invoice draft=1500,Calculations{Choose a calculation=1501,"
-                               "Date of today=1502}},Options{Screen font=1503},Print{Test page=1504},"
-                               "Files{Customers=1505,Bank details=1506,Invoices=1507},"
-                               "Tools{Amount in words=1508,Customer card=1509},Help{About=1510,Help=1511}",
-                               "vat.txt", "GAVGQT24:Orbisquale", 1510}));
+                               "Procedures{Invoice draft=1500,Sales by customer=1501,Progress window=1502,"
+                               "Calculations{Choose a calculation=1503,Date of today=1504}},"
+                               "Options{Screen font=1505},Print{Test page=1506,Print invoice=1507,Invoice 5=1508,"
+                               "Invoice 5 to PDF=1509},Files{Customers=1510,Bank details=1511,Invoices=1512},"
+                               "Tools{Amount in words=1513,Customer card=1514},Transfers{Export customers=1515},"
+                               "Help{About=1516,Help=1517}",
+                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1516}));
 
 }  // namespace

@@ -87,6 +87,25 @@ TEST_F(MenuCmdTest, DispatchOfAVerbWithoutDefaultAnswers163) {
   EXPECT_EQ(MenuCmdDispatch(st::BADINPUTDATA, StrFromC("")), st::BADINPUTDATA);
 }
 
+TEST_F(MenuCmdTest, ProcessNotDefinedNamesWhatWasNotFound) {
+  MenuCmdHookSet(nullptr);
+  const struct {
+    const char* line;
+    const char* detail;
+  } cases[] = {
+      {"Frobnicate now", "Process not defined: Frobnicate"},
+      {"Mantmain,CUST", "Process not defined: Mantmain"},  // verbs match with their case
+      {"Menu CUST", "Process not defined: Menu"},          // a verb nobody serves
+      {"   ", "Process not defined"},
+  };
+  for (const auto& c : cases) {
+    ErrDetailSet(0, StrFromC(""), false);
+    EXPECT_EQ(MenuCmdRun(StrFromC(c.line), MenuCmdDispatch), st::BADINPUTDATA) << c.line;
+    EXPECT_EQ(ErrDetail().View(), c.detail) << c.line;
+  }
+  MenuCmdHookSet(nullptr);
+}
+
 }  // namespace
 
 namespace {
@@ -192,7 +211,7 @@ TEST_F(MenuRunListTest, PrcExecPatternWithoutMatchAnswers164) {
   TempDir dir;
   ASSERT_EQ(DynStrSet(SettingsList, SetDefaultDirItem, StrFromView(dir.path())), 0);
   EXPECT_EQ(AreaBalanced([] { return PrcExec(StrFromC("*.PRC"), nullptr); }), st::FILENOTFOUND);
-  EXPECT_EQ(ErrDetail().View(), "Process not defined");
+  EXPECT_EQ(ErrDetail().View(), "Process not defined: *.PRC");
   // With a match the files are offered in a choice window (tests/screens/test_choice.cpp).
 }
 

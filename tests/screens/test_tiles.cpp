@@ -11,6 +11,7 @@
 #include "screens/tiles.h"
 #include "screens/winrecord.h"
 #include "screen_fixture.h"
+#include "support/bmp_fixture.h"
 
 namespace {
 
@@ -141,8 +142,8 @@ TEST_F(OptionGridTest, ValuesMakeOwnerDrawnButtonsWhenTheScreenKeepsThem) {
 }
 
 TEST_F(OptionGridTest, PictureOptionsStayInTheDefaultDirectory) {
-  std::ofstream(dir.File("LOGO1.bmp")) << "BM";
-  std::ofstream(dir.File("EVIL.bmp")) << "BM";
+  BmpWrite(dir.File("LOGO1.bmp"));
+  BmpWrite(dir.File("EVIL.bmp"));
   const char* items = "logo,..,sub/EVIL,Plain";
   ui::Hwnd off = Window(0, 0, 600, 200);
   ASSERT_EQ(OptionButtonsCreate(off, StrFromC(items), 1500, kOptionOneRow | kOptionPicture), 0);
