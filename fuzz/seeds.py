@@ -206,6 +206,49 @@ def inputfile():
         write("inputfile", d, cmds.replace(b"first.prc", b"SUB.PRC") + SEP + prc)
 
 
+def pictures():
+    def bmp(width, height, bits=24, info=40, compression=0):
+        row = (width * bits + 31) // 32 * 4
+        size = row * abs(height)
+        pixels = 14 + info + (4 << bits if bits <= 8 else 0)
+        if info == 12:
+            head = struct.pack("<IHHHH", 12, width, height, 1, bits)
+        else:
+            head = struct.pack("<IiiHHIIiiII", info, width, height, 1, bits, compression, size, 2835, 2835,
+                               0, 0) + b"\0" * (info - 40)
+        body = head + b"\0" * (pixels - 14 - info) + b"\xff" * size
+        return b"BM" + struct.pack("<IHHI", 14 + len(body), 0, 0, pixels) + body
+    shapes = {"24bit": bmp(3, 2), "core": bmp(5, 3, 8, 12), "8bit": bmp(4, 4, 8), "1bit": bmp(9, 1, 1),
+              "v5": bmp(2, 2, 32, 124, 3), "rle": bmp(4, 4, 8, 40, 1), "topdown": bmp(3, -2)}
+    for name, data in shapes.items():
+        write("pictures", name, data)
+    write("pictures", "cut", bmp(3, 2)[:30])
+
+
+def imports():
+    def rec(code, name, bal, since):
+        return code.ljust(4).encode() + name.ljust(6).encode() + bal.rjust(10).encode() + since.encode()
+    new, upd = rec("C10", "Nina", "1.50", "20240615"), rec("C01", "Anne", "-2.00", "20240101")
+    rows = [
+        ("relative", b"0", new + upd),
+        ("relative_buffsize", b"0\n\n\n32", new + b"####"),
+        ("sequential", b"0x10", new + b"\r\n" + upd + b"\r\n\x1b\r\n"),
+        ("sequential_struct", b"0x12\nCODE,NAME,BAL", b"C11 Short 7\r\n\r\n"),
+        ("delimited", b"0x30", b'"C12","Dora",1,234.5,"31/12/2024"\r\n C13 ; \'O"K\' ;;\r\n'),
+        ("delimited_semicolon", b"0x32\nCODE,NAME{}=FN$CHNG(_$(30);'x';'Lower'),BAL\n;",
+         b"C01;x;-0.5\r\nC14;y;\r\n"),
+        ("list", b"0x4010", b"CODE NAME         BAL SINCE\r\n==== ====== ========== ========\r\n"
+                            b"C15  Lisa        3.25 15/06/2024\r\n"),
+        ("list_header", b"0x4010\n\n\n\nCODE NAME", b"C16  Hugo       -1.00 01/01/2000\r\n"),
+        ("overwrite", b"0x210", upd + b"\r\n"),
+        ("replace", b"0x18", new + b"\r\n"),
+        ("indexchk", b"0x90", new + b"\r\n"),
+        ("bad_lines", b"0x10", new + b"\r\n\r\n" + b"x" * 1100 + b"\r\nC1"),
+    ]
+    for name, settings, content in rows:
+        write("imports", name, settings + SEP + content)
+
+
 def c_strings(path, start, end=b";"):
     """The C string literals of a table that begins at `start` in a source."""
     text = read(path)
@@ -269,10 +312,16 @@ def dicts():
     dict_file("helptext", [b"\n@@@@\n", b"\r\n", b"\n", b"01 ", b"0101 ", b",", b"FZHELP.HLP,", b"'", b";"])
     dict_file("inputfile", [b"\n@@@@\n", b"\r\n", b"\n", b"ExpEval ", b"PrcExec ", b"PrcExec SUB.PRC",
                             b"AcceptRun ", b"MantMain ", b"Report ", b"'", b","] + script)
+    dict_file("pictures", [b"BM", b"\x28\x00\x00\x00", b"\x0c\x00\x00\x00", b"\x7c\x00\x00\x00",
+                           b"\x01\x00", b"\x18\x00", b"\x20\x00", b"\xff\x7f", b"\x00\x80", b"\xff\xff\xff\xff",
+                           b"\x36\x00\x00\x00"])
+    dict_file("imports", [b"\n@@@@\n", b"\r\n", b"\n", b"0x10", b"0x30", b"0x4010", b"0x202", b"0x8", b"0x80",
+                          b"CODE", b"NAME", b"BAL", b"SINCE", b"{}", b"{1}", b",", b";", b"'", b'"', b"\x1b",
+                          b"15/06/2024", b"20240615", b"1,234.50", b"-0.5", b"=", b"_$(30)"] + builtins)
     dict_file("devices", [b"/LP:", b"/WD:", b"/ST:", b"/VW:", b"=", b"CON", b"LPT1", b"COM1:9600,N,8,1", b"PRN",
                           b".pdf", b".txt", b"NONE", b"lp0", b"usb0", b"\x0c", b"\x1b", b"\r\n"])
 
 
 for fn in (dicts, expr, procedures, macros, formats, messages, menus, options, dictionary, datafile, uiscript, screens,
-           reports, devices, acceptlist, helptext, inputfile):
+           reports, devices, acceptlist, helptext, inputfile, pictures, imports):
     fn()
