@@ -51,6 +51,9 @@ Print>Trial balance|-
 Print>Trial balance to file|trial.txt
 Print>Trial balance to PDF|trial.pdf
 Tools>Account balance|-
+Tools>Balance period|-
+Tools>Balances of the period|-
+Tools>Renumber entries|-
 Files>Accounts|-
 EOF
 
@@ -70,5 +73,6 @@ Files>Bank details|-
 Files>Invoices|-
 Tools>Amount in words|-
 Tools>Customer card|-
+Tools>Invoicing run|-
 EOF
 exit $fail
