@@ -249,6 +249,23 @@ def imports():
         write("imports", name, settings + SEP + content)
 
 
+def transconfigs():
+    demo = read("apps/accounting/demo/data/COtrans.ppn").replace(b"ACCOUNTS", b"CLIENTS").replace(b"=52", b"=308")
+    rows = [
+        ("demo", demo, b"Second one"),
+        ("two", b" 0 FD$='Out','In \"x\"'\r\n 1 TRANSPARMSMODE%=308\r\n 1 TARGET$='out.csv'\r\n 1 FILE='CLIENTS'\r\n"
+                b" 1 STRUCT$='CODE,NAME'\r\n 2 TRANSPARMSMODE%=309\r\n 2 TARGET$=\"out.csv\"\r\n 2 FILE='1'\r\n"
+                b" 2 FLDELIM$=';'\r\n", b"Third"),
+        ("import", b" 0 FD$='Back'\r\n 1 TRANSPARMSMODE%=277\r\n 1 TARGET$='in.txt'\r\n 1 FILE='CLIENTS'\r\n",
+         b"back" + SEP + b"C02 Bob         1.00\r\nC01 Anne       -2.00\r\n"),
+        ("bad_mode", b" 0 FD$='M'\r\n 1 TRANSPARMSMODE%=x\r\n 3 FILE='CLIENTS'\r\n", b"M"),
+        ("missing_tag", b" 0 FD$='A','B'\r\n 1 FILE='CLIENTS'\r\n", b"a,b"),
+        ("empty", b"", b"New"),
+    ]
+    for name, ppn, new in rows:
+        write("transconfigs", name, ppn + SEP + new)
+
+
 def c_strings(path, start, end=b";"):
     """The C string literals of a table that begins at `start` in a source."""
     text = read(path)
@@ -318,10 +335,12 @@ def dicts():
     dict_file("imports", [b"\n@@@@\n", b"\r\n", b"\n", b"0x10", b"0x30", b"0x4010", b"0x202", b"0x8", b"0x80",
                           b"CODE", b"NAME", b"BAL", b"SINCE", b"{}", b"{1}", b",", b";", b"'", b'"', b"\x1b",
                           b"15/06/2024", b"20240615", b"1,234.50", b"-0.5", b"=", b"_$(30)"] + builtins)
+    dict_file("transconfigs", [b"\n@@@@\n", b"\r\n", b" 0 FD$=", b" 1 ", b" 2 ", b"99 ", b"TRANSPARMSMODE%=",
+                               b"TARGET$=", b"FILE=", b"'", b'"', b",", b"CLIENTS"] + params)
     dict_file("devices", [b"/LP:", b"/WD:", b"/ST:", b"/VW:", b"=", b"CON", b"LPT1", b"COM1:9600,N,8,1", b"PRN",
                           b".pdf", b".txt", b"NONE", b"lp0", b"usb0", b"\x0c", b"\x1b", b"\r\n"])
 
 
 for fn in (dicts, expr, procedures, macros, formats, messages, menus, options, dictionary, datafile, uiscript, screens,
-           reports, devices, acceptlist, helptext, inputfile, pictures, imports):
+           reports, devices, acceptlist, helptext, inputfile, pictures, imports, transconfigs):
     fn()

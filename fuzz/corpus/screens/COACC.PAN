@@ -24,3 +24,5 @@
 01 SCANDEF$:'COM1:9600,N,8,1'
 01 SCANWIN$:0
 01 SCANSET$:_SCAN$
+01 HELP$:'COHELP.HLP'
+01 WINDOWS$:"'Calculator;MantMain COACCL,,,,,,,,Accounts by name;'"
