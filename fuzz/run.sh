@@ -88,11 +88,13 @@ for t in "${targets[@]}"; do
     status=1
     echo "finding in $t: see $out/logs/$t.log and $found/"
   fi
-  {
+  # One write, so runs of several targets at once do not interleave.
+  block=$(
     echo "== $t $(date -u +%FT%TZ) $seconds s"
     grep -aE '^#[0-9]+[[:space:]]+(DONE|pulse|NEW|REDUCE|INITED)' "$out/logs/$t.log" | tail -1
     grep -aE '^stat::' "$out/logs/$t.log" || true
-  } >>"$out/summary.txt"
+  )
+  printf '%s\n' "$block" >>"$out/summary.txt"
   tail -n 12 "$out/summary.txt" | sed -n '/^== '"$t"'/,$p'
 done
 exit $status
