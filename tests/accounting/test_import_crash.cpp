@@ -48,31 +48,15 @@ constexpr uint32_t kTellEvery = 1000;  // rows between two lines to the test
 
 // ---- The program under test (runs in a child process) -----------------------
 
-int (*g_ask)(StrValue) = nullptr;
 uint32_t g_rows = 0;
-
-int AskTelling(StrValue text) {
-  Tell("Q");
-  return g_ask(text);
-}
-
-int Phase(int phase) {
-  if ((phase & 15) == 1) {
-    DataUi ui = DataUiGet();
-    g_ask = ui.ask;
-    ui.ask = AskTelling;
-    ui.progressStep = crash::TellStep;
-    DataUiSet(ui);
-  }
-  return AcAppCallback(phase);
-}
 
 StrValue Routine(StrValue text) {
   if (++g_rows % kTellEvery == 0) Tell("R");
   return text;
 }
 
-Status Import() {
+Status Import(const std::string& name) {
+  if (name != "import") return st::BADINPUTDATA;
   for (int n : {kAccounts, kMonths})
     if (Status s = DataFileOpen(n, 0); s > 2) return s;
   DataFileSetCurrent(kEntries);
@@ -81,14 +65,8 @@ Status Import() {
   return s;
 }
 
-Status Dispatch(int code, StrValue rest) {
-  MenuCommand cmd{static_cast<uint32_t>(code), rest};
-  if (cmd.Stat() == 0 && cmd.Verb() == kVerbPerform && rest.Str() == "import") return Import();
-  return AcMenuAction(code, rest);
-}
-
 Child Start(const std::string& area, const std::string& run, bool answerYes) {
-  return crash::Start(area, run, 0, answerYes, Phase, Dispatch);
+  return crash::Start(area, run, answerYes, {crash::kTellQuestions | crash::kTellSteps, Import});
 }
 
 // ---- The test's side ------------------------------------------------------------

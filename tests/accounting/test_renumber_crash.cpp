@@ -42,25 +42,8 @@ constexpr int kRegistry = 6, kDocuments = 7, kAccounts = 8, kEntries = 9, kMonth
 
 // ---- The program under test (runs in a child process) -----------------------
 
-int (*g_ask)(StrValue) = nullptr;
-
-int AskTelling(StrValue text) {
-  crash::Tell("Q");
-  return g_ask(text);
-}
-
-int Phase(int phase) {
-  if ((phase & 15) == 1) {
-    DataUi ui = DataUiGet();
-    g_ask = ui.ask;
-    ui.ask = AskTelling;
-    ui.progressStep = crash::TellStep;
-    DataUiSet(ui);
-  }
-  return AcAppCallback(phase);
-}
-
-Status Renumber() {
+Status Renumber(const std::string& name) {
+  if (name != "renumber") return st::BADINPUTDATA;
   AcRenumberSet set{1, {{kRegistry, "ENTRY", ""}, {kDocuments, "ENTRY", "000000"}, {kEntries, "ENTRY", ""}}};
   crash::Tell("B");
   Status s = AcRenumber(StrFromC("2024"), StrFromC("20241231"), StrFromC("1"), set);
@@ -68,14 +51,8 @@ Status Renumber() {
   return s;
 }
 
-Status Dispatch(int code, StrValue rest) {
-  MenuCommand cmd{static_cast<uint32_t>(code), rest, {}};
-  if (cmd.Stat() == 0 && cmd.Verb() == kVerbPerform && rest.Str() == "renumber") return Renumber();
-  return AcMenuAction(code, rest);
-}
-
 Child Start(const std::string& area, const std::string& run, bool answerYes) {
-  return crash::Start(area, run, 0, answerYes, Phase, Dispatch);
+  return crash::Start(area, run, answerYes, {crash::kTellQuestions | crash::kTellSteps, Renumber});
 }
 
 // ---- The test's side ------------------------------------------------------------

@@ -49,26 +49,10 @@ constexpr int kAccounts = 8, kEntries = 9, kMonths = 10;
 
 // ---- The program under test (runs in a child process) -----------------------
 
-int (*g_ask)(StrValue) = nullptr;
-
-int AskTelling(StrValue text) {
-  Tell("Q");
-  return g_ask(text);
-}
-
-int Phase(int phase) {
-  if ((phase & 15) == 1) {
-    DataUi ui = DataUiGet();
-    g_ask = ui.ask;
-    ui.ask = AskTelling;
-    DataUiSet(ui);
-  }
-  return AcAppCallback(phase);
-}
-
 // "Perform close|undo|regen": the task's work under its definition.
 Status Task(const std::string& what) {
-  int tag = what == "close" ? 1 : what == "undo" ? 2 : 3;
+  int tag = what == "close" ? 1 : what == "undo" ? 2 : what == "regen" ? 3 : 0;
+  if (tag == 0) return st::BADINPUTDATA;
   if (Status s = ParmStrPush(StrFromC("COCLOSE.PPN"), 1, tag)) return s;
   Status s = 0;
   Tell("B");
@@ -86,14 +70,8 @@ Status Task(const std::string& what) {
   return s;
 }
 
-Status Dispatch(int code, StrValue rest) {
-  MenuCommand cmd{static_cast<uint32_t>(code), rest, StrMake("", 0)};
-  if (cmd.Stat() == 0 && cmd.Verb() == kVerbPerform) return Task(rest.Str());
-  return AcMenuAction(code, rest);
-}
-
 Child Start(const std::string& area, const std::string& run, bool answerYes) {
-  return crash::Start(area, run, 0, answerYes, Phase, Dispatch);
+  return crash::Start(area, run, answerYes, {crash::kTellQuestions, Task});
 }
 
 // ---- The test's side ------------------------------------------------------------
