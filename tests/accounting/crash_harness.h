@@ -27,6 +27,7 @@
 #include "data/reccheck.h"
 #include "platform/host/files.h"
 #include "screens/menucmd.h"
+#include "support/runtime_fixture.h"
 
 namespace crash {
 
@@ -245,5 +246,53 @@ int Recover(StartFn start, const std::string& journal, std::mt19937_64& rng, uin
     f->inPlayback += std::filesystem::exists(journal);
   }
 }
+
+// What a campaign compares before and after its task: the live records of
+// its three files, and the whole text of one more file where it keeps one.
+struct Contents {
+  std::vector<std::string> files[3];
+  std::string text;
+  bool operator==(const Contents&) const = default;
+};
+
+// The test's side of a campaign on a program folder prepared in
+// area/pristine: the files it checks (names, layouts), a fresh work folder
+// for each round, reading and checking them.
+class Campaign : public RuntimeTest {
+ protected:
+  std::string Pristine() const { return area.File("pristine"); }
+  std::string Work() const { return area.File("work"); }
+  std::string ChildErr() const { return ReadFile(area.File("child.err")); }
+
+  // The checked files: data files ns of the loaded dictionary, in Work().
+  void Check(std::initializer_list<int> ns) {
+    for (int n : ns) {
+      names.push_back(DicFileName(n).Str());
+      specs.push_back(CheckSpec(n, Work()));
+    }
+  }
+
+  void FreshWork() {
+    std::filesystem::remove_all(Work());
+    std::filesystem::copy(Pristine(), Work(), std::filesystem::copy_options::recursive);
+  }
+
+  Contents Read(const std::string& folder) const {
+    Contents c;
+    for (size_t i = 0; i < names.size(); ++i)
+      c.files[i] = LiveRecords(folder + "/" + names[i] + ".FD", specs[i].recLen);
+    return c;
+  }
+
+  // The files after a clean end: sound, nothing left over.
+  void Sound() const {
+    EXPECT_EQ(LeftOver(Work()), "");
+    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(RecFileCheck(specs[i]), "") << names[i];
+  }
+
+  TempDir area;
+  std::vector<std::string> names;
+  std::vector<RecCheckSpec> specs;
+};
 
 }  // namespace crash

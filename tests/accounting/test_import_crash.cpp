@@ -39,6 +39,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using crash::Child;
+using crash::Contents;
 using crash::NextLine;
 using crash::Reap;
 using crash::Tell;
@@ -71,14 +72,7 @@ Child Start(const std::string& area, const std::string& run, bool answerYes) {
 
 // ---- The test's side ------------------------------------------------------------
 
-// The live records of the three files, each sorted: what must be the same
-// before or after, whatever record numbers a rebuild gave them.
-struct Contents {
-  std::vector<std::string> files[3];
-  bool operator==(const Contents&) const = default;
-};
-
-class ImportCrash : public RuntimeTest {
+class ImportCrash : public crash::Campaign {
  protected:
   void SetUp() override {
     RuntimeTest::SetUp();
@@ -90,18 +84,12 @@ class ImportCrash : public RuntimeTest {
     ASSERT_EQ(AcGenOpen(Pristine(), Pristine()), 0);
     ASSERT_EQ(AcGenAccounts(AcDemoAccounts()), 0);
     ASSERT_EQ(AcGenLines(AcDemoLines(), false), 0);
-    for (int n : {kAccounts, kEntries, kMonths}) {
-      names.push_back(DicFileName(n).Str());
-      specs.push_back(crash::CheckSpec(n, Work()));
-    }
+    Check({kAccounts, kEntries, kMonths});
     ASSERT_EQ(AcGenClose(), 0);
     RuntimeReset();
     WriteImport(Pristine() + "/import.csv", static_cast<int>(crash::EnvNumber("KX_CRASH_IMPORT_ROWS", 3000)));
   }
 
-  std::string Pristine() const { return area.File("pristine"); }
-  std::string Work() const { return area.File("work"); }
-  std::string ChildErr() { return crash::ReadFile(area.File("child.err")); }
 
   // Entry lines of 2026 between the demo's accounts, two lines an entry.
   static void WriteImport(const std::string& path, int rows) {
@@ -119,28 +107,12 @@ class ImportCrash : public RuntimeTest {
     }
   }
 
-  void Fresh(const std::string& to) {
-    fs::remove_all(to);
-    fs::copy(Pristine(), to, fs::copy_options::recursive);
-  }
 
-  Contents Read(const std::string& folder) {
-    Contents c;
-    for (size_t i = 0; i < names.size(); ++i)
-      c.files[i] = crash::LiveRecords(folder + "/" + names[i] + ".FD", specs[i].recLen);
-    return c;
-  }
-
-  // The files after a clean end: sound, nothing left over.
-  void Sound() {
+  // The files after a clean end: sound, nothing left over, the run closed.
+  void Sound() const {
     EXPECT_EQ(crash::ReadFile(Work() + "/COFSTAT.DAT"), "0");
-    EXPECT_EQ(crash::LeftOver(Work()), "");
-    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(RecFileCheck(specs[i]), "") << names[i];
+    Campaign::Sound();
   }
-
-  TempDir area;
-  std::vector<std::string> names;
-  std::vector<RecCheckSpec> specs;
 };
 
 TEST_F(ImportCrash, KilledImportsAreWholeOrNotAtAll) {
@@ -153,7 +125,7 @@ TEST_F(ImportCrash, KilledImportsAreWholeOrNotAtAll) {
 
   // What the import gives when nothing stops it.
   Contents before = Read(Pristine());
-  Fresh(Work());
+  FreshWork();
   Child ref = Start(area.path(), "Perform import", false);
   uint64_t events = 0;
   std::string line;
@@ -166,7 +138,7 @@ TEST_F(ImportCrash, KilledImportsAreWholeOrNotAtAll) {
   uint64_t kills = 0, rounds = 0, sawBefore = 0, sawAfter = 0, restartKills = 0, inPlayback = 0;
   while (kills < wanted && !HasFailure()) {
     ++rounds;
-    Fresh(Work());
+    FreshWork();
     // Killed after a random number of rows read or merged and a random
     // moment more; now and then only after its end.
     Child c = Start(area.path(), "Perform import", false);

@@ -35,6 +35,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using crash::Child;
+using crash::Contents;
 using crash::NextLine;
 using crash::Reap;
 
@@ -57,12 +58,7 @@ Child Start(const std::string& area, const std::string& run, bool answerYes) {
 
 // ---- The test's side ------------------------------------------------------------
 
-struct Contents {
-  std::vector<std::string> files[3];
-  bool operator==(const Contents&) const = default;
-};
-
-class RenumberCrash : public RuntimeTest {
+class RenumberCrash : public crash::Campaign {
  protected:
   void SetUp() override {
     RuntimeTest::SetUp();
@@ -75,10 +71,7 @@ class RenumberCrash : public RuntimeTest {
     ASSERT_EQ(AcGenAccounts(AcDemoAccounts()), 0);
     ASSERT_EQ(AcGenLines(lines, false), 0);
     ASSERT_EQ(AcGenRegistry(lines), 0);
-    for (int n : {kRegistry, kDocuments, kEntries}) {
-      names.push_back(DicFileName(n).Str());
-      specs.push_back(crash::CheckSpec(n, Work()));
-    }
+    Check({kRegistry, kDocuments, kEntries});
     ASSERT_EQ(AcGenClose(), 0);
     RuntimeReset();
   }
@@ -101,32 +94,6 @@ class RenumberCrash : public RuntimeTest {
     }
     return out;
   }
-
-  std::string Pristine() const { return area.File("pristine"); }
-  std::string Work() const { return area.File("work"); }
-  std::string ChildErr() { return crash::ReadFile(area.File("child.err")); }
-
-  void Fresh(const std::string& to) {
-    fs::remove_all(to);
-    fs::copy(Pristine(), to, fs::copy_options::recursive);
-  }
-
-  Contents Read(const std::string& folder) {
-    Contents c;
-    for (size_t i = 0; i < names.size(); ++i)
-      c.files[i] = crash::LiveRecords(folder + "/" + names[i] + ".FD", specs[i].recLen);
-    return c;
-  }
-
-  // The files after a clean end: sound, nothing left over.
-  void Sound() {
-    EXPECT_EQ(crash::LeftOver(Work()), "");
-    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(RecFileCheck(specs[i]), "") << names[i];
-  }
-
-  TempDir area;
-  std::vector<std::string> names;
-  std::vector<RecCheckSpec> specs;
 };
 
 TEST_F(RenumberCrash, KilledRenumberingsAreWholeOrNotAtAll) {
@@ -137,7 +104,7 @@ TEST_F(RenumberCrash, KilledRenumberingsAreWholeOrNotAtAll) {
 
   // What the renumbering gives when nothing stops it, and how long it takes.
   Contents before = Read(Pristine());
-  Fresh(Work());
+  FreshWork();
   Child ref = Start(area.path(), "Perform renumber", false);
   std::string line, end;
   auto begun = std::chrono::steady_clock::now();
@@ -157,7 +124,7 @@ TEST_F(RenumberCrash, KilledRenumberingsAreWholeOrNotAtAll) {
   uint64_t kills = 0, rounds = 0, sawBefore = 0, sawAfter = 0, restartKills = 0, inPlayback = 0;
   while (kills < wanted && !HasFailure()) {
     ++rounds;
-    Fresh(Work());
+    FreshWork();
     Child c = Start(area.path(), "Perform renumber", false);
     bool ended = false;
     while (!(line = NextLine(c)).empty() && line != "B") {

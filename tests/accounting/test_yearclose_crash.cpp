@@ -41,6 +41,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using crash::Child;
+using crash::Contents;
 using crash::NextLine;
 using crash::Reap;
 using crash::Tell;
@@ -76,13 +77,7 @@ Child Start(const std::string& area, const std::string& run, bool answerYes) {
 
 // ---- The test's side ------------------------------------------------------------
 
-struct Contents {
-  std::vector<std::string> files[3];
-  std::string opening;
-  bool operator==(const Contents&) const = default;
-};
-
-class YearCloseCrash : public RuntimeTest {
+class YearCloseCrash : public crash::Campaign {
  protected:
   void SetUp() override {
     RuntimeTest::SetUp();
@@ -98,10 +93,7 @@ class YearCloseCrash : public RuntimeTest {
     // Through the relation statements, as the program itself writes them.
     ASSERT_EQ(AcGenLines(Year(accounts, static_cast<int>(crash::EnvNumber("KX_CRASH_CLOSE_LINES", 2000))), true),
               0);
-    for (int n : {kAccounts, kEntries, kMonths}) {
-      names.push_back(DicFileName(n).Str());
-      specs.push_back(crash::CheckSpec(n, Work()));
-    }
+    Check({kAccounts, kEntries, kMonths});
     ASSERT_EQ(AcGenClose(), 0);
     RuntimeReset();
   }
@@ -133,10 +125,6 @@ class YearCloseCrash : public RuntimeTest {
     return out;
   }
 
-  std::string Pristine() const { return area.File("pristine"); }
-  std::string Work() const { return area.File("work"); }
-  std::string ChildErr() { return crash::ReadFile(area.File("child.err")); }
-
   // A start state: the program's folder and its sibling data folder.
   void Save(const std::string& name) {
     fs::remove_all(area.File(name));
@@ -151,17 +139,11 @@ class YearCloseCrash : public RuntimeTest {
     fs::copy(area.File(from + "_data"), area.File("data"), fs::copy_options::recursive);
   }
 
-  Contents Read() {
-    Contents c;
-    for (size_t i = 0; i < names.size(); ++i)
-      c.files[i] = crash::LiveRecords(Work() + "/" + names[i] + ".FD", specs[i].recLen);
-    c.opening = crash::ReadFile(area.File("data/COPARINI.DAT"));
+  // The three files and the parameter file holding FAPE$.
+  Contents Read() const {
+    Contents c = Campaign::Read(Work());
+    c.text = crash::ReadFile(area.File("data/COPARINI.DAT"));
     return c;
-  }
-
-  void Sound() {
-    EXPECT_EQ(crash::LeftOver(Work()), "");
-    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(RecFileCheck(specs[i]), "") << names[i];
   }
 
   // An uninterrupted run of the task from the start state: its answer (0)
@@ -224,9 +206,6 @@ class YearCloseCrash : public RuntimeTest {
     return f;
   }
 
-  TempDir area;
-  std::vector<std::string> names;
-  std::vector<RecCheckSpec> specs;
 };
 
 TEST_F(YearCloseCrash, KilledYearEndTasksAreWholeOrNotAtAll) {
