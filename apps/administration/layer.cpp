@@ -13,6 +13,7 @@
 #include "screens/help.h"
 #include "screens/jobsteps.h"
 #include "screens/mantwin.h"
+#include "screens/payschedule.h"
 #include "screens/menucmd.h"
 #include "script/payments.h"
 #include "script/statements.h"
@@ -34,7 +35,7 @@ Status PhaseHooks() {
   TaskHookRegister(TaskFn(TaskLowLevel), kHookLowLevel);
   TaskHookRegister(TaskFn(MovsKeySelectAction), 8);
   TaskHookRegister(TaskFn(AdmTaskInvoicing), 10);
-  // Task 11, the payments maintenance, comes with the payments schedule.
+  TaskHookRegister(TaskFn(PaymentsTask), 11);
   TaskHookRegister(TaskFn(AdmTaskDocActions), 12);
   if (Status s = StatMoveRegister()) return s;
   ExecRunUtilsInit();
