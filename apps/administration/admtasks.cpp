@@ -4,4 +4,3 @@
 
 Status MantFileWinRun(StrValue) { return SeamMissing("MantFileWinRun"); }
 Status MovsKeySelectAction(int) { return SeamMissing("MovsKeySelectAction"); }
-Status AdmTaskDocActions(int) { return SeamMissing("AdmTaskDocActions"); }

@@ -8,5 +8,3 @@
 Status MantFileWinRun(StrValue spec);
 // Task 8: the key-limited selection of a screen's records.
 Status MovsKeySelectAction(int event);
-// Task 12: the document actions on the VAT registry, invoices and payments.
-Status AdmTaskDocActions(int event);

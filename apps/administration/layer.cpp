@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "apps/administration/admbuiltins.h"
 #include "apps/administration/admtasks.h"
+#include "apps/administration/docactions.h"
 #include "apps/administration/invoicing.h"
 #include "data/runstatus.h"
 #include "data/statistics.h"

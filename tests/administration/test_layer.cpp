@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "apps/administration/docactions.h"
 #include "apps/administration/invoicing.h"
 #include "apps/administration/layer.h"
 #include "screens/jobsteps.h"
 #include "screens/menucmd.h"
+#include "screens/payschedule.h"
 #include "script/builtins.h"
 #include "script/handlers.h"
 #include "tests/administration/adm_fixture.h"
@@ -27,11 +29,13 @@ TEST_F(LayerTest, PhaseOneRegistersTheTaskHooks) {
   ASSERT_EQ(AdmAppCallback(2 * 16 + 1), 0);
   EXPECT_EQ(TaskHookGet(10), TaskFn(AdmTaskInvoicing));
   EXPECT_EQ(TaskHookGet(7), TaskFn(JobStepsHook));
+  EXPECT_EQ(TaskHookGet(11), TaskFn(PaymentsTask));
+  EXPECT_EQ(TaskHookGet(12), TaskFn(AdmTaskDocActions));
   struct Seam {
     int id;
     const char* name;
   } seams[] = {{4, "AcceptParmExit"},      {5, "AcceptDocExit"},      {6, "AcceptStepsExit"},
-               {8, "MovsKeySelectAction"}, {12, "AdmTaskDocActions"},
+               {8, "MovsKeySelectAction"},
                {23, "TaskLowLevel"}};
   for (const Seam& s : seams) {
     ErrClear();
