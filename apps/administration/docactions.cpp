@@ -110,7 +110,7 @@ Status RegistryDelete() {
 
 Status PaymentsDelete(const std::string& name) {
   int file = Blank(name) ? 0 : DataFileFind(StrTrim(View(name), 3));
-  if (file < 1 || file > DataFileCount()) return Fail(st::BADINPUTDATA, "Payments: " + name);
+  if (file < 1 || file > DataFileCount()) return Fail(st::BADINPUTDATA, "Payments " + name);
   return AdmDocFileAction(file);
 }
 
@@ -233,7 +233,11 @@ Status AdmDocRegistryWrite() {
 
 Status AdmDocInvoiceDelete() {
   std::string prefix = DocumentPrefix(kAdmInvoiceFile);
+  // Without relation statements: those of an invoice line would write the
+  // registry entry back as the line goes.
+  int upStat = DataFileUpStat(false);
   Status s = MovsDocDelete(kAdmInvoiceFile, 1, View(prefix), Relations(), StrMake("", 0));
+  DataFileUpStat(upStat != 0);
   if (s >= st::USERCANCELED) return s;
   return AdmDocFileAction(kAdmRegistryFile);
 }
@@ -261,11 +265,15 @@ Status AdmRedundantConfirm(int file, StrValue condition) {
   std::string key = KeyValueCur(file, 1).Str();
   int count = 0;
   {
+    // Counting reads past the key: the record stays the current one.
+    DataStoreState state;
+    if (Status s = DataFileCtrlSave(&state, file, nullptr)) return s;
     Status s = SelOpen(file, 0, View(key), View(key), kSelAllRows, 0, condition);
     if (s == 0) count = SelCount(file);
     Status r = s == 0 ? SelRelease(file) : 0;
+    Status back = DataFileCtrlSave(nullptr, file, &state);
     if (s != 0 && s != dfres::kEnd) return s;
-    if (r) return r;
+    if (r || back) return r ? r : back;
   }
   if (count == 0) {
     ErrShow(st::OUTOFDATA);
@@ -290,12 +298,12 @@ Status AdmDocPaymentRows(GridBuffer& rows) {
   int file = DicFileNum(0);
   if (file < 1 || file > DataFileCount()) return Fail(st::SCREENSTRUCTERR, "AdmDocPayments");
   const LineNumKeeper keepLine;
-  std::string keyText;
-  {
+  std::string keyText, set = Parm(kParmSet);
+  if (!Blank(set)) {
     const StrAreaScope scope;
-    StrValue v = ExpEvalStr(View(Parm(kParmSet)));
+    StrValue v = ExpEvalStr(View(set));
     if (v.IsError()) return StrError(v);
-    keyText = Blank(Parm(kParmSet)) ? "" : v.Str();
+    keyText = v.Str();
   }
   int64_t index = 0;
   if (Status s = IntOf(Parm(kParmIndex), &index)) return s;

@@ -8,38 +8,21 @@
 #include <vector>
 
 #include "data/recbuf.h"
-#include "platform/ui/headless.h"
-#include "platform/ui/ui.h"
-#include "runtime/strutil.h"
-#include "screens/fonts.h"
-#include "screens/geometry.h"
+#include "screens/fieldctl.h"
 #include "screens/gridpad.h"
 #include "screens/linsgrid.h"
 #include "screens/payschedule.h"
-#include "screens/winlist.h"
-#include "screens/winproc.h"
-#include "screens/fieldctl.h"
-#include "screens/fieldvalues.h"
-#include "tests/administration/adm_fixture.h"
+#include "tests/administration/adm_ui_fixture.h"
 #include "tests/support/batch_io.h"
 
 namespace {
 
-class PayScheduleTest : public AdmDemoTest {
+class PayScheduleTest : public AdmUiTest {
  protected:
   void SetUp() override {
-    AdmDemoTest::SetUp();
-    ui::HeadlessOptions options;
-    options.stall = ui::StallPolicy::Fail;
-    options.onFailure = [this](const std::string& r) { reports.push_back(r); };
-    ui::init(std::make_unique<ui::Headless>(std::move(options)));
-    hl = ui::headless();
-    WinListReset();
-    TextWinGeomReset();
-    FontTableReset();
+    AdmUiTest::SetUp();
     LinsGridReset();
     GridPadReset();
-    TaskHookSet(&ScreenFieldHook, kHookValue);
     caller = WinCreateKind(kWinKindMant, 0, StrFromC("caller"), 0, 0, 0, nullptr);
     Definition({"EDIT.RD_EXP$:\"FN$FLDS(DUEDATE{8}),AMOUNT{8}\"",
                 "PAYMENTS.SET$:\"VNX=1\"",
@@ -49,12 +32,7 @@ class PayScheduleTest : public AdmDemoTest {
   void TearDown() override {
     if (inputSlot != kStreamNoSlot) StreamClose(inputSlot);
     VarSysIntSet(kSysInHnd, 0);
-    EXPECT_TRUE(reports.empty()) << reports.front();
-    ui::shutdown();
-    WinListReset();
-    FontTableReset();
-    TextWinGeomReset();
-    AdmDemoTest::TearDown();
+    AdmUiTest::TearDown();
   }
   void Definition(const std::vector<std::string>& lines) {
     std::ofstream out(app.dir() + "/PAYMENTS.PPN", std::ios::binary);
@@ -85,15 +63,7 @@ class PayScheduleTest : public AdmDemoTest {
     key = Key(number, series);
     return PaymentsSchedule(Sv("PAYMENTS,1,0,4,0,0,0,,'" + key + "'"));
   }
-  std::vector<std::string> Boxes() const {
-    std::vector<std::string> out;
-    for (const ui::BoxRecord& b : hl->boxes()) out.push_back(b.text);
-    return out;
-  }
-
-  ui::Headless* hl = nullptr;
   ui::Hwnd caller = 0;
-  std::vector<std::string> reports;
   uint16_t inputSlot = kStreamNoSlot;
   std::string key;
 };
