@@ -8,6 +8,7 @@
 #include "data/relations.h"
 #include "data/runcontext.h"
 #include "data/statistics.h"
+#include "data/trans.h"
 #include "devices/devstack.h"
 #include "devices/reportlaunch.h"
 #include "devices/scanner.h"
@@ -51,4 +52,5 @@ void LayerHooksRegister() {
   JobStepsRegister();
   InputLineHookSet(InputNextLine);
   FormStatementsRegister();
+  TransStatementsRegister();
 }

@@ -41,6 +41,7 @@
 #include "screens/picture.h"
 #include "screens/popup.h"
 #include "screens/progress.h"
+#include "screens/transforms.h"
 #include "screens/winproc.h"
 #include "screens/winrecord.h"
 #include "screens/winlist.h"
@@ -174,6 +175,10 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   ui.progressClose = ProgressClose;
   ui.progressPump = ProgressPumpHook;
   ui.progressText = ProgressText;
+  ui.progressTitle = ProgressSetTitle;
+  ui.info = TransInfoBox;
+  ui.transBounds = TransBounds;
+  ui.transConfirm = TransConfirm;
   ui.popupShow = PopupMsgShow;
   ui.popupClose = PopupMsgClose;
   DataUiSet(ui);

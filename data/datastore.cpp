@@ -108,6 +108,7 @@ Status DataStore::Open(const StoreLayout& layout, uint8_t flags, const StoreEnv&
   spec.keys = layout.keys;
   spec.readOnly = flags & dfopen::kReadOnly;
   spec.noIndex = flags & dfopen::kNoIndex;
+  spec.unwatched = temp_;
   Status s = rf_.Open(spec);
   if (s != 0) {
     lock_.Release();

@@ -51,3 +51,23 @@ Status DataProgressText(StrValue text) {
 Status DataPopupShow(StrValue text) { return g_ui.popupShow ? g_ui.popupShow(text) : SeamMissing("PopupMsgShow"); }
 
 Status DataPopupClose() { return g_ui.popupClose ? g_ui.popupClose() : SeamMissing("PopupMsgClose"); }
+
+Status DataInfo(StrValue text) { return g_ui.info ? g_ui.info(text) : SeamMissing("InfoBox"); }
+
+void DataProgressTitle(StrValue text) {
+  if (g_ui.progressTitle) g_ui.progressTitle(text);
+}
+
+namespace {
+constexpr uint16_t kBatchMode = 0x100;
+}
+
+Status DataTransBounds(uint16_t mode) {
+  if (mode & kBatchMode) return 0;
+  return g_ui.transBounds ? g_ui.transBounds(mode) : SeamMissing("TransBounds");
+}
+
+Status DataTransConfirm(int stage, uint16_t mode) {
+  if (mode & kBatchMode) return 0;
+  return g_ui.transConfirm ? g_ui.transConfirm(stage, mode) : SeamMissing("TransConfirm");
+}

@@ -1,5 +1,6 @@
 // What the data layer asks of the screens: a yes/no question, the error and
-// completion box, a choice window and the progress window. The screens sit
+// completion box, an information box, a choice window, the progress window
+// and the forms of the transactions. The screens sit
 // above this layer, so the program registers their functions at start-up
 // (DataUiSet); the data layer calls them only through the Data... functions
 // below.
@@ -33,6 +34,12 @@ struct DataUi {
   Status (*progressText)(StrValue text) = nullptr;  // a line of text in the progress window
   Status (*popupShow)(StrValue text) = nullptr;     // the centred message popup
   Status (*popupClose)() = nullptr;
+  Status (*info)(StrValue text) = nullptr;           // an information box
+  void (*progressTitle)(StrValue text) = nullptr;    // the title of the next progress window
+  // The transaction forms (trans.h): the bounds form, whose condition joins
+  // COND$, and the file name and confirmation forms of each stage.
+  Status (*transBounds)(uint16_t mode) = nullptr;
+  Status (*transConfirm)(int stage, uint16_t mode) = nullptr;
 };
 
 // Installs the functions; answers the previous set.
@@ -50,3 +57,10 @@ void DataProgressClose();
 Status DataProgressText(StrValue text);
 Status DataPopupShow(StrValue text);
 Status DataPopupClose();
+// An information box; 148 (InfoBox) when nothing can show it.
+Status DataInfo(StrValue text);
+void DataProgressTitle(StrValue text);
+// The transaction forms: 0 under BATCHMODE (mode bit 0x100), else the
+// screens' answer, 148 (TransBounds, TransConfirm) when none is registered.
+Status DataTransBounds(uint16_t mode);
+Status DataTransConfirm(int stage, uint16_t mode);

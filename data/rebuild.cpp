@@ -8,6 +8,7 @@
 #include "data/datafile.h"
 #include "data/dictionary.h"
 #include "data/filecopy.h"
+#include "data/journal.h"
 #include "data/lockmark.h"
 #include "data/recio.h"
 #include "data/transsetup.h"
@@ -235,6 +236,9 @@ Status DataFilePack(int file, ProgressStepFn routine) {
 }
 
 Status RunRecoverAll() {
+  // A run that did not end is undone first: the rebuild then works on the
+  // records as they were before it.
+  if (Status s = RunJournalRecover()) return s;
   for (int n = 1; n <= DataFileCount(); ++n) {
     Status s = DataFilePack(n, DataProgressStep);
     DataProgressClose();

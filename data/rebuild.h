@@ -32,8 +32,9 @@
 
 // Rebuilds one file; routine may be null.
 Status DataFilePack(int file, ProgressStepFn routine);
-// Rebuilds every defined file from 1 upward with the progress window, stops
-// at the first error; when all succeed shows the completion box.
+// Plays back a run journal left behind (journal.h), then rebuilds every
+// defined file from 1 upward with the progress window, stops at the first
+// error; when all succeed shows the completion box.
 Status RunRecoverAll();
 // Mode 2 shows 148 in the error box; the answer is always one blank.
 StrValue DataFilePackRefused(int mode);

@@ -24,6 +24,10 @@ void PutU32(std::string& b, uint32_t v) {
 
 Status Record(Status code, const std::string& detail) { return DataFail(code, detail); }
 
+const RecFileWatch* g_watch = nullptr;
+
+bool Watched(const RecFileSpec& spec) { return g_watch && !spec.unwatched && !spec.readOnly; }
+
 // The record numbers in the order of their key texts (bytes compared
 // unsigned), equal texts in ascending record order: what one insert per
 // record in record order gives. The first 16 key bytes ride along as two
@@ -84,11 +88,22 @@ uint32_t RecKey::Length() const {
   return n;
 }
 
+const RecFileWatch* RecFileWatchSet(const RecFileWatch* watch) {
+  const RecFileWatch* old = g_watch;
+  g_watch = watch;
+  return old;
+}
+
 RecFile::~RecFile() {
   if (IsOpen()) Close();
 }
 
+Status RecFile::Watch(uint64_t rec) {
+  return Watched(spec_) && g_watch->writing ? g_watch->writing(*this, rec) : 0;
+}
+
 void RecFile::Reset() {
+  if (fd_ >= 0 && Watched(spec_) && g_watch->closed) g_watch->closed(*this);
   recio::Close(fd_);
   fd_ = -1;
   records_ = 0;
@@ -106,6 +121,9 @@ Status RecFile::Open(const RecFileSpec& spec) {
   if (IsOpen()) Close();
   spec_ = spec;
   if (spec_.recLen == 0) return Refuse("record length 0", 0);
+  if (Watched(spec_) && g_watch->creating && !recio::Exists(spec_.dataPath)) {
+    if (Status s = g_watch->creating(spec_.dataPath)) return s;
+  }
   fd_ = recio::Open(spec_.dataPath, spec_.readOnly, true);
   if (fd_ < 0) {
     ErrDetailSet(st::FILEOPENING, StrFromC(spec_.dataPath.c_str()), false);
@@ -137,6 +155,9 @@ Status RecFile::LoadIndex(uint64_t dataSize) {
   bool missing = false;
   if (!recio::ReadWhole(spec_.indexPath, &b, &missing)) {
     if (!missing) return Refuse("index cannot be read", dataSize);
+    if (Watched(spec_) && g_watch->creating) {
+      if (Status s = g_watch->creating(spec_.indexPath)) return s;
+    }
     int fd = recio::Open(spec_.indexPath, false, true);  // an empty index
     if (fd < 0) return Refuse("index cannot be created", dataSize);
     recio::Close(fd);
@@ -248,6 +269,9 @@ Status RecFile::Save() {
     return Record(st::DISKIO, spec_.indexPath + ": " + std::to_string(unindexed_) + " appended records not indexed, the index is not saved");
   if (!recio::Sync(fd_)) return Record(st::DISKWRITERROR, spec_.dataPath + ": data not synced");
   if (spec_.noIndex || !dirty_) return 0;
+  if (Watched(spec_) && g_watch->saving) {
+    if (Status s = g_watch->saving(*this)) return s;
+  }
   std::string b = Serialize();
   if (!recio::ReplaceWhole(spec_.indexPath, b.data(), b.size()))
     return Record(st::DISKIO, spec_.indexPath + ": index not saved, the previous one is kept");
@@ -276,6 +300,30 @@ Status RecFile::Reopen() {
   return 0;
 }
 
+Status RecFile::Reload() {
+  if (!IsOpen()) return st::FILENOTINIT;
+  if (!recio::Exists(spec_.dataPath)) {
+    Reset();
+    return 0;
+  }
+  int64_t size = recio::Size(fd_);
+  orders_.clear();
+  seq_.clear();
+  nextSeq_.clear();
+  free_.clear();
+  dirty_ = false;
+  unindexed_ = 0;
+  Status s = size < 0 || static_cast<uint64_t>(size) % spec_.recLen != 0
+                 ? Refuse("size is not a multiple of the record length", static_cast<uint64_t>(size))
+                 : 0;
+  if (s == 0) {
+    records_ = static_cast<uint64_t>(size) / spec_.recLen;
+    if (!spec_.noIndex) s = LoadIndex(static_cast<uint64_t>(size));
+  }
+  if (s != 0) Reset();
+  return s;
+}
+
 // --- Records ---------------------------------------------------------------------
 
 std::string RecFile::KeyText(uint32_t k, const char* image) const {
@@ -300,6 +348,7 @@ Status RecFile::WriteRaw(uint64_t rec, const char* image) {
   if (!IsOpen()) return st::FILENOTINIT;
   if (spec_.readOnly) return st::PERMISSIONDENIED;
   if (rec >= records_) return st::DATAOUTBOUND;
+  if (Status s = Watch(rec)) return s;
   if (!recio::WriteAt(fd_, image, spec_.recLen, rec * spec_.recLen)) return WriteError(rec);
   return 0;
 }
@@ -343,6 +392,7 @@ Status RecFile::Insert(const char* image, uint32_t* rec) {
   } else if (r >= kMaxCount) {
     return Record(st::DISKWRITERROR, spec_.dataPath + ": file full");
   }
+  if (Status s = Watch(r)) return s;
   if (!recio::WriteAt(fd_, image, spec_.recLen, r * spec_.recLen)) {
     if (r == records_) recio::Truncate(fd_, records_ * spec_.recLen);  // no torn tail
     return WriteError(r);
@@ -364,6 +414,7 @@ Status RecFile::Update(uint32_t rec, const char* oldImage, const char* newImage)
   if (spec_.readOnly) return st::PERMISSIONDENIED;
   if (newImage[0] == kDeleteMark) return st::BADINPUTDATA;
   if (rec >= records_) return st::DATAOUTBOUND;
+  if (Status s = Watch(rec)) return s;
   if (!recio::WriteAt(fd_, newImage, spec_.recLen, uint64_t(rec) * spec_.recLen)) return WriteError(rec);
   for (uint32_t k = 0; k < KeyCount(); ++k) {
     if (KeyText(k, oldImage) == KeyText(k, newImage)) continue;
@@ -379,6 +430,7 @@ Status RecFile::Delete(uint32_t rec, const char* image) {
   if (!HasIndex()) return st::FILENOTINIT;
   if (spec_.readOnly) return st::PERMISSIONDENIED;
   if (rec >= records_) return st::DATAOUTBOUND;
+  if (Status s = Watch(rec)) return s;
   if (!recio::WriteAt(fd_, &kDeleteMark, 1, uint64_t(rec) * spec_.recLen)) return WriteError(rec);
   for (uint32_t k = 0; k < KeyCount(); ++k) {
     Status s = UnindexRecord(k, rec, image);
@@ -396,6 +448,7 @@ Status RecFile::AppendRaw(const char* images, uint32_t count) {
   if (spec_.readOnly) return st::PERMISSIONDENIED;
   if (records_ + count > kMaxCount) return Record(st::DISKWRITERROR, spec_.dataPath + ": file full");
   uint64_t bytes = uint64_t(count) * spec_.recLen;
+  if (Status s = Watch(records_)) return s;
   if (!recio::WriteAt(fd_, images, bytes, records_ * spec_.recLen)) {
     recio::Truncate(fd_, records_ * spec_.recLen);  // no torn tail
     return WriteError(records_);

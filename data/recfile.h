@@ -75,7 +75,24 @@ struct RecFileSpec {
   std::vector<RecKey> keys;  // at least one unless noIndex
   bool readOnly = false;
   bool noIndex = false;
+  bool unwatched = false;  // temporary files: no run journal watches them
 };
+
+class RecFile;
+
+// What a run journal (journal.h) is told before a record file changes on
+// disk, while one is installed: a data or index file about to be created, a
+// record about to be written (rec may be the data file's end), an index
+// about to be replaced, and a file closed (its object may go). A non-zero
+// answer refuses the change, which then answers that code.
+struct RecFileWatch {
+  Status (*creating)(const std::string& path) = nullptr;
+  Status (*writing)(RecFile& file, uint64_t rec) = nullptr;
+  Status (*saving)(RecFile& file) = nullptr;
+  void (*closed)(RecFile& file) = nullptr;
+};
+// Installs the watch (null: none); answers the previous one.
+const RecFileWatch* RecFileWatchSet(const RecFileWatch* watch);
 
 class RecFile {
  public:
@@ -88,6 +105,10 @@ class RecFile {
   Status Close();  // saves when dirty and syncs; the file is closed even on an error
   Status Save();   // syncs the data file, then writes the index atomically when dirty
   Status Reopen(); // a new descriptor on the same path replaces the old one
+  // Forgets the index in memory and reads the files again as they are on
+  // disk now, keeping the descriptor (a run was undone underneath). A data
+  // file that is gone closes the file; a check that fails answers 130.
+  Status Reload();
 
   bool IsOpen() const { return fd_ >= 0; }
   bool HasIndex() const { return IsOpen() && !spec_.noIndex; }
@@ -153,4 +174,5 @@ class RecFile {
   Status WriteError(uint64_t rec) const;
   std::string Serialize() const;
   void Reset();
+  Status Watch(uint64_t rec);
 };

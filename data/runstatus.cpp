@@ -4,6 +4,7 @@
 
 #include "data/datafail.h"
 #include "data/dataui.h"
+#include "data/journal.h"
 #include "data/rebuild.h"
 #include "data/recio.h"
 #include "platform/host/files.h"
@@ -86,8 +87,9 @@ Status Decide(int type, StrValue file, const std::string& name, const std::strin
     bool ours = g_run.keptNs >= 0 && WriteTimeNs(path) == g_run.keptNs;
     return ours ? 0 : DataFail(st::NETACCESERROR, name + ": written by another program");
   }
+  // A journal left behind is a run that did not end, whatever the digit says.
+  if (type == 1 && (stored == 1 || RunJournalLeft())) return Recover(file);
   if (type != stored) return RunStatusWrite(file, type);
-  if (type == 1) return Recover(file);
   return st::NETACCESERROR;  // the end of a run that was never marked open
 }
 

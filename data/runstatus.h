@@ -10,9 +10,10 @@
 //   1 (start, from the application's phase 2): takes an advisory lock on the
 //     file for the whole run; a file locked by another live run answers 139
 //     with the detail "in use" and nothing else happens. A stored 0 becomes 1.
-//     A stored 1 means the last run did not end cleanly: message 0115 asks;
-//     No answers 122 (the program does not start), Yes rebuilds every data
-//     file (RunRecoverAll) and, when that succeeds, writes 1.
+//     A stored 1, or a run journal left behind (journal.h), means the last
+//     run did not end cleanly: message 0115 asks; No answers 122 (the
+//     program does not start), Yes plays the journal back and rebuilds every
+//     data file (RunRecoverAll) and, when that succeeds, writes 1.
 //   0 (end, after every data file is closed): writes 0 and lets the lock
 //     go; a stored 0 answers 139, which the caller ignores.
 //   2 (check, before every menu command): 0 when the file's write time is

@@ -321,9 +321,21 @@ bool Stat(std::string_view path, FileInfo* info) {
 
 bool Exists(std::string_view path) { return Stat(path, nullptr); }
 
+bool SameFile(std::string_view a, std::string_view b) {
+  if (!ValidName(a) || !ValidName(b)) return false;
+  struct stat sa, sb;
+  if (::stat(ResolvePath(a).c_str(), &sa) != 0 || ::stat(ResolvePath(b).c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 int Rename(std::string_view from, std::string_view to) {
   if (FaultHit(FaultOp::Rename) || !ValidName(from) || !ValidName(to)) return -1;
   return ::rename(ResolvePath(from).c_str(), ResolvePath(to).c_str());
+}
+
+int Link(std::string_view from, std::string_view to) {
+  if (FaultHit(FaultOp::Rename) || !ValidName(from) || !ValidName(to)) return -1;
+  return ::link(ResolvePath(from).c_str(), ResolvePath(to).c_str());
 }
 
 int Remove(std::string_view path) {

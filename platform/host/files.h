@@ -96,7 +96,12 @@ constexpr uint32_t kAttrArchive = 0x20;
 
 bool Stat(std::string_view path, FileInfo* info);
 bool Exists(std::string_view path);
+// True when both names reach the same existing file (device and inode),
+// whatever way they spell it.
+bool SameFile(std::string_view a, std::string_view b);
 int Rename(std::string_view from, std::string_view to);  // replaces an existing target
+// A second name for an existing file (a hard link); the new name must not exist.
+int Link(std::string_view from, std::string_view to);
 int Remove(std::string_view path);
 // Names (no directory part) of the entries matching a pattern whose last
 // component may hold wildcards; "." and ".." are never listed. Sorted.

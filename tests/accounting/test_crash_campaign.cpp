@@ -14,10 +14,7 @@
 // KX_CRASH_SEED the seed; both and the figures are printed.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -32,8 +29,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/startup.h"
 #include "apps/accounting/layer.h"
+#include "crash_harness.h"
 #include "data/datafile.h"
 #include "data/dataui.h"
 #include "data/dictionary.h"
@@ -54,27 +51,21 @@ constexpr int kEntries = 9;       // the entry lines of the accounting demo
 constexpr size_t kKeyLen = 17;    // key 1: date, entry, line
 constexpr size_t kRecLen = 107;
 
+using crash::Child;
+using crash::EnvNumber;
+using crash::NextLine;
+using crash::ReadFile;
+using crash::Reap;
+using crash::Tell;
+
 // ---- The program under test (runs in a child process) -----------------------
-
-int g_pipe = -1;
-uint32_t g_seed = 0;
-
-void Tell(const std::string& line) {
-  std::string l = line + "\n";
-  if (write(g_pipe, l.data(), l.size()) != static_cast<ssize_t>(l.size())) _exit(90);
-}
-
-Status TellStep(uint32_t, uint32_t, StrValue) {
-  Tell("P");
-  return 0;
-}
 
 // The accounting program's phases; phase 1 also lets the test see every
 // record a rebuild handles.
 int Phase(int phase) {
   if ((phase & 15) == 1) {
     DataUi ui = DataUiGet();
-    ui.progressStep = TellStep;
+    ui.progressStep = crash::TellStep;
     DataUiSet(ui);
   }
   return AcAppCallback(phase);
@@ -169,7 +160,7 @@ class Writer {
     return 0;
   }
 
-  std::mt19937 rng_{g_seed};
+  std::mt19937 rng_{crash::g_seed};
   std::vector<std::string> keys_;
   std::set<std::string> taken_;
   uint32_t ops_ = 0;
@@ -183,66 +174,8 @@ Status Dispatch(int code, StrValue rest) {
 
 // ---- The test's side ---------------------------------------------------------------
 
-struct Child {
-  pid_t pid = -1;
-  int fd = -1;
-  std::string buf;
-};
-
-// The program started headless in the work directory with a /RUN command.
 Child Start(const std::string& area, const std::string& run, uint32_t seed, bool answerYes) {
-  int p[2];
-  if (pipe(p) != 0) return {};
-  pid_t pid = fork();
-  if (pid == 0) {
-    close(p[0]);
-    g_pipe = p[1];
-    g_seed = seed;
-    int err = open((area + "/child.err").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    if (err >= 0) dup2(err, 2);
-    if (chdir((area + "/work").c_str()) != 0) _exit(91);
-    setenv("KX_UI", "headless", 1);
-    setenv("KX_UI_STALL", answerYes ? "cancel" : "fail", 1);
-    if (answerYes) setenv("KX_UI_SCRIPT", (area + "/answer.txt").c_str(), 1);
-    else unsetenv("KX_UI_SCRIPT");
-    unsetenv("KX_UI_TRANSCRIPT");
-    const AppConstants app = {"COVCQT24:Orbisquale", "Crash", "", kStartLoadDictionary, Phase, Dispatch};
-    std::string line = "crash /DPATH:\"" + area + "/work\" /RUN:\"" + run + "\"";
-    _exit(AppMain(nullptr, app, line.c_str()));
-  }
-  close(p[1]);
-  return Child{pid, p[0], ""};
-}
-
-// The next line the child told, "" at its end (or after 60 s of silence).
-std::string NextLine(Child& c) {
-  for (;;) {
-    size_t nl = c.buf.find('\n');
-    if (nl != std::string::npos) {
-      std::string line = c.buf.substr(0, nl);
-      c.buf.erase(0, nl + 1);
-      return line;
-    }
-    pollfd pf{c.fd, POLLIN, 0};
-    if (poll(&pf, 1, 60000) <= 0) return "";
-    char chunk[65536];
-    ssize_t n = read(c.fd, chunk, sizeof chunk);
-    if (n <= 0) return "";
-    c.buf.append(chunk, static_cast<size_t>(n));
-  }
-}
-
-// Waits for the child; answers its exit code, or 1000 + the signal.
-int Reap(Child& c) {
-  int status = 0;
-  waitpid(c.pid, &status, 0);
-  close(c.fd);
-  return WIFSIGNALED(status) ? 1000 + WTERMSIG(status) : WEXITSTATUS(status);
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return crash::Start(area, run, seed, answerYes, Phase, Dispatch);
 }
 
 // What the test knows: the live records by key 1, and the write in flight.
@@ -288,16 +221,7 @@ class CrashCampaign : public RuntimeTest {
     ASSERT_EQ(VarSysInit(), 0);
     ASSERT_EQ(DicLoad(StrFromView(Work()), StrFromC("CO"), StrMake("", 0)), 0);
     for (int n = 1; n <= DataFileCount(); ++n) {
-      std::string name = DicFileName(n).Str();
-      RecCheckSpec spec{Work() + "/" + name + ".FD", Work() + "/" + name + ".DIR", DicRecLen(n), {}};
-      for (int k = 1; k <= DicKeyCount(n); ++k) {
-        KeyPart parts;
-        uint16_t count = KeyPartsDesc(n, k, &parts);
-        RecKey key;
-        for (uint16_t i = 0; i < count; ++i) key.segs.push_back(KeySeg{parts.part[i].offset, parts.part[i].length});
-        spec.keys.push_back(key);
-      }
-      specs.push_back(spec);
+      specs.push_back(crash::CheckSpec(n, Work()));
     }
     ASSERT_EQ(specs[kEntries - 1].recLen, kRecLen);
     RuntimeReset();
@@ -340,11 +264,6 @@ class CrashCampaign : public RuntimeTest {
   TempDir area;
   std::vector<RecCheckSpec> specs;
 };
-
-uint64_t EnvNumber(const char* name, uint64_t fallback) {
-  const char* v = std::getenv(name);
-  return v && *v ? std::strtoull(v, nullptr, 10) : fallback;
-}
 
 TEST_F(CrashCampaign, KilledWritersLoseNoCommittedRecord) {
   uint64_t seed = EnvNumber("KX_CRASH_SEED", static_cast<uint64_t>(std::random_device{}()));

@@ -386,6 +386,8 @@ class DemoMenuTest : public MenuBarTest, public ::testing::WithParamInterface<De
   std::string old;
 };
 
+// (The Transfers entries work on the demo's records: tests/e2e/trans_demo.sh
+// chooses them from the menu bar of the programs.)
 TEST_P(DemoMenuTest, EveryEntryRunsOrShowsWhatItWaitsFor) {
   ui::Hmenu bar = MenuLoad(StrFromC(GetParam().menu));
   EXPECT_EQ(Dump(bar), GetParam().bar);
@@ -423,14 +425,16 @@ INSTANTIATE_TEST_SUITE_P(
                                "Progress window=1503,Calculations{Choose a calculation=1504,"
                                "Date of today=1505}},Options{Screen font=1506},Print{Test page=1507,"
                                "Trial balance=1508,Trial balance to file=1509,Trial balance to PDF=1510},"
-                               "Tools{Account balance=1511},Files{Accounts=1512},Help{About=1513,Help=1514}",
-                               "interest.txt", 1504, 1505, 1506, "COVCQT24:Orbisquale", 1513},
+                               "Tools{Account balance=1511},Files{Accounts=1512},"
+                               "Transfers{Export accounts=1513,Import accounts=1514},Help{About=1515,Help=1516}",
+                               "interest.txt", 1504, 1505, 1506, "COVCQT24:Orbisquale", 1515},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Sales by customer=1501,Progress window=1502,"
                                "Calculations{Choose a calculation=1503,Date of today=1504}},"
                                "Options{Screen font=1505},Print{Test page=1506,Print invoice=1507,Invoice 5=1508,"
                                "Invoice 5 to PDF=1509},Files{Customers=1510,Bank details=1511,Invoices=1512},"
-                               "Tools{Amount in words=1513,Customer card=1514},Help{About=1515,Help=1516}",
-                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1515}));
+                               "Tools{Amount in words=1513,Customer card=1514},Transfers{Export customers=1515},"
+                               "Help{About=1516,Help=1517}",
+                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1516}));
 
 }  // namespace

@@ -1,0 +1,127 @@
+// The run journal: the data files a run writes (with their indexes) and the
+// small text files it names change together or not at all.
+//
+// A run is the work between RunJournalBegin and the matching RunJournalEnd
+// (imports, updates and deletions of the transaction engine, and the bulk
+// tasks of the applications: year close, renumbering). A Begin inside a run
+// joins it: the outermost End decides for all of it.
+//
+// While a run is in progress the record files report to the journal
+// (recfile.h RecFileWatch) before any change reaches the disk, and the
+// journal file "%APNAME%JOURNAL.DAT" (current directory, beside the run
+// status file) receives, ahead of that change:
+//   - a data file's size when the run first writes it, or that the run
+//     created it;
+//   - the before-image of each record the run overwrites or deletes, once
+//     per record; records appended past the first size need none, so a
+//     10-row import into a million records journals about 10 records;
+//   - an index file the store replaces: the old one keeps a second name
+//     (a hard link) until the run ends; never a copy;
+//   - a small text file named by RunJournalText: its content, once;
+//   - a file set aside by RunJournalSetAside: renamed, never copied.
+// A data file whose index in memory is newer than its index file has that
+// index saved before the run first writes it, so the files on disk always
+// agree at the run's start. The journal is created at the first entry: a
+// run that writes nothing leaves no trace. No fsync per change: each entry
+// is written before the change it guards, which a killed process cannot
+// reorder.
+//
+// Journal file layout (numbers little-endian):
+//   | offset | size | meaning                                             |
+//   |--------|------|-----------------------------------------------------|
+//   | 0      | 8    | "KXJRNL1\n"                                         |
+//   | 8      | 4    | entries already undone, counted from the last       |
+//   | 12     | 4    | 0                                                   |
+//   | 16     | ...  | entries: u32 n, u32 FNV-1a of the n bytes, n bytes: |
+//   |        |      | a type letter and its fields                        |
+// Entries: F file (u32 id, u32 record length, u64 size, path), R record
+// image (u32 id, u64 record number, the image), X a second name (u8 kept:
+// 1 the file was renamed or linked to the second name, 0 it did not exist;
+// u16 path length, path, second name), T text (u8 existed, path length,
+// path, content), C commit. An entry cut short or whose sum is wrong ends
+// the journal: its change never began.
+//
+// End with 0 commits: every data file the run still holds open is synced
+// and its index saved as the store does at close, the text files synced,
+// the commit entry written and synced; then the second names go and the
+// journal is removed. End with another code (an error, a cancel from the
+// progress window, SIGINT or SIGTERM turned into a cancel) rolls back in
+// the process: the entries are undone from the last to the first (images
+// back, files cut to their sizes, created files deleted, indexes and
+// set-aside files put back, texts rewritten) and the files still open read
+// their index again. The answer is the code, or the commit's or the
+// rollback's own error.
+//
+// After a killed run the next start finds the journal (RunJournalLeft: the
+// start then always asks message 0115) and RunJournalRecover plays it back
+// before the rebuild of every file: a committed journal is finished (its
+// second names deleted), any other undone. The playback counts the entries
+// it has undone in the header, so a playback that is killed in turn goes on
+// where it stopped and never undoes an entry twice.
+//
+// Errors (recorded with module 18, the file in the detail): 165 a journal
+// left behind when a run begins; 137 the journal cannot be written or
+// synced; 136 a before-image cannot be read; the host's code for a rename,
+// link or delete; 130 a journal that cannot be read back.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "runtime/status.h"
+#include "runtime/strvalue.h"
+
+// Begins a run, or joins the run in progress. 165 when a journal is left
+// behind by a run that did not end (nothing begins).
+Status RunJournalBegin();
+// Ends the run a Begin started. A nested End only counts down; a code there
+// dooms the run, so its outermost End rolls back and answers that code when
+// its own is 0. Answers the code, or what the commit or rollback answered.
+Status RunJournalEnd(Status code);
+bool RunJournalActive();
+
+// Keeps the content of a text file (a name as the program gives it) before
+// the run changes it, once per run; a file that does not exist yet is
+// deleted by a rollback. 0 outside a run.
+Status RunJournalText(StrValue name);
+// Renames a closed file (a host path) aside for the run: a rollback puts it
+// back, a commit deletes it. 0 when the file does not exist. 141 outside a
+// run.
+Status RunJournalSetAside(const std::string& path);
+
+// What the journal holds for the run in progress (or the last run).
+struct RunJournalFigures {
+  uint64_t images = 0;  // before-images
+  uint64_t bytes = 0;   // size of the journal file
+  uint32_t files = 0;   // data files written
+};
+RunJournalFigures RunJournalFiguresGet();
+
+// The journal's name after expansion.
+StrValue RunJournalName();
+// True when a journal file is there (a run did not end).
+bool RunJournalLeft();
+// Plays back a journal left behind, then removes it; 0 when there is none.
+Status RunJournalRecover();
+
+// Begins a run for its lifetime: End gives the answer; a scope left without
+// End rolls the run back (122).
+class RunJournalScope {
+ public:
+  RunJournalScope() : begun_(RunJournalBegin()) {}
+  ~RunJournalScope() {
+    if (begun_ == 0 && !ended_) RunJournalEnd(st::USERCANCELED);
+  }
+  RunJournalScope(const RunJournalScope&) = delete;
+  RunJournalScope& operator=(const RunJournalScope&) = delete;
+  // The Begin's answer.
+  Status Begun() const { return begun_; }
+  Status End(Status code) {
+    if (begun_ != 0 || ended_) return code;
+    ended_ = true;
+    return RunJournalEnd(code);
+  }
+
+ private:
+  Status begun_;
+  bool ended_ = false;
+};

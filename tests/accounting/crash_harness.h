@@ -1,0 +1,124 @@
+// The harness of the crash campaigns: the accounting program started in a
+// child process on a work directory, telling the test on a pipe what it is
+// about to do; the test reads those lines, kills the child (SIGKILL) at a
+// moment of its choice and reaps it.
+#pragma once
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "app/startup.h"
+#include "data/dictionary.h"
+#include "data/reccheck.h"
+
+namespace crash {
+
+// The child's end of the pipe.
+inline int g_pipe = -1;
+inline uint32_t g_seed = 0;
+
+// A line to the test; a child that cannot tell ends at once.
+inline void Tell(const std::string& line) {
+  std::string l = line + "\n";
+  if (write(g_pipe, l.data(), l.size()) != static_cast<ssize_t>(l.size())) _exit(90);
+}
+
+// A progress step that tells "P" (a record of a rebuild).
+inline Status TellStep(uint32_t, uint32_t, StrValue) {
+  Tell("P");
+  return 0;
+}
+
+// The checker's layout of data file n of the loaded dictionary, in folder.
+inline RecCheckSpec CheckSpec(int n, const std::string& folder) {
+  std::string name = DicFileName(n).Str();
+  RecCheckSpec spec{folder + "/" + name + ".FD", folder + "/" + name + ".DIR", DicRecLen(n), {}};
+  for (int k = 1; k <= DicKeyCount(n); ++k) {
+    KeyPart parts;
+    uint16_t count = KeyPartsDesc(n, k, &parts);
+    RecKey key;
+    for (uint16_t i = 0; i < count; ++i) key.segs.push_back(KeySeg{parts.part[i].offset, parts.part[i].length});
+    spec.keys.push_back(key);
+  }
+  return spec;
+}
+
+struct Child {
+  pid_t pid = -1;
+  int fd = -1;
+  std::string buf;
+};
+
+// The program started headless in area/work with a /RUN command; with
+// answerYes the UI script of area/answer.txt answers (cancel on a stall),
+// else any question stalls and fails. Its standard error goes to
+// area/child.err.
+inline Child Start(const std::string& area, const std::string& run, uint32_t seed, bool answerYes, PhaseCallback phase,
+                   MenuCmdHandler dispatch) {
+  int p[2];
+  if (pipe(p) != 0) return {};
+  pid_t pid = fork();
+  if (pid == 0) {
+    close(p[0]);
+    g_pipe = p[1];
+    g_seed = seed;
+    int err = open((area + "/child.err").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    if (err >= 0) dup2(err, 2);
+    if (chdir((area + "/work").c_str()) != 0) _exit(91);
+    setenv("KX_UI", "headless", 1);
+    setenv("KX_UI_STALL", answerYes ? "cancel" : "fail", 1);
+    if (answerYes) setenv("KX_UI_SCRIPT", (area + "/answer.txt").c_str(), 1);
+    else unsetenv("KX_UI_SCRIPT");
+    unsetenv("KX_UI_TRANSCRIPT");
+    const AppConstants app = {"COVCQT24:Orbisquale", "Crash", "", kStartLoadDictionary, phase, dispatch};
+    std::string line = "crash /DPATH:\"" + area + "/work\" /RUN:\"" + run + "\"";
+    _exit(AppMain(nullptr, app, line.c_str()));
+  }
+  close(p[1]);
+  return Child{pid, p[0], ""};
+}
+
+// The next line the child told, "" at its end (or after 60 s of silence).
+inline std::string NextLine(Child& c) {
+  for (;;) {
+    size_t nl = c.buf.find('\n');
+    if (nl != std::string::npos) {
+      std::string line = c.buf.substr(0, nl);
+      c.buf.erase(0, nl + 1);
+      return line;
+    }
+    pollfd pf{c.fd, POLLIN, 0};
+    if (poll(&pf, 1, 60000) <= 0) return "";
+    char chunk[65536];
+    ssize_t n = read(c.fd, chunk, sizeof chunk);
+    if (n <= 0) return "";
+    c.buf.append(chunk, static_cast<size_t>(n));
+  }
+}
+
+// Waits for the child; answers its exit code, or 1000 + the signal.
+inline int Reap(Child& c) {
+  int status = 0;
+  waitpid(c.pid, &status, 0);
+  close(c.fd);
+  return WIFSIGNALED(status) ? 1000 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline uint64_t EnvNumber(const char* name, uint64_t fallback) {
+  const char* v = std::getenv(name);
+  return v && *v ? std::strtoull(v, nullptr, 10) : fallback;
+}
+
+}  // namespace crash

@@ -1,0 +1,259 @@
+// The run journal: a run's writes to data files, their indexes and named
+// text files are committed together or undone together, in the process
+// (an error or a cancel) or at the next start (a killed run), and a nested
+// run joins the outer one.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "data/journal.h"
+#include "data/rebuild.h"
+#include "data/runstatus.h"
+#include "pack_fixture.h"
+#include "runtime/streams.h"
+
+namespace {
+
+class JournalTest : public PackTest {
+ protected:
+  void SetUp() override {
+    PackTest::SetUp();
+    // Five customers, one deleted in the middle: a free record to reuse.
+    ASSERT_EQ(DataFileOpen(1, dfopen::kExclusive), 2);
+    for (const char* c : {"C01", "C02", "C03", "C04", "C05"}) ASSERT_EQ(Insert(Rec(c, std::string("N") + c)), 0);
+    ASSERT_EQ(Read("C03"), 0);
+    ASSERT_EQ(DataFileDelete(1, 0), 0);
+    ASSERT_EQ(DataFileClose(1), 0);
+    before = Files();
+  }
+  void TearDown() override {
+    while (RunJournalActive()) RunJournalEnd(st::USERCANCELED);
+    PackTest::TearDown();
+  }
+
+  struct Snapshot {
+    std::string data, index, note;
+    bool operator==(const Snapshot&) const = default;
+  };
+  Snapshot Files() { return Snapshot{Bytes("CUST.FD"), Bytes("CUST.DIR"), Bytes("note.txt")}; }
+
+  Status Read(const std::string& code) { return DataFileReadKey(1, 1, S(code), 0); }
+  Status Update(const std::string& code, const std::string& name) {
+    if (Status s = Read(code)) return s;
+    RecBufSet(1, kRecCurrent, S(Rec(code, name)));
+    return DataFileUpdate(1);
+  }
+  // Every kind of change: inserts (one into the free record, others at the
+  // end), an update that moves key 2, a delete, a text file.
+  Status Work() {
+    if (Status s = DataFileOpen(1, dfopen::kExclusive); s > 2) return s;
+    for (const char* c : {"C06", "C07", "C08"})
+      if (Status s = Insert(Rec(c, "NEW"))) return s;
+    if (Status s = Update("C01", "ZZZ")) return s;
+    if (Status s = Update("C01", "YYY")) return s;  // its image is kept once
+    if (Status s = Read("C02")) return s;
+    if (Status s = DataFileDelete(1, 0)) return s;
+    if (Status s = RunJournalText(S("note.txt"))) return s;
+    return FileWrite(S("note.txt"), 0, S("changed"));
+  }
+  bool LeftOver() {
+    return RunJournalLeft() || Exists("CUST.DIR.jr1") || Exists("CUST.FD.jr1") || Exists("ZZJOURNAL.DAT");
+  }
+
+  Snapshot before;
+};
+
+TEST_F(JournalTest, ErrorOrCancelUndoesEveryChange) {
+  Put("note.txt", "old");
+  before = Files();
+  // Ended with an error while the file is open, and after it was closed
+  // (its new index saved meanwhile).
+  for (bool closeFirst : {false, true}) {
+    SCOPED_TRACE(closeFirst ? "closed" : "open");
+    ASSERT_EQ(RunJournalBegin(), 0);
+    ASSERT_EQ(Work(), 0);
+    if (closeFirst) {
+      ASSERT_EQ(DataFileClose(1), 0);
+    }
+    EXPECT_EQ(RunJournalFiguresGet().images, 3u);  // the free record, C01, C02
+    EXPECT_EQ(RunJournalEnd(st::USERCANCELED), st::USERCANCELED);
+    EXPECT_FALSE(RunJournalActive());
+    DataFileCloseAll();
+    EXPECT_TRUE(Files() == before);
+    EXPECT_EQ(Check(), "");
+    EXPECT_FALSE(LeftOver());
+  }
+}
+
+TEST_F(JournalTest, CommitKeepsTheRunAndLeavesNothingBehind) {
+  ASSERT_EQ(RunJournalBegin(), 0);
+  ASSERT_EQ(Work(), 0);
+  EXPECT_EQ(RunJournalEnd(0), 0);
+  EXPECT_FALSE(LeftOver());
+  // The index was saved by the commit while the file stayed open.
+  EXPECT_EQ(Check(), "");
+  EXPECT_EQ(Read("C01"), 0);
+  EXPECT_EQ(RecBuf(1, kRecCurrent).Str(), Rec("C01", "YYY"));
+  EXPECT_EQ(Read("C02"), 1);
+  EXPECT_EQ(Bytes("note.txt"), "changed");
+}
+
+TEST_F(JournalTest, NestedRunsJoinTheOuterOne) {
+  ASSERT_EQ(RunJournalBegin(), 0);
+  ASSERT_EQ(DataFileOpen(1, dfopen::kExclusive), 0);
+  ASSERT_EQ(Insert(Rec("C10", "OUTER")), 0);
+  ASSERT_EQ(RunJournalBegin(), 0);
+  ASSERT_EQ(Update("C01", "INNER"), 0);
+  EXPECT_EQ(RunJournalEnd(st::DATAOUTBOUND), st::DATAOUTBOUND);  // an inner failure nobody minds
+  EXPECT_TRUE(RunJournalActive());
+  EXPECT_EQ(RunJournalEnd(0), st::DATAOUTBOUND);  // the whole run goes
+  DataFileCloseAll();
+  EXPECT_TRUE(Files() == before);
+  EXPECT_FALSE(LeftOver());
+  // A run that nothing wrote leaves no journal at all.
+  ASSERT_EQ(RunJournalBegin(), 0);
+  EXPECT_EQ(RunJournalEnd(0), 0);
+  EXPECT_EQ(RunJournalFiguresGet().bytes, 0u);
+}
+
+TEST_F(JournalTest, SetAsideFilesComeBackOrGo) {
+  ASSERT_EQ(RunJournalBegin(), 0);
+  ASSERT_EQ(RunJournalSetAside(Path("CUST.FD")), 0);
+  ASSERT_EQ(RunJournalSetAside(Path("CUST.DIR")), 0);
+  EXPECT_FALSE(Exists("CUST.FD"));
+  ASSERT_EQ(DataFileOpen(1, dfopen::kExclusive), 2);  // a new, empty pair
+  ASSERT_EQ(Insert(Rec("N01", "FRESH")), 0);
+  ASSERT_EQ(DataFileClose(1), 0);
+  EXPECT_EQ(RunJournalEnd(st::BADINPUTDATA), st::BADINPUTDATA);
+  EXPECT_TRUE(Files() == before);
+  EXPECT_FALSE(LeftOver());
+
+  ASSERT_EQ(RunJournalBegin(), 0);
+  ASSERT_EQ(RunJournalSetAside(Path("CUST.FD")), 0);
+  ASSERT_EQ(RunJournalSetAside(Path("CUST.DIR")), 0);
+  ASSERT_EQ(DataFileOpen(1, dfopen::kExclusive), 2);
+  ASSERT_EQ(Insert(Rec("N01", "FRESH")), 0);
+  EXPECT_EQ(RunJournalEnd(0), 0);
+  DataFileCloseAll();
+  EXPECT_EQ(Bytes("CUST.FD"), Rec("N01", "FRESH"));
+  EXPECT_EQ(Check(), "");
+  EXPECT_FALSE(LeftOver());
+}
+
+// A run killed before its end: the next start plays the journal back (and
+// finishes a committed one); a journal left behind refuses a new run.
+TEST_F(JournalTest, KilledRunIsPlayedBackAtTheNextStart) {
+  Put("note.txt", "old");
+  before = Files();
+  for (bool commit : {false, true}) {
+    SCOPED_TRACE(commit ? "committed" : "cut short");
+    pid_t pid = fork();
+    if (pid == 0) {
+      bool ok = RunJournalBegin() == 0 && Work() == 0;
+      if (commit) {
+      ok = ok && RunJournalEnd(0) == 0;
+    }
+      _exit(ok ? 0 : 1);  // nothing closed, nothing ended: as if killed
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    DataFileCtrlInit(1);         // the child's open file is not ours
+    std::remove(Path("CUST.lock").c_str());  // nor its lock marker
+    if (!commit) {
+      EXPECT_TRUE(RunJournalLeft());
+      EXPECT_EQ(RunJournalBegin(), st::FILEEXIST);
+      EXPECT_EQ(RunJournalRecover(), 0);
+      EXPECT_EQ(Bytes("CUST.FD"), before.data);
+      EXPECT_EQ(Bytes("note.txt"), "old");
+      EXPECT_EQ(Check(), "");
+    } else {
+      EXPECT_FALSE(RunJournalLeft());
+      EXPECT_EQ(Bytes("note.txt"), "changed");
+      EXPECT_EQ(Check(), "");
+    }
+    EXPECT_FALSE(LeftOver());
+  }
+}
+
+// A playback cut short goes on where it stopped: a step counted as undone
+// in the header is not done again.
+TEST_F(JournalTest, PlaybackCutShortGoesOn) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    bool ok = RunJournalBegin() == 0 && RunJournalSetAside(Path("CUST.FD")) == 0 &&
+              RunJournalSetAside(Path("CUST.DIR")) == 0 && DataFileOpen(1, dfopen::kExclusive) == 2 &&
+              Insert(Rec("N01", "FRESH")) == 0;
+    _exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  DataFileCtrlInit(1);
+  // As a first playback leaves it after its first step (the last entry, the
+  // index set aside, undone and counted), with a stranger in the index's
+  // second name.
+  ASSERT_EQ(std::rename(Path("CUST.DIR.jr1").c_str(), Path("CUST.DIR").c_str()), 0);
+  Put("CUST.DIR.jr1", "a stranger");
+  std::string journal = Bytes("ZZJOURNAL.DAT");
+  journal[8] = 1;
+  Put("ZZJOURNAL.DAT", journal);
+  EXPECT_EQ(RunJournalRecover(), 0);
+  EXPECT_TRUE(Files() == before);
+  EXPECT_EQ(Bytes("CUST.DIR.jr1"), "a stranger");
+  EXPECT_FALSE(RunJournalLeft());
+}
+
+// A run killed between keeping the old index under its second name (a
+// link) and replacing it leaves two names of one file: the playback keeps
+// the index and drops the second name.
+TEST_F(JournalTest, KilledBetweenLinkAndReplace) {
+  pid_t pid = fork();
+  if (pid == 0) _exit(RunJournalBegin() == 0 && Work() == 0 && DataFileClose(1) == 0 ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  DataFileCtrlInit(1);
+  std::remove(Path("CUST.lock").c_str());
+  // The replace undone: the index is the old one again, under both names.
+  ASSERT_TRUE(Exists("CUST.DIR.jr1"));
+  ASSERT_EQ(std::remove(Path("CUST.DIR").c_str()), 0);
+  ASSERT_EQ(link(Path("CUST.DIR.jr1").c_str(), Path("CUST.DIR").c_str()), 0);
+  EXPECT_EQ(RunJournalRecover(), 0);
+  EXPECT_TRUE(Files() == before);
+  EXPECT_FALSE(LeftOver());
+  EXPECT_EQ(Check(), "");
+}
+
+// The run status start asks the recovery question for a journal left
+// behind even when the run was marked closed, and its Yes plays it back.
+TEST_F(JournalTest, JournalLeftBehindMakesTheStartAsk) {
+  pid_t pid = fork();
+  if (pid == 0) _exit(RunJournalBegin() == 0 && Work() == 0 ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  DataFileCtrlInit(1);
+  Put("ZZFSTAT.DAT", "0");
+  static int asked = 0;
+  DataUi ui = DataUiGet();
+  ui.ask = [](StrValue) {
+    ++asked;
+    return 1;
+  };
+  DataUiSet(ui);
+  RunStatusReset();
+  EXPECT_EQ(RunStatusFile(1), 0);
+  RunStatusReset();
+  EXPECT_EQ(asked, 1);
+  EXPECT_FALSE(LeftOver());
+  EXPECT_EQ(Check(), "");
+  EXPECT_EQ(DataFileOpen(1, 0), 0);
+  EXPECT_NE(Read("C06"), 0);
+  EXPECT_EQ(Read("C02"), 0);
+}
+
+}  // namespace
