@@ -315,6 +315,6 @@ Status PaymentsTask(int event) {
   const StrAreaScope scope;
   StrValue windows = ParmValueByNum(kParmWindows);
   if (Status e = StrError(windows)) return e;
-  StrValue spec = StrTrim(StrListItem(StrListItem(windows, ',', 1), ';', 1), 3);
+  StrValue spec = StrTokenNorm(StrListItem(StrListItem(windows, ',', 1), ';', 1));
   return PaymentsSchedule(spec);
 }

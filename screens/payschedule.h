@@ -47,6 +47,8 @@ Status PaymentsMaintenance(int file, StrValue key, int32_t rows, int32_t maxRows
 Status PaymentsGenerate(int grid);
 // The grid pad's exit handler: writes the rows (above); answers 8.
 Status PaymentsGridSave(uint8_t kind);
-// Task 11 of the administration program: PaymentsSchedule over the task
-// argument list item 3 ("CREATE,EDIT,%s").
+// Task 11 of the administration program: on event 25, PaymentsSchedule over
+// the first ";" item of the current definition's WINDOWS$ item 1,
+// normalised (a spec holding commas is written quoted), as the accounting
+// program opens it; other events answer 0.
 Status PaymentsTask(int event);

@@ -187,10 +187,7 @@ Status AdmTaskDocActions(int) {
   const StrAreaScope scope;
   StrValue windows = ParmValueByNum(kParmWindows);
   if (Status e = StrError(windows)) return e;
-  std::string list = StrTrim(StrListItem(windows, ',', 1), 3).Str();
-  if (list.size() >= 2 && (list.front() == '\'' || list.front() == '"') && list.back() == list.front())
-    list = list.substr(1, list.size() - 2);
-  return AdmDocActions(View(list));
+  return AdmDocActions(StrTokenNorm(StrListItem(windows, ',', 1)));
 }
 
 Status AdmInvoiceNumCheck() {

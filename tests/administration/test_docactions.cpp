@@ -210,6 +210,16 @@ TEST_F(DocActionsTest, RedundantRecordsAreDeletedOnlyWhenConfirmed) {
   EXPECT_EQ(Boxes().size(), 3u);
 }
 
+// Task 12 takes its list from WINDOWS$ item 1 of the current event.
+TEST_F(DocActionsTest, TaskTwelveReadsItsListFromTheWindowsItem) {
+  Definition({"WR_EXP$:\"RUNS#=RUNS#+1\"", "WINDOWS$:\"'Registry,Registry',x\""});
+  ASSERT_EQ(AdmApp::Eval("RUNS#=0"), 0);
+  VarSysIntSet(kSysAux, 4);
+  EXPECT_EQ(AdmTaskDocActions(kTaskExecute), 0);
+  VarSysIntSet(kSysAux, 0);
+  EXPECT_EQ(AdmApp::Cents("RUNS#"), 200);
+}
+
 // The invoice number check and update by SET$: a number in use warns with
 // 1001 and answers 163 in both.
 TEST_F(DocActionsTest, InvoiceNumberInUseStopsTheList) {

@@ -57,11 +57,11 @@ class PayScheduleTest : public AdmUiTest {
   }
   // The schedule run through the definition: its spec names the payments
   // file, tag 1, and the key expression.
-  Status Schedule(const std::string& script, int number, const std::string& series = "A24") {
+  Status Schedule(const std::string& script, int number, const std::string& after = "") {
     std::string error;
     EXPECT_TRUE(hl->load_script(script, error)) << error;
-    key = Key(number, series);
-    return PaymentsSchedule(Sv("PAYMENTS,1,0,4,0,0,0,,'" + key + "'"));
+    key = Key(number, "A24");
+    return PaymentsSchedule(Sv("PAYMENTS,1,0,4,0,0,0," + after + ",'" + key + "'"));
   }
   ui::Hwnd caller = 0;
   uint16_t inputSlot = kStreamNoSlot;
@@ -70,13 +70,21 @@ class PayScheduleTest : public AdmUiTest {
 
 // The generator splits the total into equal shares, the last taking the
 // remainder; a number of payments of 0 or past 36 is asked again (the
-// condition's box each time); Ok writes them under the document's key.
+// condition's box each time); Ok writes them under the document's key, and
+// the caller's value named by the spec's item 8 runs.
 TEST_F(PayScheduleTest, GeneratedInstalmentsAreSavedUnderTheKey) {
-  ASSERT_EQ(AdmApp::Eval("IMP#=100"), 0);
+  {
+    std::ofstream out(app.dir() + "/CALLER.PPN", std::ios::binary);
+    out << "01 AFTER$:\"DONE#=[IMP#]\"\r\n";
+  }
+  ASSERT_EQ(ParmStrPush(Sv("CALLER.PPN"), 1, 1), 0);
+  ASSERT_EQ(AdmApp::Eval("IMP#=100,DONE#=0"), 0);
   Input({"'20240115','0','0','1'", "'20240115','37','0','1'", "'20240131','3','0','1'"});
   hl->answer(ui::IDOK);
   hl->answer(ui::IDOK);
-  ASSERT_EQ(Schedule("click 3100\n", 900), 0) << ErrDetail().Str();
+  ASSERT_EQ(Schedule("click 3100\n", 900, "AFTER$"), 0) << ErrDetail().Str();
+  EXPECT_EQ(ParmStrPop(), 0);
+  EXPECT_EQ(AdmApp::Cents("DONE#"), 10000);
   EXPECT_EQ(Boxes().size(), 2u);
   EXPECT_EQ(Stored(900), (std::vector<std::string>{"N_LINE=1.00 DUEDATE=20240131 AMOUNT=33.33",
                                                    "N_LINE=2.00 DUEDATE=20240229 AMOUNT=33.33",
@@ -124,6 +132,24 @@ TEST_F(PayScheduleTest, SaveReplacesOnlyItsKeyAndAFailureKeepsTheOld) {
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Stored(910), three);
   EXPECT_EQ(Stored(911), b);
+}
+
+// Task 11 opens the schedule of WINDOWS$ item 1 on the execute event.
+TEST_F(PayScheduleTest, TaskElevenOpensTheWindowsItem) {
+  {
+    std::ofstream out(app.dir() + "/CALLER.PPN", std::ios::binary);
+    out << "01 WINDOWS$:\"'PAYMENTS,1,0,4,0,0,0,,PKEY$';1\"\r\n";
+  }
+  ASSERT_EQ(ParmStrPush(Sv("CALLER.PPN"), 1, 1), 0);
+  ASSERT_EQ(AdmApp::Eval("IMP#=10,PKEY$='" + Key(920, "A24") + "'"), 0);
+  Input({"'20240115','1','0','0'"});
+  EXPECT_EQ(PaymentsTask(28), 0);
+  EXPECT_EQ(LinsGridLevel(), -1);
+  std::string error;
+  ASSERT_TRUE(hl->load_script("click 3100\n", error)) << error;
+  EXPECT_EQ(PaymentsTask(kTaskExecute), 0) << ErrDetail().Str();
+  EXPECT_EQ(ParmStrPop(), 0);
+  EXPECT_EQ(Stored(920), (std::vector<std::string>{"N_LINE=1.00 DUEDATE=20240115 AMOUNT=10.00"}));
 }
 
 // Without a key nothing opens; a key that fails is its error.
