@@ -94,6 +94,18 @@ class EventKeeper {
   std::string saved_;
 };
 
+// Closes a file opened here when the scope is left.
+class FileCloser {
+ public:
+  explicit FileCloser(int file) : file_(file) {}
+  ~FileCloser() {
+    if (file_) DataFileClose(file_);
+  }
+
+ private:
+  int file_;
+};
+
 GridBuffer* Grid(int level) {
   LinsGridRec* rec = LinsGridGet(level);
   return rec ? &rec->buffer : nullptr;
@@ -212,7 +224,7 @@ Status PaymentsGenerate(int grid) {
   }
   GridReset(*g);
   Status s = GridRowsFill(*g, 1, StrMake("", 0), View(write), View(until));
-  if (s == 0) s = LinsGridRefresh(grid);
+  if (s == 0) s = LinsGridReload(grid);
   return s;
 }
 
@@ -237,6 +249,17 @@ Status PaymentsMaintenance(int file, StrValue key, int32_t rows, int32_t maxRows
   EventSet(kEventEdit);
   std::string title = Parm(kParmWinName), columns = Parm(kParmAcBound, kDefaultColumns);
   EventSet(0);
+  // A file the caller has not opened is opened for the schedule's time.
+  bool opened = false;
+  if (file != 0) {
+    DataStore* store = DataFileStore(file);
+    if (!store) return Fail(st::DATAOUTBOUND, "PaymentsMaintenance: file " + std::to_string(file));
+    if (!store->IsOpen()) {
+      if (Status s = DataFileOpen(file, 0)) return s;
+      opened = true;
+    }
+  }
+  const FileCloser closer(opened ? file : 0);
   ui::Hwnd caller = WinTop();
   Status level = LinsGridPadCreate(View(title), View(columns), rows > 0 ? rows : kDefaultRows,
                                    maxRows > 0 ? maxRows : kMaxInstalments, PaymentsGridSave, nullptr);
@@ -252,7 +275,7 @@ Status PaymentsMaintenance(int file, StrValue key, int32_t rows, int32_t maxRows
   Status s = file != 0 ? LoadRows(file, schedule.key, level) : 1;
   if (s == 1) s = PaymentsGenerate(level);
   if (s == 0 && file != 0) s = KeyFieldsSet(file, 1, key);
-  if (s == 0) s = LinsGridRefresh(level);
+  if (s == 0) s = LinsGridReload(level);
   if (s == 0) {
     VarSysIntSet(kSysLastKey, 4);
     VarIntSetBits(kSysScrStat, kScrStatGridNotify, true);

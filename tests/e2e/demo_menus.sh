@@ -70,5 +70,6 @@ Files>Bank details|-
 Files>Invoices|-
 Tools>Amount in words|-
 Tools>Customer card|-
+Tools>Payment schedule|-
 EOF
 exit $fail

@@ -433,8 +433,8 @@ INSTANTIATE_TEST_SUITE_P(
                                "Calculations{Choose a calculation=1503,Date of today=1504}},"
                                "Options{Screen font=1505},Print{Test page=1506,Print invoice=1507,Invoice 5=1508,"
                                "Invoice 5 to PDF=1509},Files{Customers=1510,Bank details=1511,Invoices=1512},"
-                               "Tools{Amount in words=1513,Customer card=1514},Transfers{Export customers=1515},"
-                               "Help{About=1516,Help=1517}",
-                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1516}));
+                               "Tools{Amount in words=1513,Customer card=1514,Payment schedule=1515},"
+                               "Transfers{Export customers=1516},Help{About=1517,Help=1518}",
+                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1517}));
 
 }  // namespace
