@@ -9,7 +9,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <thread>
+#include <vector>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -119,6 +125,59 @@ inline std::string ReadFile(const std::string& path) {
 inline uint64_t EnvNumber(const char* name, uint64_t fallback) {
   const char* v = std::getenv(name);
   return v && *v ? std::strtoull(v, nullptr, 10) : fallback;
+}
+
+// The live records of a fixed-length data file, sorted: what must be the
+// same before or after, whatever record numbers a rebuild gave them.
+inline std::vector<std::string> LiveRecords(const std::string& path, uint32_t len) {
+  std::string data = ReadFile(path);
+  std::vector<std::string> out;
+  for (size_t at = 0; at + len <= data.size(); at += len)
+    if (data[at] != 27) out.push_back(data.substr(at, len));
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// A file a clean end must not leave in the folder: a work copy, a lock
+// marker, the journal or a second name. Empty when there is none.
+inline std::string LeftOver(const std::string& folder) {
+  for (const auto& e : std::filesystem::directory_iterator(folder)) {
+    std::string n = e.path().filename().string(), ext = e.path().extension().string();
+    if (ext == ".TMP" || ext == ".lock" || n == "COJOURNAL.DAT" || n.find(".jr") != std::string::npos) return n;
+  }
+  return "";
+}
+
+struct RecoverFigures {
+  uint64_t kills = 0;       // recovering starts killed
+  uint64_t inPlayback = 0;  // of them, with the journal still there
+};
+
+// Starts the program headless answering Yes (start(area)) until a start
+// ends by itself; while killMore() holds, one start in three is killed a
+// moment (below maxSleepUs) after its recovery question. Answers the exit
+// code of the start that ended.
+template <class StartFn, class MoreFn>
+int Recover(StartFn start, const std::string& journal, std::mt19937_64& rng, uint64_t maxSleepUs, MoreFn killMore,
+            RecoverFigures* f) {
+  for (;;) {
+    Child r = start();
+    bool killing = killMore() && rng() % 3 == 0;
+    std::string line;
+    while (!(line = NextLine(r)).empty()) {
+      if (killing && line == "Q") {
+        std::this_thread::sleep_for(std::chrono::microseconds(rng() % maxSleepUs));
+        kill(r.pid, SIGKILL);
+        break;
+      }
+    }
+    while (!NextLine(r).empty()) {
+    }
+    int code = Reap(r);
+    if (code != 1000 + SIGKILL) return code;
+    ++f->kills;
+    f->inPlayback += std::filesystem::exists(journal);
+  }
 }
 
 }  // namespace crash

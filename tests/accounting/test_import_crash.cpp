@@ -148,24 +148,15 @@ class ImportCrash : public RuntimeTest {
 
   Contents Read(const std::string& folder) {
     Contents c;
-    for (size_t i = 0; i < names.size(); ++i) {
-      std::string data = crash::ReadFile(folder + "/" + names[i] + ".FD");
-      uint32_t len = specs[i].recLen;
-      for (size_t at = 0; at + len <= data.size(); at += len)
-        if (data[at] != 27) c.files[i].push_back(data.substr(at, len));
-      std::sort(c.files[i].begin(), c.files[i].end());
-    }
+    for (size_t i = 0; i < names.size(); ++i)
+      c.files[i] = crash::LiveRecords(folder + "/" + names[i] + ".FD", specs[i].recLen);
     return c;
   }
 
   // The files after a clean end: sound, nothing left over.
   void Sound() {
     EXPECT_EQ(crash::ReadFile(Work() + "/COFSTAT.DAT"), "0");
-    for (const auto& e : fs::directory_iterator(Work())) {
-      std::string n = e.path().filename().string(), ext = e.path().extension().string();
-      EXPECT_TRUE(ext != ".TMP" && ext != ".lock" && n != "COJOURNAL.DAT" && n.find(".jr") == std::string::npos)
-          << n;
-    }
+    EXPECT_EQ(crash::LeftOver(Work()), "");
     for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(RecFileCheck(specs[i]), "") << names[i];
   }
 
@@ -215,28 +206,13 @@ TEST_F(ImportCrash, KilledImportsAreWholeOrNotAtAll) {
     kills += code != 0;
     // Restarts that recover; some are killed while the journal is played
     // back or the files rebuilt, the next one finishes the work.
-    for (;;) {
-      Child r = Start(area.path(), "ExpEval 1", true);
-      bool killing = kills < wanted && rng() % 3 == 0;
-      while (!(line = NextLine(r)).empty()) {
-        if (killing && line == "Q") {
-          std::this_thread::sleep_for(std::chrono::microseconds(rng() % 2000));
-          kill(r.pid, SIGKILL);
-          break;
-        }
-      }
-      while (!NextLine(r).empty()) {
-      }
-      code = Reap(r);
-      if (code == 1000 + SIGKILL) {
-        ++kills;
-        ++restartKills;
-        inPlayback += fs::exists(Work() + "/COJOURNAL.DAT");
-        continue;
-      }
-      ASSERT_EQ(code, 0) << ChildErr();
-      break;
-    }
+    crash::RecoverFigures rec;
+    code = crash::Recover([&] { return Start(area.path(), "ExpEval 1", true); }, Work() + "/COJOURNAL.DAT", rng, 2000,
+                          [&] { return kills + rec.kills < wanted; }, &rec);
+    kills += rec.kills;
+    restartKills += rec.kills;
+    inPlayback += rec.inPlayback;
+    ASSERT_EQ(code, 0) << ChildErr();
     Sound();
     Contents now = Read(Work());
     bool isBefore = now == before, isAfter = now == after;

@@ -51,6 +51,7 @@ Print>Trial balance|-
 Print>Trial balance to file|trial.txt
 Print>Trial balance to PDF|trial.pdf
 Tools>Account balance|-
+Tools>Renumber entries|-
 Files>Accounts|-
 EOF
 

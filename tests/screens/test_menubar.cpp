@@ -425,9 +425,9 @@ INSTANTIATE_TEST_SUITE_P(
                                "Progress window=1503,Calculations{Choose a calculation=1504,"
                                "Date of today=1505}},Options{Screen font=1506},Print{Test page=1507,"
                                "Trial balance=1508,Trial balance to file=1509,Trial balance to PDF=1510},"
-                               "Tools{Account balance=1511},Files{Accounts=1512},"
-                               "Transfers{Export accounts=1513,Import accounts=1514},Help{About=1515,Help=1516}",
-                               "interest.txt", 1504, 1505, 1506, "COVCQT24:Orbisquale", 1515},
+                               "Tools{Account balance=1511,Renumber entries=1512},Files{Accounts=1513},"
+                               "Transfers{Export accounts=1514,Import accounts=1515},Help{About=1516,Help=1517}",
+                               "interest.txt", 1504, 1505, 1506, "COVCQT24:Orbisquale", 1516},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Sales by customer=1501,Progress window=1502,"
                                "Calculations{Choose a calculation=1503,Date of today=1504}},"

@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int kAccounts = 8, kEntries = 9, kMonths = 10;
+constexpr int kRegistry = 6, kDocuments = 7, kAccounts = 8, kEntries = 9, kMonths = 10;
 
 StrValue View(const std::string& s) { return StrMake(s.data(), static_cast<uint32_t>(s.size())); }
 
@@ -147,6 +147,30 @@ Status AcGenLines(const std::vector<AcGenLine>& lines, bool relations) {
   return 0;
 }
 
+Status AcGenRegistry(const std::vector<AcGenLine>& lines) {
+  Status s = 0;
+  for (int file : {kRegistry, kDocuments}) {
+    DataFileCtrlInit(file);
+    if (s == 0 && (s = DataFileOpen(file, 0)) < 128) s = 0;
+  }
+  for (size_t i = 0; i < lines.size() && s == 0; ++i) {
+    const AcGenLine& l = lines[i];
+    s = Insert(kRegistry, {{"DATE", Date8(l.date)},
+                           {"ENTRY", std::to_string(l.entry)},
+                           {"N_LINE", std::to_string(l.line)},
+                           {"CODE", l.debit},
+                           {"TEXT", l.text},
+                           {"AMOUNT", Amount(l.cents)}});
+    if (s != 0 || l.line != 1) continue;
+    char number[16], document[32];
+    std::snprintf(number, sizeof number, "%06d", l.entry);
+    std::snprintf(document, sizeof document, "DOC-%08d-%06d", l.date, l.entry);
+    s = Insert(kDocuments,
+               {{"DATE", Date8(l.date)}, {"ENTRY", number}, {"N_LINE", "1"}, {"DOCUMENT", document}, {"TEXT", l.text}});
+  }
+  return s;
+}
+
 Status AcGenClose() { return DataFileCloseAll(); }
 
 // --- The demo application's data ------------------------------------------------------
@@ -212,12 +236,17 @@ std::vector<AcGenLine> AcDemoLines() {
     return base * (75 + static_cast<int64_t>((seed >> 16) % 51)) / 100;
   };
   for (int year : {2024, 2025}) {
-    int entry = 0;
+    int entry = 0, begun = 0;
     DateYmd date = 0;
     int line = 0;
+    // December 2025 is numbered as renumbering finds it: a number skipped
+    // before each entry, and on its last day two entries numbered from one
+    // below the count of the year's entries (the number the day's first
+    // entry gets when the year is renumbered from 1) and reaching it.
     auto begin = [&](int month, int day) {
       date = year * 10000 + month * 100 + day;
-      ++entry;
+      ++begun;
+      entry = year == 2025 && month == 12 ? (day == 31 ? begun - 1 : entry + 2) : entry + 1;
       line = 0;
     };
     auto add = [&](const char* debit, const char* credit, int64_t cents, const std::string& text, int id = 0) {
@@ -278,6 +307,7 @@ std::vector<AcGenLine> AcDemoLines() {
     }
     begin(12, 31);
     add("6810000000", "2810000000", 96000, "Amortizacion anual del mobiliario");
+    if (year == 2025) begin(12, 31);
     add("5720000002", "7690000000", vary(4000), "Intereses de la cuenta");
   }
   return out;

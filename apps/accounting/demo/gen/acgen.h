@@ -47,6 +47,11 @@ Status AcGenAccounts(const std::vector<AcGenAccount>& accounts);
 // followed by the balances by month (accounts and their 3-character groups,
 // by month and ACC_ID) and the accounts' stored totals.
 Status AcGenLines(const std::vector<AcGenLine>& lines, bool relations);
+// The registry of operations (a record per entry line: date, entry, line,
+// the debited account as CODE, the concept, the amount) and the entry
+// documents (a record per entry, its number as six digits), both opened
+// here (created empty when missing).
+Status AcGenRegistry(const std::vector<AcGenLine>& lines);
 // Closes every data file (indexes saved).
 Status AcGenClose();
 

@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
   if (s == 0) s = AcGenOpen(argv[1], argv[2]);
   if (s == 0) s = AcGenAccounts(AcDemoAccounts());
   if (s == 0) s = AcGenLines(AcDemoLines(), true);
+  if (s == 0) s = AcGenRegistry(AcDemoLines());
   Status c = AcGenClose();
   if (s == 0) s = c;
   if (s != 0) {

@@ -1,0 +1,222 @@
+// The crash campaign of renumbering: the accounting program renumbers a
+// generated year of entry lines (gaps, days numbered below the counter,
+// every line with its registry record, every entry with its document). The
+// test kills it (SIGKILL) at random moments of the run, restarts it
+// answering Yes to the recovery question, sometimes killing that start too,
+// and after every round checks from disk: the live records of the three
+// files are exactly those before the run or exactly those after it, the
+// checker finds nothing, no journal, second name or lock marker is left.
+//
+// KX_CRASH_RENUMBER_KILLS sets the number of kills (3 by default) and
+// KX_CRASH_RENUMBER_ROWS the entry lines (2,000), KX_CRASH_SEED the seed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "apps/accounting/demo/gen/acgen.h"
+#include "apps/accounting/layer.h"
+#include "apps/accounting/renumber.h"
+#include "crash_harness.h"
+#include "data/datafile.h"
+#include "data/dataui.h"
+#include "data/dictionary.h"
+#include "data/reccheck.h"
+#include "screens/menucmd.h"
+#include "script/variables.h"
+#include "support/runtime_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using crash::Child;
+using crash::NextLine;
+using crash::Reap;
+
+constexpr int kRegistry = 6, kDocuments = 7, kAccounts = 8, kEntries = 9, kMonths = 10;
+
+// ---- The program under test (runs in a child process) -----------------------
+
+int (*g_ask)(StrValue) = nullptr;
+
+int AskTelling(StrValue text) {
+  crash::Tell("Q");
+  return g_ask(text);
+}
+
+int Phase(int phase) {
+  if ((phase & 15) == 1) {
+    DataUi ui = DataUiGet();
+    g_ask = ui.ask;
+    ui.ask = AskTelling;
+    ui.progressStep = crash::TellStep;
+    DataUiSet(ui);
+  }
+  return AcAppCallback(phase);
+}
+
+Status Renumber() {
+  AcRenumberSet set{1, {{kRegistry, "ENTRY", ""}, {kDocuments, "ENTRY", "000000"}, {kEntries, "ENTRY", ""}}};
+  crash::Tell("B");
+  Status s = AcRenumber(StrFromC("2024"), StrFromC("20241231"), StrFromC("1"), set);
+  crash::Tell("E" + std::to_string(s));
+  return s;
+}
+
+Status Dispatch(int code, StrValue rest) {
+  MenuCommand cmd{static_cast<uint32_t>(code), rest, {}};
+  if (cmd.Stat() == 0 && cmd.Verb() == kVerbPerform && rest.Str() == "renumber") return Renumber();
+  return AcMenuAction(code, rest);
+}
+
+Child Start(const std::string& area, const std::string& run, bool answerYes) {
+  return crash::Start(area, run, 0, answerYes, Phase, Dispatch);
+}
+
+// ---- The test's side ------------------------------------------------------------
+
+struct Contents {
+  std::vector<std::string> files[3];
+  bool operator==(const Contents&) const = default;
+};
+
+class RenumberCrash : public RuntimeTest {
+ protected:
+  void SetUp() override {
+    RuntimeTest::SetUp();
+    std::string demo = std::string(KX_SOURCE_DIR) + "/apps/accounting/demo";
+    fs::copy(demo, Pristine(), fs::copy_options::recursive);
+    std::ofstream(area.File("answer.txt")) << "answer Yes match \"uncorrectly closed\"\n";
+    ASSERT_EQ(VarSysInit(), 0);
+    std::vector<AcGenLine> lines = Year(static_cast<int>(crash::EnvNumber("KX_CRASH_RENUMBER_ROWS", 2000)));
+    ASSERT_EQ(AcGenOpen(Pristine(), Pristine()), 0);
+    ASSERT_EQ(AcGenAccounts(AcDemoAccounts()), 0);
+    ASSERT_EQ(AcGenLines(lines, false), 0);
+    ASSERT_EQ(AcGenRegistry(lines), 0);
+    for (int n : {kRegistry, kDocuments, kEntries}) {
+      names.push_back(DicFileName(n).Str());
+      specs.push_back(crash::CheckSpec(n, Work()));
+    }
+    ASSERT_EQ(AcGenClose(), 0);
+    RuntimeReset();
+  }
+
+  // A year of entries of one to three lines, a few a day, numbered with gaps
+  // and now and then from below the running count.
+  static std::vector<AcGenLine> Year(int rows) {
+    std::vector<AcGenLine> out;
+    std::mt19937 rng(7);
+    int perDay = std::max(1, rows / 2 / 360), number = 1;
+    for (int day = 0; static_cast<int>(out.size()) < rows; ++day) {
+      DateYmd date = 20240000 + (1 + day / 28 % 12) * 100 + 1 + day % 28;
+      number = rng() % 5 == 0 ? std::max(1, number - 2) : number + static_cast<int>(rng() % 3);
+      for (int e = 0; e < perDay; ++e, number += 1 + static_cast<int>(rng() % 2)) {
+        int count = 1 + static_cast<int>(rng() % 3);
+        for (int l = 1; l <= count; ++l)
+          out.push_back({date, number, l, "5720000001", "7000000000", 100 + static_cast<int64_t>(rng() % 10000), 0,
+                         "line " + std::to_string(out.size())});
+      }
+    }
+    return out;
+  }
+
+  std::string Pristine() const { return area.File("pristine"); }
+  std::string Work() const { return area.File("work"); }
+  std::string ChildErr() { return crash::ReadFile(area.File("child.err")); }
+
+  void Fresh(const std::string& to) {
+    fs::remove_all(to);
+    fs::copy(Pristine(), to, fs::copy_options::recursive);
+  }
+
+  Contents Read(const std::string& folder) {
+    Contents c;
+    for (size_t i = 0; i < names.size(); ++i)
+      c.files[i] = crash::LiveRecords(folder + "/" + names[i] + ".FD", specs[i].recLen);
+    return c;
+  }
+
+  // The files after a clean end: sound, nothing left over.
+  void Sound() {
+    EXPECT_EQ(crash::LeftOver(Work()), "");
+    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(RecFileCheck(specs[i]), "") << names[i];
+  }
+
+  TempDir area;
+  std::vector<std::string> names;
+  std::vector<RecCheckSpec> specs;
+};
+
+TEST_F(RenumberCrash, KilledRenumberingsAreWholeOrNotAtAll) {
+  uint64_t seed = crash::EnvNumber("KX_CRASH_SEED", static_cast<uint64_t>(std::random_device{}()));
+  uint64_t wanted = crash::EnvNumber("KX_CRASH_RENUMBER_KILLS", 3);
+  std::mt19937_64 rng(seed);
+  auto started = std::chrono::steady_clock::now();
+
+  // What the renumbering gives when nothing stops it, and how long it takes.
+  Contents before = Read(Pristine());
+  Fresh(Work());
+  Child ref = Start(area.path(), "Perform renumber", false);
+  std::string line, end;
+  auto begun = std::chrono::steady_clock::now();
+  while (!(line = NextLine(ref)).empty()) {
+    if (line == "B") begun = std::chrono::steady_clock::now();
+    if (line[0] == 'E') end = line;
+  }
+  auto runTime = std::chrono::steady_clock::now() - begun;
+  ASSERT_EQ(Reap(ref), 0) << ChildErr();
+  ASSERT_EQ(end, "E0") << ChildErr();
+  Contents after = Read(Work());
+  ASSERT_NE(after, before);
+  Sound();
+  uint64_t micros = std::max<uint64_t>(
+      1, static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(runTime).count()));
+
+  uint64_t kills = 0, rounds = 0, sawBefore = 0, sawAfter = 0, restartKills = 0, inPlayback = 0;
+  while (kills < wanted && !HasFailure()) {
+    ++rounds;
+    Fresh(Work());
+    Child c = Start(area.path(), "Perform renumber", false);
+    bool ended = false;
+    while (!(line = NextLine(c)).empty() && line != "B") {
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(rng() % (micros + micros / 2)));
+    kill(c.pid, SIGKILL);
+    while (!(line = NextLine(c)).empty()) ended = ended || line[0] == 'E';
+    int code = Reap(c);
+    ASSERT_TRUE(code == 1000 + SIGKILL || code == 0) << code << "\n" << ChildErr();
+    kills += code != 0;
+    crash::RecoverFigures rec;
+    code = crash::Recover([&] { return Start(area.path(), "ExpEval 1", true); }, Work() + "/COJOURNAL.DAT", rng, 2000,
+                          [&] { return kills + rec.kills < wanted; }, &rec);
+    kills += rec.kills;
+    restartKills += rec.kills;
+    inPlayback += rec.inPlayback;
+    ASSERT_EQ(code, 0) << ChildErr();
+    Sound();
+    Contents now = Read(Work());
+    bool isBefore = now == before, isAfter = now == after;
+    EXPECT_TRUE(isBefore || isAfter) << "round " << rounds << ": the files are neither as before nor as after";
+    EXPECT_TRUE(!ended || isAfter) << "round " << rounds << ": a renumbering that ended was lost";
+    sawBefore += isBefore;
+    sawAfter += isAfter;
+  }
+  double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  std::printf(
+      "renumber crash campaign: seed %llu, %zu lines: %llu rounds, "
+      "%llu kills (%llu of a recovering start, %llu of "
+      "them with the journal still there); %llu rounds found the files "
+      "as before, %llu as after; a whole run %.3f s; "
+      "%.1f s in all\n",
+      static_cast<unsigned long long>(seed), after.files[2].size(), static_cast<unsigned long long>(rounds),
+      static_cast<unsigned long long>(kills), static_cast<unsigned long long>(restartKills),
+      static_cast<unsigned long long>(inPlayback), static_cast<unsigned long long>(sawBefore),
+      static_cast<unsigned long long>(sawAfter), micros / 1e6, secs);
+}
+
+}  // namespace
