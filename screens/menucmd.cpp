@@ -97,7 +97,7 @@ Status MenuCmdDispatch(int code, StrValue rest) {
     case kVerbAcceptRun:
       return AcceptCommand(rest, kAcceptRunWindowMode);
     case kVerbMantAux:
-      return MantAuxCommand(rest);
+      return MantAux(rest);
     case kVerbPrcExec:
       return PrcExec(rest, nullptr);
     case kVerbReport:

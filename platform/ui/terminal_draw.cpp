@@ -189,10 +189,47 @@ Point screen_cells(Point cell) {
   return Point{p.screenWidth / std::max(1, cell.x), p.screenHeight / std::max(1, cell.y)};
 }
 
+// The top-level window a window lies in.
+Hwnd top_level_of(Hwnd h) {
+  Window* w = find(h);
+  while (w && w->parent) w = find(w->parent);
+  return w ? w->handle : 0;
+}
+
+// Cells of a rectangle in screen pixels that lies in a top-level window. The
+// screens place a window's controls in pixels from its client corner (a
+// label one pixel after a cell's edge, a field a quarter cell before the
+// next), but a centred window's corner is rarely on a cell's edge: rounded
+// from the screen's origin, the two would round apart by a cell whenever the
+// corner falls between. So a control is rounded from its top-level window's
+// client corner, and that corner alone from the screen's origin.
+CellRect cells_in_top(Hwnd top, Rect r, Point cell) {
+  Point o = client_to_screen(top, Point{0, 0});
+  CellRect c = to_cells(Rect{r.left - o.x, r.top - o.y, r.right - o.x, r.bottom - o.y}, cell);
+  int col = to_cell(o.x, cell.x), row = to_cell(o.y, cell.y);
+  return CellRect{c.col0 + col, c.row0 + row, c.col1 + col, c.row1 + row};
+}
+
+// The cells a window takes: a top-level window's own, a control's from its
+// top-level window's client corner.
+CellRect window_cells(Hwnd h, Point cell) {
+  Hwnd top = top_level_of(h);
+  if (top == h) return to_cells(get_window_rect(h), cell);
+  return cells_in_top(top, get_window_rect(h), cell);
+}
+
 CellRect client_cells(Hwnd h, Point cell) {
   Rect c = get_client_rect(h);
   Point o = client_to_screen(h, Point{0, 0});
-  return to_cells(Rect{o.x, o.y, o.x + c.Width(), o.y + c.Height()}, cell);
+  return cells_in_top(top_level_of(h), Rect{o.x, o.y, o.x + c.Width(), o.y + c.Height()}, cell);
+}
+
+// The screen pixel at the middle of a cell inside a top-level window (the
+// inverse of cells_in_top).
+Point cell_point_in_top(Hwnd top, int col, int row, Point cell) {
+  Point o = client_to_screen(top, Point{0, 0});
+  int c0 = to_cell(o.x, cell.x), r0 = to_cell(o.y, cell.y);
+  return Point{o.x + (col - c0) * cell.x + cell.x / 2, o.y + (row - r0) * cell.y + cell.y / 2};
 }
 
 bool has_caption(const Window& w) { return (w.style & WS_CAPTION) == WS_CAPTION; }
@@ -276,15 +313,19 @@ void draw_edit(Canvas& c, const Window& w, const CellRect& r, const CellRect& cl
   c.fill(r, base, clip);
   int a = std::min(e.selStart, e.selEnd), b = std::max(e.selStart, e.selEnd);
   int width = std::max(1, r.width());
-  int off = e.selEnd >= width ? e.selEnd - width + 1 : 0;  // the caret stays in view
+  // The caret stays in view. A field that its text fills keeps the caret on
+  // its last cell (nothing more can be typed there), so the text stays whole.
+  int len = static_cast<int>(shown.size());
+  int caret = e.selEnd == len && len == width ? len - 1 : e.selEnd;
+  int off = caret >= width ? caret - width + 1 : 0;
   int start = (w.style & ES_RIGHT) && text_width(shown) < width ? width - text_width(shown) : 0;
   for (int i = 0; i < static_cast<int>(shown.size()); ++i) {
     int x = i - off;
     uint16_t attr = focus && i >= a && i < b ? static_cast<uint16_t>(kUnderline | dim) : base;
     if (x >= 0 && x < width) c.put(r.col0 + start + x, r.row0, glyph(static_cast<unsigned char>(shown[static_cast<size_t>(i)])), attr, clip);
   }
-  if (focus && clip.contains(r.col0 + start + e.selEnd - off, r.row0)) {
-    c.cursorCol = r.col0 + start + e.selEnd - off;
+  if (focus && clip.contains(r.col0 + start + caret - off, r.row0)) {
+    c.cursorCol = r.col0 + start + caret - off;
     c.cursorRow = r.row0;
   }
 }
@@ -413,7 +454,7 @@ void draw_listview(Canvas& c, const Window& w, const CellRect& r, const CellRect
 void draw_window(Canvas& c, Hwnd h, const CellRect& clip, Point cell, uint16_t dim) {
   Window* w = find(h);
   if (!w || !w->visible) return;
-  CellRect r = to_cells(get_window_rect(h), cell);
+  CellRect r = window_cells(h, cell);
   CellRect in = intersect(r, clip);
   if (in.empty()) return;
   if (!w->enabled) dim = kDim;
@@ -530,7 +571,7 @@ Point cell_centre(int col, int row, Point cell) { return Point{col * cell.x + ce
 // The point in the core's layout of the item shown under the cell, for the
 // controls whose items the terminal lays out differently.
 Point item_point(const Window& w, int col, int row, Point cell, Point fallback) {
-  CellRect r = to_cells(get_window_rect(w.handle), cell);
+  CellRect r = window_cells(w.handle, cell);
   if (const auto* l = std::get_if<detail::ListState>(&w.state)) {
     ListLayout lay = list_layout(w, *l, r);
     if (!lay.items.contains(col, row)) return fallback;
@@ -569,14 +610,14 @@ Hit hit_test(int col, int row, Point cell) {
       deeper = false;
       std::vector<Hwnd> kids = children(h);
       for (auto k = kids.rbegin(); k != kids.rend(); ++k) {
-        if (is_visible(*k) && to_cells(get_window_rect(*k), cell).contains(col, row)) {
+        if (is_visible(*k) && window_cells(*k, cell).contains(col, row)) {
           h = *k;
           deeper = true;
           break;
         }
       }
     }
-    Point p = screen_to_client(h, cell_centre(col, row, cell));
+    Point p = screen_to_client(h, h == *it ? cell_centre(col, row, cell) : cell_point_in_top(*it, col, row, cell));
     return Hit{h, item_point(*find(h), col, row, cell, p)};
   }
   return Hit{};

@@ -98,7 +98,7 @@ TEST_F(ReportLaunchTest, TheSpecDecidesThePath) {
       {"X,3", st::FILENOTFOUND, "X.PPN", false},
       {"JOBS,99", st::FILENOTFOUND, "JOBS.PPN (tag 99)", false},
       {"A,3,B", st::SINTAXERROR, "A,3,B", false},
-      {"A,B,C,D,E", st::FEATUREREMOVED, "AcceptWinCommand", false},  // the accept-form command
+      {"A,B,C,D,E", st::FILENOTFOUND, "A.PAN", false},  // the accept window of screen A (no layout)
       {"JOBS,3", st::FILEOPENING, "NOSUCH", false},                  // OPEN$ fails: nothing pushed
       {"JOBS,4", st::FILENOTFOUND, "MISSING.PPN", true},
       {"JOBS,9", st::FILENOTFOUND, "nothere.prc", false},  // the report's procedure

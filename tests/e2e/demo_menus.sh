@@ -51,6 +51,8 @@ Print>Trial balance|-
 Print>Trial balance to file|trial.txt
 Print>Trial balance to PDF|trial.pdf
 Tools>Account balance|-
+Tools>Balance period|-
+Tools>Balances of the period|-
 Tools>Renumber entries|-
 Files>Accounts|-
 EOF
@@ -71,6 +73,10 @@ Files>Bank details|-
 Files>Invoices|-
 Tools>Amount in words|-
 Tools>Customer card|-
+<<<<<<< HEAD
 Tools>Payment schedule|-
+=======
+Tools>Invoicing run|-
+>>>>>>> main
 EOF
 exit $fail

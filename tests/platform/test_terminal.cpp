@@ -135,6 +135,39 @@ TEST_F(TerminalDraw, ControlsAreDrawnAsText) {
   EXPECT_EQ(canvas.line(23), " Customer");
 }
 
+// A form's prompt and its field as the screens place them: the label from
+// the pixel after a cell's edge, the edit a quarter cell left of the next
+// cell, 10 cells wide and holding 10 characters with the caret after them.
+// Wherever the window stands (its corner is rarely on a cell's edge once it
+// is centred), the prompt keeps its last character and the field shows its
+// whole text.
+TEST_F(TerminalDraw, AFormFieldStartsAfterItsPromptWhereverTheWindowStands) {
+  for (int dx = 0; dx < kCell.x; ++dx) {
+    SCOPED_TRACE(dx);
+    CreateSpec s;
+    s.cls = "Rec";
+    s.title = "Form";
+    s.style = WS_CAPTION | WS_VISIBLE;
+    s.exStyle = WS_EX_DLGMODALFRAME;
+    s.x = 2 * kCell.x + dx, s.y = kCell.y, s.width = 30 * kCell.x, s.height = 5 * kCell.y;
+    Hwnd w = create_window(s);
+    ctl(w, "STATIC", 1, "Account:", 0, 1, 1, 8, 1, 1);
+    Hwnd account = ctl(w, "EDIT", 2000, "4300000001", 0, 9, 1, 10, 1, 1 - kCell.x / 4);
+    edit_set_sel(account, 10, 10);
+    ctl(w, "STATIC", 2, "Code:", 0, 4, 2, 5, 1, 1);
+    Hwnd code = ctl(w, "EDIT", 2001, "AB12", 0, 9, 2, 4, 1, 1 - kCell.x / 4);
+    set_focus(code);
+    edit_set_sel(code, 4, 4);
+    int col = dx >= kCell.x / 2 ? 3 : 2;  // the window's own corner rounds to a cell
+    std::string frame = std::string(static_cast<size_t>(col - 1), ' ') + "│ ";
+    EXPECT_EQ(rows(3, 4), frame + "Account:4300000001" + std::string(11, ' ') + "│\n" + frame + "   Code:AB12" +
+                              std::string(17, ' ') + "│\n");
+    EXPECT_EQ(canvas.cursorCol, col + 12);  // on the field's last cell: its text stays whole
+    EXPECT_EQ(canvas.cursorRow, 4);
+    destroy_window(w);
+  }
+}
+
 TEST_F(TerminalDraw, ListsAreFramedAndFollowTheirSelection) {
   Hwnd w = window("Towns", 1, 0, 28, 8);
   Hwnd list = ctl(w, "LISTBOX", 1, "", LBS_NOTIFY, 1, 1, 12, 4);

@@ -334,8 +334,10 @@ TEST_F(SpecRunTest, DefinitionFormsReachTheirTask) {
   }
   EXPECT_EQ(Str("c$"), "A1");
   EXPECT_EQ(Str("n$"), "Smith");
-  // A command of a window spec opens an accept window: not built yet.
-  EXPECT_EQ(AcceptCommand(S("FORMS,2,1,1,20,5,0"), kAcceptRunWindowMode), st::FEATUREREMOVED);
+  // A command of a window spec opens an accept window over the screen it
+  // names, which needs its layout.
+  EXPECT_EQ(AcceptCommand(S("FORMS,2,1,1,20,5,0"), kAcceptRunWindowMode), st::FILENOTFOUND);
+  EXPECT_EQ(DynStrCount(ObjParamsList), params);
 }
 
 TEST_F(SpecRunTest, BoundsRunsAFormOverItsList) {

@@ -425,16 +425,19 @@ INSTANTIATE_TEST_SUITE_P(
                                "Progress window=1503,Calculations{Choose a calculation=1504,"
                                "Date of today=1505}},Options{Screen font=1506},Print{Test page=1507,"
                                "Trial balance=1508,Trial balance to file=1509,Trial balance to PDF=1510},"
-                               "Tools{Account balance=1511,Renumber entries=1512},Files{Accounts=1513},"
-                               "Transfers{Export accounts=1514,Import accounts=1515},Help{About=1516,Help=1517}",
-                               "interest.txt", 1504, 1505, 1506, "COVCQT24:Orbisquale", 1516},
+                               "Tools{Account balance=1511,Balance period=1512,Balances of the period=1513,"
+                               "Renumber entries=1514},"
+                               "Files{Accounts=1515},Transfers{Export accounts=1516,Import accounts=1517},"
+                               "Help{About=1518,Help=1519}",
+                               "interest.txt", 1504, 1505, 1506, "COVCQT24:Orbisquale", 1518},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Sales by customer=1501,Progress window=1502,"
                                "Calculations{Choose a calculation=1503,Date of today=1504}},"
                                "Options{Screen font=1505},Print{Test page=1506,Print invoice=1507,Invoice 5=1508,"
                                "Invoice 5 to PDF=1509},Files{Customers=1510,Bank details=1511,Invoices=1512},"
-                               "Tools{Amount in words=1513,Customer card=1514,Payment schedule=1515},"
-                               "Transfers{Export customers=1516},Help{About=1517,Help=1518}",
-                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1517}));
+                               "Tools{Amount in words=1513,Customer card=1514,Invoicing run=1515,"
+                               "Payment schedule=1516},"
+                               "Transfers{Export customers=1517},Help{About=1518,Help=1519}",
+                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1518}));
 
 }  // namespace

@@ -1,0 +1,5 @@
+01 00101<?>The period of the balances
+01 00302From
+01 10316000008D
+01 00502To
+01 10516000008D
