@@ -30,24 +30,15 @@ TEST_F(LayerTest, PhaseOneRegistersTheTaskHooks) {
   ASSERT_EQ(AdmAppCallback(2 * 16 + 1), 0);
   EXPECT_EQ(TaskHookGet(10), TaskFn(AdmTaskInvoicing));
   EXPECT_EQ(TaskHookGet(7), TaskFn(JobStepsHook));
-<<<<<<< HEAD
+  EXPECT_EQ(TaskHookGet(4), TaskFn(AcceptParmExit));
+  EXPECT_EQ(TaskHookGet(5), TaskFn(AcceptDocExit));
+  EXPECT_EQ(TaskHookGet(6), TaskFn(AcceptStepsExit));
   EXPECT_EQ(TaskHookGet(11), TaskFn(PaymentsTask));
   EXPECT_EQ(TaskHookGet(12), TaskFn(AdmTaskDocActions));
   struct Seam {
     int id;
     const char* name;
-  } seams[] = {{4, "AcceptParmExit"},      {5, "AcceptDocExit"},      {6, "AcceptStepsExit"},
-               {8, "MovsKeySelectAction"},
-               {23, "TaskLowLevel"}};
-=======
-  EXPECT_EQ(TaskHookGet(4), TaskFn(AcceptParmExit));
-  EXPECT_EQ(TaskHookGet(5), TaskFn(AcceptDocExit));
-  EXPECT_EQ(TaskHookGet(6), TaskFn(AcceptStepsExit));
-  struct Seam {
-    int id;
-    const char* name;
-  } seams[] = {{8, "MovsKeySelectAction"}, {12, "AdmTaskDocActions"}, {23, "TaskLowLevel"}};
->>>>>>> main
+  } seams[] = {{8, "MovsKeySelectAction"}, {23, "TaskLowLevel"}};
   for (const Seam& s : seams) {
     ErrClear();
     EXPECT_EQ(TaskHookRun(s.id, kTaskExecute), st::FEATUREREMOVED) << s.id;

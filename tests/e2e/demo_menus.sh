@@ -73,10 +73,7 @@ Files>Bank details|-
 Files>Invoices|-
 Tools>Amount in words|-
 Tools>Customer card|-
-<<<<<<< HEAD
-Tools>Payment schedule|-
-=======
 Tools>Invoicing run|-
->>>>>>> main
+Tools>Payment schedule|-
 EOF
 exit $fail
