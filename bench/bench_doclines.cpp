@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "bench_main.h"
+#include "screens_bench.h"
 #include "sqlite_bench.h"
 #include "data/datafile.h"
 #include "data/dictionary.h"
@@ -57,18 +58,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr int kDocSizes[] = {100, 1000, 10000};
 constexpr int kPageRows = 20;
 constexpr int kPagedRecords = 10000;
 
-double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
-
-std::string Pad(std::string s, size_t n) { return s.append(n > s.size() ? n - s.size() : 0, ' ').substr(0, n); }
-std::string Num(long v, size_t n) {
-  std::string s = std::to_string(v);
-  return std::string(n > s.size() ? n - s.size() : 0, ' ') + s;
-}
 std::string DocNo(char c, int n) {
   char b[16];
   std::snprintf(b, sizeof b, "%c%07d", c, n);
@@ -90,7 +83,6 @@ struct Phase {
 std::map<int, std::map<std::string, Phase>> g_results;
 std::string g_liteSettings;
 
-void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 // --- The store, through the document engine ----------------------------------
 
@@ -98,20 +90,7 @@ class Store {
  public:
   explicit Store(const std::string& dir) : dir_(dir) {}
   bool Start() {
-    MemShutdown(true);
-    MemConfigure(512, -1);
-    if (VarSysInit() != 0) return false;
-    TaskHooksReset();
-    ui::HeadlessOptions o;
-    o.stall = ui::StallPolicy::Cancel;
-    ui::init(std::make_unique<ui::Headless>(std::move(o)));
-    WinListReset();
-    FontTableReset();
-    TextWinGeomReset();
-    GridViewReset();
-    LinsGridReset();
-    DynStrSet(SettingsList, SetIdentityItem, StrFromC("BD:Bench"));
-    DynStrSet(SettingsList, SetDefaultDirItem, StrFromView(dir_));
+    if (!BenchScreensStart(dir_, "BD:Bench")) return false;
     WriteText(dir_ + "/BDDICC.DAT",
               "01 Lines**01LINES\n01 DOCNO 008 ADOCNO\n01 NLINE 005 NN_LINE\n01 ITEM  020 AITEM\n"
               "01 QTY   007 NQTY\n01 AMNT  012 NAMOUNT\n31 <00010080009005\n31 <001402000010080009005\n");
@@ -129,19 +108,8 @@ class Store {
     if (DicLoad(StrFromView(dir_), StrFromC("BD"), StrFromView(dir_)) != 0) return false;
     return DataFileOpen(1, 0) < 128;
   }
-  void Stop() {
-    WinRecordClose(-1);
-    LinsGridClose(0);
-    DataFileCloseAll();
-    ui::shutdown();
-    WinListReset();
-  }
-  void Add(const std::string& image) {
-    const StrAreaScope scope;
-    DataFileMove(1, 0x01);
-    RecBufSet(1, kRecCurrent, StrFromView(image));
-    DataFileInsert(1);
-  }
+  void Stop() { BenchScreensStop(); }
+  void Add(const std::string& image) { BenchRecordAdd(1, image); }
   void Sync() { DataFileReopen(1, 0); }
 
   // The screen on a window of its own (closing a record destroys its window).

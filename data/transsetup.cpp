@@ -3,9 +3,6 @@
 #include "data/datafile.h"
 #include "data/dataui.h"
 #include "runtime/messages.h"
-#include "runtime/seam.h"
-
-Status FileTransCommand(StrValue) { return SeamMissing("FileTransCommand"); }
 
 StrValue TransTableList() { return DataFileNames(); }
 

@@ -83,6 +83,9 @@ constexpr char kBlock3[] =
     "0099 Update Expresion\t"
     "0100 'Update Expresion:':'A256'\t"
     "0101 Counted %s rows in %s\t"
+    "0111 Export Relative,4,Export Secuential,20,Export Delimited,52,Export List,16404,Import Relative,5,"
+    "Import Secuential,21,Import Delimited,53,Counter,128,Self Update,1,Relational Update,3,"
+    "Relational Unupdate,11,Deletion,8,Saved configuration,0\t"
     "0115 Last session uncorrectly closed. Recovering data\t"
     "0117 'January,February,March,April,May,June,July,August,September,October,November,"
     "December','[M] [D],[Y]'";

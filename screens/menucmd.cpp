@@ -1,7 +1,6 @@
 #include "screens/menucmd.h"
 
 #include "data/rebuild.h"
-#include "data/transsetup.h"
 #include "runtime/errors.h"
 #include "runtime/messages.h"
 #include "runtime/seam.h"
@@ -12,6 +11,7 @@
 #include "screens/fontfile.h"
 #include "screens/help.h"
 #include "screens/prcexec.h"
+#include "screens/transmenu.h"
 #include "script/evaluator.h"
 #include "script/macros.h"
 

@@ -65,6 +65,12 @@ int MsgAsk(StrValue text) {
   return button == ui::IDYES ? 1 : 0;
 }
 
+int MsgAskCancel(StrValue text) {
+  const StrAreaScope scope;
+  int button = BoxButton(text, StrMake("", 0), kBoxYesNoCancel);
+  return button == ui::IDYES ? 1 : button == ui::IDNO ? 0 : kBoxCancelled;
+}
+
 int InfoBox(StrValue caption, StrValue text) { return MsgBox(text, caption, kBoxInfo); }
 
 Status ErrShow(Status code) {

@@ -38,6 +38,9 @@ int MsgBox(StrValue text, StrValue caption, int kind);
 // A yes/no question (kind 5, default caption): 1 when Yes was pressed, else
 // 0. Decided from the button, never by comparing letters.
 int MsgAsk(StrValue text);
+// The same with Cancel (kind 6): 1 Yes, 0 No, kBoxCancelled for Cancel or a
+// closed box.
+int MsgAskCancel(StrValue text);
 // MsgBox of kind 0.
 int InfoBox(StrValue caption, StrValue text);
 // Shows the full error text of the code (runtime/errors.h ErrText) in a

@@ -427,9 +427,10 @@ INSTANTIATE_TEST_SUITE_P(
                                "Trial balance=1508,Trial balance to file=1509,Trial balance to PDF=1510},"
                                "Tools{Account balance=1511,Balance period=1512,Balances of the period=1513,"
                                "Renumber entries=1514},"
-                               "Files{Accounts=1515},Transfers{Export accounts=1516,Import accounts=1517},"
-                               "Help{About=1518,Help=1519}",
-                               "interest.txt", 1504, 1505, 1506, "COVCQT24:Orbisquale", 1518},
+                               "Files{Accounts=1515},Transfers{Export accounts=1516,Import accounts=1517,Transactions{"
+                               "Export Relative=1518,Export Secuential=1519,Export Delimited=1520,Export List=1521,Import Relative=1522,Import Secuential=1523,Import Delimited=1524,Counter=1525,Self Update=1526,Relational Update=1527,Deletion=1528},"
+                               "Saved transactions=1529},Help{About=1530,Help=1531}",
+                               "interest.txt", 1504, 1505, 1506, "COVCQT24:Orbisquale", 1530},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Sales by customer=1501,Progress window=1502,"
                                "Calculations{Choose a calculation=1503,Date of today=1504}},"
@@ -437,7 +438,9 @@ INSTANTIATE_TEST_SUITE_P(
                                "Invoice 5 to PDF=1509},Files{Customers=1510,Bank details=1511,Invoices=1512},"
                                "Tools{Amount in words=1513,Customer card=1514,Invoicing run=1515,"
                                "Payment schedule=1516},"
-                               "Transfers{Export customers=1517},Help{About=1518,Help=1519}",
-                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1518}));
+                               "Transfers{Export customers=1517,Transactions{"
+                               "Export Relative=1518,Export Secuential=1519,Export Delimited=1520,Export List=1521,Import Relative=1522,Import Secuential=1523,Import Delimited=1524,Counter=1525,Self Update=1526,Relational Update=1527,Deletion=1528},"
+                               "Saved transactions=1529},Help{About=1530,Help=1531}",
+                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1530}));
 
 }  // namespace
