@@ -14,6 +14,7 @@
 #include "devices/scanner.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
+#include "screens/accept.h"
 #include "screens/choice.h"
 #include "screens/fieldctl.h"
 #include "screens/forms.h"
@@ -37,6 +38,7 @@ void LayerHooksRegister() {
   MenuCmdReportSet(ReportCommand);
   ReportCallsSet(ReportCalls{ReportLaunch, ReportLaunchRun, ReportStartAsked, DevSelect});
   MantPrintHookSet(ReportScreenPrint);
+  AcceptDocHookSet(ReportAcceptLaunch);
   ScannerHooksRegister();
   DataStatementsRegister();
   DataBuiltinsRegister();

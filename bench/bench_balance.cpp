@@ -35,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "ac_bench.h"
 #include "bench_main.h"
 #include "apps/accounting/balance.h"
 #include "apps/accounting/demo/gen/acgen.h"
@@ -45,124 +46,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-double Since(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
-
-constexpr int kAccounts = 500;
-
-struct Tree {
-  std::vector<std::string> leaves, groups, classes;
-};
-
-Tree MakeTree() {
-  Tree t;
-  for (int c = 1; c <= 7; ++c) {
-    t.classes.push_back(std::to_string(c));
-    for (int g = 0; g < 8; ++g) {
-      std::string group = std::to_string(c) + std::to_string(g) + "0";
-      t.groups.push_back(group);
-      for (int a = 1; a <= 9; ++a)
-        if (static_cast<int>(t.leaves.size()) < kAccounts) t.leaves.push_back(group + "000000" + std::to_string(a));
-    }
-  }
-  return t;
-}
-
-std::string LedgerName(const std::string& code) {
-  if (code.size() == 1) return "A" + code;
-  if (code.size() == 3) return "A" + code.substr(0, 1) + ":A" + code;
-  return "A" + code.substr(0, 1) + ":A" + code.substr(0, 3) + ":A" + code;
-}
-
-std::vector<AcGenLine> MakeLines(int n, const Tree& t) {
-  std::mt19937 rng(20240315);
-  std::vector<DateYmd> days;
-  for (int m = 1; m <= 12; ++m)
-    for (int d = 1; d <= DateDaysInMonth(m, 2024); ++d) days.push_back(20240000 + m * 100 + d);
-  std::vector<AcGenLine> lines(n);
-  for (AcGenLine& l : lines) {
-    l.date = days[rng() % days.size()];
-    l.debit = t.leaves[rng() % t.leaves.size()];
-    do l.credit = t.leaves[rng() % t.leaves.size()];
-    while (l.credit == l.debit);
-    l.cents = 100 + static_cast<int64_t>(rng() % 500000);
-    l.text = "Bench";
-  }
-  std::stable_sort(lines.begin(), lines.end(), [](const AcGenLine& a, const AcGenLine& b) { return a.date < b.date; });
-  // Entries are numbered day by day (the entry field holds 6 digits).
-  for (int i = 0; i < n; ++i) {
-    lines[i].entry = i > 0 && lines[i - 1].date == lines[i].date ? lines[i - 1].entry + 1 : 1;
-    lines[i].line = 1;
-  }
-  return lines;
-}
-
-void WriteJournal(const std::string& path, const std::vector<AcGenLine>& lines) {
-  FILE* f = std::fopen(path.c_str(), "w");
-  std::string buf;
-  buf.reserve(1 << 20);
-  char amount[32];
-  for (const AcGenLine& l : lines) {
-    std::snprintf(amount, sizeof amount, "%lld.%02lld", static_cast<long long>(l.cents / 100),
-                  static_cast<long long>(l.cents % 100));
-    char date[16];
-    std::snprintf(date, sizeof date, "%04d/%02d/%02d", l.date / 10000, l.date / 100 % 100, l.date % 100);
-    buf += date;
-    buf += " E" + std::to_string(l.entry) + "\n    " + LedgerName(l.debit) + "    " + amount + "\n    " +
-           LedgerName(l.credit) + "    -" + amount + "\n\n";
-    if (buf.size() > (1 << 20) - 256) {
-      std::fwrite(buf.data(), 1, buf.size(), f);
-      buf.clear();
-    }
-  }
-  std::fwrite(buf.data(), 1, buf.size(), f);
-  std::fclose(f);
-}
-
-// Runs a command; its standard output, and the seconds it took.
-double RunCommand(const std::string& cmd, std::string* out) {
-  auto t0 = Clock::now();
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return -1;
-  char buf[65536];
-  size_t got = 0;
-  while ((got = std::fread(buf, 1, sizeof buf, p)) > 0)
-    if (out) out->append(buf, got);
-  int rc = pclose(p);
-  double s = Since(t0);
-  return rc == 0 ? s : -1;
-}
-
-std::string LedgerCommand(const std::string& journal, const std::string& period, const std::string& extra) {
-  std::string cmd = "LEDGER_INIT=/dev/null ledger -f '" + journal + "' bal";
-  if (!period.empty()) cmd += " -p '" + period + "'";
-  return cmd + extra;
-}
-
-// ledger's totals by full account name, parents collapsed into an only
-// child taking that child's total.
-std::map<std::string, int64_t> LedgerTotals(const std::string& report) {
-  std::map<std::string, int64_t> out;
-  size_t at = 0;
-  while (at < report.size()) {
-    size_t nl = report.find('\n', at);
-    std::string line = report.substr(at, nl == std::string::npos ? std::string::npos : nl - at);
-    at = nl == std::string::npos ? report.size() : nl + 1;
-    size_t tab = line.find('\t');
-    if (tab == std::string::npos) continue;
-    std::string name = line.substr(0, tab), amount = line.substr(tab + 1);
-    bool neg = !amount.empty() && amount[0] == '-';
-    std::string digits = neg ? amount.substr(1) : amount;
-    size_t dot = digits.find('.');
-    std::string whole = digits.substr(0, dot), frac = dot == std::string::npos ? "" : digits.substr(dot + 1);
-    frac = (frac + "00").substr(0, 2);
-    int64_t cents = (whole.empty() ? 0 : std::stoll(whole)) * 100 + std::stoll(frac);
-    for (size_t colon = name.find(':'); colon != std::string::npos; colon = name.find(':', colon + 1))
-      out.emplace(name.substr(0, colon), neg ? -cents : cents);
-    out[name] = neg ? -cents : cents;
-  }
-  return out;
-}
+using namespace acbench;
 
 struct Period {
   const char* id;
@@ -208,19 +92,10 @@ void BM_BalanceVsLedger(benchmark::State& state) {
   std::string dir = (std::filesystem::temp_directory_path() / ("kxbench_balance_" + std::to_string(n))).string();
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
-  for (const char* f : {"CODICC.DAT", "COREL.DAT", "CORELUP.DAT"})
-    std::filesystem::copy_file(std::string(KX_SOURCE_DIR) + "/apps/accounting/demo/" + f, dir + "/" + f);
   for (auto _ : state) {
     auto t0 = Clock::now();
     std::vector<AcGenLine> lines = MakeLines(n, tree);
-    std::vector<AcGenAccount> accounts;
-    for (const std::string& code : tree.leaves) accounts.push_back({code, "Account " + code});
-    MemShutdown(true);
-    Status s = AcGenRuntime();
-    if (s == 0) s = AcGenOpen(dir, dir);
-    if (s == 0) s = AcGenAccounts(accounts);
-    if (s == 0) s = AcGenLines(lines, false);
-    if (s == 0) s = AcGenClose();
+    Status s = WriteData(dir, tree, lines);
     if (s != 0) {
       state.SkipWithError(ErrText(s).Str().c_str());
       return;

@@ -290,6 +290,15 @@ Status ReportScreenPrint(StrValue doc) {
   return ReportLaunchSpec(doc, kLaunchFromScreen | kLaunchNoLimits);
 }
 
+Status ReportAcceptLaunch(StrValue doc) {
+  if (Status e = StrError(doc)) return e;
+  if (Trimmed(doc).empty()) {
+    const StrAreaScope scope;
+    return ReportFail(st::FILENOTFOUND, Msg("0010").Str());
+  }
+  return ReportLaunchRun(kLaunchFromScreen);
+}
+
 Status ReportStartAsked(StrValue device, StrValue spec, StrValue limits, StrValue files, StrValue range, int flags) {
   return ReportStart(device, spec, limits, files, range, flags, nullptr, AcceptForm, DevSelect);
 }

@@ -124,6 +124,12 @@ Status ReportLaunchSpec(StrValue spec, int flags);
 // spec with the screen's own parameters and no limits form; an empty DOC$
 // is 164 "Not defined" and asks nothing.
 Status ReportScreenPrint(StrValue doc);
+// The document exit of an accept window (screens/accept.h AcceptDocHookSet),
+// given the form's DOCNAME$: the job of the form's own print-job parameters
+// (ReportLaunchRun from the screen: DOCNAME$, DEVICE$, OPEN$, COND$...), its
+// fields 1 and 2 the range when it has no LIMITS$. An empty DOCNAME$ is 164
+// "Not defined" and asks nothing.
+Status ReportAcceptLaunch(StrValue doc);
 // Starts a report: the procedure of the spec's second ";" item compiled, the
 // files pushed, then rounds of limits form, range seek, device choice and
 // report while the print job has a limits form, none of them failed and

@@ -34,21 +34,6 @@ constexpr char kNumericTypes[] = "NL123456789";
 constexpr int32_t kNavFixedWidth = 60;
 constexpr int32_t kBarButtonWidth = 60;
 
-ui::Hwnd Child(ui::Hwnd parent, std::string_view cls, std::string_view text, uint32_t style, uint32_t exStyle,
-               int32_t x, int32_t y, int32_t width, int32_t height, uint16_t id) {
-  ui::CreateSpec spec;
-  spec.cls = cls;
-  spec.title = text;
-  spec.style = style;
-  spec.exStyle = exStyle;
-  spec.x = x;
-  spec.y = y;
-  spec.width = std::max(width, 0);
-  spec.height = std::max(height, 0);
-  spec.parent = parent;
-  spec.id = id;
-  return parent ? ui::create_window(spec) : 0;
-}
 
 // The y of the text window's last row (rows and adjustment counted).
 int32_t BottomRowY() { return WinRowYBottom(0); }
@@ -128,13 +113,29 @@ TileLayoutRec OptionGrid(ui::Hwnd parent, uint32_t n, uint16_t longest, uint8_t 
 
 }  // namespace
 
+ui::Hwnd ChildCreate(ui::Hwnd parent, std::string_view cls, std::string_view text, uint32_t style, uint32_t exStyle,
+                     int32_t x, int32_t y, int32_t width, int32_t height, uint16_t id) {
+  ui::CreateSpec spec;
+  spec.cls = cls;
+  spec.title = text;
+  spec.style = style;
+  spec.exStyle = exStyle;
+  spec.x = x;
+  spec.y = y;
+  spec.width = std::max(width, 0);
+  spec.height = std::max(height, 0);
+  spec.parent = parent;
+  spec.id = id;
+  return parent ? ui::create_window(spec) : 0;
+}
+
 ui::Hwnd EditCreate(ui::Hwnd parent, int32_t x, int32_t y, int32_t width, int32_t height, uint16_t id,
                     uint16_t flags) {
   bool check = (flags & kEditCheckBox) != 0;
   uint32_t style = kChildStyle | (check ? ui::BS_CHECKBOX : 0);
   if (flags & kEditMultiLine) style |= kEditMultiStyle;
   if (flags & kEditNumeric) style |= ui::ES_NUMBER | ui::ES_RIGHT;
-  ui::Hwnd h = Child(parent, check ? "BUTTON" : "EDIT", "", style, ui::WS_EX_CLIENTEDGE, x, y, width, height, id);
+  ui::Hwnd h = ChildCreate(parent, check ? "BUTTON" : "EDIT", "", style, ui::WS_EX_CLIENTEDGE, x, y, width, height, id);
   if (!h) return 0;
   if (!(flags & kEditSystemFont)) FontApply(h, kFontTable);
   if (flags & kEditDisabled) ui::enable_window(h, false);
@@ -144,7 +145,7 @@ ui::Hwnd EditCreate(ui::Hwnd parent, int32_t x, int32_t y, int32_t width, int32_
 ui::Hwnd ButtonCreate(ui::Hwnd parent, int32_t x, int32_t y, int32_t width, int32_t height, StrValue caption,
                       uint16_t id) {
   if (caption.IsError()) return 0;
-  return Child(parent, "BUTTON", caption.View(), kChildStyle | ui::BS_PUSHBUTTON, 0, x, y, width, height, id);
+  return ChildCreate(parent, "BUTTON", caption.View(), kChildStyle | ui::BS_PUSHBUTTON, 0, x, y, width, height, id);
 }
 
 ui::Hwnd ListBoxCreate(ui::Hwnd parent, int32_t x, int32_t y, int32_t width, int32_t height, uint16_t number,
@@ -152,7 +153,7 @@ ui::Hwnd ListBoxCreate(ui::Hwnd parent, int32_t x, int32_t y, int32_t width, int
   if (items.IsError()) return 0;
   uint32_t id = kIdListBoxFirst + static_cast<uint32_t>(number);
   if (id > 0xFFFF) return 0;
-  ui::Hwnd h = Child(parent, "LISTBOX", "", kListStyle, 0, x, y, width, height, static_cast<uint16_t>(id));
+  ui::Hwnd h = ChildCreate(parent, "LISTBOX", "", kListStyle, 0, x, y, width, height, static_cast<uint16_t>(id));
   if (!h) return 0;
   FontApply(h, kFontTable);
   StrListIter it(items, ',');
@@ -166,7 +167,7 @@ ui::Hwnd OptionButtonCreate(ui::Hwnd parent, int32_t x, int32_t y, int32_t width
   if (text.IsError()) return 0;
   if (flags & kOptionPicture) {
     if (ui::Hbitmap picture = ui::load_bitmap_file(host::ResolvePath(text.View()))) {
-      ui::Hwnd h = Child(parent, "BUTTON", text.View(), kChildStyle | ui::BS_BITMAP, 0, x, y, width, height, id);
+      ui::Hwnd h = ChildCreate(parent, "BUTTON", text.View(), kChildStyle | ui::BS_BITMAP, 0, x, y, width, height, id);
       if (h) ui::set_image(h, picture);
       else ui::delete_bitmap(picture);
       return h;
@@ -174,7 +175,7 @@ ui::Hwnd OptionButtonCreate(ui::Hwnd parent, int32_t x, int32_t y, int32_t width
   }
   StrValue caption = StrUnquote(text);
   if (value != kOptionNoValue && ScreenKeepsValue(parent, id, value))
-    return Child(parent, "BUTTON", caption.View(), kChildStyle | ui::BS_OWNERDRAW, 0, x, y, width, height, id);
+    return ChildCreate(parent, "BUTTON", caption.View(), kChildStyle | ui::BS_OWNERDRAW, 0, x, y, width, height, id);
   return ButtonCreate(parent, x, y, width, height, caption, id);
 }
 
@@ -214,7 +215,7 @@ Status OptionButtonsCreate(ui::Hwnd parent, StrValue items, uint16_t firstId, ui
 
 ui::Hwnd StaticTextCreate(ui::Hwnd parent, int32_t y, int32_t x, int32_t width, int32_t height, StrValue text) {
   if (text.IsError()) return 0;
-  return Child(parent, "STATIC", text.View(), kStaticStyle, 0, x, y, width, height, 0);
+  return ChildCreate(parent, "STATIC", text.View(), kStaticStyle, 0, x, y, width, height, 0);
 }
 
 ui::Hwnd OkButtonAdd(ui::Hwnd window) {

@@ -29,6 +29,7 @@
 // push button with the text.
 #pragma once
 #include <cstdint>
+#include <string_view>
 
 #include "platform/ui/ui_types.h"
 #include "runtime/status.h"
@@ -69,6 +70,12 @@ constexpr uint8_t kOptionDefault = 3;
 constexpr uint16_t kSysCompatPictures = 32;  // `_SYSCOMPAT`: option texts name picture files
 constexpr uint16_t kCtlTextDefaultMax = 384;  // CtlTextGet's maximum for 0xFFFF
 
+// A child window of the class with its text, its whole style and extended
+// style, place and size in pixels (a negative size as 0) and id; 0 without
+// a parent or when the window system refuses. The creations below and the
+// other windows' own controls use it.
+ui::Hwnd ChildCreate(ui::Hwnd parent, std::string_view cls, std::string_view text, uint32_t style, uint32_t exStyle,
+                     int32_t x, int32_t y, int32_t width, int32_t height, uint16_t id);
 // An EDIT with the client edge (or a check box with kEditCheckBox).
 ui::Hwnd EditCreate(ui::Hwnd parent, int32_t x, int32_t y, int32_t width, int32_t height, uint16_t id,
                     uint16_t flags);

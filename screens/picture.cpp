@@ -5,6 +5,7 @@
 
 #include "platform/host/files.h"
 #include "platform/ui/ui.h"
+#include "screens/controls.h"
 
 namespace {
 
@@ -28,16 +29,8 @@ Status BackPictureShow(ui::Hwnd window, ui::Hbitmap bitmap) {
 }  // namespace
 
 ui::Hwnd PictureStaticCreate(ui::Hwnd parent, int x, int y, int width, int height) {
-  ui::CreateSpec spec;
-  spec.cls = "STATIC";
-  spec.style = ui::WS_CHILD | ui::WS_VISIBLE | ui::SS_BITMAP | ui::SS_CENTERIMAGE | ui::SS_SUNKEN;
-  spec.x = x;
-  spec.y = y;
-  spec.width = width;
-  spec.height = height;
-  spec.parent = parent;
-  spec.id = kPictureId;
-  return ui::create_window(spec);
+  constexpr uint32_t kStyle = ui::WS_CHILD | ui::WS_VISIBLE | ui::SS_BITMAP | ui::SS_CENTERIMAGE | ui::SS_SUNKEN;
+  return ChildCreate(parent, "STATIC", "", kStyle, 0, x, y, width, height, kPictureId);
 }
 
 Status PictureSet(ui::Hwnd parent, ui::Hwnd picture, ui::Hbitmap bitmap, int x, int y, int width, int height) {

@@ -7,6 +7,7 @@
 #include "runtime/datetime.h"
 #include "runtime/errors.h"
 #include "runtime/messages.h"
+#include "screens/controls.h"
 #include "screens/geometry.h"
 #include "screens/winlist.h"
 
@@ -17,6 +18,7 @@ constexpr uint64_t kDivisorMax = uint64_t{1} << 62;    // doubling stops here, n
 constexpr int kControlX = 20, kControlY = 10, kControlHeight = 17;
 constexpr int kButtonWidth = 70, kButtonHeight = 20, kButtonY = 35;
 constexpr int kBorderWidth = 40, kBaseHeight = 90;
+constexpr uint32_t kChildStyle = ui::WS_CHILD | ui::WS_VISIBLE;
 
 struct ProgressRec {
   int width = 0;
@@ -71,28 +73,13 @@ ui::LResult CancelButtonProc(ui::Hwnd h, ui::Msg m, ui::WParam wp, ui::LParam lp
   return ui::call_window_proc(g_buttonProc, h, m, wp, lp);
 }
 
-ui::Hwnd Child(ui::Hwnd parent, const char* cls, std::string_view title, uint32_t style, uint32_t exStyle, int id,
-               int x, int y, int width, int height) {
-  ui::CreateSpec c;
-  c.cls = cls;
-  c.title = title;
-  c.style = ui::WS_CHILD | ui::WS_VISIBLE | style;
-  c.exStyle = exStyle;
-  c.parent = parent;
-  c.id = id;
-  c.x = x;
-  c.y = y;
-  c.width = width;
-  c.height = height;
-  return ui::create_window(c);
-}
-
 // The bar or the line of text, in the place the record's mode gives it.
 ui::Hwnd ControlCreate() {
   if (g.textMode)
-    return Child(g.window, "STATIC", g.text, 0, ui::WS_EX_TOPMOST, 0, kControlX, kControlY, g.width, kControlHeight);
-  return Child(g.window, "msctls_progress32", "", ui::PBS_SMOOTH, 0, 0, kControlX, kControlY, g.width,
-               kControlHeight);
+    return ChildCreate(g.window, "STATIC", g.text, kChildStyle, ui::WS_EX_TOPMOST, kControlX, kControlY, g.width,
+                       kControlHeight, 0);
+  return ChildCreate(g.window, "msctls_progress32", "", kChildStyle | ui::PBS_SMOOTH, 0, kControlX, kControlY,
+                     g.width, kControlHeight, 0);
 }
 
 // Destroys the window and takes it off the list; the window it was modal
@@ -157,8 +144,8 @@ Status ProgressCreate(int width, uint32_t total, bool textMode) {
   fresh.total = total;
   g = fresh;
   g.control = ControlCreate();
-  ui::Hwnd button = Child(window, "BUTTON", Msg("0020").View(), ui::WS_TABSTOP | ui::BS_PUSHBUTTON, 0,
-                          kProgressCancelId, w - 50, kButtonY, kButtonWidth, kButtonHeight);
+  ui::Hwnd button = ChildCreate(window, "BUTTON", Msg("0020").View(), kChildStyle | ui::WS_TABSTOP | ui::BS_PUSHBUTTON,
+                                0, w - 50, kButtonY, kButtonWidth, kButtonHeight, kProgressCancelId);
   if (!g.control || !button) {
     WindowDrop();
     return ErrSet(1, MOD_SCREENS, st::COMMONCTLERROR, st::COMMONCTLERROR);

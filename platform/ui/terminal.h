@@ -4,7 +4,8 @@
 // character cell of the screens' font (ui::cell_size) as one character.
 // Pixel coordinates become cells by rounding to the nearest cell, so a field
 // placed a quarter cell left of its label still starts in the label's
-// column.
+// column; a top-level window's size is rounded apart from its corner, so
+// its cells hold what its client area does wherever it stands.
 //
 // Screen layout: top-level windows in the core's z-order, each framed with
 // its title in the top border (the caption row); a window's menu bar is the
@@ -17,8 +18,11 @@
 // multi-line EDIT as a framed text area from the first line and column its
 // scroll positions hold (the caret kept inside; arrows, PgUp and PgDn move
 // it, ui.h),
-// buttons as "[ Caption ]", check boxes as "[x] Caption", static texts,
-// progress bars as "[###   ]", list boxes and combo boxes as framed lists,
+// buttons as "[ Caption ]" (widened into free cells beside them where
+// their pixel width is too few cells for that), check boxes as
+// "[x] Caption", static texts, progress bars as "[###   ]", list boxes with
+// one row per item their pixel height holds (framed where there are cells
+// for the frame) and combo boxes as framed lists,
 // list views as tables (header, rows, the selection highlighted), pictures
 // and bitmap buttons as a framed placeholder holding the file's name,
 // owner-drawn buttons as their text; disabled windows dimmed. Texts are

@@ -189,11 +189,14 @@ Point screen_cells(Point cell) {
   return Point{p.screenWidth / std::max(1, cell.x), p.screenHeight / std::max(1, cell.y)};
 }
 
-// The top-level window a window lies in.
-Hwnd top_level_of(Hwnd h) {
-  Window* w = find(h);
-  while (w && w->parent) w = find(w->parent);
-  return w ? w->handle : 0;
+// The cells of a top-level window: its corner rounded to a cell, its size
+// rounded on its own, so a window of a size takes the same cells wherever it
+// stands and its client cells (cells_in_top) end where it does.
+CellRect top_cells(Hwnd top, Point cell) {
+  Rect r = get_window_rect(top);
+  CellRect size = to_cells(Rect{0, 0, r.Width(), r.Height()}, cell);
+  int col = to_cell(r.left, cell.x), row = to_cell(r.top, cell.y);
+  return CellRect{col, row, col + size.col1, row + size.row1};
 }
 
 // Cells of a rectangle in screen pixels that lies in a top-level window. The
@@ -210,18 +213,118 @@ CellRect cells_in_top(Hwnd top, Rect r, Point cell) {
   return CellRect{c.col0 + col, c.row0 + row, c.col1 + col, c.row1 + row};
 }
 
-// The cells a window takes: a top-level window's own, a control's from its
-// top-level window's client corner.
-CellRect window_cells(Hwnd h, Point cell) {
-  Hwnd top = top_level_of(h);
-  if (top == h) return to_cells(get_window_rect(h), cell);
-  return cells_in_top(top, get_window_rect(h), cell);
-}
-
 CellRect client_cells(Hwnd h, Point cell) {
   Rect c = get_client_rect(h);
   Point o = client_to_screen(h, Point{0, 0});
-  return cells_in_top(top_level_of(h), Rect{o.x, o.y, o.x + c.Width(), o.y + c.Height()}, cell);
+  return cells_in_top(get_top_level(h), Rect{o.x, o.y, o.x + c.Width(), o.y + c.Height()}, cell);
+}
+
+// ---- Controls laid out in cells ----------------------------------------------
+// A control sized in pixels for a proportional font can be too small in
+// cells for what the terminal draws: a 70-pixel button is 6 cells, too few
+// for "[ Cancel ]", and a list box whose frame takes two of its rows shows
+// fewer items than its height holds. Such controls take free cells of their
+// parent's client area around them: a button widens towards its caption's
+// width, a list box keeps one row per item its height holds and puts its
+// frame just outside when those cells are free (else it goes without). Free
+// means inside the parent's client area and under no visible sibling (those
+// laid out before it as they were grown), so nothing is drawn over another
+// control.
+
+// The face of a push button: "[ Caption ]"; a caption already in brackets
+// ("[ 1 ]") as it is.
+std::string button_face(std::string_view cap) {
+  if (cap.size() >= 2 && cap.front() == '[' && cap.back() == ']') return std::string(cap);
+  return "[ " + std::string(cap) + " ]";
+}
+
+bool plain_button(const Window& w) {
+  uint32_t type = w.style & BS_TYPEMASK;
+  return w.kind == Kind::Button && !(w.style & BS_BITMAP) && !w.image && type != BS_CHECKBOX &&
+         type != BS_AUTOCHECKBOX && type != BS_OWNERDRAW;
+}
+
+// The item rows a list box's pixel height holds (the core's page).
+int list_rows(const Window& w) {
+  int ih = listbox_item_height(w.handle);
+  return std::max(1, ih > 0 ? get_client_rect(w.handle).Height() / ih : 1);
+}
+
+bool free_of(const CellRect& r, const CellRect& area, const std::vector<CellRect>& others) {
+  if (intersect(r, area).width() != r.width() || intersect(r, area).height() != r.height()) return false;
+  for (const CellRect& o : others)
+    if (!intersect(r, o).empty()) return false;
+  return true;
+}
+
+// A button as wide as its face where the cells beside it on its rows are
+// free, centred on where it was, never narrower than it was.
+CellRect grow_button(const Window& w, const CellRect& base, const CellRect& area, const std::vector<CellRect>& others) {
+  int want = text_width(button_face(caption_text(w.text)));
+  if (base.width() >= want) return base;
+  int lo = area.col0, hi = area.col1;
+  for (const CellRect& o : others) {
+    if (o.empty() || o.row1 <= base.row0 || o.row0 >= base.row1) continue;
+    if (o.col1 <= base.col0) lo = std::max(lo, o.col1);
+    else if (o.col0 >= base.col1) hi = std::min(hi, o.col0);
+  }
+  lo = std::min(lo, base.col0);
+  hi = std::max(hi, base.col1);
+  int width = std::min(want, hi - lo);
+  if (width <= base.width()) return base;
+  int col0 = std::clamp(base.col0 - (width - base.width()) / 2, lo, hi - width);
+  return CellRect{col0, base.row0, col0 + width, base.row1};
+}
+
+// A list box with one row per item its height holds: framed inside its
+// cells when they have room for that, else framed just outside them when
+// those cells are free, else without a frame (as many of those rows as are
+// free below it).
+CellRect grow_list(const Window& w, const CellRect& base, const CellRect& area, const std::vector<CellRect>& others) {
+  int rows = list_rows(w);
+  if (base.height() >= rows + 2 && base.width() >= 3) return base;
+  CellRect outer{base.col0 - 1, base.row0 - 1, base.col1 + 1, base.row0 + rows + 1};
+  if (free_of(outer, area, others)) return outer;
+  CellRect bare{base.col0, base.row0, base.col1, base.row0 + std::min(rows, base.height())};
+  while (bare.height() < rows) {
+    CellRect next{bare.col0, bare.row1, bare.col1, bare.row1 + 1};
+    if (!free_of(next, area, others)) break;
+    bare.row1 = next.row1;
+  }
+  return bare;
+}
+
+bool grows(const Window& w) { return plain_button(w) || w.kind == Kind::ListBox; }
+
+// The cells a window takes: a top-level window's own, a control's from its
+// top-level window's client corner, grown as said above.
+CellRect window_cells(Hwnd h, Point cell) {
+  Hwnd top = get_top_level(h);
+  CellRect base = top == h ? top_cells(h, cell) : cells_in_top(top, get_window_rect(h), cell);
+  Window* w = find(h);
+  Window* parent = w && top != h ? find(w->parent) : nullptr;
+  if (!parent || !grows(*w)) return base;
+  // The siblings in child order, each grown in turn with the others as they
+  // stand then.
+  std::vector<Hwnd> kids;
+  std::vector<CellRect> cells;
+  for (Hwnd k : parent->children) {
+    Window* kw = find(k);
+    if (!kw || (!kw->visible && k != h)) continue;
+    kids.push_back(k);
+    cells.push_back(k == h ? base : cells_in_top(top, get_window_rect(k), cell));
+  }
+  CellRect area = client_cells(parent->handle, cell);
+  for (size_t i = 0; i < kids.size(); ++i) {
+    Window* kw = find(kids[i]);
+    if (!grows(*kw)) continue;
+    std::vector<CellRect> others;
+    for (size_t j = 0; j < kids.size(); ++j)
+      if (j != i) others.push_back(cells[j]);
+    cells[i] = plain_button(*kw) ? grow_button(*kw, cells[i], area, others) : grow_list(*kw, cells[i], area, others);
+    if (kids[i] == h) return cells[i];
+  }
+  return base;
 }
 
 // The screen pixel at the middle of a cell inside a top-level window (the
@@ -348,7 +451,11 @@ void draw_button(Canvas& c, const Window& w, const CellRect& r, const CellRect& 
     c.text(aligned(r.col0, r.width(), n, 1), row, cap, hi, clip, n);
     return;
   }
-  std::string shown = "[ " + cap + " ]";
+  // Where even the grown cells are too few: the brackets closer, then the
+  // caption alone, then as much of it as there is room for.
+  std::string shown = button_face(cap);
+  if (text_width(shown) > r.width() && shown != cap) shown = "[" + cap + "]";
+  if (text_width(shown) > r.width()) shown = cap;
   int n = std::min(text_width(shown), r.width());
   c.text(aligned(r.col0, r.width(), n, 1), row, shown, hi, clip, n);
 }
@@ -386,7 +493,9 @@ ListLayout list_layout(const Window& w, const detail::ListState& l, const CellRe
   ListLayout out;
   bool combo = w.kind == Kind::ComboBox;
   out.area = combo ? CellRect{r.col0, r.row0 + 1, r.col1, std::max(r.row0 + 1, r.row1)} : r;
-  bool framed = out.area.height() >= 3 && out.area.width() >= 3;
+  // A list box's cells hold its frame only when they were laid out for it
+  // (window_cells); a combo's list whenever it has room.
+  bool framed = out.area.height() >= (combo ? 3 : list_rows(w) + 2) && out.area.width() >= 3;
   out.items = framed ? CellRect{out.area.col0 + 1, out.area.row0 + 1, out.area.col1 - 1, out.area.row1 - 1} : out.area;
   int rows = std::max(1, out.items.height());
   int cur = std::max(0, l.caret);
@@ -507,7 +616,7 @@ std::vector<BarItem> bar_items(Hwnd top, Point cell) {
   std::vector<BarItem> out;
   Window* w = find(top);
   if (!w || !w->menu) return out;
-  int col = to_cells(w->rect, cell).col0 + 1;
+  int col = top_cells(top, cell).col0 + 1;
   for (const MenuItem& it : menu_items(w->menu)) {
     int n = text_width(caption_text(it.caption)) + 2;
     out.push_back(BarItem{col, col + n});
@@ -520,7 +629,7 @@ void draw_top(Canvas& c, Hwnd top, Point cell) {
   Window* w = find(top);
   if (!w || !w->visible || w->parent) return;
   CellRect all = c.bounds();
-  CellRect r = to_cells(w->rect, cell);
+  CellRect r = top_cells(top, cell);
   uint16_t dim = w->enabled ? kNormal : kDim;
   bool caption = has_caption(*w);
   CellRect outer = r;
@@ -598,7 +707,7 @@ Hit hit_test(int col, int row, Point cell) {
   std::vector<Hwnd> z = top_levels();
   for (auto it = z.rbegin(); it != z.rend(); ++it) {
     Window* w = find(*it);
-    if (!w || !w->visible || !to_cells(w->rect, cell).contains(col, row)) continue;
+    if (!w || !w->visible || !top_cells(*it, cell).contains(col, row)) continue;
     if (row == menu_row(*it, cell)) {
       std::vector<BarItem> items = bar_items(*it, cell);
       for (size_t i = 0; i < items.size(); ++i)
@@ -873,6 +982,19 @@ std::vector<std::string> wrap(std::string_view text, int width) {
   return out;
 }
 
+// A modal overlay's frame of width x height cells, centred above the status
+// line: its title in the top border, its lines from the row under it (two
+// cells in from each side). Answers where it lies.
+CellRect overlay_frame(Canvas& c, int width, int height, const std::string& title, const std::vector<std::string>& lines) {
+  int col = std::max(0, (c.cols() - width) / 2), row = std::max(0, (c.rows() - 1 - height) / 2);
+  CellRect r{col, row, col + width, row + height}, all = c.bounds();
+  c.fill(r, kNormal, all);
+  c.frame(r, kBold, all);
+  c.text(col + 2, row, " " + title + " ", kBold | kReverse, all, width - 4);
+  for (size_t i = 0; i < lines.size(); ++i) c.text(col + 2, row + 1 + static_cast<int>(i), lines[i], kNormal, all, width - 4);
+  return r;
+}
+
 }  // namespace
 
 BoxOverlay::BoxOverlay(std::string_view text, std::string_view caption, uint32_t type)
@@ -916,12 +1038,8 @@ void BoxOverlay::draw(Canvas& c) {
   for (const std::string& l : lines) inner = std::max(inner, text_width(l));
   inner = std::min(inner, maxInner);
   int width = inner + 4, height = static_cast<int>(lines.size()) + 4;
-  int col = std::max(0, (c.cols() - width) / 2), row = std::max(0, (c.rows() - 1 - height) / 2);
-  CellRect r{col, row, col + width, row + height}, all = c.bounds();
-  c.fill(r, kNormal, all);
-  c.frame(r, kBold, all);
-  c.text(col + 2, row, " " + caption_ + " ", kBold | kReverse, all, width - 4);
-  for (size_t i = 0; i < lines.size(); ++i) c.text(col + 2, row + 1 + static_cast<int>(i), lines[i], kNormal, all, inner);
+  CellRect r = overlay_frame(c, width, height, caption_, lines), all = c.bounds();
+  int col = r.col0, row = r.row0;
   int x = col + 2 + std::max(0, (inner - buttonsWidth) / 2), y = row + height - 2;
   buttonRects_.clear();
   for (size_t i = 0; i < buttons_.size(); ++i) {
@@ -1030,12 +1148,8 @@ void PromptOverlay::draw(Canvas& c) {
   int inner = width - 4;
   std::vector<std::string> lines = filters_.empty() ? std::vector<std::string>{} : wrap(filters_, inner);
   int height = static_cast<int>(lines.size()) + (lines.empty() ? 0 : 1) + 3;
-  int col = std::max(0, (c.cols() - width) / 2), row = std::max(0, (c.rows() - 1 - height) / 2);
-  CellRect r{col, row, col + width, row + height}, all = c.bounds();
-  c.fill(r, kNormal, all);
-  c.frame(r, kBold, all);
-  c.text(col + 2, row, " " + title_ + " ", kBold | kReverse, all, width - 4);
-  for (size_t i = 0; i < lines.size(); ++i) c.text(col + 2, row + 1 + static_cast<int>(i), lines[i], kNormal, all, inner);
+  CellRect r = overlay_frame(c, width, height, title_, lines), all = c.bounds();
+  int col = r.col0, row = r.row0;
   int y = row + height - 2, x = col + 2 + c.text(col + 2, y, label_, kNormal, all, inner);
   int field = std::max(1, col + width - 2 - x);
   c.fill(CellRect{x, y, x + field, y + 1}, kReverse, all);

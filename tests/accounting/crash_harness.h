@@ -73,7 +73,11 @@ inline Child Start(const std::string& area, const std::string& run, uint32_t see
   pid_t pid = fork();
   if (pid == 0) {
     close(p[0]);
-    g_pipe = p[1];
+    // Far above the descriptors the program opens: a descriptor number the
+    // test process used before the fork (and a module may still hold in its
+    // copied state) must never be this pipe.
+    g_pipe = fcntl(p[1], F_DUPFD, 900);
+    close(p[1]);
     g_seed = seed;
     int err = open((area + "/child.err").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     if (err >= 0) dup2(err, 2);

@@ -84,8 +84,8 @@ TEST_F(LayerTest, PhaseOneRegistersTheTasks) {
   EXPECT_EQ(ExecHandlerFind(0), ExecRunDevices);
   EXPECT_EQ(ExecHandlerFind(5), ExecRunUtils);
   // A task of a later part answers 148 with its name.
-  EXPECT_EQ(TaskHookRun(10, kTaskExecute), st::FEATUREREMOVED);
-  EXPECT_EQ(ErrDetail().Str(), "AcCloseYear");
+  EXPECT_EQ(TaskHookRun(12, kTaskExecute), st::FEATUREREMOVED);
+  EXPECT_EQ(ErrDetail().Str(), "AcTaskRunProcedure");
   EXPECT_EQ(AcAppCallback(3), 0);
 }
 

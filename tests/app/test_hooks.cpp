@@ -3,8 +3,10 @@
 #include <string_view>
 
 #include "app/hooks.h"
+#include "devices/reportlaunch.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
+#include "screens/accept.h"
 #include "screens/menucmd.h"
 #include "screens/reportcalls.h"
 #include "script/fieldaccess.h"
@@ -60,12 +62,16 @@ TEST_F(HooksTest, AnEmptyHookAnswers148WithItsNameAndStartUpFillsEveryOne) {
     EXPECT_EQ(r.call(), st::FEATUREREMOVED) << r.name;
     EXPECT_EQ(ErrDetail().View(), r.name);
   }
+  AcceptDocHookSet(nullptr);
   LayerHooksRegister();
   for (const Row& r : kRows) {
     ErrClear();
     r.call();
     EXPECT_NE(ErrDetail().View(), r.name) << r.name << " still missing";
   }
+  // The accept windows' document exit launches the form's report.
+  EXPECT_EQ(AcceptDocHookSet(nullptr), ReportAcceptLaunch);
+  LayerHooksRegister();
 }
 
 }  // namespace

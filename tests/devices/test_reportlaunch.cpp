@@ -13,14 +13,17 @@
 #include "devices/reportlaunch.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
+#include "screens/accept.h"
 #include "screens/fieldctl.h"
 #include "screens/fieldvalues.h"
+#include "screens/menucmd.h"
 #include "screens/reportcalls.h"
 #include "screens/screenprops.h"
 #include "screens/winlist.h"
 #include "screens/winrecord.h"
 #include "script/objparams.h"
 #include "script/procedures.h"
+#include "script/taskhooks.h"
 
 namespace {
 
@@ -225,6 +228,33 @@ TEST_F(ReportLaunchTest, FromAScreenTheRangeIsItsFirstTwoFields) {
   EXPECT_EQ(Read("doc.txt"), "C01   \r\nC02   \r\n");
   EXPECT_EQ(InputRest(), "<end>");
   EXPECT_EQ(ScreenWinClose(-1), 0);
+}
+
+// An accept window whose form names a report: its confirmation runs the
+// form's job through the document exit, its two fields the range. A form without DOCNAME$ (its exit named by
+// ACCEPT_PRC%) says "Not defined" and asks nothing.
+TEST_F(ReportLaunchTest, AnAcceptWindowsDocumentExitRunsTheFormsReport) {
+  const TaskHookSwap exit(TaskFn(AcceptDocExit), kHookExitDocument);
+  const AcceptDocFn before = AcceptDocHookSet(ReportAcceptLaunch);
+  WriteFile(Path("FRM.PPN"), "01 FD$:_F$,_T$\r\n01 SCREENSIZE$:'40,6'\r\n01 DOCNAME$:'LIST.PDC'\r\n01 OPEN$:'CLIENTS'\r\n");
+  WriteFile(Path("FRM.PAN"), "01 00302From\r\n01 10312000006A\r\n01 00402To\r\n01 10412000006A\r\n");
+  WriteFile(Path("NODOC.PPN"), "01 FD$:_F$,_T$\r\n01 SCREENSIZE$:'40,6'\r\n01 ACCEPT_PRC%:5\r\n");
+  WriteFile(Path("NODOC.PAN"), "01 00302From\r\n01 10312000006A\r\n01 00402To\r\n01 10412000006A\r\n");
+  ASSERT_NE(WinClassCreate(S("TstScreen"), S("screen"), 0, 0, 0, 800, 600, 0, nullptr), 0u);
+  const int windows = WinCount();
+  Input({"'C02','C04'", "acc.txt /LP:0", "next"});
+  EXPECT_EQ(AcceptCommand(S("FRM,0,0,0,0,0,0"), kAcceptRunWindowMode), 0) << ErrDetail().Str();
+  EXPECT_EQ(Read("acc.txt"), "C02   \r\nC03   \r\nC04   \r\n");
+  EXPECT_EQ(InputRest(), "next");
+  EXPECT_EQ(WinCount(), windows);  // a batch line confirms and closes
+
+  Input({"'C02','C04'", "never.txt", "next"});
+  hl->answer(ui::IDOK, "Not defined");
+  AcceptCommand(S("NODOC,0,0,0,0,0,0"), kAcceptRunWindowMode);
+  EXPECT_EQ(hl->boxes().size(), 1u);
+  EXPECT_EQ(InputRest(), "never.txt");
+  EXPECT_EQ(WinCount(), windows);
+  AcceptDocHookSet(before);
 }
 
 // The screens' hooks reach the launch once start-up registered them.

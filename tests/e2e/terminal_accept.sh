@@ -2,9 +2,9 @@
 # Accept windows in a terminal: accounting's "Balance period" chosen from
 # the menu bar with the keyboard, two dates typed over the ones offered and
 # Enter: the dates are saved and the form shows them when it opens again;
-# then in the accounts window F1 on the account field offers the help, the
-# calculator and the lookup by name; the calculator adds the value typed and
-# Enter puts its total into the field. SIGTERM ends the run: exit code 0,
+# then the accounts window shows its buttons' captions whole, and F1 on the
+# account field offers the help, the calculator and the lookup by name; the
+# calculator adds the value typed and Enter puts its total into the field. SIGTERM ends the run: exit code 0,
 # the terminal modes as before.
 set -u
 accounting=$(realpath "$1") source=$(realpath "$3")
@@ -46,6 +46,10 @@ kx_keys F10 Right Right Right Right
 kx_wait_text "│ Accounts │"
 kx_keys Down Enter
 kx_wait_text "Index search"
+# Buttons sized in pixels show their whole captions: the navigation bar
+# closes its brackets in, the key button is not bracketed twice.
+kx_wait_text "[ New ] [ Top ] [Prev.] [ Next ] [Bottom][Search][ Save ][Delete]" && echo "ok accept: the navigation bar"
+kx_wait_text "[ 1 ]Index search" && echo "ok accept: the key button"
 kx_keys F1
 kx_expect_line "  Name          Grupo 100 │ Help             │                   │            │" "F1 opens the popup"
 kx_expect_line "  Liabilities             │ Accounts by name │                   │            │" "the lookup offered"

@@ -176,15 +176,84 @@ TEST_F(TerminalDraw, ListsAreFramedAndFollowTheirSelection) {
   Hwnd combo = ctl(w, "COMBOBOX", 2, "", CBS_DROPDOWN, 15, 1, 10, 1);
   combo_add(combo, "Yes");
   combo_set_sel(combo, 0);
+  // The list shows the four rows its height holds, its frame in the free
+  // cells around it.
   EXPECT_EQ(rows(1, 6),
-            "│                            │\n"
-            "│ ┌──────────┐  Yes      ▼   │\n"
-            "│ │Bilbao    │               │\n"
-            "│ │León      │               │\n"
-            "│ └──────────┘               │\n"
-            "│                            │\n");
-  EXPECT_EQ(canvas.at(4, 4).attr & kReverse, kReverse);  // the selection, scrolled into view
-  EXPECT_EQ(canvas.at(4, 3).attr & kReverse, 0);
+            "│┌────────────┐              │\n"
+            "││Madrid      │ Yes      ▼   │\n"
+            "││Sevilla     │              │\n"
+            "││Bilbao      │              │\n"
+            "││León        │              │\n"
+            "│└────────────┘              │\n");
+  EXPECT_EQ(canvas.at(3, 5).attr & kReverse, kReverse);
+  EXPECT_EQ(canvas.at(3, 4).attr & kReverse, 0);
+}
+
+// A list that fills its window (a choice list, its items a cell high less
+// the font's leading): no room for a frame, so one item per row from its
+// top, as many rows as its height holds; the selection scrolls into view.
+TEST_F(TerminalDraw, AListThatFillsItsWindowShowsEveryRowItsHeightHolds) {
+  CreateSpec s;
+  s.cls = "Rec";
+  s.title = "Towns";
+  s.style = WS_CAPTION | WS_VISIBLE;
+  s.exStyle = WS_EX_DLGMODALFRAME;
+  for (int dy = 0; dy < kCell.y; dy += 6) {
+    SCOPED_TRACE(dy);
+    s.x = 2 * kCell.x, s.y = kCell.y + dy, s.width = 16 * kCell.x, s.height = kCell.y + 3 * (kCell.y - 3);
+    Hwnd w = create_window(s);
+    Rect client = get_client_rect(w);
+    Hwnd list = ctl(w, "LISTBOX", 1, "", LBS_NOTIFY, 0, 0, 0);
+    move_window(list, 0, 0, client.Width(), client.Height());
+    listbox_set_item_height(list, kCell.y - 3);
+    for (const char* t : {"Madrid", "Sevilla", "Bilbao", "Le\xF3n"}) listbox_add(list, t);
+    int row = dy >= kCell.y / 2 ? 3 : 2;
+    rows(0, 0);
+    EXPECT_EQ(canvas.line(row), " │Madrid          │");
+    EXPECT_EQ(canvas.line(row + 2), " │Bilbao          │");
+    listbox_set_sel(list, 3);
+    rows(0, 0);
+    EXPECT_EQ(canvas.line(row), " │Sevilla         │");
+    EXPECT_EQ(canvas.line(row + 2), " │León            │");
+    Hit hit = hit_test(5, row + 1, kCell);
+    ASSERT_EQ(hit.window, list);
+    input_click(hit.window, hit.client, Click::Left);
+    pump_all();
+    EXPECT_EQ(listbox_get_sel(list), 2);
+    destroy_window(w);
+  }
+}
+
+// Buttons sized in pixels for a proportional font: a caption that does not
+// fit widens the button into the free cells beside it; between neighbours
+// the brackets close in, then the caption stands alone; a caption in
+// brackets is not bracketed again.
+TEST_F(TerminalDraw, AButtonShowsItsWholeCaptionWhereThereIsRoom) {
+  Hwnd w = window("Progress", 0, 0, 40, 8);
+  ctl(w, "msctls_progress32", 1, "", 0, 1, 1, 30);
+  ctl(w, "BUTTON", 2, "Cancel", BS_PUSHBUTTON, 25, 2, 6, 1, -10);  // 70 pixels
+  ctl(w, "BUTTON", 3, "[ 1 ]", BS_PUSHBUTTON, 0, 6, 5);
+  ctl(w, "EDIT", 4, "Index search", 0, 5, 6, 20);
+  int x = 1;
+  for (const char* cap : {"New", "Prev.", "Bottom", "Search"}) {
+    ctl(w, "BUTTON", 10 + x, cap, BS_PUSHBUTTON, x, 4, cap[0] == 'S' ? 6 : 7);
+    x += cap[0] == 'S' ? 6 : 7;
+  }
+  EXPECT_EQ(rows(1, 7),
+            "                                        │\n"
+            " [                            ]         │\n"
+            "                      [ Cancel ]        │\n"
+            "                                        │\n"
+            " [ New ][Prev.]Bottom [ Search ]        │\n"
+            "                                        │\n"
+            "[ 1 ]Index search                       │\n");
+  Hit hit = hit_test(31, 3, kCell);  // a cell the button took
+  ASSERT_NE(hit.window, 0u);
+  EXPECT_EQ(get_ctrl_id(hit.window), 2);
+  input_click(hit.window, hit.client, Click::Left);
+  pump_all();
+  EXPECT_EQ(only("COMMAND"), (std::vector<std::string>{"#1 COMMAND 2/0"}));
+  EXPECT_TRUE(reports.empty());
 }
 
 TEST_F(TerminalDraw, ADisabledWindowIsDimmedAndTheActiveTitleStandsOut) {
@@ -235,8 +304,8 @@ TEST_F(TerminalDraw, ClicksReachTheControlAndTheItemUnderThem) {
   for (int i = 0; i < 3; ++i) lv_insert_item(lv, i, "row");
   Hwnd ok = ctl(w, "BUTTON", 3, "OK", BS_PUSHBUTTON, 1, 7, 8);
   rows(0, 0);
-  // The frame of the list moves its items one row down from the core's layout.
-  Hit hit = hit_test(3, 5, kCell);
+  // The list's frame lies in the free cells around it, its items on its rows.
+  Hit hit = hit_test(3, 4, kCell);
   ASSERT_EQ(hit.window, list);
   ASSERT_TRUE(input_click(hit.window, hit.client, Click::Left));
   pump_all();

@@ -429,8 +429,10 @@ INSTANTIATE_TEST_SUITE_P(
                                "Renumber entries=1514},"
                                "Files{Accounts=1515},Transfers{Export accounts=1516,Import accounts=1517,Transactions{"
                                "Export Relative=1518,Export Secuential=1519,Export Delimited=1520,Export List=1521,Import Relative=1522,Import Secuential=1523,Import Delimited=1524,Counter=1525,Self Update=1526,Relational Update=1527,Deletion=1528},"
-                               "Saved transactions=1529},Help{About=1530,Help=1531}",
-                               "interest.txt", 1504, 1505, 1506, "COVCQT24:Orbisquale", 1530},
+                               "Saved transactions=1529},"
+                               "Year end{Close year=1530,Undo year close=1531,Regenerate balances=1532},"
+                               "Help{About=1533,Help=1534}",
+                               "interest.txt", 1504, 1505, 1506, "COVCQT24:Orbisquale", 1533},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Sales by customer=1501,Progress window=1502,"
                                "Calculations{Choose a calculation=1503,Date of today=1504}},"

@@ -1,0 +1,305 @@
+// The crash campaign of the year-end tasks: the accounting program closes a
+// generated year (2024, its lines between the demo's accounts), undoes the
+// close, or regenerates the balances of the closed year, and the test kills
+// it (SIGKILL) at a random moment of the task; restarts it answering Yes to
+// the recovery question, now and then killing that start too while it plays
+// the journal back; and after every round checks from disk: the live
+// records of the accounts, the entry lines and the balances by month, with
+// the parameter file holding FAPE$, are exactly those before the task or
+// exactly those after it (a task that told its end: after), the checker
+// finds nothing, no journal or second name is left.
+//
+// KX_CRASH_CLOSE_KILLS sets the kills of each task, KX_CRASH_CLOSE_LINES
+// the lines of the year (a short run by default: 2 kills a task, 2,000
+// lines) and KX_CRASH_CLOSE_TASKS the tasks killed (a comma list of close,
+// undo and regen; all by default), KX_CRASH_SEED the seed; all and the
+// figures are printed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "apps/accounting/demo/gen/acgen.h"
+#include "apps/accounting/layer.h"
+#include "apps/accounting/yearclose.h"
+#include "crash_harness.h"
+#include "data/dataui.h"
+#include "data/dictionary.h"
+#include "data/reccheck.h"
+#include "screens/menucmd.h"
+#include "script/evaluator.h"
+#include "script/objparams.h"
+#include "script/variables.h"
+#include "support/runtime_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using crash::Child;
+using crash::NextLine;
+using crash::Reap;
+using crash::Tell;
+
+constexpr int kAccounts = 8, kEntries = 9, kMonths = 10;
+
+// ---- The program under test (runs in a child process) -----------------------
+
+int (*g_ask)(StrValue) = nullptr;
+
+int AskTelling(StrValue text) {
+  Tell("Q");
+  return g_ask(text);
+}
+
+int Phase(int phase) {
+  if ((phase & 15) == 1) {
+    DataUi ui = DataUiGet();
+    g_ask = ui.ask;
+    ui.ask = AskTelling;
+    DataUiSet(ui);
+  }
+  return AcAppCallback(phase);
+}
+
+// "Perform close|undo|regen": the task's work under its definition.
+Status Task(const std::string& what) {
+  int tag = what == "close" ? 1 : what == "undo" ? 2 : 3;
+  if (Status s = ParmStrPush(StrFromC("COCLOSE.PPN"), 1, tag)) return s;
+  Status s = 0;
+  Tell("B");
+  if (tag == 1) {
+    s = ExpEvalStatus(StrFromC("_FINI$='20241231',_FFIN$='20250101'"));
+    if (s == 0) s = AcCloseYearRun();
+  } else if (tag == 2) {
+    s = AcUncloseYearRun(StrFromC("20241231"));
+  } else {
+    s = ExpEvalStatus(StrFromC("MFROM$='20240101',MTO$='20251231'"));
+    if (s == 0) s = AcBalanceMaint(StrFromC("20240101"), StrFromC("20251231"));
+  }
+  Tell("E" + std::to_string(s));
+  ParmStrPop();
+  return s;
+}
+
+Status Dispatch(int code, StrValue rest) {
+  MenuCommand cmd{static_cast<uint32_t>(code), rest, StrMake("", 0)};
+  if (cmd.Stat() == 0 && cmd.Verb() == kVerbPerform) return Task(rest.Str());
+  return AcMenuAction(code, rest);
+}
+
+Child Start(const std::string& area, const std::string& run, bool answerYes) {
+  return crash::Start(area, run, 0, answerYes, Phase, Dispatch);
+}
+
+// ---- The test's side ------------------------------------------------------------
+
+struct Contents {
+  std::vector<std::string> files[3];
+  std::string opening;
+  bool operator==(const Contents&) const = default;
+};
+
+class YearCloseCrash : public RuntimeTest {
+ protected:
+  void SetUp() override {
+    RuntimeTest::SetUp();
+    std::string demo = std::string(KX_SOURCE_DIR) + "/apps/accounting/demo";
+    fs::copy(demo, Pristine(), fs::copy_options::recursive);
+    fs::create_directories(area.File("pristine_data"));
+    fs::copy_file(demo + "/data/COPARINI.DAT", area.File("pristine_data/COPARINI.DAT"));
+    std::ofstream(area.File("answer.txt")) << "answer Yes match \"uncorrectly closed\"\n";
+    ASSERT_EQ(VarSysInit(), 0);
+    ASSERT_EQ(AcGenOpen(Pristine(), Pristine()), 0);
+    std::vector<AcGenAccount> accounts = AcDemoAccounts();
+    ASSERT_EQ(AcGenAccounts(accounts), 0);
+    // Through the relation statements, as the program itself writes them.
+    ASSERT_EQ(AcGenLines(Year(accounts, static_cast<int>(crash::EnvNumber("KX_CRASH_CLOSE_LINES", 2000))), true),
+              0);
+    for (int n : {kAccounts, kEntries, kMonths}) {
+      names.push_back(DicFileName(n).Str());
+      specs.push_back(crash::CheckSpec(n, Work()));
+    }
+    ASSERT_EQ(AcGenClose(), 0);
+    RuntimeReset();
+  }
+
+  // A year of lines between the chart's accounts, two lines an entry, on
+  // every day of 2024 (29 February too).
+  static std::vector<AcGenLine> Year(const std::vector<AcGenAccount>& accounts, int count) {
+    std::vector<std::string> codes;
+    for (const AcGenAccount& a : accounts)
+      if (a.code.size() == 10) codes.push_back(a.code);
+    std::mt19937 rng(2024);
+    std::vector<AcGenLine> out;
+    for (int i = 0; i < count; ++i) {
+      int day = static_cast<int>(static_cast<int64_t>(i) * 366 / count);  // 0-365
+      int month = 1, left = day;
+      while (left >= DateDaysInMonth(month, 2024)) left -= DateDaysInMonth(month++, 2024);
+      AcGenLine l;
+      l.date = 20240000 + month * 100 + left + 1;
+      l.entry = i / 2 + 1;
+      l.line = i % 2 + 1;
+      l.debit = codes[rng() % codes.size()];
+      do l.credit = codes[rng() % codes.size()];
+      while (l.credit == l.debit);
+      l.cents = 100 + rng() % 500000;
+      l.accId = day == 0 ? 60 : 0;
+      l.text = "Linea " + std::to_string(i);
+      out.push_back(l);
+    }
+    return out;
+  }
+
+  std::string Pristine() const { return area.File("pristine"); }
+  std::string Work() const { return area.File("work"); }
+  std::string ChildErr() { return crash::ReadFile(area.File("child.err")); }
+
+  // A start state: the program's folder and its sibling data folder.
+  void Save(const std::string& name) {
+    fs::remove_all(area.File(name));
+    fs::copy(Work(), area.File(name), fs::copy_options::recursive);
+    fs::remove_all(area.File(name + "_data"));
+    fs::copy(area.File("data"), area.File(name + "_data"), fs::copy_options::recursive);
+  }
+  void Fresh(const std::string& from) {
+    fs::remove_all(Work());
+    fs::copy(area.File(from), Work(), fs::copy_options::recursive);
+    fs::remove_all(area.File("data"));
+    fs::copy(area.File(from + "_data"), area.File("data"), fs::copy_options::recursive);
+  }
+
+  Contents Read() {
+    Contents c;
+    for (size_t i = 0; i < names.size(); ++i)
+      c.files[i] = crash::LiveRecords(Work() + "/" + names[i] + ".FD", specs[i].recLen);
+    c.opening = crash::ReadFile(area.File("data/COPARINI.DAT"));
+    return c;
+  }
+
+  void Sound() {
+    EXPECT_EQ(crash::LeftOver(Work()), "");
+    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(RecFileCheck(specs[i]), "") << names[i];
+  }
+
+  // An uninterrupted run of the task from the start state: its answer (0)
+  // and how long the task took (from its begin to its end).
+  double Reference(const std::string& task) {
+    Child c = Start(area.path(), "Perform " + task, false);
+    std::string line, end;
+    auto begin = std::chrono::steady_clock::now(), ended = begin;
+    while (!(line = NextLine(c)).empty()) {
+      if (line == "B") begin = std::chrono::steady_clock::now();
+      if (line[0] == 'E') {
+        end = line;
+        ended = std::chrono::steady_clock::now();
+      }
+    }
+    EXPECT_EQ(Reap(c), 0) << ChildErr();
+    EXPECT_EQ(end, "E0") << task << "\n" << ChildErr();
+    return std::chrono::duration<double>(ended - begin).count();
+  }
+
+  struct Figures {
+    uint64_t rounds = 0, kills = 0, restartKills = 0, inPlayback = 0, sawBefore = 0, sawAfter = 0;
+  };
+
+  // Kills the task started from `start` at random moments until `wanted`
+  // kills; every round ends before or after.
+  Figures Campaign(const std::string& task, const std::string& start, const Contents& before, const Contents& after,
+                   double full, uint64_t wanted, std::mt19937_64& rng) {
+    Figures f;
+    std::string line;
+    while (f.kills < wanted && !HasFailure()) {
+      ++f.rounds;
+      Fresh(start);
+      Child c = Start(area.path(), "Perform " + task, false);
+      // The kill lands anywhere in the task, and now and then after its end.
+      while (!(line = NextLine(c)).empty() && line != "B") {
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(rng() % static_cast<uint64_t>(full * 1.2e6 + 1)));
+      kill(c.pid, SIGKILL);
+      bool ended = false;
+      while (!(line = NextLine(c)).empty()) ended = ended || line[0] == 'E';
+      int code = Reap(c);
+      EXPECT_TRUE(code == 1000 + SIGKILL || code == 0) << code << "\n" << ChildErr();
+      f.kills += code != 0;
+      crash::RecoverFigures rec;
+      code = crash::Recover([&] { return Start(area.path(), "ExpEval 1", true); }, Work() + "/COJOURNAL.DAT", rng,
+                            20000, [&] { return f.kills + rec.kills < wanted; }, &rec);
+      f.kills += rec.kills;
+      f.restartKills += rec.kills;
+      f.inPlayback += rec.inPlayback;
+      EXPECT_EQ(code, 0) << ChildErr();
+      Sound();
+      Contents now = Read();
+      bool isBefore = now == before, isAfter = now == after;
+      EXPECT_TRUE(isBefore || isAfter) << task << " round " << f.rounds << ": neither as before nor as after";
+      EXPECT_TRUE(!ended || isAfter) << task << " round " << f.rounds << ": a task that ended was lost";
+      f.sawBefore += isBefore;
+      f.sawAfter += isAfter;
+    }
+    return f;
+  }
+
+  TempDir area;
+  std::vector<std::string> names;
+  std::vector<RecCheckSpec> specs;
+};
+
+TEST_F(YearCloseCrash, KilledYearEndTasksAreWholeOrNotAtAll) {
+  uint64_t seed = crash::EnvNumber("KX_CRASH_SEED", static_cast<uint64_t>(std::random_device{}()));
+  uint64_t wanted = crash::EnvNumber("KX_CRASH_CLOSE_KILLS", 2);
+  std::printf("year-end crash campaign: seed %llu, %llu kills a task\n", static_cast<unsigned long long>(seed),
+              static_cast<unsigned long long>(wanted));
+  std::mt19937_64 rng(seed);
+  auto started = std::chrono::steady_clock::now();
+
+  // The three start states and what each task gives uninterrupted.
+  fs::copy(Pristine(), Work(), fs::copy_options::recursive);
+  fs::copy(area.File("pristine_data"), area.File("data"), fs::copy_options::recursive);
+  Save("open");
+  Contents open = Read();
+  double closeTime = Reference("close");
+  Contents closed = Read();
+  ASSERT_NE(closed, open);
+  Save("closed");
+  double regenTime = Reference("regen");
+  Contents regenerated = Read();
+  ASSERT_NE(regenerated, closed);
+  Fresh("closed");
+  double undoTime = Reference("undo");
+  ASSERT_TRUE(Read() == open) << "the undo does not give back the open year";
+
+  struct Run {
+    const char* task;
+    const char* start;
+    const Contents* before;
+    const Contents* after;
+    double full;
+  } runs[] = {{"close", "open", &open, &closed, closeTime},
+              {"undo", "closed", &closed, &open, undoTime},
+              {"regen", "closed", &closed, &regenerated, regenTime}};
+  const char* only = std::getenv("KX_CRASH_CLOSE_TASKS");
+  for (const Run& r : runs) {
+    if (only && *only && ("," + std::string(only) + ",").find("," + std::string(r.task) + ",") == std::string::npos)
+      continue;
+    Figures f = Campaign(r.task, r.start, *r.before, *r.after, r.full, wanted, rng);
+    std::printf(
+        "year-end crash campaign, %s (%zu lines, %.1f s uninterrupted): %llu rounds, %llu kills (%llu of a "
+        "recovering start, %llu with the journal still there); %llu rounds found the files as before, %llu as "
+        "after\n",
+        r.task, open.files[1].size(), r.full, static_cast<unsigned long long>(f.rounds),
+        static_cast<unsigned long long>(f.kills), static_cast<unsigned long long>(f.restartKills),
+        static_cast<unsigned long long>(f.inPlayback), static_cast<unsigned long long>(f.sawBefore),
+        static_cast<unsigned long long>(f.sawAfter));
+  }
+  double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  std::printf("year-end crash campaign: seed %llu, %.1f s in all\n", static_cast<unsigned long long>(seed), secs);
+}
+
+}  // namespace
