@@ -154,4 +154,24 @@ inline Status WriteData(const std::string& dir, const Tree& t, const std::vector
   return s;
 }
 
+// A fresh directory for the benchmark, the year of n lines written into it
+// (files and journal); *journal the journal's path, *seconds the time it
+// took. 0 or the writing's error.
+inline std::string BenchDir(const char* name, int n) {
+  std::string dir = (std::filesystem::temp_directory_path() / (std::string(name) + std::to_string(n))).string();
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir;
+}
+inline Status WriteYear(const std::string& dir, int n, const Tree& tree, std::string* journal, double* seconds) {
+  auto t0 = Clock::now();
+  std::vector<AcGenLine> lines = MakeLines(n, tree);
+  Status s = WriteData(dir, tree, lines);
+  if (s != 0) return s;
+  *journal = dir + "/bench.ledger";
+  WriteJournal(*journal, lines);
+  *seconds = Since(t0);
+  return 0;
+}
+
 }  // namespace acbench

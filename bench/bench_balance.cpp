@@ -89,20 +89,13 @@ void BM_BalanceVsLedger(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   Result& r = g_results[n];
   const Tree tree = MakeTree();
-  std::string dir = (std::filesystem::temp_directory_path() / ("kxbench_balance_" + std::to_string(n))).string();
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
+  std::string dir = BenchDir("kxbench_balance_", n);
   for (auto _ : state) {
-    auto t0 = Clock::now();
-    std::vector<AcGenLine> lines = MakeLines(n, tree);
-    Status s = WriteData(dir, tree, lines);
-    if (s != 0) {
+    std::string journal;
+    if (Status s = WriteYear(dir, n, tree, &journal, &r.gen)) {
       state.SkipWithError(ErrText(s).Str().c_str());
       return;
     }
-    const std::string journal = dir + "/bench.ledger";
-    WriteJournal(journal, lines);
-    r.gen = Since(t0);
     double total = 0;
     for (int i = 0; i < 2; ++i) {
       const Period& p = kPeriods[i];

@@ -1,5 +1,6 @@
 // The accounting built-ins: registration, and the built-ins on accounts,
 // entry lines and accumulations.
+#include "apps/accounting/entryfuncs.h"
 #include "apps/accounting/labels.h"
 #include "apps/accounting/tasks.h"
 #include "data/stgetlist.h"
@@ -7,13 +8,6 @@
 #include "script/builtins.h"
 
 namespace {
-
-Status AcBiGetAccount(const uint16_t*, uint16_t) { return SeamMissing("AcGetAccount$"); }
-Status AcBiGetEntry(const uint16_t*, uint16_t) { return SeamMissing("AcGetEntry"); }
-Status AcBiGetEntryNum(const uint16_t*, uint16_t) { return SeamMissing("AcGetEntryNum"); }
-Status AcBiGetPerAcum(const uint16_t*, uint16_t) { return SeamMissing("AcGetPerAcum"); }
-Status AcBiGetPAccount(const uint16_t*, uint16_t) { return SeamMissing("AcGetPAccount$"); }
-Status AcBiImport(const uint16_t*, uint16_t) { return SeamMissing("Import"); }
 
 struct Builtin {
   const char* name;

@@ -1,7 +1,396 @@
-// The registry of operations and the entry window.
-#include "apps/accounting/tasks.h"
-#include "runtime/seam.h"
+#include "apps/accounting/entrywin.h"
 
-Status AcTaskRunProcedure(int) { return SeamMissing("AcTaskRunProcedure"); }
-Status AcRegistryOperDev(int) { return SeamMissing("AcRegistryOperDev"); }
-Status AcTaskEntryWindow(int) { return SeamMissing("AcTaskEntryWindow"); }
+#include "apps/accounting/acdata.h"
+#include "apps/accounting/tasks.h"
+#include "data/fileaction.h"
+#include "data/recbuf.h"
+#include "data/relations.h"
+#include "runtime/dynstrings.h"
+#include "runtime/errors.h"
+#include "runtime/messages.h"
+#include "runtime/sysvars.h"
+#include "runtime/seam.h"
+#include "runtime/strlist.h"
+#include "runtime/strutil.h"
+#include "screens/accept.h"
+#include "screens/actionchain.h"
+#include "screens/actions.h"
+#include "screens/doclines.h"
+#include "screens/doclins.h"
+#include "screens/menucmd.h"
+#include "screens/msgbox.h"
+#include "screens/progress.h"
+#include "screens/screendef.h"
+#include "screens/screenprops.h"
+#include "screens/winrecord.h"
+#include "screens/actionchain.h"
+#include "script/evaluator.h"
+#include "script/objparams.h"
+
+namespace {
+
+constexpr int kParmSet = 12, kParmRdCond = 111, kParmWrExp = 109, kParmEotExp = 110, kParmRelOpt = 22;
+constexpr int kEventExecute = 25;
+constexpr char kPostEvents[] = "ACC,REGIS";
+
+// The rows the running posting wrote, to be deleted again on a failure.
+struct Written {
+  int file;
+  std::string key;  // key 1 of the row
+};
+std::vector<Written>* gWritten = nullptr;
+uint32_t* gRowCount = nullptr;
+
+Status RowWritten(int file) {
+  if (gWritten) {
+    StrAreaScope mark;
+    gWritten->push_back({file, AcStr(KeyValueCur(file, 1))});
+  }
+  if (gRowCount) ++*gRowCount;
+  return ProgressStep(0, 1, StrMake("", 0));
+}
+
+std::string Parm(int n) {
+  StrAreaScope mark;
+  return AcStr(ParmValueByNum(n));
+}
+
+// The relation text of the current screen's data file, or RELOPT% of the
+// parameters when no screen is current.
+std::string ScreenRelations() {
+  StrAreaScope mark;
+  if (ScreenDesc* s = ScreenGet(-1); s && ScreenStackIndex(0) != 0xFFFF)
+    return AcStr(RelExprGet(ScreenSliceText(*s, s->relOpt), s->relLevel));
+  return AcStr(RelExprGet(AcView(Parm(kParmRelOpt)), static_cast<uint16_t>(DynStrCount(RelationStmtList))));
+}
+
+Status DeleteKept(int file, const std::string& key, StrValue relations, AcKeptRecords* kept) {
+  AcKeptRecords::Part part;
+  part.file = file;
+  part.relations = AcStr(relations);
+  Status s = MovsDocDelete(file, 1, AcView(key), relations, StrMake("", 0), kept ? &part.images : nullptr);
+  if (kept && !part.images.empty()) kept->parts.push_back(std::move(part));
+  return s < 128 ? 0 : s;
+}
+
+}  // namespace
+
+int64_t AcOrderNumber(int file) {
+  KeyPart p{};
+  uint16_t n = KeyPartsDesc(file, 1, &p);
+  if (n < 2) return 0;
+  std::string key;
+  {
+    StrAreaScope mark;
+    key = AcStr(KeyValueCur(file, 1));
+  }
+  size_t at = 0;
+  for (uint16_t i = 0; i + 1 < n; ++i) at += p.part[i].length;
+  std::string order = key.size() > at ? key.substr(at) : std::string();
+  size_t b = order.find_first_not_of(' ');
+  if (b == std::string::npos) return 0;
+  order = AcTrimRight(order.substr(b));
+  return order.find_first_not_of("0123456789") == std::string::npos && order.size() < 10 ? std::stoll(order) : 0;
+}
+
+Status AcKeptRecords::Restore() {
+  Status first = 0;
+  for (const Part& p : parts)
+    for (const std::string& image : p.images) {
+      Status s = RecBufSet(p.file, kRecCurrent, AcView(image));
+      if (s == 0) s = DataFileAction(dfact::kInsert, p.file, AcView(p.relations), StrMake("", 0));
+      if (s >= 128 && first == 0) first = s;
+    }
+  return first;
+}
+
+std::string AcEntryPrefix(std::string_view key1) { return AcKeyPrefix(AcFileNum(kAcEntries) & 0xff, key1); }
+
+std::string AcKeyPrefix(int file, std::string_view key1) {
+  KeyPart p{};
+  uint16_t n = KeyPartsDesc(file, 1, &p);
+  size_t order = n > 1 ? p.part[n - 1].length : 0;
+  return std::string(key1.substr(0, key1.size() > order ? key1.size() - order : 0));
+}
+
+Status AcDeleteEntryRecords(const std::string& key, int docFile, StrValue docRelations, bool kind2,
+                            AcKeptRecords* kept) {
+  // An empty key would be the prefix of every record.
+  if (AcTrimRight(key).empty()) {
+    ErrDetailSet(st::INDEXCMDERROR, StrFromC("AcDeleteEntryRecords"), false);
+    return ErrSet(1, MOD_DATAFILE, st::INDEXCMDERROR, st::INDEXCMDERROR);
+  }
+  AcFileUse use;
+  Status s = use.Take(kAcRegistry, true);
+  if (s) return s;
+  int registry = use.File(kAcRegistry);
+  {
+    DataStoreState state;
+    if ((s = DataFileCtrlSave(&state, registry, nullptr)) != 0) return s;
+    s = DeleteKept(registry, key, StrMake("", 0), kept);
+    Status r = DataFileCtrlSave(nullptr, registry, &state);
+    if (s == 0) s = r;
+  }
+  if (s == 0 && docFile) s = DeleteKept(docFile, key, docRelations, kept);
+  if (s == 0 && kind2) {
+    if ((s = use.Take(kAcDocuments, true)) == 0) s = DeleteKept(use.File(kAcDocuments), key, StrMake("", 0), kept);
+  }
+  return s;
+}
+
+Status AcPostEvent(int file, int eventIndex, StrValue events, bool close, uint32_t* count) {
+  std::string saved;
+  if (eventIndex) {
+    StrAreaScope mark;
+    saved = AcStr(ParmEventSave());
+    if (Status s = ParmEventSet(eventIndex, events)) return s;
+  }
+  std::string start = Parm(kParmSet), row = Parm(kParmRdCond), write = Parm(kParmWrExp), until = Parm(kParmEotExp);
+  std::string rel = ScreenRelations();
+  AppendLoopSpec spec{AcView(start), AcView(row), AcView(write), AcView(until), AcView(rel)};
+  spec.perRow = RowWritten;
+  uint32_t rows = 0;
+  uint32_t* before = gRowCount;
+  gRowCount = count ? count : &rows;
+  uint32_t inserted = 0;
+  Status s = DataFileAppendLoop(file, spec, &inserted);
+  gRowCount = before;
+  ProgressClose();
+  if (eventIndex) {
+    Status r = ParmEventRestore(AcView(saved));
+    if (s == 0) s = r;
+  }
+  if (s == 0 && close) s = WinClose(-1);
+  return s;
+}
+
+Status AcRegistryPost(const std::string& oldPrefix, int docFile, StrValue docRelations, uint32_t* count) {
+  AcKeptRecords kept;
+  std::vector<Written> written;
+  Status s = 0;
+  if (!AcTrimRight(oldPrefix).empty()) s = AcDeleteEntryRecords(oldPrefix, docFile, docRelations, false, &kept);
+  if (s == 0) {
+    AcFileUse use;
+    s = use.Take(kAcRegistry, true);
+    std::string rel = ScreenRelations();  // the posting's writes used these
+    gWritten = &written;
+    if (s == 0) s = AcPostEvent(AcFileNum(kAcEntries) & 0xff, 1, StrFromC(kPostEvents), false, count);
+    if (s == 0) s = AcPostEvent(use.File(kAcRegistry), 2, StrFromC(kPostEvents), false, nullptr);
+    gWritten = nullptr;
+    if (s != 0) {
+      // Undo: the rows written go, newest first, then the kept records come
+      // back; the posting's own error is the answer.
+      for (auto it = written.rbegin(); it != written.rend(); ++it)
+        if (DataFileReadKey(it->file, 1, AcView(it->key), 0) == 0)
+          DataFileAction(dfact::kDelete, it->file, AcView(rel), StrMake("", 0));
+      kept.Restore();
+    }
+  }
+  return s;
+}
+
+// --- Tasks ---------------------------------------------------------------------------------
+
+namespace {
+
+// The schedule of payments is not part of this program yet.
+Status PaymentsScheduleOpen(StrValue) { return SeamMissing("PaymentsSchedule"); }
+
+// The records of the entries file whose key 1 begins with the prefix.
+uint32_t PrefixCount(int file, const std::string& prefix) {
+  if (prefix.empty()) return 0;
+  DataStoreState state;
+  if (DataFileCtrlSave(&state, file, nullptr) != 0) return 0;
+  uint32_t n = 0;
+  Status s = DataFileReadKey(file, 1, AcView(prefix), 2);
+  while (s < 2) {
+    StrAreaScope mark;
+    if (AcStr(KeyValueCur(file, 1)).compare(0, prefix.size(), prefix) != 0) break;
+    ++n;
+    s = DataFileMove(file, 0x10);
+  }
+  DataFileCtrlSave(nullptr, file, &state);
+  return n;
+}
+
+Status RegistryOperation() {
+  int entries = AcFileNum(kAcEntries) & 0xff;
+  std::string prefix, old;
+  {
+    StrAreaScope mark;
+    prefix = AcEntryPrefix(AcStr(KeyValueCur(entries, 1)));
+    old = AcEntryPrefix(AcStr(KeyValueOf(entries, 1, RecBuf(entries, kRecSaved))));
+  }
+  uint32_t lines = std::max<uint32_t>(1, PrefixCount(entries, old));
+  (void)lines;
+  Status s;
+  {
+    StrAreaScope mark;
+    s = CondCheck(ScreenProp(kPropAlarm, 0));
+    if (s == 0) {
+      StrValue schedule = StrTrim(StrUnquote(StrTrim(ScreenProp(kPropWindows, 1), 3)), 3);
+      StrValue cond = SpecItem(schedule, -1);
+      if (schedule.len && (cond.len == 0 || CondCheck(cond) == 0)) s = PaymentsScheduleOpen(SpecItem(schedule, 1));
+    }
+  }
+  if (s) return s;
+  int docFile = 0;
+  std::string relations;
+  uint16_t cur = ScreenStackIndex(0);
+  if (cur != 0xFFFF && cur > 0) {
+    if (ScreenDesc* below = ScreenGet(cur - 1)) {
+      docFile = below->dataFile;
+      StrAreaScope mark;
+      relations = AcStr(RelExprGet(ScreenSliceText(*below, below->relOpt), below->relLevel));
+    }
+  }
+  uint32_t count = 0;
+  s = AcRegistryPost(old, docFile, AcView(relations), &count);
+  if (s == 0 && (s = ExpExecText(StrFromC("_LKEY$=''"))) < 122) s = 0;
+  return s;
+}
+
+}  // namespace
+
+Status AcTaskRunProcedure(int event) {
+  Status s = 0;
+  if (event == kEventExecute) {
+    StrAreaScope mark;
+    StrValue command = StrTrim(StrUnquote(StrTrim(ScreenProp(kPropWindows, 1), 3)), 3);
+    s = command.len ? AcceptCommand(command, kAcceptFieldMode, kAcceptExitFromForm) : 0;
+    if (command.len == 0) {
+      ErrDetailSet(st::BADINPUTDATA, StrFromC("WINDOWS$"), false);
+      s = ErrSet(1, MOD_BUFFERFLD, st::BADINPUTDATA, st::BADINPUTDATA);
+    }
+  }
+  return ScreenCloseRestore(event, s, 0);
+}
+
+Status AcRegistryOperDev(int event) {
+  Status s = 0;
+  if (event == kEventExecute) {
+    s = RegistryOperation();
+    if (s != 0) ErrShow(s);  // a failed ALARM$ shows its message too
+  }
+  return ScreenCloseRestore(event, s, 0);
+}
+
+// --- The entry window ------------------------------------------------------------------------
+
+namespace {
+
+constexpr uint16_t kWinMaintenance = 2;  // WinRecord::flags
+constexpr uint16_t kTraceCommands = 128;  // `_TRACE`: INS and DEL go to the window as they are
+constexpr int kPropLnDel = 40;            // LNDEL$
+constexpr int kWindowsMaintenance = 5;    // the WINDOWS$ item of the maintenance command
+constexpr Status kGuardStop = 32;
+
+ScreenDesc* Screen() { return ScreenGet(kCurrentIndex); }
+WinRecord* Record() { return WinGet(kCurrentIndex); }
+int WindowFile() {
+  const ScreenDesc* sc = Screen();
+  return sc ? sc->dataFile : 0;
+}
+
+// The TYPE of the window file's record (current or saved copy), trimmed;
+// empty when the file has no such field.
+std::string LineType(int file, int part) {
+  if (!file) return std::string();
+  StrAreaScope mark;
+  uint16_t f = DicFieldFind(file, AcView(AcFieldPlainName(kAcType)));
+  if (f == 0xffff) return std::string();
+  return AcTrimRight(AcStr(RecFieldRaw(file, f, part)));
+}
+
+std::string Key1(int file, int part) {
+  StrAreaScope mark;
+  return AcStr(part == kRecCurrent ? KeyValueCur(file, 1) : KeyValueOf(file, 1, RecBuf(file, part)));
+}
+
+Status WindowsMissing() {
+  ErrDetailSet(st::BADINPUTDATA, StrFromC("WINDOWS$"), false);
+  return ErrSet(1, MOD_BUFFERFLD, st::BADINPUTDATA, st::BADINPUTDATA);
+}
+
+}  // namespace
+
+Status AcEntryGuard(int kind) {
+  if (kind != kActToEntry && kind != kActLineDown && kind != kActLineUp) return 0;
+  int file = WindowFile();
+  std::string type = LineType(file, kRecCurrent);
+  if (type.empty() || VarSysIntGet(kSysIer) != 0) return 0;
+  if (Key1(file, kRecCurrent) == Key1(file, kRecSaved) && type == LineType(file, kRecSaved)) return 0;
+  // A predefined entry is changed through its own maintenance window.
+  StrAreaScope mark;
+  StrValue item = StrTrim(StrUnquote(StrTrim(ScreenProp(kPropWindows, kWindowsMaintenance), 3)), 3);
+  StrValue command = StrTrim(StrUnquote(StrTrim(StrListItem(item, ';', 1), 3)), 3);
+  if (command.len == 0) return WindowsMissing();
+  WinRecord* r = Record();
+  Status s = MantVerbDispatch(r ? r->curField : 0, command, kVerbMantMain);
+  return s == 0 ? kGuardStop : s;
+}
+
+Status AcPredefinedEntryWarn(uint16_t action) {
+  int file = WindowFile();
+  if (LineType(file, kRecCurrent).empty() || AcOrderNumber(file) < 2) return NavActionWin(action);
+  StrAreaScope mark;
+  MsgBox(Msg("1002"), Msg("0008"), kBoxWarning);
+  return 0;
+}
+
+Status AcDeleteFullEntry() {
+  int file = WindowFile();
+  ScreenDesc* sc = Screen();
+  if (!file || !sc) return st::SCREENSTRUCTERR;
+  std::string key = AcKeyPrefix(file, Key1(file, kRecCurrent));
+  Status s = AcDeleteEntryRecords(key, 0, StrMake("", 0), true);
+  if (s) return s;
+  {
+    StrAreaScope mark;
+    s = NavLinesDeleteKey(AcView(key), StrFromC("1,2"), ScreenProp(kPropLnDel, 0));
+  }
+  if (s >= 128) return s;
+  return MovsLinsControlLine(kLineEvShow);
+}
+
+Status AcConfirmDeleteEntry(uint16_t action) {
+  if (LineType(WindowFile(), kRecCurrent).empty()) return NavActionWin(action);
+  int yes = 0;
+  {
+    StrAreaScope mark;
+    yes = MsgAsk(Msg("1001"));
+  }
+  return yes == 1 ? AcDeleteFullEntry() : 0;
+}
+
+Status AcEntryWindowProc(uint16_t code) {
+  uint8_t kind = ActionKindOf(code);
+  Status s = AcEntryGuard(kind);
+  if (s == 0) {
+    bool traced = (VarSysIntGet(kSysTrace) & kTraceCommands) != 0;
+    WinRecord* r = Record();
+    if (kind == kActNavigate && ActionParamOf(code) == kNavIns) {
+      s = traced ? NavActionWin(code) : AcPredefinedEntryWarn(code);
+    } else if (kind == kActNavigate && ActionParamOf(code) == kNavDel) {
+      s = AcConfirmDeleteEntry(code);
+      if (s < 128 && traced) s = NavActionWin(ActionMake(kActCancel, 0));
+    } else if (kind == 41) {
+      // Leaving a line outside maintenance mode: the next entry takes its
+      // number again.
+      if (r && !(r->flags & kWinMaintenance)) s = ExpEvalStatus(StrFromC("DSC1#=0"));
+      if (s < 122) s = NavActionWin(code);
+    } else {
+      s = NavActionWin(code);
+    }
+  }
+  if (s > 121) {
+    ErrShow(s);
+    if (s < 128) s = 0;
+  }
+  return s;
+}
+
+Status AcTaskEntryWindow(int) {
+  if (VarSysIntGet(kSysAux) == 1) ScreenActionSet(AcEntryWindowProc, NavNextAction, nullptr);
+  return 0;
+}

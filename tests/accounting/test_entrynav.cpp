@@ -28,21 +28,12 @@ class EntryNavTest : public NavOrderTest {
     }
     ScreenActionSet(NavActionWin, NavNextAction, nullptr);
   }
-  static WinRecord& Rec() { return *WinGet(kCurrentIndex); }
   // The value of an expression as its text, or "error <code>".
   std::string Value(const std::string& text) {
     const StrAreaScope scope;
     StrValue v = ExpEvalStr(S(text));
     return v.IsError() ? "error " + std::to_string(StrError(v)) : v.Str();
   }
-  // The texts of the boxes shown since the last call.
-  std::vector<std::string> Boxes() {
-    std::vector<std::string> out;
-    for (size_t i = seen; i < hl->boxes().size(); ++i) out.push_back(hl->boxes()[i].text);
-    seen = hl->boxes().size();
-    return out;
-  }
-  size_t seen = 0;
 };
 
 TEST_F(EntryNavTest, FitEntryArguments) {

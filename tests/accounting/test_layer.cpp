@@ -83,9 +83,9 @@ TEST_F(LayerTest, PhaseOneRegistersTheTasks) {
   EXPECT_NE(ArrLookup(StrFromC("_#(")), nullptr);
   EXPECT_EQ(ExecHandlerFind(0), ExecRunDevices);
   EXPECT_EQ(ExecHandlerFind(5), ExecRunUtils);
-  // A task of a later part answers 148 with its name.
-  EXPECT_EQ(TaskHookRun(12, kTaskExecute), st::FEATUREREMOVED);
-  EXPECT_EQ(ErrDetail().Str(), "AcTaskRunProcedure");
+  // The procedure task runs: without a screen naming the procedure it says so.
+  EXPECT_EQ(TaskHookRun(12, kTaskExecute), st::BADINPUTDATA);
+  EXPECT_EQ(ErrDetail().Str(), "WINDOWS$");
   EXPECT_EQ(AcAppCallback(3), 0);
 }
 

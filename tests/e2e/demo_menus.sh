@@ -44,6 +44,7 @@ done <<'EOF'
 Procedures>Loan schedule|demo.txt
 Procedures>Totals by group|totals.txt
 Procedures>Balances|balances.txt
+Procedures>Account ledger|ledger.txt
 Procedures>Progress window|-
 Procedures>Calculations>Date of today|today.txt
 Print>Test page|testpage.txt

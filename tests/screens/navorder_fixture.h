@@ -68,5 +68,14 @@ class NavOrderTest : public DocTest {
     for (const std::string& row : Rows(Buf())) out.push_back(row.substr(row.rfind('|') + 1));
     return out;
   }
+  static WinRecord& Rec() { return *WinGet(kCurrentIndex); }
+  // The texts of the boxes shown since the last call.
+  std::vector<std::string> Boxes() {
+    std::vector<std::string> out;
+    for (size_t i = seen; i < hl->boxes().size(); ++i) out.push_back(hl->boxes()[i].text);
+    seen = hl->boxes().size();
+    return out;
+  }
+  size_t seen = 0;
   void ReadKey(const std::string& key) { ASSERT_EQ(DataFileReadKey(kNavs, 1, S(key), 0), 0) << key; }
 };

@@ -421,18 +421,18 @@ TEST_P(DemoMenuTest, EveryEntryRunsOrShowsWhatItWaitsFor) {
 INSTANTIATE_TEST_SUITE_P(
     Programs, DemoMenuTest,
     ::testing::Values(DemoMenu{"accounting", "C2MENU",
-                               "Procedures{Loan schedule=1500,Totals by group=1501,Balances=1502,"
-                               "Progress window=1503,Calculations{Choose a calculation=1504,"
-                               "Date of today=1505}},Options{Screen font=1506},Print{Test page=1507,"
-                               "Trial balance=1508,Trial balance to file=1509,Trial balance to PDF=1510},"
-                               "Tools{Account balance=1511,Balance period=1512,Balances of the period=1513,"
-                               "Renumber entries=1514},"
-                               "Files{Accounts=1515},Transfers{Export accounts=1516,Import accounts=1517,Transactions{"
-                               "Export Relative=1518,Export Secuential=1519,Export Delimited=1520,Export List=1521,Import Relative=1522,Import Secuential=1523,Import Delimited=1524,Counter=1525,Self Update=1526,Relational Update=1527,Deletion=1528},"
-                               "Saved transactions=1529},"
-                               "Year end{Close year=1530,Undo year close=1531,Regenerate balances=1532},"
-                               "Help{About=1533,Help=1534}",
-                               "interest.txt", 1504, 1505, 1506, "COVCQT24:Orbisquale", 1533},
+                               "Procedures{Loan schedule=1500,Totals by group=1501,Balances=1502,Account ledger=1503,"
+                               "Progress window=1504,Calculations{Choose a calculation=1505,"
+                               "Date of today=1506}},Options{Screen font=1507},Print{Test page=1508,"
+                               "Trial balance=1509,Trial balance to file=1510,Trial balance to PDF=1511},"
+                               "Tools{Account balance=1512,Balance period=1513,Balances of the period=1514,"
+                               "Renumber entries=1515},"
+                               "Files{Accounts=1516},Transfers{Export accounts=1517,Import accounts=1518,Transactions{"
+                               "Export Relative=1519,Export Secuential=1520,Export Delimited=1521,Export List=1522,Import Relative=1523,Import Secuential=1524,Import Delimited=1525,Counter=1526,Self Update=1527,Relational Update=1528,Deletion=1529},"
+                               "Saved transactions=1530},"
+                               "Year end{Close year=1531,Undo year close=1532,Regenerate balances=1533},"
+                               "Help{About=1534,Help=1535}",
+                               "interest.txt", 1505, 1506, 1507, "COVCQT24:Orbisquale", 1534},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Sales by customer=1501,Progress window=1502,"
                                "Calculations{Choose a calculation=1503,Date of today=1504}},"
