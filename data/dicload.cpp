@@ -208,7 +208,9 @@ Status GiveDefaultKeys(const Level& lv) {
 
 Status LoadPasses(const LoadArgs& args, const std::string& prefix, int before) {
   std::string dicc = prefix + "DICC.DAT";
-  std::string path = host::NormalizePath(Text(FileSearch(Sv(args.dirs), Sv(dicc))));
+  StrValue found = FileSearch(Sv(args.dirs), Sv(dicc));
+  if (Status e = StrError(found)) return Record(e, dicc + "[" + args.dirs + "]");
+  std::string path = host::NormalizePath(Text(found));
   if (path.empty()) return Record(st::FILENOTFOUND, dicc + "[" + args.dirs + "]");
   Level main;
   main.path = path;
@@ -240,6 +242,9 @@ Status DicLoad(StrValue directories, StrValue prefix, StrValue defaultLocation) 
   if (!ValidPrefix(pre)) return Record(st::BADINPUTDATA, "bad dictionary prefix \"" + pre + "\"");
   if (Loading(pre))
     return Record(st::BADINPUTDATA, "dictionary " + pre + "DICC.DAT contains itself");
+  if (g_loading.size() >= kDicMaxDepth)
+    return Record(st::OUTOFMEMORY, "dictionary " + pre + "DICC.DAT nested deeper than " +
+                                       std::to_string(kDicMaxDepth) + " dictionaries");
   int before = DataFileCount();
   g_loading.push_back(pre);
   Status s = LoadPasses(args, pre, before);

@@ -42,7 +42,8 @@
 // bytes, a field line shorter than 14 characters or without a 3-digit length,
 // a key part outside the record, a record longer than 32767 bytes, a file
 // without fields, a duplicate file, a bad name or prefix, a nested
-// dictionary that contains itself); 151 a relation-key line for another
+// dictionary that contains itself); 145 dictionaries nested deeper than
+// kDicMaxDepth (the innermost file in the detail); 151 a relation-key line for another
 // file; 159 the string-list store is full. Accessors answer 168 DATAOUTBOUND
 // with the detail "(File:%s, Field:%s)" for numbers outside the store.
 #pragma once
@@ -52,6 +53,7 @@
 #include "runtime/strvalue.h"
 
 constexpr int kDicMaxFiles = 30;
+constexpr int kDicMaxDepth = 32;  // dictionaries nested in one another
 constexpr int kDicMaxKeyParts = 5;
 constexpr uint32_t kDicMaxLine = 512;
 constexpr uint32_t kDicMaxRecLen = 32767;  // the record pair (2 x L) fits 16 bits

@@ -245,6 +245,12 @@ Status Cond(const std::string& text) {
   return ExpEvalCond(View(text));
 }
 
+// The write condition of a loop that inserts nothing.
+Status WriteCond(const std::string& text) {
+  Status c = Cond(text);
+  return c >= 122 ? c : c == 1 ? 0 : dfact::kRowDeclined;
+}
+
 }  // namespace
 
 Status DataFileAppendLoop(int file, const AppendLoopSpec& spec, uint32_t* count) {
@@ -264,7 +270,7 @@ Status DataFileAppendLoop(int file, const AppendLoopSpec& spec, uint32_t* count)
       break;
     }
     if (rc == 1) {
-      code = DataFileAppendRow(file, View(write), View(list));
+      code = spec.insert ? DataFileAppendRow(file, View(write), View(list)) : WriteCond(write);
       if (code == dfact::kRowDeclined) {
         code = 0;
         break;

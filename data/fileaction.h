@@ -74,6 +74,7 @@ struct AppendLoopSpec {
   StrValue start, row, write, until, list;
   AppendRowFn perRow = nullptr;  // after each inserted row
   AppendStepFn step = nullptr;   // after each pass
+  bool insert = true;  // false: a row the write condition lets through is only counted and handed to perRow
 };
 // When the start condition holds, repeats passes: when the row condition
 // holds, the write condition decides: true inserts the current record

@@ -151,6 +151,12 @@ StrValue FmtDate(StrValue date, int mode) {
   return StrAreaReturn(mark, d ? Display(d, mode) : InvalidDisplay(mode));
 }
 
+int32_t FmtDateStored(StrValue text) {
+  if (text.IsError()) return 0;
+  const StrAreaScope scope;
+  return StoredDate(StrTrim(text, 3));
+}
+
 StrValue FmtDateParse(StrValue typed) {
   if (Status e = StrError(typed)) return StrErr(e);
   uint16_t mark = StrAreaMark(-1);

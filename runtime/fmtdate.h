@@ -44,3 +44,6 @@ StrValue FmtDateOrToday(StrValue date);
 // century, else in the one before (79 gives 2079, 80 gives 1980).
 int32_t FmtYear4(int32_t y);
 StrValue FmtDateParse(StrValue typed);
+// The date of a stored text (eight digits YYYYMMDD, blanks around them
+// ignored), or 0 when it is not a valid date.
+int32_t FmtDateStored(StrValue text);

@@ -376,6 +376,7 @@ struct FormScreen {
 std::vector<FormScreen> g_formScreens;
 
 std::string DerivedName(const Form& f) {
+  if (f.items.empty()) return "_ACCEPT";  // an empty list has no prompt to share out
   size_t each = std::max<size_t>(1, kNameMax / f.items.size());
   std::string name;
   for (const Spec& s : f.items) name += s.prompt.substr(0, each);

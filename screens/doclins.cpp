@@ -309,6 +309,9 @@ Status MovsLinsFitWindow() {
 // --- Line events -------------------------------------------------------------------
 
 Status MovsLinsControlLine(int event) {
+  // A row shown per step leaves nothing behind: Down through 10,000 lines
+  // must not fill the string area.
+  const StrAreaScope scope;
   WinRecord* rec = Record();
   if (AssertCheck(rec != nullptr, StrFromC("MovsLinsControlLine")).IsError() || !rec) return st::INTERNALERROR;
   LineCtx l = Current();

@@ -344,7 +344,7 @@ Status Fit(int direction, int grid, const std::string& key, int64_t t, int32_t* 
     if (s == 0 && g && at >= 1 && at <= g->rowCount) {
       const StrAreaScope scope;
       std::string text = NumberText(file, d);
-      s = GridCellSet(*g, static_cast<int32_t>(at), g->cols, StrFromView(text));
+      s = GridCellSet(*g, static_cast<int32_t>(at), NavsOrder().orderColumn, StrFromView(text));
     }
   }
   Status back = DataFileCtrlSave(nullptr, file, &saved);

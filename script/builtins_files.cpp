@@ -13,7 +13,13 @@
 // the position (65535 appends); a text target is a file: position -2 writes
 // the variables named in the text as assignments (the file is replaced
 // atomically), -3 replaces the file with the text, other positions write the
-// text there (65535 appends). The status is the result.
+// text there (65535 appends). The status is the result. A position outside
+// what a file can hold (negative but for the marks above, or a text that
+// would reach past 2^31 - 1 bytes) answers 147, recorded with the position
+// in the detail, and nothing is written.
+#include <cstdint>
+#include <string>
+
 #include "runtime/errors.h"
 #include "runtime/paths.h"
 #include "runtime/streams.h"
@@ -31,6 +37,16 @@ namespace {
 StrValue Empty() { return StrMake("", 0); }
 
 int64_t Position(int32_t pos) { return pos == 65535 ? kStreamHere : pos; }
+
+constexpr int64_t kFileMaxPosition = INT32_MAX;
+
+// A WRITE position: -3 to -1, 65535, or an offset at which the text still
+// ends within a file's range.
+bool WritePositionValid(int64_t pos, uint32_t length) {
+  if (pos >= -3 && pos <= -1) return true;
+  if (pos == 65535) return true;
+  return pos >= 0 && pos + length <= kFileMaxPosition;
+}
 
 }  // namespace
 
@@ -69,10 +85,17 @@ Status BiWrite(const uint16_t*, uint16_t) {
   if (Status s = BuiltinArgCount(3, 3)) return s;
   Status kind = BuiltinArg(1, Empty(), kArgKindStr);
   if (kind > 1) return kind;
-  int32_t pos = 0;
-  if (Status s = BuiltinArgLong(2, 0, &pos)) return s;
+  FixedNum wanted = 0;
+  if (Status s = BuiltinArgNum(2, 0, &wanted)) return s;
   StrValue text = BuiltinArgAsText(3, Empty());
   if (Status e = StrError(text)) return e;
+  const int64_t where = BuiltinNumToInteger(wanted);
+  if (!WritePositionValid(where, text.len)) {
+    BuiltinFail(st::SINTAXERROR);
+    ErrDetailSet(st::SINTAXERROR, StrFromView("WRITE position " + std::to_string(where)), false);
+    return BuiltinResultInt(st::SINTAXERROR);
+  }
+  const int32_t pos = static_cast<int32_t>(where);
   Status result;
   if (kind == kArgKindNum) {
     int16_t slot = 0;

@@ -8,6 +8,7 @@
 
 #include "platform/host/files.h"
 #include "runtime/datetime.h"
+#include "runtime/errors.h"
 #include "runtime/fmtdate.h"
 #include "runtime/fmtmask.h"
 #include "runtime/paths.h"
@@ -81,20 +82,29 @@ Status BiValN(const uint16_t*, uint16_t) {
   return BuiltinResultInt(DateAdd(date, amount, unit));
 }
 
-// The date (today when absent) in display format `format` AND 127; a text
-// holding "-", "." or "/" is read as a displayed date first.
+// The date (today when absent or empty) in display format `format` AND
+// 127; a text holding "-", "." or "/" is read as a displayed date first. A
+// text that is no valid date shows as an invalid date does (blanks) and
+// records 168 with the text in the detail: it never reads as today.
 Status BiDate(const uint16_t*, uint16_t) {
   if (Status s = BuiltinArgCount(0, 2)) return s;
   int32_t format = 0;
   if (Status s = BuiltinArgLong(2, 0, &format)) return s;
   StrValue date = DateArg(1);
   if (Status e = StrError(date)) return e;
+  const StrValue given = date;
   if (format & 128) {
     time_t when = 0;
     if (!FileWritten(date, &when)) return BuiltinResultStr(Empty());
     date = DateToText(DateFromTime(static_cast<int64_t>(when)));
   } else if (StrFindAny(date, StrFromC("-./"), kSearchPlain) != kNotFound) {
     date = FmtDateParse(date);
+  }
+  if (Status e = StrError(date)) return e;
+  if (StrTrim(given, 3).len > 0 && FmtDateStored(date) == 0) {
+    BuiltinFail(st::DATAOUTBOUND);
+    ErrDetailSet(st::DATAOUTBOUND, given, false);
+    date = StrFromC("00000000");  // shown as any invalid date is
   }
   return BuiltinResultStr(FmtDate(date, format & 127));
 }

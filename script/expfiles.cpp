@@ -22,6 +22,15 @@ namespace {
 
 constexpr int64_t kMaxFileBytes = 16 << 20;
 
+int g_fileDepth = 0;  // expression files being run, one inside the other
+
+struct DepthStep {
+  DepthStep() { ++g_fileDepth; }
+  ~DepthStep() { --g_fileDepth; }
+  DepthStep(const DepthStep&) = delete;
+  DepthStep& operator=(const DepthStep&) = delete;
+};
+
 Status Record(Status code, StrValue detail) {
   ErrDetailSet(code, detail, false);
   return ErrSet(1, MOD_EXPEXEC, code, code);
@@ -163,10 +172,17 @@ void OldItems(std::string_view old, const VarItems& fresh, VarItems* items) {
 
 Status ExpExecFile(StrValue name, int flags) {
   if (Status e = StrError(name)) return e;
+  // A file that runs itself (EXEC$ of its own name) stops here, not when
+  // the string area is exhausted.
+  if (g_fileDepth >= kExpFileMaxDepth)
+    return Record(st::OUTOFMEMORY, StrFromView(name.Str() + ": expression files nested deeper than " +
+                                                std::to_string(kExpFileMaxDepth)));
+  const DepthStep step;
   const StrAreaScope scope;
   StrValue path = ExpFileFind(name);
+  if (Status e = StrError(path)) return Record(e, name);
   std::string content;
-  if (path.IsError() || path.len == 0 || !ReadWhole(path, &content) || content.empty())
+  if (path.len == 0 || !ReadWhole(path, &content) || content.empty())
     return (flags & 1) ? Record(st::FILENOTFOUND, name) : 0;
   for (std::string_view line : Lines(content)) {
     if (line.size() > kStrMaxLen) return Record(st::SINTAXERROR, View(line.substr(0, 64)));

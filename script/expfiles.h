@@ -9,7 +9,9 @@
 // default directory list; each line is one expression list (CR LF, LF and CR
 // end lines; blank lines and empty expressions are skipped); the first error
 // of 128 or more stops it. A missing or empty file answers 164 "File Not
-// Found" with the name as detail when flags bit 0 is set, else 0.
+// Found" with the name as detail when flags bit 0 is set, else 0. Files run
+// from files (EXEC$) nest at most kExpFileMaxDepth deep: 145 naming the file.
+constexpr int kExpFileMaxDepth = 16;
 Status ExpExecFile(StrValue name, int flags);
 // Rewrites a variables file: one name=value line for each entry of the comma
 // list `names` (an entry "name;expression" takes the expression's value, a

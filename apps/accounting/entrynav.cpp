@@ -27,6 +27,8 @@
 #include "screens/doclins.h"
 #include "screens/docwin.h"
 #include "screens/fieldctl.h"
+#include "screens/filewinopen.h"
+#include "screens/movswin.h"
 #include "screens/geometry.h"
 #include "screens/gridbuf.h"
 #include "screens/linsgrid.h"
@@ -53,7 +55,6 @@ constexpr uint16_t kWinNewLine = 8;
 constexpr uint8_t kStateIndexEnd = 3;    // states below: the index area
 constexpr int kPropLnDel = 40;           // LNDEL$
 constexpr int kPropFldUpdate = 46;       // FLDUPDATE$
-constexpr uint32_t kSpecRow = 3, kSpecColumn = 4;
 constexpr uint16_t kTraceConcurrent = 128;  // `_TRACE`: check the key against the saved copy
 constexpr uint16_t kScrStatSaved = 32;
 
@@ -100,14 +101,11 @@ Status Statement(StrValue text) {
   return s >= st::USERCANCELED ? s : 0;
 }
 
-// The after-action step: the row caption into the bottom field.
+// The after-action step of the document windows (row caption, grid reload,
+// title with the mode words); the action's own answer is kept.
 Status AfterAction(Status s) {
-  GridBuffer* g = Grid();
-  if (s < 128 && g) {
-    const StrAreaScope scope;
-    CtlTextSetById(kIdBottomField1, GridRowCaption(*g, 20));
-  }
-  return s;
+  Status after = MovsAfterAction(s);
+  return after == kActAskChooser ? s : after;
 }
 
 // The built-in's work: SVE, INS, DEL, or the order column.
@@ -298,7 +296,11 @@ Status NavAction(uint16_t code) {
         default: return MovsAction(code);
       }
     case 41: {
-      Status s = NavLinesSave();
+      // Coming from the key fields (the grid is empty): the key is looked up
+      // and the grid loaded from it first; then the current row's line read.
+      Status s = 0;
+      if (g.rowCount == 0 && (s = MovsAction(code)) >= 128) return s;
+      s = NavLinesSave();
       if (s >= 128) return s;
       if (ScreenDesc* sc = Screen()) FieldKeyState(*sc, *r, kKeyStateKeep);
       return s;
@@ -312,6 +314,9 @@ Status NavActionWin(uint16_t code) {
   if (!Asserted(r != nullptr, "NavActionWin")) return st::INTERNALERROR;
   int file = File();
   uint8_t kind = ActionKindOf(code);
+  // In the key fields the document handler looks the key up and loads its
+  // lines; only the navigation commands are the window's own there.
+  if (InIndexArea(*r) && kind != kActNavigate) return MovsActionWin(code);
   GridBuffer* g = Grid();
   bool changed = file && RecBufChanged(file) == 1;
   Status s = 0;
@@ -328,7 +333,12 @@ Status NavActionWin(uint16_t code) {
       [[fallthrough]];
     case kActLineDown:
     case kLineEvShow: {
-      if (kind == kLineEvShow && Maintenance(*r) && changed) Warn("0038", 2);
+      if (kind == kLineEvShow) {
+        // Entering the lines loads them from the key first.
+        if (MovsWinGrid() >= 0 && (s = LinsGridReload(MovsWinGrid())) >= 128) break;
+        changed = file && RecBufChanged(file) == 1;
+        if (Maintenance(*r) && changed) Warn("0038", 2);
+      }
       if (kind != kLineEvShow && (VarSysIntGet(kSysTrace) & kTraceConcurrent) && InLineArea(*r) &&
           VarSysIntGet(kSysIer) == 0 && CurrentKey(file) != SavedKey(file)) {
         const StrAreaScope scope;
@@ -359,36 +369,9 @@ Status NavActionWin(uint16_t code) {
   return AfterAction(s);
 }
 
+// The navigation window opens in maintenance mode.
+static Status MaintenanceOn() { return NavAction(ActionMake(kActNavigate, kNavMde)); }
+
 Status LnNavMain(StrValue spec) {
-  if (Status e = StrError(spec)) return e;
-  ui::Hwnd window = 0;
-  {
-    const StrAreaScope scope;
-    int row = StrListCount(spec, ',') >= kSpecRow ? StrListItemInt(spec, ',', kSpecRow) : -1;
-    int column = StrListCount(spec, ',') >= kSpecColumn ? StrListItemInt(spec, ',', kSpecColumn) : -1;
-    window = WinCreateKind(kWinKindMant, 0, StrListItem(Msg("0022"), ',', 1), WinTop(), row > 0 ? row : -1,
-                           column > 0 ? column : -1, LinsGridWndProc);
-  }
-  if (!window) {
-    ErrDetailSet(st::WINCONTROLERROR, StrFromC("LnNavMain"), false);
-    return ErrSet(1, MOD_SCREENS, st::WINCONTROLERROR, st::WINCONTROLERROR);
-  }
-  Status s = NavScreenOpen(spec);
-  if (s == 0) {
-    s = Record() ? 0 : st::SCREENSTRUCTERR;
-  }
-  if (s == 0) {
-    ScreenActionSet(NavActionWin, NavNextAction, nullptr);
-    TaskHookSet(&GridLineTextHook, kHookArrayTerm);
-    const StrAreaScope scope;
-    s = MovsLinsSetControls(StrListItem(spec, ',', 1), 0, nullptr);
-  }
-  if (s == 0) s = NavAction(ActionMake(kActNavigate, kNavMde));
-  if (s == 0) s = MovsLinsFitWindow();
-  if (s == 0) s = MovsEventRun(1);
-  if (s >= 128) {
-    WinDestroy(window);
-    return s;
-  }
-  return 0;
+  return MovsFileWinOpen(spec, kWinKindMant, NavActionWin, MaintenanceOn, "LnNavMain");
 }

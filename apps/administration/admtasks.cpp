@@ -2,5 +2,3 @@
 
 #include "runtime/seam.h"
 
-Status MantFileWinRun(StrValue) { return SeamMissing("MantFileWinRun"); }
-Status MovsKeySelectAction(int) { return SeamMissing("MovsKeySelectAction"); }

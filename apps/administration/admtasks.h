@@ -4,7 +4,3 @@
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
 
-// Verb 8: the "File Maintenance" navigation window over a window spec.
-Status MantFileWinRun(StrValue spec);
-// Task 8: the key-limited selection of a screen's records.
-Status MovsKeySelectAction(int event);

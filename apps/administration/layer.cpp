@@ -4,6 +4,7 @@
 #include "apps/administration/admbuiltins.h"
 #include "apps/administration/admtasks.h"
 #include "apps/administration/docactions.h"
+#include "apps/administration/filewin.h"
 #include "apps/administration/invoicing.h"
 #include "data/runstatus.h"
 #include "data/statistics.h"

@@ -23,6 +23,18 @@ struct Fault {
 };
 Fault g_faults[static_cast<int>(FaultOp::Count)];
 
+// What this layer last did with each descriptor number: a close of a
+// number it closed already, with no open of its own between, is stale.
+// Descriptors made elsewhere (pipes, temporary files) are not tracked.
+constexpr int kLedgerSize = 4096;
+enum : uint8_t { kFdUnknown, kFdOpened, kFdClosed };
+uint8_t g_ledger[kLedgerSize];
+StaleCloses g_stale;
+
+void Ledger(int fd, uint8_t state) {
+  if (fd >= 0 && fd < kLedgerSize) g_ledger[fd] = state;
+}
+
 // Counts a call of op; true (with errno set) when this call is to fail.
 bool FaultHit(FaultOp op) {
   Fault& f = g_faults[static_cast<int>(op)];
@@ -222,10 +234,21 @@ int Open(std::string_view path, unsigned mode) {
     errno = EISDIR;
     return -1;
   }
+  Ledger(fd, kFdOpened);
   return fd;
 }
 
-int Close(int fd) { return ::close(fd); }
+int Close(int fd) {
+  if (fd >= 0 && fd < kLedgerSize && g_ledger[fd] == kFdClosed) {
+    ++g_stale.count;
+    g_stale.lastFd = fd;
+  }
+  Ledger(fd, kFdClosed);
+  return ::close(fd);
+}
+
+StaleCloses StaleClosesGet() { return g_stale; }
+void StaleClosesClear() { g_stale = StaleCloses(); }
 
 int64_t Read(int fd, void* buf, size_t n) {
   if (FaultHit(FaultOp::Read)) return -1;

@@ -59,6 +59,16 @@ enum OpenMode : unsigned {
 // A regular file (directories are refused with EISDIR). Returns the descriptor.
 int Open(std::string_view path, unsigned mode);
 int Close(int fd);
+// Closes of a descriptor this layer had opened and closed already: a module
+// closing a number it kept past its close (or across a reset) closes
+// whatever file or pipe got that number since. Counted, never refused, so
+// that a test can fail on them.
+struct StaleCloses {
+  unsigned count = 0;
+  int lastFd = -1;
+};
+StaleCloses StaleClosesGet();
+void StaleClosesClear();
 // One read(2) at the descriptor's position (pipes, terminals); 0 at the end.
 int64_t Read(int fd, void* buf, size_t n);
 // Reads at an offset until n bytes or the end; returns the count.

@@ -21,17 +21,34 @@
 #include <string>
 
 #include "app/startup.h"
+#include "apps/accounting/layer.h"
+#include "data/dataui.h"
 #include "data/dictionary.h"
 #include "data/reccheck.h"
+#include "platform/host/files.h"
+#include "screens/menucmd.h"
+#include "support/runtime_fixture.h"
 
 namespace crash {
 
 // The child's end of the pipe.
 inline int g_pipe = -1;
-inline uint32_t g_seed = 0;
+
+// A child in which a module closed a descriptor it had closed already (or
+// one the test process closed before the fork) ends at once with 93: that
+// close hit whatever file or pipe held the number since.
+inline void StaleCheck() {
+  host::StaleCloses stale = host::StaleClosesGet();
+  if (stale.count == 0) return;
+  std::string why = "stale close of descriptor " + std::to_string(stale.lastFd) + "\n";
+  if (write(2, why.data(), why.size()) < 0) {
+  }
+  _exit(93);
+}
 
 // A line to the test; a child that cannot tell ends at once.
 inline void Tell(const std::string& line) {
+  StaleCheck();
   std::string l = line + "\n";
   if (write(g_pipe, l.data(), l.size()) != static_cast<ssize_t>(l.size())) _exit(90);
 }
@@ -62,12 +79,55 @@ struct Child {
   std::string buf;
 };
 
+// What the child tells besides what its task tells: "Q" before each
+// question of the data layer, "P" at each progress step (a record of a
+// rebuild).
+enum Telling : unsigned { kTellQuestions = 1, kTellSteps = 2 };
+
+// The child's task: "Perform <name>" runs it with the name, its answer is
+// the command's; every other command goes to the accounting program.
+using PerformFn = Status (*)(const std::string& name);
+
+struct Program {
+  unsigned telling = 0;
+  PerformFn perform = nullptr;
+  uint32_t seed = 0;  // for a task that draws its own work
+};
+
+inline Program g_program;
+inline int (*g_ask)(StrValue) = nullptr;
+
+inline int AskTelling(StrValue text) {
+  Tell("Q");
+  return g_ask(text);
+}
+
+// The accounting program's phases; phase 1 also hooks what the test is to
+// be told.
+inline int Phase(int phase) {
+  if ((phase & 15) == 1 && g_program.telling) {
+    DataUi ui = DataUiGet();
+    if (g_program.telling & kTellQuestions) {
+      g_ask = ui.ask;
+      ui.ask = AskTelling;
+    }
+    if (g_program.telling & kTellSteps) ui.progressStep = TellStep;
+    DataUiSet(ui);
+  }
+  return AcAppCallback(phase);
+}
+
+inline Status Dispatch(int code, StrValue rest) {
+  MenuCommand cmd{static_cast<uint32_t>(code), rest, {}};
+  if (cmd.Stat() == 0 && cmd.Verb() == kVerbPerform && g_program.perform) return g_program.perform(rest.Str());
+  return AcMenuAction(code, rest);
+}
+
 // The program started headless in area/work with a /RUN command; with
 // answerYes the UI script of area/answer.txt answers (cancel on a stall),
 // else any question stalls and fails. Its standard error goes to
 // area/child.err.
-inline Child Start(const std::string& area, const std::string& run, uint32_t seed, bool answerYes, PhaseCallback phase,
-                   MenuCmdHandler dispatch) {
+inline Child Start(const std::string& area, const std::string& run, bool answerYes, const Program& program) {
   int p[2];
   if (pipe(p) != 0) return {};
   pid_t pid = fork();
@@ -78,7 +138,8 @@ inline Child Start(const std::string& area, const std::string& run, uint32_t see
     // copied state) must never be this pipe.
     g_pipe = fcntl(p[1], F_DUPFD, 900);
     close(p[1]);
-    g_seed = seed;
+    g_program = program;
+    host::StaleClosesClear();
     int err = open((area + "/child.err").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     if (err >= 0) dup2(err, 2);
     if (chdir((area + "/work").c_str()) != 0) _exit(91);
@@ -87,9 +148,11 @@ inline Child Start(const std::string& area, const std::string& run, uint32_t see
     if (answerYes) setenv("KX_UI_SCRIPT", (area + "/answer.txt").c_str(), 1);
     else unsetenv("KX_UI_SCRIPT");
     unsetenv("KX_UI_TRANSCRIPT");
-    const AppConstants app = {"COVCQT24:Orbisquale", "Crash", "", kStartLoadDictionary, phase, dispatch};
+    const AppConstants app = {"COVCQT24:Orbisquale", "Crash", "", kStartLoadDictionary, Phase, Dispatch};
     std::string line = "crash /DPATH:\"" + area + "/work\" /RUN:\"" + run + "\"";
-    _exit(AppMain(nullptr, app, line.c_str()));
+    int code = AppMain(nullptr, app, line.c_str());
+    StaleCheck();
+    _exit(code);
   }
   close(p[1]);
   return Child{pid, p[0], ""};
@@ -183,5 +246,53 @@ int Recover(StartFn start, const std::string& journal, std::mt19937_64& rng, uin
     f->inPlayback += std::filesystem::exists(journal);
   }
 }
+
+// What a campaign compares before and after its task: the live records of
+// its three files, and the whole text of one more file where it keeps one.
+struct Contents {
+  std::vector<std::string> files[3];
+  std::string text;
+  bool operator==(const Contents&) const = default;
+};
+
+// The test's side of a campaign on a program folder prepared in
+// area/pristine: the files it checks (names, layouts), a fresh work folder
+// for each round, reading and checking them.
+class Campaign : public RuntimeTest {
+ protected:
+  std::string Pristine() const { return area.File("pristine"); }
+  std::string Work() const { return area.File("work"); }
+  std::string ChildErr() const { return ReadFile(area.File("child.err")); }
+
+  // The checked files: data files ns of the loaded dictionary, in Work().
+  void Check(std::initializer_list<int> ns) {
+    for (int n : ns) {
+      names.push_back(DicFileName(n).Str());
+      specs.push_back(CheckSpec(n, Work()));
+    }
+  }
+
+  void FreshWork() {
+    std::filesystem::remove_all(Work());
+    std::filesystem::copy(Pristine(), Work(), std::filesystem::copy_options::recursive);
+  }
+
+  Contents Read(const std::string& folder) const {
+    Contents c;
+    for (size_t i = 0; i < names.size(); ++i)
+      c.files[i] = LiveRecords(folder + "/" + names[i] + ".FD", specs[i].recLen);
+    return c;
+  }
+
+  // The files after a clean end: sound, nothing left over.
+  void Sound() const {
+    EXPECT_EQ(LeftOver(Work()), "");
+    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(RecFileCheck(specs[i]), "") << names[i];
+  }
+
+  TempDir area;
+  std::vector<std::string> names;
+  std::vector<RecCheckSpec> specs;
+};
 
 }  // namespace crash

@@ -60,17 +60,6 @@ using crash::Tell;
 
 // ---- The program under test (runs in a child process) -----------------------
 
-// The accounting program's phases; phase 1 also lets the test see every
-// record a rebuild handles.
-int Phase(int phase) {
-  if ((phase & 15) == 1) {
-    DataUi ui = DataUiGet();
-    ui.progressStep = crash::TellStep;
-    DataUiSet(ui);
-  }
-  return AcAppCallback(phase);
-}
-
 class Writer {
  public:
   Status Run() {
@@ -160,22 +149,18 @@ class Writer {
     return 0;
   }
 
-  std::mt19937 rng_{crash::g_seed};
+  std::mt19937 rng_{crash::g_program.seed};
   std::vector<std::string> keys_;
   std::set<std::string> taken_;
   uint32_t ops_ = 0;
 };
 
-Status Dispatch(int code, StrValue rest) {
-  MenuCommand cmd{static_cast<uint32_t>(code), rest, {}};
-  if (cmd.Stat() == 0 && cmd.Verb() == kVerbPerform && rest.Str() == "writer") return Writer().Run();
-  return AcMenuAction(code, rest);
-}
+Status Perform(const std::string& name) { return name == "writer" ? Writer().Run() : st::BADINPUTDATA; }
 
 // ---- The test's side ---------------------------------------------------------------
 
 Child Start(const std::string& area, const std::string& run, uint32_t seed, bool answerYes) {
-  return crash::Start(area, run, seed, answerYes, Phase, Dispatch);
+  return crash::Start(area, run, answerYes, {crash::kTellSteps, Perform, seed});
 }
 
 // What the test knows: the live records by key 1, and the write in flight.

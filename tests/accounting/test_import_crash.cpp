@@ -39,6 +39,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using crash::Child;
+using crash::Contents;
 using crash::NextLine;
 using crash::Reap;
 using crash::Tell;
@@ -48,31 +49,15 @@ constexpr uint32_t kTellEvery = 1000;  // rows between two lines to the test
 
 // ---- The program under test (runs in a child process) -----------------------
 
-int (*g_ask)(StrValue) = nullptr;
 uint32_t g_rows = 0;
-
-int AskTelling(StrValue text) {
-  Tell("Q");
-  return g_ask(text);
-}
-
-int Phase(int phase) {
-  if ((phase & 15) == 1) {
-    DataUi ui = DataUiGet();
-    g_ask = ui.ask;
-    ui.ask = AskTelling;
-    ui.progressStep = crash::TellStep;
-    DataUiSet(ui);
-  }
-  return AcAppCallback(phase);
-}
 
 StrValue Routine(StrValue text) {
   if (++g_rows % kTellEvery == 0) Tell("R");
   return text;
 }
 
-Status Import() {
+Status Import(const std::string& name) {
+  if (name != "import") return st::BADINPUTDATA;
   for (int n : {kAccounts, kMonths})
     if (Status s = DataFileOpen(n, 0); s > 2) return s;
   DataFileSetCurrent(kEntries);
@@ -81,26 +66,13 @@ Status Import() {
   return s;
 }
 
-Status Dispatch(int code, StrValue rest) {
-  MenuCommand cmd{static_cast<uint32_t>(code), rest};
-  if (cmd.Stat() == 0 && cmd.Verb() == kVerbPerform && rest.Str() == "import") return Import();
-  return AcMenuAction(code, rest);
-}
-
 Child Start(const std::string& area, const std::string& run, bool answerYes) {
-  return crash::Start(area, run, 0, answerYes, Phase, Dispatch);
+  return crash::Start(area, run, answerYes, {crash::kTellQuestions | crash::kTellSteps, Import});
 }
 
 // ---- The test's side ------------------------------------------------------------
 
-// The live records of the three files, each sorted: what must be the same
-// before or after, whatever record numbers a rebuild gave them.
-struct Contents {
-  std::vector<std::string> files[3];
-  bool operator==(const Contents&) const = default;
-};
-
-class ImportCrash : public RuntimeTest {
+class ImportCrash : public crash::Campaign {
  protected:
   void SetUp() override {
     RuntimeTest::SetUp();
@@ -112,18 +84,12 @@ class ImportCrash : public RuntimeTest {
     ASSERT_EQ(AcGenOpen(Pristine(), Pristine()), 0);
     ASSERT_EQ(AcGenAccounts(AcDemoAccounts()), 0);
     ASSERT_EQ(AcGenLines(AcDemoLines(), false), 0);
-    for (int n : {kAccounts, kEntries, kMonths}) {
-      names.push_back(DicFileName(n).Str());
-      specs.push_back(crash::CheckSpec(n, Work()));
-    }
+    Check({kAccounts, kEntries, kMonths});
     ASSERT_EQ(AcGenClose(), 0);
     RuntimeReset();
     WriteImport(Pristine() + "/import.csv", static_cast<int>(crash::EnvNumber("KX_CRASH_IMPORT_ROWS", 3000)));
   }
 
-  std::string Pristine() const { return area.File("pristine"); }
-  std::string Work() const { return area.File("work"); }
-  std::string ChildErr() { return crash::ReadFile(area.File("child.err")); }
 
   // Entry lines of 2026 between the demo's accounts, two lines an entry.
   static void WriteImport(const std::string& path, int rows) {
@@ -141,28 +107,12 @@ class ImportCrash : public RuntimeTest {
     }
   }
 
-  void Fresh(const std::string& to) {
-    fs::remove_all(to);
-    fs::copy(Pristine(), to, fs::copy_options::recursive);
-  }
 
-  Contents Read(const std::string& folder) {
-    Contents c;
-    for (size_t i = 0; i < names.size(); ++i)
-      c.files[i] = crash::LiveRecords(folder + "/" + names[i] + ".FD", specs[i].recLen);
-    return c;
-  }
-
-  // The files after a clean end: sound, nothing left over.
-  void Sound() {
+  // The files after a clean end: sound, nothing left over, the run closed.
+  void Sound() const {
     EXPECT_EQ(crash::ReadFile(Work() + "/COFSTAT.DAT"), "0");
-    EXPECT_EQ(crash::LeftOver(Work()), "");
-    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(RecFileCheck(specs[i]), "") << names[i];
+    Campaign::Sound();
   }
-
-  TempDir area;
-  std::vector<std::string> names;
-  std::vector<RecCheckSpec> specs;
 };
 
 TEST_F(ImportCrash, KilledImportsAreWholeOrNotAtAll) {
@@ -175,7 +125,7 @@ TEST_F(ImportCrash, KilledImportsAreWholeOrNotAtAll) {
 
   // What the import gives when nothing stops it.
   Contents before = Read(Pristine());
-  Fresh(Work());
+  FreshWork();
   Child ref = Start(area.path(), "Perform import", false);
   uint64_t events = 0;
   std::string line;
@@ -188,7 +138,7 @@ TEST_F(ImportCrash, KilledImportsAreWholeOrNotAtAll) {
   uint64_t kills = 0, rounds = 0, sawBefore = 0, sawAfter = 0, restartKills = 0, inPlayback = 0;
   while (kills < wanted && !HasFailure()) {
     ++rounds;
-    Fresh(Work());
+    FreshWork();
     // Killed after a random number of rows read or merged and a random
     // moment more; now and then only after its end.
     Child c = Start(area.path(), "Perform import", false);

@@ -35,6 +35,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using crash::Child;
+using crash::Contents;
 using crash::NextLine;
 using crash::Reap;
 
@@ -42,25 +43,8 @@ constexpr int kRegistry = 6, kDocuments = 7, kAccounts = 8, kEntries = 9, kMonth
 
 // ---- The program under test (runs in a child process) -----------------------
 
-int (*g_ask)(StrValue) = nullptr;
-
-int AskTelling(StrValue text) {
-  crash::Tell("Q");
-  return g_ask(text);
-}
-
-int Phase(int phase) {
-  if ((phase & 15) == 1) {
-    DataUi ui = DataUiGet();
-    g_ask = ui.ask;
-    ui.ask = AskTelling;
-    ui.progressStep = crash::TellStep;
-    DataUiSet(ui);
-  }
-  return AcAppCallback(phase);
-}
-
-Status Renumber() {
+Status Renumber(const std::string& name) {
+  if (name != "renumber") return st::BADINPUTDATA;
   AcRenumberSet set{1, {{kRegistry, "ENTRY", ""}, {kDocuments, "ENTRY", "000000"}, {kEntries, "ENTRY", ""}}};
   crash::Tell("B");
   Status s = AcRenumber(StrFromC("2024"), StrFromC("20241231"), StrFromC("1"), set);
@@ -68,24 +52,13 @@ Status Renumber() {
   return s;
 }
 
-Status Dispatch(int code, StrValue rest) {
-  MenuCommand cmd{static_cast<uint32_t>(code), rest, {}};
-  if (cmd.Stat() == 0 && cmd.Verb() == kVerbPerform && rest.Str() == "renumber") return Renumber();
-  return AcMenuAction(code, rest);
-}
-
 Child Start(const std::string& area, const std::string& run, bool answerYes) {
-  return crash::Start(area, run, 0, answerYes, Phase, Dispatch);
+  return crash::Start(area, run, answerYes, {crash::kTellQuestions | crash::kTellSteps, Renumber});
 }
 
 // ---- The test's side ------------------------------------------------------------
 
-struct Contents {
-  std::vector<std::string> files[3];
-  bool operator==(const Contents&) const = default;
-};
-
-class RenumberCrash : public RuntimeTest {
+class RenumberCrash : public crash::Campaign {
  protected:
   void SetUp() override {
     RuntimeTest::SetUp();
@@ -98,10 +71,7 @@ class RenumberCrash : public RuntimeTest {
     ASSERT_EQ(AcGenAccounts(AcDemoAccounts()), 0);
     ASSERT_EQ(AcGenLines(lines, false), 0);
     ASSERT_EQ(AcGenRegistry(lines), 0);
-    for (int n : {kRegistry, kDocuments, kEntries}) {
-      names.push_back(DicFileName(n).Str());
-      specs.push_back(crash::CheckSpec(n, Work()));
-    }
+    Check({kRegistry, kDocuments, kEntries});
     ASSERT_EQ(AcGenClose(), 0);
     RuntimeReset();
   }
@@ -124,32 +94,6 @@ class RenumberCrash : public RuntimeTest {
     }
     return out;
   }
-
-  std::string Pristine() const { return area.File("pristine"); }
-  std::string Work() const { return area.File("work"); }
-  std::string ChildErr() { return crash::ReadFile(area.File("child.err")); }
-
-  void Fresh(const std::string& to) {
-    fs::remove_all(to);
-    fs::copy(Pristine(), to, fs::copy_options::recursive);
-  }
-
-  Contents Read(const std::string& folder) {
-    Contents c;
-    for (size_t i = 0; i < names.size(); ++i)
-      c.files[i] = crash::LiveRecords(folder + "/" + names[i] + ".FD", specs[i].recLen);
-    return c;
-  }
-
-  // The files after a clean end: sound, nothing left over.
-  void Sound() {
-    EXPECT_EQ(crash::LeftOver(Work()), "");
-    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(RecFileCheck(specs[i]), "") << names[i];
-  }
-
-  TempDir area;
-  std::vector<std::string> names;
-  std::vector<RecCheckSpec> specs;
 };
 
 TEST_F(RenumberCrash, KilledRenumberingsAreWholeOrNotAtAll) {
@@ -160,7 +104,7 @@ TEST_F(RenumberCrash, KilledRenumberingsAreWholeOrNotAtAll) {
 
   // What the renumbering gives when nothing stops it, and how long it takes.
   Contents before = Read(Pristine());
-  Fresh(Work());
+  FreshWork();
   Child ref = Start(area.path(), "Perform renumber", false);
   std::string line, end;
   auto begun = std::chrono::steady_clock::now();
@@ -180,7 +124,7 @@ TEST_F(RenumberCrash, KilledRenumberingsAreWholeOrNotAtAll) {
   uint64_t kills = 0, rounds = 0, sawBefore = 0, sawAfter = 0, restartKills = 0, inPlayback = 0;
   while (kills < wanted && !HasFailure()) {
     ++rounds;
-    Fresh(Work());
+    FreshWork();
     Child c = Start(area.path(), "Perform renumber", false);
     bool ended = false;
     while (!(line = NextLine(c)).empty() && line != "B") {

@@ -41,6 +41,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using crash::Child;
+using crash::Contents;
 using crash::NextLine;
 using crash::Reap;
 using crash::Tell;
@@ -49,26 +50,10 @@ constexpr int kAccounts = 8, kEntries = 9, kMonths = 10;
 
 // ---- The program under test (runs in a child process) -----------------------
 
-int (*g_ask)(StrValue) = nullptr;
-
-int AskTelling(StrValue text) {
-  Tell("Q");
-  return g_ask(text);
-}
-
-int Phase(int phase) {
-  if ((phase & 15) == 1) {
-    DataUi ui = DataUiGet();
-    g_ask = ui.ask;
-    ui.ask = AskTelling;
-    DataUiSet(ui);
-  }
-  return AcAppCallback(phase);
-}
-
 // "Perform close|undo|regen": the task's work under its definition.
 Status Task(const std::string& what) {
-  int tag = what == "close" ? 1 : what == "undo" ? 2 : 3;
+  int tag = what == "close" ? 1 : what == "undo" ? 2 : what == "regen" ? 3 : 0;
+  if (tag == 0) return st::BADINPUTDATA;
   if (Status s = ParmStrPush(StrFromC("COCLOSE.PPN"), 1, tag)) return s;
   Status s = 0;
   Tell("B");
@@ -86,25 +71,13 @@ Status Task(const std::string& what) {
   return s;
 }
 
-Status Dispatch(int code, StrValue rest) {
-  MenuCommand cmd{static_cast<uint32_t>(code), rest, StrMake("", 0)};
-  if (cmd.Stat() == 0 && cmd.Verb() == kVerbPerform) return Task(rest.Str());
-  return AcMenuAction(code, rest);
-}
-
 Child Start(const std::string& area, const std::string& run, bool answerYes) {
-  return crash::Start(area, run, 0, answerYes, Phase, Dispatch);
+  return crash::Start(area, run, answerYes, {crash::kTellQuestions, Task});
 }
 
 // ---- The test's side ------------------------------------------------------------
 
-struct Contents {
-  std::vector<std::string> files[3];
-  std::string opening;
-  bool operator==(const Contents&) const = default;
-};
-
-class YearCloseCrash : public RuntimeTest {
+class YearCloseCrash : public crash::Campaign {
  protected:
   void SetUp() override {
     RuntimeTest::SetUp();
@@ -120,10 +93,7 @@ class YearCloseCrash : public RuntimeTest {
     // Through the relation statements, as the program itself writes them.
     ASSERT_EQ(AcGenLines(Year(accounts, static_cast<int>(crash::EnvNumber("KX_CRASH_CLOSE_LINES", 2000))), true),
               0);
-    for (int n : {kAccounts, kEntries, kMonths}) {
-      names.push_back(DicFileName(n).Str());
-      specs.push_back(crash::CheckSpec(n, Work()));
-    }
+    Check({kAccounts, kEntries, kMonths});
     ASSERT_EQ(AcGenClose(), 0);
     RuntimeReset();
   }
@@ -155,10 +125,6 @@ class YearCloseCrash : public RuntimeTest {
     return out;
   }
 
-  std::string Pristine() const { return area.File("pristine"); }
-  std::string Work() const { return area.File("work"); }
-  std::string ChildErr() { return crash::ReadFile(area.File("child.err")); }
-
   // A start state: the program's folder and its sibling data folder.
   void Save(const std::string& name) {
     fs::remove_all(area.File(name));
@@ -173,17 +139,11 @@ class YearCloseCrash : public RuntimeTest {
     fs::copy(area.File(from + "_data"), area.File("data"), fs::copy_options::recursive);
   }
 
-  Contents Read() {
-    Contents c;
-    for (size_t i = 0; i < names.size(); ++i)
-      c.files[i] = crash::LiveRecords(Work() + "/" + names[i] + ".FD", specs[i].recLen);
-    c.opening = crash::ReadFile(area.File("data/COPARINI.DAT"));
+  // The three files and the parameter file holding FAPE$.
+  Contents Read() const {
+    Contents c = Campaign::Read(Work());
+    c.text = crash::ReadFile(area.File("data/COPARINI.DAT"));
     return c;
-  }
-
-  void Sound() {
-    EXPECT_EQ(crash::LeftOver(Work()), "");
-    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(RecFileCheck(specs[i]), "") << names[i];
   }
 
   // An uninterrupted run of the task from the start state: its answer (0)
@@ -246,9 +206,6 @@ class YearCloseCrash : public RuntimeTest {
     return f;
   }
 
-  TempDir area;
-  std::vector<std::string> names;
-  std::vector<RecCheckSpec> specs;
 };
 
 TEST_F(YearCloseCrash, KilledYearEndTasksAreWholeOrNotAtAll) {

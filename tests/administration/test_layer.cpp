@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "apps/administration/docactions.h"
+#include "apps/administration/filewin.h"
 #include "apps/administration/invoicing.h"
 #include "apps/administration/layer.h"
 #include "screens/accept.h"
@@ -33,12 +34,13 @@ TEST_F(LayerTest, PhaseOneRegistersTheTaskHooks) {
   EXPECT_EQ(TaskHookGet(4), TaskFn(AcceptParmExit));
   EXPECT_EQ(TaskHookGet(5), TaskFn(AcceptDocExit));
   EXPECT_EQ(TaskHookGet(6), TaskFn(AcceptStepsExit));
+  EXPECT_EQ(TaskHookGet(8), TaskFn(MovsKeySelectAction));
   EXPECT_EQ(TaskHookGet(11), TaskFn(PaymentsTask));
   EXPECT_EQ(TaskHookGet(12), TaskFn(AdmTaskDocActions));
   struct Seam {
     int id;
     const char* name;
-  } seams[] = {{8, "MovsKeySelectAction"}, {23, "TaskLowLevel"}};
+  } seams[] = {{23, "TaskLowLevel"}};
   for (const Seam& s : seams) {
     ErrClear();
     EXPECT_EQ(TaskHookRun(s.id, kTaskExecute), st::FEATUREREMOVED) << s.id;
@@ -87,8 +89,8 @@ TEST_F(LayerTest, PhaseTwoBuiltinsHelpAndConfiguration) {
 }
 
 // The dispatcher: first the run status check, then verb 5 opens the
-// maintenance window in mode 'V', verb 8 the "File Maintenance" window (a
-// seam for now), others go to the framework's verbs.
+// maintenance window in mode 'V', verb 8 the "File Maintenance" window,
+// others go to the framework's verbs.
 TEST_F(LayerTest, MenuActionsByVerb) {
   EXPECT_EQ(kAdmMantMode, 86);
   Config("GACLCFIX.DAT", "Z=1\r\n");
@@ -97,8 +99,8 @@ TEST_F(LayerTest, MenuActionsByVerb) {
   EXPECT_EQ(AdmMenuAction(kVerbMantMain << 16, Sv("CUSTOMERS")), st::FILENOTFOUND);
   EXPECT_EQ(Detail(), "CUSTOMERS.PAN");
   ErrClear();
-  EXPECT_EQ(AdmMenuAction(kVerbLnManMain << 16, Sv("NOTES")), st::FEATUREREMOVED);
-  EXPECT_EQ(Detail(), "MantFileWinRun");
+  EXPECT_EQ(AdmMenuAction(kVerbLnManMain << 16, Sv("NOTES")), st::FILENOTFOUND);
+  EXPECT_EQ(Detail(), "NOTES.PAN");
   MenuCommand c = MenuCmdParse(Sv("ExpEval Z=5"));
   EXPECT_EQ(AdmMenuAction(static_cast<int>(c.code), c.rest), 0);
   EXPECT_EQ(AdmApp::Cents("Z"), 500);

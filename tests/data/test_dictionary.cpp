@@ -204,6 +204,20 @@ TEST_F(DicTest, FaultyDictionaries) {
   }
 }
 
+// A chain of dictionaries each nesting the next ends at the depth limit
+// with its own code, naming the file, not as a file that is not there.
+TEST_F(DicTest, NestingPastTheDepthLimitIs145) {
+  const int chain = 600;
+  for (int i = 0; i < chain; ++i) Write("N" + std::to_string(i) + "DICC.DAT", {"01 N*$*00N" + std::to_string(i + 1)});
+  Write("N" + std::to_string(chain) + "DICC.DAT", {"01 A**01A", "01 A     001 AA"});
+  EXPECT_EQ(Load("N0", dir.path()), st::OUTOFMEMORY);
+  EXPECT_NE(Detail().find("N" + std::to_string(kDicMaxDepth) + "DICC.DAT nested deeper than"), std::string::npos)
+      << Detail();
+  EXPECT_EQ(DataFileCount(), 0);
+  ErrClear();
+  EXPECT_EQ(Load("N" + std::to_string(chain - kDicMaxDepth + 1), dir.path()), 0) << Detail();  // at the limit
+}
+
 TEST_F(DicTest, MissingDictionaryNamesTheDirectories) {
   EXPECT_EQ(Load("QQ", "/a,/b"), st::FILENOTFOUND);
   EXPECT_EQ(Detail(), "QQDICC.DAT[/a,/b]");

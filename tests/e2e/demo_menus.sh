@@ -56,6 +56,7 @@ Tools>Balance period|-
 Tools>Balances of the period|-
 Tools>Renumber entries|-
 Files>Accounts|-
+Files>Entry lines|-
 EOF
 
 while IFS='|' read -r item file; do
@@ -72,6 +73,8 @@ Print>Invoice 5 to PDF|invoice.pdf
 Files>Customers|-
 Files>Bank details|-
 Files>Invoices|-
+Documents>Invoices|-
+Documents>Delivery notes|-
 Tools>Amount in words|-
 Tools>Customer card|-
 Tools>Invoicing run|-

@@ -43,7 +43,7 @@ close_yes() { printf 'wait-top class=%s\nclose\nanswer Yes match "Close Program?
 # its class) with the bar and the compiled-in picture (no picture file in the
 # folder); closed by the person and answered Yes: exit 0, run status 0.
 for pair in "$accounting:accounting:COVCQT24:CO:Procedures|Options|Print|Tools|Files|Transfers|Year end|Help" \
-            "$administration:administration:GAVGQT24:GA:Procedures|Options|Print|Files|Tools|Transfers|Help"; do
+            "$administration:administration:GAVGQT24:GA:Procedures|Options|Print|Files|Documents|Tools|Transfers|Help"; do
   IFS=: read -r prog name class prefix bar <<<"$pair"
   fresh "$name"
   run "$prog" "$(close_yes "$class")"

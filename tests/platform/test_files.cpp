@@ -225,3 +225,32 @@ TEST_F(FilesTest, ReplaceFileSwapsContentsAndKeepsPermissions) {
 }
 
 }  // namespace
+
+namespace {
+
+// A number closed twice: the second close hits the pipe that took the
+// number in between, and is counted; a number opened again in between is
+// a fresh descriptor, closed once.
+TEST_F(FilesTest, ASecondCloseOfANumberIsCountedAndAFreshOpenIsNot) {
+  Touch(P("a"));
+  host::StaleClosesClear();
+  int fd = host::Open(P("a"), host::kOpenRead);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(host::Close(fd), 0);
+  int again = host::Open(P("a"), host::kOpenRead);
+  ASSERT_EQ(again, fd);
+  ASSERT_EQ(host::Close(again), 0);
+  EXPECT_EQ(host::StaleClosesGet().count, 0u);
+
+  int p[2];
+  ASSERT_EQ(pipe(p), 0);
+  int pipeEnd = p[0] == fd ? p[0] : p[1];
+  ASSERT_EQ(pipeEnd, fd) << "the pipe took the lowest free number";
+  host::Close(fd);  // the module's stale close
+  EXPECT_EQ(host::StaleClosesGet().count, 1u);
+  EXPECT_EQ(host::StaleClosesGet().lastFd, fd);
+  close(p[0] == fd ? p[1] : p[0]);
+  host::StaleClosesClear();
+}
+
+}  // namespace

@@ -11,8 +11,11 @@
 // 2 giving a new record the city NEWC; SAVED$ counting the saves in SAVES#),
 // and the same screen as PRE with the key prefix IK$(1) = PFX$. The file is
 // closed after it is written, so a screen opening it finds it as a program
-// would.
+// would. The test works in its own directory: the run journal, the run
+// status file and the lock markers of exclusive opens live in the current
+// directory, and tests running side by side must not see each other's.
 #pragma once
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -31,6 +34,8 @@ class DataScreenTest : public ScreenUiTest {
  protected:
   void SetUp() override {
     ScreenUiTest::SetUp();
+    oldDir = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
     for (int n = 1; n <= kMaxDataFiles; ++n) DataFileCtrlInit(n);
     ASSERT_EQ(DicTruncate(0), 0);
     ASSERT_EQ(DynStrSet(SettingsList, SetIdentityItem, S("TT:Test")), 0);
@@ -53,8 +58,10 @@ class DataScreenTest : public ScreenUiTest {
   }
   void TearDown() override {
     DataFileCloseAll();
+    std::filesystem::current_path(oldDir);
     ScreenUiTest::TearDown();
   }
+  std::filesystem::path oldDir;
 
   void WriteFile(const std::string& name, const std::string& text) {
     std::ofstream(dir.File(name), std::ios::binary) << text;

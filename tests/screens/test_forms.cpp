@@ -124,6 +124,7 @@ TEST_F(FormsTest, AFormThatFailsLeavesNothingBehind) {
       {"'A:':'A3':a$:FN$NOSUCH(1)", st::SINTAXERROR},  // its default cannot be evaluated
       {"'A:':'A0':a$", st::DATAOUTBOUND},
       {"'A:':'A3':a$ /FILEDEF$=\"x;y\"", st::BADINPUTDATA},
+      {"", st::BADINPUTDATA},  // no field at all
   };
   for (const Case& c : cases) {
     AcceptResult r = AcceptForm(S("Broken"), S(c.list));

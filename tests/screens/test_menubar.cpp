@@ -427,22 +427,23 @@ INSTANTIATE_TEST_SUITE_P(
                                "Trial balance=1509,Trial balance to file=1510,Trial balance to PDF=1511},"
                                "Tools{Account balance=1512,Balance period=1513,Balances of the period=1514,"
                                "Renumber entries=1515},"
-                               "Files{Accounts=1516},Transfers{Export accounts=1517,Import accounts=1518,Transactions{"
-                               "Export Relative=1519,Export Secuential=1520,Export Delimited=1521,Export List=1522,Import Relative=1523,Import Secuential=1524,Import Delimited=1525,Counter=1526,Self Update=1527,Relational Update=1528,Deletion=1529},"
-                               "Saved transactions=1530},"
-                               "Year end{Close year=1531,Undo year close=1532,Regenerate balances=1533},"
-                               "Help{About=1534,Help=1535}",
-                               "interest.txt", 1505, 1506, 1507, "COVCQT24:Orbisquale", 1534},
+                               "Files{Accounts=1516,Entry lines=1517},Transfers{Export accounts=1518,Import accounts=1519,Transactions{"
+                               "Export Relative=1520,Export Secuential=1521,Export Delimited=1522,Export List=1523,Import Relative=1524,Import Secuential=1525,Import Delimited=1526,Counter=1527,Self Update=1528,Relational Update=1529,Deletion=1530},"
+                               "Saved transactions=1531},"
+                               "Year end{Close year=1532,Undo year close=1533,Regenerate balances=1534},"
+                               "Help{About=1535,Help=1536}",
+                               "interest.txt", 1505, 1506, 1507, "COVCQT24:Orbisquale", 1535},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Sales by customer=1501,Progress window=1502,"
                                "Calculations{Choose a calculation=1503,Date of today=1504}},"
                                "Options{Screen font=1505},Print{Test page=1506,Print invoice=1507,Invoice 5=1508,"
                                "Invoice 5 to PDF=1509},Files{Customers=1510,Bank details=1511,Invoices=1512},"
-                               "Tools{Amount in words=1513,Customer card=1514,Invoicing run=1515,"
-                               "Payment schedule=1516},"
-                               "Transfers{Export customers=1517,Transactions{"
-                               "Export Relative=1518,Export Secuential=1519,Export Delimited=1520,Export List=1521,Import Relative=1522,Import Secuential=1523,Import Delimited=1524,Counter=1525,Self Update=1526,Relational Update=1527,Deletion=1528},"
-                               "Saved transactions=1529},Help{About=1530,Help=1531}",
-                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1530}));
+                               "Documents{Invoices=1513,Delivery notes=1514},"
+                               "Tools{Amount in words=1515,Customer card=1516,Invoicing run=1517,"
+                               "Payment schedule=1518},"
+                               "Transfers{Export customers=1519,Transactions{"
+                               "Export Relative=1520,Export Secuential=1521,Export Delimited=1522,Export List=1523,Import Relative=1524,Import Secuential=1525,Import Delimited=1526,Counter=1527,Self Update=1528,Relational Update=1529,Deletion=1530},"
+                               "Saved transactions=1531},Help{About=1532,Help=1533}",
+                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1532}));
 
 }  // namespace

@@ -296,3 +296,29 @@ TEST_F(BuiltinTest, ChkRunsOnlyTheChosenAssignment) {
 }
 
 }  // namespace
+
+namespace {
+
+// A date that is no date shows blanks and records 168 naming the text; it
+// never reads as today, which only an empty date means.
+TEST_F(BuiltinTest, InvalidDatesShowBlanksAndRecordTheText) {
+  const struct {
+    const char* text;
+    const char* detail;
+  } cases[] = {
+      {"FN$DATE('31/02/2024';2)", "31/02/2024"}, {"FN$DATE('2024-01-15';2)", "2024-01-15"},
+      {"FN$DATE('13.13.2024';2)", "13.13.2024"}, {"FN$DATE(0-1;2)", "-1"},
+      {"FN$DATE('20240230';2)", "20240230"},
+  };
+  for (const auto& c : cases) {
+    ErrClear();
+    EXPECT_EQ(Eval(c.text), std::string(10, ' ')) << c.text;
+    EXPECT_EQ(ErrGet() & 0xFFFF, st::DATAOUTBOUND) << c.text;
+    EXPECT_EQ(ErrDetail().Str(), c.detail) << c.text;
+  }
+  ErrClear();
+  EXPECT_EQ(Eval("FN$DATE('';0)").size(), 8u);  // today
+  EXPECT_EQ(ErrGet() & 0xFFFF, 0u);
+}
+
+}  // namespace

@@ -47,6 +47,18 @@ TEST_F(FileBuiltinsTest, WriteThenReadFilesAtPositions) {
   EXPECT_EQ(ErrGet() & 0xffff, 0u);  // a failed read records nothing
 }
 
+// A position no file can reach is refused whole: nothing is written, not
+// even a sparse file up to a clamped offset.
+TEST_F(FileBuiltinsTest, WritePositionOutsideAFileIs147AndWritesNothing) {
+  const char* positions[] = {"99999999999", "2147483647", "-4", "0-99999999999"};
+  for (const char* pos : positions) {
+    ErrClear();
+    EXPECT_EQ(CallBuiltin("WRITE", Q("big.txt") + ";" + pos + ";'A'").text, "147.00") << pos;
+    EXPECT_EQ(ErrGet() & 0xFFFF, st::SINTAXERROR) << pos;
+    EXPECT_FALSE(std::ifstream(dir.File("big.txt")).good()) << pos;
+  }
+}
+
 TEST_F(FileBuiltinsTest, WholeFileOver65535BytesIsEmptyAndRecords146) {
   std::ofstream(dir.File("big.txt"), std::ios::binary) << std::string(70000, 'x');
   CallOutcome out = CallBuiltin("READ$", Q("big.txt"));

@@ -206,6 +206,21 @@ TEST_F(ExpFileTest, AMissingOrEmptyFileIsAnErrorOnlyWhenAskedFor) {
   }
 }
 
+// A file that runs itself stops at the nesting limit with its own code and
+// the file's name, not as a file that is missing; one level less runs.
+TEST_F(ExpFileTest, AFileRunningItselfStopsAtTheDepthLimit) {
+  WriteFile(dir.File("SELF.DAT"), "n=n+1,x$=EXEC$('SELF.DAT')\n");
+  ErrClear();
+  EXPECT_EQ(ExpExecFile(S("SELF.DAT"), 1), st::OUTOFMEMORY);
+  EXPECT_NE(ErrDetail().View().find("SELF.DAT: expression files nested deeper than"), std::string_view::npos)
+      << ErrDetail().Str();
+  EXPECT_EQ(Eval("n"), "n:" + std::to_string(kExpFileMaxDepth) + ".00");
+  WriteFile(dir.File("DOWN.DAT"), "d=d-1,x$=CHK$(d>0;EXEC$('DOWN.DAT');'')\n");
+  ErrClear();
+  ASSERT_EQ(Eval("d=" + std::to_string(kExpFileMaxDepth)), "n:" + std::to_string(kExpFileMaxDepth) + ".00");
+  EXPECT_EQ(ExpExecFile(S("DOWN.DAT"), 1), 0) << ErrDetail().Str();
+}
+
 TEST_F(ExpFileTest, TheFirstFailingLineStopsTheFile) {
   WriteFile(dir.File("BAD.DAT"), "a=1\nb='x'-'y'\nc=3\n");
   EXPECT_EQ(ExpExecFile(S("BAD.DAT"), 1), st::SINTAXERROR);

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/hooks.h"
+#include "platform/host/files.h"
 #include "runtime/errors.h"
 #include "runtime/memory.h"
 #include "runtime/strvalue.h"
@@ -19,9 +20,16 @@ void RuntimeReset(int stringSlots) {
 }
 
 void RuntimeTearDown() {
+  // A module that closes a descriptor number it had closed already closes
+  // whatever holds that number now (a pipe, another module's file).
+  host::StaleCloses stale = host::StaleClosesGet();
+  EXPECT_EQ(stale.count, 0u) << "descriptor " << stale.lastFd << " closed again after its close";
+  host::StaleClosesClear();
   MemShutdown(true);
   ErrClear();
 }
+
+void RuntimeStaleClear() { host::StaleClosesClear(); }
 
 TempDir::TempDir() {
   std::string tmpl = (std::filesystem::temp_directory_path() / "kxtest.XXXXXX").string();

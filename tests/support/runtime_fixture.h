@@ -8,7 +8,10 @@
 #include "runtime/strvalue.h"
 
 void RuntimeReset(int stringSlots = 512);
+// Expects no stale descriptor close since RuntimeStaleClear (the fixture's
+// SetUp), then shuts the runtime down.
 void RuntimeTearDown();
+void RuntimeStaleClear();
 
 // Runs f and expects the string area's top where it was before: every mark
 // taken inside was released, on the error paths too. Answers f's result.
@@ -22,7 +25,10 @@ auto AreaBalanced(F f, const char* what = "") {
 
 class RuntimeTest : public ::testing::Test {
  protected:
-  void SetUp() override { RuntimeReset(); }
+  void SetUp() override {
+    RuntimeStaleClear();
+    RuntimeReset();
+  }
   void TearDown() override { RuntimeTearDown(); }
 };
 

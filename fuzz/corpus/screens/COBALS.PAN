@@ -1,0 +1,14 @@
+01 00101<?>The period of the balances
+01 00302From
+01 10316000008D
+01 00502To
+01 10516000008D
+
+@@@@
+01 TITLE$:'Balances of the period'
+01 FD$:_BALFROM$,_BALTO$
+01 ASSIGN$:"BALFROM$,BALTO$"
+01 SCREENSIZE$:'48,8'
+01 ACCEPT_PRC%:6
+01 COND$:"BALFROM$<=BALTO$"
+01 STEPS$:"'ExpEval BALFROM$=_BALFROM$,BALTO$=_BALTO$','PrcExec balper.prc'"
