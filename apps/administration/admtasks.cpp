@@ -2,4 +2,3 @@
 
 #include "runtime/seam.h"
 
-Status AdmTaskDocActions(int) { return SeamMissing("AdmTaskDocActions"); }

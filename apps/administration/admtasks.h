@@ -4,5 +4,3 @@
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
 
-// Task 12: the document actions on the VAT registry, invoices and payments.
-Status AdmTaskDocActions(int event);

@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "apps/administration/admbuiltins.h"
 #include "apps/administration/admtasks.h"
+#include "apps/administration/docactions.h"
 #include "apps/administration/filewin.h"
 #include "apps/administration/invoicing.h"
 #include "data/runstatus.h"
@@ -14,6 +15,7 @@
 #include "screens/help.h"
 #include "screens/jobsteps.h"
 #include "screens/mantwin.h"
+#include "screens/payschedule.h"
 #include "screens/menucmd.h"
 #include "script/payments.h"
 #include "script/statements.h"
@@ -35,7 +37,7 @@ Status PhaseHooks() {
   TaskHookRegister(TaskFn(TaskLowLevel), kHookLowLevel);
   TaskHookRegister(TaskFn(MovsKeySelectAction), 8);
   TaskHookRegister(TaskFn(AdmTaskInvoicing), 10);
-  // Task 11, the payments maintenance, comes with the payments schedule.
+  TaskHookRegister(TaskFn(PaymentsTask), 11);
   TaskHookRegister(TaskFn(AdmTaskDocActions), 12);
   if (Status s = StatMoveRegister()) return s;
   ExecRunUtilsInit();

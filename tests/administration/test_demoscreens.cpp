@@ -21,32 +21,16 @@
 #include "screens/winlist.h"
 #include "screens/winproc.h"
 #include "screens/winrecord.h"
-#include "tests/administration/adm_fixture.h"
+#include "tests/administration/adm_ui_fixture.h"
 
 namespace {
 
-class DemoScreenTest : public AdmDemoTest {
+class DemoScreenTest : public AdmUiTest {
  protected:
   void SetUp() override {
-    AdmDemoTest::SetUp();
+    AdmUiTest::SetUp();
     for (const char* f : {"GABANK.PPN", "GABANK.PAN", "GAINV.PPN", "GAINV.PAN", "GALANGVARS.DAT", "KX_LANG_ES.MSJ"})
       std::filesystem::copy_file(kDemoDir + "/" + f, app.dir() + "/" + f);
-    ui::HeadlessOptions options;
-    options.stall = ui::StallPolicy::Fail;
-    options.onFailure = [this](const std::string& r) { reports.push_back(r); };
-    ui::init(std::make_unique<ui::Headless>(std::move(options)));
-    WinListReset();
-    TextWinGeomReset();
-    FontTableReset();
-    TaskHookSet(&ScreenFieldHook, kHookValue);  // as start-up does
-  }
-  void TearDown() override {
-    EXPECT_TRUE(reports.empty()) << reports.front();
-    ui::shutdown();
-    WinListReset();
-    FontTableReset();
-    TextWinGeomReset();
-    AdmDemoTest::TearDown();
   }
   // Opens the screen over its file; the names of its fields by number.
   std::vector<std::string> Open(const char* screen, int file) {
@@ -71,7 +55,6 @@ class DemoScreenTest : public AdmDemoTest {
   }
   static std::string S(const std::string& text) { return AdmApp::Str(text); }
 
-  std::vector<std::string> reports;
   ui::Hwnd window = 0;
 };
 

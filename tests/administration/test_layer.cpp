@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "apps/administration/docactions.h"
 #include "apps/administration/filewin.h"
 #include "apps/administration/invoicing.h"
 #include "apps/administration/layer.h"
 #include "screens/accept.h"
 #include "screens/jobsteps.h"
 #include "screens/menucmd.h"
+#include "screens/payschedule.h"
 #include "script/builtins.h"
 #include "script/handlers.h"
 #include "tests/administration/adm_fixture.h"
@@ -33,10 +35,12 @@ TEST_F(LayerTest, PhaseOneRegistersTheTaskHooks) {
   EXPECT_EQ(TaskHookGet(5), TaskFn(AcceptDocExit));
   EXPECT_EQ(TaskHookGet(6), TaskFn(AcceptStepsExit));
   EXPECT_EQ(TaskHookGet(8), TaskFn(MovsKeySelectAction));
+  EXPECT_EQ(TaskHookGet(11), TaskFn(PaymentsTask));
+  EXPECT_EQ(TaskHookGet(12), TaskFn(AdmTaskDocActions));
   struct Seam {
     int id;
     const char* name;
-  } seams[] = {{12, "AdmTaskDocActions"}, {23, "TaskLowLevel"}};
+  } seams[] = {{23, "TaskLowLevel"}};
   for (const Seam& s : seams) {
     ErrClear();
     EXPECT_EQ(TaskHookRun(s.id, kTaskExecute), st::FEATUREREMOVED) << s.id;
@@ -63,7 +67,7 @@ TEST_F(LayerTest, PhaseTwoBuiltinsHelpAndConfiguration) {
   uint16_t first = BuiltinCode(StrFromC(names[0]));
   ASSERT_GE(first, kBiFirstExt);
   for (int i = 0; i < 8; ++i) EXPECT_EQ(BuiltinCode(StrFromC(names[i])), first + i) << names[i];
-  // The built-ins themselves, not seams (PayDate$ waits for the payments).
+  // The built-ins themselves, not seams.
   struct Call {
     const char* expr;
     const char* value;
@@ -75,6 +79,7 @@ TEST_F(LayerTest, PhaseTwoBuiltinsHelpAndConfiguration) {
       {"FN$TXTN(21)", "veintiuno"},
       {"Iban$('ES';'2100';'0418';'';'0200051332')", "ES91,2100,0418,45,0200051332"},
       {"Mod('ES')", "70"},
+      {"PayDate$('20240115';30;0;0;1)", "20240215"},
   };
   for (const Call& c : calls) EXPECT_EQ(AdmApp::Str(c.expr), c.value) << c.expr << " " << Detail();
   std::string help = DynStrGet(SettingsList, SetHelpDirItem).Str();

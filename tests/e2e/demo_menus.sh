@@ -78,5 +78,6 @@ Documents>Delivery notes|-
 Tools>Amount in words|-
 Tools>Customer card|-
 Tools>Invoicing run|-
+Tools>Payment schedule|-
 EOF
 exit $fail

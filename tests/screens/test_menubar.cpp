@@ -439,10 +439,11 @@ INSTANTIATE_TEST_SUITE_P(
                                "Options{Screen font=1505},Print{Test page=1506,Print invoice=1507,Invoice 5=1508,"
                                "Invoice 5 to PDF=1509},Files{Customers=1510,Bank details=1511,Invoices=1512},"
                                "Documents{Invoices=1513,Delivery notes=1514},"
-                               "Tools{Amount in words=1515,Customer card=1516,Invoicing run=1517},"
-                               "Transfers{Export customers=1518,Transactions{"
-                               "Export Relative=1519,Export Secuential=1520,Export Delimited=1521,Export List=1522,Import Relative=1523,Import Secuential=1524,Import Delimited=1525,Counter=1526,Self Update=1527,Relational Update=1528,Deletion=1529},"
-                               "Saved transactions=1530},Help{About=1531,Help=1532}",
-                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1531}));
+                               "Tools{Amount in words=1515,Customer card=1516,Invoicing run=1517,"
+                               "Payment schedule=1518},"
+                               "Transfers{Export customers=1519,Transactions{"
+                               "Export Relative=1520,Export Secuential=1521,Export Delimited=1522,Export List=1523,Import Relative=1524,Import Secuential=1525,Import Delimited=1526,Counter=1527,Self Update=1528,Relational Update=1529,Deletion=1530},"
+                               "Saved transactions=1531},Help{About=1532,Help=1533}",
+                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1532}));
 
 }  // namespace

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The demo administration program's "Tools > Payment schedule", headless:
+# the form takes invoice 7 of series A25, its first date and total; task 11
+# opens the instalments window, whose generator proposes three instalments
+# a month apart (the last with the remainder); Ok writes them to the
+# payments file. Run again, the window loads the three stored instalments
+# and Ok writes them back unchanged. The files pass the checker; nothing
+# stalled and no error was shown.
+set -u
+administration=$(realpath "$2") source=$(realpath "$3")
+bin=$(dirname "$administration")
+kxdump="$bin/kxdump"
+export TZ=UTC LC_ALL=C KX_UI=headless KX_UI_STALL=fail
+work=$(mktemp -d)
+trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
+cp -R "$source/apps/administration/demo/." "$work/"
+cp -R "$bin/demo/administration/." "$work/"
+fail=0
+# The payments file's records: number, series, line, due date, amount.
+keys=(0:8,8:3,11:3 14:8,0:8,8:3)
+payments() { "$kxdump" "$work/PAYMENTS.FD" "$work/PAYMENTS.DIR" 37 "${keys[@]}" | sed -n '/^records:/,$p' | grep '^ *[0-9]* \['; }
+
+run() {  # ui script, label
+  printf '%s' "$1" >"$work/ui.txt"
+  (cd "$work" && KX_UI_SCRIPT=ui.txt KX_UI_TRANSCRIPT=ui-$2.log timeout 30 "$administration" "--dpath=$work" \
+    "/RUN:AcceptRun GAPAYF,1" </dev/null >"$work/out.txt" 2>&1)
+  local rc=$?
+  if [ $rc -ne 0 ]; then echo "FAIL $2: exit code $rc"; cat "$work/out.txt"; tail -5 "$work/ui-$2.log"; fail=1; fi
+  if grep -aq '^stall\|^failed' "$work/ui-$2.log"; then echo "FAIL $2: the run stalled"; grep -a '^stall\|^failed' "$work/ui-$2.log"; fail=1; fi
+  if grep -aq '^box .*text="Error ' "$work/ui-$2.log"; then echo "FAIL $2: an error was shown"; grep -a '^box' "$work/ui-$2.log"; fail=1; fi
+}
+
+form='wait-top title="Payment schedule"
+type "7"
+key Tab
+type "A25"
+key Tab
+type "20250131"
+key Tab
+type "100"
+key Enter
+'
+before=$(payments | wc -l)
+run "$form"'wait-top title="Instalments to propose"
+type "3"
+key Tab
+type "0"
+key Tab
+type "1"
+key Enter
+wait-top title="Instalments"
+expect-lv 3200 0 0 "01-31-25"
+expect-lv 3200 2 1 "    33.34"
+click 3100
+' generate
+after=$(payments | wc -l)
+[ $((after - before)) -eq 3 ] || { echo "FAIL generate: $((after - before)) payment records written, 3 expected"; payments; fail=1; }
+cp "$work/PAYMENTS.FD" "$work/first.FD"
+run "$form"'wait-top title="Instalments"
+expect-lv 3200 1 0 "02-28-25"
+expect-lv 3200 1 1 "    33.33"
+click 3100
+' reload
+[ "$(payments | wc -l)" -eq "$after" ] || { echo "FAIL reload: the instalments changed in number"; payments; fail=1; }
+payments | grep -q '\[       7A25  320250331         33.34 \]' || { echo "FAIL: instalment 3 is not the remainder"; payments; fail=1; }
+"$kxdump" --check "$work/PAYMENTS.FD" "$work/PAYMENTS.DIR" 37 "${keys[@]}" >/dev/null || { echo "FAIL: the checker"; fail=1; }
+[ $fail -eq 0 ] && echo "ok payment schedule"
+exit $fail
