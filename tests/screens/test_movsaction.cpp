@@ -390,8 +390,8 @@ TEST_F(MovsTest, FastFindList) {
   Drive();
 }
 
-// The import: the menu of MNU_IMPORT$, the chosen specification's lines
-// appended, the progress closed, the grid repainted, the specification
+// The import: the menu of MNU_IMPORT$, the chosen import definition's lines
+// appended, the progress closed, the grid repainted, the import definition
 // popped.
 TEST_F(MovsTest, ImportLines) {
   WriteFile("IMPA.PPN", "01 SET$:N#=0\n");
