@@ -60,6 +60,7 @@ constexpr int kPropAlarmLins = 41;     // ALARMLINS$
 constexpr int kPropFastFind = 45;      // FASTFIND$
 constexpr int kPropUsrCond = 64;       // USR_COND$
 constexpr int kPropAcBound = 93;       // ACBOUND$
+constexpr int kPropAcceptPrc = 101;    // ACCEPT_PRC%
 constexpr int kPropPrcName = 99;       // PRCNAME$
 constexpr int kPropWrExp = 109;        // WR_EXP$
 constexpr int kPropEotExp = 110;       // EOT_EXP$
@@ -711,6 +712,23 @@ Status MovsAutoImport() {
 
 // --- Events, titles, key fields ---------------------------------------------------------------
 
+// The application's numbered task of a document event: ACCEPT_PRC% of the
+// screen, looked up under the event's name first, so that a definition can
+// give each moment of a document its own task (the administration program's
+// document actions at CHECK, SAVE and DELETE; the accounting entry window's
+// handler at INIT). The task sees the event in _AUX as a procedure does.
+// 0 when the screen names none.
+static Status MovsEventTask(int event) {
+  StrValue prc = Trimmed(ScreenProp(kPropAcceptPrc, 0));
+  if (prc.IsError()) return StrError(prc);
+  if (!prc.len) return 0;
+  int16_t n = ExpEvalInt(prc);
+  if (n == 0) return 0;
+  TaskFn task = TaskHookGet(n);
+  if (!task) return Fail(st::BADINPUTDATA, "ACCEPT_PRC%");
+  return task(event);
+}
+
 Status MovsEventRun(int event) {
   std::string saved;
   {
@@ -732,6 +750,10 @@ Status MovsEventRun(int event) {
       } else if (c != st::BADUSERDATA) {
         answer = c;
       }
+    }
+    if (answer < st::USERCANCELED) {
+      Status task = MovsEventTask(event);
+      if (task != 0) answer = task;
     }
   }
   ParmEventRestore(StrFromView(saved));

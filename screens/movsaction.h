@@ -136,8 +136,10 @@ Status MovsAutoImport();
 // `_UPSTAT` 1 set when its relations are loaded, the progress closed.
 // *rows receives the lines appended.
 Status MovsImportRun(uint32_t* rows);
-// Runs event n through PRCNAME$ (when USR_COND$ holds); the previous event
-// is current again afterwards. Answers the procedure's status.
+// Runs event n through PRCNAME$ (when USR_COND$ holds), then, unless that
+// failed, the task hook that ACCEPT_PRC% names for the event (its answer when
+// not 0; a number with no task registered is 163 "ACCEPT_PRC%"); the previous
+// event is current again afterwards. Answers the procedure's status.
 Status MovsEventRun(int event);
 // The post-processing of the window handler: for results 0 and 1 the row
 // caption into control 1480, the grid reloaded, the mode words into the
