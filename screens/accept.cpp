@@ -426,7 +426,10 @@ Status FieldHelpMenu(void* window, HelpPointFn point) {
     if (n <= 0 || static_cast<size_t>(n) > commands.size()) return 0;
     chosen = static_cast<size_t>(n - 1);
   }
-  return FieldCommandRun(field, StrFromView(commands[chosen]));
+  // A command the user cancelled leaves the field's window as it was: 122
+  // would close the window the field is on.
+  Status s = FieldCommandRun(field, StrFromView(commands[chosen]));
+  return s == st::USERCANCELED ? 0 : s;
 }
 
 Status MantFieldCommand(void* window) {

@@ -84,7 +84,8 @@ Status AcceptStepsExit(int event);
 // popup at the point given, one runs at once. Accept commands run as an
 // input form whose last value goes into the field; Help shows the field's
 // section of the help file (a box "Help Page not defined" when it cannot);
-// others go to MantVerbDispatch (MantMain by default), 0 becoming 32.
+// others go to MantVerbDispatch (MantMain by default), 0 becoming 32; a
+// cancelled command (122) answers 0, so the window stays open.
 Status FieldHelpMenu(void* window, HelpPointFn point);
 // The current field's window command of a maintenance window (the window
 // record), run for a scanned field and for a field whose Enter check asks

@@ -16,12 +16,14 @@
 #include "runtime/messages.h"
 #include "runtime/strformat.h"
 #include "runtime/strlist.h"
+#include "runtime/dynstrings.h"
 #include "runtime/strutil.h"
 #include "runtime/sysvars.h"
 #include "screens/doclines.h"
 #include "screens/gridbuf.h"
 #include "screens/linsgrid.h"
 #include "screens/msgbox.h"
+#include "screens/screendef.h"
 #include "script/evaluator.h"
 #include "script/objparams.h"
 #include "script/taskhooks.h"
@@ -184,10 +186,22 @@ Status AdmDocActions(StrValue list) {
 }
 
 Status AdmTaskDocActions(int) {
-  const StrAreaScope scope;
-  StrValue windows = ParmValueByNum(kParmWindows);
-  if (Status e = StrError(windows)) return e;
-  return AdmDocActions(StrTokenNorm(StrListItem(windows, ',', 1)));
+  // A document window keeps its definition with its screen, not on the
+  // parameter stack, whose top may be any other definition (the menu's, a
+  // form's): the window's own is the parameter string while its list runs,
+  // so every item reads the window's values under the event's name first.
+  const ScreenDesc* screen = ScreenGet(kCurrentIndex);
+  if (screen) {
+    if (Status e = DynStrPush(kParmStack, StrValue{screen->text, screen->textLen})) return e;
+  }
+  Status s;
+  {
+    const StrAreaScope scope;
+    StrValue windows = ParmValueByNum(kParmWindows);
+    s = windows.IsError() ? StrError(windows) : AdmDocActions(StrTokenNorm(StrListItem(windows, ',', 1)));
+  }
+  if (screen) ParmStrPop();
+  return s;
 }
 
 Status AdmInvoiceNumCheck() {
@@ -230,11 +244,16 @@ Status AdmDocRegistryWrite() {
 
 Status AdmDocInvoiceDelete() {
   std::string prefix = DocumentPrefix(kAdmInvoiceFile);
+  // The delete walks the invoice's records; the document's own record comes
+  // back afterwards, as the relation keys of the items that follow (its
+  // registry entries here, its payments after) are made from it.
+  std::string record(RecBuf(kAdmInvoiceFile, kRecBoth).View());
   // Without relation statements: those of an invoice line would write the
   // registry entry back as the line goes.
   int upStat = DataFileUpStat(false);
   Status s = MovsDocDelete(kAdmInvoiceFile, 1, View(prefix), Relations(), StrMake("", 0));
   DataFileUpStat(upStat != 0);
+  if (Status r = RecBufSet(kAdmInvoiceFile, kRecBoth, View(record)); r && s < st::USERCANCELED) s = r;
   if (s >= st::USERCANCELED) return s;
   return AdmDocFileAction(kAdmRegistryFile);
 }

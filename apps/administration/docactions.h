@@ -35,9 +35,10 @@ constexpr int kAdmInvoiceFile = 14;
 
 // Runs the action list (above).
 Status AdmDocActions(StrValue list);
-// Task 12: the action list is the first item of the current definition's
-// WINDOWS$ (one pair of quotes removed), as the other tasks of a window take
-// their argument.
+// Task 12: the action list is the first item of WINDOWS$ (one pair of
+// quotes removed), as the other tasks of a window take their argument. With
+// a screen current its definition is the parameter string while the list
+// runs (the event's items first); without one, the current parameter string.
 Status AdmTaskDocActions(int event);
 
 // SET$ as a condition: true warns with 1001 and answers 163; else 0.
@@ -50,7 +51,8 @@ Status AdmDocInvoiceUpdate();
 // inserted (c non-zero) or updated (c 0).
 Status AdmDocRegistryWrite();
 // Deletes the invoice document of the current invoice record (its key 1 up
-// to the line number), then its registry entries (AdmDocFileAction).
+// to the line number), puts that record back, then deletes its registry
+// entries (AdmDocFileAction).
 Status AdmDocInvoiceDelete();
 // Deletes the records of `file` related to the current record: the key text
 // is the relation key of that file (relation 1) evaluated, the key number the

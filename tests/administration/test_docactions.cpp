@@ -11,7 +11,10 @@
 #include "data/datafile.h"
 #include "data/recbuf.h"
 #include "runtime/sysvars.h"
+#include "screens/fieldctl.h"
 #include "screens/gridbuf.h"
+#include "screens/winrecord.h"
+#include "script/objparams.h"
 #include "tests/administration/adm_ui_fixture.h"
 
 namespace {
@@ -130,8 +133,9 @@ TEST_F(DocActionsTest, AListStopsAtItsFirstNonZeroAnswer) {
 
 // Delete with "Registry,Invoice": the registry entries, then the invoice
 // (header and lines) whose own registry entries are gone already; invoice 6
-// untouched. Deleting a registry that is not there (invoice 6's went with
-// its invoice) is 121 with 1002 shown.
+// untouched. Payments after the invoice find its key. Deleting a registry
+// that is not there (invoice 6's went with its invoice) is 121 with 1002
+// shown.
 TEST_F(DocActionsTest, DeleteTheRegistryThenTheInvoice) {
   ASSERT_GT(Count(kFRegistry, 5), 0u);
   size_t registry6 = Count(kFRegistry, 6), invoice6 = Count(kFInvoices, 6);
@@ -147,6 +151,11 @@ TEST_F(DocActionsTest, DeleteTheRegistryThenTheInvoice) {
   EXPECT_EQ(Count(kFPayments, 6), 1u);
   hl->answer(ui::IDOK);
   ASSERT_NO_FATAL_FAILURE(Invoice(6));
+  // The invoice's record is back after its delete: the payments that follow
+  // are found by its key.
+  EXPECT_EQ(Run("Invoice,Payments PAYMENTS", 5), 0) << ErrDetail().Str();
+  EXPECT_EQ(Count(kFInvoices, 6), 0u);
+  EXPECT_EQ(Count(kFPayments, 6), 0u);
   EXPECT_EQ(Run("Invoice,Registry", 5), 121);
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_NE(Boxes()[0].find("VAT Registry data not found"), std::string::npos);
@@ -218,6 +227,30 @@ TEST_F(DocActionsTest, TaskTwelveReadsItsListFromTheWindowsItem) {
   EXPECT_EQ(AdmTaskDocActions(kTaskExecute), 0);
   VarSysIntSet(kSysAux, 0);
   EXPECT_EQ(AdmApp::Cents("RUNS#"), 200);
+}
+
+// In a window the list and its values are the screen's, under the event's
+// name first, whatever definition the parameter stack holds on top; the
+// stack is as it was afterwards.
+TEST_F(DocActionsTest, TaskTwelveReadsTheWindowsOwnDefinition) {
+  Definition({"WR_EXP$:\"RUNS#=RUNS#+1\"", "WINDOWS$:\"'Bills'\""});
+  {
+    std::ofstream ppn(app.dir() + "/DOCTASK.PPN", std::ios::binary);
+    ppn << "01 FD$:NUMBER\r\n01 WINDOWS$:\"'Bills'\"\r\n01 WR_EXP$:\"RUNS#=RUNS#+1000\"\r\n"
+        << "01 SAVE.WINDOWS$:\"'Registry'\"\r\n01 SAVE.WR_EXP$:\"RUNS#=RUNS#+10\"\r\n";
+    std::ofstream(app.dir() + "/DOCTASK.PAN", std::ios::binary) << "01 00302Number\r\n01 10312140108N\r\n";
+  }
+  ui::Hwnd window = WinCreateKind(kWinKindMant, 0, Sv("DOCTASK"), 0, 0, 0, nullptr);
+  ASSERT_NE(window, 0u);
+  ASSERT_EQ(ScreenCreate(Sv("DOCTASK"), Sv("DOCTASK"), 1, kFInvoices, Sv("")), 0) << ErrDetail().Str();
+  ASSERT_EQ(AdmApp::Eval("RUNS#=0"), 0);
+  uint32_t depth = DynStrCount(kParmStack);
+  ASSERT_EQ(ParmEventSet(4, Sv("INIT,LOAD,CHECK,SAVE,DELETE")), 0);
+  EXPECT_EQ(AdmTaskDocActions(4), 0) << ErrDetail().Str();
+  EXPECT_EQ(AdmApp::Cents("RUNS#"), 1000);
+  EXPECT_EQ(DynStrCount(kParmStack), depth);
+  ASSERT_EQ(ParmEventSet(0, Sv("")), 0);
+  EXPECT_EQ(WinRecordClose(kCurrentIndex), 0);
 }
 
 // The invoice number check and update by SET$: a number in use warns with

@@ -299,7 +299,7 @@ TEST_F(AcceptTest, FieldCommandRunsOnItsCondition) {
 // F1: one command and no HELP$ runs it at once; with HELP$ and two commands
 // the popup offers "Help", the titles and "Untitled Window #n"; "Help" shows
 // the field's section; "Calculator" puts its last value into the field; the
-// adding applet sums the values entered.
+// adding applet sums the values entered; a cancelled form answers 0.
 TEST_F(AcceptTest, FieldHelpMenuOffersHelpWindowsAndTheCalculator) {
   WriteScreen("ONE", "OPEN$:1\nWINDOWS$:\",'ExpEval H#=H#+1;'\"\n");
   ASSERT_EQ(Eval("H#=0"), 0);
@@ -337,6 +337,12 @@ TEST_F(AcceptTest, FieldHelpMenuOffersHelpWindowsAndTheCalculator) {
   hl->popup("Calculator").key(ui::VK_HOME).key(ui::VK_END, ui::KEY_SHIFT).type("7").key(ui::VK_RETURN);
   EXPECT_EQ(FieldHelpMenu(WinGet(kCurrentIndex), FieldHelpPoint), 0) << ErrDetail().Str();
   EXPECT_EQ(Field(2), "12.00");
+  // Cancelled: the field keeps its value and the answer is 0, as 122 would
+  // close the window the field is on.
+  hl->popup("Calculator").key(ui::VK_ESCAPE);
+  EXPECT_EQ(FieldHelpMenu(WinGet(kCurrentIndex), FieldHelpPoint), 0) << ErrDetail().Str();
+  EXPECT_EQ(Field(2), "12.00");
+  ErrClear();
   // The adding applet, the only command of its field: no popup; each value
   // entered is added to the total, which the field receives.
   WriteScreen("ADD", "OPEN$:1\nWINDOWS$:\",,,'Add_Applet;'\"\n");
