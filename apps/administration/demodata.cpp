@@ -28,6 +28,7 @@ enum DemoFile : int {
   kNotes = 7,
   kPayments = 8,
   kInvoices = 14,
+  kCollections = 15,
 };
 
 using Fields = std::vector<std::pair<const char*, std::string>>;
@@ -194,7 +195,8 @@ Status GeneratedSet(uint32_t count, uint32_t perCustomer) {
 }  // namespace
 
 Status AdmDemoDataWrite(const AdmDemoSpec& spec) {
-  for (int f : {kCustomers, kArticles, kSeries, kPayModes, kVatRates, kRegistry, kNotes, kPayments, kInvoices}) {
+  for (int f : {kCustomers, kArticles, kSeries, kPayModes, kVatRates, kRegistry, kNotes, kPayments, kInvoices,
+                kCollections}) {
     if (Status s = DataFileOpen(f, 0); s >= 128) return s;
   }
   return spec.demo ? DemoSet() : GeneratedSet(spec.notes, spec.perCustomer);

@@ -166,6 +166,23 @@ Status LastLine(int file, int key, const std::string& text, int64_t* base) {
   return s >= st::USERCANCELED ? s : r;
 }
 
+// The grid column that shows the file's line number; 0 when none does.
+int LineColumn(const GridBuffer& rows, int file) {
+  uint16_t line = DataFileLineField(file);
+  for (uint16_t c = 1; line && c <= rows.cols; ++c)
+    if (rows.fields[c - 1] == line) return c;
+  return 0;
+}
+
+// A row that shows a line number is a payment on file already (loaded with
+// the document, or written by an earlier walk).
+bool Stored(const GridBuffer& rows, uint16_t row, int col) {
+  const StrAreaScope scope;
+  for (char c : GridCellGet(rows, row, col).View())
+    if (c >= '1' && c <= '9') return true;
+  return false;
+}
+
 }  // namespace
 
 Status AdmDocActions(StrValue list) {
@@ -332,13 +349,16 @@ Status AdmDocPaymentRows(GridBuffer& rows) {
     insert = StrListItem(View(wrExp), ',', 1).Str();
     redundant = StrListItem(View(wrExp), ',', 4).Str();
   }
+  int lineCol = LineColumn(rows, file);
   uint16_t saved = rows.curRow;
   Status s = 0;
+  int64_t added = 0;
   for (uint16_t row = 1; s == 0 && row <= rows.rowCount; ++row) {
     rows.curRow = row;
+    if (lineCol && Stored(rows, row, lineCol)) continue;
     s = MovsLineToRecord(file, rows, StrMake("", 0));
     if (s) break;
-    VarSysIntSet(kSysLNum, static_cast<int16_t>(base + row));
+    VarSysIntSet(kSysLNum, static_cast<int16_t>(base + ++added));
     int64_t v = 0;
     if ((s = IntOf(rdCond, &v)) != 0) break;
     switch (v) {
@@ -347,6 +367,10 @@ Status AdmDocPaymentRows(GridBuffer& rows) {
         if ((s = Run(insert)) != 0) break;
         s = DataFileAction(dfact::kInsert, file, Relations(), StrMake("", 0));
         if (s < st::USERCANCELED) s = 0;
+        if (s == 0 && lineCol) {
+          const StrAreaScope scope;
+          s = GridCellSet(rows, row, lineCol, StrTrim(RecFieldGet(file, DataFileLineField(file)), 3));
+        }
         break;
       case 2: s = AdmRedundantConfirm(file, View(redundant)); break;
       case 3:

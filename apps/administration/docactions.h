@@ -67,8 +67,12 @@ Status AdmRedundantConfirm(int file, StrValue condition);
 // the current data file (AdmDocPaymentRows).
 Status AdmDocPayments();
 // The rows of the buffer: after the last stored N_LINE of the key SET$ (on
-// key INDEX%), each row's cells go into the record, `_LNUM` = base + row,
-// and RD_COND$ says what to do: 1 insert (WR_EXP$ item 1 first), 2
-// AdmRedundantConfirm with WR_EXP$ item 4, 3-5 148, 0 nothing, another value
-// ends the walk with it. Done: 1. `_LNUM` is put back afterwards.
+// key INDEX%), each row's cells go into the record, `_LNUM` = base + the
+// row's place among the rows walked, and RD_COND$ says what to do: 1 insert
+// (WR_EXP$ item 1 first), 2 AdmRedundantConfirm with WR_EXP$ item 4, 3-5
+// 148, 0 nothing, another value ends the walk with it. Done: 1. `_LNUM` is
+// put back afterwards. When a column shows the file's N_LINE, a row showing
+// a number is on file already and is not walked, and an inserted row shows
+// the number it was stored with: a document saved again, or loaded with its
+// payments, writes none of them twice.
 Status AdmDocPaymentRows(GridBuffer& rows);

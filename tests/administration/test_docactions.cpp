@@ -10,6 +10,7 @@
 #include "apps/administration/docactions.h"
 #include "data/datafile.h"
 #include "data/recbuf.h"
+#include "runtime/strutil.h"
 #include "runtime/sysvars.h"
 #include "screens/fieldctl.h"
 #include "screens/gridbuf.h"
@@ -192,6 +193,35 @@ TEST_F(DocActionsTest, PaymentRowsAreInsertedAfterTheStoredLines) {
   ASSERT_NO_FATAL_FAILURE(PaymentsDefinition(932, "9"));
   EXPECT_EQ(AdmDocPaymentRows(grid), 9);
   EXPECT_TRUE(Lines(932).empty());
+}
+
+// A grid that shows the line number: rows showing one are payments on file
+// and are not written again; the others are numbered after the stored
+// lines and show the number they got, so walking again writes nothing twice.
+TEST_F(DocActionsTest, PaymentRowsShowingALineNumberAreNotWrittenAgain) {
+  ASSERT_EQ(GridCreate(grid, 3, 10), 0);
+  ASSERT_EQ(GridAddColumn(grid, 3, 3), 0);  // N_LINE
+  ASSERT_EQ(GridAddColumn(grid, 8, 4), 0);
+  ASSERT_EQ(GridAddColumn(grid, 14, 5), 0);
+  auto row = [&](int32_t r, const char* amount) {
+    ASSERT_EQ(GridCellSet(grid, r, 2, Sv("20250301")), 0);
+    ASSERT_EQ(GridCellSet(grid, r, 3, Sv(amount)), 0);
+  };
+  row(1, "10");
+  row(2, "20");
+  ASSERT_NO_FATAL_FAILURE(PaymentsDefinition(933, "1"));
+  EXPECT_EQ(AdmDocPaymentRows(grid), 1) << ErrDetail().Str();
+  EXPECT_EQ(Lines(933), (std::vector<std::string>{"N_LINE=1.00 AMOUNT=10.00", "N_LINE=2.00 AMOUNT=20.00"}));
+  EXPECT_EQ(StrTrim(GridCellGet(grid, 2, 1), 3).Str(), "2");
+  // Saved again with a third row: only that one is written, as line 3.
+  row(3, "30");
+  ASSERT_NO_FATAL_FAILURE(PaymentsDefinition(933, "1"));
+  EXPECT_EQ(AdmDocPaymentRows(grid), 1) << ErrDetail().Str();
+  EXPECT_EQ(Lines(933), (std::vector<std::string>{"N_LINE=1.00 AMOUNT=10.00", "N_LINE=2.00 AMOUNT=20.00",
+                                                  "N_LINE=3.00 AMOUNT=30.00"}));
+  ASSERT_NO_FATAL_FAILURE(PaymentsDefinition(933, "1"));
+  EXPECT_EQ(AdmDocPaymentRows(grid), 1);
+  EXPECT_EQ(Lines(933).size(), 3u);
 }
 
 // Three identical registry records: the question names 3; No deletes none

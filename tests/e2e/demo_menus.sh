@@ -75,6 +75,7 @@ Files>Bank details|-
 Files>Invoices|-
 Documents>Invoices|-
 Documents>Delivery notes|-
+Documents>Collections|-
 Tools>Amount in words|-
 Tools>Customer card|-
 Tools>Invoicing run|-

@@ -438,12 +438,12 @@ INSTANTIATE_TEST_SUITE_P(
                                "Calculations{Choose a calculation=1503,Date of today=1504}},"
                                "Options{Screen font=1505},Print{Test page=1506,Print invoice=1507,Invoice 5=1508,"
                                "Invoice 5 to PDF=1509},Files{Customers=1510,Bank details=1511,Invoices=1512},"
-                               "Documents{Invoices=1513,Delivery notes=1514},"
-                               "Tools{Amount in words=1515,Customer card=1516,Invoicing run=1517,"
-                               "Payment schedule=1518},"
-                               "Transfers{Export customers=1519,Transactions{"
-                               "Export Relative=1520,Export Secuential=1521,Export Delimited=1522,Export List=1523,Import Relative=1524,Import Secuential=1525,Import Delimited=1526,Counter=1527,Self Update=1528,Relational Update=1529,Deletion=1530},"
-                               "Saved transactions=1531},Help{About=1532,Help=1533}",
-                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1532}));
+                               "Documents{Invoices=1513,Delivery notes=1514,Collections=1515},"
+                               "Tools{Amount in words=1516,Customer card=1517,Invoicing run=1518,"
+                               "Payment schedule=1519},"
+                               "Transfers{Export customers=1520,Transactions{"
+                               "Export Relative=1521,Export Secuential=1522,Export Delimited=1523,Export List=1524,Import Relative=1525,Import Secuential=1526,Import Delimited=1527,Counter=1528,Self Update=1529,Relational Update=1530,Deletion=1531},"
+                               "Saved transactions=1532},Help{About=1533,Help=1534}",
+                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1533}));
 
 }  // namespace
