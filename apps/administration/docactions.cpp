@@ -380,5 +380,14 @@ Status AdmDocPaymentRows(GridBuffer& rows) {
     }
   }
   rows.curRow = saved;
-  return s == 0 ? 1 : s;
+  if (s != 0) return s;
+  // Every row on file and showing its number: the document holds nothing
+  // unsaved, so leaving it asks nothing and saving it again writes nothing.
+  bool all = lineCol != 0;
+  for (uint16_t row = 1; all && row <= rows.rowCount; ++row) all = Stored(rows, row, lineCol);
+  if (all) {
+    rows.flags &= static_cast<uint16_t>(~kGridLinesChanged);
+    if (Status c = RecBufCopy(file, 1)) return c;
+  }
+  return 1;
 }

@@ -74,5 +74,7 @@ Status AdmDocPayments();
 // put back afterwards. When a column shows the file's N_LINE, a row showing
 // a number is on file already and is not walked, and an inserted row shows
 // the number it was stored with: a document saved again, or loaded with its
-// payments, writes none of them twice.
+// payments, writes none of them twice. When every row then shows a number
+// the document counts as saved (its lines unchanged, its record's saved
+// copy the current one).
 Status AdmDocPaymentRows(GridBuffer& rows);

@@ -197,7 +197,8 @@ TEST_F(DocActionsTest, PaymentRowsAreInsertedAfterTheStoredLines) {
 
 // A grid that shows the line number: rows showing one are payments on file
 // and are not written again; the others are numbered after the stored
-// lines and show the number they got, so walking again writes nothing twice.
+// lines and show the number they got, so walking again writes nothing twice;
+// with every row on file the document counts as saved.
 TEST_F(DocActionsTest, PaymentRowsShowingALineNumberAreNotWrittenAgain) {
   ASSERT_EQ(GridCreate(grid, 3, 10), 0);
   ASSERT_EQ(GridAddColumn(grid, 3, 3), 0);  // N_LINE
@@ -209,8 +210,14 @@ TEST_F(DocActionsTest, PaymentRowsShowingALineNumberAreNotWrittenAgain) {
   };
   row(1, "10");
   row(2, "20");
+  ASSERT_NO_FATAL_FAILURE(PaymentsDefinition(933, "0"));
+  grid.flags = kGridLinesChanged;
+  EXPECT_EQ(AdmDocPaymentRows(grid), 1);  // rows left unwritten: still changed
+  EXPECT_EQ(grid.flags, kGridLinesChanged);
   ASSERT_NO_FATAL_FAILURE(PaymentsDefinition(933, "1"));
   EXPECT_EQ(AdmDocPaymentRows(grid), 1) << ErrDetail().Str();
+  EXPECT_EQ(grid.flags, 0);  // every row on file: nothing left to save
+  EXPECT_EQ(RecBufChanged(kFPayments), 0);
   EXPECT_EQ(Lines(933), (std::vector<std::string>{"N_LINE=1.00 AMOUNT=10.00", "N_LINE=2.00 AMOUNT=20.00"}));
   EXPECT_EQ(StrTrim(GridCellGet(grid, 2, 1), 3).Str(), "2");
   // Saved again with a third row: only that one is written, as line 3.

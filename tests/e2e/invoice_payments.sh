@@ -7,8 +7,10 @@
 # the invoice's date and total, the generator proposes three instalments a
 # month apart, Ok writes them; they sum to the invoice's total. In a second
 # run the invoice is opened and deleted: its DELETE event takes away the
-# registry entry, the invoice and its payments, and nothing else. No error
-# box is shown; the files pass the record checker.
+# registry entry, the invoice and its payments, and nothing else. A number
+# that has instalments but no registry entry is refused when it is typed
+# (its LOAD check). No error box is shown; the files pass the record
+# checker.
 set -u
 source "$(dirname "$0")/lib/admwindow.bash"
 source "$(dirname "$0")/lib/uisteps.bash"
@@ -82,5 +84,23 @@ for f in "INVOICES 107 $inv_keys" "VATREG 73 $reg_keys" "PAYMENTS 37 $pay_keys";
 done
 events=$(tr -d '\r' <"$app/events.log" 2>/dev/null | tr '\n' ' ')
 [ "$events" = "INIT LOAD CHECK SAVE LOAD INIT LOAD DELETE LOAD " ] || { echo "FAIL: events logged: $events"; fail=1; }
+
+# Instalments of number 9 written by Tools > Payment schedule, with no
+# invoice or registry entry of it: the window's LOAD check refuses the
+# number with its warning and goes back to the key.
+{
+  printf 'wait-top class=GAVGQT24\nmenu "Tools>Payment schedule"\nwait-top title="Payment schedule"\n'
+  printf 'type "9"\nkey Tab\ntype "A25"\nkey Tab\ntype "20250131"\nkey Tab\ntype "100"\nkey Enter\n'
+  printf 'wait-top title="Instalments to propose"\ntype "2"\nkey Tab\ntype "0"\nkey Tab\ntype "1"\nkey Enter\n'
+  printf 'wait-top title="Instalments"\nclick 3100\n'
+  ui_menu "Documents>Invoices"
+  printf 'click 2000\ntype "9"\nkey Tab\ntype "A25"\nkey Tab\n'
+  printf 'answer OK match "Invoice Number already exist"\nexpect-text 2000 ""\nexpect-focus 2000\n'
+  ui_program_close
+} >"$app/ui.txt"
+adm_run
+check_run "number check"
+[ "$(payments | grep -c '^       9A25')" = 2 ] || { echo "FAIL: the two instalments of number 9 are not on disk"; fail=1; }
+[ "$(invoices)" = "$before_inv" ] || { echo "FAIL: the number check wrote invoices"; fail=1; }
 [ $fail = 0 ] && echo "ok invoice payments"
 exit $fail
