@@ -117,8 +117,12 @@ TEST_F(DocActionsTest, WordsByActionSet) {
     size_t boxes = hl->boxes().size();
     EXPECT_EQ(Run(c.item, c.aux), c.want) << c.item << " " << c.aux;
     ASSERT_EQ(hl->boxes().size(), boxes + (*c.box ? 1 : 0)) << c.item << " " << c.aux;
-    if (*c.box) EXPECT_NE(Boxes().back().find(c.box), std::string::npos) << Boxes().back();
-    if (c.want == 163 && !*c.box) EXPECT_NE(ErrDetail().Str().find(c.item), std::string::npos) << c.item;
+    if (*c.box) {
+      EXPECT_NE(Boxes().back().find(c.box), std::string::npos) << Boxes().back();
+    }
+    if (c.want == 163 && !*c.box) {
+      EXPECT_NE(ErrDetail().Str().find(c.item), std::string::npos) << c.item;
+    }
   }
 }
 
