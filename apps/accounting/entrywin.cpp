@@ -220,9 +220,11 @@ Status RegistryOperation() {
   Status s;
   {
     StrAreaScope mark;
-    s = CondCheck(ScreenProp(kPropAlarm, 0));
+    // The form's definition is the current parameter string (the exit
+    // handler pushed it).
+    s = CondCheck(ParmValueByNum(kPropAlarm));
     if (s == 0) {
-      StrValue schedule = StrTrim(StrUnquote(StrTrim(ScreenProp(kPropWindows, 1), 3)), 3);
+      StrValue schedule = StrTrim(StrUnquote(StrTrim(StrListItem(ParmValueByNum(kPropWindows), ',', 1), 3)), 3);
       StrValue cond = SpecItem(schedule, -1);
       if (schedule.len && (cond.len == 0 || (s = CondCheck(cond)) == 0))
         s = PaymentsSchedule(StrTokenNorm(StrListItem(SpecItem(schedule, 0), ';', 1)));
