@@ -465,6 +465,11 @@ Status PostedLinesShow() {
 }
 
 Status AcTaskEntryWindow(int) {
-  if (VarSysIntGet(kSysAux) == 1) ScreenActionSet(AcEntryWindowProc, NavNextAction, nullptr);
+  if (VarSysIntGet(kSysAux) == 1) {
+    // A new entry window: a reload left waiting by one that closed is not
+    // its own, even where its record sits at the same place.
+    gPending = {};
+    ScreenActionSet(AcEntryWindowProc, NavNextAction, nullptr);
+  }
   return 0;
 }
