@@ -8,7 +8,9 @@
 # posting refused in the form shows its message once and posts nothing; a
 # line's concept is changed and the entry posted again: its records are replaced,
 # not doubled, and carry the new concept; every other registry record is
-# byte for byte as it was and both files pass the record checker.
+# byte for byte as it was and both files pass the record checker. Last an
+# entry with a customer line is posted: its instalments are proposed and
+# stored first.
 set -u
 source "$(dirname "$0")/lib/admwindow.bash"
 source "$(dirname "$0")/lib/entrysteps.bash"
@@ -65,6 +67,26 @@ want="1:6290000000:Gastos de mensajeria|2:6290000000:Sellos de correo"
 [ "$(posted)" = "$want" ] || { echo "FAIL: after the second posting the registry holds $(posted)"; fail=1; }
 after=$(records | grep -av '\[20240331    29')
 [ "$before" = "$after" ] || { echo "FAIL: other records changed:"; diff <(echo "$before") <(echo "$after") | head | sed 's/^/  /'; fail=1; }
+# An entry whose line has a customer account: posting it opens its
+# instalments, proposed from the form's date and amount (two, a month
+# apart), which are stored before the entry is posted.
+{ entry_open Entries 20240115 6
+  printf '%s\n' 'expect-text 2003 "4300000001"' 'click 2006' 'key F1' 'wait-top title="Post entry"' \
+    'expect-text 2001 "01-15-24"' 'click "Ok"' 'wait-top title="Instalments to propose"' 'type "2"' 'key Tab' \
+    'type "0"' 'key Tab' 'type "1"' 'key Enter' 'wait-top title="Instalments"' 'expect-lv 3201 1 0 "02-15-24"' \
+    'click 3100' 'wait-top class=Progress' 'wait-top class=Mant'
+  program_close; } >"$app/ui.txt"
+window_run
+paylayout=(40 "0:8,8:6,14:3")
+pay=$("$kxdump" "$app/PAYMENTS.FD" "$app/PAYMENTS.DIR" "${paylayout[@]}" | sed -n '/^records:/,$p' | grep -a '^ *[0-9]* \[' |
+  cut -d'[' -f2 | tr -s ' ')
+want="20240115 6 120240115 5439 ]
+20240115 6 220240215 5439 ]"
+[ "$pay" = "$want" ] || { echo "FAIL: the instalments stored are:"; echo "$pay" | sed 's/^/  /'; fail=1; }
+n=$(fold -b -w 87 "$app/REGISTRY.FD" | grep -ac '^20240115     6')
+[ "$n" = 2 ] || { echo "FAIL: entry 6 has $n registry records, not 2"; fail=1; }
+"$kxdump" --check "$app/PAYMENTS.FD" "$app/PAYMENTS.DIR" "${paylayout[@]}" >/dev/null ||
+  { echo "FAIL: PAYMENTS does not pass the checker"; fail=1; }
 "$kxdump" --check "$app/REGISTRY.FD" "$app/REGISTRY.DIR" "${reglayout[@]}" >/dev/null ||
   { echo "FAIL: REGISTRY does not pass the checker"; fail=1; }
 "$kxdump" --check "$app/ENTRIES.FD" "$app/ENTRIES.DIR" 107 "0:8,8:6,14:3" "19:10,0:8,8:6" "29:10,0:8,8:6" >/dev/null ||
