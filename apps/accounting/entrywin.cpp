@@ -9,7 +9,6 @@
 #include "runtime/errors.h"
 #include "runtime/messages.h"
 #include "runtime/sysvars.h"
-#include "runtime/seam.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "screens/accept.h"
@@ -18,12 +17,16 @@
 #include "screens/doclines.h"
 #include "screens/doclins.h"
 #include "screens/menucmd.h"
+#include "screens/movsaction.h"
 #include "screens/msgbox.h"
+#include "screens/payschedule.h"
 #include "screens/progress.h"
 #include "screens/screendef.h"
 #include "screens/screenprops.h"
 #include "screens/winrecord.h"
-#include "screens/actionchain.h"
+#include "screens/fieldvalues.h"
+#include "screens/linsgrid.h"
+#include "data/datafile.h"
 #include "script/evaluator.h"
 #include "script/objparams.h"
 
@@ -165,26 +168,29 @@ Status AcPostEvent(int file, int eventIndex, StrValue events, bool close, uint32
 }
 
 Status AcRegistryPost(const std::string& oldPrefix, int docFile, StrValue docRelations, uint32_t* count) {
+  // The registry stays open until the undo is done: a file closed between
+  // the delete and the write-back would lose the kept records.
+  AcFileUse use;
+  Status s = use.Take(kAcRegistry, true);
+  if (s) return s;
   AcKeptRecords kept;
   std::vector<Written> written;
-  Status s = 0;
+  std::string rel = ScreenRelations();  // the posting's writes use these
   if (!AcTrimRight(oldPrefix).empty()) s = AcDeleteEntryRecords(oldPrefix, docFile, docRelations, false, &kept);
   if (s == 0) {
-    AcFileUse use;
-    s = use.Take(kAcRegistry, true);
-    std::string rel = ScreenRelations();  // the posting's writes used these
     gWritten = &written;
-    if (s == 0) s = AcPostEvent(AcFileNum(kAcEntries) & 0xff, 1, StrFromC(kPostEvents), false, count);
+    s = AcPostEvent(AcFileNum(kAcEntries) & 0xff, 1, StrFromC(kPostEvents), false, count);
     if (s == 0) s = AcPostEvent(use.File(kAcRegistry), 2, StrFromC(kPostEvents), false, nullptr);
     gWritten = nullptr;
-    if (s != 0) {
-      // Undo: the rows written go, newest first, then the kept records come
-      // back; the posting's own error is the answer.
-      for (auto it = written.rbegin(); it != written.rend(); ++it)
-        if (DataFileReadKey(it->file, 1, AcView(it->key), 0) == 0)
-          DataFileAction(dfact::kDelete, it->file, AcView(rel), StrMake("", 0));
-      kept.Restore();
-    }
+  }
+  if (s != 0) {
+    // Undo: the rows written go, newest first, then the kept records come
+    // back (also after a delete that failed half way); the first error is
+    // the answer.
+    for (auto it = written.rbegin(); it != written.rend(); ++it)
+      if (DataFileReadKey(it->file, 1, AcView(it->key), 0) == 0)
+        DataFileAction(dfact::kDelete, it->file, AcView(rel), StrMake("", 0));
+    kept.Restore();
   }
   return s;
 }
@@ -193,25 +199,15 @@ Status AcRegistryPost(const std::string& oldPrefix, int docFile, StrValue docRel
 
 namespace {
 
-// The schedule of payments is not part of this program yet.
-Status PaymentsScheduleOpen(StrValue) { return SeamMissing("PaymentsSchedule"); }
-
-// The records of the entries file whose key 1 begins with the prefix.
-uint32_t PrefixCount(int file, const std::string& prefix) {
-  if (prefix.empty()) return 0;
-  DataStoreState state;
-  if (DataFileCtrlSave(&state, file, nullptr) != 0) return 0;
-  uint32_t n = 0;
-  Status s = DataFileReadKey(file, 1, AcView(prefix), 2);
-  while (s < 2) {
-    StrAreaScope mark;
-    if (AcStr(KeyValueCur(file, 1)).compare(0, prefix.size(), prefix) != 0) break;
-    ++n;
-    s = DataFileMove(file, 0x10);
-  }
-  DataFileCtrlSave(nullptr, file, &state);
-  return n;
-}
+// The entry window waiting for its posted lines: its record, the entry's
+// prefix and the rows the posting wrote (shown when it is current again,
+// after the posting form closed).
+struct PendingReload {
+  WinRecord* window = nullptr;
+  std::string prefix;
+  uint32_t posted = 0;
+};
+PendingReload gPending;
 
 Status RegistryOperation() {
   int entries = AcFileNum(kAcEntries) & 0xff;
@@ -221,23 +217,28 @@ Status RegistryOperation() {
     prefix = AcEntryPrefix(AcStr(KeyValueCur(entries, 1)));
     old = AcEntryPrefix(AcStr(KeyValueOf(entries, 1, RecBuf(entries, kRecSaved))));
   }
-  uint32_t lines = std::max<uint32_t>(1, PrefixCount(entries, old));
-  (void)lines;
   Status s;
   {
     StrAreaScope mark;
-    s = CondCheck(ScreenProp(kPropAlarm, 0));
+    // The form's definition is the current parameter string (the exit
+    // handler pushed it).
+    s = CondCheck(ParmValueByNum(kPropAlarm));
     if (s == 0) {
-      StrValue schedule = StrTrim(StrUnquote(StrTrim(ScreenProp(kPropWindows, 1), 3)), 3);
+      StrValue schedule = StrTrim(StrUnquote(StrTrim(StrListItem(ParmValueByNum(kPropWindows), ',', 1), 3)), 3);
       StrValue cond = SpecItem(schedule, -1);
-      if (schedule.len && (cond.len == 0 || CondCheck(cond) == 0)) s = PaymentsScheduleOpen(SpecItem(schedule, 1));
+      if (schedule.len && (cond.len == 0 || (s = CondCheck(cond)) == 0))
+        s = PaymentsSchedule(StrTokenNorm(StrListItem(SpecItem(schedule, 0), ';', 1)));
+      else if (s == st::BADUSERDATA)
+        s = 0;  // not an account with a schedule
     }
   }
   if (s) return s;
   int docFile = 0;
   std::string relations;
+  WinRecord* window = nullptr;
   uint16_t cur = ScreenStackIndex(0);
   if (cur != 0xFFFF && cur > 0) {
+    window = WinGet(cur - 1);
     if (ScreenDesc* below = ScreenGet(cur - 1)) {
       docFile = below->dataFile;
       StrAreaScope mark;
@@ -247,6 +248,9 @@ Status RegistryOperation() {
   uint32_t count = 0;
   s = AcRegistryPost(old, docFile, AcView(relations), &count);
   if (s == 0 && (s = ExpExecText(StrFromC("_LKEY$=''"))) < 122) s = 0;
+  // The posting read the entry's lines into the record: the window below
+  // shows them again when it is current (EntryLinesReload).
+  if (s == 0 && window) gPending = {window, prefix, count};
   return s;
 }
 
@@ -268,10 +272,8 @@ Status AcTaskRunProcedure(int event) {
 
 Status AcRegistryOperDev(int event) {
   Status s = 0;
-  if (event == kEventExecute) {
-    s = RegistryOperation();
-    if (s != 0) ErrShow(s);  // a failed ALARM$ shows its message too
-  }
+  // A failure is the form's answer: the action chain shows it once.
+  if (event == kEventExecute) s = RegistryOperation();
   return ScreenCloseRestore(event, s, 0);
 }
 
@@ -290,6 +292,37 @@ WinRecord* Record() { return WinGet(kCurrentIndex); }
 int WindowFile() {
   const ScreenDesc* sc = Screen();
   return sc ? sc->dataFile : 0;
+}
+GridBuffer* Grid() {
+  LinsGridRec* g = MovsWinGrid() >= 0 ? LinsGridGet(MovsWinGrid()) : nullptr;
+  return g ? &g->buffer : nullptr;
+}
+
+// The field the key help fills: the one IK$(1) names (its file suffix
+// dropped); 0 when it names none.
+uint16_t KeyHelpField() {
+  ScreenDesc* sc = Screen();
+  if (!sc || !sc->ik1.len) return 0;
+  StrAreaScope mark;
+  std::string name = AcStr(ScreenSliceText(*sc, sc->ik1));
+  name = name.substr(0, name.find('{'));
+  return FieldFind(AcView(name));
+}
+
+// F2 on the key field: the value of the accounting fields' key expression
+// (item 15 of their names) put into it, then the after-action step; 1 when
+// it does not apply (the window's own F2 then).
+Status KeyHelp(const WinRecord& r) {
+  uint16_t field = KeyHelpField();
+  if (!field || r.curField != field) return 1;
+  StrAreaScope mark;
+  StrValue value = ExpEvalStr(AcFieldName(kAcSignExpr));
+  if (Status e = StrError(value)) return e;
+  if (StrTrim(value, 3).len == 0) return 1;
+  Status s = FieldPut(kCheckInput, field, StrTrim(value, 3));
+  if (s >= 122) return s;
+  Status after = MovsAfterAction(0);
+  return after == kActAskChooser ? 0 : after;
 }
 
 // The TYPE of the window file's record (current or saved copy), trimmed;
@@ -341,15 +374,26 @@ Status AcPredefinedEntryWarn(uint16_t action) {
 Status AcDeleteFullEntry() {
   int file = WindowFile();
   ScreenDesc* sc = Screen();
-  if (!file || !sc) return st::SCREENSTRUCTERR;
+  GridBuffer* g = Grid();
+  if (!file || !sc || !g) return st::SCREENSTRUCTERR;
   std::string key = AcKeyPrefix(file, Key1(file, kRecCurrent));
-  Status s = AcDeleteEntryRecords(key, 0, StrMake("", 0), true);
+  std::string relations;
+  {
+    StrAreaScope mark;
+    relations = AcStr(RelExprGet(ScreenSliceText(*sc, sc->relOpt), sc->relLevel));
+  }
+  // The entry's lines go through the document delete, so their relation
+  // statements (the balances they carried) run for each.
+  Status s = AcDeleteEntryRecords(key, file, AcView(relations), true);
   if (s) return s;
   {
     StrAreaScope mark;
     s = NavLinesDeleteKey(AcView(key), StrFromC("1,2"), ScreenProp(kPropLnDel, 0));
   }
   if (s >= 128) return s;
+  // The grid shows the lines of one entry: none is left of it.
+  if (g->rowCount) GridReset(*g);
+  if ((s = LinsGridReload(MovsWinGrid())) >= 128) return s;
   return MovsLinsControlLine(kLineEvShow);
 }
 
@@ -365,11 +409,16 @@ Status AcConfirmDeleteEntry(uint16_t action) {
 
 Status AcEntryWindowProc(uint16_t code) {
   uint8_t kind = ActionKindOf(code);
-  Status s = AcEntryGuard(kind);
+  Status s = PostedLinesShow();
+  if (s == 0) s = AcEntryGuard(kind);
   if (s == 0) {
     bool traced = (VarSysIntGet(kSysTrace) & kTraceCommands) != 0;
     WinRecord* r = Record();
-    if (kind == kActNavigate && ActionParamOf(code) == kNavIns) {
+    if (kind == kActFieldAgain && r && (s = KeyHelp(*r)) != 1) {
+      // the key field took its value
+    } else if (kind == kActFieldAgain) {
+      s = NavActionWin(code);
+    } else if (kind == kActNavigate && ActionParamOf(code) == kNavIns) {
       s = traced ? NavActionWin(code) : AcPredefinedEntryWarn(code);
     } else if (kind == kActNavigate && ActionParamOf(code) == kNavDel) {
       s = AcConfirmDeleteEntry(code);
@@ -383,14 +432,44 @@ Status AcEntryWindowProc(uint16_t code) {
       s = NavActionWin(code);
     }
   }
-  if (s > 121) {
+  // A warning is shown here and taken; an error is the answer, which the
+  // action chain shows (once).
+  if (s > 121 && s < 128) {
     ErrShow(s);
-    if (s < 128) s = 0;
+    s = 0;
   }
   return s;
 }
 
+Status EntryLinesReload(const std::string& prefix, uint32_t posted) {
+  WinRecord* r = Record();
+  ScreenDesc* sc = Screen();
+  int grid = MovsWinGrid();
+  GridBuffer* g = Grid();
+  if (!r || !sc || !g) return st::SCREENSTRUCTERR;
+  int32_t row = std::max<int32_t>(1, g->curRow) + static_cast<int32_t>(posted);
+  Status s = LinsGridFill(sc->dataFile, AcView(prefix), dfmove::kAlsoOn1, 0, grid);
+  if (s >= 128) return s;
+  g->curRow = std::min<int32_t>(row, std::max<int32_t>(1, g->rowCount));
+  if ((s = LinsGridReload(grid)) >= 128) return s;
+  r->curField = static_cast<uint16_t>(sc->beginField + 1);
+  return MovsLinsControlLine(kLineEvShow);
+}
+
+Status PostedLinesShow() {
+  if (!gPending.window || gPending.window != Record()) return 0;
+  PendingReload p = std::move(gPending);
+  gPending = {};
+  Status s = EntryLinesReload(p.prefix, p.posted);
+  return s >= 128 ? s : 0;
+}
+
 Status AcTaskEntryWindow(int) {
-  if (VarSysIntGet(kSysAux) == 1) ScreenActionSet(AcEntryWindowProc, NavNextAction, nullptr);
+  if (VarSysIntGet(kSysAux) == 1) {
+    // A new entry window: a reload left waiting by one that closed is not
+    // its own, even where its record sits at the same place.
+    gPending = {};
+    ScreenActionSet(AcEntryWindowProc, NavNextAction, nullptr);
+  }
   return 0;
 }

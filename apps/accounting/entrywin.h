@@ -69,6 +69,14 @@ Status AcPredefinedEntryWarn(uint16_t action);
 Status AcConfirmDeleteEntry(uint16_t action);
 Status AcDeleteFullEntry();
 
+// Posting's last step on the entry window: its lines loaded again from the
+// entry's prefix (the posting read them into the record), the current row
+// moved on by the rows posted, the begin field current and the row shown.
+Status EntryLinesReload(const std::string& prefix, uint32_t posted);
+// EntryLinesReload for the entry window a posting left waiting, when it is
+// the current window; 0 otherwise.
+Status PostedLinesShow();
+
 // The navigation window's handlers the entry window builds on.
 Status NavActionWin(uint16_t code);
 Status NavLinesDeleteKey(StrValue key, StrValue columns, StrValue rule);

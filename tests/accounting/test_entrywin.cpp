@@ -129,4 +129,54 @@ TEST_F(EntryWinTest, DeleteEntryRecords) {
   EXPECT_EQ(Images(7), docs);
 }
 
+// The old records are put back when their delete fails half way (here the
+// entry's lines, whose relation text does not evaluate), not only when the
+// posting does; the registry stays open for that.
+TEST_F(EntryWinTest, AFailedDeleteOfTheOldRecordsPutsThemBack) {
+  std::vector<std::string> reg = Images(6), lines = Images(9);
+  ASSERT_FALSE(Images(6, prefix).empty());
+  uint32_t count = 0;
+  EXPECT_GE(AcRegistryPost(prefix, 9, AcSv("1+("), &count), 128);
+  EXPECT_EQ(Images(6), reg);
+  EXPECT_EQ(Images(9), lines);
+}
+
+// Before posting, the form's ALARM$ must hold and the payments schedule of
+// WINDOWS$ item 1 opens when its condition holds: its failure (a key that
+// does not evaluate) stops the posting; a false condition or an empty key
+// lets it go on.
+TEST_F(EntryWinTest, PostingChecksAndOpensThePaymentsSchedule) {
+  struct Case {
+    const char* definition;
+    Status answer;  // 128: an error
+    int posted;     // 0: the entry's records as they were
+  } cases[] = {
+      {"01 WINDOWS$:\"'PAYMENTS,1,0,4,0,0,0,,NOSUCH$(';0\"", 0, 3},
+      {"01 WINDOWS$:\"'PAYMENTS,1,0,4,0,0,0,,NOSUCH$(';1\"", 128, 0},
+      {"01 WINDOWS$:\"'PAYMENTS,1,0,4,0,0,0,,FN$CHRS(32;2)';1\"", 0, 3},
+      {"01 ALARM$:\"0;'Not posted'\"", st::BADUSERDATA, 0},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> before = Images(6, prefix);
+    std::ofstream(dir.File("POSTW.PPN"), std::ios::binary) << c.definition << "\n" << "01 REGIS.SET$:\"N#=0,1\"\n"
+        "01 REGIS.WR_EXP$:\"N#=N#+1,DATE{6}=PD$,ENTRY{6}=PE#,N_LINE{6}=N#,CODE{6}='POSTED',N#<=PN#\"\n"
+        "01 REGIS.EOT_EXP$:\"0\"\n";
+    ASSERT_EQ(ParmStrPush(AcSv("POSTW.PPN"), 1, 1), 0);
+    ASSERT_LT(DataFileReadKey(9, 1, AcSv(prefix), dfmove::kAlsoOn1), 2);
+    Status s = AcRegistryOperDev(25);
+    ParmStrPop();
+    if (c.answer == 128) {
+      EXPECT_GE(s, 128) << c.definition;
+    } else {
+      EXPECT_EQ(s, c.answer) << c.definition << ErrText(-1).Str();
+    }
+    if (c.posted) {
+      EXPECT_EQ(Posted(6, prefix), c.posted) << c.definition;
+    } else {
+      EXPECT_EQ(Images(6, prefix), before) << c.definition;  // nothing posted, nothing deleted
+    }
+    ErrClear();
+  }
+}
+
 }  // namespace

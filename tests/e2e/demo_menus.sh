@@ -57,6 +57,7 @@ Tools>Balances of the period|-
 Tools>Renumber entries|-
 Files>Accounts|-
 Files>Entry lines|-
+Files>Entries|-
 EOF
 
 while IFS='|' read -r item file; do

@@ -10,6 +10,7 @@
 # is byte for byte as it was, and the file passes the record checker.
 set -u
 source "$(dirname "$0")/lib/admwindow.bash"
+source "$(dirname "$0")/lib/entrysteps.bash"
 window_setup accounting "$1" "$3"
 layout=(107 "0:8,8:6,14:3" "19:10,0:8,8:6" "29:10,0:8,8:6")
 # The live records (a deleted one keeps its slot, marked).
@@ -23,17 +24,8 @@ run() {
   printf '%s\n' "$1" >"$app/ui.txt"
   window_run
 }
-open='wait-top class=COVCQT24
-menu "Files>Entry lines"
-wait-top class=Mant
-click 2000
-type "20240331"
-key Tab
-type "28"
-key Tab'
-close='close
-close
-answer Yes match "Close Program?"'
+open=$(entry_open "Entry lines" 20240331 28)
+close=$(program_close)
 
 run "$open
 expect-text 2002 \"  1\"

@@ -427,12 +427,12 @@ INSTANTIATE_TEST_SUITE_P(
                                "Trial balance=1509,Trial balance to file=1510,Trial balance to PDF=1511},"
                                "Tools{Account balance=1512,Balance period=1513,Balances of the period=1514,"
                                "Renumber entries=1515},"
-                               "Files{Accounts=1516,Entry lines=1517},Transfers{Export accounts=1518,Import accounts=1519,Transactions{"
-                               "Export Relative=1520,Export Secuential=1521,Export Delimited=1522,Export List=1523,Import Relative=1524,Import Secuential=1525,Import Delimited=1526,Counter=1527,Self Update=1528,Relational Update=1529,Deletion=1530},"
-                               "Saved transactions=1531},"
-                               "Year end{Close year=1532,Undo year close=1533,Regenerate balances=1534},"
-                               "Help{About=1535,Help=1536}",
-                               "interest.txt", 1505, 1506, 1507, "COVCQT24:Orbisquale", 1535},
+                               "Files{Accounts=1516,Entry lines=1517,Entries=1518},Transfers{Export accounts=1519,Import accounts=1520,Transactions{"
+                               "Export Relative=1521,Export Secuential=1522,Export Delimited=1523,Export List=1524,Import Relative=1525,Import Secuential=1526,Import Delimited=1527,Counter=1528,Self Update=1529,Relational Update=1530,Deletion=1531},"
+                               "Saved transactions=1532},"
+                               "Year end{Close year=1533,Undo year close=1534,Regenerate balances=1535},"
+                               "Help{About=1536,Help=1537}",
+                               "interest.txt", 1505, 1506, 1507, "COVCQT24:Orbisquale", 1536},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Sales by customer=1501,Progress window=1502,"
                                "Calculations{Choose a calculation=1503,Date of today=1504}},"
