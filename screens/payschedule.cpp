@@ -255,7 +255,8 @@ Status PaymentsMaintenance(int file, StrValue key, int32_t rows, int32_t maxRows
     DataStore* store = DataFileStore(file);
     if (!store) return Fail(st::DATAOUTBOUND, "PaymentsMaintenance: file " + std::to_string(file));
     if (!store->IsOpen()) {
-      if (Status s = DataFileOpen(file, 0)) return s;
+      // An empty file opens with 2: a schedule still has to be made there.
+      if (Status s = DataFileOpen(file, 0); s >= 128) return s;
       opened = true;
     }
   }

@@ -152,6 +152,21 @@ TEST_F(PayScheduleTest, TaskElevenOpensTheWindowsItem) {
   EXPECT_EQ(Stored(920), (std::vector<std::string>{"N_LINE=1.00 DUEDATE=20240115 AMOUNT=10.00"}));
 }
 
+// A payments file the caller has not opened is opened for the schedule's
+// time, also while it holds no record yet, and closed again.
+TEST_F(PayScheduleTest, AClosedEmptyFileIsOpenedForTheSchedule) {
+  while (DataFileMove(kFPayments, dfmove::kFirst) == dfres::kFound) ASSERT_LT(DataFileDelete(kFPayments, 0), 128);
+  ASSERT_EQ(DataFileClose(kFPayments), 0);
+  ASSERT_EQ(DataFileOpen(kFPayments, 0), dfres::kEnd);  // how an empty file opens
+  ASSERT_EQ(DataFileClose(kFPayments), 0);
+  ASSERT_EQ(AdmApp::Eval("IMP#=10"), 0);
+  Input({"'20240115','1','0','0'"});
+  EXPECT_EQ(Schedule("click 3100\n", 930), 0) << ErrDetail().Str();
+  EXPECT_FALSE(DataFileStore(kFPayments)->IsOpen());
+  ASSERT_LT(DataFileOpen(kFPayments, 0), 128);
+  EXPECT_EQ(Stored(930), (std::vector<std::string>{"N_LINE=1.00 DUEDATE=20240115 AMOUNT=10.00"}));
+}
+
 // Without a key nothing opens; a key that fails is its error.
 TEST_F(PayScheduleTest, AnEmptyKeyOpensNothing) {
   EXPECT_EQ(PaymentsSchedule(Sv("PAYMENTS,1,0,4,0,0,0,,''")), 0);
