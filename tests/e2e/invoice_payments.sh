@@ -90,7 +90,7 @@ events=$(tr -d '\r' <"$app/events.log" 2>/dev/null | tr '\n' ' ')
 # number with its warning and goes back to the key.
 {
   printf 'wait-top class=GAVGQT24\nmenu "Tools>Payment schedule"\nwait-top title="Payment schedule"\n'
-  printf 'type "9"\nkey Tab\ntype "A25"\nkey Tab\ntype "20250131"\nkey Tab\ntype "100"\nkey Enter\n'
+  printf 'type "9"\nkey Tab\ntype "A25"\nkey Tab\ntype "20250131"\nkey Tab\ntype "100"\nclick "Ok"\n'
   printf 'wait-top title="Instalments to propose"\ntype "2"\nkey Tab\ntype "0"\nkey Tab\ntype "1"\nkey Enter\n'
   printf 'wait-top title="Instalments"\nclick 3100\n'
   ui_menu "Documents>Invoices"

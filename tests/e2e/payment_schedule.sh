@@ -30,18 +30,14 @@ run() {  # ui script, label
   if grep -aq '^box .*text="Error ' "$work/ui-$2.log"; then echo "FAIL $2: an error was shown"; grep -a '^box' "$work/ui-$2.log"; fail=1; fi
 }
 
-form='wait-top title="Payment schedule"
-type "7"
-key Tab
-type "A25"
-key Tab
-type "20250131"
-key Tab
-type "100"
-key Enter
-'
+nl=$'\n'
+form() {  # invoice first-date [pay-days]: the form's answers (series A25, total 100)
+  printf 'wait-top title="Payment schedule"\ntype "%s"\nkey Tab\ntype "A25"\nkey Tab\ntype "%s"\nkey Tab\ntype "100"\n' "$1" "$2"
+  [ -z "${3:-}" ] || printf 'key Tab\ntype "%s"\n' "$3"
+  printf 'click "Ok"\n'
+}
 before=$(payments | wc -l)
-run "$form"'wait-top title="Instalments to propose"
+run "$(form 7 20250131)$nl"'wait-top title="Instalments to propose"
 type "3"
 key Tab
 type "0"
@@ -56,13 +52,29 @@ click 3100
 after=$(payments | wc -l)
 [ $((after - before)) -eq 3 ] || { echo "FAIL generate: $((after - before)) payment records written, 3 expected"; payments; fail=1; }
 cp "$work/PAYMENTS.FD" "$work/first.FD"
-run "$form"'wait-top title="Instalments"
+run "$(form 7 20250131)$nl"'wait-top title="Instalments"
 expect-lv 3200 1 0 "02-28-25"
 expect-lv 3200 1 1 "    33.33"
 click 3100
 ' reload
 [ "$(payments | wc -l)" -eq "$after" ] || { echo "FAIL reload: the instalments changed in number"; payments; fail=1; }
 payments | grep -q '\[       7A25  320250331         33.34 \]' || { echo "FAIL: instalment 3 is not the remainder"; payments; fail=1; }
+# Invoice 8 from 25 January, two instalments a month apart on the customer's
+# pay days 5 and 20: each date moves to the next pay day, the 25th to the
+# 5th of the month after.
+run "$(form 8 20250125 5,20)$nl"'wait-top title="Instalments to propose"
+type "2"
+key Tab
+type "0"
+key Tab
+type "1"
+key Enter
+wait-top title="Instalments"
+expect-lv 3200 0 0 "02-05-25"
+expect-lv 3200 1 0 "03-05-25"
+click 3100
+' paydays
+payments | grep -q '\[       8A25  220250305 ' || { echo "FAIL paydays: instalment 2 of invoice 8 is not due on 5 March"; payments; fail=1; }
 "$kxdump" --check "$work/PAYMENTS.FD" "$work/PAYMENTS.DIR" 37 "${keys[@]}" >/dev/null || { echo "FAIL: the checker"; fail=1; }
 [ $fail -eq 0 ] && echo "ok payment schedule"
 exit $fail
