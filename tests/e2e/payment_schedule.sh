@@ -36,15 +36,11 @@ form() {  # invoice first-date [pay-days]: the form's answers (series A25, total
   [ -z "${3:-}" ] || printf 'key Tab\ntype "%s"\n' "$3"
   printf 'click "Ok"\n'
 }
+propose() {  # count months: the generator's form answered (no day step), up to the instalments window
+  printf 'wait-top title="Instalments to propose"\ntype "%s"\nkey Tab\ntype "0"\nkey Tab\ntype "%s"\nkey Enter\nwait-top title="Instalments"\n' "$1" "$2"
+}
 before=$(payments | wc -l)
-run "$(form 7 20250131)$nl"'wait-top title="Instalments to propose"
-type "3"
-key Tab
-type "0"
-key Tab
-type "1"
-key Enter
-wait-top title="Instalments"
+run "$(form 7 20250131)$nl$(propose 3 1)$nl"'
 expect-lv 3200 0 0 "01-31-25"
 expect-lv 3200 2 1 "    33.34"
 click 3100
@@ -62,14 +58,7 @@ payments | grep -q '\[       7A25  320250331         33.34 \]' || { echo "FAIL: 
 # Invoice 8 from 25 January, two instalments a month apart on the customer's
 # pay days 5 and 20: each date moves to the next pay day, the 25th to the
 # 5th of the month after.
-run "$(form 8 20250125 5,20)$nl"'wait-top title="Instalments to propose"
-type "2"
-key Tab
-type "0"
-key Tab
-type "1"
-key Enter
-wait-top title="Instalments"
+run "$(form 8 20250125 5,20)$nl$(propose 2 1)$nl"'
 expect-lv 3200 0 0 "02-05-25"
 expect-lv 3200 1 0 "03-05-25"
 click 3100
