@@ -19,6 +19,7 @@
 #include <string>
 
 #include "bench_main.h"
+#include "screens_bench.h"
 #include "data/datafile.h"
 #include "data/dictionary.h"
 #include "data/fileaction.h"
@@ -75,22 +76,9 @@ class Window {
  public:
   explicit Window(const std::string& dir) : dir_(dir) {}
   bool Start() {
-    MemShutdown(true);
-    MemConfigure(512, -1);
-    if (VarSysInit() != 0) return false;
-    TaskHooksReset();
-    ui::HeadlessOptions o;
-    o.stall = ui::StallPolicy::Cancel;
-    ui::init(std::make_unique<ui::Headless>(std::move(o)));
-    WinListReset();
-    FontTableReset();
-    TextWinGeomReset();
-    GridViewReset();
-    LinsGridReset();
+    if (!BenchScreensStart(dir_, "BW:Bench")) return false;
     TaskHookSet(&ScreenFieldHook, kHookValue);
     TaskHookSet(&GridLineTextHook, kHookArrayTerm);
-    DynStrSet(SettingsList, SetIdentityItem, StrFromC("BW:Bench"));
-    DynStrSet(SettingsList, SetDefaultDirItem, StrFromView(dir_));
     WriteText(dir_ + "/BWDICC.DAT",
               "01 Lines**01LINES\n01 DOCNO 008 ADOCNO\n01 NLINE 005 NN_LINE\n01 ITEM  020 AITEM\n"
               "01 QTY   007 NQTY\n01 AMNT  012 NAMOUNT\n31 <00010080009005\n");
