@@ -82,15 +82,6 @@ std::string After(std::string text) {
   return text;
 }
 
-// Field n of the form the task was called from: the answer of the simple
-// form, else the field of the current screen.
-std::string TaskField(uint16_t n) {
-  StrAreaScope mark;
-  const AcceptResult& last = AcceptResultLast();
-  if (!last.values.empty()) return AcStr(StrUnquote(StrTrim(StrListItem(AcView(last.values), ',', n), 3)));
-  return AcStr(FieldValue(n));
-}
-
 // Files this task opened, closed again at its end.
 struct Opened {
   std::vector<int> files;
@@ -296,7 +287,11 @@ Status AcTaskRenumber(int event) {
     AcRenumberSet set;
     Status s = AcRenumberSetGet(&set);
     if (s == 0) {
-      std::string from = TaskField(1), to = TaskField(2), first = TaskField(3);
+      std::string from, to, first;
+      {
+        StrAreaScope mark;
+        from = AcStr(AcTaskField(1)), to = AcStr(AcTaskField(2)), first = AcStr(AcTaskField(3));
+      }
       s = AcRenumber(AcView(from), AcView(to), AcView(first), set);
     }
     ErrShow(s);

@@ -25,6 +25,10 @@ Status AcTaskRenumber(int event);
 Status AcTaskBalanceMaint(int event);
 Status AcTaskEntryWindow(int event);
 
+// Field n of the form a task was called from: the answer of the simple
+// form, else the field of the current screen (in the string area).
+StrValue AcTaskField(uint16_t n);
+
 // Menu verb 9: the navigation window over entry lines.
 Status LnNavMain(StrValue spec);
 

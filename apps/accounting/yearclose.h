@@ -119,9 +119,6 @@ void AcProgressByDigit(StrValue account, int* lastDigit);
 // relation statements run (relation update only, mode 256).
 Status AcBalanceRegenDay(int file, StrValue relText);
 
-// Field n of the form a task was called from: the answer of the simple
-// form, else the field of the current screen.
-StrValue AcTaskField(uint16_t n);
 
 // Date helpers: the day after; a date text as a date (0 when it is none).
 DateYmd AcDayAfter(DateYmd d);
