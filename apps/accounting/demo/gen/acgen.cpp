@@ -60,7 +60,7 @@ Status LineFields(const AcGenLine& l) {
   const std::pair<const char*, std::string> fields[] = {
       {"DATE", Date8(l.date)},  {"ENTRY", std::to_string(l.entry)}, {"N_LINE", std::to_string(l.line)},
       {"PASS_ACC", l.debit},    {"ASSET_ACC", l.credit},            {"AMOUNT", Amount(l.cents)},
-      {"CONCEPT", l.text},   {"ACC_ID", std::to_string(l.accId)}};
+      {"CONCEPT", l.text},      {"ACC_ID", std::to_string(l.accId)},  {"TYPE", l.type}};
   for (const auto& [name, value] : fields)
     if (s == 0) s = Set(kEntries, name, value);
   return s;
@@ -250,7 +250,7 @@ std::vector<AcGenLine> AcDemoLines() {
       line = 0;
     };
     auto add = [&](const char* debit, const char* credit, int64_t cents, const std::string& text, int id = 0) {
-      out.push_back({date, entry, ++line, debit, credit, cents, id, text});
+      out.push_back({date, entry, ++line, debit, credit, cents, id, text, ""});
     };
     // The opening entry of the year (ACC_ID 60).
     begin(1, 1);
@@ -293,6 +293,8 @@ std::vector<AcGenLine> AcDemoLines() {
       add("6400000000", "5720000001", 210000, "Nomina del mes");
       add("6400000000", "4750000000", 36000, "Retencion IRPF nomina");
       add("6420000000", "4760000000", 78000, "Seguridad Social empresa");
+      if (year == 2025 && month == 5)  // a predefined entry: the window protects its lines
+        for (size_t i = out.size() - 3; i < out.size(); ++i) out[i].type = "NM";
       if (year == 2024 && month == 2) {
         begin(2, 29);
         add("6250000000", "5720000001", 64000, "Prima de seguro anual");

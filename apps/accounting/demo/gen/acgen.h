@@ -32,6 +32,7 @@ struct AcGenLine {
   int64_t cents = 0;          // the amount in hundredths
   int accId = 0;
   std::string text;  // CONCEPT
+  std::string type;  // TYPE: not blank on the lines of a predefined entry
 };
 
 // A program's runtime: the layers' hooks, memory, string area, system
@@ -58,6 +59,7 @@ Status AcGenClose();
 // The demo application's data: about 40 accounts of a Spanish chart (and
 // their 3-character groups), two years (2024 and 2025) of entry lines with
 // mid-month dates, 29 February 2024, and two ACC_IDs (0 for the year's
-// movements, 60 for its opening entry).
+// movements, 60 for its opening entry). The payroll of May 2025 is a
+// predefined entry: its three lines carry TYPE 'NM'.
 std::vector<AcGenAccount> AcDemoAccounts();
 std::vector<AcGenLine> AcDemoLines();
