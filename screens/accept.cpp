@@ -89,23 +89,11 @@ StrValue FormProp(int n) {
   return ScreenGet(kCurrentIndex) ? ScreenProp(n, kPropWhole) : ScreenDefAttrText(n, kPropWhole);
 }
 
-// An exit task runs with the form's definition as the current object
-// parameters, so that a task reads the form's parameters as it reads those
-// of a definition file made current (the invoicing run reads its events so).
-Status ExitRun(TaskFn task, uint8_t kind) {
-  uint32_t before = DynStrCount(ObjParamsList);
-  const ScreenDesc* screen = ScreenGet(kCurrentIndex);
-  bool pushed = screen && DynStrPush(ObjParamsList, StrValue{screen->text, screen->textLen}) == 0;
-  Status s = task(kind);
-  if (pushed && DynStrCount(ObjParamsList) > before) DynStrPopTo(ObjParamsList, before);
-  return s;
-}
-
 // The exit handler of a slot: the task registered under it now.
 template <int N>
 Status SlotExit(uint8_t kind) {
   TaskFn task = TaskHookGet(N);
-  return task ? ExitRun(task, kind) : TaskStub(kind);
+  return task ? ScreenTaskRun(task, kind) : TaskStub(kind);
 }
 
 template <size_t... N>
@@ -353,6 +341,19 @@ Status AcceptDocExit(int event) {
   }
   Status r = ExitClose(event, s);
   return r < 128 ? r & ~0x10 : r;
+}
+
+// A task run for a screen (a form's exit, a document window's event) reads
+// the screen's definition as the current object parameters, as it reads
+// those of a definition file made current (the invoicing run reads its
+// events so, the document actions their list).
+Status ScreenTaskRun(TaskFn task, int arg) {
+  uint32_t before = DynStrCount(ObjParamsList);
+  const ScreenDesc* screen = ScreenGet(kCurrentIndex);
+  bool pushed = screen && DynStrPush(ObjParamsList, StrValue{screen->text, screen->textLen}) == 0;
+  Status s = task(arg);
+  if (pushed && DynStrCount(ObjParamsList) > before) DynStrPopTo(ObjParamsList, before);
+  return s;
 }
 
 Status AcceptStepsExit(int event) {

@@ -78,6 +78,10 @@ Status ParmFileWrite();
 Status AcceptParmExit(int event);
 Status AcceptDocExit(int event);
 Status AcceptStepsExit(int event);
+// Runs task(arg) with the current screen's definition pushed as the current
+// object parameters (taken off again afterwards, with whatever the task left
+// above it); without a screen, under the current ones.
+Status ScreenTaskRun(TaskFn task, int arg);
 // F1 on a field of the window record `window`: "Help" (with HELP$), the
 // field's window commands (titled by their item 9, a built-in form by its
 // name, else "Untitled Window #n"); more than one entry is offered in a

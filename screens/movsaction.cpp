@@ -716,7 +716,8 @@ Status MovsAutoImport() {
 // screen, looked up under the event's name first, so that a definition can
 // give each moment of a document its own task (the administration program's
 // document actions at CHECK, SAVE and DELETE; the accounting entry window's
-// handler at INIT). The task sees the event in _AUX as a procedure does.
+// handler at INIT). The task sees the event in _AUX as a procedure does,
+// and the window's definition as the current object parameters.
 // 0 when the screen names none.
 static Status MovsEventTask(int event) {
   StrValue prc = Trimmed(ScreenProp(kPropAcceptPrc, 0));
@@ -726,7 +727,7 @@ static Status MovsEventTask(int event) {
   if (n == 0) return 0;
   TaskFn task = TaskHookGet(n);
   if (!task) return Fail(st::BADINPUTDATA, "ACCEPT_PRC%");
-  return task(event);
+  return ScreenTaskRun(task, event);
 }
 
 Status MovsEventRun(int event) {

@@ -16,14 +16,12 @@
 #include "runtime/messages.h"
 #include "runtime/strformat.h"
 #include "runtime/strlist.h"
-#include "runtime/dynstrings.h"
 #include "runtime/strutil.h"
 #include "runtime/sysvars.h"
 #include "screens/doclines.h"
 #include "screens/gridbuf.h"
 #include "screens/linsgrid.h"
 #include "screens/msgbox.h"
-#include "screens/screendef.h"
 #include "script/evaluator.h"
 #include "script/objparams.h"
 #include "script/taskhooks.h"
@@ -203,22 +201,10 @@ Status AdmDocActions(StrValue list) {
 }
 
 Status AdmTaskDocActions(int) {
-  // A document window keeps its definition with its screen, not on the
-  // parameter stack, whose top may be any other definition (the menu's, a
-  // form's): the window's own is the parameter string while its list runs,
-  // so every item reads the window's values under the event's name first.
-  const ScreenDesc* screen = ScreenGet(kCurrentIndex);
-  if (screen) {
-    if (Status e = DynStrPush(kParmStack, StrValue{screen->text, screen->textLen})) return e;
-  }
-  Status s;
-  {
-    const StrAreaScope scope;
-    StrValue windows = ParmValueByNum(kParmWindows);
-    s = windows.IsError() ? StrError(windows) : AdmDocActions(StrTokenNorm(StrListItem(windows, ',', 1)));
-  }
-  if (screen) ParmStrPop();
-  return s;
+  const StrAreaScope scope;
+  StrValue windows = ParmValueByNum(kParmWindows);
+  if (Status e = StrError(windows)) return e;
+  return AdmDocActions(StrTokenNorm(StrListItem(windows, ',', 1)));
 }
 
 Status AdmInvoiceNumCheck() {

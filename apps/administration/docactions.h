@@ -35,10 +35,10 @@ constexpr int kAdmInvoiceFile = 14;
 
 // Runs the action list (above).
 Status AdmDocActions(StrValue list);
-// Task 12: the action list is the first item of WINDOWS$ (one pair of
-// quotes removed), as the other tasks of a window take their argument. With
-// a screen current its definition is the parameter string while the list
-// runs (the event's items first); without one, the current parameter string.
+// Task 12: the action list is the first item of the current definition's
+// WINDOWS$ (one pair of quotes removed), as the other tasks of a window take
+// their argument; a document window's event runs it with the window's
+// definition current (MovsEventRun).
 Status AdmTaskDocActions(int event);
 
 // SET$ as a condition: true warns with 1001 and answers 163; else 0.

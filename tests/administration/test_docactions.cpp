@@ -14,6 +14,7 @@
 #include "runtime/sysvars.h"
 #include "screens/fieldctl.h"
 #include "screens/gridbuf.h"
+#include "screens/movsaction.h"
 #include "screens/winrecord.h"
 #include "script/objparams.h"
 #include "tests/administration/adm_ui_fixture.h"
@@ -270,14 +271,14 @@ TEST_F(DocActionsTest, TaskTwelveReadsItsListFromTheWindowsItem) {
   EXPECT_EQ(AdmApp::Cents("RUNS#"), 200);
 }
 
-// In a window the list and its values are the screen's, under the event's
-// name first, whatever definition the parameter stack holds on top; the
-// stack is as it was afterwards.
+// A document window's event runs task 12 with the window's own definition
+// current, under the event's name first, whatever definition the parameter
+// stack holds on top; the stack is as it was afterwards.
 TEST_F(DocActionsTest, TaskTwelveReadsTheWindowsOwnDefinition) {
   Definition({"WR_EXP$:\"RUNS#=RUNS#+1\"", "WINDOWS$:\"'Bills'\""});
   {
     std::ofstream ppn(app.dir() + "/DOCTASK.PPN", std::ios::binary);
-    ppn << "01 FD$:NUMBER\r\n01 WINDOWS$:\"'Bills'\"\r\n01 WR_EXP$:\"RUNS#=RUNS#+1000\"\r\n"
+    ppn << "01 FD$:NUMBER\r\n01 SAVE.ACCEPT_PRC%:12\r\n01 WINDOWS$:\"'Bills'\"\r\n01 WR_EXP$:\"RUNS#=RUNS#+1000\"\r\n"
         << "01 SAVE.WINDOWS$:\"'Registry'\"\r\n01 SAVE.WR_EXP$:\"RUNS#=RUNS#+10\"\r\n";
     std::ofstream(app.dir() + "/DOCTASK.PAN", std::ios::binary) << "01 00302Number\r\n01 10312140108N\r\n";
   }
@@ -286,11 +287,10 @@ TEST_F(DocActionsTest, TaskTwelveReadsTheWindowsOwnDefinition) {
   ASSERT_EQ(ScreenCreate(Sv("DOCTASK"), Sv("DOCTASK"), 1, kFInvoices, Sv("")), 0) << ErrDetail().Str();
   ASSERT_EQ(AdmApp::Eval("RUNS#=0"), 0);
   uint32_t depth = DynStrCount(kParmStack);
-  ASSERT_EQ(ParmEventSet(4, Sv("INIT,LOAD,CHECK,SAVE,DELETE")), 0);
-  EXPECT_EQ(AdmTaskDocActions(4), 0) << ErrDetail().Str();
+  ASSERT_EQ(TaskHookRegister(TaskFn(AdmTaskDocActions), 12), 12);
+  EXPECT_EQ(MovsEventRun(4), 0) << ErrDetail().Str();
   EXPECT_EQ(AdmApp::Cents("RUNS#"), 1000);
   EXPECT_EQ(DynStrCount(kParmStack), depth);
-  ASSERT_EQ(ParmEventSet(0, Sv("")), 0);
   EXPECT_EQ(WinRecordClose(kCurrentIndex), 0);
 }
 
