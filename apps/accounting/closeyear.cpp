@@ -470,10 +470,11 @@ Status AcStepOpeningEntry() {
   return s;
 }
 
-Status AcStepSetBalances() {
-  StrAreaScope mark;
-  return AcSetBalances(AcView(AcDateText(g_dates.ffin)), AcView(AcDateText(AcDayAfter(g_dates.fini))));
-}
+// Every account's totals over all its lines, closing and opening ones
+// included: what the relation statements keep as lines come and go, and what
+// the regeneration computes. (The opening day alone would drop the lines
+// already entered in the new year.)
+Status AcStepSetBalances() { return AcSetBalances(StrMake("", 0), StrMake("", 0)); }
 
 // --- The close --------------------------------------------------------------------------
 
