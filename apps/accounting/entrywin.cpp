@@ -6,6 +6,7 @@
 
 #include "apps/accounting/acdata.h"
 #include "apps/accounting/tasks.h"
+#include "data/dictionary.h"
 #include "data/fileaction.h"
 #include "data/recbuf.h"
 #include "data/relations.h"

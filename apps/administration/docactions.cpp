@@ -259,9 +259,9 @@ bool ReachesFile(const std::string& statements, int file) {
     size_t first = statements.find(';', at + kCall.size());
     size_t second = first == std::string::npos ? first : statements.find(';', first + 1);
     if (second == std::string::npos) break;
+    const std::string arg = statements.substr(first + 1, second - first - 1);
     const StrAreaScope scope;
-    StrValue target = StrTrim(View(statements.substr(first + 1, second - first - 1)), 3);
-    if (DataFileFind(target) == file) return true;
+    if (DataFileFind(StrTrim(View(arg), 3)) == file) return true;
   }
   return false;
 }
@@ -282,6 +282,7 @@ Status LineDeleteStatements(std::string* out) {
   const std::string first = zero.Str();
   std::vector<std::string> groups{first};
   for (int r = 1; r <= 99; ++r) {
+    const StrAreaScope each;
     StrValue both = RelCheckString(kAdmInvoiceFile, View("'" + std::to_string(r) + "'"));
     if (Status e = StrError(both)) return e;
     std::string text = both.Str();
@@ -311,9 +312,11 @@ Status AdmDocInvoiceDelete() {
   // the registry entry back); the others run over each record gone, as its
   // own delete would have run them.
   std::vector<std::string> gone;
-  int upStat = DataFileUpStat(false);
+  // (DataFileUpStat answers the new state: the old one is read first.)
+  bool statementsOn = (VarSysIntGet(kSysUpStat) & 1) != 0;
+  DataFileUpStat(false);
   s = MovsDocDelete(kAdmInvoiceFile, 1, View(prefix), Relations(), StrMake("", 0), &gone);
-  DataFileUpStat(upStat != 0);
+  DataFileUpStat(statementsOn);
   for (size_t i = 0; i < gone.size() && s < st::USERCANCELED && !statements.empty(); ++i) {
     const StrAreaScope scope;
     Status r = RecBufSet(kAdmInvoiceFile, kRecSaved, View(gone[i]));
