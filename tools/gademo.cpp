@@ -12,8 +12,8 @@
 
 #include "app/hooks.h"
 #include "apps/administration/demodata.h"
-#include "data/datafile.h"
-#include "data/dictionary.h"
+#include "data/store/datafile.h"
+#include "data/dictionary/dictionary.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/memory.h"

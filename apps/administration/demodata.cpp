@@ -9,9 +9,9 @@
 
 #include "apps/administration/admfuncs.h"
 #include "apps/administration/counters.h"
-#include "data/datafile.h"
-#include "data/dictionary.h"
-#include "data/fileaction.h"
+#include "data/store/datafile.h"
+#include "data/dictionary/dictionary.h"
+#include "data/store/fileaction.h"
 #include "runtime/errors.h"
 #include "runtime/paths.h"
 
