@@ -29,7 +29,7 @@
 
 #include "app/hooks.h"
 #include "apps/administration/admbuiltins.h"
-#include "apps/administration/demodata.h"
+#include "apps/administration/demo/gen/admgen.h"
 #include "apps/administration/invoicing.h"
 #include "data/store/datafile.h"
 #include "data/dictionary/dictionary.h"

@@ -2,7 +2,6 @@
 
 #include "app/startup.h"
 #include "apps/administration/admbuiltins.h"
-#include "apps/administration/admtasks.h"
 #include "apps/administration/docactions.h"
 #include "apps/administration/filewin.h"
 #include "apps/administration/invoicing.h"

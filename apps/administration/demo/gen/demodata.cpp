@@ -1,6 +1,6 @@
 // Writes the records of the demo administration application.
 //
-//   gademo DEMO-DIR OUT-DIR [NOTES [NOTES-PER-CUSTOMER]]
+//   administration_demodata DEMO-DIR OUT-DIR [NOTES [NOTES-PER-CUSTOMER]]
 //
 // DEMO-DIR holds the application's dictionary and relation files; the data
 // and index files are written into OUT-DIR, which must hold none yet.
@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/hooks.h"
-#include "apps/administration/demodata.h"
+#include "apps/administration/demo/gen/admgen.h"
 #include "data/store/datafile.h"
 #include "data/dictionary/dictionary.h"
 #include "runtime/dynstrings.h"
@@ -21,7 +21,7 @@
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: gademo DEMO-DIR OUT-DIR [NOTES [NOTES-PER-CUSTOMER]]\n");
+    std::fprintf(stderr, "usage: administration_demodata DEMO-DIR OUT-DIR [NOTES [NOTES-PER-CUSTOMER]]\n");
     return 2;
   }
   AdmDemoSpec spec;
@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
   if (s == 0) s = closed;
   if (s != 0) {
     StrValue detail = ErrDetail();
-    std::fprintf(stderr, "gademo: error %u: %.*s\n", static_cast<unsigned>(s), static_cast<int>(detail.len),
+    std::fprintf(stderr, "administration_demodata: error %u: %.*s\n", static_cast<unsigned>(s), static_cast<int>(detail.len),
                  detail.ptr ? detail.ptr : "");
   }
   VarsFreeAll();

@@ -1,4 +1,4 @@
-#include "apps/administration/demodata.h"
+#include "apps/administration/demo/gen/admgen.h"
 
 #include <algorithm>
 #include <cstdio>
