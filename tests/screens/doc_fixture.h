@@ -21,7 +21,6 @@
 #include "data/store/reccheck.h"
 #include "data/store/recbuf.h"
 #include "runtime/dynstrings.h"
-#include "runtime/log.h"
 #include "screen_fixture.h"
 #include "screens/window/fieldvalues.h"
 #include "screens/grids/gridview.h"
@@ -51,8 +50,6 @@ class DocTest : public ScreenUiTest {
               "0100 T#=T#+_SGN*QTY{1}\n0100 X#=_#(1+300*(FN$TRIM(ITEM{1})=='BAD'))\n"
               "0400 X#=FILEFIND(DOCNO{4};4;1;4)\n");
     ASSERT_EQ(DicLoad(S(dir.path()), S("DC"), S(dir.path())), 0) << ErrDetail().Str();
-    // The application's log ("DClog.txt") in the test's folder, not the current one.
-    ASSERT_EQ(LogSetName(S(dir.File("DClog.txt"))), 0);
     TaskHookSet(&ScreenFieldHook, kHookValue);  // as start-up does
     ASSERT_EQ(Eval("T#=0,SAVES#=0,UPD#=0,_#(1)=0"), 0) << ErrDetail().Str();
     WriteScreen("DOC", "FILEDEF$:,,,,,,1\nWRITECAB0$:HDR$='H'\nSAVED$:SAVES#=SAVES#+1", kDocLayout);
