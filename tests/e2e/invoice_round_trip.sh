@@ -13,6 +13,11 @@ menu "Tools>Invoicing run"
 wait-top class=MantDlg
 click "Ok"
 answer OK match "Process Completed"
+wait-top class=MantDlg
+close
+wait-top class=GAVGQT24
+close
+answer Yes match "Close Program?"
 SCRIPT
 adm_run
 for f in INVOICES VATREG PAYMENTS; do cp "$app/$f.FD" "$work/$f.run"; done

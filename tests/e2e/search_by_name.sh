@@ -6,9 +6,11 @@
 set -u
 source "$(dirname "$0")/lib/admwindow.bash"
 window_setup accounting "$1" "$3"
-find_name() {  # name: F6, the name in the form's second field, Ok
+find_name() {  # name [box]: F6, the name in the form's second field, Ok (the box it answers)
   printf 'key F6\nwait-top title="Fields Selection"\nexpect-text 2000 ""\nexpect-text 2001 ""\n'
-  printf 'key Tab\ntype "%s"\nclick "Ok"\nwait-top class=MantDlg\n' "$1"
+  printf 'key Tab\ntype "%s"\nclick "Ok"\n' "$1"
+  [ -z "${2:-}" ] || printf 'answer OK match "%s"\n' "$2"
+  printf 'wait-top class=MantDlg\n'
 }
 {
   printf 'wait-top class=COVCQT24\nmenu "Files>Accounts"\nwait-top class=MantDlg\n'
@@ -17,8 +19,8 @@ find_name() {  # name: F6, the name in the form's second field, Ok
   printf 'expect-text 2000 "1000000000"\n'
   find_name "Caja, euros"
   printf 'expect-text 2000 "5700000000"\nexpect-text 2001 "Caja, euros"\n'
-  find_name "No such name"
-  printf 'answer OK match "End of file"\nexpect-text 2000 "5700000000"\n'
+  find_name "No such name" "End of file"
+  printf 'expect-text 2000 "5700000000"\n'
   printf 'close\nclose\nanswer Yes match "Close Program?"\n'
 } >"$app/ui.txt"
 window_run
