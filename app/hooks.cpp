@@ -3,6 +3,7 @@
 #include "app/startup.h"
 
 #include "data/databuiltins.h"
+#include "data/dictionary.h"
 #include "data/fileaction.h"
 #include "data/recbuf.h"
 #include "data/relations.h"
@@ -34,7 +35,7 @@
 
 void LayerHooksRegister() {
   LangVarAssignHookSet(LangVarAssign);
-  FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
+  FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead, DicGeneration, FieldRefAssign});
   MenuCmdReportSet(ReportCommand);
   ReportCallsSet(ReportCalls{ReportLaunch, ReportLaunchRun, ReportStartAsked, DevSelect});
   MantPrintHookSet(ReportScreenPrint);
