@@ -27,7 +27,7 @@ run_invoicing() {
 run_balance() {
   local filter='/100000/'
   [ "$large" = 1 ] && filter='/100000/|/1000000/'
-  "$build/bench/bench_balance" --benchmark_filter="$filter" 2>/dev/null |
+  "$bin/bench_balance" --benchmark_filter="$filter" 2>/dev/null |
     awk '$1 == "year" && $2 ~ /^[0-9]+$/ { print "bal_ours_" $2, $4; print "bal_peer_" $2, $5 }' >>"$raw"
 }
 run_report() {
@@ -60,7 +60,7 @@ done
 # The whole-process script loop: the script itself takes the median of 3.
 run_script
 
-median() { grep "^$1 " "$raw" | awk '{ print $2 }' | sort -g | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)] }'; }
+median() { awk -v k="$1" '$1 == k { print $2 }' "$raw" | sort -g | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)] }'; }
 
 row() {  # label key peer-name sizes...
   local label=$1 key=$2 peer=$3
@@ -90,7 +90,7 @@ echo "median of $runs runs (script: median of 3 whole processes)"
 echo "| work | n | ours | peer | ours/peer |"
 echo "|---|---|---|---|---|"
 row "invoicing run" inv "SQLite" 10000 100000
-row "balance rebuild" bal "ledger bal" 100000 1000000
+row "balance (stored totals)" bal "ledger bal" 100000 1000000
 row "text report" rep "write limit" 10000 100000
 row "statistics ACUM" sta "SQLite GROUP BY" 100000 1000000
 row "script loop, whole process" scr "Lua 5.4" 1000000

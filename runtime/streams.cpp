@@ -25,6 +25,7 @@ struct Slot {
   // The file's size as this slot last knew it, its own writes included; -1
   // while it must be asked (another slot may have written since).
   int64_t size = -1;
+  bool written = false;  // a first write went to disk (a target that takes no bytes fails there)
 };
 
 std::array<Slot, kStreamSlots> g_slots;
@@ -378,9 +379,11 @@ uint32_t StreamWrite(uint16_t slot, int64_t position, const char* bytes, uint32_
   if (at < 0) return kStreamFail;
   bool followsOn = g_out.slot == slot && at == g_out.at + static_cast<int64_t>(g_out.bytes.size());
   if (!followsOn && FlushOut() != st::OK) return kStreamFail;
-  if (s->sequential) {
+  if (s->sequential && s->written) {
     // Gathered: the bytes go to disk at a flush (a full buffer, a close, a
-    // sync, any other use of the table).
+    // sync, any other use of the table). The first write went straight to
+    // disk, so that an output that takes nothing fails before any work is
+    // done for it.
     if (!followsOn) {
       g_out.slot = slot;
       g_out.at = at;
@@ -391,6 +394,7 @@ uint32_t StreamWrite(uint16_t slot, int64_t position, const char* bytes, uint32_
     s->size = -1;
     return kStreamFail;
   }
+  s->written = true;
   s->pos = at + length;
   if (s->size >= 0) s->size = std::max(s->size, s->pos);
   return length;

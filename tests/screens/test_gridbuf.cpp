@@ -240,7 +240,7 @@ TEST_F(GridBufTest, FindAllByRuleLooksLikeDeletingRowByRow) {
     g_ruleLog.clear();
     g_ruleCalls = 0;
   };
-  const StrValue rule = S("GRIDKEEP(),GRIDLOOK()");
+  const StrValue rule = StrFromC("GRIDKEEP(),GRIDLOOK()");
   GridBuffer ref;
   load(ref);
   for (uint32_t r = 1; r <= ref.rowCount; ++r) {  // row by row, each deletion closing up at once
