@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "data/recbuf.h"
+#include "data/store/recbuf.h"
 #include "script/evaluator.h"
 #include "dic_fixture.h"
 

@@ -9,7 +9,7 @@
 #include <random>
 
 #include "runtime/sysvars.h"
-#include "screens/gridbuf.h"
+#include "screens/grids/gridbuf.h"
 #include "script/builtins.h"
 #include "script/evaluator.h"
 #include "screen_fixture.h"
