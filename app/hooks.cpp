@@ -3,6 +3,7 @@
 #include "app/startup.h"
 
 #include "data/bridges/databuiltins.h"
+#include "data/dictionary/dictionary.h"
 #include "data/store/fileaction.h"
 #include "data/store/recbuf.h"
 #include "data/dictionary/relations.h"
@@ -34,7 +35,7 @@
 
 void LayerHooksRegister() {
   LangVarAssignHookSet(LangVarAssign);
-  FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
+  FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead, DicGeneration, FieldRefAssign});
   MenuCmdReportSet(ReportCommand);
   ReportCallsSet(ReportCalls{ReportLaunch, ReportLaunchRun, ReportStartAsked, DevSelect});
   MantPrintHookSet(ReportScreenPrint);

@@ -8,7 +8,9 @@
 // note marked invoiced by the lines' relation, footer, VAT registry entry by
 // relation, payments, the series' next number) and the closing save of every
 // file. SQLite: the same notes in a table with the same keys; in one
-// transaction (synchronous=OFF, in-memory journal) SQL statements group the
+// transaction, synced as our files are at their close (journal_mode=WAL,
+// synchronous=FULL, a 64 MiB cache that holds the data), SQL statements
+// group the
 // notes by customer and payment mode into invoices, write the lines, the
 // footers, the registry and payment rows, mark the notes and store the next
 // number. Both sides are checked to have written the same invoices and the
@@ -179,7 +181,7 @@ bool RunSqlite(const std::string& dir, const std::vector<NoteRow>& notes, Result
   std::filesystem::remove(path);
   sqlite3* db = nullptr;
   if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) return false;
-  bool ok = Exec(db, "PRAGMA synchronous=OFF; PRAGMA journal_mode=MEMORY;") &&
+  bool ok = Exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA cache_size=-65536;") &&
             Exec(db,
                  "CREATE TABLE notes(number INTEGER, n_line INTEGER, date TEXT, customer TEXT, article TEXT, qty INTEGER,"
                  " price INTEGER, amount INTEGER, invoice INTEGER, invseries TEXT, paymode TEXT,"

@@ -188,7 +188,7 @@ void PrintSummary() {
 
 int main(int argc, char** argv) {
   // Field terms NAME{file} read and write records, as start-up wires them.
-  FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead});
+  FieldAccessSet(FieldAccess{FieldRefParse, FieldRefRead, RecFieldSetRef, RelRead, DicGeneration, FieldRefAssign});
   MemConfigure(512, -1);
   Status s = MemInit();
   if (s != 0 && s != st::UNDEFWARNING) return 1;

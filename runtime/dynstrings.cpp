@@ -15,6 +15,12 @@ struct Store {
   uint16_t memSlot = 65535;
   uint32_t slotsUsed = 0;
   uint32_t bytesUsed = 0;
+  // Kept beside the block so that no access sums counts or lengths: the
+  // global index of the first element of each list (first[kDynLists] =
+  // slotsUsed) and the data offset of each element (offset[slotsUsed] =
+  // bytesUsed).
+  uint32_t first[kDynLists + 1] = {};
+  uint32_t offset[kDynSlots + 1] = {};
 };
 Store g_store;
 char g_empty[1] = {0};
@@ -25,16 +31,13 @@ uint16_t* Counts() { return reinterpret_cast<uint16_t*>(g_store.block); }
 uint16_t* Lens() { return reinterpret_cast<uint16_t*>(g_store.block + kDynLists * 2); }
 char* Data() { return reinterpret_cast<char*>(g_store.block + kDynDataOffset); }
 
-uint32_t FirstSlot(uint16_t n) {
-  uint32_t sum = 0;
-  for (uint16_t k = 0; k < n; ++k) sum += Counts()[k];
-  return sum;
-}
+uint32_t FirstSlot(uint16_t n) { return g_store.first[n]; }
+uint32_t DataOffset(uint32_t global) { return g_store.offset[global]; }
 
-uint32_t DataOffset(uint32_t global) {
-  uint32_t sum = 0;
-  for (uint32_t k = 0; k < global; ++k) sum += Lens()[k];
-  return sum;
+// Moves the first index of every list after n by delta slots (modulo 2^32,
+// so that UINT32_MAX moves them down one).
+void ShiftFirsts(uint16_t n, uint32_t delta) {
+  for (uint16_t m = static_cast<uint16_t>(n + 1); m <= kDynLists; ++m) g_store.first[m] += delta;
 }
 
 bool InBlock(const char* p) {
@@ -45,17 +48,25 @@ bool InBlock(const char* p) {
 // Makes room for k new empty elements at the end of list n.
 void AppendEmpty(uint16_t n, uint32_t k) {
   uint32_t at = FirstSlot(n) + Counts()[n];
+  uint32_t* off = g_store.offset;
   std::memmove(Lens() + at + k, Lens() + at, (g_store.slotsUsed - at) * 2);
   std::memset(Lens() + at, 0, k * 2);
+  std::memmove(off + at + k, off + at, (g_store.slotsUsed - at + 1) * sizeof *off);
+  for (uint32_t j = at + 1; j <= at + k; ++j) off[j] = off[at];  // the new elements are empty
   g_store.slotsUsed += k;
   Counts()[n] = static_cast<uint16_t>(Counts()[n] + k);
+  ShiftFirsts(n, k);
 }
 
 // Replaces the bytes of element `global` (old length l) by t.
 void Replace(uint32_t global, uint32_t l, StrValue t) {
   uint32_t off = DataOffset(global);
   char* d = Data();
-  std::memmove(d + off + t.len, d + off + l, g_store.bytesUsed - off - l);
+  if (t.len != l) {  // only a change of length moves the elements after it
+    std::memmove(d + off + t.len, d + off + l, g_store.bytesUsed - off - l);
+    uint32_t delta = t.len - l;  // modulo 2^32: adding it shrinks as well
+    for (uint32_t j = global + 1; j <= g_store.slotsUsed; ++j) g_store.offset[j] += delta;
+  }
   if (t.len) std::memcpy(d + off, t.ptr, t.len);
   Lens()[global] = t.len;
   g_store.bytesUsed = g_store.bytesUsed + t.len - l;
@@ -161,8 +172,11 @@ Status DynStrDelete(uint16_t n, uint32_t i) {
   if (Status s = DynStrSet(n, i, Empty())) return s;
   uint32_t global = FirstSlot(n) + i;
   std::memmove(Lens() + global, Lens() + global + 1, (g_store.slotsUsed - global - 1) * 2);
+  // The element is empty now: its offset equals the next one's.
+  std::memmove(g_store.offset + global, g_store.offset + global + 1, (g_store.slotsUsed - global) * sizeof(uint32_t));
   Lens()[--g_store.slotsUsed] = 0;
   --Counts()[n];
+  ShiftFirsts(n, UINT32_MAX);
   return st::OK;
 }
 
@@ -193,11 +207,16 @@ uint32_t DynStrBytesUsed() { return DynStrReady() ? g_store.bytesUsed : 0; }
 
 bool DynStrCheck() {
   if (!DynStrReady()) return true;
-  uint32_t lengths = 0;
+  uint32_t lengths = 0, slots = 0;
+  for (uint16_t n = 0; n <= kDynLists; ++n) {
+    if (g_store.first[n] != slots) return false;
+    if (n < kDynLists) slots += Counts()[n];
+  }
   for (uint32_t k = 0; k < kDynSlots; ++k) {
     if (k >= g_store.slotsUsed && Lens()[k] != 0) return false;
+    if (k <= g_store.slotsUsed && g_store.offset[k] != lengths) return false;
     lengths += Lens()[k];
   }
-  return FirstSlot(kDynLists) == g_store.slotsUsed && lengths == g_store.bytesUsed &&
+  return slots == g_store.slotsUsed && lengths == g_store.bytesUsed && g_store.offset[g_store.slotsUsed] == lengths &&
          g_store.slotsUsed < kDynSlots && g_store.bytesUsed < kDynDataCapacity;
 }

@@ -12,6 +12,8 @@ namespace {
 
 constexpr uint32_t kChunk = 512;
 
+constexpr size_t kOutBuffer = 64 * 1024;
+
 struct Slot {
   int fd = -1;
   bool seekable = false;  // files; the standard streams and pipes are read in order
@@ -19,14 +21,89 @@ struct Slot {
   int64_t pos = 0;
   int pushback = -1;  // a byte read ahead from a stream that cannot seek back
   std::string name;
+  bool sequential = false;  // opened to write or append: its writes are gathered
+  // The file's size as this slot last knew it, its own writes included; -1
+  // while it must be asked (another slot may have written since).
+  int64_t size = -1;
+  bool written = false;  // a first write went to disk (a target that takes no bytes fails there)
 };
 
 std::array<Slot, kStreamSlots> g_slots;
 bool g_ready = false;
 
+// Writes of one slot not yet on disk: bytes for the file from offset `at`
+// on, in order. One slot at a time holds them; any other use of the stream
+// table, and any use of that slot but a write following on, puts them on
+// disk first.
+struct Pending {
+  int slot = -1;
+  int64_t at = 0;
+  std::string bytes;
+};
+Pending g_out;
+
+// Puts the pending bytes on disk: OK, or DISKIO when they did not all go.
+Status FlushOut() {
+  if (g_out.slot < 0) return st::OK;
+  Slot& s = g_slots[static_cast<size_t>(g_out.slot)];
+  g_out.slot = -1;
+  auto n = static_cast<uint32_t>(g_out.bytes.size());
+  bool whole = n == 0 || host::WriteAt(s.fd, g_out.bytes.data(), n, g_out.at) == n;
+  g_out.bytes.clear();
+  if (!whole) s.size = -1;
+  return whole ? st::OK : st::DISKIO;
+}
+
+// Before anything but a write following on in slot `keep`: the pending
+// bytes go to disk, and a slot other than `keep` forgets the size it knew.
+void FlushFor(int keep) {
+  if (g_out.slot < 0 || g_out.slot == keep) return;
+  g_slots[static_cast<size_t>(g_out.slot)].size = -1;
+  FlushOut();
+}
+// The sizes the slots know hold while only the slot that wrote last writes:
+// another writer, or a file opened, written, removed or renamed by name,
+// makes every slot ask again.
+int g_lastWriter = -1;
+void ForgetSizes() {
+  for (Slot& s : g_slots) s.size = -1;
+  g_lastWriter = -1;
+}
+
+void FlushAll() {
+  FlushOut();
+  ForgetSizes();
+}
+
+// At exit, what is still gathered goes to disk.
+struct FlushAtExit {
+  ~FlushAtExit() { FlushOut(); }
+} g_flushAtExit;
+
 Slot* Live(uint16_t slot) {
   StreamTableInit();
   return slot < kStreamSlots && g_slots[slot].fd >= 0 ? &g_slots[slot] : nullptr;
+}
+
+// A slot about to be used other than by a write: its own pending bytes and
+// any other slot's go to disk first.
+Slot* LiveFlushed(uint16_t slot) {
+  Slot* s = Live(slot);
+  if (s && g_out.slot == slot) {
+    if (FlushOut() != st::OK) s->size = -1;
+  } else {
+    FlushFor(slot);
+  }
+  return s;
+}
+
+// Where a write at `position` goes: the end of the file for kStreamHere and
+// for an appending slot (the size this slot knows, else asked), else the
+// position; -1 when it cannot be told.
+int64_t WriteOffset(Slot& s, int64_t position) {
+  if (position != kStreamHere && !s.append) return position;
+  if (s.size < 0) s.size = host::Size(s.fd);
+  return s.size;
 }
 
 // Appends the file name to the detail and records code with module 17.
@@ -50,6 +127,7 @@ unsigned HostMode(uint16_t flags) {
 // StreamOpen without the quiet rule: the slot, or kStreamNoSlot with *code set.
 uint16_t OpenNamed(StrValue name, uint16_t flags, Status* code) {
   StreamTableInit();
+  FlushAll();
   std::string_view n = name.View();
   *code = st::OK;
   if (name.IsError() || n.empty() || n.size() >= kStreamNameMax) *code = st::BADINPUTDATA;
@@ -63,6 +141,7 @@ uint16_t OpenNamed(StrValue name, uint16_t flags, Status* code) {
     return kStreamNoSlot;
   }
   g_slots[slot] = Slot{fd, host::Seekable(fd), (flags & (kStreamWrite | kStreamAppend)) == kStreamAppend, 0, -1, std::string(n)};
+  g_slots[slot].sequential = (flags & (kStreamWrite | kStreamAppend)) != 0;
   return slot;
 }
 
@@ -184,13 +263,21 @@ uint16_t StreamOpen(StrValue name, uint16_t flags) {
   return code && (flags & kStreamQuiet) ? code : slot;
 }
 
+// Puts the slot's own pending bytes on disk (the others' too): their status.
+Status FlushSlot(uint16_t slot) {
+  if (g_out.slot == slot) return FlushOut();
+  FlushFor(slot);
+  return st::OK;
+}
+
 Status StreamClose(uint16_t slot) {
   Slot* s = Live(slot);
   if (!s) return st::BADFILENUMBER;
+  Status flushed = FlushSlot(slot);
   if (slot < kStreamFirstFile) return st::OK;
   int r = host::Close(s->fd);
   *s = Slot{};
-  return r == 0 ? st::OK : st::DISKIO;
+  return r == 0 && flushed == st::OK ? st::OK : st::DISKIO;
 }
 
 void StreamCloseAll() {
@@ -199,12 +286,13 @@ void StreamCloseAll() {
 }
 
 int StreamGet(uint16_t slot) {
-  Slot* s = Live(slot);
+  Slot* s = LiveFlushed(slot);
   return s ? s->fd : -1;
 }
 
 Status StreamSet(uint16_t slot, int fd) {
   StreamTableInit();
+  FlushAll();
   if (slot >= kStreamSlots) return st::BADFILENUMBER;
   g_slots[slot] = fd < 0 ? Slot{} : Slot{fd, host::Seekable(fd), false, 0, -1, std::string(1, '#').append(std::to_string(slot))};
   return st::OK;
@@ -224,19 +312,19 @@ int64_t StreamTell(uint16_t slot) {
 }
 
 Status StreamSeek(uint16_t slot, int64_t position) {
-  Slot* s = Live(slot);
+  Slot* s = LiveFlushed(slot);
   if (!s || !s->seekable || position < 0) return st::DISKIO;
   s->pos = position;
   return st::OK;
 }
 
 int64_t StreamSize(uint16_t slot) {
-  Slot* s = Live(slot);
+  Slot* s = LiveFlushed(slot);
   return s && s->seekable ? host::Size(s->fd) : -1;
 }
 
 bool StreamAtEnd(uint16_t slot) {
-  Slot* s = Live(slot);
+  Slot* s = LiveFlushed(slot);
   if (!s) return true;
   if (s->seekable) return s->pos >= host::Size(s->fd);
   char c;
@@ -248,12 +336,13 @@ bool StreamAtEnd(uint16_t slot) {
 Status StreamSync(uint16_t slot) {
   Slot* s = Live(slot);
   if (!s) return st::BADFILENUMBER;
+  Status flushed = FlushSlot(slot);
   if (!s->seekable) return st::OK;
-  return host::Sync(s->fd) == 0 ? st::OK : st::DISKIO;
+  return host::Sync(s->fd) == 0 && flushed == st::OK ? st::OK : st::DISKIO;
 }
 
 uint32_t StreamRead(uint16_t slot, int64_t position, uint32_t length, char* buf, uint32_t bufSize) {
-  Slot* s = Live(slot);
+  Slot* s = LiveFlushed(slot);
   if (!s || !buf || !Position(*s, position)) return kStreamFail;
   if (length != kStreamLine) return length <= bufSize ? ReadFixed(*s, length, buf) : kStreamFail;
   uint32_t n = 0;
@@ -263,7 +352,7 @@ uint32_t StreamRead(uint16_t slot, int64_t position, uint32_t length, char* buf,
 }
 
 StrValue StreamReadLine(uint16_t slot, int64_t position) {
-  Slot* s = Live(slot);
+  Slot* s = LiveFlushed(slot);
   if (!s) return StrErr(st::BADFILENUMBER);
   if (!Position(*s, position)) return StrErr(st::DISKIO);
   uint16_t mark = StrAreaMark(-1);
@@ -279,11 +368,35 @@ StrValue StreamReadLine(uint16_t slot, int64_t position) {
 uint32_t StreamWrite(uint16_t slot, int64_t position, const char* bytes, uint32_t length) {
   Slot* s = Live(slot);
   if (!s || !bytes || slot == 0) return kStreamFail;
+  FlushFor(slot);
+  if (g_lastWriter != slot) {
+    ForgetSizes();
+    g_lastWriter = slot;
+  }
   if (!s->seekable) return host::Write(s->fd, bytes, length) == length ? length : kStreamFail;
   if (position < kStreamHere) return kStreamFail;
-  int64_t at = position == kStreamHere || s->append ? host::Size(s->fd) : position;
-  if (at < 0 || host::WriteAt(s->fd, bytes, length, at) != length) return kStreamFail;
+  int64_t at = WriteOffset(*s, position);
+  if (at < 0) return kStreamFail;
+  bool followsOn = g_out.slot == slot && at == g_out.at + static_cast<int64_t>(g_out.bytes.size());
+  if (!followsOn && FlushOut() != st::OK) return kStreamFail;
+  if (s->sequential && s->written) {
+    // Gathered: the bytes go to disk at a flush (a full buffer, a close, a
+    // sync, any other use of the table). The first write went straight to
+    // disk, so that an output that takes nothing fails before any work is
+    // done for it.
+    if (!followsOn) {
+      g_out.slot = slot;
+      g_out.at = at;
+    }
+    g_out.bytes.append(bytes, length);
+    if (g_out.bytes.size() >= kOutBuffer && FlushOut() != st::OK) return kStreamFail;
+  } else if (host::WriteAt(s->fd, bytes, length, at) != length) {
+    s->size = -1;
+    return kStreamFail;
+  }
+  s->written = true;
   s->pos = at + length;
+  if (s->size >= 0) s->size = std::max(s->size, s->pos);
   return length;
 }
 
@@ -338,6 +451,7 @@ StrValue FileReadJoined(StrValue name, StrValue separator) {
 
 uint32_t FileWriteAt(StrValue name, int64_t offset, StrValue text) {
   if (text.IsError() || RejectName(name)) return kStreamFail;
+  FlushAll();
   if (offset == kStreamReplace) {
     if (host::ReplaceFile(name.View(), text.ptr, text.len) == 0) return text.len;
     Fail(name.Str(), host::LastStatus());
@@ -366,11 +480,13 @@ int64_t FileSize(StrValue name) {
 
 Status FileDelete(StrValue name) {
   if (name.IsError()) return st::NOTFOUND;
+  FlushAll();
   return host::Remove(name.View()) == 0 ? st::OK : st::NOTFOUND;
 }
 
 Status FileRename(StrValue name, StrValue newName) {
   if (name.IsError() || newName.IsError()) return st::NOTFOUND;
+  FlushAll();
   return host::Rename(name.View(), newName.View()) == 0 ? st::OK : st::NOTFOUND;
 }
 
@@ -378,7 +494,7 @@ Status FileRename(StrValue name, StrValue newName) {
 
 Status StreamLinesLoad(uint16_t slot, uint16_t list, uint32_t* queued) {
   *queued = 0;
-  Slot* s = Live(slot);
+  Slot* s = LiveFlushed(slot);
   if (!s) return st::BADFILENUMBER;
   uint16_t mark = StrAreaMark(-1);
   StrValue room = StrAreaFreeSpace();

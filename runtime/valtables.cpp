@@ -9,6 +9,12 @@ namespace {
 
 ValTable* g_root = nullptr;
 uint16_t g_rootSlot = 65535;
+uint32_t g_stamps[kValTables] = {};
+
+void Touch(uint16_t t) { ++g_stamps[t]; }
+void TouchAll() {
+  for (uint32_t& s : g_stamps) ++s;
+}
 
 Status Fail(Status code) { return ErrSet(1, MOD_STRUCTFUNCS, code, code); }
 
@@ -40,6 +46,7 @@ bool ValTablesReady() {
 
 Status ValTablesInit() {
   if (ValTablesReady()) ValTablesFree();
+  TouchAll();
   g_root = nullptr;
   g_rootSlot = MemSlotTake(MOD_STRUCTFUNCS, kValTables * sizeof(ValTable), 0);
   if (g_rootSlot == 65535) return Fail(st::STRUCTMEMERROR);
@@ -49,6 +56,7 @@ Status ValTablesInit() {
 }
 
 Status ValTablesFree() {
+  TouchAll();
   if (!ValTablesReady()) {
     g_root = nullptr;
     return st::OK;
@@ -71,6 +79,7 @@ Status ValTableSet(uint16_t t, uint32_t i, const void* bytes, uint16_t size) {
   if (!tab) return Fail(t >= kValTables ? st::DATAOUTBOUND : st::STRUCTMEMERROR);
   if (size == 0 || (tab->ptr && tab->size != size)) return Fail(st::INTERNALERROR);
   if ((static_cast<uint64_t>(i) + 1) * size > kValTableMaxBytes) return Fail(st::DATAOUTBOUND);
+  Touch(t);
   if (!tab->ptr) {
     if (Status s = TableCreate(*tab, size)) return s;
   }
@@ -89,6 +98,7 @@ Status ValTableSet(uint16_t t, uint32_t i, const void* bytes, uint16_t size) {
 Status ValTableDelete(uint16_t t, uint32_t i) {
   ValTable* tab = Table(t);
   if (!tab || !tab->ptr || i >= tab->count) return Fail(st::DATAOUTBOUND);
+  Touch(t);
   size_t size = tab->size;
   unsigned char* at = tab->ptr + i * size;
   std::memmove(at, at + size, (tab->count - i - 1) * size);
@@ -101,6 +111,7 @@ Status ValTableDelete(uint16_t t, uint32_t i) {
 Status ValTableTruncate(uint16_t t, uint32_t count) {
   ValTable* tab = Table(t);
   if (!tab || !tab->ptr || count >= tab->count) return st::OK;
+  Touch(t);
   if (count == 0) {
     TableRelease(*tab);
     return st::OK;
@@ -116,3 +127,5 @@ uint32_t ValTableInfo(uint16_t t, int mode) {
   if (!tab || !tab->ptr) return 0;
   return mode == 0 ? tab->count : mode == 1 ? tab->size : 0;
 }
+
+uint32_t ValTableStamp(uint16_t t) { return t < kValTables ? g_stamps[t] : 0; }

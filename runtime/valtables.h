@@ -65,3 +65,7 @@ Status ValTableDelete(uint16_t t, uint32_t i);
 Status ValTableTruncate(uint16_t t, uint32_t count);
 // mode 0: element count; mode 1: element size; 0 for an empty table.
 uint32_t ValTableInfo(uint16_t t, int mode);
+// A number that changes whenever table t may have changed (a set, delete or
+// truncate of it, the root made or freed): what was worked out from the
+// table stays good while the number is the same.
+uint32_t ValTableStamp(uint16_t t);

@@ -95,6 +95,9 @@ ExpValue ExpFromText(StrValue text, bool str);
 Status ExpVarRead(StrValue name, bool str, ExpValue& out);
 // A field reference NAME{file} of the given scanner kind.
 Status ExpFieldRead(StrValue term, uint16_t kind, ExpValue& out);
+// The same for a reference already parsed.
+struct FieldRef;
+Status ExpFieldReadRef(const FieldRef& ref, uint16_t kind, ExpValue& out);
 // A built-in call: the arguments' text is evaluated by the dispatcher.
 Status ExpCallBuiltin(uint16_t code, StrValue args, bool str, ExpValue& out);
 // name(i;...) once its arguments are evaluated: a "_" name task hook 2

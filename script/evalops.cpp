@@ -277,7 +277,10 @@ Status ExpVarRead(StrValue name, bool str, ExpValue& out) {
 }
 
 Status ExpFieldRead(StrValue term, uint16_t kind, ExpValue& out) {
-  FieldRef ref = FieldAccessParse(term);
+  return ExpFieldReadRef(FieldAccessParse(term), kind, out);
+}
+
+Status ExpFieldReadRef(const FieldRef& ref, uint16_t kind, ExpValue& out) {
   if (ref.status) return ref.status;
   StrValue text = FieldAccessRead(ref);
   if (text.IsError()) return StrError(text);

@@ -11,7 +11,8 @@
 // details.
 //
 // What the compiler leaves to the run: a field reference is parsed when it
-// is reached (its type depends on the dictionary and the current file); a
+// is first reached (its type depends on the dictionary and the current
+// file) and kept in its node while the dictionary's generation holds; a
 // "_" name goes through the variable module while task hook 0 is
 // registered; a literal read at another precision is read again.
 //
@@ -27,6 +28,7 @@
 #include "runtime/fixednum.h"
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
+#include "script/fieldaccess.h"
 
 enum class ExpNodeKind : uint8_t {
   kEmpty,    // an empty operand (a sign): the number 0
@@ -87,6 +89,7 @@ struct ExpNode {
   mutable uint16_t slot = 0xffff;  // kVar and var targets: the slot at varGen
   mutable uint32_t varGen = 0;
   mutable void* at = nullptr;      // and an integer's or number's value there
+  mutable FieldRefSlot field;      // kField and field targets: the reference resolved
 };
 
 // One expression of a list: where it starts and its tree (kExpNone: empty).

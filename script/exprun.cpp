@@ -157,7 +157,7 @@ Status TermValue(Runner& r, const ExpNode& n, uint16_t kind, ExpValue& out) {
       out = ExpString(StrMake(r.p.text.data() + n.a, n.b));
       return 0;
     case ExpNodeKind::kVar: return VarValue(r, n, out);
-    case ExpNodeKind::kField: return ExpFieldRead(TermText(r, n), kind, out);
+    case ExpNodeKind::kField: return ExpFieldReadRef(FieldAccessResolve(TermText(r, n), n.field), kind, out);
     case ExpNodeKind::kCall: return ExpCallBuiltin(n.code, CallArgs(r, n), str, out);
     case ExpNodeKind::kParen: return List(r, n.a, false, out);
     case ExpNodeKind::kArray: {
@@ -218,7 +218,10 @@ Status AssignTo(Runner& r, const ExpNode& n, const ExpNode& t, const ExpValue& v
   int count = 0;
   switch (static_cast<ExpTarget>(n.op)) {
     case ExpTarget::kVar: return VariableAssign(r, t, value);
-    case ExpTarget::kField: return FieldAccessAssign(TermText(r, t), ExpAsText(r.c, value));
+    case ExpTarget::kField: {
+      FieldRef ref = FieldAccessResolve(TermText(r, t), t.field);
+      return ref.status ? ref.status : FieldAccessAssignRef(ref, ExpAsText(r.c, value));
+    }
     case ExpTarget::kArray:
       if (Status s = Args(r, n, args, &count)) return s;
       AtDepth(r, n);
@@ -253,7 +256,7 @@ Status AssignNode(Runner& r, const ExpNode& n, ExpValue& out) {
   const ExpNode& t = r.p.nodes[n.a];
   if (t.kind == ExpNodeKind::kField) {  // the scanner parses it before the value is read
     AtDepth(r, t);
-    uint16_t kind = ExpTermKind(TermText(r, t));
+    uint16_t kind = ExpFieldRefKind(FieldAccessResolve(TermText(r, t), t.field));
     if (kind >= 128) return kind;
   }
   if ((s = Node(r, n.b, value)) || (s = Assign(r, n, t, value)) || (s = Place(r, value, lm))) return s;
@@ -365,7 +368,7 @@ Status Node(Runner& r, uint32_t index, ExpValue& out) {
     case ExpNodeKind::kAssign: return AssignNode(r, n, out);
     case ExpNodeKind::kField: {  // parsed by the scanner first: a status there has no detail of its own
       AtDepth(r, n);
-      uint16_t kind = ExpTermKind(TermText(r, n));
+      uint16_t kind = ExpFieldRefKind(FieldAccessResolve(TermText(r, n), n.field));
       if (kind >= 128) return kind;
       return Term(r, n, kind, out);
     }

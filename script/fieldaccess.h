@@ -32,6 +32,20 @@ struct FieldAccess {
   Status (*assign)(StrValue ref, StrValue value);
   // FILEREL: file b related to the current record of file a by relation c.
   Status (*relRead)(int a, int b, int c, uint16_t flags, StrValue text);
+  // A number that changes whenever a reference may resolve differently; 0
+  // while none may be kept. Null: references are parsed at every use.
+  uint64_t (*generation)();
+  // Sets the field of a reference parse gave.
+  Status (*assignRef)(const FieldRef& ref, StrValue value);
+};
+
+// A reference resolved once and kept while the generation is the same (and,
+// for "NAME{}", the current file and the upper-case rule are).
+struct FieldRefSlot {
+  FieldRef ref;
+  uint64_t generation = 0;  // 0: nothing kept
+  int16_t curFile = 0;
+  int16_t auxStat = 0;
 };
 
 // Replaces the table (a null entry keeps its stand-in).
@@ -41,4 +55,7 @@ void FieldAccessSet(const FieldAccess& access);
 FieldRef FieldAccessParse(StrValue ref);
 StrValue FieldAccessRead(const FieldRef& ref);
 Status FieldAccessAssign(StrValue ref, StrValue value);
+// The reference as parse gives it, taken from the slot while it holds.
+FieldRef FieldAccessResolve(StrValue ref, FieldRefSlot& slot);
+Status FieldAccessAssignRef(const FieldRef& ref, StrValue value);
 Status FieldAccessRelRead(int a, int b, int c, uint16_t flags, StrValue text);

@@ -126,9 +126,7 @@ uint16_t PlainTermKind(StrValue term, bool quiet) {
   if (v.find('#') != std::string_view::npos) return kTermNum;
   if (v.find('{') != std::string_view::npos) {
     if (quiet) return kTermField;
-    FieldRef ref = FieldAccessParse(term);
-    if (ref.status) return ref.status;
-    return IsTextFieldType(ref.type) ? kTermFieldText : kTermField;
+    return ExpFieldRefKind(FieldAccessParse(term));
   }
   return static_cast<unsigned char>(v[0]) >= 'A' ? kTermInt : kTermNumber;
 }
@@ -344,6 +342,11 @@ Status ExpPreprocessQuiet(StrValue text, std::string* out) {
 ExpToken ExpScanTokenQuiet(const ExpToken& state) { return ScanToken(state, true); }
 
 uint16_t ExpTermKind(StrValue term) { return PlainTermKind(term, false); }
+
+uint16_t ExpFieldRefKind(const FieldRef& ref) {
+  if (ref.status) return ref.status;
+  return IsTextFieldType(ref.type) ? kTermFieldText : kTermField;
+}
 
 ExpToken ExpScanFirst(StrValue text) {
   ExpToken s = ExpScanStart(text);

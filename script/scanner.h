@@ -137,6 +137,10 @@ ExpToken ExpScanTokenQuiet(const ExpToken& state);
 // The kind of a term without parentheses, a field reference parsed (a
 // status of 128 and above when it does not parse).
 uint16_t ExpTermKind(StrValue term);
+// The kind of a field term by its parsed reference (its status when the
+// parse failed).
+struct FieldRef;
+uint16_t ExpFieldRefKind(const FieldRef& ref);
 // The term of the token that starts at a position of a pre-processed text
 // (a view into it; an error string when the token cannot be read).
 StrValue ExpScanTokenText(StrValue text, uint16_t position);

@@ -92,37 +92,6 @@ bool NameIsSafe(StrValue key) {
   return true;
 }
 
-// The string values as list 13 holds them, kept beside it so that reading
-// one does not walk the store (which finds an element by adding up the
-// lengths of all before it). List 13 stays the values' home: every change
-// goes to it first and then here; a change that may not have reached both
-// alike, or a new runtime, makes the copy be taken again from the store.
-struct StrValuesCopy {
-  std::vector<std::string> values;
-  uint32_t memGeneration = 0;
-  bool valid = false;
-};
-StrValuesCopy g_strs;
-
-void StrsForget() { g_strs.valid = false; }
-
-std::vector<std::string>& Strs() {
-  if (!g_strs.valid || g_strs.memGeneration != MemGeneration()) {
-    g_strs.values.clear();
-    uint32_t n = DynStrCount(StrVarValuesList);
-    for (uint32_t i = 0; i < n; ++i) g_strs.values.emplace_back(DynStrGet(StrVarValuesList, i).View());
-    g_strs.memGeneration = MemGeneration();
-    g_strs.valid = true;
-  }
-  return g_strs.values;
-}
-
-// After the store's list 13 was cut back to count (status s).
-Status StrsCut(uint32_t count, Status s) {
-  if (s || !g_strs.valid) StrsForget();
-  else if (count < g_strs.values.size()) g_strs.values.resize(count);
-  return s;
-}
 
 // Offers a "_" name to hook 0. True when the hook took it; *answer is then
 // its text or error string.
@@ -147,7 +116,7 @@ void StorageCut(uint16_t type, uint32_t count) {
   switch (type) {
     case kVarInt: ValTableTruncate(VtIntVars, count); break;
     case kVarNum: ValTableTruncate(VtNumVars, count); break;
-    case kVarStr: StrsCut(count, DynStrPopTo(StrVarValuesList, count)); break;
+    case kVarStr: DynStrPopTo(StrVarValuesList, count); break;
     default: ValTableTruncate(VtArrays, count); break;
   }
 }
@@ -231,7 +200,6 @@ Status VarSysInit() {
   if (s != 0 && s != st::UNDEFWARNING) return s;
   DynStrClear(VarNamesList);
   DynStrClear(StrVarValuesList);
-  StrsForget();
   g_indexValid = false;
   SlotsMoved();
   // The four name lists exist from the start, so that dropping local
@@ -251,7 +219,6 @@ Status VarSysInit() {
 
 uint16_t VarsFreeAll() {
   g_indexValid = false;
-  StrsForget();
   SlotsMoved();
   ArrFreeAll();
   ValTablesFree();
@@ -314,24 +281,13 @@ FixedNum VarNumGet(uint32_t n) {
 
 Status VarNumSet(uint32_t n, FixedNum v) { return ValTableSet(VtNumVars, n, &v, sizeof v); }
 
-StrValue VarStrGet(uint32_t n) {
-  const std::vector<std::string>& v = Strs();
-  if (n >= v.size()) return StrMake("", 0);
-  return StrMake(v[n].data(), static_cast<uint32_t>(v[n].size()));
-}
+// The values live in list 13 alone: the store finds an element in constant
+// time, so no copy is kept beside it.
+StrValue VarStrGet(uint32_t n) { return DynStrGet(StrVarValuesList, n); }
 
 Status VarStrSet(uint32_t n, StrValue s) {
   if (n > DynStrCount(StrVarValuesList)) return ErrSet(1, MOD_VARNMASSIGN, st::DATAOUTBOUND, st::DATAOUTBOUND);
-  std::string copy(s.View());  // s may lie in the store, which the set moves, or in the copy
-  if (Status e = DynStrSet(StrVarValuesList, n, s)) {
-    StrsForget();
-    return e;
-  }
-  std::vector<std::string>& v = Strs();
-  if (n < v.size()) v[n] = std::move(copy);
-  else if (n == v.size()) v.push_back(std::move(copy));
-  else StrsForget();
-  return st::OK;
+  return DynStrSet(StrVarValuesList, n, s);
 }
 
 void VarCountSet(int32_t v) {
@@ -452,5 +408,5 @@ Status VarCountsRestore(const VarSnapshot& snap) {
   ValTableTruncate(VtArrays, snap.arrays);
   ValTableTruncate(VtIntVars, snap.ints);
   ValTableTruncate(VtNumVars, snap.nums);
-  return StrsCut(snap.strs, DynStrPopTo(StrVarValuesList, snap.strs));
+  return DynStrPopTo(StrVarValuesList, snap.strs);
 }

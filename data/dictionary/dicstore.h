@@ -23,6 +23,9 @@ void Get(uint16_t t, uint32_t i, void* out, uint16_t size);
 Status Set(uint16_t t, uint32_t i, const void* bytes, uint16_t size);
 Status Remove(uint16_t t, uint32_t i);
 Status Truncate(uint16_t t, uint32_t count);
+// Changes whenever one of the four tables may have changed; 0 while the
+// tables do not exist (nothing may be kept then).
+uint64_t Generation();
 
 // Why the last definition was refused (empty when it was not explained).
 const std::string& LastReason();

@@ -55,18 +55,46 @@ DataFileDesc FileGet(int n) {
 
 Status FilePut(const DataFileDesc& d) { return dicstore::Set(dicstore::kFiles, d.file - 1u, &d, sizeof d); }
 
-// Global index of the first field / key of file n.
+// The global index of the first field and key of each file (index n for
+// file n, n = FileCount() + 1 for the totals), worked out again only when
+// the tables have changed since.
+struct Firsts {
+  uint64_t generation = 0;
+  int files = 0;
+  uint32_t field[kDicMaxFiles + 2] = {};
+  uint32_t key[kDicMaxFiles + 2] = {};
+};
+Firsts g_firsts;
+
+const Firsts& FirstsNow() {
+  uint64_t gen = dicstore::Generation();
+  if (gen != 0 && gen == g_firsts.generation) return g_firsts;
+  g_firsts.files = std::min(FileCount(), static_cast<int>(kDicMaxFiles));
+  uint32_t fields = 0, keys = 0;
+  for (int n = 1; n <= g_firsts.files + 1; ++n) {
+    g_firsts.field[n] = fields;
+    g_firsts.key[n] = keys;
+    DataFileDesc d = FileGet(n);
+    fields += d.fieldCount;
+    keys += d.keyCount;
+  }
+  g_firsts.generation = gen;
+  return g_firsts;
+}
+
+// Global index of the first field / key of file n (past the last file: the
+// totals).
 uint32_t FirstField(int n) {
-  uint32_t sum = 0;
-  for (int f = 1; f < n; ++f) sum += FileGet(f).fieldCount;
-  return sum;
+  const Firsts& f = FirstsNow();
+  return n < 1 ? 0 : f.field[std::min(n, f.files + 1)];
 }
 
 uint32_t FirstKey(int n) {
-  uint32_t sum = 0;
-  for (int f = 1; f < n; ++f) sum += FileGet(f).keyCount;
-  return sum;
+  const Firsts& f = FirstsNow();
+  return n < 1 ? 0 : f.key[std::min(n, f.files + 1)];
 }
+
+uint64_t g_reopens = 0;  // files opened or closed: resolved references are looked at again
 
 DataFieldDesc FieldAt(uint32_t global) {
   DataFieldDesc d;
@@ -328,6 +356,13 @@ DicCounts DicCountsGet() {
 // --- Accessors -------------------------------------------------------------------
 
 uint16_t DataFileCount() { return static_cast<uint16_t>(FileCount()); }
+
+uint64_t DicGeneration() {
+  uint64_t gen = dicstore::Generation();
+  return gen == 0 ? 0 : gen + g_reopens;
+}
+
+void DicRefsInvalidate() { ++g_reopens; }
 
 int DicFileNum(int file) { return file == 0 || file == kDicCurrentFile ? VarSysIntGet(kSysCurFil) : file; }
 

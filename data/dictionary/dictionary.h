@@ -145,6 +145,11 @@ DicCounts DicCountsGet();
 // --- Accessors (file 0 or 255: the current file) -----------------------------
 
 uint16_t DataFileCount();
+// A number that changes whenever a field reference may resolve differently
+// (a definition changed, a file opened or closed); 0 while nothing may be
+// kept. A reference resolved under one number holds while it is current.
+uint64_t DicGeneration();
+void DicRefsInvalidate();
 // The file itself for 1..254, _CURFIL for 0 and 255.
 int DicFileNum(int file);
 DataFileDesc DicFileDesc(int file);  // zeros for an undefined file

@@ -127,6 +127,7 @@ Status DataFileOpen(int file, uint8_t flags) {
   bool already = false;
   s = store.Open(layout, flags, Env(), &already);
   if (s != 0 || already) return Done(s, n);
+  DicRefsInvalidate();  // a reopened file may stand for another definition
   s = RecBufAlloc(n);
   if (s != 0) {
     store.Close();

@@ -311,6 +311,11 @@ FieldRef FieldRefParse(StrValue ref) {
   return r;
 }
 
+Status FieldRefAssign(const FieldRef& ref, StrValue value) {
+  if (ref.status) return ref.status;
+  return RecFieldSet(ref.file, ref.field, value);
+}
+
 StrValue FieldRefRead(const FieldRef& ref) {
   if (ref.status) return StrErr(ref.status);
   return RecFieldGet(ref.file, ref.field);

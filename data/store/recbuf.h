@@ -90,3 +90,5 @@ FieldRef FieldRefParse(StrValue ref);
 // The field's text in the current record (after the conversions), or an
 // error string.
 StrValue FieldRefRead(const FieldRef& ref);
+// Sets the field of a parsed reference (its status when the parse failed).
+Status FieldRefAssign(const FieldRef& ref, StrValue value);

@@ -37,8 +37,45 @@ Status Fail(GridBuffer* g, Status code, const char* detail) { return Fail(g, cod
 void MirrorCount(const GridBuffer& g) { VarSysIntSet(kSysLLst, static_cast<int16_t>(g.rowCount)); }
 void MirrorRow(const GridBuffer& g) { VarSysIntSet(kSysLNum, static_cast<int16_t>(g.curRow)); }
 
-unsigned char* RowPtr(const GridBuffer& g, uint32_t row) {
+unsigned char* Physical(const GridBuffer& g, uint32_t row) {
   return g.rows + static_cast<size_t>(row - 1) * g.rowWidth;
+}
+
+unsigned char* RowPtr(const GridBuffer& g, uint32_t row) {
+  return Physical(g, g.gapRows && row >= g.gapAt ? row + g.gapRows : row);
+}
+
+// Moves the rows after the gap down over it (the rows freed at the end left
+// blank, as deleting them one by one leaves them).
+void CloseGap(GridBuffer& g) {
+  if (!g.gapRows) return;
+  uint32_t count = g.rowCount, gap = g.gapRows;
+  if (count >= g.gapAt)
+    std::memmove(Physical(g, g.gapAt), Physical(g, g.gapAt + gap), static_cast<size_t>(count - g.gapAt + 1) * g.rowWidth);
+  g.gapRows = 0;
+  std::memset(Physical(g, count + 1), ' ', static_cast<size_t>(gap) * g.rowWidth);
+}
+
+// Moves the gap to just before row r, copying the rows it passes.
+void GapTo(GridBuffer& g, uint32_t r) {
+  if (g.gapRows && g.gapAt > r) CloseGap(g);
+  if (!g.gapRows) {
+    g.gapAt = static_cast<uint16_t>(r);
+    return;
+  }
+  for (; g.gapAt < r; ++g.gapAt) std::memcpy(Physical(g, g.gapAt), Physical(g, g.gapAt + g.gapRows), g.rowWidth);
+}
+
+// Deletes the current row: into the gap when the scan stands on it,
+// otherwise as GridShiftRows does.
+Status TakeOutCurrent(GridBuffer& g) {
+  bool atGap = g.gapAt != 0 && g.curRow == g.gapAt && g.rows && g.curRow <= g.rowCount;
+  if (!atGap) return GridShiftRows(g, -1);
+  ++g.gapRows;
+  --g.rowCount;
+  MirrorCount(g);
+  g.flags |= kGridChanged | kGridLinesChanged;
+  return 0;
 }
 void BlankRows(GridBuffer& g, uint32_t from, uint32_t count) {
   if (count) std::memset(RowPtr(g, from), ' ', static_cast<size_t>(count) * g.rowWidth);
@@ -94,6 +131,7 @@ int32_t GridNameColumn(const GridBuffer& g, std::string_view name) {
 
 // Deletes every row matching the key in one pass over the block.
 void DeleteMatching(GridBuffer& g, StrValue key, const std::vector<int32_t>& cols) {
+  CloseGap(g);
   uint32_t kept = 0;
   for (uint32_t r = 1; r <= g.rowCount; ++r) {
     if (KeyMatches(g, r, cols, key)) continue;
@@ -235,6 +273,7 @@ Status GridBuild(GridBuffer& g, uint16_t first, uint16_t last, StrValue titles, 
 }
 
 void GridFree(GridBuffer& g) {
+  CloseGap(g);
   if (g.rows) MemFree(MOD_SCREENS, g.rows);
   if (g.offsets) MemFree(MOD_SCREENS, g.offsets);
   g = GridBuffer{};
@@ -242,6 +281,7 @@ void GridFree(GridBuffer& g) {
 
 void GridReset(GridBuffer& g) {
   if (!g.rows) return;
+  CloseGap(g);
   g.curRow = g.rowCount = 0;
   MirrorRow(g);
   MirrorCount(g);
@@ -267,6 +307,7 @@ Status GridCellSet(GridBuffer& g, int32_t row, int32_t col, StrValue text) {
   uint16_t width = g.widths[col - 1];
   StrValue cell = FmtByType('A', text, width);
   if (Status e = StrError(cell)) return e;
+  if (g.rowCount < r) CloseGap(g);
   while (g.rowCount < r) {
     ++g.rowCount;
     BlankRows(g, g.rowCount, 1);
@@ -298,6 +339,7 @@ Status GridShiftRows(GridBuffer& g, int n) {
   bool bad = !g.rows || (n != 1 && n != -1) || cur == 0 || cur > g.maxRows ||
              (n == 1 && cur > count + 1) || (n == -1 && cur > count);
   if (bad) return Fail(&g, st::BADINPUTDATA, "GridShiftRows");
+  CloseGap(g);
   if (n == 1) {
     uint32_t lastKept = std::min<uint32_t>(count, g.maxRows - 1u);  // a full block loses its last row
     if (lastKept >= cur)
@@ -321,7 +363,7 @@ Status GridRowOpIf(int n, GridBuffer& g, StrValue statements) {
   Status truth = ExpEvalCond(StrListItem(statements, ',', 1));
   if (truth >= st::USERCANCELED) return truth;
   if (truth == 0) return 0;
-  if (Status e = GridShiftRows(g, n)) return e;
+  if (Status e = n == -1 ? TakeOutCurrent(g) : GridShiftRows(g, n)) return e;
   return RunRule(StrListRest(statements, ','));
 }
 
@@ -340,7 +382,12 @@ Status GridRowFindAll(GridBuffer& g, StrValue key, StrValue columns, StrValue st
   if (StrTrim(statements, 3).len == 0) {
     DeleteMatching(g, key, cols);
   } else {
+    // The rows taken out gather in a gap that moves along with the scan, so
+    // the rows after a deletion move once, not once per deletion; to the
+    // rules the buffer looks as if each deletion had closed up at once.
+    CloseGap(g);
     for (uint32_t r = 1; r <= g.rowCount; ++r) {
+      GapTo(g, r);
       if (!KeyMatches(g, r, cols, key)) continue;
       g.curRow = static_cast<uint16_t>(r);
       MirrorRow(g);
@@ -350,6 +397,8 @@ Status GridRowFindAll(GridBuffer& g, StrValue key, StrValue columns, StrValue st
       result = 0;
       if (g.rowCount < before) --r;  // the next row moved up into this one
     }
+    CloseGap(g);
+    g.gapAt = 0;
   }
   g.curRow = std::max<uint16_t>(1, std::min(oldCur, g.rowCount));
   MirrorRow(g);
@@ -358,6 +407,7 @@ Status GridRowFindAll(GridBuffer& g, StrValue key, StrValue columns, StrValue st
 
 Status GridTrimEmpty(GridBuffer& g) {
   if (!g.rows) return 0;
+  CloseGap(g);
   while (g.rowCount >= 2 && RowBlank(g, g.rowCount)) --g.rowCount;
   g.curRow = g.rowCount;
   MirrorRow(g);

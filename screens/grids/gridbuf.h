@@ -62,6 +62,12 @@ struct GridBuffer {
   Status lastError = 0;
   uint16_t flags = 0;
   uint8_t mode = kGridDocument;
+  // While GridRowFindAll runs a rule over the rows: the rows it took out
+  // lie at row gapAt of the block (gapRows of them) until the rows after are
+  // moved down, one at a time as the scan passes them, or all at once
+  // before anything else moves rows. 0: no scan.
+  uint16_t gapAt = 0;
+  uint16_t gapRows = 0;
 };
 
 // --- Building ----------------------------------------------------------------

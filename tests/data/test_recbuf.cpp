@@ -4,6 +4,7 @@
 #include <string>
 
 #include "data/store/recbuf.h"
+#include "script/evaluator.h"
 #include "dic_fixture.h"
 
 namespace {
@@ -171,6 +172,50 @@ TEST_F(RecBufTest, References) {
   EXPECT_EQ(f.type, '2');
   EXPECT_EQ(FieldRefRead(f).Str(), "     5.5");
   EXPECT_EQ(StrError(FieldRefRead(FieldRefParse(S("X{9}")))), st::FILEOUTBOUND);
+}
+
+// An expression keeps a field reference resolved while the dictionary's
+// generation holds: a definition changed, a file opened, or for "NAME{}" the
+// current file changed, the reference is resolved again.
+TEST_F(RecBufTest, ResolvedReferencesFollowTheDictionary) {
+  auto eval = [](const char* text) {
+    const StrAreaScope scope;
+    return ExpEvalStr(S(text)).Str();
+  };
+  ASSERT_EQ(RecFieldSet(1, 7, S("abc")), 0);
+  EXPECT_EQ(eval("LAST{REC}"), "abc");
+  EXPECT_LT(ExpExecText(S("LAST{REC}='de'")), 128);
+  EXPECT_EQ(eval("LAST{REC}"), "de ");  // read and set through the kept slot
+  EXPECT_EQ(RecFieldGet(1, 7).Str(), "de ");
+
+  uint64_t before = DicGeneration();
+  DicRefsInvalidate();  // what opening a file does
+  EXPECT_NE(DicGeneration(), before);
+  EXPECT_EQ(eval("LAST{REC}"), "de ");
+
+  // REC defined again with LAST as its first field: the kept field 7 would
+  // now be out of range.
+  ASSERT_EQ(DicTruncate(0), 0);
+  ASSERT_EQ(DicDefineFile(1, S("REC"), S("")), 0);
+  ASSERT_EQ(DicDefineField(S("LAST"), 3, 'A'), 0);
+  ASSERT_EQ(DicDefineField(S("CODE"), 4, 'A'), 0);
+  ASSERT_EQ(DicDefineFile(1, S("LINES"), S("")), 0);
+  ASSERT_EQ(DicDefineField(S("DOC"), 4, 'A'), 0);
+  ASSERT_EQ(RecBufAlloc(1), 0);
+  ASSERT_EQ(RecBufAlloc(2), 0);
+  ASSERT_EQ(RecFieldSet(1, 1, S("xyz")), 0);
+  EXPECT_EQ(eval("LAST{REC}"), "xyz");
+  EXPECT_LT(ExpExecText(S("LAST{REC}='q'")), 128);
+  EXPECT_EQ(Cur(1), "q      ");
+
+  // "NAME{}" follows the current file.
+  ASSERT_EQ(RecFieldSet(2, 1, S("D1")), 0);
+  ASSERT_EQ(VarSysIntSet(kSysCurFil, 2), 0);
+  EXPECT_EQ(eval("DOC{}"), "D1  ");
+  ASSERT_EQ(VarSysIntSet(kSysCurFil, 1), 0);
+  EXPECT_EQ(ExpExecText(S("DOC{}")), st::SINTAXERROR);
+  ASSERT_EQ(VarSysIntSet(kSysCurFil, 2), 0);
+  EXPECT_EQ(eval("DOC{}"), "D1  ");
 }
 
 // Key texts are cut from the image part by part; filling a cleared record

@@ -176,6 +176,62 @@ TEST_F(StreamTest, WritesLandAtWidePositionsOrAppend) {
   EXPECT_TRUE(StreamAtEnd(slot));
 }
 
+// Writes to a file opened to write or append are gathered and reach the
+// disk in few calls, at a close, a sync, a full buffer, or before any read,
+// size or other slot's use; the bytes on disk are those written one by one.
+TEST_F(StreamTest, SequentialWritesAreGatheredAndLandBeforeAnyRead) {
+  std::string f = File("out.txt"), want;
+  uint16_t out = StreamOpen(S(f), kStreamWrite);
+  host::FaultClear();
+  for (int i = 0; i < 5000; ++i) {
+    std::string line = "line " + std::to_string(i) + "\r\n";
+    ASSERT_EQ(StreamWrite(out, kStreamHere, line.data(), static_cast<uint32_t>(line.size())), line.size());
+    want += line;
+    EXPECT_EQ(StreamTell(out), static_cast<int64_t>(want.size()));
+  }
+  EXPECT_LT(host::FaultCalls(host::FaultOp::Write), 5u);
+  EXPECT_EQ(StreamSize(out), static_cast<int64_t>(want.size()));
+  ASSERT_EQ(StreamWrite(out, kStreamHere, "tail", 4), 4u);
+  want += "tail";
+  uint16_t in = StreamOpen(S(f), kStreamReadOnly);
+  std::vector<char> back(want.size());
+  ASSERT_EQ(StreamRead(in, 0, static_cast<uint32_t>(back.size()), back.data(), static_cast<uint32_t>(back.size())),
+            want.size());
+  EXPECT_EQ(std::string(back.begin(), back.end()), want);
+  ASSERT_EQ(StreamWrite(out, 2, "NE", 2), 2u);  // an overwrite in the middle
+  want.replace(2, 2, "NE");
+  EXPECT_EQ(StreamClose(out), 0);
+  EXPECT_EQ(ReadRaw(f), want);
+
+  // Two slots appending to one file alternately keep the order of the writes.
+  std::string g = File("both.txt");
+  uint16_t a = StreamOpen(S(g), kStreamAppend), b = StreamOpen(S(g), kStreamAppend);
+  std::string order;
+  for (int i = 0; i < 50; ++i) {
+    std::string x = "a" + std::to_string(i) + ";", y = "b" + std::to_string(i) + ";";
+    ASSERT_EQ(StreamWrite(a, kStreamHere, x.data(), static_cast<uint32_t>(x.size())), x.size());
+    if (i % 3 == 0) {
+      ASSERT_EQ(StreamWrite(b, kStreamHere, y.data(), static_cast<uint32_t>(y.size())), y.size());
+    }
+    order += x + (i % 3 == 0 ? y : "");
+  }
+  EXPECT_EQ(StreamClose(a), 0);
+  EXPECT_EQ(StreamClose(b), 0);
+  EXPECT_EQ(ReadRaw(g), order);
+
+  // The first write goes to disk at once (an output that takes nothing fails
+  // there); a gathered write that fails when it goes to disk is reported by
+  // the close.
+  uint16_t c = StreamOpen(S(File("fail.txt")), kStreamWrite);
+  host::FaultArm(host::FaultOp::Write, 1, ENOSPC);
+  EXPECT_EQ(StreamWrite(c, kStreamHere, "x", 1), kStreamFail);
+  host::FaultClear();
+  ASSERT_EQ(StreamWrite(c, kStreamHere, "x", 1), 1u);
+  ASSERT_EQ(StreamWrite(c, kStreamHere, "y", 1), 1u);
+  host::FaultArm(host::FaultOp::Write, 1, ENOSPC);
+  EXPECT_EQ(StreamClose(c), st::DISKIO);
+}
+
 TEST_F(StreamTest, WriteAtOffsetsAppendReplaceOrOverwrite) {
   struct Case {
     const char* id;
