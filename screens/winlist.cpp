@@ -295,7 +295,7 @@ Status AppInstanceReport(Status code) {
   return code;
 }
 
-int AppCloseSignalled() { return host::SignalLast(); }
+int AppCloseSignalled() { return g_closeArmed ? host::SignalLast() : 0; }
 
 void AppSignalsRestore() { host::SignalsRestore(); }
 
