@@ -98,10 +98,10 @@ void* AppInstance();
 // that shows errors does not exist yet at that point) and answers code.
 Status AppInstanceReport(Status code);
 // The signal whose close request is under way, 0 when none is: a close
-// handler may skip its questions while it is set. The mark ends with the
-// request: once a window asked to close has refused (the loop found it
-// still on top with nothing left to do), later closes are the person's own
-// and ask again.
+// handler may skip its questions while it is set. The request runs from the
+// signal (noted, not yet taken up by a loop) until it is answered: once a
+// window asked to close has refused (the loop found it still on top with
+// nothing left to do), later closes are the person's own and ask again.
 int AppCloseSignalled();
 // Puts back the signal handlers found by AppInstanceInit.
 void AppSignalsRestore();
