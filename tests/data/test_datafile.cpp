@@ -10,7 +10,7 @@
 #include <map>
 #include <random>
 
-#include "data/datafile.h"
+#include "data/store/datafile.h"
 #include "platform/host/files.h"
 #include "runtime/errors.h"
 #include "store_fixture.h"
