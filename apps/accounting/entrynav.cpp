@@ -127,13 +127,18 @@ Status FitEntry(const std::string& arg, int64_t* result) {
   Status s = 0;
   switch (command) {
     case kNavSve:
+      // A pending new line makes its room as it is stored: the lines from
+      // its number on move up by one.
       s = _navsOrderNumSve(grid, result);
       if (s == 0 && (r->flags & kWinNewLine)) s = NavsOrderFit(+1, grid, CurrentKey(file), &lines);
       return s;
     case kNavIns:
-      s = NavsOrderFit(+1, grid, CurrentKey(file), &lines);
-      *result = lines;
-      return s;
+      // Nothing moves while the new line is only pending: its save makes the
+      // room (above), so an insert abandoned in any way (its Delete, the
+      // window closed, the program ended) leaves the entry's lines numbered
+      // as they were.
+      *result = 0;
+      return 0;
     case kNavDel:
       if (r->flags & kWinNewLine) {
         r->flags &= static_cast<uint16_t>(~kWinNewLine);
@@ -181,8 +186,14 @@ Status AcBiFitEntry(const uint16_t* kinds, uint16_t count) {
 Status NavLineInsert() {
   WinRecord* r = Record();
   if (!r) return st::SCREENSTRUCTERR;
+  // The line being left is stored first, as what it is: only the row the
+  // insert adds is the new line (flag 8), which makes its room when stored.
+  Status s = MovsLinsControlLine(kLineEvStore);
+  if (s >= 128) return s;
+  if (s != 0 && s != st::OUTOFDATA) return 0;  // the line left could not be stored: it stays
+  if ((r = Record()) == nullptr) return st::SCREENSTRUCTERR;
   r->flags |= kWinNewLine;
-  Status s = MovsLinsInsert();
+  s = MovsLinsInsert();
   if (s >= 128) return s;
   VarSysIntSet(kSysIer, 2);
   return 0;

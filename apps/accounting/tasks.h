@@ -35,4 +35,9 @@ Status LnNavMain(StrValue spec);
 // Registers the list built-in, then the accounting built-ins in their
 // order; the first failure stops and is answered.
 Status AcRegisterFunctions();
+// AcFitEntry(command or column): 'SVE' numbers a new line after the row
+// before it and, while the line is pending (window flag 8), moves the lines
+// from its number on up by one; 'INS' leaves the stored lines as they are
+// (answers 0); 'DEL' drops the pending flag, else closes the gap of the
+// deleted line; a column number sets the order column.
 Status AcBiFitEntry(const uint16_t* kinds, uint16_t count);

@@ -59,22 +59,55 @@ Status MantFileWinRun(StrValue spec) {
   return MovsFileWinOpen(spec, kWinKindMantDlg, MovsActionWin, nullptr, "MantFileWinRun");
 }
 
-Status MovsKeySelection(int file, int key, StrValue from, StrValue to, StrValue cond) {
-  if (Status e = StrError(from) ? StrError(from) : StrError(to) ? StrError(to) : StrError(cond)) return e;
+namespace {
+
+// Keeps the list of a selection whose first record is read, for the next
+// documents (NXT): the current screen's fast-find form and the key, the key
+// of the record shown, the limits and the condition.
+void SelectionKeep(int file, int key, StrValue from, StrValue to, StrValue cond) {
   const StrAreaScope scope;
   DynStrSet(SystemTextList, kLastFormItem, StrTrim(ScreenPropExpand(kParmFastFind, 0), 3));
-  Status s = MovsSelectFirst(file, key, from, to, 0, cond);
-  if (s != 0) return s;
   std::string list = std::to_string(key) + "," + MovsFindShownKey(file, key) + "," + to.Str() + "," +
                      cond.Str() + "," + from.Str();
   DynStrSet(SystemTextList, kFastFindItem, StrFromView(list));
-  return 0;
+}
+
+Status ArgsError(StrValue from, StrValue to, StrValue cond) {
+  return StrError(from) ? StrError(from) : StrError(to) ? StrError(to) : StrError(cond);
+}
+
+// Closes the form window the exit runs in (its record and its window); the
+// window below becomes current.
+Status FormClose() {
+  const WinRecord* r = WinGet(kCurrentIndex);
+  ui::Hwnd window = r ? r->window : 0;
+  Status s = DataScreenClose(kCurrentIndex);
+  if (ui::is_window(window)) WinDestroy(window);
+  return s;
+}
+
+}  // namespace
+
+Status MovsKeySelection(int file, int key, StrValue from, StrValue to, StrValue cond) {
+  if (Status e = ArgsError(from, to, cond)) return e;
+  Status s = MovsSelectFirst(file, key, from, to, 0, cond);
+  if (s == 0) SelectionKeep(file, key, from, to, cond);
+  return s;
 }
 
 Status MovsKeySelectAction(int event) {
   if (event != kTaskExecute) return ScreenCloseRestore(event, 0, 0);
   const ScreenDesc* screen = ScreenGet(kCurrentIndex);
-  if (!screen || !screen->dataFile) return Fail(st::SCREENSTRUCTERR, "MovsKeySelectAction");
+  if (!screen) return Fail(st::SCREENSTRUCTERR, "MovsKeySelectAction");
+  // A form of its own (a window without a data file) runs this exit over
+  // the document window below it: the limits are its first two fields and
+  // the records are the document's. The one-line form is gone by now: its
+  // answers are the limits and the document's screen is current.
+  bool form = screen->dataFile == 0;
+  uint16_t here = ScreenStackIndex(2);
+  const WinRecord* doc = form ? (here == 0xFFFF || here == 0 ? nullptr : WinGet(here - 1)) : WinGet(kCurrentIndex);
+  if (!doc || !doc->dataFile) return Fail(st::SCREENSTRUCTERR, "MovsKeySelectAction");
+  int file = doc->dataFile;
   const StrAreaScope scope;
   StrValue items = ParmValueByNum(kParmRdCond);
   std::string cond;
@@ -88,8 +121,17 @@ Status MovsKeySelectAction(int event) {
   StrValue index = StrTrim(ParmValueByNum(kParmIndex), 3);
   int key = index.IsError() || index.len == 0 ? 0 : ExpEvalInt(index);
   if (key <= 0) key = kDefaultFindKey;
-  Status s = MovsKeySelection(screen->dataFile, key, Answer(1), Answer(2), StrFromView(cond));
-  if (s == 0) s = MovsFastFindShow();
+  StrValue from = form ? StrTrim(FieldValue(1), 3) : Answer(1);
+  StrValue to = form ? StrTrim(FieldValue(2), 3) : Answer(2);
+  if (Status e = ArgsError(from, to, StrFromView(cond))) return e;
+  // Nothing found is told and leaves the form open for another range.
+  Status s = MovsSelectFirst(file, key, from, to, 0, StrFromView(cond));
+  if (s == 0 && form) s = FormClose();
+  if (s == 0) {
+    SelectionKeep(file, key, from, to, StrFromView(cond));
+    s = MovsFastFindShow();
+  }
   if (s >= 128) return s;
-  return ScreenCloseRestore(event, s, 0);
+  // The form is closed already: nothing is left for the close step.
+  return form && s == 0 ? 0 : ScreenCloseRestore(event, s, 0);
 }

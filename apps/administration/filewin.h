@@ -16,11 +16,15 @@
 // status is answered.
 //
 // MovsKeySelectAction is the exit of a FASTFIND$ form: on confirmation the
-// documents of the window's data file whose key INDEX% (2 when none) lies
-// between the form's first and second answers and that meet RD_COND$ (its
-// items joined by "&&") are selected, the first shown and loaded; the list
-// is kept in SystemTextList items 6 and 7 for the next documents (NXT,
-// screens/documents/movsaction.h MovsFastFindRepeat).
+// documents of the document window's data file whose key INDEX% (2 when
+// none) lies between the form's first and second answers and that meet
+// RD_COND$ (its items joined by "&&") are selected, the first shown and
+// loaded; the list is kept in SystemTextList items 6 and 7 for the next
+// documents (NXT, screens/documents/movsaction.h MovsFastFindRepeat). A form
+// window of its own (no data file) gives its first two fields as the limits
+// and is closed before the document is shown; when nothing is found it
+// stays open. The one-line form has closed before the exit runs: its
+// answers are the limits.
 #pragma once
 #include "runtime/status.h"
 #include "runtime/strvalue.h"

@@ -12,8 +12,9 @@
 // detail). Results below 128 are the soft data-file results of datastore.h;
 // errors 168 (bad key), 169 (closed file or no index) and 175 (write on a
 // read-only open, lock marker) are recorded with module 18 and the file's
-// name in the detail; 130, 137 and the open's 0xffff are recorded where they
-// arise. Callers: relations and actions, selections and scans, rebuild,
+// name in the detail; 130, 137 and the reason a data file could not be
+// opened (175 refused, 164 missing, with the file's path, module 17) are
+// recorded where they arise and answered. Callers: relations and actions, selections and scans, rebuild,
 // screens, reports and both application layers.
 #pragma once
 #include <cstdint>

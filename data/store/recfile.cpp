@@ -124,11 +124,14 @@ Status RecFile::Open(const RecFileSpec& spec) {
   if (Watched(spec_) && g_watch->creating && !recio::Exists(spec_.dataPath)) {
     if (Status s = g_watch->creating(spec_.dataPath)) return s;
   }
-  fd_ = recio::Open(spec_.dataPath, spec_.readOnly, true);
+  Status why = st::FILENOTFOUND;
+  fd_ = recio::Open(spec_.dataPath, spec_.readOnly, true, &why);
   if (fd_ < 0) {
-    ErrDetailSet(st::FILEOPENING, StrFromC(spec_.dataPath.c_str()), false);
-    ErrSet(1, MOD_STREAMS, st::FILEOPENING, 0);
-    return st::NOTFOUND;
+    // What the system said (175 for a file that may not be written, 164 for
+    // one that is missing) is recorded with the file's name and answered,
+    // so that it is what the person is shown and what the program ends with.
+    ErrDetailSet(why, StrFromC(spec_.dataPath.c_str()), false);
+    return ErrSet(1, MOD_STREAMS, why, why);
   }
   int64_t size = recio::Size(fd_);
   Status s = 0;

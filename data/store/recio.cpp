@@ -19,15 +19,17 @@ host::FaultOp HostOp(Fault op) {
 
 }  // namespace
 
-int Open(const std::string& path, bool readOnly, bool create) {
+int Open(const std::string& path, bool readOnly, bool create, Status* why) {
   unsigned mode = host::kOpenRead | (readOnly ? 0u : host::kOpenWrite | (create ? host::kOpenCreate : 0u));
   int fd = host::Open(path, mode);
   if (fd < 0 && create && readOnly && host::LastStatus() == st::FILENOTFOUND) {
     int made = host::Open(path, host::kOpenRead | host::kOpenWrite | host::kOpenCreate);
-    if (made < 0) return -1;
-    host::Close(made);
-    fd = host::Open(path, mode);
+    if (made >= 0) {
+      host::Close(made);
+      fd = host::Open(path, mode);
+    }
   }
+  if (fd < 0 && why) *why = host::LastStatus();
   return fd;
 }
 

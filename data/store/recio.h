@@ -21,8 +21,9 @@
 
 namespace recio {
 
-// Opens (creating it when `create`) and answers a descriptor, or -1.
-int Open(const std::string& path, bool readOnly, bool create);
+// Opens (creating it when `create`) and answers a descriptor, or -1 with
+// *why (when given) the reason: 164 missing, 175 refused, ...
+int Open(const std::string& path, bool readOnly, bool create, Status* why = nullptr);
 // Creates the file only when it does not exist; -1 with *exists set when it does.
 int CreateExclusive(const std::string& path, bool* exists);
 void Close(int fd);

@@ -388,7 +388,8 @@ Status MovsKeyRead() {
     Status f = FieldsRefresh(kRefreshFromCurrent, std::max<int>(r->curField, 1), -1);
     if (f >= st::USERCANCELED) return f;
   } else if (h < st::USERCANCELED && s->linesFirst) {
-    VarIntSetBits(kSysDocSt, static_cast<uint16_t>(kDocStHeader), h == 0);
+    // The header was looked up, found or not (a new document).
+    VarIntSetBits(kSysDocSt, static_cast<uint16_t>(kDocStHeader), true);
     if (s->linesFirst > 1) {
       Status f = FieldsRefresh(kRefreshRecord, 1, s->linesFirst - 1);
       if (f >= st::USERCANCELED) return f;
@@ -576,8 +577,10 @@ Status MovsClear() {
   g.flags = 0;
   GridViewClear(grid->slot);
   if ((r = Record()) == nullptr) return Fail(st::SCREENSTRUCTERR, "MovsClear");
+  // The fields before the lines show their saved values (blank unless a
+  // statement kept some there for the next document), with no check run.
   if (s->linesFirst > 1) {
-    Status f = FieldsRefresh(kRefreshRecord, 1, s->linesFirst - 1);
+    Status f = FieldsRefresh(kPutSaved, 1, s->linesFirst - 1);
     if (f >= st::USERCANCELED) return f;
   }
   if (s->linesLast && s->linesLast < s->fieldCount) {

@@ -13,8 +13,8 @@
 // The window record (screens/window/screendef.h WinRecord) keeps the area in its
 // state (below 3 the index area, 2 key entry, 4 the line area) and the
 // document's mode in its flags, named by kMovs* below. `_DOCST` holds
-// kDocStHeader once a header was read and kDocStLoaded once the document
-// was loaded; `_SCRSTAT` kScrStatGridNotify is set when the lines were
+// kDocStHeader once the header of a typed key was looked up (found or a new
+// document) and kDocStLoaded once a stored document was loaded; `_SCRSTAT` kScrStatGridNotify is set when the lines were
 // entered or loaded.
 //
 // Saving (MovsSaveCmd) commits the line being edited, refuses a changed
@@ -53,7 +53,7 @@ constexpr uint16_t kMovsExisting = 0x04;     // a stored document is shown (Modi
 constexpr uint16_t kMovsReadOnly = 0x20;     // the document cannot be saved
 constexpr uint16_t kMovsKeptOnClear = kMovsPrint | kMovsMaintenance;
 // `_DOCST` values.
-constexpr int16_t kDocStHeader = 2;  // the header was read
+constexpr int16_t kDocStHeader = 2;  // the header was looked up
 constexpr int16_t kDocStLoaded = 4;  // the document was loaded
 // VOIDMODE% bit that opens every loaded document read only.
 constexpr int kVoidModeReadOnly = 0x400;
@@ -115,8 +115,8 @@ Status MovsPrintAfterSave(int file);
 // screen; no answers 0.
 Status MovsDeleteCmd();
 // Clears the window for the next document (the record buffers as
-// MovsBuffersReset, the grid, `_DOCST`, the key fields shown, SET$ item 2,
-// key entry).
+// MovsBuffersReset, the grid, `_DOCST`, the key fields shown, the fields
+// before the lines from their saved values, SET$ item 2, key entry).
 Status MovsClear();
 // IMP: outside the line area 127; the import chosen from MNU_IMPORT$ (a
 // popup) among LOAD_IMPORT$, its ACBOUND$ form when set, then its lines

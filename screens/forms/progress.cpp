@@ -207,10 +207,10 @@ Status ProgressStep(uint32_t total, uint32_t n, StrValue text) {
 }
 
 Status ProgressText(StrValue text) {
-  if (!g.window && !g.cancel) {
-    int width = g.width ? g.width : kProgressDefaultWidth;
-    if (Status s = ProgressCreate(width, g.total, true)) return s;
-  }
+  // A line of text gets the window of the usual width, whatever width a bar
+  // was announced with.
+  if (!g.window && !g.cancel)
+    if (Status s = ProgressCreate(kProgressDefaultWidth, g.total, true)) return s;
   if (!text.IsError() && text.len > 0) {
     if (Status s = SwitchToText()) return s;
     std::string line = OneLine(text);

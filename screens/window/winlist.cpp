@@ -295,7 +295,12 @@ Status AppInstanceReport(Status code) {
   return code;
 }
 
-int AppCloseSignalled() { return host::SignalLast(); }
+// A signal's close request runs from the moment it is noted (before a loop
+// takes it up) until it is answered.
+int AppCloseSignalled() {
+  bool pending = host::SignalCount() != g_signalSeen;
+  return pending || g_closeArmed ? host::SignalLast() : 0;
+}
 
 void AppSignalsRestore() { host::SignalsRestore(); }
 

@@ -97,8 +97,11 @@ void* AppInstance();
 // Tells standard error why the back-end settings were refused (the runtime
 // that shows errors does not exist yet at that point) and answers code.
 Status AppInstanceReport(Status code);
-// The last signal the handlers noted, 0 for none: a close handler may skip
-// its questions when it is set.
+// The signal whose close request is under way, 0 when none is: a close
+// handler may skip its questions while it is set. The request runs from the
+// signal (noted, not yet taken up by a loop) until it is answered: once a
+// window asked to close has refused (the loop found it still on top with
+// nothing left to do), later closes are the person's own and ask again.
 int AppCloseSignalled();
 // Puts back the signal handlers found by AppInstanceInit.
 void AppSignalsRestore();

@@ -53,20 +53,27 @@ TEST_F(EntryNavTest, FitEntryArguments) {
   for (const Case& c : cases) EXPECT_EQ(Value(c.call), c.expected) << c.call;
   ASSERT_EQ(Value("AcFitEntry('3')"), "3");
 
-  // INS and DEL by the command list, any letter case.
+  // INS and DEL by the command list, any letter case. INS moves nothing
+  // stored while the new line is pending.
   Group("A", {1, 2, 3});
   GridReset(Buf());
   Row(1, "A", "a", 1), Row(2, "A", "", 0), Row(3, "A", "b", 2), Row(4, "A", "c", 3);
   Buf().curRow = 2;
   ReadKey(Key("A", 2));
-  EXPECT_EQ(Value("AcFitEntry('ins')"), "2");
-  EXPECT_EQ(Lines("A"), (std::vector<std::string>{"1:a", "3:b", "4:c"}));
+  EXPECT_EQ(Value("AcFitEntry('ins')+1"), "1");
+  EXPECT_EQ(Lines("A"), (std::vector<std::string>{"1:a", "2:b", "3:c"}));
   // SVE: the new line takes the number after the previous row; with a new
-  // line pending the rest moves up (here the room is there already).
+  // line pending the rest moves up, in the file and in the grid.
   ASSERT_EQ(RecBufClear(kNavs, 3), 0);
   ASSERT_EQ(RecBufSet(kNavs, kRecCurrent, S(Line("A", 0, "new"))), 0);
+  Rec().flags |= 8;
   EXPECT_EQ(Value("AcFitEntry('SVE')"), "2");
   EXPECT_EQ(Lines("A"), (std::vector<std::string>{"1:a", "3:b", "4:c"}));
+  EXPECT_EQ(Column(), (std::vector<std::string>{"1", "2", "3", "4"}));
+  // Stored again it moves nothing more.
+  EXPECT_EQ(Value("AcFitEntry('SVE')"), "2");
+  EXPECT_EQ(Lines("A"), (std::vector<std::string>{"1:a", "3:b", "4:c"}));
+  Rec().flags &= ~8;
   // DEL with a new line pending only drops the flag.
   Rec().flags |= 8;
   EXPECT_EQ(Value("AcFitEntry('Del')+1"), "1");
@@ -199,12 +206,13 @@ TEST_F(EntryLinesTest, InsertThenDeleteKeepsTheLinesNumbered) {
   Buf().curRow = 3;
   ASSERT_EQ(MovsLinsControlLine(kLineEvShow), 0) << ErrDetail().Str();
   ASSERT_EQ(NavAction(ActionMake(kActNavigate, kNavIns)), 0) << ErrDetail().Str();
-  EXPECT_EQ(Lines("A"), (std::vector<std::string>{"1:a", "2:b", "4:c", "5:d", "6:e"}));
-  EXPECT_EQ(Column(), (std::vector<std::string>{"1", "2", "", "4", "5", "6"}));
+  EXPECT_EQ(Lines("A"), (std::vector<std::string>{"1:a", "2:b", "3:c", "4:d", "5:e"}));
+  EXPECT_EQ(Column(), (std::vector<std::string>{"1", "2", "", "3", "4", "5"}));
   Type(1, "A");
   Type(2, "new");
   ASSERT_EQ(MovsLinsControlLine(kLineEvStore), 0) << ErrDetail().Str();
   EXPECT_EQ(Lines("A"), (std::vector<std::string>{"1:a", "2:b", "3:new", "4:c", "5:d", "6:e"}));
+  EXPECT_EQ(Column(), (std::vector<std::string>{"1", "2", "3", "4", "5", "6"}));
   EXPECT_EQ(Rec().flags & 8, 0);
 
   Buf().curRow = 2;
@@ -215,6 +223,41 @@ TEST_F(EntryLinesTest, InsertThenDeleteKeepsTheLinesNumbered) {
   EXPECT_EQ(Column(), (std::vector<std::string>{"1", "2", "3", "4", "5"}));
   EXPECT_EQ(Lines("B"), other);
   EXPECT_EQ(Check(kNavs), "");
+}
+
+// A line inserted and then abandoned, by the Delete of the pending line or
+// by closing the window, leaves every line of the entry numbered as before,
+// in the file and in the grid; the other group is untouched.
+TEST_F(EntryLinesTest, AnAbandonedInsertLeavesTheNumbersAsTheyWere) {
+  struct Case {
+    const char* how;
+    void (*abandon)();
+    bool windowStays;
+  } cases[] = {
+      {"Delete of the pending line",
+       [] { ASSERT_EQ(NavAction(ActionMake(kActNavigate, kNavDel)), 0) << ErrDetail().Str(); }, true},
+      {"the window closed", [] { ui::send(WinTop(), ui::WM_CLOSE); }, false},
+  };
+  Group("B", {1, 2}, false);
+  Group("A", {1, 2, 3, 4, 5});
+  const std::vector<std::string> before = Records(kNavs);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    Rec().state = kWinStateLineArea;
+    Rec().flags |= 2;
+    Buf().curRow = 2;
+    ASSERT_EQ(MovsLinsControlLine(kLineEvShow), 0) << ErrDetail().Str();
+    ASSERT_EQ(NavAction(ActionMake(kActNavigate, kNavIns)), 0) << ErrDetail().Str();
+    ASSERT_EQ(Rec().flags & 8, 8);
+    c.abandon();
+    EXPECT_EQ(Records(kNavs), before);
+    EXPECT_EQ(Check(kNavs), "");
+    if (c.windowStays) {
+      EXPECT_EQ(Rec().flags & 8, 0);
+      EXPECT_EQ(Column(), (std::vector<std::string>{"1", "2", "3", "4", "5"}));
+    }
+  }
+  EXPECT_TRUE(Boxes().empty());
 }
 
 }  // namespace

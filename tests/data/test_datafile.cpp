@@ -4,11 +4,14 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <random>
 
 #include "data/store/datafile.h"
+#include "platform/host/files.h"
 #include "runtime/errors.h"
 #include "store_fixture.h"
 
@@ -328,13 +331,48 @@ TEST_F(DataFileTest, LockMarkerLifecycle) {
   EXPECT_FALSE(recio::Exists(marker));
 
   layout.location = dir.File("missing/sub");
-  EXPECT_EQ(Open(dfopen::kExclusive), st::NOTFOUND);
+  EXPECT_EQ(Open(dfopen::kExclusive), st::FILENOTFOUND);
   EXPECT_FALSE(recio::Exists(marker));
   StoreEnv temp;
   temp.temporary = true;
   TempEnvGuard env(dir.path());
   ASSERT_EQ(Open(dfopen::kExclusive, temp), dfres::kEnd);
   EXPECT_FALSE(recio::Exists(marker));
+}
+
+// A data file that cannot be opened answers why, recorded under Streams with
+// its path: a file that may not be written (read-only, on a read-only file
+// system) is refused (175), a missing folder makes it missing (164). What
+// is shown names the reason and the file, never an undefined error.
+TEST_F(DataFileTest, AFailedOpenAnswersTheReasonWithTheFilesName) {
+  struct Case {
+    const char* what;
+    int err;  // injected into the open, 0 for none
+    const char* location;
+    Status want;
+    const char* shown;
+  } cases[] = {
+      {"read-only file", EACCES, nullptr, st::PERMISSIONDENIED, "Error Permission Denied(Streams): "},
+      {"read-only file system", EROFS, nullptr, st::PERMISSIONDENIED, "Error Permission Denied(Streams): "},
+      {"missing folder", 0, "missing/sub", st::FILENOTFOUND, "Error File Not Found(Streams): "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ErrClear();
+    layout.location = c.location ? dir.File(c.location) : dir.path();
+    if (c.err) host::FaultArm(host::FaultOp::Open, 1, c.err);
+    EXPECT_EQ(Open(), c.want);
+    host::FaultClear();
+    EXPECT_FALSE(store.IsOpen());
+    EXPECT_EQ(ErrGet(), c.want | (uint32_t{MOD_STREAMS} << 16));
+    std::string shown = ErrText(-1).Str();
+    EXPECT_EQ(shown.substr(0, std::strlen(c.shown)), c.shown);
+    EXPECT_NE(shown.find("CUSTOMER.FD"), std::string::npos) << shown;
+  }
+  // Once it can be opened, it is.
+  ErrClear();
+  layout.location = dir.path();
+  EXPECT_EQ(Open(), dfres::kEnd);
 }
 
 // Temporary mode works on fresh files in TEMP, never on the real ones, keeps

@@ -3,8 +3,9 @@
 # navigation window over the entry lines in maintenance mode, run headless
 # twice on a copy of the demo. First a fifth line is typed below the four of
 # entry 28 of 31 March 2024 (it takes number 5). Then that entry of five
-# lines is opened, a line inserted at 3 (the rows below renumbered in the
-# order column only; the new line stored on leaving it), line 2
+# lines is opened, a line inserted at 3 (the rows below keep their numbers
+# while it is pending; stored on leaving it, it takes 3 and they move up by
+# one), line 2
 # deleted and the window closed: the entry holds its lines numbered 1 to 5
 # in their order, the inserted line second, every other record of the file
 # is byte for byte as it was, and the file passes the record checker.
@@ -52,7 +53,7 @@ expect-lv 3200 4 4 \"Gastos de correo\"
 lv-dblclick 3200 2
 expect-text 2002 \"  3\"
 click \"Insert\"
-expect-lv 3200 3 0 \"  4\"
+expect-lv 3200 3 0 \"  3\"
 expect-lv 3200 3 4 \"Amortizacion del prestamo\"
 click 2003
 type \"6290000000\"
@@ -64,6 +65,8 @@ key Tab
 type \"Sellos\"
 key Up
 answer Yes match \"Data Change\"
+expect-lv 3200 2 0 \"  3\"
+expect-lv 3200 3 0 \"  4\"
 lv-dblclick 3200 1
 expect-text 2006 \"Intereses del prestamo\"
 click \"Delete\"
@@ -75,5 +78,19 @@ after=$(records | grep -av '\[20240331    28')
 [ "$before" = "$after" ] || { echo "FAIL: other records changed:"; diff <(echo "$before") <(echo "$after") | head | sed 's/^/  /'; fail=1; }
 "$kxdump" --check "$app/ENTRIES.FD" "$app/ENTRIES.DIR" "${layout[@]}" >/dev/null ||
   { echo "FAIL: ENTRIES does not pass the checker"; fail=1; }
+# A line inserted at 2 and abandoned, by its Delete and by closing the
+# window with it pending: the file stays byte for byte as it was.
+whole=$(records)
+run "$open
+lv-dblclick 3200 1
+click \"Insert\"
+expect-lv 3200 2 0 \"  2\"
+click \"Delete\"
+expect-lv 3200 1 0 \"  2\"
+lv-dblclick 3200 1
+click \"Insert\"
+$close" "abandoned inserts"
+[ "$(entry)" = "$want" ] || { echo "FAIL: after the abandoned inserts the entry holds $(entry)"; fail=1; }
+[ "$(records)" = "$whole" ] || { echo "FAIL: the abandoned inserts changed:"; diff <(echo "$whole") <(records) | head | sed 's/^/  /'; fail=1; }
 [ $fail = 0 ] && echo "ok entry lines window"
 exit $fail

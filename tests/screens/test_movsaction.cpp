@@ -5,6 +5,7 @@
 // chooser, the fast-find list and the import.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -356,6 +357,66 @@ TEST_F(MovsTest, DocumentTypeChooser) {
   OpenDoc();
   MovsDocTypeCombo(1, Rec());
   EXPECT_EQ(ComboGetSel(Rec()->reserved), 1);
+}
+
+// Five behaviours against the rules they follow: a command id past 3905 has
+// no action (its parameter would wrap onto 3650's), the clear shows the
+// saved values, a new document's key read marks the header looked up, the
+// bar's divisor doubles whole, a line of text opens at width 400.
+TEST_F(MovsTest, DocumentAndProgressRulesTable) {
+  OpenDoc();
+  struct Row {
+    const char* what;
+    std::function<int64_t()> run;
+    int64_t want;
+  } rows[] = {
+      {"command id 3906", [] { return int64_t{CommandToAction(3906)}; }, kNoAction},
+      {"command id 4000 (a label)", [] { return int64_t{CommandToAction(4000)}; }, kNoAction},
+      {"command id 3905", [] { return int64_t{CommandToAction(3905)}; }, 0xFF2C},
+      {"clear shows the saved header",
+       [this] {
+         Load("A1");
+         EXPECT_EQ(FieldsSaveRestore(kPutSetFile, 2, 2), 0);  // kept for the next document
+         EXPECT_EQ(MovsClear(), 0) << ErrDetail().Str();
+         return int64_t{FieldValue(2).Str() == "C1      "};
+       },
+       1},
+      {"clear leaves the key blank", [] { return int64_t{FieldValue(1).Str() == std::string(6, ' ')}; }, 1},
+      {"new document: _DOCST",
+       [this] {
+         MovsClear();
+         Load("A5");  // between two documents: not found (1)
+         return int64_t{Sys(kSysDocSt)};
+       },
+       kDocStHeader},
+      {"stored document: _DOCST",
+       [this] {
+         MovsClear();
+         Load("A1");
+         return int64_t{Sys(kSysDocSt)};
+       },
+       kDocStHeader | kDocStLoaded},
+      {"divisor 70000 over a range halved once",
+       [] {
+         ProgressClose();
+         ProgressSetDivisor(70000);
+         EXPECT_EQ(ProgressAdvance(100000, 1), 0);
+         int64_t d = static_cast<int64_t>(ProgressDivisor());
+         ProgressClose();
+         return d;
+       },
+       140000},
+      {"text window after a bar of 600 announced",
+       [] {
+         ProgressInit(600, 10, StrMake("", 0));
+         EXPECT_EQ(ProgressText(StrFromC("Reading")), 0);
+         int64_t width = ui::get_window_rect(ProgressWindow()).Width();
+         ProgressClose();
+         return width;
+       },
+       440},
+  };
+  for (const Row& r : rows) EXPECT_EQ(r.run(), r.want) << r.what;
 }
 
 // The fast-find list: each NXT in key entry shows the next document of the

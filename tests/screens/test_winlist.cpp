@@ -20,12 +20,13 @@
 namespace {
 
 using ui::Hwnd;
-constexpr uint16_t kF1 = ui::VK_F1, kF2 = ui::VK_F1 + 1, kF3 = ui::VK_F1 + 2;
+constexpr uint16_t kF1 = ui::VK_F1, kF2 = ui::VK_F1 + 1, kF3 = ui::VK_F1 + 2, kF4 = ui::VK_F1 + 3;
 
 std::vector<std::string> g_log;
 std::map<Hwnd, std::string> g_names;
 std::map<Hwnd, std::function<void(ui::WParam)>> g_onKey;
 std::map<Hwnd, bool> g_refuseClose;
+std::vector<int> g_closeMarks;  // AppCloseSignalled() as each close request came
 
 std::string Name(Hwnd h) { return g_names.count(h) ? g_names[h] : "#" + std::to_string(h); }
 
@@ -38,6 +39,7 @@ ui::LResult BaseProc(Hwnd h, ui::Msg m, ui::WParam wp, ui::LParam lp) {
       return 0;
     case ui::WM_CLOSE:
       g_log.push_back(Name(h) + " close");
+      g_closeMarks.push_back(AppCloseSignalled());
       if (!g_refuseClose[h]) ui::destroy_window(h);
       return 0;
     case ui::WM_DESTROY:
@@ -63,6 +65,7 @@ class WinListTest : public RuntimeTest {
     g_names.clear();
     g_onKey.clear();
     g_refuseClose.clear();
+    g_closeMarks.clear();
     Backend();
   }
   void TearDown() override {
@@ -317,10 +320,15 @@ class WinSignalTest : public WinListTest {
  protected:
   void SetUp() override {
     WinListTest::SetUp();
+    Start();
+  }
+  // The handlers installed as start-up does, on the test's own back end
+  // and a fresh list.
+  void Start() {
     setenv("KX_UI", "headless", 1);
     ASSERT_EQ(AppInstanceInit(nullptr, nullptr, nullptr), 0);
     unsetenv("KX_UI");
-    Backend();  // the test's own back end, fresh list
+    Backend();
   }
   // Main window A; F1 on A runs modal window B, F2 on B raises the signal.
   Hwnd MainWithModal() {
@@ -363,6 +371,46 @@ TEST_F(WinSignalTest, AWindowThatRefusesTheCloseEndsTheRequest) {
   EXPECT_FALSE(ui::is_window(a));
   EXPECT_EQ(Log("close"), (std::vector<std::string>{"B close", "A close"}));
   EXPECT_EQ(hl->steps_left(), 0u);
+}
+
+// The mark a close handler reads ends with the request: a refused close
+// leaves no mark behind, so a later close (here A's, asked by the person)
+// asks its questions again; the closes of an accepted request all see it.
+TEST_F(WinSignalTest, TheSignalsMarkEndsWithItsCloseRequest) {
+  struct Case {
+    const char* name;
+    bool refuse;
+    std::vector<int> marks;  // at B's close, then A's
+    int after;               // AppCloseSignalled() once the loop returned
+  } cases[] = {
+      {"refused", true, {SIGTERM, 0}, 0},
+      {"accepted", false, {SIGTERM, SIGTERM}, SIGTERM},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    g_log.clear();
+    g_closeMarks.clear();
+    refuseB = c.refuse;
+    Hwnd a = MainWithModal();
+    int markOnKey = -1;
+    g_onKey[a] = [&, inner = g_onKey[a]](ui::WParam vk) {
+      if (vk == kF4) markOnKey = AppCloseSignalled();
+      else inner(vk);
+    };
+    hl->key(kF1).key(kF2);
+    if (c.refuse) hl->advance(1).key(kF3).key(kF4).close();
+    WinRunModal(0);
+    EXPECT_FALSE(ui::is_window(a));
+    EXPECT_EQ(g_closeMarks, c.marks);
+    EXPECT_EQ(AppCloseSignalled(), c.after);
+    if (c.refuse) {
+      EXPECT_EQ(markOnKey, 0);
+    }
+    EXPECT_EQ(hl->steps_left(), 0u);
+    // A fresh window system for the next case, the handlers in place again.
+    AppSignalsRestore();
+    Start();
+  }
 }
 
 TEST_F(WinSignalTest, ASecondSignalBeforeTheFirstIsTakenUpEndsTheProgramAtOnce) {
