@@ -5,6 +5,7 @@
 #include "data/datafile.h"
 #include "data/dictionary.h"
 #include "data/fileaction.h"
+#include "data/journal.h"
 #include "data/relations.h"
 #include "devices/report.h"
 #include "runtime/dynstrings.h"
@@ -617,6 +618,12 @@ Status InvRunWith(InvGroupLoopFn loop) {
   InvRun run;
   Status s = ParmEventSet(0, StrFromC(kInvSteps));
   if (s == 0) s = InvTargetsCheck(&run.notesFile);
+  // The whole run is one run of the journal: killed or failed anywhere, no
+  // invoice is left without its footer and payments and no note is marked
+  // invoiced without its invoice. A cancel comes between whole invoices
+  // (the run polls before it writes one) and keeps those written.
+  RunJournalScope journal;
+  if (s == 0) s = journal.Begun();
   bool began = false;
   if (s == 0) began = (s = InvRunStep(kInvBegin, nullptr)) == 0;
   if (s == 0) s = InvRunPrepare(run);
@@ -624,6 +631,10 @@ Status InvRunWith(InvGroupLoopFn loop) {
   if (began) {
     Status end = InvRunStep(kInvEnd, nullptr);
     if (s == 0) s = end;
+  }
+  if (journal.Begun() == 0) {
+    Status end = journal.End(s == 2 || s == st::USERCANCELED ? 0 : s);
+    if (end != 0) s = end;
   }
   DisplayOnly([] { ProgressClose(); });
   DynStrPopTo(kInvNamesList, namesBefore);

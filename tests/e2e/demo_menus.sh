@@ -55,6 +55,7 @@ Tools>Account balance|-
 Tools>Balance period|-
 Tools>Balances of the period|-
 Tools>Renumber entries|-
+Tools>Rebuild a file|-
 Files>Accounts|-
 Files>Entry lines|-
 Files>Entries|-
@@ -81,5 +82,6 @@ Tools>Amount in words|-
 Tools>Customer card|-
 Tools>Invoicing run|-
 Tools>Payment schedule|-
+Tools>Rebuild a file|-
 EOF
 exit $fail
