@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "data/dictionary.h"
-#include "data/journal.h"
+#include "data/dictionary/dictionary.h"
+#include "data/store/journal.h"
 #include "platform/host/clock.h"
 #include "platform/host/files.h"
 #include "runtime/datetime.h"

@@ -34,7 +34,7 @@
 #include <vector>
 
 #include "crash_harness.h"
-#include "data/dictionary.h"
+#include "data/dictionary/dictionary.h"
 #include "script/variables.h"
 #include "support/bmp_fixture.h"
 
