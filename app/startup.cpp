@@ -296,8 +296,17 @@ Status StartSetting(int item, StrValue text, bool force) {
 }
 
 Status StartMenuRun(StrValue menuFile) {
+  ErrShownReset();
   Status s = StartRun(menuFile);
   if (s == 0 && WinCount() > 0) s = WinRunModal(0);
+  // A /RUN command's exit code is its final status, whatever the verb: one
+  // that showed an error (a form's task that failed, a report that could
+  // not run) and then ended as if nothing happened ended with that error.
+  if (s == 0) {
+    const StrAreaScope scope;
+    StrValue run = OptValueByName("RUN");
+    if (!run.IsError() && run.len > 0) s = ErrShownLast();
+  }
   return s;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "data/dictionary/dictionary.h"
+#include "data/store/journal.h"
 #include "platform/host/clock.h"
 #include "platform/host/files.h"
 #include "runtime/datetime.h"
@@ -172,6 +173,8 @@ Status AutoNumWriteIn(StrValue path, const std::string& key, int64_t value) {
   if (Status e = StrError(path)) return e;
   Names n = FileNames(path);
   if (value < kCounterMin || value > kCounterMax) return Fail(st::DATAOUTBOUND, key + ": " + std::to_string(value));
+  // Inside a run (the invoicing run) a rollback takes the numbers back too.
+  if (Status s = RunJournalText(path)) return s;
   CounterFile file;
   if (!file.Open(n.host, host::kOpenRead | host::kOpenWrite | host::kOpenCreate)) return Fail(host::LastStatus(), n.shown);
   if (Status s = LockFile(file.fd(), n)) return s;

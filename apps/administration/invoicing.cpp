@@ -6,6 +6,7 @@
 #include "data/dictionary/dictionary.h"
 #include "data/store/fileaction.h"
 #include "data/dictionary/relations.h"
+#include "data/store/journal.h"
 #include "devices/report.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
@@ -638,6 +639,12 @@ Status InvRunWith(InvGroupLoopFn loop) {
   InvRun run;
   Status s = ParmEventSet(0, StrFromC(kInvSteps));
   if (s == 0) s = InvTargetsCheck(&run.notesFile);
+  // The whole run is one run of the journal: killed or failed anywhere, no
+  // invoice is left without its footer and payments and no note is marked
+  // invoiced without its invoice. A cancel comes between whole invoices
+  // (the run polls before it writes one) and keeps those written.
+  RunJournalScope journal;
+  if (s == 0) s = journal.Begun();
   bool began = false;
   if (s == 0) began = (s = InvRunStep(kInvBegin, nullptr)) == 0;
   if (s == 0) s = InvRunPrepare(run);
@@ -645,6 +652,10 @@ Status InvRunWith(InvGroupLoopFn loop) {
   if (began) {
     Status end = InvRunStep(kInvEnd, nullptr);
     if (s == 0) s = end;
+  }
+  if (journal.Begun() == 0) {
+    Status end = journal.End(s == 2 || s == st::USERCANCELED ? 0 : s);
+    if (end != 0) s = end;
   }
   DisplayOnly([] { ProgressClose(); });
   DynStrPopTo(kInvNamesList, namesBefore);

@@ -39,13 +39,17 @@
 //
 // Before anything is written the TARGET$ files of BEGIN (the notes), REG
 // (the registry) and PAY (the payments) are resolved: a missing one is 163
-// naming the step's parameter. The registry and payment records are written
-// after the invoice, not atomically with it.
+// naming the step's parameter. The whole run, from BEGIN to END, is one run
+// of the journal (data/journal.h), with the counters file: a run that fails
+// writes nothing in the end, one killed anywhere is undone by the next
+// start; a cancel (polled before each invoice is written) keeps the whole
+// invoices written before it.
 //
-// Results: 0; 122 when the user cancels (END still runs); 141 for a customer
-// whose notes no longer meet the conditions; 163 for a missing TARGET$ file
-// or a blank invoice number; errors of statements, data files and seams
-// (148) as they come. A final 2 counts as 0.
+// Results: 0; 122 when the user cancels (END still runs); 141 for a
+// customer whose notes no longer meet the conditions; 163 for a missing
+// TARGET$ file or a blank invoice number; errors of statements, data files
+// and seams (148) as they come; 165 when a journal left by a run that did
+// not end waits for the next start (nothing done). A final 2 counts as 0.
 #pragma once
 #include <cstdint>
 #include <string>

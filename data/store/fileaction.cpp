@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "data/store/datafile.h"
 #include "data/store/recbuf.h"
 #include "data/dictionary/relations.h"
+#include "data/store/journal.h"
 #include "runtime/errors.h"
 #include "runtime/strlist.h"
 #include "script/evaluator.h"
@@ -204,15 +206,31 @@ Status DataFileAction(uint16_t mode, int file, StrValue list, StrValue keyCheck,
       if (d != 0) return d;
     }
   }
+  // The record and what its relation statements write are one run of the
+  // journal: a statement that fails, or a kill, undoes them all. Inside a
+  // run in progress that run decides.
+  std::optional<RunJournalScope> run;
+  bool statements = !(mode & dfact::kNoStatements) && (SysGet(kSysUpStat) & 1) &&
+                    listText.find_first_not_of(' ') != std::string::npos;
+  if (statements && !RunJournalActive()) {
+    run.emplace(RunKind::kRecords);
+    if (Status b = run->Begun()) return b;
+  }
   Status r = Write(n, op);
   // A repeated key leaves the record in the file: its totals must count it.
   bool written = r == 0 || (op == dfact::kInsert && r == 6);
-  if (!written) return r;
+  if (!written) {
+    Status e = run ? run->End(0) : 0;
+    return e ? e : r;
+  }
   Status s = Relate(n, mode, listText);
   // The saved copy becomes the record as written, once the old-image
   // statements have used it, so a second update without a read is not
   // taken for a concurrent change.
   if (op == dfact::kInsert || op == dfact::kUpdate) SavedRefresh(n);
+  if (run) {
+    if (Status e = run->End(s >= st::USERCANCELED ? s : 0)) return e;
+  }
   return s != 0 ? s : r;
 }
 

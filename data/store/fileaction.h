@@ -22,9 +22,12 @@
 //
 // Results: 0; the soft data-file results (5 bad key, 6 repeated key, 7
 // concurrent change); or an error. A repeated key (6) leaves the record in
-// the file, so its statements run as for 0. Statements run after the write:
-// an error in a statement (128 and above) is answered with its code and the
-// record stays written; totals touched before the error stay touched.
+// the file, so its statements run as for 0. Statements run after the write,
+// and the write with its statements is one run of the journal (a record
+// run, data/journal.h; inside a run in progress, part of it): an error in a
+// statement (122 and above) is answered with its code and the record and
+// everything the statements wrote are put back; killed in the middle, the
+// next start puts them back.
 //
 // Callers: screens and documents, the RC_INSERT/RC_WRITE/RC_DELETE
 // statements, transactions, imports and both application layers.

@@ -253,11 +253,14 @@ class Playback {
 struct FileState {
   uint32_t id = 0;
   uint64_t records = 0;  // records in the file when the run first wrote it
+  bool indexOnDisk = true;  // its index file described the data then
+  RecFileSpec spec;         // to rebuild that index after a rollback
   std::unordered_set<uint64_t> imaged;
 };
 
 struct Run {
   int depth = 0;
+  RunKind kind = RunKind::kBulk;
   Status doomed = 0;
   std::string journal;  // absolute
   int fd = -1;
@@ -344,9 +347,17 @@ FileState* Touch(RecFile& file, Status* err) {
   std::string abs = Abs(file.Spec().dataPath);
   auto f = g_run.files.find(abs);
   if (f == g_run.files.end()) {
-    // The index on disk must describe the data as the run finds it.
-    if (file.Dirty() && (*err = file.Save()) != 0) return nullptr;
+    // A bulk run saves the index first, so a rollback reads it back; a
+    // record run leaves it (a save per record would cost the whole index)
+    // and its rollback rebuilds it from the records instead.
+    bool dirty = file.Dirty();
+    if (dirty && g_run.kind == RunKind::kBulk) {
+      if ((*err = file.Save()) != 0) return nullptr;
+      dirty = false;
+    }
     FileState st;
+    st.indexOnDisk = !dirty;
+    st.spec = file.Spec();
     st.id = g_run.nextId++;
     st.records = g_run.created.count(abs) ? 0 : file.Records();
     if (!g_run.created.count(abs)) {
@@ -389,7 +400,29 @@ Status Saving(RecFile& file) {
 
 void Closed(RecFile& file) { g_run.open.erase(&file); }
 
-const RecFileWatch kWatch{Creating, Writing, Saving, Closed};
+// A watch the run replaced (a test's tap) still hears every report, after
+// the journal has taken it.
+Status ChainCreating(const std::string& path) {
+  Status s = Creating(path);
+  const RecFileWatch* w = g_run.savedWatch;
+  return s == 0 && w && w->creating ? w->creating(path) : s;
+}
+Status ChainWriting(RecFile& file, uint64_t rec) {
+  Status s = Writing(file, rec);
+  const RecFileWatch* w = g_run.savedWatch;
+  return s == 0 && w && w->writing ? w->writing(file, rec) : s;
+}
+Status ChainSaving(RecFile& file) {
+  Status s = Saving(file);
+  const RecFileWatch* w = g_run.savedWatch;
+  return s == 0 && w && w->saving ? w->saving(file) : s;
+}
+void ChainClosed(RecFile& file) {
+  Closed(file);
+  if (const RecFileWatch* w = g_run.savedWatch; w && w->closed) w->closed(file);
+}
+
+const RecFileWatch kWatch{ChainCreating, ChainWriting, ChainSaving, ChainClosed};
 
 // --- Ending --------------------------------------------------------------------------------
 
@@ -400,13 +433,25 @@ void Forget() {
   g_run = Run();
 }
 
-// The open files of the run read what is on disk again.
+// The files of the run read what is on disk again: an open file reloads
+// its index, or rebuilds it where the index file was older than the data
+// when the run began; a closed file of that kind has its index file
+// rebuilt.
 Status ReloadOpen() {
-  std::vector<RecFile*> files;
-  for (auto& [file, st] : g_run.open) files.push_back(const_cast<RecFile*>(file));
+  std::vector<std::pair<RecFile*, bool>> files;
+  std::set<const FileState*> open;
+  for (auto& [file, st] : g_run.open) {
+    files.emplace_back(const_cast<RecFile*>(file), st->indexOnDisk);
+    open.insert(st);
+  }
   Status s = 0;
-  for (RecFile* f : files) {
-    Status r = f->Reload();
+  for (auto [f, onDisk] : files) {
+    Status r = onDisk ? f->Reload() : f->Rebuild();
+    if (s == 0) s = r;
+  }
+  for (const auto& [path, st] : g_run.files) {
+    if (st.indexOnDisk || open.count(&st)) continue;
+    Status r = RecFile::RebuildClosed(st.spec);
     if (s == 0) s = r;
   }
   return s;
@@ -426,10 +471,11 @@ Status Rollback(Status code) {
 }
 
 Status Commit() {
+  bool bulk = g_run.kind == RunKind::kBulk;
   std::vector<RecFile*> files;
   for (auto& [file, st] : g_run.open) files.push_back(const_cast<RecFile*>(file));
   for (RecFile* f : files)
-    if (Status s = f->Save()) return s;
+    if (Status s = bulk ? f->Save() : 0) return s;
   RecFileWatchSet(g_run.savedWatch);
   for (const std::string& t : g_run.texts) {
     int fd = recio::Exists(t) ? recio::Open(t, false, false) : -1;
@@ -438,8 +484,11 @@ Status Commit() {
     if (!ok) return DataFail(st::DISKWRITERROR, t + ": not synced");
   }
   if (g_run.fd < 0) return 0;
-  if (Status s = Append('C', std::string())) return s;
-  if (!recio::Sync(g_run.fd)) return DataFail(st::DISKWRITERROR, g_run.journal + ": not synced");
+  // A record run without a second name commits by deleting its journal.
+  if (bulk || !g_run.seconds.empty()) {
+    if (Status s = Append('C', std::string())) return s;
+    if (bulk && !recio::Sync(g_run.fd)) return DataFail(st::DISKWRITERROR, g_run.journal + ": not synced");
+  }
   // Committed: what follows only tidies up, and the next start finishes it
   // when it is cut short.
   for (const std::string& second : g_run.seconds) recio::Remove(second);
@@ -458,7 +507,7 @@ bool RunJournalLeft() {
   return !path.empty() && recio::Exists(path);
 }
 
-Status RunJournalBegin() {
+Status RunJournalBegin(RunKind kind) {
   if (g_run.depth > 0) {
     ++g_run.depth;
     return 0;
@@ -468,6 +517,7 @@ Status RunJournalBegin() {
   if (recio::Exists(path)) return DataFail(st::FILEEXIST, path + ": left by a run that did not end; the next start recovers it");
   g_run = Run();
   g_run.depth = 1;
+  g_run.kind = kind;
   g_run.journal = path;
   g_run.savedWatch = RecFileWatchSet(&kWatch);
   return 0;

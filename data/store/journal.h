@@ -7,7 +7,8 @@
 // joins it: the outermost End decides for all of it.
 //
 // While a run is in progress the record files report to the journal
-// (recfile.h RecFileWatch) before any change reaches the disk, and the
+// (recfile.h RecFileWatch; a watch installed before the run hears each
+// report after the journal) before any change reaches the disk, and the
 // journal file "%APNAME%JOURNAL.DAT" (current directory, beside the run
 // status file) receives, ahead of that change:
 //   - a data file's size when the run first writes it, or that the run
@@ -19,12 +20,15 @@
 //     (a hard link) until the run ends; never a copy;
 //   - a small text file named by RunJournalText: its content, once;
 //   - a file set aside by RunJournalSetAside: renamed, never copied.
-// A data file whose index in memory is newer than its index file has that
-// index saved before the run first writes it, so the files on disk always
-// agree at the run's start. The journal is created at the first entry: a
-// run that writes nothing leaves no trace. No fsync per change: each entry
-// is written before the change it guards, which a killed process cannot
-// reorder.
+// A bulk run saves the index of a data file whose index in memory is newer
+// than its index file before the run first writes it, so the files on disk
+// agree at the run's start. A record run (RunKind::kRecords: one record with
+// its relation statements, a document's save or delete) does not, as a
+// save there would cost the whole index each time: its rollback rebuilds
+// such an index from the records instead (the next start rebuilds every
+// file anyway). The journal is created at the first entry: a run that
+// writes nothing leaves no trace. No fsync per change: each entry is written
+// before the change it guards, which a killed process cannot reorder.
 //
 // Journal file layout (numbers little-endian):
 //   | offset | size | meaning                                             |
@@ -41,10 +45,13 @@
 // path, content), C commit. An entry cut short or whose sum is wrong ends
 // the journal: its change never began.
 //
-// End with 0 commits: every data file the run still holds open is synced
-// and its index saved as the store does at close, the text files synced,
-// the commit entry written and synced; then the second names go and the
-// journal is removed. End with another code (an error, a cancel from the
+// End with 0 commits a bulk run: every data file the run still holds open
+// is synced and its index saved as the store does at close, the text files
+// synced, the commit entry written and synced; then the second names go and
+// the journal is removed. A record run commits by removing its journal (a
+// commit entry first, unsynced, when it has second names to delete): its
+// caller saves the files when it wants them on disk, and a kill before
+// that leaves the run status open, so the next start rebuilds. End with another code (an error, a cancel from the
 // progress window, SIGINT or SIGTERM turned into a cancel) rolls back in
 // the process: the entries are undone from the last to the first (images
 // back, files cut to their sizes, created files deleted, indexes and
@@ -70,9 +77,13 @@
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
 
-// Begins a run, or joins the run in progress. 165 when a journal is left
-// behind by a run that did not end (nothing begins).
-Status RunJournalBegin();
+// What a run commits: a bulk task (its files saved at the commit) or the
+// records of one action of a person or a procedure.
+enum class RunKind { kBulk, kRecords };
+
+// Begins a run, or joins the run in progress (whose kind holds). 165 when a
+// journal is left behind by a run that did not end (nothing begins).
+Status RunJournalBegin(RunKind kind = RunKind::kBulk);
 // Ends the run a Begin started. A nested End only counts down; a code there
 // dooms the run, so its outermost End rolls back and answers that code when
 // its own is 0. Answers the code, or what the commit or rollback answered.
@@ -107,7 +118,7 @@ Status RunJournalRecover();
 // End rolls the run back (122).
 class RunJournalScope {
  public:
-  RunJournalScope() : begun_(RunJournalBegin()) {}
+  explicit RunJournalScope(RunKind kind = RunKind::kBulk) : begun_(RunJournalBegin(kind)) {}
   ~RunJournalScope() {
     if (begun_ == 0 && !ended_) RunJournalEnd(st::USERCANCELED);
   }

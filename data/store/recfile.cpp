@@ -5,6 +5,7 @@
 
 #include "data/store/datafail.h"
 #include "data/store/recio.h"
+#include "data/store/runstatus.h"
 #include "runtime/errors.h"
 
 namespace {
@@ -148,8 +149,12 @@ Status RecFile::Open(const RecFileSpec& spec) {
 }
 
 Status RecFile::Refuse(const std::string& why, uint64_t size) const {
+  // The files do not fit each other: the run stays open, so the next start
+  // rebuilds them.
+  RunStatusKeepOpen();
   std::string d = (spec_.noIndex ? spec_.dataPath : spec_.indexPath) + ": " + why + " (" + spec_.dataPath +
-                  ": record length " + std::to_string(spec_.recLen) + ", size " + std::to_string(size) + ")";
+                  ": record length " + std::to_string(spec_.recLen) + ", size " + std::to_string(size) +
+                  "); it is rebuilt at the next start";
   return Record(st::DISKIO, d);
 }
 
@@ -158,6 +163,9 @@ Status RecFile::LoadIndex(uint64_t dataSize) {
   bool missing = false;
   if (!recio::ReadWhole(spec_.indexPath, &b, &missing)) {
     if (!missing) return Refuse("index cannot be read", dataSize);
+    // A missing index fits an empty data file only; none is created for
+    // records it would not list.
+    if (records_ != 0) return Refuse("index missing", dataSize);
     if (Watched(spec_) && g_watch->creating) {
       if (Status s = g_watch->creating(spec_.indexPath)) return s;
     }
@@ -268,16 +276,26 @@ std::string RecFile::Serialize() const {
 
 Status RecFile::Save() {
   if (!IsOpen() || spec_.readOnly) return 0;
-  if (unindexed_ > 0)
-    return Record(st::DISKIO, spec_.indexPath + ": " + std::to_string(unindexed_) + " appended records not indexed, the index is not saved");
-  if (!recio::Sync(fd_)) return Record(st::DISKWRITERROR, spec_.dataPath + ": data not synced");
+  // A file that cannot be saved leaves the run open: the next start
+  // rebuilds its index from the records.
+  if (unindexed_ > 0) {
+    RunStatusKeepOpen();
+    return Record(st::DISKIO, spec_.indexPath + ": " + std::to_string(unindexed_) +
+                                  " appended records not indexed, the index is not saved; it is rebuilt at the next start");
+  }
+  if (!recio::Sync(fd_)) {
+    RunStatusKeepOpen();
+    return Record(st::DISKWRITERROR, spec_.dataPath + ": data not synced; the index is rebuilt at the next start");
+  }
   if (spec_.noIndex || !dirty_) return 0;
   if (Watched(spec_) && g_watch->saving) {
     if (Status s = g_watch->saving(*this)) return s;
   }
   std::string b = Serialize();
-  if (!recio::ReplaceWhole(spec_.indexPath, b.data(), b.size()))
-    return Record(st::DISKIO, spec_.indexPath + ": index not saved, the previous one is kept");
+  if (!recio::ReplaceWhole(spec_.indexPath, b.data(), b.size())) {
+    RunStatusKeepOpen();
+    return Record(st::DISKIO, spec_.indexPath + ": index not saved; it is rebuilt at the next start");
+  }
   dirty_ = false;
   return 0;
 }
@@ -324,6 +342,33 @@ Status RecFile::Reload() {
     if (!spec_.noIndex) s = LoadIndex(static_cast<uint64_t>(size));
   }
   if (s != 0) Reset();
+  return s;
+}
+
+Status RecFile::Rebuild() {
+  if (!IsOpen()) return st::FILENOTINIT;
+  if (spec_.noIndex) return 0;
+  int64_t size = recio::Size(fd_);
+  if (size < 0 || static_cast<uint64_t>(size) % spec_.recLen != 0)
+    return Refuse("size is not a multiple of the record length", static_cast<uint64_t>(size));
+  records_ = static_cast<uint64_t>(size) / spec_.recLen;
+  Status s = Reindex();
+  // An empty file's index is rewritten too: the one on disk may list records.
+  if (s == 0) dirty_ = true;
+  return s;
+}
+
+Status RecFile::RebuildClosed(const RecFileSpec& spec) {
+  if (spec.noIndex || spec.readOnly || !recio::Exists(spec.dataPath)) return 0;
+  RecFileSpec bare = spec;
+  bare.noIndex = true;
+  bare.unwatched = true;
+  RecFile f;
+  if (Status s = f.Open(bare)) return s;
+  f.spec_.noIndex = false;
+  Status s = f.Rebuild();
+  if (s == 0) s = f.Save();
+  f.Reset();
   return s;
 }
 

@@ -109,6 +109,12 @@ class RecFile {
   // disk now, keeping the descriptor (a run was undone underneath). A data
   // file that is gone closes the file; a check that fails answers 130.
   Status Reload();
+  // Builds the index from the records on disk (what Reload cannot when the
+  // index file is older than the data), leaving it to be saved. An open
+  // file keeps its descriptor; a closed one is opened on spec, rebuilt and
+  // saved, then closed.
+  Status Rebuild();
+  static Status RebuildClosed(const RecFileSpec& spec);
 
   bool IsOpen() const { return fd_ >= 0; }
   bool HasIndex() const { return IsOpen() && !spec_.noIndex; }

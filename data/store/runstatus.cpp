@@ -16,6 +16,7 @@ namespace {
 struct RunState {
   int lockFd = -1;       // the open file that holds the lock for the run
   int64_t keptNs = -1;   // write time of this program's last write
+  bool keepOpen = false;  // a file could not be saved, or its index disagreed
 };
 RunState g_run;
 
@@ -58,6 +59,7 @@ Status Recover(StrValue file) {
   if (err != 0) return err;
   if (!yes) return st::USERCANCELED;
   Status s = RunRecoverAll();
+  if (s == 0) g_run.keepOpen = false;  // what the rebuild met is mended
   return s != 0 ? s : RunStatusWrite(file, 1);
 }
 
@@ -89,6 +91,9 @@ Status Decide(int type, StrValue file, const std::string& name, const std::strin
   }
   // A journal left behind is a run that did not end, whatever the digit says.
   if (type == 1 && (stored == 1 || RunJournalLeft())) return Recover(file);
+  // A file left unsaved, an index found disagreeing or a journal left by a
+  // rollback that failed: the run stays open, the next start rebuilds.
+  if (type == 0 && (g_run.keepOpen || RunJournalLeft())) return 0;
   if (type != stored) return RunStatusWrite(file, type);
   return st::NETACCESERROR;  // the end of a run that was never marked open
 }
@@ -111,7 +116,11 @@ Status RunStatusClose() {
   return s == st::NETACCESERROR ? 0 : s;
 }
 
+void RunStatusKeepOpen() { g_run.keepOpen = true; }
+bool RunStatusKeptOpen() { return g_run.keepOpen; }
+
 void RunStatusReset() {
   Unlock();
   g_run.keptNs = -1;
+  g_run.keepOpen = false;
 }

@@ -15,7 +15,11 @@
 //     program does not start), Yes plays the journal back and rebuilds every
 //     data file (RunRecoverAll) and, when that succeeds, writes 1.
 //   0 (end, after every data file is closed): writes 0 and lets the lock
-//     go; a stored 0 answers 139, which the caller ignores.
+//     go; a stored 0 answers 139, which the caller ignores. When the run
+//     was kept open (RunStatusKeepOpen: a file of the run could not be
+//     saved, or an index did not agree with its data file at open) or a
+//     run journal is left behind, the stored 1 stays: the next start asks
+//     0115 and rebuilds.
 //   2 (check, before every menu command): 0 when the file's write time is
 //     the kept one, else 139.
 // RunStatusWrite writes the digit, syncs it and keeps the new write time.
@@ -32,6 +36,11 @@ Status RunStatusWrite(StrValue file, int digit);
 // Marks the run closed (type 0); the 139 of a run never marked open is
 // not an error.
 Status RunStatusClose();
+// Keeps the run marked open at its end (above); the record store calls it
+// when a save fails or an open finds an index that does not fit its data.
+// A recovery that rebuilt every file forgets it.
+void RunStatusKeepOpen();
+bool RunStatusKeptOpen();
 // The name of the status file after expansion.
 StrValue RunStatusName();
 // Forgets the kept write time and lets the lock go (a new run in the same

@@ -206,6 +206,8 @@ Status WorkCopy::Create(uint32_t recLen) {
   if (path_.empty()) return DataFail(st::DISKOPENERROR, "work copy: no temporary file");
   fd_ = host::Open(path_, host::kOpenRead | host::kOpenWrite);
   if (fd_ < 0) return HostFail(path_);
+  // Only the descriptor names it from here: a killed run leaves nothing.
+  host::Remove(path_);
   count_ = written_ = readAt_ = 0;
   bufAt_ = 0;
   buf_.clear();

@@ -13,8 +13,10 @@
 #include "data/store/recbuf.h"
 #include "data/dictionary/relations.h"
 #include "data/scans/selection.h"
+#include "data/store/journal.h"
 #include "runtime/errors.h"
 #include "runtime/format.h"
+#include "runtime/log.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "runtime/sysvars.h"
@@ -146,30 +148,51 @@ int32_t LoadRows(const GridBuffer& buffer) {
   return std::max<int32_t>(room, 0);
 }
 
-// The state of one save: what was deleted and what was written, to put the
-// stored document back when the save fails.
+// The state of one save: what was deleted and what was written. On a
+// failure the journal puts every file back byte for byte; before that the
+// relation statements run backwards over them (written records deleted,
+// kept ones inserted again), so what they keep outside the files (script
+// variables) comes back too.
 struct SaveUndo {
   int file = 0;
   std::vector<std::string> kept;
   std::vector<int64_t> written;
 
-  // Removes what was written and writes the kept records again, both with
-  // the relations (their statements undo and redo what the writes did).
-  void Rollback(StrValue relations) {
-    ErrorKeeper first;  // the failure that started this is the one to report
+  // Answers the first error of its own; the failure that started it stays
+  // the recorded one.
+  Status Rollback(StrValue relations) {
+    ErrorKeeper first;
+    Status own = 0;
+    auto note = [&own](Status s) {
+      if (s >= 128 && own == 0) own = s;
+    };
     for (auto it = written.rbegin(); it != written.rend(); ++it) {
-      if (DataFileRecLoad(file, static_cast<int32_t>(*it), kRecBoth) == 0)
-        DataFileAction(dfact::kDelete, file, relations, Empty());
+      Status l = DataFileRecLoad(file, static_cast<int32_t>(*it), kRecBoth);
+      note(l);
+      if (l == 0) note(DataFileAction(dfact::kDelete, file, relations, Empty()));
     }
     for (const std::string& image : kept) {
       DataFileMove(file, dfmove::kNew);
       ImageBack(file, image);
-      DataFileAction(dfact::kInsert, file, relations, Empty());
+      note(DataFileAction(dfact::kInsert, file, relations, Empty()));
     }
-    DataFileReopen(file, 0);
     first.Restore();
+    return own;
   }
 };
+
+// A failed save: the statements undone, then the run (every file put back).
+// Answers the failure, or the journal's own error when it could not put
+// the files back (the journal then stays for the next start).
+Status SaveFailed(SaveUndo& undo, StrValue relations, RunJournalScope& run, Status failure) {
+  if (Status u = undo.Rollback(relations)) {
+    const StrAreaScope scope;
+    LogError(StrFromView("document save: its relation statements were not all undone (" + std::to_string(u) +
+                         "); the files are put back as they were"),
+             1);
+  }
+  return run.End(failure);
+}
 
 // The delete loop of MovsDocDelete; *clean tells that it ended because no
 // further record was found.
@@ -482,8 +505,15 @@ Status MovsDocDelete(int file, int key, StrValue keyText, StrValue relations, St
 }
 
 Status MovsDocDeleteCurrent() {
+  RunJournalScope run(RunKind::kRecords);
+  if (run.Begun()) return run.Begun();
   bool clean = false;
-  return DeleteCurrent(nullptr, &clean, true);
+  Status r = DeleteCurrent(nullptr, &clean, true);
+  if (clean) {
+    Status e = run.End(0);
+    return e ? e : r;
+  }
+  return run.End(r ? r : Fail(st::INTERNALERROR, "MovsDocDeleteCurrent"));
 }
 
 Status MovsHeaderWrite(int count, StrValue pre, StrValue cond, StrValue after, StrValue keyCond,
@@ -527,14 +557,14 @@ Status MovsDocSave(GridBuffer& buffer) {
     return Fail(st::DATAOUTBOUND, "MovsDocSave: " + std::to_string(buffer.rowCount) + " lines, N_LINE holds " +
                                       std::to_string(LineNumberMax(file)));
   const StrAreaScope scope;
+  // One run: a failure, or a kill, leaves the stored document as it was.
+  RunJournalScope run(RunKind::kRecords);
+  if (run.Begun()) return run.Begun();
   SaveUndo undo;
   undo.file = file;
   bool clean = false;
   Status r = DeleteCurrent(&undo.kept, &clean, false);
-  if (!clean) {
-    if (!undo.kept.empty()) undo.Rollback(Relations(*s));
-    return r ? r : Fail(st::INTERNALERROR, "MovsDocSave: delete");
-  }
+  if (!clean) return SaveFailed(undo, Relations(*s), run, r ? r : Fail(st::INTERNALERROR, "MovsDocSave: delete"));
   std::string header = Image(file);
   StrValue cab0 = ScreenProp(kPropWriteCab0, 0);
   StrValue cabs = ScreenProp(kPropWriteCabs, 0);
@@ -554,11 +584,13 @@ Status MovsDocSave(GridBuffer& buffer) {
   }
   if (r < 128) r = DataFileReopen(file, 0);
   if (r >= 128) {
-    undo.Rollback(Relations(*s));
+    r = SaveFailed(undo, Relations(*s), run, r);
     ImageBack(file, header);
     return r;
   }
   ImageBack(file, header);
+  // The document is stored; a commit that fails has put every file back.
+  if (Status end = run.End(0)) return end;
   buffer.flags &= static_cast<uint16_t>(~kGridLinesChanged);
   return Run(ScreenProp(kPropSaved, 0));
 }

@@ -35,12 +35,13 @@
 // file (GridBuffer::fields) copies to and from that record field.
 //
 // Saving (MovsDocSave) deletes the stored document and writes it again,
-// headers first, then the lines numbered 1 to n. It loses nothing when it
-// fails: the stored records are kept in memory as they are deleted, and on
-// any failure the records written so far are removed and the kept ones
-// written back (with their relation statements, so totals kept by relations
-// come back too); the line buffer then stays changed for another try. A
-// crash in the middle of a save is not covered.
+// headers first, then the lines numbered 1 to n, as one run of the journal
+// (data/journal.h; it joins a run in progress): on any failure the run is
+// undone, every file the save and its relation statements wrote back as it
+// was, and the line buffer stays changed for another try; killed in the
+// middle, the next start undoes it. A rollback that fails answers its own
+// error and leaves the journal for the next start. MovsDocDeleteCurrent is
+// one run too.
 //
 // Errors: codes of 128 and above stop every sequence and are answered; soft
 // results (1-121) of reads go to `_IER`. Particular answers:
@@ -146,8 +147,9 @@ Status MovsDocDelete(int file, int key, StrValue keyText, StrValue relations, St
 // Deletes the current document: the window's record image is pushed
 // (screens/window/fieldvalues.h kBufImagePush), the records of the document prefix
 // deleted on key 1 with the screen's relations and IK$(1) check, the file
-// reopened, the image popped back (on every path). Answers as
-// MovsDocDelete; a file without N_LINE deletes by its full key.
+// reopened, the image popped back (on every path), as one run: a delete
+// that fails is undone. Answers as MovsDocDelete; a file without N_LINE
+// deletes by its full key.
 Status MovsDocDeleteCurrent();
 // Writes the header records: the pre-statement runs; N_LINE is blanked;
 // passes J = 1, 2, ... (`_HNUM` = J) up to count (at least 1) and past it
@@ -163,8 +165,9 @@ Status MovsHeaderWrite(int count, StrValue pre, StrValue cond, StrValue after, S
 // dropped; 168 when N_LINE cannot number the rows; the stored copy deleted
 // and kept; the headers (WRITECAB0$ with NUMCAB$ passes, else WRITECABS$
 // items 1-4 with count 0); the lines (WRITELINS$ whole, for each line); the
-// file reopened; then the lines-changed flag cleared and SAVED$ run. Any
-// failure before the reopen puts the stored document back and is answered.
+// file reopened; the run committed; then the lines-changed flag cleared and
+// SAVED$ run. Any failure before SAVED$ puts the stored document back and
+// is answered.
 Status MovsDocSave(GridBuffer& buffer);
 
 // --- One row between the buffer, the line fields and the record ----------------

@@ -9,6 +9,7 @@
 #include "data/store/fileaction.h"
 #include "data/store/recbuf.h"
 #include "data/scans/selection.h"
+#include "data/store/journal.h"
 #include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
@@ -498,16 +499,29 @@ Status MovsSaveCmd() {
       prefix = MovsLineKey(kMovsPrefix).Str();
     }
     uint16_t row = g.curRow;
-    result = MovsDocSave(g);
-    if (result != 0) g.curRow = row;
+    // The save and its event's work (registry, payments) are one run: a
+    // failure of either, or a kill, leaves the stored files as they were.
+    RunJournalScope run(RunKind::kRecords);
+    result = run.Begun();
+    if (result == 0) result = MovsDocSave(g);
+    if (result == 0) {
+      Status ev = MovsEventRun(kMovsEvSave);
+      if (ev >= st::USERCANCELED) {
+        ErrShow(ev);
+        result = ev;
+      }
+    }
+    result = run.End(result);
+    if (result != 0) {
+      g.curRow = row;
+      g.flags |= kGridLinesChanged;
+    }
     if (result >= 1 && result <= 121) SoftShow(result);
     if (result != 0) {
       // The document stays as it was typed, its line ready for correction.
       if ((r = Record()) && r->state == kWinStateLineArea) MovsLinsControlLine(kMovsActLineAgain);
       return result;
     }
-    Status ev = MovsEventRun(kMovsEvSave);
-    if (ev >= st::USERCANCELED) ErrShow(ev);
     // The document is saved: a print that fails is shown and changes nothing.
     Status p = 0;
     {
@@ -551,9 +565,13 @@ Status MovsDeleteCmd() {
     const StrAreaScope scope;
     if (!MsgAsk(Msg("0025"))) return 0;
   }
-  if (Status ev = MovsEventRun(kMovsEvDelete); ev >= st::USERCANCELED) return ev;
-  Status d = MovsDocDeleteCurrent();
-  if (d >= st::USERCANCELED) return d;
+  // The event's work (task 12 deletes the registry and payments) and the
+  // document's records go together or not at all.
+  RunJournalScope run(RunKind::kRecords);
+  Status d = run.Begun();
+  if (d == 0) d = MovsEventRun(kMovsEvDelete);
+  if (d < st::USERCANCELED) d = MovsDocDeleteCurrent();
+  if (Status e = run.End(d >= st::USERCANCELED ? d : 0); e >= st::USERCANCELED) return e;
   return MovsClear();
 }
 

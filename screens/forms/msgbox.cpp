@@ -73,8 +73,16 @@ int MsgAskCancel(StrValue text) {
 
 int InfoBox(StrValue caption, StrValue text) { return MsgBox(text, caption, kBoxInfo); }
 
+namespace {
+Status g_shownError = 0;  // the last error (128 and above) shown
+}  // namespace
+
+Status ErrShownLast() { return g_shownError; }
+void ErrShownReset() { g_shownError = 0; }
+
 Status ErrShow(Status code) {
   const StrAreaScope scope;
+  if (code >= 128) g_shownError = code;
   // A module recorded for another error would be named under this one.
   if ((ErrGet() & 0xFFFF) != code) ErrClear();
   StrValue text = ErrText(code);

@@ -50,6 +50,10 @@ int InfoBox(StrValue caption, StrValue text);
 // detail emptied. Answers 0, so callers that pass the answer on answer 0 once
 // the box has been shown.
 Status ErrShow(Status code);
+// The last error (128 and above) ErrShow showed since the reset, 0 when
+// none: what a command that shows its failure and ends ended with.
+Status ErrShownLast();
+void ErrShownReset();
 // The assertion box: the text under the given caption with the stop icon
 // (runtime/log.h AssertBoxHookSet).
 void AssertBox(StrValue text, StrValue caption);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "data/store/journal.h"
 #include "data/store/rebuild.h"
@@ -254,6 +255,79 @@ TEST_F(JournalTest, JournalLeftBehindMakesTheStartAsk) {
   EXPECT_EQ(DataFileOpen(1, 0), 0);
   EXPECT_NE(Read("C06"), 0);
   EXPECT_EQ(Read("C02"), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A record run leaves a dirty index unsaved at its start and at its commit;
+// undone, it rebuilds that index from the records, for a file still open
+// and for one closed during the run.
+TEST_F(JournalTest, RecordRunsRebuildAnIndexTheyDidNotSave) {
+  for (bool closeFirst : {false, true}) {
+    SCOPED_TRACE(closeFirst ? "closed" : "open");
+    ASSERT_EQ(DataFileOpen(1, dfopen::kExclusive), 0);
+    ASSERT_EQ(Insert(Rec("C09", "DIRTY")), 0);  // in memory only
+    std::string index = Bytes("CUST.DIR");
+    ASSERT_EQ(RunJournalBegin(RunKind::kRecords), 0);
+    ASSERT_EQ(Work(), 0);
+    EXPECT_EQ(Bytes("CUST.DIR"), index);  // not saved at the run's first write
+    if (closeFirst) {
+      ASSERT_EQ(DataFileClose(1), 0);
+    }
+    EXPECT_EQ(RunJournalEnd(st::USERCANCELED), st::USERCANCELED);
+    EXPECT_FALSE(LeftOver());
+    if (!closeFirst) {
+      // The open file finds the records it had before the run.
+      EXPECT_EQ(Read("C09"), 0);
+      EXPECT_EQ(Read("C06"), 1);
+      EXPECT_EQ(Read("C01"), 0);
+      EXPECT_EQ(RecBuf(1, kRecCurrent).Str(), Rec("C01", "NC01"));
+    }
+    DataFileCloseAll();
+    EXPECT_EQ(Check(), "");
+    ASSERT_EQ(DataFileOpen(1, dfopen::kExclusive), 0);
+    EXPECT_EQ(Read("C09"), 0);
+    EXPECT_EQ(Read("C02"), 0);
+    EXPECT_EQ(Read("C06"), 1);
+    ASSERT_EQ(Read("C09"), 0);
+    ASSERT_EQ(DataFileDelete(1, 0), 0);
+    DataFileCloseAll();
+  }
+  // Committed, its files stay as written and are saved at their close.
+  ASSERT_EQ(RunJournalBegin(RunKind::kRecords), 0);
+  ASSERT_EQ(Work(), 0);
+  EXPECT_EQ(RunJournalEnd(0), 0);
+  EXPECT_FALSE(LeftOver());
+  DataFileCloseAll();
+  EXPECT_EQ(Check(), "");
+  ASSERT_EQ(DataFileOpen(1, 0), 0);
+  EXPECT_EQ(Read("C06"), 0);
+  EXPECT_EQ(Read("C02"), 1);
+}
+
+// A rollback that cannot put a file back answers its own error and leaves
+// the journal: the run stays open and the next start's recovery finishes
+// the undo.
+TEST_F(JournalTest, ARollbackThatFailsIsAnsweredAndLeavesTheJournal) {
+  ASSERT_EQ(RunJournalBegin(RunKind::kRecords), 0);
+  ASSERT_EQ(Work(), 0);
+  // Where the data file was, a directory: the undo cannot open it.
+  std::filesystem::rename(Path("CUST.FD"), Path("CUST.FD.away"));
+  std::filesystem::create_directories(Path("CUST.FD/x"));
+  Status s = RunJournalEnd(st::USERCANCELED);
+  EXPECT_GE(s, 128);
+  EXPECT_NE(s, st::USERCANCELED);
+  EXPECT_FALSE(RunJournalActive());
+  EXPECT_TRUE(RunJournalLeft());
+  EXPECT_EQ(RunJournalBegin(), st::FILEEXIST);  // nothing more until it is recovered
+  DataFileCloseAll();
+  std::filesystem::remove_all(Path("CUST.FD"));
+  std::filesystem::rename(Path("CUST.FD.away"), Path("CUST.FD"));
+  EXPECT_EQ(RunJournalRecover(), 0);
+  EXPECT_FALSE(RunJournalLeft());
+  EXPECT_EQ(Bytes("CUST.FD"), before.data);
 }
 
 }  // namespace

@@ -132,3 +132,70 @@ TEST_F(RunStatusTest, NoQuestionNoRecovery) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file that does not fit its index at open, or whose index cannot be
+// saved, keeps the run open: the end leaves 1, the next start asks and
+// rebuilds. A missing index is not replaced by an empty one.
+TEST_F(RunStatusTest, FilesThatDoNotFitOrAreNotSavedKeepTheRunOpen) {
+  enum Spoil { kNone, kRemove, kCut };
+  struct Case {
+    const char* id;
+    Spoil spoil;   // the index, after the start
+    bool atClose;  // the close fails, not the open
+  } cases[] = {
+      {"index missing at open", kRemove, false},
+      {"index cut short at open", kCut, false},
+      {"index save fails at close", kNone, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    RunStatusReset();
+    Unclean();
+    ASSERT_EQ(DataFileOpen(1, dfopen::kExclusive), st::DISKIO);  // stale: rebuilt below
+    RunStatusReset();
+    Put("ZZFSTAT.DAT", "1");
+    g_answer = 1;
+    ASSERT_EQ(RunStatusFile(1), 0);  // rebuilt
+    ASSERT_EQ(RunStatusClose(), 0);
+    ASSERT_EQ(Bytes("ZZFSTAT.DAT"), "0");
+    RunStatusReset();
+    ASSERT_EQ(RunStatusFile(1), 0);
+    if (c.spoil == kRemove) std::filesystem::remove(Path("CUST.DIR"));
+    if (c.spoil == kCut) Put("CUST.DIR", Bytes("CUST.DIR").substr(0, 12));
+    if (c.atClose) {
+      ASSERT_EQ(DataFileOpen(1, dfopen::kExclusive), 0);
+      ASSERT_EQ(Insert(Rec("C03", "CAT")), 0);
+      // A directory where the index goes: the new index cannot replace it.
+      std::filesystem::remove(Path("CUST.DIR"));
+      std::filesystem::create_directories(Path("CUST.DIR/x"));
+      EXPECT_EQ(DataFileClose(1), st::DISKIO);
+      EXPECT_NE(ErrDetail().Str().find("rebuilt at the next start"), std::string::npos) << ErrDetail().Str();
+      std::filesystem::remove_all(Path("CUST.DIR"));
+    } else {
+      EXPECT_EQ(DataFileOpen(1, 0), st::DISKIO);
+      EXPECT_NE(ErrDetail().Str().find("rebuilt at the next start"), std::string::npos) << ErrDetail().Str();
+      EXPECT_EQ(std::filesystem::exists(Path("CUST.DIR")) && Bytes("CUST.DIR").empty(), false)
+          << "an empty index was left behind";
+    }
+    DataFileCloseAll();
+    EXPECT_EQ(RunStatusClose(), 0);
+    EXPECT_EQ(Bytes("ZZFSTAT.DAT"), "1");
+    // The next start asks and rebuilds: the file opens, every record there.
+    RunStatusReset();
+    g_asked = 0;
+    EXPECT_EQ(RunStatusFile(1), 0);
+    EXPECT_EQ(g_asked, 1);
+    EXPECT_EQ(DataFileOpen(1, 0), 0);
+    EXPECT_EQ(DataFileReadKey(1, 1, S("C02"), 0), 0);
+    if (c.atClose) {
+      EXPECT_EQ(DataFileReadKey(1, 1, S("C03"), 0), 0);
+    }
+    DataFileCloseAll();
+    EXPECT_EQ(RunStatusClose(), 0);
+    EXPECT_EQ(Bytes("ZZFSTAT.DAT"), "0");
+  }
+}
+
+}  // namespace

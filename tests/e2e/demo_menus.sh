@@ -56,6 +56,7 @@ Tools>Account balance|-|-
 Tools>Balance period|-|-
 Tools>Balances of the period|-|-
 Tools>Renumber entries|-|-
+Tools>Rebuild a file|-|-
 Files>Accounts|-|-
 Files>Entry lines|-|-
 Files>Entries|-|-
@@ -84,6 +85,7 @@ Tools>Amount in words|-|-
 Tools>Customer card|-|-
 Tools>Invoicing run|-|-
 Tools>Payment schedule|-|-
+Tools>Rebuild a file|-|-
 Transfers>Export customers|customers.csv|customers exported to customers.csv
 LIST
 exit $fail

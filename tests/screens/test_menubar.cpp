@@ -426,13 +426,13 @@ INSTANTIATE_TEST_SUITE_P(
                                "Date of today=1506}},Options{Screen font=1507},Print{Test page=1508,"
                                "Trial balance=1509,Trial balance to file=1510,Trial balance to PDF=1511},"
                                "Tools{Account balance=1512,Balance period=1513,Balances of the period=1514,"
-                               "Renumber entries=1515},"
-                               "Files{Accounts=1516,Entry lines=1517,Entries=1518},Transfers{Export accounts=1519,Import accounts=1520,Transactions{"
-                               "Export Relative=1521,Export Secuential=1522,Export Delimited=1523,Export List=1524,Import Relative=1525,Import Secuential=1526,Import Delimited=1527,Counter=1528,Self Update=1529,Relational Update=1530,Deletion=1531},"
-                               "Saved transactions=1532},"
-                               "Year end{Close year=1533,Undo year close=1534,Regenerate balances=1535},"
-                               "Help{About=1536,Help=1537}",
-                               "interest.txt", 1505, 1506, 1507, "COVCQT24:Orbisquale", 1536},
+                               "Renumber entries=1515,Rebuild a file=1516},"
+                               "Files{Accounts=1517,Entry lines=1518,Entries=1519},Transfers{Export accounts=1520,Import accounts=1521,Transactions{"
+                               "Export Relative=1522,Export Secuential=1523,Export Delimited=1524,Export List=1525,Import Relative=1526,Import Secuential=1527,Import Delimited=1528,Counter=1529,Self Update=1530,Relational Update=1531,Deletion=1532},"
+                               "Saved transactions=1533},"
+                               "Year end{Close year=1534,Undo year close=1535,Regenerate balances=1536},"
+                               "Help{About=1537,Help=1538}",
+                               "interest.txt", 1505, 1506, 1507, "COVCQT24:Orbisquale", 1537},
                       DemoMenu{"administration", "G2MENU",
                                "Procedures{Invoice draft=1500,Sales by customer=1501,Progress window=1502,"
                                "Calculations{Choose a calculation=1503,Date of today=1504}},"
@@ -440,10 +440,10 @@ INSTANTIATE_TEST_SUITE_P(
                                "Invoice 5 to PDF=1509},Files{Customers=1510,Bank details=1511,Invoices=1512},"
                                "Documents{Invoices=1513,Delivery notes=1514,Collections=1515},"
                                "Tools{Amount in words=1516,Customer card=1517,Invoicing run=1518,"
-                               "Payment schedule=1519},"
-                               "Transfers{Export customers=1520,Transactions{"
-                               "Export Relative=1521,Export Secuential=1522,Export Delimited=1523,Export List=1524,Import Relative=1525,Import Secuential=1526,Import Delimited=1527,Counter=1528,Self Update=1529,Relational Update=1530,Deletion=1531},"
-                               "Saved transactions=1532},Help{About=1533,Help=1534}",
-                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1533}));
+                               "Payment schedule=1519,Rebuild a file=1520},"
+                               "Transfers{Export customers=1521,Transactions{"
+                               "Export Relative=1522,Export Secuential=1523,Export Delimited=1524,Export List=1525,Import Relative=1526,Import Secuential=1527,Import Delimited=1528,Counter=1529,Self Update=1530,Relational Update=1531,Deletion=1532},"
+                               "Saved transactions=1533},Help{About=1534,Help=1535}",
+                               "vat.txt", 1503, 1504, 1505, "GAVGQT24:Orbisquale", 1534}));
 
 }  // namespace

@@ -10,7 +10,7 @@
 // finds nothing, no journal or second name is left.
 //
 // KX_CRASH_CLOSE_KILLS sets the kills of each task, KX_CRASH_CLOSE_LINES
-// the lines of the year (a short run by default: 2 kills a task, 2,000
+// the lines of the year (a short run by default: 2 kills a task, 800
 // lines) and KX_CRASH_CLOSE_TASKS the tasks killed (a comma list of close,
 // undo and regen; all by default), KX_CRASH_SEED the seed; all and the
 // figures are printed.
@@ -92,7 +92,7 @@ class YearCloseCrash : public crash::Campaign {
     std::vector<AcGenAccount> accounts = AcDemoAccounts();
     ASSERT_EQ(AcGenAccounts(accounts), 0);
     // Through the relation statements, as the program itself writes them.
-    ASSERT_EQ(AcGenLines(Year(accounts, static_cast<int>(crash::EnvNumber("KX_CRASH_CLOSE_LINES", 2000))), true),
+    ASSERT_EQ(AcGenLines(Year(accounts, static_cast<int>(crash::EnvNumber("KX_CRASH_CLOSE_LINES", 800))), true),
               0);
     Check({kAccounts, kEntries, kMonths});
     ASSERT_EQ(AcGenClose(), 0);
@@ -179,52 +179,32 @@ class YearCloseCrash : public crash::Campaign {
     return std::chrono::duration<double>(ended - begin).count();
   }
 
-  struct Figures {
-    uint64_t rounds = 0, kills = 0, restartKills = 0, inPlayback = 0, sawBefore = 0, sawAfter = 0;
-  };
-
   // Kills the task started from `start` at random moments until `wanted`
-  // kills; every round ends before or after.
-  Figures Campaign(const std::string& task, const std::string& start, const Contents& before, const Contents& after,
-                   double full, uint64_t wanted, std::mt19937_64& rng) {
-    Figures f;
-    std::string line;
-    while (f.kills < wanted && !HasFailure()) {
-      ++f.rounds;
-      Fresh(start);
-      Child c = Start(area.path(), "Perform " + task, false);
-      // The kill lands anywhere in the task, and now and then after its end.
-      while (!(line = NextLine(c)).empty() && line != "B") {
+  // kills: the kill lands anywhere in the task, and now and then after its
+  // end.
+  crash::RoundFigures Campaign(const std::string& task, const std::string& start, const Contents& before,
+                               const Contents& after, double full, uint64_t wanted, std::mt19937_64& rng) {
+    crash::Rounds r;
+    r.fresh = [&] { Fresh(start); };
+    r.start = [&] { return Start(area.path(), "Perform " + task, false); };
+    r.wait = [&](Child& c, std::mt19937_64& g) {
+      std::string l;
+      while (!(l = NextLine(c)).empty() && l != "B") {
       }
-      std::this_thread::sleep_for(std::chrono::microseconds(rng() % static_cast<uint64_t>(full * 1.2e6 + 1)));
-      kill(c.pid, SIGKILL);
-      bool ended = false;
-      while (!(line = NextLine(c)).empty()) ended = ended || line[0] == 'E';
-      int code = Reap(c);
-      EXPECT_TRUE(code == 1000 + SIGKILL || code == 0) << code << "\n" << ChildErr();
-      f.kills += code != 0;
-      crash::RecoverFigures rec;
-      code = crash::Recover([&] { return Start(area.path(), "ExpEval 1", true); }, Work() + "/COJOURNAL.DAT", rng,
-                            20000, [&] { return f.kills + rec.kills < wanted; }, &rec);
-      f.kills += rec.kills;
-      f.restartKills += rec.kills;
-      f.inPlayback += rec.inPlayback;
-      EXPECT_EQ(code, 0) << ChildErr();
-      Sound();
-      Contents now = Read();
-      bool isBefore = now == before, isAfter = now == after;
-      EXPECT_TRUE(isBefore || isAfter) << task << " round " << f.rounds << ": neither as before nor as after";
-      EXPECT_TRUE(!ended || isAfter) << task << " round " << f.rounds << ": a task that ended was lost";
-      f.sawBefore += isBefore;
-      f.sawAfter += isAfter;
-    }
-    return f;
+      std::this_thread::sleep_for(std::chrono::microseconds(g() % static_cast<uint64_t>(full * 1.2e6 + 1)));
+      return false;
+    };
+    r.restart = [&] { return Start(area.path(), "ExpEval 1", true); };
+    r.read = [&] { return Read(); };
+    r.sound = [&] { Sound(); };
+    r.journal = Work() + "/COJOURNAL.DAT";
+    r.maxRestartSleepUs = 20000;
+    return crash::KillRounds(r, before, after, wanted, rng, task);
   }
-
 };
 
 TEST_F(YearCloseCrash, KilledYearEndTasksAreWholeOrNotAtAll) {
-  uint64_t seed = crash::EnvNumber("KX_CRASH_SEED", static_cast<uint64_t>(std::random_device{}()));
+  uint64_t seed = crash::Seed();
   uint64_t wanted = crash::EnvNumber("KX_CRASH_CLOSE_KILLS", 2);
   std::printf("year-end crash campaign: seed %llu, %llu kills a task\n", static_cast<unsigned long long>(seed),
               static_cast<unsigned long long>(wanted));
@@ -268,15 +248,9 @@ TEST_F(YearCloseCrash, KilledYearEndTasksAreWholeOrNotAtAll) {
   for (const Run& r : runs) {
     if (only && *only && ("," + std::string(only) + ",").find("," + std::string(r.task) + ",") == std::string::npos)
       continue;
-    Figures f = Campaign(r.task, r.start, *r.before, *r.after, r.full, wanted, rng);
-    std::printf(
-        "year-end crash campaign, %s (%zu lines, %.1f s uninterrupted): %llu rounds, %llu kills (%llu of a "
-        "recovering start, %llu with the journal still there); %llu rounds found the files as before, %llu as "
-        "after\n",
-        r.task, open.files[1].size(), r.full, static_cast<unsigned long long>(f.rounds),
-        static_cast<unsigned long long>(f.kills), static_cast<unsigned long long>(f.restartKills),
-        static_cast<unsigned long long>(f.inPlayback), static_cast<unsigned long long>(f.sawBefore),
-        static_cast<unsigned long long>(f.sawAfter));
+    crash::RoundFigures f = Campaign(r.task, r.start, *r.before, *r.after, r.full, wanted, rng);
+    std::printf("year-end crash campaign, %s (%zu lines, %.1f s uninterrupted): %s\n", r.task,
+                open.files[1].size(), r.full, f.Text().c_str());
   }
   double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::printf("year-end crash campaign: seed %llu, %.1f s in all\n", static_cast<unsigned long long>(seed), secs);

@@ -1,9 +1,14 @@
-// The harness of the crash campaigns: the accounting program started in a
+// The harness of the crash campaigns: one of the programs started in a
 // child process on a work directory, telling the test on a pipe what it is
 // about to do; the test reads those lines, kills the child (SIGKILL) at a
-// moment of its choice and reaps it.
+// moment of its choice (or the child kills itself at a chosen record
+// write) and reaps it; KillRounds holds the round loop every campaign
+// shares: a fresh start state, the task killed, restarts that recover
+// (some killed in turn), and the files read from disk compared with the
+// state before and after the task.
 #pragma once
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -11,20 +16,25 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <random>
+#include <string>
 #include <thread>
 #include <vector>
-#include <fstream>
-#include <iterator>
-#include <string>
 
 #include "app/startup.h"
 #include "apps/accounting/layer.h"
+#include "apps/administration/layer.h"
 #include "data/bridges/dataui.h"
 #include "data/dictionary/dictionary.h"
 #include "data/store/reccheck.h"
+#include "data/store/journal.h"
+#include "data/store/recfile.h"
 #include "platform/host/files.h"
 #include "screens/menus/menucmd.h"
 #include "support/runtime_fixture.h"
@@ -88,10 +98,16 @@ enum Telling : unsigned { kTellQuestions = 1, kTellSteps = 2 };
 // the command's; every other command goes to the accounting program.
 using PerformFn = Status (*)(const std::string& name);
 
+enum class App { kAccounting, kAdministration };
+
 struct Program {
   unsigned telling = 0;
   PerformFn perform = nullptr;
   uint32_t seed = 0;  // for a task that draws its own work
+  App app = App::kAccounting;
+  // > 0: the child kills itself just before the killAt-th record write of
+  // a journal run (every such write tells "W" when killAt is not 0).
+  uint64_t killAt = 0;
 };
 
 inline Program g_program;
@@ -102,8 +118,20 @@ inline int AskTelling(StrValue text) {
   return g_ask(text);
 }
 
-// The accounting program's phases; phase 1 also hooks what the test is to
-// be told.
+inline uint64_t g_runWrites = 0;
+
+// The tap on record writes: inside a journal run it counts them, tells
+// "W" and the data file's name and, at the chosen one, kills the child
+// before the write.
+inline Status TapWriting(RecFile& file, uint64_t) {
+  if (!RunJournalActive()) return 0;
+  if (++g_runWrites == g_program.killAt) kill(getpid(), SIGKILL);
+  Tell("W" + std::filesystem::path(file.Spec().dataPath).filename().string());
+  return 0;
+}
+inline const RecFileWatch kTap{nullptr, TapWriting, nullptr, nullptr};
+
+// The program's phases; phase 1 also hooks what the test is to be told.
 inline int Phase(int phase) {
   if ((phase & 15) == 1 && g_program.telling) {
     DataUi ui = DataUiGet();
@@ -114,16 +142,18 @@ inline int Phase(int phase) {
     if (g_program.telling & kTellSteps) ui.progressStep = TellStep;
     DataUiSet(ui);
   }
-  return AcAppCallback(phase);
+  if ((phase & 15) == 1 && g_program.killAt) RecFileWatchSet(&kTap);
+  return g_program.app == App::kAccounting ? AcAppCallback(phase) : AdmAppCallback(phase);
 }
 
 inline Status Dispatch(int code, StrValue rest) {
   MenuCommand cmd{static_cast<uint32_t>(code), rest, {}};
   if (cmd.Stat() == 0 && cmd.Verb() == kVerbPerform && g_program.perform) return g_program.perform(rest.Str());
-  return AcMenuAction(code, rest);
+  return g_program.app == App::kAccounting ? AcMenuAction(code, rest) : AdmMenuAction(code, rest);
 }
 
-// The program started headless in area/work with a /RUN command; with
+// The program started headless in area/work with a /RUN command (or, with
+// an empty run, its main menu driven by the UI script area/ui.txt); with
 // answerYes the UI script of area/answer.txt answers (cancel on a stall),
 // else any question stalls and fails. Its standard error goes to
 // area/child.err.
@@ -144,12 +174,16 @@ inline Child Start(const std::string& area, const std::string& run, bool answerY
     if (err >= 0) dup2(err, 2);
     if (chdir((area + "/work").c_str()) != 0) _exit(91);
     setenv("KX_UI", "headless", 1);
-    setenv("KX_UI_STALL", answerYes ? "cancel" : "fail", 1);
+    setenv("KX_UI_STALL", answerYes || run.empty() ? "cancel" : "fail", 1);
     if (answerYes) setenv("KX_UI_SCRIPT", (area + "/answer.txt").c_str(), 1);
+    else if (run.empty()) setenv("KX_UI_SCRIPT", (area + "/ui.txt").c_str(), 1);
     else unsetenv("KX_UI_SCRIPT");
     unsetenv("KX_UI_TRANSCRIPT");
-    const AppConstants app = {"COVCQT24:Orbisquale", "Crash", "", kStartLoadDictionary, Phase, Dispatch};
-    std::string line = "crash /DPATH:\"" + area + "/work\" /RUN:\"" + run + "\"";
+    bool ac = program.app == App::kAccounting;
+    const AppConstants app = {ac ? "COVCQT24:Orbisquale" : "GAVGQT24:Orbisquale", "Crash", ac ? "" : "G2MENU",
+                              kStartLoadDictionary, Phase, Dispatch};
+    std::string line = "crash /DPATH:\"" + area + "/work\"";
+    if (!run.empty()) line += " /RUN:\"" + run + "\"";
     int code = AppMain(nullptr, app, line.c_str());
     StaleCheck();
     _exit(code);
@@ -194,6 +228,10 @@ inline uint64_t EnvNumber(const char* name, uint64_t fallback) {
   return v && *v ? std::strtoull(v, nullptr, 10) : fallback;
 }
 
+// The seed of a campaign: KX_CRASH_SEED, else a fixed one, so a short run
+// in the test suite kills at the same points every time.
+inline uint64_t Seed() { return EnvNumber("KX_CRASH_SEED", 20261211); }
+
 // The live records of a fixed-length data file, sorted: what must be the
 // same before or after, whatever record numbers a rebuild gave them.
 inline std::vector<std::string> LiveRecords(const std::string& path, uint32_t len) {
@@ -210,7 +248,7 @@ inline std::vector<std::string> LiveRecords(const std::string& path, uint32_t le
 inline std::string LeftOver(const std::string& folder) {
   for (const auto& e : std::filesystem::directory_iterator(folder)) {
     std::string n = e.path().filename().string(), ext = e.path().extension().string();
-    if (ext == ".TMP" || ext == ".lock" || n == "COJOURNAL.DAT" || n.find(".jr") != std::string::npos) return n;
+    if (ext == ".TMP" || ext == ".lock" || n.ends_with("JOURNAL.DAT") || n.find(".jr") != std::string::npos) return n;
   }
   return "";
 }
@@ -248,9 +286,9 @@ int Recover(StartFn start, const std::string& journal, std::mt19937_64& rng, uin
 }
 
 // What a campaign compares before and after its task: the live records of
-// its three files, and the whole text of one more file where it keeps one.
+// its files, and the whole text of one more file where it keeps one.
 struct Contents {
-  std::vector<std::string> files[3];
+  std::vector<std::vector<std::string>> files;
   std::string text;
   bool operator==(const Contents&) const = default;
 };
@@ -280,7 +318,7 @@ class Campaign : public RuntimeTest {
   Contents Read(const std::string& folder) const {
     Contents c;
     for (size_t i = 0; i < names.size(); ++i)
-      c.files[i] = LiveRecords(folder + "/" + names[i] + ".FD", specs[i].recLen);
+      c.files.push_back(LiveRecords(folder + "/" + names[i] + ".FD", specs[i].recLen));
     return c;
   }
 
@@ -294,5 +332,73 @@ class Campaign : public RuntimeTest {
   std::vector<std::string> names;
   std::vector<RecCheckSpec> specs;
 };
+
+// One campaign's parts for KillRounds.
+struct Rounds {
+  std::function<void()> fresh;   // puts the start state back
+  std::function<Child()> start;  // the task
+  // Reads the task's lines up to the moment of the kill; answers whether
+  // the task told its end ("E...") by then.
+  std::function<bool(Child&, std::mt19937_64&)> wait;
+  std::function<Child()> restart;  // a start that recovers (answers Yes)
+  std::function<Contents()> read;  // the files from disk
+  std::function<void()> sound;     // the checks of a clean end
+  std::string journal;
+  uint64_t maxRestartSleepUs = 2000;
+};
+
+struct RoundFigures {
+  uint64_t rounds = 0, kills = 0, restartKills = 0, inPlayback = 0, sawBefore = 0, sawAfter = 0;
+  void Add(const RoundFigures& o) {
+    rounds += o.rounds, kills += o.kills, restartKills += o.restartKills, inPlayback += o.inPlayback;
+    sawBefore += o.sawBefore, sawAfter += o.sawAfter;
+  }
+  std::string Text() const {
+    char buf[256];
+    std::snprintf(buf, sizeof buf,
+                  "%llu rounds, %llu kills (%llu of a recovering start, %llu with the journal still there); "
+                  "%llu rounds found the files as before, %llu as after",
+                  static_cast<unsigned long long>(rounds), static_cast<unsigned long long>(kills),
+                  static_cast<unsigned long long>(restartKills), static_cast<unsigned long long>(inPlayback),
+                  static_cast<unsigned long long>(sawBefore), static_cast<unsigned long long>(sawAfter));
+    return buf;
+  }
+};
+
+// Kills the task in rounds until `wanted` kills (or `maxRounds` rounds,
+// when given: a kill point past the task's end counts a round, no kill);
+// after every round the files are exactly before or after, and after when
+// the task told its end or exited by itself.
+inline RoundFigures KillRounds(const Rounds& r, const Contents& before, const Contents& after, uint64_t wanted,
+                               std::mt19937_64& rng, const std::string& what, uint64_t maxRounds = 0) {
+  RoundFigures f;
+  std::string line;
+  while (f.kills < wanted && (maxRounds == 0 || f.rounds < maxRounds) && !::testing::Test::HasFailure()) {
+    ++f.rounds;
+    r.fresh();
+    Child c = r.start();
+    bool ended = r.wait(c, rng);
+    kill(c.pid, SIGKILL);
+    while (!(line = NextLine(c)).empty()) ended = ended || line[0] == 'E';
+    int code = Reap(c);
+    EXPECT_TRUE(code == 1000 + SIGKILL || code == 0) << what << ": " << code;
+    f.kills += code != 0;
+    ended = ended || code == 0;
+    RecoverFigures rec;
+    code = Recover(r.restart, r.journal, rng, r.maxRestartSleepUs, [&] { return f.kills + rec.kills < wanted; }, &rec);
+    f.kills += rec.kills;
+    f.restartKills += rec.kills;
+    f.inPlayback += rec.inPlayback;
+    EXPECT_EQ(code, 0) << what << " round " << f.rounds << ": the recovering start failed";
+    r.sound();
+    Contents now = r.read();
+    bool isBefore = now == before, isAfter = now == after;
+    EXPECT_TRUE(isBefore || isAfter) << what << " round " << f.rounds << ": the files are neither as before nor as after";
+    EXPECT_TRUE(!ended || isAfter) << what << " round " << f.rounds << ": a task that ended was lost";
+    f.sawBefore += isBefore;
+    f.sawAfter += isAfter;
+  }
+  return f;
+}
 
 }  // namespace crash

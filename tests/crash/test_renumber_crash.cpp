@@ -89,7 +89,7 @@ class RenumberCrash : public crash::Campaign {
         int count = 1 + static_cast<int>(rng() % 3);
         for (int l = 1; l <= count; ++l)
           out.push_back({date, number, l, "5720000001", "7000000000", 100 + static_cast<int64_t>(rng() % 10000), 0,
-                         "line " + std::to_string(out.size())});
+                         "line " + std::to_string(out.size()), ""});
       }
     }
     return out;
@@ -97,7 +97,7 @@ class RenumberCrash : public crash::Campaign {
 };
 
 TEST_F(RenumberCrash, KilledRenumberingsAreWholeOrNotAtAll) {
-  uint64_t seed = crash::EnvNumber("KX_CRASH_SEED", static_cast<uint64_t>(std::random_device{}()));
+  uint64_t seed = crash::Seed();
   uint64_t wanted = crash::EnvNumber("KX_CRASH_RENUMBER_KILLS", 3);
   std::mt19937_64 rng(seed);
   auto started = std::chrono::steady_clock::now();
@@ -121,46 +121,24 @@ TEST_F(RenumberCrash, KilledRenumberingsAreWholeOrNotAtAll) {
   uint64_t micros = std::max<uint64_t>(
       1, static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(runTime).count()));
 
-  uint64_t kills = 0, rounds = 0, sawBefore = 0, sawAfter = 0, restartKills = 0, inPlayback = 0;
-  while (kills < wanted && !HasFailure()) {
-    ++rounds;
-    FreshWork();
-    Child c = Start(area.path(), "Perform renumber", false);
-    bool ended = false;
-    while (!(line = NextLine(c)).empty() && line != "B") {
+  crash::Rounds r;
+  r.fresh = [&] { FreshWork(); };
+  r.start = [&] { return Start(area.path(), "Perform renumber", false); };
+  r.wait = [&](Child& c, std::mt19937_64& g) {
+    std::string l;
+    while (!(l = NextLine(c)).empty() && l != "B") {
     }
-    std::this_thread::sleep_for(std::chrono::microseconds(rng() % (micros + micros / 2)));
-    kill(c.pid, SIGKILL);
-    while (!(line = NextLine(c)).empty()) ended = ended || line[0] == 'E';
-    int code = Reap(c);
-    ASSERT_TRUE(code == 1000 + SIGKILL || code == 0) << code << "\n" << ChildErr();
-    kills += code != 0;
-    crash::RecoverFigures rec;
-    code = crash::Recover([&] { return Start(area.path(), "ExpEval 1", true); }, Work() + "/COJOURNAL.DAT", rng, 2000,
-                          [&] { return kills + rec.kills < wanted; }, &rec);
-    kills += rec.kills;
-    restartKills += rec.kills;
-    inPlayback += rec.inPlayback;
-    ASSERT_EQ(code, 0) << ChildErr();
-    Sound();
-    Contents now = Read(Work());
-    bool isBefore = now == before, isAfter = now == after;
-    EXPECT_TRUE(isBefore || isAfter) << "round " << rounds << ": the files are neither as before nor as after";
-    EXPECT_TRUE(!ended || isAfter) << "round " << rounds << ": a renumbering that ended was lost";
-    sawBefore += isBefore;
-    sawAfter += isAfter;
-  }
+    std::this_thread::sleep_for(std::chrono::microseconds(g() % (micros + micros / 2)));
+    return false;
+  };
+  r.restart = [&] { return Start(area.path(), "ExpEval 1", true); };
+  r.read = [&] { return Read(Work()); };
+  r.sound = [&] { Sound(); };
+  r.journal = Work() + "/COJOURNAL.DAT";
+  crash::RoundFigures f = crash::KillRounds(r, before, after, wanted, rng, "renumbering");
   double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::printf(
-      "renumber crash campaign: seed %llu, %zu lines: %llu rounds, "
-      "%llu kills (%llu of a recovering start, %llu of "
-      "them with the journal still there); %llu rounds found the files "
-      "as before, %llu as after; a whole run %.3f s; "
-      "%.1f s in all\n",
-      static_cast<unsigned long long>(seed), after.files[2].size(), static_cast<unsigned long long>(rounds),
-      static_cast<unsigned long long>(kills), static_cast<unsigned long long>(restartKills),
-      static_cast<unsigned long long>(inPlayback), static_cast<unsigned long long>(sawBefore),
-      static_cast<unsigned long long>(sawAfter), micros / 1e6, secs);
+  std::printf("renumber crash campaign: seed %llu, %zu lines: %s; a whole run %.3f s; %.1f s in all\n",
+              static_cast<unsigned long long>(seed), after.files[2].size(), f.Text().c_str(), micros / 1e6, secs);
 }
 
 }  // namespace

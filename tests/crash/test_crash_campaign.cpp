@@ -251,7 +251,7 @@ class CrashCampaign : public RuntimeTest {
 };
 
 TEST_F(CrashCampaign, KilledWritersLoseNoCommittedRecord) {
-  uint64_t seed = EnvNumber("KX_CRASH_SEED", static_cast<uint64_t>(std::random_device{}()));
+  uint64_t seed = crash::Seed();
   uint64_t wanted = EnvNumber("KX_CRASH_KILLS", 12);
   std::printf("crash campaign: seed %llu, %llu kills\n", static_cast<unsigned long long>(seed),
               static_cast<unsigned long long>(wanted));

@@ -1,0 +1,252 @@
+// The crash campaign of document saves: the administration program, its
+// main menu driven by a UI script, saves an invoice in the invoice window
+// (Documents > Invoices): a new one of three lines, the same with its
+// second line deleted, and the invoice deleted (Del.Doc.). The child kills
+// itself (SIGKILL) just before the k-th record write of the save's run:
+// right after every write to the invoice file (after the header, after
+// each line, after the last) and at random writes of any file (the
+// registry, payments and totals its relation statements and event write
+// too). The test restarts it answering Yes to the recovery question,
+// sometimes killing that start too, and after every round reads every data
+// file from disk: its live records are exactly those before the save or
+// exactly those after it, the checker finds nothing, no journal, second
+// name or lock marker is left.
+//
+// The invoicing run (Tools > Invoicing run, confirmed) is killed the same
+// way at random record writes of its run; after the recovery the files are
+// as before the run or as after it, and the run made again gives exactly
+// the files of one uninterrupted run: no note on two invoices, no invoice
+// without its footer, registry and payments, the counters as one run
+// leaves them.
+//
+// KX_CRASH_DOC_ROUNDS sets the random rounds of each document task (2 by
+// default, besides the chosen points), KX_CRASH_INVOICING_ROUNDS those of
+// the invoicing run (4), KX_CRASH_SEED the seed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "crash_harness.h"
+#include "data/dictionary/dictionary.h"
+#include "script/variables.h"
+#include "support/bmp_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using crash::Child;
+using crash::Contents;
+using crash::NextLine;
+using crash::Reap;
+
+constexpr char kOpen7[] = "click 2000\ntype \"7\"\nkey Tab\ntype \"A25\"\nkey Tab\n";
+constexpr char kClose[] = "close\nclose\nanswer Yes match \"Close Program?\"\n";
+
+// The UI scripts of the three tasks, each from the menu to the program's end.
+std::string Script(const std::string& task) {
+  std::string s = "wait-top class=GAVGQT24\nmenu \"Documents>Invoices\"\nwait-top class=MantDlg\n";
+  if (task == "new") {
+    s += std::string(kOpen7) + "key Tab\ntype \"C1\"\nkey Tab\n";
+    const char* const lines[][3] = {{"PAPER", "2", "4.25"}, {"TONER", "1", "61.90"}, {"FOLDER", "10", "1.75"}};
+    for (int i = 0; i < 3; ++i) {
+      if (i > 0) s += "key Down\nclick 2004\n";
+      s += "type \"" + std::string(lines[i][0]) + "\"\nkey Tab\ntype \"" + lines[i][1] + "\"\nkey Tab\ntype \"" +
+           lines[i][2] + "\"\n";
+    }
+    s += "click \"Save\"\n";
+  } else if (task == "resave") {
+    s += std::string(kOpen7) + "expect-lv 3200 1 0 \"TONER\"\nlv-click 3200 1\nclick \"Del.Line\"\nclick \"Save\"\n";
+  } else if (task == "delete") {
+    s += std::string(kOpen7) + "expect-lv 3200 0 0 \"PAPER\"\nlv-click 3200 0\nclick \"Del.Doc.\"\nanswer Yes match \"Delete\"\n";
+  } else {  // the invoicing run; its completion box is closed by the stall policy
+    return "wait-top class=GAVGQT24\nmenu \"Tools>Invoicing run\"\nwait-top class=MantDlg\nclick \"Ok\"\n"
+           "wait-top class=MantDlg\n" + std::string(kClose);
+  }
+  return s + kClose;
+}
+
+class DocSaveCrash : public crash::Campaign {
+ protected:
+  void SetUp() override {
+    RuntimeTest::SetUp();
+    fs::copy(std::string(KX_SOURCE_DIR) + "/apps/administration/demo", Pristine(), fs::copy_options::recursive);
+    fs::copy(std::string(KX_BINARY_DIR) + "/demo/administration", Pristine(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    // The main window's picture (the program's own is compiled into it).
+    std::ofstream(Pristine() + "/logo_partner.bmp", std::ios::binary) << BmpBytes(1422, 64);
+    std::ofstream(area.File("answer.txt")) << "answer Yes match \"uncorrectly closed\"\n";
+    ASSERT_EQ(VarSysInit(), 0);
+    ASSERT_EQ(DicLoad(StrFromView(Pristine()), StrFromC("GA"), StrMake("", 0)), 0);
+    for (int n = 1; n <= DataFileCount(); ++n) {
+      std::string name = DicFileName(n).Str();
+      if (!fs::exists(Pristine() + "/" + name + ".FD")) continue;
+      names.push_back(name);
+      specs.push_back(crash::CheckSpec(n, Work()));
+    }
+    RuntimeReset();
+  }
+
+  Child Run(uint64_t killAt) {
+    crash::Program p{crash::kTellQuestions, nullptr, 0, crash::App::kAdministration, killAt};
+    return crash::Start(area.path(), "", false, p);
+  }
+  Child Recovering() {
+    return crash::Start(area.path(), "ExpEval 1", true, {crash::kTellQuestions, nullptr, 0, crash::App::kAdministration});
+  }
+
+  // A start state kept under area/<name>.
+  void Keep(const std::string& name) {
+    fs::remove_all(area.File(name));
+    fs::copy(Work(), area.File(name), fs::copy_options::recursive);
+  }
+  void Fresh(const std::string& from) {
+    fs::remove_all(Work());
+    fs::copy(area.File(from), Work(), fs::copy_options::recursive);
+  }
+
+  // The data files and the counters file.
+  Contents ReadAll() const {
+    Contents c = Read(Work());
+    c.text = crash::ReadFile(Work() + "/GACOUNT.DAT");
+    return c;
+  }
+
+  // The task uninterrupted from the current work folder: the files of the
+  // invoice written by its run, in order (one per record write).
+  std::vector<std::string> Reference(const std::string& task) {
+    std::ofstream(area.File("ui.txt")) << Script(task);
+    Child c = Run(~0ull);
+    std::vector<std::string> writes;
+    std::string line;
+    while (!(line = NextLine(c)).empty())
+      if (line[0] == 'W') writes.push_back(line.substr(1));
+    EXPECT_EQ(Reap(c), 0) << task << "\n" << ChildErr();
+    Sound();
+    return writes;
+  }
+
+  // The kill points of a task: right after every write to the invoice
+  // file, then `random` more anywhere in its run (past its end too).
+  static std::vector<uint64_t> Points(const std::vector<std::string>& writes, uint64_t random, std::mt19937_64& rng) {
+    std::vector<uint64_t> out;
+    for (size_t i = 0; i < writes.size(); ++i)
+      if (writes[i] == "INVOICES.FD") out.push_back(i + 2);  // before the next write: this one done
+    out.insert(out.begin(), 1);                              // before the first
+    for (uint64_t i = 0; i < random; ++i) out.push_back(1 + rng() % (writes.size() + 2));
+    return out;
+  }
+};
+
+TEST_F(DocSaveCrash, KilledDocumentSavesAndDeletesAreWholeOrNotAtAll) {
+  uint64_t seed = crash::Seed();
+  uint64_t random = crash::EnvNumber("KX_CRASH_DOC_ROUNDS", 2);
+  std::mt19937_64 rng(seed);
+  auto started = std::chrono::steady_clock::now();
+
+  // The start states and what each task gives uninterrupted.
+  FreshWork();
+  Keep("none");
+  Contents none = Read(Work());
+  std::vector<std::string> newWrites = Reference("new");
+  Contents saved = Read(Work());
+  ASSERT_NE(saved, none);
+  Keep("saved");
+  std::vector<std::string> resaveWrites = Reference("resave");
+  Contents resaved = Read(Work());
+  ASSERT_NE(resaved, saved);
+  Keep("resaved");
+  std::vector<std::string> deleteWrites = Reference("delete");
+  Contents deleted = Read(Work());
+  ASSERT_NE(deleted, resaved);
+  ASSERT_FALSE(HasFailure()) << ChildErr();
+
+  struct Task {
+    const char* name;
+    const char* start;
+    const Contents* before;
+    const Contents* after;
+    const std::vector<std::string>* writes;
+  } tasks[] = {{"new", "none", &none, &saved, &newWrites},
+               {"resave", "saved", &saved, &resaved, &resaveWrites},
+               {"delete", "resaved", &resaved, &deleted, &deleteWrites}};
+  crash::RoundFigures all;
+  for (const Task& t : tasks) {
+    std::ofstream(area.File("ui.txt")) << Script(t.name);
+    std::vector<uint64_t> points = Points(*t.writes, random, rng);
+    size_t next = 0;
+    crash::Rounds r;
+    r.fresh = [&] { Fresh(t.start); };
+    r.start = [&] { return Run(points[next++]); };
+    r.wait = [&](Child& c, std::mt19937_64&) {
+      while (!NextLine(c).empty()) {
+      }
+      return false;
+    };
+    r.restart = [&] { return Recovering(); };
+    r.read = [&] { return Read(Work()); };
+    r.sound = [&] { Sound(); };
+    r.journal = Work() + "/GAJOURNAL.DAT";
+    crash::RoundFigures f = crash::KillRounds(r, *t.before, *t.after, ~0ull, rng, t.name, points.size());
+    std::printf("document crash campaign, %s (%zu record writes, %zu of them to the invoice file): %s\n", t.name,
+                t.writes->size(),
+                static_cast<size_t>(std::count(t.writes->begin(), t.writes->end(), std::string("INVOICES.FD"))),
+                f.Text().c_str());
+    all.Add(f);
+  }
+  double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  std::printf("document crash campaign: seed %llu: %s; %.1f s\n", static_cast<unsigned long long>(seed),
+              all.Text().c_str(), secs);
+}
+
+TEST_F(DocSaveCrash, KilledInvoicingRunsAreWholeOrNotAtAllAndRunAgainOnce) {
+  uint64_t seed = crash::Seed();
+  uint64_t random = crash::EnvNumber("KX_CRASH_INVOICING_ROUNDS", 4);
+  std::mt19937_64 rng(seed);
+  auto started = std::chrono::steady_clock::now();
+  FreshWork();
+  Keep("notes");
+  Contents before = ReadAll();
+  std::vector<std::string> writes = Reference("invoicing");
+  Contents after = ReadAll();
+  ASSERT_NE(after, before);
+  ASSERT_FALSE(HasFailure()) << ChildErr();
+
+  uint64_t again = 0;
+  crash::Rounds r;
+  r.fresh = [&] { Fresh("notes"); };
+  r.start = [&] { return Run(1 + rng() % (writes.size() + 2)); };
+  r.wait = [&](Child& c, std::mt19937_64&) {
+    while (!NextLine(c).empty()) {
+    }
+    return false;
+  };
+  r.restart = [&] { return Recovering(); };
+  r.read = [&] {
+    Contents now = ReadAll();
+    if (now == before) {  // undone: the run made again
+      ++again;
+      Child c = Run(~0ull);
+      while (!NextLine(c).empty()) {
+      }
+      EXPECT_EQ(Reap(c), 0) << ChildErr();
+      EXPECT_TRUE(ReadAll() == after) << "the invoicing run made again after a kill differs from one run";
+    }
+    return now;
+  };
+  r.sound = [&] { Sound(); };
+  r.journal = Work() + "/GAJOURNAL.DAT";
+  crash::RoundFigures f = crash::KillRounds(r, before, after, ~0ull, rng, "invoicing", random);
+  double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  std::printf("invoicing crash campaign: seed %llu, %zu record writes: %s; %llu runs made again; %.1f s\n",
+              static_cast<unsigned long long>(seed), writes.size(), f.Text().c_str(),
+              static_cast<unsigned long long>(again), secs);
+}
+
+}  // namespace

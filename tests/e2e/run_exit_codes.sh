@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The exit code of a /RUN command is its final status, whatever the verb: a
+# command that fails and shows its error ("Error NNN: ..." on standard
+# error when headless) ends with that code, never 0. The year close run
+# from its form (AcceptRun COCLOSE,1) on a demo whose entry lines lost their
+# index fails at the open: the program exits with the open's 130, leaves no
+# empty index behind and keeps the run marked open, so the next start asks
+# to recover; answered Yes, it rebuilds and the close runs.
+set -u
+accounting=$(realpath "$1") source=$(realpath "$3")
+bin=$(dirname "$accounting")
+export TZ=UTC LC_ALL=C KX_UI=headless KX_UI_STALL=cancel
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail=0
+no() { echo "FAIL $*"; fail=1; }
+fresh() {
+  rm -rf "$work/app" "$work/data"; mkdir -p "$work/app" "$work/data"
+  cp -R "$source/apps/accounting/demo/." "$work/app/"
+  cp -R "$source/apps/accounting/demo/data/." "$work/data/"
+  cp -R "$bin/demo/accounting/." "$work/app/"
+}
+# run COMMAND [UI script]: sets rc and shown (the last error code shown)
+run() {
+  printf '%b' "${2:-}" >"$work/app/ui.txt"
+  (cd "$work/app" && KX_UI_SCRIPT="$work/app/ui.txt" timeout 40 "$accounting" "--dpath=$work/app" "/RUN:$1" \
+    </dev/null >"$work/out.txt" 2>"$work/err.txt")
+  rc=$?
+  shown=$(grep -ao '^Error [0-9]*' "$work/err.txt" | tail -1 | cut -d' ' -f2)
+}
+form='wait-focus 2000\nkey Enter\nkey Enter\nkey Enter\n'
+
+for command in "PrcExec nosuch.prc" "MantMain NOSUCH" "LnNavMain NOSUCH" "AcceptRun NOSUCH,1" "Report NOSUCH,1"; do
+  fresh
+  run "$command"
+  if [ "$rc" -eq 0 ] || [ "$rc" -ne "${shown:-0}" ]; then
+    no "$command: exit code $rc, error shown ${shown:-none}"; sed 's/^/  stderr: /' "$work/err.txt"
+  fi
+done
+
+fresh
+rm "$work/app/ENTRIES.DIR"
+run "AcceptRun COCLOSE,1" "$form"
+[ "$rc" -eq 130 ] || { no "the close without an index: exit code $rc (error shown ${shown:-none})"; sed 's/^/  stderr: /' "$work/err.txt"; }
+[ -e "$work/app/ENTRIES.DIR" ] && [ ! -s "$work/app/ENTRIES.DIR" ] && no "an empty index was left behind"
+[ "$(head -c1 "$work/app/COFSTAT.DAT")" = 1 ] || no "the run was marked closed after a file that does not fit its index"
+run "AcceptRun COCLOSE,1" 'answer Yes match "uncorrectly closed"\nwait-focus 2000\nkey Enter\nkey Enter\nkey Enter\n'
+[ "$rc" -eq 0 ] || { no "the start after it: exit code $rc"; sed 's/^/  stderr: /' "$work/err.txt"; }
+[ "$(head -c1 "$work/app/COFSTAT.DAT")" = 0 ] || no "the run after the rebuild did not end closed"
+[ $fail = 0 ] && echo "ok run exit codes"
+exit $fail
