@@ -137,6 +137,8 @@ LResult dispatch(const Message& m) {
     return 0;
   }
   track_modifiers(m);
+  if (m.msg == WM_KEYDOWN) core().byKey = true;
+  if (is_button_down(m.msg)) core().byKey = false;
   if (!find(m.hwnd)) return 0;
   if (is_button_down(m.msg)) {
     set_cursor_pos(client_to_screen(m.hwnd, Point{static_cast<int16_t>(LoWord(m.lp)),
