@@ -273,12 +273,14 @@ class Terminal : public Backend {
     return (x && *x) || (w && *w);
   }
   void on_event(const Event& e) override;
+  void cell_changed() override { refit(); }
 
   static void close_terminal();
 
  private:
   void resize();
   void reprofile();
+  void refit();
   void present(const std::function<void(Canvas&)>& overlay = nullptr);
   void redraw();
   void blit(const Canvas& frame);
@@ -379,14 +381,19 @@ void Terminal::on_event(const Event& e) {
   }
 }
 
+// A new cell: new metrics, and maximised windows fill the screen in it.
+void Terminal::refit() {
+  Point c = cell_size();
+  if (c.x == cell_.x && c.y == cell_.y) return;
+  cell_ = c;
+  reprofile();
+  work_area_changed();
+  dirtyAll_ = true;
+}
+
 // Draws the dirty windows and every window above them into the canvas.
 void Terminal::redraw() {
-  if (Point c = cell_size(); c.x != cell_.x || c.y != cell_.y) {
-    cell_ = c;
-    reprofile();
-    work_area_changed();
-    dirtyAll_ = true;
-  }
+  refit();
   std::vector<Hwnd> z = top_levels();
   size_t from = z.size();
   if (dirtyAll_) {

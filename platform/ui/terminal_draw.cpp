@@ -466,8 +466,10 @@ void draw_edit(Canvas& c, const Window& w, const CellRect& r, const CellRect& cl
     uint16_t attr = focus && i >= a && i < b ? static_cast<uint16_t>(kUnderline | dim) : base;
     if (x >= 0 && x < width) c.put(r.col0 + start + x, r.row0, glyph(static_cast<unsigned char>(shown[static_cast<size_t>(i)])), attr, clip);
   }
-  if (focus && clip.contains(r.col0 + start + caret - off, r.row0)) {
-    c.cursorCol = r.col0 + start + caret - off;
+  // A right-aligned field's caret after its text stays on its last cell.
+  int at = std::min(start + caret - off, width - 1);
+  if (focus && clip.contains(r.col0 + at, r.row0)) {
+    c.cursorCol = r.col0 + at;
     c.cursorRow = r.row0;
   }
 }
@@ -505,6 +507,12 @@ void draw_button(Canvas& c, const Window& w, const CellRect& r, const CellRect& 
   std::string shown = button_face(cap);
   if (text_width(shown) > r.width() && shown != cap) shown = "[" + cap + "]";
   if (text_width(shown) > r.width()) shown = cap;
+  // Cut short, it ends in a point, so that it reads as an abbreviation.
+  if (text_width(shown) > r.width() && r.width() >= 2) {
+    shown = shown.substr(0, static_cast<size_t>(r.width() - 1));
+    while (shown.size() > 1 && shown.back() == ' ') shown.pop_back();
+    if (shown.back() != '.') shown += '.';
+  }
   int n = std::min(text_width(shown), r.width());
   int col = aligned(r.col0, r.width(), n, 1);
   c.text(col, row, shown, hi, clip, n);
@@ -572,6 +580,9 @@ void draw_list(Canvas& c, const Window& w, const CellRect& r, const CellRect& cl
   for (int i = lay.top, row = lay.items.row0; row < lay.items.row1 && i < static_cast<int>(l.items.size()); ++i, ++row) {
     uint16_t attr = static_cast<uint16_t>(dim | (i == l.sel ? kReverse : 0));
     if (i == l.sel) c.fill(CellRect{lay.items.col0, row, lay.items.col1, row + 1}, attr, clip);
+    // The cursor of a focused list is on its current row.
+    if (focus && w.kind == Kind::ListBox && i == std::max(0, l.caret) && clip.contains(lay.items.col0, row))
+      c.cursorCol = lay.items.col0, c.cursorRow = row;
     c.text(lay.items.col0, row, l.items[static_cast<size_t>(i)], attr, clip, lay.items.width());
   }
 }
