@@ -137,15 +137,19 @@ LResult dispatch(const Message& m) {
     return 0;
   }
   track_modifiers(m);
-  if (m.msg == WM_KEYDOWN) core().byKey = true;
-  if (is_button_down(m.msg)) core().byKey = false;
   if (!find(m.hwnd)) return 0;
   if (is_button_down(m.msg)) {
     set_cursor_pos(client_to_screen(m.hwnd, Point{static_cast<int16_t>(LoWord(m.lp)),
                                                   static_cast<int16_t>(HiWord(m.lp))}));
     click_focus(m.hwnd);
   }
-  return send(m.hwnd, m.msg, m.wp, m.lp);
+  // While a key-down is handled, an edit that gets the focus knows it was
+  // entered by a key.
+  bool outer = core().byKey;
+  core().byKey = m.msg == WM_KEYDOWN;
+  LResult r = send(m.hwnd, m.msg, m.wp, m.lp);
+  core().byKey = outer;
+  return r;
 }
 
 bool get_message(Message& out) {
