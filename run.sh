@@ -42,6 +42,16 @@ wrote. Options replace that; each is written /NAME:value, /NAME=value,
   /DEVICE, /CONFIG, /HOST, /DATABASE, /USER, /PASSW, /SCRWID, /SCRHIG
                    read by the application's procedures
 
+Keys on a terminal:
+  F10              the menu bar (arrows, Enter or a letter; Esc closes it)
+  Ctrl+W           close the active window (its [x]); on the main window, exit
+  Tab, Enter, Down next field; Shift+Tab, Up the previous one
+  Alt+letter       the button with that highlighted letter
+  F3-F9, F11, PgUp, PgDn   the window's commands (F6 find, F9 insert, ...)
+  Esc              cancel (a new document in a document window); exit
+  F1               help
+  message boxes    a letter of the answer, Enter, Esc
+
 Window system (environment):
   KX_UI=headless|terminal   where windows show (default: the terminal when
                             there is one, else headless)

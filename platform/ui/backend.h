@@ -69,6 +69,10 @@ class Backend {
   virtual bool viewer_allowed(std::string_view /*command*/, std::string_view /*file*/) { return true; }
   virtual bool display_available() const { return true; }
   virtual void on_event(const Event&) {}
+  // The screens' cell changed (a font was chosen): a back end that shows one
+  // cell as one character takes its new metrics at once, before windows are
+  // placed by the old ones.
+  virtual void cell_changed() {}
 };
 
 // Milliseconds until the next timer is due (0 when one is), -1 when none.

@@ -339,9 +339,20 @@ LResult edit_proc(Hwnd h, Msg m, WParam wp, LParam lp) {
   Window* w = find(h);
   auto* e = w ? std::get_if<EditState>(&w->state) : nullptr;
   if (!e) return def_window_proc(h, m, wp, lp);
-  if (m == WM_CHAR) edit_char(*w, *e, static_cast<int>(wp & 0xFF));
-  else if (m == WM_KEYDOWN) edit_key(*w, *e, static_cast<uint16_t>(wp), lp);
-  else return def_window_proc(h, m, wp, lp);
+  if (m == WM_CHAR) {
+    edit_char(*w, *e, static_cast<int>(wp & 0xFF));
+  } else if (m == WM_KEYDOWN) {
+    edit_key(*w, *e, static_cast<uint16_t>(wp), lp);
+  } else if (m == WM_SETFOCUS && core().byKey && !(w->style & ES_MULTILINE)) {
+    // Entered by a key (Tab, Enter, an arrow): the whole text is selected,
+    // so what is typed replaces it, as in a dialog box.
+    e->selStart = 0;
+    e->selEnd = static_cast<int>(w->text.size());
+    notify(EventKind::Paint, h);
+    return def_window_proc(h, m, wp, lp);
+  } else {
+    return def_window_proc(h, m, wp, lp);
+  }
   return 0;
 }
 

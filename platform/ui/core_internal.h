@@ -135,6 +135,7 @@ struct Core {
   Hwnd focus = 0;
   uint64_t focusEpoch = 0;
   LParam modifiers = 0;
+  bool byKey = false;  // the input being handled is a key (not a click)
   Point cursor;
   int sendDepth = 0;
   uint64_t lvCellWrites = 0;

@@ -144,7 +144,18 @@ void raise_window(Hwnd h) {
 void work_area_changed() {
   for (auto& [h, w] : core().windows) {
     if (w->parent || !w->maximized) continue;
+    Rect before = client_rect_of(*w);
     w->rect = profile().workArea;
+    // A child that filled the client area within even margins (a
+    // background picture) fills it again.
+    Rect after = client_rect_of(*w);
+    for (Hwnd k : w->children) {
+      Window* kw = find(k);
+      if (!kw) continue;
+      Rect r = kw->rect;
+      if (r.left < 0 || r.top < 0 || r.left != before.Width() - r.right || r.top != before.Height() - r.bottom) continue;
+      kw->rect = Rect{r.left, r.top, std::max(r.left, after.Width() - r.left), std::max(r.top, after.Height() - r.top)};
+    }
     notify(EventKind::Move, h);
   }
 }

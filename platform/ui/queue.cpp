@@ -143,7 +143,13 @@ LResult dispatch(const Message& m) {
                                                   static_cast<int16_t>(HiWord(m.lp))}));
     click_focus(m.hwnd);
   }
-  return send(m.hwnd, m.msg, m.wp, m.lp);
+  // While a key-down is handled, an edit that gets the focus knows it was
+  // entered by a key.
+  bool outer = core().byKey;
+  core().byKey = m.msg == WM_KEYDOWN;
+  LResult r = send(m.hwnd, m.msg, m.wp, m.lp);
+  core().byKey = outer;
+  return r;
 }
 
 bool get_message(Message& out) {

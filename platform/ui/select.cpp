@@ -28,7 +28,9 @@ Point g_cell{12, 24};
 }  // namespace
 
 void set_cell_size(int width, int height) {
-  if (width > 0 && height > 0) g_cell = Point{width, height};
+  if (width <= 0 || height <= 0 || (g_cell.x == width && g_cell.y == height)) return;
+  g_cell = Point{width, height};
+  if (detail::has_core() && detail::core().backend) detail::core().backend->cell_changed();
 }
 
 Point cell_size() { return g_cell; }

@@ -273,12 +273,14 @@ class Terminal : public Backend {
     return (x && *x) || (w && *w);
   }
   void on_event(const Event& e) override;
+  void cell_changed() override { refit(); }
 
   static void close_terminal();
 
  private:
   void resize();
   void reprofile();
+  void refit();
   void present(const std::function<void(Canvas&)>& overlay = nullptr);
   void redraw();
   void blit(const Canvas& frame);
@@ -379,14 +381,19 @@ void Terminal::on_event(const Event& e) {
   }
 }
 
+// A new cell: new metrics, and maximised windows fill the screen in it.
+void Terminal::refit() {
+  Point c = cell_size();
+  if (c.x == cell_.x && c.y == cell_.y) return;
+  cell_ = c;
+  reprofile();
+  work_area_changed();
+  dirtyAll_ = true;
+}
+
 // Draws the dirty windows and every window above them into the canvas.
 void Terminal::redraw() {
-  if (Point c = cell_size(); c.x != cell_.x || c.y != cell_.y) {
-    cell_ = c;
-    reprofile();
-    work_area_changed();
-    dirtyAll_ = true;
-  }
+  refit();
   std::vector<Hwnd> z = top_levels();
   size_t from = z.size();
   if (dirtyAll_) {
@@ -493,6 +500,19 @@ TermEvent Terminal::read_now() {
   }
   bool known = rc == KEY_CODE_YES ? decode_keycode(wc, e.key) : decode_char(wc, e.key);
   if (!known) return read_now();
+  if (rc == OK && wc == 27) {
+    // Esc with a character right behind it is that character with Alt.
+    wint_t next;
+    int r2 = wget_wch(stdscr, &next);
+    if (r2 == OK && next > ' ' && next < 127 && decode_char(next, e.key)) {
+      e.key.mods |= KEY_ALT;
+    } else if (r2 == OK) {
+      unget_wch(static_cast<wchar_t>(next));
+      decode_char(wc, e.key);
+    } else if (r2 == KEY_CODE_YES) {
+      ungetch(static_cast<int>(next));
+    }
+  }
   e.kind = TermEvent::KeyPress;
   return e;
 }
@@ -557,6 +577,10 @@ bool Terminal::deliver_mouse(const TermEvent& e) {
     return post_command(owner, menu_.click(e.col, e.row, cell_).command);
   }
   term::Hit hit = term::hit_test(e.col, e.row, cell_);
+  if (hit.closeBox) {
+    if (hit.closeBox != term::close_target()) return false;
+    return post(hit.closeBox, WM_CLOSE);
+  }
   if (hit.bar) {
     if (hit.barItem < 0 || hit.bar != active_window() || !accepts_input(hit.bar)) return false;
     menu_.open(hit.bar, hit.barItem);
@@ -579,12 +603,24 @@ bool Terminal::deliver(const TermEvent& e) {
     overlayDirty_ = true;
     return post_command(owner, menu_.key(k).command);
   }
+  // Ctrl+W is the close box of the active window, as a click on its "[x]".
+  if (k.vk == 'W' && k.mods == KEY_CTRL) {
+    Hwnd closing = term::close_target();
+    return closing && post(closing, WM_CLOSE);
+  }
   // F10 opens the menu of the main window only: other windows use the key.
   Hwnd top = active_window();
   if (k.vk == kF10 && k.mods == 0 && top && get_menu(top) && accepts_input(top)) {
     menu_.open(top, 0);
     overlayDirty_ = true;
     return false;
+  }
+  // Alt+ a button's letter is a click on it.
+  if ((k.mods & KEY_ALT) && top && accepts_input(top)) {
+    if (Hwnd b = term::button_for_key(top, k.ch); b && accepts_input(b)) {
+      Rect r = get_client_rect(b);
+      return input_click(b, Point{r.Width() / 2, r.Height() / 2}, Click::Left);
+    }
   }
   Hwnd target = key_target();
   if (!target || !accepts_input(target)) return false;

@@ -137,6 +137,27 @@ class Canvas {
 // A caption without its '&' marks ("&&" stays one '&').
 std::string caption_text(std::string_view caption);
 
+// Whether a top-level window has a close box (a window menu, or a plain
+// overlapped window: the main window): Ctrl+W and a click on its "[x]"
+// send it WM_CLOSE.
+bool has_close_box(Hwnd top);
+// The active window when it takes input and has a close box, else 0.
+Hwnd close_target();
+
+// The buttons of a top-level window reached by Alt+ a letter: each visible
+// push button or check box in child order gets a letter of its caption that
+// no button before it has (the one after '&' when marked, else its first
+// letter or digit, else the next one free); `index` is where that letter is
+// in the caption shown (caption_text), drawn highlighted.
+struct ButtonKey {
+  Hwnd button = 0;
+  int letter = 0;  // upper case
+  int index = -1;
+};
+std::vector<ButtonKey> button_keys(Hwnd top);
+// The button of the window that Alt+ the character chooses, else 0.
+Hwnd button_for_key(Hwnd top, int ch);
+
 // Draws a top-level window with its frame, caption, menu bar and controls.
 void draw_top(Canvas& c, Hwnd top, Point cell);
 // The status line: the active window's title, and the menu key when it has a
@@ -160,6 +181,7 @@ struct Hit {
   Point client;
   Hwnd bar = 0;  // a window whose menu bar was hit
   int barItem = -1;
+  Hwnd closeBox = 0;  // a window whose "[x]" was hit
 };
 Hit hit_test(int col, int row, Point cell);
 

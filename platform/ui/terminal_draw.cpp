@@ -192,11 +192,54 @@ Point screen_cells(Point cell) {
 // The cells of a top-level window: its corner rounded to a cell, its size
 // rounded on its own, so a window of a size takes the same cells wherever it
 // stands and its client cells (cells_in_top) end where it does.
-CellRect top_cells(Hwnd top, Point cell) {
+CellRect placed_cells(Hwnd top, Point cell) {
   Rect r = get_window_rect(top);
   CellRect size = to_cells(Rect{0, 0, r.Width(), r.Height()}, cell);
   int col = to_cell(r.left, cell.x), row = to_cell(r.top, cell.y);
   return CellRect{col, row, col + size.col1, row + size.row1};
+}
+
+bool has_caption(const Window& w) { return (w.style & WS_CAPTION) == WS_CAPTION; }
+
+bool has_frame(const Window& w) {
+  return (w.style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) || (w.exStyle & (WS_EX_DLGMODALFRAME | WS_EX_CLIENTEDGE));
+}
+
+// The cells a top-level window's frame lines take around its own (the
+// caption row is the top line of a captioned window).
+CellRect outer_cells(const Window& w, const CellRect& r) {
+  if (!has_frame(w)) return r;
+  return CellRect{r.col0 - 1, has_caption(w) ? r.row0 : r.row0 - 1, r.col1 + 1, r.row1 + 1};
+}
+
+// The cells windows are shown in: every line but the status line.
+CellRect screen_area(Point cell) {
+  Point s = screen_cells(cell);
+  return CellRect{0, 0, s.x, std::max(1, s.y - 1)};
+}
+
+// How far a top-level window is moved so that it lies wholly on the screen
+// with its frame: a window placed where its frame or caption would fall off
+// an edge (a form at the work area's corner, whose frame lines lie outside
+// its pixels) comes in; one larger than the screen keeps its top-left corner
+// (caption and title) on it and is cut at the other edges.
+Point top_shift(Hwnd top, Point cell) {
+  Window* w = find(top);
+  if (!w || w->parent || w->maximized) return Point{0, 0};
+  CellRect o = outer_cells(*w, placed_cells(top, cell));
+  CellRect a = screen_area(cell);
+  int dx = 0, dy = 0;
+  if (o.col1 > a.col1) dx = a.col1 - o.col1;
+  if (o.col0 + dx < a.col0) dx = a.col0 - o.col0;
+  if (o.row1 > a.row1) dy = a.row1 - o.row1;
+  if (o.row0 + dy < a.row0) dy = a.row0 - o.row0;
+  return Point{dx, dy};
+}
+
+CellRect top_cells(Hwnd top, Point cell) {
+  CellRect r = placed_cells(top, cell);
+  Point d = top_shift(top, cell);
+  return CellRect{r.col0 + d.x, r.row0 + d.y, r.col1 + d.x, r.row1 + d.y};
 }
 
 // Cells of a rectangle in screen pixels that lies in a top-level window. The
@@ -209,7 +252,8 @@ CellRect top_cells(Hwnd top, Point cell) {
 CellRect cells_in_top(Hwnd top, Rect r, Point cell) {
   Point o = client_to_screen(top, Point{0, 0});
   CellRect c = to_cells(Rect{r.left - o.x, r.top - o.y, r.right - o.x, r.bottom - o.y}, cell);
-  int col = to_cell(o.x, cell.x), row = to_cell(o.y, cell.y);
+  Point d = top_shift(top, cell);
+  int col = to_cell(o.x, cell.x) + d.x, row = to_cell(o.y, cell.y) + d.y;
   return CellRect{c.col0 + col, c.row0 + row, c.col1 + col, c.row1 + row};
 }
 
@@ -331,14 +375,9 @@ CellRect window_cells(Hwnd h, Point cell) {
 // inverse of cells_in_top).
 Point cell_point_in_top(Hwnd top, int col, int row, Point cell) {
   Point o = client_to_screen(top, Point{0, 0});
-  int c0 = to_cell(o.x, cell.x), r0 = to_cell(o.y, cell.y);
+  Point d = top_shift(top, cell);
+  int c0 = to_cell(o.x, cell.x) + d.x, r0 = to_cell(o.y, cell.y) + d.y;
   return Point{o.x + (col - c0) * cell.x + cell.x / 2, o.y + (row - r0) * cell.y + cell.y / 2};
-}
-
-bool has_caption(const Window& w) { return (w.style & WS_CAPTION) == WS_CAPTION; }
-
-bool has_frame(const Window& w) {
-  return (w.style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) || (w.exStyle & (WS_EX_DLGMODALFRAME | WS_EX_CLIENTEDGE));
 }
 
 std::vector<std::string> text_lines(std::string_view s) {
@@ -427,10 +466,19 @@ void draw_edit(Canvas& c, const Window& w, const CellRect& r, const CellRect& cl
     uint16_t attr = focus && i >= a && i < b ? static_cast<uint16_t>(kUnderline | dim) : base;
     if (x >= 0 && x < width) c.put(r.col0 + start + x, r.row0, glyph(static_cast<unsigned char>(shown[static_cast<size_t>(i)])), attr, clip);
   }
-  if (focus && clip.contains(r.col0 + start + caret - off, r.row0)) {
-    c.cursorCol = r.col0 + start + caret - off;
+  // A right-aligned field's caret after its text stays on its last cell.
+  int at = std::min(start + caret - off, width - 1);
+  if (focus && clip.contains(r.col0 + at, r.row0)) {
+    c.cursorCol = r.col0 + at;
     c.cursorRow = r.row0;
   }
+}
+
+// Where a button's Alt letter is in its caption shown, -1 for none.
+int button_key_index(const Window& w) {
+  for (const ButtonKey& k : button_keys(get_top_level(w.handle)))
+    if (k.button == w.handle) return k.index;
+  return -1;
 }
 
 void draw_button(Canvas& c, const Window& w, const CellRect& r, const CellRect& clip, uint16_t dim, bool focus) {
@@ -440,10 +488,13 @@ void draw_button(Canvas& c, const Window& w, const CellRect& r, const CellRect& 
   c.fill(r, dim, clip);
   int row = r.row0 + (r.height() - 1) / 2;
   uint16_t hi = static_cast<uint16_t>(dim | (focus ? kReverse | kBold : 0));
+  int key = button_key_index(w);
+  uint16_t keyAttr = static_cast<uint16_t>(kUnderline | kBold);
   if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX) {
     bool on = std::get<detail::ButtonState>(w.state).checked;
     c.text(r.col0, row, on ? "[x]" : "[ ]", hi, clip, r.width());
     c.text(r.col0 + 4, row, cap, dim, clip, r.width() - 4);
+    if (key >= 0 && key < r.width() - 4) c.add_attr(intersect(CellRect{r.col0 + 4 + key, row, r.col0 + 5 + key, row + 1}, clip), keyAttr);
     return;
   }
   if (type == BS_OWNERDRAW) {
@@ -456,8 +507,17 @@ void draw_button(Canvas& c, const Window& w, const CellRect& r, const CellRect& 
   std::string shown = button_face(cap);
   if (text_width(shown) > r.width() && shown != cap) shown = "[" + cap + "]";
   if (text_width(shown) > r.width()) shown = cap;
+  // Cut short, it ends in a point, so that it reads as an abbreviation.
+  if (text_width(shown) > r.width() && r.width() >= 2) {
+    shown = shown.substr(0, static_cast<size_t>(r.width() - 1));
+    while (shown.size() > 1 && shown.back() == ' ') shown.pop_back();
+    if (shown.back() != '.') shown += '.';
+  }
   int n = std::min(text_width(shown), r.width());
-  c.text(aligned(r.col0, r.width(), n, 1), row, shown, hi, clip, n);
+  int col = aligned(r.col0, r.width(), n, 1);
+  c.text(col, row, shown, hi, clip, n);
+  int at = shown.find(cap) == std::string::npos ? -1 : static_cast<int>(shown.find(cap)) + key;
+  if (key >= 0 && at >= 0 && at < n) c.add_attr(intersect(CellRect{col + at, row, col + at + 1, row + 1}, clip), keyAttr);
 }
 
 void draw_static(Canvas& c, const Window& w, const CellRect& r, const CellRect& clip, uint16_t dim) {
@@ -520,6 +580,9 @@ void draw_list(Canvas& c, const Window& w, const CellRect& r, const CellRect& cl
   for (int i = lay.top, row = lay.items.row0; row < lay.items.row1 && i < static_cast<int>(l.items.size()); ++i, ++row) {
     uint16_t attr = static_cast<uint16_t>(dim | (i == l.sel ? kReverse : 0));
     if (i == l.sel) c.fill(CellRect{lay.items.col0, row, lay.items.col1, row + 1}, attr, clip);
+    // The cursor of a focused list is on its current row.
+    if (focus && w.kind == Kind::ListBox && i == std::max(0, l.caret) && clip.contains(lay.items.col0, row))
+      c.cursorCol = lay.items.col0, c.cursorRow = row;
     c.text(lay.items.col0, row, l.items[static_cast<size_t>(i)], attr, clip, lay.items.width());
   }
 }
@@ -609,7 +672,7 @@ void draw_painted(Canvas& c, const Window& w, const CellRect& r, const CellRect&
 int menu_row(Hwnd top, Point cell) {
   Window* w = find(top);
   if (!w || w->parent || !w->menu) return -1;
-  return to_cell(client_to_screen(top, Point{0, 0}).y, cell.y) - 1;
+  return to_cell(client_to_screen(top, Point{0, 0}).y, cell.y) + top_shift(top, cell).y - 1;
 }
 
 std::vector<BarItem> bar_items(Hwnd top, Point cell) {
@@ -625,25 +688,113 @@ std::vector<BarItem> bar_items(Hwnd top, Point cell) {
   return out;
 }
 
+bool has_close_box(Hwnd top) {
+  Window* w = find(top);
+  if (!w || w->parent) return false;
+  // An overlapped window of no style of its own is a program's main window.
+  return (w->style & WS_SYSMENU) || !(w->style & (WS_POPUP | WS_CAPTION));
+}
+
+Hwnd close_target() {
+  Hwnd top = active_window();
+  return top && accepts_input(top) && has_close_box(top) ? top : 0;
+}
+
+namespace {
+
+bool keyed_button(const Window& w) {
+  uint32_t type = w.style & BS_TYPEMASK;
+  return w.kind == Kind::Button && w.visible && !(w.style & BS_BITMAP) && !w.image && type != BS_OWNERDRAW;
+}
+
+void collect_buttons(const Window& w, std::vector<const Window*>& out) {
+  for (Hwnd k : w.children) {
+    Window* kw = find(k);
+    if (!kw || !kw->visible) continue;
+    if (keyed_button(*kw)) out.push_back(kw);
+    collect_buttons(*kw, out);
+  }
+}
+
+bool alnum(int c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+
+}  // namespace
+
+std::vector<ButtonKey> button_keys(Hwnd top) {
+  std::vector<ButtonKey> out;
+  Window* w = find(top);
+  if (!w) return out;
+  std::vector<const Window*> buttons;
+  collect_buttons(*w, buttons);
+  std::vector<bool> used(128, false);
+  for (const Window* b : buttons) {
+    std::string cap = caption_text(b->text);
+    std::vector<int> order;  // positions in the caption to try, best first
+    size_t amp = b->text.find('&');
+    if (amp != std::string::npos && amp + 1 < b->text.size() && b->text[amp + 1] != '&') order.push_back(static_cast<int>(amp));
+    for (size_t i = 0; i < cap.size(); ++i) {
+      bool wordStart = i == 0 || !alnum(upper(static_cast<unsigned char>(cap[i - 1])));
+      if (wordStart) order.push_back(static_cast<int>(i));
+    }
+    for (size_t i = 0; i < cap.size(); ++i) order.push_back(static_cast<int>(i));
+    for (int i : order) {
+      if (i < 0 || i >= static_cast<int>(cap.size())) continue;
+      int letter = upper(static_cast<unsigned char>(cap[static_cast<size_t>(i)]));
+      if (!alnum(letter) || used[static_cast<size_t>(letter)]) continue;
+      used[static_cast<size_t>(letter)] = true;
+      out.push_back(ButtonKey{b->handle, letter, i});
+      break;
+    }
+  }
+  return out;
+}
+
+Hwnd button_for_key(Hwnd top, int ch) {
+  for (const ButtonKey& k : button_keys(top))
+    if (k.letter == upper(ch)) return k.button;
+  return 0;
+}
+
+namespace {
+
+// The cells of a window's "[x]": at the right of its caption row, inside
+// the part of the frame on the screen; empty when it has none or no room.
+CellRect close_box_cells(Hwnd top, Point cell) {
+  Window* w = find(top);
+  if (!w || !has_close_box(top) || !has_caption(*w)) return CellRect{};
+  CellRect o = intersect(outer_cells(*w, top_cells(top, cell)), screen_area(cell));
+  if (o.width() < 12) return CellRect{};
+  return CellRect{o.col1 - 4, o.row0, o.col1 - 1, o.row0 + 1};
+}
+
+}  // namespace
+
 void draw_top(Canvas& c, Hwnd top, Point cell) {
   Window* w = find(top);
   if (!w || !w->visible || w->parent) return;
-  CellRect all = c.bounds();
+  CellRect all = intersect(c.bounds(), screen_area(cell));
   CellRect r = top_cells(top, cell);
   uint16_t dim = w->enabled ? kNormal : kDim;
   bool caption = has_caption(*w);
-  CellRect outer = r;
-  if (has_frame(*w)) outer = CellRect{r.col0 - 1, caption ? r.row0 : r.row0 - 1, r.col1 + 1, r.row1 + 1};
+  bool framed = has_frame(*w);
+  // A window larger than the screen is cut, its frame drawn at the edges; a
+  // maximised one fills the screen, its side frames beyond it.
+  CellRect outer = outer_cells(*w, r);
+  if (!w->maximized) outer = intersect(outer, all);
   c.fill(outer, dim, all);
-  if (outer.row0 != r.row0 || outer.col0 != r.col0) c.frame(outer, dim, all);
+  if (framed) c.frame(outer, dim, all);
+  CellRect close = close_box_cells(top, cell);
   if (caption) {
-    if (outer.col0 == r.col0) {  // no frame: the caption row is a line of its own
-      for (int col = r.col0; col < r.col1; ++col) c.put(col, r.row0, U'─', dim, all);
+    if (!framed) {  // no frame: the caption row is a line of its own
+      for (int col = outer.col0; col < outer.col1; ++col) c.put(col, outer.row0, U'─', dim, all);
     }
     std::string title = " " + w->text + " ";
     uint16_t attr = static_cast<uint16_t>(dim | (active_window() == top ? kReverse | kBold : kBold));
-    c.text(r.col0 + 1, r.row0, title, attr, all, std::max(0, r.width() - 2));
+    int room = (close.empty() ? outer.col1 - 1 : close.col0 - 1) - (r.col0 + 1);
+    c.text(r.col0 + 1, r.row0, title, attr, all, std::max(0, room));
+    if (!close.empty()) c.text(close.col0, close.row0, "[x]", dim, all);
   }
+  if (framed) all = intersect(all, CellRect{outer.col0 + 1, outer.row0 + 1, outer.col1 - 1, outer.row1 - 1});
   int bar = menu_row(top, cell);
   if (bar >= 0) {
     std::vector<MenuItem> items = menu_items(w->menu);
@@ -665,9 +816,19 @@ void draw_status(Canvas& c) {
   c.fill(line, kReverse, line);
   Hwnd top = active_window();
   if (!top) return;
-  std::string right = get_menu(top) && accepts_input(top) ? "F10 Menu " : "";
-  int n = c.text(1, row, get_text(top), kReverse, line, c.cols() - 2 - text_width(right));
-  (void)n;
+  std::string right = close_target() == top ? "Ctrl+W close  " : "";
+  if (get_menu(top) && accepts_input(top)) right += "F10 Menu ";
+  // The status text is the main window's (the plain overlapped window under
+  // the others), else the active window's title.
+  Hwnd status = top;
+  for (Hwnd h : top_levels()) {
+    Window* w = find(h);
+    if (w && w->visible && !(w->style & (WS_POPUP | WS_CAPTION))) {
+      status = h;
+      break;
+    }
+  }
+  c.text(1, row, get_text(status), kReverse, line, c.cols() - 2 - text_width(right));
   c.text(c.cols() - text_width(right), row, right, kReverse, line);
 }
 
@@ -707,7 +868,9 @@ Hit hit_test(int col, int row, Point cell) {
   std::vector<Hwnd> z = top_levels();
   for (auto it = z.rbegin(); it != z.rend(); ++it) {
     Window* w = find(*it);
-    if (!w || !w->visible || !top_cells(*it, cell).contains(col, row)) continue;
+    if (!w || !w->visible) continue;
+    if (close_box_cells(*it, cell).contains(col, row)) return Hit{0, {}, 0, -1, *it};
+    if (!top_cells(*it, cell).contains(col, row)) continue;
     if (row == menu_row(*it, cell)) {
       std::vector<BarItem> items = bar_items(*it, cell);
       for (size_t i = 0; i < items.size(); ++i)

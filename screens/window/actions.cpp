@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/host/env.h"
+#include "platform/ui/ui.h"
 #include "platform/ui/ui_types.h"
 #include "runtime/dynstrings.h"
 #include "runtime/fmtdate.h"
@@ -163,6 +164,11 @@ Status StatusLineShow(StrValue text) {
   const StrAreaScope scope;
   StrValue line = StatusLineText(text);
   if (Status e = StrError(line)) return e;
-  WinSetText(WinTop(), line);
+  // The status line is the main window's (an overlapped window without a
+  // caption of its own); a captioned window shown over it takes the text as
+  // its title.
+  ui::Hwnd top = WinTop();
+  bool main = top && !(ui::get_style(top) & ui::WS_CAPTION);
+  WinSetText(top, main || text.IsError() || text.len == 0 ? line : text);
   return 0;
 }

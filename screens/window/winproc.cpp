@@ -95,6 +95,23 @@ void EditChar(ui::Hwnd h, char ch) {
   }
 }
 
+// A letter typed into a number field of the current screen (a field of a
+// number type, its edit right-aligned): refused as it is typed, as the
+// stored value could not take it; digits, the sign, the decimal point and
+// the rest are the edit's.
+bool RefusedChar(ui::Hwnd h, char ch) {
+  unsigned char c = static_cast<unsigned char>(ch);
+  bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c != 0xD7 && c != 0xF7);
+  if (!letter || !(ui::get_style(h) & ui::ES_RIGHT)) return false;
+  const ScreenDesc* s = ScreenGet(kCurrentIndex);
+  if (!s) return false;
+  for (uint16_t n = 0; n < s->fieldCount; ++n) {
+    const FieldDesc& f = s->fields[n];
+    if (f.control == h) return f.type == 'N' || (f.type >= '1' && f.type <= '9');
+  }
+  return false;
+}
+
 // After a failed check of the field left, the focus goes back to it.
 void FocusBack(ui::Hwnd entered) {
   const ScreenDesc* s = ScreenGet(kCurrentIndex);
@@ -247,6 +264,7 @@ ui::LResult EditWndProc(ui::Hwnd control, ui::Msg m, ui::WParam wp, ui::LParam l
       if (wp == ui::VK_CONTROL) g_keys &= static_cast<uint8_t>(~kStateCtrl);
       break;
     case ui::WM_CHAR:
+      if (!(g_keys & kStateScanning) && RefusedChar(control, static_cast<char>(wp & 0xFF))) return 0;
       EditChar(control, static_cast<char>(wp & 0xFF));
       break;
     case ui::MSG_SCAN_FIELD:

@@ -58,11 +58,12 @@ class TerminalDraw : public UiTest {
     register_class("Rec", record);
   }
   // A window at a cell, of cols x rows cells (its caption included).
-  Hwnd window(std::string_view title, int col, int row, int cols, int rows, uint32_t exStyle = WS_EX_DLGMODALFRAME) {
+  Hwnd window(std::string_view title, int col, int row, int cols, int rows, uint32_t exStyle = WS_EX_DLGMODALFRAME,
+              uint32_t style = 0) {
     CreateSpec s;
     s.cls = "Rec";
     s.title = title;
-    s.style = WS_CAPTION | WS_VISIBLE;
+    s.style = WS_CAPTION | WS_VISIBLE | style;
     s.exStyle = exStyle;
     s.x = col * kCell.x, s.y = row * kCell.y, s.width = cols * kCell.x, s.height = rows * kCell.y;
     return create_window(s);
@@ -240,14 +241,14 @@ TEST_F(TerminalDraw, AButtonShowsItsWholeCaptionWhereThereIsRoom) {
     x += cap[0] == 'S' ? 6 : 7;
   }
   EXPECT_EQ(rows(1, 7),
-            "                                        │\n"
-            " [                            ]         │\n"
-            "                      [ Cancel ]        │\n"
-            "                                        │\n"
-            " [ New ][Prev.]Bottom [ Search ]        │\n"
-            "                                        │\n"
-            "[ 1 ]Index search                       │\n");
-  Hit hit = hit_test(31, 3, kCell);  // a cell the button took
+            "│                                        │\n"
+            "│ [                            ]         │\n"
+            "│                      [ Cancel ]        │\n"
+            "│                                        │\n"
+            "│ [ New ][Prev.]Bottom [ Search ]        │\n"
+            "│                                        │\n"
+            "│[ 1 ]Index search                       │\n");
+  Hit hit = hit_test(32, 3, kCell);  // a cell the button took
   ASSERT_NE(hit.window, 0u);
   EXPECT_EQ(get_ctrl_id(hit.window), 2);
   input_click(hit.window, hit.client, Click::Left);
@@ -262,14 +263,93 @@ TEST_F(TerminalDraw, ADisabledWindowIsDimmedAndTheActiveTitleStandsOut) {
   ctl(back, "STATIC", 1, "behind", 0, 1, 1, 8);
   enable_window(back, false);
   EXPECT_EQ(rows(0, 3),
-            "─ Back ─────────────┐\n"
-            "                    │\n"
-            " behind  ┌─ Front ────────────┐\n"
-            "         │                    │\n");
-  EXPECT_EQ(canvas.at(1, 2).attr & kDim, kDim);
+            "┌─ Back ─────────────┐\n"
+            "│                    │\n"
+            "│ behind ┌─ Front ────────────┐\n"
+            "│        │                    │\n");
+  EXPECT_EQ(canvas.at(2, 2).attr & kDim, kDim);
   EXPECT_EQ(canvas.at(12, 2).attr & kReverse, kReverse);  // "Front" is active
   EXPECT_EQ(canvas.at(2, 0).attr & kReverse, 0);
   (void)front;
+}
+
+// Windows placed where their frame would fall off the screen come wholly
+// onto it; one larger than the screen keeps its caption and is cut, its
+// frame drawn at the screen's edges (the status line stays the status line).
+TEST_F(TerminalDraw, EveryWindowLiesWhollyOnTheScreenWithItsFrameAndTitle) {
+  Hwnd corner = window("Corner", 0, 0, 20, 4);
+  ctl(corner, "STATIC", 1, "left", 0, 0, 1, 4);
+  EXPECT_EQ(rows(0, 4),
+            "┌─ Corner ───────────┐\n"
+            "│                    │\n"
+            "│left                │\n"
+            "│                    │\n"
+            "└────────────────────┘\n");
+  destroy_window(corner);
+  Hwnd edge = window("Edge", 70, 20, 20, 6);
+  ctl(edge, "STATIC", 1, "right", 0, 15, 4, 5);
+  rows(0, 0);
+  EXPECT_EQ(canvas.line(16), std::string(58, ' ') + "┌─ Edge ─────────────┐");
+  EXPECT_EQ(canvas.line(21), std::string(58, ' ') + "│               right│");
+  EXPECT_EQ(canvas.line(22), std::string(58, ' ') + "└────────────────────┘");
+  Hit hit = hit_test(75, 21, kCell);  // clicks follow the window where it is shown
+  EXPECT_EQ(get_ctrl_id(hit.window), 1);
+  destroy_window(edge);
+  window("A title longer than the screen is wide, so that it is cut before the close box at the right", 0, 0, 100, 40,
+         WS_EX_DLGMODALFRAME, WS_SYSMENU);
+  rows(0, 0);
+  EXPECT_EQ(canvas.line(0), "┌─ A title longer than the screen is wide, so that it is cut before the clo─[x]┐");
+  EXPECT_EQ(canvas.line(22), "└──────────────────────────────────────────────────────────────────────────────┘");
+  EXPECT_EQ(canvas.line(23).substr(0, 8), " A title");
+  EXPECT_NE(canvas.line(23).find("Ctrl+W close"), std::string::npos);
+}
+
+// A close box: "[x]" at the right of the caption of a window with a window
+// menu (and of a plain overlapped window, the main window); a click on it
+// is the close request, as Ctrl+W is. A window without one has neither.
+TEST_F(TerminalDraw, AWindowWithACloseBoxShowsItAndTakesAClickOnIt) {
+  Hwnd plain = window("Plain", 2, 2, 20, 4);
+  EXPECT_EQ(close_target(), 0u);
+  EXPECT_EQ(rows(2, 2), " ┌─ Plain ────────────┐\n");
+  Hwnd w = window("Closable", 2, 8, 20, 4, WS_EX_DLGMODALFRAME, WS_SYSMENU);
+  EXPECT_EQ(rows(8, 8), " ┌─ Closable ──────[x]┐\n");
+  EXPECT_EQ(close_target(), w);
+  Hit hit = hit_test(19, 8, kCell);
+  EXPECT_EQ(hit.closeBox, w);
+  EXPECT_EQ(hit_test(3, 8, kCell).closeBox, 0u);
+  EXPECT_NE(canvas.line(23).find("Ctrl+W close"), std::string::npos);
+  enable_window(w, false);
+  EXPECT_EQ(close_target(), 0u);  // a disabled window takes no close request
+  (void)plain;
+}
+
+// Buttons without a key of their own are chosen by Alt+ a letter: the marked
+// one, else the first letter of a word of the caption, else any letter, never
+// one another button of the window has; the letter is drawn highlighted.
+TEST_F(TerminalDraw, EveryButtonOfAWindowGetsALetterOfItsOwn) {
+  Hwnd w = window("Buttons", 0, 0, 70, 6);
+  const char* caps[] = {"New", "Top", "Bottom", "&Save", "Next", "Cancel", "Ok", "Sub total", "Ne"};
+  int col = 1;
+  for (int i = 0; i < 9; ++i) {
+    ctl(w, "BUTTON", 10 + i, caps[i], BS_PUSHBUTTON, col, 2, 7);
+    col += 7;
+  }
+  Hwnd hidden = ctl(w, "BUTTON", 30, "Hidden", BS_PUSHBUTTON, 1, 4, 8);
+  show_window(hidden, Show::Hide);
+  std::string letters;
+  std::vector<int> index;
+  for (const ButtonKey& k : button_keys(w)) {
+    letters += static_cast<char>(k.letter);
+    index.push_back(k.index);
+  }
+  EXPECT_EQ(letters, "NTBSECOU");  // "Ne" has no letter left: only a click or Tab reach it
+  EXPECT_EQ(button_for_key(w, 'c'), get_dlg_item(w, 15));
+  EXPECT_EQ(button_for_key(w, 'h'), 0u);  // hidden buttons have none
+  rows(3, 3);
+  int at = 0;
+  while (at < 79 && !(canvas.at(at, 3).ch == U'N' && canvas.at(at + 1, 3).ch == U'e' && canvas.at(at + 2, 3).ch == U'x')) ++at;
+  EXPECT_EQ(canvas.at(at + 1, 3).attr & kUnderline, kUnderline);  // the "e" of Next
+  EXPECT_EQ(canvas.at(at, 3).attr & kUnderline, 0);
 }
 
 // The message popup: a framed box without caption over the window below,
@@ -285,12 +365,12 @@ TEST_F(TerminalDraw, APaintedPopupShowsItsLinesCentredInAFrame) {
   fill_rect(popup, get_client_rect(popup), 2);
   draw_text(popup, "Hello\r\nworld!", get_client_rect(popup), DT_CENTER);
   EXPECT_EQ(rows(1, 6),
-            "     ┌──────────────┐         │\n"
-            "     │              │         │\n"
-            "     │    Hello     │         │\n"
-            "     │    world!    │         │\n"
-            "     │              │         │\n"
-            "     └──────────────┘         │\n");
+            "│    ┌──────────────┐          │\n"
+            "│    │              │          │\n"
+            "│    │    Hello     │          │\n"
+            "│    │    world!    │          │\n"
+            "│    │              │          │\n"
+            "│    └──────────────┘          │\n");
   EXPECT_EQ(active_window(), w);
   EXPECT_EQ(canvas.line(23), " Below");
 }

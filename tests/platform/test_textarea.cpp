@@ -92,21 +92,21 @@ TEST_F(TextArea, TheTerminalDrawsAFramedAreaFromTheFirstLine) {
   };
   // The window's own frame stands just right of the area.
   EXPECT_EQ(draw(),
-            "┌────────────────────────────┐│\n"
-            "│line 101                    ││\n"
-            "│line 102                    ││\n"
-            "│line 103                    ││\n"
-            "│line 104                    ││\n"
-            "└────────────────────────────┘│\n");
+            "│┌────────────────────────────┐│\n"
+            "││line 101                    ││\n"
+            "││line 102                    ││\n"
+            "││line 103                    ││\n"
+            "││line 104                    ││\n"
+            "│└────────────────────────────┘│\n");
   // A page down puts the caret on line 107; the four lines shown end there.
   Keys({VK_NEXT});
   EXPECT_EQ(draw(),
-            "┌────────────────────────────┐│\n"
-            "│line 104                    ││\n"
-            "│line 105                    ││\n"
-            "│line 106                    ││\n"
-            "│line 107                    ││\n"
-            "└────────────────────────────┘│\n");
+            "│┌────────────────────────────┐│\n"
+            "││line 104                    ││\n"
+            "││line 105                    ││\n"
+            "││line 106                    ││\n"
+            "││line 107                    ││\n"
+            "│└────────────────────────────┘│\n");
 }
 
 }  // namespace
