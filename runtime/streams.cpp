@@ -281,8 +281,14 @@ uint32_t StreamWrite(uint16_t slot, int64_t position, const char* bytes, uint32_
   if (!s || !bytes || slot == 0) return kStreamFail;
   if (!s->seekable) return host::Write(s->fd, bytes, length) == length ? length : kStreamFail;
   if (position < kStreamHere) return kStreamFail;
-  int64_t at = position == kStreamHere || s->append ? host::Size(s->fd) : position;
-  if (at < 0 || host::WriteAt(s->fd, bytes, length, at) != length) return kStreamFail;
+  int64_t size = host::Size(s->fd);
+  int64_t at = position == kStreamHere || s->append ? size : position;
+  if (at < 0 || host::WriteAt(s->fd, bytes, length, at) != length) {
+    // A write that failed half way (a full disk) leaves no torn tail: the
+    // file is cut back to the length it had.
+    if (size >= 0 && host::Size(s->fd) > size) host::Truncate(s->fd, size);
+    return kStreamFail;
+  }
   s->pos = at + length;
   return length;
 }

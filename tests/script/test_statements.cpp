@@ -1,6 +1,8 @@
 // The framework's statement handlers: the chain of six slots, the statements
 // that answer 148 until their layer registers them, and KILL, SYSTEM and
 // FILESELECT's file dialog.
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -122,6 +124,20 @@ TEST_F(StmtTest, KillDeletesTheExpandedNameAndSystemReportsTheExitStatus) {
   ASSERT_EQ(hl->viewers().size(), 1u);
   EXPECT_NE(hl->viewers()[0].find(dir_.path() + "\\\\report.pdf"), std::string::npos) << hl->viewers()[0];
   EXPECT_TRUE(reports.empty());
+}
+
+// SYSTEM returns when the shell does: a job it left in the background
+// does not hold the procedure (the best of three runs, so that a busy
+// machine does not decide).
+TEST_F(StmtTest, SystemDoesNotWaitForABackgroundJob) {
+  auto best = std::chrono::steady_clock::duration::max();
+  for (int i = 0; i < 3; ++i) {
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run("SYSTEM 'sleep 4 &'\n"), 0) << Detail();
+    best = std::min(best, std::chrono::steady_clock::now() - start);
+    EXPECT_EQ(Stat(), 0);
+  }
+  EXPECT_LT(best, std::chrono::milliseconds(100));
 }
 
 TEST_F(StmtTest, FileSelectKeepsTheChosenNameOnTheResultsStack) {
