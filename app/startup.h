@@ -15,7 +15,7 @@
 #include "platform/ui/ui.h"
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
-#include "screens/menucmd.h"
+#include "screens/menus/menucmd.h"
 
 // StartFlags bits.
 constexpr uint8_t kStartLoadDictionary = 2;

@@ -39,7 +39,7 @@
 #include "bench_main.h"
 #include "apps/accounting/balance.h"
 #include "apps/accounting/demo/gen/acgen.h"
-#include "data/datafile.h"
+#include "data/store/datafile.h"
 #include "runtime/errors.h"
 #include "runtime/memory.h"
 #include "script/variables.h"

@@ -10,7 +10,7 @@
 
 #include "runtime/memory.h"
 #include "runtime/strvalue.h"
-#include "screens/gridbuf.h"
+#include "screens/grids/gridbuf.h"
 #include "script/variables.h"
 
 namespace {

@@ -29,10 +29,10 @@
 
 #include "app/hooks.h"
 #include "apps/administration/admbuiltins.h"
-#include "apps/administration/demodata.h"
+#include "apps/administration/demo/gen/admgen.h"
 #include "apps/administration/invoicing.h"
-#include "data/datafile.h"
-#include "data/dictionary.h"
+#include "data/store/datafile.h"
+#include "data/dictionary/dictionary.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/log.h"

@@ -32,7 +32,7 @@
 #include "apps/accounting/acdata.h"
 #include "apps/accounting/entryfuncs.h"
 #include "apps/accounting/demo/gen/acgen.h"
-#include "data/datafile.h"
+#include "data/store/datafile.h"
 #include "runtime/errors.h"
 #include "runtime/memory.h"
 

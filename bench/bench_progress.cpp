@@ -16,15 +16,15 @@
 #include <memory>
 #include <string>
 
-#include "data/datafile.h"
-#include "data/dictionary.h"
-#include "data/recbuf.h"
+#include "data/store/datafile.h"
+#include "data/dictionary/dictionary.h"
+#include "data/store/recbuf.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
 #include "runtime/memory.h"
-#include "screens/progress.h"
-#include "screens/winlist.h"
+#include "screens/forms/progress.h"
+#include "screens/window/winlist.h"
 #include "script/variables.h"
 
 namespace {

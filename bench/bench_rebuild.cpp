@@ -24,9 +24,9 @@
 #include <string>
 #include <vector>
 
-#include "data/datafile.h"
-#include "data/dictionary.h"
-#include "data/rebuild.h"
+#include "data/store/datafile.h"
+#include "data/dictionary/dictionary.h"
+#include "data/store/rebuild.h"
 #include "script/variables.h"
 
 namespace {

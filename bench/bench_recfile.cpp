@@ -34,7 +34,7 @@
 
 #include "bench_main.h"
 #include "sqlite_bench.h"
-#include "data/datastore.h"
+#include "data/store/datastore.h"
 
 namespace {
 

@@ -10,13 +10,13 @@
 #include <cstdio>
 #include <string>
 
-#include "data/dictionary.h"
+#include "data/dictionary/dictionary.h"
 #include "runtime/dynstrings.h"
 #include "runtime/memory.h"
 #include "runtime/strvalue.h"
-#include "screens/screendef.h"
-#include "screens/fieldvalues.h"
-#include "screens/screenprops.h"
+#include "screens/window/screendef.h"
+#include "screens/window/fieldvalues.h"
+#include "screens/window/screenprops.h"
 #include "script/objparams.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"

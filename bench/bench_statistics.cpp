@@ -23,11 +23,11 @@
 #include <string>
 #include <vector>
 
-#include "data/datafile.h"
-#include "data/dictionary.h"
-#include "data/rebuild.h"
-#include "data/relations.h"
-#include "data/statistics.h"
+#include "data/store/datafile.h"
+#include "data/dictionary/dictionary.h"
+#include "data/store/rebuild.h"
+#include "data/dictionary/relations.h"
+#include "data/scans/statistics.h"
 #include "runtime/dynstrings.h"
 #include "runtime/memory.h"
 #include "script/evaluator.h"

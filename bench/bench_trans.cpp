@@ -33,11 +33,11 @@
 #include <string>
 #include <vector>
 
-#include "data/datafile.h"
-#include "data/dictionary.h"
-#include "data/journal.h"
-#include "data/rebuild.h"
-#include "data/trans.h"
+#include "data/store/datafile.h"
+#include "data/dictionary/dictionary.h"
+#include "data/store/journal.h"
+#include "data/store/rebuild.h"
+#include "data/transactions/trans.h"
 #include "runtime/dynstrings.h"
 #include "script/variables.h"
 

@@ -37,7 +37,7 @@
 #include "apps/accounting/tasks.h"
 #include "apps/accounting/yearclose.h"
 #include "bench_main.h"
-#include "data/datafile.h"
+#include "data/store/datafile.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "script/evaluator.h"

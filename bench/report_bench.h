@@ -18,9 +18,9 @@
 #include <string>
 
 #include "app/hooks.h"
-#include "data/datafile.h"
-#include "data/dictionary.h"
-#include "data/recbuf.h"
+#include "data/store/datafile.h"
+#include "data/dictionary/dictionary.h"
+#include "data/store/recbuf.h"
 #include "runtime/dynstrings.h"
 #include "runtime/memory.h"
 #include "script/evaluator.h"

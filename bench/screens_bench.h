@@ -8,20 +8,20 @@
 #include <memory>
 #include <string>
 
-#include "data/datafile.h"
-#include "data/recbuf.h"
+#include "data/store/datafile.h"
+#include "data/store/recbuf.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
 #include "runtime/memory.h"
 #include "runtime/strvalue.h"
 #include "runtime/sysvars.h"
-#include "screens/fonts.h"
-#include "screens/geometry.h"
-#include "screens/gridview.h"
-#include "screens/linsgrid.h"
-#include "screens/winlist.h"
-#include "screens/winrecord.h"
+#include "screens/window/fonttable.h"
+#include "screens/window/geometry.h"
+#include "screens/grids/gridview.h"
+#include "screens/grids/linsgrid.h"
+#include "screens/window/winlist.h"
+#include "screens/window/winrecord.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
 

@@ -37,16 +37,16 @@
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "runtime/sysvars.h"
-#include "screens/actions.h"
-#include "screens/combo.h"
-#include "screens/controls.h"
-#include "screens/fieldctl.h"
-#include "screens/fonts.h"
-#include "screens/forms.h"
-#include "screens/geometry.h"
-#include "screens/msgbox.h"
-#include "screens/winlist.h"
-#include "screens/winproc.h"
+#include "screens/window/actions.h"
+#include "screens/forms/combo.h"
+#include "screens/window/controls.h"
+#include "screens/window/fieldctl.h"
+#include "screens/window/fonttable.h"
+#include "screens/forms/forms.h"
+#include "screens/window/geometry.h"
+#include "screens/forms/msgbox.h"
+#include "screens/window/winlist.h"
+#include "screens/window/winproc.h"
 
 namespace {
 
@@ -105,7 +105,7 @@ uint8_t EnableBits(std::string_view device) {
 
 std::string Text(ui::Hwnd window, uint16_t id) { return ui::get_text(ui::get_dlg_item(window, id)); }
 
-// The combo boxes' slots of each open window (screens/combo.h).
+// The combo boxes' slots of each open window (screens/forms/combo.h).
 std::map<ui::Hwnd, std::array<uint16_t, kCombos>> g_slots;
 
 ui::Hwnd ComboOf(ui::Hwnd window, ComboRole role) {

@@ -14,10 +14,10 @@
 #include "runtime/streams.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
-#include "screens/controls.h"
-#include "screens/fonts.h"
-#include "screens/forms.h"
-#include "screens/geometry.h"
+#include "screens/window/controls.h"
+#include "screens/window/fonttable.h"
+#include "screens/forms/forms.h"
+#include "screens/window/geometry.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 // numbers prefilled with the record's bytes); the second asks the ten
 // sequences as 10 rows of 8 byte values (caption r in front of row r, column
 // k at the caption width + k x 6). In batch mode each form takes one line of
-// the INPUT file (screens/forms.h). The answers replace the bytes of the
+// the INPUT file (screens/forms/forms.h). The answers replace the bytes of the
 // port's record; the file is written whole to a new file that is renamed
 // over the old one, and the loaded table is dropped so the next open of a
 // port sends the new sequences. A cancelled form writes nothing.

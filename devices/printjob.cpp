@@ -10,7 +10,7 @@
 #include "platform/print/pdflib.h"
 #include "platform/print/spooler.h"
 #include "runtime/errors.h"
-#include "screens/choice.h"
+#include "screens/forms/choice.h"
 
 namespace {
 

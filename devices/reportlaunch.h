@@ -52,7 +52,7 @@
 #include "platform/ui/ui_types.h"
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
-#include "screens/acceptlist.h"
+#include "screens/forms/acceptlist.h"
 
 // Launch flags.
 enum ReportLaunchFlag : int {
@@ -124,7 +124,7 @@ Status ReportLaunchSpec(StrValue spec, int flags);
 // spec with the screen's own parameters and no limits form; an empty DOC$
 // is 164 "Not defined" and asks nothing.
 Status ReportScreenPrint(StrValue doc);
-// The document exit of an accept window (screens/accept.h AcceptDocHookSet),
+// The document exit of an accept window (screens/forms/accept.h AcceptDocHookSet),
 // given the form's DOCNAME$: the job of the form's own print-job parameters
 // (ReportLaunchRun from the screen: DOCNAME$, DEVICE$, OPEN$, COND$...), its
 // fields 1 and 2 the range when it has no LIMITS$. An empty DOCNAME$ is 164
@@ -140,7 +140,7 @@ Status ReportAcceptLaunch(StrValue doc);
 Status ReportStart(StrValue device, StrValue spec, StrValue limits, StrValue files, StrValue range, int flags,
                    DevRecord* dev, ReportLimitsDialog dialog, ReportDevChooser chooser);
 // ReportStart with the limits form and DevSelect and no open device: the
-// launch as the screens call it (screens/reportcalls.h).
+// launch as the screens call it (screens/datascreens/reportcalls.h).
 Status ReportStartAsked(StrValue device, StrValue spec, StrValue limits, StrValue files, StrValue range, int flags);
 // Print-job parameter n, taken as the table above says; a new slot of the
 // string area (an error string when an evaluation fails).

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "data/datafile.h"
+#include "data/store/datafile.h"
 #include "devices/reportint.h"
 #include "runtime/dynstrings.h"
 #include "runtime/format.h"

@@ -3,11 +3,11 @@
 #include <string>
 #include <string_view>
 
-#include "data/datafile.h"
-#include "data/dictionary.h"
-#include "data/recbuf.h"
-#include "data/scan.h"
-#include "data/selection.h"
+#include "data/store/datafile.h"
+#include "data/dictionary/dictionary.h"
+#include "data/store/recbuf.h"
+#include "data/scans/scan.h"
+#include "data/scans/selection.h"
 #include "devices/reportint.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
@@ -16,7 +16,7 @@
 #include "runtime/messages.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
-#include "screens/progress.h"
+#include "screens/forms/progress.h"
 #include "script/arrays.h"
 #include "script/evaluator.h"
 #include "script/variables.h"

@@ -11,8 +11,8 @@
 #include "runtime/streams.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
-#include "screens/forms.h"
-#include "screens/geometry.h"
+#include "screens/forms/forms.h"
+#include "screens/window/geometry.h"
 #include "script/statements.h"
 #include "script/variables.h"
 

@@ -15,7 +15,7 @@
 // (ScanDeliver); longer and empty ones are dropped.
 //
 // The screens reach these operations only through their hooks
-// (screens/scanhook.h), registered at start-up by ScannerHooksRegister.
+// (screens/datascreens/scanhook.h), registered at start-up by ScannerHooksRegister.
 #pragma once
 #include <cstdint>
 

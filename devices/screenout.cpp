@@ -14,9 +14,9 @@
 #include "runtime/streams.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
-#include "screens/fonts.h"
-#include "screens/geometry.h"
-#include "screens/winlist.h"
+#include "screens/window/fonttable.h"
+#include "screens/window/geometry.h"
+#include "screens/window/winlist.h"
 #include "script/variables.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The payments schedule both programs link: the built-in PayDate$ and the
-// due-date arithmetic behind it. (The schedule window is screens/payschedule.h;
-// the job-steps task, task hook 7, reads screens: screens/jobsteps.h.)
+// due-date arithmetic behind it. (The schedule window is screens/grids/payschedule.h;
+// the job-steps task, task hook 7, reads screens: screens/transactions/jobsteps.h.)
 //
 // PayDate$(date;first offset;days step;months step;index[;allowed days])
 // answers the due date of instalment `index` as a YYYYMMDD text:

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "data/reccheck.h"
+#include "data/store/reccheck.h"
 
 namespace {
 

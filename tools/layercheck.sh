@@ -4,7 +4,9 @@
 # library). Layers, bottom to top:
 #   platform runtime script data screens devices app (start-up) apps tools
 # A file may include headers of its own layer and of layers below it; a
-# quoted include must name its folder. Operating-system headers (a system
+# quoted include must name its file by its full path from ROOT, sub-folders
+# included ("screens/documents/docengine.h"): a layer's sub-folders are rooms
+# of that layer and rank with it. Operating-system headers (a system
 # header with ".h" or a "/" in its name, <cerrno>, <csignal>) only in
 # platform/. Prints each offending line as FILE:LINE: REASON: TEXT and exits
 # 1 when there is one, 0 otherwise.
@@ -23,6 +25,11 @@ awk -v layers="$layers" '
       for (i = 1; i <= n; i++) rank[names[i]] = i
       bad = 0
     }
+    function exists(path,    line, rc) {
+      rc = (getline line < path)
+      close(path)
+      return rc >= 0
+    }
     function report(reason) {
       printf "%s:%d: %s: %s\n", FILENAME, FNR, reason, $0
       bad = 1
@@ -36,6 +43,7 @@ awk -v layers="$layers" '
       sub(/\/.*$/, "", top)
       if (!(top in rank) || top == path) report("include without a layer folder")
       else if (rank[top] > rank[own]) report("include goes up from " own "/ to " top "/")
+      else if (!exists(path)) report("include names no file at its full path")
       next
     }
     /^[ \t]*#[ \t]*include[ \t]*</ {

@@ -3,7 +3,7 @@
 #include "apps/accounting/entryfuncs.h"
 #include "apps/accounting/labels.h"
 #include "apps/accounting/tasks.h"
-#include "data/stgetlist.h"
+#include "data/scans/stgetlist.h"
 #include "runtime/seam.h"
 #include "script/builtins.h"
 

@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "apps/accounting/layer.h"
-#include "data/datafile.h"
-#include "data/dictionary.h"
+#include "data/store/datafile.h"
+#include "data/dictionary/dictionary.h"
 #include "runtime/fixednum.h"
 #include "runtime/status.h"
 

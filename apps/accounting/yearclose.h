@@ -29,7 +29,7 @@
 // in parentheses, then with its result text); a step whose guard is false
 // logs message 0006.
 //
-// All or nothing: each task is one run of the journal (data/journal.h).
+// All or nothing: each task is one run of the journal (data/store/journal.h).
 // The entry lines, the balances by month, the accounts and the parameter
 // file holding FAPE$ change together or not at all: the close keeps its
 // work only when it moved FAPE$ to _FFIN$, the undo only when it ends at 0,

@@ -3,10 +3,10 @@
 #include <cctype>
 #include <string_view>
 
-#include "data/datafile.h"
-#include "data/dictionary.h"
-#include "data/fileaction.h"
-#include "data/relations.h"
+#include "data/store/datafile.h"
+#include "data/dictionary/dictionary.h"
+#include "data/store/fileaction.h"
+#include "data/dictionary/relations.h"
 #include "runtime/errors.h"
 #include "runtime/fixednum.h"
 #include "runtime/strlist.h"

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "data/dictionary.h"
+#include "data/dictionary/dictionary.h"
 #include "platform/host/clock.h"
 #include "platform/host/files.h"
 #include "runtime/datetime.h"

@@ -4,8 +4,8 @@
 //
 // MantFileWinRun opens a window of kind 3 titled by the first item of
 // message 0022 at the spec's row (item 3) and column (item 4), the
-// navigation screen of the spec in it (screens/doclines.h NavScreenOpen),
-// the document handlers (screens/movswin.h MovsActionWin with the chooser
+// navigation screen of the spec in it (screens/documents/docengine.h NavScreenOpen),
+// the document handlers (screens/documents/movswin.h MovsActionWin with the chooser
 // NavNextAction, the grid callback MovsGridCallback), task hook 2 on the
 // grid's cells (the hook in place before comes back when the window
 // closes), the lines grid fitted into the window, the event INIT, the
@@ -20,7 +20,7 @@
 // between the form's first and second answers and that meet RD_COND$ (its
 // items joined by "&&") are selected, the first shown and loaded; the list
 // is kept in SystemTextList items 6 and 7 for the next documents (NXT,
-// screens/movsaction.h MovsFastFindRepeat).
+// screens/documents/movsaction.h MovsFastFindRepeat).
 #pragma once
 #include "runtime/status.h"
 #include "runtime/strvalue.h"

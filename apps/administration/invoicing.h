@@ -52,7 +52,7 @@
 #include <vector>
 
 #include "apps/administration/admfuncs.h"
-#include "data/recbuf.h"
+#include "data/store/recbuf.h"
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
 

@@ -4,9 +4,9 @@
 // window system cancels it), and the answer line is collected as a batch
 // form collects it, for a fixed dictionary the specs may refer to.
 #include "fuzz/harness.h"
-#include "data/dictionary.h"
-#include "screens/acceptlist.h"
-#include "screens/forms.h"
+#include "data/dictionary/dictionary.h"
+#include "screens/forms/acceptlist.h"
+#include "screens/forms/forms.h"
 
 KX_FUZZ_TARGET(acceptlist) {
   FuzzSession session;

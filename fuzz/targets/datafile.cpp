@@ -6,9 +6,9 @@
 // directions, searched, written to (a new record, an update, a delete) and
 // closed, which saves the index.
 #include "fuzz/harness.h"
-#include "data/datafile.h"
-#include "data/datastore.h"
-#include "data/dictionary.h"
+#include "data/store/datafile.h"
+#include "data/store/datastore.h"
+#include "data/dictionary/dictionary.h"
 #include "script/evaluator.h"
 
 namespace {

@@ -5,8 +5,8 @@
 // dictionaries to nest). After the load every file's descriptors, keys and
 // relations are read back.
 #include "fuzz/harness.h"
-#include "data/dictionary.h"
-#include "data/relations.h"
+#include "data/dictionary/dictionary.h"
+#include "data/dictionary/relations.h"
 
 constexpr size_t kMoreFiles = 48;
 

@@ -2,7 +2,7 @@
 // "@@@@", and lines "file,section" each shown as HelpTextShow shows it (an
 // empty file name is the program's own help file, which is the same file).
 #include "fuzz/harness.h"
-#include "screens/help.h"
+#include "screens/menus/help.h"
 
 KX_FUZZ_TARGET(helptext) {
   FuzzSession session;

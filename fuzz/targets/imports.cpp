@@ -8,10 +8,10 @@
 #include <cstdlib>
 
 #include "fuzz/harness.h"
-#include "data/datafile.h"
-#include "data/datastore.h"
-#include "data/dictionary.h"
-#include "data/trans.h"
+#include "data/store/datafile.h"
+#include "data/store/datastore.h"
+#include "data/dictionary/dictionary.h"
+#include "data/transactions/trans.h"
 #include "script/evaluator.h"
 
 namespace {

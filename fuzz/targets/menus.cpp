@@ -3,9 +3,9 @@
 // MENU$, CALLER$, LOAD$ and EXEC$ parameters expand into a menu tree.
 #include "fuzz/harness.h"
 #include "platform/ui/ui.h"
-#include "screens/menubar.h"
-#include "screens/menufile.h"
-#include "screens/menutree.h"
+#include "screens/menus/menubar.h"
+#include "screens/menus/menufile.h"
+#include "screens/menus/menutree.h"
 
 KX_FUZZ_TARGET(menus) {
   FuzzSession session;

@@ -4,8 +4,8 @@
 // decides); the window is then closed, so the next input may show one again.
 #include "fuzz/harness.h"
 #include "platform/ui/ui.h"
-#include "screens/picture.h"
-#include "screens/winlist.h"
+#include "screens/menus/picture.h"
+#include "screens/window/winlist.h"
 
 KX_FUZZ_TARGET(pictures) {
   FuzzSession session;

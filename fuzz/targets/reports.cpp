@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "fuzz/harness.h"
-#include "data/datafile.h"
-#include "data/datastore.h"
-#include "data/dictionary.h"
+#include "data/store/datafile.h"
+#include "data/store/datastore.h"
+#include "data/dictionary/dictionary.h"
 #include "devices/report.h"
 
 namespace {

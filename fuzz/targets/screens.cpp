@@ -3,12 +3,12 @@
 // fixed dictionary below. The screen of tag 1 is made on a maintenance
 // window, its fields become controls, and the window is shown and closed.
 #include "fuzz/harness.h"
-#include "data/dictionary.h"
-#include "screens/fieldctl.h"
-#include "screens/geometry.h"
-#include "screens/winlist.h"
-#include "screens/winproc.h"
-#include "screens/winrecord.h"
+#include "data/dictionary/dictionary.h"
+#include "screens/window/fieldctl.h"
+#include "screens/window/geometry.h"
+#include "screens/window/winlist.h"
+#include "screens/window/winproc.h"
+#include "screens/window/winrecord.h"
 
 KX_FUZZ_TARGET(screens) {
   FuzzSession session;

@@ -5,12 +5,12 @@
 // dictionary below, holding one record), and the current parameter set is
 // saved under the name, which rewrites the file around its other lines.
 #include "fuzz/harness.h"
-#include "data/datafile.h"
-#include "data/datastore.h"
-#include "data/dictionary.h"
-#include "data/trans.h"
-#include "screens/transmenu.h"
-#include "screens/transsave.h"
+#include "data/store/datafile.h"
+#include "data/store/datastore.h"
+#include "data/dictionary/dictionary.h"
+#include "data/transactions/trans.h"
+#include "screens/transactions/transmenu.h"
+#include "screens/transactions/transsave.h"
 #include "script/evaluator.h"
 
 KX_FUZZ_TARGET(transconfigs) {

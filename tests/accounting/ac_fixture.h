@@ -19,7 +19,7 @@
 #include "apps/accounting/balance.h"
 #include "apps/accounting/demo/gen/acgen.h"
 #include "apps/accounting/layer.h"
-#include "data/datafile.h"
+#include "data/store/datafile.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "script/evaluator.h"

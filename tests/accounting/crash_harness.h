@@ -22,11 +22,11 @@
 
 #include "app/startup.h"
 #include "apps/accounting/layer.h"
-#include "data/dataui.h"
-#include "data/dictionary.h"
-#include "data/reccheck.h"
+#include "data/bridges/dataui.h"
+#include "data/dictionary/dictionary.h"
+#include "data/store/reccheck.h"
 #include "platform/host/files.h"
-#include "screens/menucmd.h"
+#include "screens/menus/menucmd.h"
 #include "support/runtime_fixture.h"
 
 namespace crash {

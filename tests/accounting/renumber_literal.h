@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "apps/accounting/renumber.h"
-#include "data/datafile.h"
-#include "data/recbuf.h"
-#include "data/selection.h"
+#include "data/store/datafile.h"
+#include "data/store/recbuf.h"
+#include "data/scans/selection.h"
 
 namespace literal {
 

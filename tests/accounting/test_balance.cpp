@@ -3,7 +3,7 @@
 
 #include "ac_fixture.h"
 #include "apps/accounting/balance.h"
-#include "data/recbuf.h"
+#include "data/store/recbuf.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 
 #include "apps/accounting/tasks.h"
 #include "runtime/log.h"
-#include "screens/actionchain.h"
-#include "screens/actions.h"
-#include "screens/docwin.h"
-#include "screens/fieldvalues.h"
+#include "screens/window/actionchain.h"
+#include "screens/window/actions.h"
+#include "screens/documents/docwin.h"
+#include "screens/window/fieldvalues.h"
 #include "script/builtins.h"
 #include "screens/navorder_fixture.h"
 

@@ -8,9 +8,9 @@
 #include "apps/accounting/acdata.h"
 #include "apps/accounting/entrywin.h"
 #include "apps/accounting/tasks.h"
-#include "data/datastore.h"
-#include "data/fileaction.h"
-#include "data/recbuf.h"
+#include "data/store/datastore.h"
+#include "data/store/fileaction.h"
+#include "data/store/recbuf.h"
 #include "script/objparams.h"
 
 namespace {

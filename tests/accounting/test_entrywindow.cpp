@@ -11,10 +11,10 @@
 #include "apps/accounting/entrywin.h"
 #include "apps/accounting/tasks.h"
 #include "runtime/messages.h"
-#include "screens/actionchain.h"
-#include "screens/actions.h"
+#include "screens/window/actionchain.h"
+#include "screens/window/actions.h"
 #include "runtime/strutil.h"
-#include "screens/fieldvalues.h"
+#include "screens/window/fieldvalues.h"
 #include "screens/navorder_fixture.h"
 
 namespace {

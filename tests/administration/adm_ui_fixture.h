@@ -7,10 +7,10 @@
 
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
-#include "screens/fieldvalues.h"
-#include "screens/fonts.h"
-#include "screens/geometry.h"
-#include "screens/winlist.h"
+#include "screens/window/fieldvalues.h"
+#include "screens/window/fonttable.h"
+#include "screens/window/geometry.h"
+#include "screens/window/winlist.h"
 #include "tests/administration/adm_fixture.h"
 
 class AdmUiTest : public AdmDemoTest {

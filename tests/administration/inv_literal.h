@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "apps/administration/invoicing.h"
-#include "data/datafile.h"
-#include "data/fileaction.h"
+#include "data/store/datafile.h"
+#include "data/store/fileaction.h"
 #include "runtime/errors.h"
 
 namespace literal {

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "apps/administration/admfuncs.h"
-#include "data/fileaction.h"
+#include "data/store/fileaction.h"
 #include "script/arrays.h"
 #include "tests/administration/adm_fixture.h"
 

@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "apps/administration/docactions.h"
-#include "data/datafile.h"
-#include "data/recbuf.h"
+#include "data/store/datafile.h"
+#include "data/store/recbuf.h"
 #include "runtime/strutil.h"
 #include "runtime/sysvars.h"
-#include "screens/fieldctl.h"
-#include "screens/gridbuf.h"
-#include "screens/movsaction.h"
-#include "screens/winrecord.h"
+#include "screens/window/fieldctl.h"
+#include "screens/grids/gridbuf.h"
+#include "screens/documents/movsaction.h"
+#include "screens/window/winrecord.h"
 #include "script/objparams.h"
 #include "tests/administration/adm_ui_fixture.h"
 

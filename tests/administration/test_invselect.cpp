@@ -12,7 +12,7 @@
 #include "apps/administration/invoicing.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
-#include "screens/winlist.h"
+#include "screens/window/winlist.h"
 #include "support/headless_fixture.h"
 #include "tests/administration/adm_fixture.h"
 

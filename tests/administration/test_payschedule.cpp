@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "data/recbuf.h"
-#include "screens/fieldctl.h"
-#include "screens/gridpad.h"
-#include "screens/linsgrid.h"
-#include "screens/payschedule.h"
+#include "data/store/recbuf.h"
+#include "screens/window/fieldctl.h"
+#include "screens/grids/gridpad.h"
+#include "screens/grids/linsgrid.h"
+#include "screens/grids/payschedule.h"
 #include "tests/administration/adm_ui_fixture.h"
 #include "tests/support/batch_io.h"
 

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "app/startup.h"
-#include "data/datafile.h"
-#include "data/recbuf.h"
-#include "screens/menuevent.h"
-#include "screens/winlist.h"
+#include "data/store/datafile.h"
+#include "data/store/recbuf.h"
+#include "screens/menus/menuevent.h"
+#include "screens/window/winlist.h"
 #include "script/taskhooks.h"
 #include "runtime/dynstrings.h"
 #include "support/bmp_fixture.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "data/dictionary.h"
+#include "data/dictionary/dictionary.h"
 #include "runtime/errors.h"
 #include "script/variables.h"
 #include "support/runtime_fixture.h"

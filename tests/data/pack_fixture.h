@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "data/dataui.h"
-#include "data/datafile.h"
-#include "data/reccheck.h"
-#include "data/recio.h"
+#include "data/bridges/dataui.h"
+#include "data/store/datafile.h"
+#include "data/store/reccheck.h"
+#include "data/store/recio.h"
 #include "dic_fixture.h"
 #include "store_fixture.h"
 #include "runtime/dynstrings.h"

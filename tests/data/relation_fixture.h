@@ -10,9 +10,9 @@
 #include <fstream>
 #include <string>
 
-#include "data/datafile.h"
-#include "data/dictionary.h"
-#include "data/recbuf.h"
+#include "data/store/datafile.h"
+#include "data/dictionary/dictionary.h"
+#include "data/store/recbuf.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "script/evaluator.h"

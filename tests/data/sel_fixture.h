@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <string>
 
-#include "data/reccheck.h"
-#include "data/recio.h"
+#include "data/store/reccheck.h"
+#include "data/store/recio.h"
 #include "relation_fixture.h"
 
 class SelTest : public AppTest {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "data/datastore.h"
-#include "data/reccheck.h"
-#include "data/recio.h"
+#include "data/store/datastore.h"
+#include "data/store/reccheck.h"
+#include "data/store/recio.h"
 #include "support/runtime_fixture.h"
 
 inline std::string Img(const std::string& code, const std::string& name) {

@@ -4,10 +4,10 @@
 
 #include <fstream>
 
-#include "data/databuiltins.h"
-#include "data/openstate.h"
-#include "data/runcontext.h"
-#include "data/scan.h"
+#include "data/bridges/databuiltins.h"
+#include "data/store/openstate.h"
+#include "data/dictionary/runcontext.h"
+#include "data/scans/scan.h"
 #include "script/procedures.h"
 #include "sel_fixture.h"
 

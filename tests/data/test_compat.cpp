@@ -2,8 +2,8 @@
 // what they change on disk.
 #include <gtest/gtest.h>
 
-#include "data/compat.h"
-#include "data/datafile.h"
+#include "data/dictionary/compat.h"
+#include "data/store/datafile.h"
 #include "dic_fixture.h"
 #include "platform/host/files.h"
 #include "runtime/dynstrings.h"

@@ -8,7 +8,7 @@
 #include <map>
 #include <random>
 
-#include "data/datafile.h"
+#include "data/store/datafile.h"
 #include "runtime/errors.h"
 #include "store_fixture.h"
 

@@ -5,9 +5,9 @@
 
 #include <unistd.h>
 
-#include "data/datafile.h"
-#include "data/recbuf.h"
-#include "data/reccheck.h"
+#include "data/store/datafile.h"
+#include "data/store/recbuf.h"
+#include "data/store/reccheck.h"
 #include "platform/host/files.h"
 #include "dic_fixture.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "data/dictionary.h"
+#include "data/dictionary/dictionary.h"
 #include "dic_fixture.h"
 #include "runtime/dynstrings.h"
 

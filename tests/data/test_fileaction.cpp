@@ -2,8 +2,8 @@
 // statements, the key check, and the append loop.
 #include <gtest/gtest.h>
 
-#include "data/fileaction.h"
-#include "data/relations.h"
+#include "data/store/fileaction.h"
+#include "data/dictionary/relations.h"
 #include "relation_fixture.h"
 #include "support/runtime_fixture.h"
 

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "data/filecopy.h"
-#include "data/rebuild.h"
-#include "data/lockmark.h"
+#include "data/store/filecopy.h"
+#include "data/store/rebuild.h"
+#include "data/store/lockmark.h"
 #include "pack_fixture.h"
 #include "platform/ui/ui.h"
 #include "support/headless_fixture.h"

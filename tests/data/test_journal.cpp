@@ -9,9 +9,9 @@
 
 #include <cstdio>
 
-#include "data/journal.h"
-#include "data/rebuild.h"
-#include "data/runstatus.h"
+#include "data/store/journal.h"
+#include "data/store/rebuild.h"
+#include "data/store/runstatus.h"
 #include "pack_fixture.h"
 #include "runtime/streams.h"
 

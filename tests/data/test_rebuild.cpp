@@ -5,7 +5,7 @@
 #include <functional>
 #include <random>
 
-#include "data/rebuild.h"
+#include "data/store/rebuild.h"
 #include "pack_fixture.h"
 #include "script/variables.h"
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "data/recbuf.h"
+#include "data/store/recbuf.h"
 #include "dic_fixture.h"
 
 namespace {

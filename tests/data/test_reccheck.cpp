@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "data/reccheck.h"
+#include "data/store/reccheck.h"
 #include "support/runtime_fixture.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <random>
 #include <tuple>
 
-#include "data/keyorder.h"
-#include "data/recfile.h"
+#include "data/store/keyorder.h"
+#include "data/store/recfile.h"
 #include "platform/host/files.h"
 #include "runtime/errors.h"
 #include "store_fixture.h"

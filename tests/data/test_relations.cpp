@@ -4,8 +4,8 @@
 
 #include <regex>
 
-#include "data/fileaction.h"
-#include "data/relations.h"
+#include "data/store/fileaction.h"
+#include "data/dictionary/relations.h"
 #include "relation_fixture.h"
 #include "support/runtime_fixture.h"
 

@@ -7,10 +7,10 @@
 #include <fstream>
 #include <string>
 
-#include "data/datafile.h"
-#include "data/dictionary.h"
-#include "data/openstate.h"
-#include "data/runcontext.h"
+#include "data/store/datafile.h"
+#include "data/dictionary/dictionary.h"
+#include "data/store/openstate.h"
+#include "data/dictionary/runcontext.h"
 #include "script/prc_fixture.h"
 #include "script/statements.h"
 

@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "data/runstatus.h"
+#include "data/store/runstatus.h"
 #include "pack_fixture.h"
 
 namespace {

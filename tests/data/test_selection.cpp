@@ -5,14 +5,14 @@
 #include <fstream>
 #include <vector>
 
-#include "data/dataui.h"
-#include "data/openstate.h"
-#include "data/scan.h"
-#include "data/selection.h"
-#include "data/stgetlist.h"
+#include "data/bridges/dataui.h"
+#include "data/store/openstate.h"
+#include "data/scans/scan.h"
+#include "data/scans/selection.h"
+#include "data/scans/stgetlist.h"
 #include "runtime/memory.h"
-#include "screens/popup.h"
-#include "screens/progress.h"
+#include "screens/forms/popup.h"
+#include "screens/forms/progress.h"
 #include "support/headless_fixture.h"
 #include "sel_fixture.h"
 

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "data/datafile.h"
-#include "data/dataui.h"
-#include "data/dictionary.h"
-#include "data/fileaction.h"
-#include "data/runcontext.h"
-#include "data/scan.h"
-#include "data/statistics.h"
+#include "data/store/datafile.h"
+#include "data/bridges/dataui.h"
+#include "data/dictionary/dictionary.h"
+#include "data/store/fileaction.h"
+#include "data/dictionary/runcontext.h"
+#include "data/scans/scan.h"
+#include "data/scans/statistics.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "runtime/sysvars.h"

@@ -6,7 +6,7 @@
 
 #include <csignal>
 
-#include "data/rebuild.h"
+#include "data/store/rebuild.h"
 #include "platform/host/signals.h"
 #include "runtime/strutil.h"
 #include "trans_fixture.h"

@@ -19,14 +19,14 @@
 #include <string>
 #include <vector>
 
-#include "data/dataui.h"
-#include "data/datafile.h"
-#include "data/dictionary.h"
-#include "data/fileaction.h"
-#include "data/journal.h"
-#include "data/reccheck.h"
-#include "data/recio.h"
-#include "data/trans.h"
+#include "data/bridges/dataui.h"
+#include "data/store/datafile.h"
+#include "data/dictionary/dictionary.h"
+#include "data/store/fileaction.h"
+#include "data/store/journal.h"
+#include "data/store/reccheck.h"
+#include "data/store/recio.h"
+#include "data/transactions/trans.h"
 #include "pack_fixture.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "devices/report_fixture.h"
-#include "screens/combo.h"
-#include "screens/fonts.h"
-#include "screens/geometry.h"
-#include "screens/winproc.h"
+#include "screens/forms/combo.h"
+#include "screens/window/fonttable.h"
+#include "screens/window/geometry.h"
+#include "screens/window/winproc.h"
 #include "support/batch_io.h"
 #include "support/headless_fixture.h"
 

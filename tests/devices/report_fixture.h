@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/hooks.h"
-#include "data/datafile.h"
-#include "data/dictionary.h"
+#include "data/store/datafile.h"
+#include "data/dictionary/dictionary.h"
 #include "devices/device_fixture.h"
 #include "devices/report.h"
 #include "runtime/errors.h"

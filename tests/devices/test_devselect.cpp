@@ -9,9 +9,9 @@
 #include "devices/reportlaunch.h"
 #include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
-#include "screens/acceptlist.h"
-#include "screens/combo.h"
-#include "screens/winlist.h"
+#include "screens/forms/acceptlist.h"
+#include "screens/forms/combo.h"
+#include "screens/window/winlist.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "platform/ui/ui.h"
 #include "runtime/errors.h"
 #include "runtime/options.h"
-#include "screens/winlist.h"
+#include "screens/window/winlist.h"
 #include "support/headless_fixture.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
 #include "runtime/errors.h"
-#include "screens/winlist.h"
+#include "screens/window/winlist.h"
 #include "support/headless_fixture.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "platform/ui/backend.h"
 #include "platform/ui/ui.h"
 #include "runtime/strvalue.h"
-#include "screens/winlist.h"
+#include "screens/window/winlist.h"
 
 namespace {
 

@@ -13,6 +13,9 @@ cases=(
   "errno-outside-platform|script/errno.cpp|operating-system header outside platform/"
   "include-without-folder|screens/noprefix.cpp|include without a layer folder"
   "tests-not-checked|tests/anything.cpp|ok"
+  "subfolder-own-and-lower|screens/documents/rooms.cpp|ok"
+  "subfolder-path-cut|screens/documents/cutpath.cpp|include names no file at its full path"
+  "subfolder-upward|data/store/upward.cpp|include goes up from data/ to screens/"
 )
 out=$(bash "$check" "$tree")
 rc=$?

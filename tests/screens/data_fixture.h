@@ -19,14 +19,14 @@
 #include <string>
 #include <vector>
 
-#include "data/datafile.h"
-#include "data/fileaction.h"
-#include "data/reccheck.h"
-#include "data/recbuf.h"
+#include "data/store/datafile.h"
+#include "data/store/fileaction.h"
+#include "data/store/reccheck.h"
+#include "data/store/recbuf.h"
 #include "runtime/dynstrings.h"
 #include "screen_fixture.h"
-#include "screens/actions.h"
-#include "screens/fieldvalues.h"
+#include "screens/window/actions.h"
+#include "screens/window/fieldvalues.h"
 #include "script/builtins.h"
 #include "script/evaluator.h"
 

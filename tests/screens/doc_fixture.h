@@ -16,16 +16,16 @@
 #include <string>
 #include <vector>
 
-#include "data/datafile.h"
-#include "data/fileaction.h"
-#include "data/reccheck.h"
-#include "data/recbuf.h"
+#include "data/store/datafile.h"
+#include "data/store/fileaction.h"
+#include "data/store/reccheck.h"
+#include "data/store/recbuf.h"
 #include "runtime/dynstrings.h"
 #include "screen_fixture.h"
-#include "screens/fieldvalues.h"
-#include "screens/gridview.h"
-#include "screens/linsgrid.h"
-#include "screens/winrecord.h"
+#include "screens/window/fieldvalues.h"
+#include "screens/grids/gridview.h"
+#include "screens/grids/linsgrid.h"
+#include "screens/window/winrecord.h"
 #include "script/evaluator.h"
 
 class DocTest : public ScreenUiTest {

@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "data/recbuf.h"
+#include "data/store/recbuf.h"
 #include "runtime/options.h"
 #include "runtime/streams.h"
 #include "runtime/sysvars.h"
-#include "screens/acceptlist.h"
-#include "screens/fieldctl.h"
-#include "screens/fieldvalues.h"
-#include "screens/forms.h"
-#include "screens/winproc.h"
-#include "screens/winrecord.h"
+#include "screens/forms/acceptlist.h"
+#include "screens/window/fieldctl.h"
+#include "screens/window/fieldvalues.h"
+#include "screens/forms/forms.h"
+#include "screens/window/winproc.h"
+#include "screens/window/winrecord.h"
 #include "screen_fixture.h"
 #include "support/batch_io.h"
 

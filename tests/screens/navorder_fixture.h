@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "runtime/sysvars.h"
-#include "screens/doclines.h"
-#include "screens/doclins.h"
-#include "screens/navorder.h"
+#include "screens/documents/docengine.h"
+#include "screens/documents/docgrid.h"
+#include "screens/documents/navorder.h"
 #include "doc_fixture.h"
 
 class NavOrderTest : public DocTest {

@@ -11,14 +11,15 @@
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
 
-#include "data/dictionary.h"
+#include "data/dictionary/dictionary.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
+#include "runtime/log.h"
 #include "runtime/memory.h"
-#include "screens/fonts.h"
-#include "screens/geometry.h"
-#include "screens/screendef.h"
-#include "screens/winlist.h"
+#include "screens/window/fonttable.h"
+#include "screens/window/geometry.h"
+#include "screens/window/screendef.h"
+#include "screens/window/winlist.h"
 #include "script/objparams.h"
 #include "script/taskhooks.h"
 #include "script/variables.h"
@@ -81,7 +82,8 @@ class ScreenTest : public RuntimeTest {
 
 // Screens with windows: the headless window system in `fail` mode (frames 0,
 // work area 1280 x 1000, cell 8 x 16) and a private default directory that
-// definition and layout files are written into.
+// definition and layout files are written into, the log file too (not the
+// current folder).
 class ScreenUiTest : public ScreenTest {
  protected:
   void SetUp() override {
@@ -89,6 +91,7 @@ class ScreenUiTest : public ScreenTest {
     FontTableReset();
     Backend();
     ASSERT_EQ(DynStrSet(SettingsList, SetDefaultDirItem, S(dir.path())), 0);
+    ASSERT_EQ(LogSetName(S(dir.File("log.txt"))), 0);
   }
   // A fresh window system with frames 0 (window and client sizes equal, as
   // the worked examples assume) and an empty window list.

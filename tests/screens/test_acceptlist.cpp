@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "data/recbuf.h"
+#include "data/store/recbuf.h"
 #include "runtime/format.h"
-#include "screens/actions.h"
-#include "screens/screenprops.h"
+#include "screens/window/actions.h"
+#include "screens/window/screenprops.h"
 #include "script/evaluator.h"
 #include "form_fixture.h"
 

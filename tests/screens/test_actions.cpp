@@ -9,8 +9,8 @@
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
 #include "runtime/fmtdate.h"
-#include "screens/actions.h"
-#include "screens/winlist.h"
+#include "screens/window/actions.h"
+#include "screens/window/winlist.h"
 #include "screen_fixture.h"
 
 namespace {

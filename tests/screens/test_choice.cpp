@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "runtime/sysvars.h"
-#include "screens/actions.h"
-#include "screens/choice.h"
-#include "screens/fontfile.h"
-#include "screens/prcexec.h"
+#include "screens/window/actions.h"
+#include "screens/forms/choice.h"
+#include "screens/menus/fontfile.h"
+#include "screens/menus/prcexec.h"
 #include "script/evaluator.h"
 #include "script/handlers.h"
 #include "script/procedures.h"

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "screens/actions.h"
-#include "screens/controls.h"
-#include "screens/fonts.h"
-#include "screens/screendef.h"
+#include "screens/window/actions.h"
+#include "screens/window/controls.h"
+#include "screens/window/fonttable.h"
+#include "screens/window/screendef.h"
 #include "screen_fixture.h"
 
 namespace {

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "data/relations.h"
+#include "data/dictionary/relations.h"
 #include "runtime/errors.h"
-#include "screens/datascreen.h"
-#include "screens/controls.h"
-#include "screens/navbuttons.h"
-#include "screens/scanhook.h"
-#include "screens/winrecord.h"
+#include "screens/datascreens/datascreen.h"
+#include "screens/window/controls.h"
+#include "screens/datascreens/navbuttons.h"
+#include "screens/datascreens/scanhook.h"
+#include "screens/window/winrecord.h"
 #include "data_fixture.h"
 
 namespace {

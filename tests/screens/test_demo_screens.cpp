@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "data/recbuf.h"
-#include "screens/actionchain.h"
-#include "screens/actions.h"
-#include "screens/fieldctl.h"
-#include "screens/fieldvalues.h"
-#include "screens/winproc.h"
-#include "screens/winrecord.h"
+#include "data/store/recbuf.h"
+#include "screens/window/actionchain.h"
+#include "screens/window/actions.h"
+#include "screens/window/fieldctl.h"
+#include "screens/window/fieldvalues.h"
+#include "screens/window/winproc.h"
+#include "screens/window/winrecord.h"
 #include "screen_fixture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "runtime/errors.h"
 #include "runtime/sysvars.h"
 #include "script/taskhooks.h"
-#include "screens/docwin.h"
+#include "screens/documents/docwin.h"
 #include "doc_fixture.h"
 
 namespace {

@@ -8,10 +8,10 @@
 
 #include "runtime/format.h"
 #include "runtime/log.h"
-#include "screens/actions.h"
-#include "screens/choice.h"
-#include "screens/fieldctl.h"
-#include "screens/winrecord.h"
+#include "screens/window/actions.h"
+#include "screens/forms/choice.h"
+#include "screens/window/fieldctl.h"
+#include "screens/window/winrecord.h"
 #include "screen_fixture.h"
 
 namespace {

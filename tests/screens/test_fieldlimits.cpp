@@ -7,7 +7,7 @@
 
 #include "runtime/strlist.h"
 #include "script/evaluator.h"
-#include "screens/fieldlimits.h"
+#include "screens/transactions/fieldlimits.h"
 #include "form_fixture.h"
 
 namespace {

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "data/recbuf.h"
+#include "data/store/recbuf.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/sysvars.h"
-#include "screens/actions.h"
-#include "screens/fieldctl.h"
-#include "screens/fieldvalues.h"
-#include "screens/winrecord.h"
+#include "screens/window/actions.h"
+#include "screens/window/fieldctl.h"
+#include "screens/window/fieldvalues.h"
+#include "screens/window/winrecord.h"
 #include "script/evaluator.h"
 #include "script/taskhooks.h"
 #include "screen_fixture.h"

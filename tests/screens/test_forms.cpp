@@ -10,9 +10,9 @@
 #include "script/handlers.h"
 #include "script/statements.h"
 #include "script/taskhooks.h"
-#include "screens/accept.h"
-#include "screens/actionchain.h"
-#include "screens/menucmd.h"
+#include "screens/forms/accept.h"
+#include "screens/window/actionchain.h"
+#include "screens/menus/menucmd.h"
 #include "form_fixture.h"
 
 namespace {

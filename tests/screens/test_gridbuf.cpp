@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "runtime/sysvars.h"
-#include "screens/gridbuf.h"
+#include "screens/grids/gridbuf.h"
 #include "script/evaluator.h"
 #include "screen_fixture.h"
 

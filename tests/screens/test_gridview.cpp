@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "screens/fieldvalues.h"
-#include "screens/gridview.h"
-#include "screens/winrecord.h"
+#include "screens/window/fieldvalues.h"
+#include "screens/grids/gridview.h"
+#include "screens/window/winrecord.h"
 #include "screen_fixture.h"
 
 namespace {

@@ -9,13 +9,13 @@
 
 #include "runtime/errors.h"
 #include "runtime/sysvars.h"
-#include "screens/actionchain.h"
-#include "screens/fieldctl.h"
-#include "screens/fieldvalues.h"
-#include "screens/forms.h"
-#include "screens/help.h"
-#include "screens/winproc.h"
-#include "screens/winrecord.h"
+#include "screens/window/actionchain.h"
+#include "screens/window/fieldctl.h"
+#include "screens/window/fieldvalues.h"
+#include "screens/forms/forms.h"
+#include "screens/menus/help.h"
+#include "screens/window/winproc.h"
+#include "screens/window/winrecord.h"
 #include "screen_fixture.h"
 
 namespace {

@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "platform/ui/terminal.h"
-#include "data/datafile.h"
+#include "data/store/datafile.h"
 #include "runtime/sysvars.h"
-#include "screens/actions.h"
-#include "screens/choice.h"
-#include "screens/fieldctl.h"
-#include "screens/gridview.h"
-#include "screens/linsgrid.h"
-#include "screens/winrecord.h"
+#include "screens/window/actions.h"
+#include "screens/forms/choice.h"
+#include "screens/window/fieldctl.h"
+#include "screens/grids/gridview.h"
+#include "screens/grids/linsgrid.h"
+#include "screens/window/winrecord.h"
 #include "screen_fixture.h"
 
 namespace {

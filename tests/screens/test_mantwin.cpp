@@ -13,13 +13,13 @@
 
 #include "runtime/log.h"
 #include "runtime/sysvars.h"
-#include "screens/actionchain.h"
-#include "screens/datascreen.h"
-#include "screens/fieldctl.h"
-#include "screens/mantwin.h"
-#include "screens/navbuttons.h"
-#include "screens/winproc.h"
-#include "screens/winrecord.h"
+#include "screens/window/actionchain.h"
+#include "screens/datascreens/datascreen.h"
+#include "screens/window/fieldctl.h"
+#include "screens/datascreens/mantwin.h"
+#include "screens/datascreens/navbuttons.h"
+#include "screens/window/winproc.h"
+#include "screens/window/winrecord.h"
 #include "data_fixture.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/messages.h"
-#include "screens/msgbox.h"
-#include "screens/winlist.h"
+#include "screens/forms/msgbox.h"
+#include "screens/window/winlist.h"
 #include "support/headless_fixture.h"
 #include "support/runtime_fixture.h"
 

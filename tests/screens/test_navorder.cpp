@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "data/recio.h"
+#include "data/store/recio.h"
 #include "runtime/errors.h"
 #include "navorder_fixture.h"
 

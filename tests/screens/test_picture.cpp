@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "screen_fixture.h"
-#include "screens/picture.h"
+#include "screens/menus/picture.h"
 #include "support/bmp_fixture.h"
 
 namespace {

@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "runtime/sysvars.h"
-#include "screens/actionchain.h"
-#include "screens/actions.h"
-#include "screens/combo.h"
-#include "screens/fieldctl.h"
-#include "screens/popup.h"
-#include "screens/winproc.h"
-#include "screens/winrecord.h"
+#include "screens/window/actionchain.h"
+#include "screens/window/actions.h"
+#include "screens/forms/combo.h"
+#include "screens/window/fieldctl.h"
+#include "screens/forms/popup.h"
+#include "screens/window/winproc.h"
+#include "screens/window/winrecord.h"
 #include "screen_fixture.h"
 
 namespace {

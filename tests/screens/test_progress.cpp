@@ -10,8 +10,8 @@
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
-#include "screens/progress.h"
-#include "screens/winlist.h"
+#include "screens/forms/progress.h"
+#include "screens/window/winlist.h"
 #include "support/runtime_fixture.h"
 
 namespace {

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "data/compat.h"
-#include "screens/actions.h"
-#include "screens/prcexec.h"
-#include "screens/runwin.h"
-#include "screens/runwinstmts.h"
-#include "screens/screenstmts.h"
+#include "data/dictionary/compat.h"
+#include "screens/window/actions.h"
+#include "screens/menus/prcexec.h"
+#include "screens/forms/runwin.h"
+#include "screens/forms/runwinstmts.h"
+#include "screens/forms/screenstmts.h"
 #include "script/evaluator.h"
 #include "script/handlers.h"
 #include "script/statements.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "screens/fieldvalues.h"
-#include "screens/screenprops.h"
+#include "screens/window/fieldvalues.h"
+#include "screens/window/screenprops.h"
 #include "screen_fixture.h"
 
 namespace {

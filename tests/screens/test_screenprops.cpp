@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "screens/screenprops.h"
+#include "screens/window/screenprops.h"
 #include "script/evaluator.h"
 #include "screen_fixture.h"
 

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "runtime/sysvars.h"
-#include "screens/actions.h"
-#include "screens/controls.h"
-#include "screens/tiles.h"
-#include "screens/winrecord.h"
+#include "screens/window/actions.h"
+#include "screens/window/controls.h"
+#include "screens/window/tiles.h"
+#include "screens/window/winrecord.h"
 #include "screen_fixture.h"
 #include "support/bmp_fixture.h"
 

@@ -4,8 +4,8 @@
 // lines, as a batch run answers them).
 #include <gtest/gtest.h>
 
-#include "data/trans.h"
-#include "screens/transforms.h"
+#include "data/transactions/trans.h"
+#include "screens/transactions/transforms.h"
 #include "form_fixture.h"
 
 namespace {

@@ -6,16 +6,16 @@
 #include <fstream>
 #include <sstream>
 
-#include "data/dataui.h"
-#include "data/openstate.h"
-#include "data/trans.h"
+#include "data/bridges/dataui.h"
+#include "data/store/openstate.h"
+#include "data/transactions/trans.h"
 #include "platform/host/files.h"
 #include "runtime/paths.h"
-#include "screens/choice.h"
-#include "screens/msgbox.h"
-#include "screens/transforms.h"
-#include "screens/transmenu.h"
-#include "screens/transsave.h"
+#include "screens/forms/choice.h"
+#include "screens/forms/msgbox.h"
+#include "screens/transactions/transforms.h"
+#include "screens/transactions/transmenu.h"
+#include "screens/transactions/transsave.h"
 #include "data_fixture.h"
 #include "support/batch_io.h"
 

@@ -7,11 +7,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "data/trans.h"
+#include "data/transactions/trans.h"
 #include "platform/host/files.h"
 #include "runtime/dynstrings.h"
 #include "runtime/paths.h"
-#include "screens/transsave.h"
+#include "screens/transactions/transsave.h"
 #include "form_fixture.h"
 
 namespace {

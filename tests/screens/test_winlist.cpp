@@ -13,7 +13,7 @@
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
-#include "screens/winlist.h"
+#include "screens/window/winlist.h"
 #include "support/headless_fixture.h"
 #include "support/runtime_fixture.h"
 

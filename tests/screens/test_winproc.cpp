@@ -8,11 +8,11 @@
 
 #include "runtime/dynstrings.h"
 #include "runtime/sysvars.h"
-#include "screens/actionchain.h"
-#include "screens/fieldctl.h"
-#include "screens/fieldvalues.h"
-#include "screens/winproc.h"
-#include "screens/winrecord.h"
+#include "screens/window/actionchain.h"
+#include "screens/window/fieldctl.h"
+#include "screens/window/fieldvalues.h"
+#include "screens/window/winproc.h"
+#include "screens/window/winrecord.h"
 #include "screen_fixture.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "data/compat.h"
-#include "data/recbuf.h"
-#include "screens/actions.h"
-#include "screens/layout.h"
-#include "screens/winrecord.h"
+#include "data/dictionary/compat.h"
+#include "data/store/recbuf.h"
+#include "screens/window/actions.h"
+#include "screens/window/layout.h"
+#include "screens/window/winrecord.h"
 #include "script/evaluator.h"
 #include "screen_fixture.h"
 

@@ -326,9 +326,26 @@ TEST_F(CompiledTest, TheEvaluatorTablesGiveTheSameBothWays) {
   ExpectSameBothWays(texts);
 }
 
+// Runs with a temporary folder as the current one (the golden texts write
+// files such as out.txt by relative name), the previous one back after.
+class InTempDir {
+ public:
+  InTempDir() {
+    EXPECT_NE(getcwd(old_, sizeof old_), nullptr);
+    EXPECT_EQ(chdir(dir_.path().c_str()), 0);
+  }
+  ~InTempDir() { EXPECT_EQ(chdir(old_), 0); }
+  const TempDir& dir() const { return dir_; }
+
+ private:
+  TempDir dir_;
+  char old_[4096];
+};
+
 TEST_F(CompiledTest, TheGoldenProcedureExpressionsGiveTheSameBothWays) {
   std::vector<std::string> texts = GoldenExpressions();
   ASSERT_GT(texts.size(), 50u);
+  const InTempDir cwd;
   ExpectSameBothWays(texts);
 }
 
@@ -417,16 +434,14 @@ struct ProcedureRun {
 };
 
 ProcedureRun RunGolden(const std::string& name, bool textPath) {
-  TempDir dir;
+  const InTempDir cwd;
+  const TempDir& dir = cwd.dir();
   for (const auto& e : fs::directory_iterator(GoldenDir() / name))
     if (e.is_regular_file() && e.path().filename() != "args" && e.path().filename() != "exit" &&
         e.path().filename() != "stderr")
       fs::copy_file(e.path(), fs::path(dir.path()) / e.path().filename());
   FreshRuntime(textPath);
   EXPECT_EQ(DynStrSet(SettingsList, SetDefaultDirItem, S(dir.path())), 0);
-  char old[4096];
-  EXPECT_NE(getcwd(old, sizeof old), nullptr);
-  EXPECT_EQ(chdir(dir.path().c_str()), 0);
   std::string prc;
   for (const auto& e : fs::directory_iterator(dir.path())) {
     if (e.path().extension() == ".DAT") ExpExecFile(S(e.path().filename().string()), 0);
@@ -438,7 +453,6 @@ ProcedureRun RunGolden(const std::string& name, bool textPath) {
   r.detail = ErrDetail().Str();
   r.state = StateDump();
   r.files = FilesIn(dir.path());
-  EXPECT_EQ(chdir(old), 0);
   ExpUseTextPath(false);
   return r;
 }

@@ -10,7 +10,7 @@
 #include "runtime/errors.h"
 #include "runtime/fixednum.h"
 #include "runtime/messages.h"
-#include "screens/appconfig.h"
+#include "screens/menus/appconfig.h"
 #include "script/arrays.h"
 #include "script/evaluator.h"
 #include "script/expfiles.h"

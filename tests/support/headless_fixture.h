@@ -8,7 +8,7 @@
 
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
-#include "screens/winlist.h"
+#include "screens/window/winlist.h"
 
 inline ui::Headless* HeadlessInstall(std::vector<std::string>* reports) {
   ui::HeadlessOptions o;

@@ -4,9 +4,9 @@
 #include <tuple>
 
 #include "app/hooks.h"
-#include "data/datafile.h"
-#include "data/dictionary.h"
-#include "data/fileaction.h"
+#include "data/store/datafile.h"
+#include "data/dictionary/dictionary.h"
+#include "data/store/fileaction.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/memory.h"

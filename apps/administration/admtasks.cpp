@@ -1,4 +1,0 @@
-#include "apps/administration/admtasks.h"
-
-#include "runtime/seam.h"
-

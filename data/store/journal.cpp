@@ -1,0 +1,533 @@
+#include "data/store/journal.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "data/store/datafail.h"
+#include "data/store/recfile.h"
+#include "data/store/recio.h"
+#include "platform/host/files.h"
+#include "runtime/paths.h"
+
+namespace {
+
+constexpr char kMagic[] = "KXJRNL1\n";
+constexpr uint64_t kHeaderBytes = 16;
+constexpr uint64_t kUndoneAt = 8;
+
+// --- Bytes -----------------------------------------------------------------------
+
+void PutU(std::string& b, uint64_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) b.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
+}
+
+void PutText(std::string& b, const std::string& t) {
+  PutU(b, t.size(), 2);
+  b += t;
+}
+
+uint32_t Fnv(const char* p, size_t n) {
+  uint32_t h = 2166136261u;
+  for (size_t i = 0; i < n; ++i) h = (h ^ static_cast<uint8_t>(p[i])) * 16777619u;
+  return h;
+}
+
+// Reads the fields of one entry in order; a read past the end fails it.
+class Fields {
+ public:
+  Fields(const std::string& b, size_t at, size_t end) : b_(b), at_(at), end_(end) {}
+  uint64_t U(int bytes) {
+    if (at_ + bytes > end_) {
+      ok_ = false;
+      return 0;
+    }
+    uint64_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(b_[at_ + i]);
+    at_ += bytes;
+    return v;
+  }
+  std::string Text() { return Bytes(U(2)); }
+  std::string Bytes(uint64_t n) {
+    if (!ok_ || at_ + n > end_) {
+      ok_ = false;
+      return std::string();
+    }
+    std::string t = b_.substr(at_, n);
+    at_ += n;
+    return t;
+  }
+  std::string Rest() { return Bytes(end_ - at_); }
+  bool Ok() const { return ok_; }
+
+ private:
+  const std::string& b_;
+  size_t at_, end_;
+  bool ok_ = true;
+};
+
+std::string Abs(const std::string& path) { return recio::Absolute(recio::HostPath(path)); }
+
+Status HostFail(const std::string& detail) { return DataFail(host::LastStatus(), detail); }
+
+// --- Entries as read back ------------------------------------------------------------
+
+struct Entry {
+  char type = 0;
+  uint32_t id = 0;
+  uint32_t recLen = 0;
+  uint64_t number = 0;  // size (F) or record (R)
+  bool kept = false;    // X: renamed or linked; T: existed
+  std::string path, second, bytes;
+};
+
+bool Parse(char type, Fields& f, Entry* e) {
+  e->type = type;
+  switch (type) {
+    case 'F':
+      e->id = static_cast<uint32_t>(f.U(4));
+      e->recLen = static_cast<uint32_t>(f.U(4));
+      e->number = f.U(8);
+      e->path = f.Rest();
+      break;
+    case 'R':
+      e->id = static_cast<uint32_t>(f.U(4));
+      e->number = f.U(8);
+      e->bytes = f.Rest();
+      break;
+    case 'X':
+      e->kept = f.U(1) != 0;
+      e->path = f.Text();
+      e->second = f.Rest();
+      break;
+    case 'T':
+      e->kept = f.U(1) != 0;
+      e->path = f.Text();
+      e->bytes = f.Rest();
+      break;
+    case 'C': break;
+    default: return false;
+  }
+  return f.Ok();
+}
+
+// The entries of a journal file up to the first one cut short or damaged;
+// false when the file cannot be read or is no journal.
+bool ReadJournal(const std::string& path, std::vector<Entry>* out, uint32_t* undone) {
+  std::string b;
+  bool missing = false;
+  if (!recio::ReadWhole(path, &b, &missing)) return false;
+  *undone = 0;
+  // A journal cut within its header never got an entry: nothing to undo.
+  if (b.size() < kHeaderBytes) {
+    size_t n = std::min<size_t>(b.size(), 8);
+    return b.compare(0, n, kMagic, n) == 0;
+  }
+  if (b.compare(0, 8, kMagic) != 0) return false;
+  Fields head(b, kUndoneAt, kHeaderBytes);
+  *undone = static_cast<uint32_t>(head.U(4));
+  for (size_t at = kHeaderBytes; at + 9 <= b.size();) {
+    Fields f(b, at, b.size());
+    uint64_t n = f.U(4);
+    uint32_t sum = static_cast<uint32_t>(f.U(4));
+    if (n == 0 || at + 8 + n > b.size() || Fnv(b.data() + at + 8, n) != sum) break;
+    Fields body(b, at + 9, at + 8 + n);
+    Entry e;
+    if (!Parse(b[at + 8], body, &e)) break;
+    out->push_back(std::move(e));
+    at += 8 + n;
+  }
+  return true;
+}
+
+// --- Playback ---------------------------------------------------------------------------
+
+// Undoes the entries of a journal from the last one not yet undone to the
+// first, counting each in the header once it is done; or finishes a
+// committed one. The files the undo wrote are synced.
+class Playback {
+ public:
+  explicit Playback(std::string journal) : journal_(std::move(journal)) {}
+  ~Playback() { CloseAll(); }
+  Playback(const Playback&) = delete;
+  Playback& operator=(const Playback&) = delete;
+
+  Status Run() {
+    std::vector<Entry> entries;
+    uint32_t undone = 0;
+    if (!ReadJournal(journal_, &entries, &undone)) return DataFail(st::DISKIO, journal_ + ": not a journal that can be read");
+    for (const Entry& e : entries) {
+      if (e.type == 'F') files_[e.id] = &e;
+      if (e.type == 'C') return Finish(entries);
+    }
+    int fd = recio::Open(journal_, false, false);
+    if (fd < 0) return HostFail(journal_);
+    Status s = 0;
+    for (size_t i = entries.size() - std::min<size_t>(undone, entries.size()); i-- > 0 && s == 0;) {
+      s = Undo(entries[i]);
+      std::string count;
+      PutU(count, entries.size() - i, 4);
+      if (s == 0 && !recio::WriteAt(fd, count.data(), 4, kUndoneAt)) s = DataFail(st::DISKWRITERROR, journal_);
+    }
+    recio::Close(fd);
+    if (s == 0) s = CloseAll();
+    if (s == 0 && !recio::Remove(journal_)) s = HostFail(journal_ + ": cannot be deleted");
+    return s;
+  }
+
+ private:
+  // A committed run: only its second names are left to delete.
+  Status Finish(const std::vector<Entry>& entries) {
+    for (const Entry& e : entries)
+      if (e.type == 'X' && e.kept && recio::Exists(e.second) && !recio::Remove(e.second))
+        return HostFail(e.second + ": cannot be deleted");
+    return recio::Remove(journal_) ? 0 : HostFail(journal_ + ": cannot be deleted");
+  }
+
+  Status Undo(const Entry& e) {
+    switch (e.type) {
+      case 'R': {
+        auto f = files_.find(e.id);
+        if (f == files_.end()) return 0;
+        int fd = Fd(f->second->path);
+        if (fd == -2) return 0;
+        if (fd < 0 || !recio::WriteAt(fd, e.bytes.data(), e.bytes.size(), e.number * f->second->recLen))
+          return DataFail(st::DISKWRITERROR, f->second->path + ": record " + std::to_string(e.number) + " not put back");
+        return 0;
+      }
+      case 'F': {
+        int fd = Fd(e.path);
+        if (fd == -2) return 0;
+        if (fd < 0 || !recio::Truncate(fd, e.number)) return DataFail(st::DISKWRITERROR, e.path + ": not cut back");
+        return 0;
+      }
+      case 'X': {
+        if (Status s = CloseAll()) return s;
+        if (!e.kept) return !recio::Exists(e.path) || recio::Remove(e.path) ? 0 : HostFail(e.path + ": cannot be deleted");
+        if (!recio::Exists(e.second)) return 0;
+        // Killed between the link and the replace, both names are the one
+        // old file, over which a rename does nothing: the second name goes.
+        if (host::SameFile(e.second, e.path))
+          return recio::Remove(e.second) ? 0 : HostFail(e.second + ": cannot be deleted");
+        return host::Rename(e.second, e.path) == 0 ? 0 : HostFail(e.second + " -> " + e.path + ": cannot be renamed");
+      }
+      case 'T': {
+        if (Status s = CloseAll()) return s;
+        if (!e.kept) return !recio::Exists(e.path) || recio::Remove(e.path) ? 0 : HostFail(e.path + ": cannot be deleted");
+        return recio::ReplaceWhole(e.path, e.bytes.data(), e.bytes.size()) ? 0 : HostFail(e.path + ": not put back");
+      }
+      default: return 0;
+    }
+  }
+
+  // The open file of a path: -2 when it does not exist (nothing to undo).
+  int Fd(const std::string& path) {
+    auto it = fds_.find(path);
+    if (it != fds_.end()) return it->second;
+    if (!recio::Exists(path)) return -2;
+    int fd = recio::Open(path, false, false);
+    if (fd >= 0) fds_[path] = fd;
+    return fd;
+  }
+
+  Status CloseAll() {
+    Status s = 0;
+    for (auto& [path, fd] : fds_) {
+      if (!recio::Sync(fd) && s == 0) s = DataFail(st::DISKWRITERROR, path + ": not synced");
+      recio::Close(fd);
+    }
+    fds_.clear();
+    return s;
+  }
+
+  std::string journal_;
+  std::map<uint32_t, const Entry*> files_;
+  std::map<std::string, int> fds_;
+};
+
+// --- The run in progress ---------------------------------------------------------------
+
+struct FileState {
+  uint32_t id = 0;
+  uint64_t records = 0;  // records in the file when the run first wrote it
+  std::unordered_set<uint64_t> imaged;
+};
+
+struct Run {
+  int depth = 0;
+  Status doomed = 0;
+  std::string journal;  // absolute
+  int fd = -1;
+  uint64_t end = 0;
+  uint32_t nextId = 1;
+  std::map<std::string, FileState> files;              // by absolute data path
+  std::unordered_map<const RecFile*, FileState*> open;  // files of the run open now
+  std::set<std::string> created;                       // paths the run created
+  std::set<std::string> covered;                       // paths whose first content an X entry restores
+  std::vector<std::string> seconds;                    // second names, deleted at commit
+  std::set<std::string> texts;
+  RunJournalFigures figures;
+  const RecFileWatch* savedWatch = nullptr;
+};
+
+Run g_run;
+RunJournalFigures g_last;
+
+std::string JournalPath() {
+  const StrAreaScope scope;
+  StrValue name = RunJournalName();
+  return name.IsError() ? std::string() : Abs(name.Str());
+}
+
+Status Append(char type, const std::string& fields) {
+  if (g_run.fd < 0) {
+    bool exists = false;
+    g_run.fd = recio::CreateExclusive(g_run.journal, &exists);
+    if (g_run.fd < 0)
+      return exists ? DataFail(st::FILEEXIST, g_run.journal + ": left by a run that did not end")
+                    : HostFail(g_run.journal);
+    std::string head(kMagic, 8);
+    PutU(head, 0, 8);
+    if (!recio::WriteAt(g_run.fd, head.data(), head.size(), 0)) return DataFail(st::DISKWRITERROR, g_run.journal);
+    g_run.end = kHeaderBytes;
+  }
+  std::string body(1, type);
+  body += fields;
+  std::string entry;
+  PutU(entry, body.size(), 4);
+  PutU(entry, Fnv(body.data(), body.size()), 4);
+  entry += body;
+  if (!recio::WriteAt(g_run.fd, entry.data(), entry.size(), g_run.end))
+    return DataFail(st::DISKWRITERROR, g_run.journal + ": not written");
+  g_run.end += entry.size();
+  g_run.figures.bytes = g_run.end;
+  return 0;
+}
+
+// A second name for a file the run is about to replace or remove: linked
+// (keep) or renamed (move); a file that is not there is noted as created.
+Status SecondName(const std::string& path, bool move) {
+  if (g_run.covered.count(path)) return 0;
+  g_run.covered.insert(path);
+  std::string fields;
+  if (!recio::Exists(path)) {
+    PutU(fields, 0, 1);
+    PutText(fields, path);
+    return Append('X', fields);
+  }
+  std::string second;
+  for (int n = 1; second.empty() || recio::Exists(second); ++n) second = path + ".jr" + std::to_string(n);
+  PutU(fields, 1, 1);
+  PutText(fields, path);
+  fields += second;
+  if (Status s = Append('X', fields)) return s;
+  int r = move ? host::Rename(path, second) : host::Link(path, second);
+  if (r != 0) return HostFail(path + " -> " + second + ": no second name");
+  g_run.seconds.push_back(second);
+  return 0;
+}
+
+// --- What the record files report ----------------------------------------------------
+
+Status Creating(const std::string& path) {
+  std::string abs = Abs(path);
+  g_run.created.insert(abs);
+  return SecondName(abs, false);
+}
+
+FileState* Touch(RecFile& file, Status* err) {
+  auto it = g_run.open.find(&file);
+  if (it != g_run.open.end()) return it->second;
+  std::string abs = Abs(file.Spec().dataPath);
+  auto f = g_run.files.find(abs);
+  if (f == g_run.files.end()) {
+    // The index on disk must describe the data as the run finds it.
+    if (file.Dirty() && (*err = file.Save()) != 0) return nullptr;
+    FileState st;
+    st.id = g_run.nextId++;
+    st.records = g_run.created.count(abs) ? 0 : file.Records();
+    if (!g_run.created.count(abs)) {
+      std::string fields;
+      PutU(fields, st.id, 4);
+      PutU(fields, file.RecLen(), 4);
+      PutU(fields, st.records * file.RecLen(), 8);
+      fields += abs;
+      if ((*err = Append('F', fields)) != 0) return nullptr;
+    }
+    f = g_run.files.emplace(abs, std::move(st)).first;
+    ++g_run.figures.files;
+  }
+  g_run.open[&file] = &f->second;
+  return &f->second;
+}
+
+Status Writing(RecFile& file, uint64_t rec) {
+  Status err = 0;
+  FileState* st = Touch(file, &err);
+  if (!st) return err;
+  if (rec >= st->records || st->imaged.count(rec)) return 0;
+  std::string fields;
+  PutU(fields, st->id, 4);
+  PutU(fields, rec, 8);
+  size_t at = fields.size();
+  fields.resize(at + file.RecLen());
+  if (file.Read(rec, fields.data() + at) != 0)
+    return DataFail(st::DISKREADERROR, file.Spec().dataPath + ": record " + std::to_string(rec) + " cannot be read");
+  if (Status s = Append('R', fields)) return s;
+  st->imaged.insert(rec);
+  ++g_run.figures.images;
+  return 0;
+}
+
+Status Saving(RecFile& file) {
+  if (!g_run.open.count(&file) && !g_run.files.count(Abs(file.Spec().dataPath))) return 0;
+  return SecondName(Abs(file.Spec().indexPath), false);
+}
+
+void Closed(RecFile& file) { g_run.open.erase(&file); }
+
+const RecFileWatch kWatch{Creating, Writing, Saving, Closed};
+
+// --- Ending --------------------------------------------------------------------------------
+
+void Forget() {
+  if (g_run.fd >= 0) recio::Close(g_run.fd);
+  RecFileWatchSet(g_run.savedWatch);
+  g_last = g_run.figures;
+  g_run = Run();
+}
+
+// The open files of the run read what is on disk again.
+Status ReloadOpen() {
+  std::vector<RecFile*> files;
+  for (auto& [file, st] : g_run.open) files.push_back(const_cast<RecFile*>(file));
+  Status s = 0;
+  for (RecFile* f : files) {
+    Status r = f->Reload();
+    if (s == 0) s = r;
+  }
+  return s;
+}
+
+Status Rollback(Status code) {
+  RecFileWatchSet(g_run.savedWatch);
+  Status s = 0;
+  if (g_run.fd >= 0) {
+    recio::Close(g_run.fd);
+    g_run.fd = -1;
+    s = Playback(g_run.journal).Run();
+  }
+  Status r = ReloadOpen();
+  Forget();
+  return s != 0 ? s : (r != 0 ? r : code);
+}
+
+Status Commit() {
+  std::vector<RecFile*> files;
+  for (auto& [file, st] : g_run.open) files.push_back(const_cast<RecFile*>(file));
+  for (RecFile* f : files)
+    if (Status s = f->Save()) return s;
+  RecFileWatchSet(g_run.savedWatch);
+  for (const std::string& t : g_run.texts) {
+    int fd = recio::Exists(t) ? recio::Open(t, false, false) : -1;
+    bool ok = fd < 0 ? !recio::Exists(t) : recio::Sync(fd);
+    recio::Close(fd);
+    if (!ok) return DataFail(st::DISKWRITERROR, t + ": not synced");
+  }
+  if (g_run.fd < 0) return 0;
+  if (Status s = Append('C', std::string())) return s;
+  if (!recio::Sync(g_run.fd)) return DataFail(st::DISKWRITERROR, g_run.journal + ": not synced");
+  // Committed: what follows only tidies up, and the next start finishes it
+  // when it is cut short.
+  for (const std::string& second : g_run.seconds) recio::Remove(second);
+  recio::Close(g_run.fd);
+  g_run.fd = -1;
+  if (!recio::Remove(g_run.journal)) return HostFail(g_run.journal + ": cannot be deleted");
+  return 0;
+}
+
+}  // namespace
+
+StrValue RunJournalName() { return PathExpand(StrFromC("%APNAME%JOURNAL.DAT")); }
+
+bool RunJournalLeft() {
+  std::string path = JournalPath();
+  return !path.empty() && recio::Exists(path);
+}
+
+Status RunJournalBegin() {
+  if (g_run.depth > 0) {
+    ++g_run.depth;
+    return 0;
+  }
+  std::string path = JournalPath();
+  if (path.empty()) return DataFail(st::BADINPUTDATA, "%APNAME%JOURNAL.DAT");
+  if (recio::Exists(path)) return DataFail(st::FILEEXIST, path + ": left by a run that did not end; the next start recovers it");
+  g_run = Run();
+  g_run.depth = 1;
+  g_run.journal = path;
+  g_run.savedWatch = RecFileWatchSet(&kWatch);
+  return 0;
+}
+
+Status RunJournalEnd(Status code) {
+  if (g_run.depth == 0) return code;
+  if (--g_run.depth > 0) {
+    if (code != 0 && g_run.doomed == 0) g_run.doomed = code;
+    return code;
+  }
+  if (code == 0) code = g_run.doomed;
+  if (code != 0) return Rollback(code);
+  Status s = Commit();
+  if (s != 0) return Rollback(s);
+  Forget();
+  return 0;
+}
+
+bool RunJournalActive() { return g_run.depth > 0; }
+
+Status RunJournalText(StrValue name) {
+  if (Status e = StrError(name)) return e;
+  if (g_run.depth == 0) return 0;
+  std::string abs = Abs(name.Str());
+  if (g_run.texts.count(abs)) return 0;
+  std::string content;
+  bool missing = false;
+  bool read = recio::ReadWhole(abs, &content, &missing);
+  if (!read && !missing) return DataFail(st::DISKREADERROR, abs + ": cannot be read");
+  std::string fields;
+  PutU(fields, read ? 1 : 0, 1);
+  PutText(fields, abs);
+  fields += content;
+  if (Status s = Append('T', fields)) return s;
+  g_run.texts.insert(abs);
+  return 0;
+}
+
+Status RunJournalSetAside(const std::string& path) {
+  if (g_run.depth == 0) return DataFail(st::INTERNALERROR, "RunJournalSetAside " + path + ": no run");
+  std::string abs = Abs(path);
+  if (!recio::Exists(abs)) return 0;
+  g_run.covered.erase(abs);
+  auto f = g_run.files.find(abs);
+  if (f != g_run.files.end()) {  // the next file of that name is a new one
+    for (auto it = g_run.open.begin(); it != g_run.open.end();)
+      it = it->second == &f->second ? g_run.open.erase(it) : std::next(it);
+    g_run.files.erase(f);
+  }
+  g_run.created.erase(abs);
+  Status s = SecondName(abs, true);
+  g_run.covered.insert(abs);
+  return s;
+}
+
+RunJournalFigures RunJournalFiguresGet() { return g_run.depth > 0 ? g_run.figures : g_last; }
+
+Status RunJournalRecover() {
+  std::string path = JournalPath();
+  if (path.empty() || !recio::Exists(path)) return 0;
+  return Playback(path).Run();
+}

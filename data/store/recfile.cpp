@@ -1,0 +1,492 @@
+#include "data/store/recfile.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "data/store/datafail.h"
+#include "data/store/recio.h"
+#include "runtime/errors.h"
+
+namespace {
+
+constexpr uint64_t kMaxCount = 0x7fffffffu;
+constexpr size_t kChunkBytes = 1 << 20;  // data read at open, per transfer
+
+uint32_t GetU32(const std::string& b, uint64_t off) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(b[off + i]);
+  return v;
+}
+
+void PutU32(std::string& b, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
+}
+
+Status Record(Status code, const std::string& detail) { return DataFail(code, detail); }
+
+const RecFileWatch* g_watch = nullptr;
+
+bool Watched(const RecFileSpec& spec) { return g_watch && !spec.unwatched && !spec.readOnly; }
+
+// The record numbers in the order of their key texts (bytes compared
+// unsigned), equal texts in ascending record order: what one insert per
+// record in record order gives. The first 16 key bytes ride along as two
+// big-endian numbers; keys of up to 16 bytes are sorted by a stable radix
+// pass per byte that varies, longer ones by comparison.
+struct SortEntry {
+  uint64_t hi, lo;
+  uint32_t rec;
+};
+
+uint8_t ByteOf(const SortEntry& e, uint32_t i) {
+  return static_cast<uint8_t>(i < 8 ? e.hi >> (56 - 8 * i) : e.lo >> (56 - 8 * (i - 8)));
+}
+
+void RadixSort(std::vector<SortEntry>& e, uint32_t keyLen) {
+  std::vector<SortEntry> tmp(e.size());
+  for (uint32_t i = keyLen; i-- > 0;) {
+    size_t at[257] = {};
+    for (const SortEntry& x : e) ++at[ByteOf(x, i) + 1];
+    if (std::find(at + 1, at + 257, e.size()) != at + 257) continue;  // every entry has the same byte here
+    for (int b = 1; b < 257; ++b) at[b] += at[b - 1];
+    for (const SortEntry& x : e) tmp[at[ByteOf(x, i)]++] = x;
+    e.swap(tmp);
+  }
+}
+
+void SortByKey(const char* keyBytes, uint32_t keyLen, const std::vector<uint32_t>& recs, uint32_t* out) {
+  auto word = [keyLen](const char* key, uint32_t from) {
+    uint64_t v = 0;
+    for (uint32_t i = from; i < from + 8; ++i) v = (v << 8) | (i < keyLen ? static_cast<uint8_t>(key[i]) : 0u);
+    return v;
+  };
+  std::vector<SortEntry> e(recs.size());
+  for (size_t i = 0; i < recs.size(); ++i) {
+    const char* key = keyBytes + uint64_t(recs[i]) * keyLen;
+    e[i] = SortEntry{word(key, 0), word(key, 8), recs[i]};
+  }
+  if (keyLen <= 16) {
+    RadixSort(e, keyLen);
+  } else {
+    std::sort(e.begin(), e.end(), [keyBytes, keyLen](const SortEntry& a, const SortEntry& b) {
+      if (a.hi != b.hi) return a.hi < b.hi;
+      if (a.lo != b.lo) return a.lo < b.lo;
+      const char* ka = keyBytes + uint64_t(a.rec) * keyLen + 16;
+      const char* kb = keyBytes + uint64_t(b.rec) * keyLen + 16;
+      int c = std::memcmp(ka, kb, keyLen - 16);
+      return c != 0 ? c < 0 : a.rec < b.rec;
+    });
+  }
+  for (size_t i = 0; i < e.size(); ++i) out[i] = e[i].rec;
+}
+
+}  // namespace
+
+uint32_t RecKey::Length() const {
+  uint32_t n = 0;
+  for (const KeySeg& s : segs) n += s.length;
+  return n;
+}
+
+const RecFileWatch* RecFileWatchSet(const RecFileWatch* watch) {
+  const RecFileWatch* old = g_watch;
+  g_watch = watch;
+  return old;
+}
+
+RecFile::~RecFile() {
+  if (IsOpen()) Close();
+}
+
+Status RecFile::Watch(uint64_t rec) {
+  return Watched(spec_) && g_watch->writing ? g_watch->writing(*this, rec) : 0;
+}
+
+void RecFile::Reset() {
+  if (fd_ >= 0 && Watched(spec_) && g_watch->closed) g_watch->closed(*this);
+  recio::Close(fd_);
+  fd_ = -1;
+  records_ = 0;
+  dirty_ = false;
+  unindexed_ = 0;
+  orders_.clear();
+  seq_.clear();
+  nextSeq_.clear();
+  free_.clear();
+}
+
+// --- Open and the checks ------------------------------------------------------
+
+Status RecFile::Open(const RecFileSpec& spec) {
+  if (IsOpen()) Close();
+  spec_ = spec;
+  if (spec_.recLen == 0) return Refuse("record length 0", 0);
+  if (Watched(spec_) && g_watch->creating && !recio::Exists(spec_.dataPath)) {
+    if (Status s = g_watch->creating(spec_.dataPath)) return s;
+  }
+  fd_ = recio::Open(spec_.dataPath, spec_.readOnly, true);
+  if (fd_ < 0) {
+    ErrDetailSet(st::FILEOPENING, StrFromC(spec_.dataPath.c_str()), false);
+    ErrSet(1, MOD_STREAMS, st::FILEOPENING, 0);
+    return st::NOTFOUND;
+  }
+  int64_t size = recio::Size(fd_);
+  Status s = 0;
+  if (size < 0 || static_cast<uint64_t>(size) % spec_.recLen != 0)
+    s = Refuse("size is not a multiple of the record length", static_cast<uint64_t>(size));
+  else if (static_cast<uint64_t>(size) / spec_.recLen > kMaxCount)
+    s = Refuse("too many records", static_cast<uint64_t>(size));
+  if (s == 0) {
+    records_ = static_cast<uint64_t>(size) / spec_.recLen;
+    if (!spec_.noIndex) s = LoadIndex(static_cast<uint64_t>(size));
+  }
+  if (s != 0) Reset();
+  return s;
+}
+
+Status RecFile::Refuse(const std::string& why, uint64_t size) const {
+  std::string d = (spec_.noIndex ? spec_.dataPath : spec_.indexPath) + ": " + why + " (" + spec_.dataPath +
+                  ": record length " + std::to_string(spec_.recLen) + ", size " + std::to_string(size) + ")";
+  return Record(st::DISKIO, d);
+}
+
+Status RecFile::LoadIndex(uint64_t dataSize) {
+  std::string b;
+  bool missing = false;
+  if (!recio::ReadWhole(spec_.indexPath, &b, &missing)) {
+    if (!missing) return Refuse("index cannot be read", dataSize);
+    if (Watched(spec_) && g_watch->creating) {
+      if (Status s = g_watch->creating(spec_.indexPath)) return s;
+    }
+    int fd = recio::Open(spec_.indexPath, false, true);  // an empty index
+    if (fd < 0) return Refuse("index cannot be created", dataSize);
+    recio::Close(fd);
+  }
+  uint64_t f = 0, n = 0, k = spec_.keys.size();
+  if (k == 0) return Refuse("no key", dataSize);
+  if (!b.empty()) {
+    if (b.size() < 8) return Refuse("index header cut short", dataSize);
+    f = GetU32(b, 0);
+    n = GetU32(b, 4);
+  }
+  if (f > kMaxCount || n > kMaxCount || f + n != records_)
+    return Refuse("index lists " + std::to_string(n) + " live and " + std::to_string(f) + " free records for " +
+                      std::to_string(records_) + " records (stale index)",
+                  dataSize);
+  if (!b.empty() && b.size() < 8 + 4 * f + 4 * n * k) return Refuse("index cut short (" + std::to_string(b.size()) + " bytes)", dataSize);
+  free_.resize(f);
+  for (uint64_t i = 0; i < f; ++i) free_[i] = GetU32(b, 8 + 4 * i);
+  std::vector<uint32_t> arrays(n * k);
+  for (uint64_t i = 0; i < n * k; ++i) arrays[i] = GetU32(b, 8 + 4 * f + 4 * i);
+  return BuildOrders(arrays, static_cast<uint32_t>(n), dataSize);
+}
+
+// Reads every record once, keeping its first byte and its key bytes.
+Status RecFile::ReadKeyBytes(std::vector<std::string>& keyBytes, std::vector<char>& marks) {
+  uint32_t L = spec_.recLen;
+  keyBytes.assign(spec_.keys.size(), std::string());
+  for (size_t k = 0; k < spec_.keys.size(); ++k) keyBytes[k].reserve(records_ * KeyLen(k));
+  marks.resize(records_);
+  uint64_t perChunk = std::max<uint64_t>(1, kChunkBytes / L);
+  std::vector<char> buf(perChunk * L);
+  for (uint64_t r0 = 0; r0 < records_; r0 += perChunk) {
+    uint64_t cnt = std::min(perChunk, records_ - r0);
+    if (recio::ReadAt(fd_, buf.data(), cnt * L, r0 * L) != static_cast<int64_t>(cnt * L)) return st::DISKIO;
+    for (uint64_t i = 0; i < cnt; ++i) {
+      const char* img = buf.data() + i * L;
+      marks[r0 + i] = img[0];
+      for (size_t k = 0; k < spec_.keys.size(); ++k)
+        for (const KeySeg& s : spec_.keys[k].segs) keyBytes[k].append(img + s.offset, s.length);
+    }
+  }
+  return 0;
+}
+
+Status RecFile::BuildOrders(const std::vector<uint32_t>& arrays, uint32_t live, uint64_t dataSize) {
+  std::vector<std::string> keyBytes;
+  std::vector<char> marks;
+  if (ReadKeyBytes(keyBytes, marks) != 0) return Refuse("data file cannot be read", dataSize);
+  return CheckAndBuild(arrays, live, keyBytes, marks, dataSize);
+}
+
+Status RecFile::CheckAndBuild(const std::vector<uint32_t>& arrays, uint32_t live, std::vector<std::string>& keyBytes,
+                              const std::vector<char>& marks, uint64_t dataSize) {
+  // 1 free, 2 live; seen[r] = k + 1 once record r was met in key k's array.
+  std::vector<uint8_t> state(records_, 0);
+  std::vector<uint32_t> seen(records_, 0);
+  for (uint32_t r : free_) {
+    if (r >= records_ || state[r] != 0) return Refuse("free record " + std::to_string(r) + " out of range or listed twice", dataSize);
+    if (marks[r] != kDeleteMark) return Refuse("free record " + std::to_string(r) + " is not marked deleted", dataSize);
+    state[r] = 1;
+  }
+  size_t K = spec_.keys.size();
+  for (size_t k = 0; k < K; ++k) {
+    const uint32_t* arr = arrays.data() + k * live;
+    uint32_t kl = KeyLen(k);
+    for (uint32_t i = 0; i < live; ++i) {
+      uint32_t r = arr[i];
+      bool ok = r < records_ && seen[r] != k + 1 && (k == 0 ? state[r] == 0 : state[r] == 2);
+      if (!ok) return Refuse("key " + std::to_string(k + 1) + " lists record " + std::to_string(r) + " wrongly", dataSize);
+      if (marks[r] == kDeleteMark) return Refuse("live record " + std::to_string(r) + " is marked deleted", dataSize);
+      state[r] = 2;
+      seen[r] = static_cast<uint32_t>(k + 1);
+      if (i > 0 && std::memcmp(keyBytes[k].data() + uint64_t(arr[i - 1]) * kl, keyBytes[k].data() + uint64_t(r) * kl, kl) > 0)
+        return Refuse("key " + std::to_string(k + 1) + " out of order at position " + std::to_string(i), dataSize);
+    }
+  }
+  orders_.clear();
+  seq_.assign(K, std::vector<uint32_t>(records_, 0));
+  nextSeq_.assign(K, live);
+  for (size_t k = 0; k < K; ++k) {
+    const uint32_t* arr = arrays.data() + k * live;
+    uint32_t kl = KeyLen(k);
+    const char* kb = keyBytes[k].data();
+    orders_.emplace_back(kl);
+    orders_[k].Build(live, [&](uint32_t i) { return KeyOrder::Entry{kb + uint64_t(arr[i]) * kl, arr[i], i}; });
+    for (uint32_t i = 0; i < live; ++i) seq_[k][arr[i]] = i;
+    keyBytes[k].clear();
+    keyBytes[k].shrink_to_fit();
+  }
+  dirty_ = false;
+  return 0;
+}
+
+// --- Save, close, reopen ---------------------------------------------------------
+
+std::string RecFile::Serialize() const {
+  std::string b;
+  b.reserve(8 + 4 * (free_.size() + size_t(Live()) * orders_.size()));
+  PutU32(b, FreeCount());
+  PutU32(b, Live());
+  for (uint32_t r : free_) PutU32(b, r);
+  for (const KeyOrder& o : orders_) o.ForEach([&](const KeyOrder::Entry& e) { PutU32(b, e.rec); });
+  return b;
+}
+
+Status RecFile::Save() {
+  if (!IsOpen() || spec_.readOnly) return 0;
+  if (unindexed_ > 0)
+    return Record(st::DISKIO, spec_.indexPath + ": " + std::to_string(unindexed_) + " appended records not indexed, the index is not saved");
+  if (!recio::Sync(fd_)) return Record(st::DISKWRITERROR, spec_.dataPath + ": data not synced");
+  if (spec_.noIndex || !dirty_) return 0;
+  if (Watched(spec_) && g_watch->saving) {
+    if (Status s = g_watch->saving(*this)) return s;
+  }
+  std::string b = Serialize();
+  if (!recio::ReplaceWhole(spec_.indexPath, b.data(), b.size()))
+    return Record(st::DISKIO, spec_.indexPath + ": index not saved, the previous one is kept");
+  dirty_ = false;
+  return 0;
+}
+
+Status RecFile::Close() {
+  if (!IsOpen()) return 0;
+  Status s = Save();
+  Reset();
+  return s;
+}
+
+Status RecFile::Reopen() {
+  if (!IsOpen()) return st::FILENOTINIT;
+  Status s = Save();
+  if (s != 0) return s;
+  int fd = recio::Open(spec_.dataPath, spec_.readOnly, false);
+  if (fd < 0) {
+    Reset();
+    return st::FILEIO;
+  }
+  recio::Close(fd_);
+  fd_ = fd;
+  return 0;
+}
+
+Status RecFile::Reload() {
+  if (!IsOpen()) return st::FILENOTINIT;
+  if (!recio::Exists(spec_.dataPath)) {
+    Reset();
+    return 0;
+  }
+  int64_t size = recio::Size(fd_);
+  orders_.clear();
+  seq_.clear();
+  nextSeq_.clear();
+  free_.clear();
+  dirty_ = false;
+  unindexed_ = 0;
+  Status s = size < 0 || static_cast<uint64_t>(size) % spec_.recLen != 0
+                 ? Refuse("size is not a multiple of the record length", static_cast<uint64_t>(size))
+                 : 0;
+  if (s == 0) {
+    records_ = static_cast<uint64_t>(size) / spec_.recLen;
+    if (!spec_.noIndex) s = LoadIndex(static_cast<uint64_t>(size));
+  }
+  if (s != 0) Reset();
+  return s;
+}
+
+// --- Records ---------------------------------------------------------------------
+
+std::string RecFile::KeyText(uint32_t k, const char* image) const {
+  std::string t;
+  t.reserve(KeyLen(k));
+  for (const KeySeg& s : spec_.keys[k].segs) t.append(image + s.offset, s.length);
+  return t;
+}
+
+Status RecFile::Read(uint64_t rec, char* out) const {
+  if (!IsOpen()) return st::FILENOTINIT;
+  if (rec >= records_) return st::DISKREADERROR;
+  int64_t got = recio::ReadAt(fd_, out, spec_.recLen, rec * spec_.recLen);
+  return got == static_cast<int64_t>(spec_.recLen) ? 0 : st::DISKREADERROR;
+}
+
+Status RecFile::WriteError(uint64_t rec) const {
+  return Record(st::DISKWRITERROR, spec_.dataPath + ": record " + std::to_string(rec) + " not written");
+}
+
+Status RecFile::WriteRaw(uint64_t rec, const char* image) {
+  if (!IsOpen()) return st::FILENOTINIT;
+  if (spec_.readOnly) return st::PERMISSIONDENIED;
+  if (rec >= records_) return st::DATAOUTBOUND;
+  if (Status s = Watch(rec)) return s;
+  if (!recio::WriteAt(fd_, image, spec_.recLen, rec * spec_.recLen)) return WriteError(rec);
+  return 0;
+}
+
+uint32_t RecFile::TakeSeq(uint32_t k) {
+  if (nextSeq_[k] == KeyOrder::kNone) {  // renumber in order; happens after 2^32 insertions
+    std::vector<std::pair<std::string, uint32_t>> all;
+    orders_[k].ForEach([&](const KeyOrder::Entry& e) { all.emplace_back(std::string(e.key, KeyLen(k)), e.rec); });
+    orders_[k].Build(static_cast<uint32_t>(all.size()), [&](uint32_t i) {
+      return KeyOrder::Entry{all[i].first.data(), all[i].second, i};
+    });
+    for (uint32_t i = 0; i < all.size(); ++i) seq_[k][all[i].second] = i;
+    nextSeq_[k] = static_cast<uint32_t>(all.size());
+  }
+  return nextSeq_[k]++;
+}
+
+void RecFile::IndexRecord(uint32_t k, uint32_t rec, const char* image) {
+  uint32_t seq = TakeSeq(k);
+  seq_[k][rec] = seq;
+  orders_[k].Insert(KeyText(k, image).data(), rec, seq);
+}
+
+Status RecFile::UnindexRecord(uint32_t k, uint32_t rec, const char* image) {
+  if (orders_[k].Erase(KeyText(k, image).data(), seq_[k][rec]) == KeyOrder::kNone)
+    return Record(st::INTERNALERROR, spec_.indexPath + ": record " + std::to_string(rec) + " missing from key " +
+                                         std::to_string(k + 1));
+  return 0;
+}
+
+Status RecFile::Insert(const char* image, uint32_t* rec) {
+  if (!HasIndex()) return st::FILENOTINIT;
+  if (spec_.readOnly) return st::PERMISSIONDENIED;
+  if (image[0] == kDeleteMark) return st::BADINPUTDATA;
+  uint64_t r = records_;
+  if (!free_.empty()) {
+    char mark = 0;
+    r = free_.back();
+    if (recio::ReadAt(fd_, &mark, 1, r * spec_.recLen) != 1 || mark != kDeleteMark)
+      return Record(st::DISKIO, spec_.dataPath + ": free record " + std::to_string(r) + " is not marked deleted");
+  } else if (r >= kMaxCount) {
+    return Record(st::DISKWRITERROR, spec_.dataPath + ": file full");
+  }
+  if (Status s = Watch(r)) return s;
+  if (!recio::WriteAt(fd_, image, spec_.recLen, r * spec_.recLen)) {
+    if (r == records_) recio::Truncate(fd_, records_ * spec_.recLen);  // no torn tail
+    return WriteError(r);
+  }
+  if (free_.empty()) {
+    ++records_;
+    for (auto& s : seq_) s.push_back(0);
+  } else {
+    free_.pop_back();
+  }
+  for (uint32_t k = 0; k < KeyCount(); ++k) IndexRecord(k, static_cast<uint32_t>(r), image);
+  dirty_ = true;
+  *rec = static_cast<uint32_t>(r);
+  return 0;
+}
+
+Status RecFile::Update(uint32_t rec, const char* oldImage, const char* newImage) {
+  if (!HasIndex()) return st::FILENOTINIT;
+  if (spec_.readOnly) return st::PERMISSIONDENIED;
+  if (newImage[0] == kDeleteMark) return st::BADINPUTDATA;
+  if (rec >= records_) return st::DATAOUTBOUND;
+  if (Status s = Watch(rec)) return s;
+  if (!recio::WriteAt(fd_, newImage, spec_.recLen, uint64_t(rec) * spec_.recLen)) return WriteError(rec);
+  for (uint32_t k = 0; k < KeyCount(); ++k) {
+    if (KeyText(k, oldImage) == KeyText(k, newImage)) continue;
+    Status s = UnindexRecord(k, rec, oldImage);
+    if (s != 0) return s;
+    IndexRecord(k, rec, newImage);
+    dirty_ = true;
+  }
+  return 0;
+}
+
+Status RecFile::Delete(uint32_t rec, const char* image) {
+  if (!HasIndex()) return st::FILENOTINIT;
+  if (spec_.readOnly) return st::PERMISSIONDENIED;
+  if (rec >= records_) return st::DATAOUTBOUND;
+  if (Status s = Watch(rec)) return s;
+  if (!recio::WriteAt(fd_, &kDeleteMark, 1, uint64_t(rec) * spec_.recLen)) return WriteError(rec);
+  for (uint32_t k = 0; k < KeyCount(); ++k) {
+    Status s = UnindexRecord(k, rec, image);
+    if (s != 0) return s;
+  }
+  free_.push_back(rec);
+  dirty_ = true;
+  return 0;
+}
+
+// --- Bulk loading -------------------------------------------------------------------
+
+Status RecFile::AppendRaw(const char* images, uint32_t count) {
+  if (!HasIndex()) return st::FILENOTINIT;
+  if (spec_.readOnly) return st::PERMISSIONDENIED;
+  if (records_ + count > kMaxCount) return Record(st::DISKWRITERROR, spec_.dataPath + ": file full");
+  uint64_t bytes = uint64_t(count) * spec_.recLen;
+  if (Status s = Watch(records_)) return s;
+  if (!recio::WriteAt(fd_, images, bytes, records_ * spec_.recLen)) {
+    recio::Truncate(fd_, records_ * spec_.recLen);  // no torn tail
+    return WriteError(records_);
+  }
+  records_ += count;
+  unindexed_ += count;
+  return 0;
+}
+
+Status RecFile::Reindex() {
+  if (!HasIndex()) return st::FILENOTINIT;
+  uint64_t dataSize = records_ * spec_.recLen;
+  std::vector<std::string> keyBytes;
+  std::vector<char> marks;
+  if (ReadKeyBytes(keyBytes, marks) != 0) return Refuse("data file cannot be read", dataSize);
+  std::vector<uint32_t> liveRecs;
+  free_.clear();
+  for (uint32_t r = 0; r < records_; ++r) (marks[r] == kDeleteMark ? free_ : liveRecs).push_back(r);
+  uint32_t live = static_cast<uint32_t>(liveRecs.size());
+  std::vector<uint32_t> arrays(size_t(live) * spec_.keys.size());
+  for (size_t k = 0; k < spec_.keys.size(); ++k) SortByKey(keyBytes[k].data(), KeyLen(k), liveRecs, arrays.data() + k * live);
+  unindexed_ = 0;
+  Status s = CheckAndBuild(arrays, live, keyBytes, marks, dataSize);
+  dirty_ = s == 0 && records_ > 0;  // an empty file keeps its empty index
+  return s;
+}
+
+// --- Positions -------------------------------------------------------------------
+
+uint32_t RecFile::LowerBound(uint32_t k, const std::string& text) const {
+  return orders_[k].LowerBound(text.data(), static_cast<uint32_t>(text.size()));
+}
+
+uint32_t RecFile::UpperBound(uint32_t k, const std::string& text) const {
+  return orders_[k].UpperBound(text.data(), static_cast<uint32_t>(text.size()));
+}
+
+uint32_t RecFile::PosOf(uint32_t k, uint32_t rec, const char* image) const {
+  if (rec >= records_) return KeyOrder::kNone;
+  return orders_[k].RankOf(KeyText(k, image).data(), seq_[k][rec]);
+}
