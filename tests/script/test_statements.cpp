@@ -127,17 +127,22 @@ TEST_F(StmtTest, KillDeletesTheExpandedNameAndSystemReportsTheExitStatus) {
 }
 
 // SYSTEM returns when the shell does: a job it left in the background
-// does not hold the procedure (the best of three runs, so that a busy
-// machine does not decide).
+// does not hold the procedure; it costs no more than 100 ms over a plain
+// command (the best of three runs each, so that a busy machine does not
+// decide).
 TEST_F(StmtTest, SystemDoesNotWaitForABackgroundJob) {
-  auto best = std::chrono::steady_clock::duration::max();
-  for (int i = 0; i < 3; ++i) {
-    auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Run("SYSTEM 'sleep 4 &'\n"), 0) << Detail();
-    best = std::min(best, std::chrono::steady_clock::now() - start);
-    EXPECT_EQ(Stat(), 0);
-  }
-  EXPECT_LT(best, std::chrono::milliseconds(100));
+  auto best = [&](const std::string& source) {
+    auto least = std::chrono::steady_clock::duration::max();
+    for (int i = 0; i < 3; ++i) {
+      auto start = std::chrono::steady_clock::now();
+      EXPECT_EQ(Run(source), 0) << Detail();
+      least = std::min(least, std::chrono::steady_clock::now() - start);
+      EXPECT_EQ(Stat(), 0) << source;
+    }
+    return least;
+  };
+  auto plain = best("SYSTEM 'true'\n");
+  EXPECT_LT(best("SYSTEM 'sleep 4 &'\n"), plain + std::chrono::milliseconds(100));
 }
 
 TEST_F(StmtTest, FileSelectKeepsTheChosenNameOnTheResultsStack) {
