@@ -63,17 +63,19 @@ for _ in 1 2 3; do
   kx_keys BSpace
   for _ in $(seq 1 200); do account | grep -q 'Account *100 ' && break; done
 done
-# The same key while the scanner sends a byte every 200 ms: the window
+# The same key while the scanner sends a byte every 250 ms (best of three): the window
 # reads what has come at each poll and goes back to the keys.
 code=4300000001
-(for ((i = 0; i < ${#code}; i++)); do printf '%s' "${code:i:1}" >&7; sleep 0.2; done; printf '\r' >&7) &
+(for ((i = 0; i < ${#code}; i++)); do printf '%s' "${code:i:1}" >&7; sleep 0.25; done; printf '\r' >&7) &
 scanner=$!
 sleep 0.3
-during=$(latency 7 "1007")
-kx_keys BSpace
-for _ in $(seq 1 200); do account | grep -q 'Account *100 ' && break; done
-t=$(latency 7 "1007")
-[ "$t" -lt "$during" ] && during=$t
+during=999999
+for _ in 1 2 3; do
+  t=$(latency 7 "1007")
+  [ "$t" -lt "$during" ] && during=$t
+  kx_keys BSpace
+  for _ in $(seq 1 200); do account | grep -q 'Account *100 ' && break; done
+done
 wait $scanner
 echo "key shown after ${during} ms while the scanner trickled, ${best} ms with it silent"
 if [ $((during - best)) -gt 100 ]; then
