@@ -1,9 +1,15 @@
 #include "devices/scanner.h"
 
+#include <algorithm>
+#include <string>
+#include <string_view>
+
 #include "devices/serial.h"
 #include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
+#include "runtime/messages.h"
+#include "runtime/strformat.h"
 #include "runtime/sysvars.h"
 #include "screens/window/actionchain.h"
 #include "screens/window/fieldvalues.h"
@@ -29,7 +35,7 @@ Status ScanFailed(StrValue scanDef) {
 
 // Trailing CR and LF are not part of a scan.
 StrValue WithoutLineEnd(StrValue text) {
-  while (text.len > 0 && (text.ptr[text.len - 1] == '\r' || text.ptr[text.len - 1] == '\n')) --text.len;
+  while (!text.IsError() && text.len > 0 && (text.ptr[text.len - 1] == '\r' || text.ptr[text.len - 1] == '\n')) --text.len;
   return text;
 }
 
@@ -51,6 +57,35 @@ Status WindowWanted(uint16_t n, bool* wanted) {
   return 0;
 }
 
+// A control character (ESC, which marks a deleted record, and the like)
+// cannot stand in a field: nobody can type one, and none shows.
+bool FieldCanHold(std::string_view value) {
+  return std::none_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
+// The value as the box can show it: a control character as ^ and its letter.
+std::string Visible(std::string_view value) {
+  std::string out;
+  for (char c : value) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) {
+      out += '^';
+      out += static_cast<char>(u ^ 0x40);
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// Refuses a scan field n cannot hold: 126 "Bad user data", its text naming
+// the field and the value (message 0017).
+Status Refuse(uint16_t n, StrValue value) {
+  StrValue text = StrFormat(kErrDetailMax, Msg("0017"), FieldNamesJoin({n}), StrFromView(Visible(value.View())));
+  ErrDetailSet(st::BADUSERDATA, text.IsError() ? StrFromC("") : text, false);
+  return st::BADUSERDATA;
+}
+
 Status Deliver(uint16_t n) {
   StrValue set = ScreenProp(kPropScanSet, n);
   if (Status e = StrError(set)) return e;
@@ -66,6 +101,7 @@ Status Deliver(uint16_t n) {
   StrValue value = ExpEvalStr(set);
   if (Status e = StrError(value)) return e;
   if (value.len == 0) return 0;
+  if (!FieldCanHold(value.View())) return Refuse(n, value);
   Status e = FieldPut(kCheckInput, n, value);
   return e >= 122 ? e : ScreenAction(ActionMake(kActNextField, 0));
 }

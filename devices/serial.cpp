@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/host/clock.h"
 #include "platform/serial/port.h"
 #include "platform/ui/ui.h"
 #include "runtime/errors.h"
@@ -14,7 +15,8 @@ namespace {
 struct ComPort {
   int fd = -1;         // -1: the slot is free
   ui::Hwnd owner = 0;  // the window of its poll timer
-  std::string kept;    // read but not yet handed out
+  std::string kept;    // read by ComRead but not yet handed out
+  SerialLine line;     // the bursts ComReadLine puts together
 };
 
 ComPort g_ports[kComSlots];
@@ -55,7 +57,7 @@ Status OpenFailed(StrValue name, const std::string& path) {
 // Moves what waits on the port behind the kept bytes, until the kept bytes
 // hold `want`: false on a read error or a hang-up.
 bool Fill(ComPort& p, size_t want) {
-  char buf[kComBurstMax];
+  char buf[kComReadMax];
   while (p.kept.size() < want) {
     int n = serial::ReadNow(p.fd, buf, std::min(sizeof buf, want - p.kept.size()));
     if (n < 0) return false;
@@ -72,19 +74,6 @@ StrValue Take(ComPort& p, size_t n) {
   return out;
 }
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
-
-// The burst ends at its first line end: the text before it, the line end
-// (CR, LF or CR LF) dropped. False when no line end is kept yet.
-bool TakeLine(ComPort& p, StrValue* out) {
-  size_t end = p.kept.find_first_of("\r\n");
-  if (end == std::string::npos || end >= kComBurstMax) return false;
-  *out = Take(p, end);
-  size_t drop = (p.kept.size() > 1 && p.kept[0] == '\r' && p.kept[1] == '\n') ? 2 : 1;
-  p.kept.erase(0, drop);
-  return true;
-}
-
 }  // namespace
 
 uint16_t ComOpen(StrValue name, uint32_t baud, uint8_t dataBits, uint8_t parity, uint8_t stopBits, bool) {
@@ -99,7 +88,8 @@ uint16_t ComOpen(StrValue name, uint32_t baud, uint8_t dataBits, uint8_t parity,
   Status status = 0;
   int fd = serial::Open(path, settings, &status);
   if (fd < 0) return status == st::DEVICETIMEOUT ? OpenFailed(name, path) : 0xFFFF;
-  g_ports[slot] = ComPort{fd, 0, {}};
+  g_ports[slot] = ComPort{};
+  g_ports[slot].fd = fd;
   return slot;
 }
 
@@ -143,19 +133,27 @@ StrValue ComRead(uint16_t slot, uint16_t count) {
 StrValue ComReadLine(uint16_t slot) {
   ComPort* p = PortOf(slot);
   if (!p) return StrErr(0xFFFF);
-  bool well = Fill(*p, kComBurstMax);
-  size_t start = 0;
-  while (start < p->kept.size() && IsLineEnd(p->kept[start])) ++start;
-  p->kept.erase(0, start);
-  StrValue line;
-  for (;;) {
-    if (TakeLine(*p, &line)) return line;
-    if (p->kept.size() >= kComBurstMax || p->kept.empty() || !well) break;
-    if (!serial::WaitReadable(p->fd, kComBurstGapMs)) break;
-    size_t before = p->kept.size();
-    well = Fill(*p, kComBurstMax) && p->kept.size() > before;
+  int64_t second = ClockNowMs() / 1000;
+  bool readSome = !p->kept.empty();
+  p->line.Add(p->kept, second);
+  p->kept.clear();
+  // What waits now, and no more: a device that never stops sending is
+  // read on at the next poll, so this call never waits.
+  char buf[kComReadMax];
+  for (size_t taken = 0; taken < kComLineReadMax;) {
+    int n = serial::ReadNow(p->fd, buf, sizeof buf);
+    if (n <= 0) break;
+    p->line.Add(std::string_view(buf, static_cast<size_t>(n)), second);
+    readSome = true;
+    taken += static_cast<size_t>(n);
   }
-  return Take(*p, std::min<size_t>(p->kept.size(), kComBurstMax));
+  std::string text;
+  switch (p->line.Take(readSome, second, &text)) {
+    case SerialLine::Got::Text: return StrFromView(text);
+    case SerialLine::Got::TooLong: return StrErr(st::STRINGTOOLONG);
+    case SerialLine::Got::None: break;
+  }
+  return StrFromC("");
 }
 
 uint16_t ComWrite(uint16_t slot, const char* bytes, uint32_t length) {
@@ -169,7 +167,7 @@ uint16_t ComQueued(uint16_t slot) {
   if (!p) return 0xFFFF;
   int waiting = serial::Queued(p->fd);
   if (waiting < 0) return 0xFFFF;
-  return static_cast<uint16_t>(std::min<size_t>(static_cast<size_t>(waiting) + p->kept.size(), 0xFFFE));
+  return static_cast<uint16_t>(std::min<size_t>(static_cast<size_t>(waiting) + p->kept.size() + p->line.Held(), 0xFFFE));
 }
 
 uint16_t ComTimerStart(ui::Hwnd window, uint16_t slot) {

@@ -13,9 +13,9 @@
 // spinning; the overlapped flag of the device strings' callers has no
 // meaning here and is accepted as given.
 //
-// Bytes a read took but did not hand out (the rest of an exact count, what
-// follows the end of a burst) are kept in the slot for its next read and
-// count as waiting.
+// Bytes a read took but did not hand out (the rest of an exact count, a
+// burst not ended yet, what follows the end of a burst) are kept in the
+// slot for its next read and count as waiting.
 //
 // Errors: 171 DEVICETIMEOUT (the port's name and device in the detail) when
 // the port cannot be opened (missing, no access, in use); 0xFFFF, nothing
@@ -26,14 +26,14 @@
 #pragma once
 #include <cstdint>
 
+#include "devices/serialline.h"
 #include "platform/ui/ui_types.h"
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
 
 constexpr uint16_t kComSlots = 4;
 constexpr uint16_t kComReadMax = 384;       // one ComRead with count 0xFFFF
-constexpr uint32_t kComBurstMax = 1024;     // one ComReadLine at most
-constexpr int kComBurstGapMs = 500;         // silence that ends a burst
+constexpr uint32_t kComLineReadMax = 4096;  // bytes one ComReadLine takes from the port
 constexpr int kComWriteStallMs = 1000;      // a write that moves no byte so long fails
 constexpr uint32_t kComPollMs = 350;
 constexpr uint16_t kComAnyCount = 0xFFFF;   // ComRead: whatever waits
@@ -60,10 +60,12 @@ void ComCloseAll();
 // nothing waiting, or fewer than an exact count (those are kept), gives the
 // error string 0xFFFF.
 StrValue ComRead(uint16_t slot, uint16_t count);
-// The text of one burst of input: what waits and what follows it, until a
-// CR or LF (not part of the text; line ends in front of the text are
-// skipped), kComBurstGapMs without a byte, or kComBurstMax bytes. Empty when
-// nothing waits; what was read past the end stays for the next read.
+// The text of one burst of input, put together across calls (SerialLine):
+// each call takes what waits on the port (at most kComLineReadMax bytes)
+// and never waits for more. The text of the first burst that has ended,
+// without its line end; empty when none has ended yet (its bytes are held
+// and count as waiting); the error string 146 STRINGTOOLONG for a burst of
+// more than SerialLine::kLineMax bytes, taken whole to its end.
 StrValue ComReadLine(uint16_t slot);
 // Writes every byte: 0, or 0xFFFF when the write failed or the port took no
 // byte for kComWriteStallMs.

@@ -337,10 +337,31 @@ def dicts():
                           b"15/06/2024", b"20240615", b"1,234.50", b"-0.5", b"=", b"_$(30)"] + builtins)
     dict_file("transconfigs", [b"\n@@@@\n", b"\r\n", b" 0 FD$=", b" 1 ", b" 2 ", b"99 ", b"TRANSPARMSMODE%=",
                                b"TARGET$=", b"FILE=", b"'", b'"', b",", b"CLIENTS"] + params)
+    dict_file("serialline", [b"\x40\r", b"\x41\r\n", b"\x40\n", b"\x40\x1b", b"\x14", b"\x08", b"\x8f9", b"\xff"])
     dict_file("devices", [b"/LP:", b"/WD:", b"/ST:", b"/VW:", b"=", b"CON", b"LPT1", b"COM1:9600,N,8,1", b"PRN",
                           b".pdf", b".txt", b"NONE", b"lp0", b"usb0", b"\x0c", b"\x1b", b"\r\n"])
 
 
+def serialline():
+    """A device's bytes and the polls that read them (fuzz/targets/serialline.cpp)."""
+    def arrive(b):
+        out = b""
+        while b:
+            out += bytes([0x40 | (len(b[:64]) - 1)]) + b[:64]
+            b = b[64:]
+        return out
+    pause = lambda ms: bytes([ms // 50]) if ms >= 50 else bytes([0xC0 | ms])
+    write("serialline", "scan", arrive(b"12345\r"))
+    write("serialline", "lineends", arrive(b"\r\n987\r\nXYZ\r") + arrive(b"\n"))
+    write("serialline", "silence", arrive(b"777") + pause(400) + pause(400) + pause(400))
+    write("serialline", "joined", arrive(b"123") + pause(300) + arrive(b"45\r"))
+    write("serialline", "trickle", b"".join(arrive(bytes([c])) + pause(400) for c in b"4300123456\r"))
+    write("serialline", "overlong", bytes([0x8F]) + b"9" + arrive(b"999999\r") + arrive(b"42\r"))
+    write("serialline", "escape", arrive(b"\x1b4300\r"))
+    write("serialline", "flood", (bytes([0xBF]) + b"x" + pause(5)) * 6 + arrive(b"\r"))
+    write("serialline", "binary", arrive(bytes(range(256))) + pause(1000))
+
+
 for fn in (dicts, expr, procedures, macros, formats, messages, menus, options, dictionary, datafile, uiscript, screens,
-           reports, devices, acceptlist, helptext, inputfile, pictures, imports, transconfigs):
+           reports, devices, acceptlist, helptext, inputfile, pictures, imports, transconfigs, serialline):
     fn()

@@ -41,18 +41,20 @@ std::string ExitText(const host::ChildExit& e) {
 
 // Each chunk is read straight into a slot of the string area and released
 // after the sink has seen it, so any amount of output passes in 1024 bytes.
-Status ReadChunk(int fd, const Sink& sink, bool* more) {
+// The reading ends when the command has ended and its output is read, so
+// a job it leaves running in the background does not hold the caller.
+Status ReadChunk(host::PipedChild* child, const Sink& sink, bool* more) {
   StrAreaScope scope;
   char* buf = StrAreaAllocPtr(kPipeChunk, 255);
   if (!buf) return ErrSet(1, MOD_EXECRUNTIME, st::OUTOFMEMORY, st::OUTOFMEMORY);
-  int64_t n = host::Read(fd, buf, kPipeChunk);
+  int64_t n = host::ReadPiped(child, buf, kPipeChunk);
   *more = n > 0;
   return *more ? sink(StrValue{buf, static_cast<uint16_t>(n)}) : Status{0};
 }
 
-Status ReadChunks(int fd, const Sink& sink) {
+Status ReadChunks(host::PipedChild* child, const Sink& sink) {
   Status status = 0;
-  for (bool more = true; more && status == 0;) status = ReadChunk(fd, sink, &more);
+  for (bool more = true; more && status == 0;) status = ReadChunk(child, sink, &more);
   return status;
 }
 
@@ -62,7 +64,7 @@ Status RunPiped(StrValue command, const Sink& sink) {
   host::PipedChild child;
   Status started = host::StartPiped(argv, &child);
   if (started != 0) return Fail(started, command.View());
-  Status status = ReadChunks(child.out, sink);
+  Status status = ReadChunks(&child, sink);
   host::ChildExit exit = host::FinishPiped(&child);
   if (status != 0 || exit.Ok()) return status;
   return Fail(st::SYSTEMCMDERROR, command.Str() + ": " + ExitText(exit));

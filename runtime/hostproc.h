@@ -15,9 +15,13 @@
 //
 // A piped run reads the child's standard output and standard error through
 // one pipe in chunks of at most 1024 bytes, each handed to the callback as a
-// slot of the string area released after it; reads block (no polling); the
-// child's standard input is /dev/null, so a command that reads it ends at
-// once. The exit status is reported: a command that exits with another
+// slot of the string area released after it. The run ends when the child
+// ends, with the output it had written: a job it started in the background
+// (SYSTEM 'job &') keeps running, detached from the pipe, and is not waited
+// for. Between chunks the reader waits in poll() and looks at the child
+// every few milliseconds (no spinning). The child's standard input is
+// /dev/null, so a command that reads it ends at once. The exit status is
+// reported: a command that exits with another
 // status than 0 (or is killed) is 173 SYSTEMCMDERROR with the command and
 // the status in the error detail. A callback answering non-zero stops the
 // run: the pipe is closed (a child still writing gets a broken pipe) and the

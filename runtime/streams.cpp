@@ -43,12 +43,21 @@ struct Pending {
 Pending g_out;
 
 // Puts the pending bytes on disk: OK, or DISKIO when they did not all go.
+// A write that fails half way (a full disk) leaves no torn tail: the file
+// is cut back to the length it had before the write.
+bool WriteWhole(int fd, const char* bytes, uint32_t length, int64_t at) {
+  int64_t size = host::Size(fd);
+  if (host::WriteAt(fd, bytes, length, at) == length) return true;
+  if (size >= 0 && host::Size(fd) > size) host::Truncate(fd, size);
+  return false;
+}
+
 Status FlushOut() {
   if (g_out.slot < 0) return st::OK;
   Slot& s = g_slots[static_cast<size_t>(g_out.slot)];
   g_out.slot = -1;
   auto n = static_cast<uint32_t>(g_out.bytes.size());
-  bool whole = n == 0 || host::WriteAt(s.fd, g_out.bytes.data(), n, g_out.at) == n;
+  bool whole = n == 0 || WriteWhole(s.fd, g_out.bytes.data(), n, g_out.at);
   g_out.bytes.clear();
   if (!whole) s.size = -1;
   return whole ? st::OK : st::DISKIO;
@@ -390,7 +399,7 @@ uint32_t StreamWrite(uint16_t slot, int64_t position, const char* bytes, uint32_
     }
     g_out.bytes.append(bytes, length);
     if (g_out.bytes.size() >= kOutBuffer && FlushOut() != st::OK) return kStreamFail;
-  } else if (host::WriteAt(s->fd, bytes, length, at) != length) {
+  } else if (!WriteWhole(s->fd, bytes, length, at)) {
     s->size = -1;
     return kStreamFail;
   }

@@ -20,6 +20,7 @@ struct Fault {
   unsigned countdown = 0;  // 0 = disarmed
   int err = 0;
   unsigned calls = 0;
+  size_t partial = 0;  // a failing write first writes this many bytes
 };
 Fault g_faults[static_cast<int>(FaultOp::Count)];
 
@@ -36,10 +37,12 @@ void Ledger(int fd, uint8_t state) {
 }
 
 // Counts a call of op; true (with errno set) when this call is to fail.
-bool FaultHit(FaultOp op) {
+// *partial (when asked) gets the bytes a failing write still writes first.
+bool FaultHit(FaultOp op, size_t* partial = nullptr) {
   Fault& f = g_faults[static_cast<int>(op)];
   ++f.calls;
   if (f.countdown == 0 || --f.countdown != 0) return false;
+  if (partial) *partial = f.partial;
   errno = f.err;
   return true;
 }
@@ -271,28 +274,33 @@ int64_t ReadAt(int fd, void* buf, size_t n, int64_t offset) {
   return static_cast<int64_t>(done);
 }
 
-int64_t Write(int fd, const void* buf, size_t n) {
-  if (FaultHit(FaultOp::Write)) return -1;
+// Writes n bytes at the descriptor's position (offset < 0) or at an offset;
+// an injected fault fails the call, after the bytes it lets through.
+static int64_t WriteAll(int fd, const void* buf, size_t n, int64_t offset) {
+  size_t partial = 0;
+  bool fault = FaultHit(FaultOp::Write, &partial);
+  size_t limit = fault ? std::min(partial, n) : n;
   size_t done = 0;
-  while (done < n) {
-    ssize_t r = ::write(fd, static_cast<const char*>(buf) + done, n - done);
+  while (done < limit) {
+    const char* from = static_cast<const char*>(buf) + done;
+    ssize_t r = offset < 0 ? ::write(fd, from, limit - done)
+                           : ::pwrite(fd, from, limit - done, offset + static_cast<int64_t>(done));
     if (r < 0 && errno == EINTR) continue;
     if (r <= 0) return -1;
     done += static_cast<size_t>(r);
   }
-  return static_cast<int64_t>(done);
+  if (fault) errno = g_faults[static_cast<int>(FaultOp::Write)].err;
+  return fault ? -1 : static_cast<int64_t>(done);
 }
 
+int64_t Write(int fd, const void* buf, size_t n) { return WriteAll(fd, buf, n, -1); }
+
 int64_t WriteAt(int fd, const void* buf, size_t n, int64_t offset) {
-  if (FaultHit(FaultOp::Write)) return -1;
-  size_t done = 0;
-  while (done < n) {
-    ssize_t r = ::pwrite(fd, static_cast<const char*>(buf) + done, n - done, offset + static_cast<int64_t>(done));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) return -1;
-    done += static_cast<size_t>(r);
+  if (offset < 0) {
+    errno = EINVAL;
+    return -1;
   }
-  return static_cast<int64_t>(done);
+  return WriteAll(fd, buf, n, offset);
 }
 
 int Sync(int fd) {
@@ -484,6 +492,12 @@ void FaultArm(FaultOp op, unsigned nth, int err) {
   Fault& f = g_faults[static_cast<int>(op)];
   f.countdown = nth;
   f.err = err;
+  f.partial = 0;
+}
+
+void FaultArmPartial(FaultOp op, unsigned nth, size_t bytes, int err) {
+  FaultArm(op, nth, err);
+  g_faults[static_cast<int>(op)].partial = bytes;
 }
 
 void FaultClear() {

@@ -145,6 +145,9 @@ enum class FaultOp { Open, Read, Write, Sync, Rename, Remove, MakeDir, Truncate,
 // none is given); 0 disarms.
 void FaultArm(FaultOp op, unsigned nth, int err);
 void FaultArm(FaultOp op, unsigned nth);
+// The same for a write that fails after it wrote its first `bytes` bytes
+// (a disk that fills up in the middle of a write).
+void FaultArmPartial(FaultOp op, unsigned nth, size_t bytes, int err);
 void FaultClear();
 // Calls of op seen since FaultClear (for tests that count operations).
 unsigned FaultCalls(FaultOp op);

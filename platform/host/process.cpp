@@ -1,12 +1,15 @@
 #include "platform/host/process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -83,15 +86,17 @@ std::vector<char*> ArgvOf(const std::vector<std::string>& args) {
   return out;
 }
 
-// posix_spawn with the child's standard input on /dev/null, its output on
-// `out` (or /dev/null when out < 0), no other descriptor inherited, and the
+// posix_spawn with the child's standard input on `in` (or /dev/null when
+// in < 0), its output on `out` (or /dev/null when out < 0), no other
+// descriptor inherited, and the
 // default signal mask and SIGPIPE handling whatever the program set.
-int Spawn(const std::string& path, const std::vector<std::string>& args, int out, pid_t* pid) {
+int Spawn(const std::string& path, const std::vector<std::string>& args, int out, pid_t* pid, int in = -1) {
   posix_spawn_file_actions_t fa;
   posix_spawnattr_t attr;
   posix_spawn_file_actions_init(&fa);
   posix_spawnattr_init(&attr);
-  posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+  if (in >= 0) posix_spawn_file_actions_adddup2(&fa, in, 0);
+  else posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
   if (out >= 0) {
     posix_spawn_file_actions_adddup2(&fa, out, 1);
     posix_spawn_file_actions_adddup2(&fa, out, 2);
@@ -118,11 +123,7 @@ int Spawn(const std::string& path, const std::vector<std::string>& args, int out
   return 0;
 }
 
-ChildExit Wait(pid_t pid) {
-  int status = 0;
-  pid_t r;
-  do r = ::waitpid(pid, &status, 0);
-  while (r < 0 && errno == EINTR);
+ChildExit ExitOf(pid_t r, int status) {
   ChildExit e;
   if (r < 0) {
     e.signal = -1;  // lost: nothing to report but that it did not succeed
@@ -133,6 +134,52 @@ ChildExit Wait(pid_t pid) {
     e.signal = WTERMSIG(status);
   }
   return e;
+}
+
+ChildExit Wait(pid_t pid) {
+  int status = 0;
+  pid_t r;
+  do r = ::waitpid(pid, &status, 0);
+  while (r < 0 && errno == EINTR);
+  return ExitOf(r, status);
+}
+
+// True when the child has ended (then waited for, its exit kept).
+bool Ended(PipedChild* c) {
+  if (c->ended) return true;
+  int status = 0;
+  pid_t r;
+  do r = ::waitpid(c->pid, &status, WNOHANG);
+  while (r < 0 && errno == EINTR);
+  if (r == 0) return false;
+  c->ended = true;
+  c->exit = ExitOf(r, status);
+  c->pid = -1;
+  int waiting = 0;
+  if (!c->outClosed && ::ioctl(c->out, FIONREAD, &waiting) == 0 && waiting > 0) c->left = static_cast<size_t>(waiting);
+  return true;
+}
+
+// One read(2) that a signal does not cut short.
+int64_t ReadOnce(int fd, char* buf, size_t n) {
+  ssize_t r;
+  do r = ::read(fd, buf, n);
+  while (r < 0 && errno == EINTR);
+  return r;
+}
+
+// True when a process still holds the write end of the pipe.
+bool WritersLeft(int fd) {
+  pollfd p{fd, POLLIN, 0};
+  return ::poll(&p, 1, 0) >= 0 && !(p.revents & (POLLHUP | POLLERR));
+}
+
+// Hands the read end to a reader of its own, started by a short-lived shell
+// in the background and so adopted by init, that reads it to /dev/null.
+void DrainDetached(int fd) {
+  std::vector<std::string> args = {"/bin/sh", "-c", "exec 3<&0; cat <&3 >/dev/null 3<&- &"};
+  pid_t pid = -1;
+  if (Spawn("/bin/sh", args, -1, &pid, fd) == 0) Wait(pid);
 }
 
 }  // namespace
@@ -198,12 +245,37 @@ Status StartPiped(const std::vector<std::string>& argv, PipedChild* child) {
   return 0;
 }
 
+int64_t ReadPiped(PipedChild* child, char* buf, size_t max) {
+  for (;;) {
+    if (child->ended || Ended(child)) {
+      if (child->left == 0 || max == 0) return 0;
+      int64_t r = ReadOnce(child->out, buf, std::min(max, child->left));
+      child->left = r > 0 ? child->left - static_cast<size_t>(r) : 0;
+      return r;
+    }
+    if (child->outClosed) {
+      ::poll(nullptr, 0, kPipedPollMs);  // it closed its output but runs on
+      continue;
+    }
+    pollfd p{child->out, POLLIN, 0};
+    int ready = ::poll(&p, 1, kPipedPollMs);
+    if (ready < 0 && errno != EINTR) return -1;
+    if (ready <= 0) continue;
+    int64_t r = ReadOnce(child->out, buf, max);
+    if (r != 0) return r;
+    child->outClosed = true;
+  }
+}
+
 ChildExit FinishPiped(PipedChild* child) {
-  if (child->out >= 0) ::close(child->out);
+  ChildExit e = child->exit;
+  if (child->out >= 0) {
+    if (child->ended && !child->outClosed && WritersLeft(child->out)) DrainDetached(child->out);
+    ::close(child->out);
+  }
   child->out = -1;
-  ChildExit e;
   if (child->pid > 0) e = Wait(child->pid);
-  child->pid = -1;
+  *child = PipedChild{};
   return e;
 }
 

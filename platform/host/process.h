@@ -36,15 +36,6 @@ std::vector<std::string> CommandArgs(std::string_view line);
 // /dev/null. -1 with ENOENT when the program cannot be found or run.
 int StartDetached(const std::vector<std::string>& argv);
 
-// A running child whose standard output and standard error go to one pipe.
-struct PipedChild {
-  pid_t pid = -1;
-  int out = -1;  // read end, close-on-exec
-};
-// 0; 141 INTERNALERROR when no pipe can be made, 164 FILENOTFOUND when the
-// program cannot be found or started; then nothing is left open.
-Status StartPiped(const std::vector<std::string>& argv, PipedChild* child);
-
 // How a child ended.
 struct ChildExit {
   bool exited = false;  // ended by itself: code holds its exit status
@@ -52,8 +43,32 @@ struct ChildExit {
   int signal = 0;       // otherwise the signal that ended it
   bool Ok() const { return exited && code == 0; }
 };
-// Closes the read end (a child still writing then gets a broken pipe) and
-// waits for the child.
+
+// A running child whose standard output and standard error go to one pipe.
+struct PipedChild {
+  pid_t pid = -1;
+  int out = -1;          // read end, close-on-exec
+  bool ended = false;    // the child has ended and was waited for
+  ChildExit exit;        // how, once ended
+  size_t left = 0;       // once ended: bytes it left in the pipe, still to read
+  bool outClosed = false;  // every writer has closed the pipe
+};
+// 0; 141 INTERNALERROR when no pipe can be made, 164 FILENOTFOUND when the
+// program cannot be found or started; then nothing is left open.
+Status StartPiped(const std::vector<std::string>& argv, PipedChild* child);
+
+// The child's output as it comes, in pieces of at most max bytes, until the
+// child has ended (checked every kPipedPollMs while it writes nothing):
+// the count read; 0 once it has ended and the bytes it had written are
+// read, even when a job it left running in the background still holds the
+// pipe (what that job writes later is not waited for); -1 on a read error.
+constexpr int kPipedPollMs = 10;
+int64_t ReadPiped(PipedChild* child, char* buf, size_t max);
+// Ends the reading. A child still running gets the read end closed (its
+// next write then fails) and is waited for. When it has ended and a job it
+// left in the background still holds the pipe, the read end goes to a
+// detached reader that takes that job's output to /dev/null until the job
+// closes it, so the job runs on undisturbed.
 ChildExit FinishPiped(PipedChild* child);
 
 }  // namespace host

@@ -18,6 +18,7 @@
 #include "screens/window/actions.h"
 #include "screens/window/fieldctl.h"
 #include "screens/window/fieldvalues.h"
+#include "screens/forms/msgbox.h"
 #include "screens/datascreens/scanhook.h"
 #include "screens/window/screenprops.h"
 #include "screens/window/winrecord.h"
@@ -212,13 +213,13 @@ Status DataScreenOpen(StrValue spec, uint16_t mode) {
     }
   }
   if (s < st::USERCANCELED) {
+    // The scanner is a help, not a need: one that cannot start is told
+    // once, and the screen opens to be kept by keyboard. Without a scanner
+    // configured there is nothing to tell.
     ErrorKeeper kept;
     Status scan = ScreenScanStart();
-    if (scan == st::FEATUREREMOVED) {
-      kept.Restore();  // no scanner configured: nothing to report
-      scan = 0;
-    }
-    if (scan != 0) s = scan;
+    if (scan != 0 && scan != st::FEATUREREMOVED) ErrShow(scan);
+    kept.Restore();
   }
   if (s >= st::USERCANCELED) {
     OpenUndo(record, pushed);

@@ -102,7 +102,9 @@ enum KeyState : uint8_t {
 // then, with kDataModeMaintenance and without kDataModeEntry, the first
 // record of the window's key (a new blank one on an empty file) shown in the
 // fields; with kDataModeEntry the fields are refreshed. The barcode scanner
-// starts (its 148 counts as "none configured"). Any final status above 121
+// starts (its 148 counts as "none configured"); one that cannot start (172)
+// is shown in the error box and the screen opens without it, the recorded
+// error left as it was. Any final status above 121
 // undoes the whole open (relations unwound, the open list restored, the
 // record closed) and is answered, else 0.
 Status DataScreenOpen(StrValue spec, uint16_t mode);

@@ -229,6 +229,45 @@ TEST_F(ScannerTest, ScansReachTheFieldFromThePortAndTheWedge) {
   EXPECT_EQ(Value(5), "");
 }
 
+// A burst longer than the port holds is dropped whole, to its line end,
+// and a scan with a character no field can hold (ESC, the delete mark of a
+// record) is refused with a box naming the field and the value; neither
+// reaches the field, and the next scan does.
+TEST_F(ScannerTest, OverLongAndUnholdableScansReachNoField) {
+  Open();
+  ScanOn();
+  ASSERT_EQ(ScreenScanStart(), 0);
+  ASSERT_EQ(FieldPut(0, 4, StrFromC("old")), 0);
+  ASSERT_EQ(FieldSetCurrent(4), 0);
+  Drive();
+  g_codes.clear();
+
+  pty.Send(std::string(1030, '9') + "\r");
+  ASSERT_TRUE(WaitUntil([] { return ComQueued(0) == 1031; }));
+  Poll();
+  Poll();
+  EXPECT_EQ(g_codes, (std::vector<uint16_t>{ActionMake(kActDeviceData, 0)}));
+  EXPECT_EQ(Value(4), "old");
+  EXPECT_EQ(ComQueued(0), 0);
+
+  size_t boxes = hl->boxes().size();
+  hl->answer(ui::IDOK);
+  pty.Send("\x1b" "4300\r");
+  ASSERT_TRUE(WaitUntil([] { return ComQueued(0) == 6; }));
+  Poll();
+  EXPECT_EQ(Value(4), "old");
+  EXPECT_EQ(Scanned(), "\x1b" "4300");
+  ASSERT_EQ(hl->boxes().size(), boxes + 1);
+  EXPECT_EQ(hl->boxes().back().text, "Bad params for screen field D\r\n (^[4300)");
+  EXPECT_EQ(hl->boxes().back().caption, "Information Message");
+  EXPECT_EQ(ErrDetail().len, 0);
+
+  pty.Send("4300\r");
+  ASSERT_TRUE(WaitUntil([] { return ComQueued(0) == 5; }));
+  Poll();
+  EXPECT_EQ(Value(4), "4300");
+}
+
 // The demo's accounts screen: scanning is off in the demo's configuration;
 // switched on, a scanned code goes into the account code field with Enter.
 TEST_F(ScannerTest, TheDemoAccountsScreenTakesAScannedCode) {

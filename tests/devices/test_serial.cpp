@@ -1,8 +1,11 @@
 // Serial ports over pseudo-terminals: the settings a device string gives,
-// the four slots, exclusive use, reads in bursts, writes that stall, the
-// 350 ms poll on the window timers and COM output devices.
+// the four slots, exclusive use, bursts put together across reads that
+// never wait, writes that stall, the 350 ms poll on the window timers and
+// COM output devices.
 #include <termios.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -11,6 +14,7 @@
 #include "devices/device_fixture.h"
 #include "devices/devstack.h"
 #include "devices/serial.h"
+#include "platform/host/clock.h"
 #include "platform/ui/headless.h"
 #include "platform/ui/ui.h"
 #include "runtime/errors.h"
@@ -150,7 +154,10 @@ TEST_F(SerialTest, ReadsKeepWhatTheyDoNotHandOut) {
   EXPECT_EQ(StrError(ComRead(7, kComAnyCount)), 0xFFFF);
 }
 
-TEST_F(SerialTest, ABurstEndsAtALineEndASilenceOrItsLimit) {
+TEST_F(SerialTest, ABurstEndsAtALineEndOrWhenTheSecondHasChanged) {
+  ManualClock clock;
+  clock.SetNowMs(9 * 3600 * 1000 + 100);  // 09:00:00.100
+  ClockScope scope(&clock);
   uint16_t slot = Open("COM1:9600,N,8,1");
   EXPECT_EQ(Line(slot), "");  // nothing waits: at once
 
@@ -162,40 +169,86 @@ TEST_F(SerialTest, ABurstEndsAtALineEndASilenceOrItsLimit) {
   Pty(1).Send("\r\n987\r\nXYZ\r");
   ASSERT_TRUE(Queued(slot, 11));
   EXPECT_EQ(Line(slot), "987");
-  EXPECT_EQ(ComQueued(slot), 4);
+  EXPECT_EQ(ComQueued(slot), 3);
   EXPECT_EQ(Line(slot), "XYZ");
 
-  // Two pieces 300 ms apart are one scan, even across a second of the clock.
+  // Pieces read at two polls are one scan, even across a second of the clock.
   Pty(1).Send("123");
-  std::thread rest([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    Pty(1).Send("45\r");
-  });
   ASSERT_TRUE(Queued(slot, 3));
+  EXPECT_EQ(Line(slot), "");
+  EXPECT_EQ(ComQueued(slot), 3);  // held, so the poll asks again
+  clock.Advance(1300);
+  Pty(1).Send("45\r");
+  ASSERT_TRUE(Queued(slot, 6));
   EXPECT_EQ(Line(slot), "12345");
-  rest.join();
 
-  // Without a line end the burst ends after the silence.
+  // Without a line end the burst ends at the first read that finds nothing
+  // once the clock's second has changed.
   Pty(1).Send("777");
   ASSERT_TRUE(Queued(slot, 3));
-  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Line(slot), "");
+  clock.Advance(350);
+  EXPECT_EQ(Line(slot), "");  // the same second
+  clock.Advance(350);
   EXPECT_EQ(Line(slot), "777");
-  auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-  EXPECT_GE(took.count(), kComBurstGapMs - 50);
-  EXPECT_LT(took.count(), 3 * kComBurstGapMs);
+  EXPECT_EQ(ComQueued(slot), 0);
 
-  // A device that never stops cannot hold the screen.
-  bool stop = false;
+  // A burst longer than is held is taken whole to its line end and refused;
+  // nothing of it is left to pass for a scan.
+  Pty(1).Send(std::string(SerialLine::kLineMax + 6, '9') + "\r42\r");
+  ASSERT_TRUE(Queued(slot, SerialLine::kLineMax + 10));
+  EXPECT_EQ(StrError(ComReadLine(slot)), st::STRINGTOOLONG);
+  EXPECT_EQ(Line(slot), "42");
+  EXPECT_EQ(ComQueued(slot), 0);
+}
+
+// No read waits for the device: a slow one and one that never stops are
+// read a piece at a time, each read back at once. (The clock stands still,
+// so only the line end ends the slow one's burst.)
+TEST_F(SerialTest, AReadNeverWaitsForTheDevice) {
+  ManualClock clock(9 * 3600 * 1000);
+  ClockScope still(&clock);
+  uint16_t slot = Open("COM1:9600,N,8,1");
+  auto timed = [&](std::string* got) {
+    auto start = std::chrono::steady_clock::now();
+    *got = Line(slot);
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  };
+  std::atomic<bool> stop = false;
+  std::thread slow([&] {
+    for (char c : std::string("4300\r")) {
+      Pty(1).Send(std::string(1, c));
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+  });
+  std::string got, scan;
+  long longest = 0;
+  for (int i = 0; i < 100 && scan.empty(); ++i) {
+    longest = std::max(longest, static_cast<long>(timed(&got)));
+    if (!got.empty()) scan = got;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  slow.join();
+  EXPECT_EQ(scan, "4300");
+  EXPECT_LT(longest, 50);
+
   std::thread endless([&] {
     while (!stop) {
       Pty(1).Send(std::string(64, 'x'));
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   });
   ASSERT_TRUE(Queued(slot, 1));
-  EXPECT_EQ(Line(slot), std::string(kComBurstMax, 'x'));
+  longest = 0;
+  for (int i = 0; i < 20; ++i) {
+    longest = std::max(longest, static_cast<long>(timed(&got)));
+    EXPECT_EQ(got, "");
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   stop = true;
   endless.join();
+  EXPECT_LT(longest, 50);
+  EXPECT_LE(ComQueued(slot), 0xFFFE);
 }
 
 TEST_F(SerialTest, WritesReachTheDeviceOrFailWhenItTakesNothing) {

@@ -3,7 +3,11 @@
 // helper plays the device on the master and copies everything the program
 // writes to the port to its standard output.
 //
-//   pty_device PROGRAM ARGS...
+//   pty_device [--feed FIFO] PROGRAM ARGS...
+//
+// With --feed, whatever the test writes to the named pipe FIFO is sent to
+// the program as the device's input, as it comes (a scanner the test
+// plays byte by byte, with its own pauses).
 //
 // Exits with the program's exit code (125 when it cannot run it).
 #include <fcntl.h>
@@ -12,8 +16,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 extern char** environ;
@@ -29,11 +35,35 @@ void Drain(int master) {
   }
 }
 
+// Sends what waits on the feed to the device's side of the line.
+void Feed(int feed, int master) {
+  char buf[4096];
+  for (;;) {
+    ssize_t r = read(feed, buf, sizeof buf);
+    if (r <= 0) return;
+    for (ssize_t done = 0; done < r;) {
+      ssize_t w = write(master, buf + done, static_cast<size_t>(r - done));
+      if (w > 0) done += w;
+      else if (w < 0 && errno != EAGAIN) return;
+      else poll(nullptr, 0, 1);
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  int feed = -1;
+  if (argc >= 3 && std::strcmp(argv[1], "--feed") == 0) {
+    // Opened for writing too, so the feed never reads as ended between
+    // the test's writes.
+    feed = open(argv[2], O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (feed < 0) return 125;
+    argv += 2;
+    argc -= 2;
+  }
   if (argc < 2) {
-    std::fprintf(stderr, "usage: pty_device PROGRAM ARGS...\n");
+    std::fprintf(stderr, "usage: pty_device [--feed FIFO] PROGRAM ARGS...\n");
     return 125;
   }
   int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -48,9 +78,10 @@ int main(int argc, char** argv) {
   if (posix_spawn(&child, argv[1], nullptr, nullptr, argv + 1, environ) != 0) return 125;
   int status = 0;
   for (;;) {
-    pollfd p{master, POLLIN, 0};
-    poll(&p, 1, 10);
+    pollfd p[2] = {{master, POLLIN, 0}, {feed, POLLIN, 0}};
+    poll(p, feed >= 0 ? 2 : 1, 10);
     Drain(master);
+    if (feed >= 0) Feed(feed, master);
     if (waitpid(child, &status, WNOHANG) == child) break;
   }
   Drain(master);

@@ -134,6 +134,34 @@ TEST_F(HostTest, CapturedOutputStopsAt65535Bytes) {
   EXPECT_EQ(g_chunks, std::vector<std::string>{"x\n"});
 }
 
+// A command that leaves a job in the background ends when its shell does,
+// with the output read so far; the job runs on, detached from the pipe, and
+// what it writes later fails nothing. A command that closes its output but
+// runs on is still waited for.
+TEST_F(HostTest, ABackgroundJobDoesNotHoldTheRun) {
+  std::string mark = dir.File("late.txt");
+  StrValue out;
+  auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(HostRunCapture(S(kShell + "echo first; (sleep 2; echo late; echo done >'" + mark + "') & echo second"), &out,
+                           nullptr, nullptr),
+            0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));  // the job takes 2
+  EXPECT_EQ(out.Str(), "first\nsecond\n");
+  for (int i = 0; i < 800 && !std::filesystem::exists(mark); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  std::ifstream in(mark);
+  std::string line;
+  std::getline(in, line);
+  EXPECT_EQ(line, "done");
+
+  ErrClear();
+  start = std::chrono::steady_clock::now();
+  EXPECT_EQ(HostRunPiped(S(kShell + "exec >&- 2>&-; sleep 0.3; exit 3"), nullptr, nullptr), st::SYSTEMCMDERROR);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+  ErrClear();
+}
+
 std::string g_fnSeen;
 void Remember(StrValue chunk) { g_fnSeen += chunk.Str(); }
 

@@ -272,6 +272,38 @@ TEST_F(StreamTest, FailedReplacementKeepsTheOldFile) {
   EXPECT_EQ(ReadRaw(File("keep.txt")), "new");
 }
 
+// A write that fails after part of its bytes (the disk filled up) leaves
+// the file as long as it was: no torn tail after an append, no stray bytes
+// past the end after a write at an offset, on a named file or an open stream.
+TEST_F(StreamTest, AWriteThatFailsPartWayLeavesTheFileAsItWas) {
+  const std::string text(63, 'x');
+  struct Case {
+    const char* id;
+    int64_t offset;
+    size_t through;  // bytes the failing write still puts down
+    std::string after;
+  } cases[] = {
+      {"append, 62 of 63", kStreamHere, 62, "0123456789"},
+      {"append, none", kStreamHere, 0, "0123456789"},
+      {"past the end", 8, 40, "01234567xx"},  // what it overwrote stays overwritten
+  };
+  for (const Case& c : cases) {
+    WriteRaw(File("w.txt"), "0123456789");
+    host::FaultArmPartial(host::FaultOp::Write, 1, c.through, ENOSPC);
+    EXPECT_EQ(FileWrite(S(File("w.txt")), c.offset, S(text)), st::FILEIO) << c.id;
+    EXPECT_EQ(ReadRaw(File("w.txt")), c.after) << c.id;
+  }
+  WriteRaw(File("w.txt"), "0123456789");
+  uint16_t slot = StreamOpen(S(File("w.txt")), kStreamAppend);
+  ASSERT_NE(slot, kStreamNoSlot);
+  host::FaultArmPartial(host::FaultOp::Write, 1, 5, ENOSPC);
+  EXPECT_EQ(StreamWrite(slot, kStreamHere, text.data(), 63), kStreamFail);
+  EXPECT_EQ(StreamSize(slot), 10);
+  EXPECT_EQ(StreamWrite(slot, kStreamHere, "ab", 2), 2u);  // the next one lands where it should
+  StreamClose(slot);
+  EXPECT_EQ(ReadRaw(File("w.txt")), "0123456789ab");
+}
+
 TEST_F(StreamTest, WholeFileReads) {
   WriteRaw(File("r.txt"), "a\r\nb\nc\r\n");
   EXPECT_EQ(FileRead(S(File("r.txt")), 0, kStreamToEnd).View(), "a\r\nb\nc\r\n");

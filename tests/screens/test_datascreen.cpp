@@ -277,15 +277,28 @@ TEST_F(DataScreenOpenTest, OpenAndCloseRestoreWhatTheyChanged) {
   EXPECT_EQ(LiveBlocksOf(MOD_SCREENS), 0);
   ui::destroy_window(window);
 
-  // A scanner that cannot start fails the open the same way.
+  // A scanner that cannot start: the screen opens to be kept by keyboard,
+  // the error box tells it once, and nothing stays recorded.
   ScanHooks failing;
-  failing.start = [] { return ErrSet(1, MOD_DEVICES, 172, 172); };
+  failing.start = [] {
+    ErrDetailSet(st::DEVICEIOERROR, StrFromC("COM1:9600,N,8,1"), false);
+    return ErrSet(1, MOD_DEVICES, st::DEVICEIOERROR, st::DEVICEIOERROR);
+  };
   ScanHooksSet(failing);
-  EXPECT_EQ(Open(), 172);
-  EXPECT_EQ(ScreenStackIndex(3), 0);
+  size_t boxes = hl->boxes().size();
+  std::string detail = ErrDetail().Str();
+  hl->answer(ui::IDOK);
+  EXPECT_EQ(Open(), 0);
+  ASSERT_EQ(hl->boxes().size(), boxes + 1);
+  EXPECT_EQ(hl->boxes().back().text, "Error DEVICEIOERROR(Devices): COM1:9600,N,8,1");
+  EXPECT_EQ(ErrGet(), 0u);
+  EXPECT_EQ(ErrDetail().Str(), detail);
+  EXPECT_EQ(Field(1), "A1");
+  EXPECT_TRUE(DataFileStore(1)->IsOpen());
+  Close();
+  EXPECT_EQ(hl->boxes().size(), boxes + 1);
   EXPECT_EQ(DynStrCount(OpenFileStatesList), states);
   ScanHooksSet(ScanHooks{});
-  ui::destroy_window(window);
 
   // An OPEN$ naming no file: 166 in _IER's place, nothing left pushed.
   WriteScreen("BAD", "OPEN$:NOSUCH\n");
