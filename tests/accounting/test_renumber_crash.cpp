@@ -89,7 +89,7 @@ class RenumberCrash : public crash::Campaign {
         int count = 1 + static_cast<int>(rng() % 3);
         for (int l = 1; l <= count; ++l)
           out.push_back({date, number, l, "5720000001", "7000000000", 100 + static_cast<int64_t>(rng() % 10000), 0,
-                         "line " + std::to_string(out.size())});
+                         "line " + std::to_string(out.size()), ""});
       }
     }
     return out;
