@@ -20,6 +20,7 @@
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/format.h"
+#include "runtime/hostenv.h"
 #include "runtime/messages.h"
 #include "runtime/options.h"
 #include "runtime/paths.h"
@@ -256,9 +257,19 @@ Status StartDataPath(int mode) {
     // from the program's own folder (the menus, screens, procedures and the
     // screen font are looked up there too).
     StrValue dpath = OptValueByName("DPATH");
-    StrValue dir = (!dpath.IsError() && dpath.len) ? dpath : AppPath(1);
+    bool given = !dpath.IsError() && dpath.len;
+    // The program then works in that folder, wherever it was started: data
+    // files, procedures and outputs named without a folder are DPATH's, as
+    // they would be when started in it. Paths on the command line keep
+    // their meaning for the folder it was started in (OptPathByName).
+    if (given) {
+      OptCallerDirRemember();
+      if (!OptPathIsAbsolute(dpath.View())) dpath = PathJoin(CurrentDir(), dpath);
+    }
+    StrValue dir = given ? dpath : AppPath(1);
     s = StrError(dir);
     if (s == 0) s = StartSetting(SetDefaultDirItem, dir, false);
+    if (s == 0 && given) DirChange(SettingGet(SetDefaultDirItem));
   } else if ((mode & 3) == 2) {
     StrValue dpath = OptValueByName("DPATH");
     StrValue apps = PathResolve(CurrentDir(), StrFromC("..\\APPS"));
@@ -308,7 +319,7 @@ Status StartRun(StrValue menuFile) {
 
 Status StartRunCommandFile() {
   const StrAreaScope scope;
-  StrValue input = OptValueByName("INPUT");
+  StrValue input = OptPathByName("INPUT");
   Status s = 0;
   if (!input.IsError() && input.len > 0) {
     uint16_t slot = StreamOpen(input, kStreamReadOnly);
@@ -336,7 +347,7 @@ Status StartRunCommandFile() {
       VarSysIntSet(kSysInHnd, 0);
     }
   }
-  StrValue output = OptValueByName("OUTPUT");
+  StrValue output = OptPathByName("OUTPUT");
   if (!output.IsError() && output.len > 0) VarSysIntSet(kSysOutHnd, 1);
   return s;
 }

@@ -11,6 +11,7 @@
 #include "devices/prntable.h"
 #include "devices/screenout.h"
 #include "platform/host/clock.h"
+#include "platform/host/files.h"
 #include "runtime/errors.h"
 #include "runtime/hostdialog.h"
 #include "runtime/hostproc.h"
@@ -92,10 +93,25 @@ void NameFree(DevRecord& rec) {
 
 int16_t NonNegative(int16_t v) { return v < 0 ? 0 : v; }
 
+// A port LPT1-LPT6 that is no print queue, whose LPTn$ names no target,
+// and beside which no file, FIFO or device node of its name was set up: no
+// printer stands behind it, which the person printing must be told rather
+// than find a file named after the port.
+bool UnknownPrinter(const DevRecord& rec, StrValue path) {
+  if (!(rec.kind & kDevPort) || rec.printer == 0 || PrintToFile()) return false;
+  if (path.View() != rec.Name().View()) return false;  // LPTn$ names the target
+  return !host::Exists(path.View());
+}
+
 void OpenFile(DevRecord& rec) {
   StrValue target = DevUnixName(rec.Name());
   if ((rec.kind & kDevPrinterCodes) && PrintToFile()) target = StrFromC("unixprn.txt");
   StrValue path = DevFullPath(target, rec.kind);
+  if (UnknownPrinter(rec, path)) {
+    rec.handle = kDevClosed;
+    rec.status = DevFail(st::BADINPUTDATA, StrCat(path, StrFromC(" (no such printer)")));
+    return;
+  }
   if ((rec.kind & 0x3F) == kDevFile) {
     StrValue ext = StrCaseCopy(Text(Extension(path.View())), 0);
     if (ext.len > 0 && StrListFind(StrFromC("log,out"), ',', ext)) FileDelete(path);

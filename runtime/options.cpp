@@ -3,7 +3,9 @@
 #include <string>
 
 #include "platform/host/cmdline.h"
+#include "platform/host/env.h"
 #include "runtime/dynstrings.h"
+#include "runtime/paths.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 
@@ -81,6 +83,27 @@ StrValue OptLookup(StrValue name) {
 }
 
 StrValue OptValueByName(const char* name) { return OptLookup(StrFromC(name)); }
+
+namespace {
+std::string g_callerDir;  // where the program was started; empty until kept
+}  // namespace
+
+void OptCallerDirRemember() {
+  if (g_callerDir.empty()) g_callerDir = HostCurrentDir();
+}
+
+bool OptPathIsAbsolute(std::string_view path) {
+  if (path.empty()) return false;
+  if (path[0] == '/' || path[0] == '\\') return true;
+  return path.size() >= 2 && path[1] == ':' && ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z');
+}
+
+StrValue OptPathByName(const char* name) {
+  StrValue v = OptValueByName(name);
+  if (v.IsError() || v.len == 0 || g_callerDir.empty() || OptPathIsAbsolute(v.View())) return v;
+  if (HostCurrentDir() == g_callerDir) return v;  // still where it was started: the name as typed
+  return PathJoin(StrFromView(g_callerDir), v);
+}
 
 StrValue OptValue(int n) {
   if (n < 1 || n > kOptionCount) return StrFromC("");

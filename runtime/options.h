@@ -17,6 +17,7 @@
 // store refusing the line (159 STROUTBOUND, or the code of an error string
 // given as the line), which ends start-up.
 #pragma once
+#include <string_view>
 #include <cstdint>
 
 #include "runtime/status.h"
@@ -64,6 +65,14 @@ StrValue OptName(int n);
 // upper case). Empty when absent.
 StrValue OptLookup(StrValue name);
 StrValue OptValueByName(const char* name);
+// Paths typed on the command line are meant from the folder the program was
+// started in, also once it works in its application folder (DPATH).
+// OptCallerDirRemember keeps the current directory (the first call only);
+// OptPathByName is the named option's value, a relative path joined to that
+// folder.
+void OptCallerDirRemember();
+StrValue OptPathByName(const char* name);
+bool OptPathIsAbsolute(std::string_view path);
 StrValue OptValue(int n);
 // The 1-based position of option n's value in a comma list, 0 when the
 // option is absent or its value is not in the list. Letter case is ignored,

@@ -152,6 +152,12 @@ Status AcBalanceMaint(StrValue dateFrom, StrValue dateTo) {
   DateYmd from = AcDateOf(fromText), to = AcDateOf(toText);
   if (from == 0) return Fail(st::BADINPUTDATA, "Date:" + fromText);
   if (to == 0 || to < from) return Fail(st::BADINPUTDATA, "Date:" + toText);
+  // The balances by month hold whole months. A range that cuts one would
+  // rebuild it from part of its lines, and which month records phase 1
+  // deletes is up to the definition's COND$, which cannot be widened here:
+  // such a range is refused before anything is touched.
+  if (AcMonthFirst(from) != from) return Fail(st::BADINPUTDATA, "Date:" + fromText + " is not the first day of a month");
+  if (AcMonthLast(to) != to) return Fail(st::BADINPUTDATA, "Date:" + toText + " is not the last day of a month");
   std::string events;
   {
     StrAreaScope mark;

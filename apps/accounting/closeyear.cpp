@@ -18,12 +18,14 @@
 #include "data/dictionary/relations.h"
 #include "data/scans/selection.h"
 #include "data/transactions/trans.h"
+#include "runtime/datetime.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/fmtdate.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
 #include "runtime/paths.h"
+#include "runtime/strformat.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "runtime/sysvars.h"
@@ -168,13 +170,27 @@ void Replace(std::string& text, const std::string& from, const std::string& to) 
     text.replace(at, from.size(), to);
 }
 
+// A last day before the opening date: that year was closed before. Said
+// with both dates, as a person reads them.
+std::string AlreadyClosed(DateYmd fini, DateYmd fape) {
+  StrAreaScope mark;
+  StrValue last = FmtDate(DateToText(fini), kDateShortYear4);
+  StrValue open = FmtDate(DateToText(fape), kDateShortYear4);
+  StrValue text = StrFormat(kStrMaxLen,
+                            Msg("1004 The year to %s is already closed: the accounts open on %s. Undo year close "
+                                "reopens it."),
+                            last, open);
+  return text.IsError() ? "_FINI$" : Text(text);
+}
+
 // The three dates of the close, each named when it is wrong.
 Status CloseDatesCheck(CloseDates* d) {
   d->fape = AcDateOf(VarText("FAPE$"));
   d->fini = AcDateOf(VarText("_FINI$"));
   d->ffin = AcDateOf(VarText("_FFIN$"));
   if (d->fape == 0) return Fail(st::BADINPUTDATA, "FAPE$");
-  if (d->fini == 0 || d->fini < d->fape) return Fail(st::BADINPUTDATA, "_FINI$");
+  if (d->fini != 0 && d->fini < d->fape) return Fail(st::BADINPUTDATA, AlreadyClosed(d->fini, d->fape));
+  if (d->fini == 0) return Fail(st::BADINPUTDATA, "_FINI$");
   if (d->ffin == 0 || d->ffin != AcDayAfter(d->fini)) return Fail(st::BADINPUTDATA, "_FFIN$");
   return 0;
 }
@@ -470,10 +486,11 @@ Status AcStepOpeningEntry() {
   return s;
 }
 
-Status AcStepSetBalances() {
-  StrAreaScope mark;
-  return AcSetBalances(AcView(AcDateText(g_dates.ffin)), AcView(AcDateText(AcDayAfter(g_dates.fini))));
-}
+// Every account's totals over all its lines, closing and opening ones
+// included: what the relation statements keep as lines come and go, and what
+// the regeneration computes. (The opening day alone would drop the lines
+// already entered in the new year.)
+Status AcStepSetBalances() { return AcSetBalances(StrMake("", 0), StrMake("", 0)); }
 
 // --- The close --------------------------------------------------------------------------
 

@@ -1,7 +1,12 @@
 #include "apps/accounting/entrywin.h"
 
+#include <algorithm>
+#include <cstring>
+#include <string>
+
 #include "apps/accounting/acdata.h"
 #include "apps/accounting/tasks.h"
+#include "data/dictionary/dictionary.h"
 #include "data/store/fileaction.h"
 #include "data/store/recbuf.h"
 #include "data/dictionary/relations.h"
@@ -76,6 +81,34 @@ Status DeleteKept(int file, const std::string& key, StrValue relations, AcKeptRe
   return s < 128 ? 0 : s;
 }
 
+bool NumberType(char type) { return type && std::strchr("NL0123456789", type) != nullptr; }
+
+// A key-1 prefix of one file as another file keys the same values: a part
+// stored as a number (right-aligned, blank-filled) becomes, in a part stored
+// as text, its digits zero-filled to that part's width, as the entry
+// documents keep the entry number ("20250528    44" -> "20250528000044").
+std::string KeyPrefixIn(int from, int to, const std::string& key) {
+  KeyPart pf{}, pt{};
+  uint16_t nf = KeyPartsDesc(from, 1, &pf), nt = KeyPartsDesc(to, 1, &pt);
+  KeyFieldList ff = KeyFields(from, 1), ft = KeyFields(to, 1);
+  if (nf == 0 || nt == 0 || ff.status != 0 || ft.status != 0) return key;
+  std::string out;
+  size_t at = 0;
+  for (uint16_t i = 0; i < nf && at < key.size(); ++i) {
+    std::string part = key.substr(at, pf.part[i].length);
+    at += pf.part[i].length;
+    if (i < nt && part.size() == pf.part[i].length && NumberType(DicFieldType(from, ff.field[i])) &&
+        !NumberType(DicFieldType(to, ft.field[i]))) {
+      std::string digits = part.substr(std::min(part.find_first_not_of(' '), part.size()));
+      size_t width = pt.part[i].length;
+      if (digits.find_first_not_of("0123456789") == std::string::npos && digits.size() <= width)
+        part = std::string(width - digits.size(), '0') + digits;
+    }
+    out += part;
+  }
+  return out;
+}
+
 }  // namespace
 
 int64_t AcOrderNumber(int file) {
@@ -136,7 +169,12 @@ Status AcDeleteEntryRecords(const std::string& key, int docFile, StrValue docRel
   }
   if (s == 0 && docFile) s = DeleteKept(docFile, key, docRelations, kept);
   if (s == 0 && kind2) {
-    if ((s = use.Take(kAcDocuments, true)) == 0) s = DeleteKept(use.File(kAcDocuments), key, StrMake("", 0), kept);
+    if ((s = use.Take(kAcDocuments, true)) == 0) {
+      int docs = use.File(kAcDocuments);
+      // The key comes from the entry lines (the window's file).
+      int lines = docFile ? docFile : AcFileNum(kAcEntries) & 0xff;
+      s = DeleteKept(docs, KeyPrefixIn(lines, docs, key), StrMake("", 0), kept);
+    }
   }
   return s;
 }

@@ -1,6 +1,8 @@
 #include "apps/administration/docactions.h"
 
+#include <cctype>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "apps/administration/admfuncs.h"
@@ -245,17 +247,82 @@ Status AdmDocRegistryWrite() {
   return s >= st::USERCANCELED ? s : 0;
 }
 
+namespace {
+
+// True when a statement text holds a FILEREL that reaches the file (its
+// second argument names it by number or name).
+bool ReachesFile(const std::string& statements, int file) {
+  std::string upper = statements;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  static constexpr std::string_view kCall = "FILEREL(";
+  for (size_t at = upper.find(kCall); at != std::string::npos; at = upper.find(kCall, at + 1)) {
+    size_t first = statements.find(';', at + kCall.size());
+    size_t second = first == std::string::npos ? first : statements.find(';', first + 1);
+    if (second == std::string::npos) break;
+    const std::string arg = statements.substr(first + 1, second - first - 1);
+    const StrAreaScope scope;
+    if (DataFileFind(StrTrim(View(arg), 3)) == file) return true;
+  }
+  return false;
+}
+
+// The relation statements that run over an invoice's lines as they are
+// deleted: every relation of the invoice file (the delivery notes lose their
+// invoice mark, so a later run invoices them again) except those that reach
+// the VAT registry, whose entry this delete removes next: they would write
+// it back as each line goes.
+Status LineDeleteStatements(std::string* out) {
+  out->clear();
+  const StrAreaScope scope;
+  if (Status s = RelLoad(kAdmInvoiceFile, StrMake("", 0))) return s;
+  // Relation 0 comes with every list: the others are what a list of one
+  // number adds to it.
+  StrValue zero = RelCheckString(kAdmInvoiceFile, StrMake("", 0));
+  if (Status e = StrError(zero)) return e;
+  const std::string first = zero.Str();
+  std::vector<std::string> groups{first};
+  for (int r = 1; r <= 99; ++r) {
+    const StrAreaScope each;
+    StrValue both = RelCheckString(kAdmInvoiceFile, View("'" + std::to_string(r) + "'"));
+    if (Status e = StrError(both)) return e;
+    std::string text = both.Str();
+    if (!first.empty()) text = text.size() > first.size() ? text.substr(first.size() + 1) : std::string();
+    groups.push_back(text);
+  }
+  for (const std::string& g : groups) {
+    if (Blank(g) || ReachesFile(g, kAdmRegistryFile)) continue;
+    if (!out->empty()) *out += ';';
+    *out += g;
+  }
+  return 0;
+}
+
+}  // namespace
+
 Status AdmDocInvoiceDelete() {
   std::string prefix = DocumentPrefix(kAdmInvoiceFile);
   // The delete walks the invoice's records; the document's own record comes
   // back afterwards, as the relation keys of the items that follow (its
   // registry entries here, its payments after) are made from it.
   std::string record(RecBuf(kAdmInvoiceFile, kRecBoth).View());
-  // Without relation statements: those of an invoice line would write the
-  // registry entry back as the line goes.
-  int upStat = DataFileUpStat(false);
-  Status s = MovsDocDelete(kAdmInvoiceFile, 1, View(prefix), Relations(), StrMake("", 0));
-  DataFileUpStat(upStat != 0);
+  std::string statements;
+  Status s = LineDeleteStatements(&statements);
+  if (s >= st::USERCANCELED) return s;
+  // The records go without the statements of the action (they would write
+  // the registry entry back); the others run over each record gone, as its
+  // own delete would have run them.
+  std::vector<std::string> gone;
+  // (DataFileUpStat answers the new state: the old one is read first.)
+  bool statementsOn = (VarSysIntGet(kSysUpStat) & 1) != 0;
+  DataFileUpStat(false);
+  s = MovsDocDelete(kAdmInvoiceFile, 1, View(prefix), Relations(), StrMake("", 0), &gone);
+  DataFileUpStat(statementsOn);
+  for (size_t i = 0; i < gone.size() && s < st::USERCANCELED && !statements.empty(); ++i) {
+    const StrAreaScope scope;
+    Status r = RecBufSet(kAdmInvoiceFile, kRecSaved, View(gone[i]));
+    if (r == 0) r = DataFileActionStmt(dfact::kRunOld, kAdmInvoiceFile, View(statements));
+    if (r >= st::USERCANCELED) s = r;
+  }
   if (Status r = RecBufSet(kAdmInvoiceFile, kRecBoth, View(record)); r && s < st::USERCANCELED) s = r;
   if (s >= st::USERCANCELED) return s;
   return AdmDocFileAction(kAdmRegistryFile);

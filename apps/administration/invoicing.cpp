@@ -12,6 +12,7 @@
 #include "runtime/fixednum.h"
 #include "runtime/format.h"
 #include "runtime/log.h"
+#include "runtime/messages.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "screens/window/actionchain.h"
@@ -595,11 +596,31 @@ Status InvTargetsCheck(int* notes) {
   return 0;
 }
 
+// The delivery note rows the last run left out for want of a customer.
+uint32_t g_blankNotes = 0;
+
+std::string BlankNotesText(uint32_t count) {
+  return std::to_string(count) + " delivery note row(s) without customer not invoiced";
+}
+
 void InvLogBlankNotes(uint32_t count) {
+  g_blankNotes = count;
   if (count == 0) return;
   StrAreaScope scope;
-  std::string line = "Invoicing: " + std::to_string(count) + " delivery note row(s) without customer not invoiced";
+  std::string line = "Invoicing: " + BlankNotesText(count);
   LogWrite(LogFileName(), View(line));
+}
+
+// The completion box; it says how many rows were left out without a
+// customer, which otherwise only the log would tell.
+void ShowResult(Status result) {
+  if (result != 0 || g_blankNotes == 0) {
+    ErrShow(result);
+    return;
+  }
+  StrAreaScope scope;
+  std::string text = ErrText(0).Str() + "\n" + BlankNotesText(g_blankNotes);
+  MsgBox(View(text), Msg("0012"), kBoxWarning);
 }
 
 }  // namespace
@@ -647,7 +668,7 @@ Status AdmTaskInvoicing(int event) {
   Status result = 0;
   if (event == kTaskExecute) {
     result = AdmInvoicingRun();
-    ErrShow(result);
+    ShowResult(result);
   }
   return ScreenCloseRestore(event, result, 16);
 }

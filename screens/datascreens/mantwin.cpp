@@ -512,17 +512,51 @@ StrValue MantTitleText(uint8_t state, StrValue extra) {
   return StrAreaReturn(mark, StrFromView(text));
 }
 
+// The text a person reads beside the window's field of a record field: the
+// nearest label left of it on its row, without its colon; empty when the
+// window shows no such field or no label for it.
+std::string ScreenLabelOf(int file, uint16_t field) {
+  const ScreenDesc* screen = Screen();
+  ui::Hwnd top = WinTop();
+  if (!screen || !top) return {};
+  for (uint16_t n = 1; n <= screen->fieldCount; ++n) {
+    FieldDesc f = FieldGet(n);
+    if (f.status != 0 || f.keyFile != file || f.keyField != field || !ui::is_window(f.control)) continue;
+    ui::Rect at = ui::get_window_rect(f.control);
+    std::string best;
+    int bestRight = -1;
+    for (ui::Hwnd c : ui::children(top)) {
+      if (ui::class_name(c) != "STATIC") continue;
+      ui::Rect r = ui::get_window_rect(c);
+      if (r.top != at.top || r.right > at.left || r.right <= bestRight) continue;
+      bestRight = r.right;
+      best = ui::get_text(c, 64);
+    }
+    while (!best.empty() && (best.back() == ':' || best.back() == ' ')) best.pop_back();
+    size_t start = best.find_first_not_of(' ');
+    best = start == std::string::npos ? std::string() : best.substr(start);
+    best.erase(std::remove_if(best.begin(), best.end(), [](char c) { return c == '\'' || c == '"'; }), best.end());
+    return best;
+  }
+  return {};
+}
+
 Status MantFieldsSelect() {
   int file = FileOf();
   if (!file) return 0;
   std::string list;
   {
+    // One line a field, named as the window labels it (else by its name),
+    // each starting empty: a search is typed afresh, never appended to the
+    // answers of the last one.
     const StrAreaScope scope;
     for (uint16_t i = 1; i <= DicFieldCount(file); ++i) {
       StrValue name = DicFieldName(file, i);
+      std::string label = ScreenLabelOf(file, i);
       std::string type(1, DicFieldType(file, i));
       type += std::to_string(DicFieldLen(file, i));
-      StrValue line = StrFormat(kStrMaxLen, StrFromC("'%s:':'%s':%s{}=="), name, type, name);
+      StrValue shown = label.empty() ? name : StrFromView(label);
+      StrValue line = StrFormat(kStrMaxLen, StrFromC("'%s:':'%s':%s{}==:''"), shown, type, name);
       if (Status e = StrError(line)) return e;
       if (!list.empty()) list += ',';
       list += line.View();

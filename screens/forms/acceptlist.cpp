@@ -42,6 +42,7 @@ constexpr std::string_view kPromptOps[] = {">", "<", "==", ">=", "<=", "<>"};
 // The same operators as FmtCompareExpr numbers them ("==,>,>=,<,<=,<>").
 constexpr int kCondOps[] = {2, 4, 1, 3, 5, 6};
 constexpr int kOpFrom = 4, kOpTo = 5;  // ">=" and "<=" of kPromptOps, 1-based
+constexpr int kOpEqual = 1, kOpNotEqual = 6;  // "==" and "<>" of kCondOps
 
 Status Fail(Status code, std::string_view detail) {
   ErrDetailSet(code, StrMake(detail.data(), static_cast<uint32_t>(std::min<size_t>(detail.size(), 1024))), false);
@@ -490,6 +491,23 @@ Status Assign(const std::string& target, std::string_view value, const std::stri
   return s >= st::USERCANCELED ? s : 0;
 }
 
+// A record field holds its text padded with blanks to its length, which a
+// typed value lacks: for an (in)equality with a field the value is padded
+// the same way, so "Caja, euros" equals the field holding it. A value with
+// a "*" stays a pattern; a term that is no field keeps the value as typed.
+std::string PaddedToField(const std::string& term, std::string_view value) {
+  std::string v(value);
+  if (term.find('{') == std::string::npos || v.find('*') != std::string::npos) return v;
+  const StrAreaScope scope;
+  StrValue now = ExpEvalStr(StrFromView(term));
+  if (now.IsError()) {
+    ErrClear();
+    return v;
+  }
+  if (now.len > v.size()) v.resize(now.len, ' ');
+  return v;
+}
+
 // One answer: assigned to its target, quoted into the list, its term added
 // to the condition.
 Status CollectOne(const Spec& s, uint32_t n, char type, std::string_view value, AcceptResult& r, bool list) {
@@ -510,6 +528,11 @@ Status CollectOne(const Spec& s, uint32_t n, char type, std::string_view value, 
   std::string_view cv = text ? std::string_view(v) : Trim(v);
   if (Trim(cv).empty()) return 0;
   if (!text && !NumberText(cv)) return Fail(st::BADINPUTDATA, what);
+  std::string padded;
+  if (text && s.op <= 6 && (kCondOps[s.op - 1] == kOpEqual || kCondOps[s.op - 1] == kOpNotEqual)) {
+    padded = PaddedToField(s.term, cv);
+    cv = padded;
+  }
   StrValue cond = FmtCondAppend(StrFromView(s.term), kCondOps[s.op - 1], StrFromView(cv), StrFromView(r.condition),
                                 StrFromC("&&"), StrFromC(text ? "" : "%s%s%s"));
   if (Status e = StrError(cond)) return Fail(e, what);

@@ -295,7 +295,7 @@ Status OutputLineAppend(StrValue text) {
   if (Status e = StrError(text)) return e;
   if (VarSysIntGet(kSysOutHnd) == 0) return 0;
   const StrAreaScope scope;
-  StrValue name = OptValueByName("OUTPUT");
+  StrValue name = OptPathByName("OUTPUT");
   if (name.IsError() || name.len == 0) return 0;
   uint16_t slot = StreamOpen(name, kStreamAppend);
   if (slot == kStreamNoSlot) return st::FILENOTFOUND;

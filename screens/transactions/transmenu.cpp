@@ -106,6 +106,13 @@ uint32_t RowsWritten() {
          (static_cast<uint32_t>(static_cast<uint16_t>(VarSysIntGet(kSysHCount))) << 16);
 }
 
+bool Readable(const std::string& name) {
+  uint16_t slot = StreamOpen(TransView(name), kStreamReadOnly | kStreamQuiet);
+  if (slot >= kStreamSlots) return false;
+  StreamClose(slot);
+  return true;
+}
+
 Status Shown(Status s) {
   if (s != 0 && s != st::USERCANCELED) g_shown = true;
   return s;
@@ -225,6 +232,9 @@ Status TransTargetForm(std::string* name, uint16_t* mode) {
   if (r.status != 0) return r.status;
   std::string target = TransTrim(Answer(r.values, 1));
   if (target.empty()) return st::USERCANCELED;
+  // A file to import from that cannot be read is said now, before the
+  // forms that would only prepare its reading.
+  if ((*mode & tmode::kImport) && !Readable(target)) return DataFail(st::FILENOTFOUND, target);
   if (IsYes(Answer(r.values, 2))) *mode |= tmode::kAppend;
   else *mode &= static_cast<uint16_t>(~tmode::kAppend);
   *name = target;

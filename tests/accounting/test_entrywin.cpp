@@ -129,6 +129,26 @@ TEST_F(EntryWinTest, DeleteEntryRecords) {
   EXPECT_EQ(Images(7), docs);
 }
 
+// A full-entry delete keys the documents as they are stored: the entry's
+// key as its lines hold it ("20240102    12") reaches the document keyed
+// "20240102000012" and no other.
+TEST_F(EntryWinTest, DeleteEntryRecordsReachesTheEntrysDocument) {
+  std::vector<std::string> reg = Images(6), docs = Images(7);
+  char docPrefix[32];
+  snprintf(docPrefix, sizeof docPrefix, "%s%06d", date.c_str(), entry);
+  ASSERT_NE(prefix, docPrefix);
+  ASSERT_EQ(Images(7, docPrefix).size(), 1u);
+  ASSERT_TRUE(Images(7, prefix).empty());
+  AcKeptRecords kept;
+  ASSERT_EQ(AcDeleteEntryRecords(prefix, 0, StrMake("", 0), true, &kept), 0) << ErrText(-1).Str();
+  EXPECT_TRUE(Images(6, prefix).empty());
+  EXPECT_TRUE(Images(7, docPrefix).empty());
+  EXPECT_EQ(Images(7).size(), docs.size() - 1);
+  ASSERT_EQ(kept.Restore(), 0);
+  EXPECT_EQ(Images(7), docs);
+  EXPECT_EQ(Images(6), reg);
+}
+
 // The old records are put back when their delete fails half way (here the
 // entry's lines, whose relation text does not evaluate), not only when the
 // posting does; the registry stays open for that.

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
+#include "apps/administration/docactions.h"
 #include "apps/administration/invoicing.h"
 #include "apps/administration/layer.h"
 #include "platform/ui/headless.h"
@@ -105,6 +107,51 @@ TEST_F(InvoicingTest, InvoicesEachCustomerAndPaymentModeOnce) {
   // A second run finds nothing left to invoice.
   ASSERT_EQ(AdmInvoicingRun(), 0) << ErrDetail().Str();
   EXPECT_EQ(Invoices(), want);
+  ASSERT_EQ(DataFileCloseAll(), 0);
+  EXPECT_EQ(app.CheckAll(), "");
+}
+
+// Deleting an invoice (task 12's Invoice at _AUX 5) takes the invoice mark
+// off its delivery notes and removes its registry entry; a second run
+// invoices those notes again, once, in one new invoice, and nothing else.
+TEST_F(InvoicingTest, NotesOfADeletedInvoiceAreInvoicedAgainOnce) {
+  ASSERT_EQ(AdmInvoicingRun(), 0) << ErrDetail().Str();
+  auto marks = [] {
+    std::map<std::string, std::string> out;  // note number: invoice number
+    for (const std::string& r : AdmApp::Rows(kFNotes, 1, {"NUMBER", "INVOICE"}))
+      out[r.substr(0, r.find(' '))] = r.substr(r.find(' ') + 1);
+    return out;
+  };
+  std::map<std::string, std::string> before = marks();
+  ASSERT_EQ(before["NUMBER=103.00"], "INVOICE=9.00");
+  ASSERT_EQ(before["NUMBER=111.00"], "INVOICE=9.00");
+  std::vector<std::string> invoices = Invoices();
+  DataFileSetCurrent(kFInvoices);
+  ASSERT_EQ(DataFileReadKey(kFInvoices, 1, Sv("       9A25"), 0), 0);
+  VarSysIntSet(kSysAux, 5);
+  EXPECT_EQ(AdmDocActions(Sv("Invoice")), 0) << ErrDetail().Str();
+  VarSysIntSet(kSysAux, 0);
+  std::map<std::string, std::string> after = before;
+  after["NUMBER=103.00"] = after["NUMBER=111.00"] = "INVOICE=0.00";
+  EXPECT_EQ(marks(), after);
+  for (const std::string& r : AdmApp::Rows(kFRegistry, 1, {"NUMBER"})) EXPECT_NE(r, "NUMBER=9.00");
+  std::erase_if(invoices, [](const std::string& r) { return r.rfind("NUMBER=9.00 ", 0) == 0; });
+  EXPECT_EQ(Invoices(), invoices);
+
+  ASSERT_EQ(AdmInvoicingRun(), 0) << ErrDetail().Str();
+  invoices.push_back("NUMBER=19.00 N_LINE=1.00 CUSTOMER=B PAYMODE=02 DELNOTE=103.00");
+  invoices.push_back("NUMBER=19.00 N_LINE=2.00 CUSTOMER=B PAYMODE=02 DELNOTE=111.00");
+  EXPECT_EQ(Invoices(), invoices);
+  after["NUMBER=103.00"] = after["NUMBER=111.00"] = "INVOICE=19.00";
+  EXPECT_EQ(marks(), after);
+  // Every note with a customer is on exactly one invoice line.
+  std::map<std::string, int> lines;
+  for (const std::string& r : AdmApp::Rows(kFInvoices, 1, {"N_LINE", "DELNOTE"}))
+    if (r.rfind("N_LINE=999.00", 0) != 0) ++lines[r.substr(r.find(' ') + 1)];
+  for (const auto& [note, invoice] : after)
+    if (invoice != "INVOICE=0.00") {
+      EXPECT_EQ(lines["DELNOTE=" + note.substr(7)], 1) << note;
+    }
   ASSERT_EQ(DataFileCloseAll(), 0);
   EXPECT_EQ(app.CheckAll(), "");
 }
@@ -393,6 +440,10 @@ TEST_F(InvoicingTest, RunsFromItsWindow) {
   ui::headless()->answer(ui::IDOK, "Process Completed");  // the completion box
   EXPECT_EQ(TaskHookRun(10, kTaskExecute), 0) << ErrDetail().Str();
   EXPECT_EQ(Invoices().size(), 17u);
+  // The completion box says how many rows were left out without a customer.
+  ASSERT_FALSE(ui::headless()->boxes().empty());
+  EXPECT_EQ(ui::headless()->boxes().back().text,
+            "Process Completed Succesfully\n2 delivery note row(s) without customer not invoiced");
   EXPECT_EQ(AdmApp::Cents("INVSHOWN#"), 700);  // raised past 5 and 6 on the first invoice
   EXPECT_EQ(WinCurrent().dataFile, kFInvoices);
   EXPECT_EQ(WinRecordClose(kCurrentIndex), 0);

@@ -3,6 +3,10 @@
 // keys, overwrite, deletion, TRIGGER$ and the replace import.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "runtime/strutil.h"
 #include "trans_fixture.h"
 
@@ -299,6 +303,63 @@ TEST_F(TransLayoutTest, UniqueKeysAndOverwrite) {
   DataFileCloseAll();
   EXPECT_EQ(CustCheck(), "");
   EXPECT_EQ(TotalsCheck(), "");
+}
+
+}  // namespace
+
+namespace {
+
+// The live records of CUST.FD read straight from the file, sorted.
+std::vector<std::string> LiveCust(const std::string& data) {
+  std::vector<std::string> out;
+  for (size_t at = 0; at + kCustLen <= data.size(); at += kCustLen)
+    if (data[at] != 27) out.push_back(data.substr(at, kCustLen));
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// A replace import leaves exactly the imported rows, whether their keys
+// were in the file before or not: an export read back in every layout,
+// and a file of three new keys and five stored ones (changed).
+TEST_F(TransLayoutTest, ReplaceImportKeepsEveryImportedRow) {
+  DataUi ui = DataUiGet();
+  ui.transBounds = [](uint16_t) { return Status(0); };
+  ui.transConfirm = [](int, uint16_t) { return Status(0); };
+  DataUiSet(ui);
+  Customers({Cust("C04", "Four", "Paris", "4.00", "20240101"), Cust("C05", "Five", "Rome", "5.00", "20240101")});
+  const std::vector<std::string> stored = LiveCust(Bytes("CUST.FD"));
+  ASSERT_EQ(stored.size(), 5u);
+  struct Layout {
+    const char* id;
+    uint16_t exportMode, importMode;
+  } layouts[] = {{"Relative", 0x104, 0x0D}, {"Secuential", 0x114, 0x1D}, {"Delimited", 0x134, 0x3D}};
+  for (const Layout& l : layouts) {
+    SCOPED_TRACE(l.id);
+    ASSERT_EQ(Run("out.dat", l.exportMode), 0) << ErrDetail().Str();
+    ASSERT_LE(DataFileOpen(2, 0), 2);
+    EXPECT_EQ(Run("out.dat", l.importMode), 0) << ErrDetail().Str();
+    EXPECT_EQ(VarSysIntGet(kSysCount), 5);
+    DataFileCloseAll();
+    EXPECT_EQ(LiveCust(Bytes("CUST.FD")), stored);
+    EXPECT_EQ(CustCheck(), "");
+  }
+  // Three new keys among five stored ones, one of them twice (the first
+  // stays).
+  std::vector<std::string> rows = {
+      Cust("C30", "Thirty", "Oslo", "30.00", "20240101"), Cust("C01", "Ann again", "Paris", "1.00", "20240131"),
+      Cust("C02", "Brien again", "Dublin", "2.00", "20230615"), Cust("C31", "Thirty-one", "Oslo", "31.00", "20240101"),
+      Cust("C03", "Zed again", "Rome", "3.00", "19991231"), Cust("C04", "Four again", "Paris", "4.00", "20240101"),
+      Cust("C32", "Thirty-two", "Oslo", "32.00", "20240101"), Cust("C05", "Five again", "Rome", "5.00", "20240101")};
+  std::string text;
+  for (const std::string& r : rows) text += r + "\r\n";
+  Put("mixed.txt", text + Cust("C30", "Second C30", "Oslo", "9.00", "20240101") + "\r\n");
+  ASSERT_LE(DataFileOpen(2, 0), 2);
+  EXPECT_EQ(Run("mixed.txt", 0x1D), 0) << ErrDetail().Str();
+  EXPECT_EQ(VarSysIntGet(kSysCount), 8);
+  DataFileCloseAll();
+  std::sort(rows.begin(), rows.end());
+  EXPECT_EQ(LiveCust(Bytes("CUST.FD")), rows);
+  EXPECT_EQ(CustCheck(), "");
 }
 
 }  // namespace

@@ -88,6 +88,12 @@ class DeviceTest : public RuntimeTest {
   }
   std::string Path(const std::string& name) const { return dir_.File(name); }
   std::string Read(const std::string& name) const { return ReadFile(Path(name)); }
+  // The ports' targets LPT1-LPT6, set up beside the program as empty
+  // files: a port with none (no queue, no LPTn$, no such file) has no
+  // printer behind it.
+  void PortFiles() {
+    for (int p = 1; p <= 6; ++p) WriteFile(Path("LPT" + std::to_string(p)), "");
+  }
   void Table(std::initializer_list<PortRecord> ports) {
     WriteFile(Path(kPrnTableFile), PrnTableBytes(ports));
     PrnTableForget();

@@ -27,6 +27,7 @@ int16_t Sys(int slot) { return VarSysIntGet(slot); }
 using DeviceParseTest = DeviceTest;
 
 TEST_F(DeviceParseTest, DeviceStringsGiveKindPortPageSizeAndOptions) {
+  PortFiles();
   struct Case {
     const char* spec;
     uint8_t kind;
@@ -151,6 +152,7 @@ TEST_F(DeviceParseTest, FailedOpensReportTheirCodeAndKeepNoName) {
 }
 
 TEST_F(DeviceParseTest, CloseAfterAFailedOpenClosesTheStream) {
+  PortFiles();
   Table({TestPort()});
   host::FaultArm(host::FaultOp::Write, 1, ENOSPC);  // the port's first sequence fails
   DevRecord rec = DevParse(S("LPT1"));
@@ -307,6 +309,7 @@ class DevicePathTest : public DeviceTest {
 };
 
 TEST_F(DevicePathTest, ControlCharactersAndLettersAsEachDeviceNeedsThem) {
+  PortFiles();
   Table({TestPort()});
   DevPathInstall(DevPathKind::Pdf, &kRecording);
   const std::string text = "A\x1C" "B\x1D" "C \xD1\xE1\x0E!";
@@ -326,6 +329,7 @@ TEST_F(DevicePathTest, ControlCharactersAndLettersAsEachDeviceNeedsThem) {
 }
 
 TEST_F(DevicePathTest, PortsWithoutATableRecordUseTheDefaults) {
+  PortFiles();
   Table({TestPort()});
   DevRecord lpt1 = DevParse(S("LPT1"));
   DevRecord lpt2 = DevParse(S("LPT2 /LP:10"));

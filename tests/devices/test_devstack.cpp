@@ -75,6 +75,7 @@ TEST_F(DevStackTest, AFailedDeviceIsPushedAndAnswersItsStatus) {
 }
 
 TEST_F(DevStackTest, RawPrintIsNeitherTranslatedNorCounted) {
+  PortFiles();
   Table({TestPort()});
   ASSERT_EQ(DevStmtDevice(S("LPT1")), 0);
   EXPECT_EQ(DevStmtPrint(S("\x1B@A\x1C\xD1"), true), 0);

@@ -32,6 +32,7 @@ class LptConfigTest : public LaunchTest {
 };
 
 TEST_F(LptConfigTest, TheAnswersReplaceThePortsBytesAndTheNextOpenSendsThem) {
+  PortFiles();
   ASSERT_EQ(PrnTableLoad(), 0);  // the table in use before the edit
   // Bold on becomes ESC E, bold off ESC F.
   Input({"132,66", Sequences({{48, 27}, {49, 69}, {56, 27}, {57, 70}, {58, 0}, {59, 0}})});

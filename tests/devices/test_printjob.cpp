@@ -186,6 +186,7 @@ TEST_F(SpoolTest, JobsThatCannotStartOrAreRefused) {
 }
 
 TEST_F(SpoolTest, PortsPrintToTheQueueTheirNameResolvesTo) {
+  PortFiles();
   Table({TestPort()});
   Queues("office\n", "office\n");
   // LPT1$ names a queue: the port's sequences, code page and text as one raw job.
@@ -201,7 +202,8 @@ TEST_F(SpoolTest, PortsPrintToTheQueueTheirNameResolvesTo) {
   EXPECT_EQ(JobArgs(1), "-d\noffice\n-t\nDemo books\n-o\nraw\n");
 
   // LPT1$ naming a path writes that file; unset, with no queue LPT1, the
-  // file LPT1.
+  // file LPT1 set up beside the program; without that file no printer
+  // stands behind the port: an error naming it, and no file is made.
   ASSERT_EQ(VarAssign(S("LPT1$"), S("port.prn")), 0);
   rec = DevParse(S("LPT1"));
   EXPECT_EQ(rec.kind, 0xC5);
@@ -214,6 +216,13 @@ TEST_F(SpoolTest, PortsPrintToTheQueueTheirNameResolvesTo) {
   DevWrite(rec, S("plain\r\n"));
   DevClose(rec);
   EXPECT_NE(Read("LPT1").find("plain"), std::string::npos);
+  std::filesystem::remove(Path("LPT1"));
+  rec = DevParse(S("LPT1"));
+  EXPECT_EQ(rec.status, st::BADINPUTDATA);
+  EXPECT_EQ(ErrDetail().Str(), "LPT1 (no such printer)");
+  EXPECT_EQ(DevWrite(rec, S("lost\r\n")), st::BADINPUTDATA);
+  DevClose(rec);
+  EXPECT_FALSE(std::filesystem::exists(Path("LPT1")));
   EXPECT_EQ(Jobs(), 1);
 }
 

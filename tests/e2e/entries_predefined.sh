@@ -66,12 +66,16 @@ ent=$(records ENTRIES "${entlayout[@]}" | grep -av "\[$key")
 reg=$(records REGISTRY "${reglayout[@]}" | grep -av "\[$key")
 [ "$(records REGISTRY "${reglayout[@]}" | grep -ac "\[$key")" = 3 ] || { echo "FAIL: the entry has no 3 registry records"; fail=1; }
 wages=$(debit 6400000000) social=$(debit 6420000000)
+# The entry's document, keyed by the entry number as six digits.
+docs() { records ENTRYDOCS 77 "0:8,8:6,14:3" | grep -ac "\[20250528000044"; }
+[ "$(docs)" = 1 ] || { echo "FAIL: the entry has no document"; fail=1; }
 run "$open
 lv-dblclick 3200 2
 click \"Delete\"
 answer Yes match \"Delete Full Entry?\"
 $close"
 [ -z "$(entry)" ] || { echo "FAIL: the deleted entry holds $(entry)"; fail=1; }
+[ "$(docs)" = 0 ] || { echo "FAIL: the deleted entry's document is left"; fail=1; }
 [ "$(records ENTRIES "${entlayout[@]}")" = "$ent" ] || { echo "FAIL: other entry lines changed:"; diff <(echo "$ent") <(records ENTRIES "${entlayout[@]}") | head | sed 's/^/  /'; fail=1; }
 [ "$(records REGISTRY "${reglayout[@]}")" = "$reg" ] || { echo "FAIL: the registry is not the other records:"; diff <(echo "$reg") <(records REGISTRY "${reglayout[@]}") | head | sed 's/^/  /'; fail=1; }
 [ $((wages - $(debit 6400000000))) = 246000 ] || { echo "FAIL: the wages' May balance went from $wages to $(debit 6400000000)"; fail=1; }

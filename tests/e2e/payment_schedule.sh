@@ -64,6 +64,35 @@ expect-lv 3200 1 0 "03-05-25"
 click 3100
 ' paydays
 payments | grep -q '\[       8A25  220250305 ' || { echo "FAIL paydays: instalment 2 of invoice 8 is not due on 5 March"; payments; fail=1; }
+# From the main window's menu, typed: invoice 9 of series A25, its first
+# date and total, the pay days left empty (Tab, Enter confirms), three
+# instalments a month apart proposed and shown, Ok stores them.
+cat >"$work/ui.txt" <<SCRIPT
+wait-top class=GAVGQT24
+menu "Tools>Payment schedule"
+wait-top title="Payment schedule"
+expect-focus 2000
+type "9"
+key Tab
+type "A25"
+key Tab
+type "20250131"
+key Tab
+type "100"
+key Tab
+key Enter
+$(propose 3 1)
+expect-lv 3200 0 0 "01-31-25"
+expect-lv 3200 2 0 "03-31-25"
+expect-lv 3200 2 1 "    33.34"
+click 3100
+wait-top class=GAVGQT24
+close
+answer Yes match "Close Program?"
+SCRIPT
+(cd "$work" && KX_UI_SCRIPT=ui.txt KX_UI_TRANSCRIPT=ui-menu.log timeout 30 "$administration" "--dpath=$work" \
+  </dev/null >"$work/out.txt" 2>&1) || { echo "FAIL menu: exit code $?"; grep -a '^failed\|^stall' "$work/ui-menu.log"; fail=1; }
+[ "$(payments | grep -c '\[       9A25  ')" -eq 3 ] || { echo "FAIL menu: invoice 9 has not its three instalments"; payments; fail=1; }
 "$kxdump" --check "$work/PAYMENTS.FD" "$work/PAYMENTS.DIR" 37 "${keys[@]}" >/dev/null || { echo "FAIL: the checker"; fail=1; }
 [ $fail -eq 0 ] && echo "ok payment schedule"
 exit $fail

@@ -70,7 +70,7 @@ added=$(($(wc -l <"$work/closed.entries") - $(wc -l <"$work/shipped.entries")))
 [ "$added" -gt 20 ] || no "the close wrote only $added lines"
 check "close"
 
-run "Close year" "_FINI\\$"
+run "Close year" "The year to 12-31-2024 is already closed: the accounts open on 01-01-2025"
 cmp -s "$work/closed.entries" <(records ENTRIES.FD 107) || no "a refused second close changed the entry lines"
 
 run "Undo year close" "Process Completed Succesfully"

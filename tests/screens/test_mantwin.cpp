@@ -261,13 +261,19 @@ TEST_F(MantWinTest, FieldSearchForm) {
   EXPECT_EQ(Field(1), "B1");
   EXPECT_EQ(Field(3), "ROME    ");
   EXPECT_EQ(State(), kKeyStateEntry);
+  // The form starts empty (never "ROME*BERN"); a whole value shorter than
+  // the field finds the record holding it.
+  hl->click(Nav(kNavFnd)).wait_top("Dialogx", "Fields Selection");
+  hl->key(ui::VK_TAB).key(ui::VK_TAB).type("BERN").key(ui::VK_RETURN).key(ui::VK_RETURN);
+  Pump();
+  EXPECT_EQ(Code(), "C1");
   hl->click(Nav(kNavFnd)).wait_top("Dialogx", "Fields Selection");
   hl->key(ui::VK_TAB).type("O'BRIEN").key(ui::VK_RETURN).key(ui::VK_RETURN).key(ui::VK_RETURN);
   hl->answer(ui::IDOK, "End of file");
   Pump();
-  EXPECT_EQ(Code(), "B1");
+  EXPECT_EQ(Code(), "C1");
   EXPECT_EQ(DataFileCtrl(1)->lastStatus, 0);
-  EXPECT_EQ(Field(1), "B1");
+  EXPECT_EQ(Field(1), "C1");
 }
 
 // The status text: item min(state, 8) + 1 of message 0027, then the extra

@@ -112,15 +112,20 @@ Status Counters() {
   return AutoNumWriteIn(PathJoin(dir, StrFromC("GACOUNT.DAT")), std::string("INVOICES_") + kSeries2025, 4);
 }
 
-// An invoice of one line made earlier: its line and footer (the registry
-// entry follows from the lines' relations) and its one payment.
-Status PastInvoice(int number, const std::string& date, const std::string& customer, int64_t baseCents, int note) {
+// An invoice of one line of PAPER made earlier: its line (quantity and price
+// as printed) and footer (the registry entry follows from the lines'
+// relations) and its one payment.
+Status PastInvoice(int number, const std::string& date, const std::string& customer, int qty, int64_t priceCents,
+                   int note) {
+  int64_t baseCents = qty * priceCents;
   int64_t vat = (baseCents * 21 + 50) / 100;
   Fields common = {{"NUMBER", std::to_string(number)}, {"SERIES", kSeries2025}, {"DATE", date},
                    {"CUSTOMER", customer},             {"PAYMODE", "01"},      {"VATRATE", "21"}};
   Fields line = common, foot = common;
   line.insert(line.end(), {{"N_LINE", "1"},
                            {"ARTICLE", "PAPER"},
+                           {"QTY", std::to_string(qty)},
+                           {"PRICE", Cents(priceCents)},
                            {"AMOUNT", Cents(baseCents)},
                            {"DELNOTE", std::to_string(note)},
                            {"DELLINE", note ? "1" : "0"}});
@@ -162,8 +167,8 @@ Status DemoSet() {
   for (const Note& n : notes) {
     if (Status s = AddNote(n)) return s;
   }
-  if (Status s = PastInvoice(5, "20250220", "ACME", 10000, 0)) return s;
-  if (Status s = PastInvoice(6, "20250228", "C1", 850, 120)) return s;
+  if (Status s = PastInvoice(5, "20250220", "ACME", 20, 500, 0)) return s;
+  if (Status s = PastInvoice(6, "20250228", "C1", 2, 425, 120)) return s;
   return Counters();
 }
 
