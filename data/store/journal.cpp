@@ -11,6 +11,7 @@
 #include "data/store/recfile.h"
 #include "data/store/recio.h"
 #include "platform/host/files.h"
+#include "runtime/kxassert.h"
 #include "runtime/paths.h"
 
 namespace {
@@ -297,6 +298,8 @@ Status Append(char type, const std::string& fields) {
     if (!recio::WriteAt(g_run.fd, head.data(), head.size(), 0)) return DataFail(st::DISKWRITERROR, g_run.journal);
     g_run.end = kHeaderBytes;
   }
+  // Entries follow the header, one after the other.
+  KX_ASSERT(g_run.end >= kHeaderBytes);
   std::string body(1, type);
   body += fields;
   std::string entry;
@@ -380,6 +383,8 @@ Status Writing(RecFile& file, uint64_t rec) {
   FileState* st = Touch(file, &err);
   if (!st) return err;
   if (rec >= st->records || st->imaged.count(rec)) return 0;
+  // A record's image follows the entry of its file (ids are given in order).
+  KX_ASSERT(st->id < g_run.nextId);
   std::string fields;
   PutU(fields, st->id, 4);
   PutU(fields, rec, 8);

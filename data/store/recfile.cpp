@@ -7,6 +7,7 @@
 #include "data/store/recio.h"
 #include "data/store/runstatus.h"
 #include "runtime/errors.h"
+#include "runtime/kxassert.h"
 
 namespace {
 
@@ -269,8 +270,19 @@ std::string RecFile::Serialize() const {
   b.reserve(8 + 4 * (free_.size() + size_t(Live()) * orders_.size()));
   PutU32(b, FreeCount());
   PutU32(b, Live());
+  // Every key lists each live record once, in key order; free and live
+  // records are disjoint, so together they are at most all the records.
+  KX_ASSERT(uint64_t(FreeCount()) + Live() <= records_);
   for (uint32_t r : free_) PutU32(b, r);
-  for (const KeyOrder& o : orders_) o.ForEach([&](const KeyOrder::Entry& e) { PutU32(b, e.rec); });
+  for (const KeyOrder& o : orders_) {
+    KX_ASSERT(o.Size() == Live());
+    const char* prev = nullptr;
+    o.ForEach([&](const KeyOrder::Entry& e) {
+      KX_ASSERT(!prev || Live() > kKxAssertScanLimit || std::memcmp(prev, e.key, o.KeyLen()) <= 0);
+      prev = e.key;
+      PutU32(b, e.rec);
+    });
+  }
   return b;
 }
 

@@ -810,7 +810,8 @@ StrValue MovsModeText() {
     if (grid->buffer.mode == kGridDocument) {
       bool existing = r->flags & kMovsExisting;
       text = existing ? word((r->flags & kMovsReadOnly) ? kWordReadOnly : kWordModify) : word(kWordNew);
-      text += "/" + word((r->flags & kMovsPrint) ? kWordPrintOn : kWordPrintOff);
+      text += '/';
+      text += word((r->flags & kMovsPrint) ? kWordPrintOn : kWordPrintOff);
     } else if (grid->buffer.mode == kGridNavigation) {
       text = word((r->flags & kMovsMaintenance) ? kWordMaintenanceMode : kWordInsertMode);
     }

@@ -422,7 +422,10 @@ Status FieldHelpMenu(void* window, HelpPointFn point) {
   size_t chosen = 0;
   if (commands.size() > 1) {
     std::string items;
-    for (const std::string& t : titles) items += (items.empty() ? "" : ",") + std::string(StrQuote(StrFromView(t), '\'').View());
+    for (const std::string& t : titles) {
+      if (!items.empty()) items += ',';
+      items += StrQuote(StrFromView(t), '\'').View();
+    }
     int n = PopupMenuTrack(record->window, StrFromView(items), point);
     if (n <= 0 || static_cast<size_t>(n) > commands.size()) return 0;
     chosen = static_cast<size_t>(n - 1);

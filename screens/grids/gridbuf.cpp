@@ -10,6 +10,7 @@
 #include "data/store/recbuf.h"
 #include "runtime/errors.h"
 #include "runtime/format.h"
+#include "runtime/kxassert.h"
 #include "runtime/memory.h"
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
@@ -34,7 +35,10 @@ Status Fail(GridBuffer* g, Status code, StrValue detail) {
 }
 Status Fail(GridBuffer* g, Status code, const char* detail) { return Fail(g, code, StrFromC(detail)); }
 
-void MirrorCount(const GridBuffer& g) { VarSysIntSet(kSysLLst, static_cast<int16_t>(g.rowCount)); }
+void MirrorCount(const GridBuffer& g) {
+  KX_ASSERT(g.rowCount <= g.maxRows);
+  VarSysIntSet(kSysLLst, static_cast<int16_t>(g.rowCount));
+}
 void MirrorRow(const GridBuffer& g) { VarSysIntSet(kSysLNum, static_cast<int16_t>(g.curRow)); }
 
 unsigned char* Physical(const GridBuffer& g, uint32_t row) {

@@ -185,8 +185,10 @@ int TransListParms(int file, StrValue list) {
 StrValue TransFieldFormLines(int file) {
   uint16_t mark = StrAreaMark(-1);
   std::string list;
-  for (uint16_t n = 1; n <= DicFieldCount(file); ++n)
-    list += (n > 1 ? "," : "") + FmtText("'%s:':'L1'::1", DicFieldName(file, n));
+  for (uint16_t n = 1; n <= DicFieldCount(file); ++n) {
+    if (n > 1) list += ',';
+    list += FmtText("'%s:':'L1'::1", DicFieldName(file, n));
+  }
   return StrAreaReturn(mark, StrFromView(list));
 }
 

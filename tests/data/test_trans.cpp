@@ -241,7 +241,9 @@ TEST_F(TransLayoutTest, BoundsAndConditionChooseTheRows) {
     std::string got = Bytes("out.csv"), codes;
     for (size_t at = 0; (at = got.find('"', at)) != std::string::npos; at += 5)
       codes += (codes.empty() ? "" : ",") + got.substr(at + 1, 3);
-    if (r.code == 0) EXPECT_EQ(codes, r.codes);
+    if (r.code == 0) {
+      EXPECT_EQ(codes, r.codes);
+    }
   }
   // The statement: 127 becomes 0 in _STAT.
   DataFileSetCurrent(1);

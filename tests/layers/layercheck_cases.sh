@@ -16,6 +16,12 @@ cases=(
   "subfolder-own-and-lower|screens/documents/rooms.cpp|ok"
   "subfolder-path-cut|screens/documents/cutpath.cpp|include names no file at its full path"
   "subfolder-upward|data/store/upward.cpp|include goes up from data/ to screens/"
+  "thread-outside-platform|screens/threads.cpp|operating-system header outside platform/"
+  "documented-exception|tools/kxpicture.cpp|ok"
+  "same-header-no-exception|tools/other.cpp|operating-system header outside platform/"
+  "angle-bracket-project-header|data/angled.cpp|project header included with angle brackets"
+  "program-into-other-program|apps/accounting/crossprog.cpp|include goes from apps/accounting/ to apps/administration/"
+  "program-own-and-lower|apps/administration/own.cpp|ok"
 )
 out=$(bash "$check" "$tree")
 rc=$?

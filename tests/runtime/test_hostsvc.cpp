@@ -246,7 +246,9 @@ TEST_F(HostTest, ListingsMatchTheWindowsWayAndComeSorted) {
     EXPECT_EQ(DirList(S(c.pattern)), c.status) << c.pattern;
     uint16_t pushed = c.status == 0 ? 2 : 1;  // the pattern, then the names
     EXPECT_EQ(StrAreaMark(-1), mark + pushed) << c.pattern;
-    if (c.status == 0) EXPECT_EQ(StrAreaTop().Str(), c.names) << c.pattern;
+    if (c.status == 0) {
+      EXPECT_EQ(StrAreaTop().Str(), c.names) << c.pattern;
+    }
     StrAreaMark(mark);
   }
 }

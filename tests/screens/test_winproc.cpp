@@ -193,14 +193,14 @@ TEST_F(WinProcTest, DialogMainAndListCommands) {
   ui::Hwnd w = Open(DialogWndProc);
   ui::send(w, ui::WM_COMMAND, ui::MakeLong(3350, ui::LBN_DBLCLK));
   ui::send(w, ui::WM_COMMAND, ui::MakeLong(3500, ui::CBN_SELENDOK));
-  ui::send(w, ui::WM_COMMAND, ui::MakeLong(kIdNavFirst + kNavNxt, ui::BN_CLICKED));
+  ui::send(w, ui::WM_COMMAND, ui::MakeLong(int{kIdNavFirst} + int{kNavNxt}, ui::BN_CLICKED));
   ui::send(w, ui::WM_COMMAND, ui::MakeLong(FieldCtlId(1), ui::BN_CLICKED));  // no command
   EXPECT_EQ(g_codes, (std::vector<uint16_t>{kActionConfirm, ActionMake(kActComboChange, 0),
                                             ActionMake(kActNavigate, kNavNxt)}));
   EXPECT_EQ(VarSysIntGet(kSysLastKey), kKeyOther);
 
   // A list box field: Enter is OK for its window, Esc the key map's cancel.
-  ui::Hwnd list = ui::create_window({.cls = "LISTBOX", .style = ui::WS_CHILD | ui::WS_VISIBLE, .x = 0, .y = 200,
+  ui::Hwnd list = ui::create_window({.cls = "LISTBOX", .title = "", .style = ui::WS_CHILD | ui::WS_VISIBLE, .x = 0, .y = 200,
                                      .width = 100, .height = 60, .parent = w, .id = 3350});
   ASSERT_EQ(CtlSubclass(list, kSubclassList), 0);
   ui::set_focus(list);
@@ -227,7 +227,7 @@ TEST_F(WinProcTest, ControlsStayUnsubclassedUnderTheCompatSwitch) {
   Open();
   EXPECT_NE(ui::get_window_proc(Control(1)), EditWndProc);
   VarSysIntSet(kSysCompat, 0);
-  ui::Hwnd edit = ui::create_window({.cls = "EDIT", .style = ui::WS_CHILD, .parent = WinTop(), .id = 2999});
+  ui::Hwnd edit = ui::create_window({.cls = "EDIT", .title = "", .style = ui::WS_CHILD, .parent = WinTop(), .id = 2999});
   ASSERT_EQ(CtlSubclass(edit, kSubclassEdit), 0);
   EXPECT_EQ(ui::get_window_proc(edit), EditWndProc);
   ASSERT_EQ(CtlSubclass(edit, kSubclassEdit), 0);  // twice: still calls the edit's own procedure
