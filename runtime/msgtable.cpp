@@ -97,6 +97,7 @@ constexpr char kBlock4Accounting[] =
     "n no permitida\t"
     "1003 Asiento existente. \xBF"
     "Continuar?\t"
+    "1004 The year to %s is already closed: the accounts open on %s. Undo year close reopens it.\t"
     "1011 ;%-15s   %10s   %10s   %10s\t"
     "1012 '(%s)';_#(%s)=%s\t"
     "1020 CODE,CUR_PASSIVE,CUR_ASSETS,DATE,ENTRY,TYPE,PASS_ACC,ASSET_ACC,AMOUNT,ACC.,DATE,"

@@ -252,10 +252,12 @@ TEST_F(YearCloseTest, FullCloseAgainstBruteForce) {
   EXPECT_EQ(Count(log, "(Process in progress.....)"), 8) << log;
   EXPECT_EQ(Count(log, "(Process Completed Succesfully)"), 8) << log;
   EXPECT_NE(log.find("\r\nStep#4. Loss & Profits (Process in progress.....)\r\n"), std::string::npos);
-  // A year closed cannot be closed again: FAPE$ lies after _FINI$.
+  // A year closed cannot be closed again: FAPE$ lies after _FINI$, and the
+  // error says so with both dates.
   ErrClear();
   EXPECT_EQ(AcCloseYearRun(), st::BADINPUTDATA);
-  EXPECT_EQ(ErrDetail().Str(), "_FINI$");
+  EXPECT_EQ(ErrDetail().Str(),
+            "The year to 12-31-2024 is already closed: the accounts open on 01-01-2025. Undo year close reopens it.");
 }
 
 // With lines of the new year already entered: after the close every

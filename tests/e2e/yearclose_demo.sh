@@ -26,7 +26,7 @@ kxdump="$bin/kxdump"
 entry() {  # caption: the command line of the menu entry
   grep -a "^[[:space:]]*$1," "$app/C2MENU.PMT" | head -1 | sed 's/^[[:space:]]*[^,]*,//' | tr -d '\r'
 }
-run() {  # caption, box text expected; the form's fields confirmed as they are
+run() {  # caption, box text expected[, exit code]; the form's fields confirmed as they are
   local command
   command=$(entry "$1")
   [ -n "$command" ] || { no "C2MENU.PMT has no entry \"$1\""; return; }
@@ -35,7 +35,7 @@ run() {  # caption, box text expected; the form's fields confirmed as they are
   (cd "$app" && KX_UI_SCRIPT="$app/ui.txt" KX_UI_TRANSCRIPT="$app/transcript.txt" timeout 40 "$accounting" \
     "--dpath=$app" "/RUN:$command" </dev/null >"$app/out.txt" 2>"$app/err.txt")
   local rc=$?
-  [ "$rc" -eq 0 ] || { no "\"$1\" ended with $rc"; sed 's/^/  stderr: /' "$app/err.txt"; }
+  [ "$rc" -eq "${3:-0}" ] || { no "\"$1\" ended with $rc, not ${3:-0}"; sed 's/^/  stderr: /' "$app/err.txt"; }
   grep -q "text=\"[^\"]*$2" "$app/transcript.txt" ||
     no "\"$1\": no box saying \"$2\" ($(grep -o 'text="[^"]*"' "$app/transcript.txt" | tail -2 | tr '\n' ' '))"
   ls "$app" | grep -qiE 'JOURNAL\.DAT|\.jr[0-9]+$' && no "\"$1\" left a journal or a second name"
@@ -70,7 +70,8 @@ added=$(($(wc -l <"$work/closed.entries") - $(wc -l <"$work/shipped.entries")))
 [ "$added" -gt 20 ] || no "the close wrote only $added lines"
 check "close"
 
-run "Close year" "The year to 12-31-2024 is already closed: the accounts open on 01-01-2025"
+# Refused: the run's final status is the error it showed (BADINPUTDATA).
+run "Close year" "The year to 12-31-2024 is already closed: the accounts open on 01-01-2025" 163
 cmp -s "$work/closed.entries" <(records ENTRIES.FD 107) || no "a refused second close changed the entry lines"
 
 run "Undo year close" "Process Completed Succesfully"
