@@ -18,9 +18,11 @@
 #include "screens/window/actionchain.h"
 #include "screens/window/fieldctl.h"
 #include "screens/window/winproc.h"
+#include "app/hooks.h"
 #include "screens/window/winrecord.h"
 #include "runtime/sysvars.h"
 #include "script/evaluator.h"
+#include "script/statements.h"
 
 namespace {
 
@@ -375,6 +377,8 @@ class DemoMenuTest : public MenuBarTest, public ::testing::WithParamInterface<De
     std::filesystem::current_path(dir.path());
     MenuAppTasksSet(nullptr, nullptr);
     MenuCmdHookSet(nullptr);
+    ExecRunUtilsInit();
+    LayerHooksRegister();  // the demo procedures show what they wrote in the report window
   }
   void TearDown() override {
     std::filesystem::current_path(old);
@@ -391,9 +395,11 @@ class DemoMenuTest : public MenuBarTest, public ::testing::WithParamInterface<De
 TEST_P(DemoMenuTest, EveryEntryRunsOrShowsWhatItWaitsFor) {
   ui::Hmenu bar = MenuLoad(StrFromC(GetParam().menu));
   EXPECT_EQ(Dump(bar), GetParam().bar);
+  hl->wait_top("Report").key(ui::VK_ESCAPE);  // the report window showing what was written
   EXPECT_EQ(Choose(1500), 0);  // the demo procedure
   EXPECT_TRUE(std::filesystem::exists(dir.File("demo.txt")));
-  EXPECT_EQ(Choose(GetParam().today), 0);  // an expression
+  ExpectBox("(written to today.txt)");
+  EXPECT_EQ(Choose(GetParam().today), 0);  // a procedure that says what it wrote
   EXPECT_TRUE(std::filesystem::exists(dir.File("today.txt")));
   // The chooser of the calculations: the second one, then nothing more.
   hl->key(ui::VK_DOWN).key(ui::VK_RETURN).wait_top("Target File").key(ui::VK_ESCAPE);
