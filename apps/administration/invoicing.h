@@ -40,7 +40,7 @@
 // Before anything is written the TARGET$ files of BEGIN (the notes), REG
 // (the registry) and PAY (the payments) are resolved: a missing one is 163
 // naming the step's parameter. The whole run, from BEGIN to END, is one run
-// of the journal (data/journal.h), with the counters file: a run that fails
+// of the journal (data/store/journal.h), with the counters file: a run that fails
 // writes nothing in the end, one killed anywhere is undone by the next
 // start; a cancel (polled before each invoice is written) keeps the whole
 // invoices written before it.

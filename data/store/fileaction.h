@@ -24,7 +24,7 @@
 // concurrent change); or an error. A repeated key (6) leaves the record in
 // the file, so its statements run as for 0. Statements run after the write,
 // and the write with its statements is one run of the journal (a record
-// run, data/journal.h; inside a run in progress, part of it): an error in a
+// run, data/store/journal.h; inside a run in progress, part of it): an error in a
 // statement (122 and above) is answered with its code and the record and
 // everything the statements wrote are put back; killed in the middle, the
 // next start puts them back.

@@ -36,7 +36,7 @@
 //
 // Saving (MovsDocSave) deletes the stored document and writes it again,
 // headers first, then the lines numbered 1 to n, as one run of the journal
-// (data/journal.h; it joins a run in progress): on any failure the run is
+// (data/store/journal.h; it joins a run in progress): on any failure the run is
 // undone, every file the save and its relation statements wrote back as it
 // was, and the line buffer stays changed for another try; killed in the
 // middle, the next start undoes it. A rollback that fails answers its own
