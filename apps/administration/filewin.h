@@ -3,8 +3,8 @@
 // fast find of its documents (task 8).
 //
 // MantFileWinRun opens a window of kind 3 titled by the first item of
-// message 0022 at the spec's row (item 3) and column (item 4), the
-// navigation screen of the spec in it (screens/documents/docengine.h NavScreenOpen),
+// message 0022 at the command's row (item 3) and column (item 4), the
+// navigation screen it names in it (screens/documents/docengine.h NavScreenOpen),
 // the document handlers (screens/documents/movswin.h MovsActionWin with the chooser
 // NavNextAction, the grid callback MovsGridCallback), task hook 2 on the
 // grid's cells (the hook in place before comes back when the window

@@ -1,6 +1,6 @@
 // Opening a "File Maintenance" window over a navigation or document screen:
 // the window of the given kind titled by the first item of message 0022 at
-// the spec's row (item 3) and column (item 4), the screen of the spec in it
+// the command's row (item 3) and column (item 4), the screen it names in it
 // (screens/documents/docengine.h NavScreenOpen), the window's action handler with the
 // navigation chooser, task hook 2 on the grid's cells (the previous hook
 // comes back when the window closes), the bar of the screen's kind (the
