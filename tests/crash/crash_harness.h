@@ -301,6 +301,11 @@ class Campaign : public RuntimeTest {
   std::string Pristine() const { return area.File("pristine"); }
   std::string Work() const { return area.File("work"); }
   std::string ChildErr() const { return ReadFile(area.File("child.err")); }
+  static std::string AccountingDemo() { return std::string(KX_SOURCE_DIR) + "/apps/accounting/demo"; }
+  // Every start of a child answers Yes to the recovery question.
+  void AnswerRecoveryYes() const {
+    std::ofstream(area.File("answer.txt")) << "answer Yes match \"uncorrectly closed\"\n";
+  }
 
   // The checked files: data files ns of the loaded dictionary, in Work().
   void Check(std::initializer_list<int> ns) {

@@ -81,7 +81,7 @@ class DocSaveCrash : public crash::Campaign {
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     // The main window's picture (the program's own is compiled into it).
     std::ofstream(Pristine() + "/logo_partner.bmp", std::ios::binary) << BmpBytes(1422, 64);
-    std::ofstream(area.File("answer.txt")) << "answer Yes match \"uncorrectly closed\"\n";
+    AnswerRecoveryYes();
     ASSERT_EQ(VarSysInit(), 0);
     ASSERT_EQ(DicLoad(StrFromView(Pristine()), StrFromC("GA"), StrMake("", 0)), 0);
     for (int n = 1; n <= DataFileCount(); ++n) {

@@ -76,9 +76,9 @@ class ImportCrash : public crash::Campaign {
  protected:
   void SetUp() override {
     RuntimeTest::SetUp();
-    std::string demo = std::string(KX_SOURCE_DIR) + "/apps/accounting/demo";
+    std::string demo = AccountingDemo();
     fs::copy(demo, Pristine(), fs::copy_options::recursive);
-    std::ofstream(area.File("answer.txt")) << "answer Yes match \"uncorrectly closed\"\n";
+    AnswerRecoveryYes();
     ASSERT_EQ(VarSysInit(), 0);
     // The demo's accounts and two years of entry lines with their balances.
     ASSERT_EQ(AcGenOpen(Pristine(), Pristine()), 0);

@@ -62,9 +62,9 @@ class RenumberCrash : public crash::Campaign {
  protected:
   void SetUp() override {
     RuntimeTest::SetUp();
-    std::string demo = std::string(KX_SOURCE_DIR) + "/apps/accounting/demo";
+    std::string demo = AccountingDemo();
     fs::copy(demo, Pristine(), fs::copy_options::recursive);
-    std::ofstream(area.File("answer.txt")) << "answer Yes match \"uncorrectly closed\"\n";
+    AnswerRecoveryYes();
     ASSERT_EQ(VarSysInit(), 0);
     std::vector<AcGenLine> lines = Year(static_cast<int>(crash::EnvNumber("KX_CRASH_RENUMBER_ROWS", 2000)));
     ASSERT_EQ(AcGenOpen(Pristine(), Pristine()), 0);

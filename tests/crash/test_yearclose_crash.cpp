@@ -82,11 +82,11 @@ class YearCloseCrash : public crash::Campaign {
  protected:
   void SetUp() override {
     RuntimeTest::SetUp();
-    std::string demo = std::string(KX_SOURCE_DIR) + "/apps/accounting/demo";
+    std::string demo = AccountingDemo();
     fs::copy(demo, Pristine(), fs::copy_options::recursive);
     fs::create_directories(area.File("pristine_data"));
     fs::copy_file(demo + "/data/COPARINI.DAT", area.File("pristine_data/COPARINI.DAT"));
-    std::ofstream(area.File("answer.txt")) << "answer Yes match \"uncorrectly closed\"\n";
+    AnswerRecoveryYes();
     ASSERT_EQ(VarSysInit(), 0);
     ASSERT_EQ(AcGenOpen(Pristine(), Pristine()), 0);
     std::vector<AcGenAccount> accounts = AcDemoAccounts();
