@@ -4,6 +4,9 @@
 # the ratio ours/peer and the growth of ours per 10x (or from 10k to 40k
 # rows for the grid). The larger sizes (10^6) run only with KX_BENCH_LARGE=1.
 #   bench/table.sh [build folder with bench/ and the accounting program]
+# The record store's commits (bench_recfile) and the balances with the files
+# closed per call (against the same balances with the files open) come with
+# the balance rows.
 # Peers and their settings are those of each program (see its header): SQLite
 # in WAL mode with synchronous=FULL where our files are synced, ledger 3.3 on
 # the same journal, Lua 5.4.
@@ -28,7 +31,14 @@ run_balance() {
   local filter='/100000/'
   [ "$large" = 1 ] && filter='/100000/|/1000000/'
   "$bin/bench_balance" --benchmark_filter="$filter" 2>/dev/null |
-    awk '$1 == "year" && $2 ~ /^[0-9]+$/ { print "bal_ours_" $2, $4; print "bal_peer_" $2, $5 }' >>"$raw"
+    awk '$1 == "year" && $2 ~ /^[0-9]+$/ { print "bal_ours_" $2, $4; print "bal_peer_" $2, $6;
+                                           print "balc_ours_" $2, $5; print "balc_peer_" $2, $4 }' >>"$raw"
+}
+run_commits() {
+  local filter='Commit.*/10000/|Commit.*/100000/'
+  [ "$large" = 1 ] && filter='Commit'
+  "$bin/bench_recfile" --benchmark_filter="$filter" 2>/dev/null |
+    awk '$1 == "commit" { print "cm_" $2 "_ours_" $3, $4; print "cm_" $2 "_peer_" $3, $5 }' >>"$raw"
 }
 run_report() {
   "$bin/bench_report" 2>/dev/null |
@@ -53,6 +63,7 @@ for ((k = 1; k <= runs; ++k)); do
   echo "run $k of $runs" >&2
   run_invoicing
   run_balance
+  run_commits
   run_report
   run_statistics
   run_grid
@@ -91,6 +102,11 @@ echo "| work | n | ours | peer | ours/peer |"
 echo "|---|---|---|---|---|"
 row "invoicing run" inv "SQLite" 10000 100000
 row "balance (stored totals)" bal "ledger bal" 100000 1000000
+row "balances, files closed per call" balc "files open" 100000 1000000
+row "save, key same" cm_save_key_same "SQLite" 10000 100000 1000000
+row "save, key moves" cm_save_key_moves "SQLite" 10000 100000 1000000
+row "document save, 100 lines" cm_doc_save_100 "SQLite" 10000 100000 1000000
+row "reopen unchanged file" cm_reopen "SQLite" 10000 100000 1000000
 row "text report" rep "write limit" 10000 100000
 row "statistics ACUM" sta "SQLite GROUP BY" 100000 1000000
 row "script loop, whole process" scr "Lua 5.4" 1000000

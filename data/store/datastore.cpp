@@ -55,7 +55,7 @@ void DataStore::Clear(char* pair) const { std::memset(pair, ' ', 2 * size_t(L())
 // Reads record rec into part 1 (current), 2 (saved) or 3 (both).
 Status DataStore::Load(uint32_t rec, int part, char* pair) {
   std::vector<char> img(L());
-  Status s = rf_.Read(rec, img.data());
+  Status s = rf_.ReadNear(rec, img.data());
   if (s != 0) return s;
   if (part & 1) std::memcpy(pair, img.data(), L());
   if (part & 2) std::memcpy(pair + L(), img.data(), L());
@@ -156,6 +156,11 @@ Status DataStore::Close() {
   pos_ = 0;
   ++generation_;
   return s;
+}
+
+Status DataStore::Save() {
+  Status s = Ready(false, false);
+  return s != 0 ? s : rf_.Save();
 }
 
 Status DataStore::Reopen(Status code) {
@@ -285,7 +290,7 @@ Status DataStore::KeySet(int key) {
   pos_ = 0;
   if (cursor_ >= 0 && rf_.HasIndex()) {
     std::vector<char> img(L());
-    if (rf_.Read(static_cast<uint64_t>(cursor_), img.data()) == 0) Follow(img.data());
+    if (rf_.ReadNear(static_cast<uint64_t>(cursor_), img.data()) == 0) Follow(img.data());
   }
   return 0;
 }
@@ -405,7 +410,7 @@ Status DataStore::ReadLive(int64_t rec, uint16_t flags, int64_t* reached) {
   for (;; ++r) {
     *reached = r;
     if (static_cast<uint64_t>(r) >= rf_.Records()) return dfres::kEnd;
-    if ((err = rf_.Read(static_cast<uint64_t>(r), img.data())) != 0) return dfres::kEnd;
+    if ((err = rf_.ReadNear(static_cast<uint64_t>(r), img.data())) != 0) return dfres::kEnd;
     if (img[0] != kDeleteMark) break;
   }
   std::memcpy(pair, img.data(), L());

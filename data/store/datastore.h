@@ -124,7 +124,11 @@ class DataStore {
   Status Open(const StoreLayout& layout, uint8_t flags, const StoreEnv& env, bool* already);
   Status Start();
   Status Close();
+  // The commit of the Part's reopen: the records written are synced, the
+  // index saved only at a checkpoint (recfile.h, Costs).
   Status Reopen(Status code);
+  // Syncs the data and writes the index file now (a backup copies both).
+  Status Save();
 
   bool IsOpen() const { return open_; }
   bool Temporary() const { return temp_; }

@@ -115,7 +115,7 @@ Status SaveOpenIndexes() {
   for (int n = 1; n <= DataFileCount(); ++n) {
     DataStore* store = DataFileStore(n);
     if (store && store->IsOpen())
-      if (Status s = DataFileReopen(n, 0)) return s;
+      if (Status s = store->Save()) return s;
   }
   return 0;
 }

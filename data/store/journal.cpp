@@ -438,11 +438,13 @@ void Forget() {
   g_run = Run();
 }
 
-// The files of the run read what is on disk again: an open file reloads
+// The files of the run read what is on disk again: no order kept from a
+// closed file is taken back (the playback wrote files behind them), an open file reloads
 // its index, or rebuilds it where the index file was older than the data
 // when the run began; a closed file of that kind has its index file
 // rebuilt.
 Status ReloadOpen() {
+  RecFile::ForgetKept();
   std::vector<std::pair<RecFile*, bool>> files;
   std::set<const FileState*> open;
   for (auto& [file, st] : g_run.open) {

@@ -26,7 +26,25 @@
 // its relation statements, a document's save or delete) does not, as a
 // save there would cost the whole index each time: its rollback rebuilds
 // such an index from the records instead (the next start rebuilds every
-// file anyway). The journal is created at the first entry: a run that
+// file anyway).
+//
+// Run status, journal and index files. The index file of a data file lags
+// behind its records between checkpoints (recfile.h, Costs): a commit syncs
+// records only. What makes that safe is the order of three things. (1) The
+// run status says 1 from the start phase until every data file is closed,
+// each close saving its index; a file that cannot be saved keeps it at 1.
+// (2) A killed process leaves the status at 1, and the journal when a run
+// was in progress; the next start plays the journal back (records and sizes
+// to their state before the run; index files put back by their second
+// names where the run saved one), then rebuilds every file from its records
+// (rebuild.h), so no index file is ever trusted after a kill. (3) In the
+// process, a rollback puts the records back and then reads every file of
+// the run again: from its index file when that described the data at the
+// run's start, else by rebuilding the orders from the records; orders kept
+// from closed files (recfile.h, Kept orders) are forgotten. A rebuild
+// orders equal keys by record number, so after a kill or a rolled-back
+// record run records with equal keys can come back in record-number order
+// rather than the order they were inserted in. The journal is created at the first entry: a run that
 // writes nothing leaves no trace. No fsync per change: each entry is written
 // before the change it guards, which a killed process cannot reorder.
 //
@@ -50,8 +68,9 @@
 // synced, the commit entry written and synced; then the second names go and
 // the journal is removed. A record run commits by removing its journal (a
 // commit entry first, unsynced, when it has second names to delete): its
-// caller saves the files when it wants them on disk, and a kill before
-// that leaves the run status open, so the next start rebuilds. End with another code (an error, a cancel from the
+// caller commits the files (DataFileReopen: records synced) when it wants
+// them on disk, and a kill before that leaves the run status open, so the
+// next start rebuilds. End with another code (an error, a cancel from the
 // progress window, SIGINT or SIGTERM turned into a cancel) rolls back in
 // the process: the entries are undone from the last to the first (images
 // back, files cut to their sizes, created files deleted, indexes and

@@ -6,6 +6,7 @@
 #include "data/store/datafail.h"
 #include "data/store/recio.h"
 #include "data/store/runstatus.h"
+#include "platform/host/files.h"
 #include "runtime/errors.h"
 #include "runtime/kxassert.h"
 
@@ -13,6 +14,11 @@ namespace {
 
 constexpr uint64_t kMaxCount = 0x7fffffffu;
 constexpr size_t kChunkBytes = 1 << 20;  // data read at open, per transfer
+constexpr uint32_t kBlockBytes = 32 * 1024;  // one read block
+constexpr size_t kBlockCount = 8;            // read blocks per open file
+// Times this far before the moment they were read cannot hide a later
+// write: well above the time granularity of any file system.
+constexpr int64_t kSettledNs = 100 * 1000 * 1000;
 
 uint32_t GetU32(const std::string& b, uint64_t off) {
   uint32_t v = 0;
@@ -29,6 +35,33 @@ Status Record(Status code, const std::string& detail) { return DataFail(code, de
 const RecFileWatch* g_watch = nullptr;
 
 bool Watched(const RecFileSpec& spec) { return g_watch && !spec.unwatched && !spec.readOnly; }
+
+// The key orders of a closed file, kept for its next open.
+struct Kept {
+  RecFileSpec spec;
+  host::FileIdentity data, index;
+  uint64_t records = 0;
+  std::vector<KeyOrder> orders;
+  std::vector<std::vector<uint32_t>> seq;
+  std::vector<uint32_t> nextSeq, free;
+};
+std::vector<Kept> g_kept;  // the oldest first
+
+bool SameLayout(const RecFileSpec& a, const RecFileSpec& b) {
+  if (a.dataPath != b.dataPath || a.indexPath != b.indexPath || a.recLen != b.recLen || a.keys.size() != b.keys.size())
+    return false;
+  for (size_t k = 0; k < a.keys.size(); ++k) {
+    const auto &x = a.keys[k].segs, &y = b.keys[k].segs;
+    if (x.size() != y.size()) return false;
+    for (size_t i = 0; i < x.size(); ++i)
+      if (x[i].offset != y[i].offset || x[i].length != y[i].length) return false;
+  }
+  return true;
+}
+
+bool Settled(const host::FileIdentity& id) {
+  return id.writtenNs + kSettledNs < id.seenNs && id.changedNs + kSettledNs < id.seenNs;
+}
 
 // The record numbers in the order of their key texts (bytes compared
 // unsigned), equal texts in ascending record order: what one insert per
@@ -111,6 +144,9 @@ void RecFile::Reset() {
   records_ = 0;
   dirty_ = false;
   unindexed_ = 0;
+  unsaved_ = 0;
+  unsynced_ = false;
+  DropBlocks();
   orders_.clear();
   seq_.clear();
   nextSeq_.clear();
@@ -143,11 +179,49 @@ Status RecFile::Open(const RecFileSpec& spec) {
     s = Refuse("too many records", static_cast<uint64_t>(size));
   if (s == 0) {
     records_ = static_cast<uint64_t>(size) / spec_.recLen;
-    if (!spec_.noIndex) s = LoadIndex(static_cast<uint64_t>(size));
+    if (!spec_.noIndex && !TakeKept()) s = LoadIndex(static_cast<uint64_t>(size));
   }
   if (s != 0) Reset();
   return s;
 }
+
+// Takes back the orders kept at the last close when neither file changed
+// since; the entry goes either way.
+bool RecFile::TakeKept() {
+  auto it = std::find_if(g_kept.begin(), g_kept.end(), [&](const Kept& k) { return SameLayout(k.spec, spec_); });
+  if (it == g_kept.end()) return false;
+  Kept k = std::move(*it);
+  g_kept.erase(it);
+  host::FileIdentity data, index;
+  if (!recio::IdentityOf(fd_, &data) || !recio::Identity(spec_.indexPath, &index)) return false;
+  if (!data.SameContent(k.data) || !index.SameContent(k.index) || k.records != records_) return false;
+  orders_ = std::move(k.orders);
+  seq_ = std::move(k.seq);
+  nextSeq_ = std::move(k.nextSeq);
+  free_ = std::move(k.free);
+  dirty_ = false;
+  return true;
+}
+
+// Keeps the orders of a file being closed whose index file is current and
+// whose files were last written well before now.
+void RecFile::Keep() {
+  if (spec_.noIndex || spec_.unwatched || dirty_ || unindexed_ > 0 || orders_.empty()) return;
+  Kept k;
+  if (!recio::IdentityOf(fd_, &k.data) || !recio::Identity(spec_.indexPath, &k.index)) return;
+  if (!Settled(k.data) || !Settled(k.index) || static_cast<uint64_t>(k.data.size) != records_ * spec_.recLen) return;
+  k.spec = spec_;
+  k.records = records_;
+  k.orders = std::move(orders_);
+  k.seq = std::move(seq_);
+  k.nextSeq = std::move(nextSeq_);
+  k.free = std::move(free_);
+  std::erase_if(g_kept, [&](const Kept& o) { return SameLayout(o.spec, spec_); });
+  g_kept.push_back(std::move(k));
+  if (g_kept.size() > kKeptFiles) g_kept.erase(g_kept.begin());
+}
+
+void RecFile::ForgetKept() { g_kept.clear(); }
 
 Status RecFile::Refuse(const std::string& why, uint64_t size) const {
   // The files do not fit each other: the run stays open, so the next start
@@ -260,6 +334,7 @@ Status RecFile::CheckAndBuild(const std::vector<uint32_t>& arrays, uint32_t live
     keyBytes[k].shrink_to_fit();
   }
   dirty_ = false;
+  unsaved_ = 0;
   return 0;
 }
 
@@ -295,10 +370,7 @@ Status RecFile::Save() {
     return Record(st::DISKIO, spec_.indexPath + ": " + std::to_string(unindexed_) +
                                   " appended records not indexed, the index is not saved; it is rebuilt at the next start");
   }
-  if (!recio::Sync(fd_)) {
-    RunStatusKeepOpen();
-    return Record(st::DISKWRITERROR, spec_.dataPath + ": data not synced; the index is rebuilt at the next start");
-  }
+  if (Status s = SyncData()) return s;
   if (spec_.noIndex || !dirty_) return 0;
   if (Watched(spec_) && g_watch->saving) {
     if (Status s = g_watch->saving(*this)) return s;
@@ -309,20 +381,40 @@ Status RecFile::Save() {
     return Record(st::DISKIO, spec_.indexPath + ": index not saved; it is rebuilt at the next start");
   }
   dirty_ = false;
+  unsaved_ = 0;
   return 0;
+}
+
+Status RecFile::SyncData() {
+  if (!unsynced_) return 0;
+  if (!recio::Sync(fd_)) {
+    RunStatusKeepOpen();
+    return Record(st::DISKWRITERROR, spec_.dataPath + ": data not synced; the index is rebuilt at the next start");
+  }
+  unsynced_ = false;
+  return 0;
+}
+
+Status RecFile::Commit() {
+  if (!IsOpen() || spec_.readOnly) return 0;
+  // Appended records not yet indexed make Save refuse, as a commit must.
+  bool checkpoint = dirty_ && unsaved_ >= std::max<uint64_t>(kCheckpointChanges, records_ / 4);
+  return unindexed_ > 0 || checkpoint ? Save() : SyncData();
 }
 
 Status RecFile::Close() {
   if (!IsOpen()) return 0;
   Status s = Save();
+  if (s == 0) Keep();
   Reset();
   return s;
 }
 
 Status RecFile::Reopen() {
   if (!IsOpen()) return st::FILENOTINIT;
-  Status s = Save();
+  Status s = Commit();
   if (s != 0) return s;
+  DropBlocks();
   int fd = recio::Open(spec_.dataPath, spec_.readOnly, false);
   if (fd < 0) {
     Reset();
@@ -346,6 +438,8 @@ Status RecFile::Reload() {
   free_.clear();
   dirty_ = false;
   unindexed_ = 0;
+  unsaved_ = 0;
+  DropBlocks();
   Status s = size < 0 || static_cast<uint64_t>(size) % spec_.recLen != 0
                  ? Refuse("size is not a multiple of the record length", static_cast<uint64_t>(size))
                  : 0;
@@ -364,6 +458,7 @@ Status RecFile::Rebuild() {
   if (size < 0 || static_cast<uint64_t>(size) % spec_.recLen != 0)
     return Refuse("size is not a multiple of the record length", static_cast<uint64_t>(size));
   records_ = static_cast<uint64_t>(size) / spec_.recLen;
+  DropBlocks();
   Status s = Reindex();
   // An empty file's index is rewritten too: the one on disk may list records.
   if (s == 0) dirty_ = true;
@@ -400,6 +495,53 @@ Status RecFile::Read(uint64_t rec, char* out) const {
   return got == static_cast<int64_t>(spec_.recLen) ? 0 : st::DISKREADERROR;
 }
 
+uint32_t RecFile::PerBlock() const { return std::max<uint32_t>(1, kBlockBytes / spec_.recLen); }
+
+Status RecFile::ReadNear(uint64_t rec, char* out) const {
+  if (!IsOpen()) return st::FILENOTINIT;
+  if (rec >= records_) return st::DISKREADERROR;
+  const uint64_t L = spec_.recLen, R = PerBlock(), first = rec / R * R;
+  for (Block& b : blocks_)
+    if (b.count > 0 && b.first == first && rec - first < b.count) {
+      std::memcpy(out, b.bytes.data() + (rec - first) * L, L);
+      b.used = ++readClock_;
+      lastRead_ = rec;
+      return 0;
+    }
+  bool near = lastRead_ != ~0ull && (rec > lastRead_ ? rec - lastRead_ : lastRead_ - rec) <= R;
+  lastRead_ = rec;
+  if (!near || R == 1) return Read(rec, out);
+  if (blocks_.empty()) blocks_.resize(kBlockCount);
+  Block& b = *std::min_element(blocks_.begin(), blocks_.end(), [](const Block& x, const Block& y) { return x.used < y.used; });
+  uint64_t count = std::min<uint64_t>(R, records_ - first);
+  b.bytes.resize(R * L);
+  b.count = 0;
+  if (recio::ReadAt(fd_, b.bytes.data(), count * L, first * L) != static_cast<int64_t>(count * L)) return Read(rec, out);
+  b.first = first;
+  b.count = static_cast<uint32_t>(count);
+  b.used = ++readClock_;
+  std::memcpy(out, b.bytes.data() + (rec - first) * L, L);
+  return 0;
+}
+
+// Brings the read blocks in line with n bytes just written at the start of
+// record rec.
+void RecFile::Written(uint64_t rec, const char* bytes, size_t n) {
+  const uint64_t R = PerBlock();
+  for (Block& b : blocks_) {
+    if (b.count == 0 || rec < b.first || rec >= b.first + R) continue;
+    if (rec - b.first < b.count)
+      std::memcpy(b.bytes.data() + (rec - b.first) * spec_.recLen, bytes, n);
+    else
+      b.count = 0;  // the record lies past the block's end: appended
+  }
+}
+
+void RecFile::DropBlocks() const {
+  for (Block& b : blocks_) b.count = 0;
+  lastRead_ = ~0ull;
+}
+
 Status RecFile::WriteError(uint64_t rec) const {
   return Record(st::DISKWRITERROR, spec_.dataPath + ": record " + std::to_string(rec) + " not written");
 }
@@ -409,7 +551,12 @@ Status RecFile::WriteRaw(uint64_t rec, const char* image) {
   if (spec_.readOnly) return st::PERMISSIONDENIED;
   if (rec >= records_) return st::DATAOUTBOUND;
   if (Status s = Watch(rec)) return s;
-  if (!recio::WriteAt(fd_, image, spec_.recLen, rec * spec_.recLen)) return WriteError(rec);
+  unsynced_ = true;
+  if (!recio::WriteAt(fd_, image, spec_.recLen, rec * spec_.recLen)) {
+    DropBlocks();
+    return WriteError(rec);
+  }
+  Written(rec, image, spec_.recLen);
   return 0;
 }
 
@@ -453,10 +600,13 @@ Status RecFile::Insert(const char* image, uint32_t* rec) {
     return Record(st::DISKWRITERROR, spec_.dataPath + ": file full");
   }
   if (Status s = Watch(r)) return s;
+  unsynced_ = true;
   if (!recio::WriteAt(fd_, image, spec_.recLen, r * spec_.recLen)) {
+    DropBlocks();
     if (r == records_) recio::Truncate(fd_, records_ * spec_.recLen);  // no torn tail
     return WriteError(r);
   }
+  Written(r, image, spec_.recLen);
   if (free_.empty()) {
     ++records_;
     for (auto& s : seq_) s.push_back(0);
@@ -465,6 +615,7 @@ Status RecFile::Insert(const char* image, uint32_t* rec) {
   }
   for (uint32_t k = 0; k < KeyCount(); ++k) IndexRecord(k, static_cast<uint32_t>(r), image);
   dirty_ = true;
+  ++unsaved_;
   *rec = static_cast<uint32_t>(r);
   return 0;
 }
@@ -475,14 +626,21 @@ Status RecFile::Update(uint32_t rec, const char* oldImage, const char* newImage)
   if (newImage[0] == kDeleteMark) return st::BADINPUTDATA;
   if (rec >= records_) return st::DATAOUTBOUND;
   if (Status s = Watch(rec)) return s;
-  if (!recio::WriteAt(fd_, newImage, spec_.recLen, uint64_t(rec) * spec_.recLen)) return WriteError(rec);
+  unsynced_ = true;
+  if (!recio::WriteAt(fd_, newImage, spec_.recLen, uint64_t(rec) * spec_.recLen)) {
+    DropBlocks();
+    return WriteError(rec);
+  }
+  Written(rec, newImage, spec_.recLen);
+  bool moved = false;
   for (uint32_t k = 0; k < KeyCount(); ++k) {
     if (KeyText(k, oldImage) == KeyText(k, newImage)) continue;
     Status s = UnindexRecord(k, rec, oldImage);
     if (s != 0) return s;
     IndexRecord(k, rec, newImage);
-    dirty_ = true;
+    dirty_ = moved = true;
   }
+  if (moved) ++unsaved_;
   return 0;
 }
 
@@ -491,13 +649,19 @@ Status RecFile::Delete(uint32_t rec, const char* image) {
   if (spec_.readOnly) return st::PERMISSIONDENIED;
   if (rec >= records_) return st::DATAOUTBOUND;
   if (Status s = Watch(rec)) return s;
-  if (!recio::WriteAt(fd_, &kDeleteMark, 1, uint64_t(rec) * spec_.recLen)) return WriteError(rec);
+  unsynced_ = true;
+  if (!recio::WriteAt(fd_, &kDeleteMark, 1, uint64_t(rec) * spec_.recLen)) {
+    DropBlocks();
+    return WriteError(rec);
+  }
+  Written(rec, &kDeleteMark, 1);
   for (uint32_t k = 0; k < KeyCount(); ++k) {
     Status s = UnindexRecord(k, rec, image);
     if (s != 0) return s;
   }
   free_.push_back(rec);
   dirty_ = true;
+  ++unsaved_;
   return 0;
 }
 
@@ -509,6 +673,8 @@ Status RecFile::AppendRaw(const char* images, uint32_t count) {
   if (records_ + count > kMaxCount) return Record(st::DISKWRITERROR, spec_.dataPath + ": file full");
   uint64_t bytes = uint64_t(count) * spec_.recLen;
   if (Status s = Watch(records_)) return s;
+  unsynced_ = true;
+  DropBlocks();
   if (!recio::WriteAt(fd_, images, bytes, records_ * spec_.recLen)) {
     recio::Truncate(fd_, records_ * spec_.recLen);  // no torn tail
     return WriteError(records_);
@@ -533,6 +699,8 @@ Status RecFile::Reindex() {
   unindexed_ = 0;
   Status s = CheckAndBuild(arrays, live, keyBytes, marks, dataSize);
   dirty_ = s == 0 && records_ > 0;  // an empty file keeps its empty index
+  // A whole new order: the next commit writes it.
+  unsaved_ = dirty_ ? std::max<uint64_t>(kCheckpointChanges, records_) : 0;
   return s;
 }
 

@@ -40,8 +40,38 @@
 // Safety: a record is written before the index changes and a delete writes
 // the single byte 27 first; the new record number is the last free one only
 // when its record carries the delete mark, otherwise the data file's end; the
-// index is saved at Save/Close only, atomically (new file, fsync, rename,
-// fsync of the directory), after an fsync of the data file.
+// index is saved atomically (new file, fsync, rename, fsync of the
+// directory), after an fsync of the data file.
+//
+// Costs. A commit (Commit, Reopen) syncs the records written since the last
+// sync and nothing else, so it costs what it changed: the index file, whose
+// format lists every record of every key, is written at Save and Close and
+// at a checkpoint, when the index changes not yet in it pass a quarter of
+// the file (and at least kCheckpointChanges). Between those the index file
+// lags behind the data; that is safe because the run status stays open while
+// the program runs and a killed run's next start rebuilds every file from
+// its records (runstatus.h, rebuild.h), and an in-process rollback reads the
+// orders again from the data (journal.h). A rebuild orders equal keys by
+// record number, so records with equal keys can change their relative order
+// after a kill (or a rolled-back record run) when they were not inserted in
+// record-number order (a reused free record, an update that moved a key).
+//
+// Kept orders. Close keeps the key orders of a file in memory (at most
+// kKeptFiles files, the oldest dropped first), with the identity of the data
+// and index files (device, inode, size, write and change times) as they were
+// after the close; an Open of the same paths and layout whose files still
+// have that identity takes them back and reads no record. Any write since,
+// by this process or another, changes an identity; so that one landing
+// within the file system's time granularity cannot go unseen, orders are
+// kept only when both files were last written well before the close.
+//
+// Read blocks. A read that follows a read nearby (a scan in record order, a
+// walk of a key whose order follows the records) fetches a block of records
+// around it in one transfer and later reads of those records are served from
+// memory; a lone read fetches its record only. The blocks follow every write
+// of this object and are dropped at a commit, a reload and a close. Read
+// (not ReadNear) always asks the disk: the checks against concurrent changes
+// use it.
 //
 // Errors: 130 index check or save (recorded, module 18); 136 short record
 // read (returned); 137 record write or data sync (recorded, module 18);
@@ -104,7 +134,10 @@ class RecFile {
   Status Open(const RecFileSpec& spec);
   Status Close();  // saves when dirty and syncs; the file is closed even on an error
   Status Save();   // syncs the data file, then writes the index atomically when dirty
-  Status Reopen(); // a new descriptor on the same path replaces the old one
+  // Syncs what was written since the last sync; saves the index only at a
+  // checkpoint (see Costs). Errors as Save.
+  Status Commit();
+  Status Reopen(); // Commit, then a new descriptor on the same path replaces the old one
   // Forgets the index in memory and reads the files again as they are on
   // disk now, keeping the descriptor (a run was undone underneath). A data
   // file that is gone closes the file; a check that fails answers 130.
@@ -115,6 +148,11 @@ class RecFile {
   // saved, then closed.
   Status Rebuild();
   static Status RebuildClosed(const RecFileSpec& spec);
+  // Forgets every kept order (see Kept orders): the next open of any file
+  // reads it again.
+  static void ForgetKept();
+  static constexpr size_t kKeptFiles = 32;
+  static constexpr uint64_t kCheckpointChanges = 4096;
 
   bool IsOpen() const { return fd_ >= 0; }
   bool HasIndex() const { return IsOpen() && !spec_.noIndex; }
@@ -128,11 +166,13 @@ class RecFile {
   uint32_t Live() const { return orders_.empty() ? 0 : orders_[0].Size(); }
   uint32_t FreeCount() const { return static_cast<uint32_t>(free_.size()); }
   uint64_t Records() const { return records_; }
+  uint64_t Unsaved() const { return unsaved_; }  // index changes not in the index file
   const std::vector<uint32_t>& FreeList() const { return free_; }
 
   std::string KeyText(uint32_t k, const char* image) const;  // k from 0
 
-  Status Read(uint64_t rec, char* out) const;
+  Status Read(uint64_t rec, char* out) const;      // from the disk
+  Status ReadNear(uint64_t rec, char* out) const;  // through the read blocks
   Status WriteRaw(uint64_t rec, const char* image);  // no index change
   Status Insert(const char* image, uint32_t* rec);
   Status Update(uint32_t rec, const char* oldImage, const char* newImage);
@@ -167,8 +207,25 @@ class RecFile {
   std::vector<std::vector<uint32_t>> seq_;  // per key, per record: its sequence
   std::vector<uint32_t> nextSeq_;
   std::vector<uint32_t> free_;
+  uint64_t unsaved_ = 0;   // index changes since the index file was written
+  bool unsynced_ = false;  // records written since the last sync
+  struct Block {
+    uint64_t first = 0;  // its first record
+    uint32_t count = 0;  // records held; 0: unused
+    uint64_t used = 0;   // when last read, for the replacement
+    std::vector<char> bytes;
+  };
+  mutable std::vector<Block> blocks_;
+  mutable uint64_t readClock_ = 0;
+  mutable uint64_t lastRead_ = ~0ull;
 
   Status Refuse(const std::string& why, uint64_t size) const;
+  Status SyncData();
+  bool TakeKept();
+  void Keep();
+  uint32_t PerBlock() const;
+  void Written(uint64_t rec, const char* bytes, size_t n);
+  void DropBlocks() const;
   Status LoadIndex(uint64_t dataSize);
   Status BuildOrders(const std::vector<uint32_t>& arrays, uint32_t live, uint64_t dataSize);
   Status CheckAndBuild(const std::vector<uint32_t>& arrays, uint32_t live, std::vector<std::string>& keyBytes,

@@ -57,6 +57,10 @@ int64_t Size(int fd) { return host::Size(fd); }
 
 bool Exists(const std::string& path) { return host::Exists(path); }
 
+bool Identity(const std::string& path, host::FileIdentity* out) { return host::Identity(path, out); }
+
+bool IdentityOf(int fd, host::FileIdentity* out) { return host::IdentityOf(fd, out); }
+
 bool Remove(const std::string& path) { return host::Remove(path) == 0; }
 
 bool ReadWhole(const std::string& path, std::string* out, bool* missing) {

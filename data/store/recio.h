@@ -19,6 +19,10 @@
 
 #include "runtime/status.h"
 
+namespace host {
+struct FileIdentity;
+}
+
 namespace recio {
 
 // Opens (creating it when `create`) and answers a descriptor, or -1 with
@@ -37,6 +41,10 @@ bool Truncate(int fd, uint64_t size);
 int64_t Size(int fd);  // -1 on error
 
 bool Exists(const std::string& path);
+// The identity of a file's content (platform/host/files.h): of a path, or of
+// an open descriptor; false when it cannot be read.
+bool Identity(const std::string& path, host::FileIdentity* out);
+bool IdentityOf(int fd, host::FileIdentity* out);
 bool Remove(const std::string& path);
 // Reads a whole file; false when it cannot be read (*missing when absent).
 bool ReadWhole(const std::string& path, std::string* out, bool* missing);

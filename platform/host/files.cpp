@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 namespace host {
 namespace {
@@ -357,6 +358,33 @@ bool SameFile(std::string_view a, std::string_view b) {
   struct stat sa, sb;
   if (::stat(ResolvePath(a).c_str(), &sa) != 0 || ::stat(ResolvePath(b).c_str(), &sb) != 0) return false;
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+namespace {
+bool IdentityFrom(const struct stat& st, FileIdentity* out) {
+  struct timespec now;
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  auto ns = [](const struct timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec; };
+  out->device = st.st_dev;
+  out->inode = st.st_ino;
+  out->size = st.st_size;
+  out->writtenNs = ns(st.st_mtim);
+  out->changedNs = ns(st.st_ctim);
+  out->seenNs = ns(now);
+  return true;
+}
+}  // namespace
+
+bool Identity(std::string_view path, FileIdentity* out) {
+  struct stat st;
+  if (!ValidName(path) || ::stat(ResolvePath(path).c_str(), &st) != 0) return false;
+  return IdentityFrom(st, out);
+}
+
+bool IdentityOf(int fd, FileIdentity* out) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return false;
+  return IdentityFrom(st, out);
 }
 
 int Rename(std::string_view from, std::string_view to) {

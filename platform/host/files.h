@@ -109,6 +109,24 @@ bool Exists(std::string_view path);
 // True when both names reach the same existing file (device and inode),
 // whatever way they spell it.
 bool SameFile(std::string_view a, std::string_view b);
+// What tells one state of a file's content from another for a cache kept
+// across opens: device and inode, size, write and change times, and when
+// they were read (the host's real clock: file times are real even when a
+// test installs its own clock). A write that lands within the file system's
+// time granularity after seenNs can leave the times as they were, so a
+// cache trusts the times only when they lie well before seenNs.
+struct FileIdentity {
+  uint64_t device = 0, inode = 0;
+  int64_t size = -1, writtenNs = 0, changedNs = 0;
+  int64_t seenNs = 0;
+  bool SameContent(const FileIdentity& o) const {
+    return device == o.device && inode == o.inode && size == o.size && writtenNs == o.writtenNs &&
+           changedNs == o.changedNs;
+  }
+};
+// The identity of a path (false when it cannot be read) or of an open file.
+bool Identity(std::string_view path, FileIdentity* out);
+bool IdentityOf(int fd, FileIdentity* out);
 int Rename(std::string_view from, std::string_view to);  // replaces an existing target
 // A second name for an existing file (a hard link); the new name must not exist.
 int Link(std::string_view from, std::string_view to);

@@ -2,15 +2,18 @@
 // update and delete, open flags and states, lock markers, temporary mode.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <random>
 
 #include "data/store/datafile.h"
+#include "data/store/runstatus.h"
 #include "platform/host/files.h"
 #include "runtime/errors.h"
 #include "store_fixture.h"
@@ -397,23 +400,50 @@ TEST_F(DataFileTest, TemporaryModeUsesFreshFiles) {
   EXPECT_FALSE(recio::Exists(path));
 }
 
-TEST_F(DataFileTest, ReopenSavesTheIndexAndPassesTheCode) {
+// A commit (reopen) makes the records durable and leaves the index file to
+// the close, an explicit save or a checkpoint: it costs what it changed.
+TEST_F(DataFileTest, ReopenCommitsRecordsAndTheIndexFollowsAtSaveOrCheckpoint) {
   ThreeRecords();
-  EXPECT_EQ(RecFileCheck(Spec()).empty(), false);  // the index on disk is still the empty one
+  EXPECT_NE(RecFileCheck(Spec()), "");  // the index on disk is still the empty one
   EXPECT_EQ(store.Reopen(0), 0);
+  EXPECT_NE(RecFileCheck(Spec()), "");
+  EXPECT_EQ(ReadBytes(DataPath()).substr(32, 16), Img("C3", "CAT"));
+  EXPECT_EQ(store.Save(), 0);
   EXPECT_EQ(RecFileCheck(Spec()), "");
   EXPECT_EQ(store.Reopen(dfres::kRepeatedKey), dfres::kRepeatedKey);
   EXPECT_EQ(Add("C4", "DAN"), 0);
+  // Enough index changes make a commit a checkpoint.
+  for (uint64_t i = 0; i < RecFile::kCheckpointChanges; ++i) ASSERT_LT(Add("X" + std::to_string(i), "N"), 3);
+  EXPECT_NE(RecFileCheck(Spec()), "");
+  EXPECT_EQ(store.Reopen(0), 0);
+  EXPECT_EQ(RecFileCheck(Spec()), "");
+  EXPECT_EQ(store.File().Unsaved(), 0u);
 }
 
-// Random inserts, key changes, deletes, reopens and close/open cycles against
-// a model of the live records; after every close the checker passes and the
-// file holds exactly the model's records.
+// Random inserts, key changes, deletes, commits, close/open cycles and kills
+// against a model of the live records. Every read shows the model's record;
+// after every close the checker passes and the file holds exactly the
+// model's records. A kill leaves the files as they are on disk at that
+// moment (records are written without a user-space buffer): a copy of them
+// opens consistent or is refused, and the next start's rebuild brings back
+// exactly the model.
 TEST_F(DataFileTest, RandomOperationsKeepFilesSound) {
   std::mt19937 rng(11);
   std::map<uint32_t, std::string> model;
   ASSERT_EQ(Open(), dfres::kEnd);
   auto someCode = [&]() { return "K" + std::to_string(rng() % 40); };
+  auto fileHoldsModel = [&](const std::string& dataPath) {
+    std::string data = ReadBytes(dataPath);
+    for (size_t rec = 0; rec * 16 < data.size(); ++rec) {
+      auto it = model.find(static_cast<uint32_t>(rec));
+      if (it == model.end()) {
+        ASSERT_EQ(data[rec * 16], kDeleteMark) << rec;
+      } else {
+        ASSERT_EQ(data.substr(rec * 16, 16), it->second) << rec;
+      }
+    }
+  };
+  int kills = 0, refusedAfterKill = 0;
   for (int step = 0; step < 2000; ++step) {
     int op = rng() % 100;
     if (op < 45) {
@@ -423,11 +453,12 @@ TEST_F(DataFileTest, RandomOperationsKeepFilesSound) {
       Status s = store.Insert();
       ASSERT_TRUE(s == 0 || s == dfres::kRepeatedKey);
       model[static_cast<uint32_t>(store.Cursor())] = img;
-    } else if (op < 90 && !model.empty()) {
+    } else if (op < 88 && !model.empty()) {
       auto it = std::next(model.begin(), rng() % model.size());
       int key = 1 + rng() % 2;
       std::string text = store.File().KeyText(key - 1, it->second.data());
       ASSERT_EQ(store.ReadKey(key, text, 0), 0);
+      ASSERT_EQ(Cur(), model[static_cast<uint32_t>(store.Cursor())]);
       if (op < 70) {
         std::string img = Img(someCode(), "U" + std::to_string(rng() % 9));
         SetCur(img);
@@ -438,17 +469,117 @@ TEST_F(DataFileTest, RandomOperationsKeepFilesSound) {
         ASSERT_EQ(store.Delete(rng() % 2 ? 2 : 0) < 3, true);
         model.erase(rec);
       }
-    } else if (op < 95) {
+    } else if (op < 93) {
       ASSERT_EQ(store.Reopen(0), 0);
+    } else if (op < 96) {
+      // Killed now: the next start gets these bytes and rebuilds them.
+      ++kills;
+      TempDir next;
+      RecFileSpec spec{next.File("CUSTOMER.FD"), next.File("CUSTOMER.DIR"), 16, CustomerKeys()};
+      for (auto [from, to] : {std::pair{DataPath(), spec.dataPath}, std::pair{IndexPath(), spec.indexPath}}) {
+        std::string bytes = ReadBytes(from);
+        int fd = recio::Open(to, false, true);
+        ASSERT_TRUE(fd >= 0 && recio::WriteAt(fd, bytes.data(), bytes.size(), 0));
+        recio::Close(fd);
+      }
+      std::string check = RecFileCheck(RecCheckSpec{spec.dataPath, spec.indexPath, 16, CustomerKeys()});
+      if (!check.empty()) ++refusedAfterKill;
+      ASSERT_EQ(RecFile::RebuildClosed(spec), 0);
+      ASSERT_EQ(RecFileCheck(RecCheckSpec{spec.dataPath, spec.indexPath, 16, CustomerKeys()}), "");
+      fileHoldsModel(spec.dataPath);
+      RecFile reopened;
+      ASSERT_EQ(reopened.Open(spec), 0);
+      ASSERT_EQ(reopened.Live(), model.size());
     } else {
       ASSERT_EQ(store.Close(), 0);
       ASSERT_EQ(RecFileCheck(Spec()), "");
       ASSERT_LT(Open(), 3);
-      std::string data = ReadBytes(DataPath());
-      for (auto& [rec, img] : model) ASSERT_EQ(data.substr(rec * 16, 16), img);
+      fileHoldsModel(DataPath());
       ASSERT_EQ(store.File().Live(), model.size());
     }
   }
+  EXPECT_GT(kills, 20);
+  EXPECT_GT(refusedAfterKill, 0);  // the index file lagged behind: the rebuild was needed
+}
+
+// Close keeps a file's key orders; an open of the unchanged file takes them
+// back without reading anything, and any change since, by another process
+// or by a plain write, makes the open read the file again.
+TEST_F(DataFileTest, AnUnchangedFileReopensWithoutReadingAChangedOneIsReadAgain) {
+  ThreeRecords();
+  ASSERT_EQ(store.Close(), 0);
+  auto settle = [] { usleep(250 * 1000); };  // file times well in the past
+  // The reads of the open itself (the first record read by Start is the
+  // open's result, not its cost).
+  auto readsOfOpen = [&](Status* s) {
+    unsigned before = host::FaultCalls(host::FaultOp::Read);
+    bool already = false;
+    *s = store.Open(layout, 0, StoreEnv(), &already);
+    unsigned reads = host::FaultCalls(host::FaultOp::Read) - before;
+    if (*s == 0) *s = store.Start();
+    return reads;
+  };
+  settle();
+  Status s = 0;
+  EXPECT_GT(readsOfOpen(&s), 0u);  // closed right after its writes: not kept
+  ASSERT_EQ(s, 0);
+  ASSERT_EQ(store.Close(), 0);
+  EXPECT_EQ(readsOfOpen(&s), 0u);
+  ASSERT_EQ(s, 0);
+  EXPECT_EQ(Order(1), "C1 ,C2 ,C3 ");
+  EXPECT_EQ(Order(2), "C1 ,C2 ,C3 ");
+  ASSERT_EQ(store.Close(), 0);
+
+  struct Change {
+    const char* what;
+    std::function<void()> make;
+    Status open;        // what the open answers
+    const char* order;  // key 1 after it, when it opens
+  };
+  const std::string dataPath = DataPath();
+  std::vector<Change> changes = {
+      {"another process adds a record and saves",
+       [&] {
+         pid_t pid = fork();
+         if (pid == 0) {
+           DataStore other;
+           std::vector<char> buf(32, ' ');
+           other.SetPairSource([&](Status*) { return buf.data(); });
+           bool already = false;
+           if (other.Open(layout, 0, StoreEnv(), &already) != 0) _exit(2);
+           other.Move(dfmove::kNew);
+           std::string img = Img("C0", "ZED");
+           std::copy(img.begin(), img.end(), buf.begin());
+           _exit(other.Insert() == 0 && other.Close() == 0 ? 0 : 3);
+         }
+         int status = 0;
+         waitpid(pid, &status, 0);
+         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+       },
+       0, "C0 ,C1 ,C2 ,C3 "},
+      {"a key rewritten in place, the index file untouched",
+       [&] {
+         int fd = recio::Open(dataPath, false, false);
+         ASSERT_TRUE(recio::WriteAt(fd, "C9", 2, 16));
+         recio::Close(fd);
+       },
+       st::DISKIO, ""},
+  };
+  for (const Change& c : changes) {
+    SCOPED_TRACE(c.what);
+    settle();
+    ASSERT_EQ(Open(), 0);  // read, then kept at the close
+    ASSERT_EQ(store.Close(), 0);
+    c.make();
+    settle();
+    EXPECT_GT(readsOfOpen(&s), 0u);
+    EXPECT_EQ(s, c.open);
+    if (s == 0) {
+      EXPECT_EQ(Order(1), c.order);
+      ASSERT_EQ(store.Close(), 0);
+    }
+  }
+  RunStatusReset();
 }
 
 }  // namespace

@@ -16,18 +16,18 @@ namespace {
 
 class CrashTest : public StoreTest {
  protected:
-  // Inserts, saving the index (reopen) every 50 records, until killed; with
+  // Inserts, saving the index every 50 records, until killed; with
   // a stop count it saves after that many, tells the parent and waits.
   [[noreturn]] void Writer(int stopAfter, int tell) {
     for (int i = 0;; ++i) {
       if (i == stopAfter) {
-        if (store.Reopen(0) != 0 || write(tell, "s", 1) != 1) _exit(4);
+        if (store.Save() != 0 || write(tell, "s", 1) != 1) _exit(4);
         for (;;) pause();
       }
       store.Move(dfmove::kNew);
       SetCur(Img("K" + std::to_string(i), "N" + std::to_string(i % 7)));
       if (store.Insert() >= 128) _exit(3);
-      if (i % 50 == 49 && store.Reopen(0) != 0) _exit(4);
+      if (i % 50 == 49 && store.Save() != 0) _exit(4);
     }
   }
 };
