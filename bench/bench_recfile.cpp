@@ -55,6 +55,9 @@
 #include "sqlite_bench.h"
 #include "data/store/datastore.h"
 #include "data/store/journal.h"
+#include "runtime/dynstrings.h"
+#include "runtime/memory.h"
+#include "script/variables.h"
 
 namespace {
 
@@ -369,6 +372,12 @@ std::string LineImage(int doc, int line, const std::string& article) {
   return img;
 }
 
+std::string Article(char prefix, unsigned v) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%c%u", prefix, v);
+  return buf;
+}
+
 void InRecordRun(const std::function<void()>& body) {
   RunJournalScope run(RunKind::kRecords);
   if (run.Begun() != 0) std::abort();
@@ -376,8 +385,18 @@ void InRecordRun(const std::function<void()>& body) {
   if (run.End(0) != 0) std::abort();
 }
 
+// The runtime a run journal needs (its name comes from the application's
+// identity).
+void RuntimeStart() {
+  MemShutdown(true);
+  MemConfigure(512, -1);
+  if (VarSysInit() != 0) std::abort();
+  DynStrSet(SettingsList, SetIdentityItem, StrFromC("BENCH"));
+}
+
 void BM_CommitVsSqlite(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
+  RuntimeStart();
   std::mt19937 rng(7);
   std::vector<Row> rows = MakeRows(n, rng);
   std::string base = (std::filesystem::temp_directory_path() / ("kxcommit." + std::to_string(n))).string();
@@ -391,7 +410,7 @@ void BM_CommitVsSqlite(benchmark::State& state) {
     for (const Row& r : rows) rec.Insert((r.Image() + std::string(kRecLen, ' ')).substr(0, kRecLen));
     Store lines(base, "LINES", kLineLen, {{KeySeg{0, 12}}, {KeySeg{12, 8}, KeySeg{0, 12}}});
     for (int d = 0; d < docs; ++d)
-      for (int l = 0; l < kDocLines; ++l) lines.Insert(LineImage(d, l, "A" + std::to_string(rng() % 1000)));
+      for (int l = 0; l < kDocLines; ++l) lines.Insert(LineImage(d, l, Article('A', rng() % 1000)));
     rec.Close();
     lines.Close();
     rec.Open();
@@ -427,7 +446,7 @@ void BM_CommitVsSqlite(benchmark::State& state) {
       SqlStep(insLine);
     };
     for (int d = 0; d < docs; ++d)
-      for (int l = 0; l < kDocLines; ++l) lineRow(d, l, "A" + std::to_string(rng() % 1000));
+      for (int l = 0; l < kDocLines; ++l) lineRow(d, l, Article('A', rng() % 1000));
     SqlExec(db, "COMMIT");
     sqlite3_stmt* upd = SqlPrep(db, "UPDATE rec SET rest=?, date=? WHERE code=?");
     sqlite3_stmt* delDoc = SqlPrep(db, "DELETE FROM line WHERE doc=?");
@@ -462,7 +481,7 @@ void BM_CommitVsSqlite(benchmark::State& state) {
         InRecordRun([&] {
           while (lines.S().ReadKey(1, doc, 0) == 0)
             if (lines.S().Delete(0) != 0) std::abort();
-          for (int l = 0; l < kDocLines; ++l) lines.Insert(LineImage(d, l, "B" + std::to_string(l)));
+          for (int l = 0; l < kDocLines; ++l) lines.Insert(LineImage(d, l, Article('B', l)));
         });
         lines.Commit();
       }));
@@ -470,7 +489,7 @@ void BM_CommitVsSqlite(benchmark::State& state) {
         SqlExec(db, "BEGIN");
         SqlBind(delDoc, 1, doc);
         SqlStep(delDoc);
-        for (int l = 0; l < kDocLines; ++l) lineRow(d, l, "B" + std::to_string(l));
+        for (int l = 0; l < kDocLines; ++l) lineRow(d, l, Article('B', l));
         SqlExec(db, "COMMIT");
       }));
     }
