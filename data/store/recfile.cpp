@@ -16,6 +16,7 @@ constexpr uint64_t kMaxCount = 0x7fffffffu;
 constexpr size_t kChunkBytes = 1 << 20;  // data read at open, per transfer
 constexpr uint32_t kBlockBytes = 32 * 1024;  // one read block
 constexpr size_t kBlockCount = 8;            // read blocks per open file
+constexpr uint64_t kNearRecords = 2;         // a read this close to the last one fetches a block
 // Times this far before the moment they were read cannot hide a later
 // write: well above the time granularity of any file system.
 constexpr int64_t kSettledNs = 100 * 1000 * 1000;
@@ -508,7 +509,9 @@ Status RecFile::ReadNear(uint64_t rec, char* out) const {
       lastRead_ = rec;
       return 0;
     }
-  bool near = lastRead_ != ~0ull && (rec > lastRead_ ? rec - lastRead_ : lastRead_ - rec) <= R;
+  // Only a walk of neighbouring records fetches a block: a sparse walk would
+  // copy a block for each record it reads.
+  bool near = lastRead_ != ~0ull && (rec > lastRead_ ? rec - lastRead_ : lastRead_ - rec) <= kNearRecords;
   lastRead_ = rec;
   if (!near || R == 1) return Read(rec, out);
   if (blocks_.empty()) blocks_.resize(kBlockCount);

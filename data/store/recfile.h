@@ -65,8 +65,8 @@
 // within the file system's time granularity cannot go unseen, orders are
 // kept only when both files were last written well before the close.
 //
-// Read blocks. A read that follows a read nearby (a scan in record order, a
-// walk of a key whose order follows the records) fetches a block of records
+// Read blocks. A read of a neighbour of the record read last (a scan in
+// record order, a walk of a key whose order follows the records) fetches a block of records
 // around it in one transfer and later reads of those records are served from
 // memory; a lone read fetches its record only. The blocks follow every write
 // of this object and are dropped at a commit, a reload and a close. Read
