@@ -101,11 +101,15 @@ Status RunJournalSetAside(const std::string& path);
 
 // What the journal holds for the run in progress (or the last run).
 struct RunJournalFigures {
-  uint64_t images = 0;  // before-images
+  uint64_t images = 0;  // before-images of records the run changed
+  uint64_t ahead = 0;   // before-images of their neighbours, taken in the same batch
   uint64_t bytes = 0;   // size of the journal file
+  uint64_t syncs = 0;   // syncs of files and folders the run made
   uint32_t files = 0;   // data files written
 };
 RunJournalFigures RunJournalFiguresGet();
+// Runs committed since the program started.
+uint64_t RunJournalCommits();
 
 // The journal's name after expansion.
 StrValue RunJournalName();
