@@ -145,6 +145,9 @@ bool ReadJournal(const std::string& path, std::vector<Entry>* out, uint32_t* und
     size_t n = std::min<size_t>(b.size(), 8);
     return b.compare(0, n, kMagic, n) == 0;
   }
+  // A header that never reached the disk (a power cut before the first
+  // sync of the journal) reads as zeros: nothing it guards had begun.
+  if (b.compare(0, 8, std::string(8, '\0')) == 0) return true;
   if (b.compare(0, 8, kMagic) != 0) return false;
   Fields head(b, kUndoneAt, kHeaderBytes);
   *undone = static_cast<uint32_t>(head.U(4));
@@ -293,6 +296,7 @@ struct FileState {
   bool indexOnDisk = true;  // its index file described the data then
   RecFileSpec spec;         // to rebuild that index after a rollback
   std::unordered_set<uint64_t> imaged;
+  std::unordered_set<uint64_t> ahead;  // imaged beside a changed record, not changed (yet)
 };
 
 struct Run {
@@ -457,7 +461,10 @@ Status Writing(RecFile& file, uint64_t rec) {
   Status err = 0;
   FileState* st = Touch(file, &err);
   if (!st) return err;
-  if (rec < st->records && !st->imaged.count(rec)) {
+  if (rec < st->records && st->ahead.erase(rec)) {
+    --g_run.figures.ahead;
+    ++g_run.figures.images;
+  } else if (rec < st->records && !st->imaged.count(rec)) {
     if (Status s = Image(file, st, rec)) return s;
     ++g_run.figures.images;
     // The records beside it are imaged in the same batch, so that a run
@@ -468,6 +475,7 @@ Status Writing(RecFile& file, uint64_t rec) {
     for (uint64_t r = first; r < std::min(first + block, st->records); ++r) {
       if (st->imaged.count(r)) continue;
       if (Status s = Image(file, st, r)) return s;
+      st->ahead.insert(r);
       ++g_run.figures.ahead;
     }
   }
