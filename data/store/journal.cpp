@@ -92,6 +92,16 @@ bool SyncDirs(const std::set<std::string>& paths, uint64_t* syncs) {
 
 Status HostFail(const std::string& detail) { return DataFail(host::LastStatus(), detail); }
 
+// Deletes the second names a committed run leaves, for good before the
+// journal that names them goes: a second name back after a power cut with
+// no journal naming it would stay for ever.
+Status DropSeconds(const std::vector<std::string>& seconds, uint64_t* syncs) {
+  for (const std::string& second : seconds)
+    if (recio::Exists(second) && !recio::Remove(second)) return HostFail(second + ": cannot be deleted");
+  std::set<std::string> named(seconds.begin(), seconds.end());
+  return SyncDirs(named, syncs) ? 0 : HostFail("the folder of a second name: not synced");
+}
+
 // --- Entries as read back ------------------------------------------------------------
 
 struct Entry {
@@ -212,9 +222,10 @@ class Playback {
  private:
   // A committed run: only its second names are left to delete.
   Status Finish(const std::vector<Entry>& entries) {
+    std::vector<std::string> seconds;
     for (const Entry& e : entries)
-      if (e.type == 'X' && e.kept && recio::Exists(e.second) && !recio::Remove(e.second))
-        return HostFail(e.second + ": cannot be deleted");
+      if (e.type == 'X' && e.kept) seconds.push_back(e.second);
+    if (Status s = DropSeconds(seconds, &syncs_)) return s;
     return Remove();
   }
 
@@ -589,7 +600,7 @@ Status Commit() {
   if (Status s = Durable()) return s;
   // Committed: what follows only tidies up, and the next start finishes it
   // when it is cut short.
-  for (const std::string& second : g_run.seconds) recio::Remove(second);
+  DropSeconds(g_run.seconds, &g_run.figures.syncs);
   recio::Close(g_run.fd);
   g_run.fd = -1;
   if (!recio::Remove(g_run.journal)) return HostFail(g_run.journal + ": cannot be deleted");
