@@ -1,5 +1,6 @@
 #include "data/store/runstatus.h"
 
+#include <algorithm>
 #include <string>
 
 #include "data/store/datafail.h"
@@ -70,11 +71,19 @@ StrValue RunStatusName() { return PathExpand(StrFromC("%APNAME%FSTAT.DAT")); }
 Status RunStatusWrite(StrValue file, int digit) {
   if (file.IsError()) return StrError(file);
   std::string name = file.Str(), path = recio::HostPath(name);
+  // The names removed before a clean end (lock markers, the journal) are
+  // gone for good before the status says so: a marker back after a power
+  // cut would refuse its file, and no recovery would remove it.
+  std::string dir = recio::Absolute(path);
+  dir = dir.substr(0, std::max<size_t>(dir.rfind('/'), 1));
+  bool existed = recio::Exists(path);
+  if (digit == 0 && host::SyncDir(dir) != 0) return DataFail(st::DISKWRITERROR, name + ": folder not synced");
   int fd = recio::Open(path, false, true);
   if (fd < 0) return DataFail(host::LastStatus(), name);
   char c = static_cast<char>('0' + digit % 10);
   bool ok = recio::WriteAt(fd, &c, 1, 0) && recio::Sync(fd);
   recio::Close(fd);
+  if (ok && !existed) ok = host::SyncDir(dir) == 0;  // a new status file keeps its name
   if (!ok) return DataFail(st::DISKWRITERROR, name + ": the run status was not written");
   g_run.keptNs = WriteTimeNs(path);
   return 0;

@@ -476,7 +476,8 @@ inline int ReadToEnd(Child& c, CutFigures* f, uint64_t* ops, uint64_t* commits) 
 }
 
 // `cuts` rounds: the task started from r.fresh() with the power going
-// before a random operation of the child's life (start, task, end); then
+// before a random operation of the child's life (start, task, end; every
+// other one among its last operations); then
 // starts that recover, one in three of them cut in turn, until one ends by
 // itself. The files must be as before or as after, and after when every run
 // of the task had committed when the power went. Answers the figures;
@@ -498,7 +499,10 @@ inline CutFigures CutRounds(const Rounds& r, const Contents& before, const Conte
   while (f.rounds < cuts && !::testing::Test::HasFailure()) {
     ++f.rounds;
     r.fresh();
-    g_cutAt = 1 + rng() % ops;
+    // Every other cut among the last operations: the commit, the saves and
+    // the end of the program, where what was reported must stay.
+    uint64_t tail = std::min<uint64_t>(ops, std::max<uint64_t>(ops / 10, 40));
+    g_cutAt = f.rounds % 2 ? 1 + rng() % ops : ops - rng() % tail;
     Child c = r.start();
     g_cutAt = 0;
     uint64_t atCut = 0;
