@@ -421,3 +421,22 @@ TEST_F(JournalTest, APowerCutAnywhereLeavesTheRunWholeOrNotAtAll) {
                 sawAfter);
   }
 }
+
+// A record run changing many neighbouring records (the lines of a document)
+// syncs its journal once per block of images, not once per record.
+TEST_F(JournalTest, ManyNeighbouringRecordsCostAFewSyncs) {
+  ASSERT_EQ(DataFileOpen(1, dfopen::kExclusive), 0);
+  for (int i = 100; i < 190; ++i) ASSERT_EQ(Insert(Rec("D" + std::to_string(i), "OLD")), 0);
+  ASSERT_EQ(DataFileClose(1), 0);
+  ASSERT_EQ(RunJournalBegin(RunKind::kRecords), 0);
+  ASSERT_EQ(DataFileOpen(1, dfopen::kExclusive), 0);
+  for (int i = 100; i < 190; ++i) ASSERT_EQ(Update("D" + std::to_string(i), "NEW"), 0);
+  RunJournalFigures during = RunJournalFiguresGet();
+  ASSERT_EQ(RunJournalEnd(0), 0);
+  RunJournalFigures f = RunJournalFiguresGet();
+  EXPECT_EQ(f.images, 90u);
+  EXPECT_LE(during.syncs, 4u);  // the folder, the journal per block of images
+  EXPECT_LE(f.syncs, during.syncs + 2);  // the data file, the commit
+  DataFileCloseAll();
+  EXPECT_EQ(Check(), "");
+}
