@@ -503,6 +503,10 @@ inline CutFigures CutRounds(const Rounds& r, const Contents& before, const Conte
     // the end of the program, where what was reported must stay.
     uint64_t tail = std::min<uint64_t>(ops, std::max<uint64_t>(ops / 10, 40));
     g_cutAt = f.rounds % 2 ? 1 + rng() % ops : ops - rng() % tail;
+    char where[96];
+    std::snprintf(where, sizeof where, "the power cut before operation %llu of %llu",
+                  static_cast<unsigned long long>(g_cutAt), static_cast<unsigned long long>(ops));
+    SCOPED_TRACE(where);
     Child c = r.start();
     g_cutAt = 0;
     uint64_t atCut = 0;
@@ -511,6 +515,9 @@ inline CutFigures CutRounds(const Rounds& r, const Contents& before, const Conte
     for (;;) {
       bool cutAgain = rng() % 3 == 0;
       g_cutAt = cutAgain ? 1 + rng() % 400 : 0;
+      std::snprintf(where, sizeof where, "a recovering start cut before operation %llu",
+                    static_cast<unsigned long long>(g_cutAt));
+      SCOPED_TRACE(cutAgain ? where : "");
       Child s = r.restart();
       g_cutAt = 0;
       uint64_t unused = 0;
