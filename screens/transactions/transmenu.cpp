@@ -286,7 +286,7 @@ Status TransRunTag(StrValue file, int tag, const std::string& name) {
   if (pushed == 0xffff) return DataFail(st::FILENOTFOUND, name);
   if (pushed != 0) return pushed;
   TransApplied applied;
-  Status s = TransParmGet(ParmNameBase(kParmRelOpt), ParmNameBase(kParmOpen), &applied);
+  Status s = TransParmGet(ParmNameBase(kParmOpen), ParmNameBase(kParmRelOpt), &applied);
   uint16_t mode = 0;
   std::string target;
   if (s == 0) {
