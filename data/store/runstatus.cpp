@@ -5,7 +5,10 @@
 
 #include "data/store/datafail.h"
 #include "data/bridges/dataui.h"
+#include "data/store/datafile.h"
+#include "data/dictionary/dictionary.h"
 #include "data/store/journal.h"
+#include "data/store/lockmark.h"
 #include "data/store/rebuild.h"
 #include "data/store/recio.h"
 #include "platform/host/files.h"
@@ -91,6 +94,17 @@ Status RunStatusWrite(StrValue file, int digit) {
 
 namespace {
 
+// A data file of the dictionary whose lock marker no live program holds:
+// the run lock is ours, so no other program of this one runs here.
+bool MarkerLeft() {
+  for (int n = 1; n <= DataFileCount(); ++n) {
+    const StrAreaScope scope;
+    StrValue name = DataFileName(n, 1);
+    if (!name.IsError() && LockMarker::LeftBehind(name.Str())) return true;
+  }
+  return false;
+}
+
 // The answer to a type once the lock (at the start) is held.
 Status Decide(int type, StrValue file, const std::string& name, const std::string& path) {
   int stored = StoredDigit(path);
@@ -98,8 +112,11 @@ Status Decide(int type, StrValue file, const std::string& name, const std::strin
     bool ours = g_run.keptNs >= 0 && WriteTimeNs(path) == g_run.keptNs;
     return ours ? 0 : DataFail(st::NETACCESERROR, name + ": written by another program");
   }
-  // A journal left behind is a run that did not end, whatever the digit says.
-  if (type == 1 && (stored == 1 || RunJournalLeft())) return Recover(file);
+  // A journal or a lock marker left behind is a run that did not end,
+  // whatever the digit says: a file opened before the run was marked open
+  // keeps its marker when the program dies or the power goes then, and the
+  // rebuild of the recovery removes it (else the file stays refused).
+  if (type == 1 && (stored == 1 || RunJournalLeft() || MarkerLeft())) return Recover(file);
   // A file left unsaved, an index found disagreeing or a journal left by a
   // rollback that failed: the run stays open, the next start rebuilds.
   if (type == 0 && (g_run.keepOpen || RunJournalLeft())) return 0;
