@@ -13,6 +13,7 @@
 #include "devices/devstack.h"
 #include "devices/reportlaunch.h"
 #include "devices/scanner.h"
+#include "platform/ui/ui.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
 #include "screens/forms/accept.h"
@@ -28,6 +29,7 @@
 #include "screens/forms/runwin.h"
 #include "screens/forms/runwinstmts.h"
 #include "screens/forms/screenstmts.h"
+#include "screens/window/actions.h"
 #include "screens/window/winproc.h"
 #include "script/expfiles.h"
 #include "script/fieldaccess.h"
@@ -56,4 +58,5 @@ void LayerHooksRegister() {
   InputLineHookSet(InputNextLine);
   FormStatementsRegister();
   TransStatementsRegister();
+  ui::set_button_key_source(NavButtonKeyName);
 }

@@ -22,6 +22,8 @@
 //   data     <- screens  the progress poll that lets long loops be cancelled
 //   screens  <- app      the INPUT file's next line, the answer of a batch form
 //   script   <- screens  BOUNDS runs an input form
+//   platform <- screens  the key of a navigation button's command, shown
+//                        with its caption
 #pragma once
 
 void LayerHooksRegister();

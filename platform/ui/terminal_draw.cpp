@@ -301,10 +301,18 @@ bool free_of(const CellRect& r, const CellRect& area, const std::vector<CellRect
   return true;
 }
 
+// What a push button says: its caption, after the key that gives its
+// command when there is one ("F6 Find").
+std::string button_label(const Window& w) {
+  std::string key = button_key(w.handle);
+  std::string cap = caption_text(w.text);
+  return key.empty() ? cap : cap.empty() ? key : key + " " + cap;
+}
+
 // A button as wide as its face where the cells beside it on its rows are
 // free, centred on where it was, never narrower than it was.
 CellRect grow_button(const Window& w, const CellRect& base, const CellRect& area, const std::vector<CellRect>& others) {
-  int want = text_width(button_face(caption_text(w.text)));
+  int want = text_width(button_face(button_label(w)));
   if (base.width() >= want) return base;
   int lo = area.col0, hi = area.col1;
   for (const CellRect& o : others) {
@@ -340,6 +348,67 @@ CellRect grow_list(const Window& w, const CellRect& base, const CellRect& area, 
 
 bool grows(const Window& w) { return plain_button(w) || w.kind == Kind::ListBox; }
 
+CellRect window_cells(Hwnd h, Point cell);
+
+// The cell columns of a list view's columns, each [first, second) with its
+// last cell left blank. A column whose width was measured for the text it
+// holds (ten digits in a column ten cells wide) takes a cell more than its
+// pixels, so that texts never run together, where the view has room for
+// that after every column; else the columns keep their pixels' cells and
+// the texts are cut a cell short.
+std::vector<std::pair<int, int>> lv_columns(const detail::ListViewState& lv, const CellRect& r, Point cell) {
+  std::vector<std::pair<int, int>> out;
+  int need = 0;
+  for (const detail::LvColumn& col : lv.columns) need += std::max(1, to_cell(col.width, cell.x)) + 1;
+  bool room = need <= r.width();
+  int x = 0, at = r.col0;
+  for (const detail::LvColumn& col : lv.columns) {
+    if (room) {
+      int n = std::max(1, to_cell(col.width, cell.x)) + 1;
+      out.emplace_back(at, at + n);
+      at += n;
+    } else {
+      out.emplace_back(r.col0 + to_cell(x, cell.x), r.col0 + to_cell(x + col.width, cell.x));
+    }
+    x += col.width;
+  }
+  if (out.empty()) out.emplace_back(r.col0, r.col1);
+  return out;
+}
+
+// A control laid over a row of a list view sibling (the fields a lines grid
+// edits its current row in) goes where the terminal shows the cell under
+// its middle, within that column's text: the columns may be wider in cells
+// than in pixels and the rows are a cell each.
+bool over_listview(const Window& w, const Window& parent, Point cell, CellRect& out) {
+  if (w.kind == Kind::ListView) return false;
+  Rect wr = get_window_rect(w.handle);
+  Point mid{(wr.left + wr.right) / 2, (wr.top + wr.bottom) / 2};
+  for (Hwnd k : parent.children) {
+    Window* v = find(k);
+    if (!v || k == w.handle || !v->visible || v->kind != Kind::ListView) continue;
+    Point p = screen_to_client(k, mid);
+    Rect client = get_client_rect(k);
+    if (p.x < client.left || p.x >= client.right || p.y < client.top || p.y >= client.bottom) continue;
+    int column = 0;
+    int row = lv_hit_test(k, p, &column);
+    if (row < 0) continue;
+    const auto& lv = std::get<detail::ListViewState>(v->state);
+    CellRect vc = window_cells(k, cell);
+    auto cols = lv_columns(lv, vc, cell);
+    const auto& c = cols[static_cast<size_t>(std::min<int>(column, static_cast<int>(cols.size()) - 1))];
+    int text = std::max(1, c.second - c.first - 1);
+    Rect sub = lv_subitem_rect(k, row, column);
+    int left = screen_to_client(k, Point{wr.left, wr.top}).x - sub.left;
+    int col0 = c.first + std::clamp(to_cell(left, cell.x), 0, text - 1);
+    int width = std::clamp(to_cells(Rect{0, 0, wr.Width(), wr.Height()}, cell).width(), 1, c.first + text - col0);
+    int r0 = vc.row0 + 1 + row - lv.top;
+    out = CellRect{col0, r0, col0 + width, r0 + 1};
+    return true;
+  }
+  return false;
+}
+
 // The cells a window takes: a top-level window's own, a control's from its
 // top-level window's client corner, grown as said above.
 CellRect window_cells(Hwnd h, Point cell) {
@@ -347,6 +416,7 @@ CellRect window_cells(Hwnd h, Point cell) {
   CellRect base = top == h ? top_cells(h, cell) : cells_in_top(top, get_window_rect(h), cell);
   Window* w = find(h);
   Window* parent = w && top != h ? find(w->parent) : nullptr;
+  if (CellRect over; parent && over_listview(*w, *parent, cell, over)) return over;
   if (!parent || !grows(*w)) return base;
   // The siblings in child order, each grown in turn with the others as they
   // stand then.
@@ -453,8 +523,13 @@ void draw_edit(Canvas& c, const Window& w, const CellRect& r, const CellRect& cl
   std::string shown = display_text(w.handle);
   uint16_t base = static_cast<uint16_t>(kReverse | dim);
   c.fill(r, base, clip);
-  int a = std::min(e.selStart, e.selEnd), b = std::max(e.selStart, e.selEnd);
   int width = std::max(1, r.width());
+  // A field a person can type in shows its free cells as a line, so that
+  // it is seen (an empty one too) on a terminal without reverse video and
+  // in a copy of the screen's text.
+  if (!(dim & kDim) && !(w.style & ES_READONLY))
+    for (int x = 0; x < width; ++x) c.put(r.col0 + x, r.row0, U'_', base, clip);
+  int a = std::min(e.selStart, e.selEnd), b = std::max(e.selStart, e.selEnd);
   // The caret stays in view. A field that its text fills keeps the caret on
   // its last cell (nothing more can be typed there), so the text stays whole.
   int len = static_cast<int>(shown.size());
@@ -503,10 +578,12 @@ void draw_button(Canvas& c, const Window& w, const CellRect& r, const CellRect& 
     return;
   }
   // Where even the grown cells are too few: the brackets closer, then the
-  // caption alone, then as much of it as there is room for.
-  std::string shown = button_face(cap);
-  if (text_width(shown) > r.width() && shown != cap) shown = "[" + cap + "]";
-  if (text_width(shown) > r.width()) shown = cap;
+  // label alone, then as much of it as there is room for. The key of a
+  // mapped command stays whole; the caption after it is what gets cut.
+  std::string label = button_label(w);
+  std::string shown = button_face(label);
+  if (text_width(shown) > r.width() && shown != label) shown = "[" + label + "]";
+  if (text_width(shown) > r.width()) shown = label;
   // Cut short, it ends in a point, so that it reads as an abbreviation.
   if (text_width(shown) > r.width() && r.width() >= 2) {
     shown = shown.substr(0, static_cast<size_t>(r.width() - 1));
@@ -516,6 +593,10 @@ void draw_button(Canvas& c, const Window& w, const CellRect& r, const CellRect& 
   int n = std::min(text_width(shown), r.width());
   int col = aligned(r.col0, r.width(), n, 1);
   c.text(col, row, shown, hi, clip, n);
+  // The command's key stands out as an Alt letter does.
+  std::string mapped = button_key(w.handle);
+  if (size_t k = shown.find(mapped); !mapped.empty() && k != std::string::npos)
+    c.add_attr(intersect(CellRect{col + static_cast<int>(k), row, col + std::min(n, static_cast<int>(k + mapped.size())), row + 1}, clip), kBold);
   int at = shown.find(cap) == std::string::npos ? -1 : static_cast<int>(shown.find(cap)) + key;
   if (key >= 0 && at >= 0 && at < n) c.add_attr(intersect(CellRect{col + at, row, col + at + 1, row + 1}, clip), keyAttr);
 }
@@ -585,18 +666,6 @@ void draw_list(Canvas& c, const Window& w, const CellRect& r, const CellRect& cl
       c.cursorCol = lay.items.col0, c.cursorRow = row;
     c.text(lay.items.col0, row, l.items[static_cast<size_t>(i)], attr, clip, lay.items.width());
   }
-}
-
-// The cell columns of the list view's columns.
-std::vector<std::pair<int, int>> lv_columns(const detail::ListViewState& lv, const CellRect& r, Point cell) {
-  std::vector<std::pair<int, int>> out;
-  int x = 0;
-  for (const detail::LvColumn& col : lv.columns) {
-    out.emplace_back(r.col0 + to_cell(x, cell.x), r.col0 + to_cell(x + col.width, cell.x));
-    x += col.width;
-  }
-  if (out.empty()) out.emplace_back(r.col0, r.col1);
-  return out;
 }
 
 void draw_listview(Canvas& c, const Window& w, const CellRect& r, const CellRect& clip, uint16_t dim, Point cell) {
@@ -702,9 +771,12 @@ Hwnd close_target() {
 
 namespace {
 
+// A button reached by an Alt letter: a visible text button whose command
+// no key of its own gives.
 bool keyed_button(const Window& w) {
   uint32_t type = w.style & BS_TYPEMASK;
-  return w.kind == Kind::Button && w.visible && !(w.style & BS_BITMAP) && !w.image && type != BS_OWNERDRAW;
+  return w.kind == Kind::Button && w.visible && !(w.style & BS_BITMAP) && !w.image && type != BS_OWNERDRAW &&
+         button_key(w.handle).empty();
 }
 
 void collect_buttons(const Window& w, std::vector<const Window*>& out) {
@@ -1040,9 +1112,12 @@ CellRect MenuTracker::level_rect(size_t level, Point cell) const {
     col = bar_ < static_cast<int>(bar.size()) ? bar[static_cast<size_t>(bar_)].col0 : 0;
     row = menu_row(owner_, cell) + 1;
   } else {
+    // A submenu stands beside its parent, its first item on the row of the
+    // item that opened it: right of the parent's frame, else left of it
+    // where the right has no room, so no border of one lies on the other.
     CellRect parent = level_rect(level - 1, cell);
-    col = parent.col1 - 1;
-    row = parent.row0 + 1 + levels_[level - 1].sel;
+    col = parent.col1 + width <= screen.x ? parent.col1 : parent.col0 - width >= 0 ? parent.col0 - width : parent.col1;
+    row = parent.row0 + levels_[level - 1].sel;
   }
   col = std::max(0, std::min(col, screen.x - width));
   row = std::max(0, std::min(row, screen.y - 1 - height));
