@@ -346,7 +346,28 @@ CellRect grow_list(const Window& w, const CellRect& base, const CellRect& area, 
   return bare;
 }
 
-bool grows(const Window& w) { return plain_button(w) || w.kind == Kind::ListBox; }
+// The cells a list view's columns take with a blank after each.
+int lv_cells_needed(const detail::ListViewState& lv, Point cell) {
+  int need = 0;
+  for (const detail::LvColumn& col : lv.columns) need += std::max(1, to_cell(col.width, cell.x)) + 1;
+  return need;
+}
+
+// A list view sized to its columns' pixels (a lines grid is) has no cell for
+// the blanks between them: it widens to the right into free cells for them.
+CellRect grow_listview(const Window& w, const CellRect& base, const CellRect& area, const std::vector<CellRect>& others,
+                       Point cell) {
+  int want = lv_cells_needed(std::get<detail::ListViewState>(w.state), cell);
+  if (base.width() >= want) return base;
+  int hi = area.col1;
+  for (const CellRect& o : others)
+    if (!o.empty() && o.row1 > base.row0 && o.row0 < base.row1 && o.col0 >= base.col1) hi = std::min(hi, o.col0);
+  CellRect out = base;
+  out.col1 = std::max(base.col1, std::min(base.col0 + want, hi));
+  return out;
+}
+
+bool grows(const Window& w) { return plain_button(w) || w.kind == Kind::ListBox || w.kind == Kind::ListView; }
 
 CellRect window_cells(Hwnd h, Point cell);
 
@@ -358,9 +379,7 @@ CellRect window_cells(Hwnd h, Point cell);
 // the texts are cut a cell short.
 std::vector<std::pair<int, int>> lv_columns(const detail::ListViewState& lv, const CellRect& r, Point cell) {
   std::vector<std::pair<int, int>> out;
-  int need = 0;
-  for (const detail::LvColumn& col : lv.columns) need += std::max(1, to_cell(col.width, cell.x)) + 1;
-  bool room = need <= r.width();
+  bool room = lv_cells_needed(lv, cell) <= r.width();
   int x = 0, at = r.col0;
   for (const detail::LvColumn& col : lv.columns) {
     if (room) {
@@ -435,7 +454,9 @@ CellRect window_cells(Hwnd h, Point cell) {
     std::vector<CellRect> others;
     for (size_t j = 0; j < kids.size(); ++j)
       if (j != i) others.push_back(cells[j]);
-    cells[i] = plain_button(*kw) ? grow_button(*kw, cells[i], area, others) : grow_list(*kw, cells[i], area, others);
+    cells[i] = plain_button(*kw)                ? grow_button(*kw, cells[i], area, others)
+               : kw->kind == Kind::ListView ? grow_listview(*kw, cells[i], area, others, cell)
+                                            : grow_list(*kw, cells[i], area, others);
     if (kids[i] == h) return cells[i];
   }
   return base;

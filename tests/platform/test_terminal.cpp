@@ -296,17 +296,20 @@ TEST_F(TerminalDraw, AButtonWhoseCommandHasAKeyShowsTheKeyAndTakesNoLetter) {
 TEST_F(TerminalDraw, AListViewShowsItsColumnsApartAndAFieldOverACellStaysInIt) {
   struct Case {
     const char* id;
-    int cols;  // the view's width in cells
+    int cols;      // the view's width in cells
+    bool blocked;  // a control right of it
     const char* header;
     const char* row;
   } cases[] = {
-      {"room", 50, "Debit      Credit     Amount   Concept", "6400000000 5720000001  2100.00 Nomina del mes"},
-      {"narrow", 40, "Debit     Credit    Amount  Concept", "640000000 572000000 2100.00 Nomina del m"},
+      {"room", 50, false, "Debit      Credit     Amount   Concept", "6400000000 5720000001  2100.00 Nomina del mes"},
+      {"widened", 44, false, "Debit      Credit     Amount   Concept", "6400000000 5720000001  2100.00 Nomina del mes"},
+      {"narrow", 40, true, "Debit     Credit    Amount  Concept", "640000000 572000000 2100.00 Nomina del m"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);
     Hwnd w = window("Entries", 1, 1, 60, 10);
     Hwnd lv = ctl(w, "SysListView32", 1, "", LVS_REPORT, 1, 1, c.cols, 6);
+    if (c.blocked) ctl(w, "STATIC", 9, "", 0, 1 + c.cols, 1, 2, 6);
     lv_insert_column(lv, 0, "Debit", 10 * kCell.x, Align::Left);
     lv_insert_column(lv, 1, "Credit", 10 * kCell.x, Align::Left);
     lv_insert_column(lv, 2, "Amount", 8 * kCell.x, Align::Right);
