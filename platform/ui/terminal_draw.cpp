@@ -372,24 +372,17 @@ bool grows(const Window& w) { return plain_button(w) || w.kind == Kind::ListBox 
 CellRect window_cells(Hwnd h, Point cell);
 
 // The cell columns of a list view's columns, each [first, second) with its
-// last cell left blank. A column whose width was measured for the text it
-// holds (ten digits in a column ten cells wide) takes a cell more than its
-// pixels, so that texts never run together, where the view has room for
-// that after every column; else the columns keep their pixels' cells and
-// the texts are cut a cell short.
+// last cell left blank: a column takes its pixels' cells and one more for
+// the blank, so that texts measured to fill their columns (ten digits in a
+// column ten cells wide) never run together nor lose a character. Columns
+// past the view's right edge are cut there.
 std::vector<std::pair<int, int>> lv_columns(const detail::ListViewState& lv, const CellRect& r, Point cell) {
   std::vector<std::pair<int, int>> out;
-  bool room = lv_cells_needed(lv, cell) <= r.width();
-  int x = 0, at = r.col0;
+  int at = r.col0;
   for (const detail::LvColumn& col : lv.columns) {
-    if (room) {
-      int n = std::max(1, to_cell(col.width, cell.x)) + 1;
-      out.emplace_back(at, at + n);
-      at += n;
-    } else {
-      out.emplace_back(r.col0 + to_cell(x, cell.x), r.col0 + to_cell(x + col.width, cell.x));
-    }
-    x += col.width;
+    int n = std::max(1, to_cell(col.width, cell.x)) + 1;
+    out.emplace_back(at, at + n);
+    at += n;
   }
   if (out.empty()) out.emplace_back(r.col0, r.col1);
   return out;
@@ -553,9 +546,10 @@ void draw_edit(Canvas& c, const Window& w, const CellRect& r, const CellRect& cl
   int a = std::min(e.selStart, e.selEnd), b = std::max(e.selStart, e.selEnd);
   // The caret stays in view. A field that its text fills keeps the caret on
   // its last cell (nothing more can be typed there), so the text stays whole.
+  // A field without the focus shows its text from the start.
   int len = static_cast<int>(shown.size());
   int caret = e.selEnd == len && len == width ? len - 1 : e.selEnd;
-  int off = caret >= width ? caret - width + 1 : 0;
+  int off = focus && caret >= width ? caret - width + 1 : 0;
   int start = (w.style & ES_RIGHT) && text_width(shown) < width ? width - text_width(shown) : 0;
   for (int i = 0; i < static_cast<int>(shown.size()); ++i) {
     int x = i - off;

@@ -289,8 +289,8 @@ TEST_F(TerminalDraw, AButtonWhoseCommandHasAKeyShowsTheKeyAndTakesNoLetter) {
   EXPECT_EQ(button_key(get_dlg_item(w, 3007)), "");
 }
 
-// A list view's columns each hold their width's text and a blank after it
-// where the view has room for that (else the texts are cut a cell short);
+// A list view's columns each hold their width's text and a blank after it,
+// the view widened into free cells for the blanks, else cut at its edge;
 // a field laid over a cell of the current row, as a lines grid edits it,
 // lies on that cell's text, the blanks between the columns kept.
 TEST_F(TerminalDraw, AListViewShowsItsColumnsApartAndAFieldOverACellStaysInIt) {
@@ -303,7 +303,7 @@ TEST_F(TerminalDraw, AListViewShowsItsColumnsApartAndAFieldOverACellStaysInIt) {
   } cases[] = {
       {"room", 50, false, "Debit      Credit     Amount   Concept", "6400000000 5720000001  2100.00 Nomina del mes"},
       {"widened", 44, false, "Debit      Credit     Amount   Concept", "6400000000 5720000001  2100.00 Nomina del mes"},
-      {"narrow", 40, true, "Debit     Credit    Amount  Concept", "640000000 572000000 2100.00 Nomina del m"},
+      {"cut at its edge", 40, true, "Debit      Credit     Amount   Concept", "6400000000 5720000001  2100.00 Nomina de"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);
@@ -360,7 +360,8 @@ TEST_F(TerminalDraw, AListViewShowsItsColumnsApartAndAFieldOverACellStaysInIt) {
 }
 
 // An edit field a person can type in shows its free cells as a line at its
-// full width, empty or not; a read-only or disabled one shows none.
+// full width, empty or not; a read-only or disabled one shows none. Without
+// the focus a field shows its text from the start.
 TEST_F(TerminalDraw, AFieldShowsWhereToTypeAtItsFullWidth) {
   struct Case {
     const char* id;
@@ -374,12 +375,14 @@ TEST_F(TerminalDraw, AFieldShowsWhereToTypeAtItsFullWidth) {
       {"number", "42", ES_RIGHT, true, "______42"},
       {"read-only", "", ES_READONLY, true, ""},
       {"disabled", "ab", 0, false, "ab"},
+      {"longer, without the focus", "abcdefghijk", 0, true, "abcdefgh"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);
     Hwnd w = window("Form", 0, 0, 30, 4);
     Hwnd e = ctl(w, "EDIT", 1, c.text, c.style, 4, 1, 8);
     enable_window(e, c.enabled);
+    edit_set_sel(e, -1, -1);  // the caret after the text, as a field left by Tab has it
     rows(0, 0);
     EXPECT_EQ(canvas.line(2), "│    " + std::string(c.shown) + std::string(static_cast<size_t>(26 - std::string(c.shown).size()), ' ') + "│");
     EXPECT_EQ(canvas.at(5, 2).attr & kReverse, kReverse);
