@@ -346,6 +346,77 @@ CellRect grow_list(const Window& w, const CellRect& base, const CellRect& area, 
   return bare;
 }
 
+// The face of a push button in a style: 2 "[ label ]", 1 "[label]", 0 the
+// bare label (a label already in brackets is never bracketed again), as
+// draw_button picks it for the cells it has.
+std::string styled_face(const std::string& label, int style) {
+  std::string face = button_face(label);
+  if (style == 2 || face == label) return face;
+  return style == 1 ? "[" + label + "]" : label;
+}
+
+// Buttons side by side on one row (a navigation bar), sized in pixels for a
+// proportional font, are laid out together: all in one style of face, the
+// richest that lets every one stand whole and a blank apart in the row's
+// cells (theirs, and free ones right of them as far as needed); the cells
+// left over go evenly between them. A row whose buttons show their faces
+// already, or where not even the bare labels fit, keeps its buttons' own
+// cells. Answers which of them were laid out.
+void lay_out_button_run(const std::vector<size_t>& run, const std::vector<Hwnd>& kids, std::vector<CellRect>& cells,
+                        const CellRect& area, std::vector<bool>& laid) {
+  std::vector<std::string> labels;
+  bool cramped = false;
+  for (size_t i : run) {
+    labels.push_back(button_label(*find(kids[i])));
+    cramped = cramped || cells[i].width() < text_width(styled_face(labels.back(), 2));
+  }
+  if (!cramped) return;
+  const CellRect& first = cells[run.front()];
+  int col0 = first.col0, col1 = first.col1;
+  for (size_t i : run) col1 = std::max(col1, cells[i].col1);
+  int hi = area.col1;
+  for (size_t j = 0; j < kids.size(); ++j) {
+    if (std::find(run.begin(), run.end(), j) != run.end()) continue;
+    const CellRect& o = cells[j];
+    if (!o.empty() && o.row1 > first.row0 && o.row0 < first.row1 && o.col0 >= col1) hi = std::min(hi, o.col0);
+  }
+  int n = static_cast<int>(run.size());
+  for (int style = 2; style >= 0; --style) {
+    int total = n - 1;
+    for (const std::string& l : labels) total += text_width(styled_face(l, style));
+    if (total > std::max(col1, hi) - col0) continue;
+    int spare = std::max(0, col1 - col0 - total);
+    int at = col0;
+    for (int k = 0; k < n; ++k) {
+      size_t i = run[static_cast<size_t>(k)];
+      int width = text_width(styled_face(labels[static_cast<size_t>(k)], style));
+      cells[i] = CellRect{at, cells[i].row0, at + width, cells[i].row1};
+      laid[i] = true;
+      at += width + 1 + (k < n - 1 ? spare / (n - 1) + (k < spare % (n - 1) ? 1 : 0) : 0);
+    }
+    return;
+  }
+}
+
+std::vector<bool> lay_out_button_rows(const std::vector<Hwnd>& kids, std::vector<CellRect>& cells, const CellRect& area) {
+  std::vector<bool> laid(kids.size(), false);
+  std::vector<size_t> order;
+  for (size_t i = 0; i < kids.size(); ++i)
+    if (Window* kw = find(kids[i]); kw && kw->visible && plain_button(*kw) && !cells[i].empty()) order.push_back(i);
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return std::pair(cells[a].row0, cells[a].col0) < std::pair(cells[b].row0, cells[b].col0);
+  });
+  for (size_t a = 0; a < order.size();) {
+    size_t b = a + 1;
+    while (b < order.size() && cells[order[b]].row0 == cells[order[a]].row0 &&
+           cells[order[b]].row1 == cells[order[a]].row1 && cells[order[b]].col0 <= cells[order[b - 1]].col1 + 1)
+      ++b;
+    if (b - a >= 2) lay_out_button_run(std::vector<size_t>(order.begin() + static_cast<long>(a), order.begin() + static_cast<long>(b)), kids, cells, area, laid);
+    a = b;
+  }
+  return laid;
+}
+
 // The cells a list view's columns take with a blank after each.
 int lv_cells_needed(const detail::ListViewState& lv, Point cell) {
   int need = 0;
@@ -441,9 +512,13 @@ CellRect window_cells(Hwnd h, Point cell) {
     cells.push_back(k == h ? base : cells_in_top(top, get_window_rect(k), cell));
   }
   CellRect area = client_cells(parent->handle, cell);
+  std::vector<bool> laid = lay_out_button_rows(kids, cells, area);
   for (size_t i = 0; i < kids.size(); ++i) {
     Window* kw = find(kids[i]);
-    if (!grows(*kw)) continue;
+    if (laid[i] || !grows(*kw)) {
+      if (kids[i] == h) return cells[i];
+      continue;
+    }
     std::vector<CellRect> others;
     for (size_t j = 0; j < kids.size(); ++j)
       if (j != i) others.push_back(cells[j]);

@@ -226,9 +226,11 @@ TEST_F(TerminalDraw, AListThatFillsItsWindowShowsEveryRowItsHeightHolds) {
 }
 
 // Buttons sized in pixels for a proportional font: a caption that does not
-// fit widens the button into the free cells beside it; between neighbours
-// the brackets close in, then the caption stands alone; a caption in
-// brackets is not bracketed again.
+// fit widens the button into the free cells beside it; a caption in
+// brackets is not bracketed again. A row of buttons side by side is laid
+// out as one, every button in the same face, the richest that lets all
+// stand whole a blank apart: with free cells right of the row "[ x ]",
+// else "[x]", else the bare captions.
 TEST_F(TerminalDraw, AButtonShowsItsWholeCaptionWhereThereIsRoom) {
   Hwnd w = window("Progress", 0, 0, 40, 8);
   ctl(w, "msctls_progress32", 1, "", 0, 1, 1, 30);
@@ -245,7 +247,7 @@ TEST_F(TerminalDraw, AButtonShowsItsWholeCaptionWhereThereIsRoom) {
             "│ [                            ]         │\n"
             "│                      [ Cancel ]        │\n"
             "│                                        │\n"
-            "│ [ New ][Prev.]Bottom [ Search ]        │\n"
+            "│ [ New ] [ Prev. ] [ Bottom ] [ Search ]│\n"
             "│                                        │\n"
             "│[ 1 ]Index search________               │\n");
   Hit hit = hit_test(32, 3, kCell);  // a cell the button took
@@ -254,7 +256,21 @@ TEST_F(TerminalDraw, AButtonShowsItsWholeCaptionWhereThereIsRoom) {
   input_click(hit.window, hit.client, Click::Left);
   pump_all();
   EXPECT_EQ(only("COMMAND"), (std::vector<std::string>{"#1 COMMAND 2/0"}));
+  EXPECT_EQ(get_ctrl_id(hit_test(21, 5, kCell).window), 25);  // "Bottom" where it is shown
   EXPECT_TRUE(reports.empty());
+  // A label right of the row leaves it fewer cells.
+  struct Case {
+    int label;  // its column
+    const char* row;
+  } cases[] = {
+      {32, "│ [New] [Prev.] [Bottom] [Search]Total   │"},
+      {29, "│ New   Prev.  Bottom  Search Total      │"},
+  };
+  for (const Case& c : cases) {
+    Hwnd label = ctl(w, "STATIC", 20, "Total", 0, c.label, 4, 5);
+    EXPECT_EQ(rows(5, 5), std::string(c.row) + "\n") << c.label;
+    destroy_window(label);
+  }
 }
 
 // A button whose command a key gives shows the key before its caption and
@@ -273,17 +289,17 @@ TEST_F(TerminalDraw, AButtonWhoseCommandHasAKeyShowsTheKeyAndTakesNoLetter) {
   ctl(w, "BUTTON", 3007, "Find", BS_PUSHBUTTON, 1, 1, 6);
   ctl(w, "BUTTON", 3008, "Save", BS_PUSHBUTTON, 14, 1, 8);
   ctl(w, "BUTTON", 3005, "Next", BS_PUSHBUTTON, 1, 3, 7);
-  ctl(w, "BUTTON", 3006, "Bottom", BS_PUSHBUTTON, 8, 3, 8);
+  ctl(w, "STATIC", 9, "Bottom", 0, 8, 3, 8);
   EXPECT_EQ(rows(2, 4),
             "│[ F6 Find ]   [ Save ]                  │\n"
             "│                                        │\n"
-            "│PgDn Ne.[ Bottom ]                      │\n");
+            "│PgDn Ne.Bottom                          │\n");
   EXPECT_EQ(canvas.at(3, 2).attr & kBold, kBold);  // "F6"
   EXPECT_EQ(canvas.at(6, 2).attr & (kBold | kUnderline), 0);
   EXPECT_EQ(canvas.at(1, 4).attr & kBold, kBold);  // "PgDn", kept whole
   std::string letters;
   for (const ButtonKey& k : button_keys(w)) letters += static_cast<char>(k.letter);
-  EXPECT_EQ(letters, "SB");
+  EXPECT_EQ(letters, "S");
   EXPECT_EQ(button_for_key(w, 'f'), 0u);
   set_button_key_source(before);
   EXPECT_EQ(button_key(get_dlg_item(w, 3007)), "");
