@@ -359,9 +359,9 @@ std::string styled_face(const std::string& label, int style) {
 // proportional font, are laid out together: all in one style of face, the
 // richest that lets every one stand whole and a blank apart in the row's
 // cells (theirs, and free ones right of them as far as needed); the cells
-// left over go evenly between them. A row whose buttons show their faces
-// already, or where not even the bare labels fit, keeps its buttons' own
-// cells. Answers which of them were laid out.
+// left over go evenly between them; where not even the bare labels fit,
+// the longest are cut first. A row whose buttons show their faces already
+// keeps its buttons' own cells.
 void lay_out_button_run(const std::vector<size_t>& run, const std::vector<Hwnd>& kids, std::vector<CellRect>& cells,
                         const CellRect& area, std::vector<bool>& laid) {
   std::vector<std::string> labels;
@@ -381,15 +381,28 @@ void lay_out_button_run(const std::vector<size_t>& run, const std::vector<Hwnd>&
     if (!o.empty() && o.row1 > first.row0 && o.row0 < first.row1 && o.col0 >= col1) hi = std::min(hi, o.col0);
   }
   int n = static_cast<int>(run.size());
-  for (int style = 2; style >= 0; --style) {
+  int room = std::max(col1, hi) - col0;
+  for (int style = 2; style >= -1; --style) {
+    // Style -1: the bare labels, the longest cut a cell at a time until
+    // they fit (draw_button ends a cut one in a point).
+    std::vector<int> widths;
     int total = n - 1;
-    for (const std::string& l : labels) total += text_width(styled_face(l, style));
-    if (total > std::max(col1, hi) - col0) continue;
+    for (const std::string& l : labels) {
+      widths.push_back(text_width(styled_face(l, std::max(style, 0))));
+      total += widths.back();
+    }
+    while (style < 0 && total > room) {
+      auto widest = std::max_element(widths.begin(), widths.end());
+      if (*widest <= 3) return;
+      --*widest;
+      --total;
+    }
+    if (total > room) continue;
     int spare = std::max(0, col1 - col0 - total);
     int at = col0;
     for (int k = 0; k < n; ++k) {
       size_t i = run[static_cast<size_t>(k)];
-      int width = text_width(styled_face(labels[static_cast<size_t>(k)], style));
+      int width = widths[static_cast<size_t>(k)];
       cells[i] = CellRect{at, cells[i].row0, at + width, cells[i].row1};
       laid[i] = true;
       at += width + 1 + (k < n - 1 ? spare / (n - 1) + (k < spare % (n - 1) ? 1 : 0) : 0);

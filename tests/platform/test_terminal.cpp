@@ -230,7 +230,7 @@ TEST_F(TerminalDraw, AListThatFillsItsWindowShowsEveryRowItsHeightHolds) {
 // brackets is not bracketed again. A row of buttons side by side is laid
 // out as one, every button in the same face, the richest that lets all
 // stand whole a blank apart: with free cells right of the row "[ x ]",
-// else "[x]", else the bare captions.
+// else "[x]", else the bare captions, else those cut, the longest first.
 TEST_F(TerminalDraw, AButtonShowsItsWholeCaptionWhereThereIsRoom) {
   Hwnd w = window("Progress", 0, 0, 40, 8);
   ctl(w, "msctls_progress32", 1, "", 0, 1, 1, 30);
@@ -271,6 +271,12 @@ TEST_F(TerminalDraw, AButtonShowsItsWholeCaptionWhereThereIsRoom) {
     EXPECT_EQ(rows(5, 5), std::string(c.row) + "\n") << c.label;
     destroy_window(label);
   }
+  // Too few cells for the bare captions: the longest are cut first.
+  destroy_window(w);
+  Hwnd tight = window("Tight", 0, 0, 40, 4);
+  for (int k = 0; k < 3; ++k) ctl(tight, "BUTTON", 40 + k, k == 0 ? "Alpha" : k == 1 ? "Bravo" : "Charlie", BS_PUSHBUTTON, 1 + 4 * k, 1, 4);
+  ctl(tight, "STATIC", 50, "Total", 0, 13, 1, 5);
+  EXPECT_EQ(rows(2, 2), "│ Al. Br. Cha.Total                      │\n");
 }
 
 // A button whose command a key gives shows the key before its caption and
