@@ -14,6 +14,7 @@
 #include "devices/devstack.h"
 #include "devices/reportlaunch.h"
 #include "devices/scanner.h"
+#include "platform/ui/ui.h"
 #include "runtime/log.h"
 #include "runtime/messages.h"
 #include "screens/datascreens/mantwin.h"
@@ -32,6 +33,7 @@
 #include "screens/menus/menucmd.h"
 #include "screens/transactions/jobsteps.h"
 #include "screens/transactions/transforms.h"
+#include "screens/window/actions.h"
 #include "screens/window/fieldctl.h"
 #include "screens/window/fieldvalues.h"
 #include "screens/window/winproc.h"
@@ -84,6 +86,7 @@ void ScreensHooksRegister() {
   RunWindowsSet(RunWindows{RunWinCount, RunWinCloseTo});
   TaskHookSet(&ScreenFieldHook, kHookValue);       // scripts read and assign screen fields by name
   TaskHookSet(&GridLineTextHook, kHookArrayTerm);  // _GRID<n>(row) and line fields by row
+  ui::set_button_key_source(NavButtonKeyName);
 }
 
 void DevicesHooksRegister() {

@@ -27,6 +27,8 @@
 //                             screen properties, field texts and the step
 //                             runner of statistics steps
 //             fills screens   the field controls' subclass (window core)
+//             fills platform  the key of a navigation button's command,
+//                             which the window system shows with its caption
 //   devices   fills script    DEVICE, DLOCATE, DPRINT, ENDDEVICE, REPORT,
 //                             DOCPRINT
 //             fills screens   the Report verb, the report launch calls, the
