@@ -47,13 +47,15 @@ tour_setup() {
 # After a failure the rest of the tour is skipped at once.
 tour_wait() {
   [ "$fail" = 0 ] || return 1
-  for _ in $(seq 1 400); do kx_screen | grep -qF -- "$1" && return 0; sleep 0.05; done
+  local until=$((SECONDS + 20))
+  while [ $SECONDS -lt $until ]; do kx_screen | grep -qF -- "$1" && return 0; sleep 0.05; done
   echo "FAIL $kx_test ($size): \"$1\" never showed; the screen:"; kx_screen; fail=1; return 1
 }
 
 tour_gone() {
   [ "$fail" = 0 ] || return 1
-  for _ in $(seq 1 400); do kx_screen | grep -qF -- "$1" || return 0; sleep 0.05; done
+  local until=$((SECONDS + 20))
+  while [ $SECONDS -lt $until ]; do kx_screen | grep -qF -- "$1" || return 0; sleep 0.05; done
   echo "FAIL $kx_test ($size): \"$1\" stayed; the screen:"; kx_screen; fail=1; return 1
 }
 
@@ -133,13 +135,14 @@ tour_entries() {
     if [ "$shown" = "()" ]; then
       "$leave"
     else
-      tour_menu "$path" && tour_wait "$shown" || return 1
+      tour_menu "$path" && tour_wait "$shown" || break
       for k in $leave; do
-        case "$k" in =*) tour_wait "${k#=}" || return 1 ;; *) kx_keys "$k" ;; esac
+        case "$k" in =*) tour_wait "${k#=}" || break ;; *) kx_keys "$k" ;; esac
       done
     fi
-    tour_main || return 1
+    tour_main || break
   done
+  [ "$fail" = 0 ] || { echo "  (at $path)"; return 1; }
 }
 
 tour_sizes() {
