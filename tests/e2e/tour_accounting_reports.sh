@@ -18,15 +18,11 @@ Procedures>Balances|Written to balances.txt.|Escape
 Procedures>Account ledger|ReportWin|Escape
 Procedures>Progress window|Count again?|n
 Procedures>Calculations>Choose a calculation|Interest on a deposit|Escape
-Procedures>Calculations>Date of today|written to today.txt|Enter
-Options>Screen font|Courier New|Down Enter
-Print>Test page|Peña Niño y Compañía|Escape
 Print>Trial balance|Report Limits Capture|Escape
 Print>Trial balance to file|written to trial.txt|Enter
 Print>Trial balance to PDF|written to trial.pdf|Enter
-Help>About|framework build|Enter
-Help>Help|Help Pages|Enter
 TOUR
+  tour_common
 }
 tour_sizes entries
 exit $fail

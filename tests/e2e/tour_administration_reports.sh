@@ -15,15 +15,11 @@ Procedures>Invoice draft|invoice draft|Escape
 Procedures>Sales by customer|sales by customer|Escape
 Procedures>Progress window|Number another batch?|n
 Procedures>Calculations>Choose a calculation|Target File|Escape
-Procedures>Calculations>Date of today|written to today.txt|Enter
-Options>Screen font|Courier New|Down Enter
-Print>Test page|Peña Niño y Compañía|Escape
 Print>Print invoice|Report Limits Capture|Escape
 Print>Invoice 5|Invoice 5 was written to invoice.txt|Enter
 Print>Invoice 5 to PDF|Invoice 5 was written to invoice.pdf|Enter
-Help>About|framework build|Enter
-Help>Help|Help Pages|Enter
 TOUR
+  tour_common
 }
 tour_sizes entries
 exit $fail

@@ -35,6 +35,8 @@
 #                       it is not found; Ctrl+W closes the window
 #   tour_transactions   the table of Transfers > Transactions, alike in both
 #                       programs: the file chooser of each, cancelled
+#   tour_common         the entries alike in both programs: today's date,
+#                       a screen font picked, the test page, About and Help
 kx_test=${kx_test:-tour}
 . "$(dirname "${BASH_SOURCE[0]}")/../terminal/lib.bash"
 
@@ -193,4 +195,14 @@ tour_records() {
   kx_keys Enter
   tour_gone "Key not Found"
   kx_keys C-w
+}
+
+tour_common() {
+  cat <<'TOUR'
+Procedures>Calculations>Date of today|written to today.txt|Enter
+Options>Screen font|Courier New|Down Enter
+Print>Test page|Peña Niño y Compañía|Escape
+Help>About|framework build|Enter
+Help>Help|Help Pages|Enter
+TOUR
 }
