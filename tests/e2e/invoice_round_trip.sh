@@ -6,26 +6,16 @@
 # lines with their quantities, prices and amounts.
 set -u
 source "$(dirname "$0")/lib/admwindow.bash"
+source "$(dirname "$0")/lib/uisteps.bash"
 adm_setup "$@"
-cat >"$app/ui.txt" <<'SCRIPT'
-wait-top class=GAVGQT24
-menu "Tools>Invoicing run"
-wait-top class=MantDlg
-click "Ok"
-answer OK match "Process Completed"
-wait-top class=MantDlg
-close
-wait-top class=GAVGQT24
-close
-answer Yes match "Close Program?"
-SCRIPT
+{ ui_invoicing_run; printf 'close\nanswer Yes match "Close Program?"\n'; } >"$app/ui.txt"
 adm_run
 for f in INVOICES VATREG PAYMENTS; do cp "$app/$f.FD" "$work/$f.run"; done
 grep -aq '       7A25999' "$app/INVOICES.FD" || { echo "FAIL: the run wrote no footer for invoice 7"; fail=1; }
 {
   printf 'wait-top class=GAVGQT24\nmenu "Documents>Invoices"\nwait-top class=MantDlg title="File Maintenance"\n'
   for n in 7 17; do
-    printf 'click 2000\ntype "%s"\nkey Tab\ntype "A25"\nkey Tab\n' "$n"
+    ui_doc_key "$n" A25
     printf 'expect-text 1481 "Editing [PgDn/PgUp] [Modify/Print Disabled]"\n'
     [ "$n" = 7 ] && printf 'expect-lv 3200 0 0 "PAPER"\nexpect-lv 3200 0 1 "     20.00"\nexpect-lv 3200 0 2 "        4.25"\nexpect-lv 3200 0 3 "         85.00"\n'
     printf 'click "Save"\nexpect-text 1481 "Index search [PgDn/PgUp] [New/Print Disabled]"\n'
