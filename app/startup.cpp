@@ -6,7 +6,6 @@
 
 #include "app/hooks.h"
 #include "data/store/datafile.h"
-#include "data/bridges/dataui.h"
 #include "data/dictionary/dictionary.h"
 #include "data/store/runstatus.h"
 #include "data/scans/selection.h"
@@ -30,9 +29,7 @@
 #include "screens/window/actionchain.h"
 #include "screens/window/actions.h"
 #include "screens/forms/choice.h"
-#include "screens/documents/docengine.h"
 #include "screens/window/fieldctl.h"
-#include "screens/window/fieldvalues.h"
 #include "screens/menus/fontfile.h"
 #include "screens/window/fonttable.h"
 #include "screens/menus/help.h"
@@ -40,17 +37,12 @@
 #include "screens/menus/menuevent.h"
 #include "screens/forms/msgbox.h"
 #include "screens/menus/picture.h"
-#include "screens/forms/popup.h"
-#include "screens/forms/progress.h"
-#include "screens/transactions/transforms.h"
 #include "screens/window/winproc.h"
 #include "screens/window/winrecord.h"
 #include "screens/window/winlist.h"
 #include "script/evaluator.h"
 #include "script/expfiles.h"
 #include "script/objparams.h"
-#include "script/procedures.h"
-#include "script/taskhooks.h"
 #include "script/variables.h"
 
 namespace {
@@ -165,24 +157,6 @@ Status FrameworkInit(const FrameworkInitRecord& rec) {
   // A window-system setting that cannot be honoured ends the start before
   // anything is opened.
   if (Status b = AppInstanceInit(rec.instance, nullptr, nullptr)) return AppInstanceReport(b);
-  // The data layer asks its questions (recovery) and shows its progress
-  // and its message popup through the screens.
-  DataUi ui;
-  ui.ask = MsgAsk;
-  ui.show = ErrShow;
-  ui.choose = WinChoiceAndClose;  // the data layer cannot close the window itself
-  ui.progressOpen = ProgressOpen;
-  ui.progressStep = ProgressStep;
-  ui.progressClose = ProgressClose;
-  ui.progressPump = ProgressPumpHook;
-  ui.progressText = ProgressText;
-  ui.progressTitle = ProgressSetTitle;
-  ui.info = TransInfoBox;
-  ui.transBounds = TransBounds;
-  ui.transConfirm = TransConfirm;
-  ui.popupShow = PopupMsgShow;
-  ui.popupClose = PopupMsgClose;
-  DataUiSet(ui);
   const char* args[1] = {rec.commandLine};
   Status s = StartInit(kStartWholeCommandLine, args, rec.identity, rec.title, rec.startFlags, rec.phase);
   if (s > 121) ErrShow(s);
@@ -196,13 +170,10 @@ Status StartInit(int count, const char* const* args, StrValue identity, StrValue
 }
 
 Status StartCommandLine(int count, const char* const* args) {
+  // Every call that goes up the layers is in place before anything runs;
+  // EXEC$ thus reaches the procedure runner before a first compile.
   LayerHooksRegister();
   if (Status s = VarSysInit()) return s;
-  TaskHookSet(&ScreenFieldHook, kHookValue);  // scripts read and assign screen fields by name
-  TaskHookSet(&GridLineTextHook, kHookArrayTerm);  // _GRID<n>(row) and line fields by row
-  // EXEC$ reaches the procedure runner from the start, not only once a
-  // first procedure has been compiled.
-  TaskHookSet(&PrcCall, kHookPrcCall);
   const StrAreaScope scope;
   StrValue locale = StrCat(StrCat(StrCat(Msg("0019"), StrMake("\0", 1)), Msg("0117")),
                            StrMake("\0 ", 2));

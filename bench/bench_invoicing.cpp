@@ -33,6 +33,7 @@
 #include "apps/administration/admbuiltins.h"
 #include "apps/administration/demo/gen/admgen.h"
 #include "apps/administration/invoicing.h"
+#include "data/bridges/dataui.h"
 #include "data/store/datafile.h"
 #include "data/dictionary/dictionary.h"
 #include "runtime/dynstrings.h"
@@ -98,6 +99,7 @@ bool RunOurs(int n, const std::string& dir, Result* r, std::vector<NoteRow>* not
   MemShutdown(true);
   MemConfigure(512, 64);
   LayerHooksRegister();
+  DataUiSet(DataUi());  // no windows here: no questions, boxes or progress
   TaskHooksReset();
   if (!Check(VarSysInit(), "start")) return false;
   // The run numbers its invoices through the program's built-ins.

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "app/hooks.h"
+#include "data/bridges/dataui.h"
 #include "data/store/datafile.h"
 #include "data/dictionary/dictionary.h"
 #include "data/store/recbuf.h"
@@ -67,6 +68,7 @@ inline bool Generate(const std::string& dir, int n, int64_t* debit, int64_t* cre
   MemShutdown(true);
   MemConfigure(512, 64);
   LayerHooksRegister();
+  DataUiSet(DataUi());  // no windows here: no questions, boxes or progress
   TaskHooksReset();
   if (VarSysInit() != 0) return false;
   for (int f = 1; f <= kMaxDataFiles; ++f) DataFileCtrlInit(f);

@@ -28,9 +28,6 @@ constexpr char kInclude[] = ":INCLUDE ";
 constexpr char kDynamic[] = ":DYNAMIC_LINE ";
 constexpr int kTypePdc = 6;  // "PDC" among the definition file types
 
-enum Opt : int { kAtEnd = 71, kBrkEnd, kBreak, kCond, kMaxLine, kLineStep, kTotalBase, kContinue, kExtraStep,
-                 kWidth = 81 };
-
 StrValue View(std::string_view v) { return StrMake(v.empty() ? "" : v.data(), static_cast<uint32_t>(v.size())); }
 
 std::string Trim(std::string_view v) {
@@ -279,9 +276,9 @@ Status ReadOptions(ReportLine& line, const ReportRunRecord& run) {
   const std::string& o = line.options;
   const std::string report = run.texts.Str(ReportTexts::kName);
   std::string key = run.texts.Str(ReportTexts::kKey);
-  line.atEnd = Option(o, kAtEnd);
+  line.atEnd = Option(o, kParmAtEnd);
   if (line.atEnd.empty() && (VarSysIntGet(kSysUpStat) & 4)) line.atEnd = "StatMove('NEXT')==0";
-  line.brkEnd = Option(o, kBrkEnd);
+  line.brkEnd = Option(o, kParmBrkEnd);
   StrAreaScope scope;
   if (line.brkEnd.empty()) {
     StrValue cmp = FmtCompareExpr(StrFromC("KEY$()"), 2, View(key + "\xFF"), StrMake("", 0));
@@ -291,18 +288,18 @@ Status ReadOptions(ReportLine& line, const ReportRunRecord& run) {
     if (key.find_first_of("'\"") != std::string::npos) return ReportFail(st::BADINPUTDATA, report);
     line.brkEnd = MacroDollarSubst(View(line.brkEnd), View(key)).Str();
   }
-  line.brk = Option(o, kBreak);
+  line.brk = Option(o, kParmBreak);
   StrValue form = DynStrGet(SystemTextList, 1);
   StrValue cond = FmtCondJoin(FmtCondJoin(StrDup(form), run.texts.Get(ReportTexts::kRecord), StrMake("", 0)),
-                              View(Option(o, kCond)), StrMake("", 0));
+                              View(Option(o, kParmCond)), StrMake("", 0));
   if (Status e = StrError(cond)) return e;
   line.groupCond = cond.Str();
-  line.maxLine = OptionInt(o, kMaxLine, 0);
-  line.lineStep = OptionInt(o, kLineStep, -1);
-  line.totalBase = OptionInt(o, kTotalBase, -1);
-  line.extraStep = OptionInt(o, kExtraStep, 0);
-  line.wd = OptionInt(o, kWidth, -1);
-  std::string cont = Option(o, kContinue);
+  line.maxLine = OptionInt(o, kParmMaxLine, 0);
+  line.lineStep = OptionInt(o, kParmLineStep, -1);
+  line.totalBase = OptionInt(o, kParmTotalBase, -1);
+  line.extraStep = OptionInt(o, kParmExtraStep, 0);
+  line.wd = OptionInt(o, kParmWd, -1);
+  std::string cont = Option(o, kParmContinue);
   size_t colon = cont.find(':');
   if (colon != std::string::npos) {
     line.contLine = std::atoi(cont.substr(0, colon).c_str());

@@ -61,22 +61,6 @@ enum ReportLaunchFlag : int {
   kLaunchFormFirst = 4,   // ReportLaunch: the limits form first, the job in its callback
 };
 
-// Print-job parameter numbers.
-enum ReportParm : int {
-  kParmCounter = 7,
-  kParmSet = 12,
-  kParmOpen = 13,
-  kParmDocSets = 18,
-  kParmCond = 74,
-  kParmDevice = 91,
-  kParmDocName = 92,
-  kParmAcBound = 93,
-  kParmIndex = 94,
-  kParmLimits = 95,
-  kParmAuxLoad = 96,
-  kParmProgMode = 103,
-};
-
 constexpr uint32_t kDevSelAnswerItem = 5;   // SystemTextList item of the chosen device string
 constexpr int16_t kSysCompatPrinters = 128;  // `_SYSCOMPAT`: printer names become devices
 

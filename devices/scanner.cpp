@@ -23,10 +23,6 @@
 
 namespace {
 
-constexpr int kPropScanDef = 26;
-constexpr int kPropScanWin = 27;
-constexpr int kPropScanSet = 28;
-
 Status ScanFailed(StrValue scanDef) {
   ErrClear();  // the port's own failure is told as the scanner's
   ErrDetailSet(st::DEVICEIOERROR, scanDef, false);
@@ -148,4 +144,3 @@ Status ScanDeliver(StrValue text) {
   return e > 121 ? ErrShow(e) : e;
 }
 
-void ScannerHooksRegister() { ScanHooksSet(ScanHooks{ScanStart, ScanStop, ScanPoll}); }

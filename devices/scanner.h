@@ -15,7 +15,7 @@
 // (ScanDeliver); longer and empty ones are dropped.
 //
 // The screens reach these operations only through their hooks
-// (screens/datascreens/scanhook.h), registered at start-up by ScannerHooksRegister.
+// (screens/datascreens/scanhook.h), which start-up fills with them (app/hooks.cpp).
 #pragma once
 #include <cstdint>
 
@@ -44,6 +44,3 @@ Status ScanPoll(uint16_t slot);
 // a text), when not empty, into the field as typed and raises action 1
 // (Enter). A status above 121 is shown in the error box (then 0).
 Status ScanDeliver(StrValue text);
-
-// Installs ScanStart, ScanStop and ScanPoll as the screens' scanner hooks.
-void ScannerHooksRegister();

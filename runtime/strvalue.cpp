@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "runtime/kxassert.h"
+
 namespace {
 
 RuntimeRecord g_runtime;
@@ -132,6 +134,13 @@ uint16_t StrAreaMark(int index) {
   return a.top;
 }
 
+// A mark taken inside the live area is never above the top when it is given
+// back: what lies between them belongs to the one who took the mark.
+void StrAreaScopeEnd(uint16_t mark) {
+  KX_ASSERT(!AreaLive() || mark <= area().top);
+  StrAreaMark(mark);
+}
+
 Status StrAreaAlloc(uint32_t n, uint8_t fill) {
   if (n > kStrMaxLen) return st::STRINGTOOLONG;
   Status code;
@@ -157,6 +166,7 @@ StrValue StrAreaTop() {
 }
 
 StrValue StrAreaReturn(uint16_t mark, StrValue s) {
+  KX_ASSERT(!AreaLive() || mark <= area().top);
   StrAreaMark(mark);
   if (Status e = StrError(s)) return StrErr(e);
   return PushBytes(s.ptr, s.len);

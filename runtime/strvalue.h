@@ -76,6 +76,10 @@ inline Status StrAreaRelease(uint16_t mark, Status code) {
   StrAreaMark(mark);
   return code;
 }
+// Releases the area back to a mark a scope took; in the test builds it also
+// checks that the marks were balanced (nothing inside the scope released
+// below its mark, which would have freed its caller's texts).
+void StrAreaScopeEnd(uint16_t mark);
 // Takes a mark where it is made and releases the area back to it when the
 // scope is left, on every path (the value a function returns is computed
 // before the release). A function that hands a string result up keeps the
@@ -83,7 +87,7 @@ inline Status StrAreaRelease(uint16_t mark, Status code) {
 class StrAreaScope {
  public:
   StrAreaScope() : mark_(StrAreaMark(-1)) {}
-  ~StrAreaScope() { StrAreaMark(mark_); }
+  ~StrAreaScope() { StrAreaScopeEnd(mark_); }
   StrAreaScope(const StrAreaScope&) = delete;
   StrAreaScope& operator=(const StrAreaScope&) = delete;
   uint16_t Mark() const { return mark_; }

@@ -16,45 +16,89 @@ namespace {
 
 // --- Parameter names ---------------------------------------------------------
 
-constexpr std::string_view kMenu[] = {"MODULES$", "MENU$", "CALLER$", "SUBMENU$", "LOAD$",
-                                      "EXEC$", "COUNTER$", "MAX_IDS_ATTR%", "STATMSG$"};
-constexpr std::string_view kScreen[] = {
-    "SCREENSIZE$", "SET$",     "OPEN$",    "EDIT$",    "NOEDIT$",  "WRITE$",   "DOC$",
-    "DOCSETS$",    "HELP$",    "SAVED$",   "HIDDEN$",  "RELOPT%",  "UNICNDX%", "AUTONDX%",
-    "KEYMAP%",     "SCANDEF$", "SCANWIN$", "SCANSET$", "VOIDMODE%"};
-constexpr std::string_view kDocument[] = {
-    "NUMCAB$", "WRITECAB0$", "WRITECABS$", "WRITELINS$", "FITCLC$",     "FTCLC$",
-    "READCABS$", "READLINS$", "LNINS$",    "LNDEL$",     "ALARMLINS$",  "BOUNDS$",
-    "DOCTYPETXT$", "MODE$",   "FASTFIND$", "FLDUPDATE$", "BEGINFLD%",   "MAXLIN%"};
-constexpr std::string_view kForm[] = {
-    "FD$",     "ALARM$",  "ASSIGN$",     "LNASSIGN$",  "FILEDEF$", "PERFORM$",
-    "UPDFIELDS$", "WIDTHS$", "TYPES$",   "WINDOWS$",   "CLEAR$",   "ON_CONFIRM$",
-    "ON_CANCEL$", "USR_COND$", "IK$(1)", "IK$(2)",     "IK$(3)"};
-constexpr std::string_view kReport[] = {"ATEND$",    "BRKEND$",   "BREAK$",   "COND$",
-                                        "MAXLINE%",  "LINESTEP%", "TOTALBASE%", "CONTINUE%",
-                                        "EXTRASTEP%", "TITLE$",   "WD"};
-constexpr std::string_view kPrintJob[] = {"DEVICE$", "DOCNAME$", "ACBOUND$", "INDEX%",  "LIMITS$",
-                                          "AUXLOAD$", "RESET$",  "STEPS$",   "PRCNAME$"};
-constexpr std::string_view kImportJob[] = {
-    "ACCEPT_PRC%", "WINNAME$", "PROG_MODE$", "PARM_FILE$", "PARM_FILE_WRITE$", "SOURCEFILE%",
-    "IMP_MODE%",   "RD_EXP$",  "WR_EXP$",    "EOT_EXP$",   "RD_COND$",         "TARGET$",
-    "LOAD_IMPORT$", "MNU_IMPORT$", "AUTO_IMPORT$", "STRUCT$"};
+// Each parameter beside its name, in number order; a number not here has an
+// empty name.
+struct ParmRow {
+  ObjectParm n;
+  std::string_view name;
+};
+constexpr ParmRow kParmRows[] = {
+    {kParmModules, "MODULES$"}, {kParmMenu, "MENU$"}, {kParmCaller, "CALLER$"},
+    {kParmSubMenu, "SUBMENU$"}, {kParmLoad, "LOAD$"}, {kParmExec, "EXEC$"},
+    {kParmCounter, "COUNTER$"}, {kParmMaxIdsAttr, "MAX_IDS_ATTR%"}, {kParmStatMsg, "STATMSG$"},
 
-struct Band {
-  int start;
-  const std::string_view* names;
-  int count;
+    {kParmScreenSize, "SCREENSIZE$"}, {kParmSet, "SET$"}, {kParmOpen, "OPEN$"},
+    {kParmEdit, "EDIT$"}, {kParmNoEdit, "NOEDIT$"}, {kParmWrite, "WRITE$"}, {kParmDoc, "DOC$"},
+    {kParmDocSets, "DOCSETS$"}, {kParmHelp, "HELP$"}, {kParmSaved, "SAVED$"},
+    {kParmHidden, "HIDDEN$"}, {kParmRelOpt, "RELOPT%"}, {kParmUnicNdx, "UNICNDX%"},
+    {kParmAutoNdx, "AUTONDX%"}, {kParmKeyMap, "KEYMAP%"}, {kParmScanDef, "SCANDEF$"},
+    {kParmScanWin, "SCANWIN$"}, {kParmScanSet, "SCANSET$"}, {kParmVoidMode, "VOIDMODE%"},
+
+    {kParmNumCab, "NUMCAB$"}, {kParmWriteCab0, "WRITECAB0$"}, {kParmWriteCabs, "WRITECABS$"},
+    {kParmWriteLins, "WRITELINS$"}, {kParmFitClc, "FITCLC$"}, {kParmFtClc, "FTCLC$"},
+    {kParmReadCabs, "READCABS$"}, {kParmReadLins, "READLINS$"}, {kParmLnIns, "LNINS$"},
+    {kParmLnDel, "LNDEL$"}, {kParmAlarmLins, "ALARMLINS$"}, {kParmBounds, "BOUNDS$"},
+    {kParmDocTypeTxt, "DOCTYPETXT$"}, {kParmMode, "MODE$"}, {kParmFastFind, "FASTFIND$"},
+    {kParmFldUpdate, "FLDUPDATE$"}, {kParmBeginFld, "BEGINFLD%"}, {kParmMaxLin, "MAXLIN%"},
+
+    {kParmFd, "FD$"}, {kParmAlarm, "ALARM$"}, {kParmAssign, "ASSIGN$"},
+    {kParmLnAssign, "LNASSIGN$"}, {kParmFileDef, "FILEDEF$"}, {kParmPerform, "PERFORM$"},
+    {kParmUpdFields, "UPDFIELDS$"}, {kParmWidths, "WIDTHS$"}, {kParmTypes, "TYPES$"},
+    {kParmWindows, "WINDOWS$"}, {kParmClear, "CLEAR$"}, {kParmOnConfirm, "ON_CONFIRM$"},
+    {kParmOnCancel, "ON_CANCEL$"}, {kParmUsrCond, "USR_COND$"}, {kParmIk1, "IK$(1)"},
+    {kParmIk2, "IK$(2)"}, {kParmIk3, "IK$(3)"},
+
+    {kParmAtEnd, "ATEND$"}, {kParmBrkEnd, "BRKEND$"}, {kParmBreak, "BREAK$"},
+    {kParmCond, "COND$"}, {kParmMaxLine, "MAXLINE%"}, {kParmLineStep, "LINESTEP%"},
+    {kParmTotalBase, "TOTALBASE%"}, {kParmContinue, "CONTINUE%"},
+    {kParmExtraStep, "EXTRASTEP%"}, {kParmTitle, "TITLE$"}, {kParmWd, "WD"},
+
+    {kParmDevice, "DEVICE$"}, {kParmDocName, "DOCNAME$"}, {kParmAcBound, "ACBOUND$"},
+    {kParmIndex, "INDEX%"}, {kParmLimits, "LIMITS$"}, {kParmAuxLoad, "AUXLOAD$"},
+    {kParmReset, "RESET$"}, {kParmSteps, "STEPS$"}, {kParmPrcName, "PRCNAME$"},
+
+    {kParmAcceptPrc, "ACCEPT_PRC%"}, {kParmWinName, "WINNAME$"},
+    {kParmProgMode, "PROG_MODE$"}, {kParmParmFile, "PARM_FILE$"},
+    {kParmParmFileWrite, "PARM_FILE_WRITE$"}, {kParmSourceFile, "SOURCEFILE%"},
+    {kParmImpMode, "IMP_MODE%"}, {kParmRdExp, "RD_EXP$"}, {kParmWrExp, "WR_EXP$"},
+    {kParmEotExp, "EOT_EXP$"}, {kParmRdCond, "RD_COND$"}, {kParmTarget, "TARGET$"},
+    {kParmLoadImport, "LOAD_IMPORT$"}, {kParmMnuImport, "MNU_IMPORT$"},
+    {kParmAutoImport, "AUTO_IMPORT$"}, {kParmStruct, "STRUCT$"},
 };
 
-template <size_t N>
-constexpr Band MakeBand(int start, const std::string_view (&names)[N]) {
-  return Band{start, names, static_cast<int>(N)};
-}
+constexpr int kParmEnd = kParmStruct + 1;
 
-constexpr std::array<Band, 7> kBands = {MakeBand(0, kMenu),       MakeBand(10, kScreen),
-                                        MakeBand(30, kDocument),  MakeBand(50, kForm),
-                                        MakeBand(70, kReport),    MakeBand(90, kPrintJob),
-                                        MakeBand(100, kImportJob)};
+// The band starts (their own numbers and those past a band's list have no
+// name). Checked below: the rows run through each band without a gap, from
+// its start + 1, and nothing else.
+constexpr int kBandStarts[] = {0, 10, 30, 50, 70, 90, 100};
+
+constexpr bool ParmRowsAreBands() {
+  size_t band = 0;
+  int previous = -1;
+  for (const ParmRow& r : kParmRows) {
+    if (r.name.empty()) return false;
+    for (int start : kBandStarts)
+      if (r.n == start) return false;
+    if (r.n == previous + 1) {
+      previous = r.n;
+      continue;
+    }
+    if (band == std::size(kBandStarts) || r.n != kBandStarts[band] + 1) return false;
+    if (band > 0 && previous >= kBandStarts[band]) return false;
+    ++band;
+    previous = r.n;
+  }
+  return band == std::size(kBandStarts) && previous == kParmStruct;
+}
+static_assert(ParmRowsAreBands(), "kParmRows[] must follow ObjectParm, band by band");
+
+constexpr std::array<std::string_view, kParmEnd> MakeNames() {
+  std::array<std::string_view, kParmEnd> names{};
+  for (const ParmRow& r : kParmRows) names[r.n] = r.name;
+  return names;
+}
+constexpr std::array<std::string_view, kParmEnd> kParmNames = MakeNames();
 
 StrValue ViewOf(std::string_view v) { return StrMake(v.data(), static_cast<uint32_t>(v.size())); }
 StrValue Empty() { return StrMake("", 0); }
@@ -228,13 +272,8 @@ StrValue TitleOf(StrValue name) {
 // --- Parameter names and values ------------------------------------------
 
 StrValue ParmNameBase(int n) {
-  if (n < 0) return Empty();
-  const Band* band = &kBands[0];
-  for (const Band& b : kBands)
-    if (b.start <= n) band = &b;
-  int pos = n - band->start;
-  if (pos < 1 || pos > band->count) return Empty();
-  return ViewOf(band->names[pos - 1]);
+  if (n < 0 || n >= kParmEnd || kParmNames[static_cast<size_t>(n)].empty()) return Empty();
+  return ViewOf(kParmNames[static_cast<size_t>(n)]);
 }
 
 StrValue ParmName(int n) {

@@ -36,6 +36,37 @@
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
 
+// Parameter numbers: band start + position in the band's list of names. This
+// is the one table of them; script/objparams.cpp pairs each with its name, and
+// the screens' property numbers (screens/window/screenprops.h) are these.
+enum ObjectParm : int {
+  // Menus (band 0).
+  kParmModules = 1, kParmMenu, kParmCaller, kParmSubMenu, kParmLoad, kParmExec, kParmCounter,
+  kParmMaxIdsAttr, kParmStatMsg,
+  // Screens (band 10).
+  kParmScreenSize = 11, kParmSet, kParmOpen, kParmEdit, kParmNoEdit, kParmWrite, kParmDoc,
+  kParmDocSets, kParmHelp, kParmSaved, kParmHidden, kParmRelOpt, kParmUnicNdx, kParmAutoNdx,
+  kParmKeyMap, kParmScanDef, kParmScanWin, kParmScanSet, kParmVoidMode,
+  // Documents (band 30).
+  kParmNumCab = 31, kParmWriteCab0, kParmWriteCabs, kParmWriteLins, kParmFitClc, kParmFtClc,
+  kParmReadCabs, kParmReadLins, kParmLnIns, kParmLnDel, kParmAlarmLins, kParmBounds,
+  kParmDocTypeTxt, kParmMode, kParmFastFind, kParmFldUpdate, kParmBeginFld, kParmMaxLin,
+  // Input forms (band 50).
+  kParmFd = 51, kParmAlarm, kParmAssign, kParmLnAssign, kParmFileDef, kParmPerform,
+  kParmUpdFields, kParmWidths, kParmTypes, kParmWindows, kParmClear, kParmOnConfirm,
+  kParmOnCancel, kParmUsrCond, kParmIk1, kParmIk2, kParmIk3,
+  // Reports (band 70).
+  kParmAtEnd = 71, kParmBrkEnd, kParmBreak, kParmCond, kParmMaxLine, kParmLineStep,
+  kParmTotalBase, kParmContinue, kParmExtraStep, kParmTitle, kParmWd,
+  // Print jobs (band 90).
+  kParmDevice = 91, kParmDocName, kParmAcBound, kParmIndex, kParmLimits, kParmAuxLoad,
+  kParmReset, kParmSteps, kParmPrcName,
+  // Import jobs (band 100).
+  kParmAcceptPrc = 101, kParmWinName, kParmProgMode, kParmParmFile, kParmParmFileWrite,
+  kParmSourceFile, kParmImpMode, kParmRdExp, kParmWrExp, kParmEotExp, kParmRdCond,
+  kParmTarget, kParmLoadImport, kParmMnuImport, kParmAutoImport, kParmStruct,
+};
+
 constexpr uint16_t kParmStack = 31;     // string list of parameter strings
 constexpr uint16_t kParmLineQueue = 37;  // the line queue of file readers
 constexpr int32_t kParmMissing = -1;     // file missing, or no line of the tag

@@ -15,7 +15,6 @@
 #include "script/objparams.h"
 #include "script/procedures.h"
 #include "script/scanner.h"
-#include "script/taskhooks.h"
 
 const char kPrcKeywords[] =
     "GOTO,GOSUB,CALL,RETURN,ENDIF,LOOP,LOOP_WHILE,LOOP_UNTIL,ELSE,IF,IF_TRUE,DO_WHILE,IF_FALSE,"
@@ -246,7 +245,7 @@ PrcSlot* SlotAt(uint16_t index) { return static_cast<PrcSlot*>(ValTableGet(VtPro
 }  // namespace
 
 Status PrcCompile(StrValue keywords, uint32_t first, PrcProgram** out) {
-  TaskHookSet(&PrcCall, kHookPrcCall);
+  PrcCallHookSet();
   *out = nullptr;
   Pass1 p;
   Status s = 0;

@@ -111,6 +111,8 @@ bool ArgFits(const PrcFrame& frame, uint32_t depth, VarType type) {
 
 }  // namespace
 
+void PrcCallHookSet() { TaskHookSet(&PrcCall, kHookPrcCall); }
+
 Status PrcCall(StrValue entry, StrValue file, int flags) {
   if (Status e = StrError(entry) ? StrError(entry) : StrError(file)) return e;
   if (PrcDepth() >= kPrcMaxDepth) return CallFail(st::OUTOFMEMORY, entry);

@@ -175,6 +175,10 @@ StrValue PrcLineText(const PrcProgram* program, uint16_t n);
 // here; flags kPrcCallLocal drops the variables created meanwhile,
 // kPrcCallExec hands END's result back on list 30.
 Status PrcCall(StrValue entry, StrValue file, int flags);
+// Puts PrcCall in task hook 1. Start-up calls it (app/hooks.cpp) and so does
+// every compile (PrcCompile), because a program may have put its own hook
+// there since; nothing else sets task hook 1.
+void PrcCallHookSet();
 // The procedure side of EXEC$: runs the entry (in `file`, compiled first
 // when given) through task hook 1 with kPrcCallExec and answers END's value
 // (a number as its text) as a new slot of the string area; an error string

@@ -64,7 +64,7 @@ Status RegenLines(DateYmd from, DateYmd to) {
   Status s = DataFileOpen(entries, 0);
   if (s >= 128) return s;
   DataFileSetCurrent(entries);
-  std::string rel = ParmText(kAcParmRelOpt);
+  std::string rel = ParmText(kParmRelOpt);
   std::string day = AcDateText(from);
   s = DataFileReadKey(entries, 1, AcView(day), dfmove::kAlsoOn1);
   if (s >= 2) return s == dfres::kEnd ? 0 : s;
@@ -103,7 +103,7 @@ Status RegenLines(DateYmd from, DateYmd to) {
 
 // Phase 3: every complete account rewritten with SET$.
 Status FitAccounts() {
-  std::string set = ParmText(kAcParmSet);
+  std::string set = ParmText(kParmSet);
   int accounts = AcFileNum(kAcAccounts) & 0xff;
   Status s = DataFileOpen(accounts, 0);
   if (s >= 128) return s;
@@ -177,10 +177,10 @@ Status AcBalanceMaint(StrValue dateFrom, StrValue dateTo) {
   if (s == 0) {
     // An empty condition would delete the months outside the range too,
     // which phase 2 does not rebuild.
-    std::string cond = ParmText(kAcParmCond);
+    std::string cond = ParmText(kParmCond);
     if (cond.empty()) {
       StrAreaScope mark;
-      s = Fail(st::BADINPUTDATA, Text(ParmNameBase(kAcParmCond)));
+      s = Fail(st::BADINPUTDATA, Text(ParmNameBase(kParmCond)));
     } else {
       StrAreaScope mark;
       s = SelDeleteAll(AcFileNum(kAcMonths) & 0xff, 0, StrMake("", 0), AcView(cond));

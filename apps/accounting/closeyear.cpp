@@ -250,7 +250,7 @@ Status AcRunStep(int format, Status status, int n) {
     StrAreaScope mark;
     answer = ExpEvalCond(StrListItem(StrFromC(kAcCloseGuards), ',', static_cast<uint32_t>(n)));
     if (answer == 1) {
-      std::string set = ParmText(kAcParmSet);
+      std::string set = ParmText(kParmSet);
       Status e = set.empty() ? 0 : ExpEvalStatus(AcView(set));
       if (e < 128) e = 0;
       if (e == 0) text = Text(Msg("0016"));
@@ -275,10 +275,10 @@ Status AcRunStep(int format, Status status, int n) {
 }
 
 Status AcEntryTextSubst(StrValue account, StrValue, StrValue description, FixedNum amount, StrValue relText) {
-  std::string tmpl = ParmText(kAcParmWrExp);
+  std::string tmpl = ParmText(kParmWrExp);
   if (tmpl.empty()) {
     StrAreaScope mark;
-    return Fail(st::BADINPUTDATA, Text(ParmNameBase(kAcParmWrExp)) + " " + Text(Msg("0010")));
+    return Fail(st::BADINPUTDATA, Text(ParmNameBase(kParmWrExp)) + " " + Text(Msg("0010")));
   }
   // An account is pasted into an expression: anything but letters and
   // digits could change what the expression does.
@@ -329,7 +329,7 @@ Status AcPostPrefixLines(StrValue item, int64_t* total) {
   uint16_t width = AcAccountCodeWidth();
   if (width == 0) return st::SINTAXERROR;
   if (prefix.size() > width) prefix.resize(width);
-  std::string rel = ParmText(kAcParmRelOpt);
+  std::string rel = ParmText(kParmRelOpt);
   std::string padded = prefix + std::string(width - prefix.size(), '0');
   Status s = 0;
   std::string account = AcFindAccount(padded, g_dates.fape, g_dates.fini, 3, &s);
@@ -354,7 +354,7 @@ Status AcPostLabelLines(StrValue accountList) {
   }
   if (s != 0 || total == 0) return s;
   std::string ctap = VarText("_CTAP$");
-  std::string rel = ParmText(kAcParmRelOpt);
+  std::string rel = ParmText(kParmRelOpt);
   s = AcEntryTextSubst(AcView(ctap), StrFromC("_FINI$"), StrFromC("_CPTG$"), -total, AcView(rel));
   return s == st::OUTOFDATA ? 0 : s;
 }
@@ -407,7 +407,7 @@ Status AcStepResetAccounts() {
   Status s = DataFileOpen(accounts, 0);
   if (s >= 128) return s;
   TransParmsClear();
-  std::string wr = ParmText(kAcParmWrExp);
+  std::string wr = ParmText(kParmWrExp);
   if ((s = TransParmSet(kTrWrExp, AcView(wr))) != 0) return s;
   uint32_t records = NdxPosition(accounts, -1).live;
   ProgressSetDivisor((records + 500) / 1000);
@@ -421,7 +421,7 @@ Status AcStepResetAccounts() {
 Status AcStepClosingEntry() {
   uint16_t width = AcAccountCodeWidth();
   if (width == 0) return st::SINTAXERROR;
-  std::string rel = ParmText(kAcParmRelOpt);
+  std::string rel = ParmText(kParmRelOpt);
   ProgressSetDivisor(5);
   int64_t total = 0;
   int digit = -1;
@@ -443,7 +443,7 @@ Status AcStepOpeningEntry() {
   if (s >= 128) return s;
   DataFieldDesc code;
   if ((s = AcFieldOf(kAcAccounts, kAcCode, &code)) != 0) return s;
-  std::string cond = ParmText(kAcParmRdCond), exp = ParmText(kAcParmRdExp), rel = ParmText(kAcParmRelOpt);
+  std::string cond = ParmText(kParmRdCond), exp = ParmText(kParmRdExp), rel = ParmText(kParmRelOpt);
   ProgressSetDivisor(7);
   int digit = -1;
   uint32_t written = 0;
@@ -594,7 +594,7 @@ Status AcUncloseYearRun(StrValue dateA) {
   int entries = AcFileNum(kAcEntries) & 0xff;
   for (int aux = 1; aux <= 2 && s == 0; ++aux) {
     ParmEventSet(aux, Empty());
-    std::string cond = ParmText(kAcParmRdCond);
+    std::string cond = ParmText(kParmRdCond);
     if (cond.empty()) continue;
     std::string day = AcDateText(aux == 1 ? a : b);
     if ((s = ShowDay(day)) != 0) break;
@@ -608,7 +608,7 @@ Status AcUncloseYearRun(StrValue dateA) {
   }
   if (s == 0) {
     ParmEventSet(3, Empty());
-    std::string set = ParmText(kAcParmSet);
+    std::string set = ParmText(kParmSet);
     StrAreaScope mark;
     if (!set.empty()) s = ExpEvalStatus(AcView(set));
   }

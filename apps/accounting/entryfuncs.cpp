@@ -392,8 +392,6 @@ Status AcBiGetPAccount(const uint16_t*, uint16_t) {
 
 namespace {
 
-constexpr int kParmAlarm = 52, kParmSet = 12, kParmRdCond = 111, kParmWrExp = 109, kParmEotExp = 110;
-constexpr int kParmRegistryText = 108, kParmRelOpt = 22;
 constexpr int kDefinitionLines = 1;
 
 std::string Parm(int n) {
@@ -464,7 +462,7 @@ Status AcBiImport(const uint16_t*, uint16_t) {
   Status s = NumberAndText(&mode, &def);
   if (s) return s;
   int current = VarSysIntGet(kSysCurFil);
-  std::string registryText = Parm(kParmRegistryText);
+  std::string registryText = Parm(kParmRdExp);
   bool pushed = false;
   if (!def.empty()) {
     size_t comma = def.find(',');

@@ -53,8 +53,6 @@ namespace {
 constexpr uint16_t kWinMaintenance = 2;  // WinRecord::flags
 constexpr uint16_t kWinNewLine = 8;
 constexpr uint8_t kStateIndexEnd = 3;    // states below: the index area
-constexpr int kPropLnDel = 40;           // LNDEL$
-constexpr int kPropFldUpdate = 46;       // FLDUPDATE$
 constexpr uint16_t kTraceConcurrent = 128;  // `_TRACE`: check the key against the saved copy
 constexpr uint16_t kScrStatSaved = 32;
 

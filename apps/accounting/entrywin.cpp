@@ -37,7 +37,6 @@
 
 namespace {
 
-constexpr int kParmSet = 12, kParmRdCond = 111, kParmWrExp = 109, kParmEotExp = 110, kParmRelOpt = 22;
 constexpr int kEventExecute = 25;
 constexpr char kPostEvents[] = "ACC,REGIS";
 
@@ -321,7 +320,6 @@ namespace {
 
 constexpr uint16_t kWinMaintenance = 2;  // WinRecord::flags
 constexpr uint16_t kTraceCommands = 128;  // `_TRACE`: INS and DEL go to the window as they are
-constexpr int kPropLnDel = 40;            // LNDEL$
 constexpr int kWindowsMaintenance = 5;    // the WINDOWS$ item of the maintenance command
 constexpr Status kGuardStop = 32;
 

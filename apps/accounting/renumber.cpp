@@ -30,8 +30,6 @@
 
 namespace {
 
-constexpr int kParmOpen = 13, kParmIndex = 94, kParmStruct = 116;
-
 Status Fail(Status code, const std::string& detail) {
   ErrDetailSet(code, AcView(detail), false);
   return ErrSet(1, MOD_EXPEXEC, code, code);

@@ -66,16 +66,6 @@ extern const char kAcUndoEvents[];   // "UNCLOSE,UNOPEN,REGEN"
 extern const char kAcMaintEvents[];  // "RESETBAL,REGENBAL,FITACC"
 extern const char kAcCloseLog[];     // "CLOSEYEAR.LOG"
 
-// Object parameters read by the tasks.
-enum AcCloseParm : int {
-  kAcParmSet = 12,
-  kAcParmRelOpt = 22,
-  kAcParmCond = 74,
-  kAcParmRdExp = 108,
-  kAcParmWrExp = 109,
-  kAcParmRdCond = 111,
-};
-
 // The tasks: work on event 25 only; every event ends through the screen's
 // closing result.
 Status AcCloseYear(int event);

@@ -30,15 +30,6 @@
 
 namespace {
 
-enum : int {
-  kParmSet = 12,
-  kParmWriteCab0 = 32,
-  kParmWriteLins = 34,
-  kParmWindows = 60,
-  kParmIndex = 94,
-  kParmWrExp = 109,
-  kParmRdCond = 111,
-};
 constexpr char kWords[] = "Registry,Invoice,Payments";
 constexpr char kNoneRelations[] = "NONE";
 constexpr Status kRegistryNotFound = 121;  // shown with the detail of 1002

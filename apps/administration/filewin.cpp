@@ -36,9 +36,6 @@
 
 namespace {
 
-constexpr int kParmIndex = 94;    // INDEX%
-constexpr int kParmRdCond = 111;  // RD_COND$
-constexpr int kParmFastFind = 45; // FASTFIND$
 constexpr uint16_t kLastFormItem = 6, kFastFindItem = 7;
 constexpr int kDefaultFindKey = 2;
 

@@ -29,17 +29,6 @@
 
 namespace {
 
-// Object parameters of the run's job, by number (the screen's SET$, RELOPT%,
-// FD$ and UPDFIELDS$ are screen properties).
-enum InvParmNum : int {
-  kParmUsrCond = 64,
-  kParmRdExp = 108,
-  kParmWrExp = 109,
-  kParmEotExp = 110,
-  kParmRdCond = 111,
-  kParmTarget = 112,
-};
-
 // Items of the name list.
 enum InvName : int {
   kNameNumberShown = 3,
@@ -229,7 +218,6 @@ namespace {
 constexpr char kInvSelButtons[] = "Cancel,Skip,Confirm";
 constexpr char kInvSelDoc[] = "kxInvSel.pdc";
 constexpr uint16_t kButtonsItem = 9;  // of the settings list: the report window's buttons
-enum : int { kParmDoc = 17, kParmDevice = 91 };
 
 // DEVICE$: evaluated when it is an expression, its "," written " /";
 // the screen when empty.

@@ -24,6 +24,7 @@
 #include "runtime/sysvars.h"
 #include "script/evaluator.h"
 #include "script/fieldaccess.h"
+#include "script/objparams.h"
 
 namespace {
 
@@ -278,7 +279,7 @@ Status FileScanClose(int file, uint8_t flags) {
 Status FileScanTmpCheck(int file) {
   int n = DataFileNum(file);
   const StrAreaScope scope;
-  StrValue reset = StatUiProp(kStatPropReset, 0);
+  StrValue reset = StatUiProp(kParmReset, 0);
   if (Status e = StrError(reset)) return e;
   // RESET$ doubles as the level of a steps job; a bare number there resets
   // nothing.

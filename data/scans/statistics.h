@@ -49,14 +49,11 @@ constexpr uint16_t kSetOpen = 4;    // a FILESCAN or STATSTEPS set is open
 constexpr uint16_t kVirtual = 8;    // a missing work record is not looked up in the file's data
 }  // namespace upstat
 
-// Screen properties the sets read.
-constexpr int kStatPropCond = 74;     // COND$: the row condition of a relation step
-constexpr int kStatPropIndex = 94;    // INDEX%: the source key of a relation step
-constexpr int kStatPropLimits = 95;   // LIMITS$: start and limit of a relation step
-constexpr int kStatPropReset = 97;    // RESET$: the level (an integer) or a work-record reset
-constexpr int kStatPropSteps = 98;    // STEPS$: the step list
-constexpr int kStatPropRdCond = 111;  // RD_COND$: condition items joined with "&&"
-constexpr int kStatPropStruct = 116;  // STRUCT$: name, fields and keys of a level's work file
+// The sets read these properties of the current screen (script/objparams.h
+// numbers them): COND$ the row condition of a relation step, INDEX% its
+// source key, LIMITS$ its start and limit, RESET$ the level (an integer) or a
+// work-record reset, STEPS$ the step list, RD_COND$ condition items joined
+// with "&&", STRUCT$ name, fields and keys of a level's work file.
 
 // --- What the sets ask of the screens -----------------------------------------
 

@@ -153,7 +153,7 @@ Status StatFail(Status code, std::string_view detail) {
 
 Status StatStepsRestore() {
   const StrAreaScope scope;
-  StrValue spec = StatUiProp(kStatPropStruct, 0);
+  StrValue spec = StatUiProp(kParmStruct, 0);
   if (Status e = StrError(spec)) return e;
   if (StrTrim(spec, 3).len == 0) return StatFail(st::BADINPUTDATA, "STRUCT$");
   spec = StrDup(spec);
@@ -168,7 +168,7 @@ Status StatStepsRestore() {
 
 StrValue StatStepItem(int which) {
   uint16_t mark = StrAreaMark(-1);
-  StrValue limits = StatUiProp(kStatPropLimits, 0);
+  StrValue limits = StatUiProp(kParmLimits, 0);
   if (limits.IsError()) return StrAreaReturn(mark, limits);
   if (StrTrim(limits, 3).len == 0) return StrAreaReturn(mark, StatUiField(which ? 1 : 2));
   StrValue item = StrTrim(StrListItem(StrDup(limits), ',', which ? 1 : 2), 3);
@@ -181,7 +181,7 @@ Status StatRelAccum(int level, StrValue text) {
   text = StrDup(text);
   if (StrListCount(text, ',') < 2) return StatFail(st::BADINPUTDATA, "Perform " + text.Str());
   const EventGuard events;
-  StrValue keyText = StatUiProp(kStatPropIndex, 0);
+  StrValue keyText = StatUiProp(kParmIndex, 0);
   if (Status e = StrError(keyText)) return e;
   int key = IntOf(keyText);
   if (key == 0) key = 1;  // as for the screen's window record: INDEX% defaults to key 1
@@ -200,8 +200,8 @@ Status StatRelAccum(int level, StrValue text) {
   if (statements.len == 0) return StatFail(st::BADINPUTDATA, "No RELOPT defined");
   StrValue start = StatStepItem(1), limit = StatStepItem(0);
   if (Status e = StrError(start) ? StrError(start) : StrError(limit)) return e;
-  StrValue cond = StatUiCondJoin(StatUiProp(kStatPropRdCond, 0));
-  StrValue rowCond = StatUiProp(kStatPropCond, 0);
+  StrValue cond = StatUiCondJoin(StatUiProp(kParmRdCond, 0));
+  StrValue rowCond = StatUiProp(kParmCond, 0);
   if (Status e = StrError(cond) ? StrError(cond) : StrError(rowCond)) return e;
   return FileScanAccum(source, level, key, start, limit, cond, rowCond, statements, Empty(), 1);
 }

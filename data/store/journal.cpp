@@ -10,6 +10,7 @@
 #include "data/store/datafail.h"
 #include "data/store/recfile.h"
 #include "data/store/recio.h"
+#include "data/store/runstatus.h"
 #include "platform/host/files.h"
 #include "runtime/kxassert.h"
 #include "runtime/paths.h"
@@ -72,7 +73,34 @@ class Fields {
 
 std::string Abs(const std::string& path) { return recio::Absolute(recio::HostPath(path)); }
 
+std::string DirOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Syncs the directories of paths, each once: the names made, renamed or
+// deleted in them survive a power cut.
+bool SyncDirs(const std::set<std::string>& paths, uint64_t* syncs) {
+  std::set<std::string> dirs;
+  for (const std::string& p : paths) dirs.insert(DirOf(p));
+  for (const std::string& d : dirs) {
+    if (host::SyncDir(d) != 0) return false;
+    ++*syncs;
+  }
+  return true;
+}
+
 Status HostFail(const std::string& detail) { return DataFail(host::LastStatus(), detail); }
+
+// Deletes the second names a committed run leaves, for good before the
+// journal that names them goes: a second name back after a power cut with
+// no journal naming it would stay for ever.
+Status DropSeconds(const std::vector<std::string>& seconds, uint64_t* syncs) {
+  for (const std::string& second : seconds)
+    if (recio::Exists(second) && !recio::Remove(second)) return HostFail(second + ": cannot be deleted");
+  std::set<std::string> named(seconds.begin(), seconds.end());
+  return SyncDirs(named, syncs) ? 0 : HostFail("the folder of a second name: not synced");
+}
 
 // --- Entries as read back ------------------------------------------------------------
 
@@ -127,6 +155,9 @@ bool ReadJournal(const std::string& path, std::vector<Entry>* out, uint32_t* und
     size_t n = std::min<size_t>(b.size(), 8);
     return b.compare(0, n, kMagic, n) == 0;
   }
+  // A header that never reached the disk (a power cut before the first
+  // sync of the journal) reads as zeros: nothing it guards had begun.
+  if (b.compare(0, 8, std::string(8, '\0')) == 0) return true;
   if (b.compare(0, 8, kMagic) != 0) return false;
   Fields head(b, kUndoneAt, kHeaderBytes);
   *undone = static_cast<uint32_t>(head.U(4));
@@ -169,23 +200,40 @@ class Playback {
     Status s = 0;
     for (size_t i = entries.size() - std::min<size_t>(undone, entries.size()); i-- > 0 && s == 0;) {
       s = Undo(entries[i]);
+      // Putting back a record or a size may be done twice; a name or a
+      // text may not (the file may be another one by then): the count
+      // passes them once what was undone up to them is on disk.
+      if (s != 0 || (entries[i].type != 'X' && entries[i].type != 'T')) continue;
       std::string count;
       PutU(count, entries.size() - i, 4);
-      if (s == 0 && !recio::WriteAt(fd, count.data(), 4, kUndoneAt)) s = DataFail(st::DISKWRITERROR, journal_);
+      s = CloseAll();
+      if (s == 0 && !SyncDirs({entries[i].path}, &syncs_)) s = HostFail(entries[i].path + ": folder not synced");
+      if (s == 0 && !(recio::WriteAt(fd, count.data(), 4, kUndoneAt) && recio::Sync(fd)))
+        s = DataFail(st::DISKWRITERROR, journal_);
     }
     recio::Close(fd);
     if (s == 0) s = CloseAll();
-    if (s == 0 && !recio::Remove(journal_)) s = HostFail(journal_ + ": cannot be deleted");
+    if (s == 0) s = Remove();
     return s;
   }
+
+  uint64_t Syncs() const { return syncs_; }
 
  private:
   // A committed run: only its second names are left to delete.
   Status Finish(const std::vector<Entry>& entries) {
+    std::vector<std::string> seconds;
     for (const Entry& e : entries)
-      if (e.type == 'X' && e.kept && recio::Exists(e.second) && !recio::Remove(e.second))
-        return HostFail(e.second + ": cannot be deleted");
-    return recio::Remove(journal_) ? 0 : HostFail(journal_ + ": cannot be deleted");
+      if (e.type == 'X' && e.kept) seconds.push_back(e.second);
+    if (Status s = DropSeconds(seconds, &syncs_)) return s;
+    return Remove();
+  }
+
+  // The journal goes for good: a journal back after a power cut would undo
+  // again what was written since.
+  Status Remove() {
+    if (!recio::Remove(journal_)) return HostFail(journal_ + ": cannot be deleted");
+    return SyncDirs({journal_}, &syncs_) ? 0 : HostFail(journal_ + ": folder not synced");
   }
 
   Status Undo(const Entry& e) {
@@ -238,6 +286,7 @@ class Playback {
     Status s = 0;
     for (auto& [path, fd] : fds_) {
       if (!recio::Sync(fd) && s == 0) s = DataFail(st::DISKWRITERROR, path + ": not synced");
+      ++syncs_;
       recio::Close(fd);
     }
     fds_.clear();
@@ -247,6 +296,7 @@ class Playback {
   std::string journal_;
   std::map<uint32_t, const Entry*> files_;
   std::map<std::string, int> fds_;
+  uint64_t syncs_ = 0;
 };
 
 // --- The run in progress ---------------------------------------------------------------
@@ -257,6 +307,7 @@ struct FileState {
   bool indexOnDisk = true;  // its index file described the data then
   RecFileSpec spec;         // to rebuild that index after a rollback
   std::unordered_set<uint64_t> imaged;
+  std::unordered_set<uint64_t> ahead;  // imaged beside a changed record, not changed (yet)
 };
 
 struct Run {
@@ -266,6 +317,7 @@ struct Run {
   std::string journal;  // absolute
   int fd = -1;
   uint64_t end = 0;
+  uint64_t synced = 0;  // journal bytes on disk
   uint32_t nextId = 1;
   std::map<std::string, FileState> files;              // by absolute data path
   std::unordered_map<const RecFile*, FileState*> open;  // files of the run open now
@@ -273,12 +325,14 @@ struct Run {
   std::set<std::string> covered;                       // paths whose first content an X entry restores
   std::vector<std::string> seconds;                    // second names, deleted at commit
   std::set<std::string> texts;
+  std::set<std::string> named;  // paths the run made or renamed: their folders are synced at commit
   RunJournalFigures figures;
   const RecFileWatch* savedWatch = nullptr;
 };
 
 Run g_run;
 RunJournalFigures g_last;
+uint64_t g_commits = 0;
 
 std::string JournalPath() {
   const StrAreaScope scope;
@@ -297,6 +351,8 @@ Status Append(char type, const std::string& fields) {
     PutU(head, 0, 8);
     if (!recio::WriteAt(g_run.fd, head.data(), head.size(), 0)) return DataFail(st::DISKWRITERROR, g_run.journal);
     g_run.end = kHeaderBytes;
+    // Its name on disk before anything it guards.
+    if (!SyncDirs({g_run.journal}, &g_run.figures.syncs)) return HostFail(g_run.journal + ": folder not synced");
   }
   // Entries follow the header, one after the other.
   KX_ASSERT(g_run.end >= kHeaderBytes);
@@ -313,6 +369,16 @@ Status Append(char type, const std::string& fields) {
   return 0;
 }
 
+// The entries written so far reach the disk before the change they guard
+// does; entries written together share one sync.
+Status Durable() {
+  if (g_run.fd < 0 || g_run.synced == g_run.end) return 0;
+  if (!recio::Sync(g_run.fd)) return DataFail(st::DISKWRITERROR, g_run.journal + ": not synced");
+  ++g_run.figures.syncs;
+  g_run.synced = g_run.end;
+  return 0;
+}
+
 // A second name for a file the run is about to replace or remove: linked
 // (keep) or renamed (move); a file that is not there is noted as created.
 Status SecondName(const std::string& path, bool move) {
@@ -322,7 +388,9 @@ Status SecondName(const std::string& path, bool move) {
   if (!recio::Exists(path)) {
     PutU(fields, 0, 1);
     PutText(fields, path);
-    return Append('X', fields);
+    g_run.named.insert(path);
+    if (Status s = Append('X', fields)) return s;
+    return Durable();
   }
   std::string second;
   for (int n = 1; second.empty() || recio::Exists(second); ++n) second = path + ".jr" + std::to_string(n);
@@ -330,10 +398,12 @@ Status SecondName(const std::string& path, bool move) {
   PutText(fields, path);
   fields += second;
   if (Status s = Append('X', fields)) return s;
+  if (Status s = Durable()) return s;
   int r = move ? host::Rename(path, second) : host::Link(path, second);
   if (r != 0) return HostFail(path + " -> " + second + ": no second name");
   g_run.seconds.push_back(second);
-  return 0;
+  // The second name on disk before the file it keeps is replaced.
+  return SyncDirs({second}, &g_run.figures.syncs) ? 0 : HostFail(second + ": folder not synced");
 }
 
 // --- What the record files report ----------------------------------------------------
@@ -341,6 +411,7 @@ Status SecondName(const std::string& path, bool move) {
 Status Creating(const std::string& path) {
   std::string abs = Abs(path);
   g_run.created.insert(abs);
+  g_run.named.insert(abs);
   return SecondName(abs, false);
 }
 
@@ -378,11 +449,8 @@ FileState* Touch(RecFile& file, Status* err) {
   return &f->second;
 }
 
-Status Writing(RecFile& file, uint64_t rec) {
-  Status err = 0;
-  FileState* st = Touch(file, &err);
-  if (!st) return err;
-  if (rec >= st->records || st->imaged.count(rec)) return 0;
+// Appends the before-image of a record.
+Status Image(RecFile& file, FileState* st, uint64_t rec) {
   // A record's image follows the entry of its file (ids are given in order).
   KX_ASSERT(st->id < g_run.nextId);
   std::string fields;
@@ -394,8 +462,35 @@ Status Writing(RecFile& file, uint64_t rec) {
     return DataFail(st::DISKREADERROR, file.Spec().dataPath + ": record " + std::to_string(rec) + " cannot be read");
   if (Status s = Append('R', fields)) return s;
   st->imaged.insert(rec);
-  ++g_run.figures.images;
   return 0;
+}
+
+// Records imaged together: the block of about 32 KiB around a record.
+uint64_t BlockRecords(uint32_t recLen) { return std::clamp<uint64_t>(32768 / std::max<uint32_t>(recLen, 1), 1, 64); }
+
+Status Writing(RecFile& file, uint64_t rec) {
+  Status err = 0;
+  FileState* st = Touch(file, &err);
+  if (!st) return err;
+  if (rec < st->records && st->ahead.erase(rec)) {
+    --g_run.figures.ahead;
+    ++g_run.figures.images;
+  } else if (rec < st->records && !st->imaged.count(rec)) {
+    if (Status s = Image(file, st, rec)) return s;
+    ++g_run.figures.images;
+    // The records beside it are imaged in the same batch, so that a run
+    // changing neighbouring records (the lines of a document, a pass over
+    // a file) syncs the journal once per block, not once per record. An
+    // image of a record the run leaves alone puts back what is there.
+    uint64_t block = BlockRecords(file.RecLen()), first = rec / block * block;
+    for (uint64_t r = first; r < std::min(first + block, st->records); ++r) {
+      if (st->imaged.count(r)) continue;
+      if (Status s = Image(file, st, r)) return s;
+      st->ahead.insert(r);
+      ++g_run.figures.ahead;
+    }
+  }
+  return Durable();
 }
 
 Status Saving(RecFile& file) {
@@ -481,24 +576,33 @@ Status Commit() {
   bool bulk = g_run.kind == RunKind::kBulk;
   std::vector<RecFile*> files;
   for (auto& [file, st] : g_run.open) files.push_back(const_cast<RecFile*>(file));
-  for (RecFile* f : files)
-    if (Status s = bulk ? f->Save() : 0) return s;
+  // Everything the run wrote reaches the disk before the commit entry: a
+  // bulk run saves its files (data synced, index replaced), a record run
+  // syncs the data (its index is rebuilt at the next start if need be).
+  for (RecFile* f : files) {
+    if (bulk) {
+      if (Status s = f->Save()) return s;
+    } else if (f->IsOpen() && !f->ReadOnly() && !recio::Sync(f->Descriptor())) {
+      RunStatusKeepOpen();
+      return DataFail(st::DISKWRITERROR, f->Spec().dataPath + ": not synced");
+    }
+    ++g_run.figures.syncs;
+  }
   RecFileWatchSet(g_run.savedWatch);
   for (const std::string& t : g_run.texts) {
     int fd = recio::Exists(t) ? recio::Open(t, false, false) : -1;
     bool ok = fd < 0 ? !recio::Exists(t) : recio::Sync(fd);
     recio::Close(fd);
     if (!ok) return DataFail(st::DISKWRITERROR, t + ": not synced");
+    ++g_run.figures.syncs;
   }
+  if (!SyncDirs(g_run.named, &g_run.figures.syncs)) return DataFail(st::DISKWRITERROR, "a folder of the run: not synced");
   if (g_run.fd < 0) return 0;
-  // A record run without a second name commits by deleting its journal.
-  if (bulk || !g_run.seconds.empty()) {
-    if (Status s = Append('C', std::string())) return s;
-    if (bulk && !recio::Sync(g_run.fd)) return DataFail(st::DISKWRITERROR, g_run.journal + ": not synced");
-  }
+  if (Status s = Append('C', std::string())) return s;
+  if (Status s = Durable()) return s;
   // Committed: what follows only tidies up, and the next start finishes it
   // when it is cut short.
-  for (const std::string& second : g_run.seconds) recio::Remove(second);
+  DropSeconds(g_run.seconds, &g_run.figures.syncs);
   recio::Close(g_run.fd);
   g_run.fd = -1;
   if (!recio::Remove(g_run.journal)) return HostFail(g_run.journal + ": cannot be deleted");
@@ -540,6 +644,7 @@ Status RunJournalEnd(Status code) {
   if (code != 0) return Rollback(code);
   Status s = Commit();
   if (s != 0) return Rollback(s);
+  ++g_commits;
   Forget();
   return 0;
 }
@@ -561,7 +666,8 @@ Status RunJournalText(StrValue name) {
   fields += content;
   if (Status s = Append('T', fields)) return s;
   g_run.texts.insert(abs);
-  return 0;
+  if (!read) g_run.named.insert(abs);
+  return Durable();
 }
 
 Status RunJournalSetAside(const std::string& path) {
@@ -576,12 +682,15 @@ Status RunJournalSetAside(const std::string& path) {
     g_run.files.erase(f);
   }
   g_run.created.erase(abs);
+  g_run.named.insert(abs);
   Status s = SecondName(abs, true);
   g_run.covered.insert(abs);
   return s;
 }
 
 RunJournalFigures RunJournalFiguresGet() { return g_run.depth > 0 ? g_run.figures : g_last; }
+
+uint64_t RunJournalCommits() { return g_commits; }
 
 Status RunJournalRecover() {
   std::string path = JournalPath();

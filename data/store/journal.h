@@ -44,9 +44,39 @@
 // from closed files (recfile.h, Kept orders) are forgotten. A rebuild
 // orders equal keys by record number, so after a kill or a rolled-back
 // record run records with equal keys can come back in record-number order
-// rather than the order they were inserted in. The journal is created at the first entry: a run that
-// writes nothing leaves no trace. No fsync per change: each entry is written
-// before the change it guards, which a killed process cannot reorder.
+// rather than the order they were inserted in.
+//
+// The journal is created at the first entry: a run that writes nothing
+// leaves no trace. Each entry reaches the disk before the
+// change it guards, also across a power cut (the table of syncs below).
+//
+// What is synced, and when (a power cut may lose, reorder or tear any write
+// and any change of a name not yet synced; a killed process cannot):
+//   | sync                           | when                                  | why                                          |
+//   |--------------------------------|---------------------------------------|----------------------------------------------|
+//   | the journal's folder           | after the journal is created          | a journal whose name is lost undoes nothing  |
+//   | the journal                    | before a data write, a second name,   | an image or size not on disk cannot put the  |
+//   |                                | a creation or a text change follows   | change back; entries written since the last  |
+//   |                                | entries not yet synced                | sync share one (a record's neighbours within |
+//   |                                |                                       | 32 KiB are imaged in the same batch)         |
+//   | a second name's folder         | after the link or rename              | the old index or set-aside file must outlive |
+//   |                                |                                       | what replaces it                             |
+//   | data (record run); data and    | at the commit, before its entry       | what the commit promises must be on disk     |
+//   | index saved (bulk run)         |                                       | first                                        |
+//   | texts named by the run         | at the commit, before its entry       | as data files                                |
+//   | folders of names the run made  | at the commit, before its entry       | a committed file must not lose its name      |
+//   | or set aside                   |                                       |                                              |
+//   | the journal (commit entry)     | at the commit                         | the commit itself; the journal's removal     |
+//   |                                |                                       | after it is tidying, finished by a playback  |
+//   | undone files, their folders,   | in a playback, before the count of    | an undone name or text is never undone twice;|
+//   | then the journal's count       | undone entries passes a name or text  | a record or size put back may be             |
+//   | the journal's folder           | after a playback removes the journal  | a journal back from the dead would undo what |
+//   |                                |                                       | was written since                            |
+// So a record run costs a bounded number of syncs: the folder once, the
+// journal about once per file it writes and per 32 KiB of images, each data
+// file once, the commit once. A journal whose header never reached the disk
+// (zeros) had guarded nothing yet; entries past the first one cut short or
+// damaged were never synced, so their changes had not begun.
 //
 // Journal file layout (numbers little-endian):
 //   | offset | size | meaning                                             |
@@ -66,11 +96,11 @@
 // End with 0 commits a bulk run: every data file the run still holds open
 // is synced and its index saved as the store does at close, the text files
 // synced, the commit entry written and synced; then the second names go and
-// the journal is removed. A record run commits by removing its journal (a
-// commit entry first, unsynced, when it has second names to delete): its
-// caller commits the files (DataFileReopen: records synced) when it wants
-// them on disk, and a kill before that leaves the run status open, so the
-// next start rebuilds. End with another code (an error, a cancel from the
+// the journal is removed. A record run commits the same way but syncs the
+// data of its open files instead of saving their indexes: its caller (DataFileReopen, the
+// commit of a save) syncs them, the index files follow at close or a
+// checkpoint (recfile.h, Costs), and a kill or a power cut before that leaves the run
+// status open, so the next start rebuilds. End with another code (an error, a cancel from the
 // progress window, SIGINT or SIGTERM turned into a cancel) rolls back in
 // the process: the entries are undone from the last to the first (images
 // back, files cut to their sizes, created files deleted, indexes and
@@ -120,11 +150,15 @@ Status RunJournalSetAside(const std::string& path);
 
 // What the journal holds for the run in progress (or the last run).
 struct RunJournalFigures {
-  uint64_t images = 0;  // before-images
+  uint64_t images = 0;  // before-images of records the run changed
+  uint64_t ahead = 0;   // before-images of their neighbours, taken in the same batch
   uint64_t bytes = 0;   // size of the journal file
+  uint64_t syncs = 0;   // syncs of files and folders the run made
   uint32_t files = 0;   // data files written
 };
 RunJournalFigures RunJournalFiguresGet();
+// Runs committed since the program started.
+uint64_t RunJournalCommits();
 
 // The journal's name after expansion.
 StrValue RunJournalName();

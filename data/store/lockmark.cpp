@@ -27,6 +27,11 @@ Status LockMarker::Check(const std::string& name, int owner) {
   return recio::Exists(path) ? Denied(path) : 0;
 }
 
+bool LockMarker::LeftBehind(const std::string& name) {
+  std::string path = PathFor(name);
+  return !HeldMarkers().count(path) && recio::Exists(path);
+}
+
 Status LockMarker::Acquire(const std::string& name, int owner) {
   Release();
   std::string path = PathFor(name);

@@ -26,6 +26,9 @@ class LockMarker {
   static std::string PathFor(const std::string& name);
   // 0 when no marker exists for name or this process holds it for owner.
   static Status Check(const std::string& name, int owner);
+  // True when name's marker exists and this process does not hold it: a
+  // program that held it ended without removing it.
+  static bool LeftBehind(const std::string& name);
   // Creates the marker for owner; 175 when it exists or cannot be made.
   Status Acquire(const std::string& name, int owner);
   // Removes exactly the marker this object created; nothing when none.

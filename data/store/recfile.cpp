@@ -350,6 +350,23 @@ std::string RecFile::Serialize() const {
   // records are disjoint, so together they are at most all the records.
   KX_ASSERT(uint64_t(FreeCount()) + Live() <= records_);
   for (uint32_t r : free_) PutU32(b, r);
+#if KX_ASSERT_ON
+  // The disjointness itself, record by record, on files the checks may walk:
+  // a record the first key lists is not on the free list, and no record is
+  // listed twice by either.
+  std::vector<uint8_t> seen(records_ <= kKxAssertScanLimit ? records_ : 0);
+  if (!seen.empty()) {
+    for (uint32_t r : free_) {
+      KX_ASSERT(r < records_ && !seen[r]);
+      seen[r] = 1;
+    }
+    if (!orders_.empty())
+      orders_[0].ForEach([&](const KeyOrder::Entry& e) {
+        KX_ASSERT(e.rec < records_ && !seen[e.rec]);
+        seen[e.rec] = 1;
+      });
+  }
+#endif
   for (const KeyOrder& o : orders_) {
     KX_ASSERT(o.Size() == Live());
     const char* prev = nullptr;

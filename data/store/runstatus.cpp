@@ -1,10 +1,14 @@
 #include "data/store/runstatus.h"
 
+#include <algorithm>
 #include <string>
 
 #include "data/store/datafail.h"
 #include "data/bridges/dataui.h"
+#include "data/store/datafile.h"
+#include "data/dictionary/dictionary.h"
 #include "data/store/journal.h"
+#include "data/store/lockmark.h"
 #include "data/store/rebuild.h"
 #include "data/store/recio.h"
 #include "platform/host/files.h"
@@ -70,17 +74,36 @@ StrValue RunStatusName() { return PathExpand(StrFromC("%APNAME%FSTAT.DAT")); }
 Status RunStatusWrite(StrValue file, int digit) {
   if (file.IsError()) return StrError(file);
   std::string name = file.Str(), path = recio::HostPath(name);
+  // The names removed before a clean end (lock markers, the journal) are
+  // gone for good before the status says so: a marker back after a power
+  // cut would refuse its file, and no recovery would remove it.
+  std::string dir = recio::Absolute(path);
+  dir = dir.substr(0, std::max<size_t>(dir.rfind('/'), 1));
+  bool existed = recio::Exists(path);
+  if (digit == 0 && host::SyncDir(dir) != 0) return DataFail(st::DISKWRITERROR, name + ": folder not synced");
   int fd = recio::Open(path, false, true);
   if (fd < 0) return DataFail(host::LastStatus(), name);
   char c = static_cast<char>('0' + digit % 10);
   bool ok = recio::WriteAt(fd, &c, 1, 0) && recio::Sync(fd);
   recio::Close(fd);
+  if (ok && !existed) ok = host::SyncDir(dir) == 0;  // a new status file keeps its name
   if (!ok) return DataFail(st::DISKWRITERROR, name + ": the run status was not written");
   g_run.keptNs = WriteTimeNs(path);
   return 0;
 }
 
 namespace {
+
+// A data file of the dictionary whose lock marker no live program holds:
+// the run lock is ours, so no other program of this one runs here.
+bool MarkerLeft() {
+  for (int n = 1; n <= DataFileCount(); ++n) {
+    const StrAreaScope scope;
+    StrValue name = DataFileName(n, 1);
+    if (!name.IsError() && LockMarker::LeftBehind(name.Str())) return true;
+  }
+  return false;
+}
 
 // The answer to a type once the lock (at the start) is held.
 Status Decide(int type, StrValue file, const std::string& name, const std::string& path) {
@@ -89,8 +112,11 @@ Status Decide(int type, StrValue file, const std::string& name, const std::strin
     bool ours = g_run.keptNs >= 0 && WriteTimeNs(path) == g_run.keptNs;
     return ours ? 0 : DataFail(st::NETACCESERROR, name + ": written by another program");
   }
-  // A journal left behind is a run that did not end, whatever the digit says.
-  if (type == 1 && (stored == 1 || RunJournalLeft())) return Recover(file);
+  // A journal or a lock marker left behind is a run that did not end,
+  // whatever the digit says: a file opened before the run was marked open
+  // keeps its marker when the program dies or the power goes then, and the
+  // rebuild of the recovery removes it (else the file stays refused).
+  if (type == 1 && (stored == 1 || RunJournalLeft() || MarkerLeft())) return Recover(file);
   // A file left unsaved, an index found disagreeing or a journal left by a
   // rollback that failed: the run stays open, the next start rebuilds.
   if (type == 0 && (g_run.keepOpen || RunJournalLeft())) return 0;

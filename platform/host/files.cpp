@@ -12,6 +12,11 @@
 #include <cstring>
 #include <ctime>
 
+#ifdef KX_POWER_CUTS
+#include <map>
+#include <random>
+#endif
+
 namespace host {
 namespace {
 
@@ -146,11 +151,282 @@ bool MatchFrom(std::string_view p, std::string_view n) {
   return pi == p.size();
 }
 
+
+#ifdef KX_POWER_CUTS
+// --- Simulated power cuts ----------------------------------------------------
+//
+// Each change not yet made durable is kept with what it overwrote: a write
+// or truncation per file (by inode, so renames do not lose it) until that
+// file is synced, a change of a name per directory until the directory is
+// synced. A name a change replaced or removed keeps a hidden second name
+// (".kxcut<n>" in its directory) meanwhile, so that a cut can put it back.
+
+struct InodeId {
+  dev_t dev = 0;
+  ino_t ino = 0;
+  bool operator<(const InodeId& o) const { return dev != o.dev ? dev < o.dev : ino < o.ino; }
+  bool operator==(const InodeId& o) const { return dev == o.dev && ino == o.ino; }
+};
+
+struct FileChange {
+  bool truncate = false;
+  int64_t offset = 0;    // a write's offset, or a truncation's new size
+  int64_t sizeBefore = 0;
+  std::string before;    // the bytes the change overwrote or cut off
+  std::string after;     // the bytes a write wrote
+};
+
+struct PendingFile {
+  int fd = -1;  // the simulation's own descriptor of the inode
+  std::vector<FileChange> changes;
+};
+
+enum class NameOp { Create, Rename, Link, Remove };
+struct NameChange {
+  NameOp op = NameOp::Create;
+  std::string path, from;  // the name made or removed; a rename's old name
+  std::string shadow;      // the second name of a replaced or removed file
+  InodeId inode;           // the file the name reaches after the change
+  std::vector<InodeId> dirs;  // directories not synced since
+};
+
+struct PowerState {
+  bool recording = false;
+  uint64_t ops = 0, cutAt = 0, shadows = 0;
+  void (*before)(const PowerCutFigures&) = nullptr;
+  std::mt19937_64 rng;
+  std::map<InodeId, PendingFile> files;
+  std::vector<NameChange> names;
+  PowerCutFigures figures;
+};
+PowerState g_power;
+
+bool InodeOf(int fd, InodeId* id) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return false;
+  *id = {st.st_dev, st.st_ino};
+  return true;
+}
+
+bool InodeAt(const std::string& path, InodeId* id) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) return false;
+  *id = {st.st_dev, st.st_ino};
+  return true;
+}
+
+bool IsRegular(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+InodeId DirOf(const std::string& path) {
+  InodeId id;
+  InodeAt(DirName(path), &id);
+  return id;
+}
+
+void CutNow();
+
+// Counts an operation about to be made; at the chosen one the power goes.
+void Tick() {
+  if (!g_power.recording) return;
+  if (++g_power.ops == g_power.cutAt) CutNow();
+}
+
+// Every change of fd's file is about to happen through this: the bytes in
+// [offset, offset + n) (n = 0 and truncate: from `offset` to the end).
+FileChange* NoteFileChange(int fd, bool truncate, int64_t offset, size_t n) {
+  InodeId id;
+  struct stat st;
+  if (!g_power.recording || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !InodeOf(fd, &id)) return nullptr;
+  PendingFile& f = g_power.files[id];
+  if (f.fd < 0) f.fd = ::open(("/proc/self/fd/" + std::to_string(fd)).c_str(), O_RDWR | O_CLOEXEC);
+  FileChange c;
+  c.truncate = truncate;
+  c.offset = offset;
+  c.sizeBefore = st.st_size;
+  int64_t end = truncate ? st.st_size : std::min<int64_t>(st.st_size, offset + static_cast<int64_t>(n));
+  if (end > offset) {
+    c.before.resize(static_cast<size_t>(end - offset));
+    ssize_t r = ::pread(fd, c.before.data(), c.before.size(), offset);
+    c.before.resize(r > 0 ? static_cast<size_t>(r) : 0);
+  }
+  f.changes.push_back(std::move(c));
+  return &f.changes.back();
+}
+
+void Forget(const InodeId& id) {
+  auto it = g_power.files.find(id);
+  if (it == g_power.files.end()) return;
+  if (it->second.fd >= 0) ::close(it->second.fd);
+  g_power.files.erase(it);
+}
+
+// A hidden second name for the file at path, beside it; "" when there is
+// no regular file there.
+std::string Shadow(const std::string& path) {
+  if (!g_power.recording || !IsRegular(path)) return "";
+  std::string s = Join(DirName(path), ".kxcut" + std::to_string(++g_power.shadows));
+  return ::link(path.c_str(), s.c_str()) == 0 ? s : "";
+}
+
+void NoteName(NameOp op, const std::string& path, const std::string& from, const std::string& shadow) {
+  if (!g_power.recording) {
+    if (!shadow.empty()) ::unlink(shadow.c_str());
+    return;
+  }
+  NameChange c{op, path, from, shadow, {}, {DirOf(path)}};
+  InodeAt(op == NameOp::Remove ? shadow : path, &c.inode);
+  if (op == NameOp::Rename && !(DirOf(from) == c.dirs[0])) c.dirs.push_back(DirOf(from));
+  g_power.names.push_back(std::move(c));
+}
+
+void PwriteAll(int fd, const std::string& b, int64_t at) {
+  for (size_t done = 0; done < b.size();) {
+    ssize_t r = ::pwrite(fd, b.data() + done, b.size() - done, at + static_cast<int64_t>(done));
+    if (r <= 0) return;
+    done += static_cast<size_t>(r);
+  }
+}
+
+void Undo(int fd, const FileChange& c) {
+  if (c.truncate) {
+    if (::ftruncate(fd, c.sizeBefore) != 0) return;
+    PwriteAll(fd, c.before, c.offset);
+    return;
+  }
+  PwriteAll(fd, c.before, c.offset);
+  if (c.offset + static_cast<int64_t>(c.after.size()) > c.sizeBefore && ::ftruncate(fd, c.sizeBefore) != 0) return;
+}
+
+// Writes the change again, whole or (torn) only some of its sectors.
+void Redo(int fd, const FileChange& c, PowerCutFigures& fig) {
+  if (c.truncate) {
+    if (g_power.rng() % 2 == 0) {
+      ++fig.writesDropped;
+    } else {
+      ++fig.writesKept;
+      if (::ftruncate(fd, c.offset) != 0) return;
+    }
+    return;
+  }
+  constexpr int64_t kSector = 512;
+  int64_t first = c.offset / kSector, last = (c.offset + static_cast<int64_t>(c.after.size()) - 1) / kSector;
+  unsigned fate = static_cast<unsigned>(g_power.rng() % 3);
+  if (c.after.empty() || fate == 1) {
+    ++fig.writesDropped;
+    return;
+  }
+  if (fate == 0 || first == last) {
+    ++fig.writesKept;
+    PwriteAll(fd, c.after, c.offset);
+    return;
+  }
+  ++fig.writesTorn;
+  std::vector<bool> written(static_cast<size_t>(last - first + 1));
+  for (size_t i = 0; i < written.size(); ++i) written[i] = g_power.rng() % 2 != 0;
+  if (std::all_of(written.begin(), written.end(), [&](bool w) { return w == written[0]; }))
+    written[g_power.rng() % written.size()] = !written[0];
+  for (size_t i = 0; i < written.size(); ++i) {
+    if (!written[i]) continue;
+    int64_t from = std::max(c.offset, (first + static_cast<int64_t>(i)) * kSector);
+    int64_t to = std::min(c.offset + static_cast<int64_t>(c.after.size()), (first + static_cast<int64_t>(i) + 1) * kSector);
+    PwriteAll(fd, c.after.substr(static_cast<size_t>(from - c.offset), static_cast<size_t>(to - from)), from);
+  }
+}
+
+bool Reaches(const std::string& path, const InodeId& id) {
+  InodeId at;
+  return InodeAt(path, &at) && at == id;
+}
+
+// Puts a change of a name back as it was before; false when what followed
+// it (and was kept) makes that impossible, the change then stays.
+bool UndoName(const NameChange& c) {
+  switch (c.op) {
+    case NameOp::Create:
+    case NameOp::Link:
+      return Reaches(c.path, c.inode) && ::unlink(c.path.c_str()) == 0;
+    case NameOp::Rename:
+      if (!Reaches(c.path, c.inode) || PathExists(c.from) || ::rename(c.path.c_str(), c.from.c_str()) != 0) return false;
+      if (!c.shadow.empty() && ::rename(c.shadow.c_str(), c.path.c_str()) != 0) return false;
+      return true;
+    case NameOp::Remove:
+      return !c.shadow.empty() && !PathExists(c.path) && ::rename(c.shadow.c_str(), c.path.c_str()) == 0;
+  }
+  return false;
+}
+
+PowerCutFigures Rebuild() {
+  PowerCutFigures fig = g_power.figures;
+  fig.operations = g_power.ops;
+  g_power.recording = false;
+  for (auto& [id, f] : g_power.files) {
+    if (f.fd < 0) continue;
+    for (size_t i = f.changes.size(); i-- > 0;) Undo(f.fd, f.changes[i]);
+    for (const FileChange& c : f.changes) Redo(f.fd, c, fig);
+    ::close(f.fd);
+  }
+  g_power.files.clear();
+  for (size_t i = g_power.names.size(); i-- > 0;) {
+    const NameChange& c = g_power.names[i];
+    bool undone = g_power.rng() % 2 == 0 && UndoName(c);
+    ++(undone ? fig.namesUndone : fig.namesKept);
+    if (!c.shadow.empty()) ::unlink(c.shadow.c_str());
+  }
+  g_power.names.clear();
+  g_power.cutAt = 0;
+  return fig;
+}
+
+void CutNow() {
+  PowerCutFigures fig = Rebuild();
+  if (g_power.before) g_power.before(fig);
+  _exit(kPowerCutExit);
+}
+
+// A directory was synced: the changes of names in it are durable.
+void DirSynced(const std::string& dir) {
+  InodeId id;
+  if (!g_power.recording || !InodeAt(dir, &id)) return;
+  auto& v = g_power.names;
+  for (NameChange& c : v) c.dirs.erase(std::remove(c.dirs.begin(), c.dirs.end(), id), c.dirs.end());
+  for (auto it = v.begin(); it != v.end();) {
+    if (!it->dirs.empty()) {
+      ++it;
+      continue;
+    }
+    if (!it->shadow.empty()) ::unlink(it->shadow.c_str());
+    it = v.erase(it);
+  }
+}
+
+void FileSynced(int fd) {
+  InodeId id;
+  if (g_power.recording && InodeOf(fd, &id)) Forget(id);
+}
+
+#else
+inline void Tick() {}
+#endif
+
 int SyncDirectory(const std::string& dir) {
+  Tick();
+#ifdef KX_POWER_CUTS
+  // While recording, the simulation is the disk: a real sync only costs time.
+  if (g_power.recording) {
+    DirSynced(dir);
+    return 0;
+  }
+#endif
   int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return -1;
   int r = ::fsync(fd);
   ::close(fd);
+#ifdef KX_POWER_CUTS
+  if (r == 0) DirSynced(dir);
+#endif
   return r;
 }
 
@@ -228,6 +504,13 @@ int Open(std::string_view path, unsigned mode) {
   if (mode & kOpenAppend) flags |= O_APPEND;
   if (mode & kOpenExclusive) flags |= O_EXCL;
   std::string p = ResolvePath(path);
+#ifdef KX_POWER_CUTS
+  // A creation and a truncation are changes a cut may lose.
+  bool created = g_power.recording && (mode & kOpenCreate) && !PathExists(p);
+  bool truncating = g_power.recording && (mode & kOpenTruncate) && !created;
+  if (created || truncating) Tick();
+  if (truncating) flags &= ~O_TRUNC;
+#endif
   int fd;
   do fd = ::open(p.c_str(), flags, 0666);
   while (fd < 0 && errno == EINTR);
@@ -238,6 +521,16 @@ int Open(std::string_view path, unsigned mode) {
     errno = EISDIR;
     return -1;
   }
+#ifdef KX_POWER_CUTS
+  if (created) NoteName(NameOp::Create, p, "", "");
+  if (truncating && st.st_size > 0) {
+    NoteFileChange(fd, true, 0, 0);
+    if (::ftruncate(fd, 0) != 0) {
+      ::close(fd);
+      return -1;
+    }
+  }
+#endif
   Ledger(fd, kFdOpened);
   return fd;
 }
@@ -282,6 +575,15 @@ static int64_t WriteAll(int fd, const void* buf, size_t n, int64_t offset) {
   bool fault = FaultHit(FaultOp::Write, &partial);
   size_t limit = fault ? std::min(partial, n) : n;
   size_t done = 0;
+#ifdef KX_POWER_CUTS
+  FileChange* change = nullptr;
+  if (g_power.recording && limit > 0) {
+    Tick();
+    int64_t at = offset;
+    if (at < 0) at = (::fcntl(fd, F_GETFL) & O_APPEND) ? Size(fd) : ::lseek(fd, 0, SEEK_CUR);
+    if (at >= 0) change = NoteFileChange(fd, false, at, limit);
+  }
+#endif
   while (done < limit) {
     const char* from = static_cast<const char*>(buf) + done;
     ssize_t r = offset < 0 ? ::write(fd, from, limit - done)
@@ -289,6 +591,9 @@ static int64_t WriteAll(int fd, const void* buf, size_t n, int64_t offset) {
     if (r < 0 && errno == EINTR) continue;
     if (r <= 0) return -1;
     done += static_cast<size_t>(r);
+#ifdef KX_POWER_CUTS
+    if (change) change->after.append(from, static_cast<size_t>(r));
+#endif
   }
   if (fault) errno = g_faults[static_cast<int>(FaultOp::Write)].err;
   return fault ? -1 : static_cast<int64_t>(done);
@@ -306,11 +611,29 @@ int64_t WriteAt(int fd, const void* buf, size_t n, int64_t offset) {
 
 int Sync(int fd) {
   if (FaultHit(FaultOp::Sync)) return -1;
+  Tick();
+#ifdef KX_POWER_CUTS
+  if (g_power.recording) {
+    FileSynced(fd);
+    return 0;
+  }
+#endif
   return ::fsync(fd);
+}
+
+int SyncDir(std::string_view path) {
+  if (FaultHit(FaultOp::Sync) || !ValidName(path)) return -1;
+  return SyncDirectory(ResolvePath(path));
 }
 
 int Truncate(int fd, int64_t size) {
   if (FaultHit(FaultOp::Truncate)) return -1;
+#ifdef KX_POWER_CUTS
+  if (g_power.recording) {
+    Tick();
+    NoteFileChange(fd, true, size, 0);
+  }
+#endif
   int r;
   do r = ::ftruncate(fd, static_cast<off_t>(size));
   while (r < 0 && errno == EINTR);
@@ -389,17 +712,43 @@ bool IdentityOf(int fd, FileIdentity* out) {
 
 int Rename(std::string_view from, std::string_view to) {
   if (FaultHit(FaultOp::Rename) || !ValidName(from) || !ValidName(to)) return -1;
-  return ::rename(ResolvePath(from).c_str(), ResolvePath(to).c_str());
+  std::string f = ResolvePath(from), t = ResolvePath(to);
+#ifdef KX_POWER_CUTS
+  Tick();
+  std::string shadow = SameFile(f, t) ? std::string() : Shadow(t);
+  int r = ::rename(f.c_str(), t.c_str());
+  if (r == 0) NoteName(NameOp::Rename, t, f, shadow);
+  else if (!shadow.empty()) ::unlink(shadow.c_str());
+  return r;
+#else
+  return ::rename(f.c_str(), t.c_str());
+#endif
 }
 
 int Link(std::string_view from, std::string_view to) {
   if (FaultHit(FaultOp::Rename) || !ValidName(from) || !ValidName(to)) return -1;
-  return ::link(ResolvePath(from).c_str(), ResolvePath(to).c_str());
+  Tick();
+  std::string t = ResolvePath(to);
+  int r = ::link(ResolvePath(from).c_str(), t.c_str());
+#ifdef KX_POWER_CUTS
+  if (r == 0) NoteName(NameOp::Link, t, "", "");
+#endif
+  return r;
 }
 
 int Remove(std::string_view path) {
   if (FaultHit(FaultOp::Remove) || !ValidName(path)) return -1;
-  return ::remove(ResolvePath(path).c_str());
+  std::string p = ResolvePath(path);
+#ifdef KX_POWER_CUTS
+  Tick();
+  std::string shadow = Shadow(p);
+  int r = ::remove(p.c_str());
+  if (r == 0 && !shadow.empty()) NoteName(NameOp::Remove, p, "", shadow);
+  else if (!shadow.empty()) ::unlink(shadow.c_str());
+  return r;
+#else
+  return ::remove(p.c_str());
+#endif
 }
 
 int List(std::string_view pattern, std::vector<std::string>* names) {
@@ -446,8 +795,12 @@ int ReplaceFile(std::string_view path, const void* data, size_t n) {
   std::string dir = DirName(target);
   std::string tmp = Join(dir, std::string(1, '.').append(BaseName(target)).append(".XXXXXX"));
   if (FaultHit(FaultOp::Open)) return -1;
+  Tick();
   int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
   if (fd < 0) return -1;
+#ifdef KX_POWER_CUTS
+  NoteName(NameOp::Create, tmp, "", "");
+#endif
   struct stat old;
   ::fchmod(fd, ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode());
   bool ok = Write(fd, data, n) == static_cast<int64_t>(n) && Sync(fd) == 0;
@@ -533,5 +886,26 @@ void FaultClear() {
 }
 
 unsigned FaultCalls(FaultOp op) { return g_faults[static_cast<int>(op)].calls; }
+
+#ifdef KX_POWER_CUTS
+void PowerRecord(uint64_t seed) {
+  for (auto& [id, f] : g_power.files)
+    if (f.fd >= 0) ::close(f.fd);
+  for (const NameChange& c : g_power.names)
+    if (!c.shadow.empty()) ::unlink(c.shadow.c_str());
+  g_power = PowerState();
+  g_power.rng.seed(seed);
+  g_power.recording = true;
+}
+
+PowerCutFigures PowerCut() { return Rebuild(); }
+
+void PowerCutAt(uint64_t nth, void (*before)(const PowerCutFigures&)) {
+  g_power.cutAt = nth == 0 ? 0 : g_power.ops + nth;
+  g_power.before = before;
+}
+
+uint64_t PowerOperations() { return g_power.ops; }
+#endif
 
 }  // namespace host

@@ -77,6 +77,9 @@ int64_t ReadAt(int fd, void* buf, size_t n, int64_t offset);
 int64_t Write(int fd, const void* buf, size_t n);
 int64_t WriteAt(int fd, const void* buf, size_t n, int64_t offset);
 int Sync(int fd);
+// Syncs a directory, so that the creations, renames, links and deletions
+// of names in it so far survive a power cut.
+int SyncDir(std::string_view path);
 // Cuts or extends the file to size bytes.
 int Truncate(int fd, int64_t size);
 int64_t Size(int fd);  // -1 when the descriptor is not a file
@@ -169,5 +172,35 @@ void FaultArmPartial(FaultOp op, unsigned nth, size_t bytes, int err);
 void FaultClear();
 // Calls of op seen since FaultClear (for tests that count operations).
 unsigned FaultCalls(FaultOp op);
+
+#ifdef KX_POWER_CUTS
+// --- Simulated power cuts (test and fuzz builds only) -----------------------
+//
+// While recording, every write, truncation and sync of a file and every
+// creation, rename, link and deletion of a name is noted, with what the
+// change overwrote. A cut then rebuilds the files as a disk may hold them
+// when the power goes: each change of a file not followed by a sync of
+// that file is kept, dropped, or torn (only some of its 512-byte sectors
+// written); each change of a name not followed by a sync of its directory
+// is kept or undone. What was synced always stays.
+
+struct PowerCutFigures {
+  uint64_t operations = 0;  // recorded so far
+  uint64_t writesKept = 0, writesDropped = 0, writesTorn = 0;
+  uint64_t namesKept = 0, namesUndone = 0;
+};
+// Starts recording (forgetting what was recorded before); the seed draws
+// the fate of each change at a cut.
+void PowerRecord(uint64_t seed);
+// The power goes now: the files are rebuilt and recording stops.
+PowerCutFigures PowerCut();
+// The power goes just before the nth recorded operation from now (1 = the
+// next): the files are rebuilt, `before` (when given) is called, and the
+// process ends at once with kPowerCutExit. 0 disarms.
+constexpr int kPowerCutExit = 97;
+void PowerCutAt(uint64_t nth, void (*before)(const PowerCutFigures&) = nullptr);
+// The operations recorded since PowerRecord.
+uint64_t PowerOperations();
+#endif
 
 }  // namespace host

@@ -1,6 +1,7 @@
 // Built-in behaviour of the standard controls: edit, push button and check
 // box, static text, list box, combo box and progress bar.
 #include <algorithm>
+#include <utility>
 
 #include "platform/ui/core_internal.h"
 
@@ -453,6 +454,18 @@ void button_set_check(Hwnd h, bool on) {
 bool button_get_check(Hwnd h) {
   auto* b = state_of<ButtonState>(h);
   return b && b->checked;
+}
+
+namespace {
+ButtonKeyFn g_buttonKey = nullptr;
+}
+
+ButtonKeyFn set_button_key_source(ButtonKeyFn fn) { return std::exchange(g_buttonKey, fn); }
+
+std::string button_key(Hwnd button) {
+  Window* w = find(button);
+  if (!g_buttonKey || !w || w->kind != Kind::Button) return std::string();
+  return g_buttonKey(button);
 }
 
 void set_image(Hwnd h, Hbitmap image) {

@@ -301,10 +301,18 @@ bool free_of(const CellRect& r, const CellRect& area, const std::vector<CellRect
   return true;
 }
 
+// What a push button says: its caption, after the key that gives its
+// command when there is one ("F6 Find").
+std::string button_label(const Window& w) {
+  std::string key = button_key(w.handle);
+  std::string cap = caption_text(w.text);
+  return key.empty() ? cap : cap.empty() ? key : key + " " + cap;
+}
+
 // A button as wide as its face where the cells beside it on its rows are
 // free, centred on where it was, never narrower than it was.
 CellRect grow_button(const Window& w, const CellRect& base, const CellRect& area, const std::vector<CellRect>& others) {
-  int want = text_width(button_face(caption_text(w.text)));
+  int want = text_width(button_face(button_label(w)));
   if (base.width() >= want) return base;
   int lo = area.col0, hi = area.col1;
   for (const CellRect& o : others) {
@@ -338,7 +346,164 @@ CellRect grow_list(const Window& w, const CellRect& base, const CellRect& area, 
   return bare;
 }
 
-bool grows(const Window& w) { return plain_button(w) || w.kind == Kind::ListBox; }
+// The face of a push button in a style: 2 "[ label ]", 1 "[label]", 0 the
+// bare label (a label already in brackets is never bracketed again), as
+// draw_button picks it for the cells it has.
+std::string styled_face(const std::string& label, int style) {
+  std::string face = button_face(label);
+  if (style == 2 || face == label) return face;
+  return style == 1 ? "[" + label + "]" : label;
+}
+
+// Buttons side by side on one row (a navigation bar), sized in pixels for a
+// proportional font, are laid out together: all in one style of face, the
+// richest that lets every one stand whole and a blank apart in the row's
+// cells (theirs, and free ones right of them as far as needed); the cells
+// left over go evenly between them; where not even the bare labels fit,
+// the longest are cut first. A row whose buttons show their faces already
+// keeps its buttons' own cells.
+void lay_out_button_run(const std::vector<size_t>& run, const std::vector<Hwnd>& kids, std::vector<CellRect>& cells,
+                        const CellRect& area, std::vector<bool>& laid) {
+  std::vector<std::string> labels;
+  bool cramped = false;
+  for (size_t i : run) {
+    labels.push_back(button_label(*find(kids[i])));
+    cramped = cramped || cells[i].width() < text_width(styled_face(labels.back(), 2));
+  }
+  if (!cramped) return;
+  const CellRect& first = cells[run.front()];
+  int col0 = first.col0, col1 = first.col1;
+  for (size_t i : run) col1 = std::max(col1, cells[i].col1);
+  int hi = area.col1;
+  for (size_t j = 0; j < kids.size(); ++j) {
+    if (std::find(run.begin(), run.end(), j) != run.end()) continue;
+    const CellRect& o = cells[j];
+    if (!o.empty() && o.row1 > first.row0 && o.row0 < first.row1 && o.col0 >= col1) hi = std::min(hi, o.col0);
+  }
+  int n = static_cast<int>(run.size());
+  int room = std::max(col1, hi) - col0;
+  for (int style = 2; style >= -1; --style) {
+    // Style -1: the bare labels, the longest cut a cell at a time until
+    // they fit (draw_button ends a cut one in a point).
+    std::vector<int> widths;
+    int total = n - 1;
+    for (const std::string& l : labels) {
+      widths.push_back(text_width(styled_face(l, std::max(style, 0))));
+      total += widths.back();
+    }
+    while (style < 0 && total > room) {
+      auto widest = std::max_element(widths.begin(), widths.end());
+      if (*widest <= 3) return;
+      --*widest;
+      --total;
+    }
+    if (total > room) continue;
+    int spare = std::max(0, col1 - col0 - total);
+    int at = col0;
+    for (int k = 0; k < n; ++k) {
+      size_t i = run[static_cast<size_t>(k)];
+      int width = widths[static_cast<size_t>(k)];
+      cells[i] = CellRect{at, cells[i].row0, at + width, cells[i].row1};
+      laid[i] = true;
+      at += width + 1 + (k < n - 1 ? spare / (n - 1) + (k < spare % (n - 1) ? 1 : 0) : 0);
+    }
+    return;
+  }
+}
+
+std::vector<bool> lay_out_button_rows(const std::vector<Hwnd>& kids, std::vector<CellRect>& cells, const CellRect& area) {
+  std::vector<bool> laid(kids.size(), false);
+  std::vector<size_t> order;
+  for (size_t i = 0; i < kids.size(); ++i)
+    if (Window* kw = find(kids[i]); kw && kw->visible && plain_button(*kw) && !cells[i].empty()) order.push_back(i);
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return std::pair(cells[a].row0, cells[a].col0) < std::pair(cells[b].row0, cells[b].col0);
+  });
+  for (size_t a = 0; a < order.size();) {
+    size_t b = a + 1;
+    while (b < order.size() && cells[order[b]].row0 == cells[order[a]].row0 &&
+           cells[order[b]].row1 == cells[order[a]].row1 && cells[order[b]].col0 <= cells[order[b - 1]].col1 + 1)
+      ++b;
+    if (b - a >= 2) lay_out_button_run(std::vector<size_t>(order.begin() + static_cast<long>(a), order.begin() + static_cast<long>(b)), kids, cells, area, laid);
+    a = b;
+  }
+  return laid;
+}
+
+// The cells a list view's columns take with a blank after each.
+int lv_cells_needed(const detail::ListViewState& lv, Point cell) {
+  int need = 0;
+  for (const detail::LvColumn& col : lv.columns) need += std::max(1, to_cell(col.width, cell.x)) + 1;
+  return need;
+}
+
+// A list view sized to its columns' pixels (a lines grid is) has no cell for
+// the blanks between them: it widens to the right into free cells for them.
+CellRect grow_listview(const Window& w, const CellRect& base, const CellRect& area, const std::vector<CellRect>& others,
+                       Point cell) {
+  int want = lv_cells_needed(std::get<detail::ListViewState>(w.state), cell);
+  if (base.width() >= want) return base;
+  int hi = area.col1;
+  for (const CellRect& o : others)
+    if (!o.empty() && o.row1 > base.row0 && o.row0 < base.row1 && o.col0 >= base.col1) hi = std::min(hi, o.col0);
+  CellRect out = base;
+  out.col1 = std::max(base.col1, std::min(base.col0 + want, hi));
+  return out;
+}
+
+bool grows(const Window& w) { return plain_button(w) || w.kind == Kind::ListBox || w.kind == Kind::ListView; }
+
+CellRect window_cells(Hwnd h, Point cell);
+
+// The cell columns of a list view's columns, each [first, second) with its
+// last cell left blank: a column takes its pixels' cells and one more for
+// the blank, so that texts measured to fill their columns (ten digits in a
+// column ten cells wide) never run together nor lose a character. Columns
+// past the view's right edge are cut there.
+std::vector<std::pair<int, int>> lv_columns(const detail::ListViewState& lv, const CellRect& r, Point cell) {
+  std::vector<std::pair<int, int>> out;
+  int at = r.col0;
+  for (const detail::LvColumn& col : lv.columns) {
+    int n = std::max(1, to_cell(col.width, cell.x)) + 1;
+    out.emplace_back(at, at + n);
+    at += n;
+  }
+  if (out.empty()) out.emplace_back(r.col0, r.col1);
+  return out;
+}
+
+// A control laid over a row of a list view sibling (the fields a lines grid
+// edits its current row in) goes where the terminal shows the cell under
+// its middle, within that column's text: the columns may be wider in cells
+// than in pixels and the rows are a cell each.
+bool over_listview(const Window& w, const Window& parent, Point cell, CellRect& out) {
+  if (w.kind == Kind::ListView) return false;
+  Rect wr = get_window_rect(w.handle);
+  Point mid{(wr.left + wr.right) / 2, (wr.top + wr.bottom) / 2};
+  for (Hwnd k : parent.children) {
+    Window* v = find(k);
+    if (!v || k == w.handle || !v->visible || v->kind != Kind::ListView) continue;
+    Point p = screen_to_client(k, mid);
+    Rect client = get_client_rect(k);
+    if (p.x < client.left || p.x >= client.right || p.y < client.top || p.y >= client.bottom) continue;
+    int column = 0;
+    int row = lv_hit_test(k, p, &column);
+    if (row < 0) continue;
+    const auto& lv = std::get<detail::ListViewState>(v->state);
+    CellRect vc = window_cells(k, cell);
+    auto cols = lv_columns(lv, vc, cell);
+    const auto& c = cols[static_cast<size_t>(std::min<int>(column, static_cast<int>(cols.size()) - 1))];
+    int text = std::max(1, c.second - c.first - 1);
+    Rect sub = lv_subitem_rect(k, row, column);
+    int left = screen_to_client(k, Point{wr.left, wr.top}).x - sub.left;
+    int col0 = c.first + std::clamp(to_cell(left, cell.x), 0, text - 1);
+    int width = std::clamp(to_cells(Rect{0, 0, wr.Width(), wr.Height()}, cell).width(), 1, c.first + text - col0);
+    int r0 = vc.row0 + 1 + row - lv.top;
+    out = CellRect{col0, r0, col0 + width, r0 + 1};
+    return true;
+  }
+  return false;
+}
 
 // The cells a window takes: a top-level window's own, a control's from its
 // top-level window's client corner, grown as said above.
@@ -347,6 +512,7 @@ CellRect window_cells(Hwnd h, Point cell) {
   CellRect base = top == h ? top_cells(h, cell) : cells_in_top(top, get_window_rect(h), cell);
   Window* w = find(h);
   Window* parent = w && top != h ? find(w->parent) : nullptr;
+  if (CellRect over; parent && over_listview(*w, *parent, cell, over)) return over;
   if (!parent || !grows(*w)) return base;
   // The siblings in child order, each grown in turn with the others as they
   // stand then.
@@ -359,13 +525,19 @@ CellRect window_cells(Hwnd h, Point cell) {
     cells.push_back(k == h ? base : cells_in_top(top, get_window_rect(k), cell));
   }
   CellRect area = client_cells(parent->handle, cell);
+  std::vector<bool> laid = lay_out_button_rows(kids, cells, area);
   for (size_t i = 0; i < kids.size(); ++i) {
     Window* kw = find(kids[i]);
-    if (!grows(*kw)) continue;
+    if (laid[i] || !grows(*kw)) {
+      if (kids[i] == h) return cells[i];
+      continue;
+    }
     std::vector<CellRect> others;
     for (size_t j = 0; j < kids.size(); ++j)
       if (j != i) others.push_back(cells[j]);
-    cells[i] = plain_button(*kw) ? grow_button(*kw, cells[i], area, others) : grow_list(*kw, cells[i], area, others);
+    cells[i] = plain_button(*kw)                ? grow_button(*kw, cells[i], area, others)
+               : kw->kind == Kind::ListView ? grow_listview(*kw, cells[i], area, others, cell)
+                                            : grow_list(*kw, cells[i], area, others);
     if (kids[i] == h) return cells[i];
   }
   return base;
@@ -453,13 +625,19 @@ void draw_edit(Canvas& c, const Window& w, const CellRect& r, const CellRect& cl
   std::string shown = display_text(w.handle);
   uint16_t base = static_cast<uint16_t>(kReverse | dim);
   c.fill(r, base, clip);
-  int a = std::min(e.selStart, e.selEnd), b = std::max(e.selStart, e.selEnd);
   int width = std::max(1, r.width());
+  // A field a person can type in shows its free cells as a line, so that
+  // it is seen (an empty one too) on a terminal without reverse video and
+  // in a copy of the screen's text.
+  if (!(dim & kDim) && !(w.style & ES_READONLY))
+    for (int x = 0; x < width; ++x) c.put(r.col0 + x, r.row0, U'_', base, clip);
+  int a = std::min(e.selStart, e.selEnd), b = std::max(e.selStart, e.selEnd);
   // The caret stays in view. A field that its text fills keeps the caret on
   // its last cell (nothing more can be typed there), so the text stays whole.
+  // A field without the focus shows its text from the start.
   int len = static_cast<int>(shown.size());
   int caret = e.selEnd == len && len == width ? len - 1 : e.selEnd;
-  int off = caret >= width ? caret - width + 1 : 0;
+  int off = focus && caret >= width ? caret - width + 1 : 0;
   int start = (w.style & ES_RIGHT) && text_width(shown) < width ? width - text_width(shown) : 0;
   for (int i = 0; i < static_cast<int>(shown.size()); ++i) {
     int x = i - off;
@@ -503,10 +681,12 @@ void draw_button(Canvas& c, const Window& w, const CellRect& r, const CellRect& 
     return;
   }
   // Where even the grown cells are too few: the brackets closer, then the
-  // caption alone, then as much of it as there is room for.
-  std::string shown = button_face(cap);
-  if (text_width(shown) > r.width() && shown != cap) shown = "[" + cap + "]";
-  if (text_width(shown) > r.width()) shown = cap;
+  // label alone, then as much of it as there is room for. The key of a
+  // mapped command stays whole; the caption after it is what gets cut.
+  std::string label = button_label(w);
+  std::string shown = button_face(label);
+  if (text_width(shown) > r.width() && shown != label) shown = "[" + label + "]";
+  if (text_width(shown) > r.width()) shown = label;
   // Cut short, it ends in a point, so that it reads as an abbreviation.
   if (text_width(shown) > r.width() && r.width() >= 2) {
     shown = shown.substr(0, static_cast<size_t>(r.width() - 1));
@@ -516,6 +696,10 @@ void draw_button(Canvas& c, const Window& w, const CellRect& r, const CellRect& 
   int n = std::min(text_width(shown), r.width());
   int col = aligned(r.col0, r.width(), n, 1);
   c.text(col, row, shown, hi, clip, n);
+  // The command's key stands out as an Alt letter does.
+  std::string mapped = button_key(w.handle);
+  if (size_t k = shown.find(mapped); !mapped.empty() && k != std::string::npos)
+    c.add_attr(intersect(CellRect{col + static_cast<int>(k), row, col + std::min(n, static_cast<int>(k + mapped.size())), row + 1}, clip), kBold);
   int at = shown.find(cap) == std::string::npos ? -1 : static_cast<int>(shown.find(cap)) + key;
   if (key >= 0 && at >= 0 && at < n) c.add_attr(intersect(CellRect{col + at, row, col + at + 1, row + 1}, clip), keyAttr);
 }
@@ -585,18 +769,6 @@ void draw_list(Canvas& c, const Window& w, const CellRect& r, const CellRect& cl
       c.cursorCol = lay.items.col0, c.cursorRow = row;
     c.text(lay.items.col0, row, l.items[static_cast<size_t>(i)], attr, clip, lay.items.width());
   }
-}
-
-// The cell columns of the list view's columns.
-std::vector<std::pair<int, int>> lv_columns(const detail::ListViewState& lv, const CellRect& r, Point cell) {
-  std::vector<std::pair<int, int>> out;
-  int x = 0;
-  for (const detail::LvColumn& col : lv.columns) {
-    out.emplace_back(r.col0 + to_cell(x, cell.x), r.col0 + to_cell(x + col.width, cell.x));
-    x += col.width;
-  }
-  if (out.empty()) out.emplace_back(r.col0, r.col1);
-  return out;
 }
 
 void draw_listview(Canvas& c, const Window& w, const CellRect& r, const CellRect& clip, uint16_t dim, Point cell) {
@@ -702,9 +874,12 @@ Hwnd close_target() {
 
 namespace {
 
+// A button reached by an Alt letter: a visible text button whose command
+// no key of its own gives.
 bool keyed_button(const Window& w) {
   uint32_t type = w.style & BS_TYPEMASK;
-  return w.kind == Kind::Button && w.visible && !(w.style & BS_BITMAP) && !w.image && type != BS_OWNERDRAW;
+  return w.kind == Kind::Button && w.visible && !(w.style & BS_BITMAP) && !w.image && type != BS_OWNERDRAW &&
+         button_key(w.handle).empty();
 }
 
 void collect_buttons(const Window& w, std::vector<const Window*>& out) {
@@ -1040,9 +1215,12 @@ CellRect MenuTracker::level_rect(size_t level, Point cell) const {
     col = bar_ < static_cast<int>(bar.size()) ? bar[static_cast<size_t>(bar_)].col0 : 0;
     row = menu_row(owner_, cell) + 1;
   } else {
+    // A submenu stands beside its parent, its first item on the row of the
+    // item that opened it: right of the parent's frame, else left of it
+    // where the right has no room, so no border of one lies on the other.
     CellRect parent = level_rect(level - 1, cell);
-    col = parent.col1 - 1;
-    row = parent.row0 + 1 + levels_[level - 1].sel;
+    col = parent.col1 + width <= screen.x ? parent.col1 : parent.col0 - width >= 0 ? parent.col0 - width : parent.col1;
+    row = parent.row0 + levels_[level - 1].sel;
   }
   col = std::max(0, std::min(col, screen.x - width));
   row = std::max(0, std::min(row, screen.y - 1 - height));

@@ -246,6 +246,14 @@ std::string display_text(Hwnd h);  // what a person sees (password masked)
 
 void button_set_check(Hwnd h, bool on);
 bool button_get_check(Hwnd h);
+// The key a person presses for a button's command ("F6"), which a back end
+// shows with its caption. The layer that keeps the key table installs the
+// function that knows it, once at start-up; without one, or for a command
+// no key gives, the answer is empty. set_button_key_source answers the
+// function it replaces.
+using ButtonKeyFn = std::string (*)(Hwnd button);
+ButtonKeyFn set_button_key_source(ButtonKeyFn fn);
+std::string button_key(Hwnd button);
 void set_image(Hwnd h, Hbitmap image);
 Hbitmap get_image(Hwnd h);
 

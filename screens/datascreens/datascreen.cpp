@@ -30,8 +30,6 @@ static_assert(kRefreshShown == kPutRaw);
 
 namespace {
 
-constexpr int kPropOpen = 13;   // OPEN$
-constexpr int kPropSaved = 20;  // SAVED$
 constexpr int kSpecFileItem = 5;
 constexpr int kScreenTag = 1;
 // The open flags the spec's own file is added with.

@@ -43,9 +43,6 @@
 
 namespace {
 
-constexpr int kPropStatMsg = 9;    // STATMSG$
-constexpr int kPropDoc = 17;       // DOC$
-constexpr int kPropVoidMode = 29;  // VOIDMODE%
 constexpr uint32_t kItemRow = 3, kItemColumn = 4, kItemMode = 7, kItemMaxRows = 10;
 constexpr uint16_t kModeDeleteLayout = 0x08;
 constexpr uint16_t kDeleteCode = 0x642;

@@ -17,9 +17,6 @@
 
 namespace {
 
-constexpr int kPropDoc = 17;          // DOC$
-constexpr int kPropFastFind = 45;     // FASTFIND$
-constexpr int kPropLoadImport = 113;  // LOAD_IMPORT$
 constexpr uint32_t kSetCaptionsItem = 9;  // SettingsList: the buttons' captions
 constexpr uint16_t kSymbolColumns = 30;
 constexpr char kSymbolCaptions[] = "/ / /,<<,<,>,>>,?,[x],X";

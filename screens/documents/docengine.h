@@ -67,6 +67,7 @@
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
 #include "screens/grids/gridbuf.h"
+#include "script/taskhooks.h"
 
 // Header passes of one save at most; the next answers 129.
 constexpr int kMovsHeaderPassMax = 999;
@@ -212,6 +213,13 @@ int MovsWinGrid();
 // empty when the window has no grid. Any other name answers the error
 // string 163, so arrays of that name are read instead.
 StrValue GridLineTextHook(StrValue name, int row);
+// Task hook 2 while a window with a lines grid is open (a grid pad, a
+// document or navigation window): GridTextHookTake puts GridLineTextHook in
+// place and answers the hook it replaced, which the window keeps and hands to
+// GridTextHookGive when it closes. Apart from start-up, which registers
+// GridLineTextHook (app/hooks.cpp), these two are what changes task hook 2.
+HookEntry GridTextHookTake();
+void GridTextHookGive(const HookEntry& saved);
 
 // --- Navigation windows ------------------------------------------------------
 

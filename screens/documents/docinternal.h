@@ -11,20 +11,6 @@
 
 namespace docint {
 
-// Document parameters of the screen definition.
-constexpr int kPropSaved = 20;       // SAVED$
-constexpr int kPropNumCab = 31;      // NUMCAB$
-constexpr int kPropWriteCab0 = 32;   // WRITECAB0$
-constexpr int kPropWriteCabs = 33;   // WRITECABS$
-constexpr int kPropWriteLins = 34;   // WRITELINS$
-constexpr int kPropReadCabs = 37;    // READCABS$
-constexpr int kPropReadLins = 38;    // READLINS$
-constexpr int kPropLnIns = 39;       // LNINS$
-constexpr int kPropLnDel = 40;       // LNDEL$
-constexpr int kPropFldUpdate = 46;   // FLDUPDATE$
-constexpr int kPropMaxLin = 48;      // MAXLIN%
-constexpr int kPropLnAssign = 54;    // LNASSIGN$
-
 // The current screen and record; null when none.
 const ScreenDesc* Screen();
 WinRecord* Record();

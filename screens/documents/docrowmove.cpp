@@ -228,6 +228,14 @@ int MovsWinGrid() {
   return r->gridIndex;
 }
 
+HookEntry GridTextHookTake() {
+  HookEntry saved = TaskHookEntry(kHookArrayTerm);
+  TaskHookSet(&GridLineTextHook, kHookArrayTerm);
+  return saved;
+}
+
+void GridTextHookGive(const HookEntry& saved) { TaskHookStore(saved, kHookArrayTerm); }
+
 StrValue GridLineTextHook(StrValue name, int row) {
   if (name.IsError()) return name;
   std::string_view view = name.View();

@@ -51,25 +51,6 @@ using namespace docint;
 
 namespace {
 
-// Screen and object parameters read here.
-constexpr int kParmSet = 12;           // SET$
-constexpr int kPropDoc = 17;           // DOC$
-constexpr int kPropDocSets = 18;       // DOCSETS$
-constexpr int kPropVoidMode = 29;      // VOIDMODE%
-constexpr int kPropFtClc = 36;         // FTCLC$
-constexpr int kPropAlarmLins = 41;     // ALARMLINS$
-constexpr int kPropFastFind = 45;      // FASTFIND$
-constexpr int kPropUsrCond = 64;       // USR_COND$
-constexpr int kPropAcBound = 93;       // ACBOUND$
-constexpr int kPropAcceptPrc = 101;    // ACCEPT_PRC%
-constexpr int kPropPrcName = 99;       // PRCNAME$
-constexpr int kPropWrExp = 109;        // WR_EXP$
-constexpr int kPropEotExp = 110;       // EOT_EXP$
-constexpr int kPropRdCond = 111;       // RD_COND$
-constexpr int kPropLoadImport = 113;   // LOAD_IMPORT$
-constexpr int kPropMnuImport = 114;    // MNU_IMPORT$
-constexpr int kPropAutoImport = 115;   // AUTO_IMPORT$
-
 // Message 0027 items of the mode words.
 constexpr uint32_t kWordNew = 8, kWordModify = 9, kWordInsertMode = 10, kWordMaintenanceMode = 11,
                    kWordPrintOff = 12, kWordPrintOn = 13, kWordReadOnly = 14;

@@ -253,13 +253,12 @@ void MovsDocTypeCombo(int mode, WinRecord* r) {
 }
 
 void MovsWinTextHookSet() {
-  g_textHooks.push_back(TaskHookEntry(kHookArrayTerm));
-  TaskHookSet(&GridLineTextHook, kHookArrayTerm);
+  g_textHooks.push_back(GridTextHookTake());
 }
 
 void MovsWinTextHookRestore() {
   if (g_textHooks.empty()) return;
-  TaskHookStore(g_textHooks.back(), kHookArrayTerm);
+  GridTextHookGive(g_textHooks.back());
   g_textHooks.pop_back();
 }
 

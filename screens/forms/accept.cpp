@@ -36,20 +36,12 @@
 #include "screens/window/winrecord.h"
 #include "script/evaluator.h"
 #include "script/expfiles.h"
+#include "script/objparams.h"
 
 namespace {
 
 constexpr uint32_t kSimpleItems = 4;   // fewer items: the simple form
 constexpr uint8_t kSimpleMode = 8;     // item 7 asking for the simple form
-
-// Form parameters of accept windows.
-constexpr int kParmCond = 74;           // COND$
-constexpr int kParmDocName = 92;        // DOCNAME$
-constexpr int kParmSteps = 98;          // STEPS$
-constexpr int kParmPrcName = 99;        // PRCNAME$
-constexpr int kParmAcceptPrc = 101;     // ACCEPT_PRC%
-constexpr int kParmParmFile = 104;      // PARM_FILE$
-constexpr int kParmParmFileWrite = 105; // PARM_FILE_WRITE$
 
 constexpr int kRefreshSources = kPutFromFile | kPutAssign;  // refresh mode 6
 constexpr int kPutEmpty = kPutRaw | kPutSetFile;            // put mode 17

@@ -30,9 +30,6 @@
 namespace {
 
 constexpr int kDefinitionKind = 1;     // tagged lines of a definition file
-constexpr int kParmAcBound = 93;       // ACBOUND$
-constexpr int kParmAcceptPrc = 101;    // ACCEPT_PRC%
-constexpr int kParmWinName = 102;      // WINNAME$
 constexpr uint16_t kAnswerNoBits = 0x10;  // cleared from the screen default's answers
 
 InputLineFn g_inputLine = nullptr;

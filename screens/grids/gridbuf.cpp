@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr int kPropMode = 44;  // MODE$
 constexpr char kGridPrefix[] = "_GRID";
 
 StrValue Empty() { return StrMake("", 0); }

@@ -198,8 +198,7 @@ Status LinsGridPadCreate(StrValue title, StrValue list, int32_t rows, int32_t ma
     return Fail(st::WINCONTROLERROR, "LinsGridPadCreate: Ok button");
   }
   ScreenActionSet(LinsGridPadActionWin, nullptr, onExit);
-  g_pads[static_cast<size_t>(level)] = PadRec{true, TaskHookEntry(kHookArrayTerm)};
-  TaskHookSet(&GridLineTextHook, kHookArrayTerm);
+  g_pads[static_cast<size_t>(level)] = PadRec{true, GridTextHookTake()};
 
   // Every cell of the rows shown empty, row 1 current, the first row selected.
   int slot = g->slot;
@@ -216,7 +215,7 @@ Status LinsGridPadClose(int grid) {
   int level = grid < 0 ? LinsGridLevel() : grid;
   if (!LinsGridGet(level)) return Fail(st::SCREENSTRUCTERR, "LinsGridPadClose");
   PadRec& pad = g_pads[static_cast<size_t>(level)];
-  if (pad.open) TaskHookStore(pad.savedHook, kHookArrayTerm);
+  if (pad.open) GridTextHookGive(pad.savedHook);
   pad = PadRec{};
   // The record first: the grid's window goes with the grid, and nothing
   // that its destruction runs should find the pad's record.

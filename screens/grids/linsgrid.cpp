@@ -29,7 +29,6 @@
 
 namespace {
 
-constexpr int kPropLnAssign = 54;  // LNASSIGN$
 constexpr int32_t kScrollBarPx = 24;
 constexpr char kNumericTypes[] = "NL123456789";
 

@@ -33,18 +33,6 @@
 namespace {
 
 constexpr int kDefinitionKind = 1;  // tagged lines of a definition file
-enum : int {
-  kParmSet = 12,
-  kParmMaxLin = 48,
-  kParmAlarm = 52,
-  kParmWindows = 60,
-  kParmAcBound = 93,
-  kParmWinName = 102,
-  kParmRdExp = 108,
-  kParmWrExp = 109,
-  kParmEotExp = 110,
-  kParmRdCond = 111,
-};
 enum : int { kEventCreate = 1, kEventEdit = 2, kEventSave = 3 };
 
 constexpr char kDefaultColumns[] = "'Pay Date':'D8','Amount':'29'";

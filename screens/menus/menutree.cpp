@@ -13,11 +13,6 @@
 
 namespace {
 
-// Parameter numbers of menu definitions.
-constexpr int kParmMenu = 2;
-constexpr int kParmCaller = 3;
-constexpr int kParmLoad = 5;
-constexpr int kParmExec = 6;
 constexpr int kDefinitionKind = 1;
 constexpr int kRootTag = 1;
 

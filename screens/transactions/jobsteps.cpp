@@ -17,6 +17,7 @@
 #include "screens/window/screenprops.h"
 #include "screens/window/winrecord.h"
 #include "script/evaluator.h"
+#include "script/objparams.h"
 #include "script/statements.h"
 #include "script/taskhooks.h"
 
@@ -43,8 +44,8 @@ Status LevelOf(StrValue reset, int* level) {
 Status ScreenStepsRun() {
   const StrAreaScope scope;
   int level = 0;
-  StrValue steps = ScreenProp(kStatPropSteps, 0);
-  Status s = LevelOf(ScreenProp(kStatPropReset, 0), &level);
+  StrValue steps = ScreenProp(kParmSteps, 0);
+  Status s = LevelOf(ScreenProp(kParmReset, 0), &level);
   if (s == 0) s = StrError(steps);
   if (s == 0) return StatStepsRun(level, steps);
   ErrShow(s);

@@ -33,9 +33,6 @@
 
 namespace {
 
-constexpr int kStateParm = 22;    // the open state of a saved configuration
-constexpr int kRelParm = 13;      // its relations
-constexpr int kTargetParm = 112;  // TARGET$: its external name
 constexpr uint16_t kAskExpression = tmode::kUpdate | tmode::kExternFile | tmode::kDeleting | tmode::kIndexChk;
 constexpr uint16_t kAskRelType = tmode::kUpdate | tmode::kExternFile;
 constexpr uint16_t kPlainImportMask = 0x1825;  // IMPORT, EXTERNFILE, STREAM, EXTERN_INDEXED, IS_SQL
@@ -289,7 +286,7 @@ Status TransRunTag(StrValue file, int tag, const std::string& name) {
   if (pushed == 0xffff) return DataFail(st::FILENOTFOUND, name);
   if (pushed != 0) return pushed;
   TransApplied applied;
-  Status s = TransParmGet(ParmNameBase(kStateParm), ParmNameBase(kRelParm), &applied);
+  Status s = TransParmGet(ParmNameBase(kParmOpen), ParmNameBase(kParmRelOpt), &applied);
   uint16_t mode = 0;
   std::string target;
   if (s == 0) {
@@ -300,7 +297,7 @@ Status TransRunTag(StrValue file, int tag, const std::string& name) {
       s = DataFail(st::BADINPUTDATA, "TRANSPARMSMODE% " + m);
     else
       mode = static_cast<uint16_t>(std::stoul(m));
-    target = ParmValueByNum(kTargetParm).Str();
+    target = ParmValueByNum(kParmTarget).Str();
   }
   if (s == 0) s = TransRunSaved(TransView(target), mode);
   else TransParmsClear();

@@ -21,7 +21,7 @@
 // 122 with nothing saved or run.
 //
 // A saved set-up runs with its tag's lines as the current parameter string:
-// its open state (parameter 22) is pushed and its relations (parameter 13)
+// its open state (OPEN$) is pushed and its relations (RELOPT%)
 // loaded for the current file with TRIGGER$ "ENABLE", both undone after
 // the run; TRANSPARMSMODE% is the mode (163 when it is not a number) and
 // TARGET$ (parameter 112) the external name. A name without its tag

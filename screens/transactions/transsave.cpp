@@ -21,8 +21,6 @@
 namespace {
 
 constexpr int kPpnKind = 1;
-constexpr int kNamesParm = 51;    // FD$: the names list of tag 0
-constexpr int kTargetParm = 112;  // TARGET$: the external name
 constexpr char kModeItem[] = "TRANSPARMSMODE%";
 
 // Removes what stays queued, however the merge ends.
@@ -75,7 +73,7 @@ Status FlushUpTo(uint16_t slot, int kind, int upTo) {
 }
 
 std::string NamesLine(const std::vector<std::string>& names) {
-  std::string line = std::string(ParmNameBase(kNamesParm).View()) + "=";
+  std::string line = std::string(ParmNameBase(kParmFd).View()) + "=";
   for (size_t i = 0; i < names.size(); ++i) line += (i ? ",'" : "'") + names[i] + "'";
   return line;
 }
@@ -193,7 +191,7 @@ StrValue TransConfigNames(StrValue file) {
     joined += ParmLineContent(kPpnKind, line).View();
   }
   StreamClose(slot);
-  StrValue v = StrKeyGet(TransView(joined), ParmNameBase(kNamesParm), 0);
+  StrValue v = StrKeyGet(TransView(joined), ParmNameBase(kParmFd), 0);
   return StrAreaReturn(mark, v.IsError() ? StrMake("", 0) : StrTrim(v, 3));
 }
 
@@ -239,7 +237,7 @@ Status TransConfigLines(uint16_t mode, std::vector<std::string>* lines) {
   lines->push_back(std::string(kModeItem) + "=" + std::to_string(mode));
   std::string target = TransTrim(TransParmText(kTrName));
   if (!target.empty()) {
-    if (Status s = Item(std::string(ParmNameBase(kTargetParm).View()), target, lines)) return s;
+    if (Status s = Item(std::string(ParmNameBase(kParmTarget).View()), target, lines)) return s;
   }
   const StrAreaScope scope;
   StrListIter it(StrFromC(kTransParmNames), ',');

@@ -11,6 +11,7 @@
 #include "runtime/strlist.h"
 #include "runtime/strutil.h"
 #include "runtime/sysvars.h"
+#include "screens/window/screendef.h"
 #include "screens/window/winlist.h"
 
 namespace {
@@ -120,6 +121,34 @@ ActionCode KeyToAction(uint16_t keyClass) {
   int16_t mode = VarSysIntGet(kSysKeyMap);
   if (mode < 0 || mode >= kKeyMapModes || keyClass >= kKeyClasses) return 0;
   return KeyActionTable[mode][keyClass];
+}
+
+std::string NavButtonKeyName(ui::Hwnd button) {
+  int id = ui::get_ctrl_id(button);
+  if (id <= kIdNavFirst || id > kIdNavLast) return std::string();
+  ui::Hwnd top = ui::get_top_level(button);
+  int mode = VarSysIntGet(kSysKeyMap);
+  for (int n = static_cast<int>(ScreenStackIndex(3)) - 1; n >= 0; --n) {
+    const WinRecord* r = WinGet(n);
+    const ScreenDesc* screen = r && r->window == top ? ScreenGet(r->screen) : nullptr;
+    if (screen) {
+      mode = screen->keyMap;
+      break;
+    }
+  }
+  if (mode < 0 || mode >= kKeyMapModes) return std::string();
+  const ActionCode want = Nav(static_cast<uint8_t>(id - kIdNavFirst));
+  const bool menuBar = ui::get_menu(top) != 0;
+  for (uint16_t cls = 0; cls < kKeyClasses; ++cls) {
+    if (KeyActionTable[mode][cls] != want) continue;
+    if (cls >= kKeyF1 && cls <= kKeyF11) {
+      if (menuBar && cls == kKeyF1 + 9) continue;
+      return "F" + std::to_string(cls - kKeyF1 + 1);
+    }
+    if (cls == kKeyPgUp) return "PgUp";
+    if (cls == kKeyPgDn) return "PgDn";
+  }
+  return std::string();
 }
 
 int KeyClassIsMove(uint16_t keyClass) { return IndexIn(kMoveSet, keyClass); }

@@ -14,7 +14,9 @@
 // (WinSpecParse) and builds the status line of the main window.
 #pragma once
 #include <cstdint>
+#include <string>
 
+#include "platform/ui/ui_types.h"
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
 
@@ -134,6 +136,13 @@ ActionCode CommandToAction(uint32_t id);
 // KeyActionTable[_KEYMAP][class]; 0 for a mode other than 0 and 1 or a class
 // above 32.
 ActionCode KeyToAction(uint16_t keyClass);
+// The key a person presses for a navigation button's command (id 3001-3020)
+// in the key-map mode of its window's screen (the newest record on the
+// window; `_KEYMAP` for a window without one): "F3"-"F11", "PgUp" or "PgDn",
+// the first key of the table that gives the command; F10 is passed over on a
+// window with a menu bar, which F10 opens. Empty for any other button or a
+// command no key gives. The window system shows it with the caption.
+std::string NavButtonKeyName(ui::Hwnd button);
 // Index in the move set {Enter, Shift+Tab, Tab, F9, Up, Down, PgDn, PgUp,
 // Ctrl+End}, or -1.
 int KeyClassIsMove(uint16_t keyClass);

@@ -212,7 +212,19 @@ StrValue FieldControlValue(ui::Hwnd window, uint16_t id) {
 Status CtlFieldShow(uint16_t n, StrValue text, uint16_t flags) {
   ui::Hwnd h = ControlOf(n);
   if (!h) return st::UNDEFWARNING;
-  if (!text.IsError() && ui::class_name(h) != "BUTTON") ui::set_text(h, text.View());
+  if (!text.IsError() && ui::class_name(h) != "BUTTON") {
+    // A field entered by a key has its text selected, so typing replaces it;
+    // showing it again (the row of a grid is shown once more after the
+    // focus moved) must not drop that selection, or a full field refuses
+    // every key typed.
+    std::string before = ui::get_text(h, text.len + 1u);
+    auto [from, to] = ui::edit_get_sel(h);
+    bool whole = ui::get_focus() == h && from == 0 && to == static_cast<int>(before.size()) && to > 0;
+    if (before != text.View()) {
+      ui::set_text(h, text.View());
+      if (whole) ui::edit_set_sel(h, 0, -1);
+    }
+  }
   if (flags & 0x10) ui::button_set_check(h, flags & 1);
   return 0;
 }

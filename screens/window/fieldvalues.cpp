@@ -8,6 +8,7 @@
 
 #include "data/dictionary/dictionary.h"
 #include "data/store/recbuf.h"
+#include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/fixednum.h"
@@ -297,8 +298,17 @@ Status FieldRunCheck(int flags, uint16_t n) {
   FieldDesc f = FieldGet(n);
   if (f.status) return f.status;
   const StrAreaScope scope;
+  // A check that runs a procedure lets the message loop run: the person may
+  // close the window meanwhile. Its fields are then gone and not refreshed.
+  const WinRecord* record = Record();
+  ui::Hwnd window = record ? record->window : 0;
+  uint16_t screen = ScreenStackIndex(0), screens = ScreenStackIndex(1);
   Status s = RunStatement(MacroExpand(SliceOf(f, &FieldDesc::perform), 0));
   if (s >= 128 || !(flags & kPutUpdFields)) return s;
+  record = Record();
+  if (ScreenStackIndex(0) != screen || ScreenStackIndex(1) != screens || !record || record->window != window ||
+      (window && !ui::is_window(window)))
+    return s;
   if (Status e = FieldsFetchPut(flags & ~kPutUpdFields, UpdFieldsOf(f)); e >= st::USERCANCELED) return e;
   constexpr int kNotForDependants = kPutFromFile | kPutPerform | kPutUpdFields;
   if (Status e = FieldsFetchPut(flags & ~kNotForDependants, Dependants(flags, n)); e >= st::USERCANCELED) return e;

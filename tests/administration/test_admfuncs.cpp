@@ -130,7 +130,7 @@ TEST_F(AdmFuncsTest, SelListProcessTotalsAndCopies) {
 // The relation key of the current file towards another file, evaluated over
 // its current record; empty without a current file or a relation.
 TEST_F(AdmFuncsTest, DicItemEvalReadsTheCurrentFilesRelationKey) {
-  ASSERT_EQ(DataFileReadKey(kFInvoices, 1, Sv("       6A25"), 2), 0);
+  ASSERT_EQ(DataFileReadKey(kFInvoices, 1, Sv("       6A25  1"), 2), 0);  // invoice 6's line 1
   EXPECT_EQ(DicItemEval(kFRegistry, 1).Str(), "       6A25");
   EXPECT_EQ(DicItemEval(kFNotes, 1).Str(), "     120  1");
   EXPECT_EQ(DicItemEval(kFNotes, 2).Str(), "");

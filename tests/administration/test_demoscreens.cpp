@@ -137,7 +137,7 @@ TEST_F(DemoScreenTest, CustomersMaintainedThroughTheMenuLine) {
   EXPECT_EQ(app.CheckAll(), "");
 }
 
-// The invoice window: the footer's total in words in two lines of 70, under
+// The invoice window: the header's total in words in two lines of 70, under
 // the label of the catalogue (here the Spanish one).
 TEST_F(DemoScreenTest, InvoiceTotalInWordsUnderTheCataloguesLabel) {
   ASSERT_EQ(DynStrSet(SettingsList, SetLanguageItem, Sv("ES")), 0);
@@ -149,7 +149,7 @@ TEST_F(DemoScreenTest, InvoiceTotalInWordsUnderTheCataloguesLabel) {
   EXPECT_EQ(fields[8], "TOTAL{14.14} ro");
   EXPECT_EQ(fields[10], "_WORDS1$ ro");
   auto shown = [](uint16_t n) { return StrTrim(FieldValue(n), 2).Str(); };
-  ASSERT_EQ(DataFileReadKey(kFInvoices, 1, Sv("       6A25999"), 2), 0);
+  ASSERT_EQ(DataFileReadKey(kFInvoices, 1, Sv("       6A25   "), 2), 0);
   ASSERT_EQ(FieldsRefresh(kCheckRefresh, 1, -1), 0) << ErrDetail().Str();
   EXPECT_EQ(shown(10), "Importe en letra:");
   EXPECT_EQ(shown(11), "diez con veintinueve");

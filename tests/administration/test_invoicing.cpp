@@ -59,7 +59,7 @@ void AddNote(int number, const std::string& customer, const std::string& payMode
 std::vector<std::string> Invoices() {
   std::vector<std::string> out;
   for (const std::string& r : AdmApp::Rows(kFInvoices, 1, {"NUMBER", "N_LINE", "CUSTOMER", "PAYMODE", "DELNOTE"})) {
-    if (r.find("N_LINE=999.00") != std::string::npos || r.rfind("NUMBER=5.", 0) == 0 || r.rfind("NUMBER=6.", 0) == 0)
+    if (r.find("N_LINE=0.00") != std::string::npos || r.rfind("NUMBER=5.", 0) == 0 || r.rfind("NUMBER=6.", 0) == 0)
       continue;
     out.push_back(r);
   }
@@ -147,7 +147,7 @@ TEST_F(InvoicingTest, NotesOfADeletedInvoiceAreInvoicedAgainOnce) {
   // Every note with a customer is on exactly one invoice line.
   std::map<std::string, int> lines;
   for (const std::string& r : AdmApp::Rows(kFInvoices, 1, {"N_LINE", "DELNOTE"}))
-    if (r.rfind("N_LINE=999.00", 0) != 0) ++lines[r.substr(r.find(' ') + 1)];
+    if (r.rfind("N_LINE=0.00", 0) != 0) ++lines[r.substr(r.find(' ') + 1)];
   for (const auto& [note, invoice] : after)
     if (invoice != "INVOICE=0.00") {
       EXPECT_EQ(lines["DELNOTE=" + note.substr(7)], 1) << note;
@@ -163,12 +163,12 @@ TEST_F(InvoicingTest, NotesOfADeletedInvoiceAreInvoicedAgainOnce) {
 // year's series at 1; a counter set ahead moves the numbering with it.
 TEST_F(InvoicingTest, NumbersFollowTheCounterOfTheSeriesAndYear) {
   ASSERT_EQ(AdmInvoicingRun(), 0) << ErrDetail().Str();
-  std::vector<std::string> footers;
+  std::vector<std::string> headers;
   for (const std::string& r : AdmApp::Rows(kFInvoices, 1, {"NUMBER", "SERIES", "N_LINE"}))
-    if (r.find("N_LINE=999.00") != std::string::npos) footers.push_back(r.substr(0, r.find(" N_LINE")));
+    if (r.find("N_LINE=0.00") != std::string::npos) headers.push_back(r.substr(0, r.find(" N_LINE")));
   std::vector<std::string> want = {"NUMBER=5.00 SERIES=A25", "NUMBER=6.00 SERIES=A25"};
   for (int n = 7; n <= 18; ++n) want.push_back("NUMBER=" + std::to_string(n) + ".00 SERIES=A25");
-  EXPECT_EQ(footers, want);
+  EXPECT_EQ(headers, want);
   std::string counters = ReadText(app.dir() + "/GACOUNT.DAT");
   ASSERT_EQ(counters.size(), 4096u + 4094u);
   EXPECT_EQ(counters.substr(0, 13), "INVOICES_A25 ");
@@ -227,7 +227,7 @@ TEST_F(InvoicingTest, PrintsEachInvoiceWithItsVatAndWords) {
   EXPECT_NE(print.find("Invoice A25/18 "), std::string::npos);
 }
 
-// Each invoice's VAT registry entry and payments add up to its footer's
+// Each invoice's VAT registry entry and payments add up to its header's
 // total: one payment in mode 01, two (the last takes the remainder) in 02.
 TEST_F(InvoicingTest, RegistryAndPaymentsSumToEachInvoiceTotal) {
   ASSERT_EQ(AdmInvoicingRun(), 0) << ErrDetail().Str();
@@ -235,7 +235,7 @@ TEST_F(InvoicingTest, RegistryAndPaymentsSumToEachInvoiceTotal) {
   std::map<int64_t, int> payments;
   std::map<int64_t, std::string> modes;
   for (Status s = DataFileMove(kFInvoices, 0x24); s == 0; s = DataFileMove(kFInvoices, 0x10)) {
-    if (AdmApp::Cents("N_LINE{14}") != 99900) continue;
+    if (AdmApp::Cents("N_LINE{14}") != 0) continue;
     totals[AdmApp::Cents("NUMBER{14}")] = AdmApp::Cents("TOTAL{14}");
     modes[AdmApp::Cents("NUMBER{14}")] = AdmApp::Str("PAYMODE{14}");
   }
@@ -255,12 +255,15 @@ TEST_F(InvoicingTest, RegistryAndPaymentsSumToEachInvoiceTotal) {
   }
 }
 
-// REG offers each record of the invoice (its lines and footer) to its
-// WR_EXP$ condition, which copies the lines here into a file of its own
-// choosing: the payments file under series "R".
+// REG offers each record of the invoice up to the last one written to its
+// WR_EXP$ condition: with a definition whose last record is a footer (line
+// 999) after the lines, the lines and the footer; the condition copies the
+// lines here into a file of its own choosing: the payments file under
+// series "R".
 TEST_F(InvoicingTest, RegistryStepOffersEachRecordOfTheInvoice) {
   ASSERT_NO_FATAL_FAILURE(
-      Definition(app.dir(), {{"REG.TARGET$:\"VATREG\"", "REG.TARGET$:\"8\""},
+      Definition(app.dir(), {{"FOOT.WR_EXP$:\"N_LINE{14}=''", "FOOT.WR_EXP$:\"N_LINE{14}=999"},
+                             {"REG.TARGET$:\"VATREG\"", "REG.TARGET$:\"8\""},
                              {"REG.WR_EXP$:\"0\"",
                               "REG.WR_EXP$:\"NUMBER{8}=NUMBER{14},SERIES{8}='R',N_LINE{8}=N_LINE{14},"
                               "AMOUNT{8}=AMOUNT{14},N_LINE{14}<999\""}}));

@@ -1,15 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string_view>
 
 #include "app/hooks.h"
+#include "data/bridges/dataui.h"
 #include "devices/reportlaunch.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "screens/forms/accept.h"
 #include "screens/menus/menucmd.h"
 #include "screens/datascreens/reportcalls.h"
+#include "screens/documents/docengine.h"
+#include "screens/window/fieldvalues.h"
 #include "script/fieldaccess.h"
+#include "script/procedures.h"
+#include "script/taskhooks.h"
 #include "script/variables.h"
 #include "support/runtime_fixture.h"
 
@@ -72,6 +78,40 @@ TEST_F(HooksTest, AnEmptyHookAnswers148WithItsNameAndStartUpFillsEveryOne) {
   // The accept windows' document exit launches the form's report.
   EXPECT_EQ(AcceptDocHookSet(nullptr), ReportAcceptLaunch);
   LayerHooksRegister();
+}
+
+// Start-up also gives the data layer its windows (questions, boxes,
+// progress, popups, the transaction forms) and sets the framework's task
+// hooks 0-2; a grid window takes hook 2 while open and gives back what it
+// found, nested windows in turn.
+TEST_F(HooksTest, StartUpFillsTheDataLayersWindowsAndTheFrameworksTaskHooks) {
+  DataUiSet(DataUi());
+  TaskHooksReset();
+  LayerHooksRegister();
+  const DataUi& ui = DataUiGet();
+  const void* const filled[] = {
+      reinterpret_cast<const void*>(ui.ask),          reinterpret_cast<const void*>(ui.show),
+      reinterpret_cast<const void*>(ui.choose),       reinterpret_cast<const void*>(ui.progressOpen),
+      reinterpret_cast<const void*>(ui.progressStep), reinterpret_cast<const void*>(ui.progressClose),
+      reinterpret_cast<const void*>(ui.progressPump), reinterpret_cast<const void*>(ui.progressText),
+      reinterpret_cast<const void*>(ui.popupShow),    reinterpret_cast<const void*>(ui.popupClose),
+      reinterpret_cast<const void*>(ui.info),         reinterpret_cast<const void*>(ui.progressTitle),
+      reinterpret_cast<const void*>(ui.transBounds),  reinterpret_cast<const void*>(ui.transConfirm),
+  };
+  for (size_t i = 0; i < std::size(filled); ++i) EXPECT_NE(filled[i], nullptr) << "DataUi member " << i;
+  DataUiSet(DataUi());
+  EXPECT_EQ(TaskHookGetAs<NameHookFn>(kHookValue), &ScreenFieldHook);
+  EXPECT_EQ(TaskHookGetAs<PrcCallFn>(kHookPrcCall), &PrcCall);
+  EXPECT_EQ(TaskHookGetAs<NameHookFn>(kHookArrayTerm), &GridLineTextHook);
+
+  TaskHooksReset();
+  const HookEntry outer = GridTextHookTake();
+  const HookEntry inner = GridTextHookTake();
+  EXPECT_EQ(TaskHookGetAs<NameHookFn>(kHookArrayTerm), &GridLineTextHook);
+  GridTextHookGive(inner);
+  EXPECT_EQ(TaskHookGetAs<NameHookFn>(kHookArrayTerm), &GridLineTextHook);
+  GridTextHookGive(outer);
+  EXPECT_EQ(TaskHookGetAs<NameHookFn>(kHookArrayTerm), nullptr);
 }
 
 }  // namespace

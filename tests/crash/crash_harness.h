@@ -5,7 +5,10 @@
 // write) and reaps it; KillRounds holds the round loop every campaign
 // shares: a fresh start state, the task killed, restarts that recover
 // (some killed in turn), and the files read from disk compared with the
-// state before and after the task.
+// state before and after the task. CutRounds does the same with power
+// cuts: the child records every file operation (platform/host/files.h)
+// and the power goes before a chosen one, the files left as a disk may
+// hold them.
 #pragma once
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -111,6 +114,19 @@ struct Program {
 };
 
 inline Program g_program;
+
+// The next Start's power cut: 0 none, kCountOnly records and tells the
+// operations at the end ("O<operations> <runs committed>"), else the power
+// goes before that operation of the child (it tells "X<runs committed>
+// <writes kept> <dropped> <torn> <names kept> <undone>" first).
+constexpr uint64_t kCountOnly = ~0ull;
+inline uint64_t g_cutAt = 0;
+
+inline void TellCut(const host::PowerCutFigures& f) {
+  Tell("X" + std::to_string(RunJournalCommits()) + " " + std::to_string(f.writesKept) + " " +
+       std::to_string(f.writesDropped) + " " + std::to_string(f.writesTorn) + " " + std::to_string(f.namesKept) +
+       " " + std::to_string(f.namesUndone));
+}
 inline int (*g_ask)(StrValue) = nullptr;
 
 inline int AskTelling(StrValue text) {
@@ -184,7 +200,12 @@ inline Child Start(const std::string& area, const std::string& run, bool answerY
                               kStartLoadDictionary, Phase, Dispatch};
     std::string line = "crash /DPATH:\"" + area + "/work\"";
     if (!run.empty()) line += " /RUN:\"" + run + "\"";
+    if (g_cutAt) {
+      host::PowerRecord(g_cutAt);
+      host::PowerCutAt(g_cutAt == kCountOnly ? 0 : g_cutAt, TellCut);
+    }
     int code = AppMain(nullptr, app, line.c_str());
+    if (g_cutAt) Tell("O" + std::to_string(host::PowerOperations()) + " " + std::to_string(RunJournalCommits()));
     StaleCheck();
     _exit(code);
   }
@@ -402,6 +423,117 @@ inline RoundFigures KillRounds(const Rounds& r, const Contents& before, const Co
     EXPECT_TRUE(!ended || isAfter) << what << " round " << f.rounds << ": a task that ended was lost";
     f.sawBefore += isBefore;
     f.sawAfter += isAfter;
+  }
+  return f;
+}
+
+}  // namespace crash
+
+namespace crash {
+
+struct CutFigures {
+  uint64_t rounds = 0, restartCuts = 0, sawBefore = 0, sawAfter = 0, committed = 0;
+  uint64_t kept = 0, dropped = 0, torn = 0, namesKept = 0, namesUndone = 0;
+  void Add(const CutFigures& o) {
+    rounds += o.rounds, restartCuts += o.restartCuts, sawBefore += o.sawBefore, sawAfter += o.sawAfter;
+    committed += o.committed, kept += o.kept, dropped += o.dropped, torn += o.torn;
+    namesKept += o.namesKept, namesUndone += o.namesUndone;
+  }
+  std::string Text() const {
+    char buf[400];
+    std::snprintf(buf, sizeof buf,
+                  "%llu cuts (%llu more of a recovering start); unsynced writes at the cuts: %llu kept, %llu lost, "
+                  "%llu torn; names: %llu kept, %llu undone; %llu found as before, %llu as after (%llu cut after "
+                  "the task had committed), lost 0 and mixed 0 unless reported above",
+                  static_cast<unsigned long long>(rounds), static_cast<unsigned long long>(restartCuts),
+                  static_cast<unsigned long long>(kept), static_cast<unsigned long long>(dropped),
+                  static_cast<unsigned long long>(torn), static_cast<unsigned long long>(namesKept),
+                  static_cast<unsigned long long>(namesUndone), static_cast<unsigned long long>(sawBefore),
+                  static_cast<unsigned long long>(sawAfter), static_cast<unsigned long long>(committed));
+    return buf;
+  }
+};
+
+// The lines of a child up to its end: the "X" line of a cut parsed into f,
+// the runs committed by then in *commits; the "O" line's figures in *ops
+// and *commits. Answers the exit code.
+inline int ReadToEnd(Child& c, CutFigures* f, uint64_t* ops, uint64_t* commits) {
+  std::string line;
+  while (!(line = NextLine(c)).empty()) {
+    if (line[0] == 'X') {
+      unsigned long long v[6] = {};
+      std::sscanf(line.c_str() + 1, "%llu %llu %llu %llu %llu %llu", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]);
+      *commits = v[0];
+      if (f) f->kept += v[1], f->dropped += v[2], f->torn += v[3], f->namesKept += v[4], f->namesUndone += v[5];
+    } else if (line[0] == 'O') {
+      unsigned long long o = 0, k = 0;
+      std::sscanf(line.c_str() + 1, "%llu %llu", &o, &k);
+      if (ops) *ops = o;
+      *commits = k;
+    }
+  }
+  return Reap(c);
+}
+
+// `cuts` rounds: the task started from r.fresh() with the power going
+// before a random operation of the child's life (start, task, end; every
+// other one among its last operations); then
+// starts that recover, one in three of them cut in turn, until one ends by
+// itself. The files must be as before or as after, and after when every run
+// of the task had committed when the power went. Answers the figures;
+// KX_CRASH_CUTS overrides `cuts`.
+inline CutFigures CutRounds(const Rounds& r, const Contents& before, const Contents& after, uint64_t cuts,
+                            std::mt19937_64& rng, const std::string& what) {
+  cuts = EnvNumber("KX_CRASH_CUTS", cuts);
+  CutFigures f;
+  // The operations and runs of the whole task.
+  r.fresh();
+  g_cutAt = kCountOnly;
+  Child whole = r.start();
+  g_cutAt = 0;
+  uint64_t ops = 0, commits = 0;
+  EXPECT_EQ(ReadToEnd(whole, nullptr, &ops, &commits), 0) << what << ": the task uninterrupted";
+  EXPECT_TRUE(r.read() == after) << what << ": the task uninterrupted differs from its reference";
+  if (ops == 0 || ::testing::Test::HasFailure()) return f;
+  const uint64_t taskCommits = commits;
+  while (f.rounds < cuts && !::testing::Test::HasFailure()) {
+    ++f.rounds;
+    r.fresh();
+    // Every other cut among the last operations: the commit, the saves and
+    // the end of the program, where what was reported must stay.
+    uint64_t tail = std::min<uint64_t>(ops, std::max<uint64_t>(ops / 10, 40));
+    g_cutAt = f.rounds % 2 ? 1 + rng() % ops : ops - rng() % tail;
+    char where[96];
+    std::snprintf(where, sizeof where, "the power cut before operation %llu of %llu",
+                  static_cast<unsigned long long>(g_cutAt), static_cast<unsigned long long>(ops));
+    SCOPED_TRACE(where);
+    Child c = r.start();
+    g_cutAt = 0;
+    uint64_t atCut = 0;
+    int code = ReadToEnd(c, &f, nullptr, &atCut);
+    EXPECT_EQ(code, host::kPowerCutExit) << what << " round " << f.rounds;
+    for (;;) {
+      bool cutAgain = rng() % 3 == 0;
+      g_cutAt = cutAgain ? 1 + rng() % 400 : 0;
+      std::snprintf(where, sizeof where, "a recovering start cut before operation %llu",
+                    static_cast<unsigned long long>(g_cutAt));
+      SCOPED_TRACE(cutAgain ? where : "");
+      Child s = r.restart();
+      g_cutAt = 0;
+      uint64_t unused = 0;
+      code = ReadToEnd(s, nullptr, nullptr, &unused);
+      if (code != host::kPowerCutExit) break;
+      ++f.restartCuts;
+    }
+    EXPECT_EQ(code, 0) << what << " round " << f.rounds << ": the recovering start failed";
+    r.sound();
+    Contents now = r.read();
+    bool isBefore = now == before, isAfter = now == after, done = atCut >= taskCommits;
+    EXPECT_TRUE(isBefore || isAfter) << what << " round " << f.rounds << ": the files are neither as before nor as after";
+    EXPECT_TRUE(!done || isAfter) << what << " round " << f.rounds << ": a task whose runs had committed was lost";
+    f.sawBefore += isBefore;
+    f.sawAfter += isAfter;
+    f.committed += done;
   }
   return f;
 }

@@ -142,6 +142,56 @@ class DocSaveCrash : public crash::Campaign {
     for (uint64_t i = 0; i < random; ++i) out.push_back(1 + rng() % (writes.size() + 2));
     return out;
   }
+
+
+  // The three document tasks: the start state each begins from (kept under
+  // area/<start>), the files before and after it, its record writes.
+  struct Task {
+    const char* name;
+    const char* start;
+    Contents before, after;
+    std::vector<std::string> writes;
+  };
+  std::vector<Task> Tasks() {
+    std::vector<Task> tasks{{"new", "none", {}, {}, {}}, {"resave", "saved", {}, {}, {}},
+                            {"delete", "resaved", {}, {}, {}}};
+    FreshWork();
+    for (size_t i = 0; i < tasks.size(); ++i) {
+      Keep(tasks[i].start);
+      tasks[i].before = Read(Work());
+      tasks[i].writes = Reference(tasks[i].name);
+      tasks[i].after = Read(Work());
+      EXPECT_NE(tasks[i].after, tasks[i].before) << tasks[i].name;
+    }
+    return tasks;
+  }
+
+  // The invoicing run: its rounds check a run undone by making it again.
+  crash::Rounds Invoicing(const Contents& before, const Contents& after, uint64_t* again) {
+    crash::Rounds r;
+    r.fresh = [this] { Fresh("notes"); };
+    r.wait = [](Child& c, std::mt19937_64&) {
+      while (!NextLine(c).empty()) {
+      }
+      return false;
+    };
+    r.restart = [this] { return Recovering(); };
+    r.read = [this, before, after, again] {
+      Contents now = ReadAll();
+      if (now == before) {  // undone: the run made again
+        ++*again;
+        Child c = Run(~0ull);
+        while (!NextLine(c).empty()) {
+        }
+        EXPECT_EQ(Reap(c), 0) << ChildErr();
+        EXPECT_TRUE(ReadAll() == after) << "the invoicing run made again after a crash differs from one run";
+      }
+      return now;
+    };
+    r.sound = [this] { Sound(); };
+    r.journal = Work() + "/GAJOURNAL.DAT";
+    return r;
+  }
 };
 
 TEST_F(DocSaveCrash, KilledDocumentSavesAndDeletesAreWholeOrNotAtAll) {
@@ -149,37 +199,13 @@ TEST_F(DocSaveCrash, KilledDocumentSavesAndDeletesAreWholeOrNotAtAll) {
   uint64_t random = crash::EnvNumber("KX_CRASH_DOC_ROUNDS", 2);
   std::mt19937_64 rng(seed);
   auto started = std::chrono::steady_clock::now();
-
-  // The start states and what each task gives uninterrupted.
-  FreshWork();
-  Keep("none");
-  Contents none = Read(Work());
-  std::vector<std::string> newWrites = Reference("new");
-  Contents saved = Read(Work());
-  ASSERT_NE(saved, none);
-  Keep("saved");
-  std::vector<std::string> resaveWrites = Reference("resave");
-  Contents resaved = Read(Work());
-  ASSERT_NE(resaved, saved);
-  Keep("resaved");
-  std::vector<std::string> deleteWrites = Reference("delete");
-  Contents deleted = Read(Work());
-  ASSERT_NE(deleted, resaved);
+  std::vector<Task> tasks = Tasks();
   ASSERT_FALSE(HasFailure()) << ChildErr();
 
-  struct Task {
-    const char* name;
-    const char* start;
-    const Contents* before;
-    const Contents* after;
-    const std::vector<std::string>* writes;
-  } tasks[] = {{"new", "none", &none, &saved, &newWrites},
-               {"resave", "saved", &saved, &resaved, &resaveWrites},
-               {"delete", "resaved", &resaved, &deleted, &deleteWrites}};
   crash::RoundFigures all;
   for (const Task& t : tasks) {
     std::ofstream(area.File("ui.txt")) << Script(t.name);
-    std::vector<uint64_t> points = Points(*t.writes, random, rng);
+    std::vector<uint64_t> points = Points(t.writes, random, rng);
     size_t next = 0;
     crash::Rounds r;
     r.fresh = [&] { Fresh(t.start); };
@@ -193,10 +219,10 @@ TEST_F(DocSaveCrash, KilledDocumentSavesAndDeletesAreWholeOrNotAtAll) {
     r.read = [&] { return Read(Work()); };
     r.sound = [&] { Sound(); };
     r.journal = Work() + "/GAJOURNAL.DAT";
-    crash::RoundFigures f = crash::KillRounds(r, *t.before, *t.after, ~0ull, rng, t.name, points.size());
+    crash::RoundFigures f = crash::KillRounds(r, t.before, t.after, ~0ull, rng, t.name, points.size());
     std::printf("document crash campaign, %s (%zu record writes, %zu of them to the invoice file): %s\n", t.name,
-                t.writes->size(),
-                static_cast<size_t>(std::count(t.writes->begin(), t.writes->end(), std::string("INVOICES.FD"))),
+                t.writes.size(),
+                static_cast<size_t>(std::count(t.writes.begin(), t.writes.end(), std::string("INVOICES.FD"))),
                 f.Text().c_str());
     all.Add(f);
   }
@@ -219,34 +245,51 @@ TEST_F(DocSaveCrash, KilledInvoicingRunsAreWholeOrNotAtAllAndRunAgainOnce) {
   ASSERT_FALSE(HasFailure()) << ChildErr();
 
   uint64_t again = 0;
-  crash::Rounds r;
-  r.fresh = [&] { Fresh("notes"); };
+  crash::Rounds r = Invoicing(before, after, &again);
   r.start = [&] { return Run(1 + rng() % (writes.size() + 2)); };
-  r.wait = [&](Child& c, std::mt19937_64&) {
-    while (!NextLine(c).empty()) {
-    }
-    return false;
-  };
-  r.restart = [&] { return Recovering(); };
-  r.read = [&] {
-    Contents now = ReadAll();
-    if (now == before) {  // undone: the run made again
-      ++again;
-      Child c = Run(~0ull);
-      while (!NextLine(c).empty()) {
-      }
-      EXPECT_EQ(Reap(c), 0) << ChildErr();
-      EXPECT_TRUE(ReadAll() == after) << "the invoicing run made again after a kill differs from one run";
-    }
-    return now;
-  };
-  r.sound = [&] { Sound(); };
-  r.journal = Work() + "/GAJOURNAL.DAT";
   crash::RoundFigures f = crash::KillRounds(r, before, after, ~0ull, rng, "invoicing", random);
   double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::printf("invoicing crash campaign: seed %llu, %zu record writes: %s; %llu runs made again; %.1f s\n",
               static_cast<unsigned long long>(seed), writes.size(), f.Text().c_str(),
               static_cast<unsigned long long>(again), secs);
+}
+
+// The same tasks with the power going at random operations of the
+// program's life (KX_CRASH_CUTS per task, 2 by default).
+TEST_F(DocSaveCrash, PowerCutsLeaveDocumentsAndTheInvoicingRunWholeOrNotAtAll) {
+  uint64_t seed = crash::Seed();
+  std::mt19937_64 rng(seed);
+  auto started = std::chrono::steady_clock::now();
+  std::vector<Task> tasks = Tasks();
+  ASSERT_FALSE(HasFailure()) << ChildErr();
+  crash::CutFigures all;
+  for (const Task& t : tasks) {
+    std::ofstream(area.File("ui.txt")) << Script(t.name);
+    crash::Rounds r;
+    r.fresh = [&] { Fresh(t.start); };
+    r.start = [&] { return Run(0); };
+    r.restart = [&] { return Recovering(); };
+    r.read = [&] { return Read(Work()); };
+    r.sound = [&] { Sound(); };
+    crash::CutFigures f = crash::CutRounds(r, t.before, t.after, 2, rng, t.name);
+    std::printf("document power-cut campaign, %s: %s\n", t.name, f.Text().c_str());
+    all.Add(f);
+  }
+  FreshWork();
+  Keep("notes");
+  Contents before = ReadAll();
+  Reference("invoicing");
+  Contents after = ReadAll();
+  uint64_t again = 0;
+  crash::Rounds r = Invoicing(before, after, &again);
+  r.start = [&] { return Run(0); };
+  crash::CutFigures f = crash::CutRounds(r, before, after, 2, rng, "invoicing");
+  std::printf("invoicing power-cut campaign: %s; %llu runs made again\n", f.Text().c_str(),
+              static_cast<unsigned long long>(again));
+  all.Add(f);
+  double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  std::printf("document power-cut campaign: seed %llu: %s; %.1f s\n", static_cast<unsigned long long>(seed),
+              all.Text().c_str(), secs);
 }
 
 }  // namespace

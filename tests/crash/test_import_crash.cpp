@@ -108,6 +108,18 @@ class ImportCrash : public crash::Campaign {
   }
 
 
+  // The parts of a round of the import.
+  crash::Rounds Parts() {
+    crash::Rounds r;
+    r.fresh = [this] { FreshWork(); };
+    r.start = [this] { return Start(area.path(), "Perform import", false); };
+    r.restart = [this] { return Start(area.path(), "ExpEval 1", true); };
+    r.read = [this] { return Read(Work()); };
+    r.sound = [this] { Sound(); };
+    r.journal = Work() + "/COJOURNAL.DAT";
+    return r;
+  }
+
   // The files after a clean end: sound, nothing left over, the run closed.
   void Sound() const {
     EXPECT_EQ(crash::ReadFile(Work() + "/COFSTAT.DAT"), "0");
@@ -138,9 +150,7 @@ TEST_F(ImportCrash, KilledImportsAreWholeOrNotAtAll) {
   // Killed after a random number of rows read or merged and a random moment
   // more; now and then only after its end. Restarts recover; some are killed
   // while the journal is played back or the files rebuilt.
-  crash::Rounds r;
-  r.fresh = [&] { FreshWork(); };
-  r.start = [&] { return Start(area.path(), "Perform import", false); };
+  crash::Rounds r = Parts();
   r.wait = [&](Child& c, std::mt19937_64& g) {
     uint64_t target = g() % (events + 3), seen = 0;
     bool ended = false;
@@ -152,15 +162,28 @@ TEST_F(ImportCrash, KilledImportsAreWholeOrNotAtAll) {
     std::this_thread::sleep_for(std::chrono::microseconds(g() % 3000));
     return ended;
   };
-  r.restart = [&] { return Start(area.path(), "ExpEval 1", true); };
-  r.read = [&] { return Read(Work()); };
-  r.sound = [&] { Sound(); };
-  r.journal = Work() + "/COJOURNAL.DAT";
   crash::RoundFigures f = crash::KillRounds(r, before, after, wanted, rng, "import");
   double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::printf("import crash campaign: seed %llu, %zu rows: %s; a whole import %.1f s; %.1f s in all\n",
               static_cast<unsigned long long>(seed), after.files[1].size() - before.files[1].size(), f.Text().c_str(),
               full, secs);
+}
+
+// The import with the power going at random operations of the program's
+// life (KX_CRASH_CUTS, 2 by default).
+TEST_F(ImportCrash, PowerCutsLeaveTheImportWholeOrNotAtAll) {
+  uint64_t seed = crash::Seed();
+  std::mt19937_64 rng(seed);
+  Contents before = Read(Pristine());
+  FreshWork();
+  Child ref = Start(area.path(), "Perform import", false);
+  while (!NextLine(ref).empty()) {
+  }
+  ASSERT_EQ(Reap(ref), 0) << ChildErr();
+  Contents after = Read(Work());
+  ASSERT_NE(after, before);
+  crash::CutFigures f = crash::CutRounds(Parts(), before, after, 2, rng, "import");
+  std::printf("import power-cut campaign: seed %llu: %s\n", static_cast<unsigned long long>(seed), f.Text().c_str());
 }
 
 }  // namespace

@@ -94,6 +94,18 @@ class RenumberCrash : public crash::Campaign {
     }
     return out;
   }
+
+  // The parts of a round of the renumbering.
+  crash::Rounds Parts() {
+    crash::Rounds r;
+    r.fresh = [this] { FreshWork(); };
+    r.start = [this] { return Start(area.path(), "Perform renumber", false); };
+    r.restart = [this] { return Start(area.path(), "ExpEval 1", true); };
+    r.read = [this] { return Read(Work()); };
+    r.sound = [this] { Sound(); };
+    r.journal = Work() + "/COJOURNAL.DAT";
+    return r;
+  }
 };
 
 TEST_F(RenumberCrash, KilledRenumberingsAreWholeOrNotAtAll) {
@@ -121,9 +133,7 @@ TEST_F(RenumberCrash, KilledRenumberingsAreWholeOrNotAtAll) {
   uint64_t micros = std::max<uint64_t>(
       1, static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(runTime).count()));
 
-  crash::Rounds r;
-  r.fresh = [&] { FreshWork(); };
-  r.start = [&] { return Start(area.path(), "Perform renumber", false); };
+  crash::Rounds r = Parts();
   r.wait = [&](Child& c, std::mt19937_64& g) {
     std::string l;
     while (!(l = NextLine(c)).empty() && l != "B") {
@@ -131,14 +141,27 @@ TEST_F(RenumberCrash, KilledRenumberingsAreWholeOrNotAtAll) {
     std::this_thread::sleep_for(std::chrono::microseconds(g() % (micros + micros / 2)));
     return false;
   };
-  r.restart = [&] { return Start(area.path(), "ExpEval 1", true); };
-  r.read = [&] { return Read(Work()); };
-  r.sound = [&] { Sound(); };
-  r.journal = Work() + "/COJOURNAL.DAT";
   crash::RoundFigures f = crash::KillRounds(r, before, after, wanted, rng, "renumbering");
   double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::printf("renumber crash campaign: seed %llu, %zu lines: %s; a whole run %.3f s; %.1f s in all\n",
               static_cast<unsigned long long>(seed), after.files[2].size(), f.Text().c_str(), micros / 1e6, secs);
+}
+
+// The renumbering with the power going at random operations of the
+// program's life (KX_CRASH_CUTS, 2 by default).
+TEST_F(RenumberCrash, PowerCutsLeaveTheRenumberingWholeOrNotAtAll) {
+  uint64_t seed = crash::Seed();
+  std::mt19937_64 rng(seed);
+  Contents before = Read(Pristine());
+  FreshWork();
+  Child ref = Start(area.path(), "Perform renumber", false);
+  while (!NextLine(ref).empty()) {
+  }
+  ASSERT_EQ(Reap(ref), 0) << ChildErr();
+  Contents after = Read(Work());
+  ASSERT_NE(after, before);
+  crash::CutFigures f = crash::CutRounds(Parts(), before, after, 2, rng, "renumbering");
+  std::printf("renumber power-cut campaign: seed %llu: %s\n", static_cast<unsigned long long>(seed), f.Text().c_str());
 }
 
 }  // namespace

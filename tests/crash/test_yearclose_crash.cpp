@@ -179,14 +179,39 @@ class YearCloseCrash : public crash::Campaign {
     return std::chrono::duration<double>(ended - begin).count();
   }
 
+  // The open year (kept as "open") and the same closed by the task
+  // uninterrupted (kept as "closed"); answers how long the close took.
+  double OpenAndClosed(Contents* open, Contents* closed) {
+    fs::copy(Pristine(), Work(), fs::copy_options::recursive);
+    fs::copy(area.File("pristine_data"), area.File("data"), fs::copy_options::recursive);
+    Save("open");
+    *open = Read();
+    double closeTime = Reference("close");
+    *closed = Read();
+    EXPECT_NE(*closed, *open);
+    Save("closed");
+    return closeTime;
+  }
+
+  // The parts of a round of the task started from `start`.
+  crash::Rounds Parts(const std::string& task, const std::string& start) {
+    crash::Rounds r;
+    r.fresh = [this, start] { Fresh(start); };
+    r.start = [this, task] { return Start(area.path(), "Perform " + task, false); };
+    r.restart = [this] { return Start(area.path(), "ExpEval 1", true); };
+    r.read = [this] { return Read(); };
+    r.sound = [this] { Sound(); };
+    r.journal = Work() + "/COJOURNAL.DAT";
+    r.maxRestartSleepUs = 20000;
+    return r;
+  }
+
   // Kills the task started from `start` at random moments until `wanted`
   // kills: the kill lands anywhere in the task, and now and then after its
   // end.
   crash::RoundFigures Campaign(const std::string& task, const std::string& start, const Contents& before,
                                const Contents& after, double full, uint64_t wanted, std::mt19937_64& rng) {
-    crash::Rounds r;
-    r.fresh = [&] { Fresh(start); };
-    r.start = [&] { return Start(area.path(), "Perform " + task, false); };
+    crash::Rounds r = Parts(task, start);
     r.wait = [&](Child& c, std::mt19937_64& g) {
       std::string l;
       while (!(l = NextLine(c)).empty() && l != "B") {
@@ -194,11 +219,6 @@ class YearCloseCrash : public crash::Campaign {
       std::this_thread::sleep_for(std::chrono::microseconds(g() % static_cast<uint64_t>(full * 1.2e6 + 1)));
       return false;
     };
-    r.restart = [&] { return Start(area.path(), "ExpEval 1", true); };
-    r.read = [&] { return Read(); };
-    r.sound = [&] { Sound(); };
-    r.journal = Work() + "/COJOURNAL.DAT";
-    r.maxRestartSleepUs = 20000;
     return crash::KillRounds(r, before, after, wanted, rng, task);
   }
 };
@@ -212,14 +232,9 @@ TEST_F(YearCloseCrash, KilledYearEndTasksAreWholeOrNotAtAll) {
   auto started = std::chrono::steady_clock::now();
 
   // The three start states and what each task gives uninterrupted.
-  fs::copy(Pristine(), Work(), fs::copy_options::recursive);
-  fs::copy(area.File("pristine_data"), area.File("data"), fs::copy_options::recursive);
-  Save("open");
-  Contents open = Read();
-  double closeTime = Reference("close");
-  Contents closed = Read();
-  ASSERT_NE(closed, open);
-  Save("closed");
+  Contents open, closed;
+  double closeTime = OpenAndClosed(&open, &closed);
+  ASSERT_FALSE(HasFailure());
   // The close leaves what the regeneration computes: it runs from the
   // closed year with one account's stored debit total spoiled, and gives the
   // closed year back.
@@ -254,6 +269,20 @@ TEST_F(YearCloseCrash, KilledYearEndTasksAreWholeOrNotAtAll) {
   }
   double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::printf("year-end crash campaign: seed %llu, %.1f s in all\n", static_cast<unsigned long long>(seed), secs);
+}
+
+// The close and its undo with the power going at random operations of the
+// program's life (KX_CRASH_CUTS a task, 2 by default).
+TEST_F(YearCloseCrash, PowerCutsLeaveTheCloseAndItsUndoWholeOrNotAtAll) {
+  uint64_t seed = crash::Seed();
+  std::mt19937_64 rng(seed);
+  Contents open, closed;
+  OpenAndClosed(&open, &closed);
+  ASSERT_FALSE(HasFailure());
+  crash::CutFigures close = crash::CutRounds(Parts("close", "open"), open, closed, 2, rng, "close");
+  crash::CutFigures undo = crash::CutRounds(Parts("undo", "closed"), closed, open, 2, rng, "undo");
+  std::printf("year-end power-cut campaign: seed %llu, %zu lines; close: %s\nundo: %s\n",
+              static_cast<unsigned long long>(seed), open.files[1].size(), close.Text().c_str(), undo.Text().c_str());
 }
 
 }  // namespace

@@ -7,13 +7,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <vector>
 
 #include "data/store/journal.h"
 #include "data/store/rebuild.h"
 #include "data/store/runstatus.h"
 #include "pack_fixture.h"
+#include "platform/host/files.h"
 #include "runtime/streams.h"
 
 namespace {
@@ -331,3 +335,108 @@ TEST_F(JournalTest, ARollbackThatFailsIsAnsweredAndLeavesTheJournal) {
 }
 
 }  // namespace
+
+// The power goes at the operations of a run and its commit in turn, the
+// files left as a disk may hold them (unsynced writes kept, dropped or
+// torn, unsynced names kept or undone): after the next start's playback
+// the records and the text are as before the run or as after it, and as
+// after once the commit had returned.
+TEST_F(JournalTest, APowerCutAnywhereLeavesTheRunWholeOrNotAtAll) {
+  Put("note.txt", "old");
+  const Snapshot start = Files();
+  auto live = [&] {
+    std::vector<std::string> out;
+    std::string data = Bytes("CUST.FD");
+    for (size_t at = 0; at + 16 <= data.size(); at += 16)
+      if (data[at] != 27) out.push_back(data.substr(at, 16));
+    std::sort(out.begin(), out.end());
+    out.push_back(Bytes("note.txt"));
+    return out;
+  };
+  auto restore = [&] {
+    namespace fs = std::filesystem;
+    for (const auto& e : fs::directory_iterator(Path(".")))
+      if (e.path().filename().string().find(".jr") != std::string::npos) fs::remove(e.path());
+    std::remove(Path("ZZJOURNAL.DAT").c_str());
+    std::remove(Path("CUST.lock").c_str());
+    Put("CUST.FD", start.data);
+    Put("CUST.DIR", start.index);
+    Put("note.txt", start.note);
+    DataFileCtrlInit(1);
+  };
+  // The child runs the work, the power going before its cut-th operation
+  // (none when 0); "cut.txt" gets the runs it had committed by then and the
+  // operations it made.
+  struct Ended {
+    int code = -1;
+    uint64_t commits = 0, ops = 0;
+  };
+  static std::string g_cutFile;
+  g_cutFile = Path("cut.txt");
+  auto child = [&](RunKind kind, uint64_t cut) {
+    pid_t pid = fork();
+    if (pid == 0) {
+      auto tell = [](const host::PowerCutFigures& f) {
+        std::ofstream(g_cutFile) << RunJournalCommits() << " " << f.operations;
+      };
+      host::PowerRecord(cut);
+      host::PowerCutAt(cut, tell);
+      bool ok = RunJournalBegin(kind) == 0 && Work() == 0 && RunJournalEnd(0) == 0;
+      tell(host::PowerCutFigures{host::PowerOperations()});
+      _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    Ended e{WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+    std::ifstream(g_cutFile) >> e.commits >> e.ops;
+    return e;
+  };
+  const std::vector<std::string> before = live();
+  for (RunKind kind : {RunKind::kBulk, RunKind::kRecords}) {
+    SCOPED_TRACE(kind == RunKind::kBulk ? "bulk" : "records");
+    restore();
+    Ended whole = child(kind, 0);
+    ASSERT_EQ(whole.code, 0);
+    const uint64_t base = RunJournalCommits();  // runs of the tests before, in this process
+    ASSERT_EQ(whole.commits, base + 1);
+    const std::vector<std::string> after = live();
+    ASSERT_NE(after, before);
+    int sawBefore = 0, sawAfter = 0;
+    // Every other operation (the two runs share most of theirs, each takes
+    // the other half): a cut costs a process.
+    for (uint64_t cut = kind == RunKind::kBulk ? 1 : 2; cut <= whole.ops && !HasFailure(); cut += 2) {
+      restore();
+      Ended e = child(kind, cut);
+      ASSERT_EQ(e.code, host::kPowerCutExit) << "cut " << cut;
+      ASSERT_EQ(RunJournalRecover(), 0) << "cut " << cut;
+      std::vector<std::string> now = live();
+      EXPECT_TRUE(now == before || now == after) << "cut " << cut << " of " << whole.ops;
+      EXPECT_TRUE(e.commits == base || now == after) << "cut " << cut << ": a committed run was lost";
+      sawBefore += now == before, sawAfter += now == after;
+    }
+    EXPECT_GT(sawBefore, 0);
+    EXPECT_GT(sawAfter, 0);
+    std::printf("%s run: %llu operations, %d cuts found it before, %d after\n",
+                kind == RunKind::kBulk ? "bulk" : "record", static_cast<unsigned long long>(whole.ops), sawBefore,
+                sawAfter);
+  }
+}
+
+// A record run changing many neighbouring records (the lines of a document)
+// syncs its journal once per block of images, not once per record.
+TEST_F(JournalTest, ManyNeighbouringRecordsCostAFewSyncs) {
+  ASSERT_EQ(DataFileOpen(1, dfopen::kExclusive), 0);
+  for (int i = 100; i < 190; ++i) ASSERT_EQ(Insert(Rec("D" + std::to_string(i), "OLD")), 0);
+  ASSERT_EQ(DataFileClose(1), 0);
+  ASSERT_EQ(RunJournalBegin(RunKind::kRecords), 0);
+  ASSERT_EQ(DataFileOpen(1, dfopen::kExclusive), 0);
+  for (int i = 100; i < 190; ++i) ASSERT_EQ(Update("D" + std::to_string(i), "NEW"), 0);
+  RunJournalFigures during = RunJournalFiguresGet();
+  ASSERT_EQ(RunJournalEnd(0), 0);
+  RunJournalFigures f = RunJournalFiguresGet();
+  EXPECT_EQ(f.images, 90u);
+  EXPECT_LE(during.syncs, 4u);  // the folder, the journal per block of images
+  EXPECT_LE(f.syncs, during.syncs + 2);  // the data file, the commit
+  DataFileCloseAll();
+  EXPECT_EQ(Check(), "");
+}

@@ -7,7 +7,9 @@
 #include <fcntl.h>
 
 #include <filesystem>
+#include <fstream>
 
+#include "data/store/lockmark.h"
 #include "data/store/runstatus.h"
 #include "pack_fixture.h"
 
@@ -53,6 +55,7 @@ TEST_F(RunStatusTest, StoredDigitAndTypeTable) {
     const char* after;
     int asked;
     bool rebuilt;
+    bool marker = false;  // a lock marker left by a program that died
   } rows[] = {
       {"first start", nullptr, 1, 0, 0, "1", 0, false},
       {"clean start", "0", 1, 0, 0, "1", 0, false},
@@ -61,6 +64,7 @@ TEST_F(RunStatusTest, StoredDigitAndTypeTable) {
       {"unclean start, yes", "1", 1, 1, 0, "1", 1, true},
       {"clean end", "1", 0, 0, 0, "0", 0, false},
       {"end of a run never opened", "0", 0, 0, st::NETACCESERROR, "0", 0, false},
+      {"marker left, clean digit, yes", "0", 1, 1, 0, "1", 1, true, true},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.id);
@@ -68,6 +72,8 @@ TEST_F(RunStatusTest, StoredDigitAndTypeTable) {
     Unclean();
     std::filesystem::remove(Path("ZZFSTAT.DAT"));
     if (r.stored) Put("ZZFSTAT.DAT", r.stored);
+    std::string marker = LockMarker::PathFor("CUST");
+    if (r.marker) std::ofstream(marker) << " ";
     g_asked = 0;
     g_answer = r.answer;
     EXPECT_EQ(RunStatusFile(r.type), r.code);
@@ -75,6 +81,7 @@ TEST_F(RunStatusTest, StoredDigitAndTypeTable) {
     EXPECT_EQ(g_asked, r.asked);
     EXPECT_EQ(Bytes("CUST.DIR"), r.rebuilt ? Index(0, 2, {{0, 1}, {0, 1}}) : "");
     EXPECT_EQ(DataFileOpen(1, 0), r.rebuilt ? 0 : st::DISKIO);
+    EXPECT_FALSE(std::filesystem::exists(marker));
     DataFileCloseAll();
   }
 }

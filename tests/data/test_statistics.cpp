@@ -402,7 +402,7 @@ class StepsTest : public StatTest {
   void SetUp() override {
     StatTest::SetUp();
     self = this;
-    props = {{kStatPropStruct, "'STATW','GRP;3;A,TOTAL;16;2,CNT;6;N','0001003'"}};
+    props = {{kParmStruct, "'STATW','GRP;3;A,TOTAL;16;2,CNT;6;N','0001003'"}};
     snap.clear();
     shown = 0;
     lastShown = 0;
@@ -459,7 +459,7 @@ TEST_F(StepsTest, RelationStepFillsTheLevelsWorkFile) {
   } cases[] = {
       {"a level defined from STRUCT$", 3, {}, Expected("", "")},
       {"a dictionary file as level", 2, {}, Expected("", "")},
-      {"limits and a row condition", 3, {{kStatPropLimits, "'20240102','20240105'"}, {kStatPropCond, "AMOUNT{1}>5"}},
+      {"limits and a row condition", 3, {{kParmLimits, "'20240102','20240105'"}, {kParmCond, "AMOUNT{1}>5"}},
        "AAA:525:1,BBB:2000:1,CCC:700:1"},
   };
   for (const Case& c : cases) {

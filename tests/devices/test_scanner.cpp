@@ -49,7 +49,7 @@ class ScannerTest : public ScreenUiTest {
     setenv("KX_COM1", pty.slave().c_str(), 1);
     WinProcReset();
     CtlSubclassHookSet(CtlSubclass);
-    ScannerHooksRegister();
+    ScanHooksSet(ScanHooks{ScanStart, ScanStop, ScanPoll});
     g_codes.clear();
   }
   void TearDown() override {

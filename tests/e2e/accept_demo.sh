@@ -89,7 +89,7 @@ app="$work/administration"
 got=$("$kxdump" "$app/INVOICES.FD" "$app/INVOICES.DIR" 107 "0:8,8:3,11:3" "22:6,14:8,0:8" |
   sed -n 's/^ *[0-9]* \[\(.*\)\]$/\1/p' |
   awk '{ n = substr($0, 1, 8) + 0; l = substr($0, 12, 3) + 0
-         if (n >= 7 && l != 999) { c = substr($0, 23, 6); sub(/ +$/, "", c)
+         if (n >= 7 && substr($0, 12, 3) != "   ") { c = substr($0, 23, 6); sub(/ +$/, "", c)
            print n, l, c, substr($0, 92, 2), substr($0, 81, 8) + 0 } }' | sort -n -k1,1 -k2,2)
 check "administration: the invoices of the run" "7 1 ACME 01 105
 7 2 ACME 01 116

@@ -10,16 +10,12 @@
 # both lines.
 set -u
 source "$(dirname "$0")/lib/admwindow.bash"
+source "$(dirname "$0")/lib/uisteps.bash"
 adm_setup "$@"
 
 {
-  echo 'wait-top class=GAVGQT24'
-  echo 'menu "Documents>Invoices"'
-  echo 'wait-top class=MantDlg'
-  for n in 7 8; do
-    printf 'click 2000\ntype "%s"\nkey Tab\ntype "A25"\nkey Tab\nkey Tab\ntype "C1"\nkey Tab\n' "$n"
-    printf 'type "PAPER"\nkey Tab\ntype "1"\nkey Tab\ntype "4.25"\nclick "Save"\n'
-  done
+  ui_menu "Documents>Invoices"
+  for n in 7 8; do ui_new_invoice "$n" C1 PAPER 1 4.25; done
   cat <<'SCRIPT'
 expect-text 1481 "Index search [PgDn/PgUp] [New/Print Disabled]"
 click "Find"

@@ -9,6 +9,7 @@
 # the list starts again (7).
 set -u
 source "$(dirname "$0")/lib/admwindow.bash"
+source "$(dirname "$0")/lib/uisteps.bash"
 adm_setup "$@"
 
 # The form: two answers, the key of the range (2: customer, date, number).
@@ -19,13 +20,8 @@ printf '%s\r\n' '01 00302From customer' '01 10318000006A' '01 00502To customer' 
   >"$app/GAFINDW.PAN"
 
 {
-  echo 'wait-top class=GAVGQT24'
-  echo 'menu "Documents>Invoices"'
-  echo 'wait-top class=MantDlg'
-  for n in 7 8; do
-    printf 'click 2000\ntype "%s"\nkey Tab\ntype "A25"\nkey Tab\nkey Tab\ntype "C1"\nkey Tab\n' "$n"
-    printf 'type "PAPER"\nkey Tab\ntype "1"\nkey Tab\ntype "4.25"\nclick "Save"\n'
-  done
+  ui_menu "Documents>Invoices"
+  for n in 7 8; do ui_new_invoice "$n" C1 PAPER 1 4.25; done
   cat <<'SCRIPT'
 click "Find"
 wait-top title="Data Capture"

@@ -5,23 +5,13 @@
 # and 116) looked up in Documents > Invoices.
 set -u
 source "$(dirname "$0")/lib/admwindow.bash"
+source "$(dirname "$0")/lib/uisteps.bash"
 adm_setup "$@"
-cat >"$app/ui.txt" <<'SCRIPT'
-wait-top class=GAVGQT24
-menu "Tools>Invoicing run"
-wait-top class=MantDlg
-click "Ok"
-answer OK match "Process Completed"
-wait-top class=MantDlg
-close
-wait-top class=GAVGQT24
-menu "Documents>Invoices"
-wait-top class=MantDlg title="File Maintenance"
-click 2000
-type "7"
-key Tab
-type "A25"
-key Tab
+{
+  ui_invoicing_run
+  printf 'menu "Documents>Invoices"\nwait-top class=MantDlg title="File Maintenance"\n'
+  ui_doc_key 7 A25
+  cat <<'SCRIPT'
 expect-text 1481 "Editing [PgDn/PgUp] [Modify/Print Disabled]"
 expect-text 2003 "ACME"
 expect-lv 3200 0 0 "PAPER"
@@ -30,6 +20,7 @@ close
 close
 answer Yes match "Close Program?"
 SCRIPT
+} >"$app/ui.txt"
 adm_run
 [ $fail = 0 ] && echo "ok invoice from the run"
 exit $fail

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The demo administration program's "Tools > Payment schedule", headless:
-# the form takes invoice 7 of series A25, its first date and total; task 11
+# the form takes invoice 7 of series A25 (not made yet: the form keeps what
+# is typed), its first date and total; task 11
 # opens the instalments window, whose generator proposes three instalments
 # a month apart (the last with the remainder); Ok writes them to the
 # payments file. Run again, the window loads the three stored instalments
@@ -32,7 +33,7 @@ run() {  # ui script, label
 
 nl=$'\n'
 form() {  # invoice first-date [pay-days]: the form's answers (series A25, total 100)
-  printf 'wait-top title="Payment schedule"\ntype "%s"\nkey Tab\ntype "A25"\nkey Tab\ntype "%s"\nkey Tab\ntype "100"\n' "$1" "$2"
+  printf 'wait-top title="Payment schedule"\ntype "%s"\nkey Tab\ntype "A25"\nkey Tab\nwait-focus 2002\ntype "%s"\nkey Tab\ntype "100"\n' "$1" "$2"
   [ -z "${3:-}" ] || printf 'key Tab\ntype "%s"\n' "$3"
   printf 'click "Ok"\n'
 }
@@ -76,6 +77,7 @@ type "9"
 key Tab
 type "A25"
 key Tab
+wait-focus 2002
 type "20250131"
 key Tab
 type "100"
@@ -93,6 +95,35 @@ SCRIPT
 (cd "$work" && KX_UI_SCRIPT=ui.txt KX_UI_TRANSCRIPT=ui-menu.log timeout 30 "$administration" "--dpath=$work" \
   </dev/null >"$work/out.txt" 2>&1) || { echo "FAIL menu: exit code $?"; grep -a '^failed\|^stall' "$work/ui-menu.log"; fail=1; }
 [ "$(payments | grep -c '\[       9A25  ')" -eq 3 ] || { echo "FAIL menu: invoice 9 has not its three instalments"; payments; fail=1; }
+# From the menu, invoice 6 of the demo typed: leaving the series fills the
+# first date and the total (with VAT) from the invoice's header; its stored
+# instalment is shown and Ok writes it back unchanged.
+cp "$work/PAYMENTS.FD" "$work/before6.FD"
+cat >"$work/ui.txt" <<SCRIPT
+wait-top class=GAVGQT24
+menu "Tools>Payment schedule"
+wait-top title="Payment schedule"
+type "6"
+key Tab
+type "A25"
+key Tab
+wait-focus 2002
+expect-text 2002 "20250228"
+expect-text 2003 "    10.29"
+key Tab
+key Tab
+key Enter
+wait-top title="Instalments"
+expect-lv 3200 0 0 "02-28-25"
+expect-lv 3200 0 1 "    10.29"
+click 3100
+wait-top class=GAVGQT24
+close
+answer Yes match "Close Program?"
+SCRIPT
+(cd "$work" && KX_UI_SCRIPT=ui.txt KX_UI_TRANSCRIPT=ui-filled.log timeout 30 "$administration" "--dpath=$work" \
+  </dev/null >"$work/out.txt" 2>&1) || { echo "FAIL filled: exit code $?"; grep -a '^failed\|^stall' "$work/ui-filled.log"; fail=1; }
+cmp -s "$work/before6.FD" "$work/PAYMENTS.FD" || { echo "FAIL filled: the instalment of invoice 6 changed"; payments; fail=1; }
 "$kxdump" --check "$work/PAYMENTS.FD" "$work/PAYMENTS.DIR" 37 "${keys[@]}" >/dev/null || { echo "FAIL: the checker"; fail=1; }
 [ $fail -eq 0 ] && echo "ok payment schedule"
 exit $fail

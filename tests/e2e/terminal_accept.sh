@@ -46,9 +46,10 @@ kx_keys F10 Right Right Right Right
 kx_wait_text "│ Accounts    │"
 kx_keys Enter
 kx_wait_text "Index search"
-# Buttons sized in pixels show their whole captions: the navigation bar
-# closes its brackets in, the key button is not bracketed twice.
-kx_wait_text "[ New ] [ Top ] [Prev.] [ Next ] [Bottom][Search][ Save ][Delete]" && echo "ok accept: the navigation bar"
+# Buttons sized in pixels show their whole captions: the navigation bar,
+# with the keys of its commands, is laid out as one row a blank apart; the
+# key button is not bracketed twice.
+kx_wait_text "New  Top  PgUp Prev.  PgDn Next  Bottom  F6 Search Save F8 Delete" && echo "ok accept: the navigation bar"
 kx_wait_text "[ 1 ]Index search" && echo "ok accept: the key button"
 kx_keys F1
 kx_expect_line "│  Name          Grupo 100│ Help             │                    │           │" "F1 opens the popup"
@@ -57,7 +58,7 @@ kx_keys Down Enter
 kx_wait_text "Kgs:"
 kx_type "7"
 kx_keys Enter
-kx_expect_line "│  Account         7.00                                           │           │" "the total in the field"
+kx_expect_line "│  Account         7.00____                                       │           │" "the total in the field"
 kill -TERM "$(kx_pid)"
 kx_expect_end 0
 exit $fail

@@ -118,12 +118,12 @@ TEST_F(TerminalDraw, ControlsAreDrawnAsText) {
   EXPECT_EQ(rows(1, 12),
             " ┌─ Customer ─────────────────────────────────┐\n"
             " │                                            │\n"
-            " │ Name:     Peña         ┌────────────┐      │\n"
-            " │           ***          │            │      │\n"
-            " │               42       │  logo.bmp  │      │\n"
+            " │ Name:     Peña________ ┌────────────┐      │\n"
+            " │           ***___       │            │      │\n"
+            " │           ____42       │  logo.bmp  │      │\n"
             " │ [x] Active             └────────────┘      │\n"
-            " │ [#####     ]           Date    Amount      │\n"
-            " │                        01/02    120.50     │\n"
+            " │ [#####     ]           Date     Amount     │\n"
+            " │                        01/02      120.50   │\n"
             " │                                            │\n"
             " │  [ Save ]    Drawn                         │\n"
             " │                                            │\n"
@@ -226,9 +226,11 @@ TEST_F(TerminalDraw, AListThatFillsItsWindowShowsEveryRowItsHeightHolds) {
 }
 
 // Buttons sized in pixels for a proportional font: a caption that does not
-// fit widens the button into the free cells beside it; between neighbours
-// the brackets close in, then the caption stands alone; a caption in
-// brackets is not bracketed again.
+// fit widens the button into the free cells beside it; a caption in
+// brackets is not bracketed again. A row of buttons side by side is laid
+// out as one, every button in the same face, the richest that lets all
+// stand whole a blank apart: with free cells right of the row "[ x ]",
+// else "[x]", else the bare captions, else those cut, the longest first.
 TEST_F(TerminalDraw, AButtonShowsItsWholeCaptionWhereThereIsRoom) {
   Hwnd w = window("Progress", 0, 0, 40, 8);
   ctl(w, "msctls_progress32", 1, "", 0, 1, 1, 30);
@@ -245,16 +247,169 @@ TEST_F(TerminalDraw, AButtonShowsItsWholeCaptionWhereThereIsRoom) {
             "│ [                            ]         │\n"
             "│                      [ Cancel ]        │\n"
             "│                                        │\n"
-            "│ [ New ][Prev.]Bottom [ Search ]        │\n"
+            "│ [ New ] [ Prev. ] [ Bottom ] [ Search ]│\n"
             "│                                        │\n"
-            "│[ 1 ]Index search                       │\n");
+            "│[ 1 ]Index search________               │\n");
   Hit hit = hit_test(32, 3, kCell);  // a cell the button took
   ASSERT_NE(hit.window, 0u);
   EXPECT_EQ(get_ctrl_id(hit.window), 2);
   input_click(hit.window, hit.client, Click::Left);
   pump_all();
   EXPECT_EQ(only("COMMAND"), (std::vector<std::string>{"#1 COMMAND 2/0"}));
+  EXPECT_EQ(get_ctrl_id(hit_test(21, 5, kCell).window), 25);  // "Bottom" where it is shown
   EXPECT_TRUE(reports.empty());
+  // A label right of the row leaves it fewer cells.
+  struct Case {
+    int label;  // its column
+    const char* row;
+  } cases[] = {
+      {32, "│ [New] [Prev.] [Bottom] [Search]Total   │"},
+      {29, "│ New   Prev.  Bottom  Search Total      │"},
+  };
+  for (const Case& c : cases) {
+    Hwnd label = ctl(w, "STATIC", 20, "Total", 0, c.label, 4, 5);
+    EXPECT_EQ(rows(5, 5), std::string(c.row) + "\n") << c.label;
+    destroy_window(label);
+  }
+  // Too few cells for the bare captions: the longest are cut first.
+  destroy_window(w);
+  Hwnd tight = window("Tight", 0, 0, 40, 4);
+  for (int k = 0; k < 3; ++k) ctl(tight, "BUTTON", 40 + k, k == 0 ? "Alpha" : k == 1 ? "Bravo" : "Charlie", BS_PUSHBUTTON, 1 + 4 * k, 1, 4);
+  ctl(tight, "STATIC", 50, "Total", 0, 13, 1, 5);
+  EXPECT_EQ(rows(2, 2), "│ Al. Br. Cha.Total                      │\n");
+}
+
+// A button whose command a key gives shows the key before its caption and
+// keeps it when cut; it takes no Alt letter, which is left to the others.
+std::string TestButtonKey(Hwnd button) {
+  switch (get_ctrl_id(button)) {
+    case 3007: return "F6";
+    case 3005: return "PgDn";
+    default: return "";
+  }
+}
+
+TEST_F(TerminalDraw, AButtonWhoseCommandHasAKeyShowsTheKeyAndTakesNoLetter) {
+  ButtonKeyFn before = set_button_key_source(TestButtonKey);
+  Hwnd w = window("Keys", 0, 0, 40, 5);
+  ctl(w, "BUTTON", 3007, "Find", BS_PUSHBUTTON, 1, 1, 6);
+  ctl(w, "BUTTON", 3008, "Save", BS_PUSHBUTTON, 14, 1, 8);
+  ctl(w, "BUTTON", 3005, "Next", BS_PUSHBUTTON, 1, 3, 7);
+  ctl(w, "STATIC", 9, "Bottom", 0, 8, 3, 8);
+  EXPECT_EQ(rows(2, 4),
+            "│[ F6 Find ]   [ Save ]                  │\n"
+            "│                                        │\n"
+            "│PgDn Ne.Bottom                          │\n");
+  EXPECT_EQ(canvas.at(3, 2).attr & kBold, kBold);  // "F6"
+  EXPECT_EQ(canvas.at(6, 2).attr & (kBold | kUnderline), 0);
+  EXPECT_EQ(canvas.at(1, 4).attr & kBold, kBold);  // "PgDn", kept whole
+  std::string letters;
+  for (const ButtonKey& k : button_keys(w)) letters += static_cast<char>(k.letter);
+  EXPECT_EQ(letters, "S");
+  EXPECT_EQ(button_for_key(w, 'f'), 0u);
+  set_button_key_source(before);
+  EXPECT_EQ(button_key(get_dlg_item(w, 3007)), "");
+}
+
+// A list view's columns each hold their width's text and a blank after it,
+// the view widened into free cells for the blanks, else cut at its edge;
+// a field laid over a cell of the current row, as a lines grid edits it,
+// lies on that cell's text, the blanks between the columns kept.
+TEST_F(TerminalDraw, AListViewShowsItsColumnsApartAndAFieldOverACellStaysInIt) {
+  struct Case {
+    const char* id;
+    int cols;      // the view's width in cells
+    bool blocked;  // a control right of it
+    const char* header;
+    const char* row;
+  } cases[] = {
+      {"room", 50, false, "Debit      Credit     Amount   Concept", "6400000000 5720000001  2100.00 Nomina del mes"},
+      {"widened", 44, false, "Debit      Credit     Amount   Concept", "6400000000 5720000001  2100.00 Nomina del mes"},
+      {"cut at its edge", 40, true, "Debit      Credit     Amount   Concept", "6400000000 5720000001  2100.00 Nomina de"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    Hwnd w = window("Entries", 1, 1, 60, 10);
+    Hwnd lv = ctl(w, "SysListView32", 1, "", LVS_REPORT, 1, 1, c.cols, 6);
+    if (c.blocked) ctl(w, "STATIC", 9, "", 0, 1 + c.cols, 1, 2, 6);
+    lv_insert_column(lv, 0, "Debit", 10 * kCell.x, Align::Left);
+    lv_insert_column(lv, 1, "Credit", 10 * kCell.x, Align::Left);
+    lv_insert_column(lv, 2, "Amount", 8 * kCell.x, Align::Right);
+    lv_insert_column(lv, 3, "Concept", 15 * kCell.x, Align::Left);
+    for (int r = 0; r < 2; ++r) {
+      lv_insert_item(lv, r, "6400000000");
+      lv_set_item_text(lv, r, 1, "5720000001");
+      lv_set_item_text(lv, r, 2, "2100.00");
+      lv_set_item_text(lv, r, 3, "Nomina del mes");
+    }
+    rows(0, 0);
+    // The view starts at the third column: "│ " before it.
+    EXPECT_EQ(canvas.line(3), "│ " + std::string(c.header) + std::string(59 - std::string(c.header).size(), ' ') + "│");
+    EXPECT_EQ(canvas.line(4), "│ " + std::string(c.row) + std::string(59 - std::string(c.row).size(), ' ') + "│");
+    destroy_window(w);
+  }
+  // Fields over the second row: a number right-aligned in its column (its
+  // edit starting 3 pixels left of the column), a text 3 pixels in.
+  Hwnd w = window("Entries", 1, 1, 60, 10);
+  Hwnd lv = ctl(w, "SysListView32", 1, "", LVS_REPORT, 1, 1, 50, 6);
+  lv_insert_column(lv, 0, "Debit", 10 * kCell.x, Align::Left);
+  lv_insert_column(lv, 1, "Amount", 8 * kCell.x, Align::Right);
+  lv_insert_column(lv, 2, "Concept", 15 * kCell.x, Align::Left);
+  lv_insert_item(lv, 0, "6400000000");
+  lv_insert_item(lv, 1, "");
+  Rect view = get_window_rect(lv);
+  Point origin = screen_to_client(w, Point{view.left, view.top});
+  auto over = [&](int id, int col, int dx, int width, std::string_view text) {
+    Rect cell = lv_subitem_rect(lv, 1, col);
+    CreateSpec s;
+    s.cls = "EDIT";
+    s.title = text;
+    s.style = WS_CHILD | WS_VISIBLE | (col == 1 ? ES_RIGHT : 0);
+    s.parent = w;
+    s.id = id;
+    s.x = origin.x + cell.left + dx, s.y = origin.y + cell.top + 3, s.width = width, s.height = cell.Height() - 4;
+    return create_window(s);
+  };
+  over(2, 0, 3, 10 * kCell.x, "5720000001");
+  over(3, 1, -3, 8 * kCell.x, "12.50");
+  over(4, 2, 3, 15 * kCell.x, "");
+  rows(0, 0);
+  EXPECT_EQ(canvas.line(5), "│ 5720000001 ___12.50 _______________" + std::string(24, ' ') + "│");
+  for (int col : {12, 21, 37}) EXPECT_EQ(canvas.at(col, 5).attr & kReverse, 0) << col;  // the blanks between
+  EXPECT_EQ(canvas.at(20, 5).attr & kReverse, kReverse);
+  Hit hit = hit_test(18, 5, kCell);
+  EXPECT_EQ(get_ctrl_id(hit.window), 3);
+}
+
+// An edit field a person can type in shows its free cells as a line at its
+// full width, empty or not; a read-only or disabled one shows none. Without
+// the focus a field shows its text from the start.
+TEST_F(TerminalDraw, AFieldShowsWhereToTypeAtItsFullWidth) {
+  struct Case {
+    const char* id;
+    const char* text;
+    uint32_t style;
+    bool enabled;
+    const char* shown;
+  } cases[] = {
+      {"empty", "", 0, true, "________"},
+      {"text", "ab", 0, true, "ab______"},
+      {"number", "42", ES_RIGHT, true, "______42"},
+      {"read-only", "", ES_READONLY, true, ""},
+      {"disabled", "ab", 0, false, "ab"},
+      {"longer, without the focus", "abcdefghijk", 0, true, "abcdefgh"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    Hwnd w = window("Form", 0, 0, 30, 4);
+    Hwnd e = ctl(w, "EDIT", 1, c.text, c.style, 4, 1, 8);
+    enable_window(e, c.enabled);
+    edit_set_sel(e, -1, -1);  // the caret after the text, as a field left by Tab has it
+    rows(0, 0);
+    EXPECT_EQ(canvas.line(2), "│    " + std::string(c.shown) + std::string(static_cast<size_t>(26 - std::string(c.shown).size()), ' ') + "│");
+    EXPECT_EQ(canvas.at(5, 2).attr & kReverse, kReverse);
+    destroy_window(w);
+  }
 }
 
 TEST_F(TerminalDraw, ADisabledWindowIsDimmedAndTheActiveTitleStandsOut) {
@@ -478,17 +633,40 @@ TEST_F(TerminalMenu, TheMenuDropsDownUnderItsBarItem) {
             "─ Main ─────────────────────────────────────────────────────────────────────────\n"
             "  File  Help  Quit\n"
             "       ┌───────┐\n"
-            "       │ About │\n"
-            "       │ More ►┌──────┐\n"
-            "       └───────│ Deep │\n"
-            "               └──────┘\n");
+            "       │ About │┌──────┐\n"
+            "       │ More ►││ Deep │\n"
+            "       └───────┘└──────┘\n"
+            "\n");
   EXPECT_EQ(canvas.at(8, 1).attr & kReverse, kReverse);  // "Help"
   // A click on an item of an open list chooses it; a click elsewhere closes.
-  EXPECT_EQ(m.click(17, 5, kCell).command, 31);
+  EXPECT_EQ(m.click(18, 4, kCell).command, 31);
   m.open(main);
   EXPECT_TRUE(m.click(40, 15, kCell).done);
   m.open(main);
   EXPECT_EQ(m.click(15, 1, kCell).command, 40);  // "Quit" is a command of the bar
+}
+
+// A submenu with no room right of its parent opens left of it; neither
+// covers the other's frame.
+TEST_F(TerminalMenu, ASubmenuAtTheScreensEdgeOpensLeftOfItsParent) {
+  Hmenu more = menu_create_popup(), tools = menu_create_popup(), bar = menu_create_bar();
+  menu_append_item(more, 31, "&Deep");
+  menu_append_item(tools, 21, "&About");
+  menu_append_popup(tools, more, "&More");
+  menu_append_item(bar, 40, std::string(64, 'w'));
+  menu_append_popup(bar, tools, "&Tools");
+  set_menu(main, bar);
+  MenuTracker m;
+  m.open(main, 1);
+  m.key(K(VK_DOWN));
+  m.key(K(VK_RIGHT));
+  rows(0, 0);
+  m.draw(canvas, kCell);
+  EXPECT_EQ(canvas.line(2).substr(59), "        ┌───────┐");
+  EXPECT_EQ(canvas.line(3).substr(59), "┌──────┐│ About │");
+  EXPECT_EQ(canvas.line(4).substr(59), "│ Deep ││ More ►│");
+  EXPECT_EQ(canvas.line(5).substr(59), "└──────┘└───────┘");
+  EXPECT_EQ(m.click(61, 4, kCell).command, 31);
 }
 
 // ---- Message boxes and popup menus ------------------------------------------

@@ -254,6 +254,18 @@ TEST_F(RunWinTest, ReadRunsTheQueuedFields) {
   EXPECT_EQ(ExpEvalInt(S("q#")), 12);
   EXPECT_EQ(DynStrCount(AcceptQueueList), 0u);
   EXPECT_EQ(WinTop(), w);
+  // The form's fields and its Ok lie inside the window's client area (the
+  // form's text origin and bottom rows grow the window).
+  ui::Rect client = ui::get_client_rect(w);
+  for (int id : {2000, 2001, 3100}) {
+    ui::Hwnd c = ui::get_dlg_item(w, id);
+    ASSERT_TRUE(c) << id;
+    ui::Rect r = ui::get_window_rect(c);
+    ui::Point from = ui::screen_to_client(w, {r.left, r.top}), to = ui::screen_to_client(w, {r.right, r.bottom});
+    EXPECT_TRUE(from.x >= 0 && from.y >= 0 && to.x <= client.right && to.y <= client.bottom)
+        << id << " at " << from.x << "," << from.y << "-" << to.x << "," << to.y << " in " << client.right << "x"
+        << client.bottom;
+  }
   EXPECT_EQ(ScreenStackIndex(3), 0);  // the form's record went with its values
   // The fields stay to show what was read, and take no more input.
   EXPECT_EQ(ui::get_text(ui::get_dlg_item(w, 2000)), "AB");

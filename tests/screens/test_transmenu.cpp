@@ -118,15 +118,14 @@ TEST_F(TransMenuTest, SetUpSavedAndRunFromInputLines) {
   EXPECT_EQ(TransParmText(kTrStruct), "");
 }
 
-// A saved import with its open state (parameter 22) and relations
-// (parameter 13): the rows are merged with the relation statements
-// running, and afterwards the open-state stack, the relation list and the
-// parameter string are as before.
+// A saved import with its open state (OPEN$) and relations (RELOPT%): the
+// rows are merged with the relation statements running, and afterwards the
+// open-state stack, the relation list and the parameter string are as before.
 TEST_F(TransMenuTest, SavedImportWithStateAndRelations) {
   std::ofstream(dir.File("new.csv"), std::ios::binary) << "\"D1\",\"ZOE\",\"ROMA\",60\r\n\"D2\",\"YAN\",\"KIEV\",70\r\n";
   std::ofstream(ppn, std::ios::binary) << " 0 FD$='Import'\r\n 1 TRANSPARMSMODE%=53\r\n 1 TARGET$='"
                                        << dir.File("new.csv") << "'\r\n 1 FILE='ITEMS'\r\n"
-                                       << " 1 STRUCT$='CODE,NAME,CITY,AMOUNT'\r\n 1 RELOPT%='1'\r\n 1 OPEN$='0'\r\n";
+                                       << " 1 STRUCT$='CODE,NAME,CITY,AMOUNT'\r\n 1 OPEN$='1'\r\n 1 RELOPT%='0'\r\n";
   // An event is current: its qualified items must not hide the plain ones.
   std::ofstream(ppn, std::ios::app | std::ios::binary) << " 1 EV.TARGET$='missing.csv'\r\n";
   ASSERT_EQ(ParmEventSet(1, S("EV")), 0);

@@ -7,7 +7,9 @@
 
 #include "data/dictionary/compat.h"
 #include "data/store/recbuf.h"
+#include "platform/ui/ui.h"
 #include "screens/window/actions.h"
+#include "screens/window/controls.h"
 #include "screens/window/layout.h"
 #include "screens/window/winrecord.h"
 #include "script/evaluator.h"
@@ -141,6 +143,51 @@ TEST_F(RecordTest, OneScreenTwoRecordsIndependentBuffers) {
   EXPECT_EQ(ScreenStackIndex(3), 0);
   EXPECT_EQ(LiveBlocksOf(MOD_SCREENS), 0);
   EXPECT_EQ(WinClose(kCurrentIndex), st::SCREENSTRUCTERR);  // nothing left to close
+}
+
+// The key shown with a navigation button is the one the key map of its
+// window's screen gives its command (the newest record on the window), not
+// the current screen's; a window without a record follows `_KEYMAP`.
+TEST_F(RecordTest, ANavigationButtonShowsTheKeyOfItsWindowsKeyMap) {
+  WriteTagged("CUSTS.PPN", {"FD$:CODE,NAME:FILEDEF$:,,1:KEYMAP%:1"});
+  WriteTagged("CUSTS.PAN", {"10203010106A", "10303010230A"});
+  WriteTagged("ZONES.PPN", {"FD$:Z:KEYMAP%:0"});
+  WriteTagged("ZONES.PAN", {"10203020104A"});
+  ASSERT_EQ(RecBufAlloc(1), 0);
+  ui::Hwnd lines = Window();
+  ASSERT_EQ(ScreenCreate(StrFromC("CUSTS"), StrFromC("CUSTS"), 1, 0, StrFromC("")), 0);
+  ui::Hwnd header = Window();
+  ASSERT_EQ(ScreenCreate(StrFromC("ZONES"), StrFromC("ZONES"), 1, 2, StrFromC("")), 0);
+  ui::Hwnd loose = Window();
+  VarSysIntSet(kSysKeyMap, 1);
+  struct Case {
+    const char* id;
+    ui::Hwnd window;
+    uint16_t command;
+    const char* key;
+  } cases[] = {
+      {"find", header, 3007, "F6"},
+      {"next", header, 3005, "PgDn"},
+      {"previous", header, 3003, "PgUp"},
+      {"new has no key", header, 3001, ""},
+      {"ok is no navigation command", header, 3100, ""},
+      {"delete-lines in mode 0", header, 3013, "F3"},
+      {"delete-lines has no key in mode 1", lines, 3013, ""},
+      {"mode in mode 1", lines, 3015, "F3"},
+      {"delete-document in mode 0", header, 3016, "F10"},
+      {"no record: the current key map", loose, 3015, "F3"},
+  };
+  for (const Case& c : cases) {
+    ui::Hwnd b = ChildCreate(c.window, "BUTTON", "x", ui::WS_CHILD | ui::WS_VISIBLE, 0, 0, 0, 10, 10, c.command);
+    EXPECT_EQ(NavButtonKeyName(b), c.key) << c.id;
+    ui::destroy_window(b);
+  }
+  // F10 opens a menu bar: the command's next key is shown.
+  ui::Hmenu bar = ui::menu_create_bar();
+  ui::menu_append_item(bar, 1500, "File");
+  ui::set_menu(header, bar);
+  ui::Hwnd b = ChildCreate(header, "BUTTON", "x", ui::WS_CHILD | ui::WS_VISIBLE, 0, 0, 0, 10, 10, 3016);
+  EXPECT_EQ(NavButtonKeyName(b), "F11");
 }
 
 TEST_F(RecordTest, SelectingRecordsSavesTheImagesOfTheRecordLeft) {

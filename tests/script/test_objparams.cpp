@@ -62,6 +62,8 @@ TEST_F(ObjParamsTest, NamesByNumber) {
       {31, "NUMCAB$"}, {48, "MAXLIN%"},  {51, "FD$"},         {67, "IK$(3)"},
       {71, "ATEND$"},  {81, "WD"},       {91, "DEVICE$"},     {99, "PRCNAME$"},
       {101, "ACCEPT_PRC%"}, {116, "STRUCT$"},
+      // the named numbers the code uses, where a slip would swap two names
+      {kParmOpen, "OPEN$"}, {kParmRelOpt, "RELOPT%"}, {kParmWd, "WD"}, {kParmStruct, "STRUCT$"},
       // band starts and numbers past a band's list have no name
       {0, ""}, {10, ""}, {30, ""}, {49, ""}, {82, ""}, {90, ""}, {100, ""}, {117, ""}, {-3, ""},
   };

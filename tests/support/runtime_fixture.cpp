@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/hooks.h"
+#include "data/bridges/dataui.h"
 #include "platform/host/files.h"
 #include "runtime/errors.h"
 #include "runtime/memory.h"
@@ -11,8 +12,11 @@
 
 void RuntimeReset(int stringSlots) {
   // The programs register the calls that go up the layers at start-up; the
-  // tests drive the layers the same way.
+  // tests drive the layers the same way, but for the screens' questions,
+  // boxes and progress windows, which a test of a lower layer has no window
+  // system for: it sets its own (DataUiSet) where it wants any.
   LayerHooksRegister();
+  DataUiSet(DataUi());
   MemShutdown(true);
   MemConfigure(stringSlots, 64);
   ASSERT_EQ(MemInit(), 0);

@@ -13,6 +13,11 @@
 #                           generator asked for N instalments DAYS/MONTHS
 #                           apart, the instalments confirmed
 #   ui_doc_delete           the loaded document deleted (Yes to the question)
+#   ui_new_invoice N C A Q P  invoice N of series A25 for customer C, no
+#                           date, one line (article A, quantity Q, price P),
+#                           typed into the empty window and saved
+#   ui_invoicing_run        Tools > Invoicing run confirmed and closed, back
+#                           at the main window
 #   ui_program_close        the document window and the program closed
 ui_menu() {
   printf 'wait-top class=GAVGQT24\nmenu "%s"\nwait-top class=MantDlg\n' "$1"
@@ -35,6 +40,18 @@ ui_schedule() {
   printf 'wait-top title="Payment schedule"\nclick "Ok"\n'
   printf 'wait-top title="Instalments to propose"\ntype "%s"\nkey Tab\ntype "%s"\nkey Tab\ntype "%s"\nkey Enter\n' "$1" "$2" "$3"
   printf 'wait-top title="Instalments"\nclick 3100\nwait-top class=MantDlg\n'
+}
+
+ui_new_invoice() {
+  ui_doc_key "$1" A25
+  printf 'key Tab\ntype "%s"\nkey Tab\n' "$2"
+  ui_line 1 "$3" "$4" "$5"
+  printf 'click "Save"\n'
+}
+
+ui_invoicing_run() {
+  ui_menu "Tools>Invoicing run"
+  printf 'click "Ok"\nanswer OK match "Process Completed"\nwait-top class=MantDlg\nclose\nwait-top class=GAVGQT24\n'
 }
 
 ui_doc_delete() {

@@ -112,26 +112,27 @@ Status Counters() {
   return AutoNumWriteIn(PathJoin(dir, StrFromC("GACOUNT.DAT")), std::string("INVOICES_") + kSeries2025, 4);
 }
 
-// An invoice of one line of PAPER made earlier: its line (quantity and price
-// as printed) and footer (the registry entry follows from the lines'
-// relations) and its one payment.
+// An invoice of one line of PAPER made earlier: its header (N_LINE blank,
+// the total with VAT), its line (quantity and price as printed; the registry
+// entry follows from the lines' relations) and its one payment.
 Status PastInvoice(int number, const std::string& date, const std::string& customer, int qty, int64_t priceCents,
                    int note) {
   int64_t baseCents = qty * priceCents;
   int64_t vat = (baseCents * 21 + 50) / 100;
   Fields common = {{"NUMBER", std::to_string(number)}, {"SERIES", kSeries2025}, {"DATE", date},
-                   {"CUSTOMER", customer},             {"PAYMODE", "01"},      {"VATRATE", "21"}};
-  Fields line = common, foot = common;
+                   {"CUSTOMER", customer},             {"PAYMODE", "01"}};
+  Fields line = common, header = common;
   line.insert(line.end(), {{"N_LINE", "1"},
+                           {"VATRATE", "21"},
                            {"ARTICLE", "PAPER"},
                            {"QTY", std::to_string(qty)},
                            {"PRICE", Cents(priceCents)},
                            {"AMOUNT", Cents(baseCents)},
                            {"DELNOTE", std::to_string(note)},
                            {"DELLINE", note ? "1" : "0"}});
-  foot.insert(foot.end(), {{"N_LINE", "999"}, {"AMOUNT", "0"}, {"TOTAL", Cents(baseCents + vat)}});
+  header.push_back({"TOTAL", Cents(baseCents + vat)});
+  if (Status s = Add(kInvoices, header, true)) return s;
   if (Status s = Add(kInvoices, line, true)) return s;
-  if (Status s = Add(kInvoices, foot, true)) return s;
   return Add(kPayments, {{"NUMBER", std::to_string(number)},
                          {"SERIES", kSeries2025},
                          {"N_LINE", "1"},

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# A person's tour of the administration demo's Files, Documents and Tools
+# menus in a terminal, keys only, at 120x35 and at 80x24: every entry
+# opened from F10, used where it has a job of its own, and left back to the
+# main window; a customer added, found, renamed and deleted in Files >
+# Customers; invoice 5 found in Documents > Invoices, the quantity of its
+# line changed and saved, and found again with the new quantity; an
+# amount's words shown, and the amount form cancelled showing nothing; then Esc
+# and y end the program with exit code 0.
+set -u
+kx_test=tour_administration_files
+. "$3/tests/e2e/lib/tour.bash"
+tour_setup administration "$2" "$3"
+
+customers() { tour_records "Files>Customers" TOUR "Tour customer" X1 01 1500 Y; }
+
+# Invoice 5 looked up by its number and series; Tab to the lines, Tab to
+# the quantity of its line, 25 typed and Alt+S saves; looked up again it
+# shows the new quantity and amount. Ctrl+W closes the window (Esc starts
+# a new document there). The window's status row lies below an 80x24
+# screen, so the steps wait on the fields.
+invoice() {
+  tour_menu "Documents>Invoices"
+  tour_wait "Number" && tour_wait "Series" || return 1
+  kx_type 5; kx_keys Tab; kx_type A25; kx_keys Tab
+  tour_wait "ACME" && tour_wait "PAPER" || return 1
+  kx_keys Tab Tab Tab
+  tour_clear 8; kx_type 25; kx_keys Tab
+  tour_wait "PAPER          25.00        5.00        125.00" || return 1
+  tour_press Save
+  tour_gone "PAPER" || return 1
+  kx_type 5; kx_keys Tab; kx_type A25; kx_keys Tab
+  tour_wait "PAPER          25.0" && tour_wait "125.00" || return 1
+  kx_keys C-w
+}
+
+# An amount typed in and confirmed: its words are shown.
+words() {
+  tour_menu "Tools>Amount in words"
+  tour_wait "Amount:" || return 1
+  tour_clear 14; kx_type 1500
+  tour_press Ok
+  tour_wait "Amount in words: 1,500.00" && tour_wait "mil quinientos" || return 1
+  kx_keys Escape
+}
+
+entries() {
+  cat <<'TOUR'
+Files>Customers|()|customers
+Files>Bank details|Index search [PgDn/PgUp]|C-w
+Files>Invoices|Index search [PgDn/PgUp]|C-w
+Documents>Invoices|()|invoice
+Documents>Delivery notes|Index search [PgDn/PgUp]|C-w
+Documents>Collections|Index search [PgDn/PgUp]|C-w
+Tools>Amount in words|()|words
+Tools>Amount in words|Amount:|Escape =Cancel y
+Tools>Customer card|Customer:ACME|Escape =Cancel y
+Tools>Invoicing run|Invoices from the delivery notes not invoiced yet|C-w
+Tools>Payment schedule|Payment schedule|C-w =User Canceled Enter
+Tools>Rebuild a file|Table Sel|Escape =User Canceled Enter
+TOUR
+}
+tour_sizes entries
+exit $fail
