@@ -5,7 +5,7 @@
 
 namespace {
 
-RuntimeRecord g_runtime;
+using rtdetail::g_runtime;
 char g_empty[1] = {0};
 const char g_emptyC[1] = {0};
 
@@ -82,8 +82,6 @@ uint16_t FindIf(StrValue s, uint32_t start, bool plain, Pred pred) {
 
 }  // namespace
 
-RuntimeRecord* RuntimeRecordGet() { return &g_runtime; }
-
 // --- Area ----------------------------------------------------------------
 
 Status StrAreaInit() {
@@ -122,15 +120,6 @@ Status StrAreaFree() {
 void StrAreaForget() { area() = StringAreaHeader{}; }
 
 bool StrAreaReady() { return MemTableActive(); }
-
-uint16_t StrAreaMark(int index) {
-  StringAreaHeader& a = area();
-  if (index < 0 || index >= a.slotCount || index > a.top) return a.top;
-  a.top = static_cast<uint16_t>(index);
-  const StrValue& d = a.desc[index];
-  a.freePtr = d.ptr + MemAlign4(d.len);
-  return a.top;
-}
 
 Status StrAreaAlloc(uint32_t n, uint8_t fill) {
   if (n > kStrMaxLen) return st::STRINGTOOLONG;
