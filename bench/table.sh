@@ -9,7 +9,7 @@
 # the balance rows.
 # Peers and their settings are those of each program (see its header): SQLite
 # in WAL mode with synchronous=FULL where our files are synced, ledger 3.3 on
-# the same journal, Lua 5.4.
+# the same journal, a plain C++ formatter writing the report's bytes, Lua 5.4.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build/release}
@@ -42,7 +42,17 @@ run_commits() {
 }
 run_report() {
   "$bin/bench_report" 2>/dev/null |
-    awk '$NF == "agree" && $1 ~ /^[0-9]+$/ { print "rep_ours_" $1, $4; print "rep_peer_" $1, $5 }' >>"$raw"
+    awk '$NF == "same" && $(NF - 1) == "agree" && $1 ~ /^[0-9]+$/ { print "rep_ours_" $1, $4; print "rep_peer_" $1, $5 }' >>"$raw"
+}
+# The balance rebuilt from the entry lines (the maintenance of the year) and
+# the undo of the year close, each against `ledger bal` on the same journal.
+run_rebuild() {
+  local filter='/10000/|/100000/'
+  [ "$large" = 1 ] && filter='/10000/|/100000/|/1000000/'
+  "$bin/bench_yearclose" --benchmark_filter="$filter" 2>/dev/null |
+    awk 'NF == 10 && $1 ~ /^[0-9]+$/ && $10 ~ /^[0-9]+\/[0-9]+$/ {
+      split($10, a, "/"); if (a[1] != a[2]) next
+      print "reb_ours_" $1, $4; print "reb_peer_" $1, $6; print "und_ours_" $1, $3; print "und_peer_" $1, $6 }' >>"$raw"
 }
 run_statistics() {
   local filter='/100000/'
@@ -65,6 +75,7 @@ for ((k = 1; k <= runs; ++k)); do
   run_balance
   run_commits
   run_report
+  run_rebuild
   run_statistics
   run_grid
 done
@@ -107,7 +118,9 @@ row "save, key same" cm_save_key_same "SQLite" 10000 100000 1000000
 row "save, key moves" cm_save_key_moves "SQLite" 10000 100000 1000000
 row "document save, 100 lines" cm_doc_save_100 "SQLite" 10000 100000 1000000
 row "reopen unchanged file" cm_reopen "SQLite" 10000 100000 1000000
-row "text report" rep "write limit" 10000 100000
+row "balance rebuild (year's maintenance)" reb "ledger bal" 10000 100000 1000000
+row "undo of the year close" und "ledger bal" 10000 100000 1000000
+row "text report" rep "plain formatter" 10000 100000
 row "statistics ACUM" sta "SQLite GROUP BY" 100000 1000000
 row "script loop, whole process" scr "Lua 5.4" 1000000
 row "GridRowFindAll by rule" grid "none" 10000 20000 40000

@@ -10,26 +10,14 @@ static_assert(kDynDataCapacity == 61361);
 
 namespace {
 
-struct Store {
-  unsigned char* block = nullptr;
-  uint16_t memSlot = 65535;
-  uint32_t slotsUsed = 0;
-  uint32_t bytesUsed = 0;
-  // Kept beside the block so that no access sums counts or lengths: the
-  // global index of the first element of each list (first[kDynLists] =
-  // slotsUsed) and the data offset of each element (offset[slotsUsed] =
-  // bytesUsed).
-  uint32_t first[kDynLists + 1] = {};
-  uint32_t offset[kDynSlots + 1] = {};
-};
-Store g_store;
-char g_empty[1] = {0};
+using dyndetail::Counts;
+using dyndetail::Data;
+using dyndetail::g_empty;
+using dyndetail::g_store;
+using dyndetail::Lens;
+using dyndetail::Store;
 
 StrValue Empty() { return StrValue{g_empty, 0}; }
-
-uint16_t* Counts() { return reinterpret_cast<uint16_t*>(g_store.block); }
-uint16_t* Lens() { return reinterpret_cast<uint16_t*>(g_store.block + kDynLists * 2); }
-char* Data() { return reinterpret_cast<char*>(g_store.block + kDynDataOffset); }
 
 uint32_t FirstSlot(uint16_t n) { return g_store.first[n]; }
 uint32_t DataOffset(uint32_t global) { return g_store.offset[global]; }
@@ -101,7 +89,7 @@ Status DynStrInit() {
   if (DynStrReady()) return st::UNDEFWARNING;
   uint16_t slot = MemSlotTake(MOD_STRINGINIT, kDynBlockSize, 0);
   if (slot == 65535) return ErrSet(1, MOD_STRINGINIT, st::OUTOFMEMORY, st::OUTOFMEMORY);
-  g_store = Store{MemSlotAt(slot)->ptr, slot, 0, 0};
+  g_store = Store{MemSlotAt(slot)->ptr, slot, 0, 0, MemGeneration()};
   MemSetStoreRelease(&DynStrFree);
   return st::OK;
 }
@@ -116,18 +104,13 @@ Status DynStrFree() {
   return s;
 }
 
-// The block counts as live only while the memory table still holds it: a
-// forced shutdown of the table frees it behind the store's back.
-bool DynStrReady() {
-  if (!g_store.block || !MemTableActive()) return false;
+bool dyndetail::ReadyCheck() {
+  g_store.aliveAt = 0;
+  if (!g_store.block || !MemTableActive() || MemGeneration() != g_store.table) return false;
   const MemSlot* s = MemSlotAt(g_store.memSlot);
-  return s && s->ptr == g_store.block && s->owner == MOD_STRINGINIT && s->size == kDynBlockSize;
-}
-
-StrValue DynStrGet(uint16_t n, uint32_t i) {
-  if (n >= kDynLists || !DynStrReady() || i >= Counts()[n]) return Empty();
-  uint32_t global = FirstSlot(n) + i;
-  return StrValue{Data() + DataOffset(global), Lens()[global]};
+  if (!s || s->ptr != g_store.block || s->owner != MOD_STRINGINIT || s->size != kDynBlockSize) return false;
+  g_store.aliveAt = MemFreeEpoch();
+  return true;
 }
 
 Status DynStrSet(uint16_t n, uint32_t i, StrValue s) {

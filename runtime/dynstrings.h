@@ -26,6 +26,7 @@
 #pragma once
 #include <cstdint>
 
+#include "runtime/memory.h"
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
 
@@ -90,9 +91,45 @@ constexpr uint32_t kDynDataCapacity = kDynBlockSize - kDynDataOffset;  // 61361
 Status DynStrInit();
 // Frees the block (RuntimeMemFree calls it through MemSetStoreRelease).
 Status DynStrFree();
-bool DynStrReady();
 
-StrValue DynStrGet(uint16_t n, uint32_t i);
+namespace dyndetail {
+struct Store {
+  unsigned char* block = nullptr;
+  uint16_t memSlot = 65535;
+  uint32_t slotsUsed = 0;
+  uint32_t bytesUsed = 0;
+  uint32_t table = 0;  // MemGeneration() of the memory table holding the block
+  // MemFreeEpoch() when the block was last found alive in the memory
+  // table; 0 when it was not.
+  uint64_t aliveAt = 0;
+  // Kept beside the block so that no access sums counts or lengths: the
+  // global index of the first element of each list (first[kDynLists] =
+  // slotsUsed) and the data offset of each element (offset[slotsUsed] =
+  // bytesUsed).
+  uint32_t first[kDynLists + 1] = {};
+  uint32_t offset[kDynSlots + 1] = {};
+};
+inline Store g_store;
+inline char g_empty[1] = {0};
+bool ReadyCheck();
+inline uint16_t* Counts() { return reinterpret_cast<uint16_t*>(g_store.block); }
+inline uint16_t* Lens() { return reinterpret_cast<uint16_t*>(g_store.block + kDynLists * 2); }
+inline char* Data() { return reinterpret_cast<char*>(g_store.block + kDynDataOffset); }
+}  // namespace dyndetail
+
+// The block counts as live only while the memory table still holds it: a
+// forced shutdown of the table frees it behind the store's back.
+inline bool DynStrReady() {
+  if (dyndetail::g_store.block && dyndetail::g_store.aliveAt == MemFreeEpoch()) return true;
+  return dyndetail::ReadyCheck();
+}
+
+inline StrValue DynStrGet(uint16_t n, uint32_t i) {
+  using namespace dyndetail;
+  if (n >= kDynLists || !DynStrReady() || i >= Counts()[n]) return StrValue{g_empty, 0};
+  uint32_t global = g_store.first[n] + i;
+  return StrValue{Data() + g_store.offset[global], Lens()[global]};
+}
 Status DynStrSet(uint16_t n, uint32_t i, StrValue s);
 Status DynStrPush(uint16_t n, StrValue s);
 StrValue DynStrTop(uint16_t n);

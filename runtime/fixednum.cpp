@@ -8,8 +8,6 @@
 
 namespace {
 
-int g_precis = 2;
-
 constexpr uint64_t kPow10[19] = {1ull,
                                  10ull,
                                  100ull,
@@ -163,12 +161,6 @@ StrValue ToBuffer(const std::string& text, char* buf, size_t capacity) {
 }
 
 }  // namespace
-
-// --- Precision ---------------------------------------------------------------
-
-void NumPrecisSet(int precis) { g_precis = precis; }
-
-int NumPrecis() { return std::clamp(g_precis, 0, kNumMaxPrecis); }
 
 // --- Arithmetic --------------------------------------------------------------
 

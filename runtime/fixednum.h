@@ -31,8 +31,14 @@ using FixedNum = int64_t;
 constexpr int kNumMaxPrecis = 18;
 
 // --- Precision -------------------------------------------------------------
-void NumPrecisSet(int precis);  // stores the script's _PRECIS (default 2)
-int NumPrecis();                // the stored value clamped to 0-18
+namespace numdetail {
+inline int g_precis = 2;
+}
+inline void NumPrecisSet(int precis) { numdetail::g_precis = precis; }  // stores the script's _PRECIS (default 2)
+inline int NumPrecis() {  // the stored value clamped to 0-18
+  int p = numdetail::g_precis;
+  return p < 0 ? 0 : p > kNumMaxPrecis ? kNumMaxPrecis : p;
+}
 
 // --- Arithmetic ------------------------------------------------------------
 int64_t Pow10(int n);  // 1 for n <= 0, saturated for n >= 19

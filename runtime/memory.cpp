@@ -49,6 +49,7 @@ Status MemInit() {
   if (!r.memTable) return st::OUTOFMEMORY;
   r.memActive = static_cast<uint16_t>(n);
   ++g_memGeneration;
+  ++memdetail::g_freeEpoch;
   return StrAreaInit();
 }
 
@@ -84,6 +85,7 @@ Status MemFree(uint16_t owner, const void* ptr) {
   if (s.owner != owner) return st::INTERNALERROR;
   std::free(s.ptr);
   s = MemSlot{};
+  ++memdetail::g_freeEpoch;
   return st::OK;
 }
 
@@ -181,6 +183,7 @@ uint16_t MemShutdown(bool force) {
     std::free(r.memTable);
     r.memTable = nullptr;
     r.memActive = 0;
+    ++memdetail::g_freeEpoch;
     StrAreaForget();
   }
   return owner;

@@ -44,6 +44,14 @@ Status MemInit();
 // keeping blocks in a table of its own can tell that the runtime was made
 // anew and its old blocks are gone.
 uint32_t MemGeneration();
+// A number that changes whenever a block may have been freed (a free, the
+// table made or shut down): a module that found its block alive in the
+// table may take it as alive again while the number is the same, which
+// keeps the check on every access to two loads.
+namespace memdetail {
+inline uint64_t g_freeEpoch = 1;
+}
+inline uint64_t MemFreeEpoch() { return memdetail::g_freeEpoch; }
 void* MemAlloc(uint16_t owner, uint32_t size);
 uint16_t MemSlotTake(uint16_t owner, uint32_t size, uint8_t fill);
 Status MemFree(uint16_t owner, const void* ptr);

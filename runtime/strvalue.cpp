@@ -7,7 +7,7 @@
 
 namespace {
 
-RuntimeRecord g_runtime;
+using rtdetail::g_runtime;
 char g_empty[1] = {0};
 const char g_emptyC[1] = {0};
 
@@ -84,8 +84,6 @@ uint16_t FindIf(StrValue s, uint32_t start, bool plain, Pred pred) {
 
 }  // namespace
 
-RuntimeRecord* RuntimeRecordGet() { return &g_runtime; }
-
 // --- Area ----------------------------------------------------------------
 
 Status StrAreaInit() {
@@ -124,15 +122,6 @@ Status StrAreaFree() {
 void StrAreaForget() { area() = StringAreaHeader{}; }
 
 bool StrAreaReady() { return MemTableActive(); }
-
-uint16_t StrAreaMark(int index) {
-  StringAreaHeader& a = area();
-  if (index < 0 || index >= a.slotCount || index > a.top) return a.top;
-  a.top = static_cast<uint16_t>(index);
-  const StrValue& d = a.desc[index];
-  a.freePtr = d.ptr + MemAlign4(d.len);
-  return a.top;
-}
 
 // A mark taken inside the live area is never above the top when it is given
 // back: what lies between them belongs to the one who took the mark.

@@ -61,7 +61,10 @@ struct RuntimeRecord {
   StringAreaHeader area;
 };
 
-RuntimeRecord* RuntimeRecordGet();
+namespace rtdetail {
+inline RuntimeRecord g_runtime;
+}
+inline RuntimeRecord* RuntimeRecordGet() { return &rtdetail::g_runtime; }
 
 constexpr uint32_t kStrSlotBytes = 1024;
 constexpr uint32_t kStrMaxLen = 65535;
@@ -71,7 +74,16 @@ Status StrAreaInit();
 Status StrAreaFree();
 void StrAreaForget();  // drops the header after the memory table was freed
 bool StrAreaReady();
-uint16_t StrAreaMark(int index);
+// Releases the area down to slot index (a mark) and answers the top; -1
+// (or any index above the top) only answers it.
+inline uint16_t StrAreaMark(int index) {
+  StringAreaHeader& a = rtdetail::g_runtime.area;
+  if (index < 0 || index >= a.slotCount || index > a.top) return a.top;
+  a.top = static_cast<uint16_t>(index);
+  const StrValue& d = a.desc[index];
+  a.freePtr = d.ptr + MemAlign4(d.len);
+  return a.top;
+}
 inline Status StrAreaRelease(uint16_t mark, Status code) {
   StrAreaMark(mark);
   return code;

@@ -7,8 +7,9 @@
 
 namespace {
 
-ValTable* g_root = nullptr;
+using vtdetail::g_root;
 uint16_t g_rootSlot = 65535;
+uint32_t g_rootTable = 0;  // MemGeneration() of the memory table holding the root
 uint32_t g_stamps[kValTables] = {};
 
 void Touch(uint16_t t) { ++g_stamps[t]; }
@@ -18,10 +19,7 @@ void TouchAll() {
 
 Status Fail(Status code) { return ErrSet(1, MOD_STRUCTFUNCS, code, code); }
 
-ValTable* Table(uint16_t t) {
-  if (t >= kValTables || !ValTablesReady()) return nullptr;
-  return &g_root[t];
-}
+using vtdetail::Table;
 
 // Every table block has the full bound, so growth never moves elements.
 Status TableCreate(ValTable& tab, uint16_t size) {
@@ -38,10 +36,13 @@ void TableRelease(ValTable& tab) {
 
 }  // namespace
 
-bool ValTablesReady() {
-  if (!g_root || !MemTableActive()) return false;
+bool vtdetail::ReadyCheck() {
+  g_aliveAt = 0;
+  if (!g_root || !MemTableActive() || MemGeneration() != g_rootTable) return false;
   const MemSlot* s = MemSlotAt(g_rootSlot);
-  return s && s->ptr == reinterpret_cast<unsigned char*>(g_root) && s->owner == MOD_STRUCTFUNCS;
+  if (!s || s->ptr != reinterpret_cast<unsigned char*>(g_root) || s->owner != MOD_STRUCTFUNCS) return false;
+  g_aliveAt = MemFreeEpoch();
+  return true;
 }
 
 Status ValTablesInit() {
@@ -51,6 +52,8 @@ Status ValTablesInit() {
   g_rootSlot = MemSlotTake(MOD_STRUCTFUNCS, kValTables * sizeof(ValTable), 0);
   if (g_rootSlot == 65535) return Fail(st::STRUCTMEMERROR);
   g_root = reinterpret_cast<ValTable*>(MemSlotAt(g_rootSlot)->ptr);
+  g_rootTable = MemGeneration();
+  vtdetail::g_aliveAt = 0;
   for (uint16_t t = 0; t < kValTables; ++t) g_root[t] = ValTable{};
   return st::OK;
 }
@@ -66,12 +69,6 @@ Status ValTablesFree() {
   g_root = nullptr;
   g_rootSlot = 65535;
   return s;
-}
-
-void* ValTableGet(uint16_t t, uint32_t i) {
-  ValTable* tab = Table(t);
-  if (!tab || !tab->ptr || i >= tab->count) return nullptr;
-  return tab->ptr + static_cast<size_t>(i) * tab->size;
 }
 
 Status ValTableSet(uint16_t t, uint32_t i, const void* bytes, uint16_t size) {
@@ -120,12 +117,6 @@ Status ValTableTruncate(uint16_t t, uint32_t count) {
   std::memset(tab->ptr + count * size, 0, (tab->count - count) * size);
   tab->count = static_cast<uint16_t>(count);
   return st::OK;
-}
-
-uint32_t ValTableInfo(uint16_t t, int mode) {
-  ValTable* tab = Table(t);
-  if (!tab || !tab->ptr) return 0;
-  return mode == 0 ? tab->count : mode == 1 ? tab->size : 0;
 }
 
 uint32_t ValTableStamp(uint16_t t) { return t < kValTables ? g_stamps[t] : 0; }

@@ -20,6 +20,7 @@
 #pragma once
 #include <cstdint>
 
+#include "runtime/memory.h"
 #include "runtime/status.h"
 
 struct ValTable {
@@ -50,10 +51,30 @@ enum ValTableId : uint16_t {
 Status ValTablesInit();
 // Frees every table and the root.
 Status ValTablesFree();
-bool ValTablesReady();
+
+namespace vtdetail {
+inline ValTable* g_root = nullptr;
+// MemFreeEpoch() when the root was last found alive in the memory table;
+// 0 when it was not.
+inline uint64_t g_aliveAt = 0;
+bool ReadyCheck();
+inline ValTable* Table(uint16_t t) {
+  if (t >= kValTables) return nullptr;
+  if (g_root && g_aliveAt == MemFreeEpoch()) return &g_root[t];
+  return ReadyCheck() ? &g_root[t] : nullptr;
+}
+}  // namespace vtdetail
+
+// True while the root exists and the memory table still holds it (a forced
+// shutdown of the table frees it behind this module's back).
+inline bool ValTablesReady() { return vtdetail::Table(0) != nullptr; }
 
 // Address of element i, null when out of range or the table is empty.
-void* ValTableGet(uint16_t t, uint32_t i);
+inline void* ValTableGet(uint16_t t, uint32_t i) {
+  const ValTable* tab = vtdetail::Table(t);
+  if (!tab || !tab->ptr || i >= tab->count) return nullptr;
+  return tab->ptr + static_cast<size_t>(i) * tab->size;
+}
 // Copies size bytes into element i (zeros when bytes is null). The first use
 // of an empty table fixes its element size; the table grows to i + 1 elements
 // with new elements zero-filled. bytes may point into the table itself.
@@ -64,7 +85,11 @@ Status ValTableDelete(uint16_t t, uint32_t i);
 // Removes the elements from position count on (no-op when already shorter).
 Status ValTableTruncate(uint16_t t, uint32_t count);
 // mode 0: element count; mode 1: element size; 0 for an empty table.
-uint32_t ValTableInfo(uint16_t t, int mode);
+inline uint32_t ValTableInfo(uint16_t t, int mode) {
+  const ValTable* tab = vtdetail::Table(t);
+  if (!tab || !tab->ptr) return 0;
+  return mode == 0 ? tab->count : mode == 1 ? tab->size : 0;
+}
 // A number that changes whenever table t may have changed (a set, delete or
 // truncate of it, the root made or freed): what was worked out from the
 // table stays good while the number is the same.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "runtime/memory.h"
 #include "runtime/valtables.h"
@@ -104,6 +105,38 @@ TEST_F(ValTablesTest, FreeReleasesEveryBlockAndInitStartsEmpty) {
   EXPECT_EQ(LiveBlocksOf(MOD_STRUCTFUNCS), 0);
   EXPECT_FALSE(ValTablesReady());
   EXPECT_EQ(ValTableGet(0, 0), nullptr);
+}
+
+// Both stores remember that their block was found alive; any block freed
+// since (another module's or theirs) makes them look again, and a table
+// shut down behind their back is never read.
+TEST_F(ValTablesTest, BlocksFreedBehindTheStoresBackAreNeverRead) {
+  const uint16_t v = 4321;
+  ASSERT_EQ(ValTableSet(7, 2, &v, 2), 0);
+  ASSERT_EQ(DynStrInit(), 0);
+  ASSERT_EQ(DynStrPush(SettingsList, StrFromC("kept")), 0);
+  ASSERT_NE(ValTableGet(7, 2), nullptr);
+  EXPECT_EQ(DynStrGet(SettingsList, 0).View(), "kept");
+  // An unrelated block freed: both still answer.
+  void* other = MemAlloc(MOD_EXECRUNTIME, 16);
+  ASSERT_NE(other, nullptr);
+  ASSERT_EQ(MemFree(MOD_EXECRUNTIME, other), 0);
+  ASSERT_NE(ValTableGet(7, 2), nullptr);
+  EXPECT_EQ(std::memcmp(ValTableGet(7, 2), &v, 2), 0);
+  EXPECT_EQ(DynStrGet(SettingsList, 0).View(), "kept");
+  // Their own blocks freed by a forced shutdown of the table.
+  MemShutdown(true);
+  EXPECT_FALSE(ValTablesReady());
+  EXPECT_EQ(ValTableGet(7, 2), nullptr);
+  EXPECT_EQ(ValTableInfo(7, 0), 0u);
+  EXPECT_FALSE(DynStrReady());
+  EXPECT_EQ(DynStrGet(SettingsList, 0).View(), "");
+  EXPECT_EQ(DynStrCount(SettingsList), 0u);
+  // A new table holding blocks at the old slots is not taken for the old one.
+  ASSERT_EQ(MemInit(), 0);
+  ASSERT_NE(MemAlloc(MOD_STRUCTFUNCS, kValTables * sizeof(ValTable)), nullptr);
+  EXPECT_FALSE(ValTablesReady());
+  EXPECT_FALSE(DynStrReady());
 }
 
 }  // namespace
