@@ -123,6 +123,9 @@ bool peek(Message& out, bool remove, Hwnd filter) {
 bool translate(const Message& m) {
   if (m.msg != WM_KEYDOWN) return false;
   LParam mods = m.lp & (KEY_SHIFT | KEY_CTRL | KEY_ALT);
+  // A key held with Alt is a command (a button's letter, a menu), never
+  // text: an edit must not take the letter no button answered to.
+  if (mods & KEY_ALT) return false;
   int ch = (m.lp & KEY_HAS_CHAR) ? static_cast<int>((m.lp >> 16) & 0xFF)
                                   : key_char(static_cast<uint16_t>(m.wp), mods);
   if (ch < 0) return false;

@@ -85,6 +85,13 @@ TEST_F(UiTest, KeysArriveAsDownCharUpWithTheirModifiers) {
                                    h + " KEYUP 16"};
   EXPECT_EQ(g_log, want);
   EXPECT_EQ(key_modifiers(), 0);
+  // A letter with Alt (as a terminal reads Esc and a letter) is no text.
+  g_log.clear();
+  ASSERT_TRUE(input_key('N', KEY_ALT, 'n'));
+  pump_all();
+  want = {h + " KEYDOWN 18", h + " KEYDOWN 78", h + " KEYUP 78", h + " KEYUP 18"};
+  EXPECT_EQ(g_log, want);
+  EXPECT_EQ(get_text(e), "");
 }
 
 // Swallows every key-down and posts a message from it.

@@ -344,10 +344,11 @@ TEST_F(LinsGridTest, PaintRowLaysEditsOverTheCells) {
   ui::set_text(ui::get_dlg_item(w, FieldCtlId(2)), "Z9");
   ui::term::Canvas canvas(120, 40);
   ui::term::draw_top(canvas, w, ui::Point{8, 16});
-  // The cell shows "A1" from its first column; the edit stands one column in
-  // and hides the "1" (the window is drawn wholly on the screen, so its row
-  // is looked for).
-  EXPECT_NE(canvas.dump().find(" AZ9 "), std::string::npos) << canvas.dump();
+  // The edit stands on its column's cells and hides the cell's "A1"; its
+  // free cells show where to type (the window is drawn wholly on the
+  // screen, so its row is looked for).
+  EXPECT_NE(canvas.dump().find(" Z9____ "), std::string::npos) << canvas.dump();
+  EXPECT_EQ(canvas.dump().find("A1"), std::string::npos) << canvas.dump();
 }
 
 TEST_F(LinsGridTest, PagingLoadsThroughTheDocumentLines) {

@@ -13,7 +13,8 @@
 #   tour_wait TEXT      waits (20 s at most) for the text; the screen is
 #                       shown when it does not come
 #   tour_gone TEXT      waits until the text has left the screen
-#   tour_press CAPTION  presses the button of that caption with Alt and the
+#   tour_press CAPTION  presses the button of that caption with its key (F8
+#                       Delete) or with Alt and the
 #                       letter highlighted in it
 #   tour_clear N        empties the focused field: End and N Backspaces
 #   tour_main           waits for the main window to take keys again
@@ -102,21 +103,31 @@ tour_menu() {
   kx_keys $keys
 }
 
-# The letter a button's caption shows highlighted (bold and underlined).
+# The letter a button's caption shows highlighted (bold and underlined),
+# the caption in brackets or bare (a row of buttons short of room drops
+# them): the caption with its marked letter, standing alone.
 tour_letter() {
   tmx capture-pane -p -e -t kx |
     sed -E -e 's/\x1b\[([0-9;]*;)?1;4m(.)/{\2}/g' -e 's/\x1b\[[0-9;]*m//g' |
-    grep -o '\[[^][]*\]' | awk -v want="$1" '{
-      c = substr($0, 2, length($0) - 2); gsub(/^ +| +$/, "", c)
-      plain = c; gsub(/[{}]/, "", plain)
-      if (plain == want && match(c, /\{.\}/)) { print tolower(substr(c, RSTART + 1, 1)); exit }
+    awk -v want="$1" '{
+      for (i = 1; i <= length(want); i++) {
+        pat = substr(want, 1, i - 1) "{" substr(want, i, 1) "}" substr(want, i + 1)
+        at = index($0, pat)
+        if (!at) continue
+        before = at == 1 ? " " : substr($0, at - 1, 1)
+        after = substr($0, at + length(pat), 1)
+        if (before ~ /[ [│]/ && (after == "" || after ~ /[] │]/)) { print tolower(substr(want, i, 1)); exit }
+      }
     }'
 }
 
 tour_press() {
-  local letter
+  local letter key
+  # A button whose command has a key shows it before its caption ("F8 Delete").
+  key=$(tmx capture-pane -p -t kx | grep -o "F[0-9]\+ $1" | head -n 1 | cut -d' ' -f1)
+  [ -z "$key" ] || { kx_keys "$key"; return 0; }
   letter=$(tour_letter "$1")
-  [ -n "$letter" ] || { echo "FAIL $kx_test ($size): no button \"$1\" with a letter; the screen:"; kx_screen; fail=1; return 1; }
+  [ -n "$letter" ] || { echo "FAIL $kx_test ($size): no button \"$1\" with a letter or a key; the screen:"; kx_screen; fail=1; return 1; }
   kx_keys "M-$letter"
 }
 
