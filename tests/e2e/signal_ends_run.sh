@@ -11,7 +11,15 @@ for sig in INT TERM; do
   (cd "$work" && KX_UI=headless KX_UI_STALL=cancel exec "$accounting" "--dpath=$work" "/RUN:PrcExec loop.prc" \
     </dev/null >"$work/out.txt" 2>"$work/err.txt") &
   pid=$!
-  sleep 1
+  # The signal goes once the program has taken both signals over (a loaded
+  # machine may start it slowly: before that the signal would end it as any
+  # program), then a moment later, inside the run.
+  for _ in $(seq 1 600); do
+    caught=$(sed -n 's/^SigCgt:\s*//p' "/proc/$pid/status" 2>/dev/null)
+    [ -n "$caught" ] && (( (16#$caught & 0x4002) == 0x4002 )) && break
+    sleep 0.05
+  done
+  sleep 0.5
   kill -"$sig" "$pid"
   for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   if kill -0 "$pid" 2>/dev/null; then
