@@ -274,7 +274,10 @@ Status LineDeleteStatements(std::string* out) {
   std::vector<std::string> groups{first};
   for (int r = 1; r <= 99; ++r) {
     const StrAreaScope each;
-    StrValue both = RelCheckString(kAdmInvoiceFile, View("'" + std::to_string(r) + "'"));
+    std::string quoted = std::to_string(r);  // built in place: GCC 12 misreads "'" + a temporary (-Wrestrict)
+    quoted.insert(quoted.begin(), '\'');
+    quoted += '\'';
+    StrValue both = RelCheckString(kAdmInvoiceFile, View(quoted));
     if (Status e = StrError(both)) return e;
     std::string text = both.Str();
     if (!first.empty()) text = text.size() > first.size() ? text.substr(first.size() + 1) : std::string();
