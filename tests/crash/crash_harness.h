@@ -317,6 +317,8 @@ struct Contents {
 // The test's side of a campaign on a program folder prepared in
 // area/pristine: the files it checks (names, layouts), a fresh work folder
 // for each round, reading and checking them.
+struct Rounds;
+
 class Campaign : public RuntimeTest {
  protected:
   std::string Pristine() const { return area.File("pristine"); }
@@ -348,8 +350,14 @@ class Campaign : public RuntimeTest {
     return c;
   }
 
+  // The parts of a round of the accounting program's task run as
+  // "Perform <task>" by start: a fresh work folder, the task started,
+  // restarts that only recover, the checked files read and found sound.
+  using Starter = std::function<Child(const std::string& area, const std::string& run, bool answerYes)>;
+  Rounds AccountingRounds(const std::string& task, Starter start);
+
   // The files after a clean end: sound, nothing left over.
-  void Sound() const {
+  virtual void Sound() const {
     EXPECT_EQ(LeftOver(Work()), "");
     for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(RecFileCheck(specs[i]), "") << names[i];
   }
@@ -372,6 +380,17 @@ struct Rounds {
   std::string journal;
   uint64_t maxRestartSleepUs = 2000;
 };
+
+inline Rounds Campaign::AccountingRounds(const std::string& task, Starter start) {
+  Rounds r;
+  r.fresh = [this] { FreshWork(); };
+  r.start = [this, task, start] { return start(area.path(), "Perform " + task, false); };
+  r.restart = [this, start] { return start(area.path(), "ExpEval 1", true); };
+  r.read = [this] { return Read(Work()); };
+  r.sound = [this] { Sound(); };
+  r.journal = Work() + "/COJOURNAL.DAT";
+  return r;
+}
 
 struct RoundFigures {
   uint64_t rounds = 0, kills = 0, restartKills = 0, inPlayback = 0, sawBefore = 0, sawAfter = 0;

@@ -109,19 +109,10 @@ class ImportCrash : public crash::Campaign {
 
 
   // The parts of a round of the import.
-  crash::Rounds Parts() {
-    crash::Rounds r;
-    r.fresh = [this] { FreshWork(); };
-    r.start = [this] { return Start(area.path(), "Perform import", false); };
-    r.restart = [this] { return Start(area.path(), "ExpEval 1", true); };
-    r.read = [this] { return Read(Work()); };
-    r.sound = [this] { Sound(); };
-    r.journal = Work() + "/COJOURNAL.DAT";
-    return r;
-  }
+  crash::Rounds Parts() { return AccountingRounds("import", Start); }
 
   // The files after a clean end: sound, nothing left over, the run closed.
-  void Sound() const {
+  void Sound() const override {
     EXPECT_EQ(crash::ReadFile(Work() + "/COFSTAT.DAT"), "0");
     Campaign::Sound();
   }

@@ -96,16 +96,7 @@ class RenumberCrash : public crash::Campaign {
   }
 
   // The parts of a round of the renumbering.
-  crash::Rounds Parts() {
-    crash::Rounds r;
-    r.fresh = [this] { FreshWork(); };
-    r.start = [this] { return Start(area.path(), "Perform renumber", false); };
-    r.restart = [this] { return Start(area.path(), "ExpEval 1", true); };
-    r.read = [this] { return Read(Work()); };
-    r.sound = [this] { Sound(); };
-    r.journal = Work() + "/COJOURNAL.DAT";
-    return r;
-  }
+  crash::Rounds Parts() { return AccountingRounds("renumber", Start); }
 };
 
 TEST_F(RenumberCrash, KilledRenumberingsAreWholeOrNotAtAll) {

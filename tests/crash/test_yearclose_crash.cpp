@@ -195,13 +195,9 @@ class YearCloseCrash : public crash::Campaign {
 
   // The parts of a round of the task started from `start`.
   crash::Rounds Parts(const std::string& task, const std::string& start) {
-    crash::Rounds r;
+    crash::Rounds r = AccountingRounds(task, Start);
     r.fresh = [this, start] { Fresh(start); };
-    r.start = [this, task] { return Start(area.path(), "Perform " + task, false); };
-    r.restart = [this] { return Start(area.path(), "ExpEval 1", true); };
     r.read = [this] { return Read(); };
-    r.sound = [this] { Sound(); };
-    r.journal = Work() + "/COJOURNAL.DAT";
     r.maxRestartSleepUs = 20000;
     return r;
   }
