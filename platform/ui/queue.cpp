@@ -147,9 +147,11 @@ LResult dispatch(const Message& m) {
     click_focus(m.hwnd);
   }
   // While a key-down is handled, an edit that gets the focus knows it was
-  // entered by a key.
+  // entered by a key. So does the first field of a window a menu command
+  // opens (a menu or accelerator command carries no control): as in a
+  // dialog's first field, what is typed there replaces its text.
   bool outer = core().byKey;
-  core().byKey = m.msg == WM_KEYDOWN;
+  core().byKey = m.msg == WM_KEYDOWN || (m.msg == WM_COMMAND && m.lp == 0);
   LResult r = send(m.hwnd, m.msg, m.wp, m.lp);
   core().byKey = outer;
   return r;

@@ -338,4 +338,39 @@ TEST(UiStall, WithoutAHookAFailingRunEndsAtOnce) {
 }
 
 }  // namespace
+// Focuses the window's field 2000 when a command comes.
+LResult focus_on_command(Hwnd h, Msg m, WParam wp, LParam lp) {
+  if (m == WM_COMMAND) {
+    set_focus(get_dlg_item(h, 2000));
+    return 0;
+  }
+  return def_window_proc(h, m, wp, lp);
+}
+
+// A field a menu command focuses (a window opened from the menu) has its
+// text selected, so typing replaces it; one a button's command focuses, or a
+// plain set_focus, keeps the caret where it was.
+TEST_F(UiTest, AFieldAMenuCommandFocusesHasItsTextSelected) {
+  struct Case {
+    const char* id;
+    bool fromMenu;
+    std::pair<int, int> want;
+  } cases[] = {{"menu command", true, {0, 3}}, {"button command", false, {0, 0}}};
+  for (const Case& c : cases) {
+    Hwnd w = top("F");
+    show_window(w, Show::Show);
+    Hwnd e = child(w, "EDIT", 2000, 0, "100");
+    Hwnd b = child(w, "BUTTON", 1, 0, "Ok");
+    set_window_proc(w, focus_on_command);
+    set_focus(b);
+    edit_set_sel(e, 0, 0);
+    post(w, WM_COMMAND, 1, c.fromMenu ? 0 : static_cast<LParam>(b));
+    pump_all();
+    EXPECT_EQ(get_focus(), e) << c.id;
+    EXPECT_EQ(edit_get_sel(e), c.want) << c.id;
+    destroy_window(w);
+  }
+}
+
 }  // namespace uitest
+
