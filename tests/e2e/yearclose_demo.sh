@@ -33,7 +33,7 @@ run() {  # caption, box text expected[, exit code]; the form's fields confirmed 
   local command
   command=$(entry "$1")
   [ -n "$command" ] || { no "C2MENU.PMT has no entry \"$1\""; return; }
-  printf 'wait-focus 2000\nkey Enter\nkey Enter\nkey Enter\n' >"$app/ui.txt"
+  printf '%s' "${typed:-$'wait-focus 2000\nkey Enter\nkey Enter\nkey Enter\n'}" >"$app/ui.txt"
   rm -f "$app/transcript.txt"
   (cd "$app" && KX_UI_SCRIPT="$app/ui.txt" KX_UI_TRANSCRIPT="$app/transcript.txt" timeout 40 "$accounting" \
     "--dpath=$app" "/RUN:$command" </dev/null >"$app/out.txt" 2>"$app/err.txt")
@@ -109,5 +109,13 @@ run "Regenerate balances" "Process Completed Succesfully"
 snapshot regenerated
 cmp -s "$work/shipped.months" "$work/regenerated.months" || no "the regeneration changed the balances by month"
 check "regeneration"
+
+# A range that cuts a month is refused and changes nothing (its months would
+# be rebuilt from part of their lines).
+records ACCOUNTS.FD 78 >"$work/regenerated.accounts"
+typed=$'wait-focus 2000\nkey Home\nkey End+Shift\ntype "03-15-24"\nkey Tab\nkey Enter\nkey Enter\n' \
+  run "Regenerate balances" "Date:20240315 is not the first day of a month" 163
+cmp -s "$work/regenerated.months" <(records BALANCES.FD 48) || no "a refused regeneration changed the balances by month"
+cmp -s "$work/regenerated.accounts" <(records ACCOUNTS.FD 78) || no "a refused regeneration changed the accounts"
 [ "$fail" -eq 0 ] && echo "ok accounting year end"
 exit "$fail"
