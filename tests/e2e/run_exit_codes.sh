@@ -51,15 +51,19 @@ run "AcceptRun COCLOSE,1" 'answer Yes match "uncorrectly closed"\nwait-focus 200
 [ "$(head -c1 "$work/app/COFSTAT.DAT")" = 0 ] || no "the run after the rebuild did not end closed"
 # A data file that may not be written: the open's reason, Permission Denied
 # (175), is shown with the file's name and is the exit code. Root ignores
-# permission bits, so a root run drops to an unprivileged user for it.
+# permission bits, so a root run drops to an unprivileged user for it, with
+# a copy of the program that user may run wherever the build lies.
 fresh
+program=$accounting
 if [ "$(id -u)" -eq 0 ]; then
+  cp "$accounting" "$work/accounting"
+  accounting=$work/accounting
   chmod -R a+rwX "$work"
   as=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 fi
 chmod 444 "$work/app/ACCOUNTS.FD"
 run "MantMain COACC"
-as=()
+as=() accounting=$program
 if [ "$rc" -ne 175 ] || [ "${shown:-0}" -ne 175 ] || ! grep -aq 'Permission Denied.*ACCOUNTS' "$work/err.txt"; then
   no "a read-only ACCOUNTS.FD: exit code $rc, error shown ${shown:-none}"; sed 's/^/  stderr: /' "$work/err.txt"
 fi
