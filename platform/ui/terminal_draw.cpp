@@ -750,7 +750,11 @@ ListLayout list_layout(const Window& w, const detail::ListState& l, const CellRe
 void draw_list(Canvas& c, const Window& w, const CellRect& r, const CellRect& clip, uint16_t dim, bool focus) {
   const auto& l = std::get<detail::ListState>(w.state);
   ListLayout lay = list_layout(w, l, r);
-  c.fill(r, dim, clip);
+  // A drop-down combo box shows its list only while a person is in it;
+  // otherwise its edit line alone, and what lies under the list stays seen.
+  bool closed = w.kind == Kind::ComboBox && (w.style & 3) != CBS_SIMPLE && !focus;
+  if (closed) lay.area = CellRect{};
+  c.fill(closed ? CellRect{r.col0, r.row0, r.col1, r.row0 + 1} : r, dim, clip);
   if (w.kind == Kind::ComboBox) {
     uint16_t field = static_cast<uint16_t>(kReverse | dim);
     CellRect line{r.col0, r.row0, r.col1, r.row0 + 1};

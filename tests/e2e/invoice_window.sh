@@ -19,7 +19,7 @@ menu "Documents>Invoices"
 wait-top class=MantDlg
 expect-text 1481 "Index search [PgDn/PgUp] [New/Print Disabled]"
 # A new invoice: its key, then the header, then three lines.
-click 2000
+click @NUMBER
 type "7"
 key Tab
 type "A25"
@@ -28,21 +28,21 @@ expect-text 1481 "Editing [PgDn/PgUp] [New/Print Disabled]"
 key Tab
 type "C1"
 key Tab
-expect-focus 2004
+expect-focus @ARTICLE
 type "PAPER"
 key Tab
 type "2"
 key Tab
 type "4.25"
 key Down
-click 2004
+click @ARTICLE
 type "TONER"
 key Tab
 type "1"
 key Tab
 type "61.90"
 key Down
-click 2004
+click @ARTICLE
 type "FOLDER"
 key Tab
 type "10"
@@ -52,7 +52,7 @@ click "Save"
 expect-text 1481 "Index search [PgDn/PgUp] [New/Print Disabled]"
 expect-lv 3200 0 0 ""
 # Opened again by its key: the lines and the total.
-click 2000
+click @NUMBER
 type "7"
 key Tab
 type "A25"
@@ -70,14 +70,14 @@ expect-lv 3200 1 0 "FOLDER"
 click "Save"
 expect-lv 3200 0 0 ""
 # Invoice 5 of the demo data opens with its lines and customer.
-click 2000
+click @NUMBER
 type "5"
 key Tab
 type "A25"
 key Tab
 expect-lv 3200 0 0 "PAPER"
 expect-text 1481 "Editing [PgDn/PgUp] [Modify/Print Disabled]"
-expect-text 2003 "ACME"
+expect-text @CUSTOMER "ACME"
 close
 close
 answer Yes match "Close Program?"

@@ -4,7 +4,8 @@
 # opened from F10, used where it has a job of its own, and left back to the
 # main window; a customer added, found, renamed and deleted in Files >
 # Customers; invoice 5 found in Documents > Invoices, the quantity of its
-# line changed and saved, and found again with the new quantity; an
+# line changed and saved, and found again with the new quantity, its type
+# chosen as a credit note and back (the series follows); an
 # amount's words shown, and the amount form cancelled showing nothing; then Esc
 # and y end the program with exit code 0.
 set -u
@@ -31,6 +32,17 @@ invoice() {
   tour_gone "PAPER" || return 1
   kx_type 5; kx_keys Tab; kx_type A25; kx_keys Tab
   tour_wait "PAPER" && tour_wait "125.00" || return 1
+  # Back in the key with Esc, the type is one field back: its chooser shows
+  # "Invoice"; Down makes it a credit note, whose series is R of the same
+  # year; Up an invoice again.
+  kx_keys Escape
+  tour_wait "Invoice" || return 1
+  kx_keys BTab
+  tour_wait "Invoice      ▼" || return 1
+  kx_keys Down
+  tour_wait "Credit note  ▼" && tour_wait "Series R25" || return 1
+  kx_keys Up
+  tour_wait "Invoice      ▼" && tour_wait "Series A25" || return 1
   kx_keys C-w
 }
 

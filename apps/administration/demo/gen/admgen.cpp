@@ -92,6 +92,9 @@ Status Tables(int nextNumber, const char* folderVat) {
     if (Status s = Add(kPayModes, f)) return s;
   }
   if (Status s = Add(kSeries, {{"CODE", "A"}, {"NAME", "Invoices"}, {"NEXTNUM", std::to_string(nextNumber)}})) return s;
+  // Credit notes: the invoice window's document type "Credit note" gives
+  // them series R of the year.
+  if (Status s = Add(kSeries, {{"CODE", "R"}, {"NAME", "Credit notes"}, {"NEXTNUM", "1"}})) return s;
   if (Status s = Add(kVatRates, {{"CODE", "21"}, {"RATE", "21"}, {"SURCHARGE", "5.2"}})) return s;
   if (Status s = Add(kVatRates, {{"CODE", "10"}, {"RATE", "10"}, {"SURCHARGE", "1.4"}})) return s;
   const char* const articles[][4] = {{"PAPER", "Paper A4", "4.25", "21"},
