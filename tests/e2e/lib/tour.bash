@@ -29,9 +29,11 @@
 #                       the table the function TABLE prints and ends it
 #   tour_records PATH CODE NAME VALUE...  the main job of a record window:
 #                       a new record typed in (CODE, then NAME and the
-#                       VALUEs a Tab apart) and saved with Enter on its
-#                       last field; Esc back to the key search; the record
-#                       found by its code, renamed and saved, found again
+#                       VALUEs a Tab apart, the last its Active mark) and
+#                       saved with Enter on its last field, the window
+#                       then empty; Esc back to the key search; the record
+#                       found by its code with its values, renamed and
+#                       saved (Active still "Y"), found again
 #                       with its new name and deleted; looked up once more
 #                       it is not found; Ctrl+W closes the window
 #   tour_transactions   the table of Transfers > Transactions, alike in both
@@ -190,14 +192,20 @@ tour_records() {
   shift 2
   for v; do kx_keys Tab; kx_type "$v"; done
   kx_keys Enter
+  # The new record is saved and the window empty for the next one: no value
+  # typed stays (those of three characters or more are looked for).
   tour_gone "$name"
+  for v; do [ ${#v} -lt 3 ] || tour_gone "$v"; done
   kx_keys Escape
   tour_wait "Index search [PgDn/PgUp]"
   kx_type "$code"; kx_keys Tab
   tour_wait "$name" && tour_wait "Editing [PgDn/PgUp]" || return 1
+  for v; do [ ${#v} -lt 3 ] || tour_wait "$v"; done
   tour_clear 40; kx_type "Renamed by the tour"
   tour_press Save
   tour_wait "Index search [PgDn/PgUp]"
+  # Shown again after the save, the yes/no field reads as typed.
+  tour_wait "Active        Y"
   tour_clear 10; kx_type "$code"; kx_keys Tab
   tour_wait "Renamed by the tour" && tour_wait "Editing [PgDn/PgUp]" || return 1
   tour_press Delete
