@@ -66,7 +66,9 @@ CellRect to_cells(Rect r, Point cell) {
 
 Profile terminal_profile(int cols, int rows, Point c) {
   Profile p;
-  p.workArea = Rect{0, 0, cols * c.x, std::max(1, rows - 1) * c.y};
+  p.maximizedArea = Rect{0, 0, cols * c.x, std::max(1, rows - 1) * c.y};
+  p.workArea = p.maximizedArea;
+  if (rows > 3) p.workArea.top = c.y;  // below the menu bar's row
   p.screenWidth = cols * c.x;
   p.screenHeight = rows * c.y;
   p.caption = c.y;

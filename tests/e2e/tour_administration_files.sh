@@ -18,11 +18,14 @@ customers() { tour_records "Files>Customers" TOUR "Tour customer" X1 01 1500 Y; 
 # Invoice 5 looked up by its number and series; Tab to the lines, Tab to
 # the quantity of its line, 25 typed and Alt+S saves; looked up again it
 # shows the new quantity and amount. Ctrl+W closes the window (Esc starts
-# a new document there). The window's status row lies below an 80x24
-# screen, so the steps wait on the fields.
+# a new document there). At both sizes the whole window shows, its status
+# row included, under the main window's menu bar.
 invoice() {
   tour_menu "Documents>Invoices"
   tour_wait "Number" && tour_wait "Series" || return 1
+  tour_wait "Index search [PgDn/PgUp] [New/Print Disabled]" || return 1
+  tour_raw | head -n 1 | grep -q "^  Procedures  Options" ||
+    { echo "FAIL $kx_test ($size): the invoice window lies over the menu bar"; kx_screen; fail=1; return 1; }
   kx_type 5; kx_keys Tab; kx_type A25; kx_keys Tab
   tour_wait "ACME" && tour_wait "PAPER" || return 1
   kx_keys Tab Tab Tab

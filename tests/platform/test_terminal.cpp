@@ -796,6 +796,10 @@ TEST_F(TerminalDraw, AResizeGivesMaximisedWindowsTheNewWorkArea) {
   work_area_changed();
   EXPECT_EQ(get_window_rect(big), (Rect{0, 0, 1200, 29 * 24}));
   EXPECT_EQ(get_window_rect(small), before);
+  // The main window's menu bar row stays its own: the work area, where the
+  // other windows are placed, begins below it; the maximised window does not.
+  EXPECT_EQ(work_area(), (Rect{0, 24, 1200, 29 * 24}));
+  EXPECT_EQ(maximized_area(), (Rect{0, 0, 1200, 29 * 24}));
 }
 
 }  // namespace
