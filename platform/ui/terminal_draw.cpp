@@ -68,7 +68,10 @@ Profile terminal_profile(int cols, int rows, Point c) {
   Profile p;
   p.maximizedArea = Rect{0, 0, cols * c.x, std::max(1, rows - 1) * c.y};
   p.workArea = p.maximizedArea;
-  if (rows > 3) p.workArea.top = c.y;  // below the menu bar's row
+  // Other windows go below the menu bar's row, and a window as tall as the
+  // work area keeps its bottom frame line (drawn outside its pixels) above
+  // the status line.
+  if (rows > 4) p.workArea.top = c.y, p.workArea.bottom = (rows - 2) * c.y;
   p.screenWidth = cols * c.x;
   p.screenHeight = rows * c.y;
   p.caption = c.y;

@@ -797,8 +797,9 @@ TEST_F(TerminalDraw, AResizeGivesMaximisedWindowsTheNewWorkArea) {
   EXPECT_EQ(get_window_rect(big), (Rect{0, 0, 1200, 29 * 24}));
   EXPECT_EQ(get_window_rect(small), before);
   // The main window's menu bar row stays its own: the work area, where the
-  // other windows are placed, begins below it; the maximised window does not.
-  EXPECT_EQ(work_area(), (Rect{0, 24, 1200, 29 * 24}));
+  // other windows are placed, begins below it, and ends a row above the
+  // status line for a bottom frame line; the maximised window fills both.
+  EXPECT_EQ(work_area(), (Rect{0, 24, 1200, 28 * 24}));
   EXPECT_EQ(maximized_area(), (Rect{0, 0, 1200, 29 * 24}));
 }
 

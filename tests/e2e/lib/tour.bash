@@ -21,7 +21,8 @@
 #   tour_end            Esc and y on the main window: exit code 0
 #   tour_entries        walks the entries of a table read from standard
 #                       input, a line each: "path|text|keys". The entry is
-#                       opened, the text waited for, the keys pressed ("=TEXT"
+#                       opened, the text waited for (the menu bar still
+#                       seen above what opened), the keys pressed ("=TEXT"
 #                       waits for a text first) and the main window waited
 #                       for. A text "()" names instead a function that does
 #                       the whole entry (its keys field).
@@ -146,6 +147,12 @@ tour_end() {
   kx_expect_end 0
 }
 
+# Whatever an entry opens leaves the main window's menu bar row seen.
+tour_menu_bar_seen() {
+  tour_raw | head -n 1 | grep -q "^  Procedures  Options" && return 0
+  echo "FAIL $kx_test ($size): a window lies over the menu bar; the screen:"; kx_screen; fail=1; return 1
+}
+
 tour_entries() {
   local path shown leave k
   while IFS='|' read -r path shown leave; do
@@ -153,7 +160,7 @@ tour_entries() {
     if [ "$shown" = "()" ]; then
       "$leave"
     else
-      tour_menu "$path" && tour_wait "$shown" || break
+      tour_menu "$path" && tour_wait "$shown" && tour_menu_bar_seen || break
       for k in $leave; do
         case "$k" in =*) tour_wait "${k#=}" || break ;; *) kx_keys "$k" ;; esac
       done
