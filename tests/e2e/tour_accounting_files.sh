@@ -12,7 +12,7 @@ kx_test=tour_accounting_files
 . "$3/tests/e2e/lib/tour.bash"
 tour_setup accounting "$1" "$3"
 
-accounts() { tour_records "Files>Accounts" 5990 "Tour account" Y; }
+accounts() { tour_records "Files>Accounts" 5990000000 "Tour account"; }
 
 # The period of the balances: both dates typed, Ok; the period file keeps
 # them.

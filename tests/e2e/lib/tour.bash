@@ -30,11 +30,11 @@
 #                       the table the function TABLE prints and ends it
 #   tour_records PATH CODE NAME VALUE...  the main job of a record window:
 #                       a new record typed in (CODE, then NAME and the
-#                       VALUEs a Tab apart, the last its Active mark) and
+#                       VALUEs a Tab apart) and
 #                       saved with Enter on its last field, the window
 #                       then empty; Esc back to the key search; the record
 #                       found by its code with its values, renamed and
-#                       saved (Active still "Y"), found again
+#                       saved (its Active mark reads "Y"), found again
 #                       with its new name and deleted; looked up once more
 #                       it is not found; Ctrl+W closes the window
 #   tour_transactions   the table of Transfers > Transactions, alike in both
