@@ -10,6 +10,7 @@
 # under series R of the year.
 set -u
 source "$(dirname "$0")/lib/admwindow.bash"
+source "$(dirname "$0")/lib/uisteps.bash"
 adm_setup "$@"
 keys="0:8,8:3,11:3 22:6,14:8,0:8"
 dump() { "$kxdump" "$app/INVOICES.FD" "$app/INVOICES.DIR" 107 $keys | sed -n '/^records:/,$p' | grep -v deleted; }
@@ -111,7 +112,8 @@ fi
 # window is let settle first: headless, a key taken in the first idle
 # rounds after the window opens is undone by what the opening still does.)
 series="R$(date +%y)"
-cat >"$app/ui.txt" <<SCRIPT
+{
+  cat <<SCRIPT
 wait-top class=GAVGQT24
 menu "Documents>Invoices"
 wait-top class=MantDlg
@@ -129,20 +131,14 @@ key Tab
 key Tab
 type "C1"
 key Tab
-type "PAPER"
-key Tab
-type "2"
-key Tab
-type "4.25"
-click "Save"
-expect-text 1481 "Index search [PgDn/PgUp] [New/Print Disabled]"
-close
-close
-answer Yes match "Close Program?"
 SCRIPT
-before=$(dump)
+  ui_line 1 PAPER 2 4.25
+  printf 'click "Save"\nexpect-text 1481 "Index search [PgDn/PgUp] [New/Print Disabled]"\n'
+  ui_program_close
+} >"$app/ui.txt"
+kept=$(dump)
 adm_run
-cn=$(diff <(echo "$before") <(dump) | grep '^>' | grep -o "\[       9$series.*" | cut -c2-15 | sort || true)
+cn=$(diff <(echo "$kept") <(dump) | grep '^>' | grep -o "\[       9$series.*" | cut -c2-15 | sort || true)
 [ "$cn" = "$(printf '       9%s   \n       9%s  1' "$series" "$series")" ] ||
   { echo "FAIL: credit note 9 of series $series is not stored: '$cn'"; fail=1; }
 [ $fail = 0 ] && echo "ok invoice window"
