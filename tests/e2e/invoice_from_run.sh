@@ -17,7 +17,7 @@ adm_setup "$@"
   ui_doc_key 7 A25
   cat <<'SCRIPT'
 expect-text 1481 "Editing [PgDn/PgUp] [Modify/Print Disabled]"
-expect-text 2003 "ACME"
+expect-text @CUSTOMER "ACME"
 expect-lv 3200 0 0 "PAPER"
 expect-lv 3200 1 0 "TONER"
 close

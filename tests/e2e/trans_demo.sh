@@ -94,13 +94,13 @@ run "$accounting" accounting stdout.prc
 [ "$(grep -c '^"' "$a/out.txt")" -eq $((before + 3)) ] || no "the export to standard output: $(wc -l <"$a/out.txt") lines"
 
 # Administration: CUSTOMERS is CODE A6, NAME A40, TAXID A12, ADDRESS A40,
-# BANK A24, PAYMODE A2 (124 bytes).
+# BANK A24, PAYMODE A2, CREDIT N8, ACTIVE L1 (133 bytes).
 prepare administration
 g="$work/administration"
-n=$(records "$g/CUSTOMERS.FD" 124 | wc -l)
+n=$(records "$g/CUSTOMERS.FD" 133 | wc -l)
 menu_run "$administration" administration G2MENU.PMT "Export customers" "$n customers exported"
 { printf 'Code,Name,Tax id,Address\r\n'
-  records "$g/CUSTOMERS.FD" 124 | sort | awk '{
+  records "$g/CUSTOMERS.FD" 133 | sort | awk '{
     n = split("1 6 7 40 47 12 59 40", f, " "); line = ""
     for (i = 1; i < n; i += 2) { v = substr($0, f[i], f[i + 1]); gsub(/^ +| +$/, "", v)
       line = line (i > 1 ? "," : "") "\"" v "\"" }
