@@ -166,6 +166,9 @@ StrValue RunJournalName();
 bool RunJournalLeft();
 // Plays back a journal left behind, then removes it; 0 when there is none.
 Status RunJournalRecover();
+// Removes the journal kept between runs when it holds nothing left to do
+// (no run in progress; every data file closed).
+void RunJournalTidy();
 
 // Begins a run for its lifetime: End gives the answer; a scope left without
 // End rolls the run back (122).
