@@ -369,6 +369,14 @@ bool LogWrite() {
   return true;
 }
 
+// The file kept open is still the one of its name (nobody removed or
+// replaced it since): appending to another one would guard nothing.
+bool StillThere() {
+  host::FileIdentity open, named;
+  return recio::IdentityOf(g_log.fd, &open) && recio::Identity(g_log.path, &named) && open.device == named.device &&
+         open.inode == named.inode;
+}
+
 void LogClose() {
   if (g_log.fd >= 0) {
     LogWrite();
@@ -712,7 +720,7 @@ Status RunJournalBegin(RunKind kind) {
   // other file of that name is either finished runs (removed) or a run
   // that did not end.
   if (g_log.fd >= 0 && g_log.path != path) RunJournalTidy();
-  if (g_log.fd >= 0 && g_log.path != path) LogClose();
+  if (g_log.fd >= 0 && (g_log.path != path || !StillThere())) LogClose();
   if (g_log.fd < 0 && recio::Exists(path)) {
     if (Pending(path)) return DataFail(st::FILEEXIST, path + ": left by a run that did not end; the next start recovers it");
     recio::Remove(path);
