@@ -111,6 +111,7 @@ struct Entry {
   uint64_t number = 0;  // size (F) or record (R)
   bool kept = false;    // X: renamed or linked; T: existed
   std::string path, second, bytes;
+  uint64_t at = 0;  // its offset in the journal
 };
 
 bool Parse(char type, Fields& f, Entry* e) {
@@ -169,6 +170,7 @@ bool ReadJournal(const std::string& path, std::vector<Entry>* out, uint32_t* und
     Fields body(b, at + 9, at + 8 + n);
     Entry e;
     if (!Parse(b[at + 8], body, &e)) break;
+    e.at = at;
     out->push_back(std::move(e));
     at += 8 + n;
   }
@@ -190,7 +192,10 @@ size_t Settled(const std::vector<Entry>& entries) {
 // committed one. The files the undo wrote are synced.
 class Playback {
  public:
-  explicit Playback(std::string journal) : journal_(std::move(journal)) {}
+  // runFrom: the offset where the run being rolled back in the process
+  // began; its entries are undone even after a commit entry of its own
+  // that was written but not reported done (its sync failed).
+  explicit Playback(std::string journal, uint64_t runFrom = ~0ull) : journal_(std::move(journal)), runFrom_(runFrom) {}
   ~Playback() { CloseAll(); }
   Playback(const Playback&) = delete;
   Playback& operator=(const Playback&) = delete;
@@ -203,6 +208,10 @@ class Playback {
     // the last commit belong to a run that did not end (file ids count
     // from 1 in each run).
     size_t first = Settled(entries);
+    if (runFrom_ != ~0ull) {
+      first = 0;
+      while (first < entries.size() && entries[first].at < runFrom_) ++first;
+    }
     if (first == entries.size()) return Finish(entries);
     for (size_t i = first; i < entries.size(); ++i)
       if (entries[i].type == 'F') files_[entries[i].id] = &entries[i];
@@ -306,6 +315,7 @@ class Playback {
   }
 
   std::string journal_;
+  uint64_t runFrom_;
   std::map<uint32_t, const Entry*> files_;
   std::map<std::string, int> fds_;
   uint64_t syncs_ = 0;
@@ -377,11 +387,10 @@ bool StillThere() {
          open.inode == named.inode;
 }
 
+// Entries never handed to the file are dropped: none of them guarded a
+// change yet (each change waits for Durable).
 void LogClose() {
-  if (g_log.fd >= 0) {
-    LogWrite();
-    recio::Close(g_log.fd);
-  }
+  if (g_log.fd >= 0) recio::Close(g_log.fd);
   g_log = Log();
 }
 
@@ -398,14 +407,23 @@ Status Append(char type, const std::string& fields) {
     if (fd < 0)
       return exists ? DataFail(st::FILEEXIST, g_run.journal + ": left by a run that did not end")
                     : HostFail(g_run.journal);
-    g_log.fd = fd;
-    g_log.path = g_run.journal;
     std::string head(kMagic, 8);
     PutU(head, 0, 8);
-    if (!recio::WriteAt(g_log.fd, head.data(), head.size(), 0)) return DataFail(st::DISKWRITERROR, g_run.journal);
+    // Its name on disk before anything it guards. A file that fails
+    // before its first entry guards nothing and goes at once.
+    Status s = 0;
+    if (!recio::WriteAt(fd, head.data(), head.size(), 0))
+      s = DataFail(st::DISKWRITERROR, g_run.journal);
+    else if (!SyncDirs({g_run.journal}, &g_run.figures.syncs))
+      s = HostFail(g_run.journal + ": folder not synced");
+    if (s != 0) {
+      recio::Close(fd);
+      recio::Remove(g_run.journal);
+      return s;
+    }
+    g_log.fd = fd;
+    g_log.path = g_run.journal;
     g_log.end = g_log.written = kHeaderBytes;
-    // Its name on disk before anything it guards.
-    if (!SyncDirs({g_run.journal}, &g_run.figures.syncs)) return HostFail(g_run.journal + ": folder not synced");
   }
   // Entries follow the header, one after the other, and never overwrite
   // one another: the entries of a committed run stay what they were until
@@ -628,10 +646,14 @@ Status ReloadOpen() {
 Status Rollback(Status code) {
   RecFileWatchSet(g_run.savedWatch);
   Status s = 0;
-  if (g_log.fd >= 0 && g_log.end > g_run.start) {
-    // The playback undoes the entries after the last commit and removes the file.
-    LogClose();
-    s = Playback(g_run.journal).Run();
+  if (g_log.fd >= 0) {
+    g_log.pending.clear();
+    g_log.end = g_log.written;
+    // The playback undoes the run's entries in the file and removes it.
+    if (g_log.written > std::max(g_run.start, kHeaderBytes)) {
+      LogClose();
+      s = Playback(g_run.journal, g_run.start).Run();
+    }
   }
   Status r = ReloadOpen();
   Forget();

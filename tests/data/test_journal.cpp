@@ -15,6 +15,7 @@
 
 #include "data/store/journal.h"
 #include "data/store/rebuild.h"
+#include "data/store/recio.h"
 #include "data/store/runstatus.h"
 #include "pack_fixture.h"
 #include "platform/host/files.h"
@@ -374,6 +375,41 @@ TEST_F(JournalTest, OnlyTheRunThatDidNotEndIsUndone) {
   EXPECT_FALSE(LeftOver());
   DataFileCloseAll();
   EXPECT_EQ(Check(), "");
+}
+
+// A commit that fails at any of its writes or syncs (the commit entry's
+// own among them) answers the error and leaves every file as before the
+// run; the first commit that gets through keeps the run.
+TEST_F(JournalTest, ACommitThatFailsUndoesTheRun) {
+  Put("note.txt", "old");
+  before = Files();
+  for (RunKind kind : {RunKind::kBulk, RunKind::kRecords})
+    for (recio::Fault fault : {recio::Fault::Write, recio::Fault::Sync}) {
+      int nth = 1;
+      for (; nth < 50; ++nth) {
+        SCOPED_TRACE(std::string(kind == RunKind::kBulk ? "bulk" : "records") +
+                     (fault == recio::Fault::Write ? " write " : " sync ") + std::to_string(nth));
+        ASSERT_EQ(RunJournalBegin(kind), 0);
+        ASSERT_EQ(Work(), 0);
+        recio::FaultArm(fault, nth);
+        Status s = RunJournalEnd(0);
+        recio::FaultReset();
+        DataFileCloseAll();
+        if (s == 0) break;
+        EXPECT_GE(s, 128);
+        EXPECT_EQ(Bytes("CUST.FD"), before.data);
+        EXPECT_EQ(Bytes("note.txt"), "old");
+        EXPECT_FALSE(LeftOver());
+        EXPECT_EQ(Check(), "");
+      }
+      EXPECT_GT(nth, 1);
+      EXPECT_LT(nth, 50);
+      // Through: the run kept; back to the start for the next case.
+      EXPECT_EQ(Bytes("note.txt"), "changed");
+      Put("CUST.FD", before.data);
+      Put("CUST.DIR", before.index);
+      Put("note.txt", "old");
+    }
 }
 
 // A rollback that cannot put a file back answers its own error and leaves
