@@ -20,6 +20,7 @@ namespace {
 constexpr char kMagic[] = "KXJRNL1\n";
 constexpr uint64_t kHeaderBytes = 16;
 constexpr uint64_t kUndoneAt = 8;
+constexpr uint64_t kGenerationAt = 12;
 
 // --- Bytes -----------------------------------------------------------------------
 
@@ -32,8 +33,10 @@ void PutText(std::string& b, const std::string& t) {
   b += t;
 }
 
-uint32_t Fnv(const char* p, size_t n) {
-  uint32_t h = 2166136261u;
+// The sum of an entry: FNV-1a started from the journal's generation, so an
+// entry written under another generation never passes.
+uint32_t Fnv(const char* p, size_t n, uint32_t generation) {
+  uint32_t h = 2166136261u ^ generation;
   for (size_t i = 0; i < n; ++i) h = (h ^ static_cast<uint8_t>(p[i])) * 16777619u;
   return h;
 }
@@ -162,11 +165,12 @@ bool ReadJournal(const std::string& path, std::vector<Entry>* out, uint32_t* und
   if (b.compare(0, 8, kMagic) != 0) return false;
   Fields head(b, kUndoneAt, kHeaderBytes);
   *undone = static_cast<uint32_t>(head.U(4));
+  const uint32_t generation = static_cast<uint32_t>(head.U(4));
   for (size_t at = kHeaderBytes; at + 9 <= b.size();) {
     Fields f(b, at, b.size());
     uint64_t n = f.U(4);
     uint32_t sum = static_cast<uint32_t>(f.U(4));
-    if (n == 0 || at + 8 + n > b.size() || Fnv(b.data() + at + 8, n) != sum) break;
+    if (n == 0 || at + 8 + n > b.size() || Fnv(b.data() + at + 8, n, generation) != sum) break;
     Fields body(b, at + 9, at + 8 + n);
     Entry e;
     if (!Parse(b[at + 8], body, &e)) break;
@@ -356,9 +360,10 @@ uint64_t g_commits = 0;
 
 // The journal file stays open from one run to the next: the runs that
 // commit follow one another in it, each ended by its commit entry, so a
-// run costs no creation, folder sync and removal of the file. It is removed
-// when it passes kLogBytes at a commit, after a rollback or a playback, and
-// when every data file is closed (RunJournalTidy).
+// run costs no creation, folder sync and removal of the file. Mostly full,
+// it starts again from its header (Restart); it is removed after a
+// rollback or a playback and when every data file is closed
+// (RunJournalTidy).
 struct Log {
   std::string path;  // absolute; empty when none is open
   int fd = -1;
@@ -366,9 +371,21 @@ struct Log {
   uint64_t written = 0;  // bytes handed to the file
   uint64_t synced = 0;   // bytes on disk
   std::string pending;   // entries appended since the last write: one write each batch
+  uint32_t generation = 1;
 };
 Log g_log;
+// The file is made this long at once (zeros after the header), so that an
+// entry overwrites bytes the file already has and its sync carries no
+// change of size; a run that needs more makes it longer.
 constexpr uint64_t kLogBytes = 1 << 20;
+
+// The header of a generation: nothing undone.
+std::string Header(uint32_t generation) {
+  std::string head(kMagic, 8);
+  PutU(head, 0, 4);
+  PutU(head, generation, 4);
+  return head;
+}
 
 // Hands the entries appended so far to the file in one write.
 bool LogWrite() {
@@ -407,8 +424,8 @@ Status Append(char type, const std::string& fields) {
     if (fd < 0)
       return exists ? DataFail(st::FILEEXIST, g_run.journal + ": left by a run that did not end")
                     : HostFail(g_run.journal);
-    std::string head(kMagic, 8);
-    PutU(head, 0, 8);
+    std::string head = Header(1);
+    head.resize(kLogBytes, '\0');
     // Its name on disk before anything it guards. A file that fails
     // before its first entry guards nothing and goes at once.
     Status s = 0;
@@ -421,6 +438,7 @@ Status Append(char type, const std::string& fields) {
       recio::Remove(g_run.journal);
       return s;
     }
+    g_log = Log();
     g_log.fd = fd;
     g_log.path = g_run.journal;
     g_log.end = g_log.written = kHeaderBytes;
@@ -433,7 +451,7 @@ Status Append(char type, const std::string& fields) {
   body += fields;
   std::string entry;
   PutU(entry, body.size(), 4);
-  PutU(entry, Fnv(body.data(), body.size()), 4);
+  PutU(entry, Fnv(body.data(), body.size(), g_log.generation), 4);
   entry += body;
   g_log.pending += entry;
   if (g_log.pending.size() >= 65536 && !LogWrite()) return DataFail(st::DISKWRITERROR, g_run.journal + ": not written");
@@ -692,14 +710,28 @@ Status Commit() {
   if (Status s = Append('C', std::string())) return s;
   if (Status s = Durable()) return s;
   // Committed: what follows only tidies up, and the next start finishes it
-  // when it is cut short. The file stays for the next run until it grows
-  // past kLogBytes; its removal needs no sync, as a journal back after a
-  // power cut ends with this commit and undoes nothing.
+  // when it is cut short. The file stays for the next run.
   DropSeconds(g_run.seconds, &g_run.figures.syncs);
-  if (g_log.end < kLogBytes) return 0;
-  LogClose();
-  if (!recio::Remove(g_run.journal)) return HostFail(g_run.journal + ": cannot be deleted");
   return 0;
+}
+
+// A kept journal mostly full starts again from its header under the next
+// generation, synced before any entry of it is written: the entries of the
+// runs before (all committed) then end the journal wherever they are left.
+// Without a run in progress only.
+void Restart() {
+  if (g_log.fd < 0 || g_log.end < kLogBytes / 4 * 3) return;
+  const uint32_t generation = g_log.generation + 1;
+  std::string head = Header(generation);
+  if (!recio::WriteAt(g_log.fd, head.data(), head.size(), 0) || !recio::Sync(g_log.fd)) {
+    // As it was or with the new header, it holds committed runs only.
+    std::string path = g_log.path;
+    LogClose();
+    recio::Remove(path);
+    return;
+  }
+  g_log.generation = generation;
+  g_log.end = g_log.written = g_log.synced = kHeaderBytes;
 }
 
 // What a journal file holds: nothing to do (runs that all committed, their
@@ -743,6 +775,7 @@ Status RunJournalBegin(RunKind kind) {
   // that did not end.
   if (g_log.fd >= 0 && g_log.path != path) RunJournalTidy();
   if (g_log.fd >= 0 && (g_log.path != path || !StillThere())) LogClose();
+  Restart();
   if (g_log.fd < 0 && recio::Exists(path)) {
     if (Pending(path)) return DataFail(st::FILEEXIST, path + ": left by a run that did not end; the next start recovers it");
     recio::Remove(path);

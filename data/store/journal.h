@@ -50,9 +50,13 @@
 // adds nothing to it. Once made, the file stays open for the runs that
 // follow: each committed run's entries end with its commit entry and the
 // next run appends after it, never over it, so a save costs no creation,
-// folder sync or removal of the file. It is removed at a commit that finds
-// it past 1 MiB, by a rollback or a playback (which undo only the entries
-// after the last commit), and when every data file is closed
+// folder sync or removal of the file. The file is made 1 MiB long at once,
+// so that entries overwrite bytes it has and their syncs change no size;
+// when a run begins with it three quarters full, it starts again under
+// the next generation (header written and synced first; the entries of
+// the runs before, all committed, then no longer pass their sums). It is
+// removed by a rollback or a playback (which undo only the entries of the
+// run that did not end) and when every data file is closed
 // (RunJournalTidy; DataFileCloseAll, the program's end). A journal whose
 // entries all end in commits (and whose second names are gone) is nothing
 // left behind: RunJournalLeft is false, and the next Begin, in this process
@@ -99,10 +103,13 @@
 //   |--------|------|-----------------------------------------------------|
 //   | 0      | 8    | "KXJRNL1\n"                                         |
 //   | 8      | 4    | entries already undone, counted from the last       |
-//   | 12     | 4    | 0                                                   |
-//   | 16     | ...  | entries: u32 n, u32 FNV-1a of the n bytes, n bytes: |
-//   |        |      | a type letter and its fields; the runs one after    |
-//   |        |      | the other, each committed one ended by its C entry  |
+//   | 12     | 4    | generation: each entry's sum starts from it (0 in   |
+//   |        |      | journals made before there were generations)        |
+//   | 16     | ...  | entries: u32 n, u32 FNV-1a of the n bytes (basis   |
+//   |        |      | xor generation), n bytes: a type letter and its     |
+//   |        |      | fields; the runs one after the other, each          |
+//   |        |      | committed one ended by its C entry; zeros to the    |
+//   |        |      | file's end                                          |
 // Entries: F file (u32 id, u32 record length, u64 size, path), R record
 // image (u32 id, u64 record number, the image), X a second name (u8 kept:
 // 1 the file was renamed or linked to the second name, 0 it did not exist;

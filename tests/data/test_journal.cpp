@@ -377,6 +377,46 @@ TEST_F(JournalTest, OnlyTheRunThatDidNotEndIsUndone) {
   EXPECT_EQ(Check(), "");
 }
 
+// A journal kept until mostly full starts again under a new generation:
+// a run killed after that is undone alone, and what the runs before left
+// further on in the file is not taken for its entries.
+TEST_F(JournalTest, AJournalStartedAgainUndoesOnlyItsNewRun) {
+  const std::string big(300 * 1024, 'x');
+  Put("note.txt", big);
+  pid_t pid = fork();
+  if (pid == 0) {
+    bool ok = DataFileOpen(1, dfopen::kExclusive) == 0;
+    for (int i = 0; i < 3 && ok; ++i) {
+      RunJournalScope run(RunKind::kRecords);
+      ok = run.Begun() == 0 && RunJournalText(S("note.txt")) == 0 && Update("C01", std::to_string(i)) == 0;
+      Put("note.txt", std::string(big.size(), static_cast<char>('a' + i)));
+      ok = ok && run.End(0) == 0;
+    }
+    // The same entries as the first run's, so that they end right where
+    // the first run's commit entry lies in the file.
+    ok = ok && RunJournalBegin(RunKind::kRecords) == 0 && RunJournalText(S("note.txt")) == 0 &&
+         Update("C01", "LAST") == 0;
+    Put("note.txt", "last");
+    _exit(ok ? 0 : 1);  // killed in the fourth run
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  DataFileCtrlInit(1);
+  std::remove(Path("CUST.lock").c_str());
+  const std::string journal = Bytes("ZZJOURNAL.DAT");
+  ASSERT_GE(journal.size(), 16u);
+  EXPECT_EQ(journal[12], 2);  // the second generation
+  EXPECT_TRUE(RunJournalLeft());
+  EXPECT_EQ(RunJournalRecover(), 0);
+  EXPECT_EQ(Bytes("note.txt"), std::string(big.size(), 'c'));
+  EXPECT_FALSE(LeftOver());
+  ASSERT_EQ(DataFilePack(1, nullptr), 0);  // as the start rebuilds after a playback
+  ASSERT_EQ(DataFileOpen(1, 0), 0);
+  ASSERT_EQ(Read("C01"), 0);
+  EXPECT_EQ(RecBuf(1, kRecCurrent).Str(), Rec("C01", "2"));
+}
+
 // A commit that fails at any of its writes or syncs (the commit entry's
 // own among them) answers the error and leaves every file as before the
 // run; the first commit that gets through keeps the run.
