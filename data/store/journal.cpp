@@ -20,7 +20,6 @@ namespace {
 constexpr char kMagic[] = "KXJRNL1\n";
 constexpr uint64_t kHeaderBytes = 16;
 constexpr uint64_t kUndoneAt = 8;
-constexpr uint64_t kGenerationAt = 12;
 
 // --- Bytes -----------------------------------------------------------------------
 
@@ -445,7 +444,7 @@ Status Append(char type, const std::string& fields) {
   }
   // Entries follow the header, one after the other, and never overwrite
   // one another: the entries of a committed run stay what they were until
-  // the file goes.
+  // the file starts again under the next generation, or goes.
   KX_ASSERT(g_log.end >= kHeaderBytes);
   std::string body(1, type);
   body += fields;
