@@ -146,6 +146,23 @@ MaskLayout ReadMask(std::string_view m) {
   return L;
 }
 
+// The layouts of the masks read last: a report or a list formats every
+// line with the same few masks.
+const MaskLayout& ReadMaskKept(std::string_view m) {
+  struct Kept {
+    std::string mask;
+    MaskLayout layout;
+  };
+  thread_local Kept kept[8];
+  thread_local unsigned next = 0;
+  for (const Kept& k : kept)
+    if (k.mask.size() == m.size() && k.mask == m && !k.mask.empty()) return k.layout;
+  Kept& k = kept[next++ % 8];
+  k.mask.assign(m);
+  k.layout = ReadMask(m);
+  return k.layout;
+}
+
 // How a number is laid out in a mask.
 struct Plan {
   bool fits = false;
@@ -205,8 +222,11 @@ struct Slots {
   size_t point = std::string::npos;
 };
 
-Slots SplitSlots(const MaskLayout& L, const Plan& p) {
-  Slots s;
+// Into s, whose vectors keep their room from one number to the next.
+void SplitSlots(const MaskLayout& L, const Plan& p, Slots& s) {
+  s.ints.clear();
+  s.decs.clear();
+  s.point = std::string::npos;
   size_t n = L.slots.size();
   bool moved = p.decimals < L.decimals;
   for (size_t i = 0; i < n; ++i) {
@@ -225,7 +245,6 @@ Slots SplitSlots(const MaskLayout& L, const Plan& p) {
       s.ints.push_back(slot);
   }
   std::reverse(s.ints.begin(), s.ints.end());
-  return s;
 }
 
 void FillInteger(const Filler& f, const std::vector<Slot>& ints, const Rounded& r) {
@@ -253,7 +272,8 @@ void FillInteger(const Filler& f, const std::vector<Slot>& ints, const Rounded& 
 }
 
 void FillNumber(std::string& out, std::string_view mask, const MaskLayout& L, const Plan& p, const LocaleTexts& loc) {
-  Slots s = SplitSlots(L, p);
+  thread_local Slots s;
+  SplitSlots(L, p, s);
   if (s.point != std::string::npos) out[s.point] = loc.decimal;
   for (size_t i = 0; i < s.decs.size(); ++i) out[s.decs[i].pos] = p.num.frac[i];
   FillInteger(Filler{out, mask, loc.separator}, s.ints, p.num);
@@ -285,7 +305,8 @@ StrValue NumMask(StrValue mask, StrValue number, bool fixed, Overflow overflow) 
   if (Status e = StrError(number)) return StrErr(e);
   std::string_view m = mask.View();
   std::string out(m);
-  MaskLayout L = ReadMask(m);
+  if (m.empty()) return StrFromView(m);
+  const MaskLayout& L = ReadMaskKept(m);
   NumParts n = ParseNumber(number);
   const LocaleTexts& loc = LocaleGet(fixed);
   if (L.empty() || !n.ok) return StrFromView(out);
