@@ -65,6 +65,21 @@ NumParts ParseNumber(StrValue text) {
   size_t expAt = clean.find('D');
   for (size_t i = 0; i < clean.size() && i < expAt; ++i) p.hasDigits = p.hasDigits || IsDigit(clean[i]);
   if (!p.hasDigits) return p;
+  if (expAt == std::string::npos && clean.size() <= 40) {
+    // Sign, digits, point, digits: the parts as written (what the
+    // normalised digits would give; decimals that are zeros round the same).
+    std::string_view t(clean);
+    if (t[0] == '-' || t[0] == '+') {
+      p.negative = t[0] == '-';
+      t.remove_prefix(1);
+    }
+    size_t point = t.find('.');
+    std::string_view whole = t.substr(0, point);
+    size_t nz = whole.find_first_not_of('0');
+    if (nz != std::string_view::npos) p.intDigits.assign(whole.substr(nz));
+    if (point != std::string_view::npos) p.fracDigits.assign(t.substr(point + 1));
+    return p;
+  }
   uint16_t mark = StrAreaMark(-1);
   uint16_t surplus = 0;
   std::string digits(NumStrNormalise(StrMake(clean.data(), static_cast<uint32_t>(clean.size())), 0, &surplus).View());

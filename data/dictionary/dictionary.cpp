@@ -415,6 +415,14 @@ uint16_t DicKeyIndex(int file, int key) {
 }
 
 DataFieldDesc DicFieldDesc(int file, int field) {
+  // Every field read asks: one look at the kept copies when they hold.
+  int n = DicFileNum(file);
+  const Firsts& f = FirstsNow();
+  if (f.generation != 0 && n >= 1 && n <= f.files) {
+    if (field < 1 || field > f.desc[n].fieldCount) return DataFieldDesc{};
+    auto g = static_cast<uint16_t>(f.field[n] + field - 1);
+    if (g != st::NOTFOUND && g < f.fields.size()) return f.fields[g];
+  }
   uint16_t g = DicFieldIndex(file, field);
   return g == st::NOTFOUND ? DataFieldDesc{} : FieldAt(g);
 }
