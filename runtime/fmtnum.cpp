@@ -100,7 +100,9 @@ struct Rounded {
 
 // Rounds once, half away from zero, from the text's own decimals.
 Rounded RoundTo(const NumParts& n, size_t decimals) {
-  std::string digits = n.intDigits + n.fracDigits.substr(0, decimals);
+  std::string digits;
+  digits.reserve(n.intDigits.size() + decimals + 1);
+  digits.assign(n.intDigits).append(n.fracDigits, 0, std::min(decimals, n.fracDigits.size()));
   digits.append(n.intDigits.size() + decimals - digits.size(), '0');
   if (n.fracDigits.size() > decimals && n.fracDigits[decimals] >= '5') {
     size_t i = digits.size();
@@ -111,9 +113,11 @@ Rounded RoundTo(const NumParts& n, size_t decimals) {
       ++digits[i - 1];
   }
   Rounded r;
-  r.frac = digits.substr(digits.size() - decimals);
-  r.intDigits = StripZeros(digits.substr(0, digits.size() - decimals));
-  r.negative = n.negative && digits.find_first_not_of('0') != std::string::npos;
+  size_t intLen = digits.size() - decimals;
+  r.frac.assign(digits, intLen, decimals);
+  size_t nz = digits.find_first_not_of('0');
+  if (nz != std::string::npos && nz < intLen) r.intDigits.assign(digits, nz, intLen - nz);
+  r.negative = n.negative && nz != std::string::npos;
   return r;
 }
 
@@ -126,6 +130,14 @@ struct Slot {
   Place kind;
 };
 
+// Where the parts of a number go under a plan: the integer places right to
+// left, the decimal places left to right and the point.
+struct Slots {
+  std::vector<Slot> ints;
+  std::vector<Slot> decs;
+  size_t point = std::string::npos;
+};
+
 // The digit area of a mask: its first to last "#"/"0"; inside it the first
 // "." is the decimal point, "," left of it are separators, and every other
 // character is a literal that stays. A mask that begins with "." and a digit
@@ -133,6 +145,10 @@ struct Slot {
 // area at that point, so its decimals are never read as integer places.
 struct MaskLayout {
   std::vector<Slot> slots;  // left to right, literals excluded
+  // The slots of a number that fits without moving the point or taking the
+  // separators' places (most numbers), once split.
+  mutable bool plainSplit = false;
+  mutable Slots plain;
   size_t intPlaces = 0;
   size_t separators = 0;
   size_t decimals = 0;
@@ -229,14 +245,6 @@ struct Filler {
   }
 };
 
-// Where the parts of a number go under a plan: the integer places right to
-// left, the decimal places left to right and the point.
-struct Slots {
-  std::vector<Slot> ints;
-  std::vector<Slot> decs;
-  size_t point = std::string::npos;
-};
-
 // Into s, whose vectors keep their room from one number to the next.
 void SplitSlots(const MaskLayout& L, const Plan& p, Slots& s) {
   s.ints.clear();
@@ -287,8 +295,16 @@ void FillInteger(const Filler& f, const std::vector<Slot>& ints, const Rounded& 
 }
 
 void FillNumber(std::string& out, std::string_view mask, const MaskLayout& L, const Plan& p, const LocaleTexts& loc) {
-  thread_local Slots s;
-  SplitSlots(L, p, s);
+  thread_local Slots split;
+  const Slots* at = &split;
+  if (p.decimals == L.decimals && !p.separatorsAsDigits) {
+    if (!L.plainSplit) SplitSlots(L, p, L.plain);
+    L.plainSplit = true;
+    at = &L.plain;
+  } else {
+    SplitSlots(L, p, split);
+  }
+  const Slots& s = *at;
   if (s.point != std::string::npos) out[s.point] = loc.decimal;
   for (size_t i = 0; i < s.decs.size(); ++i) out[s.decs[i].pos] = p.num.frac[i];
   FillInteger(Filler{out, mask, loc.separator}, s.ints, p.num);
