@@ -90,6 +90,8 @@ Status SplitArgs(StrValue args, ArgSpan* spans, uint16_t* total) {
 }  // namespace
 
 struct BuiltinArgCodes {
+  ArgSpan spans[kBuiltinMaxArgs];  // the split of the text they were made from
+  uint16_t total = 0;
   std::vector<ExpHeld> code;  // per argument as split; none for an empty one
 };
 
@@ -171,7 +173,12 @@ Status CallHandler(uint16_t code, const uint16_t* kinds, uint16_t count) {
 }
 
 Status RunCall(CallFrame& f) {
-  if (Status s = SplitArgs(f.args, f.spans, &f.total)) return s;
+  if (f.codes) {  // split when they were made, from the same text
+    std::copy(f.codes->spans, f.codes->spans + f.codes->total, f.spans);
+    f.total = f.codes->total;
+  } else if (Status s = SplitArgs(f.args, f.spans, &f.total)) {
+    return s;
+  }
   SqlChildScope sql;
   if (f.code == kBiSqlChild)
     if (Status s = sql.Enter()) return s;
@@ -249,6 +256,8 @@ std::shared_ptr<const BuiltinArgCodes> BuiltinArgCodesMake(StrValue args) {
   uint16_t total = 0;
   if (SplitArgs(args, spans, &total)) return nullptr;
   auto codes = std::make_shared<BuiltinArgCodes>();
+  std::copy(spans, spans + total, codes->spans);
+  codes->total = total;
   codes->code.reserve(total);
   for (uint16_t i = 0; i < total; ++i) codes->code.emplace_back(StrMake(args.ptr + spans[i].start, spans[i].len));
   return codes;
