@@ -31,14 +31,19 @@
 //                   deleted and written again in one record run, committed
 //   reopen          an unchanged file closed and opened again, one record
 //                   read by code
-// against SQLite in WAL mode with synchronous=FULL and a page cache holding
-// the whole database: one UPDATE per save, DELETE + 100 INSERTs in one
-// transaction, and a connection opened, one row read and closed. Prints
-// "commit ROW n ours_ms sqlite_ms ratio" per row and size.
+// against SQLite with synchronous=FULL and a page cache holding the whole
+// database, in three journal modes, each its own database: WAL (one sync
+// per commit), and DELETE and TRUNCATE, whose rollback journal of
+// before-images is written in place like ours. One UPDATE per save, DELETE +
+// 100 INSERTs in one transaction; the reopen (a connection opened, one row
+// read and closed) against the WAL database only. Prints
+// "commit ROW n ours_ms wal_ms ratio delete_ms ratio truncate_ms ratio" per
+// row and size ("-" where a peer was not timed).
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <functional>
 #include <cstdio>
@@ -320,7 +325,12 @@ constexpr int kCommits = 50;
 constexpr uint32_t kLineLen = 60;
 constexpr int kDocLines = 100;
 const char* const kCommitRows[] = {"save key same", "save key moves", "doc save 100", "reopen"};
-std::map<std::string, std::map<int, std::pair<double, double>>> g_commits;  // row, n: ours, SQLite (median s)
+const char* const kCommitPeers[] = {"WAL", "DELETE", "TRUNCATE"};  // SQLite's journal modes
+constexpr int kPeerCount = 3;
+struct CommitTimes {
+  double ours = 0, peer[kPeerCount] = {};  // median seconds; 0: not timed
+};
+std::map<std::string, std::map<int, CommitTimes>> g_commits;  // row, n
 
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
@@ -394,6 +404,89 @@ void RuntimeStart() {
   DynStrSet(SettingsList, SetIdentityItem, StrFromC("BENCH"));
 }
 
+std::string DocName(int d) {
+  char doc[16];
+  std::snprintf(doc, sizeof doc, "D%07d", d);
+  return doc;
+}
+
+// The SQLite side of the commits, one database per journal mode: the same
+// tables and rows, synchronous=FULL, a page cache holding the whole database.
+// WAL syncs its log once per commit; DELETE and TRUNCATE keep a rollback
+// journal of before-images beside the database and sync it, then the
+// database, then remove or empty the journal.
+class SqlCommitPeer {
+ public:
+  SqlCommitPeer(const std::string& path, const std::string& journalMode, int64_t cacheKiB,
+                const std::vector<Row>& rows, const std::vector<std::string>& articles) {
+    sqlite3_open(path.c_str(), &db_);
+    SqlExec(db_, ("PRAGMA journal_mode=" + journalMode + "; PRAGMA synchronous=FULL; PRAGMA cache_size=-" +
+                  std::to_string(cacheKiB) + ";").c_str());
+    // SQLite answers the mode it took; a mode it refused would time another peer.
+    sqlite3_stmt* mode = SqlPrep(db_, "PRAGMA journal_mode");
+    if (sqlite3_step(mode) != SQLITE_ROW ||
+        !EqualNoCase(reinterpret_cast<const char*>(sqlite3_column_text(mode, 0)), journalMode))
+      std::abort();
+    sqlite3_finalize(mode);
+    SqlExec(db_, "CREATE TABLE rec(code TEXT, cat TEXT, date TEXT, rest TEXT);"
+                 "CREATE INDEX rec_code ON rec(code); CREATE INDEX rec_cat ON rec(cat); CREATE INDEX rec_date ON rec(date);"
+                 "CREATE TABLE line(doc TEXT, line INTEGER, article TEXT, rest TEXT);"
+                 "CREATE INDEX line_doc ON line(doc, line); CREATE INDEX line_art ON line(article, doc, line);");
+    SqlExec(db_, "BEGIN");
+    sqlite3_stmt* ins = SqlPrep(db_, "INSERT INTO rec VALUES(?,?,?,?)");
+    for (const Row& r : rows) {
+      SqlBind(ins, 1, r.code);
+      SqlBind(ins, 2, r.cat);
+      SqlBind(ins, 3, r.date);
+      SqlBind(ins, 4, r.rest);
+      SqlStep(ins);
+    }
+    sqlite3_finalize(ins);
+    insLine_ = SqlPrep(db_, "INSERT INTO line VALUES(?,?,?,?)");
+    for (size_t k = 0; k < articles.size(); ++k)
+      LineRow(static_cast<int>(k / kDocLines), static_cast<int>(k % kDocLines), articles[k]);
+    SqlExec(db_, "COMMIT");
+    upd_ = SqlPrep(db_, "UPDATE rec SET rest=?, date=? WHERE code=?");
+    delDoc_ = SqlPrep(db_, "DELETE FROM line WHERE doc=?");
+  }
+  ~SqlCommitPeer() {
+    for (sqlite3_stmt* s : {upd_, delDoc_, insLine_}) sqlite3_finalize(s);
+    sqlite3_close(db_);
+  }
+  void Save(int i, const std::string& date, const std::string& code) {
+    SqlBind(upd_, 1, std::string(kRecLen - 26, static_cast<char>('A' + i % 26)));
+    SqlBind(upd_, 2, date);
+    SqlBind(upd_, 3, code);
+    SqlStep(upd_);
+  }
+  void DocSave(int d) {
+    SqlExec(db_, "BEGIN");
+    SqlBind(delDoc_, 1, DocName(d));
+    SqlStep(delDoc_);
+    for (int l = 0; l < kDocLines; ++l) LineRow(d, l, Article('B', l));
+    SqlExec(db_, "COMMIT");
+  }
+
+ private:
+  sqlite3* db_ = nullptr;
+  sqlite3_stmt *upd_ = nullptr, *delDoc_ = nullptr, *insLine_ = nullptr;
+
+  static bool EqualNoCase(const char* a, const std::string& b) {
+    return a != nullptr && std::equal(b.begin(), b.end(), a, a + std::strlen(a),
+                                      [](char x, char y) {
+                                        return std::tolower(static_cast<unsigned char>(x)) ==
+                                               std::tolower(static_cast<unsigned char>(y));
+                                      });
+  }
+  void LineRow(int d, int l, const std::string& art) {
+    SqlBind(insLine_, 1, DocName(d));
+    sqlite3_bind_int(insLine_, 2, l);
+    SqlBind(insLine_, 3, art);
+    SqlBind(insLine_, 4, std::string(kLineLen - 20, 'l'));
+    SqlStep(insLine_);
+  }
+};
+
 void BM_CommitVsSqlite(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   RuntimeStart();
@@ -416,44 +509,16 @@ void BM_CommitVsSqlite(benchmark::State& state) {
     rec.Open();
     lines.Open();
 
-    sqlite3* db = nullptr;
-    sqlite3_open((base + "/bench.db").c_str(), &db);
+    std::vector<std::string> articles;
+    for (int k = 0; k < docs * kDocLines; ++k) articles.push_back(Article('A', rng() % 1000));
     int64_t cacheKiB = (int64_t(n) * (kRecLen + kLineLen) * 3) / 1024 + 4096;
-    SqlExec(db, ("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA cache_size=-" + std::to_string(cacheKiB) +
-                 ";").c_str());
-    SqlExec(db, "CREATE TABLE rec(code TEXT, cat TEXT, date TEXT, rest TEXT);"
-                "CREATE INDEX rec_code ON rec(code); CREATE INDEX rec_cat ON rec(cat); CREATE INDEX rec_date ON rec(date);"
-                "CREATE TABLE line(doc TEXT, line INTEGER, article TEXT, rest TEXT);"
-                "CREATE INDEX line_doc ON line(doc, line); CREATE INDEX line_art ON line(article, doc, line);");
-    SqlExec(db, "BEGIN");
-    sqlite3_stmt* ins = SqlPrep(db, "INSERT INTO rec VALUES(?,?,?,?)");
-    for (const Row& r : rows) {
-      SqlBind(ins, 1, r.code);
-      SqlBind(ins, 2, r.cat);
-      SqlBind(ins, 3, r.date);
-      SqlBind(ins, 4, r.rest);
-      SqlStep(ins);
-    }
-    sqlite3_finalize(ins);
-    sqlite3_stmt* insLine = SqlPrep(db, "INSERT INTO line VALUES(?,?,?,?)");
-    auto lineRow = [&](int d, int l, const std::string& art) {
-      char doc[16];
-      std::snprintf(doc, sizeof doc, "D%07d", d);
-      SqlBind(insLine, 1, doc);
-      sqlite3_bind_int(insLine, 2, l);
-      SqlBind(insLine, 3, art);
-      SqlBind(insLine, 4, std::string(kLineLen - 20, 'l'));
-      SqlStep(insLine);
-    };
-    for (int d = 0; d < docs; ++d)
-      for (int l = 0; l < kDocLines; ++l) lineRow(d, l, Article('A', rng() % 1000));
-    SqlExec(db, "COMMIT");
-    sqlite3_stmt* upd = SqlPrep(db, "UPDATE rec SET rest=?, date=? WHERE code=?");
-    sqlite3_stmt* delDoc = SqlPrep(db, "DELETE FROM line WHERE doc=?");
+    std::vector<std::unique_ptr<SqlCommitPeer>> peers;
+    for (const char* mode : kCommitPeers)
+      peers.push_back(std::make_unique<SqlCommitPeer>(base + "/bench-" + mode + ".db", mode, cacheKiB, rows, articles));
     // Settles the files' times, so the reopen sees files unchanged for a while.
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
 
-    std::vector<double> ours[4], peer[4];
+    std::vector<double> ours[4], peer[4][kPeerCount];
     for (int i = 0; i < kCommits; ++i) {
       const Row& r = rows[rng() % n];
       for (int moves = 0; moves < 2; ++moves) {
@@ -467,16 +532,11 @@ void BM_CommitVsSqlite(benchmark::State& state) {
           });
           rec.Commit();
         }));
-        peer[moves].push_back(Timed([&] {
-          SqlBind(upd, 1, std::string(kRecLen - 26, static_cast<char>('A' + i % 26)));
-          SqlBind(upd, 2, moves ? date : r.date);
-          SqlBind(upd, 3, r.code);
-          SqlStep(upd);
-        }));
+        for (int p = 0; p < kPeerCount; ++p)
+          peer[moves][p].push_back(Timed([&] { peers[p]->Save(i, moves ? date : r.date, r.code); }));
       }
       int d = static_cast<int>(rng() % std::max(1, docs));
-      char doc[16];
-      std::snprintf(doc, sizeof doc, "D%07d", d);
+      std::string doc = DocName(d);
       ours[2].push_back(Timed([&] {
         InRecordRun([&] {
           while (lines.S().ReadKey(1, doc, 0) == 0)
@@ -485,24 +545,16 @@ void BM_CommitVsSqlite(benchmark::State& state) {
         });
         lines.Commit();
       }));
-      peer[2].push_back(Timed([&] {
-        SqlExec(db, "BEGIN");
-        SqlBind(delDoc, 1, doc);
-        SqlStep(delDoc);
-        for (int l = 0; l < kDocLines; ++l) lineRow(d, l, Article('B', l));
-        SqlExec(db, "COMMIT");
-      }));
+      for (int p = 0; p < kPeerCount; ++p) peer[2][p].push_back(Timed([&] { peers[p]->DocSave(d); }));
     }
-    sqlite3_finalize(upd);
-    sqlite3_finalize(delDoc);
-    sqlite3_finalize(insLine);
-    sqlite3_close(db);
+    peers.clear();
     rec.Close();
     // Past the time a close needs after the last write to keep the orders
     // (recfile.h, Kept orders), as a file saved a moment before is.
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
     rec.Open();
     rec.Close();
+    const std::string walDb = base + "/bench-" + kCommitPeers[0] + ".db";
     for (int i = 0; i < kCommits; ++i) {
       const Row& r = rows[rng() % n];
       ours[3].push_back(Timed([&] {
@@ -510,9 +562,10 @@ void BM_CommitVsSqlite(benchmark::State& state) {
         if (rec.S().ReadKey(1, r.code, 0) != 0) std::abort();
         rec.Close();
       }));
-      peer[3].push_back(Timed([&] {
+      // The reopen is timed against the WAL database only.
+      peer[3][0].push_back(Timed([&] {
         sqlite3* q = nullptr;
-        sqlite3_open((base + "/bench.db").c_str(), &q);
+        sqlite3_open(walDb.c_str(), &q);
         sqlite3_stmt* get = SqlPrep(q, "SELECT code, cat, date, rest FROM rec WHERE code=?");
         SqlBind(get, 1, r.code);
         if (sqlite3_step(get) != SQLITE_ROW) std::abort();
@@ -521,7 +574,11 @@ void BM_CommitVsSqlite(benchmark::State& state) {
       }));
     }
     lines.Close();
-    for (int k = 0; k < 4; ++k) g_commits[kCommitRows[k]][n] = {Median(ours[k]), Median(peer[k])};
+    for (int k = 0; k < 4; ++k) {
+      CommitTimes& t = g_commits[kCommitRows[k]][n];
+      t.ours = Median(ours[k]);
+      for (int p = 0; p < kPeerCount; ++p) t.peer[p] = Median(peer[k][p]);
+    }
     state.SetIterationTime(Median(ours[0]));
   }
   std::filesystem::current_path(std::filesystem::temp_directory_path());
@@ -532,15 +589,22 @@ BENCHMARK(BM_CommitVsSqlite)->Arg(10000)->Arg(100000)->Arg(1000000)->Iterations(
 
 void PrintCommits() {
   if (g_commits.empty()) return;
-  std::printf("\ncommits, median of %d (SQLite WAL, synchronous=FULL, cache holding the data)\n", kCommits);
-  std::printf("%-7s %-15s %9s %10s %10s %7s\n", "", "row", "n", "ours ms", "sqlite ms", "ratio");
+  std::printf("\ncommits, median of %d (SQLite synchronous=FULL, cache holding the data; journal WAL, DELETE, "
+              "TRUNCATE; the reopen against WAL only)\n", kCommits);
+  std::printf("%-7s %-15s %9s %10s %10s %7s %10s %7s %10s %7s\n", "", "row", "n", "ours ms", "wal ms", "ratio",
+              "delete ms", "ratio", "trunc ms", "ratio");
   for (const char* row : kCommitRows)
     for (auto& [n, t] : g_commits[row]) {
       std::string label = row;
       for (char& c : label)
         if (c == ' ') c = '_';
-      std::printf("commit  %-15s %9d %10.3f %10.3f %7.2f\n", label.c_str(), n, t.first * 1e3, t.second * 1e3,
-                  t.second > 0 ? t.first / t.second : 0.0);
+      std::printf("commit  %-15s %9d %10.3f", label.c_str(), n, t.ours * 1e3);
+      for (double p : t.peer)
+        if (p > 0)
+          std::printf(" %10.3f %7.2f", p * 1e3, t.ours / p);
+        else
+          std::printf(" %10s %7s", "-", "-");
+      std::printf("\n");
     }
 }
 

@@ -8,7 +8,8 @@
 # closed per call (against the same balances with the files open) come with
 # the balance rows.
 # Peers and their settings are those of each program (see its header): SQLite
-# in WAL mode with synchronous=FULL where our files are synced, ledger 3.3 on
+# in WAL mode with synchronous=FULL where our files are synced (the saves
+# also against its DELETE and TRUNCATE journal modes), ledger 3.3 on
 # the same journal, a plain C++ formatter writing the report's bytes, Lua 5.4.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -38,7 +39,9 @@ run_commits() {
   local filter='Commit.*/10000/|Commit.*/100000/'
   [ "$large" = 1 ] && filter='Commit'
   "$bin/bench_recfile" --benchmark_filter="$filter" 2>/dev/null |
-    awk '$1 == "commit" { print "cm_" $2 "_ours_" $3, $4; print "cm_" $2 "_peer_" $3, $5 }' >>"$raw"
+    awk '$1 == "commit" { print "cm_" $2 "_ours_" $3, $4; print "cm_" $2 "_peer_" $3, $5
+                          if ($7 != "-") { print "cm_" $2 "_del_ours_" $3, $4; print "cm_" $2 "_del_peer_" $3, $7 }
+                          if ($9 != "-") { print "cm_" $2 "_tru_ours_" $3, $4; print "cm_" $2 "_tru_peer_" $3, $9 } }' >>"$raw"
 }
 run_report() {
   "$bin/bench_report" 2>/dev/null |
@@ -101,7 +104,7 @@ row() {  # label key peer-name sizes...
     [ -z "$first" ] && first=$o firstn=$n
     last=$o lastn=$n
   done
-  if [ -n "$first" ] && [ "$firstn" != "$lastn" ]; then
+  if [ -n "$first" ] && [ "$firstn" != "$lastn" ] && [ "${nogrowth:-0}" != 1 ]; then
     awk -v a="$first" -v b="$last" -v m="$firstn" -v n="$lastn" -v l="$label" \
       'BEGIN { printf "| %s | growth %d -> %d | %.1fx | (linear %.0fx) | |\n", l, m, n, b / a, n / m }'
   fi
@@ -117,6 +120,14 @@ row "balances, files closed per call" balc "files open" 100000 1000000
 row "save, key same" cm_save_key_same "SQLite WAL full sync" 10000 100000 1000000
 row "save, key moves" cm_save_key_moves "SQLite WAL full sync" 10000 100000 1000000
 row "document save, 100 lines" cm_doc_save_100 "SQLite WAL full sync" 10000 100000 1000000
+# The same saves against SQLite's rollback journal, which like ours writes
+# before-images and then the records in place (ours grew in the rows above).
+for mode in "del DELETE" "tru TRUNCATE"; do
+  set -- $mode
+  nogrowth=1 row "save, key same" cm_save_key_same_$1 "SQLite $2 full sync" 10000 100000 1000000
+  nogrowth=1 row "save, key moves" cm_save_key_moves_$1 "SQLite $2 full sync" 10000 100000 1000000
+  nogrowth=1 row "document save, 100 lines" cm_doc_save_100_$1 "SQLite $2 full sync" 10000 100000 1000000
+done
 row "reopen unchanged file" cm_reopen "SQLite open + select" 10000 100000 1000000
 row "balance rebuild (year's maintenance)" reb "ledger bal" 10000 100000 1000000
 row "undo of the year close" und "ledger bal" 10000 100000 1000000
