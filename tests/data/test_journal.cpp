@@ -65,6 +65,22 @@ class JournalTest : public PackTest {
     if (Status s = RunJournalText(S("note.txt"))) return s;
     return FileWrite(S("note.txt"), 0, S("changed"));
   }
+  // The next start's run status, every question answered Yes; returns how
+  // many questions were asked.
+  int StartAnsweringYes() {
+    static int asked;
+    asked = 0;
+    DataUi ui = DataUiGet();
+    ui.ask = [](StrValue) {
+      ++asked;
+      return 1;
+    };
+    DataUiSet(ui);
+    RunStatusReset();
+    EXPECT_EQ(RunStatusFile(1), 0);
+    RunStatusReset();
+    return asked;
+  }
   // What a start would have to recover, or a second name left behind. The
   // journal file of runs that all committed stays for the next run until
   // every data file is closed.
@@ -252,17 +268,7 @@ TEST_F(JournalTest, JournalLeftBehindMakesTheStartAsk) {
   ASSERT_EQ(WEXITSTATUS(status), 0);
   DataFileCtrlInit(1);
   Put("ZZFSTAT.DAT", "0");
-  static int asked = 0;
-  DataUi ui = DataUiGet();
-  ui.ask = [](StrValue) {
-    ++asked;
-    return 1;
-  };
-  DataUiSet(ui);
-  RunStatusReset();
-  EXPECT_EQ(RunStatusFile(1), 0);
-  RunStatusReset();
-  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(StartAnsweringYes(), 1);
   EXPECT_FALSE(LeftOver());
   EXPECT_EQ(Check(), "");
   EXPECT_EQ(DataFileOpen(1, 0), 0);
@@ -340,17 +346,7 @@ TEST_F(JournalTest, OnlyTheRunThatDidNotEndIsUndone) {
   ASSERT_EQ(WEXITSTATUS(status), 0);
   DataFileCtrlInit(1);
   EXPECT_TRUE(RunJournalLeft());
-  static int asked = 0;
-  DataUi ui = DataUiGet();
-  ui.ask = [](StrValue) {
-    ++asked;
-    return 1;
-  };
-  DataUiSet(ui);
-  RunStatusReset();
-  EXPECT_EQ(RunStatusFile(1), 0);  // plays the journal back and rebuilds
-  RunStatusReset();
-  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(StartAnsweringYes(), 1);  // plays the journal back and rebuilds
   EXPECT_FALSE(LeftOver());
   EXPECT_FALSE(Exists("ZZJOURNAL.DAT"));
   EXPECT_EQ(Check(), "");
