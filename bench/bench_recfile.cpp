@@ -498,7 +498,11 @@ void BM_CommitVsSqlite(benchmark::State& state) {
     sqlite3_finalize(insLine);
     sqlite3_close(db);
     rec.Close();
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Past the time a close needs after the last write to keep the orders
+    // (recfile.h, Kept orders), as a file saved a moment before is.
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    rec.Open();
+    rec.Close();
     for (int i = 0; i < kCommits; ++i) {
       const Row& r = rows[rng() % n];
       ours[3].push_back(Timed([&] {

@@ -114,10 +114,10 @@ echo "|---|---|---|---|---|"
 row "invoicing run" inv "SQLite" 10000 100000
 row "balance (stored totals)" bal "ledger bal" 100000 1000000
 row "balances, files closed per call" balc "files open" 100000 1000000
-row "save, key same" cm_save_key_same "SQLite" 10000 100000 1000000
-row "save, key moves" cm_save_key_moves "SQLite" 10000 100000 1000000
-row "document save, 100 lines" cm_doc_save_100 "SQLite" 10000 100000 1000000
-row "reopen unchanged file" cm_reopen "SQLite" 10000 100000 1000000
+row "save, key same" cm_save_key_same "SQLite WAL full sync" 10000 100000 1000000
+row "save, key moves" cm_save_key_moves "SQLite WAL full sync" 10000 100000 1000000
+row "document save, 100 lines" cm_doc_save_100 "SQLite WAL full sync" 10000 100000 1000000
+row "reopen unchanged file" cm_reopen "SQLite open + select" 10000 100000 1000000
 row "balance rebuild (year's maintenance)" reb "ledger bal" 10000 100000 1000000
 row "undo of the year close" und "ledger bal" 10000 100000 1000000
 row "text report" rep "plain formatter" 10000 100000

@@ -42,16 +42,25 @@ struct Pending {
 };
 Pending g_out;
 
-// Puts the pending bytes on disk: OK, or DISKIO when they did not all go.
-// A write that fails half way (a full disk) leaves no torn tail: the file
-// is cut back to the length it had before the write.
+// Writes the bytes at `at`: true when all of them went. A write that fails
+// half way (a full disk) leaves the file as it was: the bytes it overwrote
+// are put back (they need no new room on the disk) and the file is cut
+// back to the length it had.
 bool WriteWhole(int fd, const char* bytes, uint32_t length, int64_t at) {
   int64_t size = host::Size(fd);
+  std::string overwritten;
+  if (size > at) {
+    overwritten.resize(static_cast<size_t>(std::min<int64_t>(size - at, length)));
+    if (host::ReadAt(fd, overwritten.data(), overwritten.size(), at) != static_cast<int64_t>(overwritten.size()))
+      overwritten.clear();  // nothing to put back with: the write goes on all the same
+  }
   if (host::WriteAt(fd, bytes, length, at) == length) return true;
+  if (!overwritten.empty()) host::WriteAt(fd, overwritten.data(), overwritten.size(), at);
   if (size >= 0 && host::Size(fd) > size) host::Truncate(fd, size);
   return false;
 }
 
+// Puts the pending bytes on disk: OK, or DISKIO when they did not all go.
 Status FlushOut() {
   if (g_out.slot < 0) return st::OK;
   Slot& s = g_slots[static_cast<size_t>(g_out.slot)];

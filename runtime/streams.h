@@ -16,8 +16,8 @@
 // A name that is no regular file (a FIFO, a device node) is read and
 // written in order, positions ignored.
 //
-// A write to a file that fails part way (a full disk) leaves the file as
-// long as it was before the call: what the failed write added is cut off.
+// A write to a file that fails part way (a full disk) leaves the file as it
+// was before the call: what it overwrote is put back, what it added cut off.
 //
 // Lines end at CR LF, a lone CR or a lone LF (also when a CR LF is split
 // between two reads); a line that is the single byte 26 (Ctrl-Z) is skipped.

@@ -2,6 +2,7 @@
 
 #include "data/dictionary/compat.h"
 #include "data/dictionary/dictionary.h"
+#include "data/store/journal.h"
 #include "data/store/recio.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
@@ -148,6 +149,8 @@ Status DataFileCloseAll() {
     Status s = Stores()[i].Close();
     if (first == 0) first = s;
   }
+  // Every file closed: the journal kept between runs goes too.
+  RunJournalTidy();
   return first;
 }
 

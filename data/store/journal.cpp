@@ -32,8 +32,10 @@ void PutText(std::string& b, const std::string& t) {
   b += t;
 }
 
-uint32_t Fnv(const char* p, size_t n) {
-  uint32_t h = 2166136261u;
+// The sum of an entry: FNV-1a started from the journal's generation, so an
+// entry written under another generation never passes.
+uint32_t Fnv(const char* p, size_t n, uint32_t generation) {
+  uint32_t h = 2166136261u ^ generation;
   for (size_t i = 0; i < n; ++i) h = (h ^ static_cast<uint8_t>(p[i])) * 16777619u;
   return h;
 }
@@ -111,6 +113,7 @@ struct Entry {
   uint64_t number = 0;  // size (F) or record (R)
   bool kept = false;    // X: renamed or linked; T: existed
   std::string path, second, bytes;
+  uint64_t at = 0;  // its offset in the journal
 };
 
 bool Parse(char type, Fields& f, Entry* e) {
@@ -161,18 +164,28 @@ bool ReadJournal(const std::string& path, std::vector<Entry>* out, uint32_t* und
   if (b.compare(0, 8, kMagic) != 0) return false;
   Fields head(b, kUndoneAt, kHeaderBytes);
   *undone = static_cast<uint32_t>(head.U(4));
+  const uint32_t generation = static_cast<uint32_t>(head.U(4));
   for (size_t at = kHeaderBytes; at + 9 <= b.size();) {
     Fields f(b, at, b.size());
     uint64_t n = f.U(4);
     uint32_t sum = static_cast<uint32_t>(f.U(4));
-    if (n == 0 || at + 8 + n > b.size() || Fnv(b.data() + at + 8, n) != sum) break;
+    if (n == 0 || at + 8 + n > b.size() || Fnv(b.data() + at + 8, n, generation) != sum) break;
     Fields body(b, at + 9, at + 8 + n);
     Entry e;
     if (!Parse(b[at + 8], body, &e)) break;
+    e.at = at;
     out->push_back(std::move(e));
     at += 8 + n;
   }
   return true;
+}
+
+// The number of entries up to and with the last commit: those of runs that
+// ended.
+size_t Settled(const std::vector<Entry>& entries) {
+  for (size_t i = entries.size(); i-- > 0;)
+    if (entries[i].type == 'C') return i + 1;
+  return 0;
 }
 
 // --- Playback ---------------------------------------------------------------------------
@@ -182,7 +195,10 @@ bool ReadJournal(const std::string& path, std::vector<Entry>* out, uint32_t* und
 // committed one. The files the undo wrote are synced.
 class Playback {
  public:
-  explicit Playback(std::string journal) : journal_(std::move(journal)) {}
+  // runFrom: the offset where the run being rolled back in the process
+  // began; its entries are undone even after a commit entry of its own
+  // that was written but not reported done (its sync failed).
+  explicit Playback(std::string journal, uint64_t runFrom = ~0ull) : journal_(std::move(journal)), runFrom_(runFrom) {}
   ~Playback() { CloseAll(); }
   Playback(const Playback&) = delete;
   Playback& operator=(const Playback&) = delete;
@@ -191,14 +207,22 @@ class Playback {
     std::vector<Entry> entries;
     uint32_t undone = 0;
     if (!ReadJournal(journal_, &entries, &undone)) return DataFail(st::DISKIO, journal_ + ": not a journal that can be read");
-    for (const Entry& e : entries) {
-      if (e.type == 'F') files_[e.id] = &e;
-      if (e.type == 'C') return Finish(entries);
+    // Committed runs may come one after the other; only the entries after
+    // the last commit belong to a run that did not end (file ids count
+    // from 1 in each run).
+    size_t first = Settled(entries);
+    if (runFrom_ != ~0ull) {
+      first = 0;
+      while (first < entries.size() && entries[first].at < runFrom_) ++first;
     }
+    if (first == entries.size()) return Finish(entries);
+    for (size_t i = first; i < entries.size(); ++i)
+      if (entries[i].type == 'F') files_[entries[i].id] = &entries[i];
     int fd = recio::Open(journal_, false, false);
     if (fd < 0) return HostFail(journal_);
     Status s = 0;
-    for (size_t i = entries.size() - std::min<size_t>(undone, entries.size()); i-- > 0 && s == 0;) {
+    size_t left = entries.size() - first;
+    for (size_t i = entries.size() - std::min<size_t>(undone, left); i-- > first && s == 0;) {
       s = Undo(entries[i]);
       // Putting back a record or a size may be done twice; a name or a
       // text may not (the file may be another one by then): the count
@@ -220,7 +244,7 @@ class Playback {
   uint64_t Syncs() const { return syncs_; }
 
  private:
-  // A committed run: only its second names are left to delete.
+  // Committed runs only: their second names are left to delete.
   Status Finish(const std::vector<Entry>& entries) {
     std::vector<std::string> seconds;
     for (const Entry& e : entries)
@@ -294,6 +318,7 @@ class Playback {
   }
 
   std::string journal_;
+  uint64_t runFrom_;
   std::map<uint32_t, const Entry*> files_;
   std::map<std::string, int> fds_;
   uint64_t syncs_ = 0;
@@ -315,9 +340,7 @@ struct Run {
   RunKind kind = RunKind::kBulk;
   Status doomed = 0;
   std::string journal;  // absolute
-  int fd = -1;
-  uint64_t end = 0;
-  uint64_t synced = 0;  // journal bytes on disk
+  uint64_t start = 0;   // the journal's size when the run began
   uint32_t nextId = 1;
   std::map<std::string, FileState> files;              // by absolute data path
   std::unordered_map<const RecFile*, FileState*> open;  // files of the run open now
@@ -334,6 +357,59 @@ Run g_run;
 RunJournalFigures g_last;
 uint64_t g_commits = 0;
 
+// The journal file stays open from one run to the next: the runs that
+// commit follow one another in it, each ended by its commit entry, so a
+// run costs no creation, folder sync and removal of the file. Mostly full,
+// it starts again from its header (Restart); it is removed after a
+// rollback or a playback and when every data file is closed
+// (RunJournalTidy).
+struct Log {
+  std::string path;  // absolute; empty when none is open
+  int fd = -1;
+  uint64_t end = 0;      // with the entries not yet written
+  uint64_t written = 0;  // bytes handed to the file
+  uint64_t synced = 0;   // bytes on disk
+  std::string pending;   // entries appended since the last write: one write each batch
+  uint32_t generation = 1;
+};
+Log g_log;
+// The file is made this long at once (zeros after the header), so that an
+// entry overwrites bytes the file already has and its sync carries no
+// change of size; a run that needs more makes it longer.
+constexpr uint64_t kLogBytes = 1 << 20;
+
+// The header of a generation: nothing undone.
+std::string Header(uint32_t generation) {
+  std::string head(kMagic, 8);
+  PutU(head, 0, 4);
+  PutU(head, generation, 4);
+  return head;
+}
+
+// Hands the entries appended so far to the file in one write.
+bool LogWrite() {
+  if (g_log.pending.empty()) return true;
+  if (!recio::WriteAt(g_log.fd, g_log.pending.data(), g_log.pending.size(), g_log.written)) return false;
+  g_log.written += g_log.pending.size();
+  g_log.pending.clear();
+  return true;
+}
+
+// The file kept open is still the one of its name (nobody removed or
+// replaced it since): appending to another one would guard nothing.
+bool StillThere() {
+  host::FileIdentity open, named;
+  return recio::IdentityOf(g_log.fd, &open) && recio::Identity(g_log.path, &named) && open.device == named.device &&
+         open.inode == named.inode;
+}
+
+// Entries never handed to the file are dropped: none of them guarded a
+// change yet (each change waits for Durable).
+void LogClose() {
+  if (g_log.fd >= 0) recio::Close(g_log.fd);
+  g_log = Log();
+}
+
 std::string JournalPath() {
   const StrAreaScope scope;
   StrValue name = RunJournalName();
@@ -341,41 +417,56 @@ std::string JournalPath() {
 }
 
 Status Append(char type, const std::string& fields) {
-  if (g_run.fd < 0) {
+  if (g_log.fd < 0) {
     bool exists = false;
-    g_run.fd = recio::CreateExclusive(g_run.journal, &exists);
-    if (g_run.fd < 0)
+    int fd = recio::CreateExclusive(g_run.journal, &exists);
+    if (fd < 0)
       return exists ? DataFail(st::FILEEXIST, g_run.journal + ": left by a run that did not end")
                     : HostFail(g_run.journal);
-    std::string head(kMagic, 8);
-    PutU(head, 0, 8);
-    if (!recio::WriteAt(g_run.fd, head.data(), head.size(), 0)) return DataFail(st::DISKWRITERROR, g_run.journal);
-    g_run.end = kHeaderBytes;
-    // Its name on disk before anything it guards.
-    if (!SyncDirs({g_run.journal}, &g_run.figures.syncs)) return HostFail(g_run.journal + ": folder not synced");
+    std::string head = Header(1);
+    head.resize(kLogBytes, '\0');
+    // Its name on disk before anything it guards. A file that fails
+    // before its first entry guards nothing and goes at once.
+    Status s = 0;
+    if (!recio::WriteAt(fd, head.data(), head.size(), 0))
+      s = DataFail(st::DISKWRITERROR, g_run.journal);
+    else if (!SyncDirs({g_run.journal}, &g_run.figures.syncs))
+      s = HostFail(g_run.journal + ": folder not synced");
+    if (s != 0) {
+      recio::Close(fd);
+      recio::Remove(g_run.journal);
+      return s;
+    }
+    g_log = Log();
+    g_log.fd = fd;
+    g_log.path = g_run.journal;
+    g_log.end = g_log.written = kHeaderBytes;
   }
-  // Entries follow the header, one after the other.
-  KX_ASSERT(g_run.end >= kHeaderBytes);
+  // Entries follow the header, one after the other, and never overwrite
+  // one another: the entries of a committed run stay what they were until
+  // the file starts again under the next generation, or goes.
+  KX_ASSERT(g_log.end >= kHeaderBytes);
   std::string body(1, type);
   body += fields;
   std::string entry;
   PutU(entry, body.size(), 4);
-  PutU(entry, Fnv(body.data(), body.size()), 4);
+  PutU(entry, Fnv(body.data(), body.size(), g_log.generation), 4);
   entry += body;
-  if (!recio::WriteAt(g_run.fd, entry.data(), entry.size(), g_run.end))
-    return DataFail(st::DISKWRITERROR, g_run.journal + ": not written");
-  g_run.end += entry.size();
-  g_run.figures.bytes = g_run.end;
+  g_log.pending += entry;
+  if (g_log.pending.size() >= 65536 && !LogWrite()) return DataFail(st::DISKWRITERROR, g_run.journal + ": not written");
+  g_log.end += entry.size();
+  g_run.figures.bytes = g_log.end - g_run.start;
   return 0;
 }
 
 // The entries written so far reach the disk before the change they guard
 // does; entries written together share one sync.
 Status Durable() {
-  if (g_run.fd < 0 || g_run.synced == g_run.end) return 0;
-  if (!recio::Sync(g_run.fd)) return DataFail(st::DISKWRITERROR, g_run.journal + ": not synced");
+  if (g_log.fd < 0 || g_log.synced == g_log.end) return 0;
+  if (!LogWrite()) return DataFail(st::DISKWRITERROR, g_run.journal + ": not written");
+  if (!recio::Sync(g_log.fd)) return DataFail(st::DISKWRITERROR, g_run.journal + ": not synced");
   ++g_run.figures.syncs;
-  g_run.synced = g_run.end;
+  g_log.synced = g_log.end;
   return 0;
 }
 
@@ -449,24 +540,26 @@ FileState* Touch(RecFile& file, Status* err) {
   return &f->second;
 }
 
-// Appends the before-image of a record.
-Status Image(RecFile& file, FileState* st, uint64_t rec) {
+// Appends the before-image of a record, as image holds it.
+Status Image(FileState* st, uint64_t rec, const char* image, uint32_t recLen) {
   // A record's image follows the entry of its file (ids are given in order).
   KX_ASSERT(st->id < g_run.nextId);
   std::string fields;
   PutU(fields, st->id, 4);
   PutU(fields, rec, 8);
-  size_t at = fields.size();
-  fields.resize(at + file.RecLen());
-  if (file.Read(rec, fields.data() + at) != 0)
-    return DataFail(st::DISKREADERROR, file.Spec().dataPath + ": record " + std::to_string(rec) + " cannot be read");
+  fields.append(image, recLen);
   if (Status s = Append('R', fields)) return s;
   st->imaged.insert(rec);
   return 0;
 }
 
-// Records imaged together: the block of about 32 KiB around a record.
-uint64_t BlockRecords(uint32_t recLen) { return std::clamp<uint64_t>(32768 / std::max<uint32_t>(recLen, 1), 1, 64); }
+// Records imaged together: as many as about 32 KiB of entries hold (an
+// image entry adds 21 bytes to its record), from the last quarter-block
+// boundary before the record on, so that the next three quarters of a
+// block from the record (the lines of a document, written in order) are
+// imaged in the same batch.
+constexpr uint64_t kImageEntryBytes = 21;
+uint64_t BlockRecords(uint32_t recLen) { return std::max<uint64_t>(4, 32768 / (recLen + kImageEntryBytes)); }
 
 Status Writing(RecFile& file, uint64_t rec) {
   Status err = 0;
@@ -476,18 +569,27 @@ Status Writing(RecFile& file, uint64_t rec) {
     --g_run.figures.ahead;
     ++g_run.figures.images;
   } else if (rec < st->records && !st->imaged.count(rec)) {
-    if (Status s = Image(file, st, rec)) return s;
-    ++g_run.figures.images;
     // The records beside it are imaged in the same batch, so that a run
     // changing neighbouring records (the lines of a document, a pass over
     // a file) syncs the journal once per block, not once per record. An
-    // image of a record the run leaves alone puts back what is there.
-    uint64_t block = BlockRecords(file.RecLen()), first = rec / block * block;
-    for (uint64_t r = first; r < std::min(first + block, st->records); ++r) {
+    // image of a record the run leaves alone puts back what is there. The
+    // block comes from the disk in one read.
+    const uint32_t L = file.RecLen();
+    const uint64_t block = BlockRecords(L), quarter = block / 4, first = rec / quarter * quarter;
+    const uint32_t count = static_cast<uint32_t>(std::min(first + block, st->records) - first);
+    std::vector<char> images(static_cast<size_t>(count) * L);
+    if (file.ReadRun(first, count, images.data()) != 0)
+      return DataFail(st::DISKREADERROR, file.Spec().dataPath + ": records " + std::to_string(first) + " to " +
+                                             std::to_string(first + count - 1) + " cannot be read");
+    for (uint64_t r = first; r < first + count; ++r) {
       if (st->imaged.count(r)) continue;
-      if (Status s = Image(file, st, r)) return s;
-      st->ahead.insert(r);
-      ++g_run.figures.ahead;
+      if (Status s = Image(st, r, images.data() + (r - first) * L, L)) return s;
+      if (r == rec) {
+        ++g_run.figures.images;
+      } else {
+        st->ahead.insert(r);
+        ++g_run.figures.ahead;
+      }
     }
   }
   return Durable();
@@ -527,7 +629,6 @@ const RecFileWatch kWatch{ChainCreating, ChainWriting, ChainSaving, ChainClosed}
 // --- Ending --------------------------------------------------------------------------------
 
 void Forget() {
-  if (g_run.fd >= 0) recio::Close(g_run.fd);
   RecFileWatchSet(g_run.savedWatch);
   g_last = g_run.figures;
   g_run = Run();
@@ -562,10 +663,14 @@ Status ReloadOpen() {
 Status Rollback(Status code) {
   RecFileWatchSet(g_run.savedWatch);
   Status s = 0;
-  if (g_run.fd >= 0) {
-    recio::Close(g_run.fd);
-    g_run.fd = -1;
-    s = Playback(g_run.journal).Run();
+  if (g_log.fd >= 0) {
+    g_log.pending.clear();
+    g_log.end = g_log.written;
+    // The playback undoes the run's entries in the file and removes it.
+    if (g_log.written > std::max(g_run.start, kHeaderBytes)) {
+      LogClose();
+      s = Playback(g_run.journal, g_run.start).Run();
+    }
   }
   Status r = ReloadOpen();
   Forget();
@@ -582,9 +687,12 @@ Status Commit() {
   for (RecFile* f : files) {
     if (bulk) {
       if (Status s = f->Save()) return s;
-    } else if (f->IsOpen() && !f->ReadOnly() && !recio::Sync(f->Descriptor())) {
-      RunStatusKeepOpen();
-      return DataFail(st::DISKWRITERROR, f->Spec().dataPath + ": not synced");
+    } else if (f->IsOpen() && !f->ReadOnly() && f->Unsynced()) {
+      // The file's own sync, so that its commit after the run (a reopen)
+      // finds nothing left to sync.
+      if (Status s = f->Sync()) return s;
+    } else {
+      continue;
     }
     ++g_run.figures.syncs;
   }
@@ -597,16 +705,44 @@ Status Commit() {
     ++g_run.figures.syncs;
   }
   if (!SyncDirs(g_run.named, &g_run.figures.syncs)) return DataFail(st::DISKWRITERROR, "a folder of the run: not synced");
-  if (g_run.fd < 0) return 0;
+  if (g_log.fd < 0 || g_log.end == g_run.start) return 0;
   if (Status s = Append('C', std::string())) return s;
   if (Status s = Durable()) return s;
   // Committed: what follows only tidies up, and the next start finishes it
-  // when it is cut short.
+  // when it is cut short. The file stays for the next run.
   DropSeconds(g_run.seconds, &g_run.figures.syncs);
-  recio::Close(g_run.fd);
-  g_run.fd = -1;
-  if (!recio::Remove(g_run.journal)) return HostFail(g_run.journal + ": cannot be deleted");
   return 0;
+}
+
+// A kept journal mostly full starts again from its header under the next
+// generation, synced before any entry of it is written: the entries of the
+// runs before (all committed) then end the journal wherever they are left.
+// Without a run in progress only.
+void Restart() {
+  if (g_log.fd < 0 || g_log.end < kLogBytes / 4 * 3) return;
+  const uint32_t generation = g_log.generation + 1;
+  std::string head = Header(generation);
+  if (!recio::WriteAt(g_log.fd, head.data(), head.size(), 0) || !recio::Sync(g_log.fd)) {
+    // As it was or with the new header, it holds committed runs only.
+    std::string path = g_log.path;
+    LogClose();
+    recio::Remove(path);
+    return;
+  }
+  g_log.generation = generation;
+  g_log.end = g_log.written = g_log.synced = kHeaderBytes;
+}
+
+// What a journal file holds: nothing to do (runs that all committed, their
+// second names gone), or something to play back or finish.
+bool Pending(const std::string& path) {
+  std::vector<Entry> entries;
+  uint32_t undone = 0;
+  if (!ReadJournal(path, &entries, &undone)) return true;
+  if (Settled(entries) != entries.size()) return true;
+  for (const Entry& e : entries)
+    if (e.type == 'X' && e.kept && recio::Exists(e.second)) return true;
+  return false;
 }
 
 }  // namespace
@@ -615,7 +751,15 @@ StrValue RunJournalName() { return PathExpand(StrFromC("%APNAME%JOURNAL.DAT")); 
 
 bool RunJournalLeft() {
   std::string path = JournalPath();
-  return !path.empty() && recio::Exists(path);
+  return !path.empty() && recio::Exists(path) && Pending(path);
+}
+
+void RunJournalTidy() {
+  if (g_run.depth > 0) return;
+  std::string path = g_log.fd >= 0 ? g_log.path : JournalPath();
+  if (path.empty() || !recio::Exists(path) || Pending(path)) return;
+  LogClose();
+  recio::Remove(path);
 }
 
 Status RunJournalBegin(RunKind kind) {
@@ -625,11 +769,21 @@ Status RunJournalBegin(RunKind kind) {
   }
   std::string path = JournalPath();
   if (path.empty()) return DataFail(st::BADINPUTDATA, "%APNAME%JOURNAL.DAT");
-  if (recio::Exists(path)) return DataFail(st::FILEEXIST, path + ": left by a run that did not end; the next start recovers it");
+  // The file this process keeps between runs takes the next one; any
+  // other file of that name is either finished runs (removed) or a run
+  // that did not end.
+  if (g_log.fd >= 0 && g_log.path != path) RunJournalTidy();
+  if (g_log.fd >= 0 && (g_log.path != path || !StillThere())) LogClose();
+  Restart();
+  if (g_log.fd < 0 && recio::Exists(path)) {
+    if (Pending(path)) return DataFail(st::FILEEXIST, path + ": left by a run that did not end; the next start recovers it");
+    recio::Remove(path);
+  }
   g_run = Run();
   g_run.depth = 1;
   g_run.kind = kind;
   g_run.journal = path;
+  g_run.start = g_log.fd >= 0 ? g_log.end : 0;
   g_run.savedWatch = RecFileWatchSet(&kWatch);
   return 0;
 }
@@ -695,5 +849,6 @@ uint64_t RunJournalCommits() { return g_commits; }
 Status RunJournalRecover() {
   std::string path = JournalPath();
   if (path.empty() || !recio::Exists(path)) return 0;
+  if (g_log.path == path) LogClose();
   return Playback(path).Run();
 }

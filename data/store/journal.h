@@ -47,8 +47,21 @@
 // rather than the order they were inserted in.
 //
 // The journal is created at the first entry: a run that writes nothing
-// leaves no trace. Each entry reaches the disk before the
-// change it guards, also across a power cut (the table of syncs below).
+// adds nothing to it. Once made, the file stays open for the runs that
+// follow: each committed run's entries end with its commit entry and the
+// next run appends after it, never over it, so a save costs no creation,
+// folder sync or removal of the file. The file is made 1 MiB long at once,
+// so that entries overwrite bytes it has and their syncs change no size;
+// when a run begins with it three quarters full, it starts again under
+// the next generation (header written and synced first; the entries of
+// the runs before, all committed, then no longer pass their sums). It is
+// removed by a rollback or a playback (which undo only the entries of the
+// run that did not end) and when every data file is closed
+// (RunJournalTidy; DataFileCloseAll, the program's end). A journal whose
+// entries all end in commits (and whose second names are gone) is nothing
+// left behind: RunJournalLeft is false, and the next Begin, in this process
+// or another, removes it. Each entry reaches the disk before the change it
+// guards, also across a power cut (the table of syncs below).
 //
 // What is synced, and when (a power cut may lose, reorder or tear any write
 // and any change of a name not yet synced; a killed process cannot):
@@ -66,26 +79,37 @@
 //   | texts named by the run         | at the commit, before its entry       | as data files                                |
 //   | folders of names the run made  | at the commit, before its entry       | a committed file must not lose its name      |
 //   | or set aside                   |                                       |                                              |
-//   | the journal (commit entry)     | at the commit                         | the commit itself; the journal's removal     |
-//   |                                |                                       | after it is tidying, finished by a playback  |
+//   | the journal (commit entry)     | at the commit                         | the commit itself; the second names' and the |
+//   |                                |                                       | journal's removal after it are tidying, done |
+//   |                                |                                       | again by a playback                          |
 //   | undone files, their folders,   | in a playback, before the count of    | an undone name or text is never undone twice;|
 //   | then the journal's count       | undone entries passes a name or text  | a record or size put back may be             |
 //   | the journal's folder           | after a playback removes the journal  | a journal back from the dead would undo what |
 //   |                                |                                       | was written since                            |
-// So a record run costs a bounded number of syncs: the folder once, the
-// journal about once per file it writes and per 32 KiB of images, each data
-// file once, the commit once. A journal whose header never reached the disk
-// (zeros) had guarded nothing yet; entries past the first one cut short or
-// damaged were never synced, so their changes had not begun.
+// So a record run costs a bounded number of syncs: the journal about once
+// per file it writes and per 32 KiB of images, each data file once, the
+// commit once; the folder only when the run creates the journal. A save of
+// one record or of a document's lines costs three: the images, the data,
+// the commit, in that order. No fewer will do while records are written
+// in place: an image must be on disk before its record can be, and the
+// commit entry must not be on disk before the records it commits; a store
+// that appends new versions to a log instead syncs once per commit. A
+// journal whose header never reached the disk (zeros) had guarded nothing
+// yet; entries past the first one cut short or damaged were never synced,
+// so their changes had not begun.
 //
 // Journal file layout (numbers little-endian):
 //   | offset | size | meaning                                             |
 //   |--------|------|-----------------------------------------------------|
 //   | 0      | 8    | "KXJRNL1\n"                                         |
 //   | 8      | 4    | entries already undone, counted from the last       |
-//   | 12     | 4    | 0                                                   |
-//   | 16     | ...  | entries: u32 n, u32 FNV-1a of the n bytes, n bytes: |
-//   |        |      | a type letter and its fields                        |
+//   | 12     | 4    | generation: each entry's sum starts from it (0 in   |
+//   |        |      | journals made before there were generations)        |
+//   | 16     | ...  | entries: u32 n, u32 FNV-1a of the n bytes (basis   |
+//   |        |      | xor generation), n bytes: a type letter and its     |
+//   |        |      | fields; the runs one after the other, each          |
+//   |        |      | committed one ended by its C entry; zeros to the    |
+//   |        |      | file's end                                          |
 // Entries: F file (u32 id, u32 record length, u64 size, path), R record
 // image (u32 id, u64 record number, the image), X a second name (u8 kept:
 // 1 the file was renamed or linked to the second name, 0 it did not exist;
@@ -96,13 +120,15 @@
 // End with 0 commits a bulk run: every data file the run still holds open
 // is synced and its index saved as the store does at close, the text files
 // synced, the commit entry written and synced; then the second names go and
-// the journal is removed. A record run commits the same way but syncs the
-// data of its open files instead of saving their indexes: its caller (DataFileReopen, the
-// commit of a save) syncs them, the index files follow at close or a
-// checkpoint (recfile.h, Costs), and a kill or a power cut before that leaves the run
-// status open, so the next start rebuilds. End with another code (an error, a cancel from the
-// progress window, SIGINT or SIGTERM turned into a cancel) rolls back in
-// the process: the entries are undone from the last to the first (images
+// the journal stays for the next run. A record run commits the same way
+// but syncs the data of the files it wrote (RecFile::Sync, so that its
+// caller's commit, DataFileReopen, finds nothing left to sync) instead of
+// saving their indexes: the index files follow at close or a checkpoint
+// (recfile.h, Costs), and a kill or a power cut before that leaves the run
+// status open, so the next start rebuilds. End with another code (an
+// error, a cancel from the progress window, SIGINT or SIGTERM turned into
+// a cancel) rolls back in the process: the run's entries are undone from
+// the last to the first (images
 // back, files cut to their sizes, created files deleted, indexes and
 // set-aside files put back, texts rewritten) and the files still open read
 // their index again. The answer is the code, or the commit's or the
@@ -110,8 +136,9 @@
 //
 // After a killed run the next start finds the journal (RunJournalLeft: the
 // start then always asks message 0115) and RunJournalRecover plays it back
-// before the rebuild of every file: a committed journal is finished (its
-// second names deleted), any other undone. The playback counts the entries
+// before the rebuild of every file: the entries after the last commit
+// entry are undone, those of committed runs finished (their second names
+// deleted), and the journal removed. The playback counts the entries
 // it has undone in the header, so a playback that is killed in turn goes on
 // where it stopped and never undoes an entry twice.
 //
@@ -166,6 +193,9 @@ StrValue RunJournalName();
 bool RunJournalLeft();
 // Plays back a journal left behind, then removes it; 0 when there is none.
 Status RunJournalRecover();
+// Removes the journal kept between runs when it holds nothing left to do
+// (no run in progress; every data file closed).
+void RunJournalTidy();
 
 // Begins a run for its lifetime: End gives the answer; a scope left without
 // End rolls the run back (122).

@@ -513,6 +513,13 @@ Status RecFile::Read(uint64_t rec, char* out) const {
   return got == static_cast<int64_t>(spec_.recLen) ? 0 : st::DISKREADERROR;
 }
 
+Status RecFile::ReadRun(uint64_t first, uint32_t count, char* out) const {
+  if (!IsOpen()) return st::FILENOTINIT;
+  if (first + count > records_) return st::DISKREADERROR;
+  const size_t n = static_cast<size_t>(count) * spec_.recLen;
+  return recio::ReadAt(fd_, out, n, first * spec_.recLen) == static_cast<int64_t>(n) ? 0 : st::DISKREADERROR;
+}
+
 uint32_t RecFile::PerBlock() const { return std::max<uint32_t>(1, kBlockBytes / spec_.recLen); }
 
 Status RecFile::ReadNear(uint64_t rec, char* out) const {

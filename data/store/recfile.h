@@ -137,6 +137,10 @@ class RecFile {
   // Syncs what was written since the last sync; saves the index only at a
   // checkpoint (see Costs). Errors as Save.
   Status Commit();
+  // Syncs the records written since the last sync, nothing else (a run
+  // journal's commit: the index follows at a checkpoint or the close).
+  Status Sync() { return SyncData(); }
+  bool Unsynced() const { return unsynced_; }
   Status Reopen(); // Commit, then a new descriptor on the same path replaces the old one
   // Forgets the index in memory and reads the files again as they are on
   // disk now, keeping the descriptor (a run was undone underneath). A data
@@ -172,6 +176,8 @@ class RecFile {
   std::string KeyText(uint32_t k, const char* image) const;  // k from 0
 
   Status Read(uint64_t rec, char* out) const;      // from the disk
+  // count records from first on, from the disk in one transfer.
+  Status ReadRun(uint64_t first, uint32_t count, char* out) const;
   Status ReadNear(uint64_t rec, char* out) const;  // through the read blocks
   Status WriteRaw(uint64_t rec, const char* image);  // no index change
   Status Insert(const char* image, uint32_t* rec);

@@ -373,8 +373,9 @@ class TransJob {
     }
     if (!Importing()) return kWrite;
     // A replace import empties the file before its merge: no key of the old
-    // data counts (the same key twice in the import keeps the first row).
-    if (mode_ & tmode::kDeleting) return (mode_ & tmode::kOverwrite) ? kMissing : kWrite;
+    // data counts (the same key twice in the import keeps the first row;
+    // OVERWRITE is refused with it).
+    if (mode_ & tmode::kDeleting) return kWrite;
     bool found = false;
     if (Status s = Exists(&found)) return s;
     if (mode_ & tmode::kOverwrite) return found ? kWrite : kMissing;

@@ -100,6 +100,8 @@ uint16_t TransOpenMode(uint16_t mode) {
   return (mode & tmode::kExternFile) && (mode & tmode::kAppend) ? 4 : 2;
 }
 
+constexpr uint16_t kReplaceOverwrite = tmode::kImport | tmode::kExternFile | tmode::kDeleting | tmode::kOverwrite;
+
 Status TransRefused(uint16_t mode) {
   const char* why = nullptr;
   bool import = mode & tmode::kImport;
@@ -109,6 +111,9 @@ Status TransRefused(uint16_t mode) {
   else if (mode & tmode::kTables) why = "0x8000";
   else if (import && (mode & tmode::kIsSql)) why = "IMPORT,IS_SQL";
   else if (import && (mode & tmode::kExternIndexed)) why = "IMPORT,EXTERN_INDEXED";
+  // A replace import empties the file first, so an OVERWRITE (only keys
+  // already there) would find none and leave the file empty.
+  else if ((mode & kReplaceOverwrite) == kReplaceOverwrite) why = "IMPORT,DELETING,OVERWRITE";
   else if ((mode & tmode::kExternIndexed) && (!(mode & tmode::kStream) || TransParmText(kTrStruct).empty()))
     why = "EXTERN_INDEXED";
   return why ? DataFail(st::FEATUREREMOVED, std::string("TransMode ") + why) : 0;

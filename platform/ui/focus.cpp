@@ -13,7 +13,7 @@ namespace {
 void maximize(Window& w) {
   if (!w.maximized) w.restoreRect = w.rect;
   w.maximized = true;
-  w.rect = profile().workArea;
+  w.rect = maximized_area();
 }
 
 void restore(Window& w) {
@@ -145,7 +145,7 @@ void work_area_changed() {
   for (auto& [h, w] : core().windows) {
     if (w->parent || !w->maximized) continue;
     Rect before = client_rect_of(*w);
-    w->rect = profile().workArea;
+    w->rect = maximized_area();
     // A child that filled the client area within even margins (a
     // background picture) fills it again.
     Rect after = client_rect_of(*w);

@@ -128,6 +128,10 @@ Rect adjust_window_rect(Rect client, uint32_t style, uint32_t exStyle, bool hasM
 }
 
 Rect work_area() { return profile().workArea; }
+Rect maximized_area() {
+  const Profile& p = profile();
+  return p.maximizedArea.Width() > 0 && p.maximizedArea.Height() > 0 ? p.maximizedArea : p.workArea;
+}
 
 Point screen_size() { return Point{profile().screenWidth, profile().screenHeight}; }
 

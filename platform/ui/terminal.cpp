@@ -218,15 +218,27 @@ bool decode_keycode(wint_t code, Key& k) {
     case KEY_IC: k.vk = VK_INSERT; return true;
     case kCtrlEndCode: k.vk = VK_END, k.mods = KEY_CTRL; return true;
     case kCtrlHomeCode: k.vk = VK_HOME, k.mods = KEY_CTRL; return true;
+    // Shift with a moving key selects text in a field.
+    case KEY_SLEFT: k.vk = VK_LEFT, k.mods = KEY_SHIFT; return true;
+    case KEY_SRIGHT: k.vk = VK_RIGHT, k.mods = KEY_SHIFT; return true;
+    case KEY_SR: k.vk = VK_UP, k.mods = KEY_SHIFT; return true;
+    case KEY_SF: k.vk = VK_DOWN, k.mods = KEY_SHIFT; return true;
+    case KEY_SHOME: k.vk = VK_HOME, k.mods = KEY_SHIFT; return true;
+    case KEY_SEND: k.vk = VK_END, k.mods = KEY_SHIFT; return true;
     default: return false;
   }
 }
 
-// Ctrl+End and Ctrl+Home as keys of their own: the terminal's description
-// when it has them, else the sequences most terminals send.
+// Ctrl+End, Ctrl+Home and Shift with the moving keys as keys of their own:
+// the terminal's description when it has them, else the sequences most
+// terminals send (a description such as "screen" names none of them).
 void define_ctrl_keys() {
-  const std::pair<const char*, int> keys[] = {{"kEND5", kCtrlEndCode}, {"kHOM5", kCtrlHomeCode}};
-  const char* fallback[] = {"\033[1;5F", "\033[1;5H"};
+  const std::pair<const char*, int> keys[] = {{"kEND5", kCtrlEndCode}, {"kHOM5", kCtrlHomeCode},
+                                              {"kLFT", KEY_SLEFT},     {"kRIT", KEY_SRIGHT},
+                                              {"kri", KEY_SR},         {"kind", KEY_SF},
+                                              {"kHOM", KEY_SHOME},     {"kEND", KEY_SEND}};
+  const char* fallback[] = {"\033[1;5F", "\033[1;5H", "\033[1;2D", "\033[1;2C",
+                            "\033[1;2A", "\033[1;2B", "\033[1;2H", "\033[1;2F"};
   for (size_t i = 0; i < std::size(keys); ++i) {
     const char* s = tigetstr(keys[i].first);
     if (!s || s == reinterpret_cast<const char*>(-1)) s = fallback[i];

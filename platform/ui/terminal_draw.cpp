@@ -66,7 +66,12 @@ CellRect to_cells(Rect r, Point cell) {
 
 Profile terminal_profile(int cols, int rows, Point c) {
   Profile p;
-  p.workArea = Rect{0, 0, cols * c.x, std::max(1, rows - 1) * c.y};
+  p.maximizedArea = Rect{0, 0, cols * c.x, std::max(1, rows - 1) * c.y};
+  p.workArea = p.maximizedArea;
+  // Other windows go below the menu bar's row, and a window as tall as the
+  // work area keeps its bottom frame line (drawn outside its pixels) above
+  // the status line.
+  if (rows > 4) p.workArea.top = c.y, p.workArea.bottom = (rows - 2) * c.y;
   p.screenWidth = cols * c.x;
   p.screenHeight = rows * c.y;
   p.caption = c.y;
@@ -750,7 +755,11 @@ ListLayout list_layout(const Window& w, const detail::ListState& l, const CellRe
 void draw_list(Canvas& c, const Window& w, const CellRect& r, const CellRect& clip, uint16_t dim, bool focus) {
   const auto& l = std::get<detail::ListState>(w.state);
   ListLayout lay = list_layout(w, l, r);
-  c.fill(r, dim, clip);
+  // A drop-down combo box shows its list only while a person is in it;
+  // otherwise its edit line alone, and what lies under the list stays seen.
+  bool closed = w.kind == Kind::ComboBox && (w.style & 3) != CBS_SIMPLE && !focus;
+  if (closed) lay.area = CellRect{};
+  c.fill(closed ? CellRect{r.col0, r.row0, r.col1, r.row0 + 1} : r, dim, clip);
   if (w.kind == Kind::ComboBox) {
     uint16_t field = static_cast<uint16_t>(kReverse | dim);
     CellRect line{r.col0, r.row0, r.col1, r.row0 + 1};

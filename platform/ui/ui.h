@@ -63,6 +63,10 @@ class Backend;
 // the same on every machine; a test may change them before init.
 struct Profile {
   Rect workArea{0, 0, 1280, 1000};
+  // What a maximised window fills; empty: the work area. A terminal keeps
+  // its first row (the main window's menu bar) out of the work area, where
+  // other windows are placed, but not out of the main window.
+  Rect maximizedArea{};
   int screenWidth = 1280;
   int screenHeight = 1024;
   int caption = 20;
@@ -181,6 +185,7 @@ bool set_window_pos(Hwnd h, int x, int y, int width, int height, uint32_t flags)
 bool move_window(Hwnd h, int x, int y, int width, int height);
 Rect adjust_window_rect(Rect client, uint32_t style, uint32_t exStyle, bool hasMenu);
 Rect work_area();
+Rect maximized_area();  // Profile::maximizedArea, else the work area
 Point screen_size();
 enum class Metric { DialogFrameX, DialogFrameY, Caption, MenuBar, Border, ScrollBar };
 int metric(Metric m);

@@ -15,6 +15,7 @@
 #include "screens/forms/combo.h"
 #include "screens/window/controls.h"
 #include "screens/datascreens/datascreen.h"
+#include "screens/datascreens/navbuttons.h"
 #include "screens/documents/docengine.h"
 #include "screens/documents/docgrid.h"
 #include "screens/window/fieldctl.h"
@@ -129,6 +130,11 @@ Status MovsActionWin(ActionCode code) {
     case kActFirstFocus:
       s = ScreenActionWinDefault(code);
       if (s < st::USERCANCELED) MovsBuffersReset();
+      // A window whose first field is its type opens, as after a new
+      // document, on the document's key: what a person types first is the
+      // number; the type is one field back.
+      if (s < st::USERCANCELED && (r = Record()) && r->state == kKeyStateBegin)
+        if (const ScreenDesc* screen = ScreenGet(r->screen)) FieldKeyState(*screen, *r, kKeyStateSearch);
       break;
     default:
       s = ScreenActionWinDefault(code);

@@ -149,8 +149,10 @@ void ReadRun(ui::Hwnd window, StrValue list, ui::Hwnd callerRecord) {
   WinSelect(record);
   AcceptResult r;
   r.lastKey = lastKey;
-  AcceptCollect(r, list);  // a cancelled form collects nothing
-  if (lastKey == kRunWinCancelled) LastKeySet(kRunWinCancelled);
+  AcceptCollect(r, list);  // a cancelled or closed form collects nothing
+  // The collect leaves 0, a confirmation; a form cancelled or closed tells
+  // the procedure so.
+  if (lastKey == kRunWinCancelled || lastKey == kRunWinClosing) LastKeySet(lastKey);
   if (ui::is_window(window) && WinSlotFind(window) < kWinSlots) {
     WinRegister(window, kWinNoRecord);
     FieldsFreeze(window);

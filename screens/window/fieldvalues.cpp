@@ -276,6 +276,12 @@ Status FieldPut(int flags, uint16_t n, StrValue text) {
     stored = FmtInputToStored(f.type, display, f.length);
     if (Status e = StrError(display)) return e;
     if (Status e = StrError(stored)) return e;
+  } else if (f.type == 'L' || f.type == 'D' || f.type == 'F') {
+    // A text taken as stored is still shown as a person reads it: a yes/no
+    // field as its word and a date with its separators, not "1" or
+    // "20250220" (the fields shown again after a save are put so).
+    display = FmtStoredToDisplay(f.type, text, f.width);
+    if (Status e = StrError(display)) return e;
   }
   uint16_t showFlags = 0;
   if (CheckBox(f)) showFlags = static_cast<uint16_t>(0x10 | (StrToLong(stored) != 0 ? 1 : 0));

@@ -255,6 +255,9 @@ ui::Hwnd WinClassCreate(StrValue className, StrValue title, uint32_t style, uint
   spec.y = CoordOrDefault(y);
   spec.width = CoordOrDefault(width);
   spec.height = CoordOrDefault(height);
+  // A window asked for above the work area (the screen's top, say) begins
+  // at its top: a terminal keeps the main window's menu bar row out of it.
+  if (spec.y != ui::USE_DEFAULT && spec.y < ui::work_area().top) spec.y = ui::work_area().top;
   spec.parent = owner;
   spec.menu = menu;
   ui::Hwnd window = ui::create_window(spec);

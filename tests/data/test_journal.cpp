@@ -15,6 +15,7 @@
 
 #include "data/store/journal.h"
 #include "data/store/rebuild.h"
+#include "data/store/recio.h"
 #include "data/store/runstatus.h"
 #include "pack_fixture.h"
 #include "platform/host/files.h"
@@ -64,9 +65,10 @@ class JournalTest : public PackTest {
     if (Status s = RunJournalText(S("note.txt"))) return s;
     return FileWrite(S("note.txt"), 0, S("changed"));
   }
-  bool LeftOver() {
-    return RunJournalLeft() || Exists("CUST.DIR.jr1") || Exists("CUST.FD.jr1") || Exists("ZZJOURNAL.DAT");
-  }
+  // What a start would have to recover, or a second name left behind. The
+  // journal file of runs that all committed stays for the next run until
+  // every data file is closed.
+  bool LeftOver() { return RunJournalLeft() || Exists("CUST.DIR.jr1") || Exists("CUST.FD.jr1"); }
 
   Snapshot before;
 };
@@ -98,12 +100,15 @@ TEST_F(JournalTest, CommitKeepsTheRunAndLeavesNothingBehind) {
   ASSERT_EQ(Work(), 0);
   EXPECT_EQ(RunJournalEnd(0), 0);
   EXPECT_FALSE(LeftOver());
+  EXPECT_TRUE(Exists("ZZJOURNAL.DAT"));  // kept for the next run
   // The index was saved by the commit while the file stayed open.
   EXPECT_EQ(Check(), "");
   EXPECT_EQ(Read("C01"), 0);
   EXPECT_EQ(RecBuf(1, kRecCurrent).Str(), Rec("C01", "YYY"));
   EXPECT_EQ(Read("C02"), 1);
   EXPECT_EQ(Bytes("note.txt"), "changed");
+  DataFileCloseAll();
+  EXPECT_FALSE(Exists("ZZJOURNAL.DAT"));
 }
 
 TEST_F(JournalTest, NestedRunsJoinTheOuterOne) {
@@ -177,10 +182,14 @@ TEST_F(JournalTest, KilledRunIsPlayedBackAtTheNextStart) {
       EXPECT_EQ(Check(), "");
     } else {
       EXPECT_FALSE(RunJournalLeft());
+      EXPECT_EQ(RunJournalBegin(), 0);  // finished runs refuse nothing
+      EXPECT_EQ(RunJournalEnd(0), 0);
+      EXPECT_EQ(RunJournalRecover(), 0);
       EXPECT_EQ(Bytes("note.txt"), "changed");
       EXPECT_EQ(Check(), "");
     }
     EXPECT_FALSE(LeftOver());
+    EXPECT_FALSE(Exists("ZZJOURNAL.DAT"));
   }
 }
 
@@ -311,6 +320,138 @@ TEST_F(JournalTest, RecordRunsRebuildAnIndexTheyDidNotSave) {
   EXPECT_EQ(Read("C02"), 1);
 }
 
+// Runs follow one another in the journal kept between them: a run killed
+// after others committed is undone alone at the next start, and a run
+// rolled back in the process undoes only its own changes.
+TEST_F(JournalTest, OnlyTheRunThatDidNotEndIsUndone) {
+  auto update = [&](const char* code, const char* name) {
+    RunJournalScope run(RunKind::kRecords);
+    return run.Begun() == 0 && Update(code, name) == 0 && run.End(0) == 0;
+  };
+  pid_t pid = fork();
+  if (pid == 0) {
+    bool ok = DataFileOpen(1, dfopen::kExclusive) == 0 && update("C01", "ONE") && update("C02", "TWO") &&
+              RunJournalBegin(RunKind::kRecords) == 0 && Update("C04", "THREE") == 0 && Update("C01", "ONE AGAIN") == 0 &&
+              Insert(Rec("C06", "SIX")) == 0;
+    _exit(ok ? 0 : 1);  // killed in the third run
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  DataFileCtrlInit(1);
+  EXPECT_TRUE(RunJournalLeft());
+  static int asked = 0;
+  DataUi ui = DataUiGet();
+  ui.ask = [](StrValue) {
+    ++asked;
+    return 1;
+  };
+  DataUiSet(ui);
+  RunStatusReset();
+  EXPECT_EQ(RunStatusFile(1), 0);  // plays the journal back and rebuilds
+  RunStatusReset();
+  EXPECT_EQ(asked, 1);
+  EXPECT_FALSE(LeftOver());
+  EXPECT_FALSE(Exists("ZZJOURNAL.DAT"));
+  EXPECT_EQ(Check(), "");
+  ASSERT_EQ(DataFileOpen(1, dfopen::kExclusive), 0);
+  auto name = [&](const char* code) {
+    return Read(code) == 0 ? RecBuf(1, kRecCurrent).Str().substr(6) : std::string("missing");
+  };
+  EXPECT_EQ(name("C01"), "ONE       ");
+  EXPECT_EQ(name("C02"), "TWO       ");
+  EXPECT_EQ(name("C04"), "NC04      ");
+  EXPECT_EQ(name("C06"), "missing");
+  // In the process: two runs commit, the third is cancelled.
+  ASSERT_TRUE(update("C04", "FOUR"));
+  ASSERT_TRUE(update("C05", "FIVE"));
+  ASSERT_EQ(RunJournalBegin(RunKind::kRecords), 0);
+  ASSERT_EQ(Update("C04", "GONE"), 0);
+  ASSERT_EQ(Update("C02", "GONE"), 0);
+  EXPECT_EQ(RunJournalEnd(st::USERCANCELED), st::USERCANCELED);
+  EXPECT_EQ(name("C04"), "FOUR      ");
+  EXPECT_EQ(name("C05"), "FIVE      ");
+  EXPECT_EQ(name("C02"), "TWO       ");
+  EXPECT_FALSE(LeftOver());
+  DataFileCloseAll();
+  EXPECT_EQ(Check(), "");
+}
+
+// A journal kept until mostly full starts again under a new generation:
+// a run killed after that is undone alone, and what the runs before left
+// further on in the file is not taken for its entries.
+TEST_F(JournalTest, AJournalStartedAgainUndoesOnlyItsNewRun) {
+  const std::string big(300 * 1024, 'x');
+  Put("note.txt", big);
+  pid_t pid = fork();
+  if (pid == 0) {
+    bool ok = DataFileOpen(1, dfopen::kExclusive) == 0;
+    for (int i = 0; i < 3 && ok; ++i) {
+      RunJournalScope run(RunKind::kRecords);
+      ok = run.Begun() == 0 && RunJournalText(S("note.txt")) == 0 && Update("C01", std::to_string(i)) == 0;
+      Put("note.txt", std::string(big.size(), static_cast<char>('a' + i)));
+      ok = ok && run.End(0) == 0;
+    }
+    // The same entries as the first run's, so that they end right where
+    // the first run's commit entry lies in the file.
+    ok = ok && RunJournalBegin(RunKind::kRecords) == 0 && RunJournalText(S("note.txt")) == 0 &&
+         Update("C01", "LAST") == 0;
+    Put("note.txt", "last");
+    _exit(ok ? 0 : 1);  // killed in the fourth run
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  DataFileCtrlInit(1);
+  std::remove(Path("CUST.lock").c_str());
+  const std::string journal = Bytes("ZZJOURNAL.DAT");
+  ASSERT_GE(journal.size(), 16u);
+  EXPECT_EQ(journal[12], 2);  // the second generation
+  EXPECT_TRUE(RunJournalLeft());
+  EXPECT_EQ(RunJournalRecover(), 0);
+  EXPECT_EQ(Bytes("note.txt"), std::string(big.size(), 'c'));
+  EXPECT_FALSE(LeftOver());
+  ASSERT_EQ(DataFilePack(1, nullptr), 0);  // as the start rebuilds after a playback
+  ASSERT_EQ(DataFileOpen(1, 0), 0);
+  ASSERT_EQ(Read("C01"), 0);
+  EXPECT_EQ(RecBuf(1, kRecCurrent).Str(), Rec("C01", "2"));
+}
+
+// A commit that fails at any of its writes or syncs (the commit entry's
+// own among them) answers the error and leaves every file as before the
+// run; the first commit that gets through keeps the run.
+TEST_F(JournalTest, ACommitThatFailsUndoesTheRun) {
+  Put("note.txt", "old");
+  before = Files();
+  for (RunKind kind : {RunKind::kBulk, RunKind::kRecords})
+    for (recio::Fault fault : {recio::Fault::Write, recio::Fault::Sync}) {
+      int nth = 1;
+      for (; nth < 50; ++nth) {
+        SCOPED_TRACE(std::string(kind == RunKind::kBulk ? "bulk" : "records") +
+                     (fault == recio::Fault::Write ? " write " : " sync ") + std::to_string(nth));
+        ASSERT_EQ(RunJournalBegin(kind), 0);
+        ASSERT_EQ(Work(), 0);
+        recio::FaultArm(fault, nth);
+        Status s = RunJournalEnd(0);
+        recio::FaultReset();
+        DataFileCloseAll();
+        if (s == 0) break;
+        EXPECT_GE(s, 128);
+        EXPECT_EQ(Bytes("CUST.FD"), before.data);
+        EXPECT_EQ(Bytes("note.txt"), "old");
+        EXPECT_FALSE(LeftOver());
+        EXPECT_EQ(Check(), "");
+      }
+      EXPECT_GT(nth, 1);
+      EXPECT_LT(nth, 50);
+      // Through: the run kept; back to the start for the next case.
+      EXPECT_EQ(Bytes("note.txt"), "changed");
+      Put("CUST.FD", before.data);
+      Put("CUST.DIR", before.index);
+      Put("note.txt", "old");
+    }
+}
+
 // A rollback that cannot put a file back answers its own error and leaves
 // the journal: the run stays open and the next start's recovery finishes
 // the undo.
@@ -381,7 +522,8 @@ TEST_F(JournalTest, APowerCutAnywhereLeavesTheRunWholeOrNotAtAll) {
       };
       host::PowerRecord(cut);
       host::PowerCutAt(cut, tell);
-      bool ok = RunJournalBegin(kind) == 0 && Work() == 0 && RunJournalEnd(0) == 0;
+      // The program's end (every file closed) follows, as after any run.
+      bool ok = RunJournalBegin(kind) == 0 && Work() == 0 && RunJournalEnd(0) == 0 && DataFileCloseAll() == 0;
       tell(host::PowerCutFigures{host::PowerOperations()});
       _exit(ok ? 0 : 1);
     }

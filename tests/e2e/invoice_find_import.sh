@@ -25,24 +25,24 @@ key Tab
 type "C1"
 click "Ok"
 wait-top class=MantDlg
-expect-text 2000 "       7"
+expect-text @NUMBER "       7"
 expect-lv 3200 0 0 "PAPER"
 key Esc
 key PgDn
-expect-text 2000 "       8"
+expect-text @NUMBER "       8"
 key Esc
 key PgDn
-expect-text 2000 "       6"
+expect-text @NUMBER "       6"
 key Esc
 key PgDn
-expect-text 2000 "       7"
+expect-text @NUMBER "       7"
 key Esc
 key PgDn
-expect-text 2000 "       8"
+expect-text @NUMBER "       8"
 expect-lv 3200 0 0 "PAPER"
 key Tab
 key Tab
-expect-focus 2004
+expect-focus @ARTICLE
 click "Import"
 popup 2
 wait-top class=MantDlg

@@ -43,17 +43,17 @@ key Back
 type "C1"
 click "Ok"
 wait-top class=MantDlg
-expect-text 2000 "       7"
+expect-text @NUMBER "       7"
 expect-lv 3200 0 0 "PAPER"
 key Esc
 key PgDn
-expect-text 2000 "       8"
+expect-text @NUMBER "       8"
 key Esc
 key PgDn
-expect-text 2000 "       6"
+expect-text @NUMBER "       6"
 key Esc
 key PgDn
-expect-text 2000 "       7"
+expect-text @NUMBER "       7"
 close
 close
 answer Yes match "Close Program?"

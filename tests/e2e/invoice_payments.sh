@@ -41,7 +41,7 @@ before_inv=$(invoices) before_reg=$(registry) before_pay=$(payments)
   ui_line 0 TONER 1 61.90
   printf 'click "Save"\nexpect-lv 3200 0 0 ""\n'
   ui_doc_key 7 A25
-  printf 'expect-lv 3200 1 0 "TONER"\nclick 2002\nkey F1\n'
+  printf 'expect-lv 3200 1 0 "TONER"\nclick @DATE\nkey F1\n'
   printf 'wait-top title="Payment schedule"\nexpect-text 2000 "03-10-25"\nexpect-text 2001 "    85.19"\n'
   ui_schedule 3 0 1
   ui_program_close
@@ -67,11 +67,11 @@ sum=$(echo "$pay7" | cut -c23-36 | awk '{s += $1 * 100} END {printf "%d", s}')
 {
   ui_menu "Documents>Invoices"
   ui_doc_key 7 A25
-  printf 'expect-lv 3200 0 0 "PAPER"\nclick 2003\nkey Tab\n'
+  printf 'expect-lv 3200 0 0 "PAPER"\nclick @CUSTOMER\nkey Tab\n'
   ui_doc_delete
   printf 'expect-lv 3200 0 0 ""\n'
   ui_doc_key 7 A25
-  printf 'expect-lv 3200 0 0 ""\nexpect-text 2003 ""\n'
+  printf 'expect-lv 3200 0 0 ""\nexpect-text @CUSTOMER ""\n'
   ui_program_close
 } >"$app/ui.txt"
 adm_run
@@ -96,8 +96,8 @@ events=$(tr -d '\r' <"$app/events.log" 2>/dev/null | tr '\n' ' ')
   printf 'wait-top title="Instalments to propose"\ntype "2"\nkey Tab\ntype "0"\nkey Tab\ntype "1"\nkey Enter\n'
   printf 'wait-top title="Instalments"\nclick 3100\n'
   ui_menu "Documents>Invoices"
-  printf 'click 2000\ntype "9"\nkey Tab\ntype "A25"\nkey Tab\n'
-  printf 'answer OK match "Invoice Number already exist"\nexpect-text 2000 ""\nexpect-focus 2000\n'
+  printf 'click @NUMBER\ntype "9"\nkey Tab\ntype "A25"\nkey Tab\n'
+  printf 'answer OK match "Invoice Number already exist"\nexpect-text @NUMBER ""\nexpect-focus @NUMBER\n'
   ui_program_close
 } >"$app/ui.txt"
 adm_run

@@ -30,7 +30,7 @@ header=$(sed -n 1p <<<"$run") line1=$(sed -n 2p <<<"$run") line2=$(sed -n 3p <<<
   for n in 7 17; do
     ui_doc_key "$n" A25
     printf 'expect-text 1481 "Editing [PgDn/PgUp] [Modify/Print Disabled]"\n'
-    [ "$n" = 7 ] && printf 'expect-lv 3200 0 0 "PAPER"\nexpect-lv 3200 0 1 "     20.00"\nexpect-lv 3200 0 2 "        4.25"\nexpect-lv 3200 0 3 "         85.00"\nexpect-text 2008 "        177.75"\n'
+    [ "$n" = 7 ] && printf 'expect-lv 3200 0 0 "PAPER"\nexpect-lv 3200 0 1 "     20.00"\nexpect-lv 3200 0 2 "        4.25"\nexpect-lv 3200 0 3 "         85.00"\nexpect-text @TOTAL "        177.75"\n'
     printf 'click "Save"\nexpect-text 1481 "Index search [PgDn/PgUp] [New/Print Disabled]"\n'
   done
   printf 'close\nclose\nanswer Yes match "Close Program?"\n'
@@ -46,28 +46,28 @@ cat >"$app/ui.txt" <<'SCRIPT'
 wait-top class=GAVGQT24
 menu "Documents>Invoices"
 wait-top class=MantDlg title="File Maintenance"
-click 2000
+click @NUMBER
 type "7"
 key Tab
 type "A25"
 key Tab
-expect-text 2008 "        177.75"
+expect-text @TOTAL "        177.75"
 key Tab
 key Tab
-expect-focus 2004
+expect-focus @ARTICLE
 key Tab
 type "10"
 key Tab
 click "Save"
 expect-text 1481 "Index search [PgDn/PgUp] [New/Print Disabled]"
-click 2000
+click @NUMBER
 type "7"
 key Tab
 type "A25"
 key Tab
 expect-lv 3200 0 1 "     10.00"
 expect-lv 3200 0 3 "         42.50"
-expect-text 2008 "        126.33"
+expect-text @TOTAL "        126.33"
 close
 close
 answer Yes match "Close Program?"

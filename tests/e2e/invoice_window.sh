@@ -6,9 +6,11 @@
 # saved again (two lines left, renumbered), an invoice of the demo data
 # opened with its lines and customer, and every document event
 # logged by the screen's procedure in order. The invoice file passes the
-# record checker afterwards.
+# record checker afterwards. Then a credit note chosen by its type is saved
+# under series R of the year.
 set -u
 source "$(dirname "$0")/lib/admwindow.bash"
+source "$(dirname "$0")/lib/uisteps.bash"
 adm_setup "$@"
 keys="0:8,8:3,11:3 22:6,14:8,0:8"
 dump() { "$kxdump" "$app/INVOICES.FD" "$app/INVOICES.DIR" 107 $keys | sed -n '/^records:/,$p' | grep -v deleted; }
@@ -19,7 +21,7 @@ menu "Documents>Invoices"
 wait-top class=MantDlg
 expect-text 1481 "Index search [PgDn/PgUp] [New/Print Disabled]"
 # A new invoice: its key, then the header, then three lines.
-click 2000
+click @NUMBER
 type "7"
 key Tab
 type "A25"
@@ -28,21 +30,21 @@ expect-text 1481 "Editing [PgDn/PgUp] [New/Print Disabled]"
 key Tab
 type "C1"
 key Tab
-expect-focus 2004
+expect-focus @ARTICLE
 type "PAPER"
 key Tab
 type "2"
 key Tab
 type "4.25"
 key Down
-click 2004
+click @ARTICLE
 type "TONER"
 key Tab
 type "1"
 key Tab
 type "61.90"
 key Down
-click 2004
+click @ARTICLE
 type "FOLDER"
 key Tab
 type "10"
@@ -52,7 +54,7 @@ click "Save"
 expect-text 1481 "Index search [PgDn/PgUp] [New/Print Disabled]"
 expect-lv 3200 0 0 ""
 # Opened again by its key: the lines and the total.
-click 2000
+click @NUMBER
 type "7"
 key Tab
 type "A25"
@@ -70,14 +72,14 @@ expect-lv 3200 1 0 "FOLDER"
 click "Save"
 expect-lv 3200 0 0 ""
 # Invoice 5 of the demo data opens with its lines and customer.
-click 2000
+click @NUMBER
 type "5"
 key Tab
 type "A25"
 key Tab
 expect-lv 3200 0 0 "PAPER"
 expect-text 1481 "Editing [PgDn/PgUp] [Modify/Print Disabled]"
-expect-text 2003 "ACME"
+expect-text @CUSTOMER "ACME"
 close
 close
 answer Yes match "Close Program?"
@@ -103,5 +105,41 @@ events=$(tr -d '\r' <"$app/events.log" 2>/dev/null | tr '\n' ' ')
 if [ "$events" != "INIT LOAD CHECK SAVE LOAD CHECK SAVE LOAD " ]; then
   echo "FAIL: events logged: $events"; fail=1
 fi
+
+# A credit note: Shift+Tab from the Number reaches the Type, Down chooses
+# "Credit note" and the series becomes R of this year; number 9 typed with a
+# line and saved: its header and line are stored under that series. (The
+# window is let settle first: headless, a key taken in the first idle
+# rounds after the window opens is undone by what the opening still does.)
+series="R$(date +%y)"
+{
+  cat <<SCRIPT
+wait-top class=GAVGQT24
+menu "Documents>Invoices"
+wait-top class=MantDlg
+advance 100
+advance 100
+key Tab+Shift
+expect-text 1481 "Type of Document [New/Print Disabled]"
+key Down
+expect-text @_DOCTYPE\$ "Credit note"
+expect-text @SERIES "$series"
+key Tab
+type "9"
+key Tab
+key Tab
+key Tab
+type "C1"
+key Tab
+SCRIPT
+  ui_line 1 PAPER 2 4.25
+  printf 'click "Save"\nexpect-text 1481 "Index search [PgDn/PgUp] [New/Print Disabled]"\n'
+  ui_program_close
+} >"$app/ui.txt"
+kept=$(dump)
+adm_run
+cn=$(diff <(echo "$kept") <(dump) | grep '^>' | grep -o "\[       9$series.*" | cut -c2-15 | sort || true)
+[ "$cn" = "$(printf '       9%s   \n       9%s  1' "$series" "$series")" ] ||
+  { echo "FAIL: credit note 9 of series $series is not stored: '$cn'"; fail=1; }
 [ $fail = 0 ] && echo "ok invoice window"
 exit $fail

@@ -71,5 +71,5 @@ SCRIPT
 }
 run accounting "$accounting" COACC ACCOUNTS 78 "0:10 10:40,0:10" 1000000000 "Capital social" "Capital suscrito" \
   129 1290000000
-run administration "$administration" GACUST CUSTOMERS 124 "0:6 6:40,0:6" B "Bodega Luna" "Bodega Sol" C1 C10
+run administration "$administration" GACUST CUSTOMERS 133 "0:6 6:40,0:6" B "Bodega Luna" "Bodega Sol" C1 C10
 exit $fail

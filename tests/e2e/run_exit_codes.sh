@@ -20,10 +20,12 @@ fresh() {
   cp -R "$source/apps/accounting/demo/data/." "$work/data/"
   cp -R "$bin/demo/accounting/." "$work/app/"
 }
-# run COMMAND [UI script]: sets rc and shown (the last error code shown)
+# run COMMAND [UI script]: sets rc and shown (the last error code shown);
+# the program runs as ${as[@]} when set
+as=()
 run() {
   printf '%b' "${2:-}" >"$work/app/ui.txt"
-  (cd "$work/app" && KX_UI_SCRIPT="$work/app/ui.txt" timeout 40 "$accounting" "--dpath=$work/app" "/RUN:$1" \
+  (cd "$work/app" && KX_UI_SCRIPT="$work/app/ui.txt" timeout 40 "${as[@]}" "$accounting" "--dpath=$work/app" "/RUN:$1" \
     </dev/null >"$work/out.txt" 2>"$work/err.txt")
   rc=$?
   shown=$(grep -ao '^Error [0-9]*' "$work/err.txt" | tail -1 | cut -d' ' -f2)
@@ -47,5 +49,23 @@ run "AcceptRun COCLOSE,1" "$form"
 run "AcceptRun COCLOSE,1" 'answer Yes match "uncorrectly closed"\nwait-focus 2000\nkey Enter\nkey Enter\nkey Enter\n'
 [ "$rc" -eq 0 ] || { no "the start after it: exit code $rc"; sed 's/^/  stderr: /' "$work/err.txt"; }
 [ "$(head -c1 "$work/app/COFSTAT.DAT")" = 0 ] || no "the run after the rebuild did not end closed"
+# A data file that may not be written: the open's reason, Permission Denied
+# (175), is shown with the file's name and is the exit code. Root ignores
+# permission bits, so a root run drops to an unprivileged user for it, with
+# a copy of the program that user may run wherever the build lies.
+fresh
+program=$accounting
+if [ "$(id -u)" -eq 0 ]; then
+  cp "$accounting" "$work/accounting"
+  accounting=$work/accounting
+  chmod -R a+rwX "$work"
+  as=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+chmod 444 "$work/app/ACCOUNTS.FD"
+run "MantMain COACC"
+as=() accounting=$program
+if [ "$rc" -ne 175 ] || [ "${shown:-0}" -ne 175 ] || ! grep -aq 'Permission Denied.*ACCOUNTS' "$work/err.txt"; then
+  no "a read-only ACCOUNTS.FD: exit code $rc, error shown ${shown:-none}"; sed 's/^/  stderr: /' "$work/err.txt"
+fi
 [ $fail = 0 ] && echo "ok run exit codes"
 exit $fail

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Accept windows in a terminal: accounting's "Balance period" chosen from
-# the menu bar with the keyboard, two dates typed over the ones offered and
+# the menu bar with the keyboard, two dates typed over the ones offered (one
+# emptied with Backspace, one selected with Shift+Home) and
 # Enter: the dates are saved and the form shows them when it opens again;
 # then the accounts window shows its buttons' captions whole, and F1 on the
 # account field offers the help, the calculator and the lookup by name; the
@@ -24,12 +25,13 @@ kx_keys F10 Right Right Right
 kx_wait_text "│ Balance period         │"
 kx_keys Down Enter
 kx_wait_text "[ Ok ]"
-for date in 03-01-25 03-31-25; do
-  kx_keys End
-  for _ in $(seq 1 8); do kx_keys BSpace; done
-  kx_type "$date"
-  [ "$date" = 03-01-25 ] && kx_keys Tab
-done
+# The first date emptied with Backspace, the second selected with
+# Shift+Home and typed over.
+kx_keys End
+for _ in $(seq 1 8); do kx_keys BSpace; done
+kx_type 03-01-25
+kx_keys Tab End S-Home
+kx_type 03-31-25
 kx_expect_line "│   To            03-31-25                         │                          │" "dates typed"
 kx_keys Enter
 kx_wait_text "F10 Menu"

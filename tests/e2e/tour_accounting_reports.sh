@@ -14,7 +14,7 @@ entries() {
   cat <<'TOUR'
 Procedures>Loan schedule|Month     Payment|Escape
 Procedures>Totals by group|totals by group|Escape
-Procedures>Balances|Written to balances.txt.|Escape
+Procedures>Balances|saldos al 31/12/2025|C-End =Written to balances.txt. Escape
 Procedures>Account ledger|ReportWin|Escape
 Procedures>Progress window|Count again?|n
 Procedures>Calculations>Choose a calculation|Interest on a deposit|Escape

@@ -190,6 +190,25 @@ TEST_F(TerminalDraw, ListsAreFramedAndFollowTheirSelection) {
   EXPECT_EQ(canvas.at(3, 4).attr & kReverse, 0);
 }
 
+// A drop-down combo box laid over other controls (a chooser under a field)
+// shows its list only while it has the focus; otherwise its edit line alone,
+// and the label under the list stays seen.
+TEST_F(TerminalDraw, ADropDownComboShowsItsListOnlyWhileFocused) {
+  Hwnd w = window("Doc", 1, 0, 28, 8);
+  ctl(w, "STATIC", 1, "Date", 0, 1, 2, 6);
+  Hwnd combo = ctl(w, "COMBOBOX", 2, "", CBS_DROPDOWN, 1, 1, 13, 5);
+  for (const char* t : {"Invoice", "Credit note"}) combo_add(combo, t);
+  combo_set_sel(combo, 1);
+  EXPECT_EQ(rows(2, 3),
+            "│ Credit note ▼              │\n"
+            "│ Date                       │\n");
+  set_focus(combo);
+  EXPECT_EQ(rows(3, 4),
+            "│ ┌───────────┐              │\n"
+            "│ │Invoice    │              │\n");
+  destroy_window(w);
+}
+
 // A list that fills its window (a choice list, its items a cell high less
 // the font's leading): no room for a frame, so one item per row from its
 // top, as many rows as its height holds; the selection scrolls into view.
@@ -777,6 +796,11 @@ TEST_F(TerminalDraw, AResizeGivesMaximisedWindowsTheNewWorkArea) {
   work_area_changed();
   EXPECT_EQ(get_window_rect(big), (Rect{0, 0, 1200, 29 * 24}));
   EXPECT_EQ(get_window_rect(small), before);
+  // The main window's menu bar row stays its own: the work area, where the
+  // other windows are placed, begins below it, and ends a row above the
+  // status line for a bottom frame line; the maximised window fills both.
+  EXPECT_EQ(work_area(), (Rect{0, 24, 1200, 28 * 24}));
+  EXPECT_EQ(maximized_area(), (Rect{0, 0, 1200, 29 * 24}));
 }
 
 }  // namespace

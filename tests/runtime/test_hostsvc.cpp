@@ -2,11 +2,13 @@
 // file information, registry reads, the file dialogs and the yes-answer test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -139,24 +141,30 @@ TEST_F(HostTest, CapturedOutputStopsAt65535Bytes) {
 // what it writes later fails nothing. A command that closes its output but
 // runs on is still waited for.
 TEST_F(HostTest, ABackgroundJobDoesNotHoldTheRun) {
+  // The best of three runs, so that a busy machine does not decide.
   std::string mark = dir.File("late.txt");
-  StrValue out;
-  auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(HostRunCapture(S(kShell + "echo first; (sleep 2; echo late; echo done >'" + mark + "') & echo second"), &out,
-                           nullptr, nullptr),
-            0);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));  // the job takes 2
-  EXPECT_EQ(out.Str(), "first\nsecond\n");
-  for (int i = 0; i < 800 && !std::filesystem::exists(mark); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  std::ifstream in(mark);
-  std::string line;
-  std::getline(in, line);
-  EXPECT_EQ(line, "done");
+  auto best = std::chrono::steady_clock::duration::max();
+  for (int i = 0; i < 3; ++i) {
+    StrValue out;
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(HostRunCapture(S(kShell + "echo first; (sleep 2; echo late; echo done >>'" + mark + "') & echo second"),
+                             &out, nullptr, nullptr),
+              0);
+    best = std::min(best, std::chrono::steady_clock::now() - start);
+    EXPECT_EQ(out.Str(), "first\nsecond\n");
+  }
+  EXPECT_LT(best, std::chrono::milliseconds(100));  // the job takes 2 s
+  // Each job ran on to its end: three marks.
+  auto marks = [&] {
+    std::ifstream in(mark);
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return all;
+  };
+  for (int i = 0; i < 800 && marks().size() < 15; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(marks(), "done\ndone\ndone\n");
 
   ErrClear();
-  start = std::chrono::steady_clock::now();
+  auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(HostRunPiped(S(kShell + "exec >&- 2>&-; sleep 0.3; exit 3"), nullptr, nullptr), st::SYSTEMCMDERROR);
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
   ErrClear();

@@ -273,8 +273,8 @@ TEST_F(StreamTest, FailedReplacementKeepsTheOldFile) {
 }
 
 // A write that fails after part of its bytes (the disk filled up) leaves
-// the file as long as it was: no torn tail after an append, no stray bytes
-// past the end after a write at an offset, on a named file or an open stream.
+// the file as it was: no torn tail after an append, neither overwritten nor
+// stray bytes after a write at an offset, on a named file or an open stream.
 TEST_F(StreamTest, AWriteThatFailsPartWayLeavesTheFileAsItWas) {
   const std::string text(63, 'x');
   struct Case {
@@ -285,7 +285,9 @@ TEST_F(StreamTest, AWriteThatFailsPartWayLeavesTheFileAsItWas) {
   } cases[] = {
       {"append, 62 of 63", kStreamHere, 62, "0123456789"},
       {"append, none", kStreamHere, 0, "0123456789"},
-      {"past the end", 8, 40, "01234567xx"},  // what it overwrote stays overwritten
+      {"over the end", 8, 40, "0123456789"},
+      {"inside the file", 2, 5, "0123456789"},
+      {"from the start, none", 0, 0, "0123456789"},
   };
   for (const Case& c : cases) {
     WriteRaw(File("w.txt"), "0123456789");
@@ -300,7 +302,11 @@ TEST_F(StreamTest, AWriteThatFailsPartWayLeavesTheFileAsItWas) {
   EXPECT_EQ(StreamWrite(slot, kStreamHere, text.data(), 63), kStreamFail);
   EXPECT_EQ(StreamSize(slot), 10);
   EXPECT_EQ(StreamWrite(slot, kStreamHere, "ab", 2), 2u);  // the next one lands where it should
-  StreamClose(slot);
+  // Writes gathered after it that fail when they go to disk: cut back too.
+  EXPECT_EQ(StreamWrite(slot, kStreamHere, "cd", 2), 2u);
+  EXPECT_EQ(StreamWrite(slot, kStreamHere, "ef", 2), 2u);
+  host::FaultArmPartial(host::FaultOp::Write, 1, 3, ENOSPC);
+  EXPECT_EQ(StreamClose(slot), st::DISKIO);
   EXPECT_EQ(ReadRaw(File("w.txt")), "0123456789ab");
 }
 

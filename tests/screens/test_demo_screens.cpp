@@ -153,12 +153,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "create #10 class=\"EDIT\" id=2003 parent=#1 text=\"\"",
                  "create #11 class=\"EDIT\" id=2004 parent=#1 text=\"\"",  // ACTIVE: logical; NOTE is hidden
              },
-             // CODE, NAME, back to CODE, then past the two balances (not
-             // editable) to ACTIVE; F6 is FND.
-             "type \"100\"\nkey Tab\ntype \"Cash\"\nkey Tab+Shift\nexpect-focus 2000\nkey Tab\nkey Tab\n"
-             "expect-focus 2004\ntype \"y\"\nkey F6\nkey Enter\n",
-             {"100       ", "Cash" + std::string(36, ' '), std::string(14, ' '), std::string(14, ' '), "1"},
-             {kActNextField, kActPrevField, kActNextField, kActNextField, ActionMake(kActNavigate, kNavFnd)}},
+             // CODE, NAME, back to CODE and on to NAME: the two balances
+             // and ACTIVE (shown from the code) take no typing; F6 is FND.
+             "type \"100\"\nkey Tab\ntype \"Cash\"\nkey Tab+Shift\nexpect-focus 2000\nkey Tab\n"
+             "expect-focus 2001\nkey F6\nkey Enter\n",
+             {"100       ", "Cash" + std::string(36, ' '), std::string(14, ' '), std::string(14, ' '), " "},
+             {kActNextField, kActPrevField, kActNextField, ActionMake(kActNavigate, kNavFnd)}},
         Demo{"administration", "GA", "GACUST", "Customers", 1, 5, 6, 7,
              {
                  "text #1 \"Customers\"",

@@ -151,6 +151,27 @@ TEST_F(FieldValuesTest, ScriptsReadAndAssignFieldsByName) {
   EXPECT_EQ(FieldsConcat({1, 4}).Str(), "Ann     ab  ");
 }
 
+// A value put as stored (the fields shown again after a save) keeps its
+// stored form and is shown as a person reads it: a yes/no field as its
+// word, a date with its separators.
+TEST_F(FieldValuesTest, AStoredValueIsShownInItsDisplayForm) {
+  WriteTagged("RAW.PPN", {"FD$:OK,DAY,NAME"});
+  WriteTagged("RAW.PAN", {"10105000001L", "10205000008D", "10305000004A"});
+  ui::Hwnd w = Window();
+  ASSERT_EQ(ScreenCreate(StrFromC("RAW"), StrFromC("RAW"), 1, 0, StrFromC("")), 0);
+  ASSERT_EQ(ScreenSetWin(0), 0);
+  struct Case {
+    uint16_t field;
+    const char* stored;
+    const char* shown;
+  } cases[] = {{1, "1", "Y"}, {2, "20250220", "02-20-25"}, {3, "ab  ", "ab"}};
+  for (const Case& c : cases) {
+    ASSERT_EQ(FieldPut(kPutRaw | kPutAlways, c.field, StrFromC(c.stored)), 0) << c.stored;
+    EXPECT_EQ(FieldValue(c.field).Str(), c.stored);
+    EXPECT_EQ(ui::get_text(ui::get_dlg_item(w, FieldCtlId(c.field))), c.shown);
+  }
+}
+
 TEST_F(FieldValuesTest, ExpressionJoinsSkipBlankFields) {
   Open("FD$:A,B,C", 3);
   ASSERT_EQ(FieldStore(1, StrFromC("1")), 0);

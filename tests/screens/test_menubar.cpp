@@ -349,6 +349,29 @@ TEST_F(MainWindowSignalTest, ANotedSigtermClosesUnaskedAndNeverOverOpenWork) {
   EXPECT_TRUE(hl->boxes().empty());
 }
 
+// The application's open work: File>Run finishes it.
+Status g_openWork = 0;
+Status OpenWork() { return g_openWork; }
+
+// The signal's close is refused while the application has work open, and
+// nobody is asked. That ends the request: the person's own closes afterwards
+// warn (0032) and, once the work is done, ask (0033).
+TEST_F(MainWindowSignalTest, ARefusedSignalCloseLeavesLaterClosesToAsk) {
+  ui::Hwnd main = OpenMain();
+  g_openWork = 2;
+  MenuAppTasksSet(nullptr, OpenWork);
+  MenuCmdHookSet([](int, StrValue) -> Status { return g_openWork = 0; });
+  std::raise(SIGTERM);
+  hl->advance(1).close();  // the request has ended; the person closes the window
+  ExpectBox("There are windows open (2 Screens, 2 Windows)");
+  hl->menu("File>Run").close();
+  ExpectBox("Close Program? (0 Screens, 0 Windows)", ui::IDYES);
+  EXPECT_EQ(WinRunModal(0), 0);
+  EXPECT_FALSE(ui::is_window(main));
+  EXPECT_EQ(AppCloseSignalled(), 0);
+  EXPECT_EQ(hl->steps_left(), 0u);
+}
+
 }  // namespace
 
 namespace {

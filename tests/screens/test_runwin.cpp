@@ -299,6 +299,20 @@ TEST_F(RunWinTest, ReadRunsTheQueuedFields) {
   EXPECT_EQ(DynStrCount(AcceptQueueList), 0u);
 }
 
+// A READ whose window is closed (Esc answered No first, then the close
+// box): the READ ends as closing, 3, and assigns nothing, so that the
+// procedure does not go on as if the form had been confirmed.
+TEST_F(RunWinTest, ReadEndsAsClosingWhenItsWindowIsClosed) {
+  ASSERT_EQ(Exec(kStmtWinOpen, "40,8,'Card'"), 0);
+  ASSERT_EQ(Exec(kStmtAccept, "\"'Code:':'A6':c$\""), 0);
+  Keys("type \"AB\"\nkey Esc\nanswer No match \"Cancel\"\nclose\n");
+  ASSERT_EQ(Exec(kStmtRead, ""), 0);
+  EXPECT_EQ(LastKey(), kRunWinClosing);
+  EXPECT_EQ(FormTest::Str("c$"), "");
+  EXPECT_EQ(ScreenStackIndex(3), 0);  // the form's record closed
+  EXPECT_EQ(Exec(kStmtWinClose, ""), 0);
+}
+
 // The window's procedure outside a READ: Esc asks and Yes leaves 15; a
 // close request with nothing pending closes the window (3 afterwards); no
 // quit is ever posted that would cancel the running procedure, and the

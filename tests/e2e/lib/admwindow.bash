@@ -7,7 +7,12 @@
 #   window_run          runs the program on $app/ui.txt; a failure is
 #                       reported with the transcript's last steps (fail=1)
 #   adm_setup ARGS...   the administration program (sets administration)
-#   adm_run             the same as window_run
+#   adm_run             the same as window_run, the invoice window's
+#                       fields named in the script by their names
+#                       (@NUMBER, @ARTICLE): window_field_ids GADOC
+#   window_field_ids SCREEN   in $app/ui.txt, each @NAME of a field of the
+#                       screen's FD$ becomes its control's id, so a test
+#                       does not depend on where the field stands
 window_setup() {
   program=$(realpath "$2")
   local source bin
@@ -40,4 +45,18 @@ adm_setup() {
   administration=$program
 }
 
-adm_run() { window_run; }
+window_field_ids() {
+  local fd i=0 name
+  fd=$(tr -d '\r' <"$app/$1.PPN" | sed -n 's/^01 FD\$:"\{0,1\}\([^"]*\)"\{0,1\}$/\1/p' | head -n 1)
+  [ -n "$fd" ] || { echo "FAIL: no FD\$ in $1.PPN"; fail=1; return 1; }
+  local sedargs=()
+  IFS=, read -r -a names <<<"$fd"
+  for name in "${names[@]}"; do
+    sedargs+=(-e "s/@${name//$/\\$}\\( \\|\$\\)/$((2000 + i))\\1/g")
+    i=$((i + 1))
+  done
+  sed -i "${sedargs[@]}" "$app/ui.txt"
+  if grep -q '@[A-Z_]' "$app/ui.txt"; then echo "FAIL: fields not in $1: $(grep -o '@[A-Z_$]*' "$app/ui.txt" | sort -u)"; fail=1; return 1; fi
+}
+
+adm_run() { window_field_ids GADOC && window_run; }

@@ -21,7 +21,8 @@
 #   tour_end            Esc and y on the main window: exit code 0
 #   tour_entries        walks the entries of a table read from standard
 #                       input, a line each: "path|text|keys". The entry is
-#                       opened, the text waited for, the keys pressed ("=TEXT"
+#                       opened, the text waited for (the menu bar still
+#                       seen above what opened), the keys pressed ("=TEXT"
 #                       waits for a text first) and the main window waited
 #                       for. A text "()" names instead a function that does
 #                       the whole entry (its keys field).
@@ -29,9 +30,11 @@
 #                       the table the function TABLE prints and ends it
 #   tour_records PATH CODE NAME VALUE...  the main job of a record window:
 #                       a new record typed in (CODE, then NAME and the
-#                       VALUEs a Tab apart) and saved with Enter on its
-#                       last field; Esc back to the key search; the record
-#                       found by its code, renamed and saved, found again
+#                       VALUEs a Tab apart) and
+#                       saved with Enter on its last field, the window
+#                       then empty; Esc back to the key search; the record
+#                       found by its code with its values, renamed and
+#                       saved (its Active mark reads "Y"), found again
 #                       with its new name and deleted; looked up once more
 #                       it is not found; Ctrl+W closes the window
 #   tour_transactions   the table of Transfers > Transactions, alike in both
@@ -144,6 +147,12 @@ tour_end() {
   kx_expect_end 0
 }
 
+# Whatever an entry opens leaves the main window's menu bar row seen.
+tour_menu_bar_seen() {
+  tour_raw | head -n 1 | grep -q "^  Procedures  Options" && return 0
+  echo "FAIL $kx_test ($size): a window lies over the menu bar; the screen:"; kx_screen; fail=1; return 1
+}
+
 tour_entries() {
   local path shown leave k
   while IFS='|' read -r path shown leave; do
@@ -151,7 +160,7 @@ tour_entries() {
     if [ "$shown" = "()" ]; then
       "$leave"
     else
-      tour_menu "$path" && tour_wait "$shown" || break
+      tour_menu "$path" && tour_wait "$shown" && tour_menu_bar_seen || break
       for k in $leave; do
         case "$k" in =*) tour_wait "${k#=}" || break ;; *) kx_keys "$k" ;; esac
       done
@@ -190,14 +199,20 @@ tour_records() {
   shift 2
   for v; do kx_keys Tab; kx_type "$v"; done
   kx_keys Enter
+  # The new record is saved and the window empty for the next one: no value
+  # typed stays (those of three characters or more are looked for).
   tour_gone "$name"
+  for v; do [ ${#v} -lt 3 ] || tour_gone "$v"; done
   kx_keys Escape
   tour_wait "Index search [PgDn/PgUp]"
   kx_type "$code"; kx_keys Tab
   tour_wait "$name" && tour_wait "Editing [PgDn/PgUp]" || return 1
+  for v; do [ ${#v} -lt 3 ] || tour_wait "$v"; done
   tour_clear 40; kx_type "Renamed by the tour"
   tour_press Save
   tour_wait "Index search [PgDn/PgUp]"
+  # Shown again after the save, the yes/no field reads as typed.
+  tour_wait "Active        Y"
   tour_clear 10; kx_type "$code"; kx_keys Tab
   tour_wait "Renamed by the tour" && tour_wait "Editing [PgDn/PgUp]" || return 1
   tour_press Delete

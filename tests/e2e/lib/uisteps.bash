@@ -1,10 +1,11 @@
 # Steps of headless UI scripts shared by the whole-program tests of the
 # administration program's document windows. Each function prints script
-# lines (platform/ui/SCRIPT.md); a test joins them into its ui.txt:
+# lines (platform/ui/SCRIPT.md); a test joins them into its ui.txt (the
+# invoice window's fields named @NAME, see adm_run):
 #   { ui_menu "Documents>Invoices"; ui_doc_key 7 A25; ...; } >"$app/ui.txt"
 #   ui_menu PATH            chooses the main window's menu entry; waits for
 #                           the document window it opens
-#   ui_doc_key A B          a document's key: A in field 2000, B in 2001
+#   ui_doc_key A B          a document's key: A in its Number, B in its Series
 #   ui_replace TEXT         replaces the text of the focused field
 #   ui_line FIRST A Q P     a grid line: article, quantity and price (FIRST
 #                           1 for the line the header's Tab reached, 0 for a
@@ -24,7 +25,7 @@ ui_menu() {
 }
 
 ui_doc_key() {
-  printf 'click 2000\ntype "%s"\nkey Tab\ntype "%s"\nkey Tab\n' "$1" "$2"
+  printf 'click @NUMBER\ntype "%s"\nkey Tab\ntype "%s"\nkey Tab\n' "$1" "$2"
 }
 
 ui_replace() {
@@ -32,7 +33,7 @@ ui_replace() {
 }
 
 ui_line() {
-  [ "$1" = 1 ] || printf 'key Down\nclick 2004\n'
+  [ "$1" = 1 ] || printf 'key Down\nclick @ARTICLE\n'
   printf 'type "%s"\nkey Tab\ntype "%s"\nkey Tab\ntype "%s"\n' "$2" "$3" "$4"
 }
 

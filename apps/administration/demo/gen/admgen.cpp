@@ -92,6 +92,9 @@ Status Tables(int nextNumber, const char* folderVat) {
     if (Status s = Add(kPayModes, f)) return s;
   }
   if (Status s = Add(kSeries, {{"CODE", "A"}, {"NAME", "Invoices"}, {"NEXTNUM", std::to_string(nextNumber)}})) return s;
+  // Credit notes: the invoice window's document type "Credit note" gives
+  // them series R of the year.
+  if (Status s = Add(kSeries, {{"CODE", "R"}, {"NAME", "Credit notes"}, {"NEXTNUM", "1"}})) return s;
   if (Status s = Add(kVatRates, {{"CODE", "21"}, {"RATE", "21"}, {"SURCHARGE", "5.2"}})) return s;
   if (Status s = Add(kVatRates, {{"CODE", "10"}, {"RATE", "10"}, {"SURCHARGE", "1.4"}})) return s;
   const char* const articles[][4] = {{"PAPER", "Paper A4", "4.25", "21"},
@@ -142,14 +145,17 @@ Status PastInvoice(int number, const std::string& date, const std::string& custo
 }
 
 Status DemoSet() {
-  const char* const customers[][4] = {{"ACME", "Acme Supplies", "01", "ES9121000418450200051332"},
-                                      {"B", "Bodega Luna", "02", ""},
-                                      {"C1", "Casa Uno", "01", "ES7921000813610123456789"},
-                                      {"C10", "Ciclos Diez", "02", ""},
-                                      {"MIX", "Mixto y Asociados", "01", ""},
-                                      {"ZETA12", "Zeta Doce", "02", ""}};
+  // Code, name, payment mode, bank account, credit limit, active.
+  const char* const customers[][6] = {{"ACME", "Acme Supplies", "01", "ES9121000418450200051332", "5000", "1"},
+                                      {"B", "Bodega Luna", "02", "", "1500", "1"},
+                                      {"C1", "Casa Uno", "01", "ES7921000813610123456789", "3000", "1"},
+                                      {"C10", "Ciclos Diez", "02", "", "0", "0"},
+                                      {"MIX", "Mixto y Asociados", "01", "", "2000", "1"},
+                                      {"ZETA12", "Zeta Doce", "02", "", "800", "1"}};
   for (const auto& c : customers) {
-    if (Status s = Add(kCustomers, {{"CODE", c[0]}, {"NAME", c[1]}, {"PAYMODE", c[2]}, {"BANK", c[3]}})) return s;
+    if (Status s = Add(kCustomers, {{"CODE", c[0]}, {"NAME", c[1]}, {"PAYMODE", c[2]}, {"BANK", c[3]},
+                                    {"CREDIT", c[4]}, {"ACTIVE", c[5]}}))
+      return s;
   }
   if (Status s = Tables(5, "10")) return s;
   // Entered out of customer order; most customers in both payment modes.
