@@ -364,6 +364,12 @@ Status ReportDefLoad(ReportRunRecord& run, StrValue name) {
     std::string text = DynStrGet(ReportLinesList, run.first + i).Str();
     if (Status s = SplitLine(line, text, loader.Origins()[i])) return s;
     if (Status s = ReadOptions(line, run)) return s;
+    for (const std::string& e : line.exprs) line.code.emplace_back(View(e));
+    if (line.hasCond) line.condCode = ExpHeld(View(line.cond));
+    line.groupCode = ExpHeld(View(line.groupCond));
+    line.brkEndCode = ExpHeld(View(line.brkEnd));
+    line.brkCode = ExpHeld(View(line.brk));
+    line.atEndCode = ExpHeld(View(line.atEnd));
     for (ReportField& f : line.fields) {
       if (f.expand) continue;
       StrAreaScope scope;

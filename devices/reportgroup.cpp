@@ -131,7 +131,7 @@ Status ReportCondLine(ReportJob& job) {
   bool fresh = false;  // a page break came and nothing printed since
   for (;;) {
     const std::string before = ReportPosition(job);
-    Status c = ReportCond(line.groupCond);
+    Status c = ReportCondCode(line.groupCode);
     if (c >= 122) return c;
     bool printed = false, full = false;
     int nestedEnd = -1;  // how a nested group ended, when one ran
@@ -159,11 +159,11 @@ Status ReportCondLine(ReportJob& job) {
       if (m >= 122) return m;
       if (m != 0) return EndGroup(job, g, 2);
       if (!printed && ReportPosition(job) == before) return Stalled(job);
-      Status b = ReportCond(line.brkEnd);
+      Status b = ReportCondCode(line.brkEndCode);
       if (b >= 122) return b;
       if (b == 1) return EndGroup(job, g, 0);
       if (printed && !line.brk.empty()) {
-        Status k = ReportCond(line.brk);
+        Status k = ReportCondCode(line.brkCode);
         if (k >= 122) return k;
         pageBreak = k == 1;
       }

@@ -15,6 +15,7 @@
 #include "devices/report.h"
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
+#include "script/expcache.h"
 
 namespace rpt {
 // Line kinds and walk flags.
@@ -55,10 +56,12 @@ struct ReportLine {
   std::string text;  // the body of a plain-text line
   std::vector<ReportField> fields;
   std::vector<std::string> exprs;  // one per field, trimmed
+  std::vector<ExpHeld> code;       // their compiled forms, once per run
   std::string options;             // the option part, from " /"
   // Options of the line.
   std::string atEnd, brkEnd, brk;  // ATEND$, BRKEND$ ([$] replaced), BREAK$
   std::string groupCond;           // the group condition, joined once per run
+  ExpHeld condCode, groupCode, brkEndCode, brkCode, atEndCode;  // compiled once per run
   int maxLine = 0;                 // MAXLINE%
   int lineStep = -1;               // LINESTEP% (-1: the device's step)
   int totalBase = -1;              // TOTALBASE% (-1: none)
@@ -173,6 +176,8 @@ Status ReportNextRecord(ReportJob& job, const ReportLine& line);
 void ReportSelRelease(const ReportRunRecord& run);
 // A condition's value: 1, 0, or 122 and above.
 Status ReportCond(const std::string& text);
+// The same of a condition compiled once (none: an empty one, true).
+Status ReportCondCode(const ExpHeld& code);
 // Where the walk stands on its records: the current file's record and key,
 // or what is left of list 30.
 std::string ReportPosition(const ReportJob& job);

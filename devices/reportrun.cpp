@@ -19,6 +19,7 @@
 #include "screens/forms/progress.h"
 #include "script/arrays.h"
 #include "script/evaluator.h"
+#include "script/expcache.h"
 #include "script/variables.h"
 
 namespace {
@@ -289,6 +290,12 @@ Status ReportCond(const std::string& text) {
   return ExpEvalCond(View(text));
 }
 
+Status ReportCondCode(const ExpHeld& code) {
+  if (!code.get()) return 1;
+  StrAreaScope scope;
+  return ExpEvalCondCompiled(code.get());
+}
+
 void ReportSelRelease(const ReportRunRecord& run) { SelReleaseTo(run.file, run.selections); }
 
 // --- The walk -------------------------------------------------------------------------
@@ -322,7 +329,7 @@ Status ReportNextRecord(ReportJob& job, const ReportLine& line) {
   ReportRunRecord& run = *job.run;
   Status s;
   if (!line.atEnd.empty()) {
-    Status c = Cond(line.atEnd);
+    Status c = ReportCondCode(line.atEndCode);
     s = c >= 122 ? c : c == 1 ? 0 : 2;
   } else if (run.fromList) {
     if (DynStrCount(ResultsStack) > run.listBase) DynStrPop(ResultsStack);
@@ -345,7 +352,7 @@ Status ReportNextRecord(ReportJob& job, const ReportLine& line) {
 Status DocLineLoad(ReportJob& job) {
   const ReportLine& line = job.Line();
   if (line.hasCond) {
-    Status c = Cond(line.cond);
+    Status c = ReportCondCode(line.condCode);
     if (c >= 122) return c;
     if (c != 1) return 0;
   }
@@ -387,7 +394,7 @@ namespace {
 
 // One field: evaluated, added to its total, formatted by its template and
 // appended to the line's text.
-Status ReportFieldOut(ReportJob& job, const ReportField& field, const std::string& expr, int total, bool top,
+Status ReportFieldOut(ReportJob& job, const ReportField& field, const ExpHeld& expr, int total, bool top,
                       int recordField, std::string* line) {
   DevRecord& dev = *job.dev;
   if (top) DevCountersPublish(dev, true);
@@ -399,8 +406,8 @@ Status ReportFieldOut(ReportJob& job, const ReportField& field, const std::strin
   if (recordField > 0) {
     text = job.run->file ? RecFieldGet(job.run->file, recordField) : StrMake("", 0);
     if (Status e = StrError(text)) return e;
-  } else if (!expr.empty()) {
-    Status s = ExpExecText(View(expr));
+  } else if (expr.get()) {
+    Status s = ExpExecCompiled(expr.get());
     if (s >= 122) return s;
     StrValue top = StrAreaTop();
     if (s == 1) {
@@ -433,7 +440,7 @@ Status ReportDetailLine(ReportJob& job, const ReportLine& line) {
     if (i > 0) text += ' ';
     int total = line.totalBase >= 0 ? line.totalBase + static_cast<int>(i) : -1;
     bool fromRecord = (line.kind & rpt::kGroup) && line.exprs[i].empty();
-    s = ReportFieldOut(job, line.fields[i], line.exprs[i], total, i == 0 && job.target == 1,
+    s = ReportFieldOut(job, line.fields[i], line.code[i], total, i == 0 && job.target == 1,
                        fromRecord ? static_cast<int>(i) + 1 : 0, &text);
   }
   if (s == 0 && !text.empty()) {

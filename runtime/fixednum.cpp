@@ -1,6 +1,7 @@
 #include "runtime/fixednum.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -217,8 +218,43 @@ int64_t StrToLong(StrValue text) {
   return FromMag(mag, negative);
 }
 
+namespace {
+
+// StrToNum of a plain text (blanks, a sign, digits, a point, digits, then
+// anything but an exponent) whose value cannot overflow: its digits read
+// once. False for any other text.
+bool PlainScaled(std::string_view t, int decimals, FixedNum* out) {
+  size_t i = 0, n = t.size();
+  while (i < n && IsBlank(t[i])) ++i;
+  bool negative = false;
+  if (i < n && (t[i] == '-' || t[i] == '+')) negative = t[i++] == '-';
+  while (i < n && t[i] == '0') ++i;  // leading zeros say nothing
+  size_t a = i;
+  while (i < n && IsDigit(t[i])) ++i;
+  size_t whole = i - a;
+  if (whole + static_cast<size_t>(decimals) > 18) return false;
+  uint64_t mag = 0;
+  for (size_t k = a; k < i; ++k) mag = mag * 10 + static_cast<uint64_t>(t[k] - '0');
+  size_t b = i, frac = 0;
+  if (i < n && t[i] == '.') {
+    b = ++i;
+    while (i < n && IsDigit(t[i])) ++i;
+    frac = i - b;
+  }
+  if (i < n && t[i] == 'D') return false;
+  for (int k = 0; k < decimals; ++k)
+    mag = mag * 10 + (static_cast<size_t>(k) < frac ? static_cast<uint64_t>(t[b + k] - '0') : 0);
+  if (frac > static_cast<size_t>(decimals) && t[b + decimals] >= '5') ++mag;
+  *out = negative ? -static_cast<int64_t>(mag) : static_cast<int64_t>(mag);
+  return true;
+}
+
+}  // namespace
+
 FixedNum StrToNum(StrValue text) {
   if (text.IsError()) return 0;
+  FixedNum v = 0;
+  if (PlainScaled(text.View(), NumPrecis(), &v)) return v;
   return ScaledValue(NumText(text.View()), NumPrecis());
 }
 
@@ -251,17 +287,36 @@ FixedNum Int64ToNum(int64_t v) { return NumMulPow10(v, NumPrecis()); }
 // --- Numbers to text -------------------------------------------------------------
 
 StrValue NumFormatDec(int64_t v, int decimals) {
-  int n = std::clamp(decimals, 0, 64);
-  std::string digits = MagDigits(Mag(v));
-  if (digits.size() < static_cast<size_t>(n)) digits.insert(0, n - digits.size(), '0');
+  const int n = std::clamp(decimals, 0, 64);
+  // The digits, at least n of them (zeros before), right to left.
+  char digits[96];
+  char* const end = digits + sizeof digits;
+  char* first = end;
+  uint64_t mag = Mag(v);
+  do {
+    *--first = static_cast<char>('0' + mag % 10);
+    mag /= 10;
+  } while (mag);
+  while (end - first < n) *--first = '0';
+  // Trailing zeros of the decimals dropped, then the point before the rest.
+  char* last = end;
   int k = n;
-  while (k > 0 && digits.back() == '0') {
-    digits.pop_back();
+  while (k > 0 && last[-1] == '0') {
+    --last;
     --k;
   }
-  if (k > 0) digits.insert(digits.size() - k, 1, '.');
-  if (v < 0) digits.insert(0, 1, '-');
-  return StrFromView(digits);
+  char out[100];
+  size_t o = 0;
+  if (v < 0) out[o++] = '-';
+  auto whole = static_cast<size_t>(last - first - k);
+  std::memcpy(out + o, first, whole);
+  o += whole;
+  if (k > 0) {
+    out[o++] = '.';
+    std::memcpy(out + o, first + whole, static_cast<size_t>(k));
+    o += static_cast<size_t>(k);
+  }
+  return StrFromView(std::string_view(out, o));
 }
 
 StrValue NumToStr(FixedNum v) { return NumFormatDec(v, NumPrecis()); }

@@ -65,6 +65,21 @@ NumParts ParseNumber(StrValue text) {
   size_t expAt = clean.find('D');
   for (size_t i = 0; i < clean.size() && i < expAt; ++i) p.hasDigits = p.hasDigits || IsDigit(clean[i]);
   if (!p.hasDigits) return p;
+  if (expAt == std::string::npos && clean.size() <= 40) {
+    // Sign, digits, point, digits: the parts as written (what the
+    // normalised digits would give; decimals that are zeros round the same).
+    std::string_view t(clean);
+    if (t[0] == '-' || t[0] == '+') {
+      p.negative = t[0] == '-';
+      t.remove_prefix(1);
+    }
+    size_t point = t.find('.');
+    std::string_view whole = t.substr(0, point);
+    size_t nz = whole.find_first_not_of('0');
+    if (nz != std::string_view::npos) p.intDigits.assign(whole.substr(nz));
+    if (point != std::string_view::npos) p.fracDigits.assign(t.substr(point + 1));
+    return p;
+  }
   uint16_t mark = StrAreaMark(-1);
   uint16_t surplus = 0;
   std::string digits(NumStrNormalise(StrMake(clean.data(), static_cast<uint32_t>(clean.size())), 0, &surplus).View());
@@ -85,7 +100,9 @@ struct Rounded {
 
 // Rounds once, half away from zero, from the text's own decimals.
 Rounded RoundTo(const NumParts& n, size_t decimals) {
-  std::string digits = n.intDigits + n.fracDigits.substr(0, decimals);
+  std::string digits;
+  digits.reserve(n.intDigits.size() + decimals + 1);
+  digits.assign(n.intDigits).append(n.fracDigits, 0, std::min(decimals, n.fracDigits.size()));
   digits.append(n.intDigits.size() + decimals - digits.size(), '0');
   if (n.fracDigits.size() > decimals && n.fracDigits[decimals] >= '5') {
     size_t i = digits.size();
@@ -96,9 +113,11 @@ Rounded RoundTo(const NumParts& n, size_t decimals) {
       ++digits[i - 1];
   }
   Rounded r;
-  r.frac = digits.substr(digits.size() - decimals);
-  r.intDigits = StripZeros(digits.substr(0, digits.size() - decimals));
-  r.negative = n.negative && digits.find_first_not_of('0') != std::string::npos;
+  size_t intLen = digits.size() - decimals;
+  r.frac.assign(digits, intLen, decimals);
+  size_t nz = digits.find_first_not_of('0');
+  if (nz != std::string::npos && nz < intLen) r.intDigits.assign(digits, nz, intLen - nz);
+  r.negative = n.negative && nz != std::string::npos;
   return r;
 }
 
@@ -111,6 +130,14 @@ struct Slot {
   Place kind;
 };
 
+// Where the parts of a number go under a plan: the integer places right to
+// left, the decimal places left to right and the point.
+struct Slots {
+  std::vector<Slot> ints;
+  std::vector<Slot> decs;
+  size_t point = std::string::npos;
+};
+
 // The digit area of a mask: its first to last "#"/"0"; inside it the first
 // "." is the decimal point, "," left of it are separators, and every other
 // character is a literal that stays. A mask that begins with "." and a digit
@@ -118,6 +145,10 @@ struct Slot {
 // area at that point, so its decimals are never read as integer places.
 struct MaskLayout {
   std::vector<Slot> slots;  // left to right, literals excluded
+  // The slots of a number that fits without moving the point or taking the
+  // separators' places (most numbers), once split.
+  mutable bool plainSplit = false;
+  mutable Slots plain;
   size_t intPlaces = 0;
   size_t separators = 0;
   size_t decimals = 0;
@@ -144,6 +175,23 @@ MaskLayout ReadMask(std::string_view m) {
     }
   }
   return L;
+}
+
+// The layouts of the masks read last: a report or a list formats every
+// line with the same few masks.
+const MaskLayout& ReadMaskKept(std::string_view m) {
+  struct Kept {
+    std::string mask;
+    MaskLayout layout;
+  };
+  thread_local Kept kept[8];
+  thread_local unsigned next = 0;
+  for (const Kept& k : kept)
+    if (k.mask.size() == m.size() && k.mask == m && !k.mask.empty()) return k.layout;
+  Kept& k = kept[next++ % 8];
+  k.mask.assign(m);
+  k.layout = ReadMask(m);
+  return k.layout;
 }
 
 // How a number is laid out in a mask.
@@ -197,16 +245,11 @@ struct Filler {
   }
 };
 
-// Where the parts of a number go under a plan: the integer places right to
-// left, the decimal places left to right and the point.
-struct Slots {
-  std::vector<Slot> ints;
-  std::vector<Slot> decs;
-  size_t point = std::string::npos;
-};
-
-Slots SplitSlots(const MaskLayout& L, const Plan& p) {
-  Slots s;
+// Into s, whose vectors keep their room from one number to the next.
+void SplitSlots(const MaskLayout& L, const Plan& p, Slots& s) {
+  s.ints.clear();
+  s.decs.clear();
+  s.point = std::string::npos;
   size_t n = L.slots.size();
   bool moved = p.decimals < L.decimals;
   for (size_t i = 0; i < n; ++i) {
@@ -225,7 +268,6 @@ Slots SplitSlots(const MaskLayout& L, const Plan& p) {
       s.ints.push_back(slot);
   }
   std::reverse(s.ints.begin(), s.ints.end());
-  return s;
 }
 
 void FillInteger(const Filler& f, const std::vector<Slot>& ints, const Rounded& r) {
@@ -253,7 +295,16 @@ void FillInteger(const Filler& f, const std::vector<Slot>& ints, const Rounded& 
 }
 
 void FillNumber(std::string& out, std::string_view mask, const MaskLayout& L, const Plan& p, const LocaleTexts& loc) {
-  Slots s = SplitSlots(L, p);
+  thread_local Slots split;
+  const Slots* at = &split;
+  if (p.decimals == L.decimals && !p.separatorsAsDigits) {
+    if (!L.plainSplit) SplitSlots(L, p, L.plain);
+    L.plainSplit = true;
+    at = &L.plain;
+  } else {
+    SplitSlots(L, p, split);
+  }
+  const Slots& s = *at;
   if (s.point != std::string::npos) out[s.point] = loc.decimal;
   for (size_t i = 0; i < s.decs.size(); ++i) out[s.decs[i].pos] = p.num.frac[i];
   FillInteger(Filler{out, mask, loc.separator}, s.ints, p.num);
@@ -285,7 +336,8 @@ StrValue NumMask(StrValue mask, StrValue number, bool fixed, Overflow overflow) 
   if (Status e = StrError(number)) return StrErr(e);
   std::string_view m = mask.View();
   std::string out(m);
-  MaskLayout L = ReadMask(m);
+  if (m.empty()) return StrFromView(m);
+  const MaskLayout& L = ReadMaskKept(m);
   NumParts n = ParseNumber(number);
   const LocaleTexts& loc = LocaleGet(fixed);
   if (L.empty() || !n.ok) return StrFromView(out);

@@ -10,7 +10,7 @@ namespace {
 using vtdetail::g_root;
 uint16_t g_rootSlot = 65535;
 uint32_t g_rootTable = 0;  // MemGeneration() of the memory table holding the root
-uint32_t g_stamps[kValTables] = {};
+using vtdetail::g_stamps;
 
 void Touch(uint16_t t) { ++g_stamps[t]; }
 void TouchAll() {
@@ -119,4 +119,3 @@ Status ValTableTruncate(uint16_t t, uint32_t count) {
   return st::OK;
 }
 
-uint32_t ValTableStamp(uint16_t t) { return t < kValTables ? g_stamps[t] : 0; }

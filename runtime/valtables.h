@@ -57,6 +57,8 @@ inline ValTable* g_root = nullptr;
 // MemFreeEpoch() when the root was last found alive in the memory table;
 // 0 when it was not.
 inline uint64_t g_aliveAt = 0;
+// Per table, a number that only grows (see ValTableStamp).
+inline uint32_t g_stamps[kValTables] = {};
 bool ReadyCheck();
 inline ValTable* Table(uint16_t t) {
   if (t >= kValTables) return nullptr;
@@ -93,4 +95,4 @@ inline uint32_t ValTableInfo(uint16_t t, int mode) {
 // A number that changes whenever table t may have changed (a set, delete or
 // truncate of it, the root made or freed): what was worked out from the
 // table stays good while the number is the same.
-uint32_t ValTableStamp(uint16_t t);
+inline uint32_t ValTableStamp(uint16_t t) { return t < kValTables ? vtdetail::g_stamps[t] : 0; }

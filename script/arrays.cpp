@@ -1,6 +1,7 @@
 #include "script/arrays.h"
 
 #include <cstring>
+#include <string>
 
 #include "runtime/fixednum.h"
 #include "runtime/memory.h"
@@ -119,9 +120,27 @@ Status ArrDim(StrValue name, int dimCount, const int32_t* sizes, StrValue patter
 }
 
 ArrDesc* ArrLookup(StrValue name) {
-  VarRef ref = VarLookup(name);
-  if (ref.type != kVarArray || ref.slot == kVarUndefined) return nullptr;
-  auto* a = static_cast<ArrDesc*>(ValTableGet(VtArrays, ref.slot));
+  // The array found last, by the name as given: the same array is often
+  // reached again and again (a report's label array, a loop's table). A slot
+  // keeps its name while the variables' generation holds.
+  struct Last {
+    std::string name;
+    uint32_t generation = 0;
+    uint16_t slot = kVarUndefined;
+  };
+  thread_local Last last;
+  uint16_t slot = kVarUndefined;
+  if (last.generation == VarGeneration() && !name.IsError() && last.name == name.View()) {
+    slot = last.slot;
+  } else {
+    VarRef ref = VarLookup(name);
+    if (ref.type != kVarArray || ref.slot == kVarUndefined) return nullptr;
+    slot = ref.slot;
+    last.name.assign(name.View());
+    last.generation = VarGeneration();
+    last.slot = slot;
+  }
+  auto* a = static_cast<ArrDesc*>(ValTableGet(VtArrays, slot));
   return a && a->data ? a : nullptr;
 }
 

@@ -1,7 +1,9 @@
 #include "script/builtins.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
@@ -85,11 +87,22 @@ Status SplitArgs(StrValue args, ArgSpan* spans, uint16_t* total) {
   return 0;
 }
 
+}  // namespace
+
+struct BuiltinArgCodes {
+  ArgSpan spans[kBuiltinMaxArgs];  // the split of the text they were made from
+  uint16_t total = 0;
+  std::vector<ExpHeld> code;  // per argument as split; none for an empty one
+};
+
+namespace {
+
 // --- The current call -----------------------------------------------------------
 
 struct CallFrame {
   uint16_t code = 0;
   StrValue args;
+  const BuiltinArgCodes* codes = nullptr;  // the arguments compiled, when the caller has them
   ArgSpan spans[kBuiltinMaxArgs];
   uint16_t total = 0;      // arguments written
   uint16_t evaluated = 0;  // leading arguments on the stack
@@ -160,7 +173,12 @@ Status CallHandler(uint16_t code, const uint16_t* kinds, uint16_t count) {
 }
 
 Status RunCall(CallFrame& f) {
-  if (Status s = SplitArgs(f.args, f.spans, &f.total)) return s;
+  if (f.codes) {  // split when they were made, from the same text
+    std::copy(f.codes->spans, f.codes->spans + f.codes->total, f.spans);
+    f.total = f.codes->total;
+  } else if (Status s = SplitArgs(f.args, f.spans, &f.total)) {
+    return s;
+  }
   SqlChildScope sql;
   if (f.code == kBiSqlChild)
     if (Status s = sql.Enter()) return s;
@@ -232,12 +250,28 @@ Status BuiltinDispatch(const ExpToken& token) {
   return BuiltinCallText(code, token.CallArgs());
 }
 
-Status BuiltinCallText(uint16_t code, StrValue args) {
+std::shared_ptr<const BuiltinArgCodes> BuiltinArgCodesMake(StrValue args) {
+  if (args.IsError()) return nullptr;
+  ArgSpan spans[kBuiltinMaxArgs];
+  uint16_t total = 0;
+  if (SplitArgs(args, spans, &total)) return nullptr;
+  auto codes = std::make_shared<BuiltinArgCodes>();
+  std::copy(spans, spans + total, codes->spans);
+  codes->total = total;
+  codes->code.reserve(total);
+  for (uint16_t i = 0; i < total; ++i) codes->code.emplace_back(StrMake(args.ptr + spans[i].start, spans[i].len));
+  return codes;
+}
+
+Status BuiltinCallText(uint16_t code, StrValue args) { return BuiltinCallCompiled(code, args, nullptr); }
+
+Status BuiltinCallCompiled(uint16_t code, StrValue args, const BuiltinArgCodes* codes) {
   if (Status e = StrError(args)) return e;
   if (code == 0 || code > kBiLastExt) return BuiltinFail(st::SINTAXERROR);
   uint16_t mark = StrAreaMark(-1);
   CallFrame f;
   f.code = code;
+  f.codes = codes;
   f.base = DynStrCount(ArgStack);
   // A copy: the text may be a view into the store, which evaluation changes.
   f.args = StrDup(args);
@@ -262,7 +296,10 @@ Status BuiltinArgsEval(uint16_t max, uint16_t* kinds, uint16_t* count) {
   for (uint16_t i = f->evaluated; i < upto; ++i) {
     StrValue text = StrMake(f->args.ptr + f->spans[i].start, f->spans[i].len);
     uint16_t kind = kArgKindStr;
-    Status s = text.len ? BuiltinEvalText(text, &kind) : StrAreaPush(StrMake(&kArgNullMarker, 1));
+    ExpCompiled* compiled = f->codes && i < f->codes->code.size() ? f->codes->code[i].get() : nullptr;
+    Status s = !text.len   ? StrAreaPush(StrMake(&kArgNullMarker, 1))
+               : compiled ? BuiltinEvalCompiled(compiled, &kind)
+                          : BuiltinEvalText(text, &kind);
     if (!Hard(s)) s = DynStrPush(ArgStack, StrAreaTop());  // a soft status keeps its value
     StrAreaMark(mark);
     if (Hard(s)) return s;
@@ -371,10 +408,10 @@ Status BuiltinResultStr(StrValue s) {
   return StrAreaPush(s);
 }
 
-// A soft status does not say the type of the value it leaves; a value of 8
-// bytes is then taken as a number (number results are always 8 raw bytes).
-Status BuiltinEvalText(StrValue text, uint16_t* kind) {
-  Status s = ExpExecText(text);
+namespace {
+
+// The kind of an argument's value from its evaluation's status.
+Status ArgKindOf(Status s, uint16_t* kind) {
   if (s == 0 || s == 1) {
     *kind = s == 1 ? kArgKindStr : kArgKindNum;
     return 0;
@@ -382,3 +419,11 @@ Status BuiltinEvalText(StrValue text, uint16_t* kind) {
   if (!Hard(s)) *kind = StrAreaTop().len == 8 ? kArgKindNum : kArgKindStr;
   return s;
 }
+
+}  // namespace
+
+// A soft status does not say the type of the value it leaves; a value of 8
+// bytes is then taken as a number (number results are always 8 raw bytes).
+Status BuiltinEvalText(StrValue text, uint16_t* kind) { return ArgKindOf(ExpExecText(text), kind); }
+
+Status BuiltinEvalCompiled(ExpCompiled* code, uint16_t* kind) { return ArgKindOf(ExpExecCompiled(code), kind); }

@@ -33,6 +33,7 @@
 // module 11 (ExpExec); the evaluator adds the call's text to the detail.
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "runtime/fixednum.h"
 #include "runtime/status.h"
@@ -111,6 +112,15 @@ Status BuiltinCallExt(uint16_t code, const uint16_t* kinds, uint16_t count);
 Status BuiltinDispatch(const ExpToken& token);
 // The same for a code and the text between the call's parentheses.
 Status BuiltinCallText(uint16_t code, StrValue args);
+// The arguments of a call text compiled once, for a call that is made again
+// and again (a compiled expression's call term): each argument the
+// dispatcher evaluates runs its compiled form instead of being looked up by
+// its text. Null when the text does not split into arguments (the call then
+// goes the text's way and fails there as before).
+struct BuiltinArgCodes;
+std::shared_ptr<const BuiltinArgCodes> BuiltinArgCodesMake(StrValue args);
+// BuiltinCallText with the arguments' compiled forms (made from args).
+Status BuiltinCallCompiled(uint16_t code, StrValue args, const BuiltinArgCodes* codes);
 // Evaluates up to max (at most 16) leading arguments of the current call that
 // are not evaluated yet onto the argument stack; kinds receives the kind of
 // each evaluated argument, *count their number.

@@ -11,6 +11,9 @@
 // (one new slot above the caller's mark); *kind is kArgKindNum or
 // kArgKindStr. Answers 0 or the status (errors 128 and above, 122).
 Status BuiltinEvalText(StrValue text, uint16_t* kind);
+// The same for a compiled text.
+struct ExpCompiled;
+Status BuiltinEvalCompiled(ExpCompiled* code, uint16_t* kind);
 
 // The code of the call being run (0 outside a call).
 uint16_t BuiltinCurrentCode();

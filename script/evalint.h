@@ -99,7 +99,9 @@ Status ExpFieldRead(StrValue term, uint16_t kind, ExpValue& out);
 struct FieldRef;
 Status ExpFieldReadRef(const FieldRef& ref, uint16_t kind, ExpValue& out);
 // A built-in call: the arguments' text is evaluated by the dispatcher.
-Status ExpCallBuiltin(uint16_t code, StrValue args, bool str, ExpValue& out);
+// With codes, the arguments' compiled forms (BuiltinArgCodesMake of args).
+struct BuiltinArgCodes;
+Status ExpCallBuiltin(uint16_t code, StrValue args, bool str, ExpValue& out, const BuiltinArgCodes* codes = nullptr);
 // name(i;...) once its arguments are evaluated: a "_" name task hook 2
 // answers, else an array element.
 Status ExpArrayRead(const ExpCtx& c, StrValue name, StrValue arrayName, bool str, const ExpValue* args, int count,

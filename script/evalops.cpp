@@ -289,9 +289,9 @@ Status ExpFieldReadRef(const FieldRef& ref, uint16_t kind, ExpValue& out) {
   return 0;
 }
 
-Status ExpCallBuiltin(uint16_t code, StrValue args, bool str, ExpValue& out) {
+Status ExpCallBuiltin(uint16_t code, StrValue args, bool str, ExpValue& out, const BuiltinArgCodes* codes) {
   uint16_t m = StrAreaMark(-1);
-  Status s = BuiltinCallText(code, args);
+  Status s = BuiltinCallCompiled(code, args, codes);
   if (ExpHard(s)) return StrAreaRelease(m, s);
   ExpTakeResult(m, str, out);
   return s;

@@ -20,6 +20,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
@@ -37,6 +38,27 @@ void ExpCompiledRelease(ExpCompiled* code);
 // references, task hooks), which can take any time; otherwise its time is
 // bounded by its length.
 bool ExpCompiledCallsOut(const ExpCompiled* code);
+
+// A held reference to the compiled form of a text (none for an empty
+// one), given back when the holder goes: for texts run again and again,
+// which then skip the cache's look-up by text.
+class ExpHeld {
+ public:
+  ExpHeld() = default;
+  explicit ExpHeld(StrValue text) : code_(text.len ? ExpCompiledGet(text) : nullptr) {}
+  ~ExpHeld() { ExpCompiledRelease(code_); }
+  ExpHeld(ExpHeld&& o) noexcept : code_(o.code_) { o.code_ = nullptr; }
+  ExpHeld& operator=(ExpHeld&& o) noexcept {
+    std::swap(code_, o.code_);
+    return *this;
+  }
+  ExpHeld(const ExpHeld&) = delete;
+  ExpHeld& operator=(const ExpHeld&) = delete;
+  ExpCompiled* get() const { return code_; }
+
+ private:
+  ExpCompiled* code_ = nullptr;
+};
 
 // ExpExecText of a text (through the cache); skipEmpty as in expression
 // files.

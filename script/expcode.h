@@ -22,6 +22,7 @@
 // is the text path's by definition.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
 #include "script/fieldaccess.h"
+
+struct BuiltinArgCodes;
 
 enum class ExpNodeKind : uint8_t {
   kEmpty,    // an empty operand (a sign): the number 0
@@ -90,6 +93,8 @@ struct ExpNode {
   mutable uint32_t varGen = 0;
   mutable void* at = nullptr;      // and an integer's or number's value there
   mutable FieldRefSlot field;      // kField and field targets: the reference resolved
+  mutable std::shared_ptr<const BuiltinArgCodes> callArgs;  // kCall: its arguments compiled, on first use
+  mutable bool callArgsMade = false;
 };
 
 // One expression of a list: where it starts and its tree (kExpNone: empty).

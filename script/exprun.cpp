@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "runtime/errors.h"
+#include "script/builtins.h"
 #include "script/arrays.h"
 #include "script/evalint.h"
 #include "script/expcode.h"
@@ -158,7 +159,14 @@ Status TermValue(Runner& r, const ExpNode& n, uint16_t kind, ExpValue& out) {
       return 0;
     case ExpNodeKind::kVar: return VarValue(r, n, out);
     case ExpNodeKind::kField: return ExpFieldReadRef(FieldAccessResolve(TermText(r, n), n.field), kind, out);
-    case ExpNodeKind::kCall: return ExpCallBuiltin(n.code, CallArgs(r, n), str, out);
+    case ExpNodeKind::kCall: {
+      StrValue args = CallArgs(r, n);
+      if (!n.callArgsMade) {
+        n.callArgs = BuiltinArgCodesMake(args);
+        n.callArgsMade = true;
+      }
+      return ExpCallBuiltin(n.code, args, str, out, n.callArgs.get());
+    }
     case ExpNodeKind::kParen: return List(r, n.a, false, out);
     case ExpNodeKind::kArray: {
       ExpValue args[kExpArrayArgs];

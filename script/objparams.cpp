@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
@@ -287,14 +288,44 @@ StrValue ParmValue(StrValue name) {
   return StrAreaReturn(mark, LookUp(name, &found));
 }
 
+namespace {
+
+// The values read last from one parameter string: a task reads the same
+// few parameters of its definition for every record it writes, and finding
+// a name walks the whole string. Kept while the string and the event are
+// the same (both compared in full).
+struct ParmMemo {
+  std::string text;
+  struct Entry {
+    int n;
+    std::string event, value;
+  };
+  std::vector<Entry> entries;
+};
+ParmMemo g_parmMemo;
+
+}  // namespace
+
 StrValue ParmValueByNum(int n) {
   uint16_t mark = StrAreaMark(-1);
   StrValue base = ParmNameBase(n);
   if (base.len == 0) return StrAreaReturn(mark, Empty());
+  StrValue text = DynStrTop(kParmStack), event = EventName();
+  bool memo = !text.IsError() && !event.IsError();
+  ParmMemo& m = g_parmMemo;
+  if (memo) {
+    if (m.text != text.View()) {
+      m.text.assign(text.View());
+      m.entries.clear();
+    }
+    for (const ParmMemo::Entry& e : m.entries)
+      if (e.n == n && e.event == event.View()) return StrAreaReturn(mark, ViewOf(e.value));
+  }
   bool found = false;
   StrValue qualified = Qualify(base);
   StrValue value = LookUp(qualified, &found);
   if (!found && qualified.len != base.len) value = LookUp(base, &found);
+  if (memo && !value.IsError() && m.entries.size() < 64) m.entries.push_back({n, std::string(event.View()), value.Str()});
   return StrAreaReturn(mark, value);
 }
 

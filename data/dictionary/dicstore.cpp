@@ -18,12 +18,4 @@ Status Set(uint16_t t, uint32_t i, const void* bytes, uint16_t size) { return Va
 Status Remove(uint16_t t, uint32_t i) { return ValTableDelete(t, i); }
 Status Truncate(uint16_t t, uint32_t count) { return ValTableTruncate(t, count); }
 
-uint64_t Generation() {
-  if (!ValTablesReady()) return 0;
-  // Each stamp only grows, so their sum changes with any one of them.
-  uint64_t sum = 1;
-  for (uint16_t t : {kFiles, kFields, kKeys, kKeyParts}) sum += ValTableStamp(t);
-  return sum;
-}
-
 }  // namespace dicstore

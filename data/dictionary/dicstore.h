@@ -11,6 +11,7 @@
 
 #include "runtime/status.h"
 #include "runtime/strvalue.h"
+#include "runtime/valtables.h"
 
 namespace dicstore {
 
@@ -25,7 +26,13 @@ Status Remove(uint16_t t, uint32_t i);
 Status Truncate(uint16_t t, uint32_t count);
 // Changes whenever one of the four tables may have changed; 0 while the
 // tables do not exist (nothing may be kept then).
-uint64_t Generation();
+inline uint64_t Generation() {
+  if (!ValTablesReady()) return 0;
+  // Each stamp only grows, so their sum changes with any one of them.
+  uint64_t sum = 1;
+  for (uint16_t t : {kFiles, kFields, kKeys, kKeyParts}) sum += ValTableStamp(t);
+  return sum;
+}
 
 // Why the last definition was refused (empty when it was not explained).
 const std::string& LastReason();

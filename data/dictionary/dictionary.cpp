@@ -47,7 +47,7 @@ Status Refuse(Status code, const std::string& reason) {
 int FileCount() { return static_cast<int>(dicstore::Count(dicstore::kFiles)); }
 bool Defined(int n) { return n >= 1 && n <= FileCount(); }
 
-DataFileDesc FileGet(int n) {
+DataFileDesc FileStored(int n) {
   DataFileDesc d;
   if (Defined(n)) dicstore::Get(dicstore::kFiles, static_cast<uint32_t>(n - 1), &d, sizeof d);
   return d;
@@ -56,13 +56,17 @@ DataFileDesc FileGet(int n) {
 Status FilePut(const DataFileDesc& d) { return dicstore::Set(dicstore::kFiles, d.file - 1u, &d, sizeof d); }
 
 // The global index of the first field and key of each file (index n for
-// file n, n = FileCount() + 1 for the totals), worked out again only when
-// the tables have changed since.
+// file n, n = FileCount() + 1 for the totals) and copies of the file and
+// field descriptors, worked out again only when the tables have changed
+// since (every field read asks for them, so they are not copied out of the
+// tables each time).
 struct Firsts {
   uint64_t generation = 0;
   int files = 0;
   uint32_t field[kDicMaxFiles + 2] = {};
   uint32_t key[kDicMaxFiles + 2] = {};
+  DataFileDesc desc[kDicMaxFiles + 2] = {};
+  std::vector<DataFieldDesc> fields;
 };
 Firsts g_firsts;
 
@@ -74,12 +78,22 @@ const Firsts& FirstsNow() {
   for (int n = 1; n <= g_firsts.files + 1; ++n) {
     g_firsts.field[n] = fields;
     g_firsts.key[n] = keys;
-    DataFileDesc d = FileGet(n);
+    DataFileDesc d = FileStored(n);
+    g_firsts.desc[n] = d;
     fields += d.fieldCount;
     keys += d.keyCount;
   }
+  g_firsts.fields.resize(dicstore::Count(dicstore::kFields));
+  for (uint32_t i = 0; i < g_firsts.fields.size(); ++i)
+    dicstore::Get(dicstore::kFields, i, &g_firsts.fields[i], sizeof(DataFieldDesc));
   g_firsts.generation = gen;
   return g_firsts;
+}
+
+DataFileDesc FileGet(int n) {
+  const Firsts& f = FirstsNow();
+  if (f.generation != 0 && n >= 1 && n <= f.files) return f.desc[n];
+  return FileStored(n);
 }
 
 // Global index of the first field / key of file n (past the last file: the
@@ -97,6 +111,8 @@ uint32_t FirstKey(int n) {
 uint64_t g_reopens = 0;  // files opened or closed: resolved references are looked at again
 
 DataFieldDesc FieldAt(uint32_t global) {
+  const Firsts& f = FirstsNow();
+  if (f.generation != 0 && global < f.fields.size()) return f.fields[global];
   DataFieldDesc d;
   dicstore::Get(dicstore::kFields, global, &d, sizeof d);
   return d;
@@ -399,6 +415,14 @@ uint16_t DicKeyIndex(int file, int key) {
 }
 
 DataFieldDesc DicFieldDesc(int file, int field) {
+  // Every field read asks: one look at the kept copies when they hold.
+  int n = DicFileNum(file);
+  const Firsts& f = FirstsNow();
+  if (f.generation != 0 && n >= 1 && n <= f.files) {
+    if (field < 1 || field > f.desc[n].fieldCount) return DataFieldDesc{};
+    auto g = static_cast<uint16_t>(f.field[n] + field - 1);
+    if (g != st::NOTFOUND && g < f.fields.size()) return f.fields[g];
+  }
   uint16_t g = DicFieldIndex(file, field);
   return g == st::NOTFOUND ? DataFieldDesc{} : FieldAt(g);
 }

@@ -299,6 +299,32 @@ TEST_F(DicTest, CurrentFileAndNamesAsWritten) {
   EXPECT_EQ(DataFileFind(S("MIXED")), 0);
 }
 
+// Descriptors read once are not kept past a change of the definitions: a
+// file removed and defined again with other fields reads as defined now.
+TEST_F(DicTest, DescriptorsFollowEveryChangeOfTheDefinitions) {
+  ASSERT_EQ(Load("TT", kDicFixtures), 0) << Detail();
+  ASSERT_EQ(DicFieldDesc(3, 2).offset, 6);
+  ASSERT_EQ(DicRecLen(3), 26);
+  ASSERT_EQ(DicTruncate(2), 0);
+  EXPECT_EQ(DicFieldDesc(3, 2).length, 0);
+  EXPECT_EQ(DicRecLen(3), 0);
+  EXPECT_EQ(DicCheckFileField(3, 1), st::DATAOUTBOUND);
+  ASSERT_EQ(DicDefineFile(3, S("OTHER"), S("")), 0);
+  ASSERT_EQ(DicDefineField(S("A"), 4, 'A'), 0);
+  EXPECT_EQ(DicRecLen(3), 4);
+  EXPECT_EQ(DicFieldDesc(3, 2).length, 0);
+  ASSERT_EQ(DicDefineField(S("B"), 10, 'N'), 0);
+  DataFieldDesc d = DicFieldDesc(3, 2);
+  EXPECT_EQ(d.offset, 4);
+  EXPECT_EQ(d.length, 10);
+  EXPECT_EQ(DicFieldType(3, 2), 'N');
+  EXPECT_EQ(DicRecLen(3), 14);
+  EXPECT_EQ(DicCheckFileField(3, 2), 0);
+  // The files before stay as they were.
+  EXPECT_EQ(DicFieldDesc(1, 3).offset, 36);
+  EXPECT_EQ(DicFieldDesc(2, 2).length, 3);
+}
+
 // Both programs' demo dictionaries load with every file keyed.
 TEST_F(DicTest, DemoDictionariesLoad) {
   struct App {

@@ -63,7 +63,7 @@ invoices_before=$(count_invoices)
 {
   ui_menu "Documents>Invoices"
   ui_doc_key "$deleted" A25
-  printf 'click 2003\nkey Tab\n'
+  printf 'click @CUSTOMER\nkey Tab\n'
   ui_doc_delete
   printf 'close\n'
   ui_invoicing_run

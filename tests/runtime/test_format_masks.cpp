@@ -1,3 +1,6 @@
+#include <random>
+#include <string>
+
 #include "runtime/strutil.h"
 #include "test_format_fixture.h"
 
@@ -56,6 +59,39 @@ TEST_F(MaskTest, NumberMaskFillsRoundsAndNeverLosesDigits) {
   };
   for (const MaskCase& c : cases) {
     EXPECT_EQ(FmtNumMask(S(c.mask), S(c.number), true).Str(), c.want) << c.mask << " <- '" << c.number << "'";
+  }
+}
+
+// A plain number text and the same value written with an exponent take
+// different ways through the parser; every mask shows them alike (the
+// exponent form, normalised first, is the model).
+TEST_F(MaskTest, PlainAndExponentTextsOfOneValueShowAlike) {
+  const char* const masks[] = {"#,##0.00", "##,###,##0.00", "##0.0", "##0", "000", ".##", "0,000", "###,###.####",
+                               "No.###", "$#,##0.00 EUR", "##.##"};
+  std::mt19937 rng(7801);
+  for (int k = 0; k < 4000; ++k) {
+    std::string whole = std::to_string(rng() % 100000000 / (1u << (rng() % 24)));
+    if (rng() % 4 == 0) whole = std::string(rng() % 3, '0') + whole;  // leading zeros
+    std::string frac;
+    for (int d = static_cast<int>(rng() % 7); d > 0; --d) frac += static_cast<char>('0' + rng() % 10);
+    bool negative = rng() % 3 == 0;
+    std::string sign = negative ? "-" : rng() % 5 == 0 ? "+" : "";
+    std::string plain = sign + (rng() % 6 == 0 ? "" : whole) + (frac.empty() && rng() % 2 ? "" : "." + frac);
+    if (plain == sign || plain == sign + ".") continue;  // no digits: another way again
+    // The same value as digits without a point and an exponent.
+    std::string digits = (plain.find('.') == std::string::npos ? plain.substr(sign.size())
+                                                               : plain.substr(sign.size(), plain.find('.') - sign.size()) +
+                                                                     plain.substr(plain.find('.') + 1));
+    if (digits.empty()) continue;
+    size_t decimals = plain.find('.') == std::string::npos ? 0 : plain.size() - plain.find('.') - 1;
+    std::string coded = sign + digits + "D-" + std::to_string(decimals);
+    for (const char* mask : masks) {
+      for (bool fixed : {true, false}) {
+        const StrAreaScope scope;
+        EXPECT_EQ(FmtNumMask(S(mask), S(plain), fixed).Str(), FmtNumMask(S(mask), S(coded), fixed).Str())
+            << mask << " <- '" << plain << "' / '" << coded << "'";
+      }
+    }
   }
 }
 

@@ -172,4 +172,25 @@ TEST_F(ArrTest, FreeingAllArraysReleasesTheirData) {
   EXPECT_EQ(ArrLookup(StrFromC("a("))->count, 5);
 }
 
+// An array found by its name is found again after other arrays, and not
+// after its runtime ended: a new runtime's slot of the same number may be
+// another array's or none.
+TEST_F(ArrTest, LookUpsFollowTheNamesAndANewRuntime) {
+  ASSERT_EQ(ArrDim(StrFromC("a("), 1, std::array<int32_t, 1>{3}.data(), S("")), 0);
+  ASSERT_EQ(ArrDim(StrFromC("b("), 1, std::array<int32_t, 1>{7}.data(), S("")), 0);
+  for (int k = 0; k < 2; ++k) {
+    ASSERT_NE(ArrLookup(StrFromC("a(")), nullptr);
+    EXPECT_EQ(ArrLookup(StrFromC("a("))->count, 4);
+    EXPECT_EQ(ArrLookup(StrFromC("b("))->count, 8);
+  }
+  EXPECT_EQ(ArrLookup(StrFromC("c(")), nullptr);
+  ASSERT_NE(ArrLookup(StrFromC("a(")), nullptr);  // found last, in slot 0
+  ASSERT_EQ(VarsFreeAll(), 0);
+  ASSERT_EQ(VarSysInit(), 0);
+  EXPECT_EQ(ArrLookup(StrFromC("b(")), nullptr);
+  ASSERT_EQ(ArrDim(StrFromC("c("), 1, std::array<int32_t, 1>{2}.data(), S("")), 0);  // the first slot again
+  EXPECT_EQ(ArrLookup(StrFromC("a(")), nullptr);
+  EXPECT_EQ(ArrLookup(StrFromC("c("))->count, 3);
+}
+
 }  // namespace

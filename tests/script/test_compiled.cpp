@@ -411,8 +411,24 @@ Status Twice(const uint16_t*, uint16_t) {
 // the texts compiled before it new, here an array term that becomes a call.
 TEST_F(CompiledTest, ARegistrationRecompilesTheTexts) {
   EXPECT_EQ(ExpEvalInt(S("TWICE(3)")), 0);  // the array TWICE(, made by its first read
+  // The same term inside the argument of a call, whose arguments the call
+  // keeps compiled: each time as the text path reads it, and read anew
+  // after the registration.
+  auto both = [](const char* text) {
+    ExpUseTextPath(true);
+    std::string scanned = ExpEvalStr(S(text)).Str();
+    ExpUseTextPath(false);
+    std::string compiled = ExpEvalStr(S(text)).Str();
+    EXPECT_EQ(compiled, scanned) << text;
+    return compiled;
+  };
+  const char* call = "FN$TRIM(FN$TRIM(TWICE(50)))+'|'";
+  std::string before = both(call);
   ASSERT_EQ(BuiltinRegister(S("TWICE"), &Twice), 0);
   EXPECT_EQ(ExpEvalInt(S("TWICE(3)")), 6);
+  std::string after = both(call);
+  EXPECT_NE(before, after);
+  EXPECT_EQ(after.substr(0, 3), "100");
 }
 
 // Every file a run leaves in its folder, by name.
