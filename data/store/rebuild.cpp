@@ -116,20 +116,31 @@ const char* NextLive(RecordStream& s) {
   return r;
 }
 
-// True when the data file holds exactly the first live records of the work
-// copy, in order, and perhaps the first bytes of the next one: what a
-// rebuild stopped midway leaves.
+// True when each of the n bytes of d either equals w's or is zero: a
+// byte of a write the power cut lost (a disk writes whole sectors or none,
+// and a sector may hold the ends of two writes).
+bool EqualOrLost(const char* d, const char* w, size_t n) {
+  for (size_t i = 0; i < n; ++i)
+    if (d[i] != 0 && d[i] != w[i]) return false;
+  return true;
+}
+
+// True when the data file holds the first live records of the work copy,
+// in order, and perhaps the first bytes of the next one: what a rebuild
+// stopped midway leaves. After a power cut the rebuild's unsynced writes
+// may be lost or torn, so zeros stand for the bytes they should hold; a
+// data file written by anything else differs in its records.
 bool DataIsPrefixOfWork(const PackFiles& f, uint32_t recLen, Status* err) {
   RecordStream work(f.work, recLen), data(f.data, recLen);
   bool same = true;
   for (const char* d = data.Next(); d && same; d = data.Next()) {
     const char* w = NextLive(work);
-    same = w && std::memcmp(d, w, recLen) == 0;
+    same = w && EqualOrLost(d, w, recLen);
   }
   std::string tail = same ? data.TailBytes() : std::string();
   if (same && !tail.empty()) {
     const char* w = NextLive(work);
-    same = w && std::memcmp(tail.data(), w, tail.size()) == 0;
+    same = w && EqualOrLost(tail.data(), w, tail.size());
   }
   if (work.Failed() || data.Failed()) *err = DataFail(st::FILEIO, f.workName + ", " + f.dataName + ": cannot be read");
   return same && *err == 0;
@@ -138,6 +149,12 @@ bool DataIsPrefixOfWork(const PackFiles& f, uint32_t recLen, Status* err) {
 bool RemoveIfThere(const std::string& path) { return !recio::Exists(path) || recio::Remove(path); }
 
 Status HostFail(const std::string& detail) { return DataFail(host::LastStatus(), detail); }
+
+// The names of the rebuild's files made durable: every step of a rebuild
+// starts from names a power cut cannot take back.
+Status SyncFolder(const PackFiles& f) {
+  return recio::SyncFolderOf(f.data) ? 0 : DataFail(st::DISKWRITERROR, f.dataName + ": folder not synced");
+}
 
 // Puts the records where the rebuild reads them (the work copy) and clears
 // the way for the new files; touches nothing when a work copy found there
@@ -159,7 +176,10 @@ Status PrepareWork(const PackFiles& f, uint32_t recLen) {
   } else {
     LogError(StrFromView(f.dataName + ": no data file, the rebuild makes an empty one"), 1);
   }
-  return RemoveIfThere(f.index) ? 0 : HostFail(f.indexName + ": cannot be deleted");
+  if (!RemoveIfThere(f.index)) return HostFail(f.indexName + ": cannot be deleted");
+  // The work copy's name stays before the new data file is made: a data
+  // file beside the work copy is then always the rebuild's own.
+  return SyncFolder(f);
 }
 
 // Appends the live records of the work copy to the open, empty file,
@@ -222,7 +242,12 @@ Status Pack(int n, ProgressStepFn routine) {
   if (s == 0) s = store->Reindex();
   Status closed = DataFileClose(n);
   if (s == 0) s = closed;
+  // The new files' names are durable before the work copy goes, and its
+  // removal is before anything writes to them: a work copy back after a
+  // power cut would restart the rebuild over the newer records.
+  if (s == 0) s = SyncFolder(f);
   if (s == 0 && !RemoveIfThere(f.work)) s = HostFail(f.workName + ": the work copy cannot be deleted");
+  if (s == 0) s = SyncFolder(f);
   return s;
 }
 

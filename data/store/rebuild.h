@@ -6,18 +6,21 @@
 //   1. The file is closed first (its index saved), temporary mode is left
 //      for the rebuild, and the lock marker is deleted.
 //   2. The data file is renamed to its work copy (kind 5, "NAME.TMP") and the
-//      index deleted; every rename and delete is checked.
+//      index deleted; every rename and delete is checked, and the folder
+//      synced after them.
 //   3. The file is opened exclusively: an empty data file and index.
 //   4. The work copy is read raw, size div record length records (its index
 //      is never loaded); for each record the routine gets the count and the
 //      key-1 text; every record whose first byte is not 27 is appended, in
 //      the old order of record numbers. A torn tail (never a committed
 //      record) is logged with its offset and dropped.
-//   5. Every key is indexed in one stable sort, the files closed and synced;
-//      only then is the work copy deleted.
+//   5. Every key is indexed in one stable sort, the files closed and synced,
+//      their folder synced; only then is the work copy deleted, and the
+//      folder synced again.
 // A work copy found at the start is the only full copy of an interrupted
 // rebuild: when the data file holds just a prefix of its live records (what
-// an interrupted rebuild leaves) the rebuild starts again from it; otherwise
+// an interrupted rebuild leaves; after a power cut zeros may stand for the
+// bytes of its lost writes) the rebuild starts again from it; otherwise
 // it stops with 165 naming both files and touches nothing. Any failure
 // keeps the work copy, so no record is ever lost and the next rebuild
 // finishes the work.

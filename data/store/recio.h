@@ -61,6 +61,9 @@ std::string TempFile(const std::string& prefix);
 std::string HostPath(const std::string& path);
 // The absolute form of a path relative to the current directory.
 std::string Absolute(const std::string& path);
+// Syncs the folder holding path (relative to the current directory), so
+// that the names made, renamed or removed in it survive a power cut.
+bool SyncFolderOf(const std::string& path);
 
 // Fault injection for tests: the n-th next call of the operation fails
 // (1 = the next one); 0 disarms. Every arm is cleared by FaultReset.

@@ -1,6 +1,5 @@
 #include "data/store/runstatus.h"
 
-#include <algorithm>
 #include <string>
 
 #include "data/store/datafail.h"
@@ -62,6 +61,10 @@ Status Recover(StrValue file) {
   int yes = DataAsk(Msg("0115 Last session uncorrectly closed. Recovering data"), &err);
   if (err != 0) return err;
   if (!yes) return st::USERCANCELED;
+  // The status says 1 while the recovery runs: the recovery removes what
+  // else shows an unfinished run (the journal once played back, markers,
+  // work copies once rebuilt), and a recovery cut short must be made again.
+  if (Status s = RunStatusWrite(file, 1)) return s;
   Status s = RunRecoverAll();
   if (s == 0) g_run.keepOpen = false;  // what the rebuild met is mended
   return s != 0 ? s : RunStatusWrite(file, 1);
@@ -74,19 +77,21 @@ StrValue RunStatusName() { return PathExpand(StrFromC("%APNAME%FSTAT.DAT")); }
 Status RunStatusWrite(StrValue file, int digit) {
   if (file.IsError()) return StrError(file);
   std::string name = file.Str(), path = recio::HostPath(name);
-  // The names removed before a clean end (lock markers, the journal) are
-  // gone for good before the status says so: a marker back after a power
-  // cut would refuse its file, and no recovery would remove it.
-  std::string dir = recio::Absolute(path);
-  dir = dir.substr(0, std::max<size_t>(dir.rfind('/'), 1));
+  // The names removed before a clean end (lock markers, the journal, work
+  // copies) are gone for good before the status says so: a marker back
+  // after a power cut would refuse its file, and no recovery would remove
+  // it.
   bool existed = recio::Exists(path);
-  if (digit == 0 && host::SyncDir(dir) != 0) return DataFail(st::DISKWRITERROR, name + ": folder not synced");
+  if (digit == 0 && !recio::SyncFolderOf(path)) return DataFail(st::DISKWRITERROR, name + ": folder not synced");
   int fd = recio::Open(path, false, true);
   if (fd < 0) return DataFail(host::LastStatus(), name);
   char c = static_cast<char>('0' + digit % 10);
   bool ok = recio::WriteAt(fd, &c, 1, 0) && recio::Sync(fd);
   recio::Close(fd);
-  if (ok && !existed) ok = host::SyncDir(dir) == 0;  // a new status file keeps its name
+  // A run marked open keeps the file's name, even one the run lock has
+  // just created: else a power cut during the run (or its recovery) would
+  // leave no status, and the next start would not recover.
+  if (ok && (digit == 1 || !existed)) ok = recio::SyncFolderOf(path);
   if (!ok) return DataFail(st::DISKWRITERROR, name + ": the run status was not written");
   g_run.keptNs = WriteTimeNs(path);
   return 0;
@@ -94,13 +99,15 @@ Status RunStatusWrite(StrValue file, int digit) {
 
 namespace {
 
-// A data file of the dictionary whose lock marker no live program holds:
-// the run lock is ours, so no other program of this one runs here.
-bool MarkerLeft() {
+// A data file of the dictionary whose lock marker no live program holds
+// (the run lock is ours, so no other program of this one runs here), or
+// whose work copy shows a rebuild that did not finish.
+bool FileLeftUnfinished() {
   for (int n = 1; n <= DataFileCount(); ++n) {
     const StrAreaScope scope;
-    StrValue name = DataFileName(n, 1);
+    StrValue name = DataFileName(n, 1), work = DataFileName(n, 5);
     if (!name.IsError() && LockMarker::LeftBehind(name.Str())) return true;
+    if (!work.IsError() && recio::Exists(recio::HostPath(work.Str()))) return true;
   }
   return false;
 }
@@ -112,11 +119,12 @@ Status Decide(int type, StrValue file, const std::string& name, const std::strin
     bool ours = g_run.keptNs >= 0 && WriteTimeNs(path) == g_run.keptNs;
     return ours ? 0 : DataFail(st::NETACCESERROR, name + ": written by another program");
   }
-  // A journal or a lock marker left behind is a run that did not end,
-  // whatever the digit says: a file opened before the run was marked open
-  // keeps its marker when the program dies or the power goes then, and the
-  // rebuild of the recovery removes it (else the file stays refused).
-  if (type == 1 && (stored == 1 || RunJournalLeft() || MarkerLeft())) return Recover(file);
+  // A journal, a lock marker or a work copy left behind is a run that did
+  // not end, whatever the digit says: a file opened before the run was
+  // marked open keeps its marker when the program dies or the power goes
+  // then, and the rebuild of the recovery removes it (else the file stays
+  // refused); a work copy holds the records of a rebuild cut short.
+  if (type == 1 && (stored == 1 || RunJournalLeft() || FileLeftUnfinished())) return Recover(file);
   // A file left unsaved, an index found disagreeing or a journal left by a
   // rollback that failed: the run stays open, the next start rebuilds.
   if (type == 0 && (g_run.keepOpen || RunJournalLeft())) return 0;

@@ -10,10 +10,12 @@
 //   1 (start, from the application's phase 2): takes an advisory lock on the
 //     file for the whole run; a file locked by another live run answers 139
 //     with the detail "in use" and nothing else happens. A stored 0 becomes 1.
-//     A stored 1, or a run journal left behind (journal.h), means the last
-//     run did not end cleanly: message 0115 asks; No answers 122 (the
-//     program does not start), Yes plays the journal back and rebuilds every
-//     data file (RunRecoverAll) and, when that succeeds, writes 1.
+//     A stored 1, or a run journal, a lock marker no live program holds or
+//     a rebuild's work copy left behind, means the last run did not end
+//     cleanly: message 0115 asks; No answers 122 (the program does not
+//     start), Yes writes 1 (so a recovery cut short is made again at the
+//     next start), plays the journal back and rebuilds every data file
+//     (RunRecoverAll) and, when that succeeds, writes 1.
 //   0 (end, after every data file is closed): writes 0 and lets the lock
 //     go; a stored 0 answers 139, which the caller ignores. When the run
 //     was kept open (RunStatusKeepOpen: a file of the run could not be
@@ -22,7 +24,9 @@
 //     0115 and rebuilds.
 //   2 (check, before every menu command): 0 when the file's write time is
 //     the kept one, else 139.
-// RunStatusWrite writes the digit, syncs it and keeps the new write time.
+// RunStatusWrite writes the digit, syncs it and keeps the new write time;
+// a 1 (and a new file) has its folder synced after, a 0 before (what a
+// clean end removed stays removed).
 //
 // Errors (recorded with module 18 and the file name in the detail): 139 as
 // above, 164/175/0xffff when the file cannot be opened, 137 when the digit

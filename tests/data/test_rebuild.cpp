@@ -2,6 +2,7 @@
 // drops, the index it writes, and that no failure ever loses a record.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <random>
 
@@ -148,6 +149,26 @@ TEST_F(RebuildTest, AForeignWorkCopyIsNeverOverwritten) {
   Put("CUST.FD", Join(kLive).substr(0, 16 + 5));
   ASSERT_EQ(DataFilePack(1, Routine), 0);
   EXPECT_EQ(Bytes("CUST.FD"), Join(kLive));
+  // So is one whose writes a power cut lost or tore (zeros where their
+  // bytes should be); a record differing in any other byte is not.
+  struct Row {
+    const char* id;
+    size_t from, to;  // the bytes of the prefix replaced
+    char by;
+    Status code;
+  } rows[] = {{"a lost write", 0, 16, '\0', 0},
+              {"a torn write", 20, 35, '\0', 0},
+              {"another record", 20, 21, 'X', st::FILEEXIST}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.id);
+    std::string prefix = Join(kLive).substr(0, 40);
+    std::fill(prefix.begin() + r.from, prefix.begin() + r.to, r.by);
+    Put("CUST.TMP", Join(kFive));
+    Put("CUST.FD", prefix);
+    EXPECT_EQ(DataFilePack(1, Routine), r.code);
+    EXPECT_EQ(Bytes("CUST.FD"), r.code ? prefix : Join(kLive));
+    EXPECT_EQ(Exists("CUST.TMP"), r.code != 0);
+  }
 }
 
 // A torn tail is dropped; an open file with an unsaved index is closed

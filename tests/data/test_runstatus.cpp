@@ -56,6 +56,7 @@ TEST_F(RunStatusTest, StoredDigitAndTypeTable) {
     int asked;
     bool rebuilt;
     bool marker = false;  // a lock marker left by a program that died
+    bool work = false;    // the records only in a rebuild's work copy
   } rows[] = {
       {"first start", nullptr, 1, 0, 0, "1", 0, false},
       {"clean start", "0", 1, 0, 0, "1", 0, false},
@@ -65,6 +66,8 @@ TEST_F(RunStatusTest, StoredDigitAndTypeTable) {
       {"clean end", "1", 0, 0, 0, "0", 0, false},
       {"end of a run never opened", "0", 0, 0, st::NETACCESERROR, "0", 0, false},
       {"marker left, clean digit, yes", "0", 1, 1, 0, "1", 1, true, true},
+      {"work copy left, clean digit, yes", "0", 1, 1, 0, "1", 1, true, false, true},
+      {"work copy left, no status file, no", nullptr, 1, 0, st::USERCANCELED, "", 1, false, false, true},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.id);
@@ -74,13 +77,18 @@ TEST_F(RunStatusTest, StoredDigitAndTypeTable) {
     if (r.stored) Put("ZZFSTAT.DAT", r.stored);
     std::string marker = LockMarker::PathFor("CUST");
     if (r.marker) std::ofstream(marker) << " ";
+    std::filesystem::remove(Path("CUST.TMP"));
+    if (r.work) std::filesystem::rename(Path("CUST.FD"), Path("CUST.TMP"));
     g_asked = 0;
     g_answer = r.answer;
     EXPECT_EQ(RunStatusFile(r.type), r.code);
     EXPECT_EQ(Bytes("ZZFSTAT.DAT"), r.after);
     EXPECT_EQ(g_asked, r.asked);
     EXPECT_EQ(Bytes("CUST.DIR"), r.rebuilt ? Index(0, 2, {{0, 1}, {0, 1}}) : "");
-    EXPECT_EQ(DataFileOpen(1, 0), r.rebuilt ? 0 : st::DISKIO);
+    EXPECT_EQ(std::filesystem::exists(Path("CUST.TMP")), r.work && !r.rebuilt);
+    if (!r.work || r.rebuilt) {
+      EXPECT_EQ(DataFileOpen(1, 0), r.rebuilt ? 0 : st::DISKIO);
+    }
     EXPECT_FALSE(std::filesystem::exists(marker));
     DataFileCloseAll();
   }
@@ -127,6 +135,28 @@ TEST_F(RunStatusTest, ASecondLiveRunIsRefused) {
   EXPECT_EQ(RunStatusClose(), 0);
   EXPECT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
   close(other);
+}
+
+// A recovery that fails (or is cut short) has already marked the run open,
+// whatever made the start recover: the next start asks and recovers again,
+// though the marker that showed the unclean end went with the first try.
+TEST_F(RunStatusTest, ARecoveryCutShortIsMadeAgain) {
+  Unclean();
+  Put("ZZFSTAT.DAT", "0");
+  std::ofstream(LockMarker::PathFor("CUST")) << " ";
+  g_answer = 1;
+  recio::FaultArm(recio::Fault::Rename, 1);  // the data file to its work copy
+  EXPECT_NE(RunStatusFile(1), 0);
+  recio::FaultReset();
+  EXPECT_EQ(g_asked, 1);
+  EXPECT_EQ(Bytes("ZZFSTAT.DAT"), "1");
+  EXPECT_FALSE(std::filesystem::exists(LockMarker::PathFor("CUST")));
+  RunStatusReset();
+  EXPECT_EQ(RunStatusFile(1), 0);
+  EXPECT_EQ(g_asked, 2);
+  EXPECT_EQ(Bytes("CUST.FD"), Rec("C01", "ANN") + Rec("C02", "BOB"));
+  EXPECT_FALSE(std::filesystem::exists(Path("CUST.TMP")));
+  EXPECT_EQ(Check(), "");
 }
 
 // Nothing to ask with: the recovery is not assumed.
