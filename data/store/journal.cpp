@@ -75,16 +75,11 @@ class Fields {
 
 std::string Abs(const std::string& path) { return recio::Absolute(recio::HostPath(path)); }
 
-std::string DirOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // Syncs the directories of paths, each once: the names made, renamed or
 // deleted in them survive a power cut.
 bool SyncDirs(const std::set<std::string>& paths, uint64_t* syncs) {
   std::set<std::string> dirs;
-  for (const std::string& p : paths) dirs.insert(DirOf(p));
+  for (const std::string& p : paths) dirs.insert(recio::FolderOf(p));
   for (const std::string& d : dirs) {
     if (host::SyncDir(d) != 0) return false;
     ++*syncs;
