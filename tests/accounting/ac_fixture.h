@@ -4,14 +4,16 @@
 // month are the ones the program keeps), and a brute-force oracle over the
 // same lines.
 //
-// The data is written once per test program into a directory of its own;
-// each test gets a fresh copy, so tests that write may run in any order, and
-// runs in it as its current directory.
+// The data is written once per test suite into a directory of its own,
+// removed when the suite ends, so no suite sees another's records; each test
+// gets a fresh copy, so tests that write may run in any order, and runs in it
+// as its current directory.
 #pragma once
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -70,23 +72,28 @@ class AcDemoTest : public RuntimeTest {
   TempDir dir;
   char oldDir[4096] = {};
 
-  static std::string& Master() {
-    static std::string path;
-    return path;
+  // The suite's generated data. Every suite deriving from this fixture runs
+  // SetUpTestSuite and TearDownTestSuite of its own, so the folder lives from
+  // the suite's first test to its last.
+  static std::unique_ptr<TempDir>& Master() {
+    static std::unique_ptr<TempDir> master;
+    return master;
   }
 
   static void SetUpTestSuite() {
-    static TempDir master;
-    Master() = master.path();
+    Master() = std::make_unique<TempDir>();
+    const std::string& path = Master()->path();
+    ASSERT_FALSE(path.empty());
     RuntimeReset();
     ASSERT_EQ(VarSysInit(), 0);
-    CopyDemo(master.path());
-    ASSERT_EQ(AcGenOpen(master.path(), master.path()), 0) << ErrText(-1).Str();
+    CopyDemo(path);
+    ASSERT_EQ(AcGenOpen(path, path), 0) << ErrText(-1).Str();
     ASSERT_EQ(AcGenAccounts(AcDemoAccounts()), 0) << ErrText(-1).Str();
     ASSERT_EQ(AcGenLines(AcDemoLines(), true), 0) << ErrText(-1).Str();
     ASSERT_EQ(AcGenClose(), 0);
     RuntimeTearDown();
   }
+  static void TearDownTestSuite() { Master().reset(); }
 
   static void CopyDemo(const std::string& to) {
     const std::string demo = std::string(KX_SOURCE_DIR) + "/apps/accounting/demo/";
@@ -99,7 +106,8 @@ class AcDemoTest : public RuntimeTest {
     ASSERT_EQ(VarSysInit(), 0);
     TaskHooksReset();
     for (int n = 1; n <= kMaxDataFiles; ++n) DataFileCtrlInit(n);
-    std::filesystem::copy(Master(), dir.path(),
+    ASSERT_TRUE(Master()) << "the suite's data was not written";
+    std::filesystem::copy(Master()->path(), dir.path(),
                           std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
     ASSERT_EQ(AcGenOpen(dir.path(), dir.path()), 0) << ErrText(-1).Str();
     // Logs and outputs are written to the current directory.

@@ -14,10 +14,12 @@
 #include "data/store/datafile.h"
 #include "data/dictionary/dictionary.h"
 #include "data/store/runstatus.h"
+#include "platform/ui/ui.h"
 #include "runtime/dynstrings.h"
 #include "runtime/errors.h"
 #include "screens/forms/accept.h"
 #include "screens/menus/menucmd.h"
+#include "screens/window/winlist.h"
 #include "script/arrays.h"
 #include "script/builtins.h"
 #include "script/evaluator.h"
@@ -55,6 +57,10 @@ class LayerTest : public RuntimeTest {
   void TearDown() override {
     ExecHandlersReset();
     RunStatusReset();
+    // The menu actions open windows; closing the last one posts a quit, which
+    // a later test's progress poll would take as the user's cancel.
+    ui::shutdown();
+    WinListReset();
     EXPECT_EQ(chdir(old), 0);
     TaskHooksReset();
     RuntimeTest::TearDown();

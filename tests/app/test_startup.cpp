@@ -33,6 +33,21 @@ TEST(TaskStubs, AnswerFeatureRemoved) {
   EXPECT_EQ(TaskLowLevel(25), st::FEATUREREMOVED);
 }
 
+// AppMain makes the program's default directory (its /DPATH) the current
+// one; a test puts the folder it started in back when it ends, before its
+// temporary folders go, so the tests after it do not run in a deleted folder.
+class KeepCurrentPath {
+ public:
+  ~KeepCurrentPath() {
+    std::error_code ec;
+    std::filesystem::current_path(at_, ec);
+    EXPECT_FALSE(ec) << at_;
+  }
+
+ private:
+  std::filesystem::path at_ = std::filesystem::current_path();
+};
+
 }  // namespace
 
 // The whole life of a program: a data file its application left open is
@@ -63,6 +78,7 @@ Status DispatchAll(int code, StrValue rest) { return MenuCmdDispatch(code, rest)
 
 TEST(AppMainShutdown, ClosesDataFilesBeforeTheEnd) {
   TempDir dir;
+  KeepCurrentPath keep;
   g_dataDir = dir.path();
   std::ofstream(dir.File("TTDICC.DAT")) << "01 Items*" << dir.path() << "*01ITEMS\n01       004 ACODE\n";
   const AppConstants app = {"TTXX:Test", "Test", "", kStartLoadDictionary, PhaseOpensAFile, DispatchAll};
@@ -97,14 +113,12 @@ class MainWindowStart : public ::testing::Test {
   void SetUp() override {
     g_phases.clear();
     g_defaultDir.clear();
-    old = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());
     std::ofstream(dir.File("TTDICC.DAT")) << "01 Items*" << dir.path() << "*01ITEMS\n01       004 ACODE\n";
     std::ofstream(dir.File("T2MENU.PMT"), std::ios::binary) << "File\r\n\tRun,ExpEval a=1\r\n";
     std::ofstream(dir.File("T2MENU.PAN"), std::ios::binary) << "00 00101<?>\r\n";
   }
   void TearDown() override {
-    std::filesystem::current_path(old);
     for (const char* name : {"KX_UI", "KX_UI_STALL", "KX_UI_SCRIPT", "KX_UI_TRANSCRIPT"}) unsetenv(name);
     ui::set_bitmap_resources(nullptr, 0);
     RuntimeReset();
@@ -127,7 +141,7 @@ class MainWindowStart : public ::testing::Test {
   }
   bool Shows(const std::string& text) const { return transcript.find(text) != std::string::npos; }
   TempDir dir;
-  std::filesystem::path old;
+  KeepCurrentPath keep;  // after dir: the folder is left before it goes
   std::string transcript;
 };
 
