@@ -8,9 +8,11 @@
 // message sequence that action causes.
 //
 // When the core calls a back end:
-// - poll_input: a pump found the queue empty; deliver at most one input, do
-//   not block. Answer whether something was delivered.
-// - idle_tick: that pump then had nothing at all to do.
+// - poll_input: a pump found the queue empty (and input not held, see
+//   ui::InputHold); deliver at most one input, do not block. Answer whether
+//   something was delivered.
+// - idle_tick: that pump then had nothing at all to do (a back end that
+//   draws draws what is due).
 // - wait_input: a loop has nothing to do and wants to block until input or
 //   the caller's time-out (-1 = none); next_timer_ms() bounds the wait so
 //   timers fire on time. Answer whether something is now pending.

@@ -138,6 +138,7 @@ struct Core {
   bool byKey = false;  // the input being handled is a key (not a click)
   Point cursor;
   int sendDepth = 0;
+  Hwnd inputHold = 0;  // the window whose opening holds input (InputHold)
   uint64_t lvCellWrites = 0;
   Hfont stockFonts[2] = {0, 0};
   std::string lastError;

@@ -167,10 +167,30 @@ bool get_message(Message& out) {
   }
 }
 
+bool poll_input() {
+  Core& c = core();
+  if (!c.queue.empty()) return false;
+  if (!input_held() && c.backend->poll_input()) return true;
+  c.backend->idle_tick();
+  return false;
+}
+
+InputHold::InputHold(Hwnd window) : outer_(core().inputHold) { core().inputHold = window; }
+
+InputHold::~InputHold() { core().inputHold = outer_; }
+
+bool input_held() {
+  Core& c = core();
+  if (!c.inputHold || !find(c.inputHold)) return false;
+  Hwnd top = active_window();
+  if (!top || top == c.inputHold) return true;
+  auto held = std::find(c.zorder.begin(), c.zorder.end(), c.inputHold);
+  return std::find(c.zorder.begin(), held, top) != held;  // top lies below the held window
+}
+
 PumpResult pump_pending() {
   PumpResult r;
-  Core& c = core();
-  if (c.queue.empty() && !c.backend->poll_input()) c.backend->idle_tick();
+  poll_input();
   Message m;
   while (peek(m, true)) {
     if (m.msg == WM_QUIT) {

@@ -274,6 +274,7 @@ class Terminal : public Backend {
   const Profile& profile() const override { return profile_; }
   uint64_t now_ms() override { return static_cast<uint64_t>(ClockMonotonicMs()); }
   bool poll_input() override;
+  void idle_tick() override;
   bool wait_input(int timeoutMs) override;
   int message_box(Hwnd owner, std::string_view text, std::string_view caption, uint32_t type) override;
   int popup_menu(Hwnd owner, const std::vector<std::string>& items, Point at) override;
@@ -639,14 +640,19 @@ bool Terminal::deliver(const TermEvent& e) {
   return input_key(k.vk, k.mods, k.ch);
 }
 
+// Draws what changed when a draw is due.
+void Terminal::idle_tick() {
+  uint64_t now = now_ms();
+  if (now - lastDraw_ < kDrawEveryMs) return;
+  present();
+  lastDraw_ = now;
+}
+
 bool Terminal::poll_input() {
   uint64_t now = now_ms();
   if (now - lastPoll_ < kPollEveryMs) return false;
   lastPoll_ = now;
-  if (now - lastDraw_ >= kDrawEveryMs) {
-    present();
-    lastDraw_ = now;
-  }
+  idle_tick();  // a busy pump draws too
   for (;;) {
     TermEvent e = read_now();
     if (e.kind == TermEvent::None) return false;

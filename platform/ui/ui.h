@@ -224,9 +224,34 @@ struct PumpResult {
   int quitCode = 0;
   int dispatched = 0;
 };
-// Lets the back end deliver one input when nothing is pending, then takes,
-// translates and dispatches until the queue is empty or WM_QUIT was taken.
+// Lets the back end deliver one input when nothing is pending (poll_input),
+// then takes, translates and dispatches until the queue is empty or WM_QUIT
+// was taken.
 PumpResult pump_pending();
+// When nothing is pending: lets the back end deliver one input unless input
+// is held, else tells it the pump was idle. Answers whether input came.
+bool poll_input();
+// Holds a person's input while a window is being opened, from construction
+// to destruction: the work the opening still does (a procedure it runs
+// pumps the queue) would otherwise take a key typed ahead into the window's
+// fields and then overwrite it. While held, poll_input takes nothing from
+// the back end, so the input waits there for the first pump after the
+// opening. Held only while the active window is this one or lies below it:
+// a window opened above it (a form, a choice) takes its input as ever. A
+// loop that waits for input (get_message, wait_input) is asking for it and
+// still gets it. Holds nest; the innermost one holds.
+class InputHold {
+ public:
+  explicit InputHold(Hwnd window);
+  ~InputHold();
+  InputHold(const InputHold&) = delete;
+  InputHold& operator=(const InputHold&) = delete;
+
+ private:
+  Hwnd outer_;
+};
+// Whether a person's input is held now (above).
+bool input_held();
 // Blocks until something is pending (input, a timer, a stall action);
 // answers false when nothing came within the time-out (-1 = none).
 bool wait_input(int timeoutMs = -1);

@@ -40,6 +40,12 @@ Status MovsFileWinOpen(StrValue spec, uint8_t kind, ActionHandler action, FileWi
     ErrDetailSet(st::WINCONTROLERROR, StrFromC(name), false);
     return ErrSet(1, MOD_SCREENS, st::WINCONTROLERROR, st::WINCONTROLERROR);
   }
+  // The INIT event's procedure pumps the queue, and the raw refresh and the
+  // key state after it set every field and the current one: a key typed
+  // ahead would land in a field and be overwritten. It waits until the
+  // window is ready (a form or question the procedure opens still gets its
+  // keys).
+  const ui::InputHold hold(window);
   Status s = NavScreenOpen(spec);
   if (s != 0) {
     WinDestroy(window);

@@ -100,7 +100,7 @@ struct PumpOutcome {
 
 PumpOutcome PumpFiltered(ui::Hwnd filter) {
   PumpOutcome r;
-  if (ui::pending_count() == 0 && !ui::backend().poll_input()) ui::backend().idle_tick();
+  ui::poll_input();
   ui::Message m;
   while (ui::peek(m, true, filter)) {
     if (m.msg == ui::WM_QUIT) {

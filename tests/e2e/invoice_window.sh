@@ -20,8 +20,8 @@ wait-top class=GAVGQT24
 menu "Documents>Invoices"
 wait-top class=MantDlg
 expect-text 1481 "Index search [PgDn/PgUp] [New/Print Disabled]"
-# A new invoice: its key, then the header, then three lines.
-click @NUMBER
+# A new invoice: its key typed at once (into the Number, where the window
+# opens), then the header, then three lines.
 type "7"
 key Tab
 type "A25"
@@ -108,17 +108,15 @@ fi
 
 # A credit note: Shift+Tab from the Number reaches the Type, Down chooses
 # "Credit note" and the series becomes R of this year; number 9 typed with a
-# line and saved: its header and line are stored under that series. (The
-# window is let settle first: headless, a key taken in the first idle
-# rounds after the window opens is undone by what the opening still does.)
+# line and saved: its header and line are stored under that series. The
+# Shift+Tab comes at once: a key typed while the window still opens is not
+# lost.
 series="R$(date +%y)"
 {
   cat <<SCRIPT
 wait-top class=GAVGQT24
 menu "Documents>Invoices"
 wait-top class=MantDlg
-advance 100
-advance 100
 key Tab+Shift
 expect-text 1481 "Type of Document [New/Print Disabled]"
 key Down

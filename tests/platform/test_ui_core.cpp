@@ -372,5 +372,44 @@ TEST_F(UiTest, AFieldAMenuCommandFocusesHasItsTextSelected) {
   }
 }
 
+// ---- Input held while a window opens --------------------------------------
+
+TEST_F(UiTest, InputTypedWhileAWindowOpensWaitsUnlessAWindowAboveOrAWaitAsksForIt) {
+  Hwnd a = top("Main");
+  show_window(a, Show::Show);
+  hl->type("F78");
+  Hwnd e = 0;
+  {
+    Hwnd w = top("Opening", a);
+    const InputHold hold(w);
+    pump_pending();  // not shown yet: the main window below it is active
+    show_window(w, Show::Show);
+    e = child(w, "EDIT", 2000);
+    set_focus(e);
+    for (int i = 0; i < 5; ++i) pump_pending();
+    EXPECT_EQ(hl->steps_left(), 3u);
+    // A form the opening shows above the window takes its keys.
+    Hwnd f = top("Form", w);
+    show_window(f, Show::Show);
+    Hwnd fe = child(f, "EDIT", 2001);
+    set_focus(fe);
+    pump_pending();
+    EXPECT_EQ(get_text(fe), "F");
+    destroy_window(f);
+    set_focus(e);
+    for (int i = 0; i < 5; ++i) pump_pending();
+    EXPECT_EQ(get_text(e), "");
+    // A loop that waits for a key is asking for one.
+    ASSERT_TRUE(wait_input());
+    pump_pending();
+    EXPECT_EQ(get_text(e), "7");
+    for (int i = 0; i < 5; ++i) pump_pending();
+    EXPECT_EQ(get_text(e), "7");
+  }
+  pump_all();  // the opening has ended: the key held reaches the window
+  EXPECT_EQ(get_text(e), "78");
+  EXPECT_TRUE(reports.empty());
+}
+
 }  // namespace uitest
 
