@@ -279,12 +279,15 @@ StrValue RelCheckString(int file, StrValue list) {
   return Out(mark, out);
 }
 
-StrValue RelKeyName(int a, int b, int c) {
+StrValue RelKeyName(int a, int b, int c, uint16_t* key) {
   uint16_t mark = StrAreaMark(-1);
+  uint16_t k = 0;
+  if (key) *key = 0;
   int n = DataFileNum(a);
   if (n < 1 || n > DataFileCount()) return Out(mark, "");
-  uint16_t k = 0;
-  return Out(mark, RelKeyFind(DynStrGet(RelationKeysList, static_cast<uint32_t>(n - 1)).View(), DataFileNum(b), c, &k));
+  StrValue expr = Out(mark, RelKeyFind(DynStrGet(RelationKeysList, static_cast<uint32_t>(n - 1)).View(), DataFileNum(b), c, &k));
+  if (key) *key = k;
+  return expr;
 }
 
 uint16_t RelKeyNum(int a, int b, int c) {
@@ -331,8 +334,8 @@ Status RelRead(int a, int b, int c, uint16_t flags, StrValue text) {
   const StrAreaScope scope;
   VarSysIntSet(kSysRelRes, 0);
   int nb = DataFileNum(b);
-  StrValue expr = RelKeyName(a, nb, c);
-  uint16_t k = RelKeyNum(a, nb, c);
+  uint16_t k = 0;
+  StrValue expr = RelKeyName(a, nb, c, &k);
   if (expr.len == 0 || k == 0) {
     std::string d = std::to_string(nb) + "R" + std::to_string(c) + "K (File:" + std::to_string(DataFileNum(a)) + ")";
     return Fail(st::BADINPUTDATA, d);

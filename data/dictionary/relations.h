@@ -59,8 +59,9 @@ StrValue RelExprGet(StrValue text, uint16_t m);
 // file's relations are not loaded; an evaluation error as an error string.
 StrValue RelCheckString(int file, StrValue list);
 // The key expression of relation c from file a to file b (empty when absent)
-// and the key number it uses (0 when absent).
-StrValue RelKeyName(int a, int b, int c);
+// and the key number it uses (0 when absent); RelKeyName also answers the
+// number in *key, so a read looks the relation up once.
+StrValue RelKeyName(int a, int b, int c, uint16_t* key = nullptr);
 uint16_t RelKeyNum(int a, int b, int c);
 
 // FILEREL: reads the record of file b related to the current record of file a

@@ -315,8 +315,8 @@ Status FileScanOpenHook(int a, int b, int c, int flags, StrValue text) {
   DataStore* store = DataFileStore(nb);
   if (!store || !store->IsOpen() || !store->Temporary()) return RelRead(a, b, c, static_cast<uint16_t>(flags), text);
   VarSysIntSet(kSysRelRes, 0);
-  StrValue expr = RelKeyName(a, nb, c);
-  uint16_t k = RelKeyNum(a, nb, c);
+  uint16_t k = 0;
+  StrValue expr = RelKeyName(a, nb, c, &k);
   if (expr.len == 0 || k == 0)
     return StatFail(st::BADINPUTDATA, std::to_string(nb) + "R" + std::to_string(c) + "K (File:" +
                                           std::to_string(DataFileNum(a)) + ")");
