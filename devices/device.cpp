@@ -134,15 +134,47 @@ Status WriteCounted(DevRecord& rec, std::string_view bytes) {
   return rec.status;
 }
 
+// Bytes that DevTranslate maps to other bytes on printer-code devices, and
+// on the others; the control characters are DevCtrlCodesApply's.
+constexpr char kPrinterLetters[] = "\xBA\xD1\xF1\xE1\xE9\xED\xF3\xFA";
+constexpr char kPrinterPage[] = "\xA7\xA5\xA4\xA0\x82\xA1\xA2\xA3";
+constexpr char kShiftCodes[] = "\x0E\x0F\x12";
+
+// One table per kind of device: true for the bytes that translation or the
+// control-code pass would change, so a text without any goes out as it is.
+struct ByteSet {
+  bool has[256] = {};
+  constexpr ByteSet(std::string_view a, std::string_view b) {
+    for (char c : a) has[static_cast<unsigned char>(c)] = true;
+    for (char c : b) has[static_cast<unsigned char>(c)] = true;
+  }
+};
+constexpr ByteSet kPrinterChanges(std::string_view(kPrinterLetters, 8), std::string_view(kControlCodes, kControlCount));
+constexpr ByteSet kOtherChanges(std::string_view(kShiftCodes, 3), std::string_view(kControlCodes, kControlCount));
+constexpr ByteSet kControlSet(std::string_view(kControlCodes, kControlCount), {});
+
+bool AnyOf(const ByteSet& set, std::string_view t) {
+  for (char c : t)
+    if (set.has[static_cast<unsigned char>(c)]) return true;
+  return false;
+}
+
+// True when the device writes the text exactly as given.
+bool WrittenAsGiven(const DevRecord& rec, std::string_view t) {
+  if (KeepsControls(rec)) return true;
+  return !AnyOf((rec.kind & kDevPrinterCodes) ? kPrinterChanges : kOtherChanges, t);
+}
+
 // One piece that fits the line: translated, written, counted.
 void WritePiece(DevRecord& rec, std::string_view piece) {
   StrAreaScope scope;
   StrValue raw = Text(piece);
-  StrValue out = DevCtrlCodesApply(rec, DevTranslate(rec, raw));
+  StrValue out = raw.IsError() || WrittenAsGiven(rec, piece) ? raw : DevCtrlCodesApply(rec, DevTranslate(rec, raw));
   if (Status e = StrError(out)) rec.status = DevFail(e, rec.Name());
-  int64_t start = ClockMonotonicMs();
+  bool serial = rec.kind & kDevSerial;
+  int64_t start = serial ? ClockMonotonicMs() : 0;
   if (rec.status == 0 && DevWriteRaw(rec, out) == 0) {
-    bool slow = (rec.kind & kDevSerial) && ClockMonotonicMs() - start > kSerialSlowMs;
+    bool slow = serial && ClockMonotonicMs() - start > kSerialSlowMs;
     DevCountText(rec, raw);
     DevCountersPublish(rec, false);
     if (slow && rec.status == 0) rec.status = DevFail(st::DEVICETIMEOUT, rec.Name());
@@ -161,6 +193,34 @@ void CountLine(DevRecord& rec, std::string_view part) {
     part.remove_prefix(std::min(fits, part.size()));
   }
 }
+
+// A unit ("\r\n" or " ") k times over: a view of a fixed text for the
+// short runs positioning mostly writes, else a text of its own.
+class Repeated {
+ public:
+  Repeated(std::string_view unit, uint32_t k) {
+    static const std::string kLineEnds = [] {
+      std::string s;
+      for (int i = 0; i < 64; ++i) s += "\r\n";
+      return s;
+    }();
+    static const std::string kBlanks(256, ' ');
+    const std::string& fixed = unit == " " ? kBlanks : kLineEnds;
+    size_t bytes = unit.size() * k;
+    if (bytes <= fixed.size()) {
+      view_ = std::string_view(fixed).substr(0, bytes);
+    } else {
+      own_.reserve(bytes);
+      for (uint32_t i = 0; i < k; ++i) own_ += unit;
+      view_ = own_;
+    }
+  }
+  operator std::string_view() const { return view_; }
+
+ private:
+  std::string own_;
+  std::string_view view_;
+};
 
 // Line ends needed to reach line L (and to get left of column C) from the
 // current position.
@@ -321,15 +381,15 @@ Status DevFinish(DevRecord& rec) {
 StrValue DevTranslate(const DevRecord& rec, StrValue text) {
   if (text.IsError() || KeepsControls(rec)) return text;
   if (rec.kind & kDevPrinterCodes)
-    return StrTranslate(text, StrFromC("\xBA\xD1\xF1\xE1\xE9\xED\xF3\xFA"), StrFromC("\xA7\xA5\xA4\xA0\x82\xA1\xA2\xA3"));
-  return StrTranslate(text, StrFromC("\x0E\x0F\x12"), StrFromC("   "));
+    return StrTranslate(text, StrFromC(kPrinterLetters), StrFromC(kPrinterPage));
+  return StrTranslate(text, StrFromC(kShiftCodes), StrFromC("   "));
 }
 
 StrValue DevCtrlCodesApply(const DevRecord& rec, StrValue text) {
   if (text.IsError() || KeepsControls(rec)) return text;
   std::string_view t = text.View();
   std::string_view codes(kControlCodes, kControlCount);
-  if (t.find_first_of(codes) == std::string_view::npos) return text;
+  if (!AnyOf(kControlSet, t)) return text;
   uint16_t mark = StrAreaMark(-1);
   std::string out;
   out.reserve(t.size());
@@ -350,8 +410,18 @@ bool DevWrapNeeded(const DevRecord& rec, uint32_t length) {
 Status DevWrite(DevRecord& rec, StrValue text) {
   if (Status e = StrError(text)) return e;
   if (rec.status) return rec.status;
-  std::string copy(text.View());  // the text may live in a store that writing changes
-  std::string_view rest = copy;
+  // The text may live in a store that writing changes: a copy, on the stack
+  // when it is short.
+  char small[256];
+  std::string large;
+  std::string_view rest;
+  if (text.len <= sizeof small) {
+    std::memcpy(small, text.ptr, text.len);
+    rest = std::string_view(small, text.len);
+  } else {
+    large.assign(text.View());
+    rest = large;
+  }
   while (!rest.empty() && rec.status == 0) {
     size_t crlf = rest.find("\r\n");
     size_t lineLen = crlf == std::string_view::npos ? rest.size() : crlf;
@@ -419,12 +489,10 @@ Status DevGotoLineCol(DevRecord& rec, int32_t L, int32_t C) {
   if (C < 1) return rec.status;
   for (uint32_t n = LineEndsTo(rec, L, C); n > 0 && rec.status == 0;) {
     uint32_t k = std::min(n, kSkipChunk);
-    std::string ends;
-    for (uint32_t i = 0; i < k; ++i) ends += "\r\n";
-    WriteCounted(rec, ends);
+    WriteCounted(rec, Repeated("\r\n", k));
     n -= k;
   }
-  if (rec.status == 0 && rec.column < C) WriteCounted(rec, std::string(static_cast<size_t>(C - rec.column), ' '));
+  if (rec.status == 0 && rec.column < C) WriteCounted(rec, Repeated(" ", static_cast<uint32_t>(C - rec.column)));
   return rec.status;
 }
 

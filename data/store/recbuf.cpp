@@ -20,6 +20,17 @@ using dicstore::Sv;
 
 std::string g_pairs[kDicMaxFiles + 1];  // by file number; empty = no pair
 
+// The pair of a file the dictionary defines, when it has the dictionary's
+// length; else null with *err set.
+std::string* DefinedPair(int n, Status* err) {
+  std::string& p = g_pairs[n];
+  if (p.empty() || p.size() != 2u * DicRecLen(n)) {
+    *err = st::FILENOTINIT;
+    return nullptr;
+  }
+  return &p;
+}
+
 // The pair of file n when it exists with the dictionary's length, else null
 // with *err set.
 std::string* Pair(int n, Status* err) {
@@ -27,12 +38,22 @@ std::string* Pair(int n, Status* err) {
     *err = s;
     return nullptr;
   }
-  std::string& p = g_pairs[n];
-  if (p.empty() || p.size() != 2u * DicRecLen(n)) {
-    *err = st::FILENOTINIT;
-    return nullptr;
-  }
-  return &p;
+  return DefinedPair(n, err);
+}
+
+// The field's bytes in part 1 or 2 of file n (a number, not 0), with its
+// descriptor. A field of a defined file has a descriptor naming its file, so
+// the full check (which records the error) is needed only without one.
+StrValue FieldBytes(int n, int field, int part, DataFieldDesc* f) {
+  *f = DicFieldDesc(n, field);
+  if (f->file == 0)
+    if (Status s = DicCheckFileField(n, field)) return StrErr(s);
+  if (part != kRecCurrent && part != kRecSaved) return StrErr(DicFileFieldError(st::DATAOUTBOUND, n, field));
+  Status err = 0;
+  std::string* p = DefinedPair(n, &err);
+  if (!p) return StrErr(err);
+  size_t start = part == kRecSaved ? p->size() / 2 : 0;
+  return StrMake(p->data() + start + f->offset, f->length);
 }
 
 // Records 151 for a failed field operation and answers its own code.
@@ -141,20 +162,15 @@ int RecBufChanged(int file) {
 // --- Fields --------------------------------------------------------------------
 
 StrValue RecFieldRaw(int file, int field, int part) {
-  int n = DicFileNum(file);
-  if (Status s = DicCheckFileField(n, field)) return StrErr(s);
-  if (part != kRecCurrent && part != kRecSaved) return StrErr(DicFileFieldError(st::DATAOUTBOUND, n, field));
-  StrValue rec = RecBuf(n, part);
-  if (rec.IsError()) return rec;
-  DataFieldDesc f = DicFieldDesc(n, field);
-  return StrMake(rec.ptr + f.offset, f.length);
+  DataFieldDesc f;
+  return FieldBytes(DicFileNum(file), field, part, &f);
 }
 
 StrValue RecFieldGet(int file, int field) {
-  int n = DicFileNum(file);
-  StrValue raw = RecFieldRaw(n, field, kRecCurrent);
+  DataFieldDesc f;
+  StrValue raw = FieldBytes(DicFileNum(file), field, kRecCurrent, &f);
   if (raw.IsError()) return StrErr(FieldFail(StrError(raw)));
-  char type = DicFieldType(n, field);
+  char type = static_cast<char>(f.type);
   if (type == 'F' && CompatBit4()) return RecDateWiden(raw);
   if (type == 'N' && raw.len > 0 && raw.ptr[0] == 'D') return CodedNumber(raw.View());
   return StrDup(raw);
