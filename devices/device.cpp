@@ -153,7 +153,19 @@ constexpr ByteSet kPrinterChanges(std::string_view(kPrinterLetters, 8), std::str
 constexpr ByteSet kOtherChanges(std::string_view(kShiftCodes, 3), std::string_view(kControlCodes, kControlCount));
 constexpr ByteSet kControlSet(std::string_view(kControlCodes, kControlCount), {});
 
+constexpr bool NonePrintable(const ByteSet& set) {
+  for (int c = 0x20; c < 0x80; ++c)
+    if (set.has[c]) return false;
+  return true;
+}
+static_assert(NonePrintable(kPrinterChanges) && NonePrintable(kOtherChanges) && NonePrintable(kControlSet));
+
+// Every byte of the sets lies below 0x20 or from 0x80 on: most texts are
+// cleared by one pass over their bytes that the compiler can widen.
 bool AnyOf(const ByteSet& set, std::string_view t) {
+  unsigned char outside = 0;
+  for (char c : t) outside |= static_cast<unsigned char>(static_cast<unsigned char>(c) - 0x20) >= 0x60;
+  if (!outside) return false;
   for (char c : t)
     if (set.has[static_cast<unsigned char>(c)]) return true;
   return false;
@@ -221,6 +233,12 @@ class Repeated {
   std::string own_;
   std::string_view view_;
 };
+
+// Sets a counter variable; one that holds the value already is left as it
+// is (most writes change only the line and the column).
+void Publish(int slot, int16_t v) {
+  if (VarSysIntGet(slot) != v) VarSysIntSet(slot, v);
+}
 
 // Line ends needed to reach line L (and to get left of column C) from the
 // current position.
@@ -501,9 +519,9 @@ void DevCountersPublish(DevRecord& rec, bool reload) {
     rec.lines = NonNegative(VarSysIntGet(kSysDevHig));
     rec.width = NonNegative(VarSysIntGet(kSysDevWid));
   }
-  VarSysIntSet(kSysDevHig, rec.lines);
-  VarSysIntSet(kSysDevWid, rec.width);
-  VarSysIntSet(kSysDevLin, static_cast<int16_t>(rec.line));
-  VarSysIntSet(kSysDevPos, static_cast<int16_t>(rec.column));
-  VarSysIntSet(kSysDevPag, static_cast<int16_t>(rec.page));
+  Publish(kSysDevHig, rec.lines);
+  Publish(kSysDevWid, rec.width);
+  Publish(kSysDevLin, static_cast<int16_t>(rec.line));
+  Publish(kSysDevPos, static_cast<int16_t>(rec.column));
+  Publish(kSysDevPag, static_cast<int16_t>(rec.page));
 }
