@@ -1,6 +1,7 @@
 #include "apps/administration/counters.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -67,8 +68,13 @@ Names FilePath() {
 // without its padding.
 std::string_view KeyList(std::string_view header) {
   header = header.substr(0, kCounterKeysRoom);
-  size_t end = header.find_last_not_of(' ');
-  return end == std::string_view::npos ? std::string_view() : header.substr(0, end + 1);
+  // The list is short and the padding long: blanks go a block at a time.
+  static const std::string kBlanks(64, ' ');
+  size_t end = header.size();
+  while (end >= kBlanks.size() && std::memcmp(header.data() + end - kBlanks.size(), kBlanks.data(), kBlanks.size()) == 0)
+    end -= kBlanks.size();
+  while (end > 0 && header[end - 1] == ' ') --end;
+  return header.substr(0, end);
 }
 
 // The keys of a key list, in order.
@@ -98,12 +104,11 @@ size_t KeyPosition(std::string_view list, std::string_view key) {
   }
 }
 
-// Reads from offset 0: as much as the file holds of n bytes (0 on failure).
-std::string ReadFront(int fd, size_t n) {
-  std::string bytes(n, ' ');
-  int64_t got = host::ReadAt(fd, bytes.data(), bytes.size(), 0);
-  bytes.resize(got > 0 ? static_cast<size_t>(got) : 0);
-  return bytes;
+// Reads from offset 0 into buf: as much as the file holds of n bytes
+// (nothing on failure).
+std::string_view ReadFront(int fd, char* buf, size_t n) {
+  int64_t got = host::ReadAt(fd, buf, n, 0);
+  return std::string_view(buf, got > 0 ? static_cast<size_t>(got) : 0);
 }
 
 int64_t ValueOffset(size_t position) { return kCounterHeader + static_cast<int64_t>(position - 1) * kCounterWidth; }
@@ -175,14 +180,15 @@ Status AutoNumRead(const std::string& key, int64_t* value) {
     return host::Exists(n.host) ? Fail(failed, n.shown) : 0;  // a missing file holds no counters
   }
   // One read takes the header with the values of the first counters.
-  std::string front = ReadFront(file.fd(), kCounterHeader + kFrontValues * kCounterWidth);
+  char buf[kCounterHeader + kFrontValues * kCounterWidth];
+  std::string_view front = ReadFront(file.fd(), buf, sizeof buf);
   size_t position = KeyPosition(KeyList(front), key);
   if (position == 0) return 0;
   std::string_view digits;
   char far[kCounterWidth];
   auto offset = static_cast<size_t>(ValueOffset(position));
   if (position <= kFrontValues) {
-    if (front.size() > offset) digits = std::string_view(front).substr(offset, kCounterWidth);
+    if (front.size() > offset) digits = front.substr(offset, kCounterWidth);
   } else {
     int64_t got = host::ReadAt(file.fd(), far, sizeof far, ValueOffset(position));
     if (got < 0) return Fail(host::LastStatus(), n.shown);
@@ -207,8 +213,8 @@ Status AutoNumWriteIn(StrValue path, const std::string& key, int64_t value) {
   CounterFile file;
   if (!file.Open(n.host, host::kOpenRead | host::kOpenWrite | host::kOpenCreate)) return Fail(host::LastStatus(), n.shown);
   if (Status s = LockFile(file.fd(), n)) return s;
-  std::string front = ReadFront(file.fd(), kCounterKeysRoom);
-  std::string_view list = KeyList(front);
+  char buf[kCounterKeysRoom];
+  std::string_view list = KeyList(ReadFront(file.fd(), buf, sizeof buf));
   size_t position = KeyPosition(list, key);
   int64_t size = host::Size(file.fd());
   if (position == 0 || size < kCounterHeader) {
