@@ -41,13 +41,17 @@ std::string* Pair(int n, Status* err) {
   return DefinedPair(n, err);
 }
 
-// The field's bytes in part 1 or 2 of file n (a number, not 0), with its
-// descriptor. A field of a defined file has a descriptor naming its file, so
-// the full check (which records the error) is needed only without one.
-StrValue FieldBytes(int n, int field, int part, DataFieldDesc* f) {
+// The descriptor of a field of file n (a number, not 0), checked. A field
+// of a defined file has a descriptor naming its file, so the full check
+// (which records the error) is needed only without one.
+Status CheckedField(int n, int field, DataFieldDesc* f) {
   *f = DicFieldDesc(n, field);
-  if (f->file == 0)
-    if (Status s = DicCheckFileField(n, field)) return StrErr(s);
+  return f->file ? st::OK : DicCheckFileField(n, field);
+}
+
+// The field's bytes in part 1 or 2 of file n, with its descriptor.
+StrValue FieldBytes(int n, int field, int part, DataFieldDesc* f) {
+  if (Status s = CheckedField(n, field, f)) return StrErr(s);
   if (part != kRecCurrent && part != kRecSaved) return StrErr(DicFileFieldError(st::DATAOUTBOUND, n, field));
   Status err = 0;
   std::string* p = DefinedPair(n, &err);
@@ -62,12 +66,14 @@ Status FieldFail(Status code) {
   return code;
 }
 
-// Writes bytes into the current record at offset, cut to the record's end.
+// Writes bytes into the current record of a defined file at offset, cut to
+// the record's end.
 Status PutBytes(int n, uint16_t offset, std::string_view bytes) {
   Status err = 0;
-  std::string* p = Pair(n, &err);
+  std::string* p = DefinedPair(n, &err);
   if (!p) return err;
-  size_t room = DicRecLen(n) > offset ? DicRecLen(n) - offset : 0;
+  size_t length = p->size() / 2;  // the record's length: the pair has been checked against it
+  size_t room = length > offset ? length - offset : 0;
   size_t k = std::min(room, bytes.size());
   if (offset == 0 && k > 0 && bytes[0] == kDeleteMark) return st::BADINPUTDATA;
   std::memcpy(p->data() + offset, bytes.data(), k);
@@ -179,9 +185,9 @@ StrValue RecFieldGet(int file, int field) {
 Status RecFieldSet(int file, int field, StrValue value) {
   if (Status e = StrError(value)) return e;
   int n = DicFileNum(file);
-  if (Status s = DicCheckFileField(n, field)) return FieldFail(s);
+  DataFieldDesc f;
+  if (Status s = CheckedField(n, field, &f)) return FieldFail(s);
   const StrAreaScope scope;
-  DataFieldDesc f = DicFieldDesc(n, field);
   StrValue stored = StoredForm(f, value);
   Status s = StrError(stored);
   if (s == st::OK) s = PutBytes(n, f.offset, stored.View());
