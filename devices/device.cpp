@@ -134,15 +134,59 @@ Status WriteCounted(DevRecord& rec, std::string_view bytes) {
   return rec.status;
 }
 
+// Bytes that DevTranslate maps to other bytes on printer-code devices, and
+// on the others; the control characters are DevCtrlCodesApply's.
+constexpr char kPrinterLetters[] = "\xBA\xD1\xF1\xE1\xE9\xED\xF3\xFA";
+constexpr char kPrinterPage[] = "\xA7\xA5\xA4\xA0\x82\xA1\xA2\xA3";
+constexpr char kShiftCodes[] = "\x0E\x0F\x12";
+
+// One table per kind of device: true for the bytes that translation or the
+// control-code pass would change, so a text without any goes out as it is.
+struct ByteSet {
+  bool has[256] = {};
+  constexpr ByteSet(std::string_view a, std::string_view b) {
+    for (char c : a) has[static_cast<unsigned char>(c)] = true;
+    for (char c : b) has[static_cast<unsigned char>(c)] = true;
+  }
+};
+constexpr ByteSet kPrinterChanges(std::string_view(kPrinterLetters, 8), std::string_view(kControlCodes, kControlCount));
+constexpr ByteSet kOtherChanges(std::string_view(kShiftCodes, 3), std::string_view(kControlCodes, kControlCount));
+constexpr ByteSet kControlSet(std::string_view(kControlCodes, kControlCount), {});
+
+constexpr bool NonePrintable(const ByteSet& set) {
+  for (int c = 0x20; c < 0x80; ++c)
+    if (set.has[c]) return false;
+  return true;
+}
+static_assert(NonePrintable(kPrinterChanges) && NonePrintable(kOtherChanges) && NonePrintable(kControlSet));
+
+// Every byte of the sets lies below 0x20 or from 0x80 on: most texts are
+// cleared by one pass over their bytes that the compiler can widen.
+bool AnyOf(const ByteSet& set, std::string_view t) {
+  unsigned char outside = 0;
+  for (char c : t) outside |= static_cast<unsigned char>(static_cast<unsigned char>(c) - 0x20) >= 0x60;
+  if (!outside) return false;
+  for (char c : t)
+    if (set.has[static_cast<unsigned char>(c)]) return true;
+  return false;
+}
+
+// True when the device writes the text exactly as given.
+bool WrittenAsGiven(const DevRecord& rec, std::string_view t) {
+  if (KeepsControls(rec)) return true;
+  return !AnyOf((rec.kind & kDevPrinterCodes) ? kPrinterChanges : kOtherChanges, t);
+}
+
 // One piece that fits the line: translated, written, counted.
 void WritePiece(DevRecord& rec, std::string_view piece) {
   StrAreaScope scope;
   StrValue raw = Text(piece);
-  StrValue out = DevCtrlCodesApply(rec, DevTranslate(rec, raw));
+  StrValue out = raw.IsError() || WrittenAsGiven(rec, piece) ? raw : DevCtrlCodesApply(rec, DevTranslate(rec, raw));
   if (Status e = StrError(out)) rec.status = DevFail(e, rec.Name());
-  int64_t start = ClockMonotonicMs();
+  bool serial = rec.kind & kDevSerial;
+  int64_t start = serial ? ClockMonotonicMs() : 0;
   if (rec.status == 0 && DevWriteRaw(rec, out) == 0) {
-    bool slow = (rec.kind & kDevSerial) && ClockMonotonicMs() - start > kSerialSlowMs;
+    bool slow = serial && ClockMonotonicMs() - start > kSerialSlowMs;
     DevCountText(rec, raw);
     DevCountersPublish(rec, false);
     if (slow && rec.status == 0) rec.status = DevFail(st::DEVICETIMEOUT, rec.Name());
@@ -160,6 +204,40 @@ void CountLine(DevRecord& rec, std::string_view part) {
     DevNewLine(rec);
     part.remove_prefix(std::min(fits, part.size()));
   }
+}
+
+// A unit ("\r\n" or " ") k times over: a view of a fixed text for the
+// short runs positioning mostly writes, else a text of its own.
+class Repeated {
+ public:
+  Repeated(std::string_view unit, uint32_t k) {
+    static const std::string kLineEnds = [] {
+      std::string s;
+      for (int i = 0; i < 64; ++i) s += "\r\n";
+      return s;
+    }();
+    static const std::string kBlanks(256, ' ');
+    const std::string& fixed = unit == " " ? kBlanks : kLineEnds;
+    size_t bytes = unit.size() * k;
+    if (bytes <= fixed.size()) {
+      view_ = std::string_view(fixed).substr(0, bytes);
+    } else {
+      own_.reserve(bytes);
+      for (uint32_t i = 0; i < k; ++i) own_ += unit;
+      view_ = own_;
+    }
+  }
+  operator std::string_view() const { return view_; }
+
+ private:
+  std::string own_;
+  std::string_view view_;
+};
+
+// Sets a counter variable; one that holds the value already is left as it
+// is (most writes change only the line and the column).
+void Publish(int slot, int16_t v) {
+  if (VarSysIntGet(slot) != v) VarSysIntSet(slot, v);
 }
 
 // Line ends needed to reach line L (and to get left of column C) from the
@@ -321,15 +399,15 @@ Status DevFinish(DevRecord& rec) {
 StrValue DevTranslate(const DevRecord& rec, StrValue text) {
   if (text.IsError() || KeepsControls(rec)) return text;
   if (rec.kind & kDevPrinterCodes)
-    return StrTranslate(text, StrFromC("\xBA\xD1\xF1\xE1\xE9\xED\xF3\xFA"), StrFromC("\xA7\xA5\xA4\xA0\x82\xA1\xA2\xA3"));
-  return StrTranslate(text, StrFromC("\x0E\x0F\x12"), StrFromC("   "));
+    return StrTranslate(text, StrFromC(kPrinterLetters), StrFromC(kPrinterPage));
+  return StrTranslate(text, StrFromC(kShiftCodes), StrFromC("   "));
 }
 
 StrValue DevCtrlCodesApply(const DevRecord& rec, StrValue text) {
   if (text.IsError() || KeepsControls(rec)) return text;
   std::string_view t = text.View();
   std::string_view codes(kControlCodes, kControlCount);
-  if (t.find_first_of(codes) == std::string_view::npos) return text;
+  if (!AnyOf(kControlSet, t)) return text;
   uint16_t mark = StrAreaMark(-1);
   std::string out;
   out.reserve(t.size());
@@ -350,8 +428,18 @@ bool DevWrapNeeded(const DevRecord& rec, uint32_t length) {
 Status DevWrite(DevRecord& rec, StrValue text) {
   if (Status e = StrError(text)) return e;
   if (rec.status) return rec.status;
-  std::string copy(text.View());  // the text may live in a store that writing changes
-  std::string_view rest = copy;
+  // The text may live in a store that writing changes: a copy, on the stack
+  // when it is short.
+  char small[256];
+  std::string large;
+  std::string_view rest;
+  if (text.len <= sizeof small) {
+    std::memcpy(small, text.ptr, text.len);
+    rest = std::string_view(small, text.len);
+  } else {
+    large.assign(text.View());
+    rest = large;
+  }
   while (!rest.empty() && rec.status == 0) {
     size_t crlf = rest.find("\r\n");
     size_t lineLen = crlf == std::string_view::npos ? rest.size() : crlf;
@@ -419,12 +507,10 @@ Status DevGotoLineCol(DevRecord& rec, int32_t L, int32_t C) {
   if (C < 1) return rec.status;
   for (uint32_t n = LineEndsTo(rec, L, C); n > 0 && rec.status == 0;) {
     uint32_t k = std::min(n, kSkipChunk);
-    std::string ends;
-    for (uint32_t i = 0; i < k; ++i) ends += "\r\n";
-    WriteCounted(rec, ends);
+    WriteCounted(rec, Repeated("\r\n", k));
     n -= k;
   }
-  if (rec.status == 0 && rec.column < C) WriteCounted(rec, std::string(static_cast<size_t>(C - rec.column), ' '));
+  if (rec.status == 0 && rec.column < C) WriteCounted(rec, Repeated(" ", static_cast<uint32_t>(C - rec.column)));
   return rec.status;
 }
 
@@ -433,9 +519,9 @@ void DevCountersPublish(DevRecord& rec, bool reload) {
     rec.lines = NonNegative(VarSysIntGet(kSysDevHig));
     rec.width = NonNegative(VarSysIntGet(kSysDevWid));
   }
-  VarSysIntSet(kSysDevHig, rec.lines);
-  VarSysIntSet(kSysDevWid, rec.width);
-  VarSysIntSet(kSysDevLin, static_cast<int16_t>(rec.line));
-  VarSysIntSet(kSysDevPos, static_cast<int16_t>(rec.column));
-  VarSysIntSet(kSysDevPag, static_cast<int16_t>(rec.page));
+  Publish(kSysDevHig, rec.lines);
+  Publish(kSysDevWid, rec.width);
+  Publish(kSysDevLin, static_cast<int16_t>(rec.line));
+  Publish(kSysDevPos, static_cast<int16_t>(rec.column));
+  Publish(kSysDevPag, static_cast<int16_t>(rec.page));
 }

@@ -1,6 +1,7 @@
 #include "apps/administration/counters.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -20,6 +21,7 @@ namespace {
 constexpr int64_t kLockWaitMs = 5000;
 constexpr int64_t kLockPollMs = 20;
 constexpr int kCompatCentury = 2048;  // _COMPAT: years 2000-2019 as A0-B9
+constexpr size_t kFrontValues = 64;   // values read with the header
 
 Status Fail(Status code, const std::string& detail) {
   ErrDetailSet(code, StrMake(detail.data(), static_cast<uint32_t>(std::min<size_t>(detail.size(), 1024))), false);
@@ -62,31 +64,51 @@ Names FilePath() {
   return FileNames(AutoNumFilePath());
 }
 
-// The key list of the header as read (fewer bytes when the file is short).
-std::vector<std::string> Keys(int fd) {
-  std::string header(kCounterKeysRoom, ' ');
-  int64_t got = host::ReadAt(fd, header.data(), header.size(), 0);
-  header.resize(got > 0 ? static_cast<size_t>(got) : 0);
-  size_t end = header.find_last_not_of(' ');
-  header.resize(end == std::string::npos ? 0 : end + 1);
+// The key list of a header as read (fewer bytes when the file is short),
+// without its padding.
+std::string_view KeyList(std::string_view header) {
+  header = header.substr(0, kCounterKeysRoom);
+  // The list is short and the padding long: blanks go a block at a time.
+  static const std::string kBlanks(64, ' ');
+  size_t end = header.size();
+  while (end >= kBlanks.size() && std::memcmp(header.data() + end - kBlanks.size(), kBlanks.data(), kBlanks.size()) == 0)
+    end -= kBlanks.size();
+  while (end > 0 && header[end - 1] == ' ') --end;
+  return header.substr(0, end);
+}
+
+// The keys of a key list, in order.
+std::vector<std::string> Keys(std::string_view list) {
   std::vector<std::string> keys;
-  if (header.empty()) return keys;
+  if (list.empty()) return keys;
   size_t at = 0;
   while (true) {
-    size_t comma = header.find(',', at);
-    keys.push_back(header.substr(at, comma == std::string::npos ? std::string::npos : comma - at));
-    if (comma == std::string::npos) break;
+    size_t comma = list.find(',', at);
+    keys.emplace_back(list.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at));
+    if (comma == std::string_view::npos) break;
     at = comma + 1;
   }
   return keys;
 }
 
-// The 1-based position of the key, 0 when it is not listed.
-size_t KeyPosition(const std::vector<std::string>& keys, const std::string& key) {
-  for (size_t i = 0; i < keys.size(); ++i) {
-    if (keys[i] == key) return i + 1;
+// The 1-based position of the key in a key list, 0 when it is not listed.
+size_t KeyPosition(std::string_view list, std::string_view key) {
+  if (list.empty()) return 0;
+  size_t position = 1, at = 0;
+  while (true) {
+    size_t comma = list.find(',', at);
+    if (list.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at) == key) return position;
+    if (comma == std::string_view::npos) return 0;
+    at = comma + 1;
+    ++position;
   }
-  return 0;
+}
+
+// Reads from offset 0 into buf: as much as the file holds of n bytes
+// (nothing on failure).
+std::string_view ReadFront(int fd, char* buf, size_t n) {
+  int64_t got = host::ReadAt(fd, buf, n, 0);
+  return std::string_view(buf, got > 0 ? static_cast<size_t>(got) : 0);
 }
 
 int64_t ValueOffset(size_t position) { return kCounterHeader + static_cast<int64_t>(position - 1) * kCounterWidth; }
@@ -113,11 +135,12 @@ Status WriteHeader(int fd, const Names& n, const std::vector<std::string>& keys)
   return 0;
 }
 
-// Grows the file by blocks of blanks until it is longer than offset.
-Status Extend(int fd, const Names& n, int64_t offset) {
-  const std::string block(kCounterKeysRoom, ' ');
-  int64_t size = host::Size(fd);
+// Grows the file (of the given size) by blocks of blanks until it is longer
+// than offset.
+Status Extend(int fd, const Names& n, int64_t size, int64_t offset) {
   if (size < 0) return Fail(host::LastStatus(), n.shown);
+  if (size > offset) return 0;
+  const std::string block(kCounterKeysRoom, ' ');
   while (size <= offset) {
     if (host::WriteAt(fd, block.data(), block.size(), size) != static_cast<int64_t>(block.size()))
       return Fail(host::LastStatus(), n.shown);
@@ -151,16 +174,28 @@ Status AutoNumKey(StrValue name, std::string* key) {
 Status AutoNumRead(const std::string& key, int64_t* value) {
   *value = 0;
   Names n = FilePath();
-  if (!host::Exists(n.host)) return 0;
   CounterFile file;
-  if (!file.Open(n.host, host::kOpenRead)) return Fail(host::LastStatus(), n.shown);
-  size_t position = KeyPosition(Keys(file.fd()), key);
+  if (!file.Open(n.host, host::kOpenRead)) {
+    Status failed = host::LastStatus();
+    return host::Exists(n.host) ? Fail(failed, n.shown) : 0;  // a missing file holds no counters
+  }
+  // One read takes the header with the values of the first counters.
+  char buf[kCounterHeader + kFrontValues * kCounterWidth];
+  std::string_view front = ReadFront(file.fd(), buf, sizeof buf);
+  size_t position = KeyPosition(KeyList(front), key);
   if (position == 0) return 0;
-  char digits[kCounterWidth];
-  int64_t got = host::ReadAt(file.fd(), digits, sizeof digits, ValueOffset(position));
-  if (got < 0) return Fail(host::LastStatus(), n.shown);
+  std::string_view digits;
+  char far[kCounterWidth];
+  auto offset = static_cast<size_t>(ValueOffset(position));
+  if (position <= kFrontValues) {
+    if (front.size() > offset) digits = front.substr(offset, kCounterWidth);
+  } else {
+    int64_t got = host::ReadAt(file.fd(), far, sizeof far, ValueOffset(position));
+    if (got < 0) return Fail(host::LastStatus(), n.shown);
+    digits = std::string_view(far, static_cast<size_t>(got));
+  }
   // A value cut short by the end of the file was never written whole.
-  if (got == kCounterWidth) *value = StrToLong(StrMake(digits, kCounterWidth));
+  if (digits.size() == kCounterWidth) *value = StrToLong(StrMake(digits.data(), kCounterWidth));
   return 0;
 }
 
@@ -178,15 +213,19 @@ Status AutoNumWriteIn(StrValue path, const std::string& key, int64_t value) {
   CounterFile file;
   if (!file.Open(n.host, host::kOpenRead | host::kOpenWrite | host::kOpenCreate)) return Fail(host::LastStatus(), n.shown);
   if (Status s = LockFile(file.fd(), n)) return s;
-  std::vector<std::string> keys = Keys(file.fd());
-  size_t position = KeyPosition(keys, key);
-  if (position == 0 || host::Size(file.fd()) < kCounterHeader) {
+  char buf[kCounterKeysRoom];
+  std::string_view list = KeyList(ReadFront(file.fd(), buf, sizeof buf));
+  size_t position = KeyPosition(list, key);
+  int64_t size = host::Size(file.fd());
+  if (position == 0 || size < kCounterHeader) {
+    std::vector<std::string> keys = Keys(list);
     if (position == 0) keys.push_back(key);
     if (Status s = WriteHeader(file.fd(), n, keys)) return s;
     position = keys.size();
+    size = host::Size(file.fd());
   }
   int64_t offset = ValueOffset(position);
-  if (Status s = Extend(file.fd(), n, offset)) return s;
+  if (Status s = Extend(file.fd(), n, size, offset)) return s;
   char digits[kCounterWidth + 1];
   std::snprintf(digits, sizeof digits, "%8lld", static_cast<long long>(value));
   // No sync per number, as for the record files: a number a crash takes

@@ -20,13 +20,9 @@ using dicstore::Sv;
 
 std::string g_pairs[kDicMaxFiles + 1];  // by file number; empty = no pair
 
-// The pair of file n when it exists with the dictionary's length, else null
-// with *err set.
-std::string* Pair(int n, Status* err) {
-  if (Status s = DicCheckFileField(n, -1)) {
-    *err = s;
-    return nullptr;
-  }
+// The pair of a file the dictionary defines, when it has the dictionary's
+// length; else null with *err set.
+std::string* DefinedPair(int n, Status* err) {
   std::string& p = g_pairs[n];
   if (p.empty() || p.size() != 2u * DicRecLen(n)) {
     *err = st::FILENOTINIT;
@@ -35,18 +31,49 @@ std::string* Pair(int n, Status* err) {
   return &p;
 }
 
+// The pair of file n when it exists with the dictionary's length, else null
+// with *err set.
+std::string* Pair(int n, Status* err) {
+  if (Status s = DicCheckFileField(n, -1)) {
+    *err = s;
+    return nullptr;
+  }
+  return DefinedPair(n, err);
+}
+
+// The descriptor of a field of file n (a number, not 0), checked. A field
+// of a defined file has a descriptor naming its file, so the full check
+// (which records the error) is needed only without one.
+Status CheckedField(int n, int field, DataFieldDesc* f) {
+  *f = DicFieldDesc(n, field);
+  return f->file ? st::OK : DicCheckFileField(n, field);
+}
+
+// The field's bytes in part 1 or 2 of file n, with its descriptor.
+StrValue FieldBytes(int n, int field, int part, DataFieldDesc* f) {
+  if (Status s = CheckedField(n, field, f)) return StrErr(s);
+  if (part != kRecCurrent && part != kRecSaved) return StrErr(DicFileFieldError(st::DATAOUTBOUND, n, field));
+  Status err = 0;
+  std::string* p = DefinedPair(n, &err);
+  if (!p) return StrErr(err);
+  size_t start = part == kRecSaved ? p->size() / 2 : 0;
+  return StrMake(p->data() + start + f->offset, f->length);
+}
+
 // Records 151 for a failed field operation and answers its own code.
 Status FieldFail(Status code) {
   ErrSet(1, MOD_BUFFERFLD, st::BADFILENUMBER, st::BADFILENUMBER);
   return code;
 }
 
-// Writes bytes into the current record at offset, cut to the record's end.
+// Writes bytes into the current record of a defined file at offset, cut to
+// the record's end.
 Status PutBytes(int n, uint16_t offset, std::string_view bytes) {
   Status err = 0;
-  std::string* p = Pair(n, &err);
+  std::string* p = DefinedPair(n, &err);
   if (!p) return err;
-  size_t room = DicRecLen(n) > offset ? DicRecLen(n) - offset : 0;
+  size_t length = p->size() / 2;  // the record's length: the pair has been checked against it
+  size_t room = length > offset ? length - offset : 0;
   size_t k = std::min(room, bytes.size());
   if (offset == 0 && k > 0 && bytes[0] == kDeleteMark) return st::BADINPUTDATA;
   std::memcpy(p->data() + offset, bytes.data(), k);
@@ -141,20 +168,15 @@ int RecBufChanged(int file) {
 // --- Fields --------------------------------------------------------------------
 
 StrValue RecFieldRaw(int file, int field, int part) {
-  int n = DicFileNum(file);
-  if (Status s = DicCheckFileField(n, field)) return StrErr(s);
-  if (part != kRecCurrent && part != kRecSaved) return StrErr(DicFileFieldError(st::DATAOUTBOUND, n, field));
-  StrValue rec = RecBuf(n, part);
-  if (rec.IsError()) return rec;
-  DataFieldDesc f = DicFieldDesc(n, field);
-  return StrMake(rec.ptr + f.offset, f.length);
+  DataFieldDesc f;
+  return FieldBytes(DicFileNum(file), field, part, &f);
 }
 
 StrValue RecFieldGet(int file, int field) {
-  int n = DicFileNum(file);
-  StrValue raw = RecFieldRaw(n, field, kRecCurrent);
+  DataFieldDesc f;
+  StrValue raw = FieldBytes(DicFileNum(file), field, kRecCurrent, &f);
   if (raw.IsError()) return StrErr(FieldFail(StrError(raw)));
-  char type = DicFieldType(n, field);
+  char type = static_cast<char>(f.type);
   if (type == 'F' && CompatBit4()) return RecDateWiden(raw);
   if (type == 'N' && raw.len > 0 && raw.ptr[0] == 'D') return CodedNumber(raw.View());
   return StrDup(raw);
@@ -163,9 +185,9 @@ StrValue RecFieldGet(int file, int field) {
 Status RecFieldSet(int file, int field, StrValue value) {
   if (Status e = StrError(value)) return e;
   int n = DicFileNum(file);
-  if (Status s = DicCheckFileField(n, field)) return FieldFail(s);
+  DataFieldDesc f;
+  if (Status s = CheckedField(n, field, &f)) return FieldFail(s);
   const StrAreaScope scope;
-  DataFieldDesc f = DicFieldDesc(n, field);
   StrValue stored = StoredForm(f, value);
   Status s = StrError(stored);
   if (s == st::OK) s = PutBytes(n, f.offset, stored.View());

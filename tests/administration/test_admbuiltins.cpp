@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <sys/file.h>
 
+#include <cstdio>
+
 #include "apps/administration/counters.h"
 #include "platform/host/clock.h"
 #include "runtime/messages.h"
@@ -335,6 +337,34 @@ TEST_F(AdmBuiltinTest, CounterNamesAndHeaderBounds) {
   EXPECT_EQ(Counters().size(), 4108u + 4094u);
   EXPECT_EQ(Counters().substr(0, 4096), "A,B,C" + std::string(4089, ' ') + "\r\n");
   EXPECT_EQ(Counters().substr(4096, 24), "       5" + std::string(8, ' ') + "      12");
+}
+
+// Counters far down the list read and write as the first ones do, up to a
+// value the end of the file cuts short.
+TEST_F(AdmBuiltinTest, ManyCountersAndAValueCutShortFarDown) {
+  const int count = 130;
+  std::string list, values;
+  for (int k = 1; k <= count; ++k) {
+    list += (k > 1 ? "," : "") + std::string("K") + std::to_string(k);
+    char digits[9];
+    std::snprintf(digits, sizeof digits, "%8d", k * 3);
+    values += digits;
+  }
+  values.resize(values.size() - 3);  // the last value is cut short
+  std::ofstream(app.dir() + "/GACOUNT.DAT", std::ios::binary)
+      << list << std::string(4094 - list.size(), ' ') << "\r\n" << values;
+  ASSERT_EQ(Run("_CURFIL=0"), 0);
+  for (int k : {1, 63, 64, 65, 66, 100, 129}) EXPECT_EQ(N("AUTONUM('K" + std::to_string(k) + "')"), (k * 3 + 1) * 100) << k;
+  EXPECT_EQ(N("AUTONUM('K130')"), 100);
+  EXPECT_EQ(N("AUTONUM('K131')"), 100);
+  EXPECT_EQ(N("AUTONUM('K65';500)"), 50000);
+  EXPECT_EQ(N("AUTONUM('K130';7)"), 700);
+  EXPECT_EQ(N("AUTONUM('K65')"), 50100);
+  EXPECT_EQ(N("AUTONUM('K130')"), 800);
+  EXPECT_EQ(N("AUTONUM('K64')"), (64 * 3 + 1) * 100);
+  std::string file = Counters();
+  EXPECT_EQ(file.substr(4096 + 64 * 8, 8), "     500");
+  EXPECT_EQ(file.substr(4096 + 129 * 8, 8), "       7");
 }
 
 // The file lies in the current directory while CCO is 0, else under the

@@ -59,6 +59,51 @@ TEST_F(RecBufTest, PairLifecycle) {
   EXPECT_EQ(RecBufChanged(2), 0);
 }
 
+// A field reads from the part asked for; a read outside the dictionary or
+// from a pair that is missing or of another length fails with the code a
+// write gives, and a failed read also records 151 with module 13.
+TEST_F(RecBufTest, FieldReadsOfBothPartsAndTheirFailures) {
+  ASSERT_EQ(RecFieldSet(1, 1, S("OLD")), 0);
+  ASSERT_EQ(RecFieldSet(1, 7, S("END")), 0);
+  ASSERT_EQ(RecBufCopy(1, 1), 0);
+  ASSERT_EQ(RecFieldSet(1, 1, S("NEW")), 0);
+  ASSERT_EQ(RecFieldSet(1, 7, S("FIN")), 0);
+  EXPECT_EQ(RecFieldRaw(1, 1, kRecSaved).Str(), "OLD ");
+  EXPECT_EQ(RecFieldRaw(1, 7, kRecSaved).Str(), "END");
+  EXPECT_EQ(RecFieldRaw(1, 7, kRecCurrent).Str(), "FIN");
+  EXPECT_EQ(RecFieldGet(1, 1).Str(), "NEW ");
+  ASSERT_EQ(VarSysIntSet(kSysCurFil, 1), 0);
+  EXPECT_EQ(RecFieldGet(0, 7).Str(), "FIN");  // 0: the current file
+
+  struct Row {
+    const char* id;
+    int file, field;
+    Status status;
+    const char* detail;
+  } rows[] = {
+      {"field 0", 1, 0, st::DATAOUTBOUND, "(File:1, Field:0)"},
+      {"past the last field", 1, 8, st::DATAOUTBOUND, "(File:1, Field:8)"},
+      {"file not defined", 3, 1, st::DATAOUTBOUND, "(File:3, Field:1)"},
+      {"pair gone with the file's old definition", 2, 1, st::FILENOTINIT, nullptr},
+  };
+  ASSERT_EQ(DicTruncate(1), 0);
+  ASSERT_EQ(DicDefineFile(1, S("OTHER"), S("")), 0);
+  ASSERT_EQ(DicDefineField(S("X"), 12, 'A'), 0);
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.id);
+    ErrClear();
+    EXPECT_EQ(StrError(RecFieldRaw(r.file, r.field, kRecCurrent)), r.status);
+    EXPECT_EQ(StrError(RecFieldGet(r.file, r.field)), r.status);
+    EXPECT_EQ(ErrGet(), st::BADFILENUMBER | (uint32_t{MOD_BUFFERFLD} << 16));
+    if (r.detail) {
+      EXPECT_EQ(ErrDetail().Str(), r.detail);
+    }
+  }
+  RecBufDiscard(1);
+  EXPECT_EQ(StrError(RecFieldGet(1, 1)), st::FILENOTINIT);
+  EXPECT_EQ(StrError(RecFieldRaw(1, 1, kRecSaved)), st::FILENOTINIT);
+}
+
 // Values go in by type letter and come back as stored; a failure leaves the
 // record as it was and records 151 with module 13.
 TEST_F(RecBufTest, FieldValuesByType) {

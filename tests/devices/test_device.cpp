@@ -329,6 +329,38 @@ TEST_F(DevicePathTest, ControlCharactersAndLettersAsEachDeviceNeedsThem) {
   EXPECT_EQ(g_recorded, (std::vector<std::string>{"open", text, "close"}));
 }
 
+// Whatever a text holds, a port and a plain file receive exactly what
+// translation and the control-code pass make of it, texts that need neither
+// included: random texts over the bytes that matter and their neighbours.
+TEST_F(DevicePathTest, EveryTextIsWrittenAsTranslationMakesIt) {
+  PortFiles();
+  Table({TestPort()});
+  const std::string bytes = std::string("aZ 9~\x7F\x80\xFF\x01\x0D\x13\x1B\x20\xA0\xBA\xD1\xF1\xE1\xE9\xED\xF3\xFA"
+                                        "\x0F\x12\x0E\x14\x10\x11\x1C\x1D\x1E\x1F");
+  DevRecord lpt = DevParse(S("LPT1 /WD:0"));
+  DevRecord file = DevParse(S("plain.txt /WD:0"));
+  ASSERT_EQ(lpt.status, 0);
+  ASSERT_EQ(file.status, 0);
+  std::string wantLpt, wantFile;
+  uint32_t seed = 78;
+  for (int i = 0; i < 3000; ++i) {
+    std::string text;
+    int length = static_cast<int>((seed = seed * 1103515245u + 12345u) >> 16) % 24;
+    // Half the texts draw from printable letters only.
+    size_t range = i % 2 ? 5 : bytes.size();
+    for (int k = 0; k < length; ++k) text += bytes[((seed = seed * 1103515245u + 12345u) >> 16) % range];
+    const StrAreaScope scope;
+    wantLpt += DevCtrlCodesApply(lpt, DevTranslate(lpt, S(text))).Str();
+    wantFile += DevCtrlCodesApply(file, DevTranslate(file, S(text))).Str();
+    ASSERT_EQ(DevWrite(lpt, S(text)), 0);
+    ASSERT_EQ(DevWrite(file, S(text)), 0);
+  }
+  DevClose(lpt);
+  DevClose(file);
+  EXPECT_EQ(Read("LPT1"), TestPortOff() + wantLpt + TestPortOff());
+  EXPECT_EQ(Read("plain.txt"), wantFile);
+}
+
 TEST_F(DevicePathTest, PortsWithoutATableRecordUseTheDefaults) {
   PortFiles();
   Table({TestPort()});
