@@ -458,6 +458,13 @@ CellRect grow_listview(const Window& w, const CellRect& base, const CellRect& ar
 
 bool grows(const Window& w) { return plain_button(w) || w.kind == Kind::ListBox || w.kind == Kind::ListView; }
 
+// A drop-down combo box shows its list only while a person is in it;
+// otherwise its edit line alone, and the cells under its list stay another
+// control's to show or to grow into.
+bool combo_closed(const Window& w) {
+  return w.kind == Kind::ComboBox && (w.style & 3) != CBS_SIMPLE && get_focus() != w.handle;
+}
+
 CellRect window_cells(Hwnd h, Point cell);
 
 // The cell columns of a list view's columns, each [first, second) with its
@@ -527,7 +534,9 @@ CellRect window_cells(Hwnd h, Point cell) {
     Window* kw = find(k);
     if (!kw || (!kw->visible && k != h)) continue;
     kids.push_back(k);
-    cells.push_back(k == h ? base : cells_in_top(top, get_window_rect(k), cell));
+    CellRect kc = k == h ? base : cells_in_top(top, get_window_rect(k), cell);
+    if (combo_closed(*kw)) kc.row1 = std::min(kc.row1, kc.row0 + 1);
+    cells.push_back(kc);
   }
   CellRect area = client_cells(parent->handle, cell);
   std::vector<bool> laid = lay_out_button_rows(kids, cells, area);
@@ -755,9 +764,7 @@ ListLayout list_layout(const Window& w, const detail::ListState& l, const CellRe
 void draw_list(Canvas& c, const Window& w, const CellRect& r, const CellRect& clip, uint16_t dim, bool focus) {
   const auto& l = std::get<detail::ListState>(w.state);
   ListLayout lay = list_layout(w, l, r);
-  // A drop-down combo box shows its list only while a person is in it;
-  // otherwise its edit line alone, and what lies under the list stays seen.
-  bool closed = w.kind == Kind::ComboBox && (w.style & 3) != CBS_SIMPLE && !focus;
+  bool closed = combo_closed(w);
   if (closed) lay.area = CellRect{};
   c.fill(closed ? CellRect{r.col0, r.row0, r.col1, r.row0 + 1} : r, dim, clip);
   if (w.kind == Kind::ComboBox) {

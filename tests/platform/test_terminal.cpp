@@ -209,6 +209,26 @@ TEST_F(TerminalDraw, ADropDownComboShowsItsListOnlyWhileFocused) {
   destroy_window(w);
 }
 
+// A lines grid sized to its columns' pixels widens into the cells under a
+// closed combo's list, so its last column keeps its whole text.
+TEST_F(TerminalDraw, AListViewGrowsUnderAClosedComboButNotUnderItsOpenList) {
+  Hwnd w = window("Doc", 1, 0, 30, 8);
+  Hwnd lv = ctl(w, "SysListView32", 1, "", LVS_REPORT, 1, 2, 14, 3);
+  lv_insert_column(lv, 0, "Article", 7 * kCell.x, Align::Left);
+  lv_insert_column(lv, 1, "Amount", 7 * kCell.x, Align::Right);
+  lv_insert_item(lv, 0, "PAPER");
+  lv_set_item_text(lv, 0, 1, "100.00");
+  Hwnd combo = ctl(w, "COMBOBOX", 2, "", CBS_DROPDOWN, 15, 1, 13, 5);
+  for (const char* t : {"Invoice", "Credit note"}) combo_add(combo, t);
+  combo_set_sel(combo, 0);
+  EXPECT_EQ(rows(4, 4), "│ PAPER    100.00              │\n");
+  set_focus(combo);
+  EXPECT_NE(rows(4, 4).find("│Invoice    │"), std::string::npos);
+  set_focus(lv);
+  EXPECT_EQ(rows(4, 4), "│ PAPER    100.00              │\n");
+  destroy_window(w);
+}
+
 // A list that fills its window (a choice list, its items a cell high less
 // the font's leading): no room for a frame, so one item per row from its
 // top, as many rows as its height holds; the selection scrolls into view.
