@@ -571,7 +571,14 @@ Status MantFieldsSelect() {
   Status s = 0;
   {
     const StrAreaScope scope;
-    s = DataFileSeekCond(file, kSeekForward, StrFromView(form.condition), StrMake("", 0), nullptr);
+    StrValue cond = StrFromView(form.condition);
+    s = DataFileSeekCond(file, kSeekForward, cond, StrMake("", 0), nullptr);
+    // A new record has no place in the file to read on from: the search
+    // reads the file from its first record.
+    if (s == dfres::kNewRecord) {
+      s = DataFileMove(file, dfmove::kFirst);
+      if (s == 0) s = DataFileSeekCond(file, kSeekForward, cond, StrMake("", 0), nullptr);
+    }
   }
   if (s >= 128) return s;
   if (s != 0) {
