@@ -18,6 +18,14 @@
 #endif
 
 namespace host {
+
+std::string DirName(const std::string& p) {
+  size_t slash = p.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return p.substr(0, slash);
+}
+
 namespace {
 
 // --- Injected faults ---------------------------------------------------------
@@ -117,13 +125,6 @@ bool ValidName(std::string_view path) {
     return false;
   }
   return true;
-}
-
-std::string DirName(const std::string& p) {
-  size_t slash = p.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return p.substr(0, slash);
 }
 
 std::string BaseName(const std::string& p) {
