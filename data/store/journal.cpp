@@ -79,7 +79,7 @@ std::string Abs(const std::string& path) { return recio::Absolute(recio::HostPat
 // deleted in them survive a power cut.
 bool SyncDirs(const std::set<std::string>& paths, uint64_t* syncs) {
   std::set<std::string> dirs;
-  for (const std::string& p : paths) dirs.insert(recio::FolderOf(p));
+  for (const std::string& p : paths) dirs.insert(host::DirName(p));
   for (const std::string& d : dirs) {
     if (host::SyncDir(d) != 0) return false;
     ++*syncs;

@@ -102,12 +102,7 @@ std::string Absolute(const std::string& path) {
   return dir.empty() ? path : dir + "/" + path;
 }
 
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool SyncFolderOf(const std::string& path) { return host::SyncDir(FolderOf(Absolute(path))) == 0; }
+bool SyncFolderOf(const std::string& path) { return host::SyncDir(host::DirName(Absolute(path))) == 0; }
 
 void FaultArm(Fault op, int nth) { host::FaultArm(HostOp(op), nth > 0 ? static_cast<unsigned>(nth) : 0u); }
 

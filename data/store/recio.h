@@ -61,8 +61,6 @@ std::string TempFile(const std::string& prefix);
 std::string HostPath(const std::string& path);
 // The absolute form of a path relative to the current directory.
 std::string Absolute(const std::string& path);
-// The folder holding path as written: "." for a bare name, "/" for the root.
-std::string FolderOf(const std::string& path);
 // Syncs the folder holding path (relative to the current directory), so
 // that the names made, renamed or removed in it survive a power cut.
 bool SyncFolderOf(const std::string& path);

@@ -18,6 +18,14 @@
 #endif
 
 namespace host {
+
+std::string DirName(const std::string& p) {
+  size_t slash = p.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return p.substr(0, slash);
+}
+
 namespace {
 
 // --- Injected faults ---------------------------------------------------------
@@ -117,13 +125,6 @@ bool ValidName(std::string_view path) {
     return false;
   }
   return true;
-}
-
-std::string DirName(const std::string& p) {
-  size_t slash = p.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return p.substr(0, slash);
 }
 
 std::string BaseName(const std::string& p) {
@@ -237,10 +238,9 @@ void Tick() {
 // Every change of fd's file is about to happen through this: the bytes in
 // [offset, offset + n) (n = 0 and truncate: from `offset` to the end).
 FileChange* NoteFileChange(int fd, bool truncate, int64_t offset, size_t n) {
-  InodeId id;
   struct stat st;
-  if (!g_power.recording || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !InodeOf(fd, &id)) return nullptr;
-  PendingFile& f = g_power.files[id];
+  if (!g_power.recording || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+  PendingFile& f = g_power.files[InodeId{st.st_dev, st.st_ino}];
   if (f.fd < 0) f.fd = ::open(("/proc/self/fd/" + std::to_string(fd)).c_str(), O_RDWR | O_CLOEXEC);
   FileChange c;
   c.truncate = truncate;
@@ -407,26 +407,32 @@ void FileSynced(int fd) {
   if (g_power.recording && InodeOf(fd, &id)) Forget(id);
 }
 
+bool Recording() { return g_power.recording; }
+
 #else
 inline void Tick() {}
+inline bool Recording() { return false; }
+inline void DirSynced(const std::string&) {}
+inline void FileSynced(int) {}
 #endif
 
-int SyncDirectory(const std::string& dir) {
+// Counts a sync about to be made. While recording, the simulation is the
+// disk: synced() marks what became durable and the real sync, which would
+// only cost time, is skipped (true).
+template <class Synced>
+bool SimulatedSync(Synced synced) {
   Tick();
-#ifdef KX_POWER_CUTS
-  // While recording, the simulation is the disk: a real sync only costs time.
-  if (g_power.recording) {
-    DirSynced(dir);
-    return 0;
-  }
-#endif
+  if (!Recording()) return false;
+  synced();
+  return true;
+}
+
+int SyncDirectory(const std::string& dir) {
+  if (SimulatedSync([&] { DirSynced(dir); })) return 0;
   int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return -1;
   int r = ::fsync(fd);
   ::close(fd);
-#ifdef KX_POWER_CUTS
-  if (r == 0) DirSynced(dir);
-#endif
   return r;
 }
 
@@ -611,13 +617,7 @@ int64_t WriteAt(int fd, const void* buf, size_t n, int64_t offset) {
 
 int Sync(int fd) {
   if (FaultHit(FaultOp::Sync)) return -1;
-  Tick();
-#ifdef KX_POWER_CUTS
-  if (g_power.recording) {
-    FileSynced(fd);
-    return 0;
-  }
-#endif
+  if (SimulatedSync([&] { FileSynced(fd); })) return 0;
   return ::fsync(fd);
 }
 

@@ -80,6 +80,9 @@ int Sync(int fd);
 // Syncs a directory, so that the creations, renames, links and deletions
 // of names in it so far survive a power cut.
 int SyncDir(std::string_view path);
+// The directory holding path as written: "." for a bare name, "/" for the
+// root.
+std::string DirName(const std::string& path);
 // Cuts or extends the file to size bytes.
 int Truncate(int fd, int64_t size);
 int64_t Size(int fd);  // -1 when the descriptor is not a file
