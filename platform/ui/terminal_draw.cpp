@@ -299,6 +299,15 @@ int list_rows(const Window& w) {
   return std::max(1, ih > 0 ? get_client_rect(w.handle).Height() / ih : 1);
 }
 
+// The first column right of r, on r's rows, that one of others takes (the
+// area's right edge when none does).
+int right_bound(const CellRect& r, const CellRect& area, const std::vector<CellRect>& others) {
+  int hi = area.col1;
+  for (const CellRect& o : others)
+    if (!o.empty() && o.row1 > r.row0 && o.row0 < r.row1 && o.col0 >= r.col1) hi = std::min(hi, o.col0);
+  return hi;
+}
+
 bool free_of(const CellRect& r, const CellRect& area, const std::vector<CellRect>& others) {
   if (intersect(r, area).width() != r.width() || intersect(r, area).height() != r.height()) return false;
   for (const CellRect& o : others)
@@ -379,12 +388,10 @@ void lay_out_button_run(const std::vector<size_t>& run, const std::vector<Hwnd>&
   const CellRect& first = cells[run.front()];
   int col0 = first.col0, col1 = first.col1;
   for (size_t i : run) col1 = std::max(col1, cells[i].col1);
-  int hi = area.col1;
-  for (size_t j = 0; j < kids.size(); ++j) {
-    if (std::find(run.begin(), run.end(), j) != run.end()) continue;
-    const CellRect& o = cells[j];
-    if (!o.empty() && o.row1 > first.row0 && o.row0 < first.row1 && o.col0 >= col1) hi = std::min(hi, o.col0);
-  }
+  std::vector<CellRect> others;
+  for (size_t j = 0; j < kids.size(); ++j)
+    if (std::find(run.begin(), run.end(), j) == run.end()) others.push_back(cells[j]);
+  int hi = right_bound(CellRect{col0, first.row0, col1, first.row1}, area, others);
   int n = static_cast<int>(run.size());
   int room = std::max(col1, hi) - col0;
   for (int style = 2; style >= -1; --style) {
@@ -435,10 +442,13 @@ std::vector<bool> lay_out_button_rows(const std::vector<Hwnd>& kids, std::vector
   return laid;
 }
 
+// The cells a list view's column takes: its pixels' cells and a blank.
+int lv_column_cells(const detail::LvColumn& col, Point cell) { return std::max(1, to_cell(col.width, cell.x)) + 1; }
+
 // The cells a list view's columns take with a blank after each.
 int lv_cells_needed(const detail::ListViewState& lv, Point cell) {
   int need = 0;
-  for (const detail::LvColumn& col : lv.columns) need += std::max(1, to_cell(col.width, cell.x)) + 1;
+  for (const detail::LvColumn& col : lv.columns) need += lv_column_cells(col, cell);
   return need;
 }
 
@@ -448,9 +458,7 @@ CellRect grow_listview(const Window& w, const CellRect& base, const CellRect& ar
                        Point cell) {
   int want = lv_cells_needed(std::get<detail::ListViewState>(w.state), cell);
   if (base.width() >= want) return base;
-  int hi = area.col1;
-  for (const CellRect& o : others)
-    if (!o.empty() && o.row1 > base.row0 && o.row0 < base.row1 && o.col0 >= base.col1) hi = std::min(hi, o.col0);
+  int hi = right_bound(base, area, others);
   CellRect out = base;
   out.col1 = std::max(base.col1, std::min(base.col0 + want, hi));
   return out;
@@ -469,7 +477,7 @@ std::vector<std::pair<int, int>> lv_columns(const detail::ListViewState& lv, con
   std::vector<std::pair<int, int>> out;
   int at = r.col0;
   for (const detail::LvColumn& col : lv.columns) {
-    int n = std::max(1, to_cell(col.width, cell.x)) + 1;
+    int n = lv_column_cells(col, cell);
     out.emplace_back(at, at + n);
     at += n;
   }
