@@ -317,11 +317,11 @@ bool free_of(const CellRect& r, const CellRect& area, const std::vector<CellRect
 
 // What a push button says: its caption, after the key that gives its
 // command when there is one ("F6 Find").
-std::string button_label(const Window& w) {
-  std::string key = button_key(w.handle);
-  std::string cap = caption_text(w.text);
+std::string button_label(const std::string& key, const std::string& cap) {
   return key.empty() ? cap : cap.empty() ? key : key + " " + cap;
 }
+
+std::string button_label(const Window& w) { return button_label(button_key(w.handle), caption_text(w.text)); }
 
 // A button as wide as its face where the cells beside it on its rows are
 // free, centred on where it was, never narrower than it was.
@@ -696,10 +696,10 @@ void draw_button(Canvas& c, const Window& w, const CellRect& r, const CellRect& 
   // Where even the grown cells are too few: the brackets closer, then the
   // label alone, then as much of it as there is room for. The key of a
   // mapped command stays whole; the caption after it is what gets cut.
-  std::string label = button_label(w);
-  std::string shown = button_face(label);
-  if (text_width(shown) > r.width() && shown != label) shown = "[" + label + "]";
-  if (text_width(shown) > r.width()) shown = label;
+  std::string mapped = button_key(w.handle);
+  std::string label = button_label(mapped, cap);
+  std::string shown = styled_face(label, 2);
+  for (int style = 1; style >= 0 && text_width(shown) > r.width(); --style) shown = styled_face(label, style);
   // Cut short, it ends in a point, so that it reads as an abbreviation.
   if (text_width(shown) > r.width() && r.width() >= 2) {
     shown = shown.substr(0, static_cast<size_t>(r.width() - 1));
@@ -710,7 +710,6 @@ void draw_button(Canvas& c, const Window& w, const CellRect& r, const CellRect& 
   int col = aligned(r.col0, r.width(), n, 1);
   c.text(col, row, shown, hi, clip, n);
   // The command's key stands out as an Alt letter does.
-  std::string mapped = button_key(w.handle);
   if (size_t k = shown.find(mapped); !mapped.empty() && k != std::string::npos)
     c.add_attr(intersect(CellRect{col + static_cast<int>(k), row, col + std::min(n, static_cast<int>(k + mapped.size())), row + 1}, clip), kBold);
   int at = shown.find(cap) == std::string::npos ? -1 : static_cast<int>(shown.find(cap)) + key;
