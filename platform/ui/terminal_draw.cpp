@@ -299,6 +299,15 @@ int list_rows(const Window& w) {
   return std::max(1, ih > 0 ? get_client_rect(w.handle).Height() / ih : 1);
 }
 
+// The first column right of r, on r's rows, that one of others takes (the
+// area's right edge when none does).
+int right_bound(const CellRect& r, const CellRect& area, const std::vector<CellRect>& others) {
+  int hi = area.col1;
+  for (const CellRect& o : others)
+    if (!o.empty() && o.row1 > r.row0 && o.row0 < r.row1 && o.col0 >= r.col1) hi = std::min(hi, o.col0);
+  return hi;
+}
+
 bool free_of(const CellRect& r, const CellRect& area, const std::vector<CellRect>& others) {
   if (intersect(r, area).width() != r.width() || intersect(r, area).height() != r.height()) return false;
   for (const CellRect& o : others)
@@ -308,11 +317,11 @@ bool free_of(const CellRect& r, const CellRect& area, const std::vector<CellRect
 
 // What a push button says: its caption, after the key that gives its
 // command when there is one ("F6 Find").
-std::string button_label(const Window& w) {
-  std::string key = button_key(w.handle);
-  std::string cap = caption_text(w.text);
+std::string button_label(const std::string& key, const std::string& cap) {
   return key.empty() ? cap : cap.empty() ? key : key + " " + cap;
 }
+
+std::string button_label(const Window& w) { return button_label(button_key(w.handle), caption_text(w.text)); }
 
 // A button as wide as its face where the cells beside it on its rows are
 // free, centred on where it was, never narrower than it was.
@@ -379,12 +388,10 @@ void lay_out_button_run(const std::vector<size_t>& run, const std::vector<Hwnd>&
   const CellRect& first = cells[run.front()];
   int col0 = first.col0, col1 = first.col1;
   for (size_t i : run) col1 = std::max(col1, cells[i].col1);
-  int hi = area.col1;
-  for (size_t j = 0; j < kids.size(); ++j) {
-    if (std::find(run.begin(), run.end(), j) != run.end()) continue;
-    const CellRect& o = cells[j];
-    if (!o.empty() && o.row1 > first.row0 && o.row0 < first.row1 && o.col0 >= col1) hi = std::min(hi, o.col0);
-  }
+  std::vector<CellRect> others;
+  for (size_t j = 0; j < kids.size(); ++j)
+    if (std::find(run.begin(), run.end(), j) == run.end()) others.push_back(cells[j]);
+  int hi = right_bound(CellRect{col0, first.row0, col1, first.row1}, area, others);
   int n = static_cast<int>(run.size());
   int room = std::max(col1, hi) - col0;
   for (int style = 2; style >= -1; --style) {
@@ -435,10 +442,13 @@ std::vector<bool> lay_out_button_rows(const std::vector<Hwnd>& kids, std::vector
   return laid;
 }
 
+// The cells a list view's column takes: its pixels' cells and a blank.
+int lv_column_cells(const detail::LvColumn& col, Point cell) { return std::max(1, to_cell(col.width, cell.x)) + 1; }
+
 // The cells a list view's columns take with a blank after each.
 int lv_cells_needed(const detail::ListViewState& lv, Point cell) {
   int need = 0;
-  for (const detail::LvColumn& col : lv.columns) need += std::max(1, to_cell(col.width, cell.x)) + 1;
+  for (const detail::LvColumn& col : lv.columns) need += lv_column_cells(col, cell);
   return need;
 }
 
@@ -448,9 +458,7 @@ CellRect grow_listview(const Window& w, const CellRect& base, const CellRect& ar
                        Point cell) {
   int want = lv_cells_needed(std::get<detail::ListViewState>(w.state), cell);
   if (base.width() >= want) return base;
-  int hi = area.col1;
-  for (const CellRect& o : others)
-    if (!o.empty() && o.row1 > base.row0 && o.row0 < base.row1 && o.col0 >= base.col1) hi = std::min(hi, o.col0);
+  int hi = right_bound(base, area, others);
   CellRect out = base;
   out.col1 = std::max(base.col1, std::min(base.col0 + want, hi));
   return out;
@@ -476,7 +484,7 @@ std::vector<std::pair<int, int>> lv_columns(const detail::ListViewState& lv, con
   std::vector<std::pair<int, int>> out;
   int at = r.col0;
   for (const detail::LvColumn& col : lv.columns) {
-    int n = std::max(1, to_cell(col.width, cell.x)) + 1;
+    int n = lv_column_cells(col, cell);
     out.emplace_back(at, at + n);
     at += n;
   }
@@ -697,10 +705,10 @@ void draw_button(Canvas& c, const Window& w, const CellRect& r, const CellRect& 
   // Where even the grown cells are too few: the brackets closer, then the
   // label alone, then as much of it as there is room for. The key of a
   // mapped command stays whole; the caption after it is what gets cut.
-  std::string label = button_label(w);
-  std::string shown = button_face(label);
-  if (text_width(shown) > r.width() && shown != label) shown = "[" + label + "]";
-  if (text_width(shown) > r.width()) shown = label;
+  std::string mapped = button_key(w.handle);
+  std::string label = button_label(mapped, cap);
+  std::string shown = styled_face(label, 2);
+  for (int style = 1; style >= 0 && text_width(shown) > r.width(); --style) shown = styled_face(label, style);
   // Cut short, it ends in a point, so that it reads as an abbreviation.
   if (text_width(shown) > r.width() && r.width() >= 2) {
     shown = shown.substr(0, static_cast<size_t>(r.width() - 1));
@@ -711,7 +719,6 @@ void draw_button(Canvas& c, const Window& w, const CellRect& r, const CellRect& 
   int col = aligned(r.col0, r.width(), n, 1);
   c.text(col, row, shown, hi, clip, n);
   // The command's key stands out as an Alt letter does.
-  std::string mapped = button_key(w.handle);
   if (size_t k = shown.find(mapped); !mapped.empty() && k != std::string::npos)
     c.add_attr(intersect(CellRect{col + static_cast<int>(k), row, col + std::min(n, static_cast<int>(k + mapped.size())), row + 1}, clip), kBold);
   int at = shown.find(cap) == std::string::npos ? -1 : static_cast<int>(shown.find(cap)) + key;

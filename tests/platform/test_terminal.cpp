@@ -600,6 +600,8 @@ TEST_F(TerminalDraw, ClicksReachTheControlAndTheItemUnderThem) {
 
 // ---- The menu of a menu bar -------------------------------------------------
 
+Key K(uint16_t vk, int ch = -1) { return Key{vk, 0, ch}; }
+
 class TerminalMenu : public TerminalDraw {
  protected:
   void SetUp() override {
@@ -624,10 +626,17 @@ class TerminalMenu : public TerminalDraw {
     main = create_window(s);
     show_window(main, Show::ShowMaximized);
   }
+  // Opens the second bar item's list and its submenu, and draws the screen.
+  void OpenSubmenu(MenuTracker& m) {
+    m.open(main, 1);
+    m.key(K(VK_DOWN));
+    m.key(K(VK_RIGHT));
+    rows(0, 0);
+    m.draw(canvas, kCell);
+  }
   Hwnd main = 0;
 };
 
-Key K(uint16_t vk, int ch = -1) { return Key{vk, 0, ch}; }
 Key C(char ch) { return Key{static_cast<uint16_t>(ch >= 'a' ? ch - 32 : ch), 0, ch}; }
 
 TEST_F(TerminalMenu, KeysWalkTheMenuAndChooseAnItem) {
@@ -661,11 +670,7 @@ TEST_F(TerminalMenu, KeysWalkTheMenuAndChooseAnItem) {
 
 TEST_F(TerminalMenu, TheMenuDropsDownUnderItsBarItem) {
   MenuTracker m;
-  m.open(main, 1);
-  m.key(K(VK_DOWN));
-  m.key(K(VK_RIGHT));
-  rows(0, 0);
-  m.draw(canvas, kCell);
+  OpenSubmenu(m);
   std::string out;
   for (int r = 0; r <= 6; ++r) out += canvas.line(r) + "\n";
   EXPECT_EQ(out,
@@ -696,11 +701,7 @@ TEST_F(TerminalMenu, ASubmenuAtTheScreensEdgeOpensLeftOfItsParent) {
   menu_append_popup(bar, tools, "&Tools");
   set_menu(main, bar);
   MenuTracker m;
-  m.open(main, 1);
-  m.key(K(VK_DOWN));
-  m.key(K(VK_RIGHT));
-  rows(0, 0);
-  m.draw(canvas, kCell);
+  OpenSubmenu(m);
   EXPECT_EQ(canvas.line(2).substr(59), "        ┌───────┐");
   EXPECT_EQ(canvas.line(3).substr(59), "┌──────┐│ About │");
   EXPECT_EQ(canvas.line(4).substr(59), "│ Deep ││ More ►│");

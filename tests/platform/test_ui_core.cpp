@@ -337,7 +337,7 @@ TEST(UiStall, WithoutAHookAFailingRunEndsAtOnce) {
       ::testing::ExitedWithCode(3), "stall: the program waits(.|\n)*Waiting");
 }
 
-}  // namespace
+
 // Focuses the window's field 2000 when a command comes.
 LResult focus_on_command(Hwnd h, Msg m, WParam wp, LParam lp) {
   if (m == WM_COMMAND) {
@@ -411,5 +411,5 @@ TEST_F(UiTest, InputTypedWhileAWindowOpensWaitsUnlessAWindowAboveOrAWaitAsksForI
   EXPECT_TRUE(reports.empty());
 }
 
+}  // namespace
 }  // namespace uitest
-
