@@ -355,6 +355,10 @@ class Campaign : public RuntimeTest {
   // restarts that only recover, the checked files read and found sound.
   using Starter = std::function<Child(const std::string& area, const std::string& run, bool answerYes)>;
   Rounds AccountingRounds(const std::string& task, Starter start);
+  // The task run once to its end from a fresh work folder (its files then
+  // differ from the pristine ones), then cut by the power at random points
+  // of its rounds (CutRounds); prints the figures.
+  void AccountingCuts(const std::string& task, Starter start, const std::string& what);
 
   // The files after a clean end: sound, nothing left over.
   virtual void Sound() const {
@@ -557,6 +561,22 @@ inline CutFigures CutRounds(const Rounds& r, const Contents& before, const Conte
     f.committed += done;
   }
   return f;
+}
+
+inline void Campaign::AccountingCuts(const std::string& task, Starter start, const std::string& what) {
+  uint64_t seed = Seed();
+  std::mt19937_64 rng(seed);
+  Contents before = Read(Pristine());
+  FreshWork();
+  Child ref = start(area.path(), "Perform " + task, false);
+  while (!NextLine(ref).empty()) {
+  }
+  ASSERT_EQ(Reap(ref), 0) << ChildErr();
+  Contents after = Read(Work());
+  ASSERT_NE(after, before);
+  CutFigures f = CutRounds(AccountingRounds(task, start), before, after, 2, rng, what);
+  std::printf("%s power-cut campaign: seed %llu: %s\n", task.c_str(), static_cast<unsigned long long>(seed),
+              f.Text().c_str());
 }
 
 }  // namespace crash

@@ -166,15 +166,30 @@ class DocSaveCrash : public crash::Campaign {
     return tasks;
   }
 
+  // A kill waits for nothing: the task's lines are read to its end.
+  static bool ToTheEnd(Child& c, std::mt19937_64&) {
+    while (!NextLine(c).empty()) {
+    }
+    return false;
+  }
+
+  // The rounds of a document task from its start state (its start and wait
+  // are the test's).
+  crash::Rounds TaskRounds(const Task& t) {
+    crash::Rounds r;
+    r.fresh = [this, start = t.start] { Fresh(start); };
+    r.restart = [this] { return Recovering(); };
+    r.read = [this] { return Read(Work()); };
+    r.sound = [this] { Sound(); };
+    r.journal = Work() + "/GAJOURNAL.DAT";
+    return r;
+  }
+
   // The invoicing run: its rounds check a run undone by making it again.
   crash::Rounds Invoicing(const Contents& before, const Contents& after, uint64_t* again) {
     crash::Rounds r;
     r.fresh = [this] { Fresh("notes"); };
-    r.wait = [](Child& c, std::mt19937_64&) {
-      while (!NextLine(c).empty()) {
-      }
-      return false;
-    };
+    r.wait = ToTheEnd;
     r.restart = [this] { return Recovering(); };
     r.read = [this, before, after, again] {
       Contents now = ReadAll();
@@ -207,18 +222,9 @@ TEST_F(DocSaveCrash, KilledDocumentSavesAndDeletesAreWholeOrNotAtAll) {
     std::ofstream(area.File("ui.txt")) << Script(t.name);
     std::vector<uint64_t> points = Points(t.writes, random, rng);
     size_t next = 0;
-    crash::Rounds r;
-    r.fresh = [&] { Fresh(t.start); };
+    crash::Rounds r = TaskRounds(t);
     r.start = [&] { return Run(points[next++]); };
-    r.wait = [&](Child& c, std::mt19937_64&) {
-      while (!NextLine(c).empty()) {
-      }
-      return false;
-    };
-    r.restart = [&] { return Recovering(); };
-    r.read = [&] { return Read(Work()); };
-    r.sound = [&] { Sound(); };
-    r.journal = Work() + "/GAJOURNAL.DAT";
+    r.wait = ToTheEnd;
     crash::RoundFigures f = crash::KillRounds(r, t.before, t.after, ~0ull, rng, t.name, points.size());
     std::printf("document crash campaign, %s (%zu record writes, %zu of them to the invoice file): %s\n", t.name,
                 t.writes.size(),
@@ -265,12 +271,8 @@ TEST_F(DocSaveCrash, PowerCutsLeaveDocumentsAndTheInvoicingRunWholeOrNotAtAll) {
   crash::CutFigures all;
   for (const Task& t : tasks) {
     std::ofstream(area.File("ui.txt")) << Script(t.name);
-    crash::Rounds r;
-    r.fresh = [&] { Fresh(t.start); };
+    crash::Rounds r = TaskRounds(t);
     r.start = [&] { return Run(0); };
-    r.restart = [&] { return Recovering(); };
-    r.read = [&] { return Read(Work()); };
-    r.sound = [&] { Sound(); };
     crash::CutFigures f = crash::CutRounds(r, t.before, t.after, 2, rng, t.name);
     std::printf("document power-cut campaign, %s: %s\n", t.name, f.Text().c_str());
     all.Add(f);

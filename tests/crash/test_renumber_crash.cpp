@@ -141,18 +141,7 @@ TEST_F(RenumberCrash, KilledRenumberingsAreWholeOrNotAtAll) {
 // The renumbering with the power going at random operations of the
 // program's life (KX_CRASH_CUTS, 2 by default).
 TEST_F(RenumberCrash, PowerCutsLeaveTheRenumberingWholeOrNotAtAll) {
-  uint64_t seed = crash::Seed();
-  std::mt19937_64 rng(seed);
-  Contents before = Read(Pristine());
-  FreshWork();
-  Child ref = Start(area.path(), "Perform renumber", false);
-  while (!NextLine(ref).empty()) {
-  }
-  ASSERT_EQ(Reap(ref), 0) << ChildErr();
-  Contents after = Read(Work());
-  ASSERT_NE(after, before);
-  crash::CutFigures f = crash::CutRounds(Parts(), before, after, 2, rng, "renumbering");
-  std::printf("renumber power-cut campaign: seed %llu: %s\n", static_cast<unsigned long long>(seed), f.Text().c_str());
+  AccountingCuts("renumber", Start, "renumbering");
 }
 
 }  // namespace

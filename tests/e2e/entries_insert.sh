@@ -11,27 +11,19 @@ source "$(dirname "$0")/lib/admwindow.bash"
 source "$(dirname "$0")/lib/entrysteps.bash"
 window_setup accounting "$1" "$3"
 layout=(107 "0:8,8:6,14:3" "19:10,0:8,8:6" "29:10,0:8,8:6")
-# The entry's lines in key order as "number:concept".
-entry() {
-  fold -b -w 107 "$app/ENTRIES.FD" | grep -a '^20240630    55' | sort |
-    awk '{ n = substr($0, 15, 3) + 0; c = substr($0, 54, 40); sub(/ +$/, "", c); printf "%s%d:%s", (NR > 1 ? "|" : ""), n, c }'
-}
+entry() { entry_lines '20240630    55'; }
 sums() { (cd "$app" && md5sum ENTRIES.FD ENTRIES.DIR); }
-run() {
-  printf '%s\n' "$1" >"$app/ui.txt"
-  window_run
-}
 open=$(entry_open Entries 20240630 55)
 close=$(program_close)
 want="1:Liquidacion Seguridad Social|2:Intereses del prestamo|3:Amortizacion del prestamo|4:Comisiones bancarias"
 [ "$(entry)" = "$want" ] || { echo "FAIL: the demo's entry 55 is $(entry)"; exit 1; }
 
 # A run that only opens the window (it creates the files it opens).
-run "$open
+entry_run "$open
 $close"
 before=$(sums)
 for how in "click \"Delete\"" ""; do
-  run "$open
+  entry_run "$open
 lv-dblclick 3200 1
 click \"Insert\"
 $how
@@ -39,7 +31,7 @@ $close"
   [ "$(sums)" = "$before" ] || { echo "FAIL: the insert abandoned by ${how:-closing the window} changed the file: $(entry)"; fail=1; }
 done
 
-run "$open
+entry_run "$open
 lv-dblclick 3200 1
 click \"Insert\"
 click 2003

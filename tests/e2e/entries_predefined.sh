@@ -31,10 +31,6 @@ debit() {
   fold -b -w 48 "$app/BALANCES.FD" | grep -a "^$(printf '%-10s' "$1")20250501" |
     awk 'substr($0, 47, 2) + 0 == 0 { printf "%.0f\n", substr($0, 19, 14) * 100 }'
 }
-run() {
-  printf '%s\n' "$1" >"$app/ui.txt"
-  window_run
-}
 open=$(entry_open Entries 20250528 44)
 close=$(program_close)
 
@@ -43,10 +39,10 @@ want="1:NM:Nomina del mes|2:NM:Retencion IRPF nomina|3:NM:Seguridad Social empre
 
 # The insert warned at line 2, the delete refused: nothing written (a run
 # that opens the window creates the files it opens and the session state).
-run "$open
+entry_run "$open
 $close"
 before=$(sums)
-run "$open
+entry_run "$open
 expect-lv 3200 2 4 \"Seguridad Social empresa\"
 lv-dblclick 3200 1
 expect-text 2002 \"  2\"
@@ -69,7 +65,7 @@ wages=$(debit 6400000000) social=$(debit 6420000000)
 # The entry's document, keyed by the entry number as six digits.
 docs() { records ENTRYDOCS 77 "0:8,8:6,14:3" | grep -ac "\[20250528000044"; }
 [ "$(docs)" = 1 ] || { echo "FAIL: the entry has no document"; fail=1; }
-run "$open
+entry_run "$open
 lv-dblclick 3200 2
 click \"Delete\"
 answer Yes match \"Delete Full Entry?\"

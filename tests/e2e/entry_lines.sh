@@ -16,19 +16,11 @@ window_setup accounting "$1" "$3"
 layout=(107 "0:8,8:6,14:3" "19:10,0:8,8:6" "29:10,0:8,8:6")
 # The live records (a deleted one keeps its slot, marked).
 records() { "$kxdump" "$app/ENTRIES.FD" "$app/ENTRIES.DIR" "${layout[@]}" | sed -n '/^records:/,$p' | grep -av '^ *[0-9]* deleted '; }
-# The entry's lines in key order as "number:concept".
-entry() {
-  fold -b -w 107 "$app/ENTRIES.FD" | grep -a '^20240331    28' | sort |
-    awk '{ n = substr($0, 15, 3) + 0; c = substr($0, 54, 40); sub(/ +$/, "", c); printf "%s%d:%s", (NR > 1 ? "|" : ""), n, c }'
-}
-run() {
-  printf '%s\n' "$1" >"$app/ui.txt"
-  window_run
-}
+entry() { entry_lines '20240331    28'; }
 open=$(entry_open "Entry lines" 20240331 28)
 close=$(program_close)
 
-run "$open
+entry_run "$open
 expect-text 2002 \"  1\"
 lv-dblclick 3200 3
 expect-text 2002 \"  4\"
@@ -48,7 +40,7 @@ want="1:Liquidacion Seguridad Social|2:Intereses del prestamo|3:Amortizacion del
 [ "$(entry)" = "$want" ] || { echo "FAIL: after the fifth line: $(entry)"; fail=1; }
 
 before=$(records | grep -av '\[20240331    28')
-run "$open
+entry_run "$open
 expect-lv 3200 4 4 \"Gastos de correo\"
 lv-dblclick 3200 2
 expect-text 2002 \"  3\"
@@ -81,7 +73,7 @@ after=$(records | grep -av '\[20240331    28')
 # A line inserted at 2 and abandoned, by its Delete and by closing the
 # window with it pending: the file stays byte for byte as it was.
 whole=$(records)
-run "$open
+entry_run "$open
 lv-dblclick 3200 1
 click \"Insert\"
 expect-lv 3200 2 0 \"  2\"

@@ -30,6 +30,10 @@ run() {  # ui script, label
   if grep -aq '^stall\|^failed' "$work/ui-$2.log"; then echo "FAIL $2: the run stalled"; grep -a '^stall\|^failed' "$work/ui-$2.log"; fail=1; fi
   if grep -aq '^box .*text="Error ' "$work/ui-$2.log"; then echo "FAIL $2: an error was shown"; grep -a '^box' "$work/ui-$2.log"; fail=1; fi
 }
+menu_run() {  # label: the program from its main window, on $work/ui.txt
+  (cd "$work" && KX_UI_SCRIPT=ui.txt KX_UI_TRANSCRIPT=ui-$1.log timeout 30 "$administration" "--dpath=$work" \
+    </dev/null >"$work/out.txt" 2>&1) || { echo "FAIL $1: exit code $?"; grep -a '^failed\|^stall' "$work/ui-$1.log"; fail=1; }
+}
 
 nl=$'\n'
 form() {  # invoice first-date [pay-days]: the form's answers (series A25, total 100)
@@ -92,8 +96,7 @@ wait-top class=GAVGQT24
 close
 answer Yes match "Close Program?"
 SCRIPT
-(cd "$work" && KX_UI_SCRIPT=ui.txt KX_UI_TRANSCRIPT=ui-menu.log timeout 30 "$administration" "--dpath=$work" \
-  </dev/null >"$work/out.txt" 2>&1) || { echo "FAIL menu: exit code $?"; grep -a '^failed\|^stall' "$work/ui-menu.log"; fail=1; }
+menu_run menu
 [ "$(payments | grep -c '\[       9A25  ')" -eq 3 ] || { echo "FAIL menu: invoice 9 has not its three instalments"; payments; fail=1; }
 # From the menu, invoice 6 of the demo typed: leaving the series fills the
 # first date and the total (with VAT) from the invoice's header; its stored
@@ -121,8 +124,7 @@ wait-top class=GAVGQT24
 close
 answer Yes match "Close Program?"
 SCRIPT
-(cd "$work" && KX_UI_SCRIPT=ui.txt KX_UI_TRANSCRIPT=ui-filled.log timeout 30 "$administration" "--dpath=$work" \
-  </dev/null >"$work/out.txt" 2>&1) || { echo "FAIL filled: exit code $?"; grep -a '^failed\|^stall' "$work/ui-filled.log"; fail=1; }
+menu_run filled
 cmp -s "$work/before6.FD" "$work/PAYMENTS.FD" || { echo "FAIL filled: the instalment of invoice 6 changed"; payments; fail=1; }
 "$kxdump" --check "$work/PAYMENTS.FD" "$work/PAYMENTS.DIR" 37 "${keys[@]}" >/dev/null || { echo "FAIL: the checker"; fail=1; }
 [ $fail -eq 0 ] && echo "ok payment schedule"

@@ -10,8 +10,7 @@ kx_test=tour_accounting_reports
 . "$3/tests/e2e/lib/tour.bash"
 tour_setup accounting "$1" "$3"
 
-entries() {
-  cat <<'TOUR'
+tour_listed <<'TOUR'
 Procedures>Loan schedule|Month     Payment|Escape
 Procedures>Totals by group|totals by group|Escape
 Procedures>Balances|saldos al 31/12/2025|C-End =Written to balances.txt. Escape
@@ -22,7 +21,4 @@ Print>Trial balance|Report Limits Capture|Escape
 Print>Trial balance to file|written to trial.txt|Enter
 Print>Trial balance to PDF|written to trial.pdf|Enter
 TOUR
-  tour_common
-}
-tour_sizes entries
 exit $fail

@@ -9,8 +9,7 @@ kx_test=tour_administration_reports
 . "$3/tests/e2e/lib/tour.bash"
 tour_setup administration "$2" "$3"
 
-entries() {
-  cat <<'TOUR'
+tour_listed <<'TOUR'
 Procedures>Invoice draft|invoice draft|Escape
 Procedures>Sales by customer|sales by customer|Escape
 Procedures>Progress window|Number another batch?|n
@@ -19,7 +18,4 @@ Print>Print invoice|Report Limits Capture|Escape
 Print>Invoice 5|Invoice 5 was written to invoice.txt|Enter
 Print>Invoice 5 to PDF|Invoice 5 was written to invoice.pdf|Enter
 TOUR
-  tour_common
-}
-tour_sizes entries
 exit $fail

@@ -41,6 +41,8 @@
 #                       programs: the file chooser of each, cancelled
 #   tour_common         the entries alike in both programs: today's date,
 #                       a screen font picked, the test page, About and Help
+#   tour_listed         tour_sizes of the table read from standard input
+#                       followed by tour_common
 kx_test=${kx_test:-tour}
 . "$(dirname "${BASH_SOURCE[0]}")/../terminal/lib.bash"
 
@@ -179,6 +181,14 @@ tour_sizes() {
     tour_end
   done
 }
+
+# Tours, at both sizes, the entries read from standard input and then those
+# every demo has (tour_common).
+tour_listed() {
+  tour_list=$(cat)
+  tour_sizes tour_listed_entries
+}
+tour_listed_entries() { printf '%s\n' "$tour_list"; tour_common; }
 
 tour_transactions() {
   local t
