@@ -89,7 +89,8 @@ Status DynStrInit() {
   if (DynStrReady()) return st::UNDEFWARNING;
   uint16_t slot = MemSlotTake(MOD_STRINGINIT, kDynBlockSize, 0);
   if (slot == 65535) return ErrSet(1, MOD_STRINGINIT, st::OUTOFMEMORY, st::OUTOFMEMORY);
-  g_store = Store{MemSlotAt(slot)->ptr, slot, 0, 0, MemGeneration()};
+  g_store = Store{MemSlotAt(slot)->ptr, slot, 0, 0};
+  g_store.watch.Taken();
   MemSetStoreRelease(&DynStrFree);
   return st::OK;
 }
@@ -102,15 +103,6 @@ Status DynStrFree() {
   Status s = MemFree(MOD_STRINGINIT, g_store.block);
   if (s == st::OK) g_store = Store{};
   return s;
-}
-
-bool dyndetail::ReadyCheck() {
-  g_store.aliveAt = 0;
-  if (!g_store.block || !MemTableActive() || MemGeneration() != g_store.table) return false;
-  const MemSlot* s = MemSlotAt(g_store.memSlot);
-  if (!s || s->ptr != g_store.block || s->owner != MOD_STRINGINIT || s->size != kDynBlockSize) return false;
-  g_store.aliveAt = MemFreeEpoch();
-  return true;
 }
 
 Status DynStrSet(uint16_t n, uint32_t i, StrValue s) {

@@ -98,10 +98,7 @@ struct Store {
   uint16_t memSlot = 65535;
   uint32_t slotsUsed = 0;
   uint32_t bytesUsed = 0;
-  uint32_t table = 0;  // MemGeneration() of the memory table holding the block
-  // MemFreeEpoch() when the block was last found alive in the memory
-  // table; 0 when it was not.
-  uint64_t aliveAt = 0;
+  MemBlockWatch watch;
   // Kept beside the block so that no access sums counts or lengths: the
   // global index of the first element of each list (first[kDynLists] =
   // slotsUsed) and the data offset of each element (offset[slotsUsed] =
@@ -111,7 +108,6 @@ struct Store {
 };
 inline Store g_store;
 inline char g_empty[1] = {0};
-bool ReadyCheck();
 inline uint16_t* Counts() { return reinterpret_cast<uint16_t*>(g_store.block); }
 inline uint16_t* Lens() { return reinterpret_cast<uint16_t*>(g_store.block + kDynLists * 2); }
 inline char* Data() { return reinterpret_cast<char*>(g_store.block + kDynDataOffset); }
@@ -120,8 +116,8 @@ inline char* Data() { return reinterpret_cast<char*>(g_store.block + kDynDataOff
 // The block counts as live only while the memory table still holds it: a
 // forced shutdown of the table frees it behind the store's back.
 inline bool DynStrReady() {
-  if (dyndetail::g_store.block && dyndetail::g_store.aliveAt == MemFreeEpoch()) return true;
-  return dyndetail::ReadyCheck();
+  dyndetail::Store& s = dyndetail::g_store;
+  return s.block && s.watch.Alive(s.memSlot, s.block, MOD_STRINGINIT, kDynBlockSize);
 }
 
 inline StrValue DynStrGet(uint16_t n, uint32_t i) {

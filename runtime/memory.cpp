@@ -201,3 +201,12 @@ uint16_t RuntimeMemFree() {
   if (s) return s;
   return MemShutdown(true);
 }
+
+bool MemBlockWatch::Check(uint16_t slot, const void* ptr, uint16_t owner, uint32_t size) {
+  aliveAt_ = 0;
+  if (!ptr || !MemTableActive() || MemGeneration() != table_) return false;
+  const MemSlot* s = MemSlotAt(slot);
+  if (!s || s->ptr != ptr || s->owner != owner || (size != 0 && s->size != size)) return false;
+  aliveAt_ = MemFreeEpoch();
+  return true;
+}

@@ -78,6 +78,29 @@ uint16_t MemSlotCount();        // configured slots of the live table (0 when no
 const MemSlot* MemSlotAt(uint16_t slot);
 bool MemTableActive();
 
+// A module's block as the memory table holds it: alive while the table that
+// gave it is still the active one and the block's slot still holds it (a
+// forced shutdown of the table frees it behind the module's back). Once
+// found alive it is taken as alive again until a block may have been freed,
+// which keeps the check on every access to two loads.
+class MemBlockWatch {
+ public:
+  // The block was just taken from the active table.
+  void Taken() {
+    table_ = MemGeneration();
+    aliveAt_ = 0;
+  }
+  // size 0 takes a block of any size.
+  bool Alive(uint16_t slot, const void* ptr, uint16_t owner, uint32_t size = 0) {
+    return aliveAt_ == MemFreeEpoch() || Check(slot, ptr, owner, size);
+  }
+
+ private:
+  bool Check(uint16_t slot, const void* ptr, uint16_t owner, uint32_t size);
+  uint32_t table_ = 0;    // MemGeneration() of the table that gave the block
+  uint64_t aliveAt_ = 0;  // MemFreeEpoch() when last found alive; 0 when not
+};
+
 // The string-list store's block is freed by RuntimeMemFree step 2; the store
 // registers its release here so that this module does not depend on it.
 void MemSetStoreRelease(Status (*release)());

@@ -8,8 +8,7 @@
 namespace {
 
 using vtdetail::g_root;
-uint16_t g_rootSlot = 65535;
-uint32_t g_rootTable = 0;  // MemGeneration() of the memory table holding the root
+using vtdetail::g_rootSlot;
 using vtdetail::g_stamps;
 
 void Touch(uint16_t t) { ++g_stamps[t]; }
@@ -36,15 +35,6 @@ void TableRelease(ValTable& tab) {
 
 }  // namespace
 
-bool vtdetail::ReadyCheck() {
-  g_aliveAt = 0;
-  if (!g_root || !MemTableActive() || MemGeneration() != g_rootTable) return false;
-  const MemSlot* s = MemSlotAt(g_rootSlot);
-  if (!s || s->ptr != reinterpret_cast<unsigned char*>(g_root) || s->owner != MOD_STRUCTFUNCS) return false;
-  g_aliveAt = MemFreeEpoch();
-  return true;
-}
-
 Status ValTablesInit() {
   if (ValTablesReady()) ValTablesFree();
   TouchAll();
@@ -52,8 +42,7 @@ Status ValTablesInit() {
   g_rootSlot = MemSlotTake(MOD_STRUCTFUNCS, kValTables * sizeof(ValTable), 0);
   if (g_rootSlot == 65535) return Fail(st::STRUCTMEMERROR);
   g_root = reinterpret_cast<ValTable*>(MemSlotAt(g_rootSlot)->ptr);
-  g_rootTable = MemGeneration();
-  vtdetail::g_aliveAt = 0;
+  vtdetail::g_rootWatch.Taken();
   for (uint16_t t = 0; t < kValTables; ++t) g_root[t] = ValTable{};
   return st::OK;
 }

@@ -54,16 +54,13 @@ Status ValTablesFree();
 
 namespace vtdetail {
 inline ValTable* g_root = nullptr;
-// MemFreeEpoch() when the root was last found alive in the memory table;
-// 0 when it was not.
-inline uint64_t g_aliveAt = 0;
+inline uint16_t g_rootSlot = 65535;
+inline MemBlockWatch g_rootWatch;
 // Per table, a number that only grows (see ValTableStamp).
 inline uint32_t g_stamps[kValTables] = {};
-bool ReadyCheck();
 inline ValTable* Table(uint16_t t) {
-  if (t >= kValTables) return nullptr;
-  if (g_root && g_aliveAt == MemFreeEpoch()) return &g_root[t];
-  return ReadyCheck() ? &g_root[t] : nullptr;
+  if (t >= kValTables || !g_root || !g_rootWatch.Alive(g_rootSlot, g_root, MOD_STRUCTFUNCS)) return nullptr;
+  return &g_root[t];
 }
 }  // namespace vtdetail
 

@@ -77,31 +77,34 @@ std::string_view KeyList(std::string_view header) {
   return header.substr(0, end);
 }
 
+// Hands each key of a key list to each(key) in order until it answers
+// true: the 1-based position it stopped at, 0 when it never did.
+template <class Each>
+size_t EachKey(std::string_view list, Each each) {
+  if (list.empty()) return 0;
+  size_t position = 1, at = 0;
+  while (true) {
+    size_t comma = list.find(',', at);
+    if (each(list.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at))) return position;
+    if (comma == std::string_view::npos) return 0;
+    at = comma + 1;
+    ++position;
+  }
+}
+
 // The keys of a key list, in order.
 std::vector<std::string> Keys(std::string_view list) {
   std::vector<std::string> keys;
-  if (list.empty()) return keys;
-  size_t at = 0;
-  while (true) {
-    size_t comma = list.find(',', at);
-    keys.emplace_back(list.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at));
-    if (comma == std::string_view::npos) break;
-    at = comma + 1;
-  }
+  EachKey(list, [&](std::string_view k) {
+    keys.emplace_back(k);
+    return false;
+  });
   return keys;
 }
 
 // The 1-based position of the key in a key list, 0 when it is not listed.
 size_t KeyPosition(std::string_view list, std::string_view key) {
-  if (list.empty()) return 0;
-  size_t position = 1, at = 0;
-  while (true) {
-    size_t comma = list.find(',', at);
-    if (list.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at) == key) return position;
-    if (comma == std::string_view::npos) return 0;
-    at = comma + 1;
-    ++position;
-  }
+  return EachKey(list, [&](std::string_view k) { return k == key; });
 }
 
 // Reads from offset 0 into buf: as much as the file holds of n bytes
